@@ -1,0 +1,6 @@
+// The whole core interface of the toolbox library (everything without a window).
+#pragma once
+
+#include "platform/types/types.h"
+#include "resources/string_table.h"
+#include "services/numbers.h"

@@ -1,0 +1,127 @@
+#include "platform/types/maps.h"
+#include "platform/types/variant.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Keys(const CMapStringToString& map) {
+    std::vector<std::string> keys;
+    CString key, value;
+    for (POSITION pos = map.GetStartPosition(); pos;) {
+        map.GetNextAssoc(pos, key, value);
+        keys.push_back(key.GetString());
+    }
+    return keys;
+}
+
+} // namespace
+
+TEST(FrameworkHash, StringHashIsTimes33PlusByte) {
+    EXPECT_EQ(HashKey(""), 0u);
+    EXPECT_EQ(HashKey("a"), 97u);
+    EXPECT_EQ(HashKey("ab"), 97u * 33 + 98);
+    UINT h = 0;
+    for (char c : std::string("Voltage")) h = h * 33 + static_cast<unsigned char>(c);
+    EXPECT_EQ(HashKey("Voltage"), h);
+    EXPECT_EQ(HashKey("\xC2\xB5"), 0xC2u * 33 + 0xB5u);  // bytes are unsigned
+    EXPECT_EQ(HashKey(static_cast<WORD>(1033)), 1033u >> 4);
+}
+
+TEST(FrameworkMapOrder, BucketsAscendingNewestFirst) {
+    CMapStringToString map;
+    // With 17 buckets: "a" -> 97 % 17 = 12, "b" -> 13, "r" -> 114 % 17 = 12, "c" -> 14.
+    map["b"] = "2";
+    map["a"] = "1";
+    map["c"] = "3";
+    map["r"] = "4";
+    EXPECT_EQ(Keys(map), (std::vector<std::string>{"r", "a", "b", "c"}));
+    map["a"] = "changed";  // an existing key keeps its place
+    EXPECT_EQ(Keys(map), (std::vector<std::string>{"r", "a", "b", "c"}));
+    EXPECT_TRUE(map.RemoveKey("r"));
+    EXPECT_FALSE(map.RemoveKey("r"));
+    map.SetAt("r", "5");
+    EXPECT_EQ(Keys(map), (std::vector<std::string>{"r", "a", "b", "c"}));
+    CString v;
+    ASSERT_TRUE(map.Lookup("a", v));
+    EXPECT_EQ(v, "changed");
+    EXPECT_FALSE(map.Lookup("zz", v));
+    EXPECT_EQ(map.GetCount(), 4);
+}
+
+TEST(FrameworkMapOrder, HashTableSizeChangesOrder) {
+    CMapStringToString map;
+    map.InitHashTable(100);
+    EXPECT_EQ(map.GetHashTableSize(), 100u);
+    map["b"] = "x";  // 98
+    map["a"] = "y";  // 97
+    map["ab"] = "z";  // 3299 % 100 = 99
+    EXPECT_EQ(Keys(map), (std::vector<std::string>{"a", "b", "ab"}));
+    map.InitHashTable(17);  // ignored once the map holds entries
+    EXPECT_EQ(map.GetHashTableSize(), 100u);
+    map.RemoveAll();
+    EXPECT_TRUE(map.IsEmpty());
+    EXPECT_EQ(map.GetStartPosition(), nullptr);
+}
+
+TEST(FrameworkMapOrder, WordKeysBucketByValueShiftedFour) {
+    CMap<unsigned short, unsigned short, CString, const char*> map;
+    map[1033] = "en";     // 1033 >> 4 = 64, 64 % 17 = 13
+    map[2057] = "en-GB";  // 128 % 17 = 9
+    map[1031] = "de";     // 64 % 17 = 13, newer than 1033
+    std::vector<unsigned short> order;
+    unsigned short key;
+    CString value;
+    for (POSITION pos = map.GetStartPosition(); pos;) {
+        map.GetNextAssoc(pos, key, value);
+        order.push_back(key);
+    }
+    EXPECT_EQ(order, (std::vector<unsigned short>{2057, 1031, 1033}));
+}
+
+TEST(Collections, ArrayInsertRemoveGrow) {
+    CArray<double, double> a;
+    a.SetAtGrow(3, 7.0);
+    EXPECT_EQ(a.GetSize(), 4);
+    EXPECT_EQ(a[0], 0.0);
+    a.InsertAt(1, 5.0, 2);
+    EXPECT_EQ(a.GetSize(), 6);
+    EXPECT_EQ(a[2], 5.0);
+    a.RemoveAt(4, 10);
+    EXPECT_EQ(a.GetSize(), 4);
+    a.RemoveAt(-1);
+    a.RemoveAt(4);
+    EXPECT_EQ(a.GetUpperBound(), 3);
+    a.InsertAt(6, 1.0);
+    EXPECT_EQ(a.GetSize(), 7);
+    CStringArray s;
+    s.Add("x");
+    s.Add(CString("y"));
+    EXPECT_EQ(s[1], "y");
+    s.SetSize(0);
+    EXPECT_TRUE(s.IsEmpty());
+}
+
+TEST(Variant, TypesAndEquality) {
+    EXPECT_EQ(COleVariant(static_cast<BYTE>(7)).vt, VT_UI1);
+    EXPECT_EQ(COleVariant(static_cast<short>(-3)).vt, VT_I2);
+    COleVariant b(static_cast<short>(5), VT_BOOL);
+    EXPECT_EQ(b.vt, VT_BOOL);
+    EXPECT_EQ(b.boolVal, VARIANT_TRUE);
+    EXPECT_EQ(COleVariant(std::int32_t(9)).vt, VT_I4);
+    EXPECT_EQ(COleVariant(1.5f).vt, VT_R4);
+    EXPECT_EQ(COleVariant(2.5).vt, VT_R8);
+    COleVariant s("text");
+    EXPECT_EQ(s.vt, VT_BSTR);
+    EXPECT_EQ(s.GetText(), "text");
+    EXPECT_EQ(s, COleVariant(CString("text")));
+    EXPECT_NE(s, COleVariant("other"));
+    EXPECT_NE(COleVariant(2.5), COleVariant(2.5f));
+    s.Clear();
+    EXPECT_EQ(s.vt, VT_EMPTY);
+    EXPECT_TRUE(s.GetText().IsEmpty());
+    EXPECT_EQ(COleVariant::Null().vt, VT_NULL);
+}

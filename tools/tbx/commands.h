@@ -1,0 +1,10 @@
+// Command families of the tbx program. Each takes the arguments after its own name
+// and returns the process exit status (0 success, 1 failure, 2 usage error).
+#pragma once
+
+#include <string>
+#include <vector>
+
+using Arguments = std::vector<std::string>;
+
+int RunNumCommand(const Arguments& args);

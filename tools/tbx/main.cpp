@@ -1,0 +1,37 @@
+// tbx: the toolbox library from the shell.
+#include "tools/tbx/commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const Arguments&);
+    const char* summary;
+};
+
+const Command kCommands[] = {
+    {"num", RunNumCommand, "num format|parse ...   engineering numbers (tbx num --help)"},
+};
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "usage: tbx COMMAND [ARGS...]\n\ncommands:\n");
+    for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.summary);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        PrintUsage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    for (const Command& c : kCommands) {
+        if (!std::strcmp(argv[1], c.name)) return c.run(Arguments(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "tbx: unknown command \"%s\"\n", argv[1]);
+    PrintUsage(stderr);
+    return 2;
+}
