@@ -82,6 +82,10 @@ public:
 
     /// The name under which a table created as name is stored (a workbook adds "$").
     virtual CString StoredTableName(const CString& name) const { return name; }
+
+    /// True for files that hold exactly one unnamed table (an Excel 2.0 to 4.0
+    /// worksheet): that table then answers to any name.
+    virtual bool SingleTableFile() const { return false; }
 };
 
 /// Chooses and creates the driver for a database: by the connect string when it names
