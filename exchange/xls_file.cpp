@@ -132,7 +132,7 @@ bool WriteWorkbookFile(const CString& path, int version, const std::vector<CDaoT
     bool ok = child && gsf_output_write(child.get(), stream.size(), reinterpret_cast<const guint8*>(stream.data()));
     ok = child && gsf_output_close(child.get()) && ok;
     ok = gsf_output_close(GSF_OUTPUT(ole.get())) && ok;
-    ok = gsf_output_close(sink.get()) && ok;
+    if (!gsf_output_is_closed(sink.get())) ok = gsf_output_close(sink.get()) && ok;
     if (!ok) {
         std::remove(path.GetString());
         return status.Fail(TB_DAO_E_WRITE, failure);
