@@ -1,0 +1,16 @@
+// Compound files (OLE2) around workbook streams: the sector chains, the directory and
+// the stream sizes come from the input; the workbook stream found is parsed too.
+#include "exchange/xls_biff.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    std::string stream;
+    bool biff5 = false;
+    CDaoStatus status;
+    if (!tb_xls::ReadCompoundStream(data, size, stream, biff5, status)) return 0;
+    tb_xls::Workbook book;
+    tb_xls::ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(), "Sheet", book, status);
+    return 0;
+}
