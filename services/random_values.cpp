@@ -84,6 +84,7 @@ size_t SplitFields(const char* begin, const char* end, const char* separators, s
 int ReadDensityTable(const char* file, std::vector<double>& x, std::vector<double>& y) {
     std::string text;
     if (!ReadWholeFile(file, text)) return kUnreadable;
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3); // byte order mark
     bool commaDecimal = text.find(';') != std::string::npos;
     const char* separators = commaDecimal ? "; \t\r\v\f" : ",; \t\r\v\f";
     const CString decimal = commaDecimal ? "," : "";

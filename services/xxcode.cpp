@@ -23,8 +23,8 @@ namespace {
 constexpr char kAlphabet[] = "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr size_t kLineBytes = 45;
 // Streams are worked in blocks of whole lines.
-constexpr size_t kLinesPerBlock = 2048;
-constexpr size_t kTextBlock = 1 << 20;
+constexpr size_t kLinesPerBlock = 1024;
+constexpr size_t kTextBlock = 1 << 16;
 
 struct DecodeTable {
     unsigned char value[256];

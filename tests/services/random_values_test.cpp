@@ -156,6 +156,7 @@ TEST(RndLoad, TableLayouts) {
         "x\tp\n0\t0.5\n2.5\t0.5\n",
         "  0   0.5\n  2.5   0.5\n\nend of table\n3 7\n",
         "0,0.5\n2.5,0.5",
+        ("\xEF\xBB\xBF" "0 0.5\n2.5 0.5\n"),
     };
     for (const char* text : layouts) {
         std::string file = dir.Write("layout.txt", text);
