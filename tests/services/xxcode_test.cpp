@@ -251,6 +251,9 @@ TEST(XXCodeMalformed, NullArgumentsAreRefused) {
     unsigned char abc[] = {'a', 'b', 'c'};
     EXPECT_EQ(codec.xxe_Encode(abc, -1), "");
     EXPECT_EQ(codec.xxe_Encode(nullptr, 0), "+");
+    // Text longer than a string can hold is refused before any byte is read.
+    EXPECT_EQ(codec.xxe_Encode(abc, 2000000000L), "");
+    EXPECT_EQ(codec.xxe_Encode(abc, 0x7fffffffffffffffL), "");
 }
 
 namespace {

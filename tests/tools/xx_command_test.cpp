@@ -69,6 +69,15 @@ TEST(TbxXX, FailuresLeaveNoOutput) {
     EXPECT_EQ(RunTbxStatus("xx encode onlyone"), 2);
     EXPECT_EQ(RunTbxStatus("xx shuffle a b"), 2);
     EXPECT_EQ(RunTbxStatus("xx --help"), 0);
+    // A directory opens but cannot be read: the message names the input.
+    std::string message;
+    FILE* pipe = popen((std::string(TOOLBOX_TBX) + " xx encode " + path.dir + " " + path("d.xx") + " 2>&1").c_str(), "r");
+    ASSERT_TRUE(pipe != nullptr);
+    char buffer[512];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) message.append(buffer, n);
+    EXPECT_NE(pclose(pipe), 0);
+    EXPECT_NE(message.find("cannot read " + path.dir), std::string::npos) << message;
+    EXPECT_NE(access(path("d.xx").c_str(), F_OK), 0);
     std::ofstream(path("in.bin")) << "x";
     EXPECT_EQ(RunTbxStatus("xx encode " + path("in.bin") + " " + path("no/such/dir/out.xx")), 1);
 }

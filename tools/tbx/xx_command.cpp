@@ -45,15 +45,21 @@ int Convert(bool encode, FILE* in, FILE* out) {
     return encode ? codec.xxe_EncodeFileToFile(in, out) : codec.xxe_DecodeFileToFile(in, out);
 }
 
-int RunToStdout(bool encode, FILE* in) {
-    if (!Convert(encode, in, stdout) || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "tbx xx: %s failed: %s\n", encode ? "encoding" : "decoding", std::strerror(errno));
+int RunToStdout(bool encode, FILE* in, const std::string& inName) {
+    int converted = Convert(encode, in, stdout);
+    int error = errno;
+    if (!converted && std::ferror(in)) {
+        std::fprintf(stderr, "tbx xx: cannot read %s: %s\n", inName.c_str(), std::strerror(error));
+        return 1;
+    }
+    if (!converted || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "tbx xx: cannot write to standard output: %s\n", std::strerror(errno));
         return 1;
     }
     return 0;
 }
 
-int RunToFile(bool encode, FILE* in, const std::string& outName) {
+int RunToFile(bool encode, FILE* in, const std::string& inName, const std::string& outName) {
     std::string temporary = outName + ".XXXXXX";
     int fd = mkstemp(&temporary[0]);
     if (fd < 0) {
@@ -72,11 +78,21 @@ int RunToFile(bool encode, FILE* in, const std::string& outName) {
         return 1;
     }
     int converted = Convert(encode, in, out);
-    int closed = std::fclose(out);
-    if (!converted || closed != 0 || std::rename(temporary.c_str(), outName.c_str()) != 0) {
-        int error = errno;
+    int error = errno;
+    bool readFailed = !converted && std::ferror(in);
+    bool done = converted != 0;
+    if (std::fclose(out) != 0 && done) {
+        done = false;
+        error = errno;
+    }
+    if (done && std::rename(temporary.c_str(), outName.c_str()) != 0) {
+        done = false;
+        error = errno;
+    }
+    if (!done) {
         std::remove(temporary.c_str());
-        std::fprintf(stderr, "tbx xx: cannot write %s: %s\n", outName.c_str(), std::strerror(error));
+        const std::string& name = readFailed ? inName : outName;
+        std::fprintf(stderr, "tbx xx: cannot %s %s: %s\n", readFailed ? "read" : "write", name.c_str(), std::strerror(error));
         return 1;
     }
     return 0;
@@ -96,5 +112,6 @@ int RunXXCommand(const Arguments& args) {
     bool encode = args[0] == "encode";
     InputFile input;
     if (!OpenInput(args[1], input)) return 1;
-    return args[2] == "-" ? RunToStdout(encode, input.file) : RunToFile(encode, input.file, args[2]);
+    const std::string& inName = args[1] == "-" ? "standard input" : args[1];
+    return args[2] == "-" ? RunToStdout(encode, input.file, inName) : RunToFile(encode, input.file, inName, args[2]);
 }
