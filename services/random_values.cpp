@@ -1,10 +1,10 @@
 // Custom densities. The grid of a density is evenly spaced from the smallest to the
 // largest abscissa, with a step made ten times finer until there are at least ten
 // million points. Only the file's data and a small part of the cumulative table are
-// kept: grid points and densities are computed when needed, and because rand() gives
-// only 32768 different values, the grid cell of every one of them is found once at
-// load time. A draw is then two rand() calls and one table look-up, and the memory
-// of a density no longer grows with its grid.
+// kept: grid points and densities are computed when needed, and because a draw takes
+// its rand() value from only 32768 possible ones, the grid cell of every one of them
+// is found once at load time. A draw is then two rand() calls and one table look-up,
+// and the memory of a density no longer grows with its grid.
 #include "services/random_values.h"
 
 #include "services/numbers.h"
