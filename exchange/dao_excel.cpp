@@ -53,7 +53,7 @@ CString FieldNameOf(const COleVariant& v, unsigned position) {
 }
 
 // Fields and record count of a sheet; the records too when withRecords.
-bool BuildTable(const Sheet& sheet, CDaoTableData& table, bool withRecords, CDaoStatus& status) {
+bool BuildTable(Sheet& sheet, CDaoTableData& table, bool withRecords, CDaoStatus& status) {
     table.fields.clear();
     table.records.clear();
     table.recordCount = 0;
@@ -91,9 +91,10 @@ bool BuildTable(const Sheet& sheet, CDaoTableData& table, bool withRecords, CDao
     if (dense > kDenseFloor && dense / kDensePerCell > sheet.cells.size())
         return status.Fail(TB_DAO_E_LIMIT, CString("The sheet \"") + sheet.name + "\" is too sparse to be read as a table.");
     table.records.assign(recordCount, CDaoRecord(fieldCount, COleVariant::Null()));
-    for (const Cell& c : sheet.cells) {
+    // The cells move into the records: the caller drops the sheet's cells afterwards.
+    for (Cell& c : sheet.cells) {
         if (c.row == shape.firstRow) continue;
-        table.records[c.row - shape.firstRow - 1][c.column - shape.firstColumn] = c.value;
+        table.records[c.row - shape.firstRow - 1][c.column - shape.firstColumn] = std::move(c.value);
     }
     table.loaded = true;
     return true;
@@ -115,7 +116,7 @@ public:
         }
         m_single = m_book.version <= tb_xls::kBiff4 && m_book.sheets.size() == 1;
         tables.clear();
-        for (const Sheet& sheet : m_book.sheets) {
+        for (Sheet& sheet : m_book.sheets) {
             CDaoTableData table;
             table.name = sheet.name + "$";
             if (!BuildTable(sheet, table, false, status)) return false;

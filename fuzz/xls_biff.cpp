@@ -5,10 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// Leaks inside libgsf and glib (a rejected compound directory entry of about a hundred
-// bytes) are theirs, not ours, and stay bounded per file.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libglib-2.0.so\nleak:libgsf-1.so\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     tb_xls::Workbook book;
     CDaoStatus status;

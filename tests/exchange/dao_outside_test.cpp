@@ -285,3 +285,37 @@ TEST(DaoDamaged, CompoundFileWithCyclicChain) {
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_FORMAT);
     std::remove(path.c_str());
 }
+
+// Gnumeric reads every version we write as well.
+TEST(DaoOutside, GnumericReadsEveryVersionWeWrite) {
+    if (!HaveProgram("ssconvert")) GTEST_SKIP() << "Gnumeric's ssconvert is not installed";
+    std::string dir = TempDir();
+    const char* connects[] = {"Excel 3.0;", "Excel 4.0;", "Excel 5.0;", "Excel 8.0;"};
+    for (int v = 0; v < 4; ++v) {
+        SCOPED_TRACE(connects[v]);
+        std::string path = dir + "/g" + std::to_string(v) + ".xls";
+        {
+            CDaoDatabase db;
+            ASSERT_EQ(db.Open(path.c_str(), FALSE, FALSE, connects[v]), 1);
+            CDaoTableDef def(&db);
+            def.Create("Data");
+            def.CreateField("U(V)", dbDouble, 20, 0x22);
+            def.CreateField("Name", dbText, 20, 0x22);
+            ASSERT_EQ(def.Append(), 1);
+            CDaoRecordset rs(&db);
+            rs.Open(&def);
+            for (int k = 0; k < 3; ++k) {
+                rs.AddNew();
+                rs.SetFieldValue(0, COleVariant(k * 0.5 - 1.0));
+                rs.SetFieldValue(1, COleVariant(CString("row") + CString(std::to_string(k))));
+                ASSERT_EQ(rs.Update(), 1);
+            }
+            ASSERT_EQ(db.Close(), 1);
+        }
+        std::string csv = dir + "/g" + std::to_string(v) + ".csv";
+        std::string cmd = "ssconvert -T Gnumeric_stf:stf_csv " + path + " " + csv + " >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        EXPECT_EQ(ReadAll(csv), "U(V),Name\n-1,row0\n-0.5,row1\n0,row2\n");
+    }
+    std::system(("rm -rf " + dir).c_str());
+}
