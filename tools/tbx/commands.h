@@ -8,3 +8,5 @@
 using Arguments = std::vector<std::string>;
 
 int RunNumCommand(const Arguments& args);
+int RunProfileCommand(const Arguments& args);
+int RunLangCommand(const Arguments& args);

@@ -14,6 +14,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"num", RunNumCommand, "num format|parse ...   engineering numbers (tbx num --help)"},
+    {"profile", RunProfileCommand, "profile get|set|section|normalize ...   INI files (tbx profile --help)"},
+    {"lang", RunLangCommand, "lang [string|name|list] ...   languages (tbx lang --help)"},
 };
 
 void PrintUsage(std::FILE* out) {
