@@ -30,10 +30,17 @@ std::string_view Trim(std::string_view text) {
 
 bool HoldsLineBreak(const char* text) { return std::strpbrk(text, "\r\n") != nullptr; }
 
+// A section name that would not read back as written: a line break splits the line,
+// and leading "[" or trailing "]" are taken as part of the brackets.
+bool IsWritableSection(const char* section) {
+    size_t length = std::strlen(section);
+    return !HoldsLineBreak(section) && !(length > 0 && (section[0] == '[' || section[length - 1] == ']'));
+}
+
 // A key and value that would not read back as written: a line break splits the line,
 // "=" in the key moves the split, and "[key=value]" reads back as a section line.
 bool IsWritable(const char* section, const char* key, const char* value) {
-    if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value)) return false;
+    if (!IsWritableSection(section) || HoldsLineBreak(key) || HoldsLineBreak(value)) return false;
     if (std::strchr(key, '=')) return false;
     std::string_view k = Trim(key), v = Trim(value);
     return !(!k.empty() && k.front() == '[' && !v.empty() && v.back() == ']');
@@ -325,7 +332,7 @@ int CPrivateFileCache::WriteIntValue(const char* section, const char* key, int v
 }
 
 int CPrivateFileCache::WriteSection(const char* section, const CMapStringToString& entries, const char* file) {
-    if (!section || !file || HoldsLineBreak(section)) return 0;
+    if (!section || !file || !IsWritableSection(section)) return 0;
     CString key, value;
     for (POSITION pos = entries.GetStartPosition(); pos;) {
         entries.GetNextAssoc(pos, key, value);

@@ -247,6 +247,8 @@ TEST_F(ProfileCache, RefusesWritesThatWouldNotReadBack) {
     EXPECT_EQ(WritePrivateStringValue("s", "k", "a\r\n[evil]\r\nx=1", Ini().c_str()), 0);
     EXPECT_EQ(WritePrivateStringValue("s\n", "k", "v", Ini().c_str()), 0);
     EXPECT_EQ(WritePrivateStringValue("s", "k=j", "v", Ini().c_str()), 0);
+    EXPECT_EQ(WritePrivateStringValue("[s", "k", "v", Ini().c_str()), 0);
+    EXPECT_EQ(WritePrivateStringValue("s]", "k", "v", Ini().c_str()), 0);
     EXPECT_EQ(WritePrivateStringValue("s", "[k", "v]", Ini().c_str()), 0);
     EXPECT_EQ(WritePrivateStringValue("s", nullptr, "v", Ini().c_str()), 0);
     CMapStringToString bad;
@@ -261,7 +263,8 @@ TEST_F(ProfileCache, RefusesWritesThatWouldNotReadBack) {
 
 TEST_F(ProfileCache, HostileFiles) {
     // Zero bytes end a line, garbage without "=" is ignored, CR-only line ends count.
-    std::string garbage("[bin]\n\x01\x02\xff\xfe\n k\0hidden=1 \nv=ok\0tail\r[cr]\ra=1\rb=2", 58);
+    const char bytes[] = "[bin]\n\x01\x02\xff\xfe\n k\0hidden=1 \nv=ok\0tail\r[cr]\ra=1\rb=2";
+    std::string garbage(bytes, sizeof bytes - 1);
     WriteFile(Ini(), garbage);
     EXPECT_EQ(Get(Ini(), "bin", "v"), "ok");
     EXPECT_EQ(Get(Ini(), "bin", "k"), "<none>");
@@ -288,6 +291,15 @@ TEST_F(ProfileCache, SameFileByTwoSpellingsIsCachedTwice) {
     WritePrivateStringValue("s", "k", "1", Ini().c_str());
     std::string other = dir.Path() + "/./test.ini";
     EXPECT_EQ(Get(other, "s", "k"), "<none>");
+}
+
+TEST(ProfileCacheText, RewritingReversesNamesThatShareABucket) {
+    // "" and "d" hash to 0 and 100: both land in bucket 0, the newer one first.
+    CPrivateFileCache first, second;
+    first.MergeText("f", "[s]\n=empty\nd=dee\n");
+    EXPECT_EQ(first.FormatFile("f"), "[s]\r\nd=dee\r\n=empty\r\n\r\n");
+    second.MergeText("f", first.FormatFile("f").view());
+    EXPECT_EQ(second.FormatFile("f"), "[s]\r\n=empty\r\nd=dee\r\n\r\n");
 }
 
 TEST(ProfileCacheText, FormattingIsStableAfterOneRoundTrip) {
