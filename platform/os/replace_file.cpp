@@ -1,5 +1,6 @@
 #include "platform/os/replace_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <string>
 
@@ -52,7 +53,7 @@ bool TBReplaceFileContents(const char* path, std::string_view text, long long* m
     size_t slash = target.rfind('/');
     std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
