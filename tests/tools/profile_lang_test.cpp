@@ -1,4 +1,6 @@
 // tbx profile and tbx lang end to end, including the language chosen at start-up.
+#include "platform/os/module_path.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -49,6 +51,27 @@ TEST(TbxLang, StartUpLoadsTheGermanFileBesideTheLibrary) {
     r = RunTbxWith("LANG=C", "lang list");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.output.find("1031\tde_DE\tGerman (Germany)\n"), std::string::npos);
+}
+
+TEST(TbxLang, BrokenLanguageFileAtStartUpIsReportedAndEnglishStays) {
+    // A copy of the library in a directory of its own, beside a truncated German file.
+    char dir[] = "/tmp/tbxlang.XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string library = TBGetLibraryFileName().GetString();
+    std::string copy = std::string(dir) + "/libtoolbox-core.so.0";
+    {
+        std::ifstream in(library, std::ios::binary);
+        std::ofstream out(copy, std::ios::binary);
+        out << in.rdbuf();
+    }
+    std::string broken = std::string(dir) + "/toolbox-core.de.lang";
+    std::ofstream(broken) << "[language]\nname = de\n[strings]\n4 = \"Kein Datei";
+    Result r = RunTbxWith("LD_LIBRARY_PATH=" + std::string(dir) + " LANGUAGE=de", "lang string 4");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, "Cannot load language-resources from " + broken + " !\nNo file name.\n");
+    std::remove(broken.c_str());
+    std::remove(copy.c_str());
+    rmdir(dir);
 }
 
 TEST(TbxProfile, GetSetSectionAndNormalize) {
