@@ -4,6 +4,8 @@
 #include "platform/types/types.h"
 #include "resources/string_table.h"
 #include "services/numbers.h"
+#include "services/random_values.h"
+#include "services/xxcode.h"
 #include "resources/language_file.h"
 #include "services/profile_cache.h"
 #include "services/startup.h"

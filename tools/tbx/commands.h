@@ -8,5 +8,6 @@
 using Arguments = std::vector<std::string>;
 
 int RunNumCommand(const Arguments& args);
+int RunXXCommand(const Arguments& args);
 int RunProfileCommand(const Arguments& args);
 int RunLangCommand(const Arguments& args);
