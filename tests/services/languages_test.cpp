@@ -22,7 +22,7 @@ std::vector<std::string> Placeholders(const std::string& text) {
 }
 
 std::string SourceFile(const std::string& relative) {
-    return std::string(TOOLBOX_TEST_DATA) + "/../../" + relative;
+    return std::string(TOOLBOX_SOURCE_DIR) + "/" + relative;
 }
 
 class ScopedEnv {
