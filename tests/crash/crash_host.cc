@@ -1,6 +1,6 @@
 // Crash host for the crash tests: installs the crash handler, adds the files named on
 // the command line and then fails in the way the first argument names.
-//   crash_host MODE [--to ADDR] [--subject TEXT] [--file PATH DESCRIPTION]...
+//   crash_host MODE [--to ADDR] [--subject TEXT] [--file PATH DESCRIPTION]... [--remove PATH]
 #include "crash/crash_report.h"
 
 #include <csignal>
@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
             AddFileToCrashReport(handle, argv[i + 1], argv[i + 2]);
             i += 2;
         }
+    // A registered file that vanishes before the crash.
+    for (int i = 2; i + 1 < argc; ++i)
+        if (!std::strcmp(argv[i], "--remove")) std::remove(argv[++i]);
     if (mode == "generate") {
         GenerateCrashReport(handle, nullptr);
         std::puts("still running");

@@ -11,3 +11,6 @@ add_dependencies(${name} crash_host toolbox-crash-reporter)
 target_compile_definitions(${name} PRIVATE
   CRASH_HOST="$<TARGET_FILE:crash_host>"
   CRASH_REPORTER="$<TARGET_FILE:toolbox-crash-reporter>")
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(PUGIXML REQUIRED IMPORTED_TARGET pugixml)
+target_link_libraries(${name} PRIVATE PkgConfig::PUGIXML)
