@@ -24,6 +24,7 @@
 #include <unistd.h>
 #include <vector>
 #include <dirent.h>
+#include <sys/syscall.h>
 
 namespace crashtest {
 
