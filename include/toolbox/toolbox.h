@@ -4,3 +4,6 @@
 #include "platform/types/types.h"
 #include "resources/string_table.h"
 #include "services/numbers.h"
+#include "crash/crash_report.h"
+#include "crash/mail.h"
+#include "zip/zip_archive.h"
