@@ -56,6 +56,7 @@ struct InstalledHandler {
     // Two command lines: the handler reads the current one while the next is rebuilt.
     ReporterCommand commands[2];
     volatile int current = 0;
+    unsigned long installOrder = 0;
 };
 
 // Process-wide registry: every handler created, and the installed ones by process id.
@@ -65,6 +66,9 @@ struct Registry {
         volatile int processId;
         InstalledHandler* volatile installed;
     } byProcess[kRegistrySize];
+    unsigned long installCount;
+    // Set while a report is being made, so a crash inside it ends the process.
+    volatile sig_atomic_t reportRunning;
 };
 
 Registry& TheRegistry() {
@@ -72,7 +76,6 @@ Registry& TheRegistry() {
     return registry;
 }
 
-volatile sig_atomic_t g_reportRunning = 0;
 
 void WriteText(const char* text) {
     std::size_t n = std::strlen(text);
@@ -334,6 +337,7 @@ void* InstallCrashReport(int (*callback)(void*), const char* to, const char* sub
     // giving older entries of this process up in the lookup order.
     for (auto& e : r.byProcess)
         if (e.installed && e.processId == pid) e.processId = -pid - 1;
+    h->installOrder = ++r.installCount;
     InstalledHandler* raw = h.release();
     slot->processId = pid;
     slot->installed = raw;
@@ -350,10 +354,12 @@ void UninstallCrashReport(void* handle) {
     for (auto& e : r.byProcess)
         if (e.installed == h) { e.installed = nullptr; e.processId = 0; }
     // The newest remaining handler of this process answers again.
-    for (int i = kRegistrySize - 1; i >= 0; --i) {
-        Registry::Entry& e = r.byProcess[i];
-        if (e.installed && e.processId == -pid - 1) { e.processId = pid; break; }
-    }
+    Registry::Entry* newest = nullptr;
+    for (auto& e : r.byProcess)
+        if (e.installed && e.processId == -pid - 1 &&
+            (!newest || e.installed->installOrder > newest->installed->installOrder))
+            newest = &e;
+    if (newest) newest->processId = pid;
     delete h->handler;
     delete h;
 }
@@ -385,15 +391,16 @@ void GenerateCrashReport(void* handle, EXCEPTION_POINTERS* pointers) {
 }
 
 long ReportFilter(EXCEPTION_POINTERS* pointers) {
-    if (g_reportRunning) {
+    Registry& r = TheRegistry();
+    if (r.reportRunning) {
         // A second fatal exception while the report is made (in the host's callback,
         // say): give up on the report; the process ends.
         WriteText("Fatal error !\n");
         return 1;
     }
-    g_reportRunning = 1;
+    r.reportRunning = 1;
     InstalledHandler* h = FindInstalled(static_cast<int>(getpid()));
     if (h) GenerateErrorReport(*h, pointers);
-    g_reportRunning = 0;
+    r.reportRunning = 0;
     return 1;
 }

@@ -223,7 +223,7 @@ TEST_F(MailTest, BrokenServersFailWithoutHanging) {
         EXPECT_NE(sent.find("QUIT\r\n"), std::string::npos) << sent;
     }
     EXPECT_EQ(TBSmtpSendMessage("127.0.0.1", static_cast<unsigned short>(FreePort()), m, 2000), 1) << "nobody listens";
-    EXPECT_EQ(SmtpSendMail("no-such-host.invalid", 25, "", "", "a@b", "", "", nullptr, nullptr), 1);
+    EXPECT_EQ(SmtpSendMail("", 25, "", "", "a@b", "", "", nullptr, nullptr), 1) << "no server";
 }
 
 TEST_F(MailTest, LineBreaksInEnvelopeAddressesAreRefused) {
