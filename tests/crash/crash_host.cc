@@ -29,6 +29,13 @@ __attribute__((noinline)) void CrashHostAbort() {
     std::abort();
 }
 
+__attribute__((noinline)) int CrashHostRecurse(volatile int depth) {
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    if (depth > 1 << 30) return 0; // never reached: the stack runs out first
+    return CrashHostRecurse(depth + 1) + frame[0];
+}
+
 int CrashHostDenyReport(void*) { return 0; }
 
 int CrashHostCrashInCallback(void*) {
@@ -81,6 +88,7 @@ int main(int argc, char** argv) {
     if (mode == "divzero") return CrashHostDivideByZero(argc > 100 ? 1 : 0);
     if (mode == "illegal") CrashHostIllegalInstruction();
     if (mode == "abort") CrashHostAbort();
+    if (mode == "overflow") return CrashHostRecurse(0);
     CrashHostNullPointerWrite(argc > 100 ? &argc : nullptr);
     return 0;
 }

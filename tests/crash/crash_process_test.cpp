@@ -115,6 +115,21 @@ TEST_F(CrashProcess, EachKindOfCrashLeavesADumpAndAReportThatOutsideToolsRead) {
     }
 }
 
+TEST_F(CrashProcess, StackOverflowIsReportedFromTheAlternateStack) {
+    ChildResult r = Crash({"overflow"});
+    ASSERT_FALSE(r.timedOut);
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    EXPECT_EQ(WTERMSIG(r.status), SIGSEGV);
+    std::string unpacked = UnpackKept();
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((unpacked + "/crash_host.xml").c_str()));
+    EXPECT_STREQ(Record(doc).attribute("ExceptionDescription").value(), "EXCEPTION_STACK_OVERFLOW");
+    if (HaveProgram("lldb")) {
+        std::string bt = Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o 'bt 3'");
+        EXPECT_NE(bt.find("CrashHostRecurse"), std::string::npos) << bt;
+    }
+}
+
 TEST_F(CrashProcess, ReportDescribesMachineSystemAndModules) {
     ChildResult r = Crash({"null"});
     ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
