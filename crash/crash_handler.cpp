@@ -204,7 +204,9 @@ void GenerateErrorReport(InstalledHandler& h, EXCEPTION_POINTERS* pointers) {
     c.dumpWrittenText[0] = dumped ? '1' : '0';
     c.dumpWrittenText[1] = 0;
 
-    if (RunReporter(h, c) < 0) {
+    // 127: the program was found but could not be run (execve failed, libraries missing).
+    int reporterStatus = RunReporter(h, c);
+    if (reporterStatus < 0 || reporterStatus == 127) {
         // Without the reporter the dump is all there is: say where it is.
         WriteText("Fatal error ! The crash reporter could not be started.\n");
         if (dumped) {

@@ -271,6 +271,15 @@ TEST_F(CrashProcess, MissingReporterLeavesTheDumpAndSaysWhere) {
     EXPECT_NE(r.out.find("Fatal error !"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Memory dump: " + m_temp + "/crash_host.dmp"), std::string::npos) << r.out;
     EXPECT_TRUE(Exists(m_temp + "/crash_host.dmp"));
+
+    // A reporter that is there but cannot be run.
+    std::string broken = m_dir + "/broken-reporter";
+    WriteFile(broken, "#!/nonexistent/interpreter\n");
+    chmod(broken.c_str(), 0755);
+    r = RunChild({CRASH_HOST, "null"}, {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state,
+                                        "TOOLBOX_CRASH_REPORTER=" + broken});
+    ASSERT_TRUE(WIFSIGNALED(r.status));
+    EXPECT_NE(r.out.find("Memory dump: " + m_temp + "/crash_host.dmp"), std::string::npos) << r.out;
 }
 
 TEST_F(CrashProcess, FileThatVanishesBeforePackingIsLeftOut) {
