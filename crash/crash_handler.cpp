@@ -67,8 +67,9 @@ struct Registry {
         InstalledHandler* volatile installed;
     } byProcess[kRegistrySize];
     unsigned long installCount;
-    // Set while a report is being made, so a crash inside it ends the process.
-    volatile sig_atomic_t reportRunning;
+    // The thread making a report (0: none), so a crash inside the report ends the
+    // process and crashes of other threads wait for it.
+    int reportingThread;
 };
 
 Registry& TheRegistry() {
@@ -394,15 +395,21 @@ void GenerateCrashReport(void* handle, EXCEPTION_POINTERS* pointers) {
 
 long ReportFilter(EXCEPTION_POINTERS* pointers) {
     Registry& r = TheRegistry();
-    if (r.reportRunning) {
-        // A second fatal exception while the report is made (in the host's callback,
+    int thread = static_cast<int>(syscall(SYS_gettid));
+    int running = 0;
+    if (!__atomic_compare_exchange_n(&r.reportingThread, &running, thread, false, __ATOMIC_SEQ_CST,
+                                     __ATOMIC_SEQ_CST)) {
+        if (running != thread) {
+            // Another thread is making the report: let it finish; it ends the process.
+            for (;;) pause();
+        }
+        // A second fatal exception on the reporting thread (in the host's callback,
         // say): give up on the report; the process ends.
         WriteText("Fatal error !\n");
         return 1;
     }
-    r.reportRunning = 1;
     InstalledHandler* h = FindInstalled(static_cast<int>(getpid()));
     if (h) GenerateErrorReport(*h, pointers);
-    r.reportRunning = 0;
+    __atomic_store_n(&r.reportingThread, 0, __ATOMIC_SEQ_CST);
     return 1;
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 extern "C" {
 
@@ -89,6 +90,12 @@ int main(int argc, char** argv) {
     if (mode == "illegal") CrashHostIllegalInstruction();
     if (mode == "abort") CrashHostAbort();
     if (mode == "overflow") return CrashHostRecurse(0);
+    if (mode == "two-threads") {
+        // Both threads fault at about the same time.
+        std::thread other([] { CrashHostNullPointerWrite(nullptr); });
+        CrashHostNullPointerWrite(nullptr);
+        other.join();
+    }
     CrashHostNullPointerWrite(argc > 100 ? &argc : nullptr);
     return 0;
 }

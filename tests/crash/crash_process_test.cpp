@@ -217,6 +217,16 @@ TEST_F(CrashProcess, CrashInsideTheCallbackEndsTheProcessWithoutHanging) {
     EXPECT_FALSE(Exists(KeptDir()));
 }
 
+TEST_F(CrashProcess, TwoThreadsCrashingGiveOneReport) {
+    for (int round = 0; round < 3; ++round) {
+        RemoveTree(m_state);
+        ChildResult r = Crash({"two-threads"});
+        ASSERT_FALSE(r.timedOut);
+        ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+        EXPECT_EQ(ListDir(KeptDir()).size(), 1u) << r.out;
+    }
+}
+
 TEST_F(CrashProcess, UninstalledHandlerLeavesTheDefaultCrash) {
     ChildResult r = Crash({"uninstalled"});
     ASSERT_FALSE(r.timedOut);
