@@ -1,18 +1,9 @@
-# toolbox_collect_sources(<var> <folder>...): the .cpp files directly inside each folder.
-function(toolbox_collect_sources out)
+# toolbox_glob(<var> <extension> <folder>...): the files with that extension directly
+# inside each folder, e.g. toolbox_glob(sources cpp services exchange).
+function(toolbox_glob out extension)
   set(result)
   foreach(folder ${ARGN})
-    file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
-    list(APPEND result ${found})
-  endforeach()
-  set(${out} ${result} PARENT_SCOPE)
-endfunction()
-
-# toolbox_collect_headers(<var> <folder>...): the .h files directly inside each folder.
-function(toolbox_collect_headers out)
-  set(result)
-  foreach(folder ${ARGN})
-    file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+    file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.${extension})
     list(APPEND result ${found})
   endforeach()
   set(${out} ${result} PARENT_SCOPE)

@@ -3,7 +3,7 @@ include(CMakePackageConfigHelpers)
 # Headers keep their folders below include/toolbox, so that <toolbox/toolbox.h> and
 # the "folder/file.h" includes inside the headers both resolve.
 foreach(folder ${TOOLBOX_CORE_FOLDERS})
-  toolbox_collect_headers(headers ${folder})
+  toolbox_glob(headers h ${folder})
   if(headers)
     install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/toolbox/${folder})
   endif()

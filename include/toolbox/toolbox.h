@@ -4,6 +4,8 @@
 #include "platform/types/types.h"
 #include "resources/string_table.h"
 #include "services/numbers.h"
+#include "services/random_values.h"
+#include "services/xxcode.h"
 #include "crash/crash_report.h"
 #include "crash/mail.h"
 #include "zip/zip_archive.h"
