@@ -16,3 +16,6 @@
 #include "platform/os/dynamic_library.h"
 #include "platform/os/settings_store.h"
 #include "platform/os/key_tree.h"
+#include "crash/crash_report.h"
+#include "crash/mail.h"
+#include "zip/zip_archive.h"
