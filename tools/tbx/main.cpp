@@ -14,6 +14,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"num", RunNumCommand, "num format|parse ...   engineering numbers (tbx num --help)"},
+    {"calc", RunCalcCommand, "calc FORMULA...         simplify formulas (tbx calc --help)"},
 };
 
 void PrintUsage(std::FILE* out) {
