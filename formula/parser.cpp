@@ -137,7 +137,10 @@ public:
 
     void Run() {
         Next();
-        if (m_token.kind == Tok::End) Fail(0, "the formula is empty");
+        if (m_token.kind == Tok::End) {
+            m_program.errors.push_back({"the formula is empty", 0, 0});
+            throw Stop();
+        }
         std::vector<Statement> top;
         bool separated = false;
         while (m_token.kind != Tok::End) {
@@ -151,7 +154,11 @@ public:
                 // means an operator is missing inside it.
                 const bool startsStatement =
                     m_token.kind == Tok::If || (m_token.kind == Tok::Name && PeekKind() == Tok::Assign);
-                if (top.back().kind == Statement::Expression || !startsStatement) {
+                if (top.back().kind == Statement::Expression && startsStatement)
+                    Fail(top.back().pos, "the expression" + std::string(kPlace) +
+                                             " cannot stand beside other statements; assign its value (NAME := ...)");
+                if (!startsStatement) {
+                    if (m_token.kind == Tok::Else) Fail(m_token.pos, "'ELSE' without a preceding 'IF'");
                     if (separated || top.back().kind == Statement::If)
                         Fail(m_token.pos, "only assignments and conditional blocks can follow one another, found " +
                                               Describe(m_token));
@@ -160,6 +167,10 @@ public:
             }
             separated = false;
             top.push_back(ParseStatement(false));
+        }
+        if (top.empty()) {
+            m_program.errors.push_back({"the formula is empty", 0, 0});
+            throw Stop();
         }
         const bool single = top.size() == 1 && top[0].kind != Statement::If;
         m_program.firstTop = static_cast<uint32_t>(m_program.statements.size());
@@ -691,7 +702,7 @@ private:
                         continue;
                     }
                     if (m_token.kind == Tok::RParen) break;
-                    if (m_token.kind == Tok::End) Fail(open, "the '('" + std::string(kPlace) + " of '" + std::string(name.substr(0, 40)) + "' is never closed");
+                    if (m_token.kind == Tok::End) Fail(open, "the '(' of '" + std::string(name.substr(0, 40)) + "'" + kPlace + " is never closed");
                     Fail(m_token.pos, "expected ',' or ')' in the arguments of '" + std::string(name.substr(0, 40)) +
                                           "' but found " + Describe(m_token));
                 }
@@ -757,7 +768,7 @@ private:
     Token m_token;
     size_t m_pos = 0;
     size_t m_prevEnd = 0;
-    int m_depth = 0;
+    int m_depth = -1;  // the formula itself is not a nesting level
     std::unordered_map<std::string, uint32_t> m_index;
     std::vector<char> m_isAssigned;
 };

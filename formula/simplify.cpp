@@ -191,7 +191,8 @@ public:
             }
             // '^' is right-associative and takes a signed exponent; the others are
             // left-associative, so an equal level on the right keeps its parentheses.
-            const int needLeft = n.op == OpCode::Pow ? kAtom : level;
+            // A comparison inside a comparison keeps its parentheses: (a<b)=c.
+            const int needLeft = n.op == OpCode::Pow ? kAtom : level == kCompare ? kCompare + 1 : level;
             const int needRight = n.op == OpCode::Pow ? kUnary : level + 1;
             m_work.push_back({right, needRight, flip, nullptr});
             m_work.push_back({0, 0, false, op});
@@ -205,6 +206,7 @@ private:
     // c2 op (z op1 c1) for + - and for * /. Returns false when the shapes do not fit
     // or the merged constant would be zero or not finite where the parts were not.
     bool Reassociate(OpCode op, uint32_t a, uint32_t b, Node& node) {
+        if (m_nodes[a].constant == m_nodes[b].constant) return false;
         const bool additive = op == OpCode::Add || op == OpCode::Sub;
         if (!additive && op != OpCode::Mul && op != OpCode::Div) return false;
         const bool constLeft = m_nodes[a].constant;
