@@ -5,6 +5,7 @@
 #include "formula/engine.h"
 #include "formula/functions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <unordered_map>
@@ -782,7 +783,8 @@ bool Parse(std::string_view text, Program& program) {
         return false;
     }
     program.source.assign(text.data(), text.size());
-    program.code.reserve(text.size() / 2 + 4);  // an instruction per token, about
+    // About an instruction per two bytes; long formulas grow the code as they go.
+    program.code.reserve(std::min<size_t>(text.size() / 2 + 4, 256));
     Parser parser(program);
     try {
         parser.Run();

@@ -73,13 +73,16 @@ struct FormulaLibraries {
         translator = solver ? OpenFormulaLibrary(dir, "Lurvenc.dll") : nullptr;
         helperLib = translator ? OpenFormulaLibrary(dir, "Vexa2000.dll") : nullptr;
         if (!helperLib) return false;
-        return Find(solver, "Quendral.dll", "UpnToSimplifyString", simplify) &
-               Find(translator, "Lurvenc.dll", "Fml2Upn", translate) &
-               Find(translator, "Lurvenc.dll", "UbhvBlock2Upn", scanBlock) &
-               Find(helperLib, "Vexa2000.dll", "CreateCFormelHelper", create) &
-               Find(helperLib, "Vexa2000.dll", "DestroyCFormelHelper", destroy) &
-               Find(helperLib, "Vexa2000.dll", "CFormelArraySize", arraySize) &
-               Find(helperLib, "Vexa2000.dll", "CFormelVarNameAt", varNameAt);
+        // Every missing entry point is reported, not only the first.
+        int found = 0;
+        found += Find(solver, "Quendral.dll", "UpnToSimplifyString", simplify);
+        found += Find(translator, "Lurvenc.dll", "Fml2Upn", translate);
+        found += Find(translator, "Lurvenc.dll", "UbhvBlock2Upn", scanBlock);
+        found += Find(helperLib, "Vexa2000.dll", "CreateCFormelHelper", create);
+        found += Find(helperLib, "Vexa2000.dll", "DestroyCFormelHelper", destroy);
+        found += Find(helperLib, "Vexa2000.dll", "CFormelArraySize", arraySize);
+        found += Find(helperLib, "Vexa2000.dll", "CFormelVarNameAt", varNameAt);
+        return found == 7;
     }
 };
 
@@ -153,9 +156,14 @@ int RunCalcCommand(const Arguments& args) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (args[i] == "--check") check = true;
-        else if (args[i] == "--") formulas.insert(formulas.end(), args.begin() + static_cast<long>(i) + 1, args.end()), i = args.size();
-        else formulas.push_back(args[i]);
+        if (args[i] == "--check") {
+            check = true;
+        } else if (args[i] == "--") {
+            formulas.insert(formulas.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            break;
+        } else {
+            formulas.push_back(args[i]);
+        }
     }
     FormulaLibraries libs;
     if (!libs.Load()) return 1;
