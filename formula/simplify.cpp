@@ -43,7 +43,13 @@ const char* SpacedOperator(OpCode op) {
 
 class Folder {
 public:
-    explicit Folder(const Program& program) : m_program(program) {}
+    explicit Folder(const Program& program) : m_program(program) {
+        // A node per instruction at most, plus merged constants; one allocation each.
+        const size_t n = program.code.size();
+        m_nodes.reserve(n + n / 2 + 1);
+        m_children.reserve(2 * n);
+        m_stack.reserve(n);
+    }
 
     /// Builds the folded tree of the code range; root receives its node.
     bool Build(uint32_t begin, uint32_t end, uint32_t& root, Diagnostic& error) {
