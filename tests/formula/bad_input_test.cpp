@@ -24,6 +24,13 @@ TEST(FormulaBadInput, MegabyteChainsNeedNoDeepRecursion) {
     EXPECT_NE(formula_test::ParseError(powers).find("nested deeper"), std::string::npos);
 }
 
+TEST(FormulaBadInput, NumbersOfAMegabyte) {
+    const std::string zeros(1 << 20, '0');
+    EXPECT_EQ(formula_test::Simplified("1" + zeros), "error: the number '100000000000000000000...' at column 1 is too large for a double");
+    EXPECT_EQ(formula_test::Simplified("0." + zeros + "1"), "0");
+    EXPECT_EQ(formula_test::Simplified(zeros + "1.5k"), "1500");
+}
+
 TEST(FormulaBadInput, HundredThousandParentheses) {
     const std::string open(100000, '(');
     const std::string close(100000, ')');
