@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace formula {
 namespace {
@@ -106,8 +107,53 @@ bool Evaluate(const Program& program, Bindings& bindings, Value& result, Diagnos
 
 namespace {
 
+// "%.15g" from the shortest round-trip digits: when they number 15 or fewer they are
+// exactly the digits "%.15g" prints (a normal double lies closer to them than half a
+// unit of the 15th digit), and the shortest conversion is several times faster than the
+// precision one. Longer digit strings take the precision route.
+bool AppendShortG15(std::string& out, double v) {
+    // Subnormal values are too coarse for that argument: 5e-324 is 4.94065645841247e-324.
+    if (v != 0 && std::fabs(v) < std::numeric_limits<double>::min()) return false;
+    char sci[40];
+    const auto r = std::to_chars(sci, sci + sizeof(sci), v, std::chars_format::scientific);
+    if (r.ec != std::errc()) return false;
+    const char* p = sci;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    char digits[24];
+    int count = 0;
+    for (; p < r.ptr && *p != 'e'; ++p)
+        if (*p != '.') digits[count++] = *p;
+    if (count > 15 || p >= r.ptr) return false;
+    int exponent = 0;  // the text is not zero-terminated: read it up to r.ptr only
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), r.ptr, exponent);
+    while (count > 1 && digits[count - 1] == '0') --count;  // %g drops trailing zeros
+    if (negative) out += '-';
+    if (exponent < -4 || exponent >= 15) {
+        out += digits[0];
+        if (count > 1) {
+            out += '.';
+            out.append(digits + 1, static_cast<size_t>(count - 1));
+        }
+        out.append(p, static_cast<size_t>(r.ptr - p));  // "e+XX" as the scientific form wrote it
+    } else if (exponent < 0) {
+        out += "0.";
+        out.append(static_cast<size_t>(-exponent - 1), '0');
+        out.append(digits, static_cast<size_t>(count));
+    } else if (count <= exponent + 1) {
+        out.append(digits, static_cast<size_t>(count));
+        out.append(static_cast<size_t>(exponent + 1 - count), '0');
+    } else {
+        out.append(digits, static_cast<size_t>(exponent + 1));
+        out += '.';
+        out.append(digits + exponent + 1, static_cast<size_t>(count - exponent - 1));
+    }
+    return true;
+}
+
 void AppendNumber(std::string& out, double v, int precision) {
     if (v == 0) v = 0;  // no "-0"
+    if (precision == 15 && AppendShortG15(out, v)) return;
     char buffer[64];
     const auto r = std::to_chars(buffer, buffer + sizeof(buffer), v, std::chars_format::general, precision);
     out.append(buffer, r.ptr);

@@ -3,6 +3,7 @@
 #include "formula_test_util.h"
 
 #include <cmath>
+#include <cstring>
 #include <random>
 
 using formula_test::Simplified;
@@ -134,4 +135,26 @@ TEST(FormulaSimplify, SimplifiedTextKeepsTheValue) {
         }
     }
     EXPECT_GT(compared, 6000);
+}
+
+TEST(FormulaSimplify, NumbersPrintExactlyLikePercentPoint15g) {
+    std::mt19937_64 rng(15);
+    std::vector<double> values = {0, 1, -1, 0.1, 1e-5, 1e-4, 123456789012345.0, 1234567890123456.0, 1e15, 1e16,
+                                  0.30000000000000004, 1.0 / 3, 2.0 / 3, 9.999999999999999e14, 5e-324,
+                                  1.7976931348623157e308, 100, 1e21, 0.001, 12345.678};
+    for (int i = 0; i < 200000; ++i) {
+        const uint64_t bits = rng();
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        if (std::isfinite(v)) values.push_back(v);
+        values.push_back(static_cast<double>(static_cast<int64_t>(rng() % 2000001) - 1000000) /
+                         std::pow(10.0, static_cast<double>(rng() % 12)));
+    }
+    for (double v : values) {
+        std::string ours;
+        formula::AppendValue(ours, v);
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.15g", v == 0 ? 0.0 : v);
+        ASSERT_EQ(ours, expected) << v;
+    }
 }
