@@ -378,7 +378,7 @@ private:
                 const std::string whole(m_text.substr(pos, end - pos));
                 const std::string_view lead = LeadingPrefix(word);
                 std::string what = "'" + whole.substr(0, 40) + "'" + kPlace + " is not a number";
-                if (run == 0) what += ": it has a second decimal point";
+                if (run == 0) what += ": a decimal point cannot stand there";
                 else if (!lead.empty()) {
                     const std::string number(m_text.substr(pos, std::min<size_t>(numberEnd - pos, 20)));
                     const std::string rest(word.substr(lead.size(), 20));

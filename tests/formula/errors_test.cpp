@@ -14,7 +14,7 @@ TEST(FormulaErrors, NumbersThatAreNot) {
                                   "operator (write 2*x)");
     EXPECT_EQ(ParseError("2e"), "'2e' at column 1 is not a number: a name cannot follow a number without an "
                                 "operator (write 2*e)");
-    EXPECT_EQ(ParseError("1.2.3"), "'1.2.3' at column 1 is not a number: it has a second decimal point");
+    EXPECT_EQ(ParseError("1.2.3"), "'1.2.3' at column 1 is not a number: a decimal point cannot stand there");
     EXPECT_EQ(ParseError("1e999"), "the number '1e999' at column 1 is too large for a double");
     EXPECT_EQ(ParseError("1e99999999999999999999"), "the number '1e99999999999999999999' at column 1 is too large for a double");
 }
