@@ -134,7 +134,7 @@ std::string_view LeadingPrefix(std::string_view s) {
 
 class Parser {
 public:
-    Parser(Program& program) : m_program(program), m_text(program.source) {}
+    explicit Parser(Program& program) : m_program(program), m_text(program.source) {}
 
     void Run() {
         Next();
@@ -213,7 +213,6 @@ private:
     }
 
     void Next() {
-        m_prevEnd = m_token.pos + m_token.len;
         m_token = Scan(m_pos);
         m_pos = m_token.pos + m_token.len;
     }
@@ -768,7 +767,6 @@ private:
     std::string_view m_text;
     Token m_token;
     size_t m_pos = 0;
-    size_t m_prevEnd = 0;
     int m_depth = -1;  // the formula itself is not a nesting level
     std::unordered_map<std::string, uint32_t> m_index;
     std::vector<char> m_isAssigned;

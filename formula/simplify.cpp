@@ -291,9 +291,7 @@ private:
     std::vector<Item> m_work;
 };
 
-bool SimplifyExpression(Folder& folder, const Program& program, uint32_t begin, uint32_t end, std::string& out,
-                        Diagnostic& error) {
-    (void)program;
+bool SimplifyExpression(Folder& folder, uint32_t begin, uint32_t end, std::string& out, Diagnostic& error) {
     uint32_t root = 0;
     if (!folder.Build(begin, end, root, error)) return false;
     folder.Print(root, out);
@@ -312,13 +310,13 @@ bool SimplifyStatements(Folder& folder, const Program& program, uint32_t first, 
         switch (st.kind) {
         case Statement::Expression:
             Indent(out, depth);
-            if (!SimplifyExpression(folder, program, st.codeBegin, st.codeEnd, out, error)) return false;
+            if (!SimplifyExpression(folder, st.codeBegin, st.codeEnd, out, error)) return false;
             break;
         case Statement::Assignment:
             Indent(out, depth);
             out += program.variables[st.target];
             out += " := ";
-            if (!SimplifyExpression(folder, program, st.codeBegin, st.codeEnd, out, error)) return false;
+            if (!SimplifyExpression(folder, st.codeBegin, st.codeEnd, out, error)) return false;
             break;
         case Statement::If:
             for (uint32_t b = 0; b < st.branchCount; ++b) {
@@ -328,7 +326,7 @@ bool SimplifyStatements(Folder& folder, const Program& program, uint32_t first, 
                 if (b > 0) out += "ELSE";
                 if (branch.hasCondition) {
                     out += b > 0 ? " IF(" : "IF(";
-                    if (!SimplifyExpression(folder, program, branch.condBegin, branch.condEnd, out, error))
+                    if (!SimplifyExpression(folder, branch.condBegin, branch.condEnd, out, error))
                         return false;
                     out += ')';
                 }
