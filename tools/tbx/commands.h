@@ -11,3 +11,4 @@ int RunNumCommand(const Arguments& args);
 int RunXXCommand(const Arguments& args);
 int RunProfileCommand(const Arguments& args);
 int RunLangCommand(const Arguments& args);
+int RunCalcCommand(const Arguments& args);

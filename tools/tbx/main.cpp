@@ -17,6 +17,7 @@ const Command kCommands[] = {
     {"xx", RunXXCommand, "xx encode|decode IN OUT   XXencode text (tbx xx --help)"},
     {"profile", RunProfileCommand, "profile get|set|section|normalize ...   INI files (tbx profile --help)"},
     {"lang", RunLangCommand, "lang [string|name|list] ...   languages (tbx lang --help)"},
+    {"calc", RunCalcCommand, "calc FORMULA...         simplify formulas (tbx calc --help)"},
 };
 
 void PrintUsage(std::FILE* out) {
