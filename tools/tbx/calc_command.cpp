@@ -2,12 +2,13 @@
 // unit conversion uses them: create the helper, translate to reverse Polish form,
 // simplify, destroy the helper.
 #include "formula/formula_api.h"
+#include "platform/os/dynamic_library.h"
+#include "services/library_registry.h"
 #include "services/numbers.h"
 #include "tools/tbx/commands.h"
 
 #include <cctype>
 #include <cstdio>
-#include <dlfcn.h>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -21,32 +22,18 @@ const char kUsage[] =
     "standard input is one formula. --check scans like the formula dialog instead and\n"
     "prints the kind, the assigned names and the variables used.\n";
 
-// Directory of the loaded libtoolbox-core.so: the plug-ins are installed beside it.
-std::string CoreLibraryDirectory() {
-    Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&TBExtended_atof), &info) || !info.dli_fname) return std::string();
-    std::string path = info.dli_fname;
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-// Opens "X.dll" as libX.so (lower-cased first, then as written) beside the library.
-void* OpenFormulaLibrary(const std::string& dir, const std::string& dllName) {
-    std::string base = dllName.substr(0, dllName.size() - 4);
-    std::string lower = base;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const std::string& name : {lower, base}) {
-        const std::string path = dir + "/lib" + name + ".so";
-        if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
-    }
-    std::fprintf(stderr, "tbx calc: the formula library %s cannot be loaded from %s\n", dllName.c_str(), dir.c_str());
-    return nullptr;
+// Loads "X.dll" through the library registry, which finds libx.so / libX.so beside
+// the library or on the loader's path.
+HMODULE OpenFormulaLibrary(const char* dllName) {
+    HMODULE handle = TBLoadLibrary(dllName);
+    if (!handle) std::fprintf(stderr, "tbx calc: the formula library %s cannot be loaded\n", dllName);
+    return handle;
 }
 
 struct FormulaLibraries {
-    void* solver = nullptr;
-    void* translator = nullptr;
-    void* helperLib = nullptr;
+    HMODULE solver = nullptr;
+    HMODULE translator = nullptr;
+    HMODULE helperLib = nullptr;
     PFN_UpnToSimplifyString simplify = nullptr;
     PFN_Fml2Upn translate = nullptr;
     PFN_UbhvBlock2Upn scanBlock = nullptr;
@@ -56,22 +43,21 @@ struct FormulaLibraries {
     PFN_CFormelVarNameAt varNameAt = nullptr;
 
     ~FormulaLibraries() {
-        for (void* h : {solver, translator, helperLib})
-            if (h) dlclose(h);
+        for (HMODULE h : {solver, translator, helperLib})
+            if (h) TBFreeLibrary(h);
     }
 
     template <class F>
-    bool Find(void* lib, const char* dll, const char* name, F& f) {
-        f = reinterpret_cast<F>(dlsym(lib, name));
+    bool Find(HMODULE lib, const char* dll, const char* name, F& f) {
+        f = reinterpret_cast<F>(TBGetProcAddress(lib, name));
         if (!f) std::fprintf(stderr, "tbx calc: the function %s cannot be found in %s\n", name, dll);
         return f != nullptr;
     }
 
     bool Load() {
-        const std::string dir = CoreLibraryDirectory();
-        solver = OpenFormulaLibrary(dir, "Quendral.dll");
-        translator = solver ? OpenFormulaLibrary(dir, "Lurvenc.dll") : nullptr;
-        helperLib = translator ? OpenFormulaLibrary(dir, "Vexa2000.dll") : nullptr;
+        solver = OpenFormulaLibrary("Quendral.dll");
+        translator = solver ? OpenFormulaLibrary("Lurvenc.dll") : nullptr;
+        helperLib = translator ? OpenFormulaLibrary("Vexa2000.dll") : nullptr;
         if (!helperLib) return false;
         // Every missing entry point is reported, not only the first.
         int found = 0;
