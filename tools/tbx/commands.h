@@ -9,3 +9,6 @@ using Arguments = std::vector<std::string>;
 
 int RunNumCommand(const Arguments& args);
 int RunXXCommand(const Arguments& args);
+int RunProfileCommand(const Arguments& args);
+int RunLangCommand(const Arguments& args);
+int RunCalcCommand(const Arguments& args);
