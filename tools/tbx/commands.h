@@ -8,3 +8,5 @@
 using Arguments = std::vector<std::string>;
 
 int RunNumCommand(const Arguments& args);
+int RunInfoCommand(const Arguments& args);
+int RunConvertCommand(const Arguments& args);

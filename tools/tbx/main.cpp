@@ -14,6 +14,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"num", RunNumCommand, "num format|parse ...   engineering numbers (tbx num --help)"},
+    {"info", RunInfoCommand, "info FILE              channels, units and items of a data file"},
+    {"convert", RunConvertCommand, "convert IN OUT [...]   converts a data file (tbx convert --help)"},
 };
 
 void PrintUsage(std::FILE* out) {
