@@ -17,7 +17,11 @@ class SeparatorSet {
 public:
     explicit SeparatorSet(std::string_view characters) {
         for (unsigned char c : characters) m_member[c] = true;
+        if (!characters.empty() && characters.find_first_not_of(characters[0]) == std::string_view::npos)
+            m_single = characters[0];
     }
+    /// The one character of a set of a single character, else 0.
+    char Single() const { return m_single; }
     bool Contains(char c) const { return m_member[static_cast<unsigned char>(c)]; }
     /// Position of the first separator at or after from; npos when none.
     std::size_t FindFrom(std::string_view text, std::size_t from) const {
@@ -28,6 +32,7 @@ public:
 
 private:
     std::array<bool, 256> m_member{};
+    char m_single = 0;
 };
 
 /// White space as the framework's TrimRight removes it.
@@ -55,6 +60,8 @@ inline bool CanBeginNumber(std::string_view line) {
 /// counts once when merging) plus one, less one when the line ends with a separator.
 TB_EXPORT int CountFields(std::string_view line, const SeparatorSet& separators, bool merge);
 
+class DecimalSymbol;
+
 /// Splits a data line field by field as the value reader does.
 class TB_EXPORT FieldSplitter {
 public:
@@ -62,6 +69,11 @@ public:
         : m_line(line), m_separators(separators), m_merge(merge) {}
     /// The next field; false when no field remains.
     bool Next(std::string_view& field);
+    /// Fast path of Next plus ParseNumberField: when the next field is exactly one plain
+    /// decimal number, consumes it, sets value and returns true. Otherwise consumes
+    /// nothing and returns false (the caller then uses Next). Only valid when
+    /// CanReadNumbersInPlace(separators, decimal) holds.
+    bool NextPlainNumber(double& value, const DecimalSymbol& decimal);
 
 private:
     std::string_view m_line;
@@ -80,12 +92,18 @@ public:
     char Replaced() const { return m_replaced; }
     /// True when the symbol has several characters (always the general parser).
     bool IsLong() const { return m_long; }
+    /// The character plain numbers use as their decimal point ('.' or the symbol).
+    char PointCharacter() const { return m_replaced ? m_replaced : '.'; }
 
 private:
     CString m_text;
     char m_replaced = 0;
     bool m_long = false;
 };
+
+/// True when no separator character can be part of a plain number (digits, sign,
+/// exponent letter, point or the decimal symbol), so numbers can be read in place.
+TB_EXPORT bool CanReadNumbersInPlace(const SeparatorSet& separators, const DecimalSymbol& decimal);
 
 /// TBExtended_atof(field, decimal) for a field: plain decimal numbers take a fast
 /// path without allocation, everything else (prefix letters, "#INF", hexadecimal,
