@@ -13,7 +13,8 @@
 // The engine carries a weak fallback for every entry, so a format whose source is not
 // part of the build fails cleanly: LastError names the missing format, LastErrorNumber
 // is 3 and the result is 0. A format source needs no registration: defining its
-// entry members replaces the fallbacks at link time. The shared state is public so
+// entry members (for example `int CReadAndWriteFileFunction::ReadInfoOUTFile(CString
+// fileName) {...}` in exchange/spice_out.cpp) replaces the fallbacks at link time. The shared state is public so
 // that a format source can keep its helpers as file-local functions on the engine.
 #pragma once
 

@@ -53,6 +53,9 @@ bool CLineReader::Open(const CString& path, std::size_t blockSize) {
         return false;
     }
     m_capacity = blockSize < 4096 ? 4096 : blockSize;
+    // A small file needs no large block (the buffer still grows if the file does).
+    if (S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) < m_capacity)
+        m_capacity = static_cast<std::size_t>(st.st_size) + 4096;
     m_buffer = static_cast<char*>(std::malloc(m_capacity));
     if (!m_buffer) {
         ::close(fd);
@@ -125,7 +128,6 @@ bool CLineReader::NextLine(std::string_view& line) {
             return true;
         }
         m_searched = m_end - m_begin;
-        std::size_t before = m_begin;
         if (!Refill()) {
             if (m_errno) return false;
             if (m_end > m_begin) {  // last line without a line end
@@ -137,7 +139,6 @@ bool CLineReader::NextLine(std::string_view& line) {
             }
             return false;
         }
-        (void)before;
     }
 }
 
