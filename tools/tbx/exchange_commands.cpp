@@ -219,14 +219,13 @@ public:
     void Phase(const std::string& text) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_phase = text;
-        m_phaseStart = std::chrono::steady_clock::now();
     }
 
 private:
     void Run() {
         std::unique_lock<std::mutex> lock(m_mutex);
         while (!m_wake.wait_for(lock, std::chrono::milliseconds(250), [this] { return m_stop; })) {
-            auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_phaseStart).count();
+            auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start).count();
             if (seconds < 1 || m_phase.empty()) continue;
             std::fprintf(stderr, "\r\033[Ktbx: %s ... %lld s", m_phase.c_str(), static_cast<long long>(seconds));
             std::fflush(stderr);
@@ -237,7 +236,7 @@ private:
     bool m_stop = false;
     bool m_shown = false;
     std::string m_phase;
-    std::chrono::steady_clock::time_point m_phaseStart = std::chrono::steady_clock::now();
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::thread m_thread;
