@@ -19,6 +19,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <sys/mman.h>
 #include <vector>
@@ -185,7 +186,7 @@ std::string VariantText(const COleVariant& v, const CString& decimal) {
 
 // ---------------------------------------------------------------- WriteCSVFile
 
-int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator, CString decimal) {
+int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator, CString decimal) try {
     if (!fileName.IsEmpty()) {
         FileName = fileName;
     } else {
@@ -313,12 +314,15 @@ int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator,
         return 0;
     }
     return result;
+} catch (const std::bad_alloc&) {
+    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    return 0;
 }
 
 // ---------------------------------------------------------------- ReadInfoCSVFile
 
 int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separator, CString decimal,
-                                               int startLine, int mergeSeparators) {
+                                               int startLine, int mergeSeparators) try {
     ResetWarnAndErrorMsg();
     TextMergeSeparators = mergeSeparators;
     Separator = separator;
@@ -426,11 +430,14 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
         ReplaceChannelSlot(i, channel);
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    return 0;
 }
 
 // ---------------------------------------------------------------- ReadDataCSVFile
 
-int CReadAndWriteFileFunction::ReadDataCSVFile() {
+int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     ResetWarnAndErrorMsg();
     CLineReader in;
     if (!in.Open(FileName)) {
@@ -515,4 +522,7 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() {
         result = 2;
     }
     return result;
+} catch (const std::bad_alloc&) {
+    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <new>
 
 namespace {
 
@@ -235,7 +236,7 @@ void CReadAndWriteFileFunction::GetFormatFilterWrite(CStringArray* filters) cons
 
 int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName, int formatCode,
                                             const char* separator, const char* decimal, int withDialog,
-                                            int reserved, int datFileKind) {
+                                            int reserved, int datFileKind) try {
     (void)formatCode;
     (void)reserved;
     FileName = fileName;
@@ -292,9 +293,16 @@ int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName,
     }
     FileKind = TB_KIND_TEXT;
     return ReadInfoCSVFile(fileName, sep, dec, 1, 0);
+} catch (const std::bad_alloc&) {
+    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    return 0;
+} catch (...) {
+    // No exception of a format may leave the library.
+    SetError(TBFormatMessage(11, {FileName}), TB_EXCHANGE_FILE_ERROR);
+    return 0;
 }
 
-int CReadAndWriteFileFunction::ReadDataFile() {
+int CReadAndWriteFileFunction::ReadDataFile() try {
     switch (FileKind) {
     case TB_KIND_MDA_MDK:
     case TB_KIND_MDX: return ReadMdx_a();
@@ -310,6 +318,13 @@ int CReadAndWriteFileFunction::ReadDataFile() {
         SetError(TBFormatMessage(16, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
+} catch (const std::bad_alloc&) {
+    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    return 0;
+} catch (...) {
+    // No exception of a format may leave the library.
+    SetError(TBFormatMessage(11, {FileName}), TB_EXCHANGE_FILE_ERROR);
+    return 0;
 }
 
 // ---------------------------------------------------------------- write dispatch
@@ -367,7 +382,7 @@ int CReadAndWriteFileFunction::WriteTextFile(const CString& name, const char* se
 
 int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, int formatCode,
                                          const char* separator, const char* decimal, int withDialog,
-                                         int comtradeOption) {
+                                         int comtradeOption) try {
     FileName = fileName;
     WithDialog = withDialog;
     CString name = fileName;
@@ -461,6 +476,13 @@ int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, in
     }();
     FileName = fileName;
     return result;
+} catch (const std::bad_alloc&) {
+    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    return 0;
+} catch (...) {
+    // No exception of a format may leave the library.
+    SetError(TBFormatMessage(11, {FileName}), TB_EXCHANGE_FILE_ERROR);
+    return 0;
 }
 
 // ---------------------------------------------------------------- shared helpers
