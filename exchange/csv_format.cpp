@@ -458,6 +458,9 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     const DecimalSymbol decimal(Decimal);
     const bool merge = TextMergeSeparators == 1;
     const bool numbersInPlace = tb_exchange::CanReadNumbersInPlace(separators, decimal);
+    const char point = decimal.PointCharacter();
+    bool fastRows = numbersInPlace && !merge && NrChannels > 0;
+    for (const ChannelSink& s : sinks) fastRows = fastRows && s.block != nullptr;
     const CString zeroText = TBExtended_ftoa(0.0, -1, 0, "");
 
     long long n = 0;
@@ -470,9 +473,27 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
         if (line.empty()) continue;
         if (n == TextStartLine && line.find('"') != std::string_view::npos) continue;
 
-        FieldSplitter fields(line, separators, merge);
-        std::string_view field;
+        // Rows of plain numbers into double storage: parsed in place, field by field,
+        // until a field needs the general rules; the rest of the row takes them.
         int c = 0;
+        std::size_t position = 0;
+        if (fastRows) {
+            const char* begin = line.data();
+            const char* p = begin;
+            const char* end = begin + line.size();
+            while (c < NrChannels && p < end) {
+                double value;
+                const char* stop = tb_exchange::detail::ParseShortDecimal(p, end, point, value);
+                if (!stop || stop == p || (stop != end && !separators.Contains(*stop))) break;
+                sinks[static_cast<std::size_t>(c)].block[r] = value;
+                ++c;
+                p = stop == end ? end : stop + 1;
+            }
+            position = static_cast<std::size_t>(p - begin);
+            if (p >= end) position = line.size() + 1;  // no field remains
+        }
+        FieldSplitter fields(line, position, separators, merge);
+        std::string_view field;
         for (; c < NrChannels; ++c) {
             ChannelSink& s = sinks[static_cast<std::size_t>(c)];
             if (numbersInPlace && s.block && fields.NextPlainNumber(s.block[r], decimal)) {
@@ -493,6 +514,8 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
             }
             s.rowsTouched = r + 1;
         }
+        if (fastRows)
+            for (int k = 0; k < c && k < NrChannels; ++k) sinks[static_cast<std::size_t>(k)].rowsTouched = r + 1;
         // A short line: the remaining channels of this row read as zero.
         for (; c < NrChannels; ++c) {
             ChannelSink& s = sinks[static_cast<std::size_t>(c)];

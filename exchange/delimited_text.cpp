@@ -81,84 +81,6 @@ bool FieldSplitter::Next(std::string_view& field) {
     return true;
 }
 
-namespace {
-
-bool IsEightDigits(std::uint64_t v) {
-    return ((v & 0xF0F0F0F0F0F0F0F0ULL) | (((v + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4)) ==
-           0x3333333333333333ULL;
-}
-
-std::uint32_t ParseEightDigits(std::uint64_t v) {
-    const std::uint64_t mask = 0x000000FF000000FFULL;
-    const std::uint64_t mul1 = 0x000F424000000064ULL;  // 100 + (1000000ULL << 32)
-    const std::uint64_t mul2 = 0x0000271000000001ULL;  // 1 + (10000ULL << 32)
-    v -= 0x3030303030303030ULL;
-    v = (v * 10) + (v >> 8);
-    v = (((v & mask) * mul1) + (((v >> 16) & mask) * mul2)) >> 32;
-    return static_cast<std::uint32_t>(v);
-}
-
-const double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common case of numbers written with up to 15-17 significant digits: at most 19
-// digits and a decimal exponent within +-22 give a mantissa and a power of ten that
-// are both exact doubles, so one multiplication or division rounds correctly (the
-// result equals strtod's). Returns the end of the number, or null when another parser
-// must decide.
-const char* ParseShortDecimal(const char* p, const char* end, char point, double& out) {
-    const bool negative = p < end && *p == '-';
-    if (negative) ++p;
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int exponent = 0;
-    while (p < end && static_cast<unsigned>(*p - '0') < 10) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        ++p;
-        if (++digits > 19) return nullptr;
-    }
-    if (p < end && *p == point) {
-        ++p;
-        const char* fraction = p;
-        while (end - p >= 8 && digits <= 11) {
-            std::uint64_t chunk;
-            std::memcpy(&chunk, p, 8);
-            if (!IsEightDigits(chunk)) break;
-            mantissa = mantissa * 100000000ULL + ParseEightDigits(chunk);
-            p += 8;
-            digits += 8;
-        }
-        while (p < end && static_cast<unsigned>(*p - '0') < 10) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-            ++p;
-            if (++digits > 19) return nullptr;
-        }
-        exponent = -static_cast<int>(p - fraction);
-    }
-    if (digits == 0) return nullptr;
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        const char* q = p + 1;
-        const bool negativeExponent = q < end && *q == '-';
-        if (q < end && (*q == '-' || *q == '+')) ++q;
-        int value = 0, count = 0;
-        while (q < end && static_cast<unsigned>(*q - '0') < 10 && count < 4) {
-            value = value * 10 + (*q - '0');
-            ++q;
-            ++count;
-        }
-        if (count == 0 || (q < end && static_cast<unsigned>(*q - '0') < 10)) return nullptr;
-        exponent += negativeExponent ? -value : value;
-        p = q;
-    }
-    if (mantissa > (std::uint64_t(1) << 53) || exponent < -22 || exponent > 22) return nullptr;
-    double value = static_cast<double>(mantissa);
-    value = exponent < 0 ? value / kExactPowersOfTen[-exponent] : value * kExactPowersOfTen[exponent];
-    out = negative ? -value : value;
-    return p;
-}
-
-} // namespace
-
 bool FieldSplitter::NextPlainNumber(double& value, const DecimalSymbol& decimal) {
     if (m_done || m_pos >= m_line.size()) return false;
     const char* first = m_line.data() + m_pos;
@@ -169,7 +91,7 @@ bool FieldSplitter::NextPlainNumber(double& value, const DecimalSymbol& decimal)
     const char* p = first + (*first == '-');
     if (p == last || !((*p >= '0' && *p <= '9') || *p == point)) return false;
     double parsed = 0.0;
-    const char* stop = ParseShortDecimal(first, last, point, parsed);
+    const char* stop = detail::ParseShortDecimal(first, last, point, parsed);
     if (!stop) {
         fast_float::parse_options options(fast_float::chars_format::general, point);
         auto result = fast_float::from_chars_advanced(first, last, parsed, options);
