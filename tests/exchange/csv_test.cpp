@@ -292,6 +292,25 @@ TEST_F(Csv, ShortLinesAreFilledWithZeroInEveryKindOfStorage) {
     *files.GetChannel(0) = CExImPortChannel();  // the block is on the stack: detach it
 }
 
+TEST_F(Csv, RowsMixingPlainAndEngineeringNumbersReadLikeTheGeneralRules) {
+    const std::string path = dir.File("mix.csv");
+    WriteText(path, "1,5;2k2;-3e-3; 4;+5;;7,25e2;1.5;12345678901234567890;0x10\n;;\n8\n");
+    CReadAndWriteFiles files;
+    ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    ASSERT_EQ(files.GetNrChannels(), 10);
+    ASSERT_EQ(files.GetNrItems(), 3);
+    std::vector<CArray<double, double>> columns(10);
+    for (int i = 0; i < 10; ++i) files.GetChannel(i)->SetDoubleArray(&columns[static_cast<size_t>(i)]);
+    ASSERT_EQ(files.ReadDataFile(), 1);
+    const char* fields[] = {"1,5", "2k2", "-3e-3", " 4", "+5", "", "7,25e2", "1.5", "12345678901234567890", "0x10"};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(columns[static_cast<size_t>(i)][0], TBExtended_atof(fields[i], ",")) << fields[i];
+        EXPECT_EQ(columns[static_cast<size_t>(i)][1], 0.0) << i;  // ";;" has empty fields, the rest zero
+    }
+    EXPECT_EQ(columns[0][2], 8);
+    EXPECT_EQ(columns[9][2], 0);
+}
+
 TEST_F(Csv, ArraysKeepTheirLengthWhenLongerAndMissingSlotsWarn) {
     const std::string path = dir.File("w.txt");
     WriteText(path, "1;2\n3;4\n");
