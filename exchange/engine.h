@@ -14,8 +14,10 @@
 // part of the build fails cleanly: LastError names the missing format, LastErrorNumber
 // is 3 and the result is 0. A format source needs no registration: defining its
 // entry members (for example `int CReadAndWriteFileFunction::ReadInfoOUTFile(CString
-// fileName) {...}` in exchange/spice_out.cpp) replaces the fallbacks at link time. The shared state is public so
-// that a format source can keep its helpers as file-local functions on the engine.
+// fileName) {...}` in exchange/spice_out.cpp) replaces the fallbacks at link time.
+// The shared state is public so that a format source can keep its helpers as
+// file-local functions on the engine. A format entry should not throw; the dispatch
+// turns an escaped exception into an error result all the same.
 #pragma once
 
 #include "exchange/channel.h"
