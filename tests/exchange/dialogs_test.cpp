@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 namespace {
 
 class ImportDialog : public ::testing::Test {
@@ -250,12 +253,22 @@ TEST(Hubs, HeadlessAnswersAndInProcessClipboard) {
 
 TEST(LocaleSymbols, ListSeparatorFollowsTheDecimalSymbolOfTheUserLocale) {
     TBOverrideUserNumberSymbols(nullptr, nullptr);
+    const char* original = std::getenv("LC_ALL");
+    const std::string saved = original ? original : "";
     setenv("LC_ALL", "C", 1);
     EXPECT_EQ(TBGetUserDecimalSymbol(), ".");
     EXPECT_EQ(TBGetUserListSeparator(), ",");
     setenv("LC_ALL", "no_such_locale", 1);
     EXPECT_EQ(TBGetUserDecimalSymbol(), ".");
-    unsetenv("LC_ALL");
+    // A locale with a decimal comma, where the machine has one.
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"}) {
+        setenv("LC_ALL", name, 1);
+        if (TBGetUserDecimalSymbol() != ",") continue;
+        EXPECT_EQ(TBGetUserListSeparator(), ";");
+        break;
+    }
+    if (original) setenv("LC_ALL", saved.c_str(), 1);
+    else unsetenv("LC_ALL");
     TBOverrideUserNumberSymbols("\t", ",");
     EXPECT_EQ(TBGetUserListSeparator(), "\t");
     EXPECT_EQ(TBGetUserDecimalSymbol(), ",");
