@@ -163,6 +163,19 @@ public:
     int WriteExcel50_95File(CString fileName, CString tableName);
     int WriteExcel97File(CString fileName, CString tableName);
     int WriteAccessFile(CString fileName, CString tableName);
+    // Excel workbooks and the table layer shared with Access (exchange/dao_exchange.cpp).
+    int WriteExcelFile(CString fileName, CString tableName);
+    int WriteDaoFile();
+    int ReadInfoExcel30File(CString fileName, CString tableName);
+    int ReadInfoExcel40File(CString fileName, CString tableName);
+    int ReadInfoExcel50_95File(CString fileName, CString tableName);
+    int ReadInfoExcelFile(CString fileName, CString tableName);
+    int ReadInfoDaoDataFile();
+    int ReadDataExcel30File();
+    int ReadDataExcel40File();
+    int ReadDataExcel50_95File();
+    int ReadDataExcel97File();
+    int ReadDataExcelFile();
     int ReadInfoOUTFile(CString fileName);
     int ReadDataOUTFile();
     int ReadInfoComtradeFile(CString fileName);

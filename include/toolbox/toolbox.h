@@ -27,3 +27,4 @@
 #include "exchange/engine.h"
 #include "exchange/exchange_dialogs.h"
 #include "exchange/read_and_write_files.h"
+#include "exchange/dao.h"

@@ -39,7 +39,7 @@ TEST_F(Dispatch, ReadByExtensionIgnoresCaseAndReportsMissingFormatsCleanly) {
         const char* format;
     } cases[] = {
         {"a.MDX", 1, "Characteristic"}, {"a.mdk", 0, "Characteristic"}, {"a.Mda", 0, "Characteristic"},
-        {"a.xls", 2, "Excel"},          {"a.mdb", 3, "Access"},         {"a.out", 6, "SPICE"},
+        {"a.mdb", 3, "Access"},         {"a.out", 6, "SPICE"},
         {"a.CFG", 7, "COMTRADE"},       {"a.dat", 8, "Recorder"},
     };
     for (const Case& c : cases) {
@@ -51,6 +51,12 @@ TEST_F(Dispatch, ReadByExtensionIgnoresCaseAndReportsMissingFormatsCleanly) {
         // The second step goes to the same family and fails the same clean way.
         EXPECT_EQ(engine.ReadDataFile(), 0);
     }
+    // Workbooks are read: a missing one is a database that cannot be opened.
+    CReadAndWriteFileFunction engine;
+    EXPECT_EQ(engine.ReadInfoFile(dir.File("a.xls").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0);
+    EXPECT_EQ(engine.FileKind, 2);
+    EXPECT_EQ(engine.GetLastErrorNumber(), 6);
+    EXPECT_NE(engine.GetLastError().Find("Error if opening the database"), -1) << engine.GetLastError().GetString();
 }
 
 TEST_F(Dispatch, DatFileKindChoosesHowADatFileIsReadWithDialogs) {
@@ -119,7 +125,9 @@ TEST_F(Dispatch, WriteByFormatCodeAppendsTheExtensionAndKeepsTheGivenName) {
     EXPECT_EQ(engine.GetLoadVersion(), 1);
     EXPECT_EQ(engine.FileKind, 0);
     EXPECT_NE(engine.GetLastError().Find("Characteristic"), -1);
-    EXPECT_EQ(engine.WriteFile(dir.File("d.xls").c_str(), "Sheet1$", 3, nullptr, nullptr, 0, 0), 0);
+    EXPECT_EQ(engine.WriteFile(dir.File("d.xls").c_str(), "Sheet1$", 3, nullptr, nullptr, 0, 0), 1);
+    EXPECT_TRUE(Exists(dir.File("d.xls")));
+    EXPECT_STREQ(engine.GetTableName(), "Sheet1");
     EXPECT_EQ(engine.GetSaveVersion(), 7);
     EXPECT_EQ(engine.GetLoadVersion(), 3);
     EXPECT_EQ(engine.WriteFile(dir.File("e.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 0);

@@ -2,6 +2,7 @@
 #include "exchange/delimited_text.h"
 #include "exchange/exchange_dialogs.h"
 #include "exchange/read_and_write_files.h"
+#include "exchange/table_choice.h"
 #include "platform/os/dialog_hub.h"
 #include "platform/os/file_io.h"
 #include "platform/os/locale_info.h"
@@ -27,8 +28,9 @@
 namespace {
 
 const char kInfoUsage[] =
-    "usage: tbx info FILE [--separator S] [--decimal D]\n"
-    "Prints the format, the channels with their units, the item count and warnings.\n";
+    "usage: tbx info FILE [--separator S] [--decimal D] [--table NAME]\n"
+    "Prints the format, the channels with their units, the item count and warnings.\n"
+    "--table NAME  sheet or table of a workbook or database (default: the first one)\n";
 const char kConvertUsage[] =
     "usage: tbx convert IN OUT [--format CODE] [--separator S] [--decimal D]\n"
     "                          [--out-separator S] [--out-decimal D]\n"
@@ -40,6 +42,10 @@ const char kConvertUsage[] =
     "--decimal D        decimal symbol of delimited text input\n"
     "--out-separator S  column separator of delimited text output\n"
     "--out-decimal D    decimal symbol of delimited text output\n"
+    "--table NAME       sheet or table of a workbook or database input (default: the\n"
+    "                   first one)\n"
+    "--out-table NAME   sheet or table written into a workbook or database (default:\n"
+    "                   \"Data\"); an .xls OUT without --format is written as Excel 97\n"
     "Without --separator/--decimal the symbols of text input are detected from its first\n"
     "lines. Text output uses the --out symbols, else those of text input, else the\n"
     "user's locale symbols.\n";
@@ -53,6 +59,8 @@ struct ExchangeOptions {
     CString decimal;
     CString outSeparator;
     CString outDecimal;
+    CString table;
+    CString outTable;
 };
 
 CString UnescapeSeparator(const std::string& text) {
@@ -66,7 +74,8 @@ int ParseExchangeOptions(const Arguments& args, const char* command, ExchangeOpt
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool takesValue = a == "--format" || a == "--separator" || a == "--decimal" ||
-                                a == "--out-separator" || a == "--out-decimal";
+                                a == "--out-separator" || a == "--out-decimal" || a == "--table" ||
+                                a == "--out-table";
         if (takesValue && i + 1 >= args.size()) {
             std::fprintf(stderr, "tbx %s: %s needs a value\n", command, a.c_str());
             return 2;
@@ -86,6 +95,10 @@ int ParseExchangeOptions(const Arguments& args, const char* command, ExchangeOpt
             o.outSeparator = UnescapeSeparator(args[++i]);
         } else if (a == "--out-decimal") {
             o.outDecimal = args[++i].c_str();
+        } else if (a == "--table") {
+            o.table = args[++i].c_str();
+        } else if (a == "--out-table") {
+            o.outTable = args[++i].c_str();
         } else if (a == "--decimal") {
             o.decimal = args[++i].c_str();
             o.hasDecimal = !o.decimal.IsEmpty();
@@ -192,6 +205,17 @@ private:
     TextSymbols m_symbols;
 };
 
+// Answers the table dialog of a workbook or database with its first table.
+class FirstTableAnswer : public CDialogHub {
+public:
+    int DoModal(CModalRequest& request) override {
+        auto* choice = dynamic_cast<CTableChoiceRules*>(&request);
+        if (!choice || choice->GetNames().GetSize() == 0) return IDCANCEL;
+        choice->SetSelected(0);
+        return IDOK;
+    }
+};
+
 class ScopedHub {
 public:
     explicit ScopedHub(CDialogHub* hub) { TBSetDialogHub(hub); }
@@ -294,8 +318,12 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
         } else {
             result = files.ReadInfoFile(path, "", -1, symbols.separator, symbols.decimal, 0, 0, 2);
         }
+    } else if ((ext == ".xls" || ext == ".mdb") && o.table.IsEmpty()) {
+        FirstTableAnswer answer;
+        ScopedHub hub(&answer);
+        result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 1, 0, 2);
     } else {
-        result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 0, 0, 2);
+        result = files.ReadInfoFile(path, o.table, -1, nullptr, nullptr, 0, 0, 2);
     }
     if (result == 0) {
         CString error = files.GetLastError();
@@ -333,6 +361,7 @@ int RunInfoCommand(const Arguments& args) {
         sep.Replace("\t", "\\t");
         std::printf("Separator: \"%s\"  Decimal symbol: \"%s\"\n", sep.GetString(), files.GetDecimal().GetString());
     }
+    if (family == 2 || family == 3) std::printf("Table:     %s\n", files.GetTableName().GetString());
     std::printf("Items:     %d\n", files.GetNrItems());
     std::printf("Channels:  %d\n", files.GetNrChannels());
     for (int i = 0; i < files.GetNrChannels(); ++i) {
@@ -477,7 +506,9 @@ int RunConvertCommand(const Arguments& args) {
     progress.Phase("writing " + std::string(output.GetString()));
     files.ResetWarnAndErrorMsg();
     const CString staged = staging.Path() + "/" + BaseName(output);
-    int result = files.WriteFile(staged, "", o.formatCode, haveSymbols ? separator.GetString() : nullptr,
+    // Workbooks are written as Excel 97 unless a format code asks for an older version.
+    const int formatCode = (o.formatCode < 0 && LowerExtension(output) == ".xls") ? 9 : o.formatCode;
+    int result = files.WriteFile(staged, o.outTable, formatCode, haveSymbols ? separator.GetString() : nullptr,
                                  haveSymbols ? decimal.GetString() : nullptr, 0, 0);
     if (result == 0) {
         CString error = files.GetLastError();
