@@ -519,6 +519,7 @@ std::string TBJet4EncodeText(const std::u16string& text) {
 struct CJet4Writer::Impl {
     std::FILE* file = nullptr;
     std::string path;
+    bool hasTable = true;
     TableLayout table;
     std::vector<int> declaredChars;
     std::vector<int> longestChars;
@@ -556,27 +557,22 @@ std::uint32_t CJet4Writer::RecordCount() const { return m_impl ? m_impl->records
 bool CJet4Writer::Open(const std::string& path, const std::string& tableName, const std::vector<CJet4Field>& fields) {
     if (m_impl && m_impl->file) Abort();
     m_error.clear();
+    m_failure = Jet4Failure::None;
     auto impl = std::make_unique<Impl>();
     impl->table.name = TBUtf8ToUtf16(tableName);
-    if (impl->table.name.empty() || impl->table.name.size() > static_cast<std::size_t>(kMaxNameChars)) {
-        m_error = "invalid table name \"" + tableName + "\"";
-        return false;
-    }
-    if (fields.empty() || fields.size() > static_cast<std::size_t>(kMaxFields)) {
-        m_error = "a table needs 1 to 255 fields";
-        return false;
+    impl->hasTable = !tableName.empty() || !fields.empty();
+    if (impl->hasTable) {
+        if (impl->table.name.empty() || impl->table.name.size() > static_cast<std::size_t>(kMaxNameChars))
+            return Fail(Jet4Failure::Name, "invalid table name \"" + tableName + "\"");
+        if (fields.empty()) return Fail(Jet4Failure::Limit, "a table needs at least one field");
+        if (fields.size() > static_cast<std::size_t>(kMaxFields)) return Fail(Jet4Failure::Limit, "a table holds at most 255 fields");
     }
     for (const CJet4Field& f : fields) {
         const std::u16string name = TBUtf8ToUtf16(f.name);
-        if (name.empty() || name.size() > static_cast<std::size_t>(kMaxNameChars)) {
-            m_error = "invalid field name \"" + f.name + "\"";
-            return false;
-        }
+        if (name.empty() || name.size() > static_cast<std::size_t>(kMaxNameChars))
+            return Fail(Jet4Failure::Name, "invalid field name \"" + f.name + "\"");
         for (const Column& c : impl->table.columns) {
-            if (EqualIgnoringAsciiCase(c.name, name)) {
-                m_error = "duplicate field name \"" + f.name + "\"";
-                return false;
-            }
+            if (EqualIgnoringAsciiCase(c.name, name)) return Fail(Jet4Failure::Name, "duplicate field name \"" + f.name + "\"");
         }
         if (f.kind == CJet4Field::Text) {
             const int chars = std::clamp(f.size, 1, kMaxTextChars);
@@ -593,23 +589,19 @@ bool CJet4Writer::Open(const std::string& path, const std::string& tableName, co
     impl->cells.assign(fields.size(), Cell());
     // The definition's size does not depend on the values, so its page count is
     // known now and the data pages can follow it directly.
-    impl->definitionPages = DefinitionPages(BuildDefinition(impl->table, 0, 0, 0).size());
+    impl->definitionPages = impl->hasTable ? DefinitionPages(BuildDefinition(impl->table, 0, 0, 0).size()) : 0;
     impl->firstDataPage = kUserDefinitionPage + impl->definitionPages;
     impl->nextPage = impl->firstDataPage;
     impl->page = DataPage(kUserDefinitionPage);
     impl->file = std::fopen(path.c_str(), "wb");
-    if (!impl->file) {
-        m_error = "cannot create \"" + path + "\": " + std::strerror(errno);
-        return false;
-    }
+    if (!impl->file) return Fail(Jet4Failure::Io, "cannot create \"" + path + "\": " + std::strerror(errno));
     impl->path = path;
     // Reserve the leading pages; they are written at Close.
     for (std::uint32_t pg = 0; pg < impl->firstDataPage; ++pg) {
         if (!impl->WritePage(pg, impl->zeroPage.data())) {
-            m_error = "cannot write \"" + path + "\"";
             m_impl = std::move(impl);
             Abort();
-            return false;
+            return Fail(Jet4Failure::Io, "cannot write \"" + path + "\"");
         }
     }
     m_impl = std::move(impl);
@@ -657,33 +649,21 @@ void CJet4Writer::SetNull(int field) {
 }
 
 bool CJet4Writer::AddRecord() {
-    if (!m_impl || !m_impl->file) {
-        m_error = "the database is not open";
-        return false;
-    }
+    if (!m_impl || !m_impl->file || !m_impl->hasTable) return Fail(Jet4Failure::Io, "no table is open for records");
     Impl& d = *m_impl;
     for (std::size_t i = 0; i < d.overlong.size(); ++i) {
         if (d.overlong[i]) {
             std::string name;
             for (char16_t ch : d.table.columns[i].name) name.push_back(ch < 0x80 ? static_cast<char>(ch) : '?');
-            m_error = "text longer than 255 characters in field \"" + name + "\"";
-            return false;
+            return Fail(Jet4Failure::Limit, "text longer than 255 characters in field \"" + name + "\"");
         }
     }
     EncodeRow(d.table, d.cells, d.rowScratch);
-    if (d.rowScratch.size() > static_cast<std::size_t>(kMaxRowBytes)) {
-        m_error = "record too large for a data page";
-        return false;
-    }
-    if (d.records == 0xFFFFFFFFu || d.nextPage >= kMaxPages) {
-        m_error = "the database is full";
-        return false;
-    }
+    if (d.rowScratch.size() > static_cast<std::size_t>(kMaxRowBytes))
+        return Fail(Jet4Failure::Limit, "record too large for a data page");
+    if (d.records == 0xFFFFFFFFu || d.nextPage >= kMaxPages) return Fail(Jet4Failure::Limit, "the database is full (2 GB)");
     if (!d.page.Fits(d.rowScratch.size())) {
-        if (!d.AppendPage(d.page.Bytes())) {
-            m_error = "cannot write \"" + d.path + "\"";
-            return false;
-        }
+        if (!d.AppendPage(d.page.Bytes())) return Fail(Jet4Failure::Io, "cannot write \"" + d.path + "\"");
         d.page.Reset();
     }
     d.page.Add(d.rowScratch);
@@ -697,10 +677,7 @@ bool CJet4Writer::AddRecord() {
 }
 
 bool CJet4Writer::Close() {
-    if (!m_impl || !m_impl->file) {
-        m_error = "the database is not open";
-        return false;
-    }
+    if (!m_impl || !m_impl->file) return Fail(Jet4Failure::Io, "the database is not open");
     Impl& d = *m_impl;
     bool ok = true;
     if (d.page.Rows() > 0) ok = d.AppendPage(d.page.Bytes());
@@ -740,15 +717,17 @@ bool CJet4Writer::Close() {
     catalogPage.Add(CatalogRow(catalog, kRelationshipsContainerId, kRootContainerId, u"Relationships", kObjectContainer, 0, now));
     catalogPage.Add(CatalogRow(catalog, kCatalogPage, kTablesContainerId, catalog.name, kObjectTable, kSystemObjectFlags, now));
     catalogPage.Add(CatalogRow(catalog, kRelationshipsPage, kTablesContainerId, relationships.name, kObjectTable, kSystemObjectFlags, now));
-    catalogPage.Add(CatalogRow(catalog, kUserDefinitionPage, kTablesContainerId, t.name, kObjectTable, 0, now));
+    if (d.hasTable)
+        catalogPage.Add(CatalogRow(catalog, kUserDefinitionPage, kTablesContainerId, t.name, kObjectTable, 0, now));
 
     // Global usage map: the pages this file occupies (as far as one row reaches).
     DataPage global(0);
     global.Add(UsageMapRow(0, std::min<std::uint32_t>(totalPages, kInlineMapPages), 0));
 
-    auto catalogDefinition = SplitDefinition(BuildDefinition(catalog, 6, mapRow(0), mapRow(1)), kCatalogPage);
+    auto catalogDefinition = SplitDefinition(BuildDefinition(catalog, catalogPage.Rows(), mapRow(0), mapRow(1)), kCatalogPage);
     auto relationshipsDefinition = SplitDefinition(BuildDefinition(relationships, 0, mapRow(2), mapRow(3)), kRelationshipsPage);
-    auto userDefinition = SplitDefinition(BuildDefinition(t, d.records, mapRow(4), mapRow(5)), kUserDefinitionPage);
+    std::vector<std::vector<std::uint8_t>> userDefinition;
+    if (d.hasTable) userDefinition = SplitDefinition(BuildDefinition(t, d.records, mapRow(4), mapRow(5)), kUserDefinitionPage);
     if (catalogDefinition.size() != 1 || relationshipsDefinition.size() != 1 || userDefinition.size() != d.definitionPages) {
         m_error = "internal layout error";
         ok = false;
@@ -765,11 +744,16 @@ bool CJet4Writer::Close() {
     const bool closed = std::fclose(d.file) == 0;
     d.file = nullptr;
     if (!ok || !closed) {
-        if (m_error.empty()) m_error = "cannot write \"" + d.path + "\"";
         std::remove(d.path.c_str());
-        return false;
+        return Fail(Jet4Failure::Io, m_error.empty() ? "cannot write \"" + d.path + "\"" : m_error);
     }
     return true;
+}
+
+bool CJet4Writer::Fail(Jet4Failure kind, const std::string& text) {
+    m_failure = kind;
+    m_error = text;
+    return false;
 }
 
 void CJet4Writer::Abort() {

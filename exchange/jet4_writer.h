@@ -28,7 +28,15 @@ struct CJet4Field {
     int size = 20;      ///< text fields: declared characters; widened to the longest value (at most 255)
 };
 
-/// Writes a new Jet 4 database with one table. Use: Open, then per record Set* and
+/// Why a CJet4Writer call failed.
+enum class Jet4Failure {
+    None,
+    Name,   ///< a table or field name the format cannot hold, or a duplicate
+    Limit,  ///< too many fields, a text too long, a record too large, a file too big
+    Io,     ///< the file cannot be created or written
+};
+
+/// Writes a new Jet 4 database with one table (or none). Use: Open, then per record Set* and
 /// AddRecord, then Close. Any failure leaves the reason in Error(); Abort (or the
 /// destructor before Close) removes the unfinished file.
 class TB_EXPORT CJet4Writer {
@@ -41,7 +49,8 @@ public:
     /// Creates (or replaces) the file at path with table tableName and these fields.
     /// Fails on an empty or over-long name, duplicate field names (compared without
     /// regard to ASCII case, as the database does), more than 255 fields or a file
-    /// that cannot be created.
+    /// that cannot be created. An empty tableName with no fields writes a database
+    /// holding the system catalogue only.
     bool Open(const std::string& path, const std::string& tableName, const std::vector<CJet4Field>& fields);
 
     /// Values of the record being built; a field not set is null.
@@ -60,6 +69,7 @@ public:
     void Abort();
 
     const std::string& Error() const { return m_error; }
+    Jet4Failure Failure() const { return m_failure; }
     std::uint32_t RecordCount() const;
 
     /// Largest record (bytes of one row) a data page holds.
@@ -75,7 +85,10 @@ public:
 
 private:
     std::unique_ptr<Impl> m_impl;
+    bool Fail(Jet4Failure kind, const std::string& text);
+
     std::string m_error;
+    Jet4Failure m_failure = Jet4Failure::None;
 };
 
 /// Converts UTF-8 to UTF-16 (invalid bytes become U+FFFD).

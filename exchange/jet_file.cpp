@@ -17,6 +17,7 @@ constexpr int kMaxRowNumber = 1000;  // libmdb does not look up rows beyond
 constexpr int kMemoHeader = 12;
 constexpr std::uint32_t kMaxDefinitionPages = 256;
 constexpr std::uint32_t kMaxMemoHops = 1u << 20;
+const char* const kDamagedRecord = "a record's layout is damaged";
 
 // Column types.
 constexpr int kBool = 0x01, kByte = 0x02, kInt = 0x03, kLong = 0x04, kMoney = 0x05, kFloat = 0x06,
@@ -136,6 +137,32 @@ JetValueRoute TBJetValueRoute(const CJetColumn& column) {
     }
 }
 
+std::string TBJet4DecodeText(const std::uint8_t* data, int size) {
+    if (!data || size <= 0) return std::string();
+    std::vector<std::uint16_t> units;
+    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+        // Compressed: one byte per character, a 0 byte switches to and from two-byte runs.
+        bool compressed = true;
+        int i = 2;
+        while (i < size) {
+            if (data[i] == 0) {
+                compressed = !compressed;
+                ++i;
+            } else if (compressed) {
+                units.push_back(data[i++]);
+            } else if (i + 1 < size) {
+                units.push_back(static_cast<std::uint16_t>(Get16(data + i)));
+                i += 2;
+            } else {
+                break;
+            }
+        }
+    } else {
+        for (int i = 0; i + 1 < size; i += 2) units.push_back(static_cast<std::uint16_t>(Get16(data + i)));
+    }
+    return Utf16ToUtf8(units);
+}
+
 bool CJetFile::Fail(const std::string& text) {
     m_error = text;
     return false;
@@ -206,28 +233,7 @@ std::string CJetFile::DecodeText(const std::uint8_t* data, int size) const {
         }
         return out;
     }
-    std::vector<std::uint16_t> units;
-    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
-        // Compressed: one byte per character, a 0 byte switches to and from two-byte runs.
-        bool compressed = true;
-        int i = 2;
-        while (i < size) {
-            if (data[i] == 0) {
-                compressed = !compressed;
-                ++i;
-            } else if (compressed) {
-                units.push_back(data[i++]);
-            } else if (i + 1 < size) {
-                units.push_back(static_cast<std::uint16_t>(Get16(data + i)));
-                i += 2;
-            } else {
-                break;
-            }
-        }
-    } else {
-        for (int i = 0; i + 1 < size; i += 2) units.push_back(static_cast<std::uint16_t>(Get16(data + i)));
-    }
-    return Utf16ToUtf8(units);
+    return TBJet4DecodeText(data, size);
 }
 
 bool CJetFile::ReadDefinition(std::uint32_t pageNumber, CJetTableDefinition& def) {
@@ -335,7 +341,7 @@ static long long MapFindNext(const CJetFile& file, const std::vector<std::uint8_
 
 template <class Visit>
 bool CJetFile::ForEachRow(const CJetTableDefinition& def, Visit visit) {
-    if (def.rows == 0) return true;  // libmdb delivers nothing then
+    // The stated row count is not trusted (libmdb reads the pages even when it is 0).
     const Layout& l = m_version == 3 ? kJet3 : kJet4;
     auto pageOf = [](const CJetFile& f, std::uint32_t n) { return f.Page(n); };
     std::vector<Field> fields;
@@ -355,8 +361,10 @@ bool CJetFile::ForEachRow(const CJetTableDefinition& def, Visit visit) {
         } else if (next == 0) {
             return true;
         } else {
+            // libmdb stops quietly at a listed page past the end; that is a cut file.
+            if (static_cast<std::uint64_t>(next) >= m_pageCount)
+                return Fail("a table lists pages past the end of the file (truncated?)");
             page = Page(static_cast<std::uint32_t>(next));
-            if (!page) return true;
             current = static_cast<std::uint64_t>(next);
             if (page[0] != 0x01 || Get32(page + 4) != def.page) continue;
         }
@@ -380,7 +388,9 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
     const std::uint32_t rowEnd = static_cast<std::uint32_t>(rowStart + rowSize - 1);
     const std::uint32_t rowCols = m_version == 3 ? page[rowStart] : Get16(page + rowStart);
     const std::uint32_t bitmask = (rowCols + 7) / 8;
-    if (bitmask + (m_version == 3 ? 0 : 1) >= rowEnd) return true;  // libmdb skips the record
+    // Where libmdb would skip a record as malformed, the file is damaged: refuse it
+    // rather than lose the record without a word.
+    if (bitmask + (m_version == 3 ? 0 : 1) >= rowEnd) return Fail(kDamagedRecord);
     const std::uint32_t nullMask = rowEnd - bitmask + 1;
 
     std::uint32_t rowVarCols = 0;
@@ -388,7 +398,7 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
     if (def.varColumns > 0) {
         if (m_version == 4) {
             rowVarCols = Get16(page + rowEnd - bitmask - 1);
-            if (bitmask + 3 + rowVarCols * 2 + 2 > rowEnd) return true;
+            if (bitmask + 3 + rowVarCols * 2 + 2 > rowEnd) return Fail(kDamagedRecord);
             offsets.resize(rowVarCols + 1);
             for (std::uint32_t i = 0; i <= rowVarCols; ++i) offsets[i] = Get16(page + rowEnd - bitmask - 3 - i * 2);
         } else {
@@ -397,7 +407,7 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
             std::uint32_t jumps = (rowLength - 1) / 256;
             const std::uint32_t columnPointer = rowEnd - bitmask - jumps - 1;
             if ((columnPointer - rowStart - rowVarCols) / 256 < jumps) --jumps;
-            if (bitmask + jumps + 1 > rowEnd) return true;
+            if (bitmask + jumps + 1 > rowEnd) return Fail(kDamagedRecord);
             if (columnPointer < rowVarCols) return Fail("a record's offset table runs off its page");
             offsets.resize(rowVarCols + 1);
             std::uint32_t used = 0;
@@ -433,7 +443,7 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
         }
         // libmdb's own check of the extent (as the unsigned sum it computes).
         const long long end = start + size;
-        if (located && (end < 0 || end > rowStart + rowSize)) return true;
+        if (located && (end < 0 || end > rowStart + rowSize)) return Fail(kDamagedRecord);
         f.present = located && notNull;
         f.start = static_cast<int>(start);
         f.size = static_cast<int>(size);

@@ -60,6 +60,9 @@ enum class JetValueRoute {
 /// value libmdb is asked to convert has been checked).
 TB_EXPORT JetValueRoute TBJetValueRoute(const CJetColumn& column);
 
+/// Decodes a Jet 4 text value (compressed or plain UTF-16LE) to UTF-8.
+TB_EXPORT std::string TBJet4DecodeText(const std::uint8_t* data, int size);
+
 /// A database file held in memory, checked and walked without trusting it.
 class TB_EXPORT CJetFile {
 public:
