@@ -4,3 +4,5 @@
 #include "platform/types/types.h"
 #include "resources/string_table.h"
 #include "services/numbers.h"
+#include "services/random_values.h"
+#include "services/xxcode.h"

@@ -8,3 +8,4 @@
 using Arguments = std::vector<std::string>;
 
 int RunNumCommand(const Arguments& args);
+int RunXXCommand(const Arguments& args);

@@ -14,6 +14,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"num", RunNumCommand, "num format|parse ...   engineering numbers (tbx num --help)"},
+    {"xx", RunXXCommand, "xx encode|decode IN OUT   XXencode text (tbx xx --help)"},
 };
 
 void PrintUsage(std::FILE* out) {
