@@ -28,6 +28,10 @@ namespace {
 
 // Bytes libmdb may write into a bound text buffer: long memos are cut here.
 constexpr std::size_t kBindSize = 256 * 1024;
+// A value inside one page converts to at most 8 KB of UTF-8 (4096 bytes of compressed
+// Latin-1 text, two UTF-8 bytes each); libmdb writes only the converted text, so the
+// buffers of fields other than memos can be smaller than the bind size.
+constexpr std::size_t kInPageBindSize = 16 * 1024;
 constexpr std::uint64_t kMaxFileBytes = 0x100000000ull;
 
 // Jet column types and the field types the table layer reports for them.
@@ -224,10 +228,9 @@ public:
             MdbColumn* col = static_cast<MdbColumn*>(g_ptr_array_index(mdbTable->columns, i));
             routes[i] = TBJetValueRoute(t->definition.columns[i]);
             if (routes[i] == JetValueRoute::Text) {
-                buffers[i].assign(kBindSize, '\0');
+                buffers[i].assign(col->col_type == MDB_MEMO ? kBindSize : kInPageBindSize, '\0');
                 mdb_bind_column(mdbTable, static_cast<int>(i + 1), buffers[i].data(), nullptr);
             }
-            (void)col;
         }
         std::vector<CDaoRecord> records;
         records.reserve(t->definition.rows < 1u << 24 ? t->definition.rows : 1u << 24);
