@@ -564,6 +564,8 @@ bool CJet4Writer::Open(const std::string& path, const std::string& tableName, co
     if (impl->hasTable) {
         if (impl->table.name.empty() || impl->table.name.size() > static_cast<std::size_t>(kMaxNameChars))
             return Fail(Jet4Failure::Name, "invalid table name \"" + tableName + "\"");
+        if (EqualIgnoringAsciiCase(impl->table.name, u"MSysObjects") || EqualIgnoringAsciiCase(impl->table.name, u"MSysRelationships"))
+            return Fail(Jet4Failure::Name, "the name \"" + tableName + "\" belongs to a system table");
         if (fields.empty()) return Fail(Jet4Failure::Limit, "a table needs at least one field");
         if (fields.size() > static_cast<std::size_t>(kMaxFields)) return Fail(Jet4Failure::Limit, "a table holds at most 255 fields");
     }
