@@ -13,13 +13,14 @@
 struct __POSITION {};
 typedef __POSITION* POSITION;
 
-/// The framework's string hash: h = h * 33 + byte over the bytes of the key
-/// (bytes taken as unsigned values 0 to 255), modulo 2^32.
+/// The framework's string hash: h = h * 33 + c over the bytes c of the key, modulo
+/// 2^32, each byte taken as a signed char (bytes from 0x80 subtract), as the
+/// framework's 8-bit strings did; files written in table order depend on it.
 inline UINT HashKey(const char* key) {
     UINT hash = 0;
     if (key) {
-        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(key); *p; ++p)
-            hash = (hash << 5) + hash + *p;
+        for (const char* p = key; *p; ++p)
+            hash = (hash << 5) + hash + static_cast<UINT>(static_cast<int>(static_cast<signed char>(*p)));
     }
     return hash;
 }

@@ -151,3 +151,9 @@ struct LOGBRUSH {
     COLORREF lbColor = 0;
     std::uintptr_t lbHatch = 0;
 };
+
+// Opaque handles of the framework: windows, modules and keys of the settings trees.
+typedef struct HWND__* HWND;
+typedef struct HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef struct HKEY__* HKEY;

@@ -27,7 +27,8 @@ TEST(FrameworkHash, StringHashIsTimes33PlusByte) {
     UINT h = 0;
     for (char c : std::string("Voltage")) h = h * 33 + static_cast<unsigned char>(c);
     EXPECT_EQ(HashKey("Voltage"), h);
-    EXPECT_EQ(HashKey("\xC2\xB5"), 0xC2u * 33 + 0xB5u);  // bytes are unsigned
+    // Bytes from 0x80 count as negative values (signed char): "µ" is C2 B5.
+    EXPECT_EQ(HashKey("\xC2\xB5"), static_cast<UINT>((0xC2 - 256) * 33 + (0xB5 - 256)));
     EXPECT_EQ(HashKey(static_cast<WORD>(1033)), 1033u >> 4);
 }
 

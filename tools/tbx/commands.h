@@ -9,3 +9,8 @@ using Arguments = std::vector<std::string>;
 
 int RunNumCommand(const Arguments& args);
 int RunXXCommand(const Arguments& args);
+int RunProfileCommand(const Arguments& args);
+int RunLangCommand(const Arguments& args);
+int RunCalcCommand(const Arguments& args);
+int RunInfoCommand(const Arguments& args);
+int RunConvertCommand(const Arguments& args);

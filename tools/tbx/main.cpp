@@ -15,6 +15,11 @@ struct Command {
 const Command kCommands[] = {
     {"num", RunNumCommand, "num format|parse ...   engineering numbers (tbx num --help)"},
     {"xx", RunXXCommand, "xx encode|decode IN OUT   XXencode text (tbx xx --help)"},
+    {"profile", RunProfileCommand, "profile get|set|section|normalize ...   INI files (tbx profile --help)"},
+    {"lang", RunLangCommand, "lang [string|name|list] ...   languages (tbx lang --help)"},
+    {"calc", RunCalcCommand, "calc FORMULA...         simplify formulas (tbx calc --help)"},
+    {"info", RunInfoCommand, "info FILE              channels, units and items of a data file"},
+    {"convert", RunConvertCommand, "convert IN OUT [...]   converts a data file (tbx convert --help)"},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -1,0 +1,75 @@
+// Paths of the crash report files.
+#include "crash/crash_paths.h"
+#include "crash/crash_report.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <unistd.h>
+
+namespace {
+bool IsExecutable(const CString& path) { return !path.IsEmpty() && access(path, X_OK) == 0; }
+
+CString EnvOr(const char* name, const char* fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? CString(v) : CString(fallback);
+}
+} // namespace
+
+CString TBDirectoryOf(const CString& path) {
+    int slash = path.ReverseFind('/');
+    if (slash < 0) return ".";
+    if (slash == 0) return "/";
+    return path.Left(slash);
+}
+
+CString TBFileNameOf(const CString& path) {
+    int slash = path.ReverseFind('/');
+    return slash < 0 ? path : path.Mid(slash + 1);
+}
+
+CString TBCrashBaseName(const char* programPath) {
+    CString name = TBFileNameOf(programPath ? programPath : "");
+    int dot = name.Find('.');
+    return dot < 0 ? name : name.Left(dot);
+}
+
+CString TBCrashTempDirectory() {
+    CString dir = EnvOr("TEMP", "");
+    if (dir.IsEmpty()) dir = EnvOr("TMPDIR", "/tmp");
+    while (dir.GetLength() > 1 && dir[dir.GetLength() - 1] == '/') dir = dir.Left(dir.GetLength() - 1);
+    return dir;
+}
+
+CString TBCrashProgramPath() {
+    char buffer[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return CString();
+    buffer[n] = 0;
+    return CString(buffer);
+}
+
+CString TBCrashReporterPath() {
+    const char* overridePath = std::getenv("TOOLBOX_CRASH_REPORTER");
+    if (overridePath && *overridePath) return IsExecutable(overridePath) ? CString(overridePath) : CString();
+    Dl_info info;
+    if (!dladdr(reinterpret_cast<void*>(&InstallCrashReport), &info) || !info.dli_fname) return CString();
+    char resolved[PATH_MAX];
+    CString library = realpath(info.dli_fname, resolved) ? CString(resolved) : CString(info.dli_fname);
+    CString dir = TBDirectoryOf(library);
+    const char* candidates[] = {"/toolbox-crash-reporter", "/bin/toolbox-crash-reporter",
+                                "/../libexec/toolbox/toolbox-crash-reporter",
+                                "/../../libexec/toolbox/toolbox-crash-reporter"};
+    for (const char* candidate : candidates) {
+        CString path = dir + candidate;
+        if (IsExecutable(path)) return path;
+    }
+    return CString();
+}
+
+CString TBCrashStateDirectory() {
+    CString base = EnvOr("XDG_STATE_HOME", "");
+    if (base.IsEmpty() || base[0] != '/') base = EnvOr("HOME", "/tmp") + "/.local/state";
+    return base + "/veltranix/crash-reports";
+}

@@ -1,0 +1,232 @@
+// The crash reporter's steps after the dump: the XML report, the archive of every
+// report file, the question to the user, mail or save, and deleting the temporary files.
+// A report nobody is asked about, or that could be neither sent nor saved, is kept in
+// the state directory and its path printed, so no report is lost.
+#include "crash/crash_reporter.h"
+#include "crash/crash_paths.h"
+#include "crash/crash_report.h"
+#include "crash/crash_report_xml.h"
+#include "crash/crash_settings.h"
+#include "crash/mail.h"
+#include "resources/string_table.h"
+#include "zip/zip_archive.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct ReporterArgs {
+    int processId = 0;
+    CString programPath, dumpPath, xmlPath, tempDir, to, subject;
+    std::vector<std::pair<CString, CString>> files;
+    int signal = 0;
+    std::uint64_t code = 0, address = 0, operation = 0;
+    bool dumpWritten = false;
+};
+
+bool ParseNumber(const char* text, std::uint64_t& value) {
+    if (!text || !*text) return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long v = std::strtoull(text, &end, 0);
+    if (errno || !end || *end) return false;
+    value = v;
+    return true;
+}
+
+bool ParseArgs(int argc, char** argv, ReporterArgs& a) {
+    for (int i = 1; i < argc; ++i) {
+        CString option = argv[i];
+        auto next = [&](CString& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        auto number = [&](std::uint64_t& out) { return i + 1 < argc && ParseNumber(argv[++i], out); };
+        std::uint64_t n = 0;
+        bool ok = true;
+        if (option == "--pid") { ok = number(n); a.processId = static_cast<int>(n); }
+        else if (option == "--exe") ok = next(a.programPath);
+        else if (option == "--dump") ok = next(a.dumpPath);
+        else if (option == "--xml") ok = next(a.xmlPath);
+        else if (option == "--temp") ok = next(a.tempDir);
+        else if (option == "--to") ok = next(a.to);
+        else if (option == "--subject") ok = next(a.subject);
+        else if (option == "--file") {
+            CString path, description;
+            ok = next(path) && next(description);
+            a.files.emplace_back(path, description);
+        }
+        else if (option == "--signal") { ok = number(n); a.signal = static_cast<int>(n); }
+        else if (option == "--code") ok = number(a.code);
+        else if (option == "--address") ok = number(a.address);
+        else if (option == "--operation") ok = number(a.operation);
+        else if (option == "--dump-written") { ok = number(n); a.dumpWritten = n != 0; }
+        else ok = false;
+        if (!ok) {
+            std::fprintf(stderr, "toolbox-crash-reporter: bad argument \"%s\"\n", option.GetString());
+            return false;
+        }
+    }
+    if (a.xmlPath.IsEmpty() || a.programPath.IsEmpty()) {
+        std::fprintf(stderr, "toolbox-crash-reporter: --exe and --xml are required\n");
+        return false;
+    }
+    return true;
+}
+
+bool MakeDirectories(const CString& path) {
+    for (int i = 1; i <= path.GetLength(); ++i) {
+        if (i < path.GetLength() && path[i] != '/') continue;
+        CString part = path.Left(i);
+        if (mkdir(part, 0700) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
+bool CopyFile(const CString& from, const CString& to) {
+    std::ifstream in(from.GetString(), std::ios::binary);
+    if (!in) return false;
+    std::ofstream out(to.GetString(), std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << in.rdbuf();
+    out.close();
+    if (!out) {
+        std::remove(to);
+        return false;
+    }
+    return true;
+}
+
+// Keeps the archive in the state directory; returns the kept path (empty on failure).
+CString KeepReport(const CString& archive, const CString& base, int processId) {
+    CString dir = TBCrashStateDirectory();
+    if (!MakeDirectories(dir)) return CString();
+    std::time_t now = std::time(nullptr);
+    std::tm t{};
+    localtime_r(&now, &t);
+    CString target;
+    target.Format("%s/%s-%04d%02d%02d-%02d%02d%02d-%d.zip", dir.GetString(), base.GetString(), t.tm_year + 1900,
+                  t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, processId);
+    return CopyFile(archive, target) ? target : CString();
+}
+
+// A new temporary file name for the archive; the work directory when the temporary
+// directory cannot be written.
+CString NewArchiveName(const CString& dir, const CString& base) {
+    CString pattern = dir + "/" + base + "-XXXXXX.zip";
+    std::vector<char> buffer(pattern.GetString(), pattern.GetString() + pattern.GetLength() + 1);
+    int fd = mkstemps(buffer.data(), 4);
+    if (fd < 0) return CString();
+    close(fd);
+    return CString(buffer.data());
+}
+
+} // namespace
+
+int TBRunCrashReporter(int argc, char** argv) {
+    ReporterArgs a;
+    if (!ParseArgs(argc, argv, a)) return 2;
+    TBCrashPrompt& prompt = TBGetCrashPrompt();
+    CString base = TBCrashBaseName(a.programPath);
+    CrashReportHandler handler(nullptr, a.to, a.subject);
+    for (auto& f : a.files) handler.ReportFiles.SetAt(f.first, f.second);
+
+    // The temporary directory may not be writable: then the report is made in the
+    // state directory instead.
+    CString workDir = a.tempDir.IsEmpty() ? TBCrashTempDirectory() : a.tempDir;
+    CString xmlPath = a.xmlPath;
+    if (access(workDir, W_OK) != 0) {
+        workDir = TBCrashStateDirectory();
+        MakeDirectories(workDir);
+        xmlPath = workDir + "/" + TBFileNameOf(a.xmlPath);
+    }
+
+    TBCrashSettings settings = TBReadCrashSettings(TBDirectoryOf(a.programPath));
+    TBCrashReportInfo info;
+    info.programPath = a.programPath;
+    info.exceptionCode = static_cast<DWORD>(a.code);
+    info.exceptionAddress = a.address;
+    info.operation = a.operation;
+    info.processId = a.processId;
+    info.productVersion = settings.productVersion;
+    CString error;
+    bool xmlWritten = TBWriteCrashReportXml(xmlPath, info, error);
+    if (!xmlWritten) prompt.ShowMessage(error);
+
+    if (a.dumpWritten && !a.dumpPath.IsEmpty()) handler.ReportFiles.SetAt(a.dumpPath, TBLoadString(5508));
+    if (xmlWritten) handler.ReportFiles.SetAt(xmlPath, TBLoadString(5509));
+    // Symbol files: the modules carry their own symbols or build ids on this platform,
+    // so none are gathered.
+
+    CString archive = NewArchiveName(workDir, base);
+    if (archive.IsEmpty()) {
+        workDir = TBCrashStateDirectory();
+        MakeDirectories(workDir);
+        archive = NewArchiveName(workDir, base);
+    }
+    bool packed = false;
+    if (!archive.IsEmpty()) {
+        CZipArchive zip;
+        if (zip.Open(archive)) {
+            std::vector<CString> dropped;
+            POSITION pos = handler.ReportFiles.GetStartPosition();
+            while (pos) {
+                CString path, description;
+                handler.ReportFiles.GetNextAssoc(pos, path, description);
+                if (!zip.AddNewFile(path, TBFileNameOf(path), -1, 65536)) dropped.push_back(path);
+            }
+            for (const CString& path : dropped) handler.ReportFiles.RemoveKey(path);
+            packed = zip.Close();
+            if (!packed) prompt.ShowMessage(zip.GetLastError());
+        } else {
+            prompt.ShowMessage(zip.GetLastError());
+        }
+    }
+
+    int status = 0;
+    if (packed) {
+        CString sender, description;
+        TBCrashPrompt::Answer answer = prompt.AskToSend(handler.ReportFiles, sender, description);
+        bool delivered = false;
+        bool saved = false;
+        if (answer == TBCrashPrompt::Send && !handler.GetRecipient().IsEmpty()) {
+            TBReportMailTarget target;
+            target.server = settings.mailServer;
+            target.port = settings.mailPort;
+            target.programPath = a.programPath;
+            delivered = TBSendReportMail(handler, archive, sender, description, target) == 1;
+        }
+        if (answer == TBCrashPrompt::Send && !delivered) {
+            CString target;
+            if (prompt.AskSaveTarget(target) && !target.IsEmpty()) {
+                std::remove(target);
+                saved = CopyFile(archive, target);
+            }
+        }
+        if ((answer == TBCrashPrompt::Send && !delivered && !saved) || answer == TBCrashPrompt::NobodyToAsk) {
+            CString kept = KeepReport(archive, base, a.processId);
+            if (kept.IsEmpty()) {
+                prompt.ShowMessage("The crash report could not be kept.");
+                status = 1;
+            } else {
+                prompt.ShowMessage("Crash report kept in " + kept);
+            }
+        }
+    } else {
+        status = 1;
+    }
+
+    if (!archive.IsEmpty()) std::remove(archive);
+    if (!a.dumpPath.IsEmpty()) std::remove(a.dumpPath);
+    std::remove(xmlPath);
+    return status;
+}

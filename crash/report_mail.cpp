@@ -1,0 +1,78 @@
+// Local submission through sendmail, and the crash report mail.
+#include "crash/mail.h"
+#include "crash/crash_paths.h"
+#include "crash/crash_report.h"
+#include "crash/crash_settings.h"
+#include "crash/run_program.h"
+#include "resources/string_table.h"
+
+#include <unistd.h>
+
+CmcMailer::CmcMailer(const char* program) {
+    if (program) {
+        m_program = access(program, X_OK) == 0 ? CString(program) : CString();
+        return;
+    }
+    for (const char* candidate : {"/usr/sbin/sendmail", "/usr/lib/sendmail"})
+        if (access(candidate, X_OK) == 0) {
+            m_program = candidate;
+            return;
+        }
+    m_program = TBFindProgram("sendmail");
+}
+
+CmcMailer::~CmcMailer() { Logoff(); }
+
+bool CmcMailer::Logon(const char*, const char*) {
+    if (m_session) Logoff();
+    m_session = IsAvailable();
+    return m_session;
+}
+
+void CmcMailer::Logoff() { m_session = false; }
+
+int CmcMailer::Send(const TBMailMessage& message) {
+    if (!m_session || message.to.IsEmpty() || message.to.Find('\n') >= 0 || message.to.Find('\r') >= 0)
+        return 0;
+    std::string text;
+    CString error;
+    if (!TBComposeMail(message, text, error)) return 0;
+    // Local submission takes plain LF line ends; -i keeps a lone "." from ending it.
+    std::string lf;
+    lf.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+    return TBRunProgram({m_program.str(), "-t", "-i"}, lf) == 0 ? 1 : 0;
+}
+
+int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath, const char* senderName,
+                     const char* body, const TBReportMailTarget& target) {
+    if (handler.GetRecipient().IsEmpty()) return 0;
+    CString base = TBCrashBaseName(target.programPath);
+    TBMailMessage m;
+    m.to = handler.GetRecipient();
+    m.subject = handler.GetSubject().IsEmpty() ? TBFormatMessage(5512, {base}) : handler.GetSubject();
+    m.senderName = senderName;
+    m.body = body;
+    m.attachmentPath = archivePath;
+    m.attachmentName = base + ".zip";
+    if (!target.server.IsEmpty() && target.port > 0 && target.port < 65536 &&
+        TBSmtpSendMessage(target.server, static_cast<unsigned short>(target.port), m, target.timeoutMilliseconds) == 0)
+        return 1;
+    CmcMailer mailer(target.sendmailProgram.IsEmpty() ? nullptr : target.sendmailProgram.GetString());
+    if (!mailer.IsAvailable() || !mailer.Logon("", "")) return 0;
+    int sent = mailer.Send(m);
+    mailer.Logoff();
+    return sent;
+}
+
+int SendReportMail(const CrashReportHandler* handler, const char* archivePath, const char* senderName,
+                   const char* body) {
+    if (!handler) return 0;
+    TBReportMailTarget target;
+    target.programPath = TBCrashProgramPath();
+    TBCrashSettings settings = TBReadCrashSettings(TBDirectoryOf(target.programPath));
+    target.server = settings.mailServer;
+    target.port = settings.mailPort;
+    return TBSendReportMail(*handler, archivePath, senderName, body, target);
+}

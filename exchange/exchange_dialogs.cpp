@@ -1,0 +1,150 @@
+#include "exchange/exchange_dialogs.h"
+
+#include "exchange/delimited_text.h"
+#include "platform/os/file_io.h"
+#include "services/numbers.h"
+
+#include <cstdio>
+
+// ---------------------------------------------------------------- CTextImportRules
+
+CTextImportRules::CTextImportRules(const CString& fileName) : m_fileName(fileName) {}
+
+void CTextImportRules::LoadSeparators(const char* separators) {
+    Semicolon = Tab = Comma = Space = Other = false;
+    for (const char* p = separators ? separators : ""; *p; ++p) {
+        switch (*p) {
+        case ',': Comma = true; break;
+        case ';': Semicolon = true; break;
+        case ' ': Space = true; break;
+        case '\t': Tab = true; break;
+        default: Other = true; break;
+        }
+    }
+}
+
+void CTextImportRules::LoadDecimal(const char* decimal) {
+    CString d = decimal ? decimal : "";
+    if (d == ",") DecimalIndex = DecimalComma;
+    else if (d == ".") DecimalIndex = DecimalPoint;
+    else DecimalIndex = DecimalOther;
+}
+
+CString CTextImportRules::BuildSeparatorString() const {
+    CString s;
+    if (Comma) s += ',';
+    if (Semicolon) s += ';';
+    if (Space) s += ' ';
+    if (Tab) s += '\t';
+    if (Other) s += OtherSeparators;
+    return s;
+}
+
+CString CTextImportRules::BuildDecimalString() const {
+    if (DecimalIndex == DecimalComma) return CString(",");
+    if (DecimalIndex == DecimalOther) return OtherDecimal;
+    return CString(".");
+}
+
+bool CTextImportRules::CheckFileIsText() const {
+    std::FILE* f = std::fopen(m_fileName.GetString(), "rb");
+    if (!f) return false;
+    unsigned char head[1024];
+    std::size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    if (n == 0) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char c = head[i];
+        if (c < 32 && c != '\r' && c != '\n' && c != '\t') return false;
+    }
+    return true;
+}
+
+bool CTextImportRules::BuildOriginalText(CString& text) const {
+    text.Empty();
+    CLineReader in;
+    if (!in.Open(m_fileName)) return false;
+    const long first = StartLine < 20 ? 1 : StartLine - 20;
+    const long last = StartLine < 20 ? 50 : static_cast<long>(StartLine) + 30;
+    std::string_view raw;
+    for (long n = 1; n <= last && in.NextLine(raw); ++n) {
+        if (n < first) continue;
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        CString number;
+        number.Format("%6li:\t", n);
+        text += number;
+        text += CString(raw);
+        text += "\r\n";
+    }
+    return true;
+}
+
+bool CTextImportRules::BuildInterpretedText(CStringArray& titles, std::vector<CStringArray>& rows,
+                                            int maxRows) const {
+    titles.RemoveAll();
+    rows.clear();
+    CLineReader in;
+    if (!in.Open(m_fileName)) return false;
+    const CString separator = BuildSeparatorString();
+    const CString decimal = BuildDecimalString();
+    const tb_exchange::SeparatorSet separators(separator.view());
+    const tb_exchange::DecimalSymbol symbol(decimal);
+    std::vector<CString> quoted;
+    int columns = 0;
+    std::string_view raw;
+    for (long n = 1; static_cast<int>(rows.size()) < maxRows && in.NextLine(raw); ++n) {
+        if (n < StartLine) continue;
+        std::string_view line = tb_exchange::TrimTrailingSpace(raw);
+        tb_exchange::FieldSplitter fields(line, separators, MergeSeparators);
+        std::string_view field;
+        if (n == StartLine && line.find('"') != std::string_view::npos) {
+            while (fields.Next(field)) {
+                CString title(field);
+                quoted.push_back(title.Remove('"') > 0 && !title.IsEmpty() ? title : CString());
+            }
+            continue;
+        }
+        if (line.empty()) continue;
+        CStringArray row;
+        while (fields.Next(field))
+            row.Add(TBExtended_ftoa(tb_exchange::ParseNumberField(field, symbol), -1, 0, decimal));
+        if (row.GetSize() > columns) columns = row.GetSize();
+        rows.push_back(row);
+    }
+    if (static_cast<int>(quoted.size()) > columns) columns = static_cast<int>(quoted.size());
+    for (int i = 0; i < columns; ++i) {
+        if (i < static_cast<int>(quoted.size()) && !quoted[static_cast<std::size_t>(i)].IsEmpty()) {
+            titles.Add(quoted[static_cast<std::size_t>(i)]);
+        } else {
+            CString name;
+            name.Format("CH %i", i);
+            titles.Add(name);
+        }
+    }
+    return true;
+}
+
+bool CTextImportRules::OnOK() {
+    CString separator = BuildSeparatorString();
+    if (separator.IsEmpty()) return false;
+    m_chosenSeparator = separator;
+    m_chosenDecimal = BuildDecimalString();
+    m_chosenStartLine = StartLine;
+    m_chosenMerge = MergeSeparators ? 1 : 0;
+    return true;
+}
+
+// ---------------------------------------------------------------- CExportSeparatorRules
+
+bool CExportSeparatorRules::IsOkEnabled() const {
+    if (SeparatorIndex < SepSemicolon || SeparatorIndex > SepSpace) return false;
+    if (m_textMode == 1 && DecimalIndex != DecPoint && DecimalIndex != DecComma) return false;
+    return true;
+}
+
+int CExportSeparatorRules::GetSeparatorChar() const {
+    static const int kChars[] = {';', '\t', ',', ' '};
+    return (SeparatorIndex >= SepSemicolon && SeparatorIndex <= SepSpace) ? kChars[SeparatorIndex] : ';';
+}
+
+CString CExportSeparatorRules::GetSeparator() const { return CString(static_cast<char>(GetSeparatorChar())); }

@@ -1,0 +1,362 @@
+// Real crashing processes: the handler writes the dump, the reporter program writes the
+// XML report and packs both into an archive, which is kept, mailed or discarded.
+#include "test_support.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+
+using namespace crashtest;
+
+namespace {
+
+class CrashProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = MakeTempDir();
+        ASSERT_FALSE(m_dir.empty());
+        m_temp = m_dir + "/temp";
+        m_state = m_dir + "/state";
+        mkdir(m_temp.c_str(), 0700);
+    }
+    void TearDown() override { RemoveTree(m_dir); }
+
+    std::vector<std::string> Environment(const std::vector<std::string>& extra = {}) const {
+        std::vector<std::string> env = {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state,
+                                        std::string("TOOLBOX_CRASH_REPORTER=") + CRASH_REPORTER,
+                                        "TOOLBOX_CRASH_REPORT_ANSWER="};
+        env.insert(env.end(), extra.begin(), extra.end());
+        return env;
+    }
+
+    ChildResult Crash(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {},
+                      const std::string& host = CRASH_HOST) {
+        std::vector<std::string> argv = {host};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return RunChild(argv, Environment(extraEnv));
+    }
+
+    std::string KeptDir() const { return m_state + "/veltranix/crash-reports"; }
+
+    // The one archive kept in the state directory, unpacked into dir/unpacked.
+    std::string UnpackKept() {
+        std::vector<std::string> kept = ListDir(KeptDir());
+        EXPECT_EQ(kept.size(), 1u);
+        if (kept.size() != 1) return "";
+        std::string archive = KeptDir() + "/" + kept[0];
+        int status = 0;
+        std::string test = Shell("unzip -t '" + archive + "'", &status);
+        EXPECT_EQ(status, 0) << test;
+        std::string out = m_dir + "/unpacked";
+        Shell("rm -rf '" + out + "' && mkdir -p '" + out + "' && unzip -q '" + archive + "' -d '" + out + "'");
+        return out;
+    }
+
+    std::string m_dir, m_temp, m_state;
+};
+
+pugi::xml_node Record(const pugi::xml_document& doc) { return doc.child("Exception").child("ExceptionRecord"); }
+
+struct CrashKind {
+    const char* mode;
+    int signal;
+    const char* code;
+    const char* description;
+    const char* function;
+};
+
+const CrashKind kKinds[] = {
+    {"null", SIGSEGV, "0xc0000005", "EXCEPTION_ACCESS_VIOLATION", "CrashHostNullPointerWrite"},
+    {"divzero", SIGFPE, "0xc0000094", "EXCEPTION_INT_DIVIDE_BY_ZERO", "CrashHostDivideByZero"},
+    {"illegal", SIGILL, "0xc000001d", "EXCEPTION_ILLEGAL_INSTRUCTION", "CrashHostIllegalInstruction"},
+    {"abort", SIGABRT, "0x40000015", "EXCEPTION_UNKNOWN", "CrashHostAbort"},
+};
+
+} // namespace
+
+TEST_F(CrashProcess, EachKindOfCrashLeavesADumpAndAReportThatOutsideToolsRead) {
+    for (const CrashKind& kind : kKinds) {
+        SCOPED_TRACE(kind.mode);
+        RemoveTree(m_state);
+        ChildResult r = Crash({kind.mode});
+        ASSERT_FALSE(r.timedOut);
+        ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+        EXPECT_EQ(WTERMSIG(r.status), kind.signal);
+        EXPECT_NE(r.out.find("Crash report kept in " + KeptDir()), std::string::npos) << r.out;
+        // The temporary files are gone; the archive is kept.
+        EXPECT_TRUE(ListDir(m_temp).empty());
+        std::string unpacked = UnpackKept();
+        ASSERT_TRUE(Exists(unpacked + "/crash_host.dmp"));
+        ASSERT_TRUE(Exists(unpacked + "/crash_host.xml"));
+
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_file((unpacked + "/crash_host.xml").c_str()));
+        pugi::xml_node record = Record(doc);
+        EXPECT_STREQ(record.attribute("ModuleName").value(), CRASH_HOST);
+        EXPECT_STREQ(record.attribute("ExceptionCode").value(), kind.code);
+        EXPECT_STREQ(record.attribute("ExceptionDescription").value(), kind.description);
+        EXPECT_EQ(std::string(record.attribute("ExceptionAddress").value()).rfind("0x", 0), 0u);
+        if (std::string(kind.mode) == "null")
+            EXPECT_STREQ(record.attribute("ExceptionOperation").value(), "write inaccessible data");
+        else
+            EXPECT_STREQ(record.attribute("ExceptionOperation").value(), "read inaccessible data");
+
+        std::string dump = ReadFile(unpacked + "/crash_host.dmp");
+        ASSERT_GE(dump.size(), 32u);
+        EXPECT_EQ(dump.substr(0, 4), "MDMP");
+        if (!HaveProgram("lldb")) {
+            std::printf("lldb is not installed: the dump is not loaded into a debugger\n");
+            continue;
+        }
+        std::string bt = Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o bt");
+        EXPECT_NE(bt.find("stop reason = signal"), std::string::npos) << bt;
+        EXPECT_NE(bt.find(kind.function), std::string::npos) << bt;
+        EXPECT_NE(bt.find("main"), std::string::npos) << bt;
+    }
+}
+
+TEST_F(CrashProcess, StackOverflowIsReportedFromTheAlternateStack) {
+    ChildResult r = Crash({"overflow"});
+    ASSERT_FALSE(r.timedOut);
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    EXPECT_EQ(WTERMSIG(r.status), SIGSEGV);
+    std::string unpacked = UnpackKept();
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((unpacked + "/crash_host.xml").c_str()));
+    EXPECT_STREQ(Record(doc).attribute("ExceptionDescription").value(), "EXCEPTION_STACK_OVERFLOW");
+    if (HaveProgram("lldb")) {
+        std::string bt = Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o 'bt 3'");
+        EXPECT_NE(bt.find("CrashHostRecurse"), std::string::npos) << bt;
+    }
+}
+
+TEST_F(CrashProcess, ReportDescribesMachineSystemAndModules) {
+    ChildResult r = Crash({"null"});
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    std::string unpacked = UnpackKept();
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((unpacked + "/crash_host.xml").c_str()));
+    pugi::xml_node root = doc.child("Exception");
+    ASSERT_TRUE(root);
+    // The children in their order.
+    std::vector<std::string> names;
+    for (pugi::xml_node child : root.children()) names.push_back(child.name());
+    EXPECT_EQ(names, (std::vector<std::string>{"Application", "ExceptionRecord", "Processor", "OperatingSystem", "Modules"}));
+    std::string host = CRASH_HOST;
+    EXPECT_EQ(root.child("Application").attribute("Path").value(), host.substr(0, host.rfind('/')));
+    // No Register.cfg beside the program: an empty product version.
+    EXPECT_TRUE(root.child("Application").attribute("ProductVersion"));
+    EXPECT_STREQ(root.child("Application").attribute("ProductVersion").value(), "");
+#if defined(__x86_64__)
+    EXPECT_STREQ(root.child("Processor").attribute("Architecture").value(), "PROCESSOR_ARCHITECTURE_AMD64");
+#elif defined(__aarch64__)
+    EXPECT_STREQ(root.child("Processor").attribute("Architecture").value(), "PROCESSOR_ARCHITECTURE_ARM64");
+#endif
+    EXPECT_EQ(root.child("Processor").attribute("NumberOfProcessors").as_int(), static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN)));
+    EXPECT_STRNE(root.child("OperatingSystem").attribute("OS").value(), "");
+    EXPECT_TRUE(root.child("OperatingSystem").attribute("CSDVersion"));
+    int modules = 0;
+    bool sawHost = false, sawCore = false;
+    for (pugi::xml_node m : root.child("Modules").children("Module")) {
+        ++modules;
+        std::string path = m.attribute("FullPath").value();
+        sawHost |= path == host;
+        sawCore |= path.find("libtoolbox-core.so") != std::string::npos;
+        EXPECT_EQ(std::string(m.attribute("BaseAddress").value()).rfind("0x", 0), 0u);
+        EXPECT_GE(std::strlen(m.attribute("BaseAddress").value()), 10u);
+        EXPECT_EQ(std::strlen(m.attribute("TimeStamp").value()), 19u) << path;
+        EXPECT_NE(std::string(m.attribute("FileVersion").value()).find('.'), std::string::npos);
+    }
+    EXPECT_GT(modules, 2);
+    EXPECT_TRUE(sawHost);
+    EXPECT_TRUE(sawCore);
+}
+
+TEST_F(CrashProcess, BaseNameStopsAtFirstDotAndSettingsComeFromProgramFolder) {
+    std::string appDir = m_dir + "/app";
+    mkdir(appDir.c_str(), 0700);
+    std::string app = appDir + "/app.beta.exe";
+    Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
+    WriteFile(appDir + "/Register.cfg", "[General]\r\nProductVersion = 7.1.2\r\n");
+    std::string own = m_dir + "/session.log";
+    WriteFile(own, "the host's own log\n");
+    ChildResult r = Crash({"null", "--file", own, "Session log", "--file", m_dir + "/missing.txt", "Missing"}, {}, app);
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    std::string unpacked = UnpackKept();
+    std::vector<std::string> files = ListDir(unpacked);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"app.dmp", "app.xml", "session.log"}));
+    EXPECT_EQ(ReadFile(unpacked + "/session.log"), "the host's own log\n");
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((unpacked + "/app.xml").c_str()));
+    EXPECT_EQ(std::string(doc.child("Exception").child("Application").attribute("Path").value()), appDir);
+    EXPECT_STREQ(doc.child("Exception").child("Application").attribute("ProductVersion").value(), "7.1.2");
+    EXPECT_TRUE(Exists(own)) << "the host's own files are not deleted";
+}
+
+TEST_F(CrashProcess, CallbackGateDecidesWhetherAReportIsMade) {
+    ChildResult denied = Crash({"callback-deny"});
+    ASSERT_FALSE(denied.timedOut);
+    ASSERT_TRUE(WIFSIGNALED(denied.status));
+    EXPECT_EQ(WTERMSIG(denied.status), SIGSEGV);
+    EXPECT_TRUE(ListDir(m_temp).empty()) << "no dump, no XML";
+    EXPECT_FALSE(Exists(KeptDir()));
+
+    ChildResult allowed = Crash({"callback-allow"});
+    ASSERT_TRUE(WIFSIGNALED(allowed.status));
+    EXPECT_NE(allowed.out.find("callback called with a handler"), std::string::npos) << allowed.out;
+    EXPECT_EQ(ListDir(KeptDir()).size(), 1u);
+}
+
+TEST_F(CrashProcess, CrashInsideTheCallbackEndsTheProcessWithoutHanging) {
+    ChildResult r = Crash({"callback-crash"});
+    ASSERT_FALSE(r.timedOut);
+    ASSERT_TRUE(WIFSIGNALED(r.status));
+    EXPECT_EQ(WTERMSIG(r.status), SIGSEGV);
+    EXPECT_NE(r.out.find("Fatal error !"), std::string::npos) << r.out;
+    EXPECT_FALSE(Exists(KeptDir()));
+}
+
+TEST_F(CrashProcess, TwoThreadsCrashingGiveOneReport) {
+    for (int round = 0; round < 3; ++round) {
+        RemoveTree(m_state);
+        ChildResult r = Crash({"two-threads"});
+        ASSERT_FALSE(r.timedOut);
+        ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+        EXPECT_EQ(ListDir(KeptDir()).size(), 1u) << r.out;
+    }
+}
+
+TEST_F(CrashProcess, UninstalledHandlerLeavesTheDefaultCrash) {
+    ChildResult r = Crash({"uninstalled"});
+    ASSERT_FALSE(r.timedOut);
+    // The handler that was there before takes the crash again: the default action, or
+    // the memory checker's own handler in instrumented builds.
+    if (WIFSIGNALED(r.status))
+        EXPECT_EQ(WTERMSIG(r.status), SIGSEGV);
+    else
+        EXPECT_NE(r.out.find("AddressSanitizer: SEGV"), std::string::npos) << r.out;
+    EXPECT_TRUE(ListDir(m_temp).empty());
+    EXPECT_FALSE(Exists(KeptDir()));
+}
+
+TEST_F(CrashProcess, GenerateCrashReportReportsAndTheProgramGoesOn) {
+    ChildResult r = Crash({"generate"});
+    ASSERT_TRUE(WIFEXITED(r.status)) << r.out;
+    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_NE(r.out.find("still running"), std::string::npos);
+    std::string unpacked = UnpackKept();
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((unpacked + "/crash_host.xml").c_str()));
+    EXPECT_STREQ(Record(doc).attribute("ExceptionCode").value(), "0");
+    if (HaveProgram("lldb")) {
+        std::string bt = Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o bt");
+        EXPECT_NE(bt.find("GenerateCrashReport"), std::string::npos) << bt;
+        EXPECT_NE(bt.find("main"), std::string::npos) << bt;
+    }
+}
+
+TEST_F(CrashProcess, DeclinedReportIsNotKept) {
+    ChildResult r = Crash({"null"}, {"TOOLBOX_CRASH_REPORT_ANSWER=discard"});
+    ASSERT_TRUE(WIFSIGNALED(r.status));
+    EXPECT_TRUE(ListDir(m_temp).empty());
+    EXPECT_TRUE(ListDir(KeptDir()).empty());
+}
+
+TEST_F(CrashProcess, UnwritableTempDirectoryStillKeepsAReport) {
+    m_temp = m_dir + "/does/not/exist";
+    ChildResult r = Crash({"null"});
+    ASSERT_FALSE(r.timedOut);
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    std::string unpacked = UnpackKept();
+    EXPECT_TRUE(Exists(unpacked + "/crash_host.xml"));
+    EXPECT_FALSE(Exists(unpacked + "/crash_host.dmp"));
+    EXPECT_EQ(ListDir(KeptDir()).size(), 1u) << "work files in the state directory are cleaned up";
+}
+
+TEST_F(CrashProcess, MissingReporterLeavesTheDumpAndSaysWhere) {
+    ChildResult r = RunChild({CRASH_HOST, "null"}, {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state,
+                                                    "TOOLBOX_CRASH_REPORTER=" + m_dir + "/no-reporter"});
+    ASSERT_TRUE(WIFSIGNALED(r.status));
+    EXPECT_NE(r.out.find("Fatal error !"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Memory dump: " + m_temp + "/crash_host.dmp"), std::string::npos) << r.out;
+    EXPECT_TRUE(Exists(m_temp + "/crash_host.dmp"));
+
+    // A reporter that is there but cannot be run.
+    std::string broken = m_dir + "/broken-reporter";
+    WriteFile(broken, "#!/nonexistent/interpreter\n");
+    chmod(broken.c_str(), 0755);
+    r = RunChild({CRASH_HOST, "null"}, {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state,
+                                        "TOOLBOX_CRASH_REPORTER=" + broken});
+    ASSERT_TRUE(WIFSIGNALED(r.status));
+    EXPECT_NE(r.out.find("Memory dump: " + m_temp + "/crash_host.dmp"), std::string::npos) << r.out;
+}
+
+TEST_F(CrashProcess, FileThatVanishesBeforePackingIsLeftOut) {
+    std::string gone = m_dir + "/gone.txt";
+    std::string kept = m_dir + "/kept.txt";
+    WriteFile(gone, "soon deleted");
+    WriteFile(kept, "stays");
+    ChildResult r = Crash({"null", "--file", gone, "Gone", "--file", kept, "Kept", "--remove", gone});
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    std::string unpacked = UnpackKept();
+    std::vector<std::string> files = ListDir(unpacked);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"crash_host.dmp", "crash_host.xml", "kept.txt"}));
+}
+
+TEST_F(CrashProcess, ConfirmedReportIsMailedToTheReportServer) {
+    if (!SmtpServer::Available()) GTEST_SKIP() << "python3-aiosmtpd is not installed: no SMTP server to send to";
+    SmtpServer server(m_dir + "/mail");
+    ASSERT_TRUE(server.Running());
+    std::string appDir = m_dir + "/app";
+    mkdir(appDir.c_str(), 0700);
+    std::string app = appDir + "/app";
+    Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
+    WriteFile(appDir + "/Register.cfg",
+              "[CrashReport]\nMailServer=127.0.0.1\nMailPort=" + std::to_string(server.Port()) + "\n");
+    ChildResult r = Crash({"null", "--to", "crash@example.com"},
+                          {"TOOLBOX_CRASH_REPORT_ANSWER=send", "TOOLBOX_CRASH_REPORT_SENDER=user@example.org",
+                           "TOOLBOX_CRASH_REPORT_DESCRIPTION=I pressed Run.\n.\nThen it crashed."},
+                          app);
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    std::vector<std::string> messages = server.Messages();
+    ASSERT_EQ(messages.size(), 1u) << r.out;
+    const std::string& m = messages[0];
+    EXPECT_NE(m.find("X-RcptTo: crash@example.com"), std::string::npos) << m;
+    EXPECT_NE(m.find("Subject: Crash Report - app!"), std::string::npos) << m;
+    EXPECT_NE(m.find("From: user@example.org"), std::string::npos) << m;
+    EXPECT_NE(m.find("I pressed Run.\n.\nThen it crashed."), std::string::npos) << m;
+    EXPECT_NE(m.find("filename=\"app.zip\""), std::string::npos) << m;
+    // Delivered: nothing kept, nothing left in the temporary directory.
+    EXPECT_TRUE(ListDir(KeptDir()).empty());
+    EXPECT_TRUE(ListDir(m_temp).empty());
+
+    // The attachment is the archive: decode it and let unzip test it.
+    std::string mailFile = m_dir + "/message.eml";
+    WriteFile(mailFile, m);
+    std::string zip = m_dir + "/attached.zip";
+    std::string script =
+        "import email,sys\nm=email.message_from_file(open(sys.argv[1]))\n"
+        "for p in m.walk():\n  if p.get_filename(): open(sys.argv[2],'wb').write(p.get_payload(decode=True))\n";
+    WriteFile(m_dir + "/extract.py", script);
+    Shell("/usr/bin/python3 '" + m_dir + "/extract.py' '" + mailFile + "' '" + zip + "'");
+    int status = -1;
+    std::string listing = Shell("unzip -l '" + zip + "'", &status);
+    EXPECT_EQ(status, 0) << listing;
+    EXPECT_NE(listing.find("app.dmp"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("app.xml"), std::string::npos) << listing;
+}
+
+TEST_F(CrashProcess, ReportThatCannotBeSentIsKept) {
+    std::string appDir = m_dir + "/app";
+    mkdir(appDir.c_str(), 0700);
+    std::string app = appDir + "/app";
+    Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
+    int port = FreePort(); // nothing listens there
+    WriteFile(appDir + "/Register.cfg", "[CrashReport]\nMailServer=127.0.0.1\nMailPort=" + std::to_string(port) + "\n");
+    ChildResult r = Crash({"null", "--to", "crash@example.com"}, {"TOOLBOX_CRASH_REPORT_ANSWER=send", "PATH=/nonexistent"}, app);
+    ASSERT_FALSE(r.timedOut);
+    ASSERT_TRUE(WIFSIGNALED(r.status));
+    EXPECT_EQ(ListDir(KeptDir()).size(), 1u) << r.out;
+}

@@ -1,0 +1,354 @@
+// Mail delivery: message layout, base64 lines, dot-stuffing, header injection, the
+// SMTP dialogue against a real server on loopback and against broken servers, local
+// submission and the desktop mail program.
+#include "test_support.h"
+
+#include "crash/crash_report.h"
+#include "crash/mail.h"
+
+using namespace crashtest;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+class MailTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_dir = MakeTempDir(); }
+    void TearDown() override { RemoveTree(m_dir); }
+    std::string m_dir;
+};
+
+} // namespace
+
+TEST(MailMessage, Base64MatchesTheStandardAlphabetAndPadding) {
+    auto b64 = [](const std::string& s) {
+        return TBBase64Encode(reinterpret_cast<const unsigned char*>(s.data()), s.size());
+    };
+    EXPECT_EQ(b64(""), "");
+    EXPECT_EQ(b64("f"), "Zg==");
+    EXPECT_EQ(b64("fo"), "Zm8=");
+    EXPECT_EQ(b64("foo"), "Zm9v");
+    EXPECT_EQ(b64("foobar"), "Zm9vYmFy");
+    EXPECT_EQ(b64("\xff\xfe\xfd"), "//79");
+}
+
+TEST(MailMessage, DotStuffingDoublesLeadingDotsOnly) {
+    EXPECT_EQ(TBDotStuff(".\r\nabc\r\n.x\r\na.b\r\n"), "..\r\nabc\r\n..x\r\na.b\r\n");
+    EXPECT_EQ(TBDotStuff("no dots"), "no dots");
+}
+
+TEST(MailMessage, LayoutHeadersPartsAndClosingBoundary) {
+    TBMailMessage m;
+    m.senderName = "Jane";
+    m.to = "crash@example.com";
+    m.subject = "Crash Report - app!";
+    m.body = "line one\nline two";
+    std::string text;
+    CString error;
+    ASSERT_TRUE(TBComposeMail(m, text, error));
+    std::vector<std::string> lines = Lines(text);
+    ASSERT_EQ(lines.size(), 19u);
+    EXPECT_EQ(lines[0], "From: Jane");
+    EXPECT_EQ(lines[1], "To: crash@example.com");
+    EXPECT_EQ(lines[2], "Subject: Crash Report - app!");
+    EXPECT_EQ(lines[3].rfind("Date: ", 0), 0u);
+    EXPECT_TRUE(lines[3].find(" AM") != std::string::npos || lines[3].find(" PM") != std::string::npos);
+    EXPECT_EQ(lines[4], "MIME-Version: 1.0");
+    EXPECT_EQ(lines[5], "X-Mailer: Internet Mail Service");
+    EXPECT_EQ(lines[6], "Content-Type: multipart/mixed;");
+    EXPECT_EQ(lines[7], "\tboundary=\"_VELTRANIX_Crash_Report\"");
+    EXPECT_EQ(lines[8], "");
+    EXPECT_EQ(lines[9], "");
+    EXPECT_EQ(lines[10], "--_VELTRANIX_Crash_Report");
+    EXPECT_EQ(lines[11], "Content-Type: text/plain");
+    EXPECT_EQ(lines[12], "");
+    EXPECT_EQ(lines[13], "line one");
+    EXPECT_EQ(lines[14], "line two");
+    EXPECT_EQ(lines[15], "");
+    EXPECT_EQ(lines[16], "sent by: VELTRANIX - CrashReport");
+    EXPECT_EQ(lines[17], "");
+    EXPECT_EQ(lines.back(), "--_VELTRANIX_Crash_Report--");
+
+    m.senderAddress = "jane@example.org";
+    m.body = "";
+    ASSERT_TRUE(TBComposeMail(m, text, error));
+    lines = Lines(text);
+    EXPECT_EQ(lines[0], "From: Jane<jane@example.org>");
+    EXPECT_EQ(lines[13], "sent by: VELTRANIX - CrashReport") << "an empty body leaves its lines out";
+}
+
+TEST(MailMessage, LineBreaksInHeaderValuesCannotAddHeaders) {
+    TBMailMessage m;
+    m.senderName = "Eve\r\nBcc: victim@example.com";
+    m.to = "crash@example.com";
+    m.subject = "Hello\nX-Injected: yes";
+    std::string text;
+    CString error;
+    ASSERT_TRUE(TBComposeMail(m, text, error));
+    for (const std::string& line : Lines(text)) {
+        EXPECT_NE(line.rfind("Bcc:", 0), 0u) << line;
+        EXPECT_NE(line.rfind("X-Injected:", 0), 0u) << line;
+    }
+    EXPECT_NE(text.find("Subject: Hello X-Injected: yes\r\n"), std::string::npos);
+}
+
+TEST_F(MailTest, AttachmentOf1000BytesGivesThreeBase64Lines) {
+    std::string path = m_dir + "/report.zip";
+    std::string data(1000, '\0');
+    for (int i = 0; i < 1000; ++i) data[static_cast<std::size_t>(i)] = static_cast<char>(i * 7);
+    WriteFile(path, data);
+    TBMailMessage m;
+    m.to = "a@b";
+    m.attachmentPath = path.c_str();
+    std::string text;
+    CString error;
+    ASSERT_TRUE(TBComposeMail(m, text, error));
+    std::vector<std::string> lines = Lines(text);
+    auto blank = std::find(lines.begin(), lines.end(), "\tfilename=\"report.zip\"");
+    ASSERT_NE(blank, lines.end()) << "the file name is the attachment's own when no name is given";
+    EXPECT_NE(text.find("\tname=\"report.zip\""), std::string::npos);
+    EXPECT_NE(text.find("Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment;\r\n"), std::string::npos);
+    ASSERT_LT(blank + 4, lines.end());
+    EXPECT_EQ(blank[1], "");
+    EXPECT_EQ(blank[2].size(), 512u);
+    EXPECT_EQ(blank[3].size(), 512u);
+    EXPECT_EQ(blank[4].size(), 312u);
+    EXPECT_EQ(blank[5], "--_VELTRANIX_Crash_Report--");
+
+    m.attachmentPath = (m_dir + "/missing.zip").c_str();
+    EXPECT_FALSE(TBComposeMail(m, text, error));
+    EXPECT_NE(error.Find("missing.zip"), -1);
+}
+
+TEST(SmtpReply, CompleteMultiLineIncompleteAndMalformedReplies) {
+    int code = 0;
+    auto parse = [&](const std::string& s) { return TBParseSmtpReply(s.data(), s.size(), code); };
+    EXPECT_EQ(parse("220 ready\r\n"), TB_SMTP_COMPLETE);
+    EXPECT_EQ(code, 220);
+    EXPECT_EQ(parse("250-first\r\n250-second\r\n250 last\r\n"), TB_SMTP_COMPLETE);
+    EXPECT_EQ(code, 250);
+    EXPECT_EQ(parse("354\r\n"), TB_SMTP_COMPLETE);
+    EXPECT_EQ(code, 354);
+    EXPECT_EQ(parse(""), TB_SMTP_INCOMPLETE);
+    EXPECT_EQ(parse("250-first\r\n"), TB_SMTP_INCOMPLETE);
+    EXPECT_EQ(parse("250 no line end"), TB_SMTP_INCOMPLETE);
+    EXPECT_EQ(parse("hello\r\n"), TB_SMTP_MALFORMED);
+    EXPECT_EQ(parse("250-a\r\n251 b\r\n"), TB_SMTP_MALFORMED);
+    EXPECT_EQ(parse("250 a\r\n250 b\r\n"), TB_SMTP_MALFORMED);
+    EXPECT_EQ(parse("999 what\r\n"), TB_SMTP_MALFORMED);
+    EXPECT_EQ(parse("25\r\n"), TB_SMTP_MALFORMED);
+}
+
+TEST_F(MailTest, SmtpDeliversToARealServerOnLoopback) {
+    if (!SmtpServer::Available()) GTEST_SKIP() << "python3-aiosmtpd is not installed: no SMTP server to send to";
+    SmtpServer server(m_dir + "/mail");
+    ASSERT_TRUE(server.Running());
+    std::string attachment = m_dir + "/data.bin";
+    std::string data;
+    for (int i = 0; i < 5000; ++i) data += static_cast<char>(i % 251);
+    WriteFile(attachment, data);
+    std::string body = "first line\n.\n.starts with a dot\nlast";
+    int result = SmtpSendMail("127.0.0.1", static_cast<unsigned short>(server.Port()), "Jane", "jane@example.org",
+                              "crash@example.com", "Crash Report - app!", body.c_str(), attachment.c_str(), "app.zip");
+    EXPECT_EQ(result, 0);
+    std::vector<std::string> messages = server.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string& m = messages[0];
+    EXPECT_NE(m.find("X-MailFrom: jane@example.org"), std::string::npos) << m;
+    EXPECT_NE(m.find("X-RcptTo: crash@example.com"), std::string::npos) << m;
+    EXPECT_NE(m.find("From: Jane<jane@example.org>"), std::string::npos);
+    EXPECT_NE(m.find("\nfirst line\n.\n.starts with a dot\nlast\n"), std::string::npos) << "the lone dot did not end the message";
+    EXPECT_NE(m.find("sent by: VELTRANIX - CrashReport"), std::string::npos);
+    EXPECT_NE(m.find("--_VELTRANIX_Crash_Report--"), std::string::npos);
+
+    // The server's own MIME parser finds the attachment intact.
+    WriteFile(m_dir + "/m.eml", m);
+    WriteFile(m_dir + "/x.py",
+              "import email,sys\nm=email.message_from_file(open(sys.argv[1]))\n"
+              "parts=[p for p in m.walk() if p.get_filename()]\n"
+              "assert m.is_multipart() and len(parts)==1 and parts[0].get_filename()=='app.zip'\n"
+              "open(sys.argv[2],'wb').write(parts[0].get_payload(decode=True))\n");
+    int status = -1;
+    std::string out = Shell("/usr/bin/python3 '" + m_dir + "/x.py' '" + m_dir + "/m.eml' '" + m_dir + "/out.bin'", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(ReadFile(m_dir + "/out.bin"), data);
+}
+
+TEST_F(MailTest, NoSenderAddressGivesAnEmptyReversePath) {
+    if (!SmtpServer::Available()) GTEST_SKIP() << "python3-aiosmtpd is not installed: no SMTP server to send to";
+    SmtpServer server(m_dir + "/mail");
+    ASSERT_EQ(SmtpSendMail("127.0.0.1", static_cast<unsigned short>(server.Port()), "Jane", "", "a@example.com",
+                           "s", "", nullptr, nullptr),
+              0);
+    std::vector<std::string> messages = server.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("X-MailFrom: <>\n"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("From: Jane\n"), std::string::npos) << messages[0];
+}
+
+TEST_F(MailTest, BrokenServersFailWithoutHanging) {
+    TBMailMessage m;
+    m.to = "a@example.com";
+    m.subject = "s";
+    m.body = "secret body";
+    {
+        FakeServer closing(FakeServer::CloseAtOnce);
+        EXPECT_EQ(TBSmtpSendMessage("127.0.0.1", static_cast<unsigned short>(closing.Port()), m, 2000), 1);
+    }
+    {
+        FakeServer silent(FakeServer::NeverAnswer);
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(TBSmtpSendMessage("127.0.0.1", static_cast<unsigned short>(silent.Port()), m, 300), 1);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(silent.Stop().find("secret body"), std::string::npos);
+    }
+    {
+        FakeServer refusing(FakeServer::RefuseEverything);
+        EXPECT_EQ(TBSmtpSendMessage("127.0.0.1", static_cast<unsigned short>(refusing.Port()), m, 2000), 1);
+        std::string sent = refusing.Stop();
+        EXPECT_NE(sent.find("HELO 127.0.0.1\r\n"), std::string::npos) << sent;
+        EXPECT_EQ(sent.find("DATA"), std::string::npos) << "a refused command ends the dialogue: " << sent;
+        EXPECT_EQ(sent.find("secret body"), std::string::npos);
+        EXPECT_NE(sent.find("QUIT\r\n"), std::string::npos) << sent;
+    }
+    EXPECT_EQ(TBSmtpSendMessage("127.0.0.1", static_cast<unsigned short>(FreePort()), m, 2000), 1) << "nobody listens";
+    EXPECT_EQ(SmtpSendMail("", 25, "", "", "a@b", "", "", nullptr, nullptr), 1) << "no server";
+}
+
+TEST_F(MailTest, LineBreaksInEnvelopeAddressesAreRefused) {
+    FakeServer server(FakeServer::RefuseEverything);
+    TBMailMessage m;
+    m.to = "a@example.com>\r\nRCPT TO:<b@example.com";
+    EXPECT_EQ(TBSmtpSendMessage("127.0.0.1", static_cast<unsigned short>(server.Port()), m, 1000), 1);
+    m.to = "a@example.com";
+    m.senderAddress = "x\ny";
+    EXPECT_EQ(TBSmtpSendMessage("127.0.0.1", static_cast<unsigned short>(server.Port()), m, 1000), 1);
+    EXPECT_EQ(server.Stop(), "") << "nothing was sent";
+}
+
+namespace {
+// A stand-in for a submission program that records its arguments and input.
+std::string FakeProgram(const std::string& dir, const std::string& name, int exitStatus) {
+    std::string path = dir + "/" + name;
+    WriteFile(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\ncat > \"$0.input\"\nexit " +
+                        std::to_string(exitStatus) + "\n");
+    chmod(path.c_str(), 0755);
+    return path;
+}
+} // namespace
+
+TEST_F(MailTest, LocalSubmissionThroughSendmail) {
+    std::string program = FakeProgram(m_dir, "sendmail", 0);
+    CmcMailer mailer(program.c_str());
+    ASSERT_TRUE(mailer.IsAvailable());
+    TBMailMessage m;
+    m.to = "crash@example.com";
+    m.subject = "s";
+    m.body = "a\n.\nb";
+    EXPECT_EQ(mailer.Send(m), 0) << "no session yet";
+    ASSERT_TRUE(mailer.Logon("", ""));
+    EXPECT_EQ(mailer.Send(m), 1);
+    mailer.Logoff();
+    EXPECT_EQ(ReadFile(program + ".args"), "-t\n-i\n");
+    std::string input = ReadFile(program + ".input");
+    EXPECT_NE(input.find("To: crash@example.com\n"), std::string::npos) << input;
+    EXPECT_NE(input.find("\na\n.\nb\n"), std::string::npos) << input;
+    EXPECT_EQ(input.find('\r'), std::string::npos);
+
+    CmcMailer failing(FakeProgram(m_dir, "failing", 1).c_str());
+    ASSERT_TRUE(failing.Logon("", ""));
+    EXPECT_EQ(failing.Send(m), 0);
+    CmcMailer missing((m_dir + "/none").c_str());
+    EXPECT_FALSE(missing.IsAvailable());
+    EXPECT_FALSE(missing.Logon("", ""));
+}
+
+TEST_F(MailTest, ReportMailFallsBackToLocalSubmission) {
+    std::string program = FakeProgram(m_dir, "sendmail", 0);
+    std::string archive = m_dir + "/x.zip";
+    WriteFile(archive, "PK not really");
+    CrashReportHandler handler(nullptr, "crash@example.com", "");
+    TBReportMailTarget target;
+    target.server = "127.0.0.1";
+    target.port = FreePort();
+    target.programPath = "/opt/app.beta";
+    target.sendmailProgram = program.c_str();
+    target.timeoutMilliseconds = 1000;
+    EXPECT_EQ(TBSendReportMail(handler, archive.c_str(), "user@example.org", "what happened", target), 1);
+    std::string input = ReadFile(program + ".input");
+    EXPECT_NE(input.find("Subject: Crash Report - app!\n"), std::string::npos) << input;
+    EXPECT_NE(input.find("filename=\"app.zip\""), std::string::npos);
+    EXPECT_NE(input.find("From: user@example.org\n"), std::string::npos);
+
+    target.sendmailProgram = FakeProgram(m_dir, "failing", 1).c_str();
+    EXPECT_EQ(TBSendReportMail(handler, archive.c_str(), "", "", target), 0);
+    CrashReportHandler nobody(nullptr, "", "");
+    EXPECT_EQ(TBSendReportMail(nobody, archive.c_str(), "", "", target), 0);
+    EXPECT_EQ(SendReportMail(nullptr, archive.c_str(), "", ""), 0);
+}
+
+TEST_F(MailTest, FilesGoToTheDesktopMailProgram) {
+    std::string bin = m_dir + "/bin";
+    mkdir(bin.c_str(), 0755);
+    std::string program = FakeProgram(bin, "xdg-email", 0);
+    std::string a = m_dir + "/a.txt", b = m_dir + "/b.txt";
+    WriteFile(a, "alpha");
+    WriteFile(b, "beta");
+    std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    std::string oldTemp = getenv("TEMP") ? getenv("TEMP") : "";
+    setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+    setenv("TEMP", m_dir.c_str(), 1);
+
+    CStringArray files, names, to, cc, bcc;
+    files.Add(a.c_str());
+    files.Add(b.c_str());
+    to.Add("x@example.com");
+    cc.Add("y@example.com");
+    bcc.Add("z@example.com");
+    names.Add("Xavier");
+    names.Add("");
+    names.Add("Zoe\r\nBcc: evil@example.com");
+    int sent = TBSendMailWithFiles("results", 1, &files, "Results\nX: y", &names, &to, &cc, &bcc);
+    std::string args = ReadFile(program + ".args");
+
+    CMapStringToString map;
+    map.SetAt(a.c_str(), "first");
+    int sentMap = TBSendMailWithFiles("", 0, &map, "Plain", nullptr, &to, nullptr, nullptr);
+    std::string mapArgs = ReadFile(program + ".args");
+
+    FakeProgram(bin, "xdg-email", 3);
+    int failed = TBSendMailWithFiles("again.zip", 0, &files, "s", nullptr, &to, nullptr, nullptr);
+    bool archiveLeft = Exists(m_dir + "/again.zip");
+
+    setenv("PATH", "/nonexistent", 1);
+    int missing = TBSendMailWithFiles("", 0, &files, "s", nullptr, &to, nullptr, nullptr);
+    setenv("PATH", oldPath.c_str(), 1);
+    if (oldTemp.empty()) unsetenv("TEMP");
+    else setenv("TEMP", oldTemp.c_str(), 1);
+
+    EXPECT_EQ(sent, 1);
+    std::string archive = m_dir + "/results.zip";
+    EXPECT_EQ(args, "--utf8\n--subject\nResults X: y\n--cc\ny@example.com\n--bcc\nZoe  Bcc: evil@example.com <z@example.com>\n"
+                    "--attach\n" + archive + "\nXavier <x@example.com>\n");
+    int status = -1;
+    std::string listing = Shell("unzip -l '" + archive + "'", &status);
+    EXPECT_EQ(status, 0) << listing;
+    EXPECT_NE(listing.find("a.txt"), std::string::npos);
+    EXPECT_NE(listing.find("b.txt"), std::string::npos);
+    EXPECT_EQ(sentMap, 1);
+    EXPECT_EQ(mapArgs, "--utf8\n--subject\nPlain\n--attach\n" + a + "\nx@example.com\n");
+    EXPECT_EQ(failed, 0);
+    EXPECT_FALSE(archiveLeft) << "an archive the mail program did not take is deleted";
+    EXPECT_EQ(missing, 0);
+}

@@ -1,0 +1,256 @@
+// Helpers of the crash tests: temporary folders, child processes with their own
+// environment, outside tools, and an SMTP server on loopback (python3-aiosmtpd).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <map>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sstream>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+#include <dirent.h>
+#include <sys/syscall.h>
+
+namespace crashtest {
+
+inline std::string MakeTempDir() {
+    char pattern[] = "/tmp/toolbox-crash-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    return dir ? dir : "";
+}
+
+inline void RemoveTree(const std::string& path) {
+    if (path.size() > 5) std::system(("rm -rf '" + path + "'").c_str());
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+inline bool Exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+inline std::vector<std::string> ListDir(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+inline bool HaveProgram(const char* name) {
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+struct ChildResult {
+    int status = -1;   // raw wait status
+    std::string out;   // standard output and standard error together
+    bool timedOut = false;
+};
+
+/// Runs argv with extra environment entries ("NAME=value"; "NAME=" unsets), output
+/// captured, killed after timeoutSeconds.
+inline ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                            int timeoutSeconds = 60) {
+    ChildResult r;
+    std::string outPath = "/tmp/toolbox-crash-out-" + std::to_string(getpid()) + ".txt";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int fd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        for (const std::string& e : env) {
+            std::size_t eq = e.find('=');
+            std::string name = e.substr(0, eq), value = e.substr(eq + 1);
+            if (value.empty()) unsetenv(name.c_str());
+            else setenv(name.c_str(), value.c_str(), 1);
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    for (;;) {
+        pid_t w = waitpid(pid, &r.status, WNOHANG);
+        if (w == pid) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &r.status, 0);
+            r.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    r.out = ReadFile(outPath);
+    unlink(outPath.c_str());
+    return r;
+}
+
+/// Output of a shell command.
+inline std::string Shell(const std::string& command, int* status = nullptr) {
+    std::string out;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return out;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    int s = pclose(pipe);
+    if (status) *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return out;
+}
+
+inline int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+inline bool CanConnect(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
+/// A loopback SMTP server (aiosmtpd) writing every message into a maildir.
+class SmtpServer {
+public:
+    static bool Available() {
+        return std::system("/usr/bin/python3 -c 'import aiosmtpd' >/dev/null 2>&1") == 0;
+    }
+    explicit SmtpServer(const std::string& mailDir) : m_dir(mailDir) {
+        m_port = FreePort();
+        m_pid = fork();
+        if (m_pid == 0) {
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            std::string listen = "127.0.0.1:" + std::to_string(m_port);
+            execl("/usr/bin/python3", "python3", "-m", "aiosmtpd", "-n", "-l", listen.c_str(), "-c",
+                  "aiosmtpd.handlers.Mailbox", mailDir.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 200 && !CanConnect(m_port); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ~SmtpServer() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    int Port() const { return m_port; }
+    bool Running() const { return CanConnect(m_port); }
+    /// The messages received so far.
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> out;
+        for (const std::string& name : ListDir(m_dir + "/new")) out.push_back(ReadFile(m_dir + "/new/" + name));
+        return out;
+    }
+
+private:
+    std::string m_dir;
+    int m_port = 0;
+    pid_t m_pid = -1;
+};
+
+/// A scripted server on loopback: sends greeting, then answers each received line
+/// with reply (when not empty), records everything; closeAtOnce closes after accept.
+class FakeServer {
+public:
+    enum Mode { CloseAtOnce, NeverAnswer, RefuseEverything };
+    explicit FakeServer(Mode mode) : m_mode(mode) {
+        m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        socklen_t len = sizeof a;
+        getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
+        m_port = ntohs(a.sin_port);
+        listen(m_listen, 4);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~FakeServer() {
+        Stop();
+        close(m_listen);
+    }
+    int Port() const { return m_port; }
+    /// Stops serving and returns everything the client sent.
+    std::string Stop() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+        return m_received;
+    }
+
+private:
+    void Serve() {
+        pollfd p{m_listen, POLLIN, 0};
+        while (!m_stop && poll(&p, 1, 50) == 0) {
+        }
+        if (m_stop) return;
+        int fd = accept(m_listen, nullptr, nullptr);
+        if (fd < 0) return;
+        if (m_mode == CloseAtOnce) {
+            close(fd);
+            return;
+        }
+        if (m_mode == RefuseEverything) send(fd, "220 ready\r\n", 11, MSG_NOSIGNAL);
+        char buffer[4096];
+        pollfd q{fd, POLLIN, 0};
+        while (!m_stop) {
+            if (poll(&q, 1, 50) <= 0) continue;
+            ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            m_received.append(buffer, static_cast<std::size_t>(n));
+            if (m_mode == RefuseEverything) send(fd, "550 refused\r\n", 13, MSG_NOSIGNAL);
+        }
+        close(fd);
+    }
+    Mode m_mode;
+    int m_listen = -1;
+    int m_port = 0;
+    volatile bool m_stop = false;
+    std::string m_received;
+    std::thread m_thread;
+};
+
+} // namespace crashtest

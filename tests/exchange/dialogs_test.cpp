@@ -1,0 +1,276 @@
+// The rules of the Import and Export dialogs, and the engine asking through the hub.
+#include "exchange/exchange_dialogs.h"
+#include "exchange/read_and_write_files.h"
+#include "exchange_test_util.h"
+#include "platform/os/clipboard_hub.h"
+#include "platform/os/locale_info.h"
+#include "resources/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class ImportDialog : public ::testing::Test {
+protected:
+    void SetUp() override { TBOverrideUserNumberSymbols(";", ","); }
+    void TearDown() override {
+        TBOverrideUserNumberSymbols(nullptr, nullptr);
+        TBSetDialogHub(nullptr);
+    }
+    ScratchDir dir;
+};
+
+// Answers the Import dialog by changing its controls, or cancels it.
+class ImportAnswer : public CDialogHub {
+public:
+    bool cancel = false;
+    int asked = 0;
+    CString seenSeparators;  // the dialog's separator string as loaded
+    int seenDecimal = -1;
+    void (*choose)(CTextImportRules&) = nullptr;
+    int DoModal(CModalRequest& request) override {
+        ++asked;
+        auto* dialog = dynamic_cast<CTextImportRules*>(&request);
+        if (!dialog || cancel) return IDCANCEL;
+        EXPECT_EQ(dialog->GetTemplateId(), 4305u);
+        seenSeparators = dialog->BuildSeparatorString();
+        seenDecimal = dialog->DecimalIndex;
+        if (choose) choose(*dialog);
+        return IDOK;
+    }
+};
+
+} // namespace
+
+TEST(ImportRules, LoadsSeparatorsAndDecimalAndBuildsTheChosenStrings) {
+    CTextImportRules dialog("x.csv");
+    EXPECT_EQ(dialog.BuildSeparatorString(), ";");  // Semicolon starts ticked
+    EXPECT_EQ(dialog.BuildDecimalString(), ".");
+    dialog.LoadSeparators("\t;|, ");
+    EXPECT_TRUE(dialog.Tab && dialog.Semicolon && dialog.Comma && dialog.Space && dialog.Other);
+    EXPECT_TRUE(dialog.OtherSeparators.IsEmpty());  // the Other edit stays empty
+    EXPECT_TRUE(dialog.IsOtherSeparatorEditEnabled());
+    dialog.OtherSeparators = "|";
+    EXPECT_EQ(dialog.BuildSeparatorString(), ",; \t|");
+    dialog.LoadDecimal(",");
+    EXPECT_EQ(dialog.DecimalIndex, CTextImportRules::DecimalComma);
+    EXPECT_FALSE(dialog.IsOtherDecimalEditEnabled());
+    dialog.LoadDecimal("'");
+    EXPECT_EQ(dialog.DecimalIndex, CTextImportRules::DecimalOther);
+    EXPECT_TRUE(dialog.IsOtherDecimalEditEnabled());
+    dialog.OtherDecimal = "'";
+    dialog.StartLine = 3;
+    dialog.MergeSeparators = true;
+    ASSERT_TRUE(dialog.OnOK());
+    EXPECT_EQ(dialog.GetChosenSeparator(), ",; \t|");
+    EXPECT_EQ(dialog.GetChosenDecimal(), "'");
+    EXPECT_EQ(dialog.GetChosenStartLine(), 3);
+    EXPECT_EQ(dialog.GetChosenMergeFlag(), 1);
+
+    dialog.LoadSeparators("");
+    EXPECT_FALSE(dialog.OnOK());  // no separator: the dialog stays open
+    dialog.Other = true;
+    EXPECT_TRUE(dialog.OnOK());  // the Other edit kept its text "|"
+    EXPECT_EQ(dialog.GetChosenSeparator(), "|");
+    dialog.OtherSeparators.Empty();
+    EXPECT_FALSE(dialog.OnOK());  // Other ticked with an empty edit
+}
+
+TEST_F(ImportDialog, TextCheckLooksAtTheFirst1024Bytes) {
+    WriteText(dir.File("ok.txt"), "1;2\r\n\t3;4\n");
+    EXPECT_TRUE(CTextImportRules(dir.File("ok.txt").c_str()).CheckFileIsText());
+    WriteText(dir.File("empty.txt"), "");
+    EXPECT_FALSE(CTextImportRules(dir.File("empty.txt").c_str()).CheckFileIsText());
+    EXPECT_FALSE(CTextImportRules(dir.File("none.txt").c_str()).CheckFileIsText());
+    WriteText(dir.File("bin.txt"), std::string(1023, 'a') + '\x01');
+    EXPECT_FALSE(CTextImportRules(dir.File("bin.txt").c_str()).CheckFileIsText());
+    WriteText(dir.File("late.txt"), std::string(1024, 'a') + '\x01');
+    EXPECT_TRUE(CTextImportRules(dir.File("late.txt").c_str()).CheckFileIsText());
+}
+
+TEST_F(ImportDialog, OriginalTextShowsNumberedLinesAroundTheStartLine) {
+    std::string text;
+    for (int i = 1; i <= 80; ++i) text += "line" + std::to_string(i) + "\r\n";
+    WriteText(dir.File("p.txt"), text);
+    CTextImportRules dialog(dir.File("p.txt").c_str());
+    CString preview;
+    ASSERT_TRUE(dialog.BuildOriginalText(preview));
+    EXPECT_EQ(preview.Left(15), "     1:\tline1\r\n");
+    EXPECT_NE(preview.Find("    50:\tline50\r\n"), -1);
+    EXPECT_EQ(preview.Find("line51"), -1);
+    dialog.StartLine = 40;
+    ASSERT_TRUE(dialog.BuildOriginalText(preview));
+    EXPECT_EQ(preview.Left(16), "    20:\tline20\r\n");
+    EXPECT_EQ(preview.Right(16), "    70:\tline70\r\n");
+    EXPECT_FALSE(CTextImportRules(dir.File("none.txt").c_str()).BuildOriginalText(preview));
+}
+
+TEST_F(ImportDialog, InterpretedTextSplitsWithTheCurrentChoices) {
+    WriteText(dir.File("i.txt"), "\"U(V)\";x\r\n1,5;2k\r\n3\r\n");
+    CTextImportRules dialog(dir.File("i.txt").c_str());
+    dialog.LoadDecimal(",");
+    CStringArray titles;
+    std::vector<CStringArray> rows;
+    ASSERT_TRUE(dialog.BuildInterpretedText(titles, rows, 10));
+    ASSERT_EQ(titles.GetSize(), 2);
+    EXPECT_EQ(titles[0], "U(V)");
+    EXPECT_EQ(titles[1], "CH 1");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], "1,5");
+    EXPECT_EQ(rows[0][1], "2k");
+    EXPECT_EQ(rows[1].GetSize(), 1);
+}
+
+TEST(ExportRules, GiveCharactersOrStringsAndDisableOkWithoutAChoice) {
+    CExportSeparatorRules characteristic(0);
+    EXPECT_FALSE(characteristic.IsDecimalGroupEnabled());
+    EXPECT_EQ(characteristic.GetSeparatorChar(), ';');
+    characteristic.SeparatorIndex = CExportSeparatorRules::SepTab;
+    EXPECT_EQ(characteristic.GetSeparatorChar(), 9);
+    characteristic.SeparatorIndex = CExportSeparatorRules::SepSpace;
+    EXPECT_EQ(characteristic.GetSeparatorChar(), 32);
+    characteristic.DecimalIndex = CExportSeparatorRules::NoDecimal;
+    EXPECT_TRUE(characteristic.OnOK());  // the decimal group does not count here
+
+    CExportSeparatorRules text(1);
+    EXPECT_TRUE(text.IsDecimalGroupEnabled());
+    text.SeparatorIndex = CExportSeparatorRules::SepComma;
+    text.DecimalIndex = CExportSeparatorRules::DecComma;
+    EXPECT_EQ(text.GetSeparator(), ",");
+    EXPECT_EQ(text.GetDecimal(), ",");
+    text.DecimalIndex = CExportSeparatorRules::NoDecimal;
+    EXPECT_FALSE(text.OnOK());
+    text.DecimalIndex = CExportSeparatorRules::DecPoint;
+    text.SeparatorIndex = CExportSeparatorRules::NoSeparator;
+    EXPECT_FALSE(text.IsOkEnabled());
+}
+
+TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
+    const std::string csv = dir.File("d.csv");
+    WriteText(csv, "\"a\"|\"b\"\r\nskip\r\n1'5|2\r\n");
+    ImportAnswer answer;
+    TBSetDialogHub(&answer);
+    CReadAndWriteFiles files;
+    answer.cancel = true;
+    EXPECT_EQ(files.ReadInfoFile(csv.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 0);
+    EXPECT_EQ(files.GetLastErrorNumber(), 7);
+    // A .csv file loads the dialog from the user's symbols.
+    EXPECT_EQ(answer.seenSeparators, "");
+    answer.cancel = false;
+    answer.choose = [](CTextImportRules& d) {
+        d.LoadSeparators("|");
+        d.OtherSeparators = "|";
+        d.DecimalIndex = CTextImportRules::DecimalOther;
+        d.OtherDecimal = "'";
+    };
+    files.ResetAllVars();
+    ASSERT_EQ(files.ReadInfoFile(csv.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1);
+    EXPECT_EQ(answer.seenSeparators, ";");
+    EXPECT_EQ(answer.seenDecimal, CTextImportRules::DecimalComma);
+    EXPECT_EQ(files.GetSeperator(), "|");
+    EXPECT_EQ(files.GetDecimal(), "'");
+    EXPECT_EQ(files.GetNrChannels(), 2);
+    EXPECT_EQ(files.GetChannel(1)->GetChannelName(), "b");
+    CArray<double, double> a, b;
+    files.GetChannel(0)->SetDoubleArray(&a);
+    files.GetChannel(1)->SetDoubleArray(&b);
+    ASSERT_EQ(files.ReadDataFile(), 1);
+    ASSERT_EQ(a.GetSize(), 2);
+    EXPECT_EQ(a[1], 1.5);
+    EXPECT_EQ(b[1], 2);
+
+    // Both symbols given: no dialog even when dialogs are allowed.
+    const int asked = answer.asked;
+    files.ResetAllVars();
+    EXPECT_EQ(files.ReadInfoFile(dir.File("d.txt").c_str(), "", -1, ";", ".", 1, 0, 2), 0);
+    EXPECT_EQ(files.GetLastErrorNumber(), 3);
+    EXPECT_EQ(answer.asked, asked);
+
+    // A binary file closes the dialog at once as cancelled.
+    WriteText(dir.File("bin.txt"), std::string("\x7f" "ELF\x02\x01", 6));
+    files.ResetAllVars();
+    EXPECT_EQ(files.ReadInfoFile(dir.File("bin.txt").c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 0);
+    EXPECT_EQ(files.GetLastErrorNumber(), 7);
+    EXPECT_EQ(answer.asked, asked);
+}
+
+namespace {
+class FileNameAnswer : public CDialogHub {
+public:
+    CString answer;
+    CFileDialogRequest seen;
+    CString AskFileName(const CFileDialogRequest& request) override {
+        seen = request;
+        return answer;
+    }
+};
+} // namespace
+
+TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
+    FileNameAnswer hub;
+    hub.answer = dir.File("chosen.txt").c_str();
+    TBSetDialogHub(&hub);
+    double v[1] = {2};
+    CReadAndWriteFileFunction engine;
+    engine.SetNrChannels(1);
+    engine.SetNrItems(1);
+    engine.InsertChannel(0, v, "a", "");
+    engine.FileKind = 4;
+    EXPECT_EQ(engine.WriteCSVFile("", ";", "."), 1);
+    EXPECT_FALSE(hub.seen.forReading);
+    EXPECT_EQ(hub.seen.defaultExtension, "*.txt");
+    EXPECT_EQ(hub.seen.filter, TBLoadString(102));
+    EXPECT_EQ(hub.seen.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
+    EXPECT_EQ(ReadText(dir.File("chosen.txt")), "\"a\"\r\n2");
+    *engine.GetChannel(0) = CExImPortChannel();
+
+    CReadAndWriteFileFunction reader;
+    reader.FileKind = 5;
+    ASSERT_EQ(reader.ReadInfoCSVFile("", ";", ".", 1, 0), 1);
+    EXPECT_TRUE(hub.seen.forReading);
+    EXPECT_EQ(hub.seen.defaultExtension, "*.csv");
+    EXPECT_EQ(reader.GetFileName(), dir.File("chosen.txt").c_str());
+    hub.answer = "";
+    CReadAndWriteFileFunction cancelled;
+    EXPECT_EQ(cancelled.ReadInfoCSVFile("", ";", ".", 1, 0), 0);
+    EXPECT_EQ(cancelled.GetLastError(), TBLoadString(4));
+}
+
+TEST(Hubs, HeadlessAnswersAndInProcessClipboard) {
+    CTextImportRules dialog("x.txt");
+    EXPECT_EQ(TBGetDialogHub().DoModal(dialog), IDCANCEL);
+    EXPECT_TRUE(TBGetDialogHub().AskFileName(CFileDialogRequest()).IsEmpty());
+    CClipboardHub& clipboard = TBGetClipboardHub();
+    EXPECT_TRUE(clipboard.SetText("1;2"));
+    EXPECT_TRUE(clipboard.HasText());
+    EXPECT_EQ(clipboard.GetText(), "1;2");
+    clipboard.Clear();
+    EXPECT_FALSE(clipboard.HasText());
+}
+
+TEST(LocaleSymbols, ListSeparatorFollowsTheDecimalSymbolOfTheUserLocale) {
+    TBOverrideUserNumberSymbols(nullptr, nullptr);
+    const char* original = std::getenv("LC_ALL");
+    const std::string saved = original ? original : "";
+    setenv("LC_ALL", "C", 1);
+    EXPECT_EQ(TBGetUserDecimalSymbol(), ".");
+    EXPECT_EQ(TBGetUserListSeparator(), ",");
+    setenv("LC_ALL", "no_such_locale", 1);
+    EXPECT_EQ(TBGetUserDecimalSymbol(), ".");
+    // A locale with a decimal comma, where the machine has one.
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"}) {
+        setenv("LC_ALL", name, 1);
+        if (TBGetUserDecimalSymbol() != ",") continue;
+        EXPECT_EQ(TBGetUserListSeparator(), ";");
+        break;
+    }
+    if (original) setenv("LC_ALL", saved.c_str(), 1);
+    else unsetenv("LC_ALL");
+    TBOverrideUserNumberSymbols("\t", ",");
+    EXPECT_EQ(TBGetUserListSeparator(), "\t");
+    EXPECT_EQ(TBGetUserDecimalSymbol(), ",");
+    TBOverrideUserNumberSymbols(nullptr, nullptr);
+}

@@ -1,0 +1,316 @@
+// The private profile cache: reading rules, merging with the disk, the table order of
+// written files, crash-safe rewriting and hostile files.
+#include "services/profile_cache.h"
+#include "tests/services/test_files.h"
+
+#include <algorithm>
+#include <csignal>
+#include <dirent.h>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+class ProfileCache : public ::testing::Test {
+protected:
+    void TearDown() override { CloseAllPrivateFiles(0); }
+    std::string Ini(const std::string& name = "test.ini") { return dir / name; }
+    CString Get(const std::string& file, const char* section, const char* key, int cachedOnly = 0) {
+        return GetPrivateStringValue(section, key, "<none>", file.c_str(), cachedOnly);
+    }
+    ScratchDir dir;
+};
+
+// The framework's string hash written out independently: bytes as signed chars do not
+// occur in these ASCII keys, so both readings of the byte agree.
+UINT Hash(const std::string& key) {
+    UINT h = 0;
+    for (unsigned char c : key) h = h * 33 + c;
+    return h;
+}
+
+// Names in the order of a 100-bucket table filled in the given insertion order.
+std::vector<std::string> TableOrder(const std::vector<std::string>& inserted) {
+    std::vector<std::pair<std::pair<UINT, size_t>, std::string>> order;
+    for (size_t i = 0; i < inserted.size(); ++i)
+        order.push_back({{Hash(inserted[i]) % 100, inserted.size() - i}, inserted[i]});
+    std::sort(order.begin(), order.end());
+    std::vector<std::string> names;
+    for (auto& o : order) names.push_back(o.second);
+    return names;
+}
+
+std::vector<std::string> ListDirectory(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(path.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+} // namespace
+
+TEST_F(ProfileCache, ReadsSectionsEntriesAndIgnoresOtherLines) {
+    WriteFile(Ini(), "top = level\r\n"
+                     "  [[a]]  \r\n"
+                     "k = v = w\r\n"
+                     "; note = kept as a key\r\n"
+                     "no equals sign here\r\n"
+                     "[b\r\n"
+                     "dup=1\r\n"
+                     "dup=2\r\n"
+                     "\r\n"
+                     "[ spaced ]\r\n"
+                     "x=\r\n");
+    EXPECT_EQ(Get(Ini(), "", "top"), "level");
+    EXPECT_EQ(Get(Ini(), "a", "k"), "v = w");
+    EXPECT_EQ(Get(Ini(), "a", "; note"), "kept as a key");
+    EXPECT_EQ(Get(Ini(), "a", "dup"), "2");  // "[b" is no section line
+    EXPECT_EQ(Get(Ini(), "b", "dup"), "<none>");
+    EXPECT_EQ(Get(Ini(), " spaced ", "x"), "");
+    EXPECT_EQ(Get(Ini(), "A", "k"), "<none>");  // names are case-sensitive
+    EXPECT_EQ(Get(Ini(), "a", "K"), "<none>");
+    EXPECT_EQ(Get(Ini("missing.ini"), "a", "k"), "<none>");
+}
+
+TEST_F(ProfileCache, IntegerValuesFollowAtoi) {
+    WritePrivateStringValue("s", "mixed", "12abc", Ini().c_str());
+    WritePrivateStringValue("s", "text", "abc", Ini().c_str());
+    WritePrivateStringValue("s", "negative", "  -42", Ini().c_str());
+    WritePrivateStringValue("s", "huge", "99999999999999999999", Ini().c_str());
+    EXPECT_EQ(GetPrivateIntValue("s", "mixed", 7, Ini().c_str()), 12);
+    EXPECT_EQ(GetPrivateIntValue("s", "text", 7, Ini().c_str()), 0);
+    EXPECT_EQ(GetPrivateIntValue("s", "negative", 7, Ini().c_str()), -42);
+    EXPECT_EQ(GetPrivateIntValue("s", "huge", 7, Ini().c_str()), 2147483647);
+    EXPECT_EQ(GetPrivateIntValue("s", "absent", -7, Ini().c_str()), -7);
+    EXPECT_EQ(WritePrivateIntValue("s", "n", -123, Ini().c_str()), 1);
+    EXPECT_EQ(Get(Ini(), "s", "n"), "-123");
+}
+
+TEST_F(ProfileCache, WrittenValueIsReadBackBeforeAnyFlush) {
+    EXPECT_EQ(WritePrivateStringValue("s", "k", "v", Ini().c_str()), 1);
+    EXPECT_EQ(Get(Ini(), "s", "k"), "v");
+    EXPECT_FALSE(Exists(Ini()));
+}
+
+TEST_F(ProfileCache, DiskChangesAreSeenUnlessCachedOnlyOrModified) {
+    WriteFile(Ini(), "[s]\r\na=1\r\nb=1\r\ngone=here\r\n");
+    EXPECT_EQ(Get(Ini(), "s", "a"), "1");
+    WritePrivateStringValue("s", "b", "mine", Ini().c_str());
+    WriteFile(Ini(), "[s]\r\na=2\r\nb=2\r\n");
+    Touch(Ini(), 5);
+    EXPECT_EQ(Get(Ini(), "s", "a", 1), "1");  // cached-only does not look at the disk
+    EXPECT_EQ(Get(Ini(), "s", "a"), "2");
+    EXPECT_EQ(Get(Ini(), "s", "b"), "mine");       // the modified entry wins
+    EXPECT_EQ(Get(Ini(), "s", "gone"), "here");    // deleted on disk, still cached
+}
+
+TEST_F(ProfileCache, ReloadReadsChangedFiles) {
+    EXPECT_EQ(ReloadPrivateFile(Ini().c_str()), 0);
+    WriteFile(Ini(), "[s]\na=1\n");
+    EXPECT_EQ(ReloadPrivateFile(Ini().c_str()), 1);
+    WriteFile(Ini(), "[s]\na=2\n");
+    Touch(Ini(), 5);
+    EXPECT_EQ(ReloadPrivateFile(Ini().c_str()), 1);
+    EXPECT_EQ(Get(Ini(), "s", "a", 1), "2");
+    ::unlink(Ini().c_str());
+    EXPECT_EQ(ReloadPrivateFile(Ini().c_str()), 0);
+    EXPECT_EQ(Get(Ini(), "s", "a"), "2");  // a vanished file keeps its cached values
+}
+
+TEST_F(ProfileCache, SectionsAreCopiedAndReplaced) {
+    WriteFile(Ini(), "[s]\r\nondisk=1\r\nboth=disk\r\n");
+    CMapStringToString section;
+    section["stale"] = "x";
+    GetPrivateSection("s", section, Ini().c_str());
+    EXPECT_EQ(section.GetCount(), 2);
+    EXPECT_EQ(section.GetHashTableSize(), 100u);
+    CString value;
+    EXPECT_TRUE(section.Lookup("both", value));
+    EXPECT_EQ(value, "disk");
+    GetPrivateSection("nosuch", section, Ini().c_str());
+    EXPECT_TRUE(section.IsEmpty());
+
+    CMapStringToString replacement;
+    replacement["both"] = "cache";
+    replacement["new"] = "2";
+    EXPECT_EQ(WritePrivateSection("s", replacement, Ini().c_str()), 1);
+    EXPECT_EQ(Get(Ini(), "s", "ondisk", 1), "<none>");
+    // The flush merges the disk first, so the removed key comes back from it.
+    EXPECT_EQ(FlushPrivateFile(Ini().c_str()), 1);
+    EXPECT_EQ(Get(Ini(), "s", "ondisk", 1), "1");
+    EXPECT_EQ(Get(Ini(), "s", "both", 1), "cache");
+    std::string text = ReadFile(Ini());
+    EXPECT_NE(text.find("both=cache\r\n"), std::string::npos);
+    EXPECT_NE(text.find("ondisk=1\r\n"), std::string::npos);
+}
+
+TEST_F(ProfileCache, WrittenFilesFollowTableOrder) {
+    // Many names, so that buckets hold several of them and newest-first shows.
+    std::vector<std::string> sections, keys;
+    for (int i = 0; i < 150; ++i) sections.push_back("Section" + std::to_string(i * 7));
+    for (int i = 0; i < 250; ++i) keys.push_back("k" + std::to_string(i * 13));
+    for (const std::string& s : sections)
+        for (const std::string& k : keys) WritePrivateStringValue(s.c_str(), k.c_str(), (s + k).c_str(), Ini().c_str());
+    ASSERT_EQ(FlushPrivateFile(Ini().c_str()), 1);
+
+    std::string expected;
+    for (const std::string& s : TableOrder(sections)) {
+        expected += "[" + s + "]\r\n";
+        for (const std::string& k : TableOrder(keys)) expected += k + "=" + s + k + "\r\n";
+        expected += "\r\n";
+    }
+    EXPECT_EQ(ReadFile(Ini()), expected);
+}
+
+TEST_F(ProfileCache, EntriesBeforeAnySectionWriteBackUnderEmptyBrackets) {
+    WriteFile(Ini(), "a=1\nb=2\n[empty]\n");
+    ASSERT_EQ(FlushPrivateFile(Ini().c_str()), 1);
+    // "a" hashes to 97 and "b" to 98; "" to 0 and "empty" behind it.
+    EXPECT_EQ(ReadFile(Ini()), "[]\r\na=1\r\nb=2\r\n\r\n[empty]\r\n\r\n");
+    CloseAllPrivateFiles(0);
+    EXPECT_EQ(Get(Ini(), "", "b"), "2");
+}
+
+TEST_F(ProfileCache, FlushOfUnknownMissingFileCreatesNothing) {
+    EXPECT_EQ(FlushPrivateFile(Ini().c_str()), 1);
+    EXPECT_FALSE(Exists(Ini()));
+    EXPECT_EQ(ClosePrivateFile(1, Ini().c_str()), 1);
+    EXPECT_FALSE(Exists(Ini()));
+}
+
+TEST_F(ProfileCache, CloseWithAndWithoutSave) {
+    WritePrivateStringValue("s", "k", "saved", Ini().c_str());
+    EXPECT_EQ(ClosePrivateFile(1, Ini().c_str()), 1);
+    EXPECT_EQ(ReadFile(Ini()), "[s]\r\nk=saved\r\n\r\n");
+    WritePrivateStringValue("s", "k", "dropped", Ini().c_str());
+    EXPECT_EQ(ClosePrivateFile(0, Ini().c_str()), 1);
+    EXPECT_EQ(Get(Ini(), "s", "k"), "saved");
+
+    WritePrivateStringValue("s", "x", "1", Ini("a.ini").c_str());
+    WritePrivateStringValue("s", "y", "2", Ini("b.ini").c_str());
+    EXPECT_EQ(CloseAllPrivateFiles(1), 1);
+    EXPECT_EQ(ReadFile(Ini("a.ini")), "[s]\r\nx=1\r\n\r\n");
+    EXPECT_EQ(ReadFile(Ini("b.ini")), "[s]\r\ny=2\r\n\r\n");
+}
+
+TEST_F(ProfileCache, FailedSaveKeepsTheCacheAndReportsIt) {
+    std::string unreachable = dir / "no/such/dir/x.ini";
+    WritePrivateStringValue("s", "k", "v", unreachable.c_str());
+    EXPECT_EQ(FlushPrivateFile(unreachable.c_str()), 0);
+    EXPECT_EQ(ClosePrivateFile(1, unreachable.c_str()), 0);
+    EXPECT_EQ(Get(unreachable, "s", "k", 1), "v");
+    EXPECT_EQ(CloseAllPrivateFiles(1), 0);
+    EXPECT_EQ(ClosePrivateFile(0, unreachable.c_str()), 1);
+    EXPECT_EQ(Get(unreachable, "s", "k", 1), "<none>");
+}
+
+TEST_F(ProfileCache, InterruptedRewriteLeavesTheOldFile) {
+    const std::string old = "[s]\r\nk=old\r\n\r\n";
+    WriteFile(Ini(), old);
+    WritePrivateStringValue("s", "big", std::string(200000, 'x').c_str(), Ini().c_str());
+    // A file-size limit makes the write fail part way, as a full disk would.
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int result = FlushPrivateFile(Ini().c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadFile(Ini()), old);
+    EXPECT_EQ(ListDirectory(dir.Path()), std::vector<std::string>{"test.ini"});  // no temporary left
+    EXPECT_EQ(FlushPrivateFile(Ini().c_str()), 1);
+    EXPECT_EQ(Get(Ini(), "s", "k", 1), "old");
+    EXPECT_EQ(ReadFile(Ini()).size(), 200000u + 20u);
+}
+
+TEST_F(ProfileCache, RewriteKeepsModeAndSymbolicLinks) {
+    WriteFile(Ini("real.ini"), "[s]\nk=1\n");
+    ASSERT_EQ(::chmod(Ini("real.ini").c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real.ini", Ini("link.ini").c_str()), 0);
+    WritePrivateStringValue("s", "k", "2", Ini("link.ini").c_str());
+    ASSERT_EQ(FlushPrivateFile(Ini("link.ini").c_str()), 1);
+    struct stat s;
+    ASSERT_EQ(::lstat(Ini("link.ini").c_str(), &s), 0);
+    EXPECT_TRUE(S_ISLNK(s.st_mode));
+    ASSERT_EQ(::stat(Ini("real.ini").c_str(), &s), 0);
+    EXPECT_EQ(s.st_mode & 0777, 0640u);
+    EXPECT_EQ(ReadFile(Ini("real.ini")), "[s]\r\nk=2\r\n\r\n");
+}
+
+TEST_F(ProfileCache, RefusesWritesThatWouldNotReadBack) {
+    EXPECT_EQ(WritePrivateStringValue("s", "k", "a\r\n[evil]\r\nx=1", Ini().c_str()), 0);
+    EXPECT_EQ(WritePrivateStringValue("s\n", "k", "v", Ini().c_str()), 0);
+    EXPECT_EQ(WritePrivateStringValue("s", "k=j", "v", Ini().c_str()), 0);
+    EXPECT_EQ(WritePrivateStringValue("[s", "k", "v", Ini().c_str()), 0);
+    EXPECT_EQ(WritePrivateStringValue("s]", "k", "v", Ini().c_str()), 0);
+    EXPECT_EQ(WritePrivateStringValue("s", "[k", "v]", Ini().c_str()), 0);
+    EXPECT_EQ(WritePrivateStringValue("s", nullptr, "v", Ini().c_str()), 0);
+    CMapStringToString bad;
+    bad["ok"] = "1";
+    bad["not"] = "line\nbreak";
+    EXPECT_EQ(WritePrivateSection("s", bad, Ini().c_str()), 0);
+    EXPECT_FALSE(FlushPrivateFile(Ini().c_str()) == 1 && Exists(Ini()));
+    EXPECT_EQ(WritePrivateStringValue("s", "[k", "v", Ini().c_str()), 1);
+    EXPECT_EQ(GetPrivateStringValue(nullptr, "k", "d", Ini().c_str()), "d");
+    EXPECT_EQ(GetPrivateStringValue("s", "k", nullptr, nullptr), "");
+}
+
+TEST_F(ProfileCache, HostileFiles) {
+    // Zero bytes end a line, garbage without "=" is ignored, CR-only line ends count.
+    const char bytes[] = "[bin]\n\x01\x02\xff\xfe\n k\0hidden=1 \nv=ok\0tail\r[cr]\ra=1\rb=2";
+    std::string garbage(bytes, sizeof bytes - 1);
+    WriteFile(Ini(), garbage);
+    EXPECT_EQ(Get(Ini(), "bin", "v"), "ok");
+    EXPECT_EQ(Get(Ini(), "bin", "k"), "<none>");
+    EXPECT_EQ(Get(Ini(), "cr", "a"), "1");
+    EXPECT_EQ(Get(Ini(), "cr", "b"), "2");  // last line without a line end
+
+    std::string longValue(3 << 20, 'v');
+    WriteFile(Ini("long.ini"), "[s]\nlong=" + longValue);
+    EXPECT_EQ(Get(Ini("long.ini"), "s", "long").GetLength(), 3 << 20);
+
+    // A cached file that turns into a directory keeps its values and is not replaced.
+    WriteFile(Ini("dir.ini"), "[s]\nk=1\n");
+    EXPECT_EQ(Get(Ini("dir.ini"), "s", "k"), "1");
+    ::unlink(Ini("dir.ini").c_str());
+    ASSERT_EQ(::mkdir(Ini("dir.ini").c_str(), 0700), 0);
+    Touch(Ini("dir.ini"), 5);
+    EXPECT_EQ(Get(Ini("dir.ini"), "s", "k"), "1");
+    EXPECT_EQ(FlushPrivateFile(Ini("dir.ini").c_str()), 0);
+    EXPECT_EQ(Get(Ini("other"), "s", "k"), "<none>");
+    EXPECT_EQ(Get(dir.Path(), "s", "k"), "<none>");  // a directory is no profile file
+}
+
+TEST_F(ProfileCache, SameFileByTwoSpellingsIsCachedTwice) {
+    WritePrivateStringValue("s", "k", "1", Ini().c_str());
+    std::string other = dir.Path() + "/./test.ini";
+    EXPECT_EQ(Get(other, "s", "k"), "<none>");
+}
+
+TEST(ProfileCacheText, RewritingReversesNamesThatShareABucket) {
+    // "" and "d" hash to 0 and 100: both land in bucket 0, the newer one first.
+    CPrivateFileCache first, second;
+    first.MergeText("f", "[s]\n=empty\nd=dee\n");
+    EXPECT_EQ(first.FormatFile("f"), "[s]\r\nd=dee\r\n=empty\r\n\r\n");
+    second.MergeText("f", first.FormatFile("f").view());
+    EXPECT_EQ(second.FormatFile("f"), "[s]\r\n=empty\r\nd=dee\r\n\r\n");
+}
+
+TEST(ProfileCacheText, FormattingIsStableAfterOneRoundTrip) {
+    CPrivateFileCache first, second;
+    first.MergeText("f", "x=1\n[[b]]\nk = v\n[a]\n=empty key\n[b]\nk2=2\n");
+    CString text = first.FormatFile("f");
+    second.MergeText("f", text.view());
+    EXPECT_EQ(second.FormatFile("f"), text);
+    EXPECT_EQ(second.GetStringValue("", "x", "", "f", 1), "1");
+    EXPECT_EQ(second.GetStringValue("a", "", "?", "f", 1), "empty key");
+    EXPECT_TRUE(second.IsCached("f"));
+    EXPECT_FALSE(second.IsCached("g"));
+    EXPECT_EQ(second.FormatFile("g"), "");
+}

@@ -1,0 +1,106 @@
+// The zip layer: archives that unzip accepts, names chosen by the caller, files that
+// cannot be read or vanish, archives that cannot be created.
+#include <gtest/gtest.h>
+
+#include "zip/zip_archive.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Shell(const std::string& command, int& status) {
+    std::string out;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    int s = pipe ? pclose(pipe) : -1;
+    status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return out;
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class ZipArchiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/toolbox-zip-XXXXXX";
+        m_dir = mkdtemp(pattern);
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+    std::string m_dir;
+};
+
+} // namespace
+
+TEST_F(ZipArchiveTest, FilesGoInUnderTheirNewNamesAndUnzipReadsThemBack) {
+    std::string text(200000, 'x');
+    for (std::size_t i = 0; i < text.size(); i += 7) text[i] = static_cast<char>('a' + i % 26);
+    WriteFile(m_dir + "/big.txt", text);
+    WriteFile(m_dir + "/small.bin", std::string("\0\1\2\3", 4));
+    std::string archive = m_dir + "/out.zip";
+    CZipArchive zip;
+    ASSERT_TRUE(zip.Open(archive.c_str()));
+    EXPECT_TRUE(zip.AddNewFile((m_dir + "/big.txt").c_str(), "report.txt"));
+    EXPECT_TRUE(zip.AddNewFile((m_dir + "/small.bin").c_str(), "stored.bin", 0));
+    EXPECT_EQ(zip.GetCount(), 2);
+    ASSERT_TRUE(zip.Close());
+    EXPECT_FALSE(zip.IsOpen());
+
+    int status = -1;
+    std::string test = Shell("unzip -t '" + archive + "'", status);
+    EXPECT_EQ(status, 0) << test;
+    std::string content = Shell("unzip -p '" + archive + "' report.txt", status);
+    EXPECT_EQ(content, text);
+    std::string listing = Shell("unzip -v '" + archive + "'", status);
+    EXPECT_NE(listing.find("Defl"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("Stored"), std::string::npos) << listing;
+}
+
+TEST_F(ZipArchiveTest, UnreadableOrVanishingFiles) {
+    std::string archive = m_dir + "/out.zip";
+    std::string vanishing = m_dir + "/vanishing.txt";
+    WriteFile(vanishing, "still packed");
+    CZipArchive zip;
+    ASSERT_TRUE(zip.Open(archive.c_str()));
+    EXPECT_FALSE(zip.AddNewFile((m_dir + "/missing.txt").c_str(), "missing.txt"));
+    EXPECT_NE(zip.GetLastError().Find("missing.txt"), -1);
+    EXPECT_FALSE(zip.AddNewFile(vanishing.c_str(), ""));
+    EXPECT_TRUE(zip.AddNewFile(vanishing.c_str(), "vanishing.txt"));
+    std::remove(vanishing.c_str()); // deleted after it was added: its data is already held
+    EXPECT_EQ(zip.GetCount(), 1);
+    ASSERT_TRUE(zip.Close());
+    int status = -1;
+    EXPECT_EQ(Shell("unzip -p '" + archive + "' vanishing.txt", status), "still packed");
+}
+
+TEST_F(ZipArchiveTest, ArchivesThatCannotBeCreatedAndEmptyArchives) {
+    CZipArchive zip;
+    EXPECT_FALSE(zip.Open((m_dir + "/no/such/dir/out.zip").c_str()));
+    EXPECT_NE(zip.GetLastError().Find("Cannot create"), -1);
+    EXPECT_FALSE(zip.AddNewFile("/etc/hostname", "x"));
+    EXPECT_FALSE(zip.Close());
+
+    std::string empty = m_dir + "/empty.zip";
+    ASSERT_TRUE(zip.Open(empty.c_str()));
+    ASSERT_TRUE(zip.Close());
+    int status = -1;
+    std::string check = Shell("/usr/bin/python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1]); "
+                              "assert z.testzip() is None and z.namelist()==[]\" '" + empty + "'", status);
+    EXPECT_EQ(status, 0) << check;
+
+    // Opening an existing file as a new archive replaces it.
+    WriteFile(empty, "not a zip at all");
+    WriteFile(m_dir + "/a.txt", "a");
+    ASSERT_TRUE(zip.Open(empty.c_str()));
+    ASSERT_TRUE(zip.AddNewFile((m_dir + "/a.txt").c_str(), "a.txt"));
+    ASSERT_TRUE(zip.Close());
+    EXPECT_EQ(Shell("unzip -p '" + empty + "' a.txt", status), "a");
+}

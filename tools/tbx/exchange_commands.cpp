@@ -1,0 +1,497 @@
+// tbx info and tbx convert: data files through the exchange engine, as a host uses it.
+#include "exchange/delimited_text.h"
+#include "exchange/exchange_dialogs.h"
+#include "exchange/read_and_write_files.h"
+#include "platform/os/dialog_hub.h"
+#include "platform/os/file_io.h"
+#include "platform/os/locale_info.h"
+#include "resources/string_table.h"
+#include "tools/tbx/commands.h"
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char kInfoUsage[] =
+    "usage: tbx info FILE [--separator S] [--decimal D]\n"
+    "Prints the format, the channels with their units, the item count and warnings.\n";
+const char kConvertUsage[] =
+    "usage: tbx convert IN OUT [--format CODE] [--separator S] [--decimal D]\n"
+    "                          [--out-separator S] [--out-decimal D]\n"
+    "Reads IN and writes OUT, each chosen by its extension as the library's hosts do;\n"
+    "OUT appears only when the conversion succeeds.\n"
+    "--format CODE      write filter position 0-14 (12 CSV, 11 text...); for OUT without\n"
+    "                   extension the format's extension is appended\n"
+    "--separator S      column separator of delimited text input (\"tab\" or \\t for a tab)\n"
+    "--decimal D        decimal symbol of delimited text input\n"
+    "--out-separator S  column separator of delimited text output\n"
+    "--out-decimal D    decimal symbol of delimited text output\n"
+    "Without --separator/--decimal the symbols of text input are detected from its first\n"
+    "lines. Text output uses the --out symbols, else those of text input, else the\n"
+    "user's locale symbols.\n";
+
+struct ExchangeOptions {
+    Arguments files;
+    int formatCode = -1;
+    bool hasSeparator = false;
+    bool hasDecimal = false;
+    CString separator;
+    CString decimal;
+    CString outSeparator;
+    CString outDecimal;
+};
+
+CString UnescapeSeparator(const std::string& text) {
+    if (text == "tab" || text == "\\t") return CString("\t");
+    if (text == "space") return CString(" ");
+    return CString(text.c_str());
+}
+
+// Returns 0 on success, else the exit status of a usage error.
+int ParseExchangeOptions(const Arguments& args, const char* command, ExchangeOptions& o) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool takesValue = a == "--format" || a == "--separator" || a == "--decimal" ||
+                                a == "--out-separator" || a == "--out-decimal";
+        if (takesValue && i + 1 >= args.size()) {
+            std::fprintf(stderr, "tbx %s: %s needs a value\n", command, a.c_str());
+            return 2;
+        }
+        if (a == "--format") {
+            char* end = nullptr;
+            long code = std::strtol(args[++i].c_str(), &end, 10);
+            if (*end || code < 0 || code > 14) {
+                std::fprintf(stderr, "tbx %s: --format takes a number from 0 to 14\n", command);
+                return 2;
+            }
+            o.formatCode = static_cast<int>(code);
+        } else if (a == "--separator") {
+            o.separator = UnescapeSeparator(args[++i]);
+            o.hasSeparator = !o.separator.IsEmpty();
+        } else if (a == "--out-separator") {
+            o.outSeparator = UnescapeSeparator(args[++i]);
+        } else if (a == "--out-decimal") {
+            o.outDecimal = args[++i].c_str();
+        } else if (a == "--decimal") {
+            o.decimal = args[++i].c_str();
+            o.hasDecimal = !o.decimal.IsEmpty();
+        } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+            std::fprintf(stderr, "tbx %s: unknown option %s\n", command, a.c_str());
+            return 2;
+        } else {
+            o.files.push_back(a);
+        }
+    }
+    return 0;
+}
+
+CString LowerExtension(const CString& name) {
+    int slash = name.ReverseFind('/');
+    int dot = name.ReverseFind('.');
+    if (dot < 0 || dot < slash) return CString();
+    CString ext = name.Mid(dot);
+    ext.MakeLower();
+    return ext;
+}
+
+// Extensions the engine reads as delimited text (unknown ones included).
+bool IsReadAsText(const CString& ext) {
+    static const char* const kOther[] = {".mda", ".mdk", ".mdx", ".xls", ".mdb", ".out", ".cfg", ".dat"};
+    for (const char* known : kOther)
+        if (ext == known) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------- symbol detection
+
+struct TextSymbols {
+    CString separator;
+    CString decimal;
+};
+
+bool HasCommaDecimal(std::string_view field) {
+    size_t comma = field.find(',');
+    return comma != std::string_view::npos && comma > 0 && comma + 1 < field.size() &&
+           std::isdigit(static_cast<unsigned char>(field[comma - 1])) &&
+           std::isdigit(static_cast<unsigned char>(field[comma + 1]));
+}
+
+// The separator that splits the first data lines into the same number (two or more) of
+// fields, in the order tab, semicolon, comma, blank; the decimal symbol is a comma
+// when numbers show one between digits and no point, else a point.
+TextSymbols DetectSymbols(const CString& path) {
+    TextSymbols symbols{TBGetUserListSeparator(), "."};
+    CLineReader in;
+    if (!in.Open(path, 1 << 16)) return symbols;
+    std::vector<std::string> lines;
+    std::string_view raw;
+    for (int n = 1; lines.size() < 40 && n <= 200 && in.NextLine(raw); ++n) {
+        std::string_view line = tb_exchange::TrimTrailingSpace(raw);
+        if (line.empty() || (n == 1 && line.find('"') != std::string_view::npos)) continue;
+        lines.emplace_back(line.substr(0, 4096));
+    }
+    if (lines.empty()) return symbols;
+    char chosen = 0;
+    for (char candidate : {'\t', ';', ',', ' '}) {
+        const char set[2] = {candidate, 0};
+        tb_exchange::SeparatorSet separators(std::string_view(set, 1));
+        int first = tb_exchange::CountFields(lines[0], separators, false);
+        bool same = first >= 2;
+        for (size_t i = 1; same && i < lines.size(); ++i)
+            same = tb_exchange::CountFields(lines[i], separators, false) == first;
+        if (same) {
+            chosen = candidate;
+            break;
+        }
+    }
+    if (chosen) symbols.separator = CString(chosen);
+    if (chosen != ',') {
+        bool comma = false, point = false;
+        for (const std::string& line : lines) {
+            comma = comma || HasCommaDecimal(line);
+            point = point || line.find('.') != std::string::npos;
+        }
+        if (comma && !point) symbols.decimal = ",";
+    }
+    return symbols;
+}
+
+// Answers the Import dialog with fixed symbols, as a user who picks them would.
+class FixedImportAnswer : public CDialogHub {
+public:
+    explicit FixedImportAnswer(const TextSymbols& symbols) : m_symbols(symbols) {}
+    int DoModal(CModalRequest& request) override {
+        auto* import = dynamic_cast<CTextImportRules*>(&request);
+        if (!import) return IDCANCEL;
+        import->LoadSeparators(m_symbols.separator);
+        import->OtherSeparators.Empty();
+        for (int i = 0; i < m_symbols.separator.GetLength(); ++i) {
+            char c = m_symbols.separator[i];
+            if (c != ',' && c != ';' && c != ' ' && c != '\t') import->OtherSeparators += c;
+        }
+        import->LoadDecimal(m_symbols.decimal);
+        import->OtherDecimal = import->DecimalIndex == CTextImportRules::DecimalOther ? m_symbols.decimal : CString();
+        return IDOK;
+    }
+
+private:
+    TextSymbols m_symbols;
+};
+
+class ScopedHub {
+public:
+    explicit ScopedHub(CDialogHub* hub) { TBSetDialogHub(hub); }
+    ~ScopedHub() { TBSetDialogHub(nullptr); }
+};
+
+// ---------------------------------------------------------------- progress
+
+// A progress line on a terminal for work that takes more than a second.
+class Progress {
+public:
+    Progress() : m_enabled(isatty(STDERR_FILENO) == 1) {
+        if (m_enabled) m_thread = std::thread([this] { Run(); });
+    }
+    ~Progress() {
+        if (!m_enabled) return;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+        if (m_shown) std::fprintf(stderr, "\r\033[K");
+    }
+    void Phase(const std::string& text) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_phase = text;
+    }
+
+private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_wake.wait_for(lock, std::chrono::milliseconds(250), [this] { return m_stop; })) {
+            auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start).count();
+            if (seconds < 1 || m_phase.empty()) continue;
+            std::fprintf(stderr, "\r\033[Ktbx: %s ... %lld s", m_phase.c_str(), static_cast<long long>(seconds));
+            std::fflush(stderr);
+            m_shown = true;
+        }
+    }
+    bool m_enabled;
+    bool m_stop = false;
+    bool m_shown = false;
+    std::string m_phase;
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_thread;
+};
+
+// ---------------------------------------------------------------- reading
+
+const char* FamilyName(int family) {
+    switch (family) {
+    case 0: return "Characteristic (.mdx)";
+    case 1: return "Characteristic (.mda/.mdk)";
+    case 2: return "Microsoft Access (.mdb)";
+    case 3: return "Microsoft Excel (.xls)";
+    case 4: return "Text";
+    case 5: return "CSV";
+    case 6: return "SPICE output (.out)";
+    case 7: return "COMTRADE";
+    case 8: return "Recorder (.dat)";
+    default: return "unknown";
+    }
+}
+
+void PrintWarnings(const CReadAndWriteFiles& files) {
+    CString warnings = files.GetLastWarn();
+    if (warnings.IsEmpty()) return;
+    warnings.Replace("\r\n", "\n");
+    std::fprintf(stderr, "warning: %s", warnings.GetString());
+}
+
+// ReadInfoFile as a host does it; the symbols of delimited text come from the options
+// or are detected. False (after printing the error) on failure.
+bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOptions& o, const char* command) {
+    const CString ext = LowerExtension(path);
+    int result = 0;
+    if (TBIsDirectory(path)) {
+        std::fprintf(stderr, "tbx %s: %s is a directory\n", command, path.GetString());
+        return false;
+    }
+    if (IsReadAsText(ext) && TBFileExists(path)) {
+        if (!CTextImportRules(path).CheckFileIsText()) {
+            if (TBFileSize(path) == 0) std::fprintf(stderr, "tbx %s: %s is empty\n", command, path.GetString());
+            else if (access(path.GetString(), R_OK) != 0)
+                std::fprintf(stderr, "tbx %s: %s\n", command, TBFormatMessage(14, {path}).GetString());
+            else std::fprintf(stderr, "tbx %s: %s is not a text file\n", command, path.GetString());
+            return false;
+        }
+        TextSymbols symbols = DetectSymbols(path);
+        if (o.hasSeparator) symbols.separator = o.separator;
+        if (o.hasDecimal) symbols.decimal = o.decimal;
+        if (ext == ".csv") {
+            // The dispatch hands a .csv file no symbols: they come from the Import dialog.
+            FixedImportAnswer answer(symbols);
+            ScopedHub hub(&answer);
+            result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 1, 0, 2);
+        } else {
+            result = files.ReadInfoFile(path, "", -1, symbols.separator, symbols.decimal, 0, 0, 2);
+        }
+    } else {
+        result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 0, 0, 2);
+    }
+    if (result == 0) {
+        CString error = files.GetLastError();
+        if (error.IsEmpty()) error = TBFormatMessage(14, {path});
+        std::fprintf(stderr, "tbx %s: %s\n", command, error.GetString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- tbx info
+
+int RunInfoCommand(const Arguments& args) {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kInfoUsage, stdout);
+        return 0;
+    }
+    ExchangeOptions o;
+    if (int status = ParseExchangeOptions(args, "info", o)) return status;
+    if (o.files.size() != 1) {
+        std::fputs(kInfoUsage, stderr);
+        return 2;
+    }
+    const CString path = o.files[0].c_str();
+    CReadAndWriteFiles files;
+    if (!ReadInfo(files, path, o, "info")) return 1;
+
+    const int family = files.GetLoadVersion();
+    std::printf("File:      %s\n", path.GetString());
+    std::printf("Format:    %s (family %d, format code %d)\n", FamilyName(family), family, files.GetSaveVersion());
+    if (family == 4 || family == 5) {
+        CString sep = files.GetSeperator();
+        sep.Replace("\t", "\\t");
+        std::printf("Separator: \"%s\"  Decimal symbol: \"%s\"\n", sep.GetString(), files.GetDecimal().GetString());
+    }
+    std::printf("Items:     %d\n", files.GetNrItems());
+    std::printf("Channels:  %d\n", files.GetNrChannels());
+    for (int i = 0; i < files.GetNrChannels(); ++i) {
+        CExImPortChannel* channel = files.GetChannel(i);
+        if (!channel) {
+            std::printf("  %4d  (missing)\n", i + 1);
+            continue;
+        }
+        std::printf("  %4d  %s", i + 1, channel->GetChannelName().GetString());
+        if (!channel->GetUnitName().IsEmpty()) std::printf("  [%s]", channel->GetUnitName().GetString());
+        std::printf("\n");
+    }
+    CString warnings = files.GetLastWarn();
+    if (!warnings.IsEmpty()) {
+        warnings.Replace("\r\n", "\n");
+        std::printf("Warnings:\n%s", warnings.GetString());
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- tbx convert
+
+namespace {
+
+CString DirectoryOf(const CString& path) {
+    int slash = path.ReverseFind('/');
+    if (slash < 0) return CString(".");
+    if (slash == 0) return CString("/");
+    return path.Left(slash);
+}
+
+CString BaseName(const CString& path) { return path.Mid(path.ReverseFind('/') + 1); }
+
+std::vector<std::string> FilesIn(const CString& directory) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(directory.GetString())) {
+        while (dirent* entry = readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, "..")) names.push_back(entry->d_name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+// A private directory beside the output: the writer writes there (formats may write
+// several files), and only a successful conversion moves the files into place.
+class StagingDirectory {
+public:
+    bool Create(const CString& beside) {
+        std::string pattern = std::string(DirectoryOf(beside).GetString()) + "/.tbx-convert-XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (!mkdtemp(buffer.data())) return false;
+        m_path = buffer.data();
+        return true;
+    }
+    ~StagingDirectory() {
+        if (m_path.IsEmpty()) return;
+        for (const std::string& name : FilesIn(m_path)) unlink((m_path + "/" + name.c_str()).GetString());
+        rmdir(m_path.GetString());
+    }
+    const CString& Path() const { return m_path; }
+    // Moves every file into directory; false when one cannot be moved.
+    bool MoveAllTo(const CString& directory, std::vector<std::string>& moved) {
+        for (const std::string& name : FilesIn(m_path)) {
+            CString from = m_path + "/" + name.c_str();
+            CString to = directory + "/" + name.c_str();
+            if (rename(from.GetString(), to.GetString()) != 0) return false;
+            moved.push_back(to.GetString());
+        }
+        return true;
+    }
+
+private:
+    CString m_path;
+};
+
+} // namespace
+
+int RunConvertCommand(const Arguments& args) {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kConvertUsage, stdout);
+        return 0;
+    }
+    ExchangeOptions o;
+    if (int status = ParseExchangeOptions(args, "convert", o)) return status;
+    if (o.files.size() != 2) {
+        std::fputs(kConvertUsage, stderr);
+        return 2;
+    }
+    const CString input = o.files[0].c_str();
+    const CString output = o.files[1].c_str();
+    if (output.IsEmpty() || output.Right(1) == "/" || TBIsDirectory(output)) {
+        std::fprintf(stderr, "tbx convert: the output %s must be a file name\n", output.GetString());
+        return 2;
+    }
+
+    Progress progress;
+    progress.Phase("reading " + std::string(input.GetString()));
+    CReadAndWriteFiles files;
+    if (!ReadInfo(files, input, o, "convert")) return 1;
+    const bool inputIsText = files.GetLoadVersion() == 4 || files.GetLoadVersion() == 5;
+    const int channels = files.GetNrChannels();
+    const int items = files.GetNrItems();
+    if (channels <= 0) {
+        std::fprintf(stderr, "tbx convert: %s holds no channels\n", input.GetString());
+        return 1;
+    }
+
+    // Double storage for every channel, owned here as a host owns it.
+    std::vector<std::unique_ptr<double[]>> storage;
+    for (int i = 0; i < channels; ++i) {
+        CExImPortChannel* channel = files.GetChannel(i);
+        if (!channel) continue;
+        std::unique_ptr<double[]> block(new (std::nothrow) double[items > 0 ? items : 1]);
+        if (!block) {
+            std::fprintf(stderr, "tbx convert: %s\n", TBLoadString(2).GetString());
+            return 1;
+        }
+        channel->SetDoublePtr(block.get());
+        storage.push_back(std::move(block));
+    }
+    if (!files.ReadDataFile()) {
+        std::fprintf(stderr, "tbx convert: %s\n", files.GetLastError().GetString());
+        return 1;
+    }
+    PrintWarnings(files);
+    // Text output: the options' symbols, else those of text input, else the user's.
+    CReadAndWriteFileFunction& engine = *files.GetEngine();
+    CString separator = !o.outSeparator.IsEmpty() ? o.outSeparator : (inputIsText ? engine.Separator : CString());
+    CString decimal = !o.outDecimal.IsEmpty() ? o.outDecimal : (inputIsText ? engine.Decimal : CString());
+    engine.Separator = separator;  // a .csv file is written with the engine's symbols
+    engine.Decimal = decimal;
+    const bool haveSymbols = !separator.IsEmpty() && !decimal.IsEmpty();
+
+    StagingDirectory staging;
+    if (!staging.Create(output)) {
+        std::fprintf(stderr, "tbx convert: cannot write into %s: %s\n", DirectoryOf(output).GetString(),
+                     TBSystemErrorText(errno).GetString());
+        return 1;
+    }
+    progress.Phase("writing " + std::string(output.GetString()));
+    files.ResetWarnAndErrorMsg();
+    const CString staged = staging.Path() + "/" + BaseName(output);
+    int result = files.WriteFile(staged, "", o.formatCode, haveSymbols ? separator.GetString() : nullptr,
+                                 haveSymbols ? decimal.GetString() : nullptr, 0, 0);
+    if (result == 0) {
+        CString error = files.GetLastError();
+        error.Replace(staging.Path() + "/", DirectoryOf(output) + "/");
+        std::fprintf(stderr, "tbx convert: %s\n", error.GetString());
+        return 1;
+    }
+    PrintWarnings(files);
+    std::vector<std::string> moved;
+    if (!staging.MoveAllTo(DirectoryOf(output), moved)) {
+        std::fprintf(stderr, "tbx convert: cannot move the result into %s: %s\n", DirectoryOf(output).GetString(),
+                     TBSystemErrorText(errno).GetString());
+        for (const std::string& path : moved) unlink(path.c_str());
+        return 1;
+    }
+    return 0;
+}
