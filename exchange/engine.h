@@ -157,12 +157,17 @@ public:
     int WriteMdx_k_a(CString fileName, int separatorChar, int typ);
     int ReadInfoExcel97File(CString fileName, CString tableName);
     int ReadInfoAccessFile(CString fileName, CString tableName);
+    int ReadDataAccessFile();
     int ReadDataDaoFile();
     int WriteExcel30File(CString fileName, CString tableName);
     int WriteExcel40File(CString fileName, CString tableName);
     int WriteExcel50_95File(CString fileName, CString tableName);
     int WriteExcel97File(CString fileName, CString tableName);
     int WriteAccessFile(CString fileName, CString tableName);
+    /// The database path shared by workbooks and Access databases: all channels into a
+    /// new table TableName of FileName (ConnectTitle empty: Access), and back.
+    int WriteDaoFile();
+    int ReadInfoDaoDataFile();
     int ReadInfoOUTFile(CString fileName);
     int ReadDataOUTFile();
     int ReadInfoComtradeFile(CString fileName);

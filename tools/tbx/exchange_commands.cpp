@@ -2,6 +2,7 @@
 #include "exchange/delimited_text.h"
 #include "exchange/exchange_dialogs.h"
 #include "exchange/read_and_write_files.h"
+#include "exchange/table_dialog.h"
 #include "platform/os/dialog_hub.h"
 #include "platform/os/file_io.h"
 #include "platform/os/locale_info.h"
@@ -27,11 +28,12 @@
 namespace {
 
 const char kInfoUsage[] =
-    "usage: tbx info FILE [--separator S] [--decimal D]\n"
-    "Prints the format, the channels with their units, the item count and warnings.\n";
+    "usage: tbx info FILE [--separator S] [--decimal D] [--table NAME]\n"
+    "Prints the format, the channels with their units, the item count and warnings.\n"
+    "A database or workbook is read from table NAME, else from its first table.\n";
 const char kConvertUsage[] =
     "usage: tbx convert IN OUT [--format CODE] [--separator S] [--decimal D]\n"
-    "                          [--out-separator S] [--out-decimal D]\n"
+    "                          [--out-separator S] [--out-decimal D] [--table NAME]\n"
     "Reads IN and writes OUT, each chosen by its extension as the library's hosts do;\n"
     "OUT appears only when the conversion succeeds.\n"
     "--format CODE      write filter position 0-14 (12 CSV, 11 text...); for OUT without\n"
@@ -40,6 +42,7 @@ const char kConvertUsage[] =
     "--decimal D        decimal symbol of delimited text input\n"
     "--out-separator S  column separator of delimited text output\n"
     "--out-decimal D    decimal symbol of delimited text output\n"
+    "--table NAME       table of a database or workbook IN (default: its first table)\n"
     "Without --separator/--decimal the symbols of text input are detected from its first\n"
     "lines. Text output uses the --out symbols, else those of text input, else the\n"
     "user's locale symbols.\n";
@@ -53,6 +56,7 @@ struct ExchangeOptions {
     CString decimal;
     CString outSeparator;
     CString outDecimal;
+    CString table;
 };
 
 CString UnescapeSeparator(const std::string& text) {
@@ -66,7 +70,7 @@ int ParseExchangeOptions(const Arguments& args, const char* command, ExchangeOpt
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool takesValue = a == "--format" || a == "--separator" || a == "--decimal" ||
-                                a == "--out-separator" || a == "--out-decimal";
+                                a == "--out-separator" || a == "--out-decimal" || a == "--table";
         if (takesValue && i + 1 >= args.size()) {
             std::fprintf(stderr, "tbx %s: %s needs a value\n", command, a.c_str());
             return 2;
@@ -84,6 +88,8 @@ int ParseExchangeOptions(const Arguments& args, const char* command, ExchangeOpt
             o.hasSeparator = !o.separator.IsEmpty();
         } else if (a == "--out-separator") {
             o.outSeparator = UnescapeSeparator(args[++i]);
+        } else if (a == "--table") {
+            o.table = args[++i].c_str();
         } else if (a == "--out-decimal") {
             o.outDecimal = args[++i].c_str();
         } else if (a == "--decimal") {
@@ -192,6 +198,17 @@ private:
     TextSymbols m_symbols;
 };
 
+// Answers the table dialog with its first entry, as a user who takes the default.
+class FirstTableAnswer : public CDialogHub {
+public:
+    int DoModal(CModalRequest& request) override {
+        auto* tables = dynamic_cast<CTableDialogRules*>(&request);
+        if (!tables) return IDCANCEL;
+        tables->Selected = 0;
+        return IDOK;
+    }
+};
+
 class ScopedHub {
 public:
     explicit ScopedHub(CDialogHub* hub) { TBSetDialogHub(hub); }
@@ -294,8 +311,17 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
         } else {
             result = files.ReadInfoFile(path, "", -1, symbols.separator, symbols.decimal, 0, 0, 2);
         }
+    } else if ((ext == ".mdb" || ext == ".xls") && o.table.IsEmpty()) {
+        // The table the user would pick first in the table dialog.
+        FirstTableAnswer answer;
+        ScopedHub hub(&answer);
+        result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 1, 0, 2);
+        if (result == 0 && files.GetLastErrorNumber() == 7 && files.GetLastError().IsEmpty()) {
+            std::fprintf(stderr, "tbx %s: %s holds no table\n", command, path.GetString());
+            return false;
+        }
     } else {
-        result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 0, 0, 2);
+        result = files.ReadInfoFile(path, o.table, -1, nullptr, nullptr, 0, 0, 2);
     }
     if (result == 0) {
         CString error = files.GetLastError();
@@ -328,6 +354,7 @@ int RunInfoCommand(const Arguments& args) {
     const int family = files.GetLoadVersion();
     std::printf("File:      %s\n", path.GetString());
     std::printf("Format:    %s (family %d, format code %d)\n", FamilyName(family), family, files.GetSaveVersion());
+    if (family == 2 || family == 3) std::printf("Table:     %s\n", files.GetTableName().GetString());
     if (family == 4 || family == 5) {
         CString sep = files.GetSeperator();
         sep.Replace("\t", "\\t");
