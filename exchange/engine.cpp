@@ -306,8 +306,8 @@ int CReadAndWriteFileFunction::ReadDataFile() try {
     switch (FileKind) {
     case TB_KIND_MDA_MDK:
     case TB_KIND_MDX: return ReadMdx_a();
-    case TB_KIND_XLS:
-    case TB_KIND_MDB: return ReadDataDaoFile();
+    case TB_KIND_XLS: return ReadDataDaoFile();
+    case TB_KIND_MDB: return ReadDataAccessFile();
     case TB_KIND_TEXT:
     case TB_KIND_CSV: return ReadDataCSVFile();
     case TB_KIND_OUT: return ReadDataOUTFile();

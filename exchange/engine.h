@@ -157,6 +157,7 @@ public:
     int WriteMdx_k_a(CString fileName, int separatorChar, int typ);
     int ReadInfoExcel97File(CString fileName, CString tableName);
     int ReadInfoAccessFile(CString fileName, CString tableName);
+    int ReadDataAccessFile();
     int ReadDataDaoFile();
     int WriteExcel30File(CString fileName, CString tableName);
     int WriteExcel40File(CString fileName, CString tableName);

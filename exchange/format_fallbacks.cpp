@@ -21,6 +21,7 @@ TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::WriteMdx_k_a(CString, int, int
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadInfoExcel97File(CString, CString) { return Unavailable(*this, "Excel (.xls)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadInfoAccessFile(CString, CString) { return Unavailable(*this, "Access (.mdb)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadDataDaoFile() { return Unavailable(*this, "Excel and Access"); }
+TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadDataAccessFile() { return Unavailable(*this, "Access (.mdb)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::WriteExcel30File(CString, CString) { return Unavailable(*this, "Excel 3.0 (.xls)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::WriteExcel40File(CString, CString) { return Unavailable(*this, "Excel 4.0 (.xls)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::WriteExcel50_95File(CString, CString) { return Unavailable(*this, "Excel 5.0 (.xls)"); }

@@ -115,3 +115,33 @@ TEST_F(TbxExchange, PandasReadsTheWrittenCsv) {
     pclose(pipe);
     EXPECT_EQ(std::string(buffer, n), "['time(s)', 'Vin(V)', 'Vout(V)', 'I(A)'] 51 0.0951625819640405\n");
 }
+
+TEST_F(TbxExchange, AccessDatabasesInBothDirections) {
+    const std::string mdb = dir + "/rc.mdb";
+    TbxRun r = Tbx("convert " + example + " " + mdb);
+    ASSERT_EQ(r.status, 0) << r.output;
+    r = Tbx("info " + mdb);
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("Format:    Microsoft Access (.mdb) (family 2, format code 10)"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Table:     Data"), std::string::npos);
+    EXPECT_NE(r.output.find("Items:     51"), std::string::npos);
+    EXPECT_NE(r.output.find("   3  Vout  [V]"), std::string::npos);
+    if (Shell("command -v mdb-export >/dev/null 2>&1; echo $?").output == "0\n") {
+        const std::string csv = Shell("mdb-export -d ';' '" + mdb + "' Data").output;
+        EXPECT_EQ(csv.substr(0, 25), "time(s);Vin(V);Vout(V);I(");
+    }
+    // Back to the example's own symbols: byte for byte the shipped file.
+    ASSERT_EQ(Tbx("convert " + mdb + " " + dir + "/back.csv --out-separator ';' --out-decimal ,").status, 0);
+    EXPECT_EQ(Slurp(dir + "/back.csv"), Slurp(example));
+    EXPECT_EQ(Tbx("info " + mdb + " --table Data").status, 0);
+    r = Tbx("info " + mdb + " --table Nowhere");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("Please control your table name"), std::string::npos) << r.output;
+    // A cut database is refused with the database message, and nothing is written.
+    const std::string whole = Slurp(mdb);
+    std::ofstream(dir + "/cut.mdb", std::ios::binary) << whole.substr(0, whole.size() - 1000);
+    r = Tbx("convert " + dir + "/cut.mdb " + dir + "/cut.csv");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("Error if opening the database >>"), std::string::npos) << r.output;
+    EXPECT_NE(access((dir + "/cut.csv").c_str(), F_OK), 0);
+}

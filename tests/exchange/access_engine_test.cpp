@@ -1,0 +1,244 @@
+// Access databases through the exchange engine: channels written as a table and read
+// back, the table choice, the format codes, the messages and error classes.
+#include "exchange/engine.h"
+#include "exchange/table_choice.h"
+#include "exchange_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+// Answers the table dialog: records what it offered, picks an entry or cancels.
+class TableAnswer : public CDialogHub {
+public:
+    explicit TableAnswer(int pick) : m_pick(pick) {}
+    int DoModal(CModalRequest& request) override {
+        auto* tables = dynamic_cast<CTableChoiceRules*>(&request);
+        if (!tables) return IDCANCEL;
+        offered.clear();
+        for (int i = 0; i < tables->GetNames().GetSize(); ++i) offered.push_back(tables->GetNames()[i].GetString());
+        if (m_pick < 0) return IDCANCEL;
+        tables->SetSelected(m_pick);
+        return IDOK;
+    }
+    std::vector<std::string> offered;
+
+private:
+    int m_pick;
+};
+
+struct HubScope {
+    explicit HubScope(CDialogHub* hub) { TBSetDialogHub(hub); }
+    ~HubScope() { TBSetDialogHub(nullptr); }
+};
+
+class AccessEngine : public ::testing::Test {
+protected:
+    // Channels: U [V] as a double array, I [A] as a raw block, Label as variants
+    // starting with a text (a text field), Mixed as variants starting with a number
+    // (a double field).
+    void Prepare(CReadAndWriteFileFunction& engine) {
+        engine.SetNrChannels(4);
+        engine.SetNrItems(kItems);
+        for (int k = 0; k < kItems; ++k) {
+            u.Add(k * 0.1 - 1.0 / 3.0);
+            i[k] = 1e-3 * k + 1e-17;
+            labels.Add(COleVariant(CString("row ") + CString(std::to_string(k)) + " Ω"));
+            mixed.Add(k % 2 ? COleVariant(CString("7.25")) : COleVariant(static_cast<double>(k)));
+        }
+        ASSERT_EQ(engine.InsertChannel(0, &u, "U", "V"), 1);
+        ASSERT_EQ(engine.InsertChannel(1, i, "I", "A"), 1);
+        ASSERT_EQ(engine.InsertChannel(2, &labels, "Label", ""), 1);
+        ASSERT_EQ(engine.InsertChannel(3, &mixed, "Mixed", ""), 1);
+    }
+
+    static constexpr int kItems = 25;
+    ScratchDir dir;
+    CArray<double, double> u;
+    double i[kItems];
+    CArray<COleVariant, COleVariant> labels;
+    CArray<COleVariant, COleVariant> mixed;
+};
+
+} // namespace
+
+TEST_F(AccessEngine, WritesChannelsAsTableAndReadsThemBack) {
+    const std::string path = dir.File("Data.mdb");
+    {
+        CReadAndWriteFileFunction engine;
+        Prepare(engine);
+        ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1) << engine.GetLastError().GetString();
+        EXPECT_EQ(engine.GetSaveVersion(), 10);
+        EXPECT_EQ(engine.GetLoadVersion(), 2);
+        EXPECT_STREQ(engine.GetTableName(), "Data");
+        EXPECT_STREQ(engine.GetConnectTitle(), "");
+    }
+    // Without a table name and without dialogs the file title names the table.
+    CReadAndWriteFileFunction engine;
+    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1) << engine.GetLastError().GetString();
+    EXPECT_EQ(engine.GetSaveVersion(), 10);
+    EXPECT_EQ(engine.GetLoadVersion(), 2);
+    ASSERT_EQ(engine.GetNrChannels(), 4);
+    ASSERT_EQ(engine.GetNrItems(), kItems);
+    const char* names[] = {"U", "I", "Label", "Mixed"};
+    const char* units[] = {"V", "A", "", ""};
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_STREQ(engine.GetChannel(c)->GetChannelName(), names[c]);
+        EXPECT_STREQ(engine.GetChannel(c)->GetUnitName(), units[c]);
+    }
+    std::vector<double> block(kItems);
+    CArray<double, double> array;
+    CStringArray texts;
+    CArray<COleVariant, COleVariant> variants;
+    engine.GetChannel(0)->SetDoubleArray(&array);
+    engine.GetChannel(2)->SetStringArray(&texts);
+    engine.GetChannel(3)->SetVariantArray(&variants);
+    // A channel without storage is an error naming its number.
+    EXPECT_EQ(engine.ReadDataFile(), 0);
+    EXPECT_EQ(engine.GetLastErrorNumber(), 4);
+    EXPECT_NE(engine.GetLastError().Find("channel 2"), -1) << engine.GetLastError().GetString();
+    engine.GetChannel(1)->SetDoublePtr(block.data());  // the host's block, never freed by the engine
+    const double* owned = block.data();
+    engine.ResetWarnAndErrorMsg();
+    array.RemoveAll();
+    texts.RemoveAll();
+    variants.RemoveAll();
+    ASSERT_EQ(engine.ReadDataFile(), 1) << engine.GetLastError().GetString();
+    EXPECT_EQ(engine.GetSaveVersion(), 10);
+    EXPECT_EQ(engine.GetLoadVersion(), 2);
+    ASSERT_EQ(array.GetSize(), kItems);
+    ASSERT_EQ(texts.GetSize(), kItems);
+    ASSERT_EQ(variants.GetSize(), kItems);
+    for (int k = 0; k < kItems; ++k) {
+        EXPECT_EQ(array[k], u[k]) << "doubles keep every bit, " << k;
+        EXPECT_EQ(owned[k], i[k]) << k;
+        EXPECT_STREQ(texts[k], labels[k].GetText());
+        // The mixed channel became a double field (its first variant is a number).
+        ASSERT_EQ(variants[k].vt, VT_R8);
+        EXPECT_EQ(variants[k].dblVal, k % 2 ? 7.25 : k);
+    }
+}
+
+TEST_F(AccessEngine, DialogOffersTablesWithoutTheSystemOnesAndCanBeCancelled) {
+    const std::string path = dir.File("dialog.mdb");
+    {
+        CReadAndWriteFileFunction engine;
+        Prepare(engine);
+        ASSERT_EQ(engine.WriteFile(path.c_str(), "Messung", -1, nullptr, nullptr, 0, 0), 1);
+    }
+    TableAnswer answer(0);
+    HubScope scope(&answer);
+    CReadAndWriteFileFunction engine;
+    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1) << engine.GetLastError().GetString();
+    EXPECT_EQ(answer.offered, std::vector<std::string>{"Messung"});
+    EXPECT_STREQ(engine.GetTableName(), "Messung");
+    EXPECT_EQ(engine.GetNrItems(), kItems);
+
+    TableAnswer cancel(-1);
+    HubScope cancelScope(&cancel);
+    CReadAndWriteFileFunction other;
+    EXPECT_EQ(other.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 0);
+    EXPECT_EQ(other.GetLastErrorNumber(), 7);
+}
+
+TEST_F(AccessEngine, SampleDatabaseThroughTheEngine) {
+    const std::string path = std::string(TOOLBOX_SAMPLES) + "/mdb/jackcess/testV1997.mdb";
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) GTEST_SKIP() << "no sample databases";
+    TableAnswer answer(0);
+    HubScope scope(&answer);
+    CReadAndWriteFileFunction engine;
+    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1) << engine.GetLastError().GetString();
+    EXPECT_EQ(answer.offered, (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
+    ASSERT_EQ(engine.GetNrChannels(), 9);
+    ASSERT_EQ(engine.GetNrItems(), 2);
+    std::vector<CStringArray> texts(9);
+    for (int c = 0; c < 9; ++c) engine.GetChannel(c)->SetStringArray(&texts[c]);
+    ASSERT_EQ(engine.ReadDataFile(), 1);
+    EXPECT_STREQ(texts[0][1], "abcdefg");
+    EXPECT_STREQ(texts[4][1], "333333333");
+    EXPECT_STREQ(texts[5][1], "444.555");
+    EXPECT_STREQ(texts[7][1], "0");  // a currency cell turns into "0" by the variant text rule
+}
+
+TEST_F(AccessEngine, NamesMessagesAndErrorClasses) {
+    // Two channels with one field name: string 27, error class 6, nothing written.
+    {
+        CReadAndWriteFileFunction engine;
+        engine.SetNrChannels(2);
+        engine.SetNrItems(1);
+        CArray<double, double> a, b;
+        a.Add(1);
+        b.Add(2);
+        engine.InsertChannel(0, &a, "X", "V");
+        engine.InsertChannel(1, &b, "x", "V");
+        EXPECT_EQ(engine.WriteFile(dir.File("dup.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 0);
+        EXPECT_EQ(engine.GetLastErrorNumber(), 6);
+        EXPECT_NE(engine.GetLastError().Find("The name of some channels are  identical."), -1) << engine.GetLastError().GetString();
+        EXPECT_FALSE(Exists(dir.File("dup.mdb")));
+    }
+    // A channel without a name becomes "Ch2" with its unit, with warning 50.
+    {
+        CReadAndWriteFileFunction engine;
+        engine.SetNrChannels(2);
+        engine.SetNrItems(1);
+        CArray<double, double> a, b;
+        a.Add(1);
+        b.Add(2);
+        engine.InsertChannel(0, &a, "t", "s");
+        engine.InsertChannel(1, &b, "", "V");
+        ASSERT_EQ(engine.WriteFile(dir.File("noname.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
+        EXPECT_NE(engine.GetLastWarn().Find("There is a invalid channel name!"), -1);
+        CReadAndWriteFileFunction reader;
+        ASSERT_EQ(reader.ReadInfoFile(dir.File("noname.mdb").c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1);
+        EXPECT_STREQ(reader.GetChannel(1)->GetChannelName(), "Ch2");
+        EXPECT_STREQ(reader.GetChannel(1)->GetUnitName(), "V");
+    }
+    // A string array gives a double field: texts that are no numbers cannot go there.
+    {
+        CReadAndWriteFileFunction engine;
+        engine.SetNrChannels(1);
+        engine.SetNrItems(2);
+        CStringArray texts;
+        texts.Add("1.5e-3");
+        texts.Add("abc");
+        engine.InsertChannel(0, &texts, "T", "");
+        EXPECT_EQ(engine.WriteFile(dir.File("texts.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 0);
+        EXPECT_EQ(engine.GetLastErrorNumber(), 6);
+        EXPECT_FALSE(Exists(dir.File("texts.mdb")));
+    }
+    // Writing over an existing file replaces it completely.
+    {
+        const std::string path = dir.File("replace.mdb");
+        WriteText(path, std::string(100000, 'x'));
+        CReadAndWriteFileFunction engine;
+        Prepare(engine);
+        ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
+        CReadAndWriteFileFunction reader;
+        ASSERT_EQ(reader.ReadInfoFile(path.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1);
+        EXPECT_EQ(reader.GetNrItems(), kItems);
+    }
+    // Files that are no database, truncated databases, a table that is not there.
+    const std::string good = dir.File("good.mdb");
+    {
+        CReadAndWriteFileFunction engine;
+        Prepare(engine);
+        ASSERT_EQ(engine.WriteFile(good.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
+    }
+    const std::string bytes = ReadText(good);
+    WriteText(dir.File("cut.mdb"), bytes.substr(0, bytes.size() / 2 + 100));
+    WriteText(dir.File("text.mdb"), "no database\n");
+    for (const char* name : {"cut.mdb", "text.mdb", "missing.mdb"}) {
+        CReadAndWriteFileFunction engine;
+        EXPECT_EQ(engine.ReadInfoFile(dir.File(name).c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 0) << name;
+        EXPECT_EQ(engine.GetLastErrorNumber(), 6) << name;
+        EXPECT_NE(engine.GetLastError().Find("Error if opening the database >>"), -1) << engine.GetLastError().GetString();
+    }
+    CReadAndWriteFileFunction engine;
+    EXPECT_EQ(engine.ReadInfoFile(good.c_str(), "Nowhere", -1, nullptr, nullptr, 0, 0, 2), 0);
+    EXPECT_EQ(engine.GetLastErrorNumber(), 6);
+    EXPECT_NE(engine.GetLastError().Find("Please control your table name"), -1) << engine.GetLastError().GetString();
+}
