@@ -1,12 +1,10 @@
 // The crash report settings of "Register.cfg" in the program's directory, and the
-// questions the reporter asks the user. Both are small seams: the settings are read
-// by a minimal INI reader of this folder and the questions answered headlessly.
+// questions the reporter asks the user. The settings come from the private profile
+// cache; the questions are answered headlessly.
 #pragma once
 
 #include "platform/types/cstring.h"
 #include "platform/types/maps.h"
-
-#include <cstddef>
 
 /// The report mail server used when "Register.cfg" names none.
 #define TB_DEFAULT_REPORT_MAIL_SERVER "smtp.veltranix.com"
@@ -18,11 +16,9 @@ struct TBCrashSettings {
     int mailPort = 25;                               ///< [CrashReport] MailPort
 };
 
-/// Finds key in section of an INI text (names compare case-insensitively as the profile
-/// functions do; blanks around names and values are dropped). Returns false when absent.
-TB_EXPORT bool TBFindIniValue(const char* text, std::size_t length, const char* section,
-                              const char* key, CString& value);
-/// Reads "Register.cfg" in programDirectory; a missing file or key keeps the defaults.
+/// Reads "Register.cfg" in programDirectory through the private profile cache (names
+/// compare byte for byte); a missing file or key, an empty server or a port outside
+/// 1..65535 keeps the defaults.
 TB_EXPORT TBCrashSettings TBReadCrashSettings(const CString& programDirectory);
 
 /// The questions of a crash report. The headless answers are the default.
