@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <cstdlib>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -16,10 +17,12 @@ namespace {
 /// A 1,000-point density (a bell over 0 .. 999, abscissae one apart) in a temporary file.
 const std::string& DensityFile() {
     static const std::string name = [] {
-        std::string path = "/tmp/bench_random_values_" + std::to_string(getpid()) + ".txt";
+        // A .csv file is read in the user's numeric locale: pin it to C ("," and ".").
+        setenv("LC_ALL", "C", 1);
+        std::string path = "/tmp/bench_random_values_" + std::to_string(getpid()) + ".csv";
         FILE* f = std::fopen(path.c_str(), "w");
-        std::fprintf(f, "\"x\";\"density\"\n");
-        for (int k = 0; k < 1000; ++k) std::fprintf(f, "%d;%.9g\n", k, std::exp(-0.5 * std::pow((k - 500) / 120.0, 2)));
+        std::fprintf(f, "\"x\",\"density\"\n");
+        for (int k = 0; k < 1000; ++k) std::fprintf(f, "%d,%.9g\n", k, std::exp(-0.5 * std::pow((k - 500) / 120.0, 2)));
         std::fclose(f);
         return path;
     }();

@@ -3,6 +3,7 @@
 // A report nobody is asked about, or that could be neither sent nor saved, is kept in
 // the state directory and its path printed, so no report is lost.
 #include "crash/crash_reporter.h"
+#include "crash/crash_dialogs.h"
 #include "crash/crash_paths.h"
 #include "crash/crash_report.h"
 #include "crash/crash_report_xml.h"
@@ -135,7 +136,6 @@ CString NewArchiveName(const CString& dir, const CString& base) {
 int TBRunCrashReporter(int argc, char** argv) {
     ReporterArgs a;
     if (!ParseArgs(argc, argv, a)) return 2;
-    TBCrashPrompt& prompt = TBGetCrashPrompt();
     CString base = TBCrashBaseName(a.programPath);
     CrashReportHandler handler(nullptr, a.to, a.subject);
     for (auto& f : a.files) handler.ReportFiles.SetAt(f.first, f.second);
@@ -160,7 +160,7 @@ int TBRunCrashReporter(int argc, char** argv) {
     info.productVersion = settings.productVersion;
     CString error;
     bool xmlWritten = TBWriteCrashReportXml(xmlPath, info, error);
-    if (!xmlWritten) prompt.ShowMessage(error);
+    if (!xmlWritten) TBShowCrashMessage(error);
 
     if (a.dumpWritten && !a.dumpPath.IsEmpty()) handler.ReportFiles.SetAt(a.dumpPath, TBLoadString(5508));
     if (xmlWritten) handler.ReportFiles.SetAt(xmlPath, TBLoadString(5509));
@@ -186,39 +186,39 @@ int TBRunCrashReporter(int argc, char** argv) {
             }
             for (const CString& path : dropped) handler.ReportFiles.RemoveKey(path);
             packed = zip.Close();
-            if (!packed) prompt.ShowMessage(zip.GetLastError());
+            if (!packed) TBShowCrashMessage(zip.GetLastError());
         } else {
-            prompt.ShowMessage(zip.GetLastError());
+            TBShowCrashMessage(zip.GetLastError());
         }
     }
 
     int status = 0;
     if (packed) {
         CString sender, description;
-        TBCrashPrompt::Answer answer = prompt.AskToSend(handler.ReportFiles, sender, description);
+        TBCrashAnswer answer = TBAskToSendCrashReport(handler.ReportFiles, sender, description);
         bool delivered = false;
         bool saved = false;
-        if (answer == TBCrashPrompt::Send && !handler.GetRecipient().IsEmpty()) {
+        if (answer == TBCrashAnswer::Send && !handler.GetRecipient().IsEmpty()) {
             TBReportMailTarget target;
             target.server = settings.mailServer;
             target.port = settings.mailPort;
             target.programPath = a.programPath;
             delivered = TBSendReportMail(handler, archive, sender, description, target) == 1;
         }
-        if (answer == TBCrashPrompt::Send && !delivered) {
-            CString target;
-            if (prompt.AskSaveTarget(target) && !target.IsEmpty()) {
+        if (answer == TBCrashAnswer::Send && !delivered) {
+            CString target = TBAskCrashArchiveTarget();
+            if (!target.IsEmpty()) {
                 std::remove(target);
                 saved = CopyFile(archive, target);
             }
         }
-        if ((answer == TBCrashPrompt::Send && !delivered && !saved) || answer == TBCrashPrompt::NobodyToAsk) {
+        if ((answer == TBCrashAnswer::Send && !delivered && !saved) || answer == TBCrashAnswer::NobodyToAsk) {
             CString kept = KeepReport(archive, base, a.processId);
             if (kept.IsEmpty()) {
-                prompt.ShowMessage("The crash report could not be kept.");
+                TBShowCrashMessage("The crash report could not be kept.");
                 status = 1;
             } else {
-                prompt.ShowMessage("Crash report kept in " + kept);
+                TBShowCrashMessage("Crash report kept in " + kept, MB_ICONINFORMATION);
             }
         }
     } else {

@@ -3,7 +3,7 @@
 // message prepared.
 #include "crash/mail.h"
 #include "crash/crash_paths.h"
-#include "crash/crash_settings.h"
+#include "crash/crash_dialogs.h"
 #include "crash/run_program.h"
 #include "zip/zip_archive.h"
 
@@ -31,19 +31,18 @@ bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CS
     CString name = TBFileNameOf(zipName);
     if (name.Find('.') < 0) name += ".zip";
     archive = TBCrashTempDirectory() + "/" + name;
-    TBCrashPrompt& prompt = TBGetCrashPrompt();
     CZipArchive zip;
     if (!zip.Open(archive)) {
-        prompt.ShowMessage(zip.GetLastError());
+        TBShowCrashMessage(zip.GetLastError());
         return false;
     }
     int count = files.GetSize();
     for (int i = count - 1, step = 1; i >= 0; --i, ++step) {
-        if (showProgress == 1) prompt.ShowProgress(step, count, files[i]);
-        if (!zip.AddNewFile(files[i], TBFileNameOf(files[i]))) prompt.ShowMessage(zip.GetLastError());
+        if (showProgress == 1) TBShowCrashProgress(step, count, files[i]);
+        if (!zip.AddNewFile(files[i], TBFileNameOf(files[i]))) TBShowCrashMessage(zip.GetLastError());
     }
     if (!zip.Close() || zip.GetCount() == 0) {
-        if (!zip.GetLastError().IsEmpty()) prompt.ShowMessage(zip.GetLastError());
+        if (!zip.GetLastError().IsEmpty()) TBShowCrashMessage(zip.GetLastError());
         std::remove(archive);
         return false;
     }
@@ -56,7 +55,6 @@ bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CS
 
 int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, CString subject,
                         CStringArray* names, CStringArray* to, CStringArray* cc, CStringArray* bcc) {
-    TBCrashPrompt& prompt = TBGetCrashPrompt();
     CStringArray list;
     if (files) list.Copy(*files);
     CString archive;
@@ -64,7 +62,7 @@ int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, 
 
     CString program = TBFindProgram("xdg-email");
     if (program.IsEmpty()) {
-        prompt.ShowMessage("Mail cannot be sent: the desktop's mail program (xdg-email) was not found.");
+        TBShowCrashMessage("Mail cannot be sent: the desktop's mail program (xdg-email) was not found.");
         if (!archive.IsEmpty()) std::remove(archive);
         return 0;
     }
@@ -92,7 +90,7 @@ int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, 
     if (status != 0) {
         CString text;
         text.Format("Mail cannot be sent: the desktop's mail program failed (status %d).", status);
-        prompt.ShowMessage(text);
+        TBShowCrashMessage(text);
         // The mail program did not take the archive: it is not needed any more. After
         // success it stays, since the mail program may read it only later.
         if (!archive.IsEmpty()) std::remove(archive);

@@ -1,4 +1,4 @@
-// Density tables of arbitrary bytes: loading must give one of the status codes and,
+// Density tables of arbitrary bytes, read by the exchange engine as .csv: loading must give one of the status codes and,
 // on success, draws must stay between the smallest and the largest abscissa.
 #include "services/random_values.h"
 
@@ -18,7 +18,7 @@ public:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string file = "/tmp/fuzz_random_density_" + std::to_string(getpid()) + ".txt";
+    static const std::string file = "/tmp/fuzz_random_density_" + std::to_string(getpid()) + ".csv";
     FILE* f = std::fopen(file.c_str(), "wb");
     if (!f) return 0;
     std::fwrite(data, 1, size, f);

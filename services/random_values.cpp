@@ -7,7 +7,7 @@
 // and the memory of a density no longer grows with its grid.
 #include "services/random_values.h"
 
-#include "services/numbers.h"
+#include "exchange/read_and_write_files.h"
 
 #include <algorithm>
 #include <climits>
@@ -46,74 +46,58 @@ inline int Rand15() {
 inline double UniformFromRand(int r, double a, double b) { return r * (b - a) * kRandScale + a; }
 
 // ---------------------------------------------------------------------------------
-// Reading the table. The density table is the first two columns of a delimited text
-// file: an optional title line, then one row per point. Fields are separated by runs
-// of blanks, tabs and ";" or "," (when the text holds a ";" anywhere, "," is the
-// decimal symbol instead). A line that does not begin like a number ends the table.
-// TODO: read through the data exchange engine once it exists, so that every format it
-// reads can hold a density; this reader stands in for its delimited-text reader.
+// Reading the table through the exchange engine: any data file it reads can hold a
+// density, the reader chosen by the file's extension. Channel 0 holds the abscissae,
+// channel 1 the densities.
 
 enum ReadStatus { kRead = 0, kTooManyColumns = 3, kTooFewColumns = 4, kTooFewRows = 5, kUnreadable = 6 };
 
-bool ReadWholeFile(const char* file, std::string& text) {
-    FILE* f = std::fopen(file, "rb");
-    if (!f) return false;
-    char buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
-inline bool BeginsNumber(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }
-
-/// Splits one line into fields; returns the field count.
-size_t SplitFields(const char* begin, const char* end, const char* separators, std::vector<std::string>& fields) {
-    fields.clear();
-    const char* p = begin;
-    while (p < end) {
-        while (p < end && std::strchr(separators, *p)) ++p;
-        const char* start = p;
-        while (p < end && !std::strchr(separators, *p)) ++p;
-        if (p > start) fields.emplace_back(start, p);
+/// Blocks of doubles handed to the engine's channels; they are taken back and freed
+/// however the read ends (a channel frees a replaced block, never its last one).
+class ChannelBlocks {
+public:
+    explicit ChannelBlocks(CReadAndWriteFiles& files) : m_files(files) {}
+    ~ChannelBlocks() {
+        for (int c = 0; c < m_attached; ++c)
+            if (CExImPortChannel* channel = m_files.GetChannel(c)) channel->SetDoublePtr(nullptr);
     }
-    return fields.size();
-}
+    ChannelBlocks(const ChannelBlocks&) = delete;
+    ChannelBlocks& operator=(const ChannelBlocks&) = delete;
+
+    /// Gives channels 0 and 1 a block of n doubles each; false when a channel is missing.
+    bool Attach(size_t n) {
+        for (int c = 0; c < 2; ++c) {
+            CExImPortChannel* channel = m_files.GetChannel(c);
+            if (!channel) return false;
+            channel->SetDoublePtr(new double[n]());
+            m_attached = c + 1;
+        }
+        return true;
+    }
+    const double* Values(int channel) const { return m_files.GetChannel(channel)->GetDoublePtr(); }
+
+private:
+    CReadAndWriteFiles& m_files;
+    int m_attached = 0;
+};
 
 /// The abscissae and densities of file, with a status: 0, or 3 to 6 as LoadCustomPDF.
 int ReadDensityTable(const char* file, std::vector<double>& x, std::vector<double>& y) {
-    std::string text;
-    if (!ReadWholeFile(file, text)) return kUnreadable;
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3); // byte order mark
-    bool commaDecimal = text.find(';') != std::string::npos;
-    const char* separators = commaDecimal ? "; \t\r\v\f" : ",; \t\r\v\f";
-    const CString decimal = commaDecimal ? "," : "";
-
-    std::vector<std::string> fields;
-    size_t columns = 0;
-    bool firstLine = true;
-    for (size_t pos = 0; pos < text.size();) {
-        size_t eol = text.find('\n', pos);
-        if (eol == std::string::npos) eol = text.size();
-        const char* begin = text.data() + pos;
-        const char* end = text.data() + eol;
-        pos = eol + 1;
-        size_t count = SplitFields(begin, end, separators, fields);
-        if (count == 0) continue;
-        if (std::find(begin, end, '"') != end || !BeginsNumber(fields[0][0])) {
-            if (!firstLine) break; // text after the table
-            firstLine = false;     // the title line
-            continue;
-        }
-        firstLine = false;
-        columns = std::max(columns, count);
-        // A short row is filled up with zero, as the delimited-text reader does.
-        x.push_back(TBExtended_atof(CString(fields[0]), decimal));
-        y.push_back(count > 1 ? TBExtended_atof(CString(fields[1]), decimal) : 0.0);
-    }
-    if (columns > 2) return kTooManyColumns;
-    if (columns < 2) return kTooFewColumns;
-    if (x.size() < 2) return kTooFewRows;
+    CReadAndWriteFiles files;
+    if (!files.ReadInfoFile(file, "", -1, nullptr, nullptr, 0, 0, 2)) return kUnreadable;
+    int channels = files.GetNrChannels();
+    if (channels > 2) return kTooManyColumns;
+    if (channels < 2) return kTooFewColumns;
+    int items = files.GetNrItems();
+    if (items < 2) return kTooFewRows;
+    size_t n = static_cast<size_t>(items);
+    ChannelBlocks blocks(files);
+    if (!blocks.Attach(n)) return kUnreadable;
+    // 2 is a read with warnings: the values are there.
+    int read = files.ReadDataFile();
+    if (read != 1 && read != 2) return kUnreadable;
+    x.assign(blocks.Values(0), blocks.Values(0) + n);
+    y.assign(blocks.Values(1), blocks.Values(1) + n);
     return kRead;
 }
 

@@ -1,6 +1,6 @@
 // Random values for statistical runs: uniform values in a range, and values that
 // follow a custom probability density given as a two-column table (abscissa, density)
-// in a data file. Each density is loaded once, turned into a cumulative table on an
+// in any data file the exchange engine reads. Each density is loaded once, turned into a cumulative table on an
 // even grid of at least ten million points, cached under its file name and sampled by
 // inverting the cumulative table.
 #pragma once
@@ -15,8 +15,8 @@ struct CTBRndDensity;
 /// Status codes of LoadCustomPDF and GetCustomRNDValue:
 /// 0 success; 1 the file does not exist; 2 the abscissae are not strictly ascending
 /// (a decrease, two equal values, or a value that is not a finite number); 3 the file
-/// holds more than two columns; 4 fewer than two columns; 5 fewer than two rows;
-/// 6 the file could not be read, the density is unusable (a negative, infinite or
+/// holds more than two channels; 4 fewer than two channels; 5 fewer than two rows;
+/// 6 the exchange engine could not read the file, the density is unusable (a negative, infinite or
 /// missing density value, a total of zero or beyond the double range), the grid
 /// would exceed 4294967295 points, or memory ran short.
 class TB_EXPORT CTBRnd {

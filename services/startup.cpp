@@ -1,10 +1,10 @@
 #include "services/startup.h"
 
+#include "platform/os/dialog_hub.h"
 #include "platform/os/module_path.h"
 #include "resources/language_file.h"
 #include "resources/string_table.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -17,13 +17,6 @@ namespace {
 // texts. Process-wide, as the resource handle of the library is.
 std::unique_ptr<CLanguageFile> g_languageModule;
 CString g_languageFile;
-
-// Messages of the core go to standard error until the dialog hub of platform/os takes
-// them over.
-void ShowMessage(const CString& text) {
-    std::fprintf(stderr, "%s\n", text.GetString());
-    std::fflush(stderr);
-}
 
 bool IsFile(const CString& path) {
     struct stat s;
@@ -114,7 +107,10 @@ int TBLoadLanguageResources(const char* path) {
     CString error;
     std::unique_ptr<CLanguageFile> loaded = CLanguageFile::Load(path, error);
     if (!loaded) {
-        ShowMessage(TBFormatText("Cannot load language-resources from %s !", {CString(path)}));
+        // A message box through the dialog hub (standard error while no window layer
+        // is registered).
+        TBGetDialogHub().MessageBox(TBFormatText("Cannot load language-resources from %s !", {CString(path)}),
+                                    CString(), MB_OK | MB_ICONERROR);
         return -1;
     }
     TBSetResourceModule(loaded.get());

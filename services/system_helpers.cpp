@@ -1,5 +1,6 @@
 #include "services/system_helpers.h"
 
+#include "platform/os/dialog_hub.h"
 #include "platform/os/key_tree.h"
 #include "platform/os/module_path.h"
 #include "platform/os/settings_store.h"
@@ -22,13 +23,6 @@
 extern char** environ;
 
 namespace {
-
-// Messages of the core go to standard error until the dialog hub of platform/os takes
-// them over.
-void ShowInformation(const CString& text) {
-    std::fprintf(stderr, "%s\n", text.GetString());
-    std::fflush(stderr);
-}
 
 // ---------------------------------------------------------------- directory removal
 
@@ -328,7 +322,7 @@ HWND TBHtmlHelp(HWND window, const char* file, UINT command, DWORD data) {
     CString path = HelpFilePart(file);
     struct stat s;
     if (path.IsEmpty() || ::stat(path, &s) != 0) {
-        ShowInformation(TBFormatMessage(5531, {CString(file)}));
+        TBGetDialogHub().MessageBox(TBFormatMessage(5531, {CString(file)}), CString(), MB_OK | MB_ICONINFORMATION);
         return nullptr;
     }
     HWND result = OpenHelp(path, command, data);

@@ -14,7 +14,9 @@ int CDialogHub::MessageBox(const CString& text, const CString& caption, UINT) {
     return IDOK;
 }
 
-int CDialogHub::DoModal(CModalRequest&) { return IDCANCEL; }
+int CDialogHub::DoModal(CModalRequest& request) { return request.AnswerWithoutWindow(); }
+
+void CDialogHub::ShowProgress(int, int, const CString&) {}
 
 CDialogHub& TBGetDialogHub() {
     static CDialogHub headless;

@@ -131,29 +131,39 @@ TEST(ProcMaps, ParsesLinesAndGroupsModules) {
     for (const char* line : bad) EXPECT_EQ(TBParseMaps(line, std::strlen(line), maps, 16), 0) << line;
 }
 
-TEST(CrashSettings, IniValuesAndDefaults) {
-    std::string text = "; comment\n[general]\r\n ProductVersion = 8.0.1 \r\n[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\n[Other\nx=1\n";
-    CString v;
-    EXPECT_TRUE(TBFindIniValue(text.data(), text.size(), "General", "productversion", v));
-    EXPECT_EQ(v, "8.0.1");
-    EXPECT_TRUE(TBFindIniValue(text.data(), text.size(), "CrashReport", "MailPort", v));
-    EXPECT_EQ(v, "2525");
-    EXPECT_FALSE(TBFindIniValue(text.data(), text.size(), "CrashReport", "Missing", v));
-    EXPECT_FALSE(TBFindIniValue(text.data(), text.size(), "Other", "x", v)) << "an unclosed section header is no section";
-
-    std::string dir = MakeTempDir();
-    TBCrashSettings none = TBReadCrashSettings(dir.c_str());
+TEST(CrashSettings, RegisterCfgValuesAndDefaults) {
+    // Each case gets its own directory: the profile cache keeps a file it has read.
+    std::string missing = MakeTempDir();
+    TBCrashSettings none = TBReadCrashSettings(missing.c_str());
     EXPECT_EQ(none.productVersion, "");
     EXPECT_EQ(none.mailServer, TB_DEFAULT_REPORT_MAIL_SERVER);
     EXPECT_EQ(none.mailPort, 25);
-    WriteFile(dir + "/Register.cfg", text);
-    TBCrashSettings read = TBReadCrashSettings(dir.c_str());
+    RemoveTree(missing);
+
+    std::string full = MakeTempDir();
+    WriteFile(full + "/Register.cfg", "; comment\r\n[General]\r\n ProductVersion = 8.0.1 \r\n"
+                                      "[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\n");
+    TBCrashSettings read = TBReadCrashSettings(full.c_str());
     EXPECT_EQ(read.productVersion, "8.0.1");
     EXPECT_EQ(read.mailServer, "mail.example.com");
     EXPECT_EQ(read.mailPort, 2525);
-    WriteFile(dir + "/Register.cfg", "[CrashReport]\nMailPort=99999\n");
-    EXPECT_EQ(TBReadCrashSettings(dir.c_str()).mailPort, 25) << "an impossible port keeps the default";
-    RemoveTree(dir);
+    RemoveTree(full);
+
+    const char* badPorts[] = {"99999", "0", "-25", "smtp", ""};
+    for (const char* port : badPorts) {
+        std::string dir = MakeTempDir();
+        WriteFile(dir + "/Register.cfg", std::string("[CrashReport]\nMailServer=\nMailPort=") + port + "\n");
+        TBCrashSettings bad = TBReadCrashSettings(dir.c_str());
+        EXPECT_EQ(bad.mailPort, 25) << "port '" << port << "' keeps the default";
+        EXPECT_EQ(bad.mailServer, TB_DEFAULT_REPORT_MAIL_SERVER) << "an empty server keeps the default";
+        RemoveTree(dir);
+    }
+
+    // Section and key names compare byte for byte, as everywhere in the profile cache.
+    std::string cased = MakeTempDir();
+    WriteFile(cased + "/Register.cfg", "[general]\nproductversion=9\n");
+    EXPECT_EQ(TBReadCrashSettings(cased.c_str()).productVersion, "");
+    RemoveTree(cased);
 }
 
 TEST(CrashSettings, OsReleaseValues) {

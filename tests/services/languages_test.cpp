@@ -2,6 +2,7 @@
 // language-dependent strings, language files and the start-up language choice.
 #include "services/languages.h"
 
+#include "platform/os/dialog_hub.h"
 #include "platform/os/module_path.h"
 #include "resources/language_file.h"
 #include "services/startup.h"
@@ -9,6 +10,7 @@
 
 #include <regex>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -245,6 +247,27 @@ TEST(StartUp, LanguageResourcesLoadOrReportTheBrokenFile) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Cannot load language-resources from " + (dir / "bad%s.lang") + " !\n");
     EXPECT_EQ(TBLoadString(4), "Four");  // the loaded file stays in use
+
+    // With a window layer registered the message goes to its message box instead.
+    struct RecordingHub : CDialogHub {
+        std::vector<std::string> texts;
+        UINT type = 0;
+        int MessageBox(const CString& text, const CString&, UINT style) override {
+            texts.push_back(text.str());
+            type = style;
+            return IDOK;
+        }
+    } hub;
+    TBSetDialogHub(&hub);
+    testing::internal::CaptureStderr();
+    int loaded = TBLoadLanguageResources((dir / "bad%s.lang").c_str());
+    std::string printed = testing::internal::GetCapturedStderr();
+    TBSetDialogHub(nullptr);
+    EXPECT_EQ(loaded, -1);
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(hub.texts.size(), 1u);
+    EXPECT_EQ(hub.texts[0], "Cannot load language-resources from " + (dir / "bad%s.lang") + " !");
+    EXPECT_EQ(hub.type, MB_OK | MB_ICONERROR);
 
     TBFreeLanguageResources();
     EXPECT_EQ(TBLoadString(4), "No file name.");

@@ -38,7 +38,26 @@ public:
     using CTBRnd::Interpolate;
 };
 
+/// The densities here are .csv files, which the exchange engine reads in the user's
+/// numeric locale: the tests pin it to C ("," separates, "." is the decimal symbol).
+struct CNumericLocale {
+    std::string old;
+    bool had = false;
+    CNumericLocale() {
+        if (const char* value = std::getenv("LC_ALL")) {
+            had = true;
+            old = value;
+        }
+        setenv("LC_ALL", "C", 1);
+    }
+    ~CNumericLocale() {
+        if (had) setenv("LC_ALL", old.c_str(), 1);
+        else unsetenv("LC_ALL");
+    }
+};
+
 struct TempDir {
+    CNumericLocale locale;
     std::string path;
     TempDir() {
         char name[] = "/tmp/random_values_testXXXXXX";
@@ -122,44 +141,44 @@ TEST(RndUniform, FormulaAndEnds) {
 TEST(RndLoad, StatusCodes) {
     TempDir dir;
     TestRnd rnd;
-    EXPECT_EQ(rnd.LoadCustomPDF((dir.path + "/missing.txt").c_str()), 1);
+    EXPECT_EQ(rnd.LoadCustomPDF((dir.path + "/missing.csv").c_str()), 1);
     EXPECT_EQ(rnd.LoadCustomPDF(nullptr), 1);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("decrease.txt", "0 1\n1 1\n0.5 1\n").c_str()), 2);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("equal.txt", "0 1\n1 1\n1 2\n2 1\n").c_str()), 2);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("nanx.txt", "0 1\n1.#NAN 1\n2 1\n").c_str()), 2);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("three.txt", "0 1 2\n1 1 2\n").c_str()), 3);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("one.txt", "0\n1\n2\n").c_str()), 4);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("empty.txt", "").c_str()), 4);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("onerow.txt", "\"x\";\"p\"\n0;1\n").c_str()), 5);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("negative.txt", "0 1\n1 -0.5\n2 1\n").c_str()), 6);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("nandensity.txt", "0 1\n1 1.#NAN\n2 1\n").c_str()), 6);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("infdensity.txt", "0 1\n1 1.#INF\n2 1\n").c_str()), 6);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("zero.txt", "0 0\n1 0\n2 0\n").c_str()), 6);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("overflow.txt", "0 1e308\n1e308 1e308\n").c_str()), 6);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("decrease.csv", "0,1\n1,1\n0.5,1\n").c_str()), 2);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("equal.csv", "0,1\n1,1\n1,2\n2,1\n").c_str()), 2);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("nanx.csv", "0,1\n1.#NAN,1\n2,1\n").c_str()), 2);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("three.csv", "0,1,2\n1,1,2\n").c_str()), 3);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("one.csv", "0\n1\n2\n").c_str()), 4);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("empty.csv", "").c_str()), 4);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("onerow.csv", "\"x\",\"p\"\n0,1\n").c_str()), 5);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("negative.csv", "0,1\n1,-0.5\n2,1\n").c_str()), 6);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("nandensity.csv", "0,1\n1,1.#NAN\n2,1\n").c_str()), 6);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("infdensity.csv", "0,1\n1,1.#INF\n2,1\n").c_str()), 6);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("zero.csv", "0,0\n1,0\n2,0\n").c_str()), 6);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("overflow.csv", "0,1e308\n1e308,1e308\n").c_str()), 6);
     // The smallest step against the range would need more than 2^32 grid points.
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("fine.txt", "0 1\n1e-9 1\n1000 1\n").c_str()), 6);
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("fine.csv", "0,1\n1e-9,1\n1000,1\n").c_str()), 6);
     EXPECT_EQ(rnd.LoadCustomPDF(dir.path.c_str()), 6); // a directory cannot be read
-    for (const char* name : {"decrease.txt", "three.txt", "onerow.txt", "zero.txt"})
+    for (const char* name : {"decrease.csv", "three.csv", "onerow.csv", "zero.csv"})
         EXPECT_EQ(rnd.GetPDFCount((dir.path + "/" + name).c_str()), 0u) << name;
     double value = 123;
-    EXPECT_EQ(rnd.GetCustomRNDValue((dir.path + "/three.txt").c_str(), value), 3);
-    EXPECT_EQ(rnd.GetCustomRNDValue((dir.path + "/missing.txt").c_str(), value), 1);
+    EXPECT_EQ(rnd.GetCustomRNDValue((dir.path + "/three.csv").c_str(), value), 3);
+    EXPECT_EQ(rnd.GetCustomRNDValue((dir.path + "/missing.csv").c_str(), value), 1);
     EXPECT_EQ(value, 123);
 }
 
 TEST(RndLoad, TableLayouts) {
     TempDir dir;
     TestRnd rnd;
-    // Title line, separators ";" (with decimal commas), tab, blanks, CR LF, a footer.
+    // Read by the exchange engine as .csv in the user's locale (the C locale here:
+    // "," separates, "." is the decimal symbol): a quoted title line, CR LF, no final
+    // line break, a byte order mark.
     const char* layouts[] = {
-        "\"x (s)\";\"p\"\r\n0;0,5\r\n2,5;0,5\r\n",
-        "x\tp\n0\t0.5\n2.5\t0.5\n",
-        "  0   0.5\n  2.5   0.5\n\nend of table\n3 7\n",
+        "\"x (s)\",\"p\"\r\n0,0.5\r\n2.5,0.5\r\n",
         "0,0.5\n2.5,0.5",
-        ("\xEF\xBB\xBF" "0 0.5\n2.5 0.5\n"),
+        ("\xEF\xBB\xBF" "0,0.5\n2.5,0.5\n"),
     };
     for (const char* text : layouts) {
-        std::string file = dir.Write("layout.txt", text);
+        std::string file = dir.Write("layout.csv", text);
         ASSERT_EQ(rnd.LoadCustomPDF(file.c_str()), 0) << text;
         UINT count = rnd.GetPDFCount(file.c_str());
         EXPECT_EQ(rnd.GetPDFGridPoint(file.c_str(), count - 1), 2.5) << text;
@@ -170,7 +189,7 @@ TEST(RndLoad, TableLayouts) {
 TEST(RndLoad, ConstantDensityRisesLinearly) {
     TempDir dir;
     TestRnd rnd;
-    std::string file = dir.Write("flat.txt", "0 0.1\n10 0.1\n");
+    std::string file = dir.Write("flat.csv", "0,0.1\n10,0.1\n");
     ASSERT_EQ(rnd.LoadCustomPDF(file.c_str()), 0);
     UINT count = rnd.GetPDFCount(file.c_str());
     EXPECT_GE(count, 10000000u);
@@ -198,7 +217,7 @@ TEST(RndLoad, ConstantDensityRisesLinearly) {
 TEST(RndCache, LoadsOnFirstUseAndKeepsTheDensity) {
     TempDir dir;
     TestRnd rnd;
-    std::string file = dir.Write("cached.txt", "0 1\n4 1\n");
+    std::string file = dir.Write("cached.csv", "0,1\n4,1\n");
     double value = -1;
     ASSERT_EQ(rnd.GetCustomRNDValue(file.c_str(), value), 0);
     EXPECT_GE(value, 0.0);
@@ -214,9 +233,9 @@ TEST(RndCache, LoadsOnFirstUseAndKeepsTheDensity) {
     EXPECT_EQ(rnd.GetCustomRNDValue(file.c_str(), value), 1);
 
     // A failed reload leaves nothing under the name.
-    dir.Write("cached.txt", "0 1\n4 1\n");
+    dir.Write("cached.csv", "0,1\n4,1\n");
     ASSERT_EQ(rnd.LoadCustomPDF(file.c_str()), 0);
-    dir.Write("cached.txt", "0 1 1\n4 1 1\n");
+    dir.Write("cached.csv", "0,1,1\n4,1,1\n");
     EXPECT_EQ(rnd.LoadCustomPDF(file.c_str()), 3);
     EXPECT_EQ(rnd.GetPDFCount(file.c_str()), 0u);
 }
@@ -282,7 +301,7 @@ TEST(RndAlgorithm, SameValuesAsTheFullTable) {
 TEST(RndStatistics, DrawsFollowTheDensity) {
     TempDir dir;
     CTBRnd rnd;
-    std::string file = dir.Write("triangle.txt", "0 0\n1 1\n2 0\n");
+    std::string file = dir.Write("triangle.csv", "0,0\n1,1\n2,0\n");
     ASSERT_EQ(rnd.LoadCustomPDF(file.c_str()), 0);
     const int n = 200000;
     std::vector<double> values(n);

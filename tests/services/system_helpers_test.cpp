@@ -2,6 +2,7 @@
 // tree with document types, fonts in the per-user settings, and help.
 #include "services/system_helpers.h"
 
+#include "platform/os/dialog_hub.h"
 #include "platform/os/key_tree.h"
 #include "platform/os/module_path.h"
 #include "platform/os/settings_store.h"
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <map>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -275,6 +277,28 @@ TEST(HtmlHelp, MissingFileShowsTheMessageAndOpenerGetsTheFile) {
     std::string message = testing::internal::GetCapturedStderr();
     EXPECT_EQ(message, "Cannot find the " + (dir / "gone.chm") +
                            " file. Check to see that the file exists on your VELTRANIX(R) Help directory.\n");
+
+    // A registered window layer shows it in an information message box.
+    struct RecordingHub : CDialogHub {
+        std::vector<std::string> texts;
+        UINT type = 0;
+        int MessageBox(const CString& text, const CString&, UINT style) override {
+            texts.push_back(text.str());
+            type = style;
+            return IDOK;
+        }
+    } hub;
+    TBSetDialogHub(&hub);
+    testing::internal::CaptureStderr();
+    HWND shown = TBHtmlHelp(nullptr, (dir / "gone.chm").c_str(), HH_DISPLAY_TOPIC, 0);
+    std::string printed = testing::internal::GetCapturedStderr();
+    TBSetDialogHub(nullptr);
+    EXPECT_EQ(shown, nullptr);
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(hub.texts.size(), 1u);
+    EXPECT_EQ(hub.texts[0], "Cannot find the " + (dir / "gone.chm") +
+                                " file. Check to see that the file exists on your VELTRANIX(R) Help directory.");
+    EXPECT_EQ(hub.type, MB_OK | MB_ICONINFORMATION);
 
     // A stand-in for the desktop's opener records what it was asked to open.
     std::string bin = dir / "bin";

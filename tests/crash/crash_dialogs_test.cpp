@@ -1,0 +1,209 @@
+// The crash reporter's questions reach the dialog hub: a registered hub is asked and
+// its answers decide what becomes of the report; without one nobody is asked.
+#include "test_support.h"
+#include "crash/crash_dialogs.h"
+#include "crash/crash_reporter.h"
+#include "crash/mail.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace crashtest;
+
+namespace {
+
+/// A hub that records every question and answers from its fields.
+class RecordingHub : public CDialogHub {
+public:
+    int modalAnswer = IDOK;
+    CString saveTarget;
+    std::vector<UINT> templates;
+    std::vector<std::string> listedFiles;  // "path=description" of the crash dialog
+    std::vector<CFileDialogRequest> fileRequests;
+    std::vector<std::string> messages;
+    std::vector<std::string> progress;
+
+    int DoModal(CModalRequest& request) override {
+        templates.push_back(request.GetTemplateId());
+        if (auto* crash = dynamic_cast<CCrashReportRequest*>(&request)) {
+            POSITION pos = crash->GetReportFiles().GetStartPosition();
+            while (pos) {
+                CString path, description;
+                crash->GetReportFiles().GetNextAssoc(pos, path, description);
+                listedFiles.push_back(path.str() + "=" + description.str());
+            }
+            crash->SenderAddress = "me@example.com";
+            crash->Description = "clicked Run";
+        }
+        return modalAnswer;
+    }
+    CString AskFileName(const CFileDialogRequest& request) override {
+        fileRequests.push_back(request);
+        return saveTarget;
+    }
+    int MessageBox(const CString& text, const CString&, UINT) override {
+        messages.push_back(text.str());
+        return IDOK;
+    }
+    void ShowProgress(int position, int count, const CString& name) override {
+        progress.push_back(std::to_string(position) + "/" + std::to_string(count) + " " + name.str());
+    }
+};
+
+/// Sets an environment variable for one test and restores it afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        const char* old = std::getenv(name);
+        m_had = old != nullptr;
+        if (old) m_old = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_had) setenv(m_name, m_old.c_str(), 1);
+        else unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+
+class CrashDialogs : public ::testing::Test {
+protected:
+    void SetUp() override { m_dir = MakeTempDir(); }
+    void TearDown() override {
+        TBSetDialogHub(nullptr);
+        RemoveTree(m_dir);
+    }
+
+    /// Runs the reporter in this process for a crash of m_dir/app with one extra file.
+    int RunReporter(const std::string& to) {
+        WriteFile(m_dir + "/notes.txt", "what happened");
+        std::vector<std::string> args = {"toolbox-crash-reporter", "--pid", "4242", "--exe", m_dir + "/app",
+                                         "--xml", m_dir + "/app.xml", "--temp", m_dir, "--to", to,
+                                         "--file", m_dir + "/notes.txt", "Notes", "--signal", "11",
+                                         "--code", "0xC0000005", "--address", "0x1000", "--operation", "0",
+                                         "--dump-written", "0"};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(&a[0]);
+        ScopedEnv state("XDG_STATE_HOME", m_dir + "/state");
+        return TBRunCrashReporter(static_cast<int>(argv.size()), argv.data());
+    }
+    std::vector<std::string> KeptReports() const { return ListDir(m_dir + "/state/veltranix/crash-reports"); }
+
+    std::string m_dir;
+};
+
+} // namespace
+
+TEST_F(CrashDialogs, RegisteredHubIsAskedAndItsSaveTargetGetsTheReport) {
+    RecordingHub hub;
+    hub.saveTarget = (m_dir + "/saved.zip").c_str();
+    TBSetDialogHub(&hub);
+    // No recipient: confirming goes straight to the Save As question.
+    EXPECT_EQ(RunReporter(""), 0);
+
+    ASSERT_EQ(hub.templates.size(), 1u);
+    EXPECT_EQ(hub.templates[0], IDD_CRASH_REPORT);
+    std::vector<std::string> expectedFiles = {m_dir + "/app.xml=Crash Log", m_dir + "/notes.txt=Notes"};
+    std::sort(hub.listedFiles.begin(), hub.listedFiles.end());
+    EXPECT_EQ(hub.listedFiles, expectedFiles);
+
+    ASSERT_EQ(hub.fileRequests.size(), 1u);
+    const CFileDialogRequest& save = hub.fileRequests[0];
+    EXPECT_FALSE(save.forReading);
+    EXPECT_EQ(save.defaultExtension, "zip");
+    EXPECT_EQ(save.filter, "Zip Files (*.zip)|*.zip||");
+    EXPECT_EQ(save.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
+
+    ASSERT_TRUE(Exists(m_dir + "/saved.zip"));
+    int status = -1;
+    std::string listing = Shell("unzip -Z1 '" + m_dir + "/saved.zip'", &status);
+    EXPECT_EQ(status, 0) << listing;
+    EXPECT_NE(listing.find("app.xml"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("notes.txt"), std::string::npos) << listing;
+    EXPECT_TRUE(KeptReports().empty()) << "a saved report is not kept as well";
+    EXPECT_TRUE(hub.messages.empty());
+    EXPECT_FALSE(Exists(m_dir + "/app.xml")) << "the temporary report is deleted";
+}
+
+TEST_F(CrashDialogs, DeclinedOrUnsavedReports) {
+    RecordingHub declining;
+    declining.modalAnswer = IDCANCEL;
+    TBSetDialogHub(&declining);
+    EXPECT_EQ(RunReporter("support@example.com"), 0);
+    EXPECT_EQ(declining.templates.size(), 1u);
+    EXPECT_TRUE(declining.fileRequests.empty()) << "Don't Send asks nothing more";
+    EXPECT_TRUE(KeptReports().empty()) << "a declined report is not kept";
+
+    // Send with no recipient and Save As cancelled: the report is kept and the hub says where.
+    RecordingHub cancelling;
+    TBSetDialogHub(&cancelling);
+    EXPECT_EQ(RunReporter(""), 0);
+    EXPECT_EQ(cancelling.fileRequests.size(), 1u);
+    std::vector<std::string> kept = KeptReports();
+    ASSERT_EQ(kept.size(), 1u);
+    ASSERT_EQ(cancelling.messages.size(), 1u);
+    EXPECT_EQ(cancelling.messages[0], "Crash report kept in " + m_dir + "/state/veltranix/crash-reports/" + kept[0]);
+}
+
+TEST_F(CrashDialogs, HeadlessHubAsksNobodyUnlessTheEnvironmentAnswers) {
+    CMapStringToString files;
+    files.SetAt("/tmp/x.dmp", "Crash Dump");
+    CString sender = "unchanged", description = "unchanged";
+    {
+        ScopedEnv answer("TOOLBOX_CRASH_REPORT_ANSWER", "");
+        EXPECT_EQ(TBAskToSendCrashReport(files, sender, description), TBCrashAnswer::NobodyToAsk);
+        EXPECT_EQ(sender, "unchanged");
+    }
+    {
+        ScopedEnv answer("TOOLBOX_CRASH_REPORT_ANSWER", "discard");
+        EXPECT_EQ(TBAskToSendCrashReport(files, sender, description), TBCrashAnswer::DontSend);
+    }
+    {
+        ScopedEnv answer("TOOLBOX_CRASH_REPORT_ANSWER", "send");
+        ScopedEnv from("TOOLBOX_CRASH_REPORT_SENDER", "user@example.com");
+        ScopedEnv body("TOOLBOX_CRASH_REPORT_DESCRIPTION", "saving a file");
+        EXPECT_EQ(TBAskToSendCrashReport(files, sender, description), TBCrashAnswer::Send);
+        EXPECT_EQ(sender, "user@example.com");
+        EXPECT_EQ(description, "saving a file");
+    }
+    EXPECT_TRUE(TBAskCrashArchiveTarget().IsEmpty()) << "headless Save As is cancelled";
+
+    // Other modal requests keep the hub's headless answer.
+    struct OtherRequest : CModalRequest {
+        UINT GetTemplateId() const override { return 1; }
+    } other;
+    EXPECT_EQ(TBGetDialogHub().DoModal(other), IDCANCEL);
+}
+
+TEST_F(CrashDialogs, PackingProgressAndMailMessagesGoThroughTheHub) {
+    RecordingHub hub;
+    TBSetDialogHub(&hub);
+    std::string a = m_dir + "/a.txt", b = m_dir + "/b.txt";
+    WriteFile(a, "alpha");
+    WriteFile(b, "beta");
+    CStringArray files, to;
+    files.Add(a.c_str());
+    files.Add(b.c_str());
+    to.Add("x@example.com");
+    int sent;
+    {
+        ScopedEnv temp("TEMP", m_dir);
+        ScopedEnv path("PATH", "/nonexistent");
+        sent = TBSendMailWithFiles("packed", 1, &files, "s", nullptr, &to, nullptr, nullptr);
+    }
+    EXPECT_EQ(sent, 0);
+    // Files are packed last to first.
+    std::vector<std::string> expected = {"1/2 " + b, "2/2 " + a};
+    EXPECT_EQ(hub.progress, expected);
+    ASSERT_EQ(hub.messages.size(), 1u);
+    EXPECT_NE(hub.messages[0].find("xdg-email"), std::string::npos) << hub.messages[0];
+    EXPECT_FALSE(Exists(m_dir + "/packed.zip")) << "an archive no mail program took is removed";
+}
