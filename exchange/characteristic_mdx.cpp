@@ -18,6 +18,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -179,6 +180,39 @@ void StoreDouble(ChannelStore& s, int r, double value) {
     case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(value)); break;
     default: break;
     }
+}
+
+template <int Size>
+inline double DecodeValue(const unsigned char* p) {
+    if constexpr (Size == 8) {
+        double value;
+        std::memcpy(&value, p, 8);
+        return value;
+    } else {
+        float single;
+        std::memcpy(&single, p, 4);
+        return single;
+    }
+}
+
+// Stores `values` consecutive binary values (rows of `channels` values; the last row
+// may be cut) starting at row `first`. blocks holds every channel's raw block when all
+// channels have one (the common case), else it is empty.
+template <int Size>
+void StoreRows(const unsigned char* p, size_t values, size_t channels, size_t first, std::vector<ChannelStore>& stores,
+               const std::vector<double*>& blocks) {
+    const size_t rows = values / channels;
+    size_t row = first;
+    if (!blocks.empty()) {
+        double* const* b = blocks.data();
+        for (size_t k = 0; k < rows; ++k, ++row)
+            for (size_t c = 0; c < channels; ++c, p += Size) b[c][row] = DecodeValue<Size>(p);
+    } else {
+        for (size_t k = 0; k < rows; ++k, ++row)
+            for (size_t c = 0; c < channels; ++c, p += Size) StoreDouble(stores[c], static_cast<int>(row), DecodeValue<Size>(p));
+    }
+    for (size_t c = 0; c < values % channels; ++c, p += Size)
+        StoreDouble(stores[c], static_cast<int>(row), DecodeValue<Size>(p));
 }
 
 // A file written through one large buffer; remembers the first failure.
@@ -393,6 +427,9 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
         while (reader.NextLine(line))
             if (IsEndLine(line)) break;
     }
+    std::vector<size_t> rawBlocks;
+    for (size_t c = 0; c < stores.size(); ++c)
+        if (stores[c].kind == ChannelStore::Doubles) rawBlocks.push_back(c);
     const char separator = static_cast<char>(Sep);
     const tb_exchange::DecimalSymbol noDecimal{CString()};
     std::string lowered;
@@ -411,7 +448,18 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
             line = lowered;
         }
         size_t pos = 0;
-        for (ChannelStore& s : stores) {
+        for (size_t c = 0; c < stores.size(); ++c) {
+            ChannelStore& s = stores[c];
+            if (pos >= line.size() && c > 0) {
+                // The line holds no more fields: the rest of the channels read as 0.
+                // Raw blocks get the 0; arrays are not grown for a field that is not
+                // there (a later row's value still grows them with zeros in between),
+                // so a header announcing many channels cannot make a short file fill
+                // memory with channels x lines values.
+                for (size_t k : rawBlocks)
+                    if (k >= c) stores[k].block[r] = 0.0;
+                break;
+            }
             std::string_view field;
             if (pos < line.size()) {
                 const size_t next = line.find(separator, pos);
@@ -475,6 +523,10 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
     int result = CollectStores(*this, stores, 55) ? 1 : 2;
 
     const size_t channels = stores.size();
+    std::vector<double*> blocks;  // all raw blocks: the direct path
+    for (const ChannelStore& s : stores)
+        if (s.kind == ChannelStore::Doubles) blocks.push_back(s.block);
+    if (blocks.size() != channels) blocks.clear();
     const size_t rowBytes = channels * static_cast<size_t>(valueSize);
     int r = 0;
     bool readError = false;
@@ -483,7 +535,7 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
     } else if (channels == 0) {
         r = NrItems;
     } else if (NrItems > 0 && fseeko(file, static_cast<off_t>(dataOffset), SEEK_SET) == 0) {
-        const size_t rowsPerChunk = std::max<size_t>(1, (size_t(4) << 20) / rowBytes);
+        const size_t rowsPerChunk = std::max<size_t>(1, (size_t(1) << 20) / rowBytes);
         std::vector<unsigned char> chunk(rowsPerChunk * rowBytes);
         bool checked = false;
         while (r < NrItems) {
@@ -501,24 +553,9 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
                     return 0;
                 }
             }
-            const unsigned char* p = chunk.data();
             const size_t rows = values / channels;
-            // Whole rows, then the values of a cut row (a short read ends the data).
-            for (size_t i = 0; i < values; ++i, p += valueSize) {
-                const size_t row = static_cast<size_t>(r) + i / channels;
-                const size_t c = i % channels;
-                double value;
-                if (valueSize == 8) {
-                    std::memcpy(&value, p, 8);
-                } else {
-                    float single;
-                    std::memcpy(&single, p, 4);
-                    value = single;
-                }
-                ChannelStore& s = stores[c];
-                if (s.kind == ChannelStore::Doubles) s.block[row] = value;
-                else StoreDouble(s, static_cast<int>(row), value);
-            }
+            if (valueSize == 8) StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+            else StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
             r += static_cast<int>(rows);
             if (got < wanted) break;
         }

@@ -416,3 +416,25 @@ TEST_F(Characteristic, TbxConvertsBothWays) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Characteristic, ShortLinesReadAsZeroWithoutPaddingArrays) {
+    WriteText(Path("z.mdx"), "typ:=A\r\ndim:=3\r\nlen:=3\r\nend:=\r\n1;2;3;\r\n4\r\n7;8;9;");
+    CReadAndWriteFileFunction e;
+    ASSERT_EQ(e.ReadMdx_k(Path("z.mdx").c_str()), 1);
+    double raw[3] = {-1, -1, -1};
+    CArray<double, double> middle;
+    e.GetChannel(0)->SetDoubleArray(&middle);  // the first channel is always stored
+    CArray<double, double> second;
+    e.GetChannel(1)->SetDoubleArray(&second);
+    e.GetChannel(2)->SetDoublePtr(raw);
+    ASSERT_EQ(e.ReadMdx_a(), 1);
+    EXPECT_EQ(raw[1], 0.0);
+    EXPECT_EQ(raw[2], 9.0);
+    ASSERT_EQ(second.GetSize(), 3);
+    EXPECT_EQ(second[1], 0.0);
+    EXPECT_EQ(second[2], 8.0);
+}
+
+} // namespace
