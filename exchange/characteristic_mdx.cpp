@@ -432,6 +432,8 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
         if (stores[c].kind == ChannelStore::Doubles) rawBlocks.push_back(c);
     const char separator = static_cast<char>(Sep);
     const tb_exchange::DecimalSymbol noDecimal{CString()};
+    const bool numbersInPlace =
+        tb_exchange::CanReadNumbersInPlace(tb_exchange::SeparatorSet(std::string_view(&separator, 1)), noDecimal);
     std::string lowered;
     int r = 0;
     while (r < NrItems && reader.NextLine(line)) {
@@ -443,10 +445,6 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
             }
         }
         line = WithoutCarriageReturn(line);
-        if (HasUpperCase(line)) {
-            LowerInto(line, lowered);
-            line = lowered;
-        }
         size_t pos = 0;
         for (size_t c = 0; c < stores.size(); ++c) {
             ChannelStore& s = stores[c];
@@ -460,6 +458,28 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
                     if (k >= c) stores[k].block[r] = 0.0;
                 break;
             }
+            if (numbersInPlace && pos < line.size() &&
+                (s.kind == ChannelStore::Doubles || s.kind == ChannelStore::DoubleArray)) {
+                // A plain decimal number read where it stands (the common case); any
+                // other field takes the general path below with the same result.
+                const char* first = line.data() + pos;
+                const char* last = line.data() + line.size();
+                const char* digit = first + (*first == '-');
+                double value;
+                const char* stop = nullptr;
+                if (digit < last && ((*digit >= '0' && *digit <= '9') || *digit == '.'))
+                    stop = tb_exchange::detail::ParseShortDecimal(first, last, '.', value);
+                if (stop && (stop == last || *stop == separator)) {
+                    if (s.kind == ChannelStore::Doubles) {
+                        s.block[r] = value;
+                    } else {
+                        if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
+                        s.doubles->ElementAt(r) = value;
+                    }
+                    pos = stop == last ? line.size() : static_cast<size_t>(stop - line.data()) + 1;
+                    continue;
+                }
+            }
             std::string_view field;
             if (pos < line.size()) {
                 const size_t next = line.find(separator, pos);
@@ -470,6 +490,10 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
                     field = line.substr(pos, next - pos);
                     pos = next + 1;
                 }
+            }
+            if (HasUpperCase(field)) {  // data lines are read lower-cased
+                LowerInto(field, lowered);
+                field = lowered;
             }
             switch (s.kind) {
             case ChannelStore::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, noDecimal); break;
