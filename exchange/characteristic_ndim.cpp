@@ -52,7 +52,7 @@ long long WholeNumber(std::string_view text) {
 
 // A value of an x or y line is valid when it begins with a number (an engineering
 // prefix letter may follow, as the number reader accepts it).
-bool ParseTableValue(std::string_view field, double& value) {
+bool ParseTableValue(std::string_view field, const tb_exchange::DecimalSymbol& noDecimal, double& value) {
     std::string_view t = Trim(field);
     std::string_view digits = t;
     if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) digits.remove_prefix(1);
@@ -60,7 +60,6 @@ bool ParseTableValue(std::string_view field, double& value) {
     if (digits.empty() || digits.front() == '-' || digits.front() == '+') return false;
     auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), probe);
     if (parsed.ec == std::errc::invalid_argument) return false;
-    static const tb_exchange::DecimalSymbol noDecimal{CString()};
     value = tb_exchange::ParseNumberField(t, noDecimal);
     return true;
 }
@@ -240,7 +239,7 @@ private:
             pos = next + 1;
             if (m_xIndex >= m_dimx || m_xCount >= m_lengths[static_cast<size_t>(m_xIndex)]) return Fail(216, line);
             double value = 0;
-            if (!ParseTableValue(field, value)) return Fail(213, field);
+            if (!ParseTableValue(field, m_noDecimal, value)) return Fail(213, field);
             if (TableChannel* channel = StorageOf(m_xIndex, line)) channel->Store(m_xCount, value);
             ++m_xCount;
         }
@@ -268,7 +267,7 @@ private:
             pos = next + 1;
             double value = 0;
             if (Trim(field).empty()) return Fail(214, line);  // a missing value
-            if (!ParseTableValue(field, value)) return Fail(213, field);
+            if (!ParseTableValue(field, m_noDecimal, value)) return Fail(213, field);
             if (TableChannel* channel = StorageOf(m_dimx + j, line)) channel->Store(m_row, value);
         }
         if (pos < line.size() && !Trim(line.substr(pos)).empty())
@@ -289,6 +288,7 @@ private:
     int m_xIndex = 0;
     int m_xCount = 0;
     int m_row = 0;
+    const tb_exchange::DecimalSymbol m_noDecimal{CString()};
 };
 
 } // namespace
