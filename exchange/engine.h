@@ -155,6 +155,18 @@ public:
     int ReadMdx_k(CString fileName);
     int ReadMdx_a();
     int WriteMdx_k_a(CString fileName, int separatorChar, int typ);
+protected:
+    // Characteristic files: the steps behind ReadMdx_k, ReadMdx_a and WriteMdx_k_a
+    // (isMdx 1 for one .mdx file, 0 for an .mdk/.mda pair; valueSize 4 or 8).
+    int ReadMdkFile(int isMdx);
+    int ReadMdaFile_A(int isMdx);
+    int ReadMdaFile_B(int isMdx, int valueSize);
+    /// headerOnly 1: channels, names, units, x lengths and NrItems; 0: the values.
+    int ReadMdxFileForNDimTable(int headerOnly);
+    int WriteMdkFile();
+    int WriteMdaFile_A(int isMdx);
+    int WriteMdaFile_B(int isMdx, int valueSize);
+public:
     int ReadInfoExcel97File(CString fileName, CString tableName);
     int ReadInfoAccessFile(CString fileName, CString tableName);
     int ReadDataAccessFile();

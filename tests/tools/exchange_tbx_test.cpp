@@ -81,10 +81,11 @@ TEST_F(TbxExchange, ConvertRoundTripsTheShippedExample) {
 }
 
 TEST_F(TbxExchange, FailedConversionsLeaveNoOutputAndExplain) {
-    TbxRun r = Tbx("convert " + example + " " + dir + "/out.mdx");
+    std::ofstream(dir + "/bad.mdx", std::ios::binary) << "typ:=A\r\nlen:=2\r\nend:=\r\n1;\r\n2;";
+    TbxRun r = Tbx("convert " + dir + "/bad.mdx " + dir + "/out.csv");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.output.find("not supported"), std::string::npos) << r.output;
-    EXPECT_NE(access((dir + "/out.mdx").c_str(), F_OK), 0);
+    EXPECT_NE(r.output.find("DIM statement"), std::string::npos) << r.output;
+    EXPECT_NE(access((dir + "/out.csv").c_str(), F_OK), 0);
     r = Tbx("convert " + dir + "/missing.csv " + dir + "/out.txt");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("couldn't be opened"), std::string::npos) << r.output;

@@ -476,7 +476,7 @@ int RunConvertCommand(const Arguments& args) {
     for (int i = 0; i < channels; ++i) {
         CExImPortChannel* channel = files.GetChannel(i);
         if (!channel) continue;
-        std::unique_ptr<double[]> block(new (std::nothrow) double[items > 0 ? items : 1]);
+        std::unique_ptr<double[]> block(new (std::nothrow) double[items > 0 ? items : 1]());
         if (!block) {
             std::fprintf(stderr, "tbx convert: %s\n", TBLoadString(2).GetString());
             return 1;

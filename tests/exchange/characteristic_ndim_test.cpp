@@ -1,0 +1,187 @@
+// N-dimensional characteristic tables: both passes, the x and y phases and every
+// message of the table reader.
+#include "exchange/engine.h"
+#include "exchange_test_util.h"
+#include "resources/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+const std::string kGrid = std::string(TOOLBOX_TEST_DATA) + "/characteristic/grid_2x3x4.mdx";
+
+struct Table {
+    int info = 0, data = 0;
+    CReadAndWriteFileFunction e;
+    std::vector<CArray<double, double>> values;
+    explicit Table(const std::string& path, bool attach = true) {
+        info = e.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2);
+        if (!info) return;
+        values.resize(e.GetNrChannels());
+        if (attach)
+            for (int c = 0; c < e.GetNrChannels(); ++c) e.GetChannel(c)->SetDoubleArray(&values[c]);
+        data = e.ReadDataFile();
+    }
+};
+
+TEST(NDimTable, HeaderPassCreatesChannelsAndDataPassFillsThem) {
+    Table t(kGrid);
+    ASSERT_EQ(t.info, 1) << t.e.GetLastError();
+    EXPECT_EQ(t.e.GetNrChannels(), 3);
+    EXPECT_EQ(t.e.GetNrItems(), 12);
+    ASSERT_EQ(t.e.GetXVecLengths()->GetSize(), 2);
+    EXPECT_EQ((*t.e.GetXVecLengths())[0], 3u);
+    EXPECT_EQ((*t.e.GetXVecLengths())[1], 4u);
+    EXPECT_EQ(t.e.GetChannel(0)->GetChannelName(), "Temp");
+    EXPECT_EQ(t.e.GetChannel(0)->GetUnitName(), "degC");
+    EXPECT_EQ(t.e.GetChannel(2)->GetChannelName(), "Gain");
+    EXPECT_EQ(t.e.GetLoadVersion(), 0);
+    ASSERT_EQ(t.data, 1) << t.e.GetLastError();
+    ASSERT_EQ(t.values[0].GetSize(), 3);
+    EXPECT_EQ(t.values[0][2], 125.0);
+    ASSERT_EQ(t.values[1].GetSize(), 4);
+    EXPECT_EQ(t.values[1][3], 100.0);
+    ASSERT_EQ(t.values[2].GetSize(), 12);
+    EXPECT_EQ(t.values[2][0], 1.0);
+    EXPECT_EQ(t.values[2][11], 3.3);
+}
+
+class NDimFile : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    std::string path = dir.File("t.mdx");
+    CString Name() const { return path.c_str(); }
+    const std::string kHeader = "typ:=t\ndimx:=2\ndimy:=2\ns1:=2\ns2:=1\nend:=\n";
+};
+
+TEST_F(NDimFile, ThirteenthYLineGivesWarning218) {
+    std::string text = "typ:=T\ndimx:=2\ns1:=3\nn1:=x\n";  // n before dimy: error 210
+    WriteText(path, text);
+    Table early(path);
+    EXPECT_EQ(early.info, 0);
+    EXPECT_EQ(early.e.GetLastError(), TBFormatMessage(210, {Name(), 3, "s1:=3"}));
+
+    text = "typ:=T\ndimx:=2\ndimy:=1\ns1:=3\ns2:=4\nend:=\n1;2;3\n4;5;6;7\n";
+    for (int k = 0; k < 13; ++k) text += std::to_string(k) + "\n";
+    WriteText(path, text);
+    Table t(path);
+    ASSERT_EQ(t.info, 1) << t.e.GetLastError();
+    EXPECT_EQ(t.e.GetNrItems(), 12);
+    EXPECT_EQ(t.data, 2);
+    EXPECT_EQ(t.e.GetLastWarn(), TBFormatMessage(218, {Name(), 21, "12"}) + "\r\n");
+    EXPECT_EQ(t.values[2].GetSize(), 12);
+    EXPECT_EQ(t.values[2][11], 11.0);
+}
+
+TEST_F(NDimFile, XVectorsMaySpanLinesAndTakeATrailingSeparator) {
+    WriteText(path, "typ:=t\ndimx:=1\ndimy:=2\ns1:=3\nsep:=\",\"\nend:=\n1,\n2,3,\n5,6\n7,8,\n9,10\n");
+    Table t(path);
+    ASSERT_EQ(t.data, 1) << t.e.GetLastError();
+    EXPECT_EQ(t.values[0][2], 3.0);
+    EXPECT_EQ(t.values[2][2], 10.0);
+    EXPECT_EQ(t.e.GetSep(), ',');
+}
+
+TEST_F(NDimFile, HeaderErrorsNameFileLineAndText) {
+    struct Case {
+        std::string text;
+        UINT id;
+        int line;
+        const char* offending;  // null: the message has no text part
+    } cases[] = {
+        {"typ:=Table\n", 204, 1, "Table"},
+        {"typ:=t\ndimx:=0\n", 205, 2, "0"},
+        {"typ:=t\ndimx:=1\ndimy:=-1\n", 206, 3, "-1"},
+        {"typ:=t\ndimx:=1\ndimy:=1\ns1:=1\nend:=now\n", 208, 5, "now"},
+        {"typ:=t\ndimx:=1\ndimy:=1\nend:=\n", 209, 4, nullptr},
+        {"typ:=t\ndimx:=1\nend:=\n", 209, 3, nullptr},
+        {"typ:=t\nu1:=V\n", 210, 2, "u1:=V"},
+        {"typ:=t\ndimx:=1\ndimy:=1\nn3:=z\n", 211, 4, "n3:=z"},
+        {"typ:=t\ndimx:=1\ndimy:=1\ns2:=4\n", 211, 4, "s2:=4"},
+        {"typ:=t\ndimx:=1\ndimy:=1\ns1:=0\n", 212, 4, "0"},
+        {"typ:=t\ndimx:=1000000000\n", 205, 2, "1000000000"},
+        // Lengths whose product passes the int range: refused, nothing allocated.
+        {"typ:=t\ndimx:=3\ndimy:=1\ns1:=100000\ns2:=100000\ns3:=100000\nend:=\n", 209, 7, nullptr},
+    };
+    for (const Case& c : cases) {
+        WriteText(path, c.text);
+        CReadAndWriteFileFunction e;
+        EXPECT_EQ(e.ReadMdx_k(Name()), 0) << c.text;
+        const CString expected = c.offending ? TBFormatMessage(c.id, {Name(), c.line, c.offending})
+                                             : TBFormatMessage(c.id, {Name(), c.line});
+        EXPECT_EQ(e.GetLastError(), expected) << c.text;
+        EXPECT_EQ(e.GetLastErrorNumber(), TB_EXCHANGE_FILE_ERROR);
+    }
+}
+
+TEST_F(NDimFile, DataErrorsAndWarnings) {
+    struct Case {
+        std::string body;
+        int result;
+        UINT id;
+        int line;
+        const char* offending;
+    } cases[] = {
+        {"1;2\n3\n4;5\n6;7\n", 1, 0, 0, nullptr},
+        {"1;2\n3\n4;x\n6;7\n", 0, 213, 9, "x"},
+        {"1;2\n3\n4;5\n6\n", 0, 214, 10, "6"},
+        {"1;2\n3\n4;;\n", 0, 214, 9, "4;;"},
+        {"1;2;3\n", 0, 216, 7, "1;2;3"},
+        {"1;2\n3\n4;5\n", 0, 215, 0, nullptr},
+        {"1;2\n", 0, 215, 0, nullptr},
+        {"1;2\n3\n4;5;6\n6;7\n", 2, 217, 9, "4;5;6"},
+    };
+    for (const Case& c : cases) {
+        WriteText(path, kHeader + c.body);
+        Table t(path);
+        ASSERT_EQ(t.info, 1) << c.body;
+        EXPECT_EQ(t.data, c.result) << c.body;
+        if (c.id == 0) {
+            EXPECT_EQ(t.values[3][1], 7.0);
+        } else if (c.id == 215) {
+            EXPECT_EQ(t.e.GetLastError(), TBFormatMessage(215, {Name()})) << c.body;
+        } else if (c.result == 2) {
+            EXPECT_EQ(t.e.GetLastWarn(), TBFormatMessage(c.id, {Name(), c.line, c.offending}) + "\r\n");
+        } else {
+            EXPECT_EQ(t.e.GetLastError(), TBFormatMessage(c.id, {Name(), c.line, c.offending})) << c.body;
+        }
+    }
+}
+
+TEST_F(NDimFile, ChannelWithoutStorageWarnsOnceAndOthersAreFilled) {
+    WriteText(path, kHeader + "1;2 // x1\n3\n4;5\n6;7\n");
+    CReadAndWriteFileFunction e;
+    ASSERT_EQ(e.ReadMdx_k(Name()), 1);
+    e.GetChannel(3)->SetChannelName("Phase");
+    double x0[2] = {}, x1[2] = {}, y0[2] = {};
+    e.GetChannel(0)->SetDoublePtr(x0);
+    e.GetChannel(1)->SetDoublePtr(x1);
+    e.GetChannel(2)->SetDoublePtr(y0);
+    EXPECT_EQ(e.ReadMdx_a(), 2);
+    EXPECT_EQ(e.GetLastWarn(), TBFormatMessage(219, {Name(), 9, "Phase", "4;5"}) + "\r\n");
+    EXPECT_EQ(x0[1], 2.0);
+    EXPECT_EQ(x1[0], 3.0);
+    EXPECT_EQ(y0[1], 6.0);
+}
+
+TEST_F(NDimFile, MissingFileAndPairs) {
+    CReadAndWriteFileFunction e;
+    e.FileName = dir.File("gone.mdx").c_str();
+    e.FileKind = TB_KIND_MDX;
+    EXPECT_EQ(e.ReadMdx_a(), 0);  // Typ 'A' default: the text reader reports the file
+    e.Typ = 't';
+    EXPECT_EQ(e.ReadMdx_a(), 0);
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(201, {dir.File("gone.mdx").c_str()}));
+
+    // A table held as a pair lives whole in the .mdk file.
+    WriteText(dir.File("p.mdk"), kHeader + "1;2\n3\n4;5\n6;7\n");
+    Table t(dir.File("p.mda"));
+    ASSERT_EQ(t.info, 1) << t.e.GetLastError();
+    EXPECT_EQ(t.data, 1) << t.e.GetLastError();
+    EXPECT_EQ(t.values[2][1], 6.0);
+    EXPECT_EQ(t.e.GetLoadVersion(), 1);
+}
+
+} // namespace
