@@ -436,11 +436,15 @@ void AppendPadded(std::string& out, long long v, int digits) {
     while (length) out += buffer[--length];
 }
 
-/// The stored integer of value: (value - b) / a truncated toward zero; a channel whose
-/// values are all equal has multiplier 0 and stores 0, which decodes to b.
+/// The stored integer of value: (value - b) / a truncated toward zero. A quotient within
+/// 1e-6 of an integer is that integer: the multiplier is printed with 15 digits, and
+/// its last digit must not turn the channel maximum into one step less. A channel
+/// whose values are all equal has multiplier 0 and stores 0, which decodes to b.
 long Encode(double value, double a, double b) {
     if (a == 0.0) return 0;
-    return TBExtended_ftol(LimitExportValue((value - b) / a));
+    const double quotient = LimitExportValue((value - b) / a);
+    const double nearest = std::nearbyint(quotient);
+    return TBExtended_ftol(std::fabs(quotient - nearest) < 1e-6 ? nearest : quotient);
 }
 
 class SampleWriter {
