@@ -479,6 +479,8 @@ int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
     std::vector<ChannelText> channels;
     if (!ParseConfiguration(*this, configuration, cfgName, channels)) return 0;
     BuildChannelTable(*this, channels);
+    LoadVersion = 7;
+    SaveVersion = AsciiData == 1 ? 13 : 14;
     return 1;
 }
 

@@ -19,6 +19,7 @@ struct Record {
     int info = 0;
     int data = 0;
     int nrItems = 0;
+    int loadVersion = -1;
     std::vector<CString> names, units;
     std::vector<CArray<double, double>> values;
     CString warnings, error;
@@ -35,6 +36,7 @@ Record ReadRecord(const std::string& path) {
     r.errorNumber = files.GetLastErrorNumber();
     if (!r.info) return r;
     r.nrItems = files.GetNrItems();
+    r.loadVersion = files.GetLoadVersion();
     files.GetEditionalStringArray(&r.header);
     r.values.resize(static_cast<size_t>(files.GetNrChannels()));
     for (int i = 0; i < files.GetNrChannels(); ++i) {
@@ -333,7 +335,15 @@ TEST_F(Comtrade, RejectsCountsTheFileCannotHold) {
 }
 
 TEST_F(Comtrade, DatWithoutConfigurationReadsAsText) {
+    // Neither file there: the missing data file is named.
+    const Record none = ReadRecord(dir.File("none.CFG"));
+    EXPECT_EQ(none.info, 0);
+    EXPECT_EQ(none.errorNumber, 3);
+    EXPECT_NE(none.error.Find("none.dat"), -1) << none.error.GetString();
     WriteText(dir.File("plain.dat"), "1.5\r\n2.5\r\n3.5\r\n");
+    CReadAndWriteFiles text;
+    ASSERT_EQ(text.ReadInfoFile(dir.File("plain.cfg").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    EXPECT_NE(text.GetLoadVersion(), 7);
     const Record r = ReadRecord(dir.File("plain.cfg"));
     ASSERT_EQ(r.data, 1) << r.error.GetString();
     ASSERT_EQ(r.values.size(), 1u);
@@ -376,6 +386,7 @@ TEST_F(ComtradeSamples, EveryRecordReads) {
     for (const char* name : records) {
         const Record r = ReadRecord(root + name);
         EXPECT_EQ(r.info, 1) << name << ": " << r.error.GetString();
+        EXPECT_EQ(r.loadVersion, 7) << name;
         EXPECT_GE(r.data, 1) << name << ": " << r.error.GetString();
         ASSERT_FALSE(r.values.empty()) << name;
         EXPECT_EQ(r.values[0].GetSize(), r.nrItems) << name;
