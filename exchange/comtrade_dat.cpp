@@ -295,6 +295,21 @@ bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
     return true;
 }
 
+double DecodeStored(const unsigned char* p, int type) {
+    if (type == 0) {
+        const std::int16_t v = LoadI16(p);
+        return v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : v; // 0x8000 marks a missing sample
+    }
+    const std::uint32_t bits = LoadU32(p);
+    if (type == 1) {
+        const std::int32_t v = static_cast<std::int32_t>(bits);
+        return v == INT32_MIN ? std::numeric_limits<double>::quiet_NaN() : v;
+    }
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
 bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
     const int analog = m_e.AnalogCount;
     const int type = m_e.ComtradeSampleType;
@@ -303,47 +318,62 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
     const std::size_t statusOffset = 8 + width * static_cast<std::size_t>(analog);
     const std::size_t recordSize = statusOffset + 2 * words;
     const int blockSize = m_e.NrItems;
-    const double missing = std::numeric_limits<double>::quiet_NaN();
+    // Records are decoded a batch at a time, channel by channel, so that each channel's
+    // store is filled in one tight loop.
+    const std::size_t batchRecords = recordSize >= kBlockSize ? 1 : kBlockSize / recordSize;
     while (m_k <= m_e.NrItems) {
-        const std::size_t available = reader.Ensure(recordSize);
-        if (available < recordSize) {
+        const std::size_t remaining = static_cast<std::size_t>(m_e.NrItems - m_k) + 1;
+        const std::size_t wanted = remaining < batchRecords ? remaining : batchRecords;
+        const std::size_t available = reader.Ensure(wanted * recordSize);
+        const int count = static_cast<int>(available / recordSize);
+        if (count == 0) {
             // A record cut off at the end of a file is not taken: its fields would
             // mix with the next file's.
             if (available > 0) m_e.AddWarning(TBFormatMessage(57, {name, m_k - 1, m_e.NrItems}));
             return true;
         }
-        const unsigned char* record = reader.Data();
-        double time = 0.0;
-        if (!Time(static_cast<double>(LoadU32(record + 4)), true, time)) return false;
-        const int index = m_k - 1;
-        m_sinks[0].Store(index, time, blockSize);
-        const unsigned char* p = record + 8;
-        for (int i = 0; i < analog; ++i, p += width) {
-            double stored;
-            if (type == 0) {
-                const std::int16_t v = LoadI16(p);
-                stored = v == INT16_MIN ? missing : v;
-            } else if (type == 1) {
-                const std::int32_t v = static_cast<std::int32_t>(LoadU32(p));
-                stored = v == INT32_MIN ? missing : v;
+        const unsigned char* records = reader.Data();
+        const int first = m_k - 1;
+        for (int r = 0; r < count; ++r, ++m_k) {
+            double time = 0.0;
+            if (!Time(static_cast<double>(LoadU32(records + r * recordSize + 4)), true, time)) return false;
+            m_sinks[0].Store(first + r, time, blockSize);
+        }
+        const int inBlock = blockSize - first < count ? (blockSize - first > 0 ? blockSize - first : 0) : count;
+        for (int i = 0; i < analog; ++i) {
+            Sink& sink = m_sinks[1 + i];
+            const Scale s = m_factor[i];
+            const unsigned char* p = records + 8 + width * static_cast<std::size_t>(i);
+            if (sink.block) {
+                double* out = sink.block + first;
+                if (type == 0) {
+                    for (int r = 0; r < inBlock; ++r, p += recordSize) {
+                        const std::int16_t v = LoadI16(p);
+                        out[r] = v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f;
+                    }
+                } else {
+                    for (int r = 0; r < inBlock; ++r, p += recordSize) out[r] = (DecodeStored(p, type) * s.a + s.b) * s.f;
+                }
             } else {
-                const std::uint32_t bits = LoadU32(p);
-                float v;
-                std::memcpy(&v, &bits, sizeof v);
-                stored = v;
+                for (int r = 0; r < count; ++r, p += recordSize)
+                    sink.Store(first + r, (DecodeStored(p, type) * s.a + s.b) * s.f, blockSize);
             }
-            const Scale& s = m_factor[i];
-            m_sinks[1 + i].Store(index, (stored * s.a + s.b) * s.f, blockSize);
         }
         // Channels 1 to 16 are in the first status word, bit 0 the lowest of them,
         // channels 17 to 32 in the second, and so on.
-        const unsigned char* status = record + statusOffset;
         for (int j = 0; j < m_digital; ++j) {
-            const unsigned word = status[2 * (j / 16)] | status[2 * (j / 16) + 1] << 8;
-            m_sinks[1 + analog + j].Store(index, (word >> (j % 16)) & 1u ? 1.0 : 0.0, blockSize);
+            Sink& sink = m_sinks[1 + analog + j];
+            const unsigned char* p = records + statusOffset + 2 * static_cast<std::size_t>(j / 16);
+            const unsigned bit = 1u << (j % 16);
+            if (sink.block) {
+                double* out = sink.block + first;
+                for (int r = 0; r < inBlock; ++r, p += recordSize) out[r] = (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0;
+            } else {
+                for (int r = 0; r < count; ++r, p += recordSize)
+                    sink.Store(first + r, (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0, blockSize);
+            }
         }
-        reader.Skip(recordSize);
-        ++m_k;
+        reader.Skip(static_cast<std::size_t>(count) * recordSize);
     }
     return true;
 }
