@@ -85,6 +85,9 @@ void CReadAndWriteFileFunction::CopyStateFrom(const CReadAndWriteFileFunction& o
     AnalogCount = o.AnalogCount;
     ConfigChannelCount = o.ConfigChannelCount;
     DerivedSources.Copy(o.DerivedSources);
+    ComtradeSampleType = o.ComtradeSampleType;
+    ComtradeRevision = o.ComtradeRevision;
+    ComtradeDataOffset = o.ComtradeDataOffset;
     RecorderSpacing = o.RecorderSpacing;
     RecorderFiles.Copy(o.RecorderFiles);
 }
@@ -274,7 +277,7 @@ int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName,
         FileKind = TB_KIND_OUT;
         return ReadInfoOUTFile(fileName);
     }
-    if (ext == ".cfg") {
+    if (ext == ".cfg" || ext == ".cff") {
         FileKind = TB_KIND_COMTRADE;
         return ReadInfoComtradeFile(fileName);
     }

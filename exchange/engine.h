@@ -250,6 +250,9 @@ public:
     int AnalogCount = 0;
     int ConfigChannelCount = 0;
     CArray<int, int> DerivedSources;
+    int ComtradeSampleType = 0;      ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
+    int ComtradeRevision = 1999;     ///< revision year of the configuration read
+    long long ComtradeDataOffset = 0;///< where the samples begin (non-zero in a combined .cff)
     // Recorder .dat files.
     double RecorderSpacing = 0.0;    ///< common sample spacing in seconds
     CStringArray RecorderFiles;      ///< files chosen in the recorder file dialog

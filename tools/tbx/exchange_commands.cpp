@@ -123,7 +123,7 @@ CString LowerExtension(const CString& name) {
 
 // Extensions the engine reads as delimited text (unknown ones included).
 bool IsReadAsText(const CString& ext) {
-    static const char* const kOther[] = {".mda", ".mdk", ".mdx", ".xls", ".mdb", ".out", ".cfg", ".dat"};
+    static const char* const kOther[] = {".mda", ".mdk", ".mdx", ".xls", ".mdb", ".out", ".cfg", ".cff", ".dat"};
     for (const char* known : kOther)
         if (ext == known) return false;
     return true;
