@@ -105,7 +105,7 @@ void ClassicNameAndUnit(string_view token, CString& name, CString& unit) {
 }
 
 // Channel name and unit from an ngspice vector name: time in s, v(x) in V, i(x) and
-// x#branch in A; anything else keeps its name without unit.
+// x#branch (named x) in A; anything else keeps its name without unit.
 void BatchNameAndUnit(string_view token, CString& name, CString& unit) {
     CString lower(token);
     lower.MakeLower();
@@ -120,6 +120,7 @@ void BatchNameAndUnit(string_view token, CString& name, CString& unit) {
         name = CString(token.substr(2, close - 2));
     } else if (lower.GetLength() > 7 && lower.Right(7) == "#branch") {
         unit = "A";
+        name = CString(token.substr(0, token.size() - 7));
     }
 }
 

@@ -10,7 +10,8 @@
 // Only the first plot of a file is read.
 //
 // Every vector becomes one channel; the variable type gives its unit (time s, voltage
-// V, current A, frequency Hz). A complex vector gives its magnitude. The header's
+// V, current A, frequency Hz). A complex vector gives its magnitude, the scale vector
+// of a complex plot its real part. The header's
 // counts are checked against the bytes really present before anything is read.
 #include "exchange/engine.h"
 #include "exchange/value_store.h"
@@ -200,7 +201,9 @@ long long BytesPerPoint(const RawHeader& h) {
     return bytes;
 }
 
-double DecodeValue(const unsigned char* p, int bytes) {
+// The scale vector (frequency) of a complex plot is real; writers leave its imaginary
+// part undefined, so only the real part is taken.
+double DecodeValue(const unsigned char* p, int bytes, bool scale) {
     if (bytes == 4) {
         float f;
         std::memcpy(&f, p, 4);
@@ -208,7 +211,7 @@ double DecodeValue(const unsigned char* p, int bytes) {
     }
     double re;
     std::memcpy(&re, p, 8);
-    if (bytes == 8) return re;
+    if (bytes == 8 || scale) return re;
     double im;
     std::memcpy(&im, p + 8, 8);
     return std::hypot(re, im);
@@ -237,7 +240,7 @@ bool ReadBinary(CReadAndWriteFileFunction& engine, std::FILE* f, const RawHeader
             for (long long r = 0; r < points; ++r) {
                 if (std::fread(value.data(), 1, static_cast<std::size_t>(bytes), f) != static_cast<std::size_t>(bytes))
                     return false;
-                if (!Store(engine, k, r, DecodeValue(value.data(), bytes), timeScale && k == 0)) return false;
+                if (!Store(engine, k, r, DecodeValue(value.data(), bytes, k == 0), timeScale && k == 0)) return false;
             }
             offset += static_cast<long long>(bytes) * h.points;
         }
@@ -251,7 +254,7 @@ bool ReadBinary(CReadAndWriteFileFunction& engine, std::FILE* f, const RawHeader
         std::size_t at = 0;
         for (long k = 0; k < h.variables; ++k) {
             const int bytes = ValueBytes(h, k);
-            if (!Store(engine, k, r, DecodeValue(point.data() + at, bytes), timeScale && k == 0)) return false;
+            if (!Store(engine, k, r, DecodeValue(point.data() + at, bytes, k == 0), timeScale && k == 0)) return false;
             at += static_cast<std::size_t>(bytes);
         }
     }
@@ -272,9 +275,9 @@ bool NextToken(std::FILE* f, std::string& token) {
     return !token.empty();
 }
 
-double TextValue(const std::string& token) {
+double TextValue(const std::string& token, bool scale) {
     const std::size_t comma = token.find(',');
-    if (comma == std::string::npos) return std::strtod(token.c_str(), nullptr);
+    if (comma == std::string::npos || scale) return std::strtod(token.substr(0, comma).c_str(), nullptr);
     const double re = std::strtod(token.substr(0, comma).c_str(), nullptr);
     const double im = std::strtod(token.c_str() + comma + 1, nullptr);
     return std::hypot(re, im);
@@ -292,7 +295,7 @@ bool ReadText(CReadAndWriteFileFunction& engine, std::FILE* f, const RawHeader& 
         if (*end != '\0' || index != r) return false;
         for (long k = 0; k < h.variables; ++k) {
             if (!NextToken(f, token)) return false;
-            if (!Store(engine, k, r, TextValue(token), timeScale && k == 0)) return false;
+            if (!Store(engine, k, r, TextValue(token, k == 0), timeScale && k == 0)) return false;
         }
     }
     return true;
