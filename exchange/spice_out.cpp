@@ -266,7 +266,14 @@ public:
                 inTable = false;
                 continue;
             }
+            // Indexes run from 0 within each block: a larger one than the rows seen so
+            // far is no data line (and could not be stored in bounded memory).
             const int row = std::stoi(std::string(tokens[0]));
+            if (row > m_dataLines) {
+                inTable = false;
+                continue;
+            }
+            ++m_dataLines;
             for (std::size_t j = 1; j < tokens.size() && j - 1 < slots.size(); ++j)
                 if (!m_sink.Value(slots[j - 1], row, tokens[j])) return ScanResult::Broken;
             if (row + 1 > m_items) m_items = row + 1;
@@ -303,6 +310,7 @@ private:
     CLineReader& m_in;
     ListingSink& m_sink;
     std::vector<std::string> m_names;
+    int m_dataLines = 0;
     int m_channels = 0;
     int m_items = 0;
 };

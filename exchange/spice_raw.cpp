@@ -304,11 +304,10 @@ bool ReadText(CReadAndWriteFileFunction& engine, std::FILE* f, const RawHeader& 
 // The header, checked against the size of the file. 0 when fine, else a string id.
 int CheckedHeader(std::FILE* f, const CString& path, RawHeader& h) {
     if (!ReadHeader(f, h)) return 571;
-    if (h.binary) {
-        const long long size = TBFileSize(path);
-        const long long available = size - h.dataOffset;
-        if (available < 0 || BytesPerPoint(h) * h.points > available) return 570;
-    }
+    const long long available = TBFileSize(path) - h.dataOffset;
+    // Text values need at least a digit and a blank each, the point index included.
+    const long long needed = h.binary ? BytesPerPoint(h) * h.points : 2LL * (h.variables + 1) * h.points;
+    if (available < 0 || needed > available) return 570;
     return 0;
 }
 
