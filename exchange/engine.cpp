@@ -277,6 +277,10 @@ int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName,
         FileKind = TB_KIND_OUT;
         return ReadInfoOUTFile(fileName);
     }
+    if (ext == ".raw") {
+        FileKind = TB_KIND_SPICE_RAW;
+        return ReadInfoRawFile(fileName);
+    }
     if (ext == ".cfg" || ext == ".cff") {
         FileKind = TB_KIND_COMTRADE;
         return ReadInfoComtradeFile(fileName);
@@ -314,6 +318,7 @@ int CReadAndWriteFileFunction::ReadDataFile() try {
     case TB_KIND_TEXT:
     case TB_KIND_CSV: return ReadDataCSVFile();
     case TB_KIND_OUT: return ReadDataOUTFile();
+    case TB_KIND_SPICE_RAW: return ReadDataRawFile();
     case TB_KIND_COMTRADE: return ReadDataComtradeFile();
     case TB_KIND_RECORDER: return ReadDataRockwellFile();
     case TB_KIND_RECORDER_FILES: return ReadDataRockwellFilesWithDialog();

@@ -45,6 +45,7 @@ enum : int {
     TB_KIND_COMTRADE = 7,
     TB_KIND_RECORDER = 8,
     TB_KIND_RECORDER_FILES = 9,
+    TB_KIND_SPICE_RAW = 10,
 };
 
 class TB_EXPORT CReadAndWriteFileFunction {
@@ -191,6 +192,8 @@ public:
     int ReadDataExcelFile();
     int ReadInfoOUTFile(CString fileName);
     int ReadDataOUTFile();
+    int ReadInfoRawFile(CString fileName);
+    int ReadDataRawFile();
     int ReadInfoComtradeFile(CString fileName);
     int ReadDataComtradeFile();
     int WriteComtradeFile(CString fileName, int asciiData, int comtradeOption);
@@ -198,6 +201,9 @@ public:
     int ReadDataRockwellFile();
     int ReadInfoRockwellFilesWithDialog(CString fileName);
     int ReadDataRockwellFilesWithDialog();
+    /// Resamples one recorder file's samples (spacing s) onto the common time base
+    /// (RecorderSpacing, NrItems) into channel's storage; 0 when an argument is null.
+    int InterpolateRockwellData(CExImPortChannel* channel, CArray<double, double>* samples, double spacing);
 
     // ------------------------------------------------------------ helpers for format sources
     /// Records an error: LastError = text and, when errorNumber is not 0, LastErrorNumber.

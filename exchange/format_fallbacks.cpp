@@ -29,6 +29,8 @@ TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::WriteExcel97File(CString, CStr
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::WriteAccessFile(CString, CString) { return Unavailable(*this, "Access (.mdb)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadInfoOUTFile(CString) { return Unavailable(*this, "SPICE output (.out)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadDataOUTFile() { return Unavailable(*this, "SPICE output (.out)"); }
+TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadInfoRawFile(CString) { return Unavailable(*this, "SPICE raw (.raw)"); }
+TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadDataRawFile() { return Unavailable(*this, "SPICE raw (.raw)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString) { return Unavailable(*this, "COMTRADE (.cfg)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::ReadDataComtradeFile() { return Unavailable(*this, "COMTRADE (.cfg)"); }
 TB_FORMAT_FALLBACK int CReadAndWriteFileFunction::WriteComtradeFile(CString, int, int) { return Unavailable(*this, "COMTRADE (.cfg)"); }

@@ -123,7 +123,7 @@ CString LowerExtension(const CString& name) {
 
 // Extensions the engine reads as delimited text (unknown ones included).
 bool IsReadAsText(const CString& ext) {
-    static const char* const kOther[] = {".mda", ".mdk", ".mdx", ".xls", ".mdb", ".out", ".cfg", ".cff", ".dat"};
+    static const char* const kOther[] = {".mda", ".mdk", ".mdx", ".xls", ".mdb", ".out", ".raw", ".cfg", ".cff", ".dat"};
     for (const char* known : kOther)
         if (ext == known) return false;
     return true;
@@ -276,7 +276,7 @@ const char* FamilyName(int family) {
     case 3: return "Microsoft Excel (.xls)";
     case 4: return "Text";
     case 5: return "CSV";
-    case 6: return "SPICE output (.out)";
+    case 6: return "SPICE output (.out, .raw)";
     case 7: return "COMTRADE";
     case 8: return "Recorder (.dat)";
     default: return "unknown";

@@ -1,0 +1,163 @@
+// Clipboard exchange through the clipboard hub: copy layout, paste of spreadsheet
+// text, round trips in a point and in a comma locale, and the failures.
+#include "exchange/clipboard.h"
+#include "platform/os/clipboard_hub.h"
+#include "platform/os/locale_info.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ClipboardTest : public ::testing::Test {
+protected:
+    void SetUp() override { TBGetClipboardHub().Clear(); }
+    void TearDown() override {
+        TBOverrideUserNumberSymbols(nullptr, nullptr);
+        TBGetClipboardHub().Clear();
+    }
+};
+
+std::string ClipboardText() { return std::string(TBGetClipboardHub().GetText()); }
+
+TEST_F(ClipboardTest, CopyWritesTabSeparatedLinesWithCrLf) {
+    TBOverrideUserNumberSymbols(",", ".");
+    CReadAndWriteClipboardFunction engine;
+    engine.SetNrChannels(2);
+    engine.SetNrItems(3);
+    CArray<double, double> u, i;
+    for (double v : {1.5, 2.0, 1e-20}) u.Add(v);
+    for (double v : {-3.25, 0.1, 123456789012345678.0}) i.Add(v);
+    engine.InsertChannel(0, &u, "U", "V");
+    engine.InsertChannel(1, &i, "I", "A");
+    ASSERT_EQ(engine.WriteClipboard("\t"), 1);
+    EXPECT_EQ(ClipboardText(), "1.5\t-3.25\r\n2\t0.1\r\n1e-20\t1.23456789012346e+17\r\n");
+}
+
+TEST_F(ClipboardTest, CopyAndPasteRoundTripInACommaLocale) {
+    TBOverrideUserNumberSymbols(";", ",");
+    CReadAndWriteClipboardFunction writer;
+    writer.SetNrChannels(2);
+    writer.SetNrItems(2);
+    CArray<double, double> a;
+    a.Add(1.5);
+    a.Add(-1234.25);
+    CArray<COleVariant, COleVariant> b;
+    b.Add(COleVariant(short(7)));
+    b.Add(COleVariant(CString("text")));
+    writer.InsertChannel(0, &a, "a", "");
+    writer.InsertChannel(1, &b, "b", "");
+    ASSERT_EQ(writer.WriteClipboard("\t"), 1);
+    EXPECT_EQ(ClipboardText(), "1,5\t7\r\n-1234,25\ttext\r\n");
+
+    CReadAndWriteClipboardFunction reader;
+    ASSERT_EQ(reader.ReadClipboardDimension("\t"), 1);
+    EXPECT_EQ(reader.GetClipboardFormat(), 1);
+    ASSERT_EQ(reader.GetNrChannels(), 2);
+    ASSERT_EQ(reader.GetNrItems(), 2);
+    CArray<double, double> backA;
+    CStringArray backB;
+    reader.GetChannel(0)->SetDoubleArray(&backA);
+    reader.GetChannel(1)->SetStringArray(&backB);
+    ASSERT_EQ(reader.ReadClipboardData(), 1);
+    EXPECT_DOUBLE_EQ(backA[0], 1.5);
+    EXPECT_DOUBLE_EQ(backA[1], -1234.25);
+    EXPECT_EQ(std::string(backB[1]), "text");
+}
+
+TEST_F(ClipboardTest, PasteRemovesThousandsSeparatorsOfTheLocale) {
+    TBOverrideUserNumberSymbols(";", ",");
+    TBGetClipboardHub().SetText("1.234,5\t2\r\n3\r\n");
+    CReadAndWriteClipboardFunction reader;
+    ASSERT_EQ(reader.ReadClipboardDimension("\t"), 1);
+    EXPECT_EQ(reader.GetNrChannels(), 2);  // the widest line
+    EXPECT_EQ(reader.GetNrItems(), 2);
+    std::vector<double> first(2, -1), second(2, -1);
+    reader.GetChannel(0)->SetDoublePtr(first.data());
+    reader.GetChannel(1)->SetDoublePtr(second.data());
+    ASSERT_EQ(reader.ReadClipboardData(), 1);
+    EXPECT_DOUBLE_EQ(first[0], 1234.5);
+    EXPECT_DOUBLE_EQ(first[1], 3);
+    EXPECT_DOUBLE_EQ(second[0], 2);
+    EXPECT_DOUBLE_EQ(second[1], -1);  // the short line leaves it untouched
+
+    TBOverrideUserNumberSymbols(",", ".");
+    TBGetClipboardHub().SetText("1,234.5;x\r\n");
+    CReadAndWriteClipboardFunction pointLocale;
+    ASSERT_EQ(pointLocale.ReadClipboardDimension(";"), 1);
+    CArray<double, double> v;
+    CStringArray text;
+    pointLocale.GetChannel(0)->SetDoubleArray(&v);
+    pointLocale.GetChannel(1)->SetStringArray(&text);
+    ASSERT_EQ(pointLocale.ReadClipboardData(), 1);
+    EXPECT_DOUBLE_EQ(v[0], 1234.5);
+    EXPECT_EQ(std::string(text[0]), "x");
+}
+
+TEST_F(ClipboardTest, TextAfterTheLastLineEndAndTextWithoutLineEnds) {
+    TBGetClipboardHub().SetText("1\t2\r\n3\t4");
+    CReadAndWriteClipboardFunction reader;
+    ASSERT_EQ(reader.ReadClipboardDimension("\t"), 1);
+    EXPECT_EQ(reader.GetNrItems(), 1);
+
+    TBGetClipboardHub().SetText("1\t2\t3");
+    CReadAndWriteClipboardFunction noLine;
+    EXPECT_EQ(noLine.ReadClipboardDimension("\t"), 0);
+    EXPECT_EQ(std::string(noLine.GetLastError()), "The clipboard text holds no complete line!");
+
+    TBGetClipboardHub().Clear();
+    CReadAndWriteClipboardFunction empty;
+    EXPECT_EQ(empty.ReadClipboardDimension("\t"), 0);
+    EXPECT_EQ(std::string(empty.GetLastError()), "No valid clipboard data format!");
+}
+
+TEST_F(ClipboardTest, CopyFailuresLeaveTheClipboardEmpty) {
+    TBGetClipboardHub().SetText("old\r\n");
+    CReadAndWriteClipboardFunction engine;
+    engine.SetNrChannels(2);
+    engine.SetNrItems(2);
+    CArray<double, double> a;
+    a.Add(1);
+    a.Add(2);
+    engine.InsertChannel(0, &a, "a", "");
+    auto* bare = new CExImPortChannel;
+    engine.SetChannel(1, bare);
+    EXPECT_EQ(engine.WriteClipboard("\t"), 0);
+    EXPECT_EQ(std::string(engine.GetLastError()), "There is a invalid pointer of the data array from channel 2!");
+    EXPECT_EQ(engine.GetLastErrorNumber(), 4);
+    EXPECT_FALSE(TBGetClipboardHub().HasText());
+
+    CArray<double, double> shortArray;
+    shortArray.Add(1);
+    engine.InsertChannel(1, &shortArray, "b", "");
+    EXPECT_EQ(engine.WriteClipboard("\t"), 0);
+    EXPECT_EQ(std::string(engine.GetLastError()), "Not enough memory reserve!");
+
+    CReadAndWriteClipboardFunction missing;
+    missing.SetNrChannels(2);
+    missing.SetNrItems(2);
+    missing.InsertChannel(0, &a, "a", "");
+    EXPECT_EQ(missing.WriteClipboard(";"), 2);
+    EXPECT_EQ(std::string(missing.GetLastWarn()), "It couldn't be written into channel 2 !\r\n");
+    EXPECT_EQ(ClipboardText(), "1;0\r\n2;0\r\n");
+}
+
+TEST_F(ClipboardTest, FacadeUsesItsClipboardEngine) {
+    TBOverrideUserNumberSymbols(",", ".");
+    TBGetClipboardHub().SetText("5\r\n6\r\n");
+    CReadAndWriteClipboard facade;
+    ASSERT_EQ(facade.ReadInfoClipboard("\t"), 1);
+    EXPECT_EQ(facade.GetClipboardEngine()->GetNrItems(), 2);
+    EXPECT_EQ(facade.GetNrItems(), 0);  // the inherited members reach the file engine
+    CArray<double, double> v;
+    facade.GetClipboardEngine()->GetChannel(0)->SetDoubleArray(&v);
+    ASSERT_EQ(facade.ReadDataClipboard(), 1);
+    EXPECT_DOUBLE_EQ(v[1], 6);
+    CReadAndWriteClipboard copy(facade);
+    copy = facade;
+    EXPECT_EQ(copy.GetClipboardEngine()->GetNrItems(), 2);
+    EXPECT_NE(copy.GetClipboardEngine(), facade.GetClipboardEngine());
+    EXPECT_EQ(copy.WriteClipboard("\t"), 1);
+    EXPECT_EQ(ClipboardText(), "5\r\n6\r\n");
+}
+
+} // namespace

@@ -1,0 +1,171 @@
+// Recorder .dat files: one file, the text fallback, absurd sample counts, and several
+// files brought to a common time base through the dialog rules and the dialog hub.
+#include "exchange/engine.h"
+#include "exchange/recorder_files.h"
+#include "exchange_test_util.h"
+#include "platform/os/dialog_hub.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+std::string Recorder(int samples, const std::string& spacing, int lines, double step) {
+    std::ostringstream out;
+    out << samples << "\r\n" << spacing << "\r\n0\r\n0\r\n";
+    for (int i = 0; i < lines; ++i) out << i * step << "\r\n";
+    return out.str();
+}
+
+TEST(RecorderDat, OneFileGivesTimeAndSamples) {
+    ScratchDir dir;
+    WriteText(dir.File("scope1.dat"), Recorder(1000, "2e-6", 1000, 0.5));
+    CReadAndWriteFileFunction engine;
+    ASSERT_EQ(engine.ReadInfoFile(dir.File("scope1.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    EXPECT_EQ(engine.GetNrItems(), 1000);
+    ASSERT_EQ(engine.GetNrChannels(), 2);
+    EXPECT_EQ(std::string(engine.GetChannel(0)->GetChannelName()), "Time");
+    EXPECT_EQ(std::string(engine.GetChannel(0)->GetUnitName()), "s");
+    EXPECT_EQ(std::string(engine.GetChannel(1)->GetChannelName()), "scope1");
+    CArray<double, double> time;
+    CStringArray samples;
+    engine.GetChannel(0)->SetDoubleArray(&time);
+    engine.GetChannel(1)->SetStringArray(&samples);
+    ASSERT_EQ(engine.ReadDataFile(), 1) << engine.GetLastError();
+    ASSERT_EQ(time.GetSize(), 1000);
+    EXPECT_DOUBLE_EQ(time[2], 4e-6);
+    EXPECT_EQ(std::string(samples[0]), "0");  // line 5 is the first sample
+    EXPECT_EQ(std::string(samples[3]), "1.5");
+    EXPECT_EQ(engine.GetLoadVersion(), 8);
+}
+
+TEST(RecorderDat, WordInHeaderMeansDelimitedText) {
+    ScratchDir dir;
+    WriteText(dir.File("t.dat"), "Samples\n1\n2\n");
+    CReadAndWriteFileFunction engine;
+    ASSERT_EQ(engine.ReadInfoFile(dir.File("t.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    EXPECT_EQ(engine.FileKind, TB_KIND_TEXT);
+    EXPECT_FALSE(TBIsRecorderNumericLine("1.0x"));
+    EXPECT_TRUE(TBIsRecorderNumericLine("-1,5E+3\r\n"));
+}
+
+TEST(RecorderDat, AbsurdSampleCountsAreRejected) {
+    ScratchDir dir;
+    for (const char* count : {"2000000000", "-5"}) {
+        WriteText(dir.File("big.dat"), std::string(count) + "\n1e-3\n0\n0\n1\n2\n");
+        CReadAndWriteFileFunction engine;
+        EXPECT_EQ(engine.ReadInfoFile(dir.File("big.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0) << count;
+        EXPECT_EQ(engine.GetLastErrorNumber(), 3);
+        EXPECT_NE(std::string(engine.GetLastError()).find("is not valid"), std::string::npos);
+    }
+}
+
+TEST(RecorderDat, FewerLinesThanSamplesLeaveTheBlockUntouched) {
+    ScratchDir dir;
+    WriteText(dir.File("short.dat"), Recorder(5, "1", 3, 1.0));
+    CReadAndWriteFileFunction engine;
+    ASSERT_EQ(engine.ReadInfoFile(dir.File("short.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    std::vector<double> time(5, -1), values(5, -1);
+    engine.GetChannel(0)->SetDoublePtr(time.data());
+    engine.GetChannel(1)->SetDoublePtr(values.data());
+    ASSERT_EQ(engine.ReadDataFile(), 1);
+    EXPECT_DOUBLE_EQ(values[2], 2);
+    EXPECT_DOUBLE_EQ(values[3], -1);
+}
+
+TEST(RecorderRules, ChannelLimitAndCommonTimeBase) {
+    ScratchDir dir;
+    WriteText(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));
+    WriteText(dir.File("b.dat"), Recorder(500, "2e-3", 500, 1.0));
+    WriteText(dir.File("c.dat"), Recorder(10, "1e-3", 10, 1.0));
+    WriteText(dir.File("text.dat"), "hello\n");
+    CRecorderFilesRules rules(dir.File("a.dat").c_str(), 3);
+    rules.Initialize();
+    ASSERT_EQ(rules.GetFileCount(), 1);
+    EXPECT_EQ(std::string(rules.GetChannelName(0)), "a");
+    EXPECT_EQ(rules.GetCommonPoints(), 1000);
+    EXPECT_FALSE(rules.AddFile(dir.File("text.dat").c_str()));
+    ASSERT_TRUE(rules.AddFile(dir.File("b.dat").c_str()));
+    // Durations 0.999 s and 0.998 s: the second file sets the time base.
+    EXPECT_EQ(rules.GetCommonPoints(), 500);
+    EXPECT_DOUBLE_EQ(rules.GetCommonSpacing(), 2e-3);
+    EXPECT_FALSE(rules.CanAddFile());  // limit 3: time and two files
+    EXPECT_FALSE(rules.AddFile(dir.File("c.dat").c_str()));
+    EXPECT_TRUE(rules.DeleteFile(1));
+    EXPECT_FALSE(rules.DeleteFile(5));
+    EXPECT_EQ(rules.GetCommonPoints(), 1000);
+    rules.DeleteAllFiles();
+    EXPECT_EQ(rules.GetFileCount(), 0);
+    EXPECT_EQ(rules.GetCommonPoints(), 0);
+    EXPECT_EQ(rules.GetTemplateId(), 4308u);
+}
+
+// Answers the file dialog with one path and the recorder dialog by adding it.
+class RecorderAnswer : public CDialogHub {
+public:
+    explicit RecorderAnswer(std::string second, bool accept = true) : m_second(std::move(second)), m_accept(accept) {}
+    CString AskFileName(const CFileDialogRequest& request) override {
+        filter = request.filter;
+        return m_second.c_str();
+    }
+    int DoModal(CModalRequest& request) override {
+        auto* rules = dynamic_cast<CRecorderFilesRules*>(&request);
+        if (!rules || !m_accept) return IDCANCEL;
+        if (!rules->AskAndAddFile()) return IDCANCEL;
+        rules->SetChannelUnit(0, "V");
+        rules->SetChannelName(1, "probe");
+        rules->SetChannelUnit(1, "A");
+        return IDOK;
+    }
+    CString filter;
+
+private:
+    std::string m_second;
+    bool m_accept;
+};
+
+TEST(RecorderDat, SeveralFilesInterpolatedOntoTheShortestRecording) {
+    ScratchDir dir;
+    WriteText(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));   // value = index
+    WriteText(dir.File("b.dat"), Recorder(500, "2e-3", 300, 10.0));    // shorter than its header says
+    RecorderAnswer answer(dir.File("b.dat"));
+    TBSetDialogHub(&answer);
+    CReadAndWriteFileFunction engine;
+    const int info = engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3);
+    TBSetDialogHub(nullptr);
+    ASSERT_EQ(info, 1) << engine.GetLastError();
+    EXPECT_EQ(std::string(answer.filter), "TEK Oscilloscope(*.dat)|*.dat;*.dat|");
+    ASSERT_EQ(engine.GetNrChannels(), 3);
+    EXPECT_EQ(engine.GetNrItems(), 500);
+    EXPECT_EQ(std::string(engine.GetChannel(1)->GetUnitName()), "V");
+    EXPECT_EQ(std::string(engine.GetChannel(2)->GetChannelName()), "probe");
+    CArray<double, double> time, a, b;
+    engine.GetChannel(0)->SetDoubleArray(&time);
+    engine.GetChannel(1)->SetDoubleArray(&a);
+    engine.GetChannel(2)->SetDoubleArray(&b);
+    ASSERT_EQ(engine.ReadDataFile(), 1) << engine.GetLastError();
+    ASSERT_EQ(a.GetSize(), 500);
+    EXPECT_DOUBLE_EQ(time[10], 0.02);
+    EXPECT_NEAR(a[10], 20.0, 1e-9);  // a's sample at 20 ms
+    EXPECT_DOUBLE_EQ(b[10], 100.0);
+    EXPECT_DOUBLE_EQ(b[299], 2990.0);
+    EXPECT_DOUBLE_EQ(b[300], 0.0);  // beyond the end of b
+}
+
+TEST(RecorderDat, CancelledDialogAndInterpolationArguments) {
+    ScratchDir dir;
+    WriteText(dir.File("a.dat"), Recorder(10, "1e-3", 10, 1.0));
+    CReadAndWriteFileFunction engine;
+    EXPECT_EQ(engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 0);
+    EXPECT_EQ(engine.GetLastErrorNumber(), TB_EXCHANGE_CANCELLED);
+    CArray<double, double> samples;
+    CExImPortChannel channel;
+    EXPECT_EQ(engine.InterpolateRockwellData(nullptr, &samples, 1.0), 0);
+    EXPECT_EQ(engine.InterpolateRockwellData(&channel, nullptr, 1.0), 0);
+    engine.NrItems = 2;
+    EXPECT_EQ(engine.InterpolateRockwellData(&channel, &samples, 1.0), 0);  // no storage
+    EXPECT_EQ(engine.GetLastErrorNumber(), 4);
+}
+
+} // namespace
