@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -43,4 +46,23 @@ TEST(StringTable, FormattingNeverTreatsTextAsFormat) {
     EXPECT_EQ(TBFormatText("%i", {"text"}), "text");
     EXPECT_EQ(TBFormatText("trailing %", {1}), "trailing %");
     EXPECT_EQ(TBFormatText("%q stays", {1}), "%q stays");
+}
+
+// The built-in table is searched by binary search: its ids must ascend without repeats,
+// and every entry must be found by its id.
+TEST(StringTable, BuiltinTableIsSortedAndEveryEntryLoads) {
+    std::ifstream in(std::string(TOOLBOX_SOURCE_DIR) + "/resources/string_table_en.inc");
+    ASSERT_TRUE(in.good());
+    std::string line;
+    long previous = -1;
+    int entries = 0;
+    while (std::getline(in, line)) {
+        if (line.rfind("TB_STRING(", 0) != 0) continue;
+        long id = std::strtol(line.c_str() + 10, nullptr, 10);
+        EXPECT_GT(id, previous) << line;
+        previous = id;
+        EXPECT_FALSE(TBLoadString(static_cast<UINT>(id)).IsEmpty()) << line;
+        ++entries;
+    }
+    EXPECT_GT(entries, 100);
 }
