@@ -192,6 +192,8 @@ public:
     int ReadDataExcelFile();
     int ReadInfoOUTFile(CString fileName);
     int ReadDataOUTFile();
+    /// Writing SPICE listings is not supported: returns 0 and records no error.
+    int WriteOUTFile(CString fileName);
     int ReadInfoRawFile(CString fileName);
     int ReadDataRawFile();
     int ReadInfoComtradeFile(CString fileName);

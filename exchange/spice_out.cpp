@@ -434,3 +434,8 @@ int CReadAndWriteFileFunction::ReadDataOUTFile() {
     }
     return Warnings.GetSize() > 0 ? 2 : 1;
 }
+
+int CReadAndWriteFileFunction::WriteOUTFile(CString fileName) {
+    (void)fileName;  // SPICE listings are written by simulators only
+    return 0;
+}
