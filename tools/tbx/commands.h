@@ -12,3 +12,5 @@ int RunXXCommand(const Arguments& args);
 int RunProfileCommand(const Arguments& args);
 int RunLangCommand(const Arguments& args);
 int RunCalcCommand(const Arguments& args);
+int RunUnitsCommand(const Arguments& args);
+int RunMaterialsCommand(const Arguments& args);

@@ -18,6 +18,8 @@ const Command kCommands[] = {
     {"profile", RunProfileCommand, "profile get|set|section|normalize ...   INI files (tbx profile --help)"},
     {"lang", RunLangCommand, "lang [string|name|list] ...   languages (tbx lang --help)"},
     {"calc", RunCalcCommand, "calc FORMULA...         simplify formulas (tbx calc --help)"},
+    {"units", RunUnitsCommand, "units list|convert ...   quantities and unit conversion (tbx units --help)"},
+    {"materials", RunMaterialsCommand, "materials [NAME]        the materials catalogue (tbx materials --help)"},
 };
 
 void PrintUsage(std::FILE* out) {
