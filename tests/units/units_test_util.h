@@ -54,7 +54,9 @@ inline void ExpectConsistentTree(const CUnitManager& m) {
         for (int i = 0; i < q->GetSubQuantities().GetSize(); ++i) {
             CQuantity* sub = q->GetSubQuantities()[i];
             EXPECT_TRUE(stored.count(sub)) << q->GetQuantityName().str() << " lists a sub-quantity outside the table";
-            if (stored.count(sub)) EXPECT_EQ(sub->GetMainQuantity(), q);
+            if (stored.count(sub)) {
+                EXPECT_EQ(sub->GetMainQuantity(), q);
+            }
         }
     }
 }
