@@ -14,3 +14,5 @@ int RunLangCommand(const Arguments& args);
 int RunCalcCommand(const Arguments& args);
 int RunInfoCommand(const Arguments& args);
 int RunConvertCommand(const Arguments& args);
+int RunUnitsCommand(const Arguments& args);
+int RunMaterialsCommand(const Arguments& args);

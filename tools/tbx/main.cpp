@@ -20,6 +20,8 @@ const Command kCommands[] = {
     {"calc", RunCalcCommand, "calc FORMULA...         simplify formulas (tbx calc --help)"},
     {"info", RunInfoCommand, "info FILE              channels, units and items of a data file"},
     {"convert", RunConvertCommand, "convert IN OUT [...]   converts a data file (tbx convert --help)"},
+    {"units", RunUnitsCommand, "units list|convert ...   quantities and unit conversion (tbx units --help)"},
+    {"materials", RunMaterialsCommand, "materials [NAME]        the materials catalogue (tbx materials --help)"},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -1,0 +1,54 @@
+// The materials reader over arbitrary profile text: no crash; what is written reads
+// back to the same materials with the same valid groups.
+#include "services/profile_cache.h"
+#include "units/materials.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string ScratchFile(const char* name) {
+    static const std::string dir = [] {
+        char pattern[] = "/tmp/fuzzmaterials.XXXXXX";
+        const char* made = mkdtemp(pattern);
+        return std::string(made ? made : "/tmp");
+    }();
+    return dir + "/" + name;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string file = ScratchFile("materials.skl");
+    const std::string copy = ScratchFile("copy.skl");
+    FILE* out = std::fopen(file.c_str(), "wb");
+    if (!out) return 0;
+    std::fwrite(data, 1, size, out);
+    std::fclose(out);
+    CTBMaterialManager m;
+    m.ReadUnitCfg(file.c_str());
+    m.WriteUnitCfg(copy.c_str());
+    CTBMaterialManager back;
+    back.ReadUnitCfg(copy.c_str());
+    CArray<CTBMaterial*> first, second;
+    m.GetMaterialArray(first);
+    back.GetMaterialArray(second);
+    if (first.GetSize() != second.GetSize()) std::abort();
+    for (int i = 0; i < first.GetSize(); ++i) {
+        // Section lines lose leading "[" and trailing "]": such names cannot come back.
+        const CString& name = first[i]->GetMaterialName();
+        if (name.Find('[') == 0 || name.str().back() == ']') continue;
+        CTBMaterial* other = nullptr;
+        if (!back.GetMaterial(first[i]->GetMaterialName(), other)) std::abort();
+        if (other->m_conductorValid != first[i]->m_conductorValid) std::abort();
+        if (other->m_insulatorValid != first[i]->m_insulatorValid) std::abort();
+    }
+    ClosePrivateFile(0, file.c_str());
+    ClosePrivateFile(0, copy.c_str());
+    return 0;
+}

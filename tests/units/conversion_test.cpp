@@ -1,0 +1,171 @@
+// Conversion between units: composing the two expressions, reduction by the formula
+// plug-ins, sub-quantities, and the compiled fast path giving exactly what the
+// plug-ins give.
+#include "tests/units/units_test_util.h"
+
+#include "services/library_registry.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+class Conversion : public ::testing::Test {
+protected:
+    void TearDown() override { CloseAllPrivateFiles(0); }
+    std::string Write(const std::string& text) {
+        WriteFile(dir / "units.skl", text);
+        return dir / "units.skl";
+    }
+    ScratchDir dir;
+};
+
+const char kOdd[] =
+    "[MainQuantities]\nQ1=Odd\n"
+    "[Odd]\nBaseUnit=b\nU1=bad\nTBC1=%v$\nFBC1=%v$\nU2=sq\nTBC2=sqrt(%v)\nFBC2=%v*%v\n"
+    "U3=twice\nTBC3=%v/2\nFBC3=(%v$%v)\nU4=inv\nTBC4=1/%v\nFBC4=1/%v\n";
+
+TEST_F(Conversion, SameUnitGivesTheValueUnchanged) {
+    CUnitManager m;
+    CString out;
+    EXPECT_EQ(m.Convert("NoSuchQuantity", "x", "1 2 3", "x", out), 1);
+    EXPECT_EQ(out.str(), "1 2 3");
+    EXPECT_EQ(TBConvertUnits("NoSuchQuantity", "u", "7", "u", out), 1);
+    EXPECT_EQ(out.str(), "7");
+}
+
+TEST_F(Conversion, UnknownNamesFailAndLeaveTheOutputAlone) {
+    CUnitManager m;
+    m.ReadUnitCfg(DefaultUnitsFile().c_str());
+    CString out = "untouched";
+    EXPECT_EQ(m.Convert("Length", "mm", "5", "parsec", out), 0);
+    EXPECT_EQ(m.Convert("Length", "V", "5", "m", out), 0);
+    EXPECT_EQ(m.Convert("Lengths", "mm", "5", "m", out), 0);
+    EXPECT_EQ(m.Convert(nullptr, "mm", "5", "m", out), 0);
+    EXPECT_EQ(out.str(), "untouched");
+}
+
+TEST_F(Conversion, ComposesTheExpressionsInParentheses) {
+    CUnitManager m;
+    m.ReadUnitCfg(Write(kOdd).c_str());
+    CString out;
+    // Expressions the plug-ins cannot read come back as the composed formula.
+    ASSERT_EQ(m.Convert("Odd", "b", "5", "bad", out), 1);
+    EXPECT_EQ(out.str(), "(((5))$)");
+    ASSERT_EQ(m.Convert("Odd", "bad", "5", "b", out), 1);
+    EXPECT_EQ(out.str(), "(((5)$))");
+    ASSERT_EQ(m.Convert("Odd", "twice", "5", "bad", out), 1);
+    EXPECT_EQ(out.str(), "(((5)/2)$)");
+    ASSERT_EQ(m.Convert("Odd", "b", "5", "twice", out), 1);
+    EXPECT_EQ(out.str(), "((((5))$((5))))");  // "%v" at both places
+    ASSERT_EQ(m.Convert("Odd", "b", "3", "sq", out), 1);
+    EXPECT_EQ(out.str(), "9");
+    ASSERT_EQ(m.Convert("Odd", "sq", "16", "twice", out), 1);
+    EXPECT_EQ(out.str(), "(((sqrt((16)))$(sqrt((16)))))");
+    ASSERT_EQ(m.Convert("Odd", "sq", "16", "inv", out), 1);
+    EXPECT_EQ(out.str(), "0.25");
+    // A division by zero cannot be reduced either: the composed formula, result 1.
+    ASSERT_EQ(m.Convert("Odd", "inv", "0", "b", out), 1);
+    EXPECT_EQ(out.str(), "((1/(0)))");
+    ASSERT_EQ(m.Convert("Odd", "inv", "4", "b", out), 1);
+    EXPECT_EQ(out.str(), "0.25");
+}
+
+TEST_F(Conversion, ValuesMayBeFormulas) {
+    CUnitManager m;
+    m.ReadUnitCfg(DefaultUnitsFile().c_str());
+    CString out;
+    ASSERT_EQ(m.Convert("Length", "km", "2*3", "m", out), 1);
+    EXPECT_EQ(out.str(), "6000");
+    ASSERT_EQ(m.Convert("Length", "km", "x", "m", out), 1);
+    EXPECT_EQ(out.str(), "x*1000");
+    ASSERT_EQ(m.Convert("Length", "mm", "4.7k", "m", out), 1);
+    EXPECT_EQ(out.str(), "4.7");
+}
+
+TEST_F(Conversion, SubQuantitiesUseTheUnitsAboveThem) {
+    CString out;
+    EXPECT_EQ(TBConvertUnits("BatteryCapacity", "mAh", "2500", "Ah", out), 1);
+    EXPECT_EQ(out.str(), "2.5");
+    EXPECT_EQ(TBConvertUnits("BatteryCapacity", "Ah", "1", "C", out), 1);
+    EXPECT_EQ(out.str(), "3600");
+    EXPECT_EQ(TBConvertUnits("BatteryCapacity", "mAh", "1", "mC", out), 1);
+    EXPECT_EQ(out.str(), "3600");
+    EXPECT_EQ(TBConvertUnits("AstronomicalDistance", "au", "1", "km", out), 1);
+    EXPECT_EQ(out.str(), "149597870.7");
+    EXPECT_EQ(TBConvertUnits("Charge", "mAh", "1", "C", out), 0);  // units below are not seen
+    ASSERT_EQ(TBGetBaseUnit("AstronomicalDistance", out), 1);
+    EXPECT_EQ(out.str(), "m");
+    ASSERT_EQ(TBGetBaseUnit("Resistance", out), 1);
+    EXPECT_EQ(out.str(), "\\Ohm\\");
+    out = "kept";
+    EXPECT_EQ(TBGetBaseUnit("Nothing", out), 0);
+    EXPECT_EQ(out.str(), "kept");
+    EXPECT_EQ(TBConvertUnits("Resistance", "k\\Ohm\\", "4.7", "\\Ohm\\", out), 1);
+    EXPECT_EQ(out.str(), "4700");
+    EXPECT_EQ(TBConvertUnits("Temperature", "\\deg\\C", "37", "\\deg\\F", out), 1);
+    EXPECT_EQ(out.str(), "98.6");
+}
+
+// The compiled form and the plug-ins give the same text for every pair of units of
+// the default catalogue and values of every shape the compiled form accepts.
+TEST_F(Conversion, CompiledConversionsEqualThePlugIns) {
+    CUnitManager fast, slow;
+    fast.ReadUnitCfg(DefaultUnitsFile().c_str());
+    slow.ReadUnitCfg(DefaultUnitsFile().c_str());
+    slow.SetConversionCache(0);
+    const char* values[] = {"1", "-1", "0", "-0", "2.5", "37", "1e-300", "-4.5e+300", "123456789012345678",
+                            "0.1", "1E3", "+7.25", "299792458", "1e-320", "3.", ".5", "1e999", "007"};
+    int compared = 0;
+    for (CQuantity* q : AllQuantities(fast)) {
+        CArray<CUnit*> units;
+        q->FillUnitArray(units, 1, 1);
+        for (int i = 0; i < units.GetSize(); ++i) {
+            for (int j = 0; j < units.GetSize(); ++j) {
+                for (const char* v : values) {
+                    CString a, b;
+                    const char* from = units[i]->GetUnitAcronym();
+                    const char* to = units[j]->GetUnitAcronym();
+                    ASSERT_EQ(fast.Convert(q->GetQuantityName(), from, v, to, a), 1);
+                    ASSERT_EQ(slow.Convert(q->GetQuantityName(), from, v, to, b), 1);
+                    ASSERT_EQ(a.str(), b.str()) << q->GetQuantityName().str() << " " << from << " -> " << to << " of " << v;
+                    ++compared;
+                }
+            }
+        }
+    }
+    EXPECT_GT(compared, 10000);
+}
+
+TEST_F(Conversion, EditedUnitsAreNotServedFromTheCache) {
+    CUnitManager m;
+    m.ReadUnitCfg(DefaultUnitsFile().c_str());
+    CString out;
+    m.Convert("Length", "mm", "5", "m", out);
+    EXPECT_EQ(out.str(), "0.005");
+    CQuantity* length = nullptr;
+    ASSERT_TRUE(m.GetQuantity("Length", length));
+    length->GetUnitObject("mm")->SetToBaseConversion("%v/100");
+    m.Convert("Length", "mm", "5", "m", out);
+    EXPECT_EQ(out.str(), "0.05");
+    length->AddUnit("mm", "millimetre", "%v/1000", "%v*1000");
+    m.Convert("Length", "mm", "5", "m", out);
+    EXPECT_EQ(out.str(), "0.005");
+}
+
+TEST_F(Conversion, TheManagerReleasesThePlugIns) {
+    HMODULE solver = TBLoadLibrary("Quendral.dll");
+    ASSERT_NE(solver, nullptr);
+    const int before = TBGetLibraryCount(solver);
+    {
+        CUnitManager m;
+        m.ReadUnitCfg(DefaultUnitsFile().c_str());
+        CString out;
+        ASSERT_EQ(m.Convert("Length", "mm", "5", "m", out), 1);
+        EXPECT_EQ(TBGetLibraryCount(solver), before + 1);
+    }
+    EXPECT_EQ(TBGetLibraryCount(solver), before);
+    TBFreeLibrary(solver);
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+// Helpers of the unit tests: catalogue files in scratch directories and a check that
+// no quantity refers to one that is no longer in the catalogue.
+#pragma once
+
+#include "services/profile_cache.h"
+#include "tests/services/test_files.h"
+#include "units/unit_manager.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+inline std::string DefaultUnitsFile() { return std::string(TOOLBOX_SOURCE_DIR) + "/template/units.skl"; }
+inline std::string DefaultMaterialsFile() { return std::string(TOOLBOX_SOURCE_DIR) + "/template/materials.skl"; }
+
+inline std::vector<CQuantity*> AllQuantities(const CUnitManager& m, int mainOnly = 0) {
+    CArray<CQuantity*> a;
+    m.GetQuantityArray(a, mainOnly);
+    std::vector<CQuantity*> v;
+    for (int i = 0; i < a.GetSize(); ++i) v.push_back(a[i]);
+    return v;
+}
+
+inline std::vector<std::string> QuantityNames(const CUnitManager& m, int mainOnly = 0) {
+    std::vector<std::string> names;
+    for (CQuantity* q : AllQuantities(m, mainOnly)) names.push_back(q->GetQuantityName().str());
+    return names;
+}
+
+inline std::vector<std::string> UnitAcronyms(const CUnitManager& m, const char* quantity) {
+    CStringArray a;
+    std::vector<std::string> v;
+    if (!m.GetUnitArray(quantity, a)) return v;
+    for (int i = 0; i < a.GetSize(); ++i) v.push_back(a[i].str());
+    return v;
+}
+
+/// Every link between quantities points at a quantity the table holds, both ways.
+inline void ExpectConsistentTree(const CUnitManager& m) {
+    const std::vector<CQuantity*> all = AllQuantities(m);
+    const std::set<CQuantity*> stored(all.begin(), all.end());
+    for (CQuantity* q : all) {
+        CQuantity* stored_q = nullptr;
+        ASSERT_TRUE(m.GetQuantity(q->GetQuantityName(), stored_q));
+        EXPECT_EQ(stored_q, q);
+        if (CQuantity* main = q->GetMainQuantity()) {
+            EXPECT_TRUE(stored.count(main)) << q->GetQuantityName().str() << " has a main quantity outside the table";
+            int links = 0;
+            for (int i = 0; i < main->GetSubQuantities().GetSize(); ++i) links += main->GetSubQuantities()[i] == q;
+            EXPECT_EQ(links, 1) << q->GetQuantityName().str();
+        } else {
+            EXPECT_NE(q->GetBaseUnitObject(), nullptr) << q->GetQuantityName().str();
+        }
+        for (int i = 0; i < q->GetSubQuantities().GetSize(); ++i) {
+            CQuantity* sub = q->GetSubQuantities()[i];
+            EXPECT_TRUE(stored.count(sub)) << q->GetQuantityName().str() << " lists a sub-quantity outside the table";
+            if (stored.count(sub)) {
+                EXPECT_EQ(sub->GetMainQuantity(), q);
+            }
+        }
+    }
+}
