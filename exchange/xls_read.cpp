@@ -158,6 +158,7 @@ private:
             if (AtSegmentEnd()) {
                 // Characters go on in the next CONTINUE record, which starts with its own option byte.
                 if (!NextSegment()) return false;
+                if (AtSegmentEnd()) continue;  // an empty CONTINUE record holds no option byte
                 high = m_segments[m_seg].first[m_pos++] & 0x01;
                 continue;
             }
