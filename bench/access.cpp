@@ -1,8 +1,8 @@
 // Access databases: writing 100,000 records of 8 doubles with the Jet 4 writer, and
 // reading them back through the table layer (structural checks, then libmdb), beside
 // mdbtools' own mdb-export over the same file when it is installed.
-#include "exchange/dao.h"
-#include "exchange/jet4_writer.h"
+#include <toolbox/exchange/dao.h>
+#include "exchange/tables/jet/jet4_writer.h"
 
 #include <benchmark/benchmark.h>
 

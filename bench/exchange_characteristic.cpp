@@ -5,7 +5,7 @@
 // Compare the text read per value with bench_exchange_csv (BM_ReadCsv).
 //
 //   bench_exchange_characteristic [benchmark flags]
-#include "exchange/read_and_write_files.h"
+#include <toolbox/exchange/read_and_write_files.h>
 
 #include <benchmark/benchmark.h>
 

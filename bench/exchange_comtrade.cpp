@@ -4,7 +4,7 @@
 // and a record of 32 channels (time plus 31 analog) written as binary data.
 //
 //   bench_exchange_comtrade [--dir PATH] [benchmark flags]
-#include "exchange/read_and_write_files.h"
+#include <toolbox/exchange/read_and_write_files.h>
 
 #include <benchmark/benchmark.h>
 

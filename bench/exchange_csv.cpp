@@ -4,8 +4,8 @@
 //
 //   bench_exchange_csv [--file PATH] [benchmark flags]   timings
 //   bench_exchange_csv --peak-memory [--file PATH]        peak memory of one read
-#include "exchange/read_and_write_files.h"
-#include "platform/os/locale_info.h"
+#include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/os/locale_info.h>
 
 #include <benchmark/benchmark.h>
 

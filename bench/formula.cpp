@@ -1,7 +1,7 @@
 // Simplifies unit-conversion formulas through the three formula plug-ins, the way the
 // unit conversion calls them: create the helper, translate, simplify, destroy.
 //   build/bench/bench_formula
-#include "formula/formula_api.h"
+#include <toolbox/formula/formula_api.h>
 
 #include <benchmark/benchmark.h>
 

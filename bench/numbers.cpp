@@ -1,7 +1,7 @@
 // Engineering numbers against the plain route: TBExtended_ftoa(x, -1, 0, "") beside
 // snprintf("%.15g"), TBExtended_atof beside strtod, over 10 million varied doubles
 // (every prefix range, subnormal, huge, negative). Run: build/bench/bench_numbers
-#include "services/numbers.h"
+#include <toolbox/services/numbers.h>
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Custom densities: loading a 1,000-point table (whose grid becomes about 100 million
 // points) and drawing values from it; uniform values for comparison. The peak resident
 // memory of the process is reported with the load.
-#include "services/random_values.h"
+#include <toolbox/services/random_values.h>
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 // conversions with every value reduced by the formula plug-ins. Run from the build
 // tree (the default catalogue is read from template/ beside the library):
 // build/bench/bench_units
-#include "units/unit_manager.h"
+#include <toolbox/units/unit_manager.h>
 
 #include <benchmark/benchmark.h>
 

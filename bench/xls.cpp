@@ -2,7 +2,7 @@
 // written (CDaoDatabase/CDaoTableDef/CDaoRecordset down to the compound file) and read
 // back. Run: build/bench/bench_xls; bench/xls_vs_libreoffice.sh converts the same data
 // with LibreOffice beside it.
-#include "exchange/dao.h"
+#include <toolbox/exchange/dao.h>
 
 #include <benchmark/benchmark.h>
 

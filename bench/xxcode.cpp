@@ -1,5 +1,5 @@
 // XXencode and decode throughput over 64 MB of random bytes, memory and file forms.
-#include "services/xxcode.h"
+#include <toolbox/services/xxcode.h>
 
 #include <benchmark/benchmark.h>
 

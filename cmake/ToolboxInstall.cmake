@@ -1,14 +1,7 @@
 include(CMakePackageConfigHelpers)
 
-# Headers keep their folders below include/toolbox, so that <toolbox/toolbox.h> and
-# the "folder/file.h" includes inside the headers both resolve.
-foreach(folder ${TOOLBOX_CORE_FOLDERS})
-  toolbox_glob(headers h ${folder})
-  if(headers)
-    install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/toolbox/${folder})
-  endif()
-endforeach()
-install(FILES resources/string_table_en.inc DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/toolbox/resources)
+# Only the public interface is installed: include/toolbox as it stands. Internal
+# headers stay beside their sources.
 install(DIRECTORY include/toolbox DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 install(TARGETS toolbox-core EXPORT toolboxTargets

@@ -1,7 +1,7 @@
 // The crash report questions handed to the dialog hub.
-#include "crash/crash_dialogs.h"
+#include <toolbox/crash/crash_dialogs.h>
 
-#include "resources/string_table.h"
+#include <toolbox/resources/string_table.h>
 
 #include <cstdlib>
 

@@ -4,10 +4,10 @@
 // the reporter's command line, paths) is prepared when the handler is installed or
 // its file list changes; the dump is written with raw write(2), then the reporter
 // program is started with clone/execve and waited for.
-#include "crash/crash_report.h"
+#include <toolbox/crash/crash_report.h>
 #include "crash/crash_paths.h"
 #include "crash/minidump_writer.h"
-#include "resources/string_table.h"
+#include <toolbox/resources/string_table.h>
 
 #include <cerrno>
 #include <csignal>

@@ -1,6 +1,6 @@
 // Paths of the crash report files.
 #include "crash/crash_paths.h"
-#include "crash/crash_report.h"
+#include <toolbox/crash/crash_report.h>
 
 #include <cerrno>
 #include <climits>

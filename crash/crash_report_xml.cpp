@@ -4,7 +4,7 @@
 // memory map.
 #include "crash/crash_report_xml.h"
 #include "crash/crash_paths.h"
-#include "crash/crash_report.h"
+#include <toolbox/crash/crash_report.h>
 #include "crash/proc_maps.h"
 
 #include <pugixml.hpp>

@@ -2,7 +2,7 @@
 // modules loaded in the crashed process.
 #pragma once
 
-#include "platform/types/cstring.h"
+#include <toolbox/types/cstring.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -18,11 +18,11 @@ struct TBCrashReportInfo {
 };
 
 /// Writes the report to xmlPath; false with error set when it cannot be saved.
-TB_EXPORT bool TBWriteCrashReportXml(const CString& xmlPath, const TBCrashReportInfo& info, CString& error);
+bool TBWriteCrashReportXml(const CString& xmlPath, const TBCrashReportInfo& info, CString& error);
 
 /// "PROCESSOR_ARCHITECTURE_AMD64"... for a machine name of uname ("x86_64", "aarch64").
-TB_EXPORT CString TBProcessorArchitectureName(const char* machine);
+CString TBProcessorArchitectureName(const char* machine);
 /// The value of key (e.g. "PRETTY_NAME") in an os-release text, unquoted; empty when absent.
-TB_EXPORT CString TBOsReleaseValue(const char* text, std::size_t length, const char* key);
+CString TBOsReleaseValue(const char* text, std::size_t length, const char* key);
 /// The dotted version of a module file name ("libz.so.1.2.13" -> "1.2.13.0"; none: "0.0.0.0").
-TB_EXPORT CString TBModuleFileVersion(const CString& path);
+CString TBModuleFileVersion(const CString& path);

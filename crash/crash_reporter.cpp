@@ -3,14 +3,14 @@
 // A report nobody is asked about, or that could be neither sent nor saved, is kept in
 // the state directory and its path printed, so no report is lost.
 #include "crash/crash_reporter.h"
-#include "crash/crash_dialogs.h"
+#include <toolbox/crash/crash_dialogs.h>
 #include "crash/crash_paths.h"
-#include "crash/crash_report.h"
+#include <toolbox/crash/crash_report.h>
 #include "crash/crash_report_xml.h"
 #include "crash/crash_settings.h"
-#include "crash/mail.h"
-#include "resources/string_table.h"
-#include "zip/zip_archive.h"
+#include <toolbox/mail/mail.h>
+#include <toolbox/resources/string_table.h>
+#include <toolbox/zip/zip_archive.h>
 
 #include <cerrno>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // facts on its command line: XML report, archive, question, mail or keep, clean-up.
 #pragma once
 
-#include "platform/types/windef.h"
+#include <toolbox/types/windef.h>
 
 /// Runs the reporter for a command line as the crash handler builds it:
 ///   --pid N --exe PATH --dump PATH --xml PATH --temp DIR --to ADDR --subject TEXT

@@ -1,6 +1,6 @@
 // The crash settings of "Register.cfg", read through the profile cache.
 #include "crash/crash_settings.h"
-#include "services/profile_cache.h"
+#include <toolbox/services/profile_cache.h>
 
 TBCrashSettings TBReadCrashSettings(const CString& programDirectory) {
     TBCrashSettings settings;

@@ -2,7 +2,7 @@
 // the private profile cache.
 #pragma once
 
-#include "platform/types/cstring.h"
+#include <toolbox/types/cstring.h>
 
 /// The report mail server used when "Register.cfg" names none.
 #define TB_DEFAULT_REPORT_MAIL_SERVER "smtp.veltranix.com"
@@ -17,4 +17,4 @@ struct TBCrashSettings {
 /// Reads "Register.cfg" in programDirectory through the private profile cache (names
 /// compare byte for byte); a missing file or key, an empty server or a port outside
 /// 1..65535 keeps the defaults.
-TB_EXPORT TBCrashSettings TBReadCrashSettings(const CString& programDirectory);
+TBCrashSettings TBReadCrashSettings(const CString& programDirectory);

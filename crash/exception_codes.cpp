@@ -1,5 +1,5 @@
 // Exception codes from signals, and their names.
-#include "crash/crash_report.h"
+#include <toolbox/crash/crash_report.h>
 
 #include <csignal>
 #include <cstring>

@@ -37,4 +37,4 @@ struct TBMinidumpCrash {
 
 /// Writes the dump to fd (positioned at 0). Returns true when every byte was written.
 /// Async-signal-safe.
-TB_EXPORT bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& scratch);
+bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& scratch);

@@ -2,7 +2,7 @@
 // crash handler can use it inside a signal handler; the reporter uses the same reader.
 #pragma once
 
-#include "platform/types/windef.h"
+#include <toolbox/types/windef.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -30,14 +30,14 @@ struct TBModuleRange {
 /// Parses up to capacity lines of text into out and returns how many were parsed.
 /// Malformed lines are skipped; a last line without newline is taken when complete.
 /// Async-signal-safe: no allocation, no locale.
-TB_EXPORT int TBParseMaps(const char* text, std::size_t length, TBMapping* out, int capacity);
+int TBParseMaps(const char* text, std::size_t length, TBMapping* out, int capacity);
 
 /// Groups parsed mappings into loaded files: a mapping of an absolute path at file
 /// offset 0 starts a module, later mappings of the same path extend it. Returns how many
 /// were written to out (at most capacity). Async-signal-safe.
-TB_EXPORT int TBModulesFromMappings(const char* text, const TBMapping* mappings, int count,
+int TBModulesFromMappings(const char* text, const TBMapping* mappings, int count,
                                     TBModuleRange* out, int capacity);
 
 /// Reads a whole file with read(2) into buffer (at most capacity bytes) and returns the
 /// number of bytes, 0 when it cannot be read. Async-signal-safe.
-TB_EXPORT std::size_t TBReadWholeFile(const char* path, char* buffer, std::size_t capacity);
+std::size_t TBReadWholeFile(const char* path, char* buffer, std::size_t capacity);

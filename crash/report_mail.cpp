@@ -1,10 +1,10 @@
 // Local submission through sendmail, and the crash report mail.
-#include "crash/mail.h"
+#include <toolbox/mail/mail.h>
 #include "crash/crash_paths.h"
-#include "crash/crash_report.h"
+#include <toolbox/crash/crash_report.h>
 #include "crash/crash_settings.h"
-#include "crash/run_program.h"
-#include "resources/string_table.h"
+#include "platform/os/run_program.h"
+#include <toolbox/resources/string_table.h>
 
 #include <unistd.h>
 

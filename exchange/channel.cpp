@@ -1,4 +1,4 @@
-#include "exchange/channel.h"
+#include <toolbox/exchange/channel.h>
 
 void CExImPortChannel::SetDoublePtr(double* values) {
     // The raw block is the one kind of storage a channel disposes of itself when it is

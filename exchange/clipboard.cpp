@@ -2,12 +2,12 @@
 // end its lines with LF alone, which is read the same way. Text after the last line
 // end is no line. Numbers are copied with the user's decimal symbol so that they
 // paste back unchanged in every locale and spreadsheets of that locale read them.
-#include "exchange/clipboard.h"
+#include <toolbox/exchange/clipboard.h>
 
 #include "exchange/value_store.h"
-#include "platform/os/clipboard_hub.h"
-#include "platform/os/locale_info.h"
-#include "resources/string_table.h"
+#include <toolbox/os/clipboard_hub.h>
+#include <toolbox/os/locale_info.h>
+#include <toolbox/resources/string_table.h>
 
 #include <cctype>
 #include <charconv>

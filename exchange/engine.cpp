@@ -1,10 +1,10 @@
 // The exchange engine: channel table, state, read/data/write dispatch, filter lists.
 // The readers and writers themselves live in one source per format.
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 
-#include "exchange/exchange_dialogs.h"
-#include "platform/os/dialog_hub.h"
-#include "resources/string_table.h"
+#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/os/dialog_hub.h>
+#include <toolbox/resources/string_table.h>
 
 #include <cfloat>
 #include <cmath>

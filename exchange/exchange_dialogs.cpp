@@ -1,8 +1,8 @@
-#include "exchange/exchange_dialogs.h"
+#include <toolbox/exchange/exchange_dialogs.h>
 
-#include "exchange/delimited_text.h"
-#include "platform/os/file_io.h"
-#include "services/numbers.h"
+#include "exchange/text/delimited_text.h"
+#include <toolbox/os/file_io.h>
+#include <toolbox/services/numbers.h>
 
 #include <cstdio>
 

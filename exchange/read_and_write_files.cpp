@@ -1,6 +1,6 @@
-#include "exchange/read_and_write_files.h"
+#include <toolbox/exchange/read_and_write_files.h>
 
-#include "resources/string_table.h"
+#include <toolbox/resources/string_table.h>
 
 namespace {
 const UINT kFacadeReadFilterIds[] = {120, 121, 101, 100, 102, 104, 105, 119, 122};

@@ -4,8 +4,8 @@
 // allocated); arrays grow to row + 1 when shorter.
 #pragma once
 
-#include "exchange/channel.h"
-#include "platform/types/types.h"
+#include <toolbox/exchange/channel.h>
+#include <toolbox/types/types.h>
 
 namespace tb_exchange {
 

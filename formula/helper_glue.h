@@ -3,7 +3,7 @@
 #pragma once
 
 #include "formula/engine.h"
-#include "formula/formula_api.h"
+#include <toolbox/formula/formula_api.h>
 
 // Entry points keep default visibility; everything else in a plug-in stays hidden.
 #define FORMEL_EXPORT extern "C" __attribute__((visibility("default")))

@@ -3,7 +3,7 @@
 // the input, or a pair whose header is the input up to a split point and whose data
 // is the rest. Channels get the four kinds of storage in turn; raw blocks are sized
 // exactly to NrItems, so AddressSanitizer catches any write past them.
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 
 #include <cstdint>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // ("typ:=t") is put in front of the input so that both passes of the table reader run
 // on it. Channels get raw blocks (sized exactly to NrItems, so AddressSanitizer
 // catches any write past them), double arrays, variant arrays or no storage in turn.
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 
 #include <cstdint>
 #include <cstdio>

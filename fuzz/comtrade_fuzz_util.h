@@ -3,7 +3,7 @@
 // AddressSanitizer catches any write past them.
 #pragma once
 
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 
 #include <cstdio>
 #include <cstdlib>

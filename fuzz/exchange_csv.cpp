@@ -2,7 +2,7 @@
 // decimal symbol, start line and merge flag taken from the first input bytes, and the
 // four kinds of channel storage in turn. Raw blocks are sized exactly to NrItems, so
 // AddressSanitizer catches any write past them.
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 
 #include <cstdint>
 #include <cstdio>

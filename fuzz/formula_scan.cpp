@@ -1,7 +1,7 @@
 // Fuzzes the formula scanner, evaluator and simplifier, directly and through the
 // plug-ins' entry points. Whatever the simplifier prints must scan again.
 #include "formula/engine.h"
-#include "formula/formula_api.h"
+#include <toolbox/formula/formula_api.h>
 
 #include <cstdint>
 #include <cstdlib>

@@ -5,9 +5,9 @@
 // An input that carries the database signature is taken as a whole file; any other
 // input is a list of 3-byte patches (offset high, offset low, value) over a small
 // valid database made at start-up, so that mutations reach the deep structures fast.
-#include "exchange/dao.h"
-#include "exchange/jet4_writer.h"
-#include "exchange/jet_file.h"
+#include <toolbox/exchange/dao.h>
+#include "exchange/tables/jet/jet4_writer.h"
+#include "exchange/tables/jet/jet_file.h"
 
 #include <cstdint>
 #include <cstdio>

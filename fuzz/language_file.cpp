@@ -1,6 +1,6 @@
 // Language files over arbitrary bytes: parsing must end with a module or an error
 // text, never touching memory outside the text.
-#include "resources/language_file.h"
+#include <toolbox/resources/language_file.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The materials reader over arbitrary profile text: no crash; what is written reads
 // back to the same materials with the same valid groups.
-#include "services/profile_cache.h"
-#include "units/materials.h"
+#include <toolbox/services/profile_cache.h>
+#include <toolbox/units/materials.h>
 
 #include <cstddef>
 #include <cstdint>

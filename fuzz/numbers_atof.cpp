@@ -1,6 +1,6 @@
 // TBExtended_atof over arbitrary bytes, with and without a decimal separator taken
 // from the input itself; it must return without touching memory outside the text.
-#include "services/numbers.h"
+#include <toolbox/services/numbers.h>
 
 #include <cstddef>
 #include <cstdint>

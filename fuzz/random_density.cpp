@@ -1,6 +1,6 @@
 // Density tables of arbitrary bytes, read by the exchange engine as .csv: loading must give one of the status codes and,
 // on success, draws must stay between the smallest and the largest abscissa.
-#include "services/random_values.h"
+#include <toolbox/services/random_values.h>
 
 #include <cmath>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Replies of SMTP servers: any bytes, in any split.
-#include "crash/mail.h"
+#include <toolbox/mail/mail.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // write past them) before the data step.
 #pragma once
 
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 
 #include <cstdint>
 #include <cstdio>

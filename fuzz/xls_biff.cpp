@@ -1,6 +1,6 @@
 // BIFF record streams of every version: record lengths, sheet offsets, shared string
 // tables with CONTINUE records, cell positions and string lengths come from the input.
-#include "exchange/xls_biff.h"
+#include "exchange/tables/xls/xls_biff.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Compound files (OLE2) around workbook streams: the sector chains, the directory and
 // the stream sizes come from the input; the workbook stream found is parsed too.
-#include "exchange/xls_biff.h"
+#include "exchange/tables/xls/xls_biff.h"
 
 #include <cstddef>
 #include <cstdint>

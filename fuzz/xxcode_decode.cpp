@@ -1,6 +1,6 @@
 // The XXencode decoders over arbitrary text: the memory form must stay inside its
 // strlen / 4 * 3 buffer and agree byte for byte with the file and string forms.
-#include "services/xxcode.h"
+#include <toolbox/services/xxcode.h>
 
 #include <cstdint>
 #include <cstdio>

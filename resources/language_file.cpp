@@ -1,4 +1,4 @@
-#include "resources/language_file.h"
+#include <toolbox/resources/language_file.h>
 
 #include <cerrno>
 #include <cstdlib>

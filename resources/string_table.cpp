@@ -1,4 +1,4 @@
-#include "resources/string_table.h"
+#include <toolbox/resources/string_table.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "services/languages.h"
+#include <toolbox/services/languages.h>
 
 #include <unicode/uloc.h>
 #include <unicode/ustring.h>

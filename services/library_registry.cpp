@@ -1,7 +1,7 @@
-#include "services/library_registry.h"
+#include <toolbox/services/library_registry.h>
 
-#include "platform/os/dynamic_library.h"
-#include "platform/os/module_path.h"
+#include <toolbox/os/dynamic_library.h>
+#include <toolbox/os/module_path.h>
 
 #include <new>
 

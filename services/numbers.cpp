@@ -6,7 +6,7 @@
 // it does the printing; the common "%.15g" case goes faster still through the
 // shortest round-trip digits (see WriteGeneral15). Parsing goes through
 // std::from_chars with strtod as the fallback for what from_chars does not take.
-#include "services/numbers.h"
+#include <toolbox/services/numbers.h>
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "services/profile_cache.h"
+#include <toolbox/services/profile_cache.h>
 
 #include "platform/os/replace_file.h"
 

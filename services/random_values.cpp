@@ -5,9 +5,9 @@
 // its rand() value from only 32768 possible ones, the grid cell of every one of them
 // is found once at load time. A draw is then two rand() calls and one table look-up,
 // and the memory of a density no longer grows with its grid.
-#include "services/random_values.h"
+#include <toolbox/services/random_values.h>
 
-#include "exchange/read_and_write_files.h"
+#include <toolbox/exchange/read_and_write_files.h>
 
 #include <algorithm>
 #include <climits>

@@ -1,9 +1,9 @@
-#include "services/startup.h"
+#include <toolbox/services/startup.h>
 
-#include "platform/os/dialog_hub.h"
-#include "platform/os/module_path.h"
-#include "resources/language_file.h"
-#include "resources/string_table.h"
+#include <toolbox/os/dialog_hub.h>
+#include <toolbox/os/module_path.h>
+#include <toolbox/resources/language_file.h>
+#include <toolbox/resources/string_table.h>
 
 #include <cstdlib>
 #include <memory>

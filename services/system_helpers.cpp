@@ -1,10 +1,10 @@
-#include "services/system_helpers.h"
+#include <toolbox/services/system_helpers.h>
 
-#include "platform/os/dialog_hub.h"
-#include "platform/os/key_tree.h"
-#include "platform/os/module_path.h"
-#include "platform/os/settings_store.h"
-#include "resources/string_table.h"
+#include <toolbox/os/dialog_hub.h>
+#include <toolbox/os/key_tree.h>
+#include <toolbox/os/module_path.h>
+#include <toolbox/os/settings_store.h>
+#include <toolbox/resources/string_table.h>
 
 #include <cerrno>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // character outside the alphabet decodes as 0. Every decoder checks the text that is
 // really there: a line that runs past the end of the text yields its complete groups
 // and ends the decoding, and no output is written beyond strlen(text) / 4 * 3 bytes.
-#include "services/xxcode.h"
+#include <toolbox/services/xxcode.h>
 
 #include <climits>
 #include <cstdint>

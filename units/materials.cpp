@@ -1,8 +1,8 @@
 // The materials catalogue and its file.
-#include "units/materials.h"
+#include <toolbox/units/materials.h>
 
-#include "platform/os/module_path.h"
-#include "services/profile_cache.h"
+#include <toolbox/os/module_path.h>
+#include <toolbox/services/profile_cache.h>
 
 #include <climits>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Quantities and units: the unit table, the chain of main quantities, the unit list
 // and the quantity's section of the configuration file.
-#include "units/quantity.h"
+#include <toolbox/units/quantity.h>
 
-#include "services/profile_cache.h"
+#include <toolbox/services/profile_cache.h>
 
 #include <new>
 #include <unordered_set>

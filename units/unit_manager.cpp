@@ -1,13 +1,13 @@
 // The unit catalogue: reading and writing the configuration file, the quantity table,
 // conversion through the formula plug-ins, and the two shared catalogues.
-#include "units/unit_manager.h"
+#include <toolbox/units/unit_manager.h>
 
 #include "units/conversion_cache.h"
 
-#include "platform/os/module_path.h"
-#include "services/library_registry.h"
-#include "services/profile_cache.h"
-#include "platform/os/dynamic_library.h"
+#include <toolbox/os/module_path.h>
+#include <toolbox/services/library_registry.h>
+#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/dynamic_library.h>
 
 #include <climits>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // CZipArchive on libzip.
-#include "zip/zip_archive.h"
+#include <toolbox/zip/zip_archive.h>
 
 #include <zip.h>
 

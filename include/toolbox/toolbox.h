@@ -1,30 +1,48 @@
-// The whole core interface of the toolbox library (everything without a window).
+// The whole core interface of the toolbox library (everything without a window):
+// one include gives a host every family.
 #pragma once
 
-#include "platform/types/types.h"
-#include "resources/string_table.h"
-#include "services/numbers.h"
-#include "services/random_values.h"
-#include "services/xxcode.h"
-#include "resources/language_file.h"
-#include "services/profile_cache.h"
-#include "services/startup.h"
-#include "services/languages.h"
-#include "services/library_registry.h"
-#include "services/system_helpers.h"
-#include "platform/os/module_path.h"
-#include "platform/os/dynamic_library.h"
-#include "platform/os/settings_store.h"
-#include "platform/os/key_tree.h"
-#include "crash/crash_report.h"
-#include "crash/mail.h"
-#include "zip/zip_archive.h"
-#include "platform/os/clipboard_hub.h"
-#include "platform/os/dialog_hub.h"
-#include "platform/os/file_io.h"
-#include "platform/os/locale_info.h"
-#include "exchange/channel.h"
-#include "exchange/engine.h"
-#include "exchange/exchange_dialogs.h"
-#include "exchange/read_and_write_files.h"
-#include "exchange/dao.h"
+// Value types and operating-system services.
+#include <toolbox/types/types.h>
+#include <toolbox/os/clipboard_hub.h>
+#include <toolbox/os/dialog_hub.h>
+#include <toolbox/os/dynamic_library.h>
+#include <toolbox/os/file_io.h>
+#include <toolbox/os/key_tree.h>
+#include <toolbox/os/locale_info.h>
+#include <toolbox/os/module_path.h>
+#include <toolbox/os/settings_store.h>
+
+// String table, languages and general services.
+#include <toolbox/resources/string_table.h>
+#include <toolbox/resources/language_file.h>
+#include <toolbox/services/languages.h>
+#include <toolbox/services/library_registry.h>
+#include <toolbox/services/numbers.h>
+#include <toolbox/services/profile_cache.h>
+#include <toolbox/services/random_values.h>
+#include <toolbox/services/startup.h>
+#include <toolbox/services/system_helpers.h>
+#include <toolbox/services/xxcode.h>
+
+// Data exchange.
+#include <toolbox/exchange/channel.h>
+#include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/exchange/clipboard.h>
+#include <toolbox/exchange/dao.h>
+#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/recorder_files.h>
+#include <toolbox/exchange/table_choice.h>
+
+// Units, quantities, conversion and materials; the formula plug-ins' interface.
+#include <toolbox/formula/formula_api.h>
+#include <toolbox/units/quantity.h>
+#include <toolbox/units/unit_manager.h>
+#include <toolbox/units/materials.h>
+
+// Crash reports, mail and zip archives.
+#include <toolbox/crash/crash_report.h>
+#include <toolbox/crash/crash_dialogs.h>
+#include <toolbox/mail/mail.h>
+#include <toolbox/zip/zip_archive.h>

@@ -1,4 +1,4 @@
-#include "platform/os/clipboard_hub.h"
+#include <toolbox/os/clipboard_hub.h>
 
 namespace {
 CClipboardHub* g_installedClipboard = nullptr;

@@ -1,4 +1,4 @@
-#include "platform/os/dialog_hub.h"
+#include <toolbox/os/dialog_hub.h>
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "platform/os/dynamic_library.h"
+#include <toolbox/os/dynamic_library.h>
 
 #include <dlfcn.h>
 

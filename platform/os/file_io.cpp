@@ -1,4 +1,4 @@
-#include "platform/os/file_io.h"
+#include <toolbox/os/file_io.h>
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/os/key_tree.h"
+#include <toolbox/os/key_tree.h>
 
 #include "platform/os/replace_file.h"
 

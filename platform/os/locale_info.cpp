@@ -1,4 +1,4 @@
-#include "platform/os/locale_info.h"
+#include <toolbox/os/locale_info.h>
 
 #include <cstdlib>
 #include <langinfo.h>

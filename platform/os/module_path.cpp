@@ -1,4 +1,4 @@
-#include "platform/os/module_path.h"
+#include <toolbox/os/module_path.h>
 
 #include <dlfcn.h>
 #include <limits.h>

@@ -1,7 +1,7 @@
 // Replacing a file's whole content without ever leaving it half written.
 #pragma once
 
-#include "platform/types/windef.h"
+#include <toolbox/types/windef.h>
 
 #include <string_view>
 
@@ -12,4 +12,4 @@
 /// old file untouched and no temporary file left, when any step fails or path names
 /// something other than a regular file. On success modificationTime (when given)
 /// receives the new file's modification time in nanoseconds since the epoch.
-TB_EXPORT bool TBReplaceFileContents(const char* path, std::string_view data, long long* modificationTime = nullptr);
+bool TBReplaceFileContents(const char* path, std::string_view data, long long* modificationTime = nullptr);

@@ -1,4 +1,4 @@
-#include "platform/types/variant.h"
+#include <toolbox/types/variant.h>
 
 bool COleVariant::operator==(const COleVariant& o) const {
     if (vt != o.vt) return false;

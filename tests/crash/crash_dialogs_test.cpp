@@ -1,9 +1,9 @@
 // The crash reporter's questions reach the dialog hub: a registered hub is asked and
 // its answers decide what becomes of the report; without one nobody is asked.
 #include "test_support.h"
-#include "crash/crash_dialogs.h"
+#include <toolbox/crash/crash_dialogs.h>
 #include "crash/crash_reporter.h"
-#include "crash/mail.h"
+#include <toolbox/mail/mail.h>
 
 #include <gtest/gtest.h>
 

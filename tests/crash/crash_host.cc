@@ -1,7 +1,7 @@
 // Crash host for the crash tests: installs the crash handler, adds the files named on
 // the command line and then fails in the way the first argument names.
 //   crash_host MODE [--to ADDR] [--subject TEXT] [--file PATH DESCRIPTION]... [--remove PATH]
-#include "crash/crash_report.h"
+#include <toolbox/crash/crash_report.h>
 
 #include <csignal>
 #include <cstdio>

@@ -3,8 +3,8 @@
 // submission and the desktop mail program.
 #include "test_support.h"
 
-#include "crash/crash_report.h"
-#include "crash/mail.h"
+#include <toolbox/crash/crash_report.h>
+#include <toolbox/mail/mail.h>
 
 using namespace crashtest;
 

@@ -1,7 +1,7 @@
 // Access databases through the exchange engine: channels written as a table and read
 // back, the table choice, the format codes, the messages and error classes.
-#include "exchange/engine.h"
-#include "exchange/table_choice.h"
+#include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/table_choice.h>
 #include "exchange_test_util.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Access databases: files the Jet 4 writer makes, opened by mdbtools' own programs;
 // the same files and the sample databases read back through the table layer; damaged
 // files refused without a crash.
-#include "exchange/dao.h"
-#include "exchange/jet4_writer.h"
-#include "exchange/jet_file.h"
+#include <toolbox/exchange/dao.h>
+#include "exchange/tables/jet/jet4_writer.h"
+#include "exchange/tables/jet/jet_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Characteristic files (.mdx, .mdk/.mda): header keys, text and binary data, the
 // round trips writer -> reader, warnings and malformed input.
-#include "exchange/read_and_write_files.h"
+#include <toolbox/exchange/read_and_write_files.h>
 #include "exchange_test_util.h"
-#include "resources/string_table.h"
+#include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 

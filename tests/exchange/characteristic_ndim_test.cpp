@@ -1,8 +1,8 @@
 // N-dimensional characteristic tables: both passes, the x and y phases and every
 // message of the table reader.
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 #include "exchange_test_util.h"
-#include "resources/string_table.h"
+#include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 

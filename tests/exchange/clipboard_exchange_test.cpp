@@ -1,8 +1,8 @@
 // Clipboard exchange through the clipboard hub: copy layout, paste of spreadsheet
 // text, round trips in a point and in a comma locale, and the failures.
-#include "exchange/clipboard.h"
-#include "platform/os/clipboard_hub.h"
-#include "platform/os/locale_info.h"
+#include <toolbox/exchange/clipboard.h>
+#include <toolbox/os/clipboard_hub.h>
+#include <toolbox/os/locale_info.h>
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // COMTRADE records: writer -> reader round trips, configuration parsing, binary sample
 // layouts, continuation files, combined files, faulty input and the public samples.
-#include "exchange/comtrade.h"
-#include "exchange/read_and_write_files.h"
+#include "exchange/comtrade/comtrade.h"
+#include <toolbox/exchange/read_and_write_files.h>
 #include "exchange_test_util.h"
-#include "resources/string_table.h"
+#include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 

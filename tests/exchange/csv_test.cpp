@@ -1,10 +1,10 @@
 // Delimited text: the writer, the scan, the value reader and their round trip.
-#include "exchange/delimited_text.h"
-#include "exchange/read_and_write_files.h"
+#include "exchange/text/delimited_text.h"
+#include <toolbox/exchange/read_and_write_files.h>
 #include "exchange_test_util.h"
-#include "platform/os/locale_info.h"
-#include "resources/string_table.h"
-#include "services/numbers.h"
+#include <toolbox/os/locale_info.h>
+#include <toolbox/resources/string_table.h>
+#include <toolbox/services/numbers.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Workbooks and real spreadsheet programs: fixtures that LibreOffice and Gnumeric wrote
 // (tests/data/xls, made from fixture_source.csv), LibreOffice opening what every one of
 // our writers produces, and damaged input that must fail cleanly.
-#include "exchange/dao.h"
-#include "exchange/xls_biff.h"
+#include <toolbox/exchange/dao.h>
+#include "exchange/tables/xls/xls_biff.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The table layer over workbooks: tables, fields and records written and read back in
 // every Excel version, the layer's rules (names, types, states), and workbooks that
 // other programs wrote.
-#include "exchange/dao.h"
+#include <toolbox/exchange/dao.h>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The rules of the Import and Export dialogs, and the engine asking through the hub.
-#include "exchange/exchange_dialogs.h"
-#include "exchange/read_and_write_files.h"
+#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/read_and_write_files.h>
 #include "exchange_test_util.h"
-#include "platform/os/clipboard_hub.h"
-#include "platform/os/locale_info.h"
-#include "resources/string_table.h"
+#include <toolbox/os/clipboard_hub.h>
+#include <toolbox/os/locale_info.h>
+#include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 

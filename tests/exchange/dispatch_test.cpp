@@ -1,9 +1,9 @@
 // Choosing readers and writers by extension and format code.
-#include "exchange/engine.h"
-#include "exchange/exchange_dialogs.h"
+#include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/exchange_dialogs.h>
 #include "exchange_test_util.h"
-#include "platform/os/locale_info.h"
-#include "resources/string_table.h"
+#include <toolbox/os/locale_info.h>
+#include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The channel type, the engine's channel table, messages, filter lists and facade.
-#include "exchange/read_and_write_files.h"
-#include "resources/string_table.h"
+#include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Recorder .dat files: one file, the text fallback, absurd sample counts, and several
 // files brought to a common time base through the dialog rules and the dialog hub.
-#include "exchange/engine.h"
-#include "exchange/recorder_files.h"
+#include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/recorder_files.h>
 #include "exchange_test_util.h"
-#include "platform/os/dialog_hub.h"
+#include <toolbox/os/dialog_hub.h>
 
 #include <gtest/gtest.h>
 

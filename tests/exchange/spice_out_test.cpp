@@ -1,7 +1,7 @@
 // SPICE listings: classic ".PRINT" tables (split, continued over page banners, cut
 // off), the fallback to delimited text, ngspice batch listings compared with the raw
 // file of the same run, and the sample listings.
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 #include "spice_test_util.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // SPICE raw files: ngspice's binary and text variants of the same run, a complex AC
 // plot against the RC low-pass formula, the UTF-16 variant with single-precision
 // values, and headers that promise more than the file holds.
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 #include "spice_test_util.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // through the engine into double arrays.
 #pragma once
 
-#include "exchange/engine.h"
+#include <toolbox/exchange/engine.h>
 #include "exchange_test_util.h"
 
 #include <memory>

@@ -1,11 +1,11 @@
 // Channels exchanged with Excel workbooks through the engine: names and units, the
 // characters a field name cannot hold, the 31-character title rule, the version codes,
 // the table choice, and a target that is replaced only by a complete file.
-#include "exchange/dao.h"
-#include "exchange/read_and_write_files.h"
-#include "exchange/table_choice.h"
-#include "platform/os/dialog_hub.h"
-#include "resources/string_table.h"
+#include <toolbox/exchange/dao.h>
+#include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/exchange/table_choice.h>
+#include <toolbox/os/dialog_hub.h>
+#include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // BIFF record streams found by fuzzing: each must end with a defined result and never
 // read beyond the stream (the sanitizer build of the tests catches any overrun).
-#include "exchange/xls_biff.h"
+#include "exchange/tables/xls/xls_biff.h"
 
 #include <gtest/gtest.h>
 

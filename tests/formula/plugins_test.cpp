@@ -1,6 +1,6 @@
 // The three plug-ins loaded by path with dlopen and called through their entry points
 // the way the unit conversion and the formula check call them.
-#include "formula/formula_api.h"
+#include <toolbox/formula/formula_api.h>
 
 #include <gtest/gtest.h>
 

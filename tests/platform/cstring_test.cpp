@@ -1,4 +1,4 @@
-#include "platform/types/cstring.h"
+#include <toolbox/types/cstring.h>
 
 #include <gtest/gtest.h>
 

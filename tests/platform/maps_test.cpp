@@ -1,5 +1,5 @@
-#include "platform/types/maps.h"
-#include "platform/types/variant.h"
+#include <toolbox/types/maps.h>
+#include <toolbox/types/variant.h>
 
 #include <gtest/gtest.h>
 

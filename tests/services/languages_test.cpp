@@ -1,11 +1,11 @@
 // Languages: identifiers and names through the locale library, the fallback order of
 // language-dependent strings, language files and the start-up language choice.
-#include "services/languages.h"
+#include <toolbox/services/languages.h>
 
-#include "platform/os/dialog_hub.h"
-#include "platform/os/module_path.h"
-#include "resources/language_file.h"
-#include "services/startup.h"
+#include <toolbox/os/dialog_hub.h>
+#include <toolbox/os/module_path.h>
+#include <toolbox/resources/language_file.h>
+#include <toolbox/services/startup.h>
 #include "tests/services/test_files.h"
 
 #include <regex>

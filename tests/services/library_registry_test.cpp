@@ -1,11 +1,12 @@
 // The library registry: Windows-style names, reference counts, path tricks.
-#include "services/library_registry.h"
+#include <toolbox/services/library_registry.h>
 
-#include "platform/os/dynamic_library.h"
-#include "platform/os/module_path.h"
+#include <toolbox/os/dynamic_library.h>
+#include <toolbox/os/module_path.h>
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <vector>
 
 namespace {
@@ -93,9 +94,17 @@ TEST(LibraryRegistry, LowerCasedNameAndSystemSearchPath) {
 }
 
 TEST(ModulePaths, LibraryAndProgramAreFound) {
-    CString library = TBGetLibraryFileName();
+    // The shared library finds itself, not the program that loaded it. (This test
+    // program carries the library's code itself, so it asks the shared one.)
+    std::string shared = std::string(TBDirectoryOfPath(TBGetProgramFileName()).GetString()) + "/libtoolbox-core.so";
+    void* handle = dlopen(shared.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    auto libraryFileName = reinterpret_cast<CString (*)()>(dlsym(handle, "_Z20TBGetLibraryFileNamev"));
+    ASSERT_NE(libraryFileName, nullptr);
+    CString library = libraryFileName();
     EXPECT_NE(library.Find("libtoolbox-core.so"), -1) << library.GetString();
     EXPECT_EQ(library[0], '/');
+    dlclose(handle);
     EXPECT_NE(TBGetProgramFileName().Find("test_services"), -1);
     EXPECT_EQ(TBDirectoryOfPath("/a/b/c.so"), "/a/b");
     EXPECT_EQ(TBDirectoryOfPath("/c.so"), "/");

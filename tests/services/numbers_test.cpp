@@ -1,4 +1,4 @@
-#include "services/numbers.h"
+#include <toolbox/services/numbers.h>
 
 #include <gtest/gtest.h>
 

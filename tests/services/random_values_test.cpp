@@ -2,7 +2,7 @@
 // bit-for-bit agreement with the plain full-table algorithm (grid, interpolated
 // density, trapezoid cumulative table, bisection), and a Kolmogorov-Smirnov check that
 // drawn values follow the density.
-#include "services/random_values.h"
+#include <toolbox/services/random_values.h>
 
 #include <gtest/gtest.h>
 

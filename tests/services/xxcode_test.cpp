@@ -1,6 +1,6 @@
 // XXencode codec: the fixed texts of the line format, the file and memory forms against
 // each other, malformed text, and agreement with uudeview's encoder and decoder.
-#include "services/xxcode.h"
+#include <toolbox/services/xxcode.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // tbx profile and tbx lang end to end, including the language chosen at start-up.
-#include "platform/os/module_path.h"
+#include <toolbox/os/module_path.h>
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,8 @@ TEST(TbxLang, BrokenLanguageFileAtStartUpIsReportedAndEnglishStays) {
     // A copy of the library in a directory of its own, beside a truncated German file.
     char dir[] = "/tmp/tbxlang.XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string library = TBGetLibraryFileName().GetString();
+    // This test program carries the library's code itself and sits beside the shared library.
+    std::string library = std::string(TBDirectoryOfPath(TBGetLibraryFileName()).GetString()) + "/libtoolbox-core.so.0";
     std::string copy = std::string(dir) + "/libtoolbox-core.so.0";
     {
         std::ifstream in(library, std::ios::binary);

@@ -3,7 +3,7 @@
 // plug-ins give.
 #include "tests/units/units_test_util.h"
 
-#include "services/library_registry.h"
+#include <toolbox/services/library_registry.h>
 
 #include <cmath>
 #include <cstdio>

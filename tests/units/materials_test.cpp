@@ -2,7 +2,7 @@
 // default file and its units.
 #include "tests/units/units_test_util.h"
 
-#include "units/materials.h"
+#include <toolbox/units/materials.h>
 
 #include <cstdlib>
 

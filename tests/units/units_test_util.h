@@ -2,9 +2,9 @@
 // no quantity refers to one that is no longer in the catalogue.
 #pragma once
 
-#include "services/profile_cache.h"
+#include <toolbox/services/profile_cache.h>
 #include "tests/services/test_files.h"
-#include "units/unit_manager.h"
+#include <toolbox/units/unit_manager.h>
 
 #include <set>
 #include <string>

@@ -2,7 +2,7 @@
 // cannot be read or vanish, archives that cannot be created.
 #include <gtest/gtest.h>
 
-#include "zip/zip_archive.h"
+#include <toolbox/zip/zip_archive.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // tbx calc: simplifies formulas through the three formula plug-ins, in the order the
 // unit conversion uses them: create the helper, translate to reverse Polish form,
 // simplify, destroy the helper.
-#include "formula/formula_api.h"
-#include "platform/os/dynamic_library.h"
-#include "services/library_registry.h"
-#include "services/numbers.h"
-#include "tools/tbx/commands.h"
+#include <toolbox/formula/formula_api.h>
+#include <toolbox/os/dynamic_library.h>
+#include <toolbox/services/library_registry.h>
+#include <toolbox/services/numbers.h>
+#include "commands.h"
 
 #include <cctype>
 #include <cstdio>

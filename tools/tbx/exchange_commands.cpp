@@ -1,13 +1,13 @@
 // tbx info and tbx convert: data files through the exchange engine, as a host uses it.
-#include "exchange/delimited_text.h"
-#include "exchange/exchange_dialogs.h"
-#include "exchange/read_and_write_files.h"
-#include "exchange/table_choice.h"
-#include "platform/os/dialog_hub.h"
-#include "platform/os/file_io.h"
-#include "platform/os/locale_info.h"
-#include "resources/string_table.h"
-#include "tools/tbx/commands.h"
+#include <algorithm>
+#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/exchange/table_choice.h>
+#include <toolbox/os/dialog_hub.h>
+#include <toolbox/os/file_io.h>
+#include <toolbox/os/locale_info.h>
+#include <toolbox/resources/string_table.h>
+#include "commands.h"
 
 #include <cctype>
 #include <cerrno>
@@ -143,6 +143,20 @@ bool HasCommaDecimal(std::string_view field) {
            std::isdigit(static_cast<unsigned char>(field[comma + 1]));
 }
 
+// Fields of a line split at sep, as the text reader counts them: a separator at the
+// end of the line opens no further field.
+int FieldCount(std::string_view line, char sep) {
+    int count = 1 + static_cast<int>(std::count(line.begin(), line.end(), sep));
+    return !line.empty() && line.back() == sep ? count - 1 : count;
+}
+
+// The line without its trailing blanks, tabs and line-end characters.
+std::string_view TrimmedLine(std::string_view line) {
+    std::size_t n = line.size();
+    while (n > 0 && (line[n - 1] == ' ' || line[n - 1] == '\t' || line[n - 1] == '\r' || line[n - 1] == '\n')) --n;
+    return line.substr(0, n);
+}
+
 // The separator that splits the first data lines into the same number (two or more) of
 // fields, in the order tab, semicolon, comma, blank; the decimal symbol is a comma
 // when numbers show one between digits and no point, else a point.
@@ -153,19 +167,17 @@ TextSymbols DetectSymbols(const CString& path) {
     std::vector<std::string> lines;
     std::string_view raw;
     for (int n = 1; lines.size() < 40 && n <= 200 && in.NextLine(raw); ++n) {
-        std::string_view line = tb_exchange::TrimTrailingSpace(raw);
+        std::string_view line = TrimmedLine(raw);
         if (line.empty() || (n == 1 && line.find('"') != std::string_view::npos)) continue;
         lines.emplace_back(line.substr(0, 4096));
     }
     if (lines.empty()) return symbols;
     char chosen = 0;
     for (char candidate : {'\t', ';', ',', ' '}) {
-        const char set[2] = {candidate, 0};
-        tb_exchange::SeparatorSet separators(std::string_view(set, 1));
-        int first = tb_exchange::CountFields(lines[0], separators, false);
+        int first = FieldCount(lines[0], candidate);
         bool same = first >= 2;
         for (size_t i = 1; same && i < lines.size(); ++i)
-            same = tb_exchange::CountFields(lines[i], separators, false) == first;
+            same = FieldCount(lines[i], candidate) == first;
         if (same) {
             chosen = candidate;
             break;

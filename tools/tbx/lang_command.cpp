@@ -1,8 +1,8 @@
 // tbx lang: the language of the library's texts and the languages of the system.
-#include "resources/string_table.h"
-#include "services/languages.h"
-#include "services/startup.h"
-#include "tools/tbx/commands.h"
+#include <toolbox/resources/string_table.h>
+#include <toolbox/services/languages.h>
+#include <toolbox/services/startup.h>
+#include "commands.h"
 
 #include <cstdio>
 #include <cstdlib>

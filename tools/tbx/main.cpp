@@ -1,5 +1,5 @@
 // tbx: the toolbox library from the shell.
-#include "tools/tbx/commands.h"
+#include "commands.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
 // tbx num: engineering number formatting and parsing from the shell.
-#include "services/numbers.h"
-#include "tools/tbx/commands.h"
+#include <toolbox/services/numbers.h>
+#include "commands.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // tbx profile: read and write private profile (INI) files through the profile cache.
-#include "services/profile_cache.h"
-#include "tools/tbx/commands.h"
+#include <toolbox/services/profile_cache.h>
+#include "commands.h"
 
 #include <cstdio>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
 // tbx units / tbx materials: the unit catalogue, conversions between its units, and
 // the materials catalogue.
-#include "tools/tbx/commands.h"
-#include "units/materials.h"
-#include "units/unit_manager.h"
+#include "commands.h"
+#include <toolbox/units/materials.h>
+#include <toolbox/units/unit_manager.h>
 
 #include <cstdio>
 #include <cstring>

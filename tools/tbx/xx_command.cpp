@@ -1,8 +1,8 @@
 // tbx xx: XXencode a file into the codec's continuous text form, or decode such text.
 // The output is written to a temporary file beside OUT and renamed into place only
 // when everything succeeded, so a failure never leaves a half-written OUT behind.
-#include "services/xxcode.h"
-#include "tools/tbx/commands.h"
+#include <toolbox/services/xxcode.h>
+#include "commands.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,0 +1,790 @@
+// Characteristic files: a keyword header ("typ:=", "dim:=", "len:=", "n0<i>:=",
+// "u0<i>:=", "sep:=", free lines, "end:=") and a block of values, either in one .mdx
+// file (header, "end:=", values) or in an .mdk header file and an .mda data file of
+// the same base name. Values are text (typ A), 4-byte or 8-byte little-endian IEEE
+// floats (typ 4, 8). Typ T marks an N-dimensional table, read by
+// characteristic_ndim.cpp.
+//
+// Reading is bounded by the file: the text and binary readers store at most NrItems
+// rows and stop at the end of the data with warning 57; arrays grow only with the
+// values really read. Files are read and written through large buffers.
+#include "exchange/text/delimited_text.h"
+#include <toolbox/exchange/engine.h>
+#include <toolbox/os/file_io.h>
+#include <toolbox/resources/string_table.h>
+#include <toolbox/services/numbers.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "binary characteristic data is little-endian and copied as it stands");
+
+namespace {
+
+// A header announcing more channels than this is refused (error 24): every channel is
+// an object of its own, and no real characteristic comes near this count.
+constexpr int kMaxCharacteristicChannels = 100000;
+
+bool HasCharacteristicExtension(const CString& name) {
+    CString lower = name;
+    lower.MakeLower();
+    return lower.Find(".mda") >= 0 || lower.Find(".mdk") >= 0 || lower.Find(".mdx") >= 0;
+}
+
+// The partner of a pair: the last character replaced when the name's last '.' is four
+// characters from its end (x.mda -> x.mdk); other names stay.
+CString PartnerName(const CString& name, char last) {
+    const int length = name.GetLength();
+    if (length >= 4 && name.ReverseFind('.') == length - 4) {
+        CString partner = name;
+        partner.SetAt(length - 1, last);
+        return partner;
+    }
+    return name;
+}
+
+std::string_view WithoutCarriageReturn(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+bool HasUpperCase(std::string_view text) {
+    for (char c : text)
+        if (c >= 'A' && c <= 'Z') return true;
+    return false;
+}
+
+void LowerInto(std::string_view text, std::string& out) {
+    out.assign(text.data(), text.size());
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+}
+
+// The line that ends the header of an .mdx file: "end" with ":=" right behind it.
+bool IsEndLine(std::string_view line) {
+    return line.size() >= 5 && (line[0] | 0x20) == 'e' && (line[1] | 0x20) == 'n' && (line[2] | 0x20) == 'd' &&
+           line[3] == ':' && line[4] == '=';
+}
+
+int FirstSeparatorIn(const CString& value) {
+    for (int i = 0; i < value.GetLength(); ++i) {
+        char c = value.GetAt(i);
+        if (c == ';' || c == ',' || c == ' ' || c == '\t') return c;
+    }
+    return 0;
+}
+
+// The standard conversion of a text value (point as decimal symbol), locale-free.
+double StandardAtof(const CString& text) {
+    const char* p = text.GetString();
+    const char* end = p + text.GetLength();
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v')) ++p;
+    if (p < end && *p == '+') ++p;
+    double value = 0.0;
+    if (std::from_chars(p, end, value).ec != std::errc()) return 0.0;
+    return value;
+}
+
+double VariantAsDouble(const COleVariant& v) {
+    switch (v.vt) {
+    case VT_I2: return v.iVal;
+    case VT_BOOL: return v.boolVal;
+    case VT_I4: return v.lVal;
+    case VT_UI1: return v.bVal;
+    case VT_R4: return v.fltVal;
+    case VT_R8: return v.dblVal;
+    case VT_BSTR: return StandardAtof(v.GetText());
+    default: return 0.0;
+    }
+}
+
+void AppendVariantText(std::string& out, const COleVariant& v) {
+    char buffer[40];
+    char* end = buffer;
+    switch (v.vt) {
+    case VT_UI1: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.bVal)).ptr; break;
+    case VT_I2: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.iVal)).ptr; break;
+    case VT_BOOL: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.boolVal)).ptr; break;
+    case VT_I4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.lVal)); break;
+    case VT_R4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.fltVal)); break;
+    case VT_R8: end = tb_exchange::FormatGeneral15(buffer, v.dblVal); break;
+    case VT_BSTR: out.append(v.GetText().GetString(), v.GetText().GetLength()); return;
+    default: *end++ = '0'; break;
+    }
+    out.append(buffer, end);
+}
+
+// Where one channel's values go (reading) or come from (writing).
+struct ChannelStore {
+    enum Kind { Missing, None, Doubles, DoubleArray, Strings, Variants } kind = Missing;
+    double* block = nullptr;
+    CArray<double, double>* doubles = nullptr;
+    CStringArray* strings = nullptr;
+    CArray<COleVariant, COleVariant>* variants = nullptr;
+};
+
+ChannelStore StoreOf(const CExImPortChannel* channel) {
+    ChannelStore s;
+    if (!channel) return s;
+    if ((s.block = channel->GetDoublePtr())) s.kind = ChannelStore::Doubles;
+    else if ((s.doubles = channel->GetDoubleArray())) s.kind = ChannelStore::DoubleArray;
+    else if ((s.strings = channel->GetStringArray())) s.kind = ChannelStore::Strings;
+    else if ((s.variants = channel->GetVariantArray())) s.kind = ChannelStore::Variants;
+    else s.kind = ChannelStore::None;
+    return s;
+}
+
+// The channel stores of the engine; warning 55 (reading) or 54 (writing) for every
+// empty slot. Returns false when a slot is empty.
+bool CollectStores(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores, UINT missingWarning) {
+    bool complete = true;
+    stores.clear();
+    for (int c = 0; c < e.NrChannels; ++c) {
+        stores.push_back(StoreOf(e.GetChannel(c)));
+        if (stores.back().kind == ChannelStore::Missing) {
+            e.AddWarning(TBFormatMessage(missingWarning, {e.FileName, c + 1}));
+            complete = false;
+        }
+    }
+    return complete;
+}
+
+// Error 17 for the first channel without any storage; -1 when every channel has some.
+int FirstChannelWithoutStorage(const std::vector<ChannelStore>& stores) {
+    for (size_t c = 0; c < stores.size(); ++c)
+        if (stores[c].kind == ChannelStore::None) return static_cast<int>(c);
+    return -1;
+}
+
+void StoreDouble(ChannelStore& s, int r, double value) {
+    switch (s.kind) {
+    case ChannelStore::Doubles: s.block[r] = value; break;
+    case ChannelStore::DoubleArray:
+        if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
+        s.doubles->ElementAt(r) = value;
+        break;
+    case ChannelStore::Strings: {
+        char buffer[40];
+        char* end = tb_exchange::FormatGeneral15(buffer, value);
+        s.strings->SetAtGrow(r, CString(std::string_view(buffer, static_cast<size_t>(end - buffer))));
+        break;
+    }
+    case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(value)); break;
+    default: break;
+    }
+}
+
+template <int Size>
+inline double DecodeValue(const unsigned char* p) {
+    if constexpr (Size == 8) {
+        double value;
+        std::memcpy(&value, p, 8);
+        return value;
+    } else {
+        float single;
+        std::memcpy(&single, p, 4);
+        return single;
+    }
+}
+
+// Stores `values` consecutive binary values (rows of `channels` values; the last row
+// may be cut) starting at row `first`. blocks holds every channel's raw block when all
+// channels have one (the common case), else it is empty.
+template <int Size>
+void StoreRows(const unsigned char* p, size_t values, size_t channels, size_t first, std::vector<ChannelStore>& stores,
+               const std::vector<double*>& blocks) {
+    const size_t rows = values / channels;
+    size_t row = first;
+    if (!blocks.empty()) {
+        double* const* b = blocks.data();
+        for (size_t k = 0; k < rows; ++k, ++row)
+            for (size_t c = 0; c < channels; ++c, p += Size) b[c][row] = DecodeValue<Size>(p);
+    } else {
+        for (size_t k = 0; k < rows; ++k, ++row)
+            for (size_t c = 0; c < channels; ++c, p += Size) StoreDouble(stores[c], static_cast<int>(row), DecodeValue<Size>(p));
+    }
+    for (size_t c = 0; c < values % channels; ++c, p += Size)
+        StoreDouble(stores[c], static_cast<int>(row), DecodeValue<Size>(p));
+}
+
+// A file written through one large buffer; remembers the first failure.
+class OutputFile {
+public:
+    ~OutputFile() {
+        if (m_file) std::fclose(m_file);
+    }
+    bool Create(const CString& path, bool binary) { return Open(path, binary ? "wb" : "wb"); }
+    // The existing file (not truncated), positioned at its end.
+    bool Append(const CString& path) { return Open(path, "ab"); }
+    void Write(const char* data, size_t n) {
+        if (m_buffer.size() + n > kBufferSize) Flush();
+        if (n > kBufferSize) {
+            if (!m_failed && std::fwrite(data, 1, n, m_file) != n) Fail();
+            return;
+        }
+        m_buffer.append(data, n);
+    }
+    void Write(std::string_view text) { Write(text.data(), text.size()); }
+    std::string& Buffer() { return m_buffer; }
+    // Flushes when the buffer is full; callers append to Buffer() directly in between.
+    void MaybeFlush() {
+        if (m_buffer.size() >= kBufferSize) Flush();
+    }
+    bool Close() {
+        Flush();
+        if (m_file && std::fclose(m_file) != 0 && !m_failed) Fail();
+        m_file = nullptr;
+        return !m_failed;
+    }
+    int ErrorNumber() const { return m_errno; }
+
+private:
+    static constexpr size_t kBufferSize = 1 << 20;
+    bool Open(const CString& path, const char* mode) {
+        m_file = std::fopen(path.GetString(), mode);
+        if (!m_file) {
+            m_errno = errno;
+            return false;
+        }
+        m_buffer.reserve(kBufferSize + 4096);
+        return true;
+    }
+    void Flush() {
+        if (!m_failed && !m_buffer.empty() && std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
+            Fail();
+        m_buffer.clear();
+    }
+    void Fail() {
+        m_failed = true;
+        m_errno = errno ? errno : EIO;
+    }
+    std::FILE* m_file = nullptr;
+    std::string m_buffer;
+    bool m_failed = false;
+    int m_errno = 0;
+};
+
+void AppendNumber(std::string& out, double value) {
+    char buffer[40];
+    out.append(buffer, tb_exchange::FormatGeneral15(buffer, value));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- read dispatch
+
+int CReadAndWriteFileFunction::ReadMdx_k(CString fileName) {
+    ResetWarnAndErrorMsg();
+    ResetAllVars();
+    CString name = fileName;
+    if (name.IsEmpty()) name = AskExchangeFileName("*.mdx", TBLoadString(103), 1);
+    if (name.IsEmpty()) {
+        SetError(TBLoadString(4), 0);
+        return 0;
+    }
+    if (!HasCharacteristicExtension(name)) {
+        FileName = name;
+        SetError(TBFormatMessage(13, {name}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    int isMdx = 0;
+    const char last = name.GetAt(name.GetLength() - 1);
+    if (last == 'x' || last == 'X') {
+        isMdx = 1;
+        FileKind = TB_KIND_MDX;
+    } else {
+        FileKind = TB_KIND_MDA_MDK;
+        name = PartnerName(name, 'k');  // a chosen .mda file: the header is in its .mdk partner
+    }
+    FileName = name;
+    return ReadMdkFile(isMdx);
+}
+
+int CReadAndWriteFileFunction::ReadMdx_a() {
+    const int isMdx = FileKind == TB_KIND_MDX ? 1 : 0;
+    if (!isMdx) FileName = PartnerName(FileName, 'a');
+    switch (Typ) {
+    case 'A':
+    case 'a': return ReadMdaFile_A(isMdx);
+    case '4': return ReadMdaFile_B(isMdx, 4);
+    case '8': return ReadMdaFile_B(isMdx, 8);
+    case 'T':
+    case 't': return ReadMdxFileForNDimTable(0);
+    default: SetError(TBFormatMessage(18, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
+    }
+}
+
+// ---------------------------------------------------------------- header
+
+int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
+    CLineReader reader;
+    if (!reader.Open(FileName)) {
+        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    Typ = -1;
+    NrChannels = -1;
+    NrItems = -1;
+    EditionalStrings.RemoveAll();
+    int result = 1;
+    std::string_view raw;
+    std::string lowered;
+    while (reader.NextLine(raw)) {
+        LowerInto(WithoutCarriageReturn(raw), lowered);
+        const size_t assign = lowered.find(":=");
+        if (assign == std::string::npos) {
+            EditionalStrings.Add(CString(lowered));
+            continue;
+        }
+        const CString key(std::string_view(lowered).substr(0, assign));
+        const CString value(std::string_view(lowered).substr(assign + 2));
+        if (key == "typ") {
+            Typ = value.IsEmpty() ? 0 : static_cast<unsigned char>(value.GetAt(0));
+            if (Typ == 't') {
+                reader.Close();
+                return ReadMdxFileForNDimTable(1);
+            }
+        } else if (key == "dim") {
+            const int count = TBExtended_atoi(value);
+            if (count < 0 || count > kMaxCharacteristicChannels) {
+                SetError(TBFormatMessage(24, {FileName}), TB_EXCHANGE_HEADER_ERROR);
+                return 0;
+            }
+            NrChannels = count;
+            for (int i = 0; i < count; ++i)
+                if (AddEmptyChannel() == 2) result = 2;
+        } else if (key == "len") {
+            NrItems = TBExtended_atoi(value);
+        } else if (key == "end") {
+            break;
+        } else if ((key.Left(1) == "n" && key.Left(3) != "nam" && key.Left(3) != "new") ||
+                   (key.Left(1) == "u" && key.Left(3) != "usr")) {
+            const bool isName = key.GetAt(0) == 'n';
+            const int number = TBExtended_atoi(key.Mid(1));
+            if (number <= 0 || number > Channels.GetSize()) {
+                AddWarning(TBFormatMessage(isName ? 52 : 51, {FileName, number}));
+                result = 2;
+                continue;
+            }
+            CExImPortChannel* channel = static_cast<CExImPortChannel*>(Channels[number - 1]);
+            if (!channel) {
+                channel = new CExImPortChannel();
+                Channels[number - 1] = channel;
+            }
+            if (isName) channel->SetChannelName(value);
+            else channel->SetUnitName(value);
+        } else if (key == "sep") {
+            if (int separator = FirstSeparatorIn(value)) Sep = separator;
+        } else {
+            EditionalStrings.Add(key + ":=" + value);
+        }
+    }
+    if (reader.Failed()) {
+        SetError(TBFormatMessage(isMdx ? 10 : 9, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    UINT missing = 0;
+    if (Typ == -1) missing = 23;
+    else if (NrChannels < 0) missing = 24;
+    else if (NrItems < 0) missing = 25;  // a negative length is as unusable as none
+    if (missing) {
+        SetError(TBFormatMessage(missing, {FileName}), TB_EXCHANGE_HEADER_ERROR);
+        return 0;
+    }
+    switch (Typ) {
+    case 'A':
+    case 'a': SaveVersion = isMdx ? 0 : 3; break;
+    case '4': SaveVersion = isMdx ? 1 : 4; break;
+    case '8': SaveVersion = isMdx ? 2 : 5; break;
+    default: SaveVersion = -1; break;
+    }
+    LoadVersion = SaveVersion < 0 ? -1 : (isMdx ? 0 : 1);
+    return result;
+}
+
+// ---------------------------------------------------------------- text data
+
+int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
+    ResetWarnAndErrorMsg();
+    CLineReader reader;
+    if (!reader.Open(FileName)) {
+        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    std::vector<ChannelStore> stores;
+    int result = CollectStores(*this, stores, 55) ? 1 : 2;
+
+    std::string_view line;
+    if (isMdx) {
+        while (reader.NextLine(line))
+            if (IsEndLine(line)) break;
+    }
+    std::vector<size_t> rawBlocks;
+    for (size_t c = 0; c < stores.size(); ++c)
+        if (stores[c].kind == ChannelStore::Doubles) rawBlocks.push_back(c);
+    const char separator = static_cast<char>(Sep);
+    const tb_exchange::DecimalSymbol noDecimal{CString()};
+    const bool numbersInPlace =
+        tb_exchange::CanReadNumbersInPlace(tb_exchange::SeparatorSet(std::string_view(&separator, 1)), noDecimal);
+    std::string lowered;
+    int r = 0;
+    while (r < NrItems && reader.NextLine(line)) {
+        if (r == 0) {
+            const int bad = FirstChannelWithoutStorage(stores);
+            if (bad >= 0) {
+                SetError(TBFormatMessage(17, {FileName, bad + 1}), TB_EXCHANGE_DATA_ERROR);
+                return 0;
+            }
+        }
+        line = WithoutCarriageReturn(line);
+        size_t pos = 0;
+        for (size_t c = 0; c < stores.size(); ++c) {
+            ChannelStore& s = stores[c];
+            if (pos >= line.size() && c > 0) {
+                // The line holds no more fields: the rest of the channels read as 0.
+                // Raw blocks get the 0; arrays are not grown for a field that is not
+                // there (a later row's value still grows them with zeros in between),
+                // so a header announcing many channels cannot make a short file fill
+                // memory with channels x lines values.
+                for (size_t k : rawBlocks)
+                    if (k >= c) stores[k].block[r] = 0.0;
+                break;
+            }
+            if (numbersInPlace && pos < line.size() &&
+                (s.kind == ChannelStore::Doubles || s.kind == ChannelStore::DoubleArray)) {
+                // A plain decimal number read where it stands (the common case); any
+                // other field takes the general path below with the same result.
+                const char* first = line.data() + pos;
+                const char* last = line.data() + line.size();
+                const char* digit = first + (*first == '-');
+                double value;
+                const char* stop = nullptr;
+                if (digit < last && ((*digit >= '0' && *digit <= '9') || *digit == '.'))
+                    stop = tb_exchange::detail::ParseShortDecimal(first, last, '.', value);
+                if (stop && (stop == last || *stop == separator)) {
+                    if (s.kind == ChannelStore::Doubles) {
+                        s.block[r] = value;
+                    } else {
+                        if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
+                        s.doubles->ElementAt(r) = value;
+                    }
+                    pos = stop == last ? line.size() : static_cast<size_t>(stop - line.data()) + 1;
+                    continue;
+                }
+            }
+            std::string_view field;
+            if (pos < line.size()) {
+                const size_t next = line.find(separator, pos);
+                if (next == std::string_view::npos) {
+                    field = line.substr(pos);
+                    pos = line.size();
+                } else {
+                    field = line.substr(pos, next - pos);
+                    pos = next + 1;
+                }
+            }
+            if (HasUpperCase(field)) {  // data lines are read lower-cased
+                LowerInto(field, lowered);
+                field = lowered;
+            }
+            switch (s.kind) {
+            case ChannelStore::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, noDecimal); break;
+            case ChannelStore::DoubleArray:
+                if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
+                s.doubles->ElementAt(r) = tb_exchange::ParseNumberField(field, noDecimal);
+                break;
+            case ChannelStore::Strings: s.strings->SetAtGrow(r, CString(field)); break;
+            case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(CString(field))); break;
+            default: break;
+            }
+        }
+        ++r;
+    }
+    if (reader.Failed()) {
+        SetError(TBFormatMessage(isMdx ? 10 : 8, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    if (r < NrItems) {
+        AddWarning(TBFormatMessage(57, {FileName, r, NrItems}));
+        result = 2;
+    }
+    Separator = CString(separator);
+    Decimal.Empty();
+    return result;
+}
+
+// ---------------------------------------------------------------- binary data
+
+int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
+    ResetWarnAndErrorMsg();
+    std::uint64_t dataOffset = 0;
+    if (isMdx) {
+        // The binary block starts right after the line end of the "end:=" line.
+        CLineReader reader;
+        if (!reader.Open(FileName, 1 << 16)) {
+            SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+            return 0;
+        }
+        std::string_view line;
+        bool found = false;
+        while (!found && reader.NextLine(line)) found = IsEndLine(line);
+        dataOffset = found ? reader.BytesConsumed() : static_cast<std::uint64_t>(-1);
+    }
+    std::FILE* file = std::fopen(FileName.GetString(), "rb");
+    if (!file) {
+        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    std::vector<ChannelStore> stores;
+    int result = CollectStores(*this, stores, 55) ? 1 : 2;
+
+    const size_t channels = stores.size();
+    std::vector<double*> blocks;  // all raw blocks: the direct path
+    for (const ChannelStore& s : stores)
+        if (s.kind == ChannelStore::Doubles) blocks.push_back(s.block);
+    if (blocks.size() != channels) blocks.clear();
+    const size_t rowBytes = channels * static_cast<size_t>(valueSize);
+    int r = 0;
+    bool readError = false;
+    if (dataOffset == static_cast<std::uint64_t>(-1)) {
+        r = 0;  // no "end:=" line: no data block
+    } else if (channels == 0) {
+        r = NrItems;
+    } else if (NrItems > 0 && fseeko(file, static_cast<off_t>(dataOffset), SEEK_SET) == 0) {
+        const size_t rowsPerChunk = std::max<size_t>(1, (size_t(1) << 20) / rowBytes);
+        std::vector<unsigned char> chunk(rowsPerChunk * rowBytes);
+        bool checked = false;
+        while (r < NrItems) {
+            const size_t wanted = std::min<size_t>(rowsPerChunk, static_cast<size_t>(NrItems - r)) * rowBytes;
+            const size_t got = std::fread(chunk.data(), 1, wanted, file);
+            if (got < wanted && std::ferror(file)) readError = true;
+            const size_t values = got / static_cast<size_t>(valueSize);  // complete values only
+            if (values == 0) break;
+            if (!checked) {
+                checked = true;
+                const int bad = FirstChannelWithoutStorage(stores);
+                if (bad >= 0) {
+                    std::fclose(file);
+                    SetError(TBFormatMessage(17, {FileName, bad + 1}), TB_EXCHANGE_DATA_ERROR);
+                    return 0;
+                }
+            }
+            const size_t rows = values / channels;
+            if (valueSize == 8) StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+            else StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+            r += static_cast<int>(rows);
+            if (got < wanted) break;
+        }
+    } else if (NrItems > 0) {
+        readError = true;
+    }
+    std::fclose(file);
+    if (readError) {
+        SetError(TBFormatMessage(isMdx ? 10 : 8, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    if (r < NrItems) {
+        AddWarning(TBFormatMessage(57, {FileName, r, NrItems}));
+        result = 2;
+    }
+    Separator = CString(static_cast<char>(Sep));
+    Decimal.Empty();
+    return result;
+}
+
+// ---------------------------------------------------------------- write
+
+int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar, int typ) {
+    ResetWarnAndErrorMsg();
+    CString name = fileName.IsEmpty() ? FileName : fileName;
+    if (name.IsEmpty()) name = AskExchangeFileName("*.mdx", TBLoadString(103), 0);
+    if (name.IsEmpty()) {
+        SetError(TBLoadString(4), 0);
+        return 0;
+    }
+    FileName = name;
+    Typ = typ;
+    Sep = separatorChar;
+    if (!HasCharacteristicExtension(name)) {
+        SetError(TBFormatMessage(13, {name}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    const char last = name.GetAt(name.GetLength() - 1);
+    if (last == 'a' || last == 'A' || last == 'k' || last == 'K') FileKind = TB_KIND_MDA_MDK;
+    else if (last == 'x' || last == 'X') FileKind = TB_KIND_MDX;
+    const int isMdx = FileKind == TB_KIND_MDX ? 1 : 0;
+
+    FileName = isMdx ? name : PartnerName(name, 'k');
+    const int headerResult = WriteMdkFile();
+    if (headerResult == 0) {
+        SetError(TBFormatMessage(isMdx ? 7 : 6, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    if (!isMdx) FileName = PartnerName(name, 'a');
+    int result;
+    switch (Typ) {
+    case 'A':
+    case 'a': result = WriteMdaFile_A(isMdx); break;
+    case '4': result = WriteMdaFile_B(isMdx, 4); break;
+    case '8': result = WriteMdaFile_B(isMdx, 8); break;
+    default: SetError(TBFormatMessage(18, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
+    }
+    if (result == 0) {
+        // The data writer's own message (which channel, which file) stays readable as a
+        // warning; the error names the file that could not be written.
+        if (!LastError.IsEmpty()) AddWarning(LastError);
+        SetError(TBFormatMessage(isMdx ? 7 : 5, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    return result == 2 || headerResult == 2 ? 2 : 1;
+}
+
+int CReadAndWriteFileFunction::WriteMdkFile() {
+    std::vector<ChannelStore> stores;
+    int result = CollectStores(*this, stores, 54) ? 1 : 2;
+    OutputFile out;
+    if (!out.Create(FileName, false)) {
+        SetError(TBSystemErrorText(out.ErrorNumber()), 0);
+        return 0;
+    }
+    std::string& text = out.Buffer();
+    auto line = [&](const char* key, const std::string& value) {
+        text += key;
+        text += ":=";
+        text += value;
+        text += "\r\n";
+        out.MaybeFlush();
+    };
+    line("typ", std::string(1, static_cast<char>(Typ)));
+    line("dim", std::to_string(NrChannels));
+    line("len", std::to_string(NrItems));
+    for (int c = 0; c < NrChannels; ++c) {
+        const CExImPortChannel* channel = GetChannel(c);
+        if (!channel) continue;
+        const std::string number = std::to_string(c + 1);
+        if (!channel->GetChannelName().IsEmpty()) line(("n0" + number).c_str(), channel->GetChannelName().str());
+        if (!channel->GetUnitName().IsEmpty()) line(("u0" + number).c_str(), channel->GetUnitName().str());
+    }
+    if (Sep != ';') line("sep", std::string("\"") + static_cast<char>(Sep) + "\"");
+    for (int i = 0; i < EditionalStrings.GetSize(); ++i) {
+        text += EditionalStrings[i].str();
+        text += "\r\n";
+        out.MaybeFlush();
+    }
+    text += "end:=";
+    if (!out.Close()) {
+        SetError(TBSystemErrorText(out.ErrorNumber()), 0);
+        return 0;
+    }
+    return result;
+}
+
+namespace {
+
+// The checks every data writer makes before it writes: warning 54 for empty slots,
+// error 17 for a channel without storage, error 15 for an array shorter than NrItems.
+// Returns 0 on error, else 1 or 2.
+int PrepareWrite(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores) {
+    int result = CollectStores(e, stores, 54) ? 1 : 2;
+    const int bad = FirstChannelWithoutStorage(stores);
+    if (bad >= 0) {
+        e.SetError(TBFormatMessage(17, {e.FileName, bad + 1}), TB_EXCHANGE_DATA_ERROR);
+        return 0;
+    }
+    for (const ChannelStore& s : stores) {
+        int size = e.NrItems;
+        if (s.kind == ChannelStore::DoubleArray) size = s.doubles->GetSize();
+        else if (s.kind == ChannelStore::Strings) size = s.strings->GetSize();
+        else if (s.kind == ChannelStore::Variants) size = s.variants->GetSize();
+        if (size < e.NrItems) {
+            e.SetError(TBLoadString(15), TB_EXCHANGE_DATA_ERROR);
+            return 0;
+        }
+    }
+    return result;
+}
+
+bool OpenDataFile(CReadAndWriteFileFunction& e, OutputFile& out, int isMdx) {
+    const bool opened = isMdx ? out.Append(e.FileName) : out.Create(e.FileName, true);
+    if (!opened) e.SetError(TBFormatMessage(14, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+    return opened;
+}
+
+double ValueAt(const ChannelStore& s, int r) {
+    switch (s.kind) {
+    case ChannelStore::Doubles: return s.block[r];
+    case ChannelStore::DoubleArray: return s.doubles->GetAt(r);
+    case ChannelStore::Strings: return StandardAtof(s.strings->GetAt(r));
+    case ChannelStore::Variants: return VariantAsDouble(s.variants->GetAt(r));
+    default: return 0.0;
+    }
+}
+
+} // namespace
+
+int CReadAndWriteFileFunction::WriteMdaFile_A(int isMdx) {
+    std::vector<ChannelStore> stores;
+    int result = PrepareWrite(*this, stores);
+    if (result == 0) return 0;
+    OutputFile out;
+    if (!OpenDataFile(*this, out, isMdx)) return 0;
+    std::string& text = out.Buffer();
+    if (isMdx) text += "\r\n";
+    const char separator = static_cast<char>(Sep);
+    for (int r = 0; r < NrItems; ++r) {
+        if (r > 0) text += "\r\n";
+        for (const ChannelStore& s : stores) {
+            switch (s.kind) {
+            case ChannelStore::Doubles: AppendNumber(text, s.block[r]); break;
+            case ChannelStore::DoubleArray: AppendNumber(text, s.doubles->GetAt(r)); break;
+            case ChannelStore::Strings: text += s.strings->GetAt(r).str(); break;
+            case ChannelStore::Variants: AppendVariantText(text, s.variants->GetAt(r)); break;
+            default: text += '0'; break;
+            }
+            text += separator;
+        }
+        out.MaybeFlush();
+    }
+    if (!out.Close()) {
+        SetError(TBSystemErrorText(out.ErrorNumber()), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    return result;
+}
+
+int CReadAndWriteFileFunction::WriteMdaFile_B(int isMdx, int valueSize) {
+    std::vector<ChannelStore> stores;
+    int result = PrepareWrite(*this, stores);
+    if (result == 0) return 0;
+    OutputFile out;
+    if (!OpenDataFile(*this, out, isMdx)) return 0;
+    std::string& bytes = out.Buffer();
+    if (isMdx) bytes += '\n';
+    char row[16];
+    for (int r = 0; r < NrItems; ++r) {
+        for (const ChannelStore& s : stores) {
+            const double value = ValueAt(s, r);
+            if (valueSize == 8) {
+                std::memcpy(row, &value, 8);
+            } else {
+                const float single = static_cast<float>(value);
+                std::memcpy(row, &single, 4);
+            }
+            bytes.append(row, static_cast<size_t>(valueSize));
+        }
+        out.MaybeFlush();
+    }
+    if (!out.Close()) {
+        SetError(TBSystemErrorText(out.ErrorNumber()), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    return result;
+}

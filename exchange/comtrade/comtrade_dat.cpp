@@ -1,0 +1,604 @@
+// COMTRADE records: the data file (.dat) in text (ASCII) and binary form (BINARY with
+// 2-byte samples, BINARY32 with 4-byte integers, FLOAT32 with 4-byte floats), its
+// continuation files .d00 to .d99 and the data section of a combined .cff file.
+#include "exchange/comtrade/comtrade.h"
+#include "exchange/text/delimited_text.h"
+#include <toolbox/resources/string_table.h>
+#include <toolbox/services/numbers.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace tb_comtrade {
+
+double VariantNumber(const COleVariant& value) {
+    switch (value.vt) {
+    case VT_I2: return value.iVal;
+    case VT_UI1: return value.bVal;
+    case VT_BOOL: return value.boolVal;
+    case VT_I4:
+    case VT_R4:
+    case VT_R8: {
+        const double number = value.vt == VT_I4 ? value.lVal : value.vt == VT_R4 ? value.fltVal : value.dblVal;
+        char buffer[40];
+        char* end = tb_exchange::FormatGeneral15(buffer, number);
+        return TBExtended_atof(CString(buffer, static_cast<int>(end - buffer)), "");
+    }
+    case VT_BSTR: return TBExtended_atof(value.GetText(), "");
+    default: return 0.0;
+    }
+}
+
+bool ChannelValue(const CExImPortChannel& channel, int k, double& value) {
+    if (k < 0) return false;
+    if (double* block = channel.GetDoublePtr()) {
+        value = block[k];
+        return true;
+    }
+    if (auto* array = channel.GetDoubleArray()) {
+        if (k >= array->GetSize()) return false;
+        value = array->GetAt(k);
+        return true;
+    }
+    if (auto* strings = channel.GetStringArray()) {
+        if (k >= strings->GetSize()) return false;
+        value = TBExtended_atof(strings->GetAt(k), "");
+        return true;
+    }
+    if (auto* variants = channel.GetVariantArray()) {
+        if (k >= variants->GetSize()) return false;
+        value = VariantNumber(variants->GetAt(k));
+        return true;
+    }
+    return false;
+}
+
+} // namespace tb_comtrade
+
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 20;
+
+/// Where the samples of one channel go: the first store of the channel. A raw block
+/// holds NrItems values; nothing is written beyond it.
+struct Sink {
+    double* block = nullptr;
+    CArray<double, double>* doubles = nullptr;
+    CStringArray* strings = nullptr;
+    CArray<COleVariant, COleVariant>* variants = nullptr;
+
+    explicit Sink(const CExImPortChannel* channel) {
+        if (!channel) return;
+        if ((block = channel->GetDoublePtr())) return;
+        if ((doubles = channel->GetDoubleArray())) return;
+        if ((strings = channel->GetStringArray())) return;
+        variants = channel->GetVariantArray();
+    }
+    bool Present() const { return block || doubles || strings || variants; }
+
+    void Store(int index, double value, int blockSize) {
+        if (block) {
+            if (index < blockSize) block[index] = value;
+        } else if (doubles) {
+            if (index >= doubles->GetSize()) doubles->SetSize(index + 1);
+            doubles->GetData()[index] = value;
+        } else if (strings) {
+            strings->SetAtGrow(index, TBExtended_ftoa(value, -1, 0, ""));
+        } else if (variants) {
+            variants->SetAtGrow(index, COleVariant(TBExtended_ftoa(value, -1, 0, "")));
+        }
+    }
+};
+
+/// Reads a file block by block, as lines or as fixed-size records.
+class BlockReader {
+public:
+    explicit BlockReader(FILE* file) : m_file(file), m_buffer(kBlockSize) {}
+
+    /// The next line without its LF (and CR); false at the end of the file.
+    bool NextLine(std::string_view& line) {
+        for (;;) {
+            const char* start = m_buffer.data() + m_begin;
+            const void* lf = std::memchr(start, '\n', m_end - m_begin);
+            if (lf) {
+                const std::size_t length = static_cast<const char*>(lf) - start;
+                line = std::string_view(start, length);
+                m_begin += length + 1;
+                if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+                return true;
+            }
+            if (m_eof) {
+                if (m_begin == m_end) return false;
+                line = std::string_view(start, m_end - m_begin);
+                m_begin = m_end;
+                if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+                return true;
+            }
+            if (m_begin == 0 && m_end == m_buffer.size()) m_buffer.resize(m_buffer.size() * 2);
+            Refill();
+        }
+    }
+
+    /// Makes count bytes available at Data(); returns how many are (fewer at the end).
+    std::size_t Ensure(std::size_t count) {
+        while (m_end - m_begin < count && !m_eof) {
+            if (m_buffer.size() < count) m_buffer.resize(count);
+            Refill();
+        }
+        return m_end - m_begin < count ? m_end - m_begin : count;
+    }
+    const unsigned char* Data() const { return reinterpret_cast<const unsigned char*>(m_buffer.data()) + m_begin; }
+    void Skip(std::size_t count) { m_begin += count; }
+
+private:
+    void Refill() {
+        if (m_begin > 0) {
+            std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+            m_end -= m_begin;
+            m_begin = 0;
+        }
+        const std::size_t got = std::fread(m_buffer.data() + m_end, 1, m_buffer.size() - m_end, m_file);
+        m_end += got;
+        if (got == 0) m_eof = true;
+    }
+
+    FILE* m_file;
+    std::vector<char> m_buffer;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+    bool m_eof = false;
+};
+
+std::uint32_t LoadU32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::int16_t LoadI16(const unsigned char* p) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
+}
+
+/// The running state of one read across the data file and its continuation files.
+class SampleReader {
+public:
+    explicit SampleReader(CReadAndWriteFileFunction& e) : m_e(e), m_point(".") {
+        m_digital = e.ConfigChannelCount - 1 - e.AnalogCount;
+        if (m_digital < 0) m_digital = 0;
+        for (int i = 0; i < e.NrChannels; ++i) m_sinks.emplace_back(e.GetChannel(i));
+        m_useRates = e.SampleRates.GetSize() > 0 && e.SampleRates[0] != 0.0;
+        m_lastEnd = e.EndSamples.GetSize() > 0 ? e.EndSamples[e.EndSamples.GetSize() - 1] : 0;
+        m_missingText = e.ComtradeRevision >= 2013;
+        const int analog = e.AnalogCount;
+        m_factor.resize(analog);
+        for (int i = 0; i < analog; ++i) {
+            m_factor[i].a = i < e.Multipliers.GetSize() ? e.Multipliers[i] : 1.0;
+            m_factor[i].b = i < e.Offsets.GetSize() ? e.Offsets[i] : 0.0;
+            m_factor[i].f = i < e.PrefixFactors.GetSize() ? e.PrefixFactors[i] : 1.0;
+        }
+    }
+
+    int Run();
+
+private:
+    struct Scale {
+        double a, b, f;
+    };
+
+    bool Time(double stamp, bool stampPresent, double& time);
+    bool ReadTextFile(BlockReader& reader, const CString& name);
+    bool ReadBinaryFile(BlockReader& reader, const CString& name);
+    bool StoreDerived();
+    int SampleCount() const { return m_k - 1; }
+
+    CReadAndWriteFileFunction& m_e;
+    tb_exchange::DecimalSymbol m_point;
+    std::vector<Sink> m_sinks;
+    std::vector<Scale> m_factor;
+    int m_digital = 0;
+    bool m_useRates = false;
+    bool m_missingText = false;
+    int m_lastEnd = 0;
+    int m_k = 1;          // number of the next sample
+    int m_rateIndex = 0;
+    double m_time = 0.0;
+    bool m_warned = false;
+};
+
+bool SampleReader::Time(double stamp, bool stampPresent, double& time) {
+    if (m_useRates) {
+        if (m_k > m_lastEnd) {
+            m_e.SetError(TBLoadString(28), TB_EXCHANGE_FILE_ERROR);
+            return false;
+        }
+        while (m_rateIndex < m_e.EndSamples.GetSize() - 1 && m_e.EndSamples[m_rateIndex] < m_k) ++m_rateIndex;
+        const double rate = m_e.SampleRates[m_rateIndex];
+        if (m_k == 1)
+            m_time = 0.0;
+        else if (rate > 0.0 && std::isfinite(rate))
+            m_time += 1.0 / rate;
+        else
+            m_time = stampPresent ? stamp * m_e.TimeMultiplier * 1e-6 : m_time;
+    } else {
+        m_time = stamp * m_e.TimeMultiplier * 1e-6;
+    }
+    time = m_time;
+    return true;
+}
+
+bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
+    const int analog = m_e.AnalogCount;
+    const int blockSize = m_e.NrItems;
+    const double missing = std::numeric_limits<double>::quiet_NaN();
+    std::string_view line;
+    while (reader.NextLine(line)) {
+        line = tb_comtrade::TrimField(line);
+        if (line.empty()) continue; // blank lines and a closing Ctrl-Z are no samples
+        std::size_t position = 0;
+        bool ended = false;
+        auto next = [&](std::string_view& field) {
+            if (ended) return false;
+            const std::size_t comma = line.find(',', position);
+            if (comma == std::string_view::npos) {
+                field = tb_comtrade::TrimField(line.substr(position));
+                ended = true;
+            } else {
+                field = tb_comtrade::TrimField(line.substr(position, comma - position));
+                position = comma + 1;
+            }
+            return true;
+        };
+        std::string_view field;
+        next(field); // the file's own sample number: the records are counted instead
+        const bool stampPresent = next(field) && !field.empty();
+        const double stamp = stampPresent ? tb_exchange::ParseNumberField(field, m_point) : 0.0;
+        double time = 0.0;
+        if (!Time(stamp, stampPresent, time)) return false;
+        const int index = m_k - 1;
+        m_sinks[0].Store(index, time, blockSize);
+        bool shortLine = false;
+        for (int i = 0; i < analog; ++i) {
+            double value = missing;
+            if (next(field)) {
+                if (!field.empty()) {
+                    const double stored = tb_exchange::ParseNumberField(field, m_point);
+                    if (!(m_missingText && stored == 99999.0)) {
+                        const Scale& s = m_factor[i];
+                        value = (stored * s.a + s.b) * s.f;
+                    }
+                }
+            } else {
+                shortLine = true;
+            }
+            m_sinks[1 + i].Store(index, value, blockSize);
+        }
+        for (int j = 0; j < m_digital; ++j) {
+            double value = 0.0;
+            if (next(field))
+                value = tb_exchange::ParseNumberField(field, m_point);
+            else
+                shortLine = true;
+            m_sinks[1 + analog + j].Store(index, value, blockSize);
+        }
+        if (shortLine && !m_warned) {
+            m_e.AddWarning(TBFormatMessage(573, {name, m_k}));
+            m_warned = true;
+        }
+        ++m_k;
+    }
+    return true;
+}
+
+double DecodeStored(const unsigned char* p, int type) {
+    if (type == 0) {
+        const std::int16_t v = LoadI16(p);
+        return v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : v; // 0x8000 marks a missing sample
+    }
+    const std::uint32_t bits = LoadU32(p);
+    if (type == 1) {
+        const std::int32_t v = static_cast<std::int32_t>(bits);
+        return v == INT32_MIN ? std::numeric_limits<double>::quiet_NaN() : v;
+    }
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
+    const int analog = m_e.AnalogCount;
+    const int type = m_e.ComtradeSampleType;
+    const std::size_t width = type == 0 ? 2 : 4;
+    const std::size_t words = static_cast<std::size_t>(m_digital + 15) / 16;
+    const std::size_t statusOffset = 8 + width * static_cast<std::size_t>(analog);
+    const std::size_t recordSize = statusOffset + 2 * words;
+    const int blockSize = m_e.NrItems;
+    // Records are decoded a batch at a time, channel by channel, so that each channel's
+    // store is filled in one tight loop.
+    const std::size_t batchRecords = recordSize >= kBlockSize ? 1 : kBlockSize / recordSize;
+    while (m_k <= m_e.NrItems) {
+        const std::size_t remaining = static_cast<std::size_t>(m_e.NrItems - m_k) + 1;
+        const std::size_t wanted = remaining < batchRecords ? remaining : batchRecords;
+        const std::size_t available = reader.Ensure(wanted * recordSize);
+        const int count = static_cast<int>(available / recordSize);
+        if (count == 0) {
+            // A record cut off at the end of a file is not taken: its fields would
+            // mix with the next file's.
+            if (available > 0) m_e.AddWarning(TBFormatMessage(57, {name, m_k - 1, m_e.NrItems}));
+            return true;
+        }
+        const unsigned char* records = reader.Data();
+        const int first = m_k - 1;
+        for (int r = 0; r < count; ++r, ++m_k) {
+            double time = 0.0;
+            if (!Time(static_cast<double>(LoadU32(records + r * recordSize + 4)), true, time)) return false;
+            m_sinks[0].Store(first + r, time, blockSize);
+        }
+        const int inBlock = blockSize - first < count ? (blockSize - first > 0 ? blockSize - first : 0) : count;
+        for (int i = 0; i < analog; ++i) {
+            Sink& sink = m_sinks[1 + i];
+            const Scale s = m_factor[i];
+            const unsigned char* p = records + 8 + width * static_cast<std::size_t>(i);
+            if (sink.block) {
+                double* out = sink.block + first;
+                if (type == 0) {
+                    for (int r = 0; r < inBlock; ++r, p += recordSize) {
+                        const std::int16_t v = LoadI16(p);
+                        out[r] = v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f;
+                    }
+                } else {
+                    for (int r = 0; r < inBlock; ++r, p += recordSize) out[r] = (DecodeStored(p, type) * s.a + s.b) * s.f;
+                }
+            } else {
+                for (int r = 0; r < count; ++r, p += recordSize)
+                    sink.Store(first + r, (DecodeStored(p, type) * s.a + s.b) * s.f, blockSize);
+            }
+        }
+        // Channels 1 to 16 are in the first status word, bit 0 the lowest of them,
+        // channels 17 to 32 in the second, and so on.
+        for (int j = 0; j < m_digital; ++j) {
+            Sink& sink = m_sinks[1 + analog + j];
+            const unsigned char* p = records + statusOffset + 2 * static_cast<std::size_t>(j / 16);
+            const unsigned bit = 1u << (j % 16);
+            if (sink.block) {
+                double* out = sink.block + first;
+                for (int r = 0; r < inBlock; ++r, p += recordSize) out[r] = (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0;
+            } else {
+                for (int r = 0; r < count; ++r, p += recordSize)
+                    sink.Store(first + r, (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0, blockSize);
+            }
+        }
+        reader.Skip(static_cast<std::size_t>(count) * recordSize);
+    }
+    return true;
+}
+
+bool SampleReader::StoreDerived() {
+    const int count = SampleCount();
+    for (int i = 0; i < m_e.DerivedSources.GetSize(); ++i) {
+        const int s = m_e.DerivedSources[i];
+        const int target = m_e.ConfigChannelCount + i;
+        CExImPortChannel* source = m_e.GetChannel(s + 1);
+        CExImPortChannel* derived = m_e.GetChannel(target);
+        if (!derived) continue;
+        if (!source || !source->HasStorage() || !derived->HasStorage()) {
+            m_e.SetError(TBFormatMessage(17, {m_e.FileName, source ? target + 1 : s + 2}), TB_EXCHANGE_DATA_ERROR);
+            return false;
+        }
+        const double primary = m_e.PrimaryRatios[s];
+        const double secondary = m_e.SecondaryRatios[s];
+        const double factor = m_e.PsFlags[s] == 1 ? primary / secondary : secondary / primary;
+        Sink sink(derived);
+        const int limit = source->GetDoublePtr() ? (count < m_e.NrItems ? count : m_e.NrItems) : count;
+        double value = 0.0;
+        for (int k = 0; k < limit && tb_comtrade::ChannelValue(*source, k, value); ++k) sink.Store(k, value * factor, m_e.NrItems);
+    }
+    return true;
+}
+
+int SampleReader::Run() {
+    const CString& fileName = m_e.FileName;
+    bool warnings = false;
+    for (int i = 0; i < m_e.NrChannels; ++i) {
+        CExImPortChannel* channel = m_e.GetChannel(i);
+        if (!channel) {
+            m_e.AddWarning(TBFormatMessage(55, {fileName, i}));
+            warnings = true;
+        } else if (!channel->HasStorage()) {
+            m_e.SetError(TBFormatMessage(17, {fileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
+            return 0;
+        }
+    }
+    // Slots beyond the table (a host that shrank it) take no values.
+    m_sinks.resize(static_cast<std::size_t>(m_e.ConfigChannelCount > 0 ? m_e.ConfigChannelCount : 1), Sink(nullptr));
+    const bool text = m_e.AsciiData == 1;
+    bool complete = false;
+    for (int part = -1; part < 100 && !complete; ++part) {
+        CString name = fileName;
+        if (part >= 0) {
+            char ext[8];
+            std::snprintf(ext, sizeof ext, ".d%02d", part);
+            name = tb_comtrade::CompanionFile(fileName, ext);
+        }
+        FILE* file = std::fopen(name.GetString(), "rb");
+        if (!file) {
+            m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+            return 0;
+        }
+        if (part < 0 && m_e.ComtradeDataOffset > 0 && std::fseek(file, static_cast<long>(m_e.ComtradeDataOffset), SEEK_SET) != 0) {
+            std::fclose(file);
+            m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+            return 0;
+        }
+        BlockReader reader(file);
+        const size_t warningsBefore = static_cast<size_t>(m_e.Warnings.GetSize());
+        const bool ok = text ? ReadTextFile(reader, name) : ReadBinaryFile(reader, name);
+        std::fclose(file);
+        if (!ok) return 0;
+        if (static_cast<size_t>(m_e.Warnings.GetSize()) > warningsBefore) warnings = true;
+        complete = SampleCount() >= m_e.NrItems;
+        // A combined file carries all its samples.
+        if (m_e.ComtradeDataOffset > 0) complete = true;
+    }
+    if (!StoreDerived()) return 0;
+    if (!complete) return 2;
+    return warnings ? 2 : 1;
+}
+
+// ---------------------------------------------------------------- writing
+
+/// Appends v as "%.Nd" does: at least digits digits, zero-padded, sign first.
+void AppendPadded(std::string& out, long long v, int digits) {
+    char buffer[32];
+    int length = 0;
+    unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+    do {
+        buffer[length++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (v < 0) out += '-';
+    for (int i = length; i < digits; ++i) out += '0';
+    while (length) out += buffer[--length];
+}
+
+/// The stored integer of value: (value - b) / a truncated toward zero. A quotient within
+/// 1e-6 of an integer is that integer: the multiplier is printed with 15 digits, and
+/// its last digit must not turn the channel maximum into one step less. A channel
+/// whose values are all equal has multiplier 0 and stores 0, which decodes to b.
+long Encode(double value, double a, double b) {
+    if (a == 0.0) return 0;
+    const double quotient = LimitExportValue((value - b) / a);
+    const double nearest = std::nearbyint(quotient);
+    return TBExtended_ftol(std::fabs(quotient - nearest) < 1e-6 ? nearest : quotient);
+}
+
+class SampleWriter {
+public:
+    SampleWriter(CReadAndWriteFileFunction& e, int timeChannel) : m_e(e), m_timeChannel(timeChannel) {}
+    /// Writes every record; binary selects the record layout.
+    int Run(const CString& fileName, bool binary);
+
+private:
+    bool Value(int channelIndex, int k, double& value);
+
+    CReadAndWriteFileFunction& m_e;
+    int m_timeChannel;
+};
+
+bool SampleWriter::Value(int channelIndex, int k, double& value) {
+    const CExImPortChannel* channel = m_e.GetChannel(channelIndex);
+    value = 0.0;
+    if (!channel) return true;
+    if (!channel->HasStorage()) {
+        m_e.SetError(TBFormatMessage(17, {m_e.FileName, channelIndex + 1}), TB_EXCHANGE_DATA_ERROR);
+        return false;
+    }
+    if (!tb_comtrade::ChannelValue(*channel, k, value)) {
+        m_e.SetError(TBLoadString(15), TB_EXCHANGE_DATA_ERROR);
+        return false;
+    }
+    return true;
+}
+
+int SampleWriter::Run(const CString& fileName, bool binary) {
+    const CString name = fileName.Left(fileName.GetLength() - 4) + ".dat";
+    FILE* file = std::fopen(name.GetString(), "wb");
+    if (!file) {
+        m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    bool missing = false;
+    for (int i = 0; i < m_e.NrChannels; ++i)
+        if (!m_e.GetChannel(i)) missing = true; // the configuration writer has warned
+    std::string out;
+    out.reserve(kBlockSize + 4096);
+    bool ok = true;
+    for (int k = 0; k < m_e.NrItems && ok; ++k) {
+        double time = 0.0;
+        if (m_timeChannel >= 0 && m_timeChannel < m_e.NrChannels && !Value(m_timeChannel, k, time)) {
+            ok = false;
+            break;
+        }
+        const long stamp = TBExtended_ftol(LimitExportValue(time * 1e6));
+        if (binary) {
+            const std::uint32_t head[2] = {static_cast<std::uint32_t>(k + 1), static_cast<std::uint32_t>(stamp)};
+            unsigned char bytes[8];
+            for (int i = 0; i < 2; ++i)
+                for (int j = 0; j < 4; ++j) bytes[4 * i + j] = static_cast<unsigned char>(head[i] >> (8 * j));
+            out.append(reinterpret_cast<const char*>(bytes), 8);
+        } else {
+            AppendPadded(out, k + 1, 10);
+            out += ',';
+            AppendPadded(out, stamp, 10);
+        }
+        int position = 0;
+        for (int i = 0; i < m_e.NrChannels; ++i) {
+            if (i == m_timeChannel) continue;
+            const int analog = position++;
+            double value = 0.0;
+            if (!Value(i, k, value)) {
+                ok = false;
+                break;
+            }
+            const bool empty = m_e.GetChannel(i) == nullptr;
+            const long stored = empty ? 0
+                                      : Encode(value, analog < m_e.Multipliers.GetSize() ? m_e.Multipliers[analog] : 1.0,
+                                               analog < m_e.Offsets.GetSize() ? m_e.Offsets[analog] : 0.0);
+            if (binary) {
+                const std::uint16_t low = static_cast<std::uint16_t>(stored & 0xFFFF);
+                out += static_cast<char>(low & 0xFF);
+                out += static_cast<char>(low >> 8);
+            } else {
+                out += ',';
+                if (empty)
+                    out += '0';
+                else
+                    AppendPadded(out, stored, 6);
+            }
+        }
+        if (!binary) out += "\r\n";
+        if (out.size() >= kBlockSize) {
+            if (std::fwrite(out.data(), 1, out.size(), file) != out.size()) {
+                m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+                ok = false;
+            }
+            out.clear();
+        }
+    }
+    const bool flushed = out.empty() || std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!ok) return 0;
+    if (!flushed || !closed) {
+        m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    return missing ? 2 : 1;
+}
+
+} // namespace
+
+namespace tb_comtrade {
+
+int WriteAsciiData(CReadAndWriteFileFunction& engine, const CString& fileName, int timeChannel) {
+    return SampleWriter(engine, timeChannel).Run(fileName, false);
+}
+
+int WriteBinaryData(CReadAndWriteFileFunction& engine, const CString& fileName, int timeChannel) {
+    return SampleWriter(engine, timeChannel).Run(fileName, true);
+}
+
+} // namespace tb_comtrade
+
+int CReadAndWriteFileFunction::ReadDataComtradeFile() {
+    struct stat info;
+    if (::stat(FileName.GetString(), &info) != 0) {
+        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    return SampleReader(*this).Run();
+}

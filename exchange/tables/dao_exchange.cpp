@@ -1,0 +1,547 @@
+// Channels exchanged with tables: the Excel readers and writers of the engine and the
+// table-layer steps that Excel and Access share (WriteDaoFile, ReadInfoDaoDataFile,
+// ReadDataDaoFile). A table is the unit of exchange: each field a channel, each record
+// one item. Field names are "name(unit)". A write goes to a temporary file first and
+// replaces the target only when everything succeeded.
+#include <toolbox/exchange/dao.h>
+#include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/table_choice.h>
+#include <toolbox/os/dialog_hub.h>
+#include <toolbox/resources/string_table.h>
+#include <toolbox/services/numbers.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <new>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+enum : UINT {
+    kMsgCreateDatabase = 1,
+    kMsgNoMemory = 2,
+    kMsgNoFileName = 4,
+    kMsgInvalidChannel = 12,
+    kMsgBadPointer = 17,
+    kMsgOpenDatabase = 19,
+    kMsgOpenTable = 20,
+    kMsgCreateFile = 26,
+    kMsgIdenticalNames = 27,
+    kMsgNoName = 50,
+    kMsgDefaultConnect = 53,
+    kMsgNotWritten = 54,
+    kMsgNotRead = 55,
+    kMsgNoRows = 58,
+    kMsgLongTitle = 59,
+    kFilterExcel = 100,
+};
+
+const char kDefaultConnect[] = "Excel 8.0;";
+const int kMaxTitle = 31;
+
+// Directory (with its "/"), title and extension (with its ".") of a path.
+struct PathParts {
+    CString directory, title, extension;
+};
+
+PathParts SplitPath(const CString& path) {
+    PathParts p;
+    int slash = path.ReverseFind('/');
+    p.directory = path.Left(slash + 1);
+    CString name = path.Mid(slash + 1);
+    int dot = name.ReverseFind('.');
+    if (dot > 0) {
+        p.title = name.Left(dot);
+        p.extension = name.Mid(dot);
+    } else {
+        p.title = name;
+    }
+    return p;
+}
+
+// Length in characters of UTF-8 text, and the byte length of its first count characters.
+int CharacterCount(const CString& text) {
+    int count = 0;
+    for (int i = 0; i < text.GetLength(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+CString FirstCharacters(const CString& text, int count) {
+    int seen = 0;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            if (seen == count) return text.Left(i);
+            ++seen;
+        }
+    }
+    return text;
+}
+
+// Characters a table field name must not hold, and what stands for them. The double
+// quote becomes the superscript two of the Windows code page, written in UTF-8 here.
+CString ReplaceForbidden(CString text) {
+    text.Replace('.', '#');
+    text.Replace('!', '~');
+    text.Replace('`', '|');
+    text.Replace('[', '(');
+    text.Replace(']', ')');
+    text.Replace("\"", "\xC2\xB2");
+    return text;
+}
+
+// A field name "name(unit)" split into channel name and unit; any other name is the
+// channel name with an empty unit.
+void SplitFieldName(const CString& field, CString& name, CString& unit) {
+    int open = field.ReverseFind('(');
+    if (open > 0 && field.GetLength() >= 2 && field[field.GetLength() - 1] == ')') {
+        name = field.Left(open);
+        unit = field.Mid(open + 1, field.GetLength() - open - 2);
+    } else {
+        name = field;
+        unit.Empty();
+    }
+}
+
+// A variant as text: 1-byte unsigned, 2-byte integer and boolean "%i"; 4-byte integer and
+// both floats "%.15g"; a string its text; any other type "0".
+CString VariantText(const COleVariant& v) {
+    char buffer[40];
+    switch (v.vt) {
+    case VT_UI1: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.bVal)); break;
+    case VT_I2: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.iVal)); break;
+    case VT_BOOL: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.boolVal)); break;
+    case VT_I4: std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(v.lVal)); break;
+    case VT_R4: std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(v.fltVal)); break;
+    case VT_R8: std::snprintf(buffer, sizeof buffer, "%.15g", v.dblVal); break;
+    case VT_BSTR: return v.GetText();
+    default: return "0";
+    }
+    return CString(buffer);
+}
+
+// A variant as a number. Numbers keep every bit (an IEEE double read back from a
+// table is the one written); everything else goes through its text.
+double VariantNumber(const COleVariant& v) {
+    switch (v.vt) {
+    case VT_R8: return v.dblVal;
+    case VT_R4: return v.fltVal;
+    case VT_I4: return v.lVal;
+    case VT_I2: return v.iVal;
+    case VT_UI1: return v.bVal;
+    default: return TBExtended_atof(VariantText(v), CString());
+    }
+}
+
+// A temporary file name in the system's temporary directory: "Dao" and a unique part,
+// with the given extension. The name is free (no file exists under it) on return.
+CString MakeTemporaryName(const CString& extension) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/DaoXXXXXX" + extension.GetString();
+    int fd = mkstemps(&path[0], extension.GetLength());
+    if (fd < 0) return CString();
+    close(fd);
+    std::remove(path.c_str());
+    return CString(path);
+}
+
+// Copies source over target through a sibling file renamed into place, so the target is
+// either the old file or the complete new one.
+bool ReplaceFile(const CString& source, const CString& target) {
+    FILE* in = std::fopen(source.GetString(), "rb");
+    if (!in) return false;
+    std::string staged = std::string(target.GetString()) + ".tbtmp" + std::to_string(getpid());
+    FILE* out = std::fopen(staged.c_str(), "wb");
+    if (!out) {
+        std::fclose(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        if (std::fwrite(buffer, 1, n, out) != n) {
+            ok = false;
+            break;
+        }
+    ok = ok && !std::ferror(in);
+    std::fclose(in);
+    ok = (std::fclose(out) == 0) && ok;
+    ok = ok && std::rename(staged.c_str(), target.GetString()) == 0;
+    if (!ok) std::remove(staged.c_str());
+    return ok;
+}
+
+// The text of a table-layer failure, added as a warning beside the message so the user
+// learns the reason (a version's row limit, a name not allowed...).
+void AddReason(CReadAndWriteFileFunction& engine, const CString& reason) {
+    if (!reason.IsEmpty()) engine.AddWarning(reason);
+}
+
+// Item k of a channel from its first store: double pointer, double array, string array,
+// variant array. False when the channel has no store or the store is too short.
+bool ItemOf(const CExImPortChannel& channel, int k, COleVariant& value) {
+    if (double* block = channel.GetDoublePtr()) {
+        value = COleVariant(LimitExportValue(block[k]));
+    } else if (CArray<double, double>* doubles = channel.GetDoubleArray()) {
+        if (k >= doubles->GetSize()) return false;
+        value = COleVariant(LimitExportValue(doubles->GetAt(k)));
+    } else if (CStringArray* texts = channel.GetStringArray()) {
+        if (k >= texts->GetSize()) return false;
+        value = COleVariant(texts->GetAt(k));
+    } else if (CArray<COleVariant, COleVariant>* variants = channel.GetVariantArray()) {
+        if (k >= variants->GetSize()) return false;
+        value = variants->GetAt(k);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool IsWorkbook(const CString& path) {
+    CString ext = SplitPath(path).extension;
+    ext.MakeLower();
+    return ext == ".xls";
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- writers
+
+int CReadAndWriteFileFunction::WriteExcel30File(CString fileName, CString tableName) {
+    ConnectTitle = "Excel 3.0;";
+    return WriteExcelFile(fileName, tableName);
+}
+
+int CReadAndWriteFileFunction::WriteExcel40File(CString fileName, CString tableName) {
+    ConnectTitle = "Excel 4.0;";
+    return WriteExcelFile(fileName, tableName);
+}
+
+int CReadAndWriteFileFunction::WriteExcel50_95File(CString fileName, CString tableName) {
+    ConnectTitle = "Excel 5.0;";
+    return WriteExcelFile(fileName, tableName);
+}
+
+int CReadAndWriteFileFunction::WriteExcel97File(CString fileName, CString tableName) {
+    ConnectTitle = kDefaultConnect;
+    return WriteExcelFile(fileName, tableName);
+}
+
+int CReadAndWriteFileFunction::WriteExcelFile(CString fileName, CString tableName) {
+    if (fileName.IsEmpty() && FileName.IsEmpty()) {
+        fileName = AskExchangeFileName("*.xls", TBLoadString(kFilterExcel), 0);
+        if (fileName.IsEmpty()) {
+            LastError = TBLoadString(kMsgNoFileName);
+            return 0;
+        }
+    }
+    if (fileName.IsEmpty()) fileName = FileName;
+    bool adjusted = false;
+    PathParts parts = SplitPath(fileName);
+    if (CharacterCount(parts.title) > kMaxTitle) {
+        AddWarning(TBFormatMessage(kMsgLongTitle, {fileName}));
+        fileName = parts.directory + FirstCharacters(parts.title, kMaxTitle) + parts.extension;
+        adjusted = true;
+    }
+    FileName = fileName;
+    TableName = tableName.IsEmpty() ? CString("Data") : tableName;
+    if (ConnectTitle.IsEmpty()) {
+        ConnectTitle = kDefaultConnect;
+        AddWarning(TBFormatMessage(kMsgDefaultConnect, {FileName}));
+        adjusted = true;
+    }
+    for (int i = 0; i < Channels.GetSize(); ++i) {
+        auto* channel = static_cast<CExImPortChannel*>(Channels[i]);
+        if (!channel) continue;
+        channel->SetChannelName(ReplaceForbidden(channel->GetChannelName()));
+        channel->SetUnitName(ReplaceForbidden(channel->GetUnitName()));
+    }
+    int result = WriteDaoFile();
+    return (result == 1 && adjusted) ? 2 : result;
+}
+
+int CReadAndWriteFileFunction::WriteDaoFile() {
+    for (int i = 0; i < NrChannels; ++i)
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(kMsgNotWritten, {FileName, i}));
+
+    CString extension = SplitPath(FileName).extension;
+    CString temporary = MakeTemporaryName(extension);
+    if (temporary.IsEmpty()) {
+        SetError(TBFormatMessage(kMsgCreateFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    struct TemporaryFile {
+        CString path;
+        ~TemporaryFile() { std::remove(path.GetString()); }
+    } cleanup{temporary};
+
+    try {
+        CDaoDatabase database;
+        int opened = ConnectTitle.IsEmpty() ? database.Create(temporary, dbLangGeneral, dbVersion30)
+                                            : database.Open(temporary, FALSE, FALSE, ConnectTitle);
+        if (!opened) {
+            SetError(TBFormatMessage(kMsgCreateDatabase, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            AddReason(*this, database.GetLastErrorText());
+            return 0;
+        }
+        auto databaseFailure = [&](const CString& reason, UINT message = kMsgCreateDatabase) {
+            SetError(TBFormatMessage(message, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            AddReason(*this, reason);
+            return 0;
+        };
+
+        // The table: one field per channel.
+        CDaoTableDef table(&database);
+        if (!table.Create(TableName)) return databaseFailure(table.GetLastErrorText());
+        for (int i = 0; i < NrChannels; ++i) {
+            CExImPortChannel* channel = GetChannel(i);
+            if (!channel) {
+                SetError(TBFormatMessage(kMsgInvalidChannel, {FileName}), TB_EXCHANGE_DATA_ERROR);
+                return 0;
+            }
+            CString name = channel->GetChannelName();
+            if (name.IsEmpty()) {
+                name.Format("Ch%i", i + 1);
+                AddWarning(TBFormatMessage(kMsgNoName, {FileName}));
+            }
+            if (!channel->GetUnitName().IsEmpty()) name += "(" + channel->GetUnitName() + ")";
+            short type = dbDouble;
+            CArray<COleVariant, COleVariant>* variants = channel->GetVariantArray();
+            if (!channel->GetDoublePtr() && !(channel->GetDoubleArray() && channel->GetDoubleArray()->GetSize() > 0) &&
+                !(channel->GetStringArray() && channel->GetStringArray()->GetSize() > 0) && variants &&
+                variants->GetSize() > 0 && variants->GetAt(0).vt == VT_BSTR)
+                type = dbText;
+            if (!table.CreateField(name, type, 20, dbVariableField | dbUpdatableField))
+                return databaseFailure(table.GetLastErrorText(),
+                                       table.GetLastErrorCode() == TB_DAO_E_DUPLICATE ? kMsgIdenticalNames : kMsgCreateDatabase);
+        }
+        if (!table.Append()) return databaseFailure(table.GetLastErrorText());
+
+        // The records: item k of every channel.
+        CDaoRecordset records(&database);
+        if (!records.Open(&table, dbOpenTable, 0)) return databaseFailure(records.GetLastErrorText());
+        for (int k = 0; k < NrItems; ++k) {
+            if (!records.AddNew()) return databaseFailure(records.GetLastErrorText());
+            for (int i = 0; i < NrChannels; ++i) {
+                COleVariant value;
+                if (!ItemOf(*GetChannel(i), k, value)) {
+                    SetError(TBFormatMessage(kMsgBadPointer, {FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
+                    return 0;
+                }
+                if (!records.SetFieldValue(i, value)) return databaseFailure(records.GetLastErrorText());
+            }
+            if (!records.Update()) return databaseFailure(records.GetLastErrorText());
+        }
+        records.Close();
+        table.Close();
+        if (!database.Close()) return databaseFailure(database.GetLastErrorText());
+    } catch (const std::bad_alloc&) {
+        SetError(TBLoadString(kMsgNoMemory), TB_EXCHANGE_DATA_ERROR);
+        return 0;
+    }
+
+    if (!ReplaceFile(temporary, FileName)) {
+        SetError(TBFormatMessage(kMsgCreateFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------- readers
+
+namespace {
+
+void SetExcelCodes(CReadAndWriteFileFunction& engine, const char* connect, int formatCode) {
+    engine.ConnectTitle = connect;
+    engine.SaveVersion = formatCode;
+    engine.LoadVersion = 3;
+}
+
+} // namespace
+
+int CReadAndWriteFileFunction::ReadInfoExcel30File(CString fileName, CString tableName) {
+    SetExcelCodes(*this, "Excel 3.0;", 6);
+    return ReadInfoExcelFile(fileName, tableName);
+}
+
+int CReadAndWriteFileFunction::ReadInfoExcel40File(CString fileName, CString tableName) {
+    SetExcelCodes(*this, "Excel 4.0;", 7);
+    return ReadInfoExcelFile(fileName, tableName);
+}
+
+int CReadAndWriteFileFunction::ReadInfoExcel50_95File(CString fileName, CString tableName) {
+    SetExcelCodes(*this, "Excel 5.0;", 8);
+    return ReadInfoExcelFile(fileName, tableName);
+}
+
+int CReadAndWriteFileFunction::ReadInfoExcel97File(CString fileName, CString tableName) {
+    SetExcelCodes(*this, kDefaultConnect, 9);
+    return ReadInfoExcelFile(fileName, tableName);
+}
+
+int CReadAndWriteFileFunction::ReadInfoExcelFile(CString fileName, CString tableName) {
+    if (fileName.IsEmpty() && FileName.IsEmpty()) {
+        fileName = AskExchangeFileName("*.xls", TBLoadString(kFilterExcel), 1);
+        if (fileName.IsEmpty()) {
+            LastError = TBLoadString(kMsgNoFileName);
+            return 0;
+        }
+    }
+    if (!fileName.IsEmpty()) FileName = fileName;
+    TableName = tableName;
+    if (ConnectTitle.IsEmpty()) {
+        ConnectTitle = kDefaultConnect;
+        AddWarning(TBFormatMessage(kMsgDefaultConnect, {FileName}));
+    }
+    return ReadInfoDaoDataFile();
+}
+
+int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
+    try {
+        CDaoDatabase database;
+        if (!database.Open(FileName, FALSE, TRUE, ConnectTitle)) {
+            SetError(TBFormatMessage(kMsgOpenDatabase, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            AddReason(*this, database.GetLastErrorText());
+            return 0;
+        }
+        const bool workbook = IsWorkbook(FileName);
+        if (workbook) {
+            CString version = database.GetVersion();
+            if (version == "3.0") SaveVersion = 6;
+            else if (version == "4.0") SaveVersion = 7;
+            else if (version == "5.0") SaveVersion = 8;
+            else if (version == "8.0") SaveVersion = 9;
+        }
+        if (TableName.IsEmpty()) {
+            if (WithDialog != 1) {
+                TableName = SplitPath(FileName).title;
+            } else {
+                CStringArray shown, stored;
+                for (int t = 0; t < database.GetTableDefCount(); ++t) {
+                    CDaoTableDefInfo info;
+                    database.GetTableDefInfo(t, info);
+                    CString name = info.m_strName;
+                    if (!workbook && name.Left(4) == "MSys") continue;
+                    stored.Add(name);
+                    if (workbook && name.GetLength() > 0 && name[name.GetLength() - 1] == '$')
+                        name = name.Left(name.GetLength() - 1);
+                    shown.Add(name);
+                }
+                CTableChoiceRules dialog(shown);
+                if (TBGetDialogHub().DoModal(dialog) != IDOK) {
+                    LastErrorNumber = TB_EXCHANGE_CANCELLED;
+                    return 0;
+                }
+                if (dialog.GetSelected() >= 0) TableName = stored[dialog.GetSelected()];
+            }
+        }
+        CDaoTableDef table(&database);
+        if (!table.Open(TableName)) {
+            SetError(TBFormatMessage(kMsgOpenTable, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            AddReason(*this, table.GetLastErrorText());
+            return 0;
+        }
+        CDaoRecordset records(&database);
+        if (!records.Open(&table, dbOpenTable, 0)) {
+            SetError(TBFormatMessage(kMsgOpenDatabase, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            AddReason(*this, records.GetLastErrorText());
+            return 0;
+        }
+        DeleteAllChannels();
+        NrChannels = table.GetFieldCount();
+        NrItems = static_cast<int>(records.GetRecordCount());
+        if (NrItems == 0) AddWarning(TBFormatMessage(kMsgNoRows, {FileName}));
+        for (int i = 0; i < NrChannels; ++i) {
+            CDaoFieldInfo field;
+            table.GetFieldInfo(i, field);
+            CString name, unit;
+            SplitFieldName(field.m_strName, name, unit);
+            auto* channel = new CExImPortChannel;
+            channel->SetChannelName(name);
+            channel->SetUnitName(unit);
+            ReplaceChannelSlot(i, channel);
+        }
+        records.Close();
+        table.Close();
+        database.Close();
+    } catch (const std::bad_alloc&) {
+        SetError(TBLoadString(kMsgNoMemory), TB_EXCHANGE_DATA_ERROR);
+        return 0;
+    }
+    return 1;
+}
+
+namespace {
+
+int ReadDataWithCodes(CReadAndWriteFileFunction& engine, const char* connect, int formatCode) {
+    SetExcelCodes(engine, connect, formatCode);
+    if (engine.TableName.IsEmpty()) engine.TableName = SplitPath(engine.FileName).title;
+    return engine.ReadDataDaoFile();
+}
+
+} // namespace
+
+int CReadAndWriteFileFunction::ReadDataExcel30File() { return ReadDataWithCodes(*this, "Excel 3.0;", 6); }
+int CReadAndWriteFileFunction::ReadDataExcel40File() { return ReadDataWithCodes(*this, "Excel 4.0;", 7); }
+int CReadAndWriteFileFunction::ReadDataExcel50_95File() { return ReadDataWithCodes(*this, "Excel 5.0;", 8); }
+int CReadAndWriteFileFunction::ReadDataExcel97File() { return ReadDataWithCodes(*this, kDefaultConnect, 9); }
+
+int CReadAndWriteFileFunction::ReadDataExcelFile() {
+    if (ConnectTitle.IsEmpty()) {
+        ConnectTitle = kDefaultConnect;
+        AddWarning(TBFormatMessage(kMsgDefaultConnect, {FileName}));
+    }
+    LoadVersion = 3;
+    if (TableName.IsEmpty()) TableName = SplitPath(FileName).title;
+    return ReadDataDaoFile();
+}
+
+int CReadAndWriteFileFunction::ReadDataDaoFile() {
+    for (int i = 0; i < NrChannels; ++i)
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(kMsgNotRead, {FileName, i}));
+    try {
+        CDaoDatabase database;
+        CDaoTableDef table(&database);
+        CDaoRecordset records(&database);
+        if (!database.Open(FileName, FALSE, TRUE, ConnectTitle) || !table.Open(TableName) ||
+            !records.Open(&table, dbOpenTable, 0)) {
+            SetError(TBFormatMessage(kMsgOpenDatabase, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            CString reason = database.GetLastErrorText();
+            if (reason.IsEmpty()) reason = table.GetLastErrorText();
+            if (reason.IsEmpty()) reason = records.GetLastErrorText();
+            AddReason(*this, reason);
+            return 0;
+        }
+        const int fields = table.GetFieldCount();
+        const int used = fields < NrChannels ? fields : NrChannels;
+        int r = 0;
+        for (records.MoveFirst(); !records.IsEOF() && r < NrItems; records.MoveNext(), ++r) {
+            for (int i = 0; i < used; ++i) {
+                CExImPortChannel* channel = GetChannel(i);
+                if (!channel) continue;
+                COleVariant value = records.GetFieldValue(i);
+                if (double* block = channel->GetDoublePtr()) {
+                    block[r] = VariantNumber(value);
+                } else if (CArray<double, double>* doubles = channel->GetDoubleArray()) {
+                    doubles->SetAtGrow(r, VariantNumber(value));
+                } else if (CStringArray* texts = channel->GetStringArray()) {
+                    texts->SetAtGrow(r, VariantText(value));
+                } else if (CArray<COleVariant, COleVariant>* variants = channel->GetVariantArray()) {
+                    variants->SetAtGrow(r, value);
+                } else {
+                    SetError(TBFormatMessage(kMsgBadPointer, {FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
+                    return 0;
+                }
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        SetError(TBLoadString(kMsgNoMemory), TB_EXCHANGE_DATA_ERROR);
+        return 0;
+    }
+    return 1;
+}

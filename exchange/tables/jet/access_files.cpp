@@ -1,0 +1,53 @@
+// Access databases (.mdb) in the exchange engine: the entry members that prepare file
+// name, table name and the format codes (10, family 2) before the database path of
+// the engine (WriteDaoFile, ReadInfoDaoDataFile, ReadDataDaoFile) does the work.
+#include <toolbox/exchange/engine.h>
+
+#include <toolbox/resources/string_table.h>
+
+namespace {
+
+// The name without directory and extension.
+CString FileTitle(const CString& fileName) {
+    CString title = fileName.Mid(fileName.ReverseFind('/') + 1);
+    const int dot = title.ReverseFind('.');
+    return dot > 0 ? title.Left(dot) : title;
+}
+
+void SetAccessCodes(CReadAndWriteFileFunction& engine) {
+    engine.ConnectTitle.Empty();  // Access uses no connect string
+    engine.SaveVersion = 10;
+    engine.LoadVersion = 2;
+}
+
+} // namespace
+
+int CReadAndWriteFileFunction::WriteAccessFile(CString fileName, CString tableName) {
+    if (fileName.IsEmpty() && FileName.IsEmpty()) {
+        fileName = AskExchangeFileName("*.mdb", TBLoadString(101), 0);
+        if (fileName.IsEmpty()) {
+            LastError = TBLoadString(4);
+            return 0;
+        }
+    }
+    if (fileName.IsEmpty()) fileName = FileName;
+    FileName = fileName;
+    TableName = tableName.IsEmpty() ? CString("Data") : tableName;
+    SetAccessCodes(*this);
+    FileKind = TB_KIND_MDB;
+    return WriteDaoFile();
+}
+
+int CReadAndWriteFileFunction::ReadInfoAccessFile(CString fileName, CString tableName) {
+    FileName = fileName;
+    TableName = tableName;
+    SetAccessCodes(*this);
+    FileKind = TB_KIND_MDB;
+    return ReadInfoDaoDataFile();
+}
+
+int CReadAndWriteFileFunction::ReadDataAccessFile() {
+    SetAccessCodes(*this);
+    if (TableName.IsEmpty()) TableName = FileTitle(FileName);
+    return ReadDataDaoFile();
+}

@@ -1,0 +1,541 @@
+// Reads the cells of BIFF2 to BIFF8 worksheets.
+//
+// Reads: numbers (NUMBER, INTEGER, RK, MULRK), texts (LABEL, RSTRING, LABELSST with
+// the shared string table), booleans, and the cached results of formulas. Formats,
+// fonts, names, charts and everything else are skipped. Tolerates records it does not
+// know and a stream that ends after the last EOF. Refuses, with a clear text, records
+// that run past the stream, shared-string indices that do not exist, sheets wider than
+// 256 columns, sheet offsets outside the stream and BIFF versions it does not know.
+#include "exchange/tables/xls/xls_biff.h"
+
+#include <cstring>
+#include <set>
+
+namespace tb_xls {
+
+namespace {
+
+enum : std::uint16_t {
+    kBlank2 = 0x0001, kInteger2 = 0x0002, kNumber2 = 0x0003, kLabel2 = 0x0004, kBoolErr2 = 0x0005,
+    kFormula2 = 0x0006, kString2 = 0x0007, kEof = 0x000A, kContinue = 0x003C, kCodePage = 0x0042,
+    kBoundSheet = 0x0085, kBundleSheet = 0x008F, kMulRk = 0x00BD, kRString = 0x00D6, kSst = 0x00FC,
+    kLabelSst = 0x00FD, kNumber = 0x0203, kLabel = 0x0204, kBoolErr = 0x0205, kFormula3 = 0x0206,
+    kString = 0x0207, kRk = 0x027E, kFormula4 = 0x0406,
+    kBof2 = 0x0009, kBof3 = 0x0209, kBof4 = 0x0409, kBof = 0x0809,
+};
+
+std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t U32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+double F64(const unsigned char* p) {
+    double d;
+    std::uint64_t bits = static_cast<std::uint64_t>(U32(p)) | (static_cast<std::uint64_t>(U32(p + 4)) << 32);
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+double RkValue(std::uint32_t rk) {
+    double value;
+    if (rk & 2) {
+        value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+    } else {
+        std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&value, &bits, sizeof value);
+    }
+    return (rk & 1) ? value / 100.0 : value;
+}
+
+struct Record {
+    std::uint16_t id = 0;
+    const unsigned char* data = nullptr;
+    std::uint16_t size = 0;
+    size_t offset = 0;  // of the record header in the stream
+};
+
+// Walks the records of a stream; every record lies completely inside it.
+class RecordReader {
+public:
+    RecordReader(const unsigned char* data, size_t size, size_t start) : m_data(data), m_size(size), m_pos(start) {}
+
+    // Next record; false at the end of the stream or (status set) when a record runs past it.
+    bool Next(Record& r, CDaoStatus& status) {
+        if (m_pos >= m_size) return false;
+        if (m_size - m_pos < 4) return status.Fail(TB_DAO_E_FORMAT, "A record header runs past the end of the stream.");
+        r.offset = m_pos;
+        r.id = U16(m_data + m_pos);
+        r.size = U16(m_data + m_pos + 2);
+        if (m_size - m_pos - 4 < r.size)
+            return status.Fail(TB_DAO_E_FORMAT, "A record runs past the end of the stream.");
+        r.data = m_data + m_pos + 4;
+        m_pos += 4 + static_cast<size_t>(r.size);
+        return true;
+    }
+    // Id of the next record without moving, 0 at the end.
+    std::uint16_t PeekId() const { return m_size - m_pos >= 4 ? U16(m_data + m_pos) : 0; }
+    size_t Position() const { return m_pos; }
+
+private:
+    const unsigned char* m_data;
+    size_t m_size;
+    size_t m_pos;
+};
+
+// The shared string table: one SST record and its CONTINUE records, read as one stream of
+// segments in which a string's characters may be split (each continuation of characters
+// starts with a fresh option byte).
+class SstReader {
+public:
+    explicit SstReader(std::vector<std::pair<const unsigned char*, size_t>> segments) : m_segments(std::move(segments)) {}
+
+    void Read(std::vector<CString>& strings) {
+        if (!Skip(4)) return;  // total count of references
+        std::uint32_t unique = 0;
+        if (!ReadU32(unique)) return;
+        // Each string takes at least three bytes, so the table cannot claim more.
+        for (std::uint32_t i = 0; i < unique; ++i) {
+            CString text;
+            if (!ReadString(text)) return;
+            strings.push_back(std::move(text));
+        }
+    }
+
+private:
+    bool AtSegmentEnd() const { return m_pos >= m_segments[m_seg].second; }
+    bool NextSegment() {
+        if (m_seg + 1 >= m_segments.size()) return false;
+        ++m_seg;
+        m_pos = 0;
+        return true;
+    }
+    bool ReadByte(unsigned char& b) {
+        while (m_seg < m_segments.size() && AtSegmentEnd())
+            if (!NextSegment()) return false;
+        if (m_seg >= m_segments.size()) return false;
+        b = m_segments[m_seg].first[m_pos++];
+        return true;
+    }
+    bool ReadU16(std::uint16_t& v) {
+        unsigned char a, b;
+        if (!ReadByte(a) || !ReadByte(b)) return false;
+        v = static_cast<std::uint16_t>(a | (b << 8));
+        return true;
+    }
+    bool ReadU32(std::uint32_t& v) {
+        std::uint16_t lo, hi;
+        if (!ReadU16(lo) || !ReadU16(hi)) return false;
+        v = lo | (static_cast<std::uint32_t>(hi) << 16);
+        return true;
+    }
+    bool Skip(size_t count) {
+        while (count > 0) {
+            if (m_seg >= m_segments.size()) return false;
+            size_t avail = m_segments[m_seg].second - m_pos;
+            if (avail == 0) {
+                if (!NextSegment()) return false;
+                continue;
+            }
+            size_t step = avail < count ? avail : count;
+            m_pos += step;
+            count -= step;
+        }
+        return true;
+    }
+    bool ReadString(CString& text) {
+        std::uint16_t chars = 0;
+        unsigned char flags = 0;
+        if (!ReadU16(chars) || !ReadByte(flags)) return false;
+        std::uint16_t runs = 0;
+        std::uint32_t extSize = 0;
+        if ((flags & 0x08) && !ReadU16(runs)) return false;
+        if ((flags & 0x04) && !ReadU32(extSize)) return false;
+        std::string out;
+        std::vector<std::uint16_t> units;
+        size_t left = chars;
+        bool high = flags & 0x01;
+        while (left > 0) {
+            if (AtSegmentEnd()) {
+                // Characters go on in the next CONTINUE record, which starts with its own option byte.
+                if (!NextSegment()) return false;
+                if (AtSegmentEnd()) continue;  // an empty CONTINUE record holds no option byte
+                high = m_segments[m_seg].first[m_pos++] & 0x01;
+                continue;
+            }
+            const unsigned char* p = m_segments[m_seg].first + m_pos;
+            size_t avail = m_segments[m_seg].second - m_pos;
+            if (high) {
+                size_t n = avail / 2 < left ? avail / 2 : left;
+                if (n == 0) return false;  // half a character at the end of a record
+                units.clear();
+                for (size_t k = 0; k < n; ++k) units.push_back(U16(p + 2 * k));
+                AppendUtf16(out, units.data(), n);
+                m_pos += 2 * n;
+                left -= n;
+            } else {
+                size_t n = avail < left ? avail : left;
+                for (size_t k = 0; k < n; ++k) {
+                    std::uint16_t u = p[k];
+                    AppendUtf16(out, &u, 1);
+                }
+                m_pos += n;
+                left -= n;
+            }
+        }
+        if (!Skip(static_cast<size_t>(runs) * 4) || !Skip(extSize)) {
+            // Formatting runs cut off at the very end of the table: the text itself is whole.
+            text = CString(std::move(out));
+            return true;
+        }
+        text = CString(std::move(out));
+        return true;
+    }
+
+    std::vector<std::pair<const unsigned char*, size_t>> m_segments;
+    size_t m_seg = 0;
+    size_t m_pos = 0;
+};
+
+// State of one stream being read.
+struct StreamContext {
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    int version = 0;
+    int codePage = 1252;
+    std::vector<CString> sst;
+    size_t workDone = 0;  // bytes walked over all sheets, bounds overlapping sheet offsets
+};
+
+// An 8-bit or BIFF8 string inside one record at pos: lengthBytes (1 or 2) of character
+// count, then (BIFF8) the option byte, optional run and extension sizes, the characters.
+bool ReadRecordString(const StreamContext& ctx, const Record& r, size_t pos, int lengthBytes, CString& text,
+                      CDaoStatus& status) {
+    auto tooShort = [&]() { return status.Fail(TB_DAO_E_FORMAT, "A text runs past the end of its record."); };
+    if (pos + static_cast<size_t>(lengthBytes) > r.size) return tooShort();
+    size_t chars = lengthBytes == 1 ? r.data[pos] : U16(r.data + pos);
+    pos += static_cast<size_t>(lengthBytes);
+    if (ctx.version < kBiff8) {
+        if (pos + chars > r.size) return tooShort();
+        text = DecodeCodePage(r.data + pos, chars, ctx.codePage);
+        return true;
+    }
+    if (pos + 1 > r.size) {
+        if (chars == 0) { text.Empty(); return true; }
+        return tooShort();
+    }
+    unsigned char flags = r.data[pos++];
+    if (flags & 0x08) pos += 2;
+    if (flags & 0x04) pos += 4;
+    size_t bytes = (flags & 0x01) ? chars * 2 : chars;
+    if (pos > r.size || bytes > r.size - pos) return tooShort();
+    std::string out;
+    if (flags & 0x01) {
+        std::vector<std::uint16_t> units(chars);
+        for (size_t k = 0; k < chars; ++k) units[k] = U16(r.data + pos + 2 * k);
+        AppendUtf16(out, units.data(), chars);
+    } else {
+        for (size_t k = 0; k < chars; ++k) {
+            std::uint16_t u = r.data[pos + k];
+            AppendUtf16(out, &u, 1);
+        }
+    }
+    text = CString(std::move(out));
+    return true;
+}
+
+bool AddCell(Sheet& sheet, std::uint32_t row, std::uint32_t column, COleVariant value, CDaoStatus& status) {
+    if (column >= kMaxColumns)
+        return status.Fail(TB_DAO_E_LIMIT, "The sheet has cells beyond column 256.");
+    Cell cell;
+    cell.row = row;
+    cell.column = column;
+    cell.value = std::move(value);
+    sheet.cells.push_back(std::move(cell));
+    return true;
+}
+
+bool NeedSize(const Record& r, size_t size, CDaoStatus& status) {
+    if (r.size >= size) return true;
+    CString text;
+    text.Format("Record 0x%04X is too short (%u bytes).", static_cast<unsigned>(r.id), static_cast<unsigned>(r.size));
+    return status.Fail(TB_DAO_E_FORMAT, text);
+}
+
+// The cached result of a formula: a number, a boolean, an empty text, or a text that
+// the next STRING record carries (pendingText set).
+bool FormulaResult(const unsigned char* result, COleVariant& value, bool& pendingText) {
+    pendingText = false;
+    if (result[6] == 0xFF && result[7] == 0xFF) {
+        switch (result[0]) {
+        case 0: pendingText = true; return false;
+        case 1: value = COleVariant(static_cast<short>(result[2] ? 1 : 0), VT_BOOL); return true;
+        case 3: value = COleVariant(""); return true;
+        default: return false;  // an error value reads as an empty cell
+        }
+    }
+    value = COleVariant(F64(result));
+    return true;
+}
+
+// Reads the cell records of one worksheet from the record after its BOF up to its EOF.
+bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDaoStatus& status) {
+    Record r;
+    int nested = 0;  // charts embedded in a worksheet bring their own BOF..EOF
+    bool wantString = false;
+    std::uint32_t stringRow = 0, stringColumn = 0;
+    size_t start = reader.Position();
+    while (reader.Next(r, status)) {
+        ctx.workDone += 4 + r.size;
+        if (ctx.workDone > 4 * ctx.size + 65536)
+            return status.Fail(TB_DAO_E_FORMAT, "The worksheets overlap in the stream.");
+        if (r.id == kBof || r.id == kBof2 || r.id == kBof3 || r.id == kBof4) {
+            ++nested;
+            continue;
+        }
+        if (r.id == kEof) {
+            if (nested == 0) return true;
+            --nested;
+            continue;
+        }
+        if (nested > 0) continue;
+        std::uint32_t row = r.size >= 4 ? U16(r.data) : 0;
+        std::uint32_t column = r.size >= 4 ? U16(r.data + 2) : 0;
+        if (r.id != kString && r.id != kString2) wantString = false;
+        switch (r.id) {
+        case kCodePage:
+            if (r.size >= 2) ctx.codePage = U16(r.data);
+            break;
+        case kInteger2:
+            if (!NeedSize(r, 9, status) || !AddCell(sheet, row, column, COleVariant(static_cast<double>(U16(r.data + 7))), status)) return false;
+            break;
+        case kNumber2:
+            if (!NeedSize(r, 15, status) || !AddCell(sheet, row, column, COleVariant(F64(r.data + 7)), status)) return false;
+            break;
+        case kLabel2: {
+            CString text;
+            if (!ReadRecordString(ctx, r, 7, 1, text, status) || !AddCell(sheet, row, column, COleVariant(text), status)) return false;
+            break;
+        }
+        case kBoolErr2:
+            if (!NeedSize(r, 9, status)) return false;
+            if (r.data[8] == 0 && !AddCell(sheet, row, column, COleVariant(static_cast<short>(r.data[7] ? 1 : 0), VT_BOOL), status)) return false;
+            break;
+        case kFormula2:
+            if (ctx.version == kBiff2) {
+                if (!NeedSize(r, 15, status)) return false;
+                COleVariant value;
+                bool pending = false;
+                if (FormulaResult(r.data + 7, value, pending) && !AddCell(sheet, row, column, value, status)) return false;
+                wantString = pending;
+                stringRow = row;
+                stringColumn = column;
+                break;
+            }
+            // BIFF5 and BIFF8 formulas share the id with BIFF2 but have the BIFF3 layout.
+            // fall through
+        case kFormula3:
+        case kFormula4: {
+            if (!NeedSize(r, 14, status)) return false;
+            COleVariant value;
+            bool pending = false;
+            if (FormulaResult(r.data + 6, value, pending) && !AddCell(sheet, row, column, value, status)) return false;
+            wantString = pending;
+            stringRow = row;
+            stringColumn = column;
+            break;
+        }
+        case kString2:
+        case kString: {
+            if (!wantString) break;
+            wantString = false;
+            CString text;
+            int lengthBytes = (r.id == kString2) ? 1 : 2;
+            if (!ReadRecordString(ctx, r, 0, lengthBytes, text, status) ||
+                !AddCell(sheet, stringRow, stringColumn, COleVariant(text), status))
+                return false;
+            break;
+        }
+        case kNumber:
+            if (!NeedSize(r, 14, status) || !AddCell(sheet, row, column, COleVariant(F64(r.data + 6)), status)) return false;
+            break;
+        case kRk:
+            if (!NeedSize(r, 10, status) || !AddCell(sheet, row, column, COleVariant(RkValue(U32(r.data + 6))), status)) return false;
+            break;
+        case kMulRk: {
+            if (!NeedSize(r, 6, status)) return false;
+            size_t count = (r.size - 6) / 6;
+            for (size_t k = 0; k < count; ++k)
+                if (!AddCell(sheet, row, column + static_cast<std::uint32_t>(k), COleVariant(RkValue(U32(r.data + 4 + 6 * k + 2))), status))
+                    return false;
+            break;
+        }
+        case kLabel:
+        case kRString: {
+            CString text;
+            if (!ReadRecordString(ctx, r, 6, 2, text, status) || !AddCell(sheet, row, column, COleVariant(text), status)) return false;
+            break;
+        }
+        case kLabelSst: {
+            if (!NeedSize(r, 10, status)) return false;
+            std::uint32_t index = U32(r.data + 6);
+            if (index >= ctx.sst.size()) {
+                CString text;
+                text.Format("A cell refers to shared string %u of %u.", index, static_cast<unsigned>(ctx.sst.size()));
+                return status.Fail(TB_DAO_E_FORMAT, text);
+            }
+            if (!AddCell(sheet, row, column, COleVariant(ctx.sst[index]), status)) return false;
+            break;
+        }
+        case kBoolErr:
+            if (!NeedSize(r, 8, status)) return false;
+            if (r.data[7] == 0 && !AddCell(sheet, row, column, COleVariant(static_cast<short>(r.data[6] ? 1 : 0), VT_BOOL), status)) return false;
+            break;
+        default:
+            break;
+        }
+    }
+    if (status.code != TB_DAO_OK) return false;
+    // A worksheet stream that ends without EOF is accepted when it has any records.
+    return reader.Position() > start || status.Fail(TB_DAO_E_FORMAT, "The worksheet is empty.");
+}
+
+int BofVersion(const Record& r) {
+    switch (r.id) {
+    case kBof2: return kBiff2;
+    case kBof3: return kBiff3;
+    case kBof4: return kBiff4;
+    case kBof: {
+        if (r.size < 4) return 0;
+        std::uint16_t vers = U16(r.data);
+        if (vers == 0x0600) return kBiff8;
+        if (vers == 0x0500 || vers == 0x0000) return kBiff5;
+        return 0;
+    }
+    default: return 0;
+    }
+}
+
+// The workbook globals of BIFF5 and BIFF8: code page, sheet list, shared strings; then
+// every worksheet the sheet list points at.
+bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out, CDaoStatus& status) {
+    struct Bound { std::uint32_t offset; CString name; };
+    std::vector<Bound> bounds;
+    Record r;
+    bool sawEof = false;
+    while (!sawEof && reader.Next(r, status)) {
+        switch (r.id) {
+        case kCodePage:
+            if (r.size >= 2) ctx.codePage = U16(r.data);
+            break;
+        case kBoundSheet: {
+            if (!NeedSize(r, 7, status)) return false;
+            Bound b;
+            b.offset = U32(r.data);
+            unsigned char type = r.data[5];
+            if (!ReadRecordString(ctx, r, 6, 1, b.name, status)) return false;
+            if (type == 0) bounds.push_back(b);
+            break;
+        }
+        case kSst: {
+            std::vector<std::pair<const unsigned char*, size_t>> segments;
+            segments.emplace_back(r.data, r.size);
+            while (reader.PeekId() == kContinue) {
+                Record c;
+                if (!reader.Next(c, status)) return false;
+                segments.emplace_back(c.data, c.size);
+            }
+            ctx.sst.clear();
+            SstReader(std::move(segments)).Read(ctx.sst);
+            break;
+        }
+        case kEof:
+            sawEof = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (status.code != TB_DAO_OK) return false;
+    std::set<std::uint32_t> seen;
+    for (const Bound& b : bounds) {
+        if (b.offset >= ctx.size)
+            return status.Fail(TB_DAO_E_FORMAT, CString("The sheet \"") + b.name + "\" lies outside the workbook stream.");
+        if (!seen.insert(b.offset).second)
+            return status.Fail(TB_DAO_E_FORMAT, "Two sheets share one place in the workbook stream.");
+        RecordReader sheetReader(ctx.data, ctx.size, b.offset);
+        Record bof;
+        if (!sheetReader.Next(bof, status)) {
+            if (status.code == TB_DAO_OK) status.Fail(TB_DAO_E_FORMAT, "A sheet lies outside the workbook stream.");
+            return false;
+        }
+        if (BofVersion(bof) == 0)
+            return status.Fail(TB_DAO_E_FORMAT, CString("The sheet \"") + b.name + "\" does not start where the workbook says.");
+        std::uint16_t type = bof.size >= 4 ? U16(bof.data + 2) : 0;
+        if (type != 0x0010) continue;  // charts, macro and module sheets hold no table
+        Sheet sheet;
+        sheet.name = b.name;
+        if (!ReadSheetCells(ctx, sheetReader, sheet, status)) return false;
+        out.sheets.push_back(std::move(sheet));
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseBiffStream(const unsigned char* data, size_t size, const CString& title, Workbook& out, CDaoStatus& status) {
+    out = Workbook();
+    StreamContext ctx;
+    ctx.data = data;
+    ctx.size = size;
+    RecordReader reader(data, size, 0);
+    Record bof;
+    if (!reader.Next(bof, status)) {
+        if (status.code == TB_DAO_OK) status.Fail(TB_DAO_E_FORMAT, "The workbook stream is empty.");
+        return false;
+    }
+    ctx.version = BofVersion(bof);
+    if (ctx.version == 0) {
+        if (bof.id == kBof || bof.id == kBof2 || bof.id == kBof3 || bof.id == kBof4)
+            return status.Fail(TB_DAO_E_FORMAT, "The workbook has a BIFF version that cannot be read.");
+        return status.Fail(TB_DAO_E_FORMAT, "The stream is not an Excel workbook.");
+    }
+    if (ctx.version == kBiff8) ctx.codePage = 1200;
+    out.version = ctx.version;
+    std::uint16_t type = bof.size >= 4 ? U16(bof.data + 2) : 0x0010;
+    if (ctx.version == kBiff2 && bof.size < 4) type = 0x0010;
+    if (type == 0x0005) return ReadWorkbookGlobals(ctx, reader, out, status);
+    if (type == 0x0100) {
+        // An Excel 4.0 workbook: globals with the sheet names, then one worksheet after another.
+        std::vector<CString> names;
+        Record r;
+        while (reader.Next(r, status) && r.id != kEof) {
+            if (r.id == kBundleSheet && r.size >= 7) {
+                CString name;
+                if (ReadRecordString(ctx, r, 6, 1, name, status)) names.push_back(name);
+                status.Reset();
+            } else if (r.id == kCodePage && r.size >= 2) {
+                ctx.codePage = U16(r.data);
+            }
+        }
+        if (status.code != TB_DAO_OK) return false;
+        while (reader.Next(r, status)) {
+            if (BofVersion(r) == 0) continue;
+            std::uint16_t sheetType = r.size >= 4 ? U16(r.data + 2) : 0;
+            Sheet sheet;
+            size_t index = out.sheets.size();
+            sheet.name = index < names.size() ? names[index] : CString("Sheet") + CString(std::to_string(index + 1));
+            if (!ReadSheetCells(ctx, reader, sheet, status)) return false;
+            if (sheetType == 0x0010) out.sheets.push_back(std::move(sheet));
+        }
+        return status.code == TB_DAO_OK;
+    }
+    if (type != 0x0010 && type != 0x0040)
+        return status.Fail(TB_DAO_E_FORMAT, "The stream holds no worksheet.");
+    Sheet sheet;
+    sheet.name = title;
+    if (!ReadSheetCells(ctx, reader, sheet, status)) return false;
+    out.sheets.push_back(std::move(sheet));
+    return true;
+}
+
+} // namespace tb_xls

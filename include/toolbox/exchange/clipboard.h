@@ -1,0 +1,58 @@
+// Channels to and from the clipboard as plain text: one line per item, one column per
+// channel, columns separated by a separator string (a tab unless the caller gives
+// another). The clipboard is the process-wide clipboard hub of platform/os.
+#pragma once
+
+#include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/read_and_write_files.h>
+
+/// The clipboard engine: the file engine's channel table, counts, warnings and errors
+/// plus the clipboard format of the last paste (1, text; 0 before any).
+class TB_EXPORT CReadAndWriteClipboardFunction : public CReadAndWriteFileFunction {
+public:
+    /// Separator = tab.
+    CReadAndWriteClipboardFunction();
+
+    /// First step of a paste: counts the lines and columns of the clipboard text and
+    /// creates that many empty channels. 1 success, 0 failure.
+    int ReadClipboardDimension(CString separator);
+    /// Second step: fills the storage the host attached to the channels. Numbers may
+    /// carry the user's thousands separator and decimal symbol.
+    int ReadClipboardData();
+    /// Puts all channels on the clipboard, numbers with 15 significant digits and the
+    /// user's decimal symbol. 1 success, 2 success with warnings, 0 failure.
+    int WriteClipboard(CString separator);
+
+    int GetClipboardFormat() const { return m_clipboardFormat; }
+
+protected:
+    int ReadTextClipboardDimension(const CString& text);
+    int ReadTextClipboardData(const CString& text);
+    /// Builds the clipboard text into text; 0 on a channel error.
+    int WriteTextClipboard(CString& text);
+
+private:
+    int m_clipboardFormat = 0;
+};
+
+/// Adds nothing to the clipboard engine; kept for hosts that name it.
+class TB_EXPORT CReadAndWriteFileAndClipboard : public CReadAndWriteClipboardFunction {};
+
+/// The host's handle on a file engine (inherited members) and a clipboard engine
+/// (the three clipboard members and GetClipboardEngine).
+class TB_EXPORT CReadAndWriteClipboard : public CReadAndWriteFiles {
+public:
+    CReadAndWriteClipboard();
+    CReadAndWriteClipboard(const CReadAndWriteClipboard& other);
+    CReadAndWriteClipboard& operator=(const CReadAndWriteClipboard& other);
+    ~CReadAndWriteClipboard() override;
+
+    int ReadInfoClipboard(CString separator) { return m_clipboard->ReadClipboardDimension(separator); }
+    int ReadDataClipboard() { return m_clipboard->ReadClipboardData(); }
+    int WriteClipboard(CString separator) { return m_clipboard->WriteClipboard(separator); }
+    /// The clipboard engine, whose channels the three clipboard members use.
+    CReadAndWriteClipboardFunction* GetClipboardEngine() { return m_clipboard; }
+
+private:
+    CReadAndWriteClipboardFunction* m_clipboard;
+};

@@ -1,0 +1,281 @@
+// CReadAndWriteFileFunction: the file exchange engine. It holds the channel table and
+// the state every format reader and writer shares, maps a file name (its extension) or
+// a format code to a reader or writer, and keeps the error text, error class and
+// warnings of the last operation.
+//
+// A read is two steps: ReadInfoFile learns channel names, units and counts; the host
+// attaches storage to the channels (GetChannel(i)->SetDoublePtr(...) and so on) and
+// calls ReadDataFile. A write: SetNrChannels, SetNrItems, one InsertChannel per
+// column, then WriteFile.
+//
+// Formats. Each file format lives in one source file of exchange/ and defines the
+// entry members of its family below (for example ReadInfoOUTFile and ReadDataOUTFile).
+// The engine carries a weak fallback for every entry, so a format whose source is not
+// part of the build fails cleanly: LastError names the missing format, LastErrorNumber
+// is 3 and the result is 0. A format source needs no registration: defining its
+// entry members (for example `int CReadAndWriteFileFunction::ReadInfoOUTFile(CString
+// fileName) {...}` in exchange/spice_out.cpp) replaces the fallbacks at link time.
+// The shared state is public so that a format source can keep its helpers as
+// file-local functions on the engine. A format entry should not throw; the dispatch
+// turns an escaped exception into an error result all the same.
+#pragma once
+
+#include <toolbox/exchange/channel.h>
+#include <toolbox/types/types.h>
+
+/// Error classes of GetLastErrorNumber.
+enum : int {
+    TB_EXCHANGE_NO_ERROR = -1,
+    TB_EXCHANGE_FILE_ERROR = 3,       ///< cannot be opened, invalid format or content
+    TB_EXCHANGE_DATA_ERROR = 4,       ///< memory or channel data
+    TB_EXCHANGE_HEADER_ERROR = 5,     ///< characteristic .mdk header
+    TB_EXCHANGE_DATABASE_ERROR = 6,   ///< database
+    TB_EXCHANGE_CANCELLED = 7,        ///< the user cancelled a dialog
+};
+
+/// FileKind: the reader family chosen by the last ReadInfoFile or WriteFile.
+enum : int {
+    TB_KIND_MDA_MDK = 0,
+    TB_KIND_MDX = 1,
+    TB_KIND_XLS = 2,
+    TB_KIND_MDB = 3,
+    TB_KIND_TEXT = 4,
+    TB_KIND_CSV = 5,
+    TB_KIND_OUT = 6,
+    TB_KIND_COMTRADE = 7,
+    TB_KIND_RECORDER = 8,
+    TB_KIND_RECORDER_FILES = 9,
+    TB_KIND_SPICE_RAW = 10,
+};
+
+class TB_EXPORT CReadAndWriteFileFunction {
+public:
+    CReadAndWriteFileFunction();
+    /// Copies the whole state; the copy owns copies of the channel objects (which share
+    /// the host's value storage with the originals).
+    CReadAndWriteFileFunction(const CReadAndWriteFileFunction& other);
+    CReadAndWriteFileFunction& operator=(const CReadAndWriteFileFunction& other);
+    /// Destroys every channel object in the table, never their value storage.
+    ~CReadAndWriteFileFunction();
+
+    // ------------------------------------------------------------ channel table
+    /// Store the counts; the channel table is not resized.
+    void SetNrChannels(int count) { NrChannels = count; }
+    int GetNrChannels() const { return NrChannels; }
+    void SetNrItems(int count) { NrItems = count; }
+    int GetNrItems() const { return NrItems; }
+
+    /// Empties the warnings and LastError, then creates a channel with values as its
+    /// double array and stores it at index (replacing a channel already there) when
+    /// index is below NrChannels: result 1. Otherwise warning 56 and result 2.
+    int InsertChannel(int index, CArray<double, double>* values, CString name, CString unit);
+    /// The same with a raw block of NrItems doubles; warnings and LastError stay.
+    int InsertChannel(int index, double* values, CString name, CString unit);
+    /// The same with a string array; warnings and LastError stay.
+    int InsertChannel(int index, CStringArray* values, CString name, CString unit);
+    /// The same with a variant array; warnings and LastError stay.
+    int InsertChannel(int index, CArray<COleVariant, COleVariant>* values, CString name, CString unit);
+    /// Appends a channel without name, unit or storage while the table is smaller than
+    /// NrChannels: result 1; otherwise warning 56 and result 2.
+    int AddEmptyChannel();
+    /// The channel in slot index; null when index is negative, not below NrChannels or
+    /// not below the table size, or when the slot is empty.
+    CExImPortChannel* GetChannel(int index) const;
+    /// Stores channel (the engine takes ownership) in slot index when index is below
+    /// NrChannels; otherwise nothing happens (and the engine does not take it).
+    void SetChannel(int index, CExImPortChannel* channel);
+    /// The engine's own array of x-vector lengths of an N-dimensional table.
+    CUIntArray* GetXVecLengths() { return &XVecLengths; }
+
+    // ------------------------------------------------------------ files
+    /// First step of a read: picks the reader by the extension of fileName (ignoring
+    /// case) and returns its result (1 success, 2 success with warnings, 0 failure).
+    /// separator and decimal (null for none) serve .txt and unknown extensions;
+    /// withDialog = 1 lets readers ask the user; datFileKind selects how a .dat file is
+    /// read when withDialog is 1 (0 not at all, 1 as text, 2 one recorder file, other
+    /// values several recorder files). formatCode and reserved are not used.
+    int ReadInfoFile(CString fileName, CString tableName, int formatCode, const char* separator,
+                     const char* decimal, int withDialog, int reserved, int datFileKind);
+    /// Second step of a read: fills the storage attached to the channels through the
+    /// reader chosen by the last ReadInfoFile.
+    int ReadDataFile();
+    /// Writes all channels. The extension of fileName picks the writer (formatCode
+    /// refines it); without a known extension formatCode (a write filter position, 0 to
+    /// 14) picks it and the extension is appended to the name written.
+    int WriteFile(CString fileName, CString tableName, int formatCode, const char* separator,
+                  const char* decimal, int withDialog, int comtradeOption);
+
+    /// Appends the read filter texts (ids 103, 101, 100, 102, 104, 105, 119, 122).
+    void GetFormatFilterRead(CStringArray* filters) const;
+    /// Appends the 15 write filter texts in format-code order.
+    void GetFormatFilterWrite(CStringArray* filters) const;
+
+    // ------------------------------------------------------------ state and messages
+    CString GetFileName() const { return FileName; }
+    int GetTyp() const { return Typ; }
+    int GetSep() const { return Sep; }
+    CString GetSeperator() const { return Separator; }
+    CString GetDecimal() const { return Decimal; }
+    CString GetTableName() const { return TableName; }
+    CString GetConnectTitle() const { return ConnectTitle; }
+    /// Format code of the last file (write filter position), -1 for none.
+    int GetSaveVersion() const { return SaveVersion; }
+    /// Family code of the last file: 0 .mdx, 1 .mda/.mdk, 2 Access, 3 Excel, 4 text,
+    /// 5 CSV, 6 SPICE output, 7 COMTRADE, 8 recorder .dat; -1 unknown.
+    int GetLoadVersion() const { return LoadVersion; }
+    CString GetLastError() const { return LastError; }
+    int GetLastErrorNumber() const { return LastErrorNumber; }
+    /// Every warning followed by "\r\n", in the order collected; empty when none.
+    CString GetLastWarn() const;
+    /// Empties the warnings and LastError; LastErrorNumber stays.
+    void ResetWarnAndErrorMsg();
+    /// Prepares the engine for the next file: counts 0, Typ 'A', Sep ';', names empty,
+    /// channel objects destroyed, warnings emptied, text options and error class reset.
+    /// LastError, Separator, Decimal, the free text lines, the format codes and the
+    /// format-specific arrays keep their values.
+    void ResetAllVars();
+    /// Appends copies of the free text lines to out (null: nothing).
+    void GetEditionalStringArray(CStringArray* out) const;
+    /// Replaces the free text lines with a copy of in (null: nothing).
+    void SetEditionalStringArray(CStringArray* in);
+
+    // ------------------------------------------------------------ delimited text
+    /// Writes all channels as delimited text; 1, 2 with warnings about missing
+    /// channels, 0 on error. For FileKind 5 the engine's Separator and Decimal are used
+    /// instead of the arguments; empty symbols become the user's locale symbols.
+    int WriteCSVFile(CString fileName, CString separator, CString decimal);
+    /// Scans delimited text: channel count, item count, names and units.
+    int ReadInfoCSVFile(CString fileName, CString separator, CString decimal, int startLine,
+                        int mergeSeparators);
+    /// Fills the storage attached to the channels after ReadInfoCSVFile.
+    int ReadDataCSVFile();
+
+    // ------------------------------------------------------------ entries of the other formats
+    // Each is defined by its format's source; until then a fallback reports the format
+    // as unavailable (result 0, LastErrorNumber 3).
+    int ReadMdx_k(CString fileName);
+    int ReadMdx_a();
+    int WriteMdx_k_a(CString fileName, int separatorChar, int typ);
+protected:
+    // Characteristic files: the steps behind ReadMdx_k, ReadMdx_a and WriteMdx_k_a
+    // (isMdx 1 for one .mdx file, 0 for an .mdk/.mda pair; valueSize 4 or 8).
+    int ReadMdkFile(int isMdx);
+    int ReadMdaFile_A(int isMdx);
+    int ReadMdaFile_B(int isMdx, int valueSize);
+    /// headerOnly 1: channels, names, units, x lengths and NrItems; 0: the values.
+    int ReadMdxFileForNDimTable(int headerOnly);
+    int WriteMdkFile();
+    int WriteMdaFile_A(int isMdx);
+    int WriteMdaFile_B(int isMdx, int valueSize);
+public:
+    int ReadInfoExcel97File(CString fileName, CString tableName);
+    int ReadInfoAccessFile(CString fileName, CString tableName);
+    int ReadDataAccessFile();
+    int ReadDataDaoFile();
+    int WriteExcel30File(CString fileName, CString tableName);
+    int WriteExcel40File(CString fileName, CString tableName);
+    int WriteExcel50_95File(CString fileName, CString tableName);
+    int WriteExcel97File(CString fileName, CString tableName);
+    int WriteAccessFile(CString fileName, CString tableName);
+    // Excel workbooks and the table layer shared with Access (exchange/dao_exchange.cpp).
+    int WriteExcelFile(CString fileName, CString tableName);
+    int WriteDaoFile();
+    int ReadInfoExcel30File(CString fileName, CString tableName);
+    int ReadInfoExcel40File(CString fileName, CString tableName);
+    int ReadInfoExcel50_95File(CString fileName, CString tableName);
+    int ReadInfoExcelFile(CString fileName, CString tableName);
+    int ReadInfoDaoDataFile();
+    int ReadDataExcel30File();
+    int ReadDataExcel40File();
+    int ReadDataExcel50_95File();
+    int ReadDataExcel97File();
+    int ReadDataExcelFile();
+    int ReadInfoOUTFile(CString fileName);
+    int ReadDataOUTFile();
+    /// Writing SPICE listings is not supported: returns 0 and records no error.
+    int WriteOUTFile(CString fileName);
+    int ReadInfoRawFile(CString fileName);
+    int ReadDataRawFile();
+    int ReadInfoComtradeFile(CString fileName);
+    int ReadDataComtradeFile();
+    int WriteComtradeFile(CString fileName, int asciiData, int comtradeOption);
+    int ReadInfoRockwellFile(CString fileName);
+    int ReadDataRockwellFile();
+    int ReadInfoRockwellFilesWithDialog(CString fileName);
+    int ReadDataRockwellFilesWithDialog();
+    /// Resamples one recorder file's samples (spacing s) onto the common time base
+    /// (RecorderSpacing, NrItems) into channel's storage; 0 when an argument is null.
+    int InterpolateRockwellData(CExImPortChannel* channel, CArray<double, double>* samples, double spacing);
+
+    // ------------------------------------------------------------ helpers for format sources
+    /// Records an error: LastError = text and, when errorNumber is not 0, LastErrorNumber.
+    void SetError(const CString& text, int errorNumber);
+    /// Appends a warning text.
+    void AddWarning(const CString& text) { Warnings.Add(text); }
+    /// Destroys the channel object in slot index (when any) and stores channel there,
+    /// growing the table; no NrChannels check. The engine owns channel afterwards.
+    void ReplaceChannelSlot(int index, CExImPortChannel* channel);
+    /// Destroys every channel object and empties the table.
+    void DeleteAllChannels();
+
+    // ------------------------------------------------------------ shared state
+    // The working state of the readers and writers. Hosts use the accessors above;
+    // format sources read and write these fields directly.
+    int NrChannels = 0;              ///< number of channel slots
+    int NrItems = 0;                 ///< values (rows) per channel
+    CUIntArray XVecLengths;          ///< x-vector lengths of an N-dimensional table
+    CString FileName;                ///< file of the last ReadInfoFile or WriteFile
+    CPtrArray Channels;              ///< CExImPortChannel* owned by the engine (may hold null)
+    CStringArray Warnings;           ///< collected warning texts
+    CString LastError;
+    int LastErrorNumber = TB_EXCHANGE_NO_ERROR;
+    int FileKind = -1;               ///< TB_KIND_*: dispatch key of ReadDataFile
+    CString Separator;               ///< column separator characters of delimited text
+    CString Decimal;                 ///< decimal symbol of delimited text
+    int TextStartLine = 1;           ///< first line to import (1-based), may hold titles
+    int TextMergeSeparators = 0;     ///< 1: a run of separators counts as one
+    int WithDialog = 0;              ///< 1: readers may show dialogs
+    CStringArray EditionalStrings;   ///< free text lines carried with a file
+    int SaveVersion = -1;            ///< format code (write filter position)
+    int LoadVersion = -1;            ///< family code
+    int DatFileKind = 2;             ///< how a .dat file is read
+    CString TableName;               ///< table or sheet of a database file
+    CString ConnectTitle;            ///< connect string of the last database file
+    int Typ = 'A';                   ///< characteristic value encoding: 'A', '4' or '8'
+    int Sep = ';';                   ///< characteristic separator character
+    // COMTRADE configuration values.
+    CArray<double, double> PrefixFactors;
+    CArray<double, double> Multipliers;
+    CArray<double, double> Offsets;
+    CArray<double, double> PrimaryRatios;
+    CArray<double, double> SecondaryRatios;
+    CArray<int, int> PsFlags;
+    CArray<int, int> DigitalNormalStates;
+    CArray<double, double> SampleRates;
+    CArray<int, int> EndSamples;
+    int AsciiData = 1;
+    double TimeMultiplier = 1.0;
+    int AnalogCount = 0;
+    int ConfigChannelCount = 0;
+    CArray<int, int> DerivedSources;
+    int ComtradeSampleType = 0;      ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
+    int ComtradeRevision = 1999;     ///< revision year of the configuration read
+    long long ComtradeDataOffset = 0;///< where the samples begin (non-zero in a combined .cff)
+    // Recorder .dat files.
+    double RecorderSpacing = 0.0;    ///< common sample spacing in seconds
+    CStringArray RecorderFiles;      ///< files chosen in the recorder file dialog
+
+private:
+    void CopyStateFrom(const CReadAndWriteFileFunction& other);
+    int WriteTextFile(const CString& name, const char* separator, const char* decimal);
+    int AskCharacteristicSeparator(const char* separator, int& chosen);
+    int WriteCharacteristic(const CString& name, int formatCode, const char* separator);
+};
+
+/// Shows the common file dialog through the dialog hub (Open when forReading is 1,
+/// else Save As) with filter and defaultExtension; the chosen path or empty text.
+TB_EXPORT CString AskExchangeFileName(CString defaultExtension, CString filter, int forReading);
+
+/// value unchanged when finite; NaN gives the largest single-precision value with the
+/// NaN's sign; either infinity gives the positive largest single-precision value.
+TB_EXPORT double LimitExportValue(double value);

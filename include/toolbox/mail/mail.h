@@ -1,0 +1,98 @@
+// Mail delivery: the SMTP client, local submission through sendmail, the crash
+// report mail and sending files through the desktop's mail program.
+#pragma once
+
+#include <toolbox/types/collections.h>
+#include <toolbox/types/cstring.h>
+#include <toolbox/types/maps.h>
+
+#include <cstddef>
+#include <string>
+
+class CrashReportHandler;
+
+/// One mail message.
+struct TBMailMessage {
+    CString senderName;
+    CString senderAddress;
+    CString to;
+    CString subject;
+    CString body;
+    CString attachmentPath;  ///< empty: no attachment
+    CString attachmentName;  ///< shown name; empty: the file name of attachmentPath
+};
+
+/// The multipart message text with CR LF line ends (not yet dot-stuffed): headers,
+/// the text part, the base64 attachment in lines of at most 512 characters (chunks of
+/// 384 bytes) and the closing boundary. CR and LF in header values are replaced by
+/// blanks, so no header can be added through them. Returns false with error set when
+/// the attachment cannot be read.
+TB_EXPORT bool TBComposeMail(const TBMailMessage& message, std::string& text, CString& error);
+/// Standard base64 with "=" padding.
+TB_EXPORT std::string TBBase64Encode(const unsigned char* data, std::size_t length);
+/// Doubles the "." that starts any line of a CR LF text, so no line ends the data early.
+TB_EXPORT std::string TBDotStuff(const std::string& text);
+
+/// Reply state of the bytes received so far from an SMTP server.
+enum TBSmtpReplyState { TB_SMTP_INCOMPLETE, TB_SMTP_COMPLETE, TB_SMTP_MALFORMED };
+/// Examines received bytes: a complete reply ends with a line "NNN text" (after any
+/// "NNN-text" continuation lines, all with the same code); code receives the number.
+TB_EXPORT TBSmtpReplyState TBParseSmtpReply(const char* data, std::size_t length, int& code);
+
+/// Sends one message to server:port over SMTP. Returns 0 on success, 1 on failure
+/// (no connection, a refused command, a server that closes or stays silent for 30 s).
+TB_EXPORT int SmtpSendMail(const char* server, unsigned short port, const char* senderName,
+                           const char* senderAddress, const char* to, const char* subject,
+                           const char* body, const char* attachmentPath, const char* attachmentName);
+/// SmtpSendMail with its own time-out for connecting and for each reply.
+TB_EXPORT int TBSmtpSendMessage(const char* server, unsigned short port, const TBMailMessage& message,
+                                int timeoutMilliseconds);
+
+/// Local mail submission through "sendmail -t -i", in the role of the installed mail
+/// client's interface.
+class TB_EXPORT CmcMailer {
+public:
+    /// program: the submission program; null finds sendmail in /usr/sbin, /usr/lib or
+    /// on the PATH.
+    explicit CmcMailer(const char* program = nullptr);
+    ~CmcMailer();
+    /// True when the submission program exists.
+    bool IsAvailable() const { return !m_program.IsEmpty(); }
+    /// Opens a session (nothing to log on to locally); false when unavailable.
+    bool Logon(const char* user, const char* password);
+    /// Hands message to the program; 1 when it accepted it (exit status 0), else 0.
+    int Send(const TBMailMessage& message);
+    void Logoff();
+
+private:
+    CString m_program;
+    bool m_session = false;
+};
+
+/// Where the report mail goes and how its attachment is named.
+struct TBReportMailTarget {
+    CString server;
+    int port = 25;
+    CString programPath; ///< the crashed program; its base name + ".zip" names the attachment
+    CString sendmailProgram; ///< empty: the system's sendmail
+    int timeoutMilliseconds = 30000;
+};
+
+/// Sends the report archive: SMTP to the report mail server first, then local
+/// submission. Returns 1 when delivered, 0 otherwise.
+TB_EXPORT int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath,
+                               const char* senderName, const char* body, const TBReportMailTarget& target);
+/// TBSendReportMail to the report mail server of this program's "Register.cfg".
+TB_EXPORT int SendReportMail(const CrashReportHandler* handler, const char* archivePath,
+                             const char* senderName, const char* body);
+
+/// Opens the desktop's mail program (xdg-email) with a prepared message: the files as
+/// attachments (first packed into one archive named zipName in the temporary directory
+/// when zipName is not empty), subject and recipients; names[i] is the display name of
+/// the i-th recipient (counted over to, cc, bcc). Returns 1 when the mail program was
+/// started, 0 otherwise (a message tells why).
+TB_EXPORT int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, CString subject,
+                                  CStringArray* names, CStringArray* to, CStringArray* cc, CStringArray* bcc);
+/// The same with a map of file path -> description; the descriptions are not sent.
+TB_EXPORT int TBSendMailWithFiles(CString zipName, int showProgress, CMapStringToString* files, CString subject,
+                                  CStringArray* names, CStringArray* to, CStringArray* cc, CStringArray* bcc);

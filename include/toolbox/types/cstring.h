@@ -1,0 +1,157 @@
+// CString: the framework's 8-bit string with value semantics. Text is bytes (UTF-8
+// on this platform); case mapping is ASCII-only so multi-byte characters survive.
+// Positions and lengths are int, as callers of the framework expect; every member
+// clamps out-of-range positions instead of reading past the text.
+#pragma once
+
+#include <toolbox/types/windef.h>
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+class CString;
+
+namespace tb_detail {
+// Format arguments: a CString (or std::string) travels as its C string, everything
+// else unchanged, so Format("%s", someCString) works as it did with the framework.
+inline const char* FormatArg(const CString& s);
+inline const char* FormatArg(const std::string& s) { return s.c_str(); }
+template <class T>
+inline T FormatArg(T v) {
+    static_assert(std::is_trivially_copyable<T>::value, "Format takes numbers, pointers and strings");
+    return v;
+}
+} // namespace tb_detail
+
+class TB_EXPORT CString {
+public:
+    CString() = default;
+    CString(const char* text) : m_text(text ? text : "") {}
+    CString(const char* text, int length) : m_text(text ? text : "", text && length > 0 ? length : 0) {}
+    CString(char ch, int repeat = 1) : m_text(repeat > 0 ? repeat : 0, ch) {}
+    CString(const std::string& text) : m_text(text) {}
+    CString(std::string&& text) : m_text(std::move(text)) {}
+    explicit CString(std::string_view text) : m_text(text) {}
+
+    // --- size and access
+    int GetLength() const { return static_cast<int>(m_text.size()); }
+    bool IsEmpty() const { return m_text.empty(); }
+    void Empty() { m_text.clear(); }
+    /// The byte at index; 0 when the index is outside the text.
+    char GetAt(int index) const;
+    /// Replaces the byte at index; ignored outside the text.
+    void SetAt(int index, char ch);
+    char operator[](int index) const { return GetAt(index); }
+    operator const char*() const { return m_text.c_str(); }
+    const char* GetString() const { return m_text.c_str(); }
+    const std::string& str() const { return m_text; }
+    std::string_view view() const { return m_text; }
+
+    // --- assignment and concatenation
+    CString& operator=(const char* text) { m_text = text ? text : ""; return *this; }
+    CString& operator=(char ch) { m_text.assign(1, ch); return *this; }
+    CString& operator=(const std::string& text) { m_text = text; return *this; }
+    CString& operator+=(const CString& s) { m_text += s.m_text; return *this; }
+    CString& operator+=(const char* s) { if (s) m_text += s; return *this; }
+    CString& operator+=(char ch) { m_text += ch; return *this; }
+    CString& Append(const char* text, int length);
+
+    // --- comparison (byte for byte)
+    int Compare(const char* other) const;
+    /// ASCII case-insensitive comparison.
+    int CompareNoCase(const char* other) const;
+
+    // --- extraction
+    CString Mid(int first) const;
+    CString Mid(int first, int count) const;
+    CString Left(int count) const;
+    CString Right(int count) const;
+    /// Leading run of bytes that all occur in set / none occur in set.
+    CString SpanIncluding(const char* set) const;
+    CString SpanExcluding(const char* set) const;
+
+    // --- search: results are byte positions, -1 when not found
+    int Find(char ch, int start = 0) const;
+    int Find(const char* sub, int start = 0) const;
+    int ReverseFind(char ch) const;
+    int FindOneOf(const char* set) const;
+
+    // --- modification
+    CString& MakeUpper();
+    CString& MakeLower();
+    CString& MakeReverse();
+    /// Replaces every occurrence; returns how many were replaced.
+    int Replace(char oldCh, char newCh);
+    int Replace(const char* oldText, const char* newText);
+    /// Removes every occurrence of ch; returns how many were removed.
+    int Remove(char ch);
+    /// Inserts at index (clamped to the text); returns the new length.
+    int Insert(int index, char ch);
+    int Insert(int index, const char* text);
+    /// Deletes count bytes from index (clamped); returns the new length.
+    int Delete(int index, int count = 1);
+    CString& TrimLeft();
+    CString& TrimLeft(char ch);
+    CString& TrimLeft(const char* set);
+    CString& TrimRight();
+    CString& TrimRight(char ch);
+    CString& TrimRight(const char* set);
+    CString& Trim() { TrimRight(); return TrimLeft(); }
+    /// Next token after start delimited by any byte of set; start moves behind it and
+    /// becomes -1 at the end (empty tokens are skipped).
+    CString Tokenize(const char* set, int& start) const;
+
+    // --- formatting: printf semantics; CString arguments pass as their text
+    template <class... Args>
+    void Format(const char* format, Args&&... args) {
+        FormatRaw(format, tb_detail::FormatArg(args)...);
+    }
+    template <class... Args>
+    void AppendFormat(const char* format, Args&&... args) {
+        CString tail;
+        tail.FormatRaw(format, tb_detail::FormatArg(args)...);
+        m_text += tail.m_text;
+    }
+    void FormatV(const char* format, va_list args);
+
+    // --- raw buffer access as the framework offers it
+    /// Makes room for at least minLength bytes and returns a writable buffer.
+    char* GetBuffer(int minLength = 0);
+    char* GetBufferSetLength(int length);
+    /// Ends buffer access: length -1 takes the text up to the first zero byte.
+    void ReleaseBuffer(int newLength = -1);
+
+private:
+    void FormatRaw(const char* format, ...);
+    std::string m_text;
+};
+
+inline const char* tb_detail::FormatArg(const CString& s) { return s.GetString(); }
+
+TB_EXPORT CString operator+(const CString& a, const CString& b);
+TB_EXPORT CString operator+(const CString& a, const char* b);
+TB_EXPORT CString operator+(const char* a, const CString& b);
+TB_EXPORT CString operator+(const CString& a, char b);
+TB_EXPORT CString operator+(char a, const CString& b);
+
+inline bool operator==(const CString& a, const CString& b) { return a.str() == b.str(); }
+inline bool operator==(const CString& a, const char* b) { return a.Compare(b) == 0; }
+inline bool operator==(const char* a, const CString& b) { return b.Compare(a) == 0; }
+inline bool operator!=(const CString& a, const CString& b) { return !(a == b); }
+inline bool operator!=(const CString& a, const char* b) { return !(a == b); }
+inline bool operator!=(const char* a, const CString& b) { return !(a == b); }
+inline bool operator<(const CString& a, const CString& b) { return a.str() < b.str(); }
+inline bool operator<(const CString& a, const char* b) { return a.Compare(b) < 0; }
+inline bool operator>(const CString& a, const CString& b) { return b < a; }
+inline bool operator<=(const CString& a, const CString& b) { return !(b < a); }
+inline bool operator>=(const CString& a, const CString& b) { return !(a < b); }
+
+namespace std {
+template <>
+struct hash<CString> {
+    size_t operator()(const CString& s) const noexcept { return hash<std::string>()(s.str()); }
+};
+} // namespace std

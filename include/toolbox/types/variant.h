@@ -1,0 +1,77 @@
+// COleVariant: a tagged value as database cells carry it. Only the variant types that
+// the exchange formats meet are supported; the numeric codes are those stored by the
+// framework so that a type read from a file or a table means the same here.
+#pragma once
+
+#include <toolbox/types/cstring.h>
+
+#include <cstdint>
+
+typedef unsigned short VARTYPE;
+
+enum VARENUM : VARTYPE {
+    VT_EMPTY = 0,
+    VT_NULL = 1,
+    VT_I2 = 2,
+    VT_I4 = 3,
+    VT_R4 = 4,
+    VT_R8 = 5,
+    VT_CY = 6,
+    VT_DATE = 7,
+    VT_BSTR = 8,
+    VT_ERROR = 10,
+    VT_BOOL = 11,
+    VT_UI1 = 17,
+};
+
+typedef short VARIANT_BOOL;
+constexpr VARIANT_BOOL VARIANT_TRUE = -1;
+constexpr VARIANT_BOOL VARIANT_FALSE = 0;
+
+/// Currency: a 64-bit integer of ten-thousandths.
+struct CY {
+    std::int64_t int64 = 0;
+};
+
+class TB_EXPORT COleVariant {
+public:
+    VARTYPE vt = VT_EMPTY;
+    union {
+        BYTE bVal;
+        short iVal;
+        std::int32_t lVal;
+        float fltVal;
+        double dblVal;
+        VARIANT_BOOL boolVal;
+        CY cyVal;
+        double date;
+    };
+
+    COleVariant() : dblVal(0) {}
+    COleVariant(BYTE v) : vt(VT_UI1), dblVal(0) { bVal = v; }
+    /// A 2-byte integer, or a boolean when vtSrc is VT_BOOL (any non-zero is true).
+    COleVariant(short v, VARTYPE vtSrc = VT_I2) : vt(vtSrc == VT_BOOL ? VT_BOOL : VT_I2), dblVal(0) {
+        if (vt == VT_BOOL) boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+        else iVal = v;
+    }
+    COleVariant(std::int32_t v) : vt(VT_I4), dblVal(0) { lVal = v; }
+    COleVariant(float v) : vt(VT_R4), dblVal(0) { fltVal = v; }
+    COleVariant(double v) : vt(VT_R8), dblVal(v) {}
+    COleVariant(CY v) : vt(VT_CY), dblVal(0) { cyVal = v; }
+    COleVariant(const char* text) : vt(VT_BSTR), dblVal(0), m_text(text) {}
+    COleVariant(const CString& text) : vt(VT_BSTR), dblVal(0), m_text(text) {}
+
+    /// Empties the variant (VT_EMPTY).
+    void Clear() { vt = VT_EMPTY; dblVal = 0; m_text.Empty(); }
+    /// The text of a string variant; empty for every other type.
+    const CString& GetText() const { return m_text; }
+    void SetText(const CString& text) { Clear(); vt = VT_BSTR; m_text = text; }
+    static COleVariant Null() { COleVariant v; v.vt = VT_NULL; return v; }
+    static COleVariant Date(double days) { COleVariant v(days); v.vt = VT_DATE; return v; }
+
+    bool operator==(const COleVariant& o) const;
+    bool operator!=(const COleVariant& o) const { return !(*this == o); }
+
+private:
+    CString m_text;
+};

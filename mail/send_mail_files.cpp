@@ -1,0 +1,114 @@
+// Sending files through the desktop's mail program: optionally packed into one archive
+// first, then handed to xdg-email, which opens the user's mail program with the
+// message prepared.
+#include <toolbox/mail/mail.h>
+#include "crash/crash_paths.h"
+#include <toolbox/crash/crash_dialogs.h>
+#include "platform/os/run_program.h"
+#include <toolbox/zip/zip_archive.h>
+
+#include <cstdio>
+
+namespace {
+
+CString OneLine(const CString& value) {
+    CString s = value;
+    s.Replace('\r', ' ');
+    s.Replace('\n', ' ');
+    return s;
+}
+
+// "Name <address>" when a display name is given for this position.
+CString Recipient(const CString& address, CStringArray* names, int position) {
+    CString a = OneLine(address);
+    if (names && position < names->GetSize() && !names->GetAt(position).IsEmpty())
+        return OneLine(names->GetAt(position)) + " <" + a + ">";
+    return a;
+}
+
+// Packs files (in reverse order) into temp/zipName(.zip); false when nothing is left.
+bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CString& archive) {
+    CString name = TBFileNameOf(zipName);
+    if (name.Find('.') < 0) name += ".zip";
+    archive = TBCrashTempDirectory() + "/" + name;
+    CZipArchive zip;
+    if (!zip.Open(archive)) {
+        TBShowCrashMessage(zip.GetLastError());
+        return false;
+    }
+    int count = files.GetSize();
+    for (int i = count - 1, step = 1; i >= 0; --i, ++step) {
+        if (showProgress == 1) TBShowCrashProgress(step, count, files[i]);
+        if (!zip.AddNewFile(files[i], TBFileNameOf(files[i]))) TBShowCrashMessage(zip.GetLastError());
+    }
+    if (!zip.Close() || zip.GetCount() == 0) {
+        if (!zip.GetLastError().IsEmpty()) TBShowCrashMessage(zip.GetLastError());
+        std::remove(archive);
+        return false;
+    }
+    files.RemoveAll();
+    files.Add(archive);
+    return true;
+}
+
+} // namespace
+
+int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, CString subject,
+                        CStringArray* names, CStringArray* to, CStringArray* cc, CStringArray* bcc) {
+    CStringArray list;
+    if (files) list.Copy(*files);
+    CString archive;
+    if (!zipName.IsEmpty() && list.GetSize() > 0 && !PackFiles(zipName, showProgress, list, archive)) return 0;
+
+    CString program = TBFindProgram("xdg-email");
+    if (program.IsEmpty()) {
+        TBShowCrashMessage("Mail cannot be sent: the desktop's mail program (xdg-email) was not found.");
+        if (!archive.IsEmpty()) std::remove(archive);
+        return 0;
+    }
+    std::vector<std::string> argv = {program.str(), "--utf8", "--subject", OneLine(subject).str()};
+    int position = 0;
+    std::vector<std::string> direct;
+    if (to)
+        for (int i = 0; i < to->GetSize(); ++i) direct.push_back(Recipient(to->GetAt(i), names, position++).str());
+    if (cc)
+        for (int i = 0; i < cc->GetSize(); ++i) {
+            argv.push_back("--cc");
+            argv.push_back(Recipient(cc->GetAt(i), names, position++).str());
+        }
+    if (bcc)
+        for (int i = 0; i < bcc->GetSize(); ++i) {
+            argv.push_back("--bcc");
+            argv.push_back(Recipient(bcc->GetAt(i), names, position++).str());
+        }
+    for (int i = 0; i < list.GetSize(); ++i) {
+        argv.push_back("--attach");
+        argv.push_back(list[i].str());
+    }
+    argv.insert(argv.end(), direct.begin(), direct.end());
+    int status = TBRunProgram(argv, std::string());
+    if (status != 0) {
+        CString text;
+        text.Format("Mail cannot be sent: the desktop's mail program failed (status %d).", status);
+        TBShowCrashMessage(text);
+        // The mail program did not take the archive: it is not needed any more. After
+        // success it stays, since the mail program may read it only later.
+        if (!archive.IsEmpty()) std::remove(archive);
+        return 0;
+    }
+    return 1;
+}
+
+int TBSendMailWithFiles(CString zipName, int showProgress, CMapStringToString* files, CString subject,
+                        CStringArray* names, CStringArray* to, CStringArray* cc, CStringArray* bcc) {
+    CStringArray list;
+    if (files) {
+        POSITION pos = files->GetStartPosition();
+        while (pos) {
+            CString path, description;
+            files->GetNextAssoc(pos, path, description);
+            list.Add(path);
+        }
+    }
+    return TBSendMailWithFiles(zipName, showProgress, &list, subject, names, to, cc, bcc);
+}
