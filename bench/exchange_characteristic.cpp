@@ -124,6 +124,6 @@ BENCHMARK(BM_WriteBinary8)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

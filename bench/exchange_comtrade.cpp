@@ -34,7 +34,8 @@ void MakeRecord() {
     for (int i = 0; i < kAnalog; ++i)
         cfg += std::to_string(i + 1) + ",U" + std::to_string(i) + ",,,kV,0.001,0.5,0,-32767,32767,1,1,P\r\n";
     for (int i = 0; i < kDigital; ++i) cfg += std::to_string(i + 1) + ",D" + std::to_string(i) + ",,,0\r\n";
-    cfg += "50\r\n1\r\n10000," + std::to_string(kSamples) + "\r\n01/01/2026,00:00:00.000000\r\n01/01/2026,00:00:00.000000\r\nBINARY\r\n1\r\n";
+    cfg += "50\r\n1\r\n10000," + std::to_string(kSamples) +
+           "\r\n01/01/2026,00:00:00.000000\r\n01/01/2026,00:00:00.000000\r\nBINARY\r\n1\r\n";
     FILE* f = std::fopen((RecordBase() + ".cfg").c_str(), "wb");
     std::fwrite(cfg.data(), 1, cfg.size(), f);
     std::fclose(f);
@@ -113,7 +114,7 @@ BENCHMARK(BM_FreadDat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadBinaryRecord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteBinaryRecord)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)

@@ -124,16 +124,19 @@ int MeasurePeakMemory() {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     TBOverrideUserNumberSymbols(",", ".");
     bool peakMemory = false;
     std::vector<char*> rest;
     for (int i = 0; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--peak-memory")) peakMemory = true;
-        else if (!std::strcmp(argv[i], "--file") && i + 1 < argc) g_file = argv[++i];
-        else rest.push_back(argv[i]);
+        if (!std::strcmp(argv[i], "--peak-memory"))
+            peakMemory = true;
+        else if (!std::strcmp(argv[i], "--file") && i + 1 < argc)
+            g_file = argv[++i];
+        else
+            rest.push_back(argv[i]);
     }
     if (peakMemory) return MeasurePeakMemory();
     int count = static_cast<int>(rest.size());

@@ -109,6 +109,6 @@ void BM_SimplifyWithOneHelper(benchmark::State& state) {
 }
 BENCHMARK(BM_SimplifyWithOneHelper)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -137,6 +137,6 @@ void BM_ExtendedRoute(benchmark::State& state) {
 }
 BENCHMARK(BM_ExtendedRoute);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

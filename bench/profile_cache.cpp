@@ -77,6 +77,6 @@ void BM_ReadEveryKeyWithFreshnessCheck(benchmark::State& state) { ReadAll(state,
 BENCHMARK(BM_ReadEveryKeyCachedOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadEveryKeyWithFreshnessCheck)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

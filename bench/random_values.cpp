@@ -58,7 +58,7 @@ void GetUniformRndValue(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(LoadCustomPDF)->Unit(benchmark::kMillisecond);
 BENCHMARK(GetCustomRNDValue);

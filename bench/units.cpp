@@ -72,6 +72,6 @@ BENCHMARK(BM_FahrenheitToCelsius)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KiloohmToMegaohm)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FahrenheitToCelsiusThroughPlugIns)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

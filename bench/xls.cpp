@@ -26,7 +26,8 @@ bool WriteWorkbook(const std::string& path) {
     if (!db.Open(path.c_str(), FALSE, FALSE, "Excel 8.0;")) return false;
     CDaoTableDef def(&db);
     def.Create("Data");
-    for (int f = 0; f < kFields; ++f) def.CreateField(("Ch" + std::to_string(f + 1) + "(V)").c_str(), dbDouble, 20, 0x22);
+    for (int f = 0; f < kFields; ++f)
+        def.CreateField(("Ch" + std::to_string(f + 1) + "(V)").c_str(), dbDouble, 20, 0x22);
     if (!def.Append()) return false;
     CDaoRecordset rs(&db);
     if (!rs.Open(&def)) return false;
@@ -70,6 +71,6 @@ void BM_ReadBiff8(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadBiff8)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -38,7 +38,8 @@ void EncodeMemory(benchmark::State& state) {
     std::string copy = Payload();
     CTBXXCode codec;
     for (auto _ : state) {
-        const CString& text = codec.xxe_Encode(reinterpret_cast<unsigned char*>(&copy[0]), static_cast<long>(copy.size()));
+        const CString& text =
+            codec.xxe_Encode(reinterpret_cast<unsigned char*>(&copy[0]), static_cast<long>(copy.size()));
         benchmark::DoNotOptimize(text.GetString());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kBytes));
@@ -86,7 +87,7 @@ void DecodeFileToFile(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kBytes));
 }
 
-} // namespace
+}  // namespace
 
 // Throughput is counted in decoded bytes for all four.
 BENCHMARK(EncodeMemory)->Unit(benchmark::kMillisecond);

@@ -10,7 +10,7 @@ CString Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? CString(value) : CString();
 }
-} // namespace
+}  // namespace
 
 int CCrashReportRequest::AnswerWithoutWindow() {
     CString answer = Environment("TOOLBOX_CRASH_REPORT_ANSWER");
@@ -23,8 +23,7 @@ int CCrashReportRequest::AnswerWithoutWindow() {
     return TB_DIALOG_NOT_SHOWN;
 }
 
-TBCrashAnswer TBAskToSendCrashReport(const CMapStringToString& files, CString& senderAddress,
-                                     CString& description) {
+TBCrashAnswer TBAskToSendCrashReport(const CMapStringToString& files, CString& senderAddress, CString& description) {
     CCrashReportRequest request(files);
     int result = TBGetDialogHub().DoModal(request);
     if (result == IDOK) {

@@ -77,7 +77,6 @@ Registry& TheRegistry() {
     return registry;
 }
 
-
 void WriteText(const char* text) {
     std::size_t n = std::strlen(text);
     while (n) {
@@ -99,7 +98,10 @@ void FormatUnsigned(char* out, std::size_t size, std::uint64_t value, int base) 
         value /= static_cast<std::uint64_t>(base);
     } while (value && n < 23);
     std::size_t pos = 0;
-    if (base == 16 && pos + 2 < size) { out[pos++] = '0'; out[pos++] = 'x'; }
+    if (base == 16 && pos + 2 < size) {
+        out[pos++] = '0';
+        out[pos++] = 'x';
+    }
     while (n && pos + 1 < size) out[pos++] = digits[--n];
     out[pos] = 0;
 }
@@ -128,18 +130,27 @@ void BuildCommand(InstalledHandler& h, ReporterCommand& c) {
     c.storage.clear();
     auto add = [&](const char* s) { c.storage.emplace_back(s ? s : ""); };
     add(h.reporterPath);
-    add("--pid"); add(std::to_string(handler.GetProcessId()).c_str());
-    add("--exe"); add(h.programPath);
-    add("--dump"); add(h.dumpPath);
-    add("--xml"); add(h.xmlPath);
-    add("--temp"); add(h.tempDir);
-    add("--to"); add(handler.GetRecipient());
-    add("--subject"); add(handler.GetSubject());
+    add("--pid");
+    add(std::to_string(handler.GetProcessId()).c_str());
+    add("--exe");
+    add(h.programPath);
+    add("--dump");
+    add(h.dumpPath);
+    add("--xml");
+    add(h.xmlPath);
+    add("--temp");
+    add(h.tempDir);
+    add("--to");
+    add(handler.GetRecipient());
+    add("--subject");
+    add(handler.GetSubject());
     POSITION pos = handler.ReportFiles.GetStartPosition();
     while (pos) {
         CString path, description;
         handler.ReportFiles.GetNextAssoc(pos, path, description);
-        add("--file"); add(path); add(description);
+        add("--file");
+        add(path);
+        add(description);
     }
     c.argv.clear();
     for (std::string& s : c.storage) c.argv.push_back(&s[0]);
@@ -198,8 +209,7 @@ void GenerateErrorReport(InstalledHandler& h, EXCEPTION_POINTERS* pointers) {
     }
     FormatUnsigned(c.signalText, sizeof c.signalText, static_cast<std::uint64_t>(crash.signal), 10);
     FormatUnsigned(c.codeText, sizeof c.codeText, record.ExceptionCode, 16);
-    FormatUnsigned(c.addressText, sizeof c.addressText,
-                   reinterpret_cast<std::uintptr_t>(record.ExceptionAddress), 16);
+    FormatUnsigned(c.addressText, sizeof c.addressText, reinterpret_cast<std::uintptr_t>(record.ExceptionAddress), 16);
     FormatUnsigned(c.operationText, sizeof c.operationText,
                    record.NumberParameters >= 1 ? record.ExceptionInformation[0] : 0, 10);
     c.dumpWrittenText[0] = dumped ? '1' : '0';
@@ -287,7 +297,7 @@ bool CanOpenForReading(const char* file) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CrashReportHandler::CrashReportHandler(int (*callback)(void*), const char* to, const char* subject)
     : m_callback(callback), m_processId(static_cast<int>(getpid())), m_recipient(to ? to : ""),
@@ -355,7 +365,10 @@ void UninstallCrashReport(void* handle) {
     Registry& r = TheRegistry();
     int pid = h->handler->GetProcessId();
     for (auto& e : r.byProcess)
-        if (e.installed == h) { e.installed = nullptr; e.processId = 0; }
+        if (e.installed == h) {
+            e.installed = nullptr;
+            e.processId = 0;
+        }
     // The newest remaining handler of this process answers again.
     Registry::Entry* newest = nullptr;
     for (auto& e : r.byProcess)
@@ -397,8 +410,7 @@ long ReportFilter(EXCEPTION_POINTERS* pointers) {
     Registry& r = TheRegistry();
     int thread = static_cast<int>(syscall(SYS_gettid));
     int running = 0;
-    if (!__atomic_compare_exchange_n(&r.reportingThread, &running, thread, false, __ATOMIC_SEQ_CST,
-                                     __ATOMIC_SEQ_CST)) {
+    if (!__atomic_compare_exchange_n(&r.reportingThread, &running, thread, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
         if (running != thread) {
             // Another thread is making the report: let it finish; it ends the process.
             for (;;) pause();

@@ -15,7 +15,7 @@ CString EnvOr(const char* name, const char* fallback) {
     const char* v = std::getenv(name);
     return v && *v ? CString(v) : CString(fallback);
 }
-} // namespace
+}  // namespace
 
 CString TBDirectoryOf(const CString& path) {
     int slash = path.ReverseFind('/');

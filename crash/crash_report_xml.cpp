@@ -47,7 +47,10 @@ int CpuFamily(const std::string& cpuinfo, const char* key) {
     int value = 0, digits = 0;
     for (std::size_t i = colon + 1; i < cpuinfo.size() && digits < 6; ++i) {
         char c = cpuinfo[i];
-        if (c == ' ' || c == '\t') { if (digits) break; continue; }
+        if (c == ' ' || c == '\t') {
+            if (digits) break;
+            continue;
+        }
         if (c < '0' || c > '9') break;
         value = value * 10 + (c - '0');
         ++digits;
@@ -61,11 +64,11 @@ CString ProcessorLevel(const CString& architecture) {
     int family = CpuFamily(cpuinfo, x86 ? "cpu family" : "CPU architecture");
     if (architecture == "PROCESSOR_ARCHITECTURE_INTEL") {
         switch (family) {
-        case 3: return "Intel 30386";
-        case 4: return "Intel 80486";
-        case 5: return "Intel Pentium";
-        case 6: return "Intel Pentium Pro or Pentium II (or higher)";
-        default: return "Unknown";
+            case 3: return "Intel 30386";
+            case 4: return "Intel 80486";
+            case 5: return "Intel Pentium";
+            case 6: return "Intel Pentium Pro or Pentium II (or higher)";
+            default: return "Unknown";
         }
     }
     // Other architectures: the processor family number the kernel reports.
@@ -79,9 +82,12 @@ void ParseRelease(const char* release, unsigned v[3]) {
     v[0] = v[1] = v[2] = 0;
     int part = 0;
     for (const char* p = release; *p && part < 3; ++p) {
-        if (*p >= '0' && *p <= '9') v[part] = v[part] * 10 + unsigned(*p - '0');
-        else if (*p == '.') ++part;
-        else break;
+        if (*p >= '0' && *p <= '9')
+            v[part] = v[part] * 10 + unsigned(*p - '0');
+        else if (*p == '.')
+            ++part;
+        else
+            break;
     }
 }
 
@@ -114,8 +120,8 @@ void AddModules(pugi::xml_node modules, int processId) {
     std::vector<TBMapping> mappings(maps.size() / 20 + 1);
     int count = TBParseMaps(maps.data(), maps.size(), mappings.data(), static_cast<int>(mappings.size()));
     std::vector<TBModuleRange> ranges(static_cast<std::size_t>(count) + 1);
-    int moduleCount = TBModulesFromMappings(maps.data(), mappings.data(), count, ranges.data(),
-                                            static_cast<int>(ranges.size()));
+    int moduleCount =
+        TBModulesFromMappings(maps.data(), mappings.data(), count, ranges.data(), static_cast<int>(ranges.size()));
     for (int i = 0; i < moduleCount; ++i) {
         const TBModuleRange& r = ranges[static_cast<std::size_t>(i)];
         CString path(std::string(maps.data() + r.pathOffset, r.pathLength));
@@ -130,7 +136,7 @@ void AddModules(pugi::xml_node modules, int processId) {
     }
 }
 
-} // namespace
+}  // namespace
 
 CString TBProcessorArchitectureName(const char* machine) {
     CString m = machine ? machine : "";
@@ -161,7 +167,7 @@ CString TBOsReleaseValue(const char* text, std::size_t length, const char* key) 
             }
             std::string value;
             for (std::size_t i = first; i < last; ++i) {
-                if (text[i] == '\\' && i + 1 < last) ++i; // shell escapes inside quotes
+                if (text[i] == '\\' && i + 1 < last) ++i;  // shell escapes inside quotes
                 value += text[i];
             }
             return CString(value);

@@ -9,12 +9,12 @@
 
 /// What the reporter knows about the crash.
 struct TBCrashReportInfo {
-    CString programPath;           ///< full path of the crashed program
+    CString programPath;  ///< full path of the crashed program
     DWORD exceptionCode = 0;
     std::uint64_t exceptionAddress = 0;
-    std::uint64_t operation = 0;   ///< first exception information word: 0 read, else write
-    int processId = 0;             ///< the crashed process; its memory map lists the modules
-    CString productVersion;        ///< [General] ProductVersion of "Register.cfg"
+    std::uint64_t operation = 0;  ///< first exception information word: 0 read, else write
+    int processId = 0;            ///< the crashed process; its memory map lists the modules
+    CString productVersion;       ///< [General] ProductVersion of "Register.cfg"
 };
 
 /// Writes the report to xmlPath; false with error set when it cannot be saved.

@@ -54,24 +54,39 @@ bool ParseArgs(int argc, char** argv, ReporterArgs& a) {
         auto number = [&](std::uint64_t& out) { return i + 1 < argc && ParseNumber(argv[++i], out); };
         std::uint64_t n = 0;
         bool ok = true;
-        if (option == "--pid") { ok = number(n); a.processId = static_cast<int>(n); }
-        else if (option == "--exe") ok = next(a.programPath);
-        else if (option == "--dump") ok = next(a.dumpPath);
-        else if (option == "--xml") ok = next(a.xmlPath);
-        else if (option == "--temp") ok = next(a.tempDir);
-        else if (option == "--to") ok = next(a.to);
-        else if (option == "--subject") ok = next(a.subject);
+        if (option == "--pid") {
+            ok = number(n);
+            a.processId = static_cast<int>(n);
+        } else if (option == "--exe")
+            ok = next(a.programPath);
+        else if (option == "--dump")
+            ok = next(a.dumpPath);
+        else if (option == "--xml")
+            ok = next(a.xmlPath);
+        else if (option == "--temp")
+            ok = next(a.tempDir);
+        else if (option == "--to")
+            ok = next(a.to);
+        else if (option == "--subject")
+            ok = next(a.subject);
         else if (option == "--file") {
             CString path, description;
             ok = next(path) && next(description);
             a.files.emplace_back(path, description);
-        }
-        else if (option == "--signal") { ok = number(n); a.signal = static_cast<int>(n); }
-        else if (option == "--code") ok = number(a.code);
-        else if (option == "--address") ok = number(a.address);
-        else if (option == "--operation") ok = number(a.operation);
-        else if (option == "--dump-written") { ok = number(n); a.dumpWritten = n != 0; }
-        else ok = false;
+        } else if (option == "--signal") {
+            ok = number(n);
+            a.signal = static_cast<int>(n);
+        } else if (option == "--code")
+            ok = number(a.code);
+        else if (option == "--address")
+            ok = number(a.address);
+        else if (option == "--operation")
+            ok = number(a.operation);
+        else if (option == "--dump-written") {
+            ok = number(n);
+            a.dumpWritten = n != 0;
+        } else
+            ok = false;
         if (!ok) {
             std::fprintf(stderr, "toolbox-crash-reporter: bad argument \"%s\"\n", option.GetString());
             return false;
@@ -131,7 +146,7 @@ CString NewArchiveName(const CString& dir, const CString& base) {
     return CString(buffer.data());
 }
 
-} // namespace
+}  // namespace
 
 int TBRunCrashReporter(int argc, char** argv) {
     ReporterArgs a;

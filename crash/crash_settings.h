@@ -9,9 +9,9 @@
 
 /// What the crash reporter reads from "Register.cfg".
 struct TBCrashSettings {
-    CString productVersion;                          ///< [General] ProductVersion
-    CString mailServer = TB_DEFAULT_REPORT_MAIL_SERVER; ///< [CrashReport] MailServer
-    int mailPort = 25;                               ///< [CrashReport] MailPort
+    CString productVersion;                              ///< [General] ProductVersion
+    CString mailServer = TB_DEFAULT_REPORT_MAIL_SERVER;  ///< [CrashReport] MailServer
+    int mailPort = 25;                                   ///< [CrashReport] MailPort
 };
 
 /// Reads "Register.cfg" in programDirectory through the private profile cache (names

@@ -41,29 +41,29 @@ constexpr std::uintptr_t kStackOverflowReach = 64 * 1024;
 
 DWORD CodeForSignal(int signal, int code) {
     switch (signal) {
-    case SIGSEGV: return TB_EXCEPTION_ACCESS_VIOLATION;
-    case SIGBUS: return code == BUS_ADRALN ? TB_EXCEPTION_DATATYPE_MISALIGNMENT : TB_EXCEPTION_IN_PAGE_ERROR;
-    case SIGFPE:
-        switch (code) {
-        case FPE_INTDIV: return TB_EXCEPTION_INT_DIVIDE_BY_ZERO;
-        case FPE_INTOVF: return TB_EXCEPTION_INT_OVERFLOW;
-        case FPE_FLTDIV: return TB_EXCEPTION_FLT_DIVIDE_BY_ZERO;
-        case FPE_FLTOVF: return TB_EXCEPTION_FLT_OVERFLOW;
-        case FPE_FLTUND: return TB_EXCEPTION_FLT_UNDERFLOW;
-        case FPE_FLTRES: return TB_EXCEPTION_FLT_INEXACT_RESULT;
-        case FPE_FLTSUB: return TB_EXCEPTION_ARRAY_BOUNDS_EXCEEDED;
-        default: return TB_EXCEPTION_FLT_INVALID_OPERATION;
-        }
-    case SIGILL:
-        return code == ILL_PRVOPC || code == ILL_PRVREG ? TB_EXCEPTION_PRIV_INSTRUCTION
-                                                        : TB_EXCEPTION_ILLEGAL_INSTRUCTION;
-    case SIGTRAP: return code == TRAP_TRACE ? TB_EXCEPTION_SINGLE_STEP : TB_EXCEPTION_BREAKPOINT;
-    case SIGABRT: return TB_EXCEPTION_FATAL_APP_EXIT;
-    default: return TB_EXCEPTION_NONCONTINUABLE_EXCEPTION;
+        case SIGSEGV: return TB_EXCEPTION_ACCESS_VIOLATION;
+        case SIGBUS: return code == BUS_ADRALN ? TB_EXCEPTION_DATATYPE_MISALIGNMENT : TB_EXCEPTION_IN_PAGE_ERROR;
+        case SIGFPE:
+            switch (code) {
+                case FPE_INTDIV: return TB_EXCEPTION_INT_DIVIDE_BY_ZERO;
+                case FPE_INTOVF: return TB_EXCEPTION_INT_OVERFLOW;
+                case FPE_FLTDIV: return TB_EXCEPTION_FLT_DIVIDE_BY_ZERO;
+                case FPE_FLTOVF: return TB_EXCEPTION_FLT_OVERFLOW;
+                case FPE_FLTUND: return TB_EXCEPTION_FLT_UNDERFLOW;
+                case FPE_FLTRES: return TB_EXCEPTION_FLT_INEXACT_RESULT;
+                case FPE_FLTSUB: return TB_EXCEPTION_ARRAY_BOUNDS_EXCEEDED;
+                default: return TB_EXCEPTION_FLT_INVALID_OPERATION;
+            }
+        case SIGILL:
+            return code == ILL_PRVOPC || code == ILL_PRVREG ? TB_EXCEPTION_PRIV_INSTRUCTION
+                                                            : TB_EXCEPTION_ILLEGAL_INSTRUCTION;
+        case SIGTRAP: return code == TRAP_TRACE ? TB_EXCEPTION_SINGLE_STEP : TB_EXCEPTION_BREAKPOINT;
+        case SIGABRT: return TB_EXCEPTION_FATAL_APP_EXIT;
+        default: return TB_EXCEPTION_NONCONTINUABLE_EXCEPTION;
     }
 }
 
-} // namespace
+}  // namespace
 
 void TBExceptionFromSignal(int signal, const void* siginfo, const void* ucontext, EXCEPTION_RECORD& record) {
     record = EXCEPTION_RECORD();
@@ -80,7 +80,7 @@ void TBExceptionFromSignal(int signal, const void* siginfo, const void* ucontext
     if (uc) {
         pc = static_cast<std::uintptr_t>(uc->uc_mcontext.gregs[REG_RIP]);
         sp = static_cast<std::uintptr_t>(uc->uc_mcontext.gregs[REG_RSP]);
-        write = (uc->uc_mcontext.gregs[REG_ERR] & 2) != 0; // page-fault error code: write access
+        write = (uc->uc_mcontext.gregs[REG_ERR] & 2) != 0;  // page-fault error code: write access
     }
 #elif defined(__aarch64__)
     if (uc) {

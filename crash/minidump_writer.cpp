@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr std::uint32_t kSignature = 0x504D444D; // "MDMP"
+constexpr std::uint32_t kSignature = 0x504D444D;  // "MDMP"
 constexpr std::uint32_t kVersion = 0xA793;
 constexpr std::uint32_t kThreadListStream = 3;
 constexpr std::uint32_t kModuleListStream = 4;
@@ -34,16 +34,16 @@ constexpr std::uint32_t kMiscInfoStream = 15;
 constexpr std::uint32_t kLinuxProcStatusStream = 0x47670003;
 constexpr std::uint32_t kLinuxMapsStream = 0x47670009;
 constexpr std::uint32_t kPlatformLinux = 0x8201;
-constexpr std::uint32_t kCvSignatureElf = 0x4C457042; // "BpEL": ELF build id record
+constexpr std::uint32_t kCvSignatureElf = 0x4C457042;  // "BpEL": ELF build id record
 constexpr int kStreamCount = 8;
 constexpr std::uint64_t kStackLimit = 256 * 1024;
 constexpr std::uint64_t kRedZone = 128;
 
 #if defined(__x86_64__)
-constexpr std::uint16_t kArchitecture = 9; // AMD64
+constexpr std::uint16_t kArchitecture = 9;  // AMD64
 constexpr std::uint32_t kContextSize = 1232;
 #elif defined(__aarch64__)
-constexpr std::uint16_t kArchitecture = 12; // ARM64
+constexpr std::uint16_t kArchitecture = 12;  // ARM64
 constexpr std::uint32_t kContextSize = 912;
 #else
 constexpr std::uint16_t kArchitecture = 0xFFFF;
@@ -67,12 +67,28 @@ public:
         }
     }
     void U8(std::uint8_t v) { Put(&v, 1); }
-    void U16(std::uint16_t v) { unsigned char b[2] = {std::uint8_t(v), std::uint8_t(v >> 8)}; Put(b, 2); }
-    void U32(std::uint32_t v) { U16(std::uint16_t(v)); U16(std::uint16_t(v >> 16)); }
-    void U64(std::uint64_t v) { U32(std::uint32_t(v)); U32(std::uint32_t(v >> 32)); }
-    void Zero(std::size_t n) { while (n--) U8(0); }
-    void PadTo(std::uint64_t pos) { while (m_pos < pos) U8(0); }
-    void Location(std::uint32_t size, std::uint32_t rva) { U32(size); U32(rva); }
+    void U16(std::uint16_t v) {
+        unsigned char b[2] = {std::uint8_t(v), std::uint8_t(v >> 8)};
+        Put(b, 2);
+    }
+    void U32(std::uint32_t v) {
+        U16(std::uint16_t(v));
+        U16(std::uint16_t(v >> 16));
+    }
+    void U64(std::uint64_t v) {
+        U32(std::uint32_t(v));
+        U32(std::uint32_t(v >> 32));
+    }
+    void Zero(std::size_t n) {
+        while (n--) U8(0);
+    }
+    void PadTo(std::uint64_t pos) {
+        while (m_pos < pos) U8(0);
+    }
+    void Location(std::uint32_t size, std::uint32_t rva) {
+        U32(size);
+        U32(rva);
+    }
     // Copies live memory: written straight from the address; memory the kernel
     // cannot read (EFAULT) is written as zeros so the planned layout holds.
     void Memory(std::uint64_t address, std::size_t n) {
@@ -101,7 +117,10 @@ public:
         while (done < m_used && m_ok) {
             ssize_t w = write(m_fd, m_buf + done, m_used - done);
             if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) { m_ok = false; break; }
+            if (w <= 0) {
+                m_ok = false;
+                break;
+            }
             done += static_cast<std::size_t>(w);
         }
         m_used = 0;
@@ -169,9 +188,12 @@ void ParseRelease(const char* release, std::uint32_t v[3]) {
     int part = 0;
     v[0] = v[1] = v[2] = 0;
     for (const char* p = release; *p && part < 3; ++p) {
-        if (*p >= '0' && *p <= '9') v[part] = v[part] * 10 + std::uint32_t(*p - '0');
-        else if (*p == '.') ++part;
-        else break;
+        if (*p >= '0' && *p <= '9')
+            v[part] = v[part] * 10 + std::uint32_t(*p - '0');
+        else if (*p == '.')
+            ++part;
+        else
+            break;
     }
 }
 
@@ -186,8 +208,8 @@ bool Readable(const TBMinidumpScratch& s, int count, std::uint64_t address, std:
 
 // Finds the GNU build id note of the ELF image mapped at base, reading only memory that
 // the memory map shows readable. Returns its length (0 when there is none).
-std::size_t FindBuildId(const TBMinidumpScratch& s, int mappingCount, std::uint64_t base,
-                        unsigned char* id, std::size_t capacity) {
+std::size_t FindBuildId(const TBMinidumpScratch& s, int mappingCount, std::uint64_t base, unsigned char* id,
+                        std::size_t capacity) {
     Elf64_Ehdr eh;
     if (!Readable(s, mappingCount, base, sizeof eh)) return 0;
     std::memcpy(&eh, reinterpret_cast<const void*>(base), sizeof eh);
@@ -221,8 +243,8 @@ std::size_t FindBuildId(const TBMinidumpScratch& s, int mappingCount, std::uint6
             std::uint64_t next = desc + Align(nh.n_descsz, 4);
             if (next > end || next <= note) break;
             if (nh.n_type == NT_GNU_BUILD_ID && nh.n_namesz == 4 &&
-                std::memcmp(reinterpret_cast<const void*>(name), "GNU", 4) == 0 &&
-                nh.n_descsz > 0 && nh.n_descsz <= capacity) {
+                std::memcmp(reinterpret_cast<const void*>(name), "GNU", 4) == 0 && nh.n_descsz > 0 &&
+                nh.n_descsz <= capacity) {
                 std::memcpy(id, reinterpret_cast<const void*>(desc), nh.n_descsz);
                 return nh.n_descsz;
             }
@@ -252,28 +274,31 @@ void PutContext(Out& out, const void* uc) {
 #if defined(__x86_64__)
     const greg_t* g = c ? c->uc_mcontext.gregs : nullptr;
     auto reg = [&](int r) { return g ? std::uint64_t(g[r]) : 0; };
-    out.Zero(6 * 8);                          // P1Home..P6Home
-    out.U32(0x0010000F);                      // AMD64: control, integer, segments, floating point
+    out.Zero(6 * 8);      // P1Home..P6Home
+    out.U32(0x0010000F);  // AMD64: control, integer, segments, floating point
     const struct _libc_fpstate* fp = c ? c->uc_mcontext.fpregs : nullptr;
-    out.U32(fp ? fp->mxcsr : 0);              // MxCsr
+    out.U32(fp ? fp->mxcsr : 0);  // MxCsr
     std::uint64_t csgsfs = reg(REG_CSGSFS);
-    out.U16(std::uint16_t(csgsfs));           // SegCs
-    out.U16(0); out.U16(0);                   // SegDs, SegEs
-    out.U16(std::uint16_t(csgsfs >> 32));     // SegFs
-    out.U16(std::uint16_t(csgsfs >> 16));     // SegGs
-    out.U16(0x2B);                            // SegSs: user data selector
-    out.U32(std::uint32_t(reg(REG_EFL)));     // EFlags
-    out.Zero(6 * 8);                          // Dr0..Dr3, Dr6, Dr7
+    out.U16(std::uint16_t(csgsfs));  // SegCs
+    out.U16(0);
+    out.U16(0);                            // SegDs, SegEs
+    out.U16(std::uint16_t(csgsfs >> 32));  // SegFs
+    out.U16(std::uint16_t(csgsfs >> 16));  // SegGs
+    out.U16(0x2B);                         // SegSs: user data selector
+    out.U32(std::uint32_t(reg(REG_EFL)));  // EFlags
+    out.Zero(6 * 8);                       // Dr0..Dr3, Dr6, Dr7
     const int order[16] = {REG_RAX, REG_RCX, REG_RDX, REG_RBX, REG_RSP, REG_RBP, REG_RSI, REG_RDI,
                            REG_R8,  REG_R9,  REG_R10, REG_R11, REG_R12, REG_R13, REG_R14, REG_R15};
     for (int r : order) out.U64(reg(r));
     out.U64(reg(REG_RIP));
-    if (fp) out.Put(fp, 512);                 // FltSave: the FXSAVE image
-    else out.Zero(512);
+    if (fp)
+        out.Put(fp, 512);  // FltSave: the FXSAVE image
+    else
+        out.Zero(512);
 #elif defined(__aarch64__)
-    out.U32(0x00400003);                      // ARM64: control, integer
+    out.U32(0x00400003);  // ARM64: control, integer
     out.U32(c ? std::uint32_t(c->uc_mcontext.pstate) : 0);
-    for (int r = 0; r < 31; ++r) out.U64(c ? c->uc_mcontext.regs[r] : 0); // X0..X28, Fp, Lr
+    for (int r = 0; r < 31; ++r) out.U64(c ? c->uc_mcontext.regs[r] : 0);  // X0..X28, Fp, Lr
     out.U64(c ? c->uc_mcontext.sp : 0);
     out.U64(c ? c->uc_mcontext.pc : 0);
 #else
@@ -307,15 +332,15 @@ std::uint16_t ProcessorLevel() {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s) {
     // Gather: memory map, process status, modules, build ids, system names.
     std::size_t mapsLength = TBReadWholeFile("/proc/self/maps", s.maps, sizeof s.maps);
     std::size_t statusLength = TBReadWholeFile("/proc/self/status", s.status, sizeof s.status);
     int mappingCount = TBParseMaps(s.maps, mapsLength, s.mappings, TBMinidumpScratch::kMaxMappings);
-    int moduleCount = TBModulesFromMappings(s.maps, s.mappings, mappingCount, s.modules,
-                                            TBMinidumpScratch::kMaxModules);
+    int moduleCount =
+        TBModulesFromMappings(s.maps, s.mappings, mappingCount, s.modules, TBMinidumpScratch::kMaxModules);
     for (int i = 0; i < moduleCount; ++i)
         s.buildIdLength[i] = static_cast<unsigned char>(
             FindBuildId(s, mappingCount, s.modules[i].base, s.buildIds[i], sizeof s.buildIds[i]));
@@ -390,22 +415,30 @@ bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s)
     out.U32(std::uint32_t(time(nullptr)));
     out.U64(0);
     // Directory.
-    out.U32(kSystemInfoStream);   out.Location(56, std::uint32_t(sysInfoRva));
-    out.U32(kExceptionStream);    out.Location(168, std::uint32_t(exceptionRva));
-    out.U32(kThreadListStream);   out.Location(52, std::uint32_t(threadListRva));
-    out.U32(kModuleListStream);   out.Location(std::uint32_t(4 + 108 * moduleCount), std::uint32_t(moduleListRva));
-    out.U32(kMemoryListStream);   out.Location(20, std::uint32_t(memoryListRva));
-    out.U32(kMiscInfoStream);     out.Location(24, std::uint32_t(miscRva));
-    out.U32(kLinuxMapsStream);    out.Location(std::uint32_t(mapsLength), std::uint32_t(mapsRva));
-    out.U32(kLinuxProcStatusStream); out.Location(std::uint32_t(statusLength), std::uint32_t(statusRva));
+    out.U32(kSystemInfoStream);
+    out.Location(56, std::uint32_t(sysInfoRva));
+    out.U32(kExceptionStream);
+    out.Location(168, std::uint32_t(exceptionRva));
+    out.U32(kThreadListStream);
+    out.Location(52, std::uint32_t(threadListRva));
+    out.U32(kModuleListStream);
+    out.Location(std::uint32_t(4 + 108 * moduleCount), std::uint32_t(moduleListRva));
+    out.U32(kMemoryListStream);
+    out.Location(20, std::uint32_t(memoryListRva));
+    out.U32(kMiscInfoStream);
+    out.Location(24, std::uint32_t(miscRva));
+    out.U32(kLinuxMapsStream);
+    out.Location(std::uint32_t(mapsLength), std::uint32_t(mapsRva));
+    out.U32(kLinuxProcStatusStream);
+    out.Location(std::uint32_t(statusLength), std::uint32_t(statusRva));
 
     // System info.
     out.PadTo(sysInfoRva);
     out.U16(kArchitecture);
     out.U16(ProcessorLevel());
-    out.U16(0);                                   // revision
+    out.U16(0);  // revision
     out.U8(std::uint8_t(s.processorCount > 255 ? 255 : s.processorCount));
-    out.U8(1);                                    // product type: workstation
+    out.U8(1);  // product type: workstation
     out.U32(release[0]);
     out.U32(release[1]);
     out.U32(release[2]);
@@ -415,10 +448,14 @@ bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s)
     out.U16(0);
 #if defined(__x86_64__) || defined(__i386__)
     unsigned vendor[4] = {0, 0, 0, 0}, a = 0, b = 0, c = 0, d = 0;
-    __get_cpuid(0, &vendor[3], &vendor[0], &vendor[2], &vendor[1]); // EBX, EDX, ECX order
+    __get_cpuid(0, &vendor[3], &vendor[0], &vendor[2], &vendor[1]);  // EBX, EDX, ECX order
     __get_cpuid(1, &a, &b, &c, &d);
-    out.U32(vendor[0]); out.U32(vendor[1]); out.U32(vendor[2]);
-    out.U32(a); out.U32(d); out.U32(0);
+    out.U32(vendor[0]);
+    out.U32(vendor[1]);
+    out.U32(vendor[2]);
+    out.U32(a);
+    out.U32(d);
+    out.U32(0);
 #else
     out.Zero(24);
 #endif
@@ -445,8 +482,10 @@ bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s)
     out.PadTo(threadListRva);
     out.U32(1);
     out.U32(std::uint32_t(tid));
-    out.U32(0); out.U32(0); out.U32(0);
-    out.U64(0);                                   // TEB
+    out.U32(0);
+    out.U32(0);
+    out.U32(0);
+    out.U64(0);  // TEB
     out.U64(stackStart);
     out.Location(std::uint32_t(stackSize), std::uint32_t(stackSize ? stackRva : 0));
     out.Location(kContextSize, std::uint32_t(contextRva));
@@ -471,12 +510,12 @@ bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s)
         std::uint64_t size = m.end - m.base;
         out.U64(m.base);
         out.U32(std::uint32_t(size > 0xFFFFFFFFull ? 0xFFFFFFFFull : size));
-        out.U32(0);                               // checksum
-        out.U32(0);                               // time stamp
+        out.U32(0);  // checksum
+        out.U32(0);  // time stamp
         out.U32(std::uint32_t(nameRva));
-        out.Zero(52);                             // version information
+        out.Zero(52);  // version information
         out.Location(cvSize, std::uint32_t(cvRva));
-        out.Location(0, 0);                       // misc record
+        out.Location(0, 0);  // misc record
         out.U64(0);
         out.U64(0);
     }

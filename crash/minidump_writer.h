@@ -29,10 +29,10 @@ struct TBMinidumpScratch {
 
 /// The crash as the signal handler saw it.
 struct TBMinidumpCrash {
-    int signal = 0;          ///< 0: no exception (a report made on request)
+    int signal = 0;  ///< 0: no exception (a report made on request)
     int signalCode = 0;
     std::uint64_t faultAddress = 0;
-    const void* ucontext = nullptr; ///< ucontext_t* of the crashing thread, or null
+    const void* ucontext = nullptr;  ///< ucontext_t* of the crashing thread, or null
 };
 
 /// Writes the dump to fd (positioned at 0). Returns true when every byte was written.

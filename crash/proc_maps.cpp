@@ -44,8 +44,8 @@ bool SkipField(const char* text, std::size_t& pos, std::size_t end) {
 }
 
 bool ParseLine(const char* text, std::size_t pos, std::size_t end, TBMapping& m) {
-    if (!ReadHex(text, pos, end, m.start) || !Expect(text, pos, end, '-') ||
-        !ReadHex(text, pos, end, m.end) || m.end < m.start)
+    if (!ReadHex(text, pos, end, m.start) || !Expect(text, pos, end, '-') || !ReadHex(text, pos, end, m.end) ||
+        m.end < m.start)
         return false;
     SkipBlanks(text, pos, end);
     if (end - pos < 4) return false;
@@ -56,9 +56,9 @@ bool ParseLine(const char* text, std::size_t pos, std::size_t end, TBMapping& m)
     SkipBlanks(text, pos, end);
     if (!ReadHex(text, pos, end, m.offset)) return false;
     SkipBlanks(text, pos, end);
-    if (!SkipField(text, pos, end)) return false; // device
+    if (!SkipField(text, pos, end)) return false;  // device
     SkipBlanks(text, pos, end);
-    if (!SkipField(text, pos, end)) return false; // inode
+    if (!SkipField(text, pos, end)) return false;  // inode
     SkipBlanks(text, pos, end);
     m.pathOffset = pos;
     m.pathLength = end - pos;
@@ -72,7 +72,7 @@ bool SamePath(const char* text, const TBMapping& a, std::size_t offset, std::siz
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int TBParseMaps(const char* text, std::size_t length, TBMapping* out, int capacity) {
     int count = 0;
@@ -87,8 +87,7 @@ int TBParseMaps(const char* text, std::size_t length, TBMapping* out, int capaci
     return count;
 }
 
-int TBModulesFromMappings(const char* text, const TBMapping* mappings, int count,
-                          TBModuleRange* out, int capacity) {
+int TBModulesFromMappings(const char* text, const TBMapping* mappings, int count, TBModuleRange* out, int capacity) {
     int modules = 0;
     for (int i = 0; i < count; ++i) {
         const TBMapping& m = mappings[i];

@@ -35,8 +35,7 @@ int TBParseMaps(const char* text, std::size_t length, TBMapping* out, int capaci
 /// Groups parsed mappings into loaded files: a mapping of an absolute path at file
 /// offset 0 starts a module, later mappings of the same path extend it. Returns how many
 /// were written to out (at most capacity). Async-signal-safe.
-int TBModulesFromMappings(const char* text, const TBMapping* mappings, int count,
-                                    TBModuleRange* out, int capacity);
+int TBModulesFromMappings(const char* text, const TBMapping* mappings, int count, TBModuleRange* out, int capacity);
 
 /// Reads a whole file with read(2) into buffer (at most capacity bytes) and returns the
 /// number of bytes, 0 when it cannot be read. Async-signal-safe.

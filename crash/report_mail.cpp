@@ -32,8 +32,7 @@ bool CmcMailer::Logon(const char*, const char*) {
 void CmcMailer::Logoff() { m_session = false; }
 
 int CmcMailer::Send(const TBMailMessage& message) {
-    if (!m_session || message.to.IsEmpty() || message.to.Find('\n') >= 0 || message.to.Find('\r') >= 0)
-        return 0;
+    if (!m_session || message.to.IsEmpty() || message.to.Find('\n') >= 0 || message.to.Find('\r') >= 0) return 0;
     std::string text;
     CString error;
     if (!TBComposeMail(message, text, error)) return 0;

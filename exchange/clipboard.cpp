@@ -81,12 +81,14 @@ void AppendNumber(std::string& out, double value, const std::string& decimal) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     for (char* p = buffer; p < result.ptr; ++p) {
-        if (*p == '.') out += decimal;
-        else out.push_back(*p);
+        if (*p == '.')
+            out += decimal;
+        else
+            out.push_back(*p);
     }
 }
 
-} // namespace
+}  // namespace
 
 CReadAndWriteClipboardFunction::CReadAndWriteClipboardFunction() { Separator = "\t"; }
 
@@ -214,21 +216,23 @@ int CReadAndWriteClipboardFunction::WriteTextClipboard(CString& text) {
                 }
                 const COleVariant& v = (*variants)[r];
                 switch (v.vt) {
-                case VT_UI1: out += std::to_string(v.bVal); break;
-                case VT_I2: out += std::to_string(v.iVal); break;
-                case VT_BOOL: out += std::to_string(v.boolVal); break;
-                case VT_I4: AppendNumber(out, v.lVal, decimal); break;
-                case VT_R4: AppendNumber(out, v.fltVal, decimal); break;
-                case VT_R8: AppendNumber(out, v.dblVal, decimal); break;
-                case VT_BSTR: out += v.GetText().GetString(); break;
-                default: out += "0"; break;
+                    case VT_UI1: out += std::to_string(v.bVal); break;
+                    case VT_I2: out += std::to_string(v.iVal); break;
+                    case VT_BOOL: out += std::to_string(v.boolVal); break;
+                    case VT_I4: AppendNumber(out, v.lVal, decimal); break;
+                    case VT_R4: AppendNumber(out, v.fltVal, decimal); break;
+                    case VT_R8: AppendNumber(out, v.dblVal, decimal); break;
+                    case VT_BSTR: out += v.GetText().GetString(); break;
+                    default: out += "0"; break;
                 }
             } else {
                 SetError(TBFormatMessage(501, {c + 1}), TB_EXCHANGE_DATA_ERROR);
                 return 0;
             }
-            if (c + 1 < NrChannels) out += separator;
-            else out += "\r\n";
+            if (c + 1 < NrChannels)
+                out += separator;
+            else
+                out += "\r\n";
         }
     }
     text = CString(std::string_view(out));

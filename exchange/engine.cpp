@@ -27,15 +27,13 @@ CString LowerExtension(const CString& fileName) {
     return ext;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- life cycle
 
 CReadAndWriteFileFunction::CReadAndWriteFileFunction() = default;
 
-CReadAndWriteFileFunction::CReadAndWriteFileFunction(const CReadAndWriteFileFunction& other) {
-    CopyStateFrom(other);
-}
+CReadAndWriteFileFunction::CReadAndWriteFileFunction(const CReadAndWriteFileFunction& other) { CopyStateFrom(other); }
 
 CReadAndWriteFileFunction& CReadAndWriteFileFunction::operator=(const CReadAndWriteFileFunction& other) {
     if (this != &other) CopyStateFrom(other);
@@ -108,8 +106,7 @@ void CReadAndWriteFileFunction::ReplaceChannelSlot(int index, CExImPortChannel* 
 
 // ---------------------------------------------------------------- channel table
 
-int CReadAndWriteFileFunction::InsertChannel(int index, CArray<double, double>* values, CString name,
-                                             CString unit) {
+int CReadAndWriteFileFunction::InsertChannel(int index, CArray<double, double>* values, CString name, CString unit) {
     ResetWarnAndErrorMsg();
     if (index < 0 || index >= NrChannels) {
         Warnings.Add(TBFormatMessage(56, {FileName}));
@@ -138,7 +135,7 @@ int InsertWithStorage(CReadAndWriteFileFunction& engine, int index, Storage* val
     engine.ReplaceChannelSlot(index, channel);
     return 1;
 }
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::InsertChannel(int index, double* values, CString name, CString unit) {
     return InsertWithStorage(*this, index, values, name, unit,
@@ -237,9 +234,8 @@ void CReadAndWriteFileFunction::GetFormatFilterWrite(CStringArray* filters) cons
 
 // ---------------------------------------------------------------- read dispatch
 
-int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName, int formatCode,
-                                            const char* separator, const char* decimal, int withDialog,
-                                            int reserved, int datFileKind) try {
+int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName, int formatCode, const char* separator,
+                                            const char* decimal, int withDialog, int reserved, int datFileKind) try {
     (void)formatCode;
     (void)reserved;
     FileName = fileName;
@@ -311,20 +307,18 @@ int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName,
 
 int CReadAndWriteFileFunction::ReadDataFile() try {
     switch (FileKind) {
-    case TB_KIND_MDA_MDK:
-    case TB_KIND_MDX: return ReadMdx_a();
-    case TB_KIND_XLS: return ReadDataDaoFile();
-    case TB_KIND_MDB: return ReadDataAccessFile();
-    case TB_KIND_TEXT:
-    case TB_KIND_CSV: return ReadDataCSVFile();
-    case TB_KIND_OUT: return ReadDataOUTFile();
-    case TB_KIND_SPICE_RAW: return ReadDataRawFile();
-    case TB_KIND_COMTRADE: return ReadDataComtradeFile();
-    case TB_KIND_RECORDER: return ReadDataRockwellFile();
-    case TB_KIND_RECORDER_FILES: return ReadDataRockwellFilesWithDialog();
-    default:
-        SetError(TBFormatMessage(16, {FileName}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
+        case TB_KIND_MDA_MDK:
+        case TB_KIND_MDX: return ReadMdx_a();
+        case TB_KIND_XLS: return ReadDataDaoFile();
+        case TB_KIND_MDB: return ReadDataAccessFile();
+        case TB_KIND_TEXT:
+        case TB_KIND_CSV: return ReadDataCSVFile();
+        case TB_KIND_OUT: return ReadDataOUTFile();
+        case TB_KIND_SPICE_RAW: return ReadDataRawFile();
+        case TB_KIND_COMTRADE: return ReadDataComtradeFile();
+        case TB_KIND_RECORDER: return ReadDataRockwellFile();
+        case TB_KIND_RECORDER_FILES: return ReadDataRockwellFilesWithDialog();
+        default: SetError(TBFormatMessage(16, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
     }
 } catch (const std::bad_alloc&) {
     SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
@@ -388,9 +382,8 @@ int CReadAndWriteFileFunction::WriteTextFile(const CString& name, const char* se
     return WriteCSVFile(name, separator ? separator : "", decimal ? decimal : "");
 }
 
-int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, int formatCode,
-                                         const char* separator, const char* decimal, int withDialog,
-                                         int comtradeOption) try {
+int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, int formatCode, const char* separator,
+                                         const char* decimal, int withDialog, int comtradeOption) try {
     FileName = fileName;
     WithDialog = withDialog;
     CString name = fileName;
@@ -410,10 +403,10 @@ int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, in
             LoadVersion = 3;
             SaveVersion = (formatCode >= 6 && formatCode <= 9) ? formatCode : 7;
             switch (SaveVersion) {
-            case 6: return WriteExcel30File(fileName, tableName);
-            case 8: return WriteExcel50_95File(fileName, tableName);
-            case 9: return WriteExcel97File(fileName, tableName);
-            default: return WriteExcel40File(fileName, tableName);
+                case 6: return WriteExcel30File(fileName, tableName);
+                case 8: return WriteExcel50_95File(fileName, tableName);
+                case 9: return WriteExcel97File(fileName, tableName);
+                default: return WriteExcel40File(fileName, tableName);
             }
         }
         if (ext == ".mdb") {
@@ -446,40 +439,40 @@ int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, in
         if (formatCode >= 0 && formatCode <= 5)
             return WriteCharacteristic(name + (formatCode < 3 ? ".mdx" : ".mdk"), formatCode, separator);
         switch (formatCode) {
-        case 6:
-        case 7:
-        case 8:
-        case 9: {
-            LoadVersion = 3;
-            FileKind = TB_KIND_XLS;
-            const CString xls = name + ".xls";
-            if (formatCode == 6) return WriteExcel30File(xls, tableName);
-            if (formatCode == 7) return WriteExcel40File(xls, tableName);
-            if (formatCode == 8) return WriteExcel50_95File(xls, tableName);
-            return WriteExcel97File(xls, tableName);
-        }
-        case 10:
-            LoadVersion = 2;
-            FileKind = TB_KIND_MDB;
-            return WriteAccessFile(name + ".mdb", tableName);
-        case 11: {
-            int result = WriteTextFile(name + ".txt", separator, decimal);
-            SaveVersion = 11;
-            return result;
-        }
-        case 12:
-            LoadVersion = 5;
-            FileKind = TB_KIND_CSV;
-            return WriteCSVFile(name + ".csv", separator ? separator : "", decimal ? decimal : "");
-        case 13:
-        case 14:
-            LoadVersion = 7;
-            FileKind = TB_KIND_COMTRADE;
-            return WriteComtradeFile(name + ".cfg", formatCode == 14 ? 0 : 1, comtradeOption);
-        default:
-            LoadVersion = -1;
-            FileKind = TB_KIND_TEXT;
-            return WriteCSVFile(fileName, separator ? separator : "", decimal ? decimal : "");
+            case 6:
+            case 7:
+            case 8:
+            case 9: {
+                LoadVersion = 3;
+                FileKind = TB_KIND_XLS;
+                const CString xls = name + ".xls";
+                if (formatCode == 6) return WriteExcel30File(xls, tableName);
+                if (formatCode == 7) return WriteExcel40File(xls, tableName);
+                if (formatCode == 8) return WriteExcel50_95File(xls, tableName);
+                return WriteExcel97File(xls, tableName);
+            }
+            case 10:
+                LoadVersion = 2;
+                FileKind = TB_KIND_MDB;
+                return WriteAccessFile(name + ".mdb", tableName);
+            case 11: {
+                int result = WriteTextFile(name + ".txt", separator, decimal);
+                SaveVersion = 11;
+                return result;
+            }
+            case 12:
+                LoadVersion = 5;
+                FileKind = TB_KIND_CSV;
+                return WriteCSVFile(name + ".csv", separator ? separator : "", decimal ? decimal : "");
+            case 13:
+            case 14:
+                LoadVersion = 7;
+                FileKind = TB_KIND_COMTRADE;
+                return WriteComtradeFile(name + ".cfg", formatCode == 14 ? 0 : 1, comtradeOption);
+            default:
+                LoadVersion = -1;
+                FileKind = TB_KIND_TEXT;
+                return WriteCSVFile(fileName, separator ? separator : "", decimal ? decimal : "");
         }
     }();
     FileName = fileName;

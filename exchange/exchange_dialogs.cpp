@@ -14,20 +14,23 @@ void CTextImportRules::LoadSeparators(const char* separators) {
     Semicolon = Tab = Comma = Space = Other = false;
     for (const char* p = separators ? separators : ""; *p; ++p) {
         switch (*p) {
-        case ',': Comma = true; break;
-        case ';': Semicolon = true; break;
-        case ' ': Space = true; break;
-        case '\t': Tab = true; break;
-        default: Other = true; break;
+            case ',': Comma = true; break;
+            case ';': Semicolon = true; break;
+            case ' ': Space = true; break;
+            case '\t': Tab = true; break;
+            default: Other = true; break;
         }
     }
 }
 
 void CTextImportRules::LoadDecimal(const char* decimal) {
     CString d = decimal ? decimal : "";
-    if (d == ",") DecimalIndex = DecimalComma;
-    else if (d == ".") DecimalIndex = DecimalPoint;
-    else DecimalIndex = DecimalOther;
+    if (d == ",")
+        DecimalIndex = DecimalComma;
+    else if (d == ".")
+        DecimalIndex = DecimalPoint;
+    else
+        DecimalIndex = DecimalOther;
 }
 
 CString CTextImportRules::BuildSeparatorString() const {
@@ -79,8 +82,7 @@ bool CTextImportRules::BuildOriginalText(CString& text) const {
     return true;
 }
 
-bool CTextImportRules::BuildInterpretedText(CStringArray& titles, std::vector<CStringArray>& rows,
-                                            int maxRows) const {
+bool CTextImportRules::BuildInterpretedText(CStringArray& titles, std::vector<CStringArray>& rows, int maxRows) const {
     titles.RemoveAll();
     rows.clear();
     CLineReader in;

@@ -10,7 +10,7 @@ CString Concatenate(const CStringArray& parts) {
     for (int i = 0; i < parts.GetSize(); ++i) all += parts[i];
     return all;
 }
-} // namespace
+}  // namespace
 
 CReadAndWriteFiles::CReadAndWriteFiles() : m_engine(new CReadAndWriteFileFunction) {}
 

@@ -38,4 +38,4 @@ inline bool ChannelWantsText(const CExImPortChannel& channel) {
            (channel.GetStringArray() || channel.GetVariantArray());
 }
 
-} // namespace tb_exchange
+}  // namespace tb_exchange

@@ -24,11 +24,22 @@ enum class OpCode : uint8_t {
     Number,    // push value
     Constant,  // push a named constant (fn = constant id), value holds it
     Variable,  // push variable arg
-    Negate, Not,
-    Add, Sub, Mul, Div, Pow,
-    Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual,
-    And, Or,
-    Call       // fn = function id, arg = argument count
+    Negate,
+    Not,
+    Add,
+    Sub,
+    Mul,
+    Div,
+    Pow,
+    Equal,
+    NotEqual,
+    Less,
+    LessEqual,
+    Greater,
+    GreaterEqual,
+    And,
+    Or,
+    Call  // fn = function id, arg = argument count
 };
 
 /// One instruction of the reverse Polish code.
@@ -45,8 +56,8 @@ struct Instruction {
 struct Statement {
     enum Kind : uint8_t { Expression, Assignment, If } kind = Expression;
     uint32_t pos = 0;
-    uint32_t target = 0;                 // assigned variable
-    uint32_t codeBegin = 0, codeEnd = 0; // expression or assigned value
+    uint32_t target = 0;                  // assigned variable
+    uint32_t codeBegin = 0, codeEnd = 0;  // expression or assigned value
     uint32_t firstBranch = 0, branchCount = 0;
 };
 
@@ -75,7 +86,7 @@ struct Program {
     std::vector<uint32_t> assigned;       // indices into variables, distinct, first-appearance order
     int kind = -1;                        // 0 expression, 1 assignment, 2 block
     std::vector<Diagnostic> errors;
-    std::string source;                   // the formula, for the places in later messages
+    std::string source;  // the formula, for the places in later messages
 
     void Clear();
     bool Ok() const { return errors.empty() && kind >= 0; }
@@ -100,8 +111,8 @@ using Bindings = std::vector<Value>;
 bool Evaluate(const Program& program, Bindings& bindings, Value& result, Diagnostic& error);
 
 /// Evaluates the code range [begin, end) of one expression.
-bool EvaluateExpression(const Program& program, uint32_t begin, uint32_t end, const Bindings& bindings,
-                        Value& result, Diagnostic& error);
+bool EvaluateExpression(const Program& program, uint32_t begin, uint32_t end, const Bindings& bindings, Value& result,
+                        Diagnostic& error);
 
 /// Writes the program back as formula text with every constant part folded; a program
 /// of numbers only gives one number printed like "%.15g". Returns false with error set
@@ -121,4 +132,4 @@ constexpr const char kPlace[] = "\x01";
 /// takes the place instead of the end.
 Diagnostic MakeDiagnostic(std::string_view text, size_t pos, const std::string& what);
 
-} // namespace formula
+}  // namespace formula

@@ -16,27 +16,28 @@ bool RunStatements(const Program& program, uint32_t first, uint32_t count, Bindi
 
 bool RunStatement(const Program& program, const Statement& st, Bindings& bindings, Value& result, Diagnostic& error) {
     switch (st.kind) {
-    case Statement::Expression:
-        return EvaluateExpression(program, st.codeBegin, st.codeEnd, bindings, result, error);
-    case Statement::Assignment: {
-        Value v;
-        if (!EvaluateExpression(program, st.codeBegin, st.codeEnd, bindings, v, error)) return false;
-        if (bindings.size() <= st.target) bindings.resize(st.target + 1);
-        bindings[st.target] = v;
-        result = v;
-        return true;
-    }
-    case Statement::If:
-        for (uint32_t b = 0; b < st.branchCount; ++b) {
-            const Branch& branch = program.branches[st.firstBranch + b];
-            if (branch.hasCondition) {
-                Value c;
-                if (!EvaluateExpression(program, branch.condBegin, branch.condEnd, bindings, c, error)) return false;
-                if (c == Value(0)) continue;
-            }
-            return RunStatements(program, branch.firstStatement, branch.statementCount, bindings, result, error);
+        case Statement::Expression:
+            return EvaluateExpression(program, st.codeBegin, st.codeEnd, bindings, result, error);
+        case Statement::Assignment: {
+            Value v;
+            if (!EvaluateExpression(program, st.codeBegin, st.codeEnd, bindings, v, error)) return false;
+            if (bindings.size() <= st.target) bindings.resize(st.target + 1);
+            bindings[st.target] = v;
+            result = v;
+            return true;
         }
-        return true;
+        case Statement::If:
+            for (uint32_t b = 0; b < st.branchCount; ++b) {
+                const Branch& branch = program.branches[st.firstBranch + b];
+                if (branch.hasCondition) {
+                    Value c;
+                    if (!EvaluateExpression(program, branch.condBegin, branch.condEnd, bindings, c, error))
+                        return false;
+                    if (c == Value(0)) continue;
+                }
+                return RunStatements(program, branch.firstStatement, branch.statementCount, bindings, result, error);
+            }
+            return true;
     }
     return true;
 }
@@ -48,47 +49,43 @@ bool RunStatements(const Program& program, uint32_t first, uint32_t count, Bindi
     return true;
 }
 
-} // namespace
+}  // namespace
 
-bool EvaluateExpression(const Program& program, uint32_t begin, uint32_t end, const Bindings& bindings,
-                        Value& result, Diagnostic& error) {
+bool EvaluateExpression(const Program& program, uint32_t begin, uint32_t end, const Bindings& bindings, Value& result,
+                        Diagnostic& error) {
     std::vector<Value> stack;
     stack.reserve(16);
     const char* problem = nullptr;
     for (uint32_t i = begin; i < end; ++i) {
         const Instruction& in = program.code[i];
         switch (in.op) {
-        case OpCode::Number:
-        case OpCode::Constant:
-            stack.push_back(in.value);
-            break;
-        case OpCode::Variable:
-            stack.push_back(in.arg < bindings.size() ? bindings[in.arg] : Value(0));
-            break;
-        case OpCode::Negate:
-        case OpCode::Not:
-            stack.back() = ApplyUnary(in.op, stack.back());
-            break;
-        case OpCode::Call: {
-            const size_t argc = in.arg;
-            Value r;
-            if (!CallFunction(in.fn, stack.data() + (stack.size() - argc), static_cast<int>(argc), r, problem)) {
-                error = MakeDiagnostic(program.source, in.pos, Quoted(GetFunction(in.fn).name) + kPlace + " " + problem);
-                return false;
+            case OpCode::Number:
+            case OpCode::Constant: stack.push_back(in.value); break;
+            case OpCode::Variable: stack.push_back(in.arg < bindings.size() ? bindings[in.arg] : Value(0)); break;
+            case OpCode::Negate:
+            case OpCode::Not: stack.back() = ApplyUnary(in.op, stack.back()); break;
+            case OpCode::Call: {
+                const size_t argc = in.arg;
+                Value r;
+                if (!CallFunction(in.fn, stack.data() + (stack.size() - argc), static_cast<int>(argc), r, problem)) {
+                    error = MakeDiagnostic(program.source, in.pos,
+                                           Quoted(GetFunction(in.fn).name) + kPlace + " " + problem);
+                    return false;
+                }
+                stack.resize(stack.size() - argc);
+                stack.push_back(r);
+                break;
             }
-            stack.resize(stack.size() - argc);
-            stack.push_back(r);
-            break;
-        }
-        default: {
-            const Value b = stack.back();
-            stack.pop_back();
-            if (!ApplyBinary(in.op, stack.back(), b, stack.back(), problem)) {
-                error = MakeDiagnostic(program.source, in.pos, Quoted(OperatorText(in.op)) + kPlace + " " + problem);
-                return false;
+            default: {
+                const Value b = stack.back();
+                stack.pop_back();
+                if (!ApplyBinary(in.op, stack.back(), b, stack.back(), problem)) {
+                    error =
+                        MakeDiagnostic(program.source, in.pos, Quoted(OperatorText(in.op)) + kPlace + " " + problem);
+                    return false;
+                }
+                break;
             }
-            break;
-        }
         }
     }
     result = stack.empty() ? Value(0) : stack.back();
@@ -164,17 +161,17 @@ void AppendRpnCode(std::string& out, const Program& program, uint32_t begin, uin
         const Instruction& in = program.code[i];
         if (!out.empty() && out.back() != ' ' && out.back() != '\n') out += ' ';
         switch (in.op) {
-        case OpCode::Number: AppendNumber(out, in.value, 17); break;
-        case OpCode::Constant: out += GetConstant(in.fn).name; break;
-        case OpCode::Variable: out += program.variables[in.arg]; break;
-        case OpCode::Negate: out += "NEG"; break;
-        case OpCode::Call: {
-            const FunctionInfo& f = GetFunction(in.fn);
-            out += f.name;
-            if (f.maxArgs < 0) out += "/" + std::to_string(in.arg);
-            break;
-        }
-        default: out += OperatorText(in.op); break;
+            case OpCode::Number: AppendNumber(out, in.value, 17); break;
+            case OpCode::Constant: out += GetConstant(in.fn).name; break;
+            case OpCode::Variable: out += program.variables[in.arg]; break;
+            case OpCode::Negate: out += "NEG"; break;
+            case OpCode::Call: {
+                const FunctionInfo& f = GetFunction(in.fn);
+                out += f.name;
+                if (f.maxArgs < 0) out += "/" + std::to_string(in.arg);
+                break;
+            }
+            default: out += OperatorText(in.op); break;
         }
     }
 }
@@ -184,31 +181,31 @@ void AppendRpnStatements(std::string& out, const Program& program, uint32_t firs
         const Statement& st = program.statements[first + i];
         if (!out.empty() && out.back() != '\n') out += ' ';
         switch (st.kind) {
-        case Statement::Expression: AppendRpnCode(out, program, st.codeBegin, st.codeEnd); break;
-        case Statement::Assignment:
-            AppendRpnCode(out, program, st.codeBegin, st.codeEnd);
-            out += ' ';
-            out += program.variables[st.target];
-            out += " :=";
-            break;
-        case Statement::If:
-            for (uint32_t b = 0; b < st.branchCount; ++b) {
-                const Branch& branch = program.branches[st.firstBranch + b];
-                if (b > 0) out += " ELSE";
-                if (branch.hasCondition) {
-                    out += b > 0 ? " IF" : "IF";
-                    AppendRpnCode(out, program, branch.condBegin, branch.condEnd);
+            case Statement::Expression: AppendRpnCode(out, program, st.codeBegin, st.codeEnd); break;
+            case Statement::Assignment:
+                AppendRpnCode(out, program, st.codeBegin, st.codeEnd);
+                out += ' ';
+                out += program.variables[st.target];
+                out += " :=";
+                break;
+            case Statement::If:
+                for (uint32_t b = 0; b < st.branchCount; ++b) {
+                    const Branch& branch = program.branches[st.firstBranch + b];
+                    if (b > 0) out += " ELSE";
+                    if (branch.hasCondition) {
+                        out += b > 0 ? " IF" : "IF";
+                        AppendRpnCode(out, program, branch.condBegin, branch.condEnd);
+                    }
+                    out += " {";
+                    AppendRpnStatements(out, program, branch.firstStatement, branch.statementCount);
+                    out += " }";
                 }
-                out += " {";
-                AppendRpnStatements(out, program, branch.firstStatement, branch.statementCount);
-                out += " }";
-            }
-            break;
+                break;
         }
     }
 }
 
-} // namespace
+}  // namespace
 
 std::string RpnText(const Program& program) {
     std::string out;
@@ -232,4 +229,4 @@ void AppendValue(std::string& out, Value value) {
     out += "*sqrt(-1))";
 }
 
-} // namespace formula
+}  // namespace formula

@@ -8,22 +8,44 @@ namespace {
 constexpr double kPi = 3.141592653589793238462643383279502884;
 
 enum FunctionId {
-    kSin, kCos, kTan, kAsin, kAcos, kAtan, kAtan2, kSinh, kCosh, kTanh,
-    kSqu, kSqrt, kRoot, kExp, kLn, kLog,
-    kArg, kAbs, kRe, kIm,
-    kSgn, kInt, kFrac,
-    kRad, kDeg, kDegel,
-    kMod, kMin, kMax,
+    kSin,
+    kCos,
+    kTan,
+    kAsin,
+    kAcos,
+    kAtan,
+    kAtan2,
+    kSinh,
+    kCosh,
+    kTanh,
+    kSqu,
+    kSqrt,
+    kRoot,
+    kExp,
+    kLn,
+    kLog,
+    kArg,
+    kAbs,
+    kRe,
+    kIm,
+    kSgn,
+    kInt,
+    kFrac,
+    kRad,
+    kDeg,
+    kDegel,
+    kMod,
+    kMin,
+    kMax,
     kFunctionCount
 };
 
 const FunctionInfo kFunctions[kFunctionCount] = {
-    {"sin", 1, 1},  {"cos", 1, 1},  {"tan", 1, 1},   {"asin", 1, 1}, {"acos", 1, 1},
-    {"atan", 1, 1}, {"atan2", 2, 2}, {"sinh", 1, 1}, {"cosh", 1, 1}, {"tanh", 1, 1},
-    {"squ", 1, 1},  {"sqrt", 1, 1}, {"root", 2, 2},  {"exp", 1, 1},  {"ln", 1, 1},
-    {"log", 1, 1},  {"arg", 1, 1},  {"abs", 1, 1},   {"re", 1, 1},   {"im", 1, 1},
-    {"sgn", 1, 1},  {"int", 1, 1},  {"frac", 1, 1},  {"rad", 1, 1},  {"deg", 1, 1},
-    {"degel", 1, 1}, {"mod", 2, 2}, {"min", 1, -1},  {"max", 1, -1},
+    {"sin", 1, 1},   {"cos", 1, 1},   {"tan", 1, 1},  {"asin", 1, 1}, {"acos", 1, 1}, {"atan", 1, 1},
+    {"atan2", 2, 2}, {"sinh", 1, 1},  {"cosh", 1, 1}, {"tanh", 1, 1}, {"squ", 1, 1},  {"sqrt", 1, 1},
+    {"root", 2, 2},  {"exp", 1, 1},   {"ln", 1, 1},   {"log", 1, 1},  {"arg", 1, 1},  {"abs", 1, 1},
+    {"re", 1, 1},    {"im", 1, 1},    {"sgn", 1, 1},  {"int", 1, 1},  {"frac", 1, 1}, {"rad", 1, 1},
+    {"deg", 1, 1},   {"degel", 1, 1}, {"mod", 2, 2},  {"min", 1, -1}, {"max", 1, -1},
 };
 
 // CODATA 2018 values (the SI-defining constants are exact).
@@ -75,7 +97,7 @@ Value RealPower(double x, double y) {
     return std::polar(m, kPi * y);
 }
 
-} // namespace
+}  // namespace
 
 int FindFunction(std::string_view name) {
     if (name.size() < 2 || name.size() > 5) return -1;
@@ -122,7 +144,7 @@ bool NeedReal(const Value* args, int count, const char*& problem) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool CallFunction(int id, const Value* args, int count, Value& result, const char*& problem) {
     const Value z = count > 0 ? args[0] : Value();
@@ -130,99 +152,105 @@ bool CallFunction(int id, const Value* args, int count, Value& result, const cha
     const bool real = IsReal(z);
     Value r;
     switch (static_cast<FunctionId>(id)) {
-    case kSin: r = real ? Value(std::sin(x)) : std::sin(z); break;
-    case kCos: r = real ? Value(std::cos(x)) : std::cos(z); break;
-    case kTan: r = real ? Value(std::tan(x)) : std::tan(z); break;
-    case kAsin: r = real && x >= -1 && x <= 1 ? Value(std::asin(x)) : std::asin(z); break;
-    case kAcos: r = real && x >= -1 && x <= 1 ? Value(std::acos(x)) : std::acos(z); break;
-    case kAtan: r = real ? Value(std::atan(x)) : std::atan(z); break;
-    case kAtan2:
-        if (!NeedReal(args, 2, problem)) return false;
-        r = std::atan2(args[0].real(), args[1].real());
-        break;
-    case kSinh: r = real ? Value(std::sinh(x)) : std::sinh(z); break;
-    case kCosh: r = real ? Value(std::cosh(x)) : std::cosh(z); break;
-    case kTanh: r = real ? Value(std::tanh(x)) : std::tanh(z); break;
-    case kSqu: r = real ? Value(x * x) : z * z; break;
-    case kSqrt:
-        if (real) r = x >= 0 ? Value(std::sqrt(x)) : Value(0, std::sqrt(-x));
-        else r = std::sqrt(z);
-        break;
-    case kRoot: {
-        const Value n = args[1];
-        if (n == Value(0)) {
-            problem = "is undefined for degree 0";
-            return false;
+        case kSin: r = real ? Value(std::sin(x)) : std::sin(z); break;
+        case kCos: r = real ? Value(std::cos(x)) : std::cos(z); break;
+        case kTan: r = real ? Value(std::tan(x)) : std::tan(z); break;
+        case kAsin: r = real && x >= -1 && x <= 1 ? Value(std::asin(x)) : std::asin(z); break;
+        case kAcos: r = real && x >= -1 && x <= 1 ? Value(std::acos(x)) : std::acos(z); break;
+        case kAtan: r = real ? Value(std::atan(x)) : std::atan(z); break;
+        case kAtan2:
+            if (!NeedReal(args, 2, problem)) return false;
+            r = std::atan2(args[0].real(), args[1].real());
+            break;
+        case kSinh: r = real ? Value(std::sinh(x)) : std::sinh(z); break;
+        case kCosh: r = real ? Value(std::cosh(x)) : std::cosh(z); break;
+        case kTanh: r = real ? Value(std::tanh(x)) : std::tanh(z); break;
+        case kSqu: r = real ? Value(x * x) : z * z; break;
+        case kSqrt:
+            if (real)
+                r = x >= 0 ? Value(std::sqrt(x)) : Value(0, std::sqrt(-x));
+            else
+                r = std::sqrt(z);
+            break;
+        case kRoot: {
+            const Value n = args[1];
+            if (n == Value(0)) {
+                problem = "is undefined for degree 0";
+                return false;
+            }
+            if (real && IsReal(n)) {
+                const double d = n.real();
+                if (x >= 0) r = std::pow(x, 1 / d);
+                // An odd integer degree has a real root of a negative value: root(-8, 3) = -2.
+                else if (IsInteger(d) && std::fmod(std::fabs(d), 2) == 1)
+                    r = -std::pow(-x, 1 / d);
+                else
+                    r = RealPower(x, 1 / d);
+            } else {
+                r = std::pow(z, Value(1) / n);
+            }
+            break;
         }
-        if (real && IsReal(n)) {
-            const double d = n.real();
-            if (x >= 0) r = std::pow(x, 1 / d);
-            // An odd integer degree has a real root of a negative value: root(-8, 3) = -2.
-            else if (IsInteger(d) && std::fmod(std::fabs(d), 2) == 1) r = -std::pow(-x, 1 / d);
-            else r = RealPower(x, 1 / d);
-        } else {
-            r = std::pow(z, Value(1) / n);
+        case kExp: r = real ? Value(std::exp(x)) : std::exp(z); break;
+        case kLn:
+        case kLog: {
+            const double scale = id == kLn ? 1.0 : std::log(10.0);
+            if (z == Value(0)) {
+                problem = "is undefined for 0";
+                return false;
+            }
+            if (real)
+                r = id == kLog && x > 0 ? Value(std::log10(x)) : RealLog(x, scale);
+            else
+                r = std::log(z) / scale;
+            break;
         }
-        break;
-    }
-    case kExp: r = real ? Value(std::exp(x)) : std::exp(z); break;
-    case kLn:
-    case kLog: {
-        const double scale = id == kLn ? 1.0 : std::log(10.0);
-        if (z == Value(0)) {
-            problem = "is undefined for 0";
-            return false;
+        case kArg: r = real ? Value(x < 0 ? kPi : 0.0) : Value(std::arg(z)); break;
+        case kAbs: r = real ? Value(std::fabs(x)) : Value(std::abs(z)); break;
+        case kRe: r = x; break;
+        case kIm: r = z.imag(); break;
+        case kSgn:
+            if (real)
+                r = static_cast<double>((x > 0) - (x < 0));
+            else
+                r = z / std::abs(z);
+            break;
+        case kInt: r = Value(std::trunc(x), std::trunc(z.imag())); break;
+        case kFrac: r = Value(x - std::trunc(x), z.imag() - std::trunc(z.imag())); break;
+        case kRad: r = z * (kPi / 180); break;
+        case kDeg: r = z * (180 / kPi); break;
+        case kDegel: {
+            if (!NeedReal(args, 1, problem)) return false;
+            double d = std::fmod(x * (180 / kPi), 360.0);
+            if (d < 0) d += 360;
+            if (d >= 360) d = 0;  // a tiny negative angle rounds up to 360
+            r = d;
+            break;
         }
-        if (real) r = id == kLog && x > 0 ? Value(std::log10(x)) : RealLog(x, scale);
-        else r = std::log(z) / scale;
-        break;
-    }
-    case kArg: r = real ? Value(x < 0 ? kPi : 0.0) : Value(std::arg(z)); break;
-    case kAbs: r = real ? Value(std::fabs(x)) : Value(std::abs(z)); break;
-    case kRe: r = x; break;
-    case kIm: r = z.imag(); break;
-    case kSgn:
-        if (real) r = static_cast<double>((x > 0) - (x < 0));
-        else r = z / std::abs(z);
-        break;
-    case kInt: r = Value(std::trunc(x), std::trunc(z.imag())); break;
-    case kFrac: r = Value(x - std::trunc(x), z.imag() - std::trunc(z.imag())); break;
-    case kRad: r = z * (kPi / 180); break;
-    case kDeg: r = z * (180 / kPi); break;
-    case kDegel: {
-        if (!NeedReal(args, 1, problem)) return false;
-        double d = std::fmod(x * (180 / kPi), 360.0);
-        if (d < 0) d += 360;
-        if (d >= 360) d = 0;  // a tiny negative angle rounds up to 360
-        r = d;
-        break;
-    }
-    case kMod: {
-        if (!NeedReal(args, 2, problem)) return false;
-        const double b = args[1].real();
-        if (b == 0) {
-            problem = "divides by zero";
-            return false;
+        case kMod: {
+            if (!NeedReal(args, 2, problem)) return false;
+            const double b = args[1].real();
+            if (b == 0) {
+                problem = "divides by zero";
+                return false;
+            }
+            double m = std::fmod(x, b);
+            if (m != 0 && ((m < 0) != (b < 0))) m += b;
+            r = m;
+            break;
         }
-        double m = std::fmod(x, b);
-        if (m != 0 && ((m < 0) != (b < 0))) m += b;
-        r = m;
-        break;
-    }
-    case kMin:
-    case kMax: {
-        if (!NeedReal(args, count, problem)) return false;
-        double best = x;
-        for (int i = 1; i < count; ++i) {
-            const double v = args[i].real();
-            if (id == kMin ? v < best : v > best) best = v;
+        case kMin:
+        case kMax: {
+            if (!NeedReal(args, count, problem)) return false;
+            double best = x;
+            for (int i = 1; i < count; ++i) {
+                const double v = args[i].real();
+                if (id == kMin ? v < best : v > best) best = v;
+            }
+            r = best;
+            break;
         }
-        r = best;
-        break;
-    }
-    default:
-        problem = "is unknown";
-        return false;
+        default: problem = "is unknown"; return false;
     }
     return Finish(r, result, problem);
 }
@@ -232,53 +260,56 @@ bool ApplyBinary(OpCode op, Value a, Value b, Value& result, const char*& proble
     const double x = a.real(), y = b.real();
     Value r;
     switch (op) {
-    case OpCode::Add: r = real ? Value(x + y) : a + b; break;
-    case OpCode::Sub: r = real ? Value(x - y) : a - b; break;
-    case OpCode::Mul: r = real ? Value(x * y) : a * b; break;
-    case OpCode::Div:
-        if (b == Value(0)) {
-            problem = "divides by zero";
-            return false;
-        }
-        r = real ? Value(x / y) : a / b;
-        break;
-    case OpCode::Pow:
-        if (a == Value(0) && (b.real() < 0)) {
-            problem = "divides by zero";
-            return false;
-        }
-        if (real) r = RealPower(x, y);
-        else if (IsReal(b) && IsInteger(y) && std::fabs(y) <= 64) {
-            // Integer powers of complex values by repeated multiplication stay exact
-            // where they can: (sqrt(-1))^2 is -1, not -1 + 1.2e-16i.
-            Value p(1), base = a;
-            for (long n = static_cast<long>(std::fabs(y)); n > 0; n >>= 1) {
-                if (n & 1) p *= base;
-                base *= base;
+        case OpCode::Add: r = real ? Value(x + y) : a + b; break;
+        case OpCode::Sub: r = real ? Value(x - y) : a - b; break;
+        case OpCode::Mul: r = real ? Value(x * y) : a * b; break;
+        case OpCode::Div:
+            if (b == Value(0)) {
+                problem = "divides by zero";
+                return false;
             }
-            r = y < 0 ? Value(1) / p : p;
-        } else {
-            r = std::pow(a, b);
-        }
-        break;
-    case OpCode::Equal: r = a == b ? 1.0 : 0.0; break;
-    case OpCode::NotEqual: r = a != b ? 1.0 : 0.0; break;
-    case OpCode::Less:
-    case OpCode::LessEqual:
-    case OpCode::Greater:
-    case OpCode::GreaterEqual:
-        if (!real) {
-            problem = "cannot order complex values";
-            return false;
-        }
-        r = (op == OpCode::Less ? x < y : op == OpCode::LessEqual ? x <= y : op == OpCode::Greater ? x > y : x >= y)
-                ? 1.0 : 0.0;
-        break;
-    case OpCode::And: r = (a != Value(0) && b != Value(0)) ? 1.0 : 0.0; break;
-    case OpCode::Or: r = (a != Value(0) || b != Value(0)) ? 1.0 : 0.0; break;
-    default:
-        problem = "is not a binary operator";
-        return false;
+            r = real ? Value(x / y) : a / b;
+            break;
+        case OpCode::Pow:
+            if (a == Value(0) && (b.real() < 0)) {
+                problem = "divides by zero";
+                return false;
+            }
+            if (real)
+                r = RealPower(x, y);
+            else if (IsReal(b) && IsInteger(y) && std::fabs(y) <= 64) {
+                // Integer powers of complex values by repeated multiplication stay exact
+                // where they can: (sqrt(-1))^2 is -1, not -1 + 1.2e-16i.
+                Value p(1), base = a;
+                for (long n = static_cast<long>(std::fabs(y)); n > 0; n >>= 1) {
+                    if (n & 1) p *= base;
+                    base *= base;
+                }
+                r = y < 0 ? Value(1) / p : p;
+            } else {
+                r = std::pow(a, b);
+            }
+            break;
+        case OpCode::Equal: r = a == b ? 1.0 : 0.0; break;
+        case OpCode::NotEqual: r = a != b ? 1.0 : 0.0; break;
+        case OpCode::Less:
+        case OpCode::LessEqual:
+        case OpCode::Greater:
+        case OpCode::GreaterEqual:
+            if (!real) {
+                problem = "cannot order complex values";
+                return false;
+            }
+            r = (op == OpCode::Less        ? x < y
+                 : op == OpCode::LessEqual ? x <= y
+                 : op == OpCode::Greater   ? x > y
+                                           : x >= y)
+                    ? 1.0
+                    : 0.0;
+            break;
+        case OpCode::And: r = (a != Value(0) && b != Value(0)) ? 1.0 : 0.0; break;
+        case OpCode::Or: r = (a != Value(0) || b != Value(0)) ? 1.0 : 0.0; break;
+        default: problem = "is not a binary operator"; return false;
     }
     return Finish(r, result, problem);
 }
@@ -292,23 +323,23 @@ Value ApplyUnary(OpCode op, Value a) {
 
 const char* OperatorText(OpCode op) {
     switch (op) {
-    case OpCode::Negate: return "-";
-    case OpCode::Not: return "NOT";
-    case OpCode::Add: return "+";
-    case OpCode::Sub: return "-";
-    case OpCode::Mul: return "*";
-    case OpCode::Div: return "/";
-    case OpCode::Pow: return "^";
-    case OpCode::Equal: return "=";
-    case OpCode::NotEqual: return "<>";
-    case OpCode::Less: return "<";
-    case OpCode::LessEqual: return "<=";
-    case OpCode::Greater: return ">";
-    case OpCode::GreaterEqual: return ">=";
-    case OpCode::And: return "AND";
-    case OpCode::Or: return "OR";
-    default: return "?";
+        case OpCode::Negate: return "-";
+        case OpCode::Not: return "NOT";
+        case OpCode::Add: return "+";
+        case OpCode::Sub: return "-";
+        case OpCode::Mul: return "*";
+        case OpCode::Div: return "/";
+        case OpCode::Pow: return "^";
+        case OpCode::Equal: return "=";
+        case OpCode::NotEqual: return "<>";
+        case OpCode::Less: return "<";
+        case OpCode::LessEqual: return "<=";
+        case OpCode::Greater: return ">";
+        case OpCode::GreaterEqual: return ">=";
+        case OpCode::And: return "AND";
+        case OpCode::Or: return "OR";
+        default: return "?";
     }
 }
 
-} // namespace formula
+}  // namespace formula

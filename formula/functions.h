@@ -43,4 +43,4 @@ Value ApplyUnary(OpCode op, Value a);
 /// The operator's text in formulas ("+", "<=", "AND").
 const char* OperatorText(OpCode op);
 
-} // namespace formula
+}  // namespace formula

@@ -28,9 +28,11 @@ int ScanIntoHelper(CFormelHelper* helper, std::string_view text) {
     } else {
         helper->m_assignedName.Empty();
     }
-    if (ok) helper->m_lastError.Empty();
-    else helper->m_lastError = JoinMessages(program->errors);
+    if (ok)
+        helper->m_lastError.Empty();
+    else
+        helper->m_lastError = JoinMessages(program->errors);
     return ok ? FORMEL_OK : FORMEL_ERROR_SYNTAX;
 }
 
-} // namespace formula
+}  // namespace formula

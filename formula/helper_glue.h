@@ -20,4 +20,4 @@ int ScanIntoHelper(CFormelHelper* helper, std::string_view text);
 /// Joins the messages of diagnostics, one per line.
 std::string JoinMessages(const std::vector<Diagnostic>& errors);
 
-} // namespace formula
+}  // namespace formula

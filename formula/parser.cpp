@@ -44,18 +44,42 @@ Diagnostic MakeDiagnostic(std::string_view text, size_t pos, const std::string& 
                                   : " at column " + std::to_string(column);
     // The place goes where the message marks it, else at its end.
     const size_t mark = what.find(kPlaceMark);
-    if (mark == std::string::npos) d.message = what + place;
-    else d.message = what.substr(0, mark) + place + what.substr(mark + 1);
+    if (mark == std::string::npos)
+        d.message = what + place;
+    else
+        d.message = what.substr(0, mark) + place + what.substr(mark + 1);
     return d;
 }
 
 namespace {
 
 enum class Tok : uint8_t {
-    End, Number, Name, LParen, RParen, LBrace, RBrace, Comma, Semicolon,
-    Plus, Minus, Star, Slash, Caret, Assign,
-    Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual,
-    And, Or, Not, If, Else
+    End,
+    Number,
+    Name,
+    LParen,
+    RParen,
+    LBrace,
+    RBrace,
+    Comma,
+    Semicolon,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Caret,
+    Assign,
+    Equal,
+    NotEqual,
+    Less,
+    LessEqual,
+    Greater,
+    GreaterEqual,
+    And,
+    Or,
+    Not,
+    If,
+    Else
 };
 
 struct Token {
@@ -77,10 +101,20 @@ size_t Utf8Length(const unsigned char* p, size_t n) {
     size_t len;
     unsigned min;
     unsigned cp;
-    if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; min = 0x80; }
-    else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; min = 0x800; }
-    else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; min = 0x10000; }
-    else return 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        cp = c & 0x1F;
+        min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        cp = c & 0x0F;
+        min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        cp = c & 0x07;
+        min = 0x10000;
+    } else
+        return 0;
     if (n < len) return 0;
     for (size_t i = 1; i < len; ++i) {
         if ((p[i] & 0xC0) != 0x80) return 0;
@@ -106,15 +140,23 @@ int PrefixExponent(std::string_view s, bool& ok) {
     if (EqualsNoCase(s, "MEG")) return 6;
     if (s.size() == 1) {
         switch (s[0]) {
-        case 'f': case 'F': return -15;
-        case 'p': case 'P': return -12;
-        case 'n': case 'N': return -9;
-        case 'u': case 'U': return -6;
-        case 'm': case 'M': return -3;
-        case 'k': case 'K': return 3;
-        case 'g': case 'G': return 9;
-        case 't': case 'T': return 12;
-        default: break;
+            case 'f':
+            case 'F': return -15;
+            case 'p':
+            case 'P': return -12;
+            case 'n':
+            case 'N': return -9;
+            case 'u':
+            case 'U': return -6;
+            case 'm':
+            case 'M': return -3;
+            case 'k':
+            case 'K': return 3;
+            case 'g':
+            case 'G': return 9;
+            case 't':
+            case 'T': return 12;
+            default: break;
         }
     }
     ok = false;
@@ -177,8 +219,10 @@ public:
         m_program.firstTop = static_cast<uint32_t>(m_program.statements.size());
         m_program.topCount = static_cast<uint32_t>(top.size());
         m_program.statements.insert(m_program.statements.end(), top.begin(), top.end());
-        if (single) m_program.kind = top[0].kind == Statement::Assignment ? 1 : 0;
-        else m_program.kind = 2;
+        if (single)
+            m_program.kind = top[0].kind == Statement::Assignment ? 1 : 0;
+        else
+            m_program.kind = 2;
     }
 
     void Error(size_t pos, const std::string& what) {
@@ -218,9 +262,7 @@ private:
     }
 
     // Kind of the token after the current one, without consuming anything.
-    Tok PeekKind() {
-        return Scan(m_pos).kind;
-    }
+    Tok PeekKind() { return Scan(m_pos).kind; }
 
     Token Scan(size_t pos) {
         const size_t n = m_text.size();
@@ -239,36 +281,46 @@ private:
         const unsigned char c = s[pos];
         const unsigned char d = pos + 1 < n ? s[pos + 1] : 0;
         switch (c) {
-        case '(': t.kind = Tok::LParen; return t;
-        case ')': t.kind = Tok::RParen; return t;
-        case '{': t.kind = Tok::LBrace; return t;
-        case '}': t.kind = Tok::RBrace; return t;
-        case ',': t.kind = Tok::Comma; return t;
-        case ';': t.kind = Tok::Semicolon; return t;
-        case '+': t.kind = Tok::Plus; return t;
-        case '-': t.kind = Tok::Minus; return t;
-        case '*': t.kind = Tok::Star; return t;
-        case '/': t.kind = Tok::Slash; return t;
-        case '^': t.kind = Tok::Caret; return t;
-        case '=': t.kind = Tok::Equal; return t;
-        case ':':
-            if (d == '=') {
-                t.kind = Tok::Assign;
-                t.len = 2;
+            case '(': t.kind = Tok::LParen; return t;
+            case ')': t.kind = Tok::RParen; return t;
+            case '{': t.kind = Tok::LBrace; return t;
+            case '}': t.kind = Tok::RBrace; return t;
+            case ',': t.kind = Tok::Comma; return t;
+            case ';': t.kind = Tok::Semicolon; return t;
+            case '+': t.kind = Tok::Plus; return t;
+            case '-': t.kind = Tok::Minus; return t;
+            case '*': t.kind = Tok::Star; return t;
+            case '/': t.kind = Tok::Slash; return t;
+            case '^': t.kind = Tok::Caret; return t;
+            case '=': t.kind = Tok::Equal; return t;
+            case ':':
+                if (d == '=') {
+                    t.kind = Tok::Assign;
+                    t.len = 2;
+                    return t;
+                }
+                Fail(pos, "':' must be followed by '=' in an assignment (:=)");
+            case '<':
+                if (d == '=') {
+                    t.kind = Tok::LessEqual;
+                    t.len = 2;
+                } else if (d == '>') {
+                    t.kind = Tok::NotEqual;
+                    t.len = 2;
+                } else
+                    t.kind = Tok::Less;
                 return t;
-            }
-            Fail(pos, "':' must be followed by '=' in an assignment (:=)");
-        case '<':
-            if (d == '=') { t.kind = Tok::LessEqual; t.len = 2; }
-            else if (d == '>') { t.kind = Tok::NotEqual; t.len = 2; }
-            else t.kind = Tok::Less;
-            return t;
-        case '>':
-            if (d == '=') { t.kind = Tok::GreaterEqual; t.len = 2; }
-            else if (d == '<') { t.kind = Tok::NotEqual; t.len = 2; }
-            else t.kind = Tok::Greater;
-            return t;
-        default: break;
+            case '>':
+                if (d == '=') {
+                    t.kind = Tok::GreaterEqual;
+                    t.len = 2;
+                } else if (d == '<') {
+                    t.kind = Tok::NotEqual;
+                    t.len = 2;
+                } else
+                    t.kind = Tok::Greater;
+                return t;
+            default: break;
         }
         if (IsDigit(c) || (c == '.' && IsDigit(d))) return ScanNumber(pos);
         if (IsNameStart(c) || c >= 0x80) return ScanName(pos);
@@ -315,11 +367,16 @@ private:
         const std::string_view name = m_text.substr(pos, t.len);
         t.kind = Tok::Name;
         if (name.size() <= 4) {
-            if (EqualsNoCase(name, "AND")) t.kind = Tok::And;
-            else if (EqualsNoCase(name, "OR")) t.kind = Tok::Or;
-            else if (EqualsNoCase(name, "NOT")) t.kind = Tok::Not;
-            else if (EqualsNoCase(name, "IF")) t.kind = Tok::If;
-            else if (EqualsNoCase(name, "ELSE")) t.kind = Tok::Else;
+            if (EqualsNoCase(name, "AND"))
+                t.kind = Tok::And;
+            else if (EqualsNoCase(name, "OR"))
+                t.kind = Tok::Or;
+            else if (EqualsNoCase(name, "NOT"))
+                t.kind = Tok::Not;
+            else if (EqualsNoCase(name, "IF"))
+                t.kind = Tok::If;
+            else if (EqualsNoCase(name, "ELSE"))
+                t.kind = Tok::Else;
         }
         return t;
     }
@@ -377,7 +434,8 @@ private:
                 const std::string whole(m_text.substr(pos, end - pos));
                 const std::string_view lead = LeadingPrefix(word);
                 std::string what = "'" + whole.substr(0, 40) + "'" + kPlace + " is not a number";
-                if (run == 0) what += ": a decimal point cannot stand there";
+                if (run == 0)
+                    what += ": a decimal point cannot stand there";
                 else if (!lead.empty()) {
                     const std::string number(m_text.substr(pos, std::min<size_t>(numberEnd - pos, 20)));
                     const std::string rest(word.substr(lead.size(), 20));
@@ -388,8 +446,7 @@ private:
                                 std::string(lead) + "*" + rest + " for a product)";
                     else
                         what += " (write " + number + std::string(lead) + "*" + rest + " for a product)";
-                }
-                else
+                } else
                     what += ": a name cannot follow a number without an operator (write " +
                             std::string(m_text.substr(pos, numberEnd - pos).substr(0, 20)) + "*" +
                             std::string(word.substr(0, 20)) + ")";
@@ -405,7 +462,8 @@ private:
             const auto r = std::from_chars(s + pos, s + numberEnd, t.value);
             if (r.ec == std::errc() && r.ptr == s + numberEnd) return t;
             if (r.ec != std::errc::result_out_of_range)
-                Fail(pos, "'" + std::string(m_text.substr(pos, std::min<size_t>(numberEnd - pos, 40))) + "'" + kPlace + " is not a number");
+                Fail(pos, "'" + std::string(m_text.substr(pos, std::min<size_t>(numberEnd - pos, 40))) + "'" + kPlace +
+                              " is not a number");
         } else {
             // Shift the decimal exponent instead of multiplying, so 4.7u reads exactly as 4.7e-6.
             std::string buffer(s + pos, mantissaEnd - pos);
@@ -414,9 +472,11 @@ private:
             const auto r = std::from_chars(buffer.data(), buffer.data() + buffer.size(), t.value);
             exponent += prefix;
             if (r.ec == std::errc() && r.ptr == buffer.data() + buffer.size()) return t;
-            if (r.ec != std::errc::result_out_of_range) Fail(pos, "'" + TokenText(t) + "'" + kPlace + " is not a number");
+            if (r.ec != std::errc::result_out_of_range)
+                Fail(pos, "'" + TokenText(t) + "'" + kPlace + " is not a number");
         }
-        magnitude = (seenNonZero ? static_cast<long>(intDigits) - static_cast<long>(leadingZeros) : -1000000) + exponent;
+        magnitude =
+            (seenNonZero ? static_cast<long>(intDigits) - static_cast<long>(leadingZeros) : -1000000) + exponent;
         if (magnitude <= 0) {
             t.value = 0;  // too small for a double: it underflows to zero
             return t;
@@ -456,8 +516,10 @@ private:
         if (m_token.kind == Tok::Name && PeekKind() == Tok::Assign) {
             st.kind = Statement::Assignment;
             const std::string_view name = m_text.substr(m_token.pos, m_token.len);
-            if (FindFunction(name) >= 0) Error(m_token.pos, "'" + std::string(name) + "'" + kPlace + " is a function; it cannot be assigned to");
-            else if (FindConstant(name) >= 0) Error(m_token.pos, "'" + std::string(name) + "'" + kPlace + " is a constant; it cannot be assigned to");
+            if (FindFunction(name) >= 0)
+                Error(m_token.pos, "'" + std::string(name) + "'" + kPlace + " is a function; it cannot be assigned to");
+            else if (FindConstant(name) >= 0)
+                Error(m_token.pos, "'" + std::string(name) + "'" + kPlace + " is a constant; it cannot be assigned to");
             st.target = VariableIndex(name);
             NoteAssigned(st.target);
             Next();
@@ -507,7 +569,8 @@ private:
             Next();
             std::vector<Statement> body;
             while (m_token.kind != Tok::RBrace) {
-                if (m_token.kind == Tok::End) Fail(open, "the block opened" + std::string(kPlace) + " has no closing '}'");
+                if (m_token.kind == Tok::End)
+                    Fail(open, "the block opened" + std::string(kPlace) + " has no closing '}'");
                 if (m_token.kind == Tok::Semicolon) {
                     Next();
                     continue;
@@ -587,13 +650,13 @@ private:
 
     static bool CompareOp(Tok t, OpCode& op) {
         switch (t) {
-        case Tok::Equal: op = OpCode::Equal; return true;
-        case Tok::NotEqual: op = OpCode::NotEqual; return true;
-        case Tok::Less: op = OpCode::Less; return true;
-        case Tok::LessEqual: op = OpCode::LessEqual; return true;
-        case Tok::Greater: op = OpCode::Greater; return true;
-        case Tok::GreaterEqual: op = OpCode::GreaterEqual; return true;
-        default: return false;
+            case Tok::Equal: op = OpCode::Equal; return true;
+            case Tok::NotEqual: op = OpCode::NotEqual; return true;
+            case Tok::Less: op = OpCode::Less; return true;
+            case Tok::LessEqual: op = OpCode::LessEqual; return true;
+            case Tok::Greater: op = OpCode::Greater; return true;
+            case Tok::GreaterEqual: op = OpCode::GreaterEqual; return true;
+            default: return false;
         }
     }
 
@@ -659,27 +722,23 @@ private:
     void ParsePrimary() {
         const Token t = m_token;
         switch (t.kind) {
-        case Tok::Number:
-            Emit(OpCode::Number, t.pos, 0, t.value);
-            Next();
-            return;
-        case Tok::LParen: {
-            Next();
-            ParseOr();
-            if (m_token.kind != Tok::RParen)
-                Fail(m_token.kind == Tok::End ? t.pos : m_token.pos,
-                     m_token.kind == Tok::End ? std::string("the '('") + kPlace + " is never closed"
-                                              : "expected ')' but found " + Describe(m_token));
-            Next();
-            return;
-        }
-        case Tok::Name:
-            ParseName();
-            return;
-        case Tok::End:
-            Fail(t.pos, "the formula ends where a value is expected");
-        default:
-            Fail(t.pos, "expected a value but found " + Describe(t));
+            case Tok::Number:
+                Emit(OpCode::Number, t.pos, 0, t.value);
+                Next();
+                return;
+            case Tok::LParen: {
+                Next();
+                ParseOr();
+                if (m_token.kind != Tok::RParen)
+                    Fail(m_token.kind == Tok::End ? t.pos : m_token.pos,
+                         m_token.kind == Tok::End ? std::string("the '('") + kPlace + " is never closed"
+                                                  : "expected ')' but found " + Describe(m_token));
+                Next();
+                return;
+            }
+            case Tok::Name: ParseName(); return;
+            case Tok::End: Fail(t.pos, "the formula ends where a value is expected");
+            default: Fail(t.pos, "expected a value but found " + Describe(t));
         }
     }
 
@@ -702,23 +761,29 @@ private:
                         continue;
                     }
                     if (m_token.kind == Tok::RParen) break;
-                    if (m_token.kind == Tok::End) Fail(open, "the '(' of '" + std::string(name.substr(0, 40)) + "'" + kPlace + " is never closed");
+                    if (m_token.kind == Tok::End)
+                        Fail(open,
+                             "the '(' of '" + std::string(name.substr(0, 40)) + "'" + kPlace + " is never closed");
                     Fail(m_token.pos, "expected ',' or ')' in the arguments of '" + std::string(name.substr(0, 40)) +
                                           "' but found " + Describe(m_token));
                 }
             }
             Next();
             if (fn < 0) {
-                if (constant >= 0) Error(t.pos, "'" + std::string(name) + "'" + kPlace + " is a constant, not a function");
-                else Error(t.pos, "unknown function '" + TokenText(t) + "'");
+                if (constant >= 0)
+                    Error(t.pos, "'" + std::string(name) + "'" + kPlace + " is a constant, not a function");
+                else
+                    Error(t.pos, "unknown function '" + TokenText(t) + "'");
                 Emit(OpCode::Number, t.pos);
                 return;
             }
             const FunctionInfo& info = GetFunction(fn);
             if (static_cast<int>(argc) < info.minArgs || (info.maxArgs >= 0 && static_cast<int>(argc) > info.maxArgs)) {
                 std::string what = "'" + std::string(info.name) + "'" + kPlace + " takes ";
-                if (info.maxArgs < 0) what += "at least " + std::to_string(info.minArgs);
-                else what += std::to_string(info.minArgs);
+                if (info.maxArgs < 0)
+                    what += "at least " + std::to_string(info.minArgs);
+                else
+                    what += std::to_string(info.minArgs);
                 what += info.minArgs == 1 && info.maxArgs == 1 ? " argument" : " arguments";
                 what += ", not " + std::to_string(argc);
                 Error(t.pos, what);
@@ -727,8 +792,8 @@ private:
             return;
         }
         if (fn >= 0) {
-            Error(t.pos, "the function '" + std::string(name) + "'" + kPlace + " needs its arguments in parentheses: " +
-                             std::string(name) + "( ... )");
+            Error(t.pos, "the function '" + std::string(name) + "'" + kPlace +
+                             " needs its arguments in parentheses: " + std::string(name) + "( ... )");
             Emit(OpCode::Number, t.pos);
             return;
         }
@@ -772,7 +837,7 @@ private:
     std::vector<char> m_isAssigned;
 };
 
-} // namespace
+}  // namespace
 
 bool Parse(std::string_view text, Program& program) {
     program.Clear();
@@ -786,8 +851,7 @@ bool Parse(std::string_view text, Program& program) {
     Parser parser(program);
     try {
         parser.Run();
-    } catch (const Stop&) {
-    }
+    } catch (const Stop&) {}
     if (!program.errors.empty()) {
         program.kind = -1;
         return false;
@@ -795,4 +859,4 @@ bool Parse(std::string_view text, Program& program) {
     return true;
 }
 
-} // namespace formula
+}  // namespace formula

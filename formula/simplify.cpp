@@ -22,16 +22,22 @@ enum Level { kOr = 1, kAnd, kNot, kCompare, kAdditive, kTerm, kUnary, kPower, kA
 
 int LevelOf(OpCode op) {
     switch (op) {
-    case OpCode::Or: return kOr;
-    case OpCode::And: return kAnd;
-    case OpCode::Not: return kNot;
-    case OpCode::Equal: case OpCode::NotEqual: case OpCode::Less:
-    case OpCode::LessEqual: case OpCode::Greater: case OpCode::GreaterEqual: return kCompare;
-    case OpCode::Add: case OpCode::Sub: return kAdditive;
-    case OpCode::Mul: case OpCode::Div: return kTerm;
-    case OpCode::Negate: return kUnary;
-    case OpCode::Pow: return kPower;
-    default: return kAtom;
+        case OpCode::Or: return kOr;
+        case OpCode::And: return kAnd;
+        case OpCode::Not: return kNot;
+        case OpCode::Equal:
+        case OpCode::NotEqual:
+        case OpCode::Less:
+        case OpCode::LessEqual:
+        case OpCode::Greater:
+        case OpCode::GreaterEqual: return kCompare;
+        case OpCode::Add:
+        case OpCode::Sub: return kAdditive;
+        case OpCode::Mul:
+        case OpCode::Div: return kTerm;
+        case OpCode::Negate: return kUnary;
+        case OpCode::Pow: return kPower;
+        default: return kAtom;
     }
 }
 
@@ -62,70 +68,72 @@ public:
             node.fn = in.fn;
             node.arg = in.arg;
             switch (in.op) {
-            case OpCode::Number:
-            case OpCode::Constant:
-                node.op = OpCode::Number;
-                node.constant = true;
-                node.value = in.value;
-                break;
-            case OpCode::Variable:
-                break;
-            case OpCode::Negate:
-            case OpCode::Not: {
-                const uint32_t a = m_stack.back();
-                m_stack.pop_back();
-                if (m_nodes[a].constant) {
+                case OpCode::Number:
+                case OpCode::Constant:
                     node.op = OpCode::Number;
                     node.constant = true;
-                    node.value = ApplyUnary(in.op, m_nodes[a].value);
-                } else {
-                    node.firstChild = static_cast<uint32_t>(m_children.size());
-                    m_children.push_back(a);
-                }
-                break;
-            }
-            case OpCode::Call: {
-                const size_t base = m_stack.size() - in.arg;
-                bool allConstant = true;
-                for (size_t k = base; k < m_stack.size(); ++k) allConstant = allConstant && m_nodes[m_stack[k]].constant;
-                if (allConstant) {
-                    m_args.clear();
-                    for (size_t k = base; k < m_stack.size(); ++k) m_args.push_back(m_nodes[m_stack[k]].value);
-                    if (!CallFunction(in.fn, m_args.data(), static_cast<int>(in.arg), node.value, problem)) {
-                        error = MakeDiagnostic(m_program.source, in.pos,
-                                               std::string("'") + GetFunction(in.fn).name + "'" + kPlace + " " + problem);
-                        return false;
+                    node.value = in.value;
+                    break;
+                case OpCode::Variable: break;
+                case OpCode::Negate:
+                case OpCode::Not: {
+                    const uint32_t a = m_stack.back();
+                    m_stack.pop_back();
+                    if (m_nodes[a].constant) {
+                        node.op = OpCode::Number;
+                        node.constant = true;
+                        node.value = ApplyUnary(in.op, m_nodes[a].value);
+                    } else {
+                        node.firstChild = static_cast<uint32_t>(m_children.size());
+                        m_children.push_back(a);
                     }
-                    node.op = OpCode::Number;
-                    node.constant = true;
-                } else {
-                    node.firstChild = static_cast<uint32_t>(m_children.size());
-                    m_children.insert(m_children.end(), m_stack.begin() + static_cast<std::ptrdiff_t>(base),
-                                      m_stack.end());
+                    break;
                 }
-                m_stack.resize(base);
-                break;
-            }
-            default: {
-                const uint32_t b = m_stack.back();
-                m_stack.pop_back();
-                const uint32_t a = m_stack.back();
-                m_stack.pop_back();
-                if (m_nodes[a].constant && m_nodes[b].constant) {
-                    if (!ApplyBinary(in.op, m_nodes[a].value, m_nodes[b].value, node.value, problem)) {
-                        error = MakeDiagnostic(m_program.source, in.pos,
+                case OpCode::Call: {
+                    const size_t base = m_stack.size() - in.arg;
+                    bool allConstant = true;
+                    for (size_t k = base; k < m_stack.size(); ++k)
+                        allConstant = allConstant && m_nodes[m_stack[k]].constant;
+                    if (allConstant) {
+                        m_args.clear();
+                        for (size_t k = base; k < m_stack.size(); ++k) m_args.push_back(m_nodes[m_stack[k]].value);
+                        if (!CallFunction(in.fn, m_args.data(), static_cast<int>(in.arg), node.value, problem)) {
+                            error = MakeDiagnostic(
+                                m_program.source, in.pos,
+                                std::string("'") + GetFunction(in.fn).name + "'" + kPlace + " " + problem);
+                            return false;
+                        }
+                        node.op = OpCode::Number;
+                        node.constant = true;
+                    } else {
+                        node.firstChild = static_cast<uint32_t>(m_children.size());
+                        m_children.insert(m_children.end(), m_stack.begin() + static_cast<std::ptrdiff_t>(base),
+                                          m_stack.end());
+                    }
+                    m_stack.resize(base);
+                    break;
+                }
+                default: {
+                    const uint32_t b = m_stack.back();
+                    m_stack.pop_back();
+                    const uint32_t a = m_stack.back();
+                    m_stack.pop_back();
+                    if (m_nodes[a].constant && m_nodes[b].constant) {
+                        if (!ApplyBinary(in.op, m_nodes[a].value, m_nodes[b].value, node.value, problem)) {
+                            error =
+                                MakeDiagnostic(m_program.source, in.pos,
                                                std::string("'") + OperatorText(in.op) + "'" + kPlace + " " + problem);
-                        return false;
+                            return false;
+                        }
+                        node.op = OpCode::Number;
+                        node.constant = true;
+                    } else if (!Reassociate(in.op, a, b, node)) {
+                        node.firstChild = static_cast<uint32_t>(m_children.size());
+                        m_children.push_back(a);
+                        m_children.push_back(b);
                     }
-                    node.op = OpCode::Number;
-                    node.constant = true;
-                } else if (!Reassociate(in.op, a, b, node)) {
-                    node.firstChild = static_cast<uint32_t>(m_children.size());
-                    m_children.push_back(a);
-                    m_children.push_back(b);
+                    break;
                 }
-                break;
-            }
             }
             m_nodes.push_back(node);
             m_stack.push_back(static_cast<uint32_t>(m_nodes.size() - 1));
@@ -160,20 +168,17 @@ public:
                 continue;
             }
             switch (n.op) {
-            case OpCode::Variable:
-                out += m_program.variables[n.arg];
-                continue;
-            case OpCode::Call:
-                out += GetFunction(n.fn).name;
-                out += '(';
-                m_work.push_back({0, 0, false, ")"});
-                for (uint32_t k = n.arg; k-- > 0;) {
-                    m_work.push_back({m_children[n.firstChild + k], 0, false, nullptr});
-                    if (k > 0) m_work.push_back({0, 0, false, ","});
-                }
-                continue;
-            default:
-                break;
+                case OpCode::Variable: out += m_program.variables[n.arg]; continue;
+                case OpCode::Call:
+                    out += GetFunction(n.fn).name;
+                    out += '(';
+                    m_work.push_back({0, 0, false, ")"});
+                    for (uint32_t k = n.arg; k-- > 0;) {
+                        m_work.push_back({m_children[n.firstChild + k], 0, false, nullptr});
+                        if (k > 0) m_work.push_back({0, 0, false, ","});
+                    }
+                    continue;
+                default: break;
             }
             const int level = LevelOf(n.op);
             if (level < item.need) {
@@ -191,7 +196,8 @@ public:
             bool flip = false;
             // x+(-3) prints as x-3 and x-(-3) as x+3: the same value, bit for bit.
             const Node& r = m_nodes[right];
-            if ((n.op == OpCode::Add || n.op == OpCode::Sub) && r.constant && r.value.imag() == 0 && r.value.real() < 0) {
+            if ((n.op == OpCode::Add || n.op == OpCode::Sub) && r.constant && r.value.imag() == 0 &&
+                r.value.real() < 0) {
                 flip = true;
                 op = n.op == OpCode::Add ? "-" : "+";
             }
@@ -308,45 +314,44 @@ bool SimplifyStatements(Folder& folder, const Program& program, uint32_t first, 
             if (!out.empty() && out.back() != '\n') out += '\n';
         }
         switch (st.kind) {
-        case Statement::Expression:
-            Indent(out, depth);
-            if (!SimplifyExpression(folder, st.codeBegin, st.codeEnd, out, error)) return false;
-            break;
-        case Statement::Assignment:
-            Indent(out, depth);
-            out += program.variables[st.target];
-            out += " := ";
-            if (!SimplifyExpression(folder, st.codeBegin, st.codeEnd, out, error)) return false;
-            break;
-        case Statement::If:
-            for (uint32_t b = 0; b < st.branchCount; ++b) {
-                const Branch& branch = program.branches[st.firstBranch + b];
-                if (b > 0) out += '\n';
+            case Statement::Expression:
                 Indent(out, depth);
-                if (b > 0) out += "ELSE";
-                if (branch.hasCondition) {
-                    out += b > 0 ? " IF(" : "IF(";
-                    if (!SimplifyExpression(folder, branch.condBegin, branch.condEnd, out, error))
+                if (!SimplifyExpression(folder, st.codeBegin, st.codeEnd, out, error)) return false;
+                break;
+            case Statement::Assignment:
+                Indent(out, depth);
+                out += program.variables[st.target];
+                out += " := ";
+                if (!SimplifyExpression(folder, st.codeBegin, st.codeEnd, out, error)) return false;
+                break;
+            case Statement::If:
+                for (uint32_t b = 0; b < st.branchCount; ++b) {
+                    const Branch& branch = program.branches[st.firstBranch + b];
+                    if (b > 0) out += '\n';
+                    Indent(out, depth);
+                    if (b > 0) out += "ELSE";
+                    if (branch.hasCondition) {
+                        out += b > 0 ? " IF(" : "IF(";
+                        if (!SimplifyExpression(folder, branch.condBegin, branch.condEnd, out, error)) return false;
+                        out += ')';
+                    }
+                    out += '\n';
+                    Indent(out, depth);
+                    out += "{";
+                    if (!SimplifyStatements(folder, program, branch.firstStatement, branch.statementCount, depth + 1,
+                                            out, error))
                         return false;
-                    out += ')';
+                    out += '\n';
+                    Indent(out, depth);
+                    out += "}";
                 }
-                out += '\n';
-                Indent(out, depth);
-                out += "{";
-                if (!SimplifyStatements(folder, program, branch.firstStatement, branch.statementCount, depth + 1, out,
-                                        error))
-                    return false;
-                out += '\n';
-                Indent(out, depth);
-                out += "}";
-            }
-            break;
+                break;
         }
     }
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool Simplify(const Program& program, std::string& out, Diagnostic& error) {
     out.clear();
@@ -358,4 +363,4 @@ bool Simplify(const Program& program, std::string& out, Diagnostic& error) {
     return SimplifyStatements(folder, program, program.firstTop, program.topCount, 0, out, error);
 }
 
-} // namespace formula
+}  // namespace formula

@@ -24,7 +24,7 @@ bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
     std::fclose(f);
     return true;
 }
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::string path;
     if (pair) {
-        if (!WriteFile(g_base + ".mdk", data, split) || !WriteFile(g_base + ".mda", data + split, size - split)) return 0;
+        if (!WriteFile(g_base + ".mdk", data, split) || !WriteFile(g_base + ".mda", data + split, size - split))
+            return 0;
         path = g_base + ".mda";
     } else {
         path = g_base + ".mdx";
@@ -59,18 +60,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CExImPortChannel* channel = engine.GetChannel(i);
         if (!channel) continue;
         switch (i % 5) {
-        case 0:
-            if (smallBlocks) {
-                raw[static_cast<size_t>(i)] = new double[static_cast<size_t>(items > 0 ? items : 1)];
-                channel->SetDoublePtr(raw[static_cast<size_t>(i)]);
-            } else {
-                channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]);
-            }
-            break;
-        case 1: channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]); break;
-        case 2: channel->SetStringArray(&strings[static_cast<size_t>(i)]); break;
-        case 3: channel->SetVariantArray(&variants[static_cast<size_t>(i)]); break;
-        default: break;  // no storage: the reader must stop cleanly
+            case 0:
+                if (smallBlocks) {
+                    raw[static_cast<size_t>(i)] = new double[static_cast<size_t>(items > 0 ? items : 1)];
+                    channel->SetDoublePtr(raw[static_cast<size_t>(i)]);
+                } else {
+                    channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]);
+                }
+                break;
+            case 1: channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]); break;
+            case 2: channel->SetStringArray(&strings[static_cast<size_t>(i)]); break;
+            case 3: channel->SetVariantArray(&variants[static_cast<size_t>(i)]); break;
+            default: break;  // no storage: the reader must stop cleanly
         }
     }
     engine.ReadDataFile();

@@ -14,7 +14,7 @@
 namespace {
 std::string g_path;
 void RemoveScratchFile() { std::remove(g_path.c_str()); }
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (g_path.empty()) {
@@ -40,16 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CExImPortChannel* channel = engine.GetChannel(i);
         if (!channel) continue;
         switch (i % 4) {
-        case 0:
-            if (smallBlocks) {
-                raw[static_cast<size_t>(i)] = new double[static_cast<size_t>(items > 0 ? items : 1)];
-                channel->SetDoublePtr(raw[static_cast<size_t>(i)]);
-                break;
-            }
-            [[fallthrough]];
-        case 1: channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]); break;
-        case 2: channel->SetVariantArray(&variants[static_cast<size_t>(i)]); break;
-        default: break;  // no storage: warning 219
+            case 0:
+                if (smallBlocks) {
+                    raw[static_cast<size_t>(i)] = new double[static_cast<size_t>(items > 0 ? items : 1)];
+                    channel->SetDoublePtr(raw[static_cast<size_t>(i)]);
+                    break;
+                }
+                [[fallthrough]];
+            case 1: channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]); break;
+            case 2: channel->SetVariantArray(&variants[static_cast<size_t>(i)]); break;
+            default: break;  // no storage: warning 219
         }
     }
     engine.ReadDataFile();

@@ -9,9 +9,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 5) return 0;
     const std::string base = comtrade_fuzz::ScratchBase("fuzz_comtrade_binary");
     const int mode = 1 + data[3] % 3;
-    const std::string cfg = comtrade_fuzz::Configuration(data[0] % 6, data[1] % 40, data[2] % 64, mode, (data[3] >> 2) & 1);
+    const std::string cfg =
+        comtrade_fuzz::Configuration(data[0] % 6, data[1] % 40, data[2] % 64, mode, (data[3] >> 2) & 1);
     const size_t split = size > 5 ? 5 + data[4] % (size - 5) : 5;
-    if (!comtrade_fuzz::WriteFile(base + ".cfg", cfg.data(), cfg.size()) || !comtrade_fuzz::WriteFile(base + ".dat", data + 5, split - 5) ||
+    if (!comtrade_fuzz::WriteFile(base + ".cfg", cfg.data(), cfg.size()) ||
+        !comtrade_fuzz::WriteFile(base + ".dat", data + 5, split - 5) ||
         !comtrade_fuzz::WriteFile(base + ".d00", data + split, size - split))
         return 0;
     CReadAndWriteFileFunction engine;

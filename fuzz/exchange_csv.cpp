@@ -17,7 +17,7 @@ void RemoveScratchFiles() {
     std::remove((g_base + ".csv").c_str());
     std::remove((g_base + ".txt").c_str());
 }
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
@@ -61,14 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CExImPortChannel* channel = engine.GetChannel(i);
         if (!channel) continue;
         switch (i % 5) {
-        case 0:
-            raw[static_cast<size_t>(i)] = new double[static_cast<size_t>(items > 0 ? items : 1)];
-            channel->SetDoublePtr(raw[static_cast<size_t>(i)]);
-            break;
-        case 1: channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]); break;
-        case 2: channel->SetStringArray(&strings[static_cast<size_t>(i)]); break;
-        case 3: channel->SetVariantArray(&variants[static_cast<size_t>(i)]); break;
-        default: break;  // no storage: the reader must stop cleanly
+            case 0:
+                raw[static_cast<size_t>(i)] = new double[static_cast<size_t>(items > 0 ? items : 1)];
+                channel->SetDoublePtr(raw[static_cast<size_t>(i)]);
+                break;
+            case 1: channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]); break;
+            case 2: channel->SetStringArray(&strings[static_cast<size_t>(i)]); break;
+            case 3: channel->SetVariantArray(&variants[static_cast<size_t>(i)]); break;
+            default: break;  // no storage: the reader must stop cleanly
         }
     }
     engine.ReadDataCSVFile();

@@ -92,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Offsets reach the first 16 pages, where the catalogue, maps and definitions lie,
         // scaled over the whole file when the high bit is set.
         for (std::size_t i = 0; i + 3 <= size; i += 3) {
-            std::size_t offset = (static_cast<std::size_t>(data[i] & 0x7F) << 9) | (static_cast<std::size_t>(data[i + 1]) << 1);
+            std::size_t offset =
+                (static_cast<std::size_t>(data[i] & 0x7F) << 9) | (static_cast<std::size_t>(data[i + 1]) << 1);
             if (data[i] & 0x80) offset = offset * 7 + data[i + 2];
             offset %= bytes.size();
             bytes[offset] = static_cast<char>(data[i + 2]);

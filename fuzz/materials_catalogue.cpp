@@ -21,7 +21,7 @@ std::string ScratchFile(const char* name) {
     return dir + "/" + name;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string file = ScratchFile("materials.skl");

@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     volatile double plain = TBExtended_atof(text, CString());
     CString separator = size > 0 ? CString(static_cast<char>(data[0])) : CString(",");
     volatile double separated = TBExtended_atof(text, separator);
-    CString roundTrip = TBExtended_ftoa(plain, size > 1 ? static_cast<short>(data[1] % 40) - 1 : -1, size & 1, separator);
+    CString roundTrip =
+        TBExtended_ftoa(plain, size > 1 ? static_cast<short>(data[1] % 40) - 1 : -1, size & 1, separator);
     (void)separated;
     (void)roundTrip;
     return 0;

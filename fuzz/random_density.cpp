@@ -1,5 +1,5 @@
-// Density tables of arbitrary bytes, read by the exchange engine as .csv: loading must give one of the status codes and,
-// on success, draws must stay between the smallest and the largest abscissa.
+// Density tables of arbitrary bytes, read by the exchange engine as .csv: loading must give one of the status codes
+// and, on success, draws must stay between the smallest and the largest abscissa.
 #include <toolbox/services/random_values.h>
 
 #include <cmath>
@@ -15,7 +15,7 @@ public:
     using CTBRnd::GetPDFCount;
     using CTBRnd::GetPDFGridPoint;
 };
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string file = "/tmp/fuzz_random_density_" + std::to_string(getpid()) + ".csv";

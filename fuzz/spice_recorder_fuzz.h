@@ -49,14 +49,14 @@ inline void ReadThroughEngine(const uint8_t* data, size_t size, const char* name
         CExImPortChannel* channel = engine.GetChannel(i);
         if (!channel) continue;
         switch (i % 5) {
-        case 0:
-            raw[static_cast<size_t>(i)] = new double[static_cast<size_t>(items > 0 ? items : 1)];
-            channel->SetDoublePtr(raw[static_cast<size_t>(i)]);
-            break;
-        case 1: channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]); break;
-        case 2: channel->SetStringArray(&strings[static_cast<size_t>(i)]); break;
-        case 3: channel->SetVariantArray(&variants[static_cast<size_t>(i)]); break;
-        default: break;  // no storage: the reader must stop cleanly
+            case 0:
+                raw[static_cast<size_t>(i)] = new double[static_cast<size_t>(items > 0 ? items : 1)];
+                channel->SetDoublePtr(raw[static_cast<size_t>(i)]);
+                break;
+            case 1: channel->SetDoubleArray(&doubles[static_cast<size_t>(i)]); break;
+            case 2: channel->SetStringArray(&strings[static_cast<size_t>(i)]); break;
+            case 3: channel->SetVariantArray(&variants[static_cast<size_t>(i)]); break;
+            default: break;  // no storage: the reader must stop cleanly
         }
     }
     engine.ReadDataFile();
@@ -69,4 +69,4 @@ inline void ReadThroughEngine(const uint8_t* data, size_t size, const char* name
     }
 }
 
-} // namespace fuzz_exchange
+}  // namespace fuzz_exchange

@@ -36,7 +36,7 @@ void Check(const CUnitManager& m) {
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string file = ScratchFile("units.skl");
@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         all[0]->FillUnitArray(units, 1, 1);
         if (units.GetSize() >= 2) {
             CString result;
-            m.Convert(all[0]->GetQuantityName(), units[0]->GetUnitAcronym(), "1.5", units[units.GetSize() - 1]->GetUnitAcronym(), result);
+            m.Convert(all[0]->GetQuantityName(), units[0]->GetUnitAcronym(), "1.5",
+                      units[units.GetSize() - 1]->GetUnitAcronym(), result);
         }
     }
     m.WriteUnitCfg(copy.c_str());

@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     CDaoStatus status;
     if (!tb_xls::ReadCompoundStream(data, size, stream, biff5, status)) return 0;
     tb_xls::Workbook book;
-    tb_xls::ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(), "Sheet", book, status);
+    tb_xls::ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(), "Sheet", book,
+                            status);
     return 0;
 }

@@ -8,7 +8,7 @@
 namespace {
 
 const char kBoundary[] = "_VELTRANIX_Crash_Report";
-constexpr std::size_t kChunk = 384; // bytes per base64 line: 512 characters
+constexpr std::size_t kChunk = 384;  // bytes per base64 line: 512 characters
 
 // Header values travel on one line: CR and LF become blanks.
 std::string OneLine(const CString& value) {
@@ -30,8 +30,7 @@ std::string QuotedValue(const CString& value) {
 // "ddd, dd MMM yyyy hh:mm:ss tt" in English, local time.
 std::string DateText() {
     static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::time_t now = std::time(nullptr);
     std::tm t{};
     localtime_r(&now, &t);
@@ -59,7 +58,7 @@ std::string CrLfText(const CString& body) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::string TBBase64Encode(const unsigned char* data, std::size_t length) {
     static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

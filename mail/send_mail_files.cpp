@@ -51,10 +51,10 @@ bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CS
     return true;
 }
 
-} // namespace
+}  // namespace
 
-int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, CString subject,
-                        CStringArray* names, CStringArray* to, CStringArray* cc, CStringArray* bcc) {
+int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, CString subject, CStringArray* names,
+                        CStringArray* to, CStringArray* cc, CStringArray* bcc) {
     CStringArray list;
     if (files) list.Copy(*files);
     CString archive;

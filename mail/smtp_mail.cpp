@@ -35,8 +35,10 @@ public:
         for (addrinfo* a = found; a && m_fd < 0; a = a->ai_next) {
             int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
             if (fd < 0) continue;
-            if (ConnectWithin(fd, a->ai_addr, a->ai_addrlen)) m_fd = fd;
-            else close(fd);
+            if (ConnectWithin(fd, a->ai_addr, a->ai_addrlen))
+                m_fd = fd;
+            else
+                close(fd);
         }
         freeaddrinfo(found);
         return m_fd >= 0;
@@ -87,7 +89,8 @@ private:
     bool WaitFor(short events) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs);
         for (;;) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) return false;
             pollfd p{m_fd, events, 0};
             int r = poll(&p, 1, static_cast<int>(left.count()));
@@ -116,7 +119,7 @@ bool Command(Connection& c, const std::string& line, int expectedClass) {
     return c.SendAll(line + "\r\n") && c.ReadReply(code) && code / 100 == expectedClass;
 }
 
-} // namespace
+}  // namespace
 
 TBSmtpReplyState TBParseSmtpReply(const char* data, std::size_t length, int& code) {
     code = 0;
@@ -125,7 +128,7 @@ TBSmtpReplyState TBParseSmtpReply(const char* data, std::size_t length, int& cod
     while (pos < length) {
         std::size_t end = pos;
         while (end < length && data[end] != '\n') ++end;
-        if (end == length) return TB_SMTP_INCOMPLETE; // the line is not complete yet
+        if (end == length) return TB_SMTP_INCOMPLETE;  // the line is not complete yet
         std::size_t lineLength = end - pos;
         if (lineLength > 0 && data[end - 1] == '\r') --lineLength;
         if (lineLength < 3) return TB_SMTP_MALFORMED;
@@ -140,7 +143,7 @@ TBSmtpReplyState TBParseSmtpReply(const char* data, std::size_t length, int& cod
         first = value;
         char separator = lineLength > 3 ? data[pos + 3] : ' ';
         if (separator == ' ') {
-            if (end + 1 != length) return TB_SMTP_MALFORMED; // text after the last line
+            if (end + 1 != length) return TB_SMTP_MALFORMED;  // text after the last line
             code = value;
             return TB_SMTP_COMPLETE;
         }
@@ -162,11 +165,9 @@ int TBSmtpSendMessage(const char* server, unsigned short port, const TBMailMessa
     Connection c(timeoutMs > 0 ? timeoutMs : 30000);
     if (!c.Open(server, port)) return 1;
     int code = 0;
-    bool ok = c.ReadReply(code) && code / 100 == 2 &&
-              Command(c, std::string("HELO ") + server, 2) &&
+    bool ok = c.ReadReply(code) && code / 100 == 2 && Command(c, std::string("HELO ") + server, 2) &&
               Command(c, "MAIL FROM:<" + message.senderAddress.str() + ">", 2) &&
-              Command(c, "RCPT TO:<" + message.to.str() + ">", 2) &&
-              Command(c, "DATA", 3) &&
+              Command(c, "RCPT TO:<" + message.to.str() + ">", 2) && Command(c, "DATA", 3) &&
               Command(c, TBDotStuff(text) + ".", 2);
     if (c.IsOpen()) Command(c, "QUIT", 2);
     return ok ? 0 : 1;

@@ -35,12 +35,12 @@ bool Unquote(std::string_view value, std::string& out) {
         }
         if (i + 2 >= value.size()) return false;  // a backslash escaping the closing quote
         switch (value[++i]) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        default: return false;
+            case '"': out += '"'; break;
+            case '\\': out += '\\'; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            default: return false;
         }
     }
     return true;
@@ -56,7 +56,7 @@ bool ParseNumber(std::string_view text, unsigned long limit, unsigned long& valu
     return value <= limit;
 }
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<CLanguageFile> CLanguageFile::Parse(std::string_view text, CString& error) {
     try {
@@ -79,12 +79,18 @@ std::unique_ptr<CLanguageFile> CLanguageFile::Parse(std::string_view text, CStri
             if (ended) return fail("text after [end]");
             if (line.find('\0') != std::string_view::npos) return fail("zero byte");
             if (line.front() == '[') {
-                if (line == "[language]") section = Section::Language;
-                else if (line == "[strings]") section = Section::Strings;
-                else if (line == "[texts]") section = Section::Texts;
-                else if (line == "[end]") ended = true;
-                else if (line.back() == ']') section = Section::Other;
-                else return fail("broken section line");
+                if (line == "[language]")
+                    section = Section::Language;
+                else if (line == "[strings]")
+                    section = Section::Strings;
+                else if (line == "[texts]")
+                    section = Section::Texts;
+                else if (line == "[end]")
+                    ended = true;
+                else if (line.back() == ']')
+                    section = Section::Other;
+                else
+                    return fail("broken section line");
                 continue;
             }
             size_t equals = line.find('=');
@@ -93,35 +99,33 @@ std::unique_ptr<CLanguageFile> CLanguageFile::Parse(std::string_view text, CStri
             std::string_view value = Trim(line.substr(equals + 1));
             if (key.empty()) return fail("empty name");
             switch (section) {
-            case Section::None:
-                return fail("entry before the first section");
-            case Section::Language:
-                if (key == "name") {
-                    file->m_name = CString(value);
-                } else if (key == "id") {
+                case Section::None: return fail("entry before the first section");
+                case Section::Language:
+                    if (key == "name") {
+                        file->m_name = CString(value);
+                    } else if (key == "id") {
+                        unsigned long id = 0;
+                        if (!ParseNumber(value, 0xFFFF, id)) return fail("invalid language id");
+                        file->m_languageId = static_cast<WORD>(id);
+                    }
+                    break;
+                case Section::Strings: {
                     unsigned long id = 0;
-                    if (!ParseNumber(value, 0xFFFF, id)) return fail("invalid language id");
-                    file->m_languageId = static_cast<WORD>(id);
+                    std::string unquoted;
+                    if (!ParseNumber(key, 0xFFFFFFFFul, id)) return fail("invalid string id");
+                    if (!Unquote(value, unquoted)) return fail("invalid quoted text");
+                    if (!file->m_strings.emplace(static_cast<UINT>(id), CString(std::move(unquoted))).second)
+                        return fail("string id given twice");
+                    break;
                 }
-                break;
-            case Section::Strings: {
-                unsigned long id = 0;
-                std::string unquoted;
-                if (!ParseNumber(key, 0xFFFFFFFFul, id)) return fail("invalid string id");
-                if (!Unquote(value, unquoted)) return fail("invalid quoted text");
-                if (!file->m_strings.emplace(static_cast<UINT>(id), CString(std::move(unquoted))).second)
-                    return fail("string id given twice");
-                break;
-            }
-            case Section::Texts: {
-                std::string unquoted;
-                if (!Unquote(value, unquoted)) return fail("invalid quoted text");
-                if (!file->m_texts.emplace(std::string(key), CString(std::move(unquoted))).second)
-                    return fail("text name given twice");
-                break;
-            }
-            case Section::Other:
-                break;
+                case Section::Texts: {
+                    std::string unquoted;
+                    if (!Unquote(value, unquoted)) return fail("invalid quoted text");
+                    if (!file->m_texts.emplace(std::string(key), CString(std::move(unquoted))).second)
+                        return fail("text name given twice");
+                    break;
+                }
+                case Section::Other: break;
             }
         }
         if (!ended) {

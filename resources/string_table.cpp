@@ -37,13 +37,16 @@ void AppendArg(CString& out, char conversion, const CMessageArg& arg) {
         return;
     }
     char buffer[32];
-    if (conversion == 'x') std::snprintf(buffer, sizeof buffer, "%lx", static_cast<unsigned long>(arg.Value()));
-    else if (conversion == 'u') std::snprintf(buffer, sizeof buffer, "%lu", static_cast<unsigned long>(arg.Value()));
-    else std::snprintf(buffer, sizeof buffer, "%ld", arg.Value());
+    if (conversion == 'x')
+        std::snprintf(buffer, sizeof buffer, "%lx", static_cast<unsigned long>(arg.Value()));
+    else if (conversion == 'u')
+        std::snprintf(buffer, sizeof buffer, "%lu", static_cast<unsigned long>(arg.Value()));
+    else
+        std::snprintf(buffer, sizeof buffer, "%ld", arg.Value());
     out += buffer;
 }
 
-} // namespace
+}  // namespace
 
 const CResourceModule& TBBuiltinResources() { return g_builtin; }
 const CResourceModule& TBGetResourceModule() { return *g_current; }

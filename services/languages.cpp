@@ -27,7 +27,7 @@ const CString* TextOf(const CLangStringMap& map, unsigned short id) {
     return text && !text->IsEmpty() ? text : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 int GetSupportedLanguages(CArray<unsigned short, unsigned short>& ids) {
     try {

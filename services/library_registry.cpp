@@ -9,7 +9,7 @@ namespace {
 
 CTBLibraryTable g_libraries;
 
-} // namespace
+}  // namespace
 
 CTBLibraryTable::CTBLibraryTable() {
     m_names.InitHashTable(17);

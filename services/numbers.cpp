@@ -30,8 +30,8 @@ struct PrefixRange {
 
 // Tested from the top: the first range whose lower bound x reaches wins.
 constexpr PrefixRange kPrefixRanges[] = {
-    {1e12, 1e-12, "T"}, {1e9, 1e-9, "G"},   {1e6, 1e-6, "Meg"}, {1e3, 1e-3, "k"},   {1.0, 1.0, ""},
-    {1e-3, 1e3, "m"},   {1e-6, 1e6, "u"},   {1e-9, 1e9, "n"},   {1e-12, 1e12, "p"}, {1e-15, 1e15, "f"},
+    {1e12, 1e-12, "T"}, {1e9, 1e-9, "G"}, {1e6, 1e-6, "Meg"}, {1e3, 1e-3, "k"},   {1.0, 1.0, ""},
+    {1e-3, 1e3, "m"},   {1e-6, 1e6, "u"}, {1e-9, 1e9, "n"},   {1e-12, 1e12, "p"}, {1e-15, 1e15, "f"},
 };
 
 constexpr double kExponentFormBound = 1e16;
@@ -63,8 +63,8 @@ char* WriteGeneral15(char* p, char* end, double value) {
         return std::to_chars(p, end, value, std::chars_format::general, 15).ptr;
     }
     char shortest[32];
-    const char* shortestEnd = std::to_chars(shortest, shortest + sizeof shortest, value,
-                                            std::chars_format::scientific).ptr;
+    const char* shortestEnd =
+        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific).ptr;
     // shortest: [-]d[.ddd]e(+|-)XX
     const char* s = shortest;
     const bool negative = *s == '-';
@@ -143,11 +143,25 @@ char* WriteFixedGeneral15(char* p, double value) {
     const std::uint64_t mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
     const int shift = 53 - binaryExponent;  // magnitude = mantissa / 2^shift, shift >= 4 here
 
-    static const std::uint64_t kPowers[] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
-                                            10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
-                                            100000000000ull, 1000000000000ull, 10000000000000ull,
-                                            100000000000000ull, 1000000000000000ull, 10000000000000000ull,
-                                            100000000000000000ull, 1000000000000000000ull,
+    static const std::uint64_t kPowers[] = {1ull,
+                                            10ull,
+                                            100ull,
+                                            1000ull,
+                                            10000ull,
+                                            100000ull,
+                                            1000000ull,
+                                            10000000ull,
+                                            100000000ull,
+                                            1000000000ull,
+                                            10000000000ull,
+                                            100000000000ull,
+                                            1000000000000ull,
+                                            10000000000000ull,
+                                            100000000000000ull,
+                                            1000000000000000ull,
+                                            10000000000000000ull,
+                                            100000000000000000ull,
+                                            1000000000000000000ull,
                                             10000000000000000000ull};
     // Decimal exponent estimate from the binary one, corrected by the digit count.
     int exponent = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398120));
@@ -157,8 +171,14 @@ char* WriteFixedGeneral15(char* p, double value) {
         if (attempt == 3 || scale < 0 || scale > 19) return nullptr;
         unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * kPowers[scale];
         digits = static_cast<std::uint64_t>(product >> shift);
-        if (digits >= kPowers[15]) { ++exponent; continue; }
-        if (digits < kPowers[14]) { --exponent; continue; }
+        if (digits >= kPowers[15]) {
+            ++exponent;
+            continue;
+        }
+        if (digits < kPowers[14]) {
+            --exponent;
+            continue;
+        }
         unsigned __int128 rest = product & ((static_cast<unsigned __int128>(1) << shift) - 1);
         unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
         if (rest > half || (rest == half && (digits & 1))) ++digits;
@@ -202,14 +222,14 @@ size_t MaxLength(int precision) { return static_cast<size_t>(precision) + 340; }
 
 char* WriteNumber(char* p, char* end, double value, Form form, int precision) {
     switch (form) {
-    case Form::General15:
-        if (char* q = WriteFixedGeneral15(p, value)) return q;
-        return WriteGeneral15(p, end, value);
-    case Form::Fixed: return std::to_chars(p, end, value, std::chars_format::fixed, precision).ptr;
-    case Form::Scientific: return std::to_chars(p, end, value, std::chars_format::scientific, precision).ptr;
-    case Form::General:
-        // printf takes precision 0 of %g as 1.
-        return std::to_chars(p, end, value, std::chars_format::general, precision == 0 ? 1 : precision).ptr;
+        case Form::General15:
+            if (char* q = WriteFixedGeneral15(p, value)) return q;
+            return WriteGeneral15(p, end, value);
+        case Form::Fixed: return std::to_chars(p, end, value, std::chars_format::fixed, precision).ptr;
+        case Form::Scientific: return std::to_chars(p, end, value, std::chars_format::scientific, precision).ptr;
+        case Form::General:
+            // printf takes precision 0 of %g as 1.
+            return std::to_chars(p, end, value, std::chars_format::general, precision == 0 ? 1 : precision).ptr;
     }
     return p;
 }
@@ -306,7 +326,7 @@ double StandardAtof(std::string_view text) {
     return std::strtod(copy.c_str(), nullptr);
 }
 
-} // namespace
+}  // namespace
 
 CString TBExtended_ftoa(double value, short digits, int spaced, const CString& separator) {
     if (std::isinf(value)) return CString(value < 0 ? "-1.#INF" : "1.#INF");
@@ -367,14 +387,22 @@ double TBExtended_atof(CString text, const CString& separator) {
 
     double multiplier = 1.0;
     switch (view[scan.prefixLetter]) {
-    case 'f': case 'F': multiplier = 1e-15; break;
-    case 'p': case 'P': multiplier = 1e-12; break;
-    case 'n': case 'N': multiplier = 1e-9; break;
-    case 'u': case 'U': multiplier = 1e-6; break;
-    case 'm': case 'M': multiplier = ContainsNoCase(view, "MEG") ? 1e6 : 1e-3; break;
-    case 'k': case 'K': multiplier = 1e3; break;
-    case 'g': case 'G': multiplier = 1e9; break;
-    case 't': case 'T': multiplier = 1e12; break;
+        case 'f':
+        case 'F': multiplier = 1e-15; break;
+        case 'p':
+        case 'P': multiplier = 1e-12; break;
+        case 'n':
+        case 'N': multiplier = 1e-9; break;
+        case 'u':
+        case 'U': multiplier = 1e-6; break;
+        case 'm':
+        case 'M': multiplier = ContainsNoCase(view, "MEG") ? 1e6 : 1e-3; break;
+        case 'k':
+        case 'K': multiplier = 1e3; break;
+        case 'g':
+        case 'G': multiplier = 1e9; break;
+        case 't':
+        case 'T': multiplier = 1e12; break;
     }
     return StandardAtof(view.substr(0, scan.prefixLetter)) * multiplier;
 }

@@ -145,7 +145,10 @@ bool ReadRegularFile(const char* path, std::string& text, struct stat& status) {
             for (;;) {
                 ssize_t n = ::read(fd, chunk, sizeof chunk);
                 if (n < 0 && errno == EINTR) continue;
-                if (n < 0) { ok = false; break; }
+                if (n < 0) {
+                    ok = false;
+                    break;
+                }
                 if (n == 0) break;
                 buffer.append(chunk, static_cast<size_t>(n));
             }
@@ -160,7 +163,7 @@ bool ReadRegularFile(const char* path, std::string& text, struct stat& status) {
 
 CPrivateFileCache g_cache;
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- objects
 

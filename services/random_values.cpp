@@ -26,10 +26,10 @@
 
 namespace {
 
-constexpr double kRandScale = 3.051850947599719e-5; // the double nearest 1/32767
+constexpr double kRandScale = 3.051850947599719e-5;  // the double nearest 1/32767
 constexpr int kRandValues = 32768;
 constexpr double kMinGridPoints = 10000000.0;
-constexpr double kMaxGridPoints = 4294967295.0; // the point count is a 32-bit number
+constexpr double kMaxGridPoints = 4294967295.0;  // the point count is a 32-bit number
 // Every kStride-th cumulative value is kept; any other is recomputed from the one before.
 constexpr UINT kStride = 256;
 
@@ -101,7 +101,7 @@ int ReadDensityTable(const char* file, std::vector<double>& x, std::vector<doubl
     return kRead;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------
 // A cached density: the file's points, the grid parameters, every kStride-th value of
@@ -110,7 +110,7 @@ struct CTBRndDensity {
     std::vector<double> x, y;
     double first = 0, last = 0, step = 0;
     UINT count = 0;
-    double total = 0; // the last cumulative value
+    double total = 0;  // the last cumulative value
     std::vector<double> kept;
     std::vector<UINT> cells;
 
@@ -194,7 +194,7 @@ void WalkCumulative(const CTBRndDensity& d, UINT from, UINT to, double atFrom, V
     std::uint64_t k = std::uint64_t(from) + 1;
     while (k <= to) {
         double gk = d.GridPoint(static_cast<UINT>(k));
-        while (x[i] < gk) ++i; // stays inside: no grid point lies beyond the last abscissa
+        while (x[i] < gk) ++i;  // stays inside: no grid point lies beyond the last abscissa
         if (x[i] == gk || i == 0) {
             double pk = density.At(gk);
             cumulative = cumulative + (gk - g) * (p + pk) / 2;
@@ -206,7 +206,7 @@ void WalkCumulative(const CTBRndDensity& d, UINT from, UINT to, double atFrom, V
         }
         // Points k .. end-1 lie strictly between x[i-1] and x[i]: below the last grid
         // point and below the largest abscissa, so first + k * step is their value.
-        UINT end = FirstGridIndexAtOrAbove(d, x[i], static_cast<UINT>(k), to + 1); // to < 2^32 - 1
+        UINT end = FirstGridIndexAtOrAbove(d, x[i], static_cast<UINT>(k), to + 1);  // to < 2^32 - 1
         const double slope = (y[i] - y[i - 1]) / (x[i] - x[i - 1]);
         const double offset = y[i - 1] - slope * x[i - 1];
         const double first = d.first, step = d.step;
@@ -287,7 +287,7 @@ int PrepareGrid(CTBRndDensity& d) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 CTBRnd::CTBRnd() { std::srand(static_cast<unsigned>(std::time(nullptr))); }
 

@@ -75,7 +75,7 @@ struct CLibraryStartup {
 
 const CLibraryStartup g_startup;
 
-} // namespace
+}  // namespace
 
 int GetVeltranixLanguage(const CString& moduleFile, CString& shortName, CString& languageFile) {
     shortName.Empty();

@@ -96,10 +96,15 @@ CString HelpFilePart(const char* file) {
 bool StartOpener(const CString& path) {
     // The shell starts the opener in the background and returns at once, so no child
     // is left to reap; 127 tells that no opener exists.
-    const char* script = "command -v xdg-open >/dev/null 2>&1 || exit 127\n"
-                         "xdg-open \"$1\" >/dev/null 2>&1 </dev/null &\n";
-    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(script),
-                    const_cast<char*>("sh"), const_cast<char*>(path.GetString()), nullptr};
+    const char* script =
+        "command -v xdg-open >/dev/null 2>&1 || exit 127\n"
+        "xdg-open \"$1\" >/dev/null 2>&1 </dev/null &\n";
+    char* argv[] = {const_cast<char*>("sh"),
+                    const_cast<char*>("-c"),
+                    const_cast<char*>(script),
+                    const_cast<char*>("sh"),
+                    const_cast<char*>(path.GetString()),
+                    nullptr};
     pid_t pid = 0;
     if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return false;
     int status = 0;
@@ -114,7 +119,7 @@ HWND OpenHelp(const CString& path, UINT /*command*/, DWORD /*data*/) {
     return StartOpener(path) ? reinterpret_cast<HWND>(&token) : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- indexed names
 
@@ -253,14 +258,14 @@ void TBRegisterFileTypes(UINT id, int withPrint, int iconIndex) {
         HKEY extensionKey = nullptr;
         if (TBRegOpenKey(HKEY_CLASSES_ROOT, extension, &extensionKey) == 0) {
             CString owner;
-            bool ownedByOther = TBRegQueryValue(extensionKey, nullptr, owner) == 0 && !owner.IsEmpty() && owner != typeId;
+            bool ownedByOther =
+                TBRegQueryValue(extensionKey, nullptr, owner) == 0 && !owner.IsEmpty() && owner != typeId;
             TBRegCloseKey(extensionKey);
             if (ownedByOther) return;
         }
         if (!SetKey(extension, typeId)) return;
         SetKey(extension + "\\ShellNew", "", "NullFile");
-    } catch (const std::bad_alloc&) {
-    }
+    } catch (const std::bad_alloc&) {}
 }
 
 // ---------------------------------------------------------------- fonts

@@ -94,8 +94,8 @@ size_t LinesTextLength(size_t size) {
 }
 
 struct DecodeStep {
-    size_t consumed = 0; // characters used from the text
-    bool finished = false; // an end line was met, or the text ended inside a line
+    size_t consumed = 0;    // characters used from the text
+    bool finished = false;  // an end line was met, or the text ended inside a line
 };
 
 /// Decodes whole lines of text[0, size) into out (which advances). When more text may
@@ -117,7 +117,7 @@ DecodeStep DecodeLines(const unsigned char* text, size_t size, bool atEnd, unsig
         const unsigned char* chars = text + pos + 1;
         if (size - pos < need) {
             if (!atEnd) break;
-            size_t complete = (size - pos - 1) / 4; // fewer than groups, so all of them are full
+            size_t complete = (size - pos - 1) / 4;  // fewer than groups, so all of them are full
             for (size_t g = 0; g < complete; ++g) out = DecodeGroup(chars + 4 * g, out, 3);
             pos = size;
             step.finished = true;
@@ -166,9 +166,7 @@ void PreferHugePages(void* buffer, size_t size) {
 #endif
 }
 
-bool WriteAll(FILE* out, const void* data, size_t size) {
-    return size == 0 || std::fwrite(data, 1, size, out) == size;
-}
+bool WriteAll(FILE* out, const void* data, size_t size) { return size == 0 || std::fwrite(data, 1, size, out) == size; }
 
 /// Decodes text[0, size) (no more follows) into out in bounded blocks.
 bool DecodeTextToFile(const unsigned char* text, size_t size, FILE* out) {
@@ -185,7 +183,7 @@ bool DecodeTextToFile(const unsigned char* text, size_t size, FILE* out) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CString& CTBXXCode::ResultString() {
     static CString result;
@@ -282,15 +280,15 @@ void CTBXXCode::outencString(const unsigned char* group) { outencString(group, R
 
 void CTBXXCode::outdecFile(const char* chars, int count, FILE* out) {
     unsigned char bytes[3];
-    unsigned char* end = DecodeGroup(reinterpret_cast<const unsigned char*>(chars), bytes,
-                                     count > 0 ? static_cast<size_t>(count) : 0);
+    unsigned char* end =
+        DecodeGroup(reinterpret_cast<const unsigned char*>(chars), bytes, count > 0 ? static_cast<size_t>(count) : 0);
     WriteAll(out, bytes, static_cast<size_t>(end - bytes));
 }
 
 void CTBXXCode::outdecString(const char* chars, int count, CString& bytes) {
     unsigned char group[3];
-    unsigned char* end = DecodeGroup(reinterpret_cast<const unsigned char*>(chars), group,
-                                     count > 0 ? static_cast<size_t>(count) : 0);
+    unsigned char* end =
+        DecodeGroup(reinterpret_cast<const unsigned char*>(chars), group, count > 0 ? static_cast<size_t>(count) : 0);
     bytes.Append(reinterpret_cast<const char*>(group), static_cast<int>(end - group));
 }
 

@@ -187,7 +187,7 @@ size_t StackNeed(const std::vector<Step>& steps) {
     return most;
 }
 
-} // namespace
+}  // namespace
 
 bool CompileExpression(std::string_view expression, std::vector<Step>& out) {
     const size_t start = out.size();
@@ -214,21 +214,21 @@ bool Run(const std::vector<Step>& steps, double value, double& result) {
     size_t top = 0;
     for (const Step& s : steps) {
         switch (s.op) {
-        case Step::Number: stack[top++] = s.number; continue;
-        case Step::Value: stack[top++] = value; continue;
-        case Step::Negate: stack[top - 1] = -stack[top - 1]; continue;
-        default: break;
+            case Step::Number: stack[top++] = s.number; continue;
+            case Step::Value: stack[top++] = value; continue;
+            case Step::Negate: stack[top - 1] = -stack[top - 1]; continue;
+            default: break;
         }
         const double b = stack[--top];
         double& a = stack[top - 1];
         switch (s.op) {
-        case Step::Add: a = a + b; break;
-        case Step::Sub: a = a - b; break;
-        case Step::Mul: a = a * b; break;
-        default:
-            if (b == 0) return false;
-            a = a / b;
-            break;
+            case Step::Add: a = a + b; break;
+            case Step::Sub: a = a - b; break;
+            case Step::Mul: a = a * b; break;
+            default:
+                if (b == 0) return false;
+                a = a / b;
+                break;
         }
         if (!std::isfinite(a)) return false;
     }
@@ -247,9 +247,15 @@ void AppendResult(std::string& out, double value) {
 const Compiled& ConversionCache::Get(bool fromIsBase, const std::string& toBase, bool toIsBase,
                                      const std::string& fromBase) {
     m_key.clear();
-    if (fromIsBase) m_key += 'B'; else (m_key += 'E') += toBase;
+    if (fromIsBase)
+        m_key += 'B';
+    else
+        (m_key += 'E') += toBase;
     m_key += '\0';
-    if (toIsBase) m_key += 'B'; else (m_key += 'E') += fromBase;
+    if (toIsBase)
+        m_key += 'B';
+    else
+        (m_key += 'E') += fromBase;
     auto found = m_entries.find(m_key);
     if (found != m_entries.end()) return found->second;
     if (m_entries.size() >= kMaxEntries) m_entries.clear();
@@ -257,17 +263,23 @@ const Compiled& ConversionCache::Get(bool fromIsBase, const std::string& toBase,
     Compiled compiled;
     std::vector<Step> toBaseSteps, fromBaseSteps;
     bool ok = true;
-    if (fromIsBase) toBaseSteps.push_back({Step::Value, 0});
-    else ok = CompileExpression(toBase, toBaseSteps);
+    if (fromIsBase)
+        toBaseSteps.push_back({Step::Value, 0});
+    else
+        ok = CompileExpression(toBase, toBaseSteps);
     if (ok) {
-        if (toIsBase) fromBaseSteps.push_back({Step::Value, 0});
-        else ok = CompileExpression(fromBase, fromBaseSteps);
+        if (toIsBase)
+            fromBaseSteps.push_back({Step::Value, 0});
+        else
+            ok = CompileExpression(fromBase, fromBaseSteps);
     }
     if (ok) {
         // The value goes into the to-base expression, which goes into the from-base one.
         for (const Step& s : fromBaseSteps) {
-            if (s.op == Step::Value) compiled.steps.insert(compiled.steps.end(), toBaseSteps.begin(), toBaseSteps.end());
-            else compiled.steps.push_back(s);
+            if (s.op == Step::Value)
+                compiled.steps.insert(compiled.steps.end(), toBaseSteps.begin(), toBaseSteps.end());
+            else
+                compiled.steps.push_back(s);
         }
         compiled.usable = StackNeed(compiled.steps) <= kMaxStack && compiled.steps.size() < 100000;
     }
@@ -275,4 +287,4 @@ const Compiled& ConversionCache::Get(bool fromIsBase, const std::string& toBase,
     return m_entries.emplace(m_key, std::move(compiled)).first->second;
 }
 
-} // namespace tb_units
+}  // namespace tb_units

@@ -54,4 +54,4 @@ private:
     std::string m_key;
 };
 
-} // namespace tb_units
+}  // namespace tb_units

@@ -37,10 +37,9 @@ void WriteGroup(const CString& section, const char* const* stems, int count, con
     }
 }
 
-} // namespace
+}  // namespace
 
-const char* const CTBMaterial::kConductorKeys[kConductorProperties] = {"spgc", "shcc", "kc",
-                                                                       "alpha", "rho", "tcmelt"};
+const char* const CTBMaterial::kConductorKeys[kConductorProperties] = {"spgc", "shcc", "kc", "alpha", "rho", "tcmelt"};
 const char* const CTBMaterial::kInsulatorKeys[kInsulatorProperties] = {"spgi", "shci", "ki", "timelt"};
 
 CTBMaterial::CTBMaterial(CTBMaterialManager* manager, const char* name) : m_materialManager(manager), m_name(name) {}

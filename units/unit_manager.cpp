@@ -26,7 +26,7 @@ CString NumberedKey(const char* prefix, int n) {
     return key;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- the solver
 
@@ -66,8 +66,8 @@ void CUnitFormulaSolver::Release() {
 }
 
 bool CUnitFormulaSolver::Evaluate(CString& formula) const {
-    if (!m_solverLibrary || !m_translatorLibrary || !m_createCFormelHelper || !m_destroyCFormelHelper ||
-        !m_fml2Upn || !m_upnToSimplifyString)
+    if (!m_solverLibrary || !m_translatorLibrary || !m_createCFormelHelper || !m_destroyCFormelHelper || !m_fml2Upn ||
+        !m_upnToSimplifyString)
         return false;
     CFormelHelper* helper = nullptr;
     bool ok = false;
@@ -199,7 +199,8 @@ void CUnitManager::DestroyTree(CQuantity* root) {
         CQuantity* mainQuantity = q->GetMainQuantity();
         if (mainQuantity && !seen.count(mainQuantity)) mainQuantity->RemoveSubQuantity(q);
         CQuantity* stored = nullptr;
-        if (m_quantities.Lookup(q->GetQuantityName(), stored) && stored == q) m_quantities.RemoveKey(q->GetQuantityName());
+        if (m_quantities.Lookup(q->GetQuantityName(), stored) && stored == q)
+            m_quantities.RemoveKey(q->GetQuantityName());
     }
     for (auto it = order.rbegin(); it != order.rend(); ++it) delete *it;
 }
@@ -295,8 +296,7 @@ void CUnitManager::WriteUnitCfg(const char* file) {
 
 // ---------------------------------------------------------------- conversion
 
-int CUnitManager::Convert(const char* quantity, const char* from, const char* value, const char* to,
-                          CString& out) {
+int CUnitManager::Convert(const char* quantity, const char* from, const char* value, const char* to, CString& out) {
     if (!quantity || !from || !value || !to) return 0;
     if (std::strcmp(from, to) == 0) {
         out = value;
@@ -326,8 +326,8 @@ int CUnitManager::Convert(const char* quantity, const char* from, const char* va
         double number = 0;
         if (m_useCache && tb_units::ParsePlainNumber(value, number)) {
             if (!m_cache) m_cache = new tb_units::ConversionCache;
-            const tb_units::Compiled& compiled = m_cache->Get(
-                fromIsBase, fromUnit->GetToBaseConversion().str(), toIsBase, toUnit->GetFromBaseConversion().str());
+            const tb_units::Compiled& compiled = m_cache->Get(fromIsBase, fromUnit->GetToBaseConversion().str(),
+                                                              toIsBase, toUnit->GetFromBaseConversion().str());
             double result = 0;
             if (compiled.usable && tb_units::Run(compiled.steps, number, result)) {
                 std::string text;
@@ -382,7 +382,7 @@ struct SharedCatalogue {
     }
 };
 
-} // namespace
+}  // namespace
 
 CUnitManager& TBGetSharedUnitManager() {
     static SharedCatalogue catalogue;

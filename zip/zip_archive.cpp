@@ -7,7 +7,7 @@
 
 namespace {
 zip_t* AsZip(void* p) { return static_cast<zip_t*>(p); }
-} // namespace
+}  // namespace
 
 CZipArchive::CZipArchive() = default;
 
@@ -45,8 +45,7 @@ bool CZipArchive::Open(LPCTSTR path, int mode) {
     return true;
 }
 
-bool CZipArchive::AddNewFile(LPCTSTR filePath, LPCTSTR nameInZip, int compressionLevel,
-                             unsigned long bufferSize) {
+bool CZipArchive::AddNewFile(LPCTSTR filePath, LPCTSTR nameInZip, int compressionLevel, unsigned long bufferSize) {
     (void)bufferSize;
     if (!m_zip) {
         m_lastError = "The archive is not open";
@@ -77,7 +76,8 @@ bool CZipArchive::AddNewFile(LPCTSTR filePath, LPCTSTR nameInZip, int compressio
     if (compressionLevel == 0) {
         zip_set_file_compression(AsZip(m_zip), static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
     } else {
-        zip_uint32_t level = compressionLevel < 0 || compressionLevel > 9 ? 0 : static_cast<zip_uint32_t>(compressionLevel);
+        zip_uint32_t level =
+            compressionLevel < 0 || compressionLevel > 9 ? 0 : static_cast<zip_uint32_t>(compressionLevel);
         zip_set_file_compression(AsZip(m_zip), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, level);
     }
     ++m_count;

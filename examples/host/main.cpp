@@ -40,7 +40,7 @@ void ExchangeRoundTrip(const std::string& dir) {
     Check(reader.ReadDataFile() != 0 && values[1].GetSize() == 3 && values[1][2] == 5.0, "ReadDataFile");
 }
 
-} // namespace
+}  // namespace
 
 int main() {
     char dirTemplate[] = "/tmp/toolbox-host.XXXXXX";
@@ -78,7 +78,8 @@ int main() {
 
     // Zip archives, crash report names and the mail message.
     CZipArchive zip;
-    Check(zip.Open((dir + "/host.zip").c_str()) && zip.AddNewFile(ini.c_str(), "host.ini") && zip.Close(), "zip archive");
+    Check(zip.Open((dir + "/host.zip").c_str()) && zip.AddNewFile(ini.c_str(), "host.ini") && zip.Close(),
+          "zip archive");
     Check(TBExceptionName(0xC0000005) != "", "exception names");
     Check(TBBase64Encode(bytes, 3) == "YWJj", "mail encoding");
 

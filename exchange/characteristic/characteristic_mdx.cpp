@@ -95,14 +95,14 @@ double StandardAtof(const CString& text) {
 
 double VariantAsDouble(const COleVariant& v) {
     switch (v.vt) {
-    case VT_I2: return v.iVal;
-    case VT_BOOL: return v.boolVal;
-    case VT_I4: return v.lVal;
-    case VT_UI1: return v.bVal;
-    case VT_R4: return v.fltVal;
-    case VT_R8: return v.dblVal;
-    case VT_BSTR: return StandardAtof(v.GetText());
-    default: return 0.0;
+        case VT_I2: return v.iVal;
+        case VT_BOOL: return v.boolVal;
+        case VT_I4: return v.lVal;
+        case VT_UI1: return v.bVal;
+        case VT_R4: return v.fltVal;
+        case VT_R8: return v.dblVal;
+        case VT_BSTR: return StandardAtof(v.GetText());
+        default: return 0.0;
     }
 }
 
@@ -110,14 +110,14 @@ void AppendVariantText(std::string& out, const COleVariant& v) {
     char buffer[40];
     char* end = buffer;
     switch (v.vt) {
-    case VT_UI1: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.bVal)).ptr; break;
-    case VT_I2: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.iVal)).ptr; break;
-    case VT_BOOL: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.boolVal)).ptr; break;
-    case VT_I4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.lVal)); break;
-    case VT_R4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.fltVal)); break;
-    case VT_R8: end = tb_exchange::FormatGeneral15(buffer, v.dblVal); break;
-    case VT_BSTR: out.append(v.GetText().GetString(), v.GetText().GetLength()); return;
-    default: *end++ = '0'; break;
+        case VT_UI1: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.bVal)).ptr; break;
+        case VT_I2: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.iVal)).ptr; break;
+        case VT_BOOL: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.boolVal)).ptr; break;
+        case VT_I4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.lVal)); break;
+        case VT_R4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.fltVal)); break;
+        case VT_R8: end = tb_exchange::FormatGeneral15(buffer, v.dblVal); break;
+        case VT_BSTR: out.append(v.GetText().GetString(), v.GetText().GetLength()); return;
+        default: *end++ = '0'; break;
     }
     out.append(buffer, end);
 }
@@ -134,11 +134,16 @@ struct ChannelStore {
 ChannelStore StoreOf(const CExImPortChannel* channel) {
     ChannelStore s;
     if (!channel) return s;
-    if ((s.block = channel->GetDoublePtr())) s.kind = ChannelStore::Doubles;
-    else if ((s.doubles = channel->GetDoubleArray())) s.kind = ChannelStore::DoubleArray;
-    else if ((s.strings = channel->GetStringArray())) s.kind = ChannelStore::Strings;
-    else if ((s.variants = channel->GetVariantArray())) s.kind = ChannelStore::Variants;
-    else s.kind = ChannelStore::None;
+    if ((s.block = channel->GetDoublePtr()))
+        s.kind = ChannelStore::Doubles;
+    else if ((s.doubles = channel->GetDoubleArray()))
+        s.kind = ChannelStore::DoubleArray;
+    else if ((s.strings = channel->GetStringArray()))
+        s.kind = ChannelStore::Strings;
+    else if ((s.variants = channel->GetVariantArray()))
+        s.kind = ChannelStore::Variants;
+    else
+        s.kind = ChannelStore::None;
     return s;
 }
 
@@ -166,19 +171,19 @@ int FirstChannelWithoutStorage(const std::vector<ChannelStore>& stores) {
 
 void StoreDouble(ChannelStore& s, int r, double value) {
     switch (s.kind) {
-    case ChannelStore::Doubles: s.block[r] = value; break;
-    case ChannelStore::DoubleArray:
-        if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
-        s.doubles->ElementAt(r) = value;
-        break;
-    case ChannelStore::Strings: {
-        char buffer[40];
-        char* end = tb_exchange::FormatGeneral15(buffer, value);
-        s.strings->SetAtGrow(r, CString(std::string_view(buffer, static_cast<size_t>(end - buffer))));
-        break;
-    }
-    case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(value)); break;
-    default: break;
+        case ChannelStore::Doubles: s.block[r] = value; break;
+        case ChannelStore::DoubleArray:
+            if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
+            s.doubles->ElementAt(r) = value;
+            break;
+        case ChannelStore::Strings: {
+            char buffer[40];
+            char* end = tb_exchange::FormatGeneral15(buffer, value);
+            s.strings->SetAtGrow(r, CString(std::string_view(buffer, static_cast<size_t>(end - buffer))));
+            break;
+        }
+        case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(value)); break;
+        default: break;
     }
 }
 
@@ -209,7 +214,8 @@ void StoreRows(const unsigned char* p, size_t values, size_t channels, size_t fi
             for (size_t c = 0; c < channels; ++c, p += Size) b[c][row] = DecodeValue<Size>(p);
     } else {
         for (size_t k = 0; k < rows; ++k, ++row)
-            for (size_t c = 0; c < channels; ++c, p += Size) StoreDouble(stores[c], static_cast<int>(row), DecodeValue<Size>(p));
+            for (size_t c = 0; c < channels; ++c, p += Size)
+                StoreDouble(stores[c], static_cast<int>(row), DecodeValue<Size>(p));
     }
     for (size_t c = 0; c < values % channels; ++c, p += Size)
         StoreDouble(stores[c], static_cast<int>(row), DecodeValue<Size>(p));
@@ -258,7 +264,8 @@ private:
         return true;
     }
     void Flush() {
-        if (!m_failed && !m_buffer.empty() && std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
+        if (!m_failed && !m_buffer.empty() &&
+            std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
             Fail();
         m_buffer.clear();
     }
@@ -277,7 +284,7 @@ void AppendNumber(std::string& out, double value) {
     out.append(buffer, tb_exchange::FormatGeneral15(buffer, value));
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- read dispatch
 
@@ -312,13 +319,13 @@ int CReadAndWriteFileFunction::ReadMdx_a() {
     const int isMdx = FileKind == TB_KIND_MDX ? 1 : 0;
     if (!isMdx) FileName = PartnerName(FileName, 'a');
     switch (Typ) {
-    case 'A':
-    case 'a': return ReadMdaFile_A(isMdx);
-    case '4': return ReadMdaFile_B(isMdx, 4);
-    case '8': return ReadMdaFile_B(isMdx, 8);
-    case 'T':
-    case 't': return ReadMdxFileForNDimTable(0);
-    default: SetError(TBFormatMessage(18, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
+        case 'A':
+        case 'a': return ReadMdaFile_A(isMdx);
+        case '4': return ReadMdaFile_B(isMdx, 4);
+        case '8': return ReadMdaFile_B(isMdx, 8);
+        case 'T':
+        case 't': return ReadMdxFileForNDimTable(0);
+        default: SetError(TBFormatMessage(18, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
     }
 }
 
@@ -379,8 +386,10 @@ int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
                 channel = new CExImPortChannel();
                 Channels[number - 1] = channel;
             }
-            if (isName) channel->SetChannelName(value);
-            else channel->SetUnitName(value);
+            if (isName)
+                channel->SetChannelName(value);
+            else
+                channel->SetUnitName(value);
         } else if (key == "sep") {
             if (int separator = FirstSeparatorIn(value)) Sep = separator;
         } else {
@@ -392,19 +401,22 @@ int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
         return 0;
     }
     UINT missing = 0;
-    if (Typ == -1) missing = 23;
-    else if (NrChannels < 0) missing = 24;
-    else if (NrItems < 0) missing = 25;  // a negative length is as unusable as none
+    if (Typ == -1)
+        missing = 23;
+    else if (NrChannels < 0)
+        missing = 24;
+    else if (NrItems < 0)
+        missing = 25;  // a negative length is as unusable as none
     if (missing) {
         SetError(TBFormatMessage(missing, {FileName}), TB_EXCHANGE_HEADER_ERROR);
         return 0;
     }
     switch (Typ) {
-    case 'A':
-    case 'a': SaveVersion = isMdx ? 0 : 3; break;
-    case '4': SaveVersion = isMdx ? 1 : 4; break;
-    case '8': SaveVersion = isMdx ? 2 : 5; break;
-    default: SaveVersion = -1; break;
+        case 'A':
+        case 'a': SaveVersion = isMdx ? 0 : 3; break;
+        case '4': SaveVersion = isMdx ? 1 : 4; break;
+        case '8': SaveVersion = isMdx ? 2 : 5; break;
+        default: SaveVersion = -1; break;
     }
     LoadVersion = SaveVersion < 0 ? -1 : (isMdx ? 0 : 1);
     return result;
@@ -496,14 +508,14 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
                 field = lowered;
             }
             switch (s.kind) {
-            case ChannelStore::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, noDecimal); break;
-            case ChannelStore::DoubleArray:
-                if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
-                s.doubles->ElementAt(r) = tb_exchange::ParseNumberField(field, noDecimal);
-                break;
-            case ChannelStore::Strings: s.strings->SetAtGrow(r, CString(field)); break;
-            case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(CString(field))); break;
-            default: break;
+                case ChannelStore::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, noDecimal); break;
+                case ChannelStore::DoubleArray:
+                    if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
+                    s.doubles->ElementAt(r) = tb_exchange::ParseNumberField(field, noDecimal);
+                    break;
+                case ChannelStore::Strings: s.strings->SetAtGrow(r, CString(field)); break;
+                case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(CString(field))); break;
+                default: break;
             }
         }
         ++r;
@@ -578,8 +590,10 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
                 }
             }
             const size_t rows = values / channels;
-            if (valueSize == 8) StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
-            else StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+            if (valueSize == 8)
+                StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+            else
+                StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
             r += static_cast<int>(rows);
             if (got < wanted) break;
         }
@@ -618,8 +632,10 @@ int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar,
         return 0;
     }
     const char last = name.GetAt(name.GetLength() - 1);
-    if (last == 'a' || last == 'A' || last == 'k' || last == 'K') FileKind = TB_KIND_MDA_MDK;
-    else if (last == 'x' || last == 'X') FileKind = TB_KIND_MDX;
+    if (last == 'a' || last == 'A' || last == 'k' || last == 'K')
+        FileKind = TB_KIND_MDA_MDK;
+    else if (last == 'x' || last == 'X')
+        FileKind = TB_KIND_MDX;
     const int isMdx = FileKind == TB_KIND_MDX ? 1 : 0;
 
     FileName = isMdx ? name : PartnerName(name, 'k');
@@ -631,11 +647,11 @@ int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar,
     if (!isMdx) FileName = PartnerName(name, 'a');
     int result;
     switch (Typ) {
-    case 'A':
-    case 'a': result = WriteMdaFile_A(isMdx); break;
-    case '4': result = WriteMdaFile_B(isMdx, 4); break;
-    case '8': result = WriteMdaFile_B(isMdx, 8); break;
-    default: SetError(TBFormatMessage(18, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
+        case 'A':
+        case 'a': result = WriteMdaFile_A(isMdx); break;
+        case '4': result = WriteMdaFile_B(isMdx, 4); break;
+        case '8': result = WriteMdaFile_B(isMdx, 8); break;
+        default: SetError(TBFormatMessage(18, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
     }
     if (result == 0) {
         // The data writer's own message (which channel, which file) stays readable as a
@@ -701,9 +717,12 @@ int PrepareWrite(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores
     }
     for (const ChannelStore& s : stores) {
         int size = e.NrItems;
-        if (s.kind == ChannelStore::DoubleArray) size = s.doubles->GetSize();
-        else if (s.kind == ChannelStore::Strings) size = s.strings->GetSize();
-        else if (s.kind == ChannelStore::Variants) size = s.variants->GetSize();
+        if (s.kind == ChannelStore::DoubleArray)
+            size = s.doubles->GetSize();
+        else if (s.kind == ChannelStore::Strings)
+            size = s.strings->GetSize();
+        else if (s.kind == ChannelStore::Variants)
+            size = s.variants->GetSize();
         if (size < e.NrItems) {
             e.SetError(TBLoadString(15), TB_EXCHANGE_DATA_ERROR);
             return 0;
@@ -720,15 +739,15 @@ bool OpenDataFile(CReadAndWriteFileFunction& e, OutputFile& out, int isMdx) {
 
 double ValueAt(const ChannelStore& s, int r) {
     switch (s.kind) {
-    case ChannelStore::Doubles: return s.block[r];
-    case ChannelStore::DoubleArray: return s.doubles->GetAt(r);
-    case ChannelStore::Strings: return StandardAtof(s.strings->GetAt(r));
-    case ChannelStore::Variants: return VariantAsDouble(s.variants->GetAt(r));
-    default: return 0.0;
+        case ChannelStore::Doubles: return s.block[r];
+        case ChannelStore::DoubleArray: return s.doubles->GetAt(r);
+        case ChannelStore::Strings: return StandardAtof(s.strings->GetAt(r));
+        case ChannelStore::Variants: return VariantAsDouble(s.variants->GetAt(r));
+        default: return 0.0;
     }
 }
 
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::WriteMdaFile_A(int isMdx) {
     std::vector<ChannelStore> stores;
@@ -743,11 +762,11 @@ int CReadAndWriteFileFunction::WriteMdaFile_A(int isMdx) {
         if (r > 0) text += "\r\n";
         for (const ChannelStore& s : stores) {
             switch (s.kind) {
-            case ChannelStore::Doubles: AppendNumber(text, s.block[r]); break;
-            case ChannelStore::DoubleArray: AppendNumber(text, s.doubles->GetAt(r)); break;
-            case ChannelStore::Strings: text += s.strings->GetAt(r).str(); break;
-            case ChannelStore::Variants: AppendVariantText(text, s.variants->GetAt(r)); break;
-            default: text += '0'; break;
+                case ChannelStore::Doubles: AppendNumber(text, s.block[r]); break;
+                case ChannelStore::DoubleArray: AppendNumber(text, s.doubles->GetAt(r)); break;
+                case ChannelStore::Strings: text += s.strings->GetAt(r).str(); break;
+                case ChannelStore::Variants: AppendVariantText(text, s.variants->GetAt(r)); break;
+                default: text += '0'; break;
             }
             text += separator;
         }

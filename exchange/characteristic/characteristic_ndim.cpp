@@ -71,9 +71,12 @@ struct TableChannel {
     bool warned = false;
     bool HasStorage() const { return block || doubles || variants; }
     void Store(int r, double value) {
-        if (block) block[r] = value;
-        else if (doubles) doubles->SetAtGrow(r, value);
-        else if (variants) variants->SetAtGrow(r, COleVariant(value));
+        if (block)
+            block[r] = value;
+        else if (doubles)
+            doubles->SetAtGrow(r, value);
+        else if (variants)
+            variants->SetAtGrow(r, COleVariant(value));
     }
 };
 
@@ -101,10 +104,10 @@ public:
                 if (line.empty()) continue;
                 int status = 0;
                 switch (m_phase) {
-                case Phase::Header: status = HeaderLine(line); break;
-                case Phase::X: status = XLine(line); break;
-                case Phase::Y: status = YLine(line); break;
-                case Phase::Done: break;
+                    case Phase::Header: status = HeaderLine(line); break;
+                    case Phase::X: status = XLine(line); break;
+                    case Phase::Y: status = YLine(line); break;
+                    case Phase::Done: break;
                 }
                 if (status == 0) return 0;
                 if (status == 3) return m_result;  // header pass complete, or reading ended
@@ -177,8 +180,10 @@ private:
                 m_lengths[static_cast<size_t>(index - 1)] = static_cast<int>(length);
             } else if (m_headerOnly) {
                 if (CExImPortChannel* channel = m_e.GetChannel(static_cast<int>(index - 1))) {
-                    if (key[0] == 'n') channel->SetChannelName(CString(value));
-                    else channel->SetUnitName(CString(value));
+                    if (key[0] == 'n')
+                        channel->SetChannelName(CString(value));
+                    else
+                        channel->SetUnitName(CString(value));
                 }
             }
         }
@@ -186,7 +191,8 @@ private:
     }
 
     int EndOfHeader() {
-        if (!DimensionsKnown() || m_e.NrChannels != m_dimx + m_dimy) return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
+        if (!DimensionsKnown() || m_e.NrChannels != m_dimx + m_dimy)
+            return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
         long long items = 1;
         for (int length : m_lengths) {
             if (length < 1) return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
@@ -199,7 +205,8 @@ private:
             return 3;
         }
         // The data pass reads what the header pass announced, never more.
-        if (items != m_e.NrItems || m_e.XVecLengths.GetSize() != m_dimx) return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
+        if (items != m_e.NrItems || m_e.XVecLengths.GetSize() != m_dimx)
+            return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
         for (int i = 0; i < m_dimx; ++i)
             if (static_cast<int>(m_e.XVecLengths[i]) != m_lengths[static_cast<size_t>(i)])
                 return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
@@ -222,7 +229,8 @@ private:
         if (!channel.warned) {
             channel.warned = true;
             const CExImPortChannel* slot = m_e.GetChannel(c);
-            Warn(TBFormatMessage(219, {m_e.FileName, m_line, slot ? slot->GetChannelName() : CString(), CString(line)}));
+            Warn(
+                TBFormatMessage(219, {m_e.FileName, m_line, slot ? slot->GetChannelName() : CString(), CString(line)}));
         }
         return nullptr;
     }
@@ -291,7 +299,7 @@ private:
     const tb_exchange::DecimalSymbol m_noDecimal{CString()};
 };
 
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::ReadMdxFileForNDimTable(int headerOnly) {
     // A pair keeps the whole table in its .mdk file; the data pass reads it there too.

@@ -45,4 +45,4 @@ bool ChannelValue(const CExImPortChannel& channel, int k, double& value);
 int WriteAsciiData(CReadAndWriteFileFunction& engine, const CString& fileName, int timeChannel);
 int WriteBinaryData(CReadAndWriteFileFunction& engine, const CString& fileName, int timeChannel);
 
-} // namespace tb_comtrade
+}  // namespace tb_comtrade

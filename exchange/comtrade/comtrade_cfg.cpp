@@ -27,9 +27,9 @@ bool FileExists(const CString& path) {
 // Unit symbols that may follow a prefix letter. Metre and gram are left out on
 // purpose: "Nm" (newton metre) or "pu" must never turn into a prefixed unit.
 bool IsUnitSymbol(std::string_view rest) {
-    static const char* const symbols[] = {"V",   "A",   "W",   "VA",  "VAr", "VAR", "var", "Var", "VArh", "varh",
-                                          "Wh",  "VAh", "Hz",  "Ohm", "ohm", "OHM", "\xCE\xA9", "s",   "F",
-                                          "H",   "J",   "Pa",  "Wb",  "T",   "C",   "S",   "K"};
+    static const char* const symbols[] = {"V",    "A",  "W",   "VA", "VAr", "VAR", "var", "Var",      "VArh",
+                                          "varh", "Wh", "VAh", "Hz", "Ohm", "ohm", "OHM", "\xCE\xA9", "s",
+                                          "F",    "H",  "J",   "Pa", "Wb",  "T",   "C",   "S",        "K"};
     for (const char* symbol : symbols)
         if (rest == symbol) return true;
     return false;
@@ -37,20 +37,27 @@ bool IsUnitSymbol(std::string_view rest) {
 
 double PrefixFactor(char c) {
     switch (c) {
-    case 'f': case 'F': return 1e-15;
-    case 'p': case 'P': return 1e-12;
-    case 'n': case 'N': return 1e-9;
-    case 'u': case 'U': return 1e-6;
-    case 'm': return 1e-3;
-    case 'M': return 1e6;
-    case 'k': case 'K': return 1e3;
-    case 'g': case 'G': return 1e9;
-    case 't': case 'T': return 1e12;
-    default: return 0.0;
+        case 'f':
+        case 'F': return 1e-15;
+        case 'p':
+        case 'P': return 1e-12;
+        case 'n':
+        case 'N': return 1e-9;
+        case 'u':
+        case 'U': return 1e-6;
+        case 'm': return 1e-3;
+        case 'M': return 1e6;
+        case 'k':
+        case 'K': return 1e3;
+        case 'g':
+        case 'G': return 1e9;
+        case 't':
+        case 'T': return 1e12;
+        default: return 0.0;
     }
 }
 
-} // namespace
+}  // namespace
 
 double SplitUnitPrefix(CString& unit) {
     if (unit.GetLength() < 2) return 1.0;
@@ -89,7 +96,7 @@ std::string_view TrimField(std::string_view text) {
     return text;
 }
 
-} // namespace tb_comtrade
+}  // namespace tb_comtrade
 
 namespace {
 
@@ -188,7 +195,9 @@ struct ChannelText {
 bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::string>& lines, const CString& cfgName,
                         std::vector<ChannelText>& channels) {
     std::size_t next = 0;
-    auto line = [&]() -> std::string_view { return next < lines.size() ? std::string_view(lines[next++]) : (++next, std::string_view()); };
+    auto line = [&]() -> std::string_view {
+        return next < lines.size() ? std::string_view(lines[next++]) : (++next, std::string_view());
+    };
     auto invalid = [&](std::size_t lineNumber) {
         e.SetError(TBFormatMessage(570, {cfgName, static_cast<int>(lineNumber)}), TB_EXCHANGE_FILE_ERROR);
         return false;
@@ -209,8 +218,9 @@ bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::str
     // damaged configuration, not a reason to reserve memory for it.
     const long long linesLeft = static_cast<long long>(lines.size()) - 2;
     if (total > linesLeft) {
-        e.SetError(TBFormatMessage(571, {cfgName, static_cast<int>(total), static_cast<int>(linesLeft < 0 ? 0 : linesLeft)}),
-                   TB_EXCHANGE_FILE_ERROR);
+        e.SetError(
+            TBFormatMessage(571, {cfgName, static_cast<int>(total), static_cast<int>(linesLeft < 0 ? 0 : linesLeft)}),
+            TB_EXCHANGE_FILE_ERROR);
         return false;
     }
     e.AnalogCount = static_cast<int>(analog);
@@ -240,12 +250,13 @@ bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::str
         channels.push_back(text);
     }
 
-    line(); // line frequency
+    line();  // line frequency
     const std::size_t rateLine = next + 1;
     const int rateCount = TBExtended_atoi(CString(TrimField(line())));
     if (rateCount < 0) return invalid(rateLine);
     const int rates = rateCount == 0 ? 1 : rateCount;
-    if (static_cast<long long>(rates) > static_cast<long long>(lines.size()) - static_cast<long long>(next)) return invalid(rateLine);
+    if (static_cast<long long>(rates) > static_cast<long long>(lines.size()) - static_cast<long long>(next))
+        return invalid(rateLine);
     for (int i = 0; i < rates; ++i) {
         const std::string_view text = TrimField(line());
         const std::size_t comma = text.find(',');
@@ -254,8 +265,8 @@ bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::str
         e.SampleRates.Add(TBExtended_atof(CString(samp), "."));
         e.EndSamples.Add(TBExtended_atoi(CString(endsamp)));
     }
-    line(); // first sample time
-    line(); // trigger time
+    line();  // first sample time
+    line();  // trigger time
     CString type(TrimField(line()));
     type.MakeLower();
     e.AsciiData = type.Find("ascii") >= 0 ? 1 : 0;
@@ -402,9 +413,9 @@ int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName
         // file decodes exactly what the writer meant.
         e.Multipliers.Add(std::strtod(a.GetString(), nullptr));
         e.Offsets.Add(std::strtod(b.GetString(), nullptr));
-        text += std::to_string(running) + "," + tb_comtrade::ConfigurationField(channel->GetChannelName()).str() + ",,," +
-                tb_comtrade::ConfigurationField(channel->GetUnitName()).str() + "," + a.str() + "," + b.str() + ",,0," +
-                (asciiData ? "99998" : "32767") + ",1,1,P\r\n";
+        text += std::to_string(running) + "," + tb_comtrade::ConfigurationField(channel->GetChannelName()).str() +
+                ",,," + tb_comtrade::ConfigurationField(channel->GetUnitName()).str() + "," + a.str() + "," + b.str() +
+                ",,0," + (asciiData ? "99998" : "32767") + ",1,1,P\r\n";
     }
     const CString stamp = LocalTimeStamp();
     text += "60\r\n0\r\n0," + std::to_string(e.NrItems) + "\r\n";
@@ -421,7 +432,7 @@ int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName
     return missing ? 2 : 1;
 }
 
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
     const bool combined = tb_comtrade::IsCombinedFile(fileName);

@@ -20,19 +20,19 @@ namespace tb_comtrade {
 
 double VariantNumber(const COleVariant& value) {
     switch (value.vt) {
-    case VT_I2: return value.iVal;
-    case VT_UI1: return value.bVal;
-    case VT_BOOL: return value.boolVal;
-    case VT_I4:
-    case VT_R4:
-    case VT_R8: {
-        const double number = value.vt == VT_I4 ? value.lVal : value.vt == VT_R4 ? value.fltVal : value.dblVal;
-        char buffer[40];
-        char* end = tb_exchange::FormatGeneral15(buffer, number);
-        return TBExtended_atof(CString(buffer, static_cast<int>(end - buffer)), "");
-    }
-    case VT_BSTR: return TBExtended_atof(value.GetText(), "");
-    default: return 0.0;
+        case VT_I2: return value.iVal;
+        case VT_UI1: return value.bVal;
+        case VT_BOOL: return value.boolVal;
+        case VT_I4:
+        case VT_R4:
+        case VT_R8: {
+            const double number = value.vt == VT_I4 ? value.lVal : value.vt == VT_R4 ? value.fltVal : value.dblVal;
+            char buffer[40];
+            char* end = tb_exchange::FormatGeneral15(buffer, number);
+            return TBExtended_atof(CString(buffer, static_cast<int>(end - buffer)), "");
+        }
+        case VT_BSTR: return TBExtended_atof(value.GetText(), "");
+        default: return 0.0;
     }
 }
 
@@ -60,7 +60,7 @@ bool ChannelValue(const CExImPortChannel& channel, int k, double& value) {
     return false;
 }
 
-} // namespace tb_comtrade
+}  // namespace tb_comtrade
 
 namespace {
 
@@ -205,7 +205,7 @@ private:
     bool m_useRates = false;
     bool m_missingText = false;
     int m_lastEnd = 0;
-    int m_k = 1;          // number of the next sample
+    int m_k = 1;  // number of the next sample
     int m_rateIndex = 0;
     double m_time = 0.0;
     bool m_warned = false;
@@ -239,7 +239,7 @@ bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
     std::string_view line;
     while (reader.NextLine(line)) {
         line = tb_comtrade::TrimField(line);
-        if (line.empty()) continue; // blank lines and a closing Ctrl-Z are no samples
+        if (line.empty()) continue;  // blank lines and a closing Ctrl-Z are no samples
         std::size_t position = 0;
         bool ended = false;
         auto next = [&](std::string_view& field) {
@@ -255,7 +255,7 @@ bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
             return true;
         };
         std::string_view field;
-        next(field); // the file's own sample number: the records are counted instead
+        next(field);  // the file's own sample number: the records are counted instead
         const bool stampPresent = next(field) && !field.empty();
         const double stamp = stampPresent ? tb_exchange::ParseNumberField(field, m_point) : 0.0;
         double time = 0.0;
@@ -298,7 +298,7 @@ bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
 double DecodeStored(const unsigned char* p, int type) {
     if (type == 0) {
         const std::int16_t v = LoadI16(p);
-        return v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : v; // 0x8000 marks a missing sample
+        return v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : v;  // 0x8000 marks a missing sample
     }
     const std::uint32_t bits = LoadU32(p);
     if (type == 1) {
@@ -352,7 +352,8 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
                         out[r] = v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f;
                     }
                 } else {
-                    for (int r = 0; r < inBlock; ++r, p += recordSize) out[r] = (DecodeStored(p, type) * s.a + s.b) * s.f;
+                    for (int r = 0; r < inBlock; ++r, p += recordSize)
+                        out[r] = (DecodeStored(p, type) * s.a + s.b) * s.f;
                 }
             } else {
                 for (int r = 0; r < count; ++r, p += recordSize)
@@ -367,7 +368,8 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
             const unsigned bit = 1u << (j % 16);
             if (sink.block) {
                 double* out = sink.block + first;
-                for (int r = 0; r < inBlock; ++r, p += recordSize) out[r] = (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0;
+                for (int r = 0; r < inBlock; ++r, p += recordSize)
+                    out[r] = (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0;
             } else {
                 for (int r = 0; r < count; ++r, p += recordSize)
                     sink.Store(first + r, (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0, blockSize);
@@ -396,7 +398,8 @@ bool SampleReader::StoreDerived() {
         Sink sink(derived);
         const int limit = source->GetDoublePtr() ? (count < m_e.NrItems ? count : m_e.NrItems) : count;
         double value = 0.0;
-        for (int k = 0; k < limit && tb_comtrade::ChannelValue(*source, k, value); ++k) sink.Store(k, value * factor, m_e.NrItems);
+        for (int k = 0; k < limit && tb_comtrade::ChannelValue(*source, k, value); ++k)
+            sink.Store(k, value * factor, m_e.NrItems);
     }
     return true;
 }
@@ -430,7 +433,8 @@ int SampleReader::Run() {
             m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
-        if (part < 0 && m_e.ComtradeDataOffset > 0 && std::fseek(file, static_cast<long>(m_e.ComtradeDataOffset), SEEK_SET) != 0) {
+        if (part < 0 && m_e.ComtradeDataOffset > 0 &&
+            std::fseek(file, static_cast<long>(m_e.ComtradeDataOffset), SEEK_SET) != 0) {
             std::fclose(file);
             m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
             return 0;
@@ -456,7 +460,8 @@ int SampleReader::Run() {
 void AppendPadded(std::string& out, long long v, int digits) {
     char buffer[32];
     int length = 0;
-    unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+    unsigned long long magnitude =
+        v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
     do {
         buffer[length++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
@@ -514,7 +519,7 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
     }
     bool missing = false;
     for (int i = 0; i < m_e.NrChannels; ++i)
-        if (!m_e.GetChannel(i)) missing = true; // the configuration writer has warned
+        if (!m_e.GetChannel(i)) missing = true;  // the configuration writer has warned
     std::string out;
     out.reserve(kBlockSize + 4096);
     bool ok = true;
@@ -546,9 +551,10 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
                 break;
             }
             const bool empty = m_e.GetChannel(i) == nullptr;
-            const long stored = empty ? 0
-                                      : Encode(value, analog < m_e.Multipliers.GetSize() ? m_e.Multipliers[analog] : 1.0,
-                                               analog < m_e.Offsets.GetSize() ? m_e.Offsets[analog] : 0.0);
+            const long stored = empty
+                                    ? 0
+                                    : Encode(value, analog < m_e.Multipliers.GetSize() ? m_e.Multipliers[analog] : 1.0,
+                                             analog < m_e.Offsets.GetSize() ? m_e.Offsets[analog] : 0.0);
             if (binary) {
                 const std::uint16_t low = static_cast<std::uint16_t>(stored & 0xFFFF);
                 out += static_cast<char>(low & 0xFF);
@@ -580,7 +586,7 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
     return missing ? 2 : 1;
 }
 
-} // namespace
+}  // namespace
 
 namespace tb_comtrade {
 
@@ -592,7 +598,7 @@ int WriteBinaryData(CReadAndWriteFileFunction& engine, const CString& fileName, 
     return SampleWriter(engine, timeChannel).Run(fileName, true);
 }
 
-} // namespace tb_comtrade
+}  // namespace tb_comtrade
 
 int CReadAndWriteFileFunction::ReadDataComtradeFile() {
     struct stat info;

@@ -53,9 +53,7 @@ CExImPortChannel* NewChannel(const CString& name, const CString& unit) {
 }
 
 // A sample count the file can hold: each sample needs at least its line end.
-bool PlausibleSampleCount(const CString& path, int samples) {
-    return samples >= 0 && samples <= TBFileSize(path);
-}
+bool PlausibleSampleCount(const CString& path, int samples) { return samples >= 0 && samples <= TBFileSize(path); }
 
 // Header checks shared by the single-file and the dialog reader: 1 recorder header,
 // 0 error recorded, -1 not numeric (read as delimited text).
@@ -73,7 +71,7 @@ int CheckFirstFile(CReadAndWriteFileFunction& engine, const CString& path, CReco
     return 1;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- header helpers
 
@@ -316,7 +314,8 @@ int CReadAndWriteFileFunction::InterpolateRockwellData(CExImPortChannel* channel
                 value = x[m - 1];
             }
         }
-        const CString text = tb_exchange::ChannelWantsText(*channel) ? TBExtended_ftoa(value, -1, 0, CString()) : CString();
+        const CString text =
+            tb_exchange::ChannelWantsText(*channel) ? TBExtended_ftoa(value, -1, 0, CString()) : CString();
         if (!tb_exchange::StoreChannelValue(*channel, r, NrItems, value, text)) {
             SetError(TBFormatMessage(17, {FileName, index}), TB_EXCHANGE_DATA_ERROR);
             return 0;

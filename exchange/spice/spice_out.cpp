@@ -141,8 +141,8 @@ enum class ScanResult { Done, NoListing, Broken };
 
 struct ClassicTable {
     std::vector<std::string> header;
-    int base = 0;          // slot of the header's second column (first column for table 0)
-    int rows = 0;          // rows stored so far (continued over page breaks)
+    int base = 0;  // slot of the header's second column (first column for table 0)
+    int rows = 0;  // rows stored so far (continued over page breaks)
     double lastTime = 0.0;
 };
 
@@ -375,7 +375,7 @@ ScanResult ScanListing(const CString& path, ListingSink& sink, int& channels, in
     return result;
 }
 
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::ReadInfoOUTFile(CString fileName) {
     ResetWarnAndErrorMsg();

@@ -43,7 +43,7 @@ struct RawHeader {
     bool utf16 = false;
     bool binary = false;
     bool complex = false;
-    bool allDouble = true;   // false: time double, other vectors float (UTF-16 writers)
+    bool allDouble = true;  // false: time double, other vectors float (UTF-16 writers)
     bool fastAccess = false;
     long variables = -1;
     long long points = -1;
@@ -311,7 +311,7 @@ int CheckedHeader(std::FILE* f, const CString& path, RawHeader& h) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::ReadInfoRawFile(CString fileName) {
     ResetWarnAndErrorMsg();
@@ -326,8 +326,9 @@ int CReadAndWriteFileFunction::ReadInfoRawFile(CString fileName) {
     }
     RawHeader h;
     if (const int problem = CheckedHeader(file.File(), FileName, h)) {
-        SetError(problem == 580 ? TBFormatMessage(580, {FileName, static_cast<int>(std::min<long long>(h.points, 2147483647))})
-                                : TBFormatMessage(581, {FileName}),
+        SetError(problem == 580
+                     ? TBFormatMessage(580, {FileName, static_cast<int>(std::min<long long>(h.points, 2147483647))})
+                     : TBFormatMessage(581, {FileName}),
                  TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
@@ -364,7 +365,8 @@ int CReadAndWriteFileFunction::ReadDataRawFile() {
     }
     if (h.points < NrItems) NrItems = static_cast<int>(h.points);  // the file changed since the first step
     const bool timeScale = !h.vars.empty() && h.vars[0].type == "time";
-    const bool ok = h.binary ? ReadBinary(*this, file.File(), h, timeScale) : ReadText(*this, file.File(), h, timeScale);
+    const bool ok =
+        h.binary ? ReadBinary(*this, file.File(), h, timeScale) : ReadText(*this, file.File(), h, timeScale);
     if (!ok) {
         if (LastError.IsEmpty()) SetError(TBFormatMessage(580, {FileName, NrItems}), TB_EXCHANGE_FILE_ERROR);
         return 0;

@@ -30,11 +30,11 @@ struct CDaoDatabaseState {
 
 struct CDaoTableDefState {
     CDaoDatabase* database = nullptr;
-    bool creating = false;   // Create called, Append not yet
-    bool open = false;       // refers to a table of the database
+    bool creating = false;  // Create called, Append not yet
+    bool open = false;      // refers to a table of the database
     int tableIndex = -1;
     int generation = 0;
-    CDaoTableData pending;   // the table being defined
+    CDaoTableData pending;  // the table being defined
     CDaoStatus status;
 };
 
@@ -78,7 +78,8 @@ bool CheckFieldName(const CString& name, CDaoStatus& status) {
     for (int i = 0; i < name.GetLength(); ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
         if (c < 0x20 || c == '.' || c == '!' || c == '`' || c == '[' || c == ']')
-            return status.Fail(TB_DAO_E_NAME, CString("The field name \"") + name + "\" has a character that is not allowed.");
+            return status.Fail(TB_DAO_E_NAME,
+                               CString("The field name \"") + name + "\" has a character that is not allowed.");
     }
     return true;
 }
@@ -97,36 +98,39 @@ int FindField(const std::vector<CDaoFieldDef>& fields, const char* name) {
 
 bool IsNumericType(short type) {
     switch (type) {
-    case dbBoolean: case dbByte: case dbInteger: case dbLong: case dbCurrency:
-    case dbSingle: case dbDouble: case dbDate:
-        return true;
-    default:
-        return false;
+        case dbBoolean:
+        case dbByte:
+        case dbInteger:
+        case dbLong:
+        case dbCurrency:
+        case dbSingle:
+        case dbDouble:
+        case dbDate: return true;
+        default: return false;
     }
 }
 
 // The number a variant holds; false for texts that are not a number and for Null.
 bool VariantNumber(const COleVariant& v, double& out) {
     switch (v.vt) {
-    case VT_UI1: out = v.bVal; return true;
-    case VT_I2: out = v.iVal; return true;
-    case VT_I4: out = v.lVal; return true;
-    case VT_R4: out = v.fltVal; return true;
-    case VT_R8: out = v.dblVal; return true;
-    case VT_DATE: out = v.date; return true;
-    case VT_BOOL: out = v.boolVal ? -1.0 : 0.0; return true;
-    case VT_CY: out = static_cast<double>(v.cyVal.int64) / 10000.0; return true;
-    case VT_BSTR: {
-        std::string_view t = v.GetText().view();
-        while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-        while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-        if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-        if (t.empty()) return false;
-        auto r = std::from_chars(t.data(), t.data() + t.size(), out);
-        return r.ec == std::errc() && r.ptr == t.data() + t.size();
-    }
-    default:
-        return false;
+        case VT_UI1: out = v.bVal; return true;
+        case VT_I2: out = v.iVal; return true;
+        case VT_I4: out = v.lVal; return true;
+        case VT_R4: out = v.fltVal; return true;
+        case VT_R8: out = v.dblVal; return true;
+        case VT_DATE: out = v.date; return true;
+        case VT_BOOL: out = v.boolVal ? -1.0 : 0.0; return true;
+        case VT_CY: out = static_cast<double>(v.cyVal.int64) / 10000.0; return true;
+        case VT_BSTR: {
+            std::string_view t = v.GetText().view();
+            while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+            while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+            if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+            if (t.empty()) return false;
+            auto r = std::from_chars(t.data(), t.data() + t.size(), out);
+            return r.ec == std::errc() && r.ptr == t.data() + t.size();
+        }
+        default: return false;
     }
 }
 
@@ -148,38 +152,39 @@ bool ConvertForField(const COleVariant& value, short type, COleVariant& out, CDa
             return true;
         }
         double number = 0;
-        if (!VariantNumber(value, number))
-            return status.Fail(TB_DAO_E_TYPE, "The value cannot be stored as text.");
+        if (!VariantNumber(value, number)) return status.Fail(TB_DAO_E_TYPE, "The value cannot be stored as text.");
         out = COleVariant(NumberText(number));
         return true;
     }
     double number = 0;
     if (!VariantNumber(value, number))
-        return status.Fail(TB_DAO_E_TYPE, CString("Data type conversion error: \"") + value.GetText() + "\" is not a number.");
+        return status.Fail(TB_DAO_E_TYPE,
+                           CString("Data type conversion error: \"") + value.GetText() + "\" is not a number.");
     switch (type) {
-    case dbBoolean: out = COleVariant(static_cast<short>(number != 0 ? 1 : 0), VT_BOOL); break;
-    case dbByte:
-        if (!(number >= 0 && number <= 255)) return status.Fail(TB_DAO_E_TYPE, "Numeric field overflow.");
-        out = COleVariant(static_cast<BYTE>(std::lround(number)));
-        break;
-    case dbInteger:
-        if (!(number >= -32768 && number <= 32767)) return status.Fail(TB_DAO_E_TYPE, "Numeric field overflow.");
-        out = COleVariant(static_cast<short>(std::lround(number)));
-        break;
-    case dbLong:
-        if (!(number >= -2147483648.0 && number <= 2147483647.0)) return status.Fail(TB_DAO_E_TYPE, "Numeric field overflow.");
-        out = COleVariant(static_cast<std::int32_t>(std::lround(number)));
-        break;
-    case dbSingle: out = COleVariant(static_cast<float>(number)); break;
-    case dbDate: out = COleVariant::Date(number); break;
-    case dbCurrency: {
-        if (!(std::fabs(number) < 9.2e14)) return status.Fail(TB_DAO_E_TYPE, "Numeric field overflow.");
-        CY cy;
-        cy.int64 = static_cast<std::int64_t>(std::llround(number * 10000.0));
-        out = COleVariant(cy);
-        break;
-    }
-    default: out = COleVariant(number); break;
+        case dbBoolean: out = COleVariant(static_cast<short>(number != 0 ? 1 : 0), VT_BOOL); break;
+        case dbByte:
+            if (!(number >= 0 && number <= 255)) return status.Fail(TB_DAO_E_TYPE, "Numeric field overflow.");
+            out = COleVariant(static_cast<BYTE>(std::lround(number)));
+            break;
+        case dbInteger:
+            if (!(number >= -32768 && number <= 32767)) return status.Fail(TB_DAO_E_TYPE, "Numeric field overflow.");
+            out = COleVariant(static_cast<short>(std::lround(number)));
+            break;
+        case dbLong:
+            if (!(number >= -2147483648.0 && number <= 2147483647.0))
+                return status.Fail(TB_DAO_E_TYPE, "Numeric field overflow.");
+            out = COleVariant(static_cast<std::int32_t>(std::lround(number)));
+            break;
+        case dbSingle: out = COleVariant(static_cast<float>(number)); break;
+        case dbDate: out = COleVariant::Date(number); break;
+        case dbCurrency: {
+            if (!(std::fabs(number) < 9.2e14)) return status.Fail(TB_DAO_E_TYPE, "Numeric field overflow.");
+            CY cy;
+            cy.int64 = static_cast<std::int64_t>(std::llround(number * 10000.0));
+            out = COleVariant(cy);
+            break;
+        }
+        default: out = COleVariant(number); break;
     }
     return true;
 }
@@ -216,7 +221,8 @@ bool LooksLikeWorkbook(const std::string& head) {
 }
 
 bool LooksLikeJet(const std::string& head) {
-    return head.size() >= 19 && (head.compare(4, 15, "Standard Jet DB") == 0 || head.compare(4, 15, "Standard ACE DB") == 0);
+    return head.size() >= 19 &&
+           (head.compare(4, 15, "Standard Jet DB") == 0 || head.compare(4, 15, "Standard ACE DB") == 0);
 }
 
 std::unique_ptr<CDaoDriver> CreateAccessDriver(CDaoStatus& status) {
@@ -225,7 +231,7 @@ std::unique_ptr<CDaoDriver> CreateAccessDriver(CDaoStatus& status) {
     return driver;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- driver choice
 
@@ -262,9 +268,10 @@ int CDaoDatabase::Create(const char* name, const char* locale, int options) {
     if (s.open) return s.status.Fail(TB_DAO_E_STATE, "The database is already open."), 0;
     CString path(name);
     if (path.IsEmpty()) return s.status.Fail(TB_DAO_E_ARGUMENT, "No database name."), 0;
-    if (FileExists(path)) return s.status.Fail(TB_DAO_E_EXISTS, CString("The database \"") + path + "\" already exists."), 0;
-    std::unique_ptr<CDaoDriver> driver = ExtensionLower(path) == ".xls" ? CreateExcelDaoDriver("Excel 8.0;", s.status)
-                                                                       : CreateAccessDriver(s.status);
+    if (FileExists(path))
+        return s.status.Fail(TB_DAO_E_EXISTS, CString("The database \"") + path + "\" already exists."), 0;
+    std::unique_ptr<CDaoDriver> driver =
+        ExtensionLower(path) == ".xls" ? CreateExcelDaoDriver("Excel 8.0;", s.status) : CreateAccessDriver(s.status);
     if (!driver) return 0;
     s.driver = std::move(driver);
     s.name = path;
@@ -344,9 +351,7 @@ CString CDaoDatabase::GetName() const { return m_state->name; }
 CString CDaoDatabase::GetConnect() const { return m_state->connect; }
 CString CDaoDatabase::GetVersion() const { return m_state->open ? m_state->version : CString(); }
 
-short CDaoDatabase::GetTableDefCount() const {
-    return m_state->open ? static_cast<short>(m_state->tables.size()) : -1;
-}
+short CDaoDatabase::GetTableDefCount() const { return m_state->open ? static_cast<short>(m_state->tables.size()) : -1; }
 
 int CDaoDatabase::GetTableDefInfo(int index, CDaoTableDefInfo& info, DWORD infoOptions) const {
     (void)infoOptions;
@@ -395,11 +400,9 @@ CDaoTableData* ResolveTable(CDaoDatabase* db, CDaoDatabaseState* dbs, int index,
     return &dbs->tables[static_cast<size_t>(index)];
 }
 
-} // namespace
+}  // namespace
 
-CDaoTableDef::CDaoTableDef(CDaoDatabase* database) : m_state(new CDaoTableDefState) {
-    m_state->database = database;
-}
+CDaoTableDef::CDaoTableDef(CDaoDatabase* database) : m_state(new CDaoTableDefState) { m_state->database = database; }
 
 CDaoTableDef::~CDaoTableDef() = default;
 
@@ -409,10 +412,8 @@ int CDaoTableDef::Create(const char* name, long attributes, const char* sourceTa
     (void)connect;
     CDaoTableDefState& s = *m_state;
     s.status.Reset();
-    if (!s.database || !s.database->m_state->open)
-        return s.status.Fail(TB_DAO_E_STATE, "The database is not open."), 0;
-    if (s.database->m_state->readOnly)
-        return s.status.Fail(TB_DAO_E_STATE, "The database is open read-only."), 0;
+    if (!s.database || !s.database->m_state->open) return s.status.Fail(TB_DAO_E_STATE, "The database is not open."), 0;
+    if (s.database->m_state->readOnly) return s.status.Fail(TB_DAO_E_STATE, "The database is open read-only."), 0;
     CString tableName(name);
     if (!s.database->m_state->driver->CheckTableName(tableName, s.status)) return 0;
     s.pending = CDaoTableData();
@@ -468,8 +469,7 @@ int CDaoTableDef::Append() {
 int CDaoTableDef::Open(const char* name) {
     CDaoTableDefState& s = *m_state;
     s.status.Reset();
-    if (!s.database || !s.database->m_state->open)
-        return s.status.Fail(TB_DAO_E_STATE, "The database is not open."), 0;
+    if (!s.database || !s.database->m_state->open) return s.status.Fail(TB_DAO_E_STATE, "The database is not open."), 0;
     CDaoDatabaseState& dbs = *s.database->m_state;
     CString wanted(name);
     int index = FindTable(dbs.tables, wanted);
@@ -496,7 +496,8 @@ CString CDaoTableDef::GetName() const {
     CDaoTableDefState& s = *m_state;
     if (s.creating) return s.pending.name;
     CDaoStatus ignored;
-    CDaoTableData* t = s.open ? ResolveTable(s.database, s.database->m_state.get(), s.tableIndex, s.generation, ignored) : nullptr;
+    CDaoTableData* t =
+        s.open ? ResolveTable(s.database, s.database->m_state.get(), s.tableIndex, s.generation, ignored) : nullptr;
     return t ? t->name : CString();
 }
 
@@ -561,9 +562,7 @@ CString CDaoTableDef::GetLastErrorText() const { return m_state->status.text; }
 
 // ---------------------------------------------------------------- CDaoRecordset
 
-CDaoRecordset::CDaoRecordset(CDaoDatabase* database) : m_state(new CDaoRecordsetState) {
-    m_state->database = database;
-}
+CDaoRecordset::CDaoRecordset(CDaoDatabase* database) : m_state(new CDaoRecordsetState) { m_state->database = database; }
 
 CDaoRecordset::~CDaoRecordset() = default;
 
@@ -572,8 +571,10 @@ int CDaoRecordset::Open(CDaoTableDef* tableDef, int openType, int options) {
     CDaoRecordsetState& s = *m_state;
     s.status.Reset();
     if (s.open) return s.status.Fail(TB_DAO_E_STATE, "The recordset is already open."), 0;
-    if (!tableDef || !tableDef->m_state->open) return s.status.Fail(TB_DAO_E_ARGUMENT, "The table definition is not open."), 0;
-    if (openType != dbOpenTable) return s.status.Fail(TB_DAO_E_ARGUMENT, "Only table-type recordsets are supported."), 0;
+    if (!tableDef || !tableDef->m_state->open)
+        return s.status.Fail(TB_DAO_E_ARGUMENT, "The table definition is not open."), 0;
+    if (openType != dbOpenTable)
+        return s.status.Fail(TB_DAO_E_ARGUMENT, "Only table-type recordsets are supported."), 0;
     CDaoTableDefState& ts = *tableDef->m_state;
     CDaoDatabaseState& dbs = *ts.database->m_state;
     CDaoTableData* table = ResolveTable(ts.database, &dbs, ts.tableIndex, ts.generation, s.status);

@@ -30,7 +30,10 @@ struct CDaoStatus {
         text = failureText;
         return false;
     }
-    void Reset() { code = TB_DAO_OK; text.Empty(); }
+    void Reset() {
+        code = TB_DAO_OK;
+        text.Empty();
+    }
 };
 
 /// A field as the table layer keeps it.
@@ -46,11 +49,11 @@ typedef std::vector<COleVariant> CDaoRecord;
 
 /// One table of a database.
 struct CDaoTableData {
-    CString name;                   ///< as stored: a worksheet's name ends in "$"
-    long attributes = 0;            ///< dbSystemObject for the engine's own tables
+    CString name;         ///< as stored: a worksheet's name ends in "$"
+    long attributes = 0;  ///< dbSystemObject for the engine's own tables
     std::vector<CDaoFieldDef> fields;
-    long recordCount = 0;           ///< known from ReadCatalog even before loading
-    bool loaded = false;            ///< records holds every record
+    long recordCount = 0;  ///< known from ReadCatalog even before loading
+    bool loaded = false;   ///< records holds every record
     std::vector<CDaoRecord> records;
 };
 

@@ -112,14 +112,14 @@ void SplitFieldName(const CString& field, CString& name, CString& unit) {
 CString VariantText(const COleVariant& v) {
     char buffer[40];
     switch (v.vt) {
-    case VT_UI1: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.bVal)); break;
-    case VT_I2: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.iVal)); break;
-    case VT_BOOL: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.boolVal)); break;
-    case VT_I4: std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(v.lVal)); break;
-    case VT_R4: std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(v.fltVal)); break;
-    case VT_R8: std::snprintf(buffer, sizeof buffer, "%.15g", v.dblVal); break;
-    case VT_BSTR: return v.GetText();
-    default: return "0";
+        case VT_UI1: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.bVal)); break;
+        case VT_I2: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.iVal)); break;
+        case VT_BOOL: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.boolVal)); break;
+        case VT_I4: std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(v.lVal)); break;
+        case VT_R4: std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(v.fltVal)); break;
+        case VT_R8: std::snprintf(buffer, sizeof buffer, "%.15g", v.dblVal); break;
+        case VT_BSTR: return v.GetText();
+        default: return "0";
     }
     return CString(buffer);
 }
@@ -128,12 +128,12 @@ CString VariantText(const COleVariant& v) {
 // table is the one written); everything else goes through its text.
 double VariantNumber(const COleVariant& v) {
     switch (v.vt) {
-    case VT_R8: return v.dblVal;
-    case VT_R4: return v.fltVal;
-    case VT_I4: return v.lVal;
-    case VT_I2: return v.iVal;
-    case VT_UI1: return v.bVal;
-    default: return TBExtended_atof(VariantText(v), CString());
+        case VT_R8: return v.dblVal;
+        case VT_R4: return v.fltVal;
+        case VT_I4: return v.lVal;
+        case VT_I2: return v.iVal;
+        case VT_UI1: return v.bVal;
+        default: return TBExtended_atof(VariantText(v), CString());
     }
 }
 
@@ -208,7 +208,7 @@ bool IsWorkbook(const CString& path) {
     return ext == ".xls";
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- writers
 
@@ -317,8 +317,9 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
                 variants->GetSize() > 0 && variants->GetAt(0).vt == VT_BSTR)
                 type = dbText;
             if (!table.CreateField(name, type, 20, dbVariableField | dbUpdatableField))
-                return databaseFailure(table.GetLastErrorText(),
-                                       table.GetLastErrorCode() == TB_DAO_E_DUPLICATE ? kMsgIdenticalNames : kMsgCreateDatabase);
+                return databaseFailure(table.GetLastErrorText(), table.GetLastErrorCode() == TB_DAO_E_DUPLICATE
+                                                                     ? kMsgIdenticalNames
+                                                                     : kMsgCreateDatabase);
         }
         if (!table.Append()) return databaseFailure(table.GetLastErrorText());
 
@@ -362,7 +363,7 @@ void SetExcelCodes(CReadAndWriteFileFunction& engine, const char* connect, int f
     engine.LoadVersion = 3;
 }
 
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::ReadInfoExcel30File(CString fileName, CString tableName) {
     SetExcelCodes(*this, "Excel 3.0;", 6);
@@ -412,10 +413,14 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
         const bool workbook = IsWorkbook(FileName);
         if (workbook) {
             CString version = database.GetVersion();
-            if (version == "3.0") SaveVersion = 6;
-            else if (version == "4.0") SaveVersion = 7;
-            else if (version == "5.0") SaveVersion = 8;
-            else if (version == "8.0") SaveVersion = 9;
+            if (version == "3.0")
+                SaveVersion = 6;
+            else if (version == "4.0")
+                SaveVersion = 7;
+            else if (version == "5.0")
+                SaveVersion = 8;
+            else if (version == "8.0")
+                SaveVersion = 9;
         }
         if (TableName.IsEmpty()) {
             if (WithDialog != 1) {
@@ -484,7 +489,7 @@ int ReadDataWithCodes(CReadAndWriteFileFunction& engine, const char* connect, in
     return engine.ReadDataDaoFile();
 }
 
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::ReadDataExcel30File() { return ReadDataWithCodes(*this, "Excel 3.0;", 6); }
 int CReadAndWriteFileFunction::ReadDataExcel40File() { return ReadDataWithCodes(*this, "Excel 4.0;", 7); }

@@ -63,8 +63,7 @@ void NameFromTitleField(std::string_view rawField, int index, CString& name, CSt
 
 // The next title field: up to the next separator (leading separators skipped when
 // merging); the last field is the rest of the line; past the end it is empty.
-std::string_view NextTitleField(std::string_view title, std::size_t& pos, const SeparatorSet& separators,
-                                bool merge) {
+std::string_view NextTitleField(std::string_view title, std::size_t& pos, const SeparatorSet& separators, bool merge) {
     if (merge)
         while (pos < title.size() && separators.Contains(title[pos])) ++pos;
     if (pos >= title.size()) return std::string_view();
@@ -138,9 +137,12 @@ void PrepareSinks(CReadAndWriteFileFunction& engine, std::vector<ChannelSink>& s
 void TrimSinks(std::vector<ChannelSink>& sinks) {
     for (ChannelSink& s : sinks) {
         int size = s.rowsTouched > s.originalSize ? s.rowsTouched : s.originalSize;
-        if (s.kind == ChannelSink::Doubles) s.doubles->SetSize(size);
-        else if (s.kind == ChannelSink::Strings) s.strings->SetSize(size);
-        else if (s.kind == ChannelSink::Variants) s.variants->SetSize(size);
+        if (s.kind == ChannelSink::Doubles)
+            s.doubles->SetSize(size);
+        else if (s.kind == ChannelSink::Strings)
+            s.strings->SetSize(size);
+        else if (s.kind == ChannelSink::Variants)
+            s.variants->SetSize(size);
     }
 }
 
@@ -168,21 +170,24 @@ std::string VariantText(const COleVariant& v, const CString& decimal) {
     char buffer[40];
     char* end = buffer;
     switch (v.vt) {
-    case VT_UI1: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.bVal)).ptr; break;
-    case VT_I2: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.iVal)).ptr; break;
-    case VT_BOOL: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.boolVal)).ptr; break;
-    case VT_I4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.lVal)); break;
-    case VT_R4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.fltVal)); break;
-    case VT_R8: end = tb_exchange::FormatGeneral15(buffer, v.dblVal); break;
-    case VT_BSTR: return v.GetText().str();
-    default: buffer[0] = '0'; end = buffer + 1; break;
+        case VT_UI1: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.bVal)).ptr; break;
+        case VT_I2: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.iVal)).ptr; break;
+        case VT_BOOL: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.boolVal)).ptr; break;
+        case VT_I4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.lVal)); break;
+        case VT_R4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.fltVal)); break;
+        case VT_R8: end = tb_exchange::FormatGeneral15(buffer, v.dblVal); break;
+        case VT_BSTR: return v.GetText().str();
+        default:
+            buffer[0] = '0';
+            end = buffer + 1;
+            break;
     }
     std::string text(buffer, end);
     if (decimal != ".") ReplacePoint(text, decimal);
     return text;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- WriteCSVFile
 
@@ -283,27 +288,27 @@ int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator,
         for (int c = 0; c < NrChannels; ++c) {
             const ChannelSource& s = sources[static_cast<std::size_t>(c)];
             switch (s.kind) {
-            case WriteSource::Missing: out.Put('0'); break;
-            case WriteSource::Block:
-            case WriteSource::Doubles: {
-                char* p = out.Reserve(64);
-                if (!p) break;
-                char* end = tb_exchange::FormatGeneral15(p, LimitExportValue(s.values[r]));
-                if (replacePoint && singleDecimal) {
-                    for (char* q = p; q < end; ++q)
-                        if (*q == '.') *q = dec[0];
-                    out.Commit(static_cast<std::size_t>(end - p));
-                } else if (replacePoint) {
-                    scratch.assign(p, end);
-                    ReplacePoint(scratch, Decimal);
-                    out.Write(scratch);
-                } else {
-                    out.Commit(static_cast<std::size_t>(end - p));
+                case WriteSource::Missing: out.Put('0'); break;
+                case WriteSource::Block:
+                case WriteSource::Doubles: {
+                    char* p = out.Reserve(64);
+                    if (!p) break;
+                    char* end = tb_exchange::FormatGeneral15(p, LimitExportValue(s.values[r]));
+                    if (replacePoint && singleDecimal) {
+                        for (char* q = p; q < end; ++q)
+                            if (*q == '.') *q = dec[0];
+                        out.Commit(static_cast<std::size_t>(end - p));
+                    } else if (replacePoint) {
+                        scratch.assign(p, end);
+                        ReplacePoint(scratch, Decimal);
+                        out.Write(scratch);
+                    } else {
+                        out.Commit(static_cast<std::size_t>(end - p));
+                    }
+                    break;
                 }
-                break;
-            }
-            case WriteSource::Strings: out.Write(s.strings->GetAt(r).view()); break;
-            case WriteSource::Variants: out.Write(VariantText(s.variants->GetAt(r), Decimal)); break;
+                case WriteSource::Strings: out.Write(s.strings->GetAt(r).view()); break;
+                case WriteSource::Variants: out.Write(VariantText(s.variants->GetAt(r), Decimal)); break;
             }
             if (c + 1 < NrChannels) out.Write(sep);
         }
@@ -321,8 +326,8 @@ int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator,
 
 // ---------------------------------------------------------------- ReadInfoCSVFile
 
-int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separator, CString decimal,
-                                               int startLine, int mergeSeparators) try {
+int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separator, CString decimal, int startLine,
+                                               int mergeSeparators) try {
     ResetWarnAndErrorMsg();
     TextMergeSeparators = mergeSeparators;
     Separator = separator;
@@ -502,15 +507,15 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
             }
             if (!fields.Next(field)) break;
             switch (s.kind) {
-            case ChannelSink::None: break;
-            case ChannelSink::Block:
-            case ChannelSink::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, decimal); break;
-            case ChannelSink::Strings: s.strings->ElementAt(r) = CString(field); break;
-            case ChannelSink::Variants: s.variants->ElementAt(r).SetText(CString(field)); break;
-            case ChannelSink::NoStorage:
-                TrimSinks(sinks);
-                SetError(TBFormatMessage(17, {FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
-                return 0;
+                case ChannelSink::None: break;
+                case ChannelSink::Block:
+                case ChannelSink::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, decimal); break;
+                case ChannelSink::Strings: s.strings->ElementAt(r) = CString(field); break;
+                case ChannelSink::Variants: s.variants->ElementAt(r).SetText(CString(field)); break;
+                case ChannelSink::NoStorage:
+                    TrimSinks(sinks);
+                    SetError(TBFormatMessage(17, {FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
+                    return 0;
             }
             s.rowsTouched = r + 1;
         }
@@ -520,11 +525,11 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
         for (; c < NrChannels; ++c) {
             ChannelSink& s = sinks[static_cast<std::size_t>(c)];
             switch (s.kind) {
-            case ChannelSink::Block:
-            case ChannelSink::Doubles: s.block[r] = 0.0; break;
-            case ChannelSink::Strings: s.strings->ElementAt(r) = zeroText; break;
-            case ChannelSink::Variants: s.variants->ElementAt(r).SetText(zeroText); break;
-            default: continue;
+                case ChannelSink::Block:
+                case ChannelSink::Doubles: s.block[r] = 0.0; break;
+                case ChannelSink::Strings: s.strings->ElementAt(r) = zeroText; break;
+                case ChannelSink::Variants: s.variants->ElementAt(r).SetText(zeroText); break;
+                default: continue;
             }
             s.rowsTouched = r + 1;
         }

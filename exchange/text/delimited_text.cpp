@@ -28,7 +28,7 @@ std::size_t CountByte(std::string_view text, char byte) {
     for (; i < text.size(); ++i) count += text[i] == byte;
     return count;
 }
-} // namespace
+}  // namespace
 
 int CountFields(std::string_view line, const SeparatorSet& separators, bool merge) {
     if (!merge && separators.Single() != 0) {
@@ -100,8 +100,10 @@ bool FieldSplitter::NextPlainNumber(double& value, const DecimalSymbol& decimal)
     }
     if (stop != last && !m_separators.Contains(*stop)) return false;
     value = parsed;
-    if (stop == last) m_done = true;
-    else m_pos = static_cast<std::size_t>(stop - m_line.data()) + 1;
+    if (stop == last)
+        m_done = true;
+    else
+        m_pos = static_cast<std::size_t>(stop - m_line.data()) + 1;
     return true;
 }
 
@@ -113,8 +115,10 @@ bool CanReadNumbersInPlace(const SeparatorSet& separators, const DecimalSymbol& 
 }
 
 DecimalSymbol::DecimalSymbol(const CString& decimal) : m_text(decimal) {
-    if (decimal.GetLength() > 1) m_long = true;
-    else if (decimal.GetLength() == 1 && decimal[0] != '.') m_replaced = decimal[0];
+    if (decimal.GetLength() > 1)
+        m_long = true;
+    else if (decimal.GetLength() == 1 && decimal[0] != '.')
+        m_replaced = decimal[0];
 }
 
 namespace {
@@ -136,7 +140,7 @@ double General(std::string_view field, const DecimalSymbol& decimal) {
     return TBExtended_atof(CString(field), decimal.Text());
 }
 
-} // namespace
+}  // namespace
 
 double ParseNumberField(std::string_view field, const DecimalSymbol& decimal) {
     constexpr std::size_t kMax = 64;
@@ -172,4 +176,4 @@ char* FormatGeneral15(char* out, double value) {
     return std::to_chars(out, out + 32, value, std::chars_format::general, 15).ptr;
 }
 
-} // namespace tb_exchange
+}  // namespace tb_exchange

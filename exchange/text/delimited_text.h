@@ -38,9 +38,7 @@ private:
 };
 
 /// White space as the framework's TrimRight removes it.
-inline bool IsTrimSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
+inline bool IsTrimSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 inline std::string_view TrimTrailingSpace(std::string_view line) {
     std::size_t n = line.size();
@@ -132,7 +130,7 @@ inline std::uint32_t ParseEightDigits(std::uint64_t v) {
 }
 
 inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+                                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The common case of numbers written with up to 15-17 significant digits: at most 19
 // digits and a decimal exponent within +-22 give a mantissa and a power of ten that
@@ -190,9 +188,9 @@ inline const char* ParseShortDecimal(const char* p, const char* end, char point,
     return p;
 }
 
-} // namespace detail
+}  // namespace detail
 
 /// Writes value as "%.15g" would into out (at least 32 bytes); returns the end.
 char* FormatGeneral15(char* out, double value);
 
-} // namespace tb_exchange
+}  // namespace tb_exchange

@@ -24,9 +24,8 @@ FORMEL_EXPORT int UbhvBlock2Upn(const char* formula, CFormelHelper* helper, int*
     try {
         if (!formula || !ProgramOf(helper)) {
             if (errors) {
-                errors->Add(new CFormelError(!formula ? "no formula was given to the scanner\n"
-                                                      : "the scanner has no helper object\n",
-                                             0, 0));
+                errors->Add(new CFormelError(
+                    !formula ? "no formula was given to the scanner\n" : "the scanner has no helper object\n", 0, 0));
             }
             return FORMEL_ERROR_ARGUMENT;
         }

@@ -9,8 +9,10 @@ CDialogHub* g_installedHub = nullptr;
 CString CDialogHub::AskFileName(const CFileDialogRequest&) { return CString(); }
 
 int CDialogHub::MessageBox(const CString& text, const CString& caption, UINT) {
-    if (caption.IsEmpty()) std::fprintf(stderr, "%s\n", text.GetString());
-    else std::fprintf(stderr, "%s: %s\n", caption.GetString(), text.GetString());
+    if (caption.IsEmpty())
+        std::fprintf(stderr, "%s\n", text.GetString());
+    else
+        std::fprintf(stderr, "%s: %s\n", caption.GetString(), text.GetString());
     return IDOK;
 }
 

@@ -49,7 +49,7 @@ CString JoinPath(const CString& directory, const CString& name) {
     return directory + "/" + name;
 }
 
-} // namespace
+}  // namespace
 
 CStringArray TBLibraryCandidates(const char* name, const CString& besideDirectory) {
     CStringArray candidates;

@@ -170,9 +170,12 @@ bool CBufferedFileWriter::Flush() {
     std::size_t done = 0;
     while (done < m_used && !m_errno) {
         ssize_t n = ::write(m_fd, m_buffer + done, m_used - done);
-        if (n > 0) done += static_cast<std::size_t>(n);
-        else if (n < 0 && errno != EINTR) m_errno = errno;
-        else if (n == 0) m_errno = EIO;
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
+        else if (n < 0 && errno != EINTR)
+            m_errno = errno;
+        else if (n == 0)
+            m_errno = EIO;
     }
     m_used = 0;
     return !m_errno;

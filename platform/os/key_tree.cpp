@@ -42,13 +42,16 @@ std::string DirectoryOf(HKEY key) {
 }
 
 std::string EncodeName(const std::string& name) {
-    if (name == "." ) return "%2E";
+    if (name == ".") return "%2E";
     if (name == "..") return "%2E%2E";
     std::string out;
     for (char c : name) {
-        if (c == '%') out += "%25";
-        else if (c == '/') out += "%2F";
-        else out += c;
+        if (c == '%')
+            out += "%25";
+        else if (c == '/')
+            out += "%2F";
+        else
+            out += c;
     }
     return out;
 }
@@ -58,9 +61,21 @@ std::string DecodeName(const std::string& name) {
     for (size_t i = 0; i < name.size(); ++i) {
         if (name[i] == '%' && i + 2 < name.size()) {
             std::string code = name.substr(i + 1, 2);
-            if (code == "25") { out += '%'; i += 2; continue; }
-            if (code == "2F") { out += '/'; i += 2; continue; }
-            if (code == "2E") { out += '.'; i += 2; continue; }
+            if (code == "25") {
+                out += '%';
+                i += 2;
+                continue;
+            }
+            if (code == "2F") {
+                out += '/';
+                i += 2;
+                continue;
+            }
+            if (code == "2E") {
+                out += '.';
+                i += 2;
+                continue;
+            }
         }
         out += name[i];
     }
@@ -103,11 +118,16 @@ int MakeDirectories(const std::string& path) {
 std::string Escape(const std::string& text, bool isName) {
     std::string out;
     for (char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '=' && isName) out += "\\=";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '=' && isName)
+            out += "\\=";
+        else
+            out += c;
     }
     return out;
 }
@@ -157,7 +177,7 @@ int Resolve(HKEY parent, const char* subKey, std::string& directory) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 CString TBKeyTreeRoot() { return CString(RootDirectory()); }
 
@@ -211,7 +231,10 @@ int TBRegSetValue(HKEY key, const char* name, const char* text) {
         std::string valueName = name ? name : "";
         bool found = false;
         for (Value& v : values)
-            if (v.name == valueName) { v.text = text; found = true; }
+            if (v.name == valueName) {
+                v.text = text;
+                found = true;
+            }
         if (!found) values.push_back({valueName, text});
         errno = 0;
         return WriteValues(directory, values);

@@ -34,7 +34,7 @@ CString LocaleDecimalSymbol() {
     return symbol;
 }
 
-} // namespace
+}  // namespace
 
 CString TBGetUserDecimalSymbol() {
     const Override& o = SymbolOverride();

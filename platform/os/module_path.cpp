@@ -12,7 +12,7 @@ namespace {
 // Any address inside this shared object identifies it to dladdr.
 void AnchorInsideLibrary() {}
 
-} // namespace
+}  // namespace
 
 CString TBGetLibraryFileName() {
     Dl_info info{};

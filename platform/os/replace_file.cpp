@@ -40,7 +40,7 @@ bool ResolveTarget(const char* path, std::string& target) {
 
 // Writes text to a new file beside target and renames it over target once it is
 // completely on disk; the old file stays untouched on any failure.
-} // namespace
+}  // namespace
 
 bool TBReplaceFileContents(const char* path, std::string_view text, long long* modificationTime) {
     if (!path || !*path) return false;
@@ -89,4 +89,3 @@ bool TBReplaceFileContents(const char* path, std::string_view text, long long* m
                                 : 0;
     return true;
 }
-

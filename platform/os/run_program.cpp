@@ -63,8 +63,7 @@ int TBRunProgram(const std::vector<std::string>& argv, const std::string& input)
     close(pipeFds[1]);
     // Drop a SIGPIPE raised by the writes before unblocking.
     struct timespec zero = {0, 0};
-    while (sigtimedwait(&block, nullptr, &zero) > 0) {
-    }
+    while (sigtimedwait(&block, nullptr, &zero) > 0) {}
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {

@@ -30,7 +30,7 @@ bool MakeDirectories(const CString& path) {
     return ::stat(p.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
 }
 
-} // namespace
+}  // namespace
 
 CString TBSettingsFileName() {
     CString program = TBGetProgramFileName();

@@ -11,7 +11,7 @@ char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 bool InSet(const char* set, char c) { return set && c != '\0' && std::strchr(set, c) != nullptr; }
 
-} // namespace
+}  // namespace
 
 char CString::GetAt(int index) const {
     if (index < 0 || index >= GetLength()) return '\0';
@@ -116,7 +116,10 @@ CString& CString::MakeReverse() {
 int CString::Replace(char oldCh, char newCh) {
     int count = 0;
     for (char& c : m_text) {
-        if (c == oldCh) { c = newCh; ++count; }
+        if (c == oldCh) {
+            c = newCh;
+            ++count;
+        }
     }
     return count;
 }
@@ -216,13 +219,19 @@ CString CString::Tokenize(const char* set, int& start) const {
 }
 
 void CString::FormatV(const char* format, va_list args) {
-    if (!format) { m_text.clear(); return; }
+    if (!format) {
+        m_text.clear();
+        return;
+    }
     char small[256];
     va_list copy;
     va_copy(copy, args);
     int needed = std::vsnprintf(small, sizeof small, format, copy);
     va_end(copy);
-    if (needed < 0) { m_text.clear(); return; }
+    if (needed < 0) {
+        m_text.clear();
+        return;
+    }
     if (static_cast<size_t>(needed) < sizeof small) {
         m_text.assign(small, static_cast<size_t>(needed));
         return;
@@ -259,7 +268,23 @@ void CString::ReleaseBuffer(int newLength) {
 }
 
 CString operator+(const CString& a, const CString& b) { return CString(a.str() + b.str()); }
-CString operator+(const CString& a, const char* b) { CString r(a); r += b; return r; }
-CString operator+(const char* a, const CString& b) { CString r(a); r += b; return r; }
-CString operator+(const CString& a, char b) { CString r(a); r += b; return r; }
-CString operator+(char a, const CString& b) { CString r(a); r += b; return r; }
+CString operator+(const CString& a, const char* b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(const char* a, const CString& b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(const CString& a, char b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(char a, const CString& b) {
+    CString r(a);
+    r += b;
+    return r;
+}

@@ -64,8 +64,10 @@ public:
         setenv(name, value.c_str(), 1);
     }
     ~ScopedEnv() {
-        if (m_had) setenv(m_name, m_old.c_str(), 1);
-        else unsetenv(m_name);
+        if (m_had)
+            setenv(m_name, m_old.c_str(), 1);
+        else
+            unsetenv(m_name);
     }
 
 private:
@@ -85,11 +87,30 @@ protected:
     /// Runs the reporter in this process for a crash of m_dir/app with one extra file.
     int RunReporter(const std::string& to) {
         WriteFile(m_dir + "/notes.txt", "what happened");
-        std::vector<std::string> args = {"toolbox-crash-reporter", "--pid", "4242", "--exe", m_dir + "/app",
-                                         "--xml", m_dir + "/app.xml", "--temp", m_dir, "--to", to,
-                                         "--file", m_dir + "/notes.txt", "Notes", "--signal", "11",
-                                         "--code", "0xC0000005", "--address", "0x1000", "--operation", "0",
-                                         "--dump-written", "0"};
+        std::vector<std::string> args = {"toolbox-crash-reporter",
+                                         "--pid",
+                                         "4242",
+                                         "--exe",
+                                         m_dir + "/app",
+                                         "--xml",
+                                         m_dir + "/app.xml",
+                                         "--temp",
+                                         m_dir,
+                                         "--to",
+                                         to,
+                                         "--file",
+                                         m_dir + "/notes.txt",
+                                         "Notes",
+                                         "--signal",
+                                         "11",
+                                         "--code",
+                                         "0xC0000005",
+                                         "--address",
+                                         "0x1000",
+                                         "--operation",
+                                         "0",
+                                         "--dump-written",
+                                         "0"};
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(&a[0]);
         ScopedEnv state("XDG_STATE_HOME", m_dir + "/state");
@@ -100,7 +121,7 @@ protected:
     std::string m_dir;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(CrashDialogs, RegisteredHubIsAskedAndItsSaveTargetGetsTheReport) {
     RecordingHub hub;

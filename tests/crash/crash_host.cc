@@ -22,18 +22,14 @@ __attribute__((noinline)) int CrashHostDivideByZero(volatile int divisor) {
     return value / divisor;
 }
 
-__attribute__((noinline)) void CrashHostIllegalInstruction() {
-    __builtin_trap();
-}
+__attribute__((noinline)) void CrashHostIllegalInstruction() { __builtin_trap(); }
 
-__attribute__((noinline)) void CrashHostAbort() {
-    std::abort();
-}
+__attribute__((noinline)) void CrashHostAbort() { std::abort(); }
 
 __attribute__((noinline)) int CrashHostRecurse(volatile int depth) {
     volatile char frame[512];
     frame[0] = static_cast<char>(depth);
-    if (depth > 1 << 30) return 0; // never reached: the stack runs out first
+    if (depth > 1 << 30) return 0;  // never reached: the stack runs out first
     return CrashHostRecurse(depth + 1) + frame[0];
 }
 
@@ -50,7 +46,7 @@ int CrashHostAllowReport(void* handler) {
     return 1;
 }
 
-} // extern "C"
+}  // extern "C"
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
@@ -58,8 +54,10 @@ int main(int argc, char** argv) {
     const char* to = "";
     const char* subject = "";
     for (int i = 2; i + 1 < argc; ++i) {
-        if (!std::strcmp(argv[i], "--to")) to = argv[++i];
-        else if (!std::strcmp(argv[i], "--subject")) subject = argv[++i];
+        if (!std::strcmp(argv[i], "--to"))
+            to = argv[++i];
+        else if (!std::strcmp(argv[i], "--subject"))
+            subject = argv[++i];
     }
     int (*callback)(void*) = nullptr;
     if (mode == "callback-deny") callback = CrashHostDenyReport;

@@ -53,7 +53,7 @@ TEST(CrashSignals, AccessViolationKnowsReadWriteAndAddress) {
 #if defined(__x86_64__)
     uc.uc_mcontext.gregs[REG_RIP] = 0x401000;
     uc.uc_mcontext.gregs[REG_RSP] = 0x7ffff0000000;
-    uc.uc_mcontext.gregs[REG_ERR] = 6; // user-mode write
+    uc.uc_mcontext.gregs[REG_ERR] = 6;  // user-mode write
 #endif
     EXCEPTION_RECORD r;
     TBExceptionFromSignal(SIGSEGV, &info, &uc, r);
@@ -63,7 +63,7 @@ TEST(CrashSignals, AccessViolationKnowsReadWriteAndAddress) {
 #if defined(__x86_64__)
     EXPECT_EQ(r.ExceptionInformation[0], 1u);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(r.ExceptionAddress), 0x401000u);
-    uc.uc_mcontext.gregs[REG_ERR] = 4; // read
+    uc.uc_mcontext.gregs[REG_ERR] = 4;  // read
     TBExceptionFromSignal(SIGSEGV, &info, &uc, r);
     EXPECT_EQ(r.ExceptionInformation[0], 0u);
     // A fault just below the stack pointer: the stack ran out.
@@ -74,10 +74,13 @@ TEST(CrashSignals, AccessViolationKnowsReadWriteAndAddress) {
 }
 
 TEST(CrashSignals, OtherSignalsMapToTheirCodes) {
-    struct Case { int signal, code; DWORD expected; } cases[] = {
-        {SIGFPE, FPE_INTDIV, 0xC0000094}, {SIGFPE, FPE_INTOVF, 0xC0000095}, {SIGFPE, FPE_FLTDIV, 0xC000008E},
-        {SIGFPE, FPE_FLTOVF, 0xC0000091}, {SIGFPE, FPE_FLTUND, 0xC0000093}, {SIGFPE, FPE_FLTINV, 0xC0000090},
-        {SIGILL, ILL_ILLOPN, 0xC000001D}, {SIGILL, ILL_PRVOPC, 0xC0000096}, {SIGBUS, BUS_ADRALN, 0x80000002},
+    struct Case {
+        int signal, code;
+        DWORD expected;
+    } cases[] = {
+        {SIGFPE, FPE_INTDIV, 0xC0000094}, {SIGFPE, FPE_INTOVF, 0xC0000095},  {SIGFPE, FPE_FLTDIV, 0xC000008E},
+        {SIGFPE, FPE_FLTOVF, 0xC0000091}, {SIGFPE, FPE_FLTUND, 0xC0000093},  {SIGFPE, FPE_FLTINV, 0xC0000090},
+        {SIGILL, ILL_ILLOPN, 0xC000001D}, {SIGILL, ILL_PRVOPC, 0xC0000096},  {SIGBUS, BUS_ADRALN, 0x80000002},
         {SIGBUS, BUS_ADRERR, 0xC0000006}, {SIGTRAP, TRAP_BRKPT, 0x80000003}, {SIGABRT, SI_TKILL, 0x40000015},
     };
     for (const Case& c : cases) {
@@ -127,7 +130,13 @@ TEST(ProcMaps, ParsesLinesAndGroupsModules) {
     EXPECT_EQ(text.substr(modules[1].pathOffset, modules[1].pathLength), "/usr/lib/libz.so.1 (deleted)");
     EXPECT_EQ(TBParseMaps(text.data(), text.size(), maps, 2), 2) << "capacity is respected";
     EXPECT_EQ(TBModulesFromMappings(text.data(), maps, n, modules, 1), 1);
-    const char* bad[] = {"1-", "-1", "zz-1 r-xp 0 0 0", "10-5 r-xp 0 08:01 1 /x", "1-2 r", "1-2 r-xp 0", "11111111111111111-2 r-xp 0 0 0 /x"};
+    const char* bad[] = {"1-",
+                         "-1",
+                         "zz-1 r-xp 0 0 0",
+                         "10-5 r-xp 0 08:01 1 /x",
+                         "1-2 r",
+                         "1-2 r-xp 0",
+                         "11111111111111111-2 r-xp 0 0 0 /x"};
     for (const char* line : bad) EXPECT_EQ(TBParseMaps(line, std::strlen(line), maps, 16), 0) << line;
 }
 
@@ -141,8 +150,9 @@ TEST(CrashSettings, RegisterCfgValuesAndDefaults) {
     RemoveTree(missing);
 
     std::string full = MakeTempDir();
-    WriteFile(full + "/Register.cfg", "; comment\r\n[General]\r\n ProductVersion = 8.0.1 \r\n"
-                                      "[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\n");
+    WriteFile(full + "/Register.cfg",
+              "; comment\r\n[General]\r\n ProductVersion = 8.0.1 \r\n"
+              "[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\n");
     TBCrashSettings read = TBReadCrashSettings(full.c_str());
     EXPECT_EQ(read.productVersion, "8.0.1");
     EXPECT_EQ(read.mailServer, "mail.example.com");
@@ -181,7 +191,7 @@ std::uint32_t U32(const std::string& s, std::size_t at) {
     for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s.at(at + static_cast<std::size_t>(i)));
     return v;
 }
-} // namespace
+}  // namespace
 
 TEST(Minidump, EveryStreamLiesInsideTheFile) {
     std::unique_ptr<TBMinidumpScratch> scratch(new TBMinidumpScratch);
@@ -210,7 +220,8 @@ TEST(Minidump, EveryStreamLiesInsideTheFile) {
         EXPECT_LE(std::uint64_t(rva) + size, d.size()) << "stream " << type;
         found[type] = {size, rva};
     }
-    for (std::uint32_t type : {3u, 4u, 5u, 6u, 7u, 15u, 0x47670003u, 0x47670009u}) EXPECT_EQ(found.count(type), 1u) << type;
+    for (std::uint32_t type : {3u, 4u, 5u, 6u, 7u, 15u, 0x47670003u, 0x47670009u})
+        EXPECT_EQ(found.count(type), 1u) << type;
     // System info: this machine's architecture and the Linux platform id.
     std::uint32_t sys = found[7].second;
 #if defined(__x86_64__)

@@ -72,7 +72,7 @@ const CrashKind kKinds[] = {
     {"abort", SIGABRT, "0x40000015", "EXCEPTION_UNKNOWN", "CrashHostAbort"},
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(CrashProcess, EachKindOfCrashLeavesADumpAndAReportThatOutsideToolsRead) {
     for (const CrashKind& kind : kKinds) {
@@ -141,7 +141,8 @@ TEST_F(CrashProcess, ReportDescribesMachineSystemAndModules) {
     // The children in their order.
     std::vector<std::string> names;
     for (pugi::xml_node child : root.children()) names.push_back(child.name());
-    EXPECT_EQ(names, (std::vector<std::string>{"Application", "ExceptionRecord", "Processor", "OperatingSystem", "Modules"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Application", "ExceptionRecord", "Processor", "OperatingSystem", "Modules"}));
     std::string host = CRASH_HOST;
     EXPECT_EQ(root.child("Application").attribute("Path").value(), host.substr(0, host.rfind('/')));
     // No Register.cfg beside the program: an empty product version.
@@ -152,7 +153,8 @@ TEST_F(CrashProcess, ReportDescribesMachineSystemAndModules) {
 #elif defined(__aarch64__)
     EXPECT_STREQ(root.child("Processor").attribute("Architecture").value(), "PROCESSOR_ARCHITECTURE_ARM64");
 #endif
-    EXPECT_EQ(root.child("Processor").attribute("NumberOfProcessors").as_int(), static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN)));
+    EXPECT_EQ(root.child("Processor").attribute("NumberOfProcessors").as_int(),
+              static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN)));
     EXPECT_STRNE(root.child("OperatingSystem").attribute("OS").value(), "");
     EXPECT_TRUE(root.child("OperatingSystem").attribute("CSDVersion"));
     int modules = 0;
@@ -286,8 +288,8 @@ TEST_F(CrashProcess, MissingReporterLeavesTheDumpAndSaysWhere) {
     std::string broken = m_dir + "/broken-reporter";
     WriteFile(broken, "#!/nonexistent/interpreter\n");
     chmod(broken.c_str(), 0755);
-    r = RunChild({CRASH_HOST, "null"}, {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state,
-                                        "TOOLBOX_CRASH_REPORTER=" + broken});
+    r = RunChild({CRASH_HOST, "null"},
+                 {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state, "TOOLBOX_CRASH_REPORTER=" + broken});
     ASSERT_TRUE(WIFSIGNALED(r.status));
     EXPECT_NE(r.out.find("Memory dump: " + m_temp + "/crash_host.dmp"), std::string::npos) << r.out;
 }
@@ -353,9 +355,10 @@ TEST_F(CrashProcess, ReportThatCannotBeSentIsKept) {
     mkdir(appDir.c_str(), 0700);
     std::string app = appDir + "/app";
     Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
-    int port = FreePort(); // nothing listens there
+    int port = FreePort();  // nothing listens there
     WriteFile(appDir + "/Register.cfg", "[CrashReport]\nMailServer=127.0.0.1\nMailPort=" + std::to_string(port) + "\n");
-    ChildResult r = Crash({"null", "--to", "crash@example.com"}, {"TOOLBOX_CRASH_REPORT_ANSWER=send", "PATH=/nonexistent"}, app);
+    ChildResult r =
+        Crash({"null", "--to", "crash@example.com"}, {"TOOLBOX_CRASH_REPORT_ANSWER=send", "PATH=/nonexistent"}, app);
     ASSERT_FALSE(r.timedOut);
     ASSERT_TRUE(WIFSIGNALED(r.status));
     EXPECT_EQ(ListDir(KeptDir()).size(), 1u) << r.out;

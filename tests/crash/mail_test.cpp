@@ -29,7 +29,7 @@ protected:
     std::string m_dir;
 };
 
-} // namespace
+}  // namespace
 
 TEST(MailMessage, Base64MatchesTheStandardAlphabetAndPadding) {
     auto b64 = [](const std::string& s) {
@@ -118,7 +118,8 @@ TEST_F(MailTest, AttachmentOf1000BytesGivesThreeBase64Lines) {
     auto blank = std::find(lines.begin(), lines.end(), "\tfilename=\"report.zip\"");
     ASSERT_NE(blank, lines.end()) << "the file name is the attachment's own when no name is given";
     EXPECT_NE(text.find("\tname=\"report.zip\""), std::string::npos);
-    EXPECT_NE(text.find("Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment;\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment;\r\n"),
+              std::string::npos);
     ASSERT_LT(blank + 4, lines.end());
     EXPECT_EQ(blank[1], "");
     EXPECT_EQ(blank[2].size(), 512u);
@@ -168,7 +169,8 @@ TEST_F(MailTest, SmtpDeliversToARealServerOnLoopback) {
     EXPECT_NE(m.find("X-MailFrom: jane@example.org"), std::string::npos) << m;
     EXPECT_NE(m.find("X-RcptTo: crash@example.com"), std::string::npos) << m;
     EXPECT_NE(m.find("From: Jane<jane@example.org>"), std::string::npos);
-    EXPECT_NE(m.find("\nfirst line\n.\n.starts with a dot\nlast\n"), std::string::npos) << "the lone dot did not end the message";
+    EXPECT_NE(m.find("\nfirst line\n.\n.starts with a dot\nlast\n"), std::string::npos)
+        << "the lone dot did not end the message";
     EXPECT_NE(m.find("sent by: VELTRANIX - CrashReport"), std::string::npos);
     EXPECT_NE(m.find("--_VELTRANIX_Crash_Report--"), std::string::npos);
 
@@ -180,7 +182,8 @@ TEST_F(MailTest, SmtpDeliversToARealServerOnLoopback) {
               "assert m.is_multipart() and len(parts)==1 and parts[0].get_filename()=='app.zip'\n"
               "open(sys.argv[2],'wb').write(parts[0].get_payload(decode=True))\n");
     int status = -1;
-    std::string out = Shell("/usr/bin/python3 '" + m_dir + "/x.py' '" + m_dir + "/m.eml' '" + m_dir + "/out.bin'", &status);
+    std::string out =
+        Shell("/usr/bin/python3 '" + m_dir + "/x.py' '" + m_dir + "/m.eml' '" + m_dir + "/out.bin'", &status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(ReadFile(m_dir + "/out.bin"), data);
 }
@@ -188,8 +191,8 @@ TEST_F(MailTest, SmtpDeliversToARealServerOnLoopback) {
 TEST_F(MailTest, NoSenderAddressGivesAnEmptyReversePath) {
     if (!SmtpServer::Available()) GTEST_SKIP() << "python3-aiosmtpd is not installed: no SMTP server to send to";
     SmtpServer server(m_dir + "/mail");
-    ASSERT_EQ(SmtpSendMail("127.0.0.1", static_cast<unsigned short>(server.Port()), "Jane", "", "a@example.com",
-                           "s", "", nullptr, nullptr),
+    ASSERT_EQ(SmtpSendMail("127.0.0.1", static_cast<unsigned short>(server.Port()), "Jane", "", "a@example.com", "s",
+                           "", nullptr, nullptr),
               0);
     std::vector<std::string> messages = server.Messages();
     ASSERT_EQ(messages.size(), 1u);
@@ -246,7 +249,7 @@ std::string FakeProgram(const std::string& dir, const std::string& name, int exi
     chmod(path.c_str(), 0755);
     return path;
 }
-} // namespace
+}  // namespace
 
 TEST_F(MailTest, LocalSubmissionThroughSendmail) {
     std::string program = FakeProgram(m_dir, "sendmail", 0);
@@ -334,13 +337,18 @@ TEST_F(MailTest, FilesGoToTheDesktopMailProgram) {
     setenv("PATH", "/nonexistent", 1);
     int missing = TBSendMailWithFiles("", 0, &files, "s", nullptr, &to, nullptr, nullptr);
     setenv("PATH", oldPath.c_str(), 1);
-    if (oldTemp.empty()) unsetenv("TEMP");
-    else setenv("TEMP", oldTemp.c_str(), 1);
+    if (oldTemp.empty())
+        unsetenv("TEMP");
+    else
+        setenv("TEMP", oldTemp.c_str(), 1);
 
     EXPECT_EQ(sent, 1);
     std::string archive = m_dir + "/results.zip";
-    EXPECT_EQ(args, "--utf8\n--subject\nResults X: y\n--cc\ny@example.com\n--bcc\nZoe  Bcc: evil@example.com <z@example.com>\n"
-                    "--attach\n" + archive + "\nXavier <x@example.com>\n");
+    EXPECT_EQ(
+        args,
+        "--utf8\n--subject\nResults X: y\n--cc\ny@example.com\n--bcc\nZoe  Bcc: evil@example.com <z@example.com>\n"
+        "--attach\n" +
+            archive + "\nXavier <x@example.com>\n");
     int status = -1;
     std::string listing = Shell("unzip -l '" + archive + "'", &status);
     EXPECT_EQ(status, 0) << listing;

@@ -70,8 +70,8 @@ inline bool HaveProgram(const char* name) {
 }
 
 struct ChildResult {
-    int status = -1;   // raw wait status
-    std::string out;   // standard output and standard error together
+    int status = -1;  // raw wait status
+    std::string out;  // standard output and standard error together
     bool timedOut = false;
 };
 
@@ -89,8 +89,10 @@ inline ChildResult RunChild(const std::vector<std::string>& argv, const std::vec
         for (const std::string& e : env) {
             std::size_t eq = e.find('=');
             std::string name = e.substr(0, eq), value = e.substr(eq + 1);
-            if (value.empty()) unsetenv(name.c_str());
-            else setenv(name.c_str(), value.c_str(), 1);
+            if (value.empty())
+                unsetenv(name.c_str());
+            else
+                setenv(name.c_str(), value.c_str(), 1);
         }
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -154,9 +156,7 @@ inline bool CanConnect(int port) {
 /// A loopback SMTP server (aiosmtpd) writing every message into a maildir.
 class SmtpServer {
 public:
-    static bool Available() {
-        return std::system("/usr/bin/python3 -c 'import aiosmtpd' >/dev/null 2>&1") == 0;
-    }
+    static bool Available() { return std::system("/usr/bin/python3 -c 'import aiosmtpd' >/dev/null 2>&1") == 0; }
     explicit SmtpServer(const std::string& mailDir) : m_dir(mailDir) {
         m_port = FreePort();
         m_pid = fork();
@@ -224,8 +224,7 @@ public:
 private:
     void Serve() {
         pollfd p{m_listen, POLLIN, 0};
-        while (!m_stop && poll(&p, 1, 50) == 0) {
-        }
+        while (!m_stop && poll(&p, 1, 50) == 0) {}
         if (m_stop) return;
         int fd = accept(m_listen, nullptr, nullptr);
         if (fd < 0) return;
@@ -253,4 +252,4 @@ private:
     std::thread m_thread;
 };
 
-} // namespace crashtest
+}  // namespace crashtest

@@ -63,14 +63,15 @@ protected:
     CArray<COleVariant, COleVariant> mixed;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(AccessEngine, WritesChannelsAsTableAndReadsThemBack) {
     const std::string path = dir.File("Data.mdb");
     {
         CReadAndWriteFileFunction engine;
         Prepare(engine);
-        ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1) << engine.GetLastError().GetString();
+        ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1)
+            << engine.GetLastError().GetString();
         EXPECT_EQ(engine.GetSaveVersion(), 10);
         EXPECT_EQ(engine.GetLoadVersion(), 2);
         EXPECT_STREQ(engine.GetTableName(), "Data");
@@ -78,7 +79,8 @@ TEST_F(AccessEngine, WritesChannelsAsTableAndReadsThemBack) {
     }
     // Without a table name and without dialogs the file title names the table.
     CReadAndWriteFileFunction engine;
-    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1) << engine.GetLastError().GetString();
+    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1)
+        << engine.GetLastError().GetString();
     EXPECT_EQ(engine.GetSaveVersion(), 10);
     EXPECT_EQ(engine.GetLoadVersion(), 2);
     ASSERT_EQ(engine.GetNrChannels(), 4);
@@ -132,7 +134,8 @@ TEST_F(AccessEngine, DialogOffersTablesWithoutTheSystemOnesAndCanBeCancelled) {
     TableAnswer answer(0);
     HubScope scope(&answer);
     CReadAndWriteFileFunction engine;
-    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1) << engine.GetLastError().GetString();
+    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1)
+        << engine.GetLastError().GetString();
     EXPECT_EQ(answer.offered, std::vector<std::string>{"Messung"});
     EXPECT_STREQ(engine.GetTableName(), "Messung");
     EXPECT_EQ(engine.GetNrItems(), kItems);
@@ -151,7 +154,8 @@ TEST_F(AccessEngine, SampleDatabaseThroughTheEngine) {
     TableAnswer answer(0);
     HubScope scope(&answer);
     CReadAndWriteFileFunction engine;
-    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1) << engine.GetLastError().GetString();
+    ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1)
+        << engine.GetLastError().GetString();
     EXPECT_EQ(answer.offered, (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
     ASSERT_EQ(engine.GetNrChannels(), 9);
     ASSERT_EQ(engine.GetNrItems(), 2);
@@ -177,7 +181,8 @@ TEST_F(AccessEngine, NamesMessagesAndErrorClasses) {
         engine.InsertChannel(1, &b, "x", "V");
         EXPECT_EQ(engine.WriteFile(dir.File("dup.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 0);
         EXPECT_EQ(engine.GetLastErrorNumber(), 6);
-        EXPECT_NE(engine.GetLastError().Find("The name of some channels are  identical."), -1) << engine.GetLastError().GetString();
+        EXPECT_NE(engine.GetLastError().Find("The name of some channels are  identical."), -1)
+            << engine.GetLastError().GetString();
         EXPECT_FALSE(Exists(dir.File("dup.mdb")));
     }
     // A channel without a name becomes "Ch2" with its unit, with warning 50.
@@ -235,7 +240,8 @@ TEST_F(AccessEngine, NamesMessagesAndErrorClasses) {
         CReadAndWriteFileFunction engine;
         EXPECT_EQ(engine.ReadInfoFile(dir.File(name).c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 0) << name;
         EXPECT_EQ(engine.GetLastErrorNumber(), 6) << name;
-        EXPECT_NE(engine.GetLastError().Find("Error if opening the database >>"), -1) << engine.GetLastError().GetString();
+        EXPECT_NE(engine.GetLastError().Find("Error if opening the database >>"), -1)
+            << engine.GetLastError().GetString();
     }
     CReadAndWriteFileFunction engine;
     EXPECT_EQ(engine.ReadInfoFile(good.c_str(), "Nowhere", -1, nullptr, nullptr, 0, 0, 2), 0);

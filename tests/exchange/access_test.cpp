@@ -89,14 +89,14 @@ double Value(int record, int field) { return (record - 5000) * 0.37 + field * 1e
 
 // Texts that exercise the compressed and the plain UCS-2 forms.
 const char* const kTexts[] = {
-    "plain ASCII",                 // compressed
-    "Größe µ ½ ÿ",                 // compressed, every character below 256
-    "Ωmega ™ €",                   // plain UCS-2
-    "Ā (U+0100) cannot be packed", // a character whose low byte is 0
-    "mixed ASCII run then Ω then more ASCII text", // switches mode twice
-    "日本語テキスト",               // CJK
+    "plain ASCII",                                  // compressed
+    "Größe µ ½ ÿ",                                  // compressed, every character below 256
+    "Ωmega ™ €",                                    // plain UCS-2
+    "Ā (U+0100) cannot be packed",                  // a character whose low byte is 0
+    "mixed ASCII run then Ω then more ASCII text",  // switches mode twice
+    "日本語テキスト",                               // CJK
     "emoji 😀 outside the BMP",
-    "",                            // empty text
+    "",  // empty text
 };
 
 // A table "Data" with three doubles and two texts, n records.
@@ -122,7 +122,9 @@ void WriteMixed(const std::string& path, int n) {
 // ---------------------------------------------------------------- text encoding
 
 TEST(Jet4Text, CompressedOnlyWhenShorterAndSafe) {
-    EXPECT_EQ(TBJet4EncodeText(u"abc"), std::string("\xFF\xFE" "abc", 5));
+    EXPECT_EQ(TBJet4EncodeText(u"abc"), std::string("\xFF\xFE"
+                                                    "abc",
+                                                    5));
     EXPECT_EQ(TBJet4EncodeText(u"\u00E4\u00F6\u00FC"), std::string("\xFF\xFE\xE4\xF6\xFC", 5));
     // Two Latin-1 characters: packed is not shorter, so the plain form stays.
     EXPECT_EQ(TBJet4EncodeText(u"\u00E4\u00F6"), std::string("\xE4\0\xF6\0", 4));
@@ -131,16 +133,18 @@ TEST(Jet4Text, CompressedOnlyWhenShorterAndSafe) {
     // A character with low byte 0 would read as a mode switch: plain form.
     EXPECT_EQ(TBJet4EncodeText(u"aaaa\u0100"), std::string("a\0a\0a\0a\0\0\1", 10));
     // A two-byte run inside a long ASCII text: switch out and back.
-    EXPECT_EQ(TBJet4EncodeText(u"abcd\u03A9efgh"), std::string("\xFF\xFE" "abcd\0\xA9\x03\0efgh", 14));
+    EXPECT_EQ(TBJet4EncodeText(u"abcd\u03A9efgh"), std::string("\xFF\xFE"
+                                                               "abcd\0\xA9\x03\0efgh",
+                                                               14));
     EXPECT_EQ(TBJet4EncodeText(u""), std::string());
 }
 
 TEST(Jet4Text, Utf8ToUtf16) {
     EXPECT_EQ(TBUtf8ToUtf16("a\xC3\xA4\xE2\x82\xAC"), u"a\u00E4\u20AC");
     EXPECT_EQ(TBUtf8ToUtf16("\xF0\x9F\x98\x80"), u"\U0001F600");
-    EXPECT_EQ(TBUtf8ToUtf16("x\xFFy"), u"x\uFFFDy");           // invalid byte
-    EXPECT_EQ(TBUtf8ToUtf16("\xE2\x82"), u"\uFFFD\uFFFD");      // cut sequence
-    EXPECT_EQ(TBUtf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");      // overlong
+    EXPECT_EQ(TBUtf8ToUtf16("x\xFFy"), u"x\uFFFDy");        // invalid byte
+    EXPECT_EQ(TBUtf8ToUtf16("\xE2\x82"), u"\uFFFD\uFFFD");  // cut sequence
+    EXPECT_EQ(TBUtf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
 }
 
 // ---------------------------------------------------------------- files read by mdbtools
@@ -170,7 +174,8 @@ TEST(Jet4Writer, MdbToolsListDescribeAndExportTheTable) {
     for (int r = 0; r < 40; ++r) {
         const std::vector<std::string> cells = Split(lines[r + 1], '|');
         ASSERT_EQ(cells.size(), 5u) << lines[r + 1];
-        for (int f = 0; f < 3; ++f) EXPECT_NEAR(std::strtod(cells[f].c_str(), nullptr), Value(r, f), std::fabs(Value(r, f)) * 1e-15);
+        for (int f = 0; f < 3; ++f)
+            EXPECT_NEAR(std::strtod(cells[f].c_str(), nullptr), Value(r, f), std::fabs(Value(r, f)) * 1e-15);
         // mdbtools converts from UCS-2 and shows a character outside the BMP as "??";
         // the table layer's own test below reads it back whole.
         if (r % 8 != 6) {
@@ -209,7 +214,8 @@ TEST(Jet4Writer, ManyRecordsSpanManyPagesAndBitmapPages) {
     for (int r : {0, 1, 58, 59, 60, 4095, 50000, records - 1}) {
         const std::vector<std::string> cells = Split(lines[r + 1], '|');
         ASSERT_EQ(cells.size(), 8u);
-        for (int f = 0; f < 8; ++f) EXPECT_NEAR(std::strtod(cells[f].c_str(), nullptr), Value(r, f), std::fabs(Value(r, f)) * 1e-15) << r;
+        for (int f = 0; f < 8; ++f)
+            EXPECT_NEAR(std::strtod(cells[f].c_str(), nullptr), Value(r, f), std::fabs(Value(r, f)) * 1e-15) << r;
     }
 }
 
@@ -219,12 +225,15 @@ TEST(Jet4Writer, WideTableDefinitionSpansPages) {
     CJet4Writer w;
     std::vector<CJet4Field> fields;
     for (int f = 0; f < 255; ++f)
-        fields.push_back({"Channel with a long name number " + std::to_string(f), f % 10 == 9 ? CJet4Field::Text : CJet4Field::Double, 20});
+        fields.push_back({"Channel with a long name number " + std::to_string(f),
+                          f % 10 == 9 ? CJet4Field::Text : CJet4Field::Double, 20});
     ASSERT_TRUE(w.Open(file.path, "Wide", fields));
     for (int r = 0; r < 3; ++r) {
         for (int f = 0; f < 255; ++f) {
-            if (f % 10 == 9) w.SetText(f, "t" + std::to_string(r));
-            else w.SetDouble(f, r + f * 0.5);
+            if (f % 10 == 9)
+                w.SetText(f, "t" + std::to_string(r));
+            else
+                w.SetDouble(f, r + f * 0.5);
         }
         ASSERT_TRUE(w.AddRecord()) << w.Error();
     }
@@ -307,7 +316,8 @@ TEST(Jet4Writer, RefusesWhatTheFormatCannotHold) {
 
 TEST(AccessDriver, RoundTripThroughTheTableLayerKeepsEveryBit) {
     Removed file{TempPath("layer.mdb")};
-    const double values[] = {0.0, -0.0, 1.0 / 3.0, 6.02214076e23, -1.602176634e-19, 4.9e-324, 1.7976931348623157e308, 123456.789};
+    const double values[] = {
+        0.0, -0.0, 1.0 / 3.0, 6.02214076e23, -1.602176634e-19, 4.9e-324, 1.7976931348623157e308, 123456.789};
     {
         CDaoDatabase db;
         ASSERT_EQ(db.Create(file.path.c_str(), dbLangGeneral, dbVersion30), 1) << db.GetLastErrorText().GetString();
@@ -383,7 +393,9 @@ TEST(AccessDriver, ReadsRecordsOverBitmapPagesAndLongTexts) {
     };
     {
         CJet4Writer w;
-        ASSERT_TRUE(w.Open(file.path, "Data", {{"U(V)", CJet4Field::Double, 20}, {"Long", CJet4Field::Text, 20}, {"Short", CJet4Field::Text, 20}}));
+        ASSERT_TRUE(w.Open(
+            file.path, "Data",
+            {{"U(V)", CJet4Field::Double, 20}, {"Long", CJet4Field::Text, 20}, {"Short", CJet4Field::Text, 20}}));
         for (int r = 0; r < records; ++r) {
             w.SetDouble(0, Value(r, 0));
             w.SetText(1, longText(r));
@@ -456,7 +468,8 @@ TEST(AccessDriver, ReadsSampleDatabases) {
         for (int i = 0; i < db.GetTableDefCount(); ++i) {
             CDaoTableDefInfo info;
             ASSERT_EQ(db.GetTableDefInfo(i, info), 1);
-            if (std::string(info.m_strName.GetString()).compare(0, 4, "MSys") != 0) tables.push_back(info.m_strName.GetString());
+            if (std::string(info.m_strName.GetString()).compare(0, 4, "MSys") != 0)
+                tables.push_back(info.m_strName.GetString());
         }
         EXPECT_EQ(tables, e.tables) << e.file;
         // Every table, system tables too, reads to the end.
@@ -480,20 +493,22 @@ namespace {
 std::string CellText(const COleVariant& v) {
     char buffer[64];
     switch (v.vt) {
-    case VT_NULL: return "<null>";
-    case VT_BSTR: return v.GetText().GetString();
-    case VT_R8: case VT_DATE: std::snprintf(buffer, sizeof buffer, "%.15g", v.dblVal); return buffer;
-    case VT_R4: std::snprintf(buffer, sizeof buffer, "%.7g", v.fltVal); return buffer;
-    case VT_I2: return std::to_string(v.iVal);
-    case VT_I4: return std::to_string(v.lVal);
-    case VT_UI1: return std::to_string(v.bVal);
-    case VT_BOOL: return v.boolVal ? "true" : "false";
-    case VT_CY: std::snprintf(buffer, sizeof buffer, "%.4f", v.cyVal.int64 / 10000.0); return buffer;
-    default: return "?";
+        case VT_NULL: return "<null>";
+        case VT_BSTR: return v.GetText().GetString();
+        case VT_R8:
+        case VT_DATE: std::snprintf(buffer, sizeof buffer, "%.15g", v.dblVal); return buffer;
+        case VT_R4: std::snprintf(buffer, sizeof buffer, "%.7g", v.fltVal); return buffer;
+        case VT_I2: return std::to_string(v.iVal);
+        case VT_I4: return std::to_string(v.lVal);
+        case VT_UI1: return std::to_string(v.bVal);
+        case VT_BOOL: return v.boolVal ? "true" : "false";
+        case VT_CY: std::snprintf(buffer, sizeof buffer, "%.4f", v.cyVal.int64 / 10000.0); return buffer;
+        default: return "?";
     }
 }
 
-std::vector<std::vector<std::string>> ReadTable(const std::string& path, const char* table, std::vector<std::string>* names = nullptr) {
+std::vector<std::vector<std::string>> ReadTable(const std::string& path, const char* table,
+                                                std::vector<std::string>* names = nullptr) {
     std::vector<std::vector<std::string>> rows;
     CDaoDatabase db;
     if (db.Open(path.c_str(), FALSE, TRUE, "") != 1) return rows;
@@ -528,7 +543,8 @@ TEST(AccessDriver, SampleValuesOfEveryKind) {
     ASSERT_EQ(rows.size(), 2u);
     // Text, text, byte, integer, long, double, date (days since 1899-12-30), currency, boolean.
     EXPECT_EQ(rows[0], (std::vector<std::string>{"a", "b", "0", "0", "0", "0", "29932", "0.0000", "false"}));
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"abcdefg", "hijklmnop", "2", "222", "333333333", "444.555", "27293", "3.5000", "true"}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"abcdefg", "hijklmnop", "2", "222", "333333333", "444.555", "27293",
+                                                 "3.5000", "true"}));
 
     names.clear();
     rows = ReadTable(root + "jackcess/delColTestV1997.mdb", "Table1", &names);
@@ -618,7 +634,8 @@ TEST(AccessDriver, DamagedFilesAreRefused) {
     // A record whose variable offsets run backwards.
     b = bytes;
     const std::size_t data = 4096 * 7;
-    const int first = static_cast<unsigned char>(bytes[data + 14]) | (static_cast<unsigned char>(bytes[data + 15]) << 8);
+    const int first =
+        static_cast<unsigned char>(bytes[data + 14]) | (static_cast<unsigned char>(bytes[data + 15]) << 8);
     // The row ends at the page end: null mask (1 byte), count (2), offsets (2 each, last first), EOD.
     const std::size_t offsetOfFirstText = data + 4096 - 1 - 2 - 2 * 2;
     b[offsetOfFirstText] = static_cast<char>(0xF0);

@@ -401,21 +401,28 @@ TEST_F(Characteristic, LargeRoundTripIsExact) {
 TEST_F(Characteristic, TbxConvertsBothWays) {
     WriteText(Path("in.csv"), "\"U(V)\";\"I(A)\"\r\n1.5;2\r\n3;4.25\r\n");
     const std::string tbx = TOOLBOX_TBX;
-    ASSERT_EQ(std::system((tbx + " convert '" + Path("in.csv") + "' '" + Path("out.mdx") + "' --format 2 >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(
+        std::system(
+            (tbx + " convert '" + Path("in.csv") + "' '" + Path("out.mdx") + "' --format 2 >/dev/null 2>&1").c_str()),
+        0);
     Read r(Path("out.mdx"));
     ASSERT_EQ(r.data, 1) << r.e.GetLastError();
     EXPECT_EQ(r.e.GetTyp(), '8');
     EXPECT_EQ(r.values[1][1], 4.25);
-    ASSERT_EQ(std::system((tbx + " convert '" + Path("out.mdx") + "' '" + Path("back.mdk") + "' >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(
+        std::system((tbx + " convert '" + Path("out.mdx") + "' '" + Path("back.mdk") + "' >/dev/null 2>&1").c_str()),
+        0);
     EXPECT_EQ(ReadText(Path("back.mda")), "1.5;2;\r\n3;4.25;");
-    ASSERT_EQ(std::system((tbx + " convert '" + Path("back.mda") + "' '" + Path("again.csv") + "' >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(
+        std::system((tbx + " convert '" + Path("back.mda") + "' '" + Path("again.csv") + "' >/dev/null 2>&1").c_str()),
+        0);
     EXPECT_NE(ReadText(Path("again.csv")).find("4"), std::string::npos);
     ASSERT_EQ(std::system((tbx + " info '" + Path("back.mdk") + "' > '" + Path("info.txt") + "' 2>&1").c_str()), 0);
     const std::string info = ReadText(Path("info.txt"));
     EXPECT_NE(info.find("Characteristic (.mda/.mdk)"), std::string::npos) << info;
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -437,4 +444,4 @@ TEST_F(Characteristic, ShortLinesReadAsZeroWithoutPaddingArrays) {
     EXPECT_EQ(second[2], 8.0);
 }
 
-} // namespace
+}  // namespace

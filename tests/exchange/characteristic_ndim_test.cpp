@@ -184,4 +184,4 @@ TEST_F(NDimFile, MissingFileAndPairs) {
     EXPECT_EQ(t.e.GetLoadVersion(), 1);
 }
 
-} // namespace
+}  // namespace

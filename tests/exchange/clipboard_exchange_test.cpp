@@ -160,4 +160,4 @@ TEST_F(ClipboardTest, FacadeUsesItsClipboardEngine) {
     EXPECT_EQ(ClipboardText(), "5\r\n6\r\n");
 }
 
-} // namespace
+}  // namespace

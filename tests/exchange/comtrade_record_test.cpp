@@ -70,7 +70,7 @@ protected:
     ScratchDir dir;
 };
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- writing
 
@@ -108,7 +108,7 @@ TEST_F(Comtrade, WritesTextRecordAndReadsItBack) {
     ASSERT_EQ(r.names.size(), 3u);
     EXPECT_EQ(r.names[0], "Time");
     EXPECT_EQ(r.names[1], "U1(P)");
-    EXPECT_EQ(r.units[1], "V"); // the k prefix becomes a factor of 1e3
+    EXPECT_EQ(r.units[1], "V");  // the k prefix becomes a factor of 1e3
     EXPECT_DOUBLE_EQ(r.at(0, 1), 0.001);
     EXPECT_NEAR(r.at(1, 0), -20000.0, 1e-9);
     EXPECT_NEAR(r.at(1, 2), 20000.0, 1e-6);
@@ -144,8 +144,8 @@ TEST_F(Comtrade, WritesBinaryRecordWithHeaderAndSpecialChannels) {
     PutU16(first, 0);
     PutU16(first, 0);
     EXPECT_EQ(dat.substr(0, 12), first);
-    EXPECT_EQ(static_cast<unsigned char>(dat[12 + 4]), 1u); // 1.5 us truncated to 1
-    EXPECT_EQ(static_cast<unsigned char>(dat[12 + 8]), 0xFF); // 32767
+    EXPECT_EQ(static_cast<unsigned char>(dat[12 + 4]), 1u);    // 1.5 us truncated to 1
+    EXPECT_EQ(static_cast<unsigned char>(dat[12 + 8]), 0xFF);  // 32767
     EXPECT_EQ(static_cast<unsigned char>(dat[12 + 9]), 0x7F);
 
     const Record r = ReadRecord(cfg);
@@ -153,7 +153,7 @@ TEST_F(Comtrade, WritesBinaryRecordWithHeaderAndSpecialChannels) {
     EXPECT_EQ(r.names[1], "U;L1(P)");
     EXPECT_EQ(r.units[2], "Ohm");
     EXPECT_NEAR(r.at(1, 1), 20.0, 1e-9);
-    EXPECT_DOUBLE_EQ(r.at(2, 0), 7.25); // multiplier 0 decodes to the offset
+    EXPECT_DOUBLE_EQ(r.at(2, 0), 7.25);  // multiplier 0 decodes to the offset
     EXPECT_DOUBLE_EQ(r.at(2, 1), 7.25);
     ASSERT_GE(r.header.GetSize(), 2);
     EXPECT_EQ(r.header[0], "Comtrade File: Written by VELTRANIX");
@@ -167,7 +167,7 @@ TEST_F(Comtrade, WriterReportsChannelsWithoutStorage) {
     files.SetNrItems(1);
     files.InsertChannel(0, time, "t", "s");
     files.InsertChannel(1, time, "x", "");
-    *files.GetChannel(1) = CExImPortChannel(); // a slot without any store
+    *files.GetChannel(1) = CExImPortChannel();  // a slot without any store
     EXPECT_EQ(files.WriteFile(dir.File("bad.cfg").c_str(), "", 13, nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 4);
     EXPECT_NE(files.GetLastError().Find("channel 2"), -1) << files.GetLastError().GetString();
@@ -180,10 +180,10 @@ TEST(ComtradeUnits, PrefixOnlyBeforeAUnitSymbol) {
         const char* unit;
         const char* rest;
         double factor;
-    } cases[] = {{"kV", "V", 1e3},     {"mA", "A", 1e-3},     {"MW", "W", 1e6},  {"kA", "A", 1e3},
-                 {"uA", "A", 1e-6},    {"GW", "W", 1e9},      {"kVAr", "VAr", 1e3}, {"Ohm", "Ohm", 1.0},
-                 {"deg", "deg", 1.0},  {"pu", "pu", 1.0},     {"rpm", "rpm", 1.0}, {"Nm", "Nm", 1.0},
-                 {"Volts", "Volts", 1.0}, {"V", "V", 1.0},    {"", "", 1.0},     {"mm", "mm", 1.0}};
+    } cases[] = {{"kV", "V", 1e3},        {"mA", "A", 1e-3}, {"MW", "W", 1e6},     {"kA", "A", 1e3},
+                 {"uA", "A", 1e-6},       {"GW", "W", 1e9},  {"kVAr", "VAr", 1e3}, {"Ohm", "Ohm", 1.0},
+                 {"deg", "deg", 1.0},     {"pu", "pu", 1.0}, {"rpm", "rpm", 1.0},  {"Nm", "Nm", 1.0},
+                 {"Volts", "Volts", 1.0}, {"V", "V", 1.0},   {"", "", 1.0},        {"mm", "mm", 1.0}};
     for (const Case& c : cases) {
         CString unit = c.unit;
         EXPECT_EQ(tb_comtrade::SplitUnitPrefix(unit), c.factor) << c.unit;
@@ -212,18 +212,18 @@ TEST_F(Comtrade, ReadsBinaryStatusWordsInStandardOrderAndRates) {
     WriteText(dir.File("dig.dat"), dat);
     const Record r = ReadRecord(dir.File("dig.cfg"));
     ASSERT_EQ(r.data, 1) << r.error.GetString();
-    ASSERT_EQ(r.names.size(), 23u); // time, 1 analog, 20 digital, 1 derived
+    ASSERT_EQ(r.names.size(), 23u);  // time, 1 analog, 20 digital, 1 derived
     EXPECT_EQ(r.names[1], "IA(S)");
     EXPECT_EQ(r.names[22], "IA(P)");
     EXPECT_DOUBLE_EQ(r.at(0, 0), 0.0);
     EXPECT_DOUBLE_EQ(r.at(0, 1), 0.001);
     EXPECT_NEAR(r.at(1, 0), 20000.0, 1e-6);
-    EXPECT_TRUE(std::isnan(r.at(1, 2))); // 0x8000 marks a missing sample
+    EXPECT_TRUE(std::isnan(r.at(1, 2)));  // 0x8000 marks a missing sample
     EXPECT_NEAR(r.at(22, 0), 2000000.0, 1e-3);
-    EXPECT_EQ(r.at(2, 0), 1.0);  // D1: bit 0 of the first word
-    EXPECT_EQ(r.at(17, 1), 1.0); // D16: bit 15 of the first word
-    EXPECT_EQ(r.at(21, 1), 1.0); // D20: bit 3 of the second word
-    EXPECT_EQ(r.at(18, 2), 1.0); // D17: bit 0 of the second word
+    EXPECT_EQ(r.at(2, 0), 1.0);   // D1: bit 0 of the first word
+    EXPECT_EQ(r.at(17, 1), 1.0);  // D16: bit 15 of the first word
+    EXPECT_EQ(r.at(21, 1), 1.0);  // D20: bit 3 of the second word
+    EXPECT_EQ(r.at(18, 2), 1.0);  // D17: bit 0 of the second word
     double ones = 0;
     for (size_t c = 2; c < 22; ++c)
         for (int k = 0; k < 3; ++k) ones += r.at(c, k);
@@ -233,8 +233,8 @@ TEST_F(Comtrade, ReadsBinaryStatusWordsInStandardOrderAndRates) {
 TEST_F(Comtrade, ReadsBinary32AndFloat32Samples) {
     for (const char* type : {"BINARY32", "FLOAT32"}) {
         const bool isFloat = std::strcmp(type, "FLOAT32") == 0;
-        const std::string cfg = Lines({"st,dev,2013", "2,2A,0D", "1,U,,,V,0.5,1,,0,0,1,1,P", "2,I,,,A,2,0,,0,0,1,1,P", "60", "0",
-                                       "0,2", "x", "x", type, "1000", "0,0", "0,0"},
+        const std::string cfg = Lines({"st,dev,2013", "2,2A,0D", "1,U,,,V,0.5,1,,0,0,1,1,P", "2,I,,,A,2,0,,0,0,1,1,P",
+                                       "60", "0", "0,2", "x", "x", type, "1000", "0,0", "0,0"},
                                       "\n");
         WriteText(dir.File("w.cfg"), cfg);
         std::string dat;
@@ -258,13 +258,14 @@ TEST_F(Comtrade, ReadsBinary32AndFloat32Samples) {
         const double extra = isFloat ? 0.5 : 0.0;
         EXPECT_DOUBLE_EQ(r.at(1, 0), (100000 + extra) * 0.5 + 1) << type;
         EXPECT_DOUBLE_EQ(r.at(2, 1), (-200000 + extra) * 2) << type;
-        EXPECT_DOUBLE_EQ(r.at(0, 1), 0.5); // time stamp 500 x multiplier 1000 us
+        EXPECT_DOUBLE_EQ(r.at(0, 1), 0.5);  // time stamp 500 x multiplier 1000 us
     }
 }
 
 TEST_F(Comtrade, ToleratesBlanksLineEndsAndCtrlZ) {
-    const std::string cfg = "st,dev,1999 \n 2 , 1A , 1D \n 1 , U , , , mV , 2 , 1 , , 0 , 9 , 1 , 1 , P  \n1,S,,,1\n60\n1\n"
-                            "0,2\nx\nx\n ascii \n2\n\x1a";
+    const std::string cfg =
+        "st,dev,1999 \n 2 , 1A , 1D \n 1 , U , , , mV , 2 , 1 , , 0 , 9 , 1 , 1 , P  \n1,S,,,1\n60\n1\n"
+        "0,2\nx\nx\n ascii \n2\n\x1a";
     WriteText(dir.File("t.cfg"), cfg);
     WriteText(dir.File("t.dat"), "1, 10 , 3 ,1\r\n2,20,4, 0 \r\n\r\n\x1a");
     const Record r = ReadRecord(dir.File("t.cfg"));
@@ -272,7 +273,7 @@ TEST_F(Comtrade, ToleratesBlanksLineEndsAndCtrlZ) {
     EXPECT_EQ(r.names[1], "U(P)");
     EXPECT_EQ(r.units[1], "V");
     EXPECT_EQ(r.names[2], "S");
-    EXPECT_DOUBLE_EQ(r.at(0, 1), 40e-6); // time stamp 20 x multiplier 2
+    EXPECT_DOUBLE_EQ(r.at(0, 1), 40e-6);  // time stamp 20 x multiplier 2
     EXPECT_DOUBLE_EQ(r.at(1, 0), 7e-3);
     EXPECT_DOUBLE_EQ(r.at(2, 0), 1.0);
     EXPECT_DOUBLE_EQ(r.at(2, 1), 0.0);
@@ -280,7 +281,8 @@ TEST_F(Comtrade, ToleratesBlanksLineEndsAndCtrlZ) {
 }
 
 TEST_F(Comtrade, ContinuesInContinuationFiles) {
-    const std::string cfg = Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "1000,4", "x", "x", "ASCII", "1"});
+    const std::string cfg =
+        Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "1000,4", "x", "x", "ASCII", "1"});
     WriteText(dir.File("c.cfg"), cfg);
     WriteText(dir.File("c.dat"), "1,0,1\r\n2,0,2\r\n");
     Record r = ReadRecord(dir.File("c.cfg"));
@@ -300,7 +302,8 @@ TEST_F(Comtrade, ContinuesInContinuationFiles) {
 }
 
 TEST_F(Comtrade, TruncatedBinaryRecordWarnsAndKeepsWholeSamples) {
-    const std::string cfg = Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "0,3", "x", "x", "BINARY", "1"});
+    const std::string cfg =
+        Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "0,3", "x", "x", "BINARY", "1"});
     WriteText(dir.File("b.cfg"), cfg);
     std::string dat;
     for (int k = 0; k < 2; ++k) {
@@ -322,7 +325,8 @@ TEST_F(Comtrade, TruncatedBinaryRecordWarnsAndKeepsWholeSamples) {
 TEST_F(Comtrade, RejectsCountsTheFileCannotHold) {
     const char* bad[] = {"1000000000,1000000000A,0D", "5,7A,0D", "-1,0A,0D", ",1A"};
     for (const char* counts : bad) {
-        WriteText(dir.File("x.cfg"), Lines({"st,,1999", counts, "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "0,3", "x", "x", "ASCII", "1"}));
+        WriteText(dir.File("x.cfg"),
+                  Lines({"st,,1999", counts, "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "0,3", "x", "x", "ASCII", "1"}));
         WriteText(dir.File("x.dat"), "1,0,1\r\n");
         const Record r = ReadRecord(dir.File("x.cfg"));
         EXPECT_EQ(r.info, 0) << counts;
@@ -353,8 +357,10 @@ TEST_F(Comtrade, DatWithoutConfigurationReadsAsText) {
 
 TEST_F(Comtrade, ReadsCombinedFile) {
     const std::string text = "--- file type: CFG ---\r\n" +
-                             Lines({"st,,2013", "1,1A,0D", "1,U,,,V,2,0,,0,9,1,1,P", "60", "1", "100,2", "x", "x", "ASCII", "1", "0,0", "0,0"}) +
-                             "--- file type: INF ---\r\n\r\n--- file type: HDR ---\r\nnote\r\n--- file type: DAT ASCII ---\r\n1,0,3\r\n2,0,4\r\n";
+                             Lines({"st,,2013", "1,1A,0D", "1,U,,,V,2,0,,0,9,1,1,P", "60", "1", "100,2", "x", "x",
+                                    "ASCII", "1", "0,0", "0,0"}) +
+                             "--- file type: INF ---\r\n\r\n--- file type: HDR ---\r\nnote\r\n--- file type: DAT ASCII "
+                             "---\r\n1,0,3\r\n2,0,4\r\n";
     WriteText(dir.File("all.cff"), text);
     const Record r = ReadRecord(dir.File("all.cff"));
     ASSERT_EQ(r.data, 1) << r.error.GetString();
@@ -379,10 +385,15 @@ protected:
 };
 
 TEST_F(ComtradeSamples, EveryRecordReads) {
-    const char* records[] = {"go-comtrade/test1.cfg", "go-comtrade/test2.cfg", "ieeecomtrade/keating_1999.CFG",
-                             "python-comtrade/sample_ascii.cfg", "python-comtrade/sample_ascii.cff",
-                             "python-comtrade/sample_bin.cfg", "python-comtrade/sample_float32.cff",
-                             "python-comtrade/sample_iso8859-1.cfg", "python-comtrade/sample_iso8859-1_bin.cfg"};
+    const char* records[] = {"go-comtrade/test1.cfg",
+                             "go-comtrade/test2.cfg",
+                             "ieeecomtrade/keating_1999.CFG",
+                             "python-comtrade/sample_ascii.cfg",
+                             "python-comtrade/sample_ascii.cff",
+                             "python-comtrade/sample_bin.cfg",
+                             "python-comtrade/sample_float32.cff",
+                             "python-comtrade/sample_iso8859-1.cfg",
+                             "python-comtrade/sample_iso8859-1_bin.cfg"};
     for (const char* name : records) {
         const Record r = ReadRecord(root + name);
         EXPECT_EQ(r.info, 1) << name << ": " << r.error.GetString();
@@ -411,7 +422,7 @@ TEST_F(ComtradeSamples, ValuesMatchTheFilesByHand) {
     EXPECT_NEAR(r.at(1, 0), static_cast<std::int16_t>(0x9e6d) * 0.000361849 * 1e3, 1e-9);
     EXPECT_NEAR(r.at(2, 0), static_cast<std::int16_t>(0xf0bf) * 0.000365758 * 1e3, 1e-9);
     EXPECT_DOUBLE_EQ(r.at(0, 1), 1 / 15360.0);
-    ASSERT_EQ(r.names.size(), 25u); // time, 4 analog, 16 digital, 4 derived
+    ASSERT_EQ(r.names.size(), 25u);  // time, 4 analog, 16 digital, 4 derived
     EXPECT_EQ(r.names[21], "VA(S)");
 
     // go-comtrade test1: 20 analog, 84 digital (6 status words), record 1 starts 0x0676.

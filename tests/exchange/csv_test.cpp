@@ -53,7 +53,7 @@ ReadResult ReadDoubles(const std::string& path, const char* separator = nullptr,
     return r;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- writing
 
@@ -505,12 +505,47 @@ TEST(DelimitedText, CountsFieldsAsTheScanDoes) {
 TEST(DelimitedText, InPlaceNumbersEqualTheEngineeringParser) {
     const tb_exchange::DecimalSymbol point(".");
     const tb_exchange::DecimalSymbol comma(",");
-    const char* texts[] = {"1.5", "-0.25", "1e-20", "1.23456789012346e+17", "0", "-0", ".5", "5.", "1e400",
-                           "-1e-400", "4.9e-324", "123456789012345678901234567890", "0.00000000000000000000001",
-                           "12345678901234567890", "9007199254740993", "1e22", "1e23", "-7.14773376647264",
-                           "3.4028234663852886e38", "00012.5000", "1.5e", "1e+", "--1", "+2", "1,5", "2k2",
-                           "1.5Meg", "inf", "nan", "-1.#INF", "1.#NAN", "0x1A", " 3", "3 ", "", "-", ".",
-                           "1.7976931348623157e308", "2.2250738585072014e-308", "1e-7", "99999999999999999999e-5"};
+    const char* texts[] = {"1.5",
+                           "-0.25",
+                           "1e-20",
+                           "1.23456789012346e+17",
+                           "0",
+                           "-0",
+                           ".5",
+                           "5.",
+                           "1e400",
+                           "-1e-400",
+                           "4.9e-324",
+                           "123456789012345678901234567890",
+                           "0.00000000000000000000001",
+                           "12345678901234567890",
+                           "9007199254740993",
+                           "1e22",
+                           "1e23",
+                           "-7.14773376647264",
+                           "3.4028234663852886e38",
+                           "00012.5000",
+                           "1.5e",
+                           "1e+",
+                           "--1",
+                           "+2",
+                           "1,5",
+                           "2k2",
+                           "1.5Meg",
+                           "inf",
+                           "nan",
+                           "-1.#INF",
+                           "1.#NAN",
+                           "0x1A",
+                           " 3",
+                           "3 ",
+                           "",
+                           "-",
+                           ".",
+                           "1.7976931348623157e308",
+                           "2.2250738585072014e-308",
+                           "1e-7",
+                           "99999999999999999999e-5"};
     for (const char* text : texts) {
         for (const tb_exchange::DecimalSymbol* symbol : {&point, &comma}) {
             const double expected = TBExtended_atof(text, symbol->Text());

@@ -32,7 +32,8 @@ std::string ReadAll(const std::string& path) {
 }
 
 void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool HaveProgram(const char* name) {
@@ -41,7 +42,8 @@ bool HaveProgram(const char* name) {
 }
 
 // The table as rows of texts (numbers in "%.15g"), field names first.
-std::vector<std::vector<std::string>> ReadTable(const std::string& path, const char* table, CString* version = nullptr) {
+std::vector<std::vector<std::string>> ReadTable(const std::string& path, const char* table,
+                                                CString* version = nullptr) {
     std::vector<std::vector<std::string>> rows;
     CDaoDatabase db;
     if (!db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;")) {
@@ -80,10 +82,12 @@ const std::vector<std::vector<std::string>> kFixture = {
     {"U(V)", "I(A)", "Name"},
     {"1.5", "-0.25", "alpha"},
     {"2", "0.001", "beta"},
-    {"-3.75", "1000000", "Gr\xC3\xBC\xC3\x9F" "e"},
+    {"-3.75", "1000000",
+     "Gr\xC3\xBC\xC3\x9F"
+     "e"},
 };
 
-} // namespace
+}  // namespace
 
 TEST(DaoOutside, ReadsWhatLibreOfficeAndGnumericWrote) {
     std::string data = TOOLBOX_TEST_DATA "/xls/";
@@ -118,14 +122,16 @@ TEST(DaoOutside, LibreOfficeReadsEveryVersionWeWrite) {
         ASSERT_EQ(rs.Open(&def), 1);
         for (size_t r = 1; r < kFixture.size(); ++r) {
             rs.AddNew();
-            for (int f = 0; f < 3; ++f) ASSERT_EQ(rs.SetFieldValue(f, COleVariant(CString(kFixture[r][static_cast<size_t>(f)]))), 1);
+            for (int f = 0; f < 3; ++f)
+                ASSERT_EQ(rs.SetFieldValue(f, COleVariant(CString(kFixture[r][static_cast<size_t>(f)]))), 1);
             ASSERT_EQ(rs.Update(), 1);
         }
         ASSERT_EQ(db.Close(), 1) << db.GetLastErrorText().GetString();
     }
-    std::string cmd = "cd " + dir + " && soffice -env:UserInstallation=file://" + dir +
-                      "/profile --headless --convert-to csv:Text\\ -\\ txt\\ -\\ csv\\ \\(StarCalc\\):44,34,76 --outdir " +
-                      dir + "/csv";
+    std::string cmd =
+        "cd " + dir + " && soffice -env:UserInstallation=file://" + dir +
+        "/profile --headless --convert-to csv:Text\\ -\\ txt\\ -\\ csv\\ \\(StarCalc\\):44,34,76 --outdir " + dir +
+        "/csv";
     for (const std::string& f : files) cmd += " " + f;
     cmd += " >/dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
@@ -133,7 +139,9 @@ TEST(DaoOutside, LibreOfficeReadsEveryVersionWeWrite) {
         SCOPED_TRACE(connects[v]);
         std::string csv = ReadAll(dir + "/csv/v" + std::to_string(v) + ".csv");
         // Greek and umlaut survive even the 8-bit versions (Windows-1252 holds them).
-        EXPECT_EQ(csv, "U(V),I(A),Name\n1.5,-0.25,alpha\n2,0.001,beta\n-3.75,1000000,Gr\xC3\xBC\xC3\x9F" "e\n");
+        EXPECT_EQ(csv,
+                  "U(V),I(A),Name\n1.5,-0.25,alpha\n2,0.001,beta\n-3.75,1000000,Gr\xC3\xBC\xC3\x9F"
+                  "e\n");
     }
     std::system(("rm -rf " + dir).c_str());
 }
@@ -183,7 +191,8 @@ std::string Biff8Workbook(const std::string& sstPayload, const std::string& cell
     std::string sst = Rec(0x00FC, sstPayload);
     std::string eof = Rec(0x000A, "");
     size_t sheetAt = globals.size() + bound.size() + sst.size() + eof.size();
-    bound = Rec(0x0085, Le32(static_cast<std::uint32_t>(sheetAt)) + std::string("\0\0", 2) + std::string("\x01\x00S", 3));
+    bound =
+        Rec(0x0085, Le32(static_cast<std::uint32_t>(sheetAt)) + std::string("\0\0", 2) + std::string("\x01\x00S", 3));
     std::string sheet = Rec(0x0809, Le16(0x0600) + Le16(0x10) + std::string(12, '\0')) + cells + eof;
     return globals + bound + sst + eof + sheet;
 }
@@ -195,7 +204,7 @@ std::string Cell(unsigned row, unsigned col, double v) {
     return Rec(0x0203, p + std::string(bytes, 8));
 }
 
-} // namespace
+}  // namespace
 
 TEST(DaoDamaged, RecordsAndStringsThatDoNotFit) {
     std::string sst = Le32(1) + Le32(1) + Le16(2) + std::string("\0ab", 3);

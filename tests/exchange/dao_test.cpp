@@ -85,11 +85,13 @@ void CheckSample(const std::string& path, const char* version, int n) {
     EXPECT_EQ(k, n);
 }
 
-} // namespace
+}  // namespace
 
 TEST(DaoWorkbook, RoundTripEveryVersion) {
-    const struct { const char* connect; const char* version; } cases[] = {
-        {"Excel 3.0;", "3.0"}, {"Excel 4.0;", "4.0"}, {"Excel 5.0;", "5.0"}, {"Excel 8.0;", "8.0"}};
+    const struct {
+        const char* connect;
+        const char* version;
+    } cases[] = {{"Excel 3.0;", "3.0"}, {"Excel 4.0;", "4.0"}, {"Excel 5.0;", "5.0"}, {"Excel 8.0;", "8.0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.connect);
         Removed file{TempPath(std::string("round") + c.version + ".xls")};

@@ -43,7 +43,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(ImportRules, LoadsSeparatorsAndDecimalAndBuildsTheChosenStrings) {
     CTextImportRules dialog("x.csv");
@@ -190,7 +190,9 @@ TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     EXPECT_EQ(answer.asked, asked);
 
     // A binary file closes the dialog at once as cancelled.
-    WriteText(dir.File("bin.txt"), std::string("\x7f" "ELF\x02\x01", 6));
+    WriteText(dir.File("bin.txt"), std::string("\x7f"
+                                               "ELF\x02\x01",
+                                               6));
     files.ResetAllVars();
     EXPECT_EQ(files.ReadInfoFile(dir.File("bin.txt").c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 7);
@@ -207,7 +209,7 @@ public:
         return answer;
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     FileNameAnswer hub;
@@ -267,8 +269,10 @@ TEST(LocaleSymbols, ListSeparatorFollowsTheDecimalSymbolOfTheUserLocale) {
         EXPECT_EQ(TBGetUserListSeparator(), ";");
         break;
     }
-    if (original) setenv("LC_ALL", saved.c_str(), 1);
-    else unsetenv("LC_ALL");
+    if (original)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
     TBOverrideUserNumberSymbols("\t", ",");
     EXPECT_EQ(TBGetUserListSeparator(), "\t");
     EXPECT_EQ(TBGetUserDecimalSymbol(), ",");

@@ -30,7 +30,7 @@ void Detach(CReadAndWriteFileFunction& engine) {
         if (engine.GetChannel(i)) *engine.GetChannel(i) = CExImPortChannel();
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(Dispatch, ReadByExtensionIgnoresCaseAndReportsMissingFormatsCleanly) {
     struct Case {
@@ -38,8 +38,8 @@ TEST_F(Dispatch, ReadByExtensionIgnoresCaseAndReportsMissingFormatsCleanly) {
         int fileKind;
         const char* format;
     } cases[] = {
-        {"a.MDX", 1, "couldn't be opened"}, {"a.mdk", 0, "couldn't be opened"}, {"a.Mda", 0, "couldn't be opened"},
-        {"a.out", 6, "SPICE"},
+        {"a.MDX", 1, "couldn't be opened"}, {"a.mdk", 0, "couldn't be opened"},
+        {"a.Mda", 0, "couldn't be opened"}, {"a.out", 6, "SPICE"},
         {"a.dat", 8, "Recorder"},
     };
     for (const Case& c : cases) {
@@ -48,7 +48,8 @@ TEST_F(Dispatch, ReadByExtensionIgnoresCaseAndReportsMissingFormatsCleanly) {
         EXPECT_EQ(engine.FileKind, c.fileKind) << c.name;
         EXPECT_EQ(engine.GetLastErrorNumber(), 3) << c.name;
         // A format built in fails on the missing file, one left out names itself.
-        EXPECT_TRUE(engine.GetLastError().Find(c.format) != -1 || engine.GetLastError().Find("couldn't be opened") != -1)
+        EXPECT_TRUE(engine.GetLastError().Find(c.format) != -1 ||
+                    engine.GetLastError().Find("couldn't be opened") != -1)
             << engine.GetLastError().GetString();
         // The second step goes to the same family and fails the same clean way.
         EXPECT_EQ(engine.ReadDataFile(), 0);
@@ -168,7 +169,7 @@ public:
         return dialog->OnOK() ? IDOK : IDCANCEL;
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(Dispatch, TextWithoutSymbolsAsksTheExportDialogOrUsesTheLocale) {
     double values[2] = {1.5, 2};

@@ -127,8 +127,8 @@ private:
 
 TEST(RecorderDat, SeveralFilesInterpolatedOntoTheShortestRecording) {
     ScratchDir dir;
-    WriteText(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));   // value = index
-    WriteText(dir.File("b.dat"), Recorder(500, "2e-3", 300, 10.0));    // shorter than its header says
+    WriteText(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));  // value = index
+    WriteText(dir.File("b.dat"), Recorder(500, "2e-3", 300, 10.0));   // shorter than its header says
     RecorderAnswer answer(dir.File("b.dat"));
     TBSetDialogHub(&answer);
     CReadAndWriteFileFunction engine;
@@ -168,4 +168,4 @@ TEST(RecorderDat, CancelledDialogAndInterpolationArguments) {
     EXPECT_EQ(engine.GetLastErrorNumber(), 4);
 }
 
-} // namespace
+}  // namespace

@@ -14,8 +14,9 @@ namespace {
 const char* kBanner = "1*******03/22/83 ********  SPICE 2G.6    3/15/83 ********13:30:35*****\n";
 
 std::string TransientHeader(const std::string& columns) {
-    return std::string("0****                 TRANSIENT ANALYSIS                 TEMPERATURE =   27.000 DEG C\n\n"
-                       "0**************************************************************\n\n\n") +
+    return std::string(
+               "0****                 TRANSIENT ANALYSIS                 TEMPERATURE =   27.000 DEG C\n\n"
+               "0**************************************************************\n\n\n") +
            columns + "\n\n";
 }
 
@@ -41,7 +42,8 @@ std::string Listing(const std::string& body) {
 
 TEST(SpiceListing, OneTableGivesChannelsWithUnitsAndValues) {
     ScratchDir dir;
-    WriteText(dir.File("a.out"), Listing(TransientHeader("     TIME       V(1)        V(2)") + Rows(0, 101, 3, 10) + "\n"));
+    WriteText(dir.File("a.out"),
+              Listing(TransientHeader("     TIME       V(1)        V(2)") + Rows(0, 101, 3, 10) + "\n"));
     ReadChannels read(dir.File("a.out"));
     ASSERT_EQ(read.info, 1) << read.engine.GetLastError();
     ASSERT_EQ(read.data, 1) << read.engine.GetLastError();
@@ -196,4 +198,4 @@ TEST(SpiceListing, SampleListingsRead) {
     EXPECT_DOUBLE_EQ(batch.At(4, 145), -1.110598);  // second block, last page
 }
 
-} // namespace
+}  // namespace

@@ -67,7 +67,8 @@ std::string Utf16(const std::string& text) {
     return out;
 }
 
-template <typename T> void Append(std::string& out, T value) {
+template <typename T>
+void Append(std::string& out, T value) {
     char bytes[sizeof(T)];
     std::memcpy(bytes, &value, sizeof(T));
     out.append(bytes, sizeof(T));
@@ -75,9 +76,10 @@ template <typename T> void Append(std::string& out, T value) {
 
 TEST(SpiceRaw, Utf16HeaderWithSinglePrecisionValues) {
     ScratchDir dir;
-    std::string file = Utf16("Title: * test\nDate: x\nPlotname: Transient Analysis\nFlags: real forward\n"
-                             "No. Variables: 3\nNo. Points: 3\nOffset: 0\nVariables:\n\t0\ttime\ttime\n"
-                             "\t1\tV(out)\tvoltage\n\t2\tI(R1)\tdevice_current\nBinary:\n");
+    std::string file = Utf16(
+        "Title: * test\nDate: x\nPlotname: Transient Analysis\nFlags: real forward\n"
+        "No. Variables: 3\nNo. Points: 3\nOffset: 0\nVariables:\n\t0\ttime\ttime\n"
+        "\t1\tV(out)\tvoltage\n\t2\tI(R1)\tdevice_current\nBinary:\n");
     for (int r = 0; r < 3; ++r) {
         Append<double>(file, r == 1 ? -1e-3 : r * 1e-3);  // a negative time marks a point
         Append<float>(file, 0.5f * r);
@@ -97,8 +99,9 @@ TEST(SpiceRaw, Utf16HeaderWithSinglePrecisionValues) {
 
 TEST(SpiceRaw, FastAccessLayoutIsReadVectorAfterVector) {
     ScratchDir dir;
-    std::string file = "Title: t\nPlotname: Transient Analysis\nFlags: real double fastaccess\nNo. Variables: 2\n"
-                       "No. Points: 2\nVariables:\n\t0\ttime\ttime\n\t1\tv(a)\tvoltage\nBinary:\n";
+    std::string file =
+        "Title: t\nPlotname: Transient Analysis\nFlags: real double fastaccess\nNo. Variables: 2\n"
+        "No. Points: 2\nVariables:\n\t0\ttime\ttime\n\t1\tv(a)\tvoltage\nBinary:\n";
     for (double v : {0.0, 1.0, 7.0, 8.0}) Append<double>(file, v);
     WriteText(dir.File("fa.raw"), file);
     ReadChannels read(dir.File("fa.raw"));
@@ -110,8 +113,9 @@ TEST(SpiceRaw, FastAccessLayoutIsReadVectorAfterVector) {
 
 TEST(SpiceRaw, HeadersPromisingMoreThanTheFileHoldsFail) {
     ScratchDir dir;
-    const std::string head = "Title: t\nFlags: real\nNo. Variables: 2\nNo. Points: 1000000000\nVariables:\n"
-                             "\t0\ttime\ttime\n\t1\tv(a)\tvoltage\n";
+    const std::string head =
+        "Title: t\nFlags: real\nNo. Variables: 2\nNo. Points: 1000000000\nVariables:\n"
+        "\t0\ttime\ttime\n\t1\tv(a)\tvoltage\n";
     std::string binary = head + "Binary:\n";
     Append<double>(binary, 0.0);
     WriteText(dir.File("cut.raw"), binary);
@@ -121,16 +125,19 @@ TEST(SpiceRaw, HeadersPromisingMoreThanTheFileHoldsFail) {
     EXPECT_NE(std::string(engine.GetLastError()).find("ends before the 1000000000 points"), std::string::npos);
 
     // More variable lines than announced, or fewer: no raw header.
-    WriteText(dir.File("vars.raw"), "Title: t\nNo. Variables: 1\nNo. Points: 1\nVariables:\n\t0\ttime\ttime\n"
-                                    "\t1\tv(a)\tvoltage\nValues:\n0 0 0\n");
+    WriteText(dir.File("vars.raw"),
+              "Title: t\nNo. Variables: 1\nNo. Points: 1\nVariables:\n\t0\ttime\ttime\n"
+              "\t1\tv(a)\tvoltage\nValues:\n0 0 0\n");
     CReadAndWriteFileFunction vars;
     EXPECT_EQ(vars.ReadInfoFile(dir.File("vars.raw").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0);
-    EXPECT_EQ(std::string(vars.GetLastError()), "The file >>" + dir.File("vars.raw") + "<< has no valid raw file header!");
+    EXPECT_EQ(std::string(vars.GetLastError()),
+              "The file >>" + dir.File("vars.raw") + "<< has no valid raw file header!");
 
     // A text file cut inside its values fails in the data step; nothing beyond the
     // announced points is written.
-    WriteText(dir.File("text.raw"), "Title: t\nNo. Variables: 2\nNo. Points: 3\nVariables:\n\t0\ttime\ttime\n"
-                                    "\t1\tv(a)\tvoltage\nValues:\n 0\t0\n\t1\n 1\t1e-3\n\t2\n 2\t2e-3\n");
+    WriteText(dir.File("text.raw"),
+              "Title: t\nNo. Variables: 2\nNo. Points: 3\nVariables:\n\t0\ttime\ttime\n"
+              "\t1\tv(a)\tvoltage\nValues:\n 0\t0\n\t1\n 1\t1e-3\n\t2\n 2\t2e-3\n");
     double block[3] = {-1, -1, -1};
     CReadAndWriteFileFunction text;
     ASSERT_EQ(text.ReadInfoFile(dir.File("text.raw").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
@@ -145,4 +152,4 @@ TEST(SpiceRaw, HeadersPromisingMoreThanTheFileHoldsFail) {
     (void)block;
 }
 
-} // namespace
+}  // namespace

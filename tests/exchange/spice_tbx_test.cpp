@@ -26,11 +26,15 @@ TEST(SpiceTbx, InfoAndConvertReadListingsRawAndRecorderFiles) {
     const std::string info = RunTbx("info " + dir.File("scope.dat"));
     EXPECT_NE(info.find("Recorder (.dat)"), std::string::npos) << info;
     EXPECT_NE(info.find("Items:     3"), std::string::npos) << info;
-    ASSERT_EQ(RunTbx("convert " + dir.File("scope.dat") + " " + dir.File("scope.csv") + " --out-separator ';' --out-decimal ."), "");
+    ASSERT_EQ(RunTbx("convert " + dir.File("scope.dat") + " " + dir.File("scope.csv") +
+                     " --out-separator ';' --out-decimal ."),
+              "");
     EXPECT_EQ(ReadText(dir.File("scope.csv")), "\"Time(s)\";\"scope\"\r\n0;1\r\n0.5;2\r\n1;3");
 
     if (!NgspiceAvailable()) GTEST_SKIP() << "ngspice not installed";
-    WriteText(dir.File("rc.cir"), "rc\nv1 1 0 pulse(0 1 0 1u 1u 10u 20u)\nr1 1 2 1k\nc1 2 0 1n\n.tran 1u 20u\n.print tran v(1) v(2) i(v1)\n.end\n");
+    WriteText(dir.File("rc.cir"),
+              "rc\nv1 1 0 pulse(0 1 0 1u 1u 10u 20u)\nr1 1 2 1k\nc1 2 0 1n\n.tran 1u 20u\n.print tran v(1) v(2) "
+              "i(v1)\n.end\n");
     ASSERT_TRUE(RunNgspice(dir.Path(), "rc.cir", "-o rc.out"));
     ASSERT_TRUE(RunNgspice(dir.Path(), "rc.cir", "-r rc.raw"));
     for (const char* name : {"rc.out", "rc.raw"}) {
@@ -43,4 +47,4 @@ TEST(SpiceTbx, InfoAndConvertReadListingsRawAndRecorderFiles) {
     }
 }
 
-} // namespace
+}  // namespace

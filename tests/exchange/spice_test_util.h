@@ -14,8 +14,8 @@ inline bool NgspiceAvailable() { return std::system("command -v ngspice >/dev/nu
 /// Runs ngspice in batch mode in dir; options such as "-o out.log" or "-r out.raw".
 inline bool RunNgspice(const std::string& dir, const std::string& netlist, const std::string& options,
                        const std::string& environment = "") {
-    const std::string command = "cd '" + dir + "' && " + environment + " timeout 60 ngspice -b " + options + " " +
-                                netlist + " >/dev/null 2>&1";
+    const std::string command =
+        "cd '" + dir + "' && " + environment + " timeout 60 ngspice -b " + options + " " + netlist + " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
 

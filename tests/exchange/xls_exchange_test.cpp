@@ -72,7 +72,7 @@ private:
     int m_choice;
 };
 
-} // namespace
+}  // namespace
 
 TEST(XlsExchange, ChannelsRoundTripInEveryVersion) {
     for (int code = 6; code <= 9; ++code) {
@@ -82,7 +82,8 @@ TEST(XlsExchange, ChannelsRoundTripInEveryVersion) {
         ASSERT_EQ(WriteUI(path, code, 1000, u, i), 1);
 
         CReadAndWriteFiles files;
-        ASSERT_EQ(files.ReadInfoFile(path.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1) << files.GetLastError().GetString();
+        ASSERT_EQ(files.ReadInfoFile(path.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1)
+            << files.GetLastError().GetString();
         EXPECT_EQ(files.GetSaveVersion(), code) << "the version the workbook reports";
         EXPECT_EQ(files.GetLoadVersion(), 3);
         ASSERT_EQ(files.GetNrChannels(), 2);
@@ -141,8 +142,9 @@ TEST(XlsExchange, ForbiddenCharactersAndNamelessChannels) {
     files.InsertChannel(2, &c, "say \"hi\"`", "");
     ASSERT_EQ(files.WriteFile(path.c_str(), "T", 9, nullptr, nullptr, 0, 0), 1) << files.GetLastError().GetString();
     EXPECT_STREQ(files.GetChannel(0)->GetChannelName(), "a#b(1)") << "the channels keep the replaced names";
-    EXPECT_NE(std::string(files.GetLastWarn().GetString()).find(TBFormatMessage(50, {CString(path.c_str())}).GetString()),
-              std::string::npos);
+    EXPECT_NE(
+        std::string(files.GetLastWarn().GetString()).find(TBFormatMessage(50, {CString(path.c_str())}).GetString()),
+        std::string::npos);
 
     CDaoDatabase db;
     ASSERT_EQ(db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;"), 1);
@@ -240,7 +242,8 @@ TEST(XlsExchange, TextsAndVariantsAndEmptyTables) {
     files.SetNrItems(2);
     files.InsertChannel(0, &numbers, "n", "");
     files.InsertChannel(1, &names, "name", "");
-    ASSERT_EQ(files.WriteFile(path.c_str(), "Mixed$", 9, nullptr, nullptr, 0, 0), 1) << files.GetLastError().GetString();
+    ASSERT_EQ(files.WriteFile(path.c_str(), "Mixed$", 9, nullptr, nullptr, 0, 0), 1)
+        << files.GetLastError().GetString();
 
     CReadAndWriteFiles back;
     ASSERT_EQ(back.ReadInfoFile(path.c_str(), "Mixed", -1, nullptr, nullptr, 0, 0, 2), 1);
@@ -331,7 +334,8 @@ TEST(XlsExchange, EmptyConnectStringFallsBackToExcel97) {
     CArray<double, double> u, i;
     ASSERT_EQ(WriteUI(sheet, 7, 4, u, i), 1);
     CReadAndWriteFileFunction reader;
-    ASSERT_EQ(reader.ReadInfoFile(sheet.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1) << reader.GetLastError().GetString();
+    ASSERT_EQ(reader.ReadInfoFile(sheet.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1)
+        << reader.GetLastError().GetString();
     EXPECT_EQ(reader.GetSaveVersion(), 7);
     CArray<double, double> ru, ri;
     reader.GetChannel(0)->SetDoubleArray(&ru);

@@ -11,7 +11,7 @@ bool Parse(const std::vector<unsigned char>& bytes, CDaoStatus& status) {
     return tb_xls::ParseBiffStream(bytes.data(), bytes.size(), "Sheet", book, status);
 }
 
-} // namespace
+}  // namespace
 
 // A shared string table whose characters run on into an empty CONTINUE record, which
 // holds no option byte, at the very end of the stream.

@@ -26,7 +26,8 @@ TEST(FormulaBadInput, MegabyteChainsNeedNoDeepRecursion) {
 
 TEST(FormulaBadInput, NumbersOfAMegabyte) {
     const std::string zeros(1 << 20, '0');
-    EXPECT_EQ(formula_test::Simplified("1" + zeros), "error: the number '100000000000000000000...' at column 1 is too large for a double");
+    EXPECT_EQ(formula_test::Simplified("1" + zeros),
+              "error: the number '100000000000000000000...' at column 1 is too large for a double");
     EXPECT_EQ(formula_test::Simplified("0." + zeros + "1"), "0");
     EXPECT_EQ(formula_test::Simplified(zeros + "1.5k"), "1500");
 }
@@ -51,7 +52,8 @@ TEST(FormulaBadInput, ManyVariablesAndLongNames) {
     ASSERT_TRUE(formula::Parse(name + ":=" + name + "+1", program));
     EXPECT_EQ(program.variables.size(), 1u);
     // A long bad token is cut short in the message.
-    EXPECT_EQ(formula_test::ParseError("1 " + name), "an operator is missing before 'nnnnnnnnnnnnnnnnnnnnn...' at column 3");
+    EXPECT_EQ(formula_test::ParseError("1 " + name),
+              "an operator is missing before 'nnnnnnnnnnnnnnnnnnnnn...' at column 3");
 }
 
 TEST(FormulaBadInput, RandomBytesNeverCrash) {

@@ -37,7 +37,7 @@ const char kChain[] =
     "ELSE IF( x > 5 )\r\n{\r\n  y := 2\r\n  z := y * 10\r\n}\r\n"
     "ELSE\r\n{\r\n  y := 3\r\n}";
 
-} // namespace
+}  // namespace
 
 TEST(FormulaBlocks, TheFirstTrueBranchRuns) {
     BlockRun high(kChain, {{"x", 11}});
@@ -46,7 +46,7 @@ TEST(FormulaBlocks, TheFirstTrueBranchRuns) {
     EXPECT_EQ(high.Get("z"), 0);
     BlockRun middle(kChain, {{"x", 7}});
     EXPECT_EQ(middle.Get("y"), 2);
-    EXPECT_EQ(middle.Get("z"), 20);   // a later assignment sees an earlier one
+    EXPECT_EQ(middle.Get("z"), 20);  // a later assignment sees an earlier one
     BlockRun low(kChain, {{"x", 5}});
     EXPECT_EQ(low.Get("y"), 3);
     EXPECT_EQ(low.program.kind, 2);
@@ -85,17 +85,17 @@ TEST(FormulaBlocks, KindsOfFormulas) {
     EXPECT_TRUE(p.assigned.empty());
     ASSERT_TRUE(formula::Parse("y := 2*x", p));
     EXPECT_EQ(p.kind, 1);
-    EXPECT_EQ(p.variables, (std::vector<std::string>{"y", "x"}));   // the target counts as used
-    ASSERT_TRUE(formula::Parse("y := 1; z := 2", p));                 // several statements form a block
+    EXPECT_EQ(p.variables, (std::vector<std::string>{"y", "x"}));  // the target counts as used
+    ASSERT_TRUE(formula::Parse("y := 1; z := 2", p));              // several statements form a block
     EXPECT_EQ(p.kind, 2);
-    ASSERT_TRUE(formula::Parse("y := 1 z := y", p));                  // the separator is optional
+    ASSERT_TRUE(formula::Parse("y := 1 z := y", p));  // the separator is optional
     EXPECT_EQ(p.kind, 2);
-    ASSERT_TRUE(formula::Parse("if(1){y:=1}else{y:=2}", p));          // keywords ignore case
+    ASSERT_TRUE(formula::Parse("if(1){y:=1}else{y:=2}", p));  // keywords ignore case
     EXPECT_EQ(p.kind, 2);
-    ASSERT_TRUE(formula::Parse("IF(1){}", p));                        // an empty block is allowed
+    ASSERT_TRUE(formula::Parse("IF(1){}", p));  // an empty block is allowed
     EXPECT_EQ(p.kind, 2);
     ASSERT_TRUE(formula::Parse("y := y + 1; y := y * 2", p));
-    EXPECT_EQ(p.assigned.size(), 1u);                                  // names are listed once
+    EXPECT_EQ(p.assigned.size(), 1u);  // names are listed once
 }
 
 TEST(FormulaBlocks, TemplatesOfTheCalculatorCatalogueParse) {

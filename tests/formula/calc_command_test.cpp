@@ -24,7 +24,7 @@ RunResult RunTbx(const std::string& arguments) {
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(TbxCalc, PrintsTheSimplifiedFormula) {
     RunResult r = RunTbx("calc '(((25)/1000)*9/5+32)' 'x + 2*3' 'sqrt(-4)'");
@@ -45,7 +45,7 @@ TEST(TbxCalc, ReportsErrorsWithNonZeroStatus) {
     r = RunTbx("calc 2k2");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("'2k2' at column 1 is not a number"), std::string::npos);
-    r = RunTbx("calc '1/0' '2+2'");   // one bad formula fails the run, the others still print
+    r = RunTbx("calc '1/0' '2+2'");  // one bad formula fails the run, the others still print
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.output, "'/' at column 2 divides by zero\n4\n");
 }

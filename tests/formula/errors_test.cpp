@@ -6,17 +6,22 @@ using formula_test::ParseError;
 using formula_test::ParseErrors;
 
 TEST(FormulaErrors, NumbersThatAreNot) {
-    EXPECT_EQ(ParseError("2k2"), "'2k2' at column 1 is not a number: a prefix such as 'k' ends a number "
-                                 "(write 2.2k for the value, or 2k*2 for a product)");
-    EXPECT_EQ(ParseError("1.5megx"), "'1.5megx' at column 1 is not a number: a prefix such as 'meg' ends a number "
-                                     "(write 1.5meg*x for a product)");
-    EXPECT_EQ(ParseError("1+2x"), "'2x' at column 3 is not a number: a name cannot follow a number without an "
-                                  "operator (write 2*x)");
-    EXPECT_EQ(ParseError("2e"), "'2e' at column 1 is not a number: a name cannot follow a number without an "
-                                "operator (write 2*e)");
+    EXPECT_EQ(ParseError("2k2"),
+              "'2k2' at column 1 is not a number: a prefix such as 'k' ends a number "
+              "(write 2.2k for the value, or 2k*2 for a product)");
+    EXPECT_EQ(ParseError("1.5megx"),
+              "'1.5megx' at column 1 is not a number: a prefix such as 'meg' ends a number "
+              "(write 1.5meg*x for a product)");
+    EXPECT_EQ(ParseError("1+2x"),
+              "'2x' at column 3 is not a number: a name cannot follow a number without an "
+              "operator (write 2*x)");
+    EXPECT_EQ(ParseError("2e"),
+              "'2e' at column 1 is not a number: a name cannot follow a number without an "
+              "operator (write 2*e)");
     EXPECT_EQ(ParseError("1.2.3"), "'1.2.3' at column 1 is not a number: a decimal point cannot stand there");
     EXPECT_EQ(ParseError("1e999"), "the number '1e999' at column 1 is too large for a double");
-    EXPECT_EQ(ParseError("1e99999999999999999999"), "the number '1e99999999999999999999' at column 1 is too large for a double");
+    EXPECT_EQ(ParseError("1e99999999999999999999"),
+              "the number '1e99999999999999999999' at column 1 is too large for a double");
 }
 
 TEST(FormulaErrors, CharactersAndEncoding) {
@@ -24,10 +29,10 @@ TEST(FormulaErrors, CharactersAndEncoding) {
     EXPECT_EQ(ParseError("(%v)/1000"), "unexpected character '%' at column 2");
     EXPECT_EQ(ParseError("x \x01"), "unexpected control character 0x01 at column 3");
     EXPECT_EQ(ParseError("x + \xFF"), "invalid UTF-8 byte 0xFF at column 5");
-    EXPECT_EQ(ParseError("ab\xC3"), "invalid UTF-8 byte 0xC3 at column 3");          // cut sequence
-    EXPECT_EQ(ParseError("\xC0\xAF"), "invalid UTF-8 byte 0xC0 at column 1");       // overlong
-    EXPECT_EQ(ParseError("\xED\xA0\x80"), "invalid UTF-8 byte 0xED at column 1");   // surrogate
-    EXPECT_EQ(ParseError("µ + \xFF"), "invalid UTF-8 byte 0xFF at column 5");       // columns count characters
+    EXPECT_EQ(ParseError("ab\xC3"), "invalid UTF-8 byte 0xC3 at column 3");        // cut sequence
+    EXPECT_EQ(ParseError("\xC0\xAF"), "invalid UTF-8 byte 0xC0 at column 1");      // overlong
+    EXPECT_EQ(ParseError("\xED\xA0\x80"), "invalid UTF-8 byte 0xED at column 1");  // surrogate
+    EXPECT_EQ(ParseError("µ + \xFF"), "invalid UTF-8 byte 0xFF at column 5");      // columns count characters
     EXPECT_EQ(ParseError(std::string("1 +\0 2", 6)), "unexpected control character 0x00 at column 4");
     EXPECT_EQ(ParseError("x : 3"), "':' must be followed by '=' in an assignment (:=) at column 3");
 }
@@ -48,9 +53,11 @@ TEST(FormulaErrors, StructureOfExpressions) {
     EXPECT_EQ(ParseError("x := 1 2"), "an operator is missing before '2' at column 8");
     EXPECT_EQ(ParseError("1 + 1; x := 2"),
               "the expression at column 1 cannot stand beside other statements; assign its value (NAME := ...)");
-    EXPECT_EQ(ParseError("1; 2"), "only assignments and conditional blocks can follow one another, found '2' at column 4");
+    EXPECT_EQ(ParseError("1; 2"),
+              "only assignments and conditional blocks can follow one another, found '2' at column 4");
     EXPECT_EQ(ParseError(" ; ;"), "the formula is empty");
-    EXPECT_EQ(ParseError("x := 1; 2"), "only assignments and conditional blocks can follow one another, found '2' at column 9");
+    EXPECT_EQ(ParseError("x := 1; 2"),
+              "only assignments and conditional blocks can follow one another, found '2' at column 9");
     EXPECT_EQ(ParseError("1 ,"), "unexpected ',' at column 3");
 }
 
@@ -86,11 +93,14 @@ TEST(FormulaErrors, BlocksOutOfShape) {
     EXPECT_EQ(ParseError("IF(x > 1 { y := 1 }"), "expected ')' to close the condition but found '{' at column 10");
     EXPECT_EQ(ParseError("IF(x > 1) y := 1"), "expected '{' to open the block but found 'y' at column 11");
     EXPECT_EQ(ParseError("IF(x > 1) { y := 1"), "the block opened at column 11 has no closing '}'");
-    EXPECT_EQ(ParseError("IF(x > 1) { y + 1 }"), "a conditional block holds assignments only (NAME := value), found 'y' at column 13");
+    EXPECT_EQ(ParseError("IF(x > 1) { y + 1 }"),
+              "a conditional block holds assignments only (NAME := value), found 'y' at column 13");
     EXPECT_EQ(ParseError("IF(x > 1) { y := 1 2 }"), "an operator is missing before '2' at column 20");
     EXPECT_EQ(ParseError("ELSE { y := 1 }"), "'ELSE' without a preceding 'IF' at column 1");
-    EXPECT_EQ(ParseError("IF(a) { y := 1 } ELSE { y := 2 } ELSE { y := 3 }"), "'ELSE' without a preceding 'IF' at column 34");
-    EXPECT_EQ(ParseError("IF(a) { y := 1 } 5"), "only assignments and conditional blocks can follow one another, found '5' at column 18");
+    EXPECT_EQ(ParseError("IF(a) { y := 1 } ELSE { y := 2 } ELSE { y := 3 }"),
+              "'ELSE' without a preceding 'IF' at column 34");
+    EXPECT_EQ(ParseError("IF(a) { y := 1 } 5"),
+              "only assignments and conditional blocks can follow one another, found '5' at column 18");
     EXPECT_EQ(ParseError("IF(a)\n{\n  y := (1\n}"), "expected ')' but found '}' at line 4, column 1");
 }
 
@@ -122,5 +132,5 @@ TEST(FormulaErrors, ValuesWithoutFiniteResult) {
     EXPECT_EQ(EvaluationError("min(1, sqrt(-1))"), "'min' at column 1 takes real arguments only");
     EXPECT_EQ(EvaluationError("sqrt(-1) < 1"), "'<' at column 10 cannot order complex values");
     EXPECT_EQ(EvaluationError("IF(1)\n{\n  y := 1/0\n}"), "'/' at line 3, column 9 divides by zero");
-    EXPECT_EQ(EvaluationError("IF(0) { y := 1/0 }"), "");   // the branch is not taken
+    EXPECT_EQ(EvaluationError("IF(0) { y := 1/0 }"), "");  // the branch is not taken
 }

@@ -31,9 +31,9 @@ inline ::testing::AssertionResult EvaluatesTo(const std::string& text, Value exp
         return ::testing::AssertionFailure() << "'" << text << "' fails: " << error.message;
     const double scale = std::max(1.0, std::abs(expected));
     if (std::abs(result - expected) > relTolerance * scale)
-        return ::testing::AssertionFailure() << "'" << text << "' gives (" << result.real() << ", " << result.imag()
-                                             << ") instead of (" << expected.real() << ", " << expected.imag()
-                                             << "); reverse Polish: " << formula::RpnText(program);
+        return ::testing::AssertionFailure()
+               << "'" << text << "' gives (" << result.real() << ", " << result.imag() << ") instead of ("
+               << expected.real() << ", " << expected.imag() << "); reverse Polish: " << formula::RpnText(program);
     return ::testing::AssertionSuccess();
 }
 
@@ -74,4 +74,4 @@ inline std::string EvaluationError(const std::string& text) {
     return error.message;
 }
 
-} // namespace formula_test
+}  // namespace formula_test

@@ -113,7 +113,7 @@ void* FormulaPlugins::s_solver = nullptr;
 void* FormulaPlugins::s_translator = nullptr;
 void* FormulaPlugins::s_helper = nullptr;
 
-} // namespace
+}  // namespace
 
 TEST_F(FormulaPlugins, ConversionFormulasReduceToNumbers) {
     CString f = "(((5)/1000))";
@@ -125,13 +125,13 @@ TEST_F(FormulaPlugins, ConversionFormulasReduceToNumbers) {
     f = "((((98.6)-32)*5/9))";
     EXPECT_EQ(Convert(f), 0);
     EXPECT_EQ(f, "37");
-    f = "(((2k2)*1000))";   // a value with a prefix
+    f = "(((2k2)*1000))";  // a value with a prefix
     EXPECT_NE(Convert(f), 0);
-    EXPECT_EQ(f, "(((2k2)*1000))");   // a failed reduction leaves the text alone
+    EXPECT_EQ(f, "(((2k2)*1000))");  // a failed reduction leaves the text alone
     f = "(((2.2k)*1000))";
     EXPECT_EQ(Convert(f), 0);
     EXPECT_EQ(f, "2200000");
-    f = "(((x)/1000))";     // a value that is itself a formula
+    f = "(((x)/1000))";  // a value that is itself a formula
     EXPECT_EQ(Convert(f), 0);
     EXPECT_EQ(f, "x/1000");
     f = "(((1)/0))";
@@ -149,7 +149,7 @@ TEST_F(FormulaPlugins, ErrorsStayInTheHelper) {
     CString s = "1 + sinn(2)";
     EXPECT_EQ(simplify(&s, helper), FORMEL_ERROR_SYNTAX);
     char good[] = "y := 2*3";
-    EXPECT_EQ(translate(good, helper, 0), 0);   // the helper can be used again
+    EXPECT_EQ(translate(good, helper, 0), 0);  // the helper can be used again
     EXPECT_EQ(helper->GetLastError(), "");
     EXPECT_TRUE(helper->IsAssignment());
     EXPECT_EQ(helper->GetAssignedName(), "y");
@@ -220,7 +220,7 @@ TEST_F(FormulaPlugins, BadArgumentsAreRefused) {
     EXPECT_EQ(create(nullptr), FORMEL_ERROR_ARGUMENT);
     EXPECT_EQ(destroy(nullptr), FORMEL_ERROR_ARGUMENT);
     CFormelHelper* none = nullptr;
-    EXPECT_EQ(destroy(&none), 0);   // destroying nothing is fine
+    EXPECT_EQ(destroy(&none), 0);  // destroying nothing is fine
     char text[] = "1";
     EXPECT_EQ(translate(text, nullptr, 0), FORMEL_ERROR_ARGUMENT);
     CString s = "1";
@@ -237,7 +237,7 @@ TEST_F(FormulaPlugins, BadArgumentsAreRefused) {
     ASSERT_EQ(create(&helper), 0);
     EXPECT_EQ(translate(nullptr, helper, 0), FORMEL_ERROR_ARGUMENT);
     EXPECT_EQ(simplify(nullptr, helper), FORMEL_ERROR_ARGUMENT);
-    EXPECT_EQ(arraySize(helper), 0);                            // nothing scanned yet
+    EXPECT_EQ(arraySize(helper), 0);  // nothing scanned yet
     EXPECT_EQ(varNameAt(&s, helper, 0), FORMEL_ERROR_EMPTY);
     char formula[] = "a + b";
     ASSERT_EQ(translate(formula, helper, 0), 0);
@@ -253,7 +253,7 @@ TEST_F(FormulaPlugins, BadArgumentsAreRefused) {
     ASSERT_EQ(errors.GetSize(), 2);
     EXPECT_EQ(static_cast<CFormelError*>(errors[1])->GetMessage(), "the scanner has no helper object\n");
     for (int i = 0; i < errors.GetSize(); ++i) delete static_cast<CFormelError*>(errors[i]);
-    EXPECT_EQ(scanBlock("1", helper, nullptr, nullptr, nullptr), 0);   // every output is optional
+    EXPECT_EQ(scanBlock("1", helper, nullptr, nullptr, nullptr), 0);  // every output is optional
 
     EXPECT_EQ(destroy(&helper), 0);
     EXPECT_EQ(helper, nullptr);

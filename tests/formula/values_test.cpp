@@ -9,22 +9,22 @@ using formula_test::EvaluatesTo;
 namespace {
 const double kPi = 3.141592653589793;
 const Value kI(0, 1);
-} // namespace
+}  // namespace
 
 TEST(FormulaValues, PrecedenceOfArithmetic) {
     EXPECT_TRUE(EvaluatesTo("1+2*3", 7));
     EXPECT_TRUE(EvaluatesTo("(1+2)*3", 9));
-    EXPECT_TRUE(EvaluatesTo("10-4-3", 3));     // left-associative
-    EXPECT_TRUE(EvaluatesTo("100/10/5", 2));   // left-associative
-    EXPECT_TRUE(EvaluatesTo("2*3^2", 18));     // ^ above *
+    EXPECT_TRUE(EvaluatesTo("10-4-3", 3));    // left-associative
+    EXPECT_TRUE(EvaluatesTo("100/10/5", 2));  // left-associative
+    EXPECT_TRUE(EvaluatesTo("2*3^2", 18));    // ^ above *
     EXPECT_TRUE(EvaluatesTo("8/2^2", 2));
-    EXPECT_TRUE(EvaluatesTo("1+2 = 3", 1));    // comparison below arithmetic
+    EXPECT_TRUE(EvaluatesTo("1+2 = 3", 1));  // comparison below arithmetic
     EXPECT_TRUE(EvaluatesTo("1 < 2 AND 3 > 4", 0));
     EXPECT_TRUE(EvaluatesTo("1 < 2 OR 3 > 4", 1));
-    EXPECT_TRUE(EvaluatesTo("0 AND 0 OR 1", 1));   // AND above OR
+    EXPECT_TRUE(EvaluatesTo("0 AND 0 OR 1", 1));  // AND above OR
     EXPECT_TRUE(EvaluatesTo("1 OR 0 AND 0", 1));
-    EXPECT_TRUE(EvaluatesTo("NOT 1 = 2", 1));      // NOT below comparison: NOT (1 = 2)
-    EXPECT_TRUE(EvaluatesTo("NOT 0 AND 0", 0));    // NOT above AND
+    EXPECT_TRUE(EvaluatesTo("NOT 1 = 2", 1));    // NOT below comparison: NOT (1 = 2)
+    EXPECT_TRUE(EvaluatesTo("NOT 0 AND 0", 0));  // NOT above AND
     EXPECT_TRUE(EvaluatesTo("NOT NOT 5", 1));
 }
 
@@ -34,7 +34,7 @@ TEST(FormulaValues, PowerIsRightAssociativeAndAboveUnaryMinus) {
     EXPECT_TRUE(EvaluatesTo("-2^2", -4));
     EXPECT_TRUE(EvaluatesTo("(-2)^2", 4));
     EXPECT_TRUE(EvaluatesTo("2^-1", 0.5));
-    EXPECT_TRUE(EvaluatesTo("2^-1^2", 0.5));   // 2^(-(1^2))
+    EXPECT_TRUE(EvaluatesTo("2^-1^2", 0.5));  // 2^(-(1^2))
     EXPECT_TRUE(EvaluatesTo("-x^2", -9, {{"x", 3}}));
     EXPECT_TRUE(EvaluatesTo("--3", 3));
     EXPECT_TRUE(EvaluatesTo("-+-3", 3));
@@ -52,7 +52,7 @@ TEST(FormulaValues, NumbersWithExponentsAndPrefixes) {
     EXPECT_TRUE(EvaluatesTo("1f", 1e-15, {}, 0));
     EXPECT_TRUE(EvaluatesTo("2p", 2e-12, {}, 0));
     EXPECT_TRUE(EvaluatesTo("3n", 3e-9, {}, 0));
-    EXPECT_TRUE(EvaluatesTo("4.7u", 4.7e-6, {}, 0));   // exactly the double of 4.7e-6
+    EXPECT_TRUE(EvaluatesTo("4.7u", 4.7e-6, {}, 0));  // exactly the double of 4.7e-6
     EXPECT_TRUE(EvaluatesTo("5m", 5e-3, {}, 0));
     EXPECT_TRUE(EvaluatesTo("2.2k", 2200, {}, 0));
     EXPECT_TRUE(EvaluatesTo("1Meg", 1e6, {}, 0));
@@ -60,11 +60,11 @@ TEST(FormulaValues, NumbersWithExponentsAndPrefixes) {
     EXPECT_TRUE(EvaluatesTo("1meg", 1e6, {}, 0));
     EXPECT_TRUE(EvaluatesTo("3G", 3e9, {}, 0));
     EXPECT_TRUE(EvaluatesTo("1.5T", 1.5e12, {}, 0));
-    EXPECT_TRUE(EvaluatesTo("1M", 1e-3, {}, 0));       // M is milli, as in the library's numbers
+    EXPECT_TRUE(EvaluatesTo("1M", 1e-3, {}, 0));  // M is milli, as in the library's numbers
     EXPECT_TRUE(EvaluatesTo("1K", 1e3, {}, 0));
-    EXPECT_TRUE(EvaluatesTo("1e3k", 1e6, {}, 0));      // exponent and prefix add up
+    EXPECT_TRUE(EvaluatesTo("1e3k", 1e6, {}, 0));  // exponent and prefix add up
     EXPECT_TRUE(EvaluatesTo("2k*2", 4000));
-    EXPECT_TRUE(EvaluatesTo("1e-400", 0));             // underflows to zero
+    EXPECT_TRUE(EvaluatesTo("1e-400", 0));  // underflows to zero
 }
 
 TEST(FormulaValues, FunctionsOfRealArguments) {
@@ -82,7 +82,7 @@ TEST(FormulaValues, FunctionsOfRealArguments) {
     EXPECT_TRUE(EvaluatesTo("squ(-3)", 9));
     EXPECT_TRUE(EvaluatesTo("sqrt(2)", std::sqrt(2.0)));
     EXPECT_TRUE(EvaluatesTo("root(27, 3)", 3));
-    EXPECT_TRUE(EvaluatesTo("root(-8, 3)", -2));       // odd degree: the real root
+    EXPECT_TRUE(EvaluatesTo("root(-8, 3)", -2));  // odd degree: the real root
     EXPECT_TRUE(EvaluatesTo("exp(1)", std::exp(1.0)));
     EXPECT_TRUE(EvaluatesTo("ln(MATH_E)", 1));
     EXPECT_TRUE(EvaluatesTo("log(1000)", 3));
@@ -94,20 +94,20 @@ TEST(FormulaValues, FunctionsOfRealArguments) {
     EXPECT_TRUE(EvaluatesTo("sgn(-7)", -1));
     EXPECT_TRUE(EvaluatesTo("sgn(0)", 0));
     EXPECT_TRUE(EvaluatesTo("sgn(3)", 1));
-    EXPECT_TRUE(EvaluatesTo("int(-2.75)", -2));        // toward zero
-    EXPECT_TRUE(EvaluatesTo("frac(-2.75)", -0.75));    // int + frac = x
+    EXPECT_TRUE(EvaluatesTo("int(-2.75)", -2));      // toward zero
+    EXPECT_TRUE(EvaluatesTo("frac(-2.75)", -0.75));  // int + frac = x
     EXPECT_TRUE(EvaluatesTo("int(2.75)+frac(2.75)", 2.75));
     EXPECT_TRUE(EvaluatesTo("rad(180)", kPi));
     EXPECT_TRUE(EvaluatesTo("deg(MATH_PI)", 180));
     EXPECT_TRUE(EvaluatesTo("degel(3*MATH_PI)", 180, {}, 1e-13));
     EXPECT_TRUE(EvaluatesTo("degel(-MATH_PI/2)", 270));
     EXPECT_TRUE(EvaluatesTo("mod(7, 3)", 1));
-    EXPECT_TRUE(EvaluatesTo("mod(-1, 360)", 359));     // the sign of the divisor
+    EXPECT_TRUE(EvaluatesTo("mod(-1, 360)", 359));  // the sign of the divisor
     EXPECT_TRUE(EvaluatesTo("mod(7, -3)", -2));
     EXPECT_TRUE(EvaluatesTo("min(3, 1, 2)", 1));
     EXPECT_TRUE(EvaluatesTo("max(3, 1, 2)", 3));
     EXPECT_TRUE(EvaluatesTo("min(4)", 4));
-    EXPECT_TRUE(EvaluatesTo("SIN(0) + Cos(0)", 1));   // function names ignore case
+    EXPECT_TRUE(EvaluatesTo("SIN(0) + Cos(0)", 1));  // function names ignore case
 }
 
 TEST(FormulaValues, ComplexValuesWhereFunctionsNeedThem) {
@@ -151,11 +151,11 @@ TEST(FormulaValues, VariablesAndAssignments) {
     EXPECT_TRUE(EvaluatesTo("(((x)/1000)*9/5+32)", 32.045, {{"x", 25}}, 1e-15));
     EXPECT_TRUE(EvaluatesTo("y := 2*x + 1", 7, {{"x", 3}}));
     EXPECT_TRUE(EvaluatesTo("R_1 * I_load", 10, {{"R_1", 2}, {"I_load", 5}}));
-    EXPECT_TRUE(EvaluatesTo("Ω*2", 6, {{"Ω", 3}}));   // UTF-8 letters in names
+    EXPECT_TRUE(EvaluatesTo("Ω*2", 6, {{"Ω", 3}}));  // UTF-8 letters in names
     EXPECT_TRUE(EvaluatesTo("a <> b", 1, {{"a", 1}, {"b", 2}}));
     EXPECT_TRUE(EvaluatesTo("a >< b", 0, {{"a", 2}, {"b", 2}}));
     EXPECT_TRUE(EvaluatesTo("a <= b AND a >= b", 1, {{"a", 2}, {"b", 2}}));
-    EXPECT_TRUE(EvaluatesTo("unset + 1", 1));          // an unbound variable is 0
+    EXPECT_TRUE(EvaluatesTo("unset + 1", 1));  // an unbound variable is 0
 }
 
 TEST(FormulaValues, ReversePolishCodeReadsInEvaluationOrder) {

@@ -18,7 +18,7 @@ std::vector<std::string> Keys(const CMapStringToString& map) {
     return keys;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FrameworkHash, StringHashIsTimes33PlusByte) {
     EXPECT_EQ(HashKey(""), 0u);
@@ -57,8 +57,8 @@ TEST(FrameworkMapOrder, HashTableSizeChangesOrder) {
     CMapStringToString map;
     map.InitHashTable(100);
     EXPECT_EQ(map.GetHashTableSize(), 100u);
-    map["b"] = "x";  // 98
-    map["a"] = "y";  // 97
+    map["b"] = "x";   // 98
+    map["a"] = "y";   // 97
     map["ab"] = "z";  // 3299 % 100 = 99
     EXPECT_EQ(Keys(map), (std::vector<std::string>{"a", "b", "ab"}));
     map.InitHashTable(17);  // ignored once the map holds entries

@@ -20,7 +20,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(StringTable, BuiltinTextsByIdAndUnknownIdsEmpty) {
     EXPECT_EQ(TBLoadString(55), "File >>%s<<: It couldn't be read from channel %i !");
@@ -40,7 +40,8 @@ TEST(StringTable, ResourceModuleOverridesAndFallsBack) {
 }
 
 TEST(StringTable, FormattingNeverTreatsTextAsFormat) {
-    EXPECT_EQ(TBFormatMessage(55, {"100%s%n%i.csv", 2}), "File >>100%s%n%i.csv<<: It couldn't be read from channel 2 !");
+    EXPECT_EQ(TBFormatMessage(55, {"100%s%n%i.csv", 2}),
+              "File >>100%s%n%i.csv<<: It couldn't be read from channel 2 !");
     EXPECT_EQ(TBFormatText("%s and %s", {"one"}), "one and ");
     EXPECT_EQ(TBFormatText("100%% of %d, %5i|%x", {7, 3, 255}), "100% of 7, 3|ff");
     EXPECT_EQ(TBFormatText("%i", {"text"}), "text");

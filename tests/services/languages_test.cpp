@@ -23,9 +23,7 @@ std::vector<std::string> Placeholders(const std::string& text) {
     return found;
 }
 
-std::string SourceFile(const std::string& relative) {
-    return std::string(TOOLBOX_SOURCE_DIR) + "/" + relative;
-}
+std::string SourceFile(const std::string& relative) { return std::string(TOOLBOX_SOURCE_DIR) + "/" + relative; }
 
 class ScopedEnv {
 public:
@@ -39,8 +37,10 @@ public:
     }
     ~ScopedEnv() {
         for (auto& s : m_saved) {
-            if (s.had) ::setenv(s.name.c_str(), s.value.c_str(), 1);
-            else ::unsetenv(s.name.c_str());
+            if (s.had)
+                ::setenv(s.name.c_str(), s.value.c_str(), 1);
+            else
+                ::unsetenv(s.name.c_str());
         }
     }
 
@@ -52,7 +52,7 @@ private:
     std::vector<Saved> m_saved;
 };
 
-} // namespace
+}  // namespace
 
 TEST(LanguageIds, NamesAndListsComeFromTheLocaleLibrary) {
     EXPECT_EQ(TBLangIDToLocale(1031), "de_DE");
@@ -148,10 +148,11 @@ TEST(LangDependentString, SetReplacesTheChosenEntry) {
 
 TEST(LanguageFiles, ParsesStringsTextsAndEscapes) {
     CString error;
-    auto file = CLanguageFile::Parse("# c\n[language]\nname = de\nid = 1031\n[strings]\n"
-                                     "4 = \"Kein \\\"Datei\\\"name.\\n\\tTab\\\\\"\n  7=\"x\"  \n"
-                                     "[texts]\na.b = \"Text\"\n[future]\nanything = goes\n[end]\n",
-                                     error);
+    auto file = CLanguageFile::Parse(
+        "# c\n[language]\nname = de\nid = 1031\n[strings]\n"
+        "4 = \"Kein \\\"Datei\\\"name.\\n\\tTab\\\\\"\n  7=\"x\"  \n"
+        "[texts]\na.b = \"Text\"\n[future]\nanything = goes\n[end]\n",
+        error);
     ASSERT_TRUE(file) << error.GetString();
     CString text;
     EXPECT_TRUE(file->FindString(4, text));
@@ -166,13 +167,13 @@ TEST(LanguageFiles, ParsesStringsTextsAndEscapes) {
 
 TEST(LanguageFiles, RejectsTruncatedAndMalformedFiles) {
     const char* head = "[language]\nname = de\n[strings]\n";
-    for (const char* body : {"4 = \"ok\"\n",                       // no [end]: truncated
-                             "4 = \"cut in the midd",               // truncated inside a text
-                             "4 = \"unclosed\n[end]\n", "x = \"id\"\n[end]\n", "4 = unquoted\n[end]\n",
-                             "4 = \"a\"\n4 = \"b\"\n[end]\n", "99999999999 = \"big\"\n[end]\n",
-                             "4 = \"bad \\q escape\"\n[end]\n", "4 = \"ends in \\\"\n[end]\n",
-                             "4 = \"inner \" quote\"\n[end]\n", "[broken\n[end]\n", "4 \"no equals\"\n[end]\n",
-                             "4 = \"ok\"\n[end]\n5 = \"after end\"\n"}) {
+    for (const char* body :
+         {"4 = \"ok\"\n",           // no [end]: truncated
+          "4 = \"cut in the midd",  // truncated inside a text
+          "4 = \"unclosed\n[end]\n", "x = \"id\"\n[end]\n", "4 = unquoted\n[end]\n", "4 = \"a\"\n4 = \"b\"\n[end]\n",
+          "99999999999 = \"big\"\n[end]\n", "4 = \"bad \\q escape\"\n[end]\n", "4 = \"ends in \\\"\n[end]\n",
+          "4 = \"inner \" quote\"\n[end]\n", "[broken\n[end]\n", "4 \"no equals\"\n[end]\n",
+          "4 = \"ok\"\n[end]\n5 = \"after end\"\n"}) {
         CString error;
         EXPECT_FALSE(CLanguageFile::Parse(std::string(head) + body, error)) << body;
         EXPECT_FALSE(error.IsEmpty()) << body;

@@ -18,13 +18,13 @@ std::vector<std::string> Candidates(const char* name, const char* beside) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 TEST(LibraryNames, DllNamesBecomeSharedObjectsBesideTheLibraryThenOnTheSearchPath) {
-    EXPECT_EQ(Candidates("Quendral.dll", "/opt/tb/lib"),
-              (std::vector<std::string>{"/opt/tb/lib/libQuendral.so", "/opt/tb/lib/libquendral.so",
-                                        "/opt/tb/lib/Quendral.dll", "libQuendral.so", "libquendral.so",
-                                        "Quendral.dll"}));
+    EXPECT_EQ(
+        Candidates("Quendral.dll", "/opt/tb/lib"),
+        (std::vector<std::string>{"/opt/tb/lib/libQuendral.so", "/opt/tb/lib/libquendral.so",
+                                  "/opt/tb/lib/Quendral.dll", "libQuendral.so", "libquendral.so", "Quendral.dll"}));
     EXPECT_EQ(Candidates("vexa.DLL", "/l"),
               (std::vector<std::string>{"/l/libvexa.so", "/l/vexa.DLL", "libvexa.so", "vexa.DLL"}));
     EXPECT_EQ(Candidates("libm.so.6", ""), (std::vector<std::string>{"libm.so.6"}));
@@ -35,8 +35,8 @@ TEST(LibraryNames, DllNamesBecomeSharedObjectsBesideTheLibraryThenOnTheSearchPat
 }
 
 TEST(LibraryNames, PathTricksAreRefused) {
-    for (const char* bad : {"", "../evil.dll", "a/../../evil.dll", "./x.dll", "a//b.dll", "dir/", "..", ".",
-                            "/abs/", "/abs/.."}) {
+    for (const char* bad :
+         {"", "../evil.dll", "a/../../evil.dll", "./x.dll", "a//b.dll", "dir/", "..", ".", "/abs/", "/abs/.."}) {
         EXPECT_TRUE(Candidates(bad, "/l").empty()) << bad;
         EXPECT_EQ(TBLoadLibrary(bad), nullptr) << bad;
         EXPECT_EQ(TBAdvancedLoadLibrary(bad), nullptr) << bad;

@@ -20,16 +20,21 @@ std::string ReferenceFtoa(double value, short digits, int spaced, const char* se
     if (std::isinf(value)) return value < 0 ? "-1.#INF" : "1.#INF";
     if (std::isnan(value)) return "1.#NAN";
     if (value == 0) return spaced ? "0 " : "0";
-    struct Row { double lower, factor; const char* prefix; };
-    static const Row rows[] = {{1e12, 1e-12, "T"}, {1e9, 1e-9, "G"}, {1e6, 1e-6, "Meg"}, {1e3, 1e-3, "k"},
-                               {1, 1, ""}, {1e-3, 1e3, "m"}, {1e-6, 1e6, "u"}, {1e-9, 1e9, "n"},
+    struct Row {
+        double lower, factor;
+        const char* prefix;
+    };
+    static const Row rows[] = {{1e12, 1e-12, "T"}, {1e9, 1e-9, "G"},  {1e6, 1e-6, "Meg"}, {1e3, 1e-3, "k"},
+                               {1, 1, ""},         {1e-3, 1e3, "m"},  {1e-6, 1e6, "u"},   {1e-9, 1e9, "n"},
                                {1e-12, 1e12, "p"}, {1e-15, 1e15, "f"}};
     double x = std::fabs(value);
     std::string format;
     double printed = value;
     if (x >= 1e16 || x < 1e-15) {
-        if (digits < 0) format = spaced ? "%.15g " : "%.15g";
-        else format = x >= 1e16 ? (spaced ? "%.*g " : "%.*e") : (spaced ? "%.*g " : "%.*g");
+        if (digits < 0)
+            format = spaced ? "%.15g " : "%.15g";
+        else
+            format = x >= 1e16 ? (spaced ? "%.*g " : "%.*e") : (spaced ? "%.*g " : "%.*g");
     } else {
         for (const Row& r : rows) {
             if (x >= r.lower) {
@@ -58,7 +63,7 @@ std::string Ftoa(double v, short digits = -1, int spaced = 0, const char* sep = 
 
 double Atof(const char* text, const char* sep = "") { return TBExtended_atof(CString(text), CString(sep)); }
 
-} // namespace
+}  // namespace
 
 TEST(FtoaPrefixes, DocumentedCases) {
     EXPECT_EQ(Ftoa(1234.5, 2, 0), "1.23k");
@@ -105,14 +110,14 @@ TEST(FtoaEquivalence, MatchesFormattedPrintOnLargeSample) {
     for (int i = 0; i < 400000 && mismatches < 5; ++i) {
         double v;
         switch (i % 4) {
-        case 0: v = mantissa(rng) * std::pow(10.0, exponent(rng)); break;
-        case 1: {  // any bit pattern, subnormals and specials included
-            std::uint64_t b = bits(rng);
-            std::memcpy(&v, &b, sizeof v);
-            break;
-        }
-        case 2: v = std::round(mantissa(rng) * 1e6) / std::pow(10.0, (i / 4) % 24); break;  // short decimals
-        default: v = std::nextafter(std::pow(10.0, (i / 4) % 40 - 20), (i & 8) ? 0.0 : HUGE_VAL); break;
+            case 0: v = mantissa(rng) * std::pow(10.0, exponent(rng)); break;
+            case 1: {  // any bit pattern, subnormals and specials included
+                std::uint64_t b = bits(rng);
+                std::memcpy(&v, &b, sizeof v);
+                break;
+            }
+            case 2: v = std::round(mantissa(rng) * 1e6) / std::pow(10.0, (i / 4) % 24); break;  // short decimals
+            default: v = std::nextafter(std::pow(10.0, (i / 4) % 40 - 20), (i & 8) ? 0.0 : HUGE_VAL); break;
         }
         if (i & 16) v = -v;
         short digits = (i % 3 == 0) ? static_cast<short>((i / 3) % 20) : -1;
@@ -131,9 +136,9 @@ TEST(FtoaEquivalence, MatchesFormattedPrintOnLargeSample) {
 TEST(FtoaEquivalence, FifteenDigitRoundingNearHalf) {
     // Values whose 16th and 17th shortest digits lie near one half need the exact
     // rounding of the binary value, not of the shortest digits.
-    const double values[] = {0.1 + 0.2, 1.0000000000000049, 1.000000000000005, 1.0000000000000051,
-                             9.9999999999999947, 9.999999999999995, 123456789012345.5,
-                             0.30000000000000004, 2.0000000000000049e-7, 999.99999999999955,
+    const double values[] = {0.1 + 0.2, 1.0000000000000049, 1.000000000000005, 1.0000000000000051, 9.9999999999999947,
+                             9.999999999999995, 123456789012345.5, 0.30000000000000004, 2.0000000000000049e-7,
+                             999.99999999999955,
                              // exact ties at the 16th digit round half to even
                              1.000030517578125, 1.000091552734375, 100.00000762939453125, 0.0001220703125};
     for (double v : values) {
@@ -183,7 +188,10 @@ TEST(Atof, SpecialTexts) {
 }
 
 TEST(Atof, StopsAtTheEndOfTheText) {
-    CString withZero("12\0" "345", 6);
+    CString withZero(
+        "12\0"
+        "345",
+        6);
     EXPECT_EQ(TBExtended_atof(withZero, kNone), 12.0);
     std::string longDigits(100000, '7');
     EXPECT_EQ(TBExtended_atof(CString(longDigits), kNone), HUGE_VAL);

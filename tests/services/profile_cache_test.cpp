@@ -50,20 +50,21 @@ std::vector<std::string> ListDirectory(const std::string& path) {
     return names;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(ProfileCache, ReadsSectionsEntriesAndIgnoresOtherLines) {
-    WriteFile(Ini(), "top = level\r\n"
-                     "  [[a]]  \r\n"
-                     "k = v = w\r\n"
-                     "; note = kept as a key\r\n"
-                     "no equals sign here\r\n"
-                     "[b\r\n"
-                     "dup=1\r\n"
-                     "dup=2\r\n"
-                     "\r\n"
-                     "[ spaced ]\r\n"
-                     "x=\r\n");
+    WriteFile(Ini(),
+              "top = level\r\n"
+              "  [[a]]  \r\n"
+              "k = v = w\r\n"
+              "; note = kept as a key\r\n"
+              "no equals sign here\r\n"
+              "[b\r\n"
+              "dup=1\r\n"
+              "dup=2\r\n"
+              "\r\n"
+              "[ spaced ]\r\n"
+              "x=\r\n");
     EXPECT_EQ(Get(Ini(), "", "top"), "level");
     EXPECT_EQ(Get(Ini(), "a", "k"), "v = w");
     EXPECT_EQ(Get(Ini(), "a", "; note"), "kept as a key");
@@ -103,8 +104,8 @@ TEST_F(ProfileCache, DiskChangesAreSeenUnlessCachedOnlyOrModified) {
     Touch(Ini(), 5);
     EXPECT_EQ(Get(Ini(), "s", "a", 1), "1");  // cached-only does not look at the disk
     EXPECT_EQ(Get(Ini(), "s", "a"), "2");
-    EXPECT_EQ(Get(Ini(), "s", "b"), "mine");       // the modified entry wins
-    EXPECT_EQ(Get(Ini(), "s", "gone"), "here");    // deleted on disk, still cached
+    EXPECT_EQ(Get(Ini(), "s", "b"), "mine");     // the modified entry wins
+    EXPECT_EQ(Get(Ini(), "s", "gone"), "here");  // deleted on disk, still cached
 }
 
 TEST_F(ProfileCache, ReloadReadsChangedFiles) {

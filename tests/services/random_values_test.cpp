@@ -51,8 +51,10 @@ struct CNumericLocale {
         setenv("LC_ALL", "C", 1);
     }
     ~CNumericLocale() {
-        if (had) setenv("LC_ALL", old.c_str(), 1);
-        else unsetenv("LC_ALL");
+        if (had)
+            setenv("LC_ALL", old.c_str(), 1);
+        else
+            unsetenv("LC_ALL");
     }
 };
 
@@ -115,7 +117,7 @@ std::string TableText(const std::vector<double>& x, const std::vector<double>& y
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(RndUniform, FormulaAndEnds) {
     CTBRnd rnd;
@@ -157,7 +159,7 @@ TEST(RndLoad, StatusCodes) {
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("overflow.csv", "0,1e308\n1e308,1e308\n").c_str()), 6);
     // The smallest step against the range would need more than 2^32 grid points.
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("fine.csv", "0,1\n1e-9,1\n1000,1\n").c_str()), 6);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.path.c_str()), 6); // a directory cannot be read
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.path.c_str()), 6);  // a directory cannot be read
     for (const char* name : {"decrease.csv", "three.csv", "onerow.csv", "zero.csv"})
         EXPECT_EQ(rnd.GetPDFCount((dir.path + "/" + name).c_str()), 0u) << name;
     double value = 123;
@@ -175,7 +177,8 @@ TEST(RndLoad, TableLayouts) {
     const char* layouts[] = {
         "\"x (s)\",\"p\"\r\n0,0.5\r\n2.5,0.5\r\n",
         "0,0.5\n2.5,0.5",
-        ("\xEF\xBB\xBF" "0,0.5\n2.5,0.5\n"),
+        ("\xEF\xBB\xBF"
+         "0,0.5\n2.5,0.5\n"),
     };
     for (const char* text : layouts) {
         std::string file = dir.Write("layout.csv", text);

@@ -28,8 +28,10 @@ public:
         ::setenv(name, value.c_str(), 1);
     }
     ~ScopedEnv() {
-        if (m_had) ::setenv(m_name.c_str(), m_old.c_str(), 1);
-        else ::unsetenv(m_name.c_str());
+        if (m_had)
+            ::setenv(m_name.c_str(), m_old.c_str(), 1);
+        else
+            ::unsetenv(m_name.c_str());
     }
 
 private:
@@ -58,7 +60,7 @@ CString Value(const char* key, const char* name = nullptr) {
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(IndexedNames, IndexAndBase) {
     EXPECT_EQ(TBGetIndexOfName("x[3]"), 3);
@@ -193,7 +195,8 @@ TEST_F(KeyTree, WritableProbeNeverDeletesExistingKeys) {
 
 TEST_F(KeyTree, RegisterFileTypesWritesShellCommandsAndRespectsOtherOwners) {
     DocumentStrings strings;
-    strings.m_texts[900] = "Schematic\nSchematic\nSchematic\nSchematic files (*.vsc)\n.vsc\nVeltranix.Schematic\nVeltranix schematic";
+    strings.m_texts[900] =
+        "Schematic\nSchematic\nSchematic\nSchematic files (*.vsc)\n.vsc\nVeltranix.Schematic\nVeltranix schematic";
     strings.m_texts[901] = "\nWave\nWave\nWaves (*.vwf)\n.vwf\nVeltranix.Wave";
     strings.m_texts[902] = "NoType\n\n\n\n.none\n";
     TBSetResourceModule(&strings);
@@ -259,7 +262,9 @@ TEST(SettingsStore, FontsRoundTripThroughTheUserSettings) {
     EXPECT_EQ(TBLoadIniFont(&untouched, "Fonts", "Short"), 1);  // thirteen fields
     EXPECT_EQ(untouched.lfHeight, 5);
     // Empty fields are skipped by the splitting; long face names are cut.
-    EXPECT_EQ(TBWriteProfileString("Fonts", "Gaps", std::string(40, 'F').append(",,1,2,3,4,5,6,7,8,9,10,11,12,13").c_str()), 1);
+    EXPECT_EQ(
+        TBWriteProfileString("Fonts", "Gaps", std::string(40, 'F').append(",,1,2,3,4,5,6,7,8,9,10,11,12,13").c_str()),
+        1);
     EXPECT_EQ(TBLoadIniFont(&untouched, "Fonts", "Gaps"), 1);
     EXPECT_EQ(std::string(untouched.lfFaceName), std::string(31, 'F'));
     EXPECT_EQ(untouched.lfHeight, 1);
@@ -304,8 +309,8 @@ TEST(HtmlHelp, MissingFileShowsTheMessageAndOpenerGetsTheFile) {
     std::string bin = dir / "bin";
     ASSERT_EQ(::mkdir(bin.c_str(), 0700), 0);
     std::string record = dir / "opened.txt";
-    WriteFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + record + ".part' && mv '" + record +
-                                     ".part' '" + record + "'\n");
+    WriteFile(bin + "/xdg-open",
+              "#!/bin/sh\nprintf '%s' \"$1\" > '" + record + ".part' && mv '" + record + ".part' '" + record + "'\n");
     ASSERT_EQ(::chmod((bin + "/xdg-open").c_str(), 0755), 0);
     WriteFile(dir / "help.chm", "help");
     {

@@ -25,10 +25,13 @@ public:
     ~ScratchDir() {
         if (m_path.empty()) return;
         ::chmod(m_path.c_str(), 0700);
-        nftw(m_path.c_str(), [](const char* p, const struct stat*, int, struct FTW*) {
-            ::chmod(p, 0700);
-            return ::remove(p);
-        }, 16, FTW_DEPTH | FTW_PHYS);
+        nftw(
+            m_path.c_str(),
+            [](const char* p, const struct stat*, int, struct FTW*) {
+                ::chmod(p, 0700);
+                return ::remove(p);
+            },
+            16, FTW_DEPTH | FTW_PHYS);
     }
     const std::string& Path() const { return m_path; }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }

@@ -109,9 +109,7 @@ struct TempDir {
     std::string File(const std::string& name) const { return path + "/" + name; }
 };
 
-void WriteFile(const std::string& name, const std::string& bytes) {
-    std::ofstream(name, std::ios::binary) << bytes;
-}
+void WriteFile(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
 
 std::string ReadFile(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
@@ -122,7 +120,7 @@ std::string ReadFile(const std::string& name) {
 
 bool HaveUudeview() { return std::system("command -v uudeview >/dev/null && command -v uuenview >/dev/null") == 0; }
 
-} // namespace
+}  // namespace
 
 TEST(XXCodeFormat, FixedTexts) {
     EXPECT_EQ(EncodeMemory("abc"), "1MK7X+");
@@ -263,7 +261,7 @@ public:
     using CTBXXCode::outdecString;
     using CTBXXCode::outencString;
 };
-} // namespace
+}  // namespace
 
 TEST(XXCodeGroups, OneGroupEachWay) {
     GroupCodec codec;
@@ -311,7 +309,8 @@ TEST(XXCodeUudeview, UudeviewDecodesOurText) {
             if (fromFile && size % 45 != 0) text += "+";
             WriteFile(dir.File("our.xx"), "begin 644 out.bin\n" + WithLineBreaks(text) + "end\n");
             std::remove(dir.File("out.bin").c_str());
-            ASSERT_EQ(std::system(("uudeview -i -o -q -p '" + dir.path + "/' '" + dir.File("our.xx") + "'").c_str()), 0);
+            ASSERT_EQ(std::system(("uudeview -i -o -q -p '" + dir.path + "/' '" + dir.File("our.xx") + "'").c_str()),
+                      0);
             EXPECT_EQ(ReadFile(dir.File("out.bin")), bytes) << size << (fromFile ? " file" : " memory");
         }
     }

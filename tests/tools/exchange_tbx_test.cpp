@@ -53,7 +53,7 @@ protected:
     const std::string example = RepositoryRoot() + "/examples/rc_step.csv";
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(TbxExchange, InfoShowsFormatSymbolsChannelsAndItems) {
     TbxRun r = Tbx("info " + example);
@@ -92,7 +92,10 @@ TEST_F(TbxExchange, FailedConversionsLeaveNoOutputAndExplain) {
     r = Tbx("info " + dir);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("is a directory"), std::string::npos);
-    std::ofstream(dir + "/bin.csv", std::ios::binary) << std::string("\x7f" "ELF\x02\x01\x01\0\0", 9);
+    std::ofstream(dir + "/bin.csv", std::ios::binary) << std::string(
+        "\x7f"
+        "ELF\x02\x01\x01\0\0",
+        9);
     r = Tbx("info " + dir + "/bin.csv");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("not a text file"), std::string::npos);
@@ -123,7 +126,8 @@ TEST_F(TbxExchange, AccessDatabasesInBothDirections) {
     ASSERT_EQ(r.status, 0) << r.output;
     r = Tbx("info " + mdb);
     ASSERT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("Format:    Microsoft Access (.mdb) (family 2, format code 10)"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Format:    Microsoft Access (.mdb) (family 2, format code 10)"), std::string::npos)
+        << r.output;
     EXPECT_NE(r.output.find("Table:     Data"), std::string::npos);
     EXPECT_NE(r.output.find("Items:     51"), std::string::npos);
     EXPECT_NE(r.output.find("   3  Vout  [V]"), std::string::npos);

@@ -30,7 +30,7 @@ Result RunTbxWith(const std::string& environment, const std::string& arguments) 
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(TbxLang, StartUpLoadsTheGermanFileBesideTheLibrary) {
     Result r = RunTbxWith("LANGUAGE=de", "lang string 4");

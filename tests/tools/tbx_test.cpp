@@ -24,7 +24,7 @@ RunResult RunTbx(const std::string& arguments) {
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(TbxNum, FormatsAndParsesEngineeringNumbers) {
     RunResult r = RunTbx("num format 1234.5 0.00047 -- -2e-13");

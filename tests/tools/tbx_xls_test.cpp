@@ -39,7 +39,7 @@ bool Exists(const std::string& path) {
 
 const std::string kGnumeric = std::string(TOOLBOX_TEST_DATA) + "/xls/gnumeric_biff5.xls";
 
-} // namespace
+}  // namespace
 
 TEST(TbxXls, InfoShowsVersionTableAndChannels) {
     XlsRun r = Tbx("info " + kGnumeric);

@@ -34,7 +34,7 @@ struct Scratch {
     std::string operator()(const std::string& name) const { return dir + "/" + name; }
 };
 
-} // namespace
+}  // namespace
 
 TEST(TbxXX, EncodesAndDecodesFiles) {
     Scratch path;
@@ -71,7 +71,8 @@ TEST(TbxXX, FailuresLeaveNoOutput) {
     EXPECT_EQ(RunTbxStatus("xx --help"), 0);
     // A directory opens but cannot be read: the message names the input.
     std::string message;
-    FILE* pipe = popen((std::string(TOOLBOX_TBX) + " xx encode " + path.dir + " " + path("d.xx") + " 2>&1").c_str(), "r");
+    FILE* pipe =
+        popen((std::string(TOOLBOX_TBX) + " xx encode " + path.dir + " " + path("d.xx") + " 2>&1").c_str(), "r");
     ASSERT_TRUE(pipe != nullptr);
     char buffer[512];
     for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) message.append(buffer, n);

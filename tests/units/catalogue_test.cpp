@@ -65,7 +65,8 @@ TEST_F(Catalogue, ReadsMainQuantitiesUnitsAndNestedSubQuantities) {
 TEST_F(Catalogue, NumberedSeriesEndAtTheFirstGap) {
     CUnitManager m;
     m.ReadUnitCfg(Write("[MainQuantities]\nQ1=A\nQ3=B\n[A]\nBaseUnit=a\nU1=a1\nU2=a2\nU4=a4\n"
-                        "[B]\nBaseUnit=b\n").c_str());
+                        "[B]\nBaseUnit=b\n")
+                      .c_str());
     EXPECT_EQ(QuantityNames(m), std::vector<std::string>{"A"});
     EXPECT_EQ(UnitAcronyms(m, "A").size(), 3u);  // a, a1, a2
 
@@ -78,7 +79,8 @@ TEST_F(Catalogue, NumberedSeriesEndAtTheFirstGap) {
 TEST_F(Catalogue, MainQuantityWithoutBaseUnitIsSkipped) {
     CUnitManager m;
     m.ReadUnitCfg(Write("[MainQuantities]\nQ1=NoBase\nQ2=Ghost\nQ3=Good\n[NoBase]\nBaseUnit=\nU1=x\n"
-                        "[Good]\nBaseUnit=g\nSQ1=Lost\n").c_str());
+                        "[Good]\nBaseUnit=g\nSQ1=Lost\n")
+                      .c_str());
     EXPECT_EQ(QuantityNames(m, 1), std::vector<std::string>{"Good"});
     // A sub-quantity without a section of its own is kept, with no units of its own.
     EXPECT_EQ(UnitAcronyms(m, "Lost"), std::vector<std::string>{"g"});
@@ -199,7 +201,8 @@ TEST_F(Catalogue, QuantityOperations) {
 TEST_F(Catalogue, CyclesOfSubQuantitiesAreCut) {
     CUnitManager m;
     m.ReadUnitCfg(Write("[MainQuantities]\nQ1=A\n[A]\nBaseUnit=a\nSQ1=B\n[B]\nU1=b\nSQ1=A\nSQ2=C\n"
-                        "[C]\nU1=c\nSQ1=C\nSQ2=B\n").c_str());
+                        "[C]\nU1=c\nSQ1=C\nSQ2=B\n")
+                      .c_str());
     std::vector<std::string> all = QuantityNames(m);
     std::sort(all.begin(), all.end());
     EXPECT_EQ(all, (std::vector<std::string>{"A", "B", "C"}));
@@ -213,7 +216,8 @@ TEST_F(Catalogue, NameMetTwiceReplacesTheEarlierQuantityWithItsSubtree) {
     m.ReadUnitCfg(Write("[MainQuantities]\nQ1=Speed\nQ2=Length\nQ3=Speed2\n"
                         "[Speed]\nBaseUnit=m/s\nU1=km/h\nSQ1=Wind\n[Wind]\nU1=kn\n"
                         "[Length]\nBaseUnit=m\nSQ1=Speed\n"
-                        "[Speed2]\nBaseUnit=x\nSQ1=Length\n").c_str());
+                        "[Speed2]\nBaseUnit=x\nSQ1=Length\n")
+                      .c_str());
     // Speed2 re-reads Length (with Speed and Wind) as its own sub-quantity: the first
     // Length goes, and with it everything below it.
     ExpectConsistentTree(m);
@@ -261,7 +265,8 @@ TEST_F(Catalogue, HundredThousandUnits) {
         text += "[Q" + std::to_string(q) + "]\nBaseUnit=b\n";
         for (int i = 1; i <= perQuantity; ++i) {
             const std::string n = std::to_string(i);
-            text += "U" + n + "=u" + n + "\nT" + n + "=unit " + n + "\nTBC" + n + "=%v*" + n + "\nFBC" + n + "=%v/" + n + "\n";
+            text += "U" + n + "=u" + n + "\nT" + n + "=unit " + n + "\nTBC" + n + "=%v*" + n + "\nFBC" + n + "=%v/" +
+                    n + "\n";
         }
     }
     CUnitManager m;
@@ -285,4 +290,4 @@ TEST_F(Catalogue, HundredThousandUnits) {
     EXPECT_EQ(out.str(), "2142.42857142857");
 }
 
-} // namespace
+}  // namespace

@@ -114,8 +114,9 @@ TEST_F(Conversion, CompiledConversionsEqualThePlugIns) {
     fast.ReadUnitCfg(DefaultUnitsFile().c_str());
     slow.ReadUnitCfg(DefaultUnitsFile().c_str());
     slow.SetConversionCache(0);
-    const char* values[] = {"1", "-1", "0", "-0", "2.5", "37", "1e-300", "-4.5e+300", "123456789012345678",
-                            "0.1", "1E3", "+7.25", "299792458", "1e-320", "3.", ".5", "1e999", "007"};
+    const char* values[] = {
+        "1",   "-1",  "0",     "-0",        "2.5",    "37", "1e-300", "-4.5e+300", "123456789012345678",
+        "0.1", "1E3", "+7.25", "299792458", "1e-320", "3.", ".5",     "1e999",     "007"};
     int compared = 0;
     for (CQuantity* q : AllQuantities(fast)) {
         CArray<CUnit*> units;
@@ -128,7 +129,8 @@ TEST_F(Conversion, CompiledConversionsEqualThePlugIns) {
                     const char* to = units[j]->GetUnitAcronym();
                     ASSERT_EQ(fast.Convert(q->GetQuantityName(), from, v, to, a), 1);
                     ASSERT_EQ(slow.Convert(q->GetQuantityName(), from, v, to, b), 1);
-                    ASSERT_EQ(a.str(), b.str()) << q->GetQuantityName().str() << " " << from << " -> " << to << " of " << v;
+                    ASSERT_EQ(a.str(), b.str())
+                        << q->GetQuantityName().str() << " " << from << " -> " << to << " of " << v;
                     ++compared;
                 }
             }
@@ -168,4 +170,4 @@ TEST_F(Conversion, TheManagerReleasesThePlugIns) {
     TBFreeLibrary(solver);
 }
 
-} // namespace
+}  // namespace

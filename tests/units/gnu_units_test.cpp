@@ -30,8 +30,7 @@ std::map<std::pair<std::string, std::string>, std::string> ReadNames() {
 
 // "tempC()" names a temperature scale: the value goes inside the parentheses.
 std::string Have(const std::string& gnu, const std::string& value) {
-    if (gnu.size() > 2 && gnu.compare(gnu.size() - 2, 2, "()") == 0)
-        return gnu.substr(0, gnu.size() - 1) + value + ")";
+    if (gnu.size() > 2 && gnu.compare(gnu.size() - 2, 2, "()") == 0) return gnu.substr(0, gnu.size() - 1) + value + ")";
     return value + " " + gnu;
 }
 std::string Want(const std::string& gnu) {
@@ -107,8 +106,8 @@ TEST(GnuUnits, EveryConversionOfTheDefaultCatalogue) {
         ASSERT_EQ(m.Convert(q.quantity.c_str(), q.from.c_str(), q.value.c_str(), q.to.c_str(), out), 1);
         char* end = nullptr;
         const double ours = std::strtod(out, &end);
-        ASSERT_TRUE(end && *end == 0 && !out.IsEmpty()) << q.quantity << " " << q.from << " -> " << q.to
-                                                        << " gave \"" << out.str() << "\"";
+        ASSERT_TRUE(end && *end == 0 && !out.IsEmpty())
+            << q.quantity << " " << q.from << " -> " << q.to << " gave \"" << out.str() << "\"";
         const double theirs = std::strtod(answers[i].c_str(), &end);
         ASSERT_TRUE(end && *end == 0) << q.have << " -> " << q.want << ": GNU units said \"" << answers[i] << "\"";
         EXPECT_LE(std::fabs(ours - theirs), 5e-12 * std::fabs(theirs))
@@ -119,4 +118,4 @@ TEST(GnuUnits, EveryConversionOfTheDefaultCatalogue) {
     EXPECT_EQ(checked, static_cast<int>(queries.size()));
 }
 
-} // namespace
+}  // namespace

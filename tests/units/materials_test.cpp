@@ -21,7 +21,8 @@ protected:
 const char kFile[] =
     "[MainMaterials]\nM1=Cu\nM2=PE\nM3=Half\nM5=Skipped\n"
     "[Cu]\nspgc-value=8.96\nspgc-unit=g/cm^3\nshcc-value=385\nshcc-unit=J/(kg*K)\nkc-value=401\nkc-unit=W/(m*K)\n"
-    "alpha-value=0.00393\nalpha-unit=1/K\nrho-value=1.724e-8\nrho-unit=\\Ohm\\m\ntcmelt-value=1084.62\ntcmelt-unit=\\deg\\C\n"
+    "alpha-value=0.00393\nalpha-unit=1/"
+    "K\nrho-value=1.724e-8\nrho-unit=\\Ohm\\m\ntcmelt-value=1084.62\ntcmelt-unit=\\deg\\C\n"
     "[PE]\nspgi-value=0.92\nspgi-unit=g/cm^3\nshci-value=2300\nshci-unit=J/(kg*K)\nki-value=0.33\nki-unit=W/(m*K)\n"
     "timelt-value=115\ntimelt-unit=\\deg\\C\n"
     "[Half]\nspgc-value=1\nspgc-unit=a\nshcc-value=2\nshcc-unit=b\nkc-value=3\nalpha-value=4\nalpha-unit=d\n";
@@ -120,8 +121,9 @@ TEST_F(Materials, DefaultFileIsCompleteAndUsesCatalogueUnits) {
     m.ReadUnitCfg(DefaultMaterialsFile().c_str());
     CUnitManager units;
     units.ReadUnitCfg(DefaultUnitsFile().c_str());
-    const char* conductorQuantities[] = {"Density", "SpecificHeatCapacity", "ThermalConductivity",
-                                         "TemperatureCoefficient", "Resistivity", "Temperature"};
+    const char* conductorQuantities[] = {
+        "Density",     "SpecificHeatCapacity", "ThermalConductivity", "TemperatureCoefficient",
+        "Resistivity", "Temperature"};
     const char* insulatorQuantities[] = {"Density", "SpecificHeatCapacity", "ThermalConductivity", "Temperature"};
     CArray<CTBMaterial*> all;
     m.GetMaterialArray(all);
@@ -152,9 +154,9 @@ TEST_F(Materials, DefaultFileIsCompleteAndUsesCatalogueUnits) {
     EXPECT_GE(insulators, 6);
     // Copper's resistivity converts to the usual table unit.
     CString out;
-    ASSERT_EQ(units.Convert("Resistivity", copper->m_conductorUnit[4], copper->m_conductorValue[4],
-                            "\\Ohm\\mm^2/m", out), 1);
+    ASSERT_EQ(
+        units.Convert("Resistivity", copper->m_conductorUnit[4], copper->m_conductorValue[4], "\\Ohm\\mm^2/m", out), 1);
     EXPECT_EQ(out.str(), "0.01724");
 }
 
-} // namespace
+}  // namespace

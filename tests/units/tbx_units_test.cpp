@@ -72,4 +72,4 @@ TEST(TbxUnits, Materials) {
     EXPECT_NE(r.output.find("unknown material \"Unobtainium\""), std::string::npos);
 }
 
-} // namespace
+}  // namespace

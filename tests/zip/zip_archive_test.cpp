@@ -24,9 +24,7 @@ std::string Shell(const std::string& command, int& status) {
     return out;
 }
 
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class ZipArchiveTest : public ::testing::Test {
 protected:
@@ -38,7 +36,7 @@ protected:
     std::string m_dir;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ZipArchiveTest, FilesGoInUnderTheirNewNamesAndUnzipReadsThemBack) {
     std::string text(200000, 'x');
@@ -74,7 +72,7 @@ TEST_F(ZipArchiveTest, UnreadableOrVanishingFiles) {
     EXPECT_NE(zip.GetLastError().Find("missing.txt"), -1);
     EXPECT_FALSE(zip.AddNewFile(vanishing.c_str(), ""));
     EXPECT_TRUE(zip.AddNewFile(vanishing.c_str(), "vanishing.txt"));
-    std::remove(vanishing.c_str()); // deleted after it was added: its data is already held
+    std::remove(vanishing.c_str());  // deleted after it was added: its data is already held
     EXPECT_EQ(zip.GetCount(), 1);
     ASSERT_TRUE(zip.Close());
     int status = -1;
@@ -92,8 +90,11 @@ TEST_F(ZipArchiveTest, ArchivesThatCannotBeCreatedAndEmptyArchives) {
     ASSERT_TRUE(zip.Open(empty.c_str()));
     ASSERT_TRUE(zip.Close());
     int status = -1;
-    std::string check = Shell("/usr/bin/python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1]); "
-                              "assert z.testzip() is None and z.namelist()==[]\" '" + empty + "'", status);
+    std::string check = Shell(
+        "/usr/bin/python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1]); "
+        "assert z.testzip() is None and z.namelist()==[]\" '" +
+            empty + "'",
+        status);
     EXPECT_EQ(status, 0) << check;
 
     // Opening an existing file as a new archive replaces it.

@@ -72,9 +72,7 @@ struct FormulaLibraries {
     }
 };
 
-void PrintErrors(const CString& text) {
-    std::fprintf(stderr, "%s\n", text.GetString());
-}
+void PrintErrors(const CString& text) { std::fprintf(stderr, "%s\n", text.GetString()); }
 
 bool Simplify(const FormulaLibraries& libs, const std::string& formula) {
     CFormelHelper* helper = nullptr;
@@ -132,7 +130,7 @@ bool Check(const FormulaLibraries& libs, const std::string& formula) {
     return result == FORMEL_OK && joined.empty();
 }
 
-} // namespace
+}  // namespace
 
 int RunCalcCommand(const Arguments& args) {
     bool check = false;

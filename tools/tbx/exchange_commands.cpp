@@ -73,9 +73,8 @@ CString UnescapeSeparator(const std::string& text) {
 int ParseExchangeOptions(const Arguments& args, const char* command, ExchangeOptions& o) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "--format" || a == "--separator" || a == "--decimal" ||
-                                a == "--out-separator" || a == "--out-decimal" || a == "--table" ||
-                                a == "--out-table";
+        const bool takesValue = a == "--format" || a == "--separator" || a == "--decimal" || a == "--out-separator" ||
+                                a == "--out-decimal" || a == "--table" || a == "--out-table";
         if (takesValue && i + 1 >= args.size()) {
             std::fprintf(stderr, "tbx %s: %s needs a value\n", command, a.c_str());
             return 2;
@@ -123,7 +122,8 @@ CString LowerExtension(const CString& name) {
 
 // Extensions the engine reads as delimited text (unknown ones included).
 bool IsReadAsText(const CString& ext) {
-    static const char* const kOther[] = {".mda", ".mdk", ".mdx", ".xls", ".mdb", ".out", ".raw", ".cfg", ".cff", ".dat"};
+    static const char* const kOther[] = {".mda", ".mdk", ".mdx", ".xls", ".mdb",
+                                         ".out", ".raw", ".cfg", ".cff", ".dat"};
     for (const char* known : kOther)
         if (ext == known) return false;
     return true;
@@ -176,8 +176,7 @@ TextSymbols DetectSymbols(const CString& path) {
     for (char candidate : {'\t', ';', ',', ' '}) {
         int first = FieldCount(lines[0], candidate);
         bool same = first >= 2;
-        for (size_t i = 1; same && i < lines.size(); ++i)
-            same = FieldCount(lines[i], candidate) == first;
+        for (size_t i = 1; same && i < lines.size(); ++i) same = FieldCount(lines[i], candidate) == first;
         if (same) {
             chosen = candidate;
             break;
@@ -261,7 +260,8 @@ private:
     void Run() {
         std::unique_lock<std::mutex> lock(m_mutex);
         while (!m_wake.wait_for(lock, std::chrono::milliseconds(250), [this] { return m_stop; })) {
-            auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start).count();
+            auto seconds =
+                std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start).count();
             if (seconds < 1 || m_phase.empty()) continue;
             std::fprintf(stderr, "\r\033[Ktbx: %s ... %lld s", m_phase.c_str(), static_cast<long long>(seconds));
             std::fflush(stderr);
@@ -282,16 +282,16 @@ private:
 
 const char* FamilyName(int family) {
     switch (family) {
-    case 0: return "Characteristic (.mdx)";
-    case 1: return "Characteristic (.mda/.mdk)";
-    case 2: return "Microsoft Access (.mdb)";
-    case 3: return "Microsoft Excel (.xls)";
-    case 4: return "Text";
-    case 5: return "CSV";
-    case 6: return "SPICE output (.out, .raw)";
-    case 7: return "COMTRADE";
-    case 8: return "Recorder (.dat)";
-    default: return "unknown";
+        case 0: return "Characteristic (.mdx)";
+        case 1: return "Characteristic (.mda/.mdk)";
+        case 2: return "Microsoft Access (.mdb)";
+        case 3: return "Microsoft Excel (.xls)";
+        case 4: return "Text";
+        case 5: return "CSV";
+        case 6: return "SPICE output (.out, .raw)";
+        case 7: return "COMTRADE";
+        case 8: return "Recorder (.dat)";
+        default: return "unknown";
     }
 }
 
@@ -313,10 +313,12 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
     }
     if (IsReadAsText(ext) && TBFileExists(path)) {
         if (!CTextImportRules(path).CheckFileIsText()) {
-            if (TBFileSize(path) == 0) std::fprintf(stderr, "tbx %s: %s is empty\n", command, path.GetString());
+            if (TBFileSize(path) == 0)
+                std::fprintf(stderr, "tbx %s: %s is empty\n", command, path.GetString());
             else if (access(path.GetString(), R_OK) != 0)
                 std::fprintf(stderr, "tbx %s: %s\n", command, TBFormatMessage(14, {path}).GetString());
-            else std::fprintf(stderr, "tbx %s: %s is not a text file\n", command, path.GetString());
+            else
+                std::fprintf(stderr, "tbx %s: %s is not a text file\n", command, path.GetString());
             return false;
         }
         TextSymbols symbols = DetectSymbols(path);
@@ -346,7 +348,7 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
     return true;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- tbx info
 
@@ -451,7 +453,7 @@ private:
     CString m_path;
 };
 
-} // namespace
+}  // namespace
 
 int RunConvertCommand(const Arguments& args) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {

@@ -22,7 +22,7 @@ bool ParseId(const std::string& text, unsigned long limit, unsigned long& id) {
     return !text.empty() && *end == 0 && id <= limit;
 }
 
-} // namespace
+}  // namespace
 
 int RunLangCommand(const Arguments& args) {
     if (args.empty()) {
@@ -53,7 +53,8 @@ int RunLangCommand(const Arguments& args) {
         CArray<unsigned short, unsigned short> ids;
         int ok = args.size() == 2 ? GetInstalledLanguages(ids) : GetSupportedLanguages(ids);
         for (int i = 0; i < ids.GetSize(); ++i)
-            std::printf("%u\t%s\t%s\n", ids[i], TBLangIDToLocale(ids[i]).GetString(), LangID2LangName(ids[i]).GetString());
+            std::printf("%u\t%s\t%s\n", ids[i], TBLangIDToLocale(ids[i]).GetString(),
+                        LangID2LangName(ids[i]).GetString());
         return ok ? 0 : 1;
     }
     std::fputs(kUsage, args[0] == "--help" || args[0] == "-h" ? stdout : stderr);

@@ -29,7 +29,7 @@ void PrintUsage(std::FILE* out) {
     for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.summary);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {

@@ -62,7 +62,7 @@ void ForEachValue(const NumOptions& options, Each each) {
     while (std::cin >> token) each(token);
 }
 
-} // namespace
+}  // namespace
 
 int RunNumCommand(const Arguments& args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {

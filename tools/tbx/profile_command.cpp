@@ -28,7 +28,7 @@ bool IsReadable(const std::string& file) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 int RunProfileCommand(const Arguments& args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {

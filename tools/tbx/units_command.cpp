@@ -94,7 +94,7 @@ void PrintGroup(const char* const* stems, int count, const CString* values, cons
         std::printf("  %s\t%s\t%s\n", stems[i], values[i].GetString(), units[i].GetString());
 }
 
-} // namespace
+}  // namespace
 
 int RunUnitsCommand(const Arguments& all) {
     if (IsHelp(all)) {
@@ -148,8 +148,7 @@ int RunMaterialsCommand(const Arguments& all) {
         for (int i = 0; i < materials.GetSize(); ++i) {
             CTBMaterial* m = materials[i];
             std::printf("%s\t%s%s%s\n", m->GetMaterialName().GetString(), m->m_conductorValid ? "conductor" : "",
-                        m->m_conductorValid && m->m_insulatorValid ? "," : "",
-                        m->m_insulatorValid ? "insulator" : "");
+                        m->m_conductorValid && m->m_insulatorValid ? "," : "", m->m_insulatorValid ? "insulator" : "");
         }
         return 0;
     }

@@ -92,13 +92,14 @@ int RunToFile(bool encode, FILE* in, const std::string& inName, const std::strin
     if (!done) {
         std::remove(temporary.c_str());
         const std::string& name = readFailed ? inName : outName;
-        std::fprintf(stderr, "tbx xx: cannot %s %s: %s\n", readFailed ? "read" : "write", name.c_str(), std::strerror(error));
+        std::fprintf(stderr, "tbx xx: cannot %s %s: %s\n", readFailed ? "read" : "write", name.c_str(),
+                     std::strerror(error));
         return 1;
     }
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int RunXXCommand(const Arguments& args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {

@@ -20,7 +20,7 @@ void SetAccessCodes(CReadAndWriteFileFunction& engine) {
     engine.LoadVersion = 2;
 }
 
-} // namespace
+}  // namespace
 
 int CReadAndWriteFileFunction::WriteAccessFile(CString fileName, CString tableName) {
     if (fileName.IsEmpty() && FileName.IsEmpty()) {

@@ -37,21 +37,21 @@ constexpr std::uint64_t kMaxFileBytes = 0x100000000ull;
 // Jet column types and the field types the table layer reports for them.
 short DaoTypeOf(int jetType) {
     switch (jetType) {
-    case MDB_BOOL: return dbBoolean;
-    case MDB_BYTE: return dbByte;
-    case MDB_INT: return dbInteger;
-    case MDB_LONGINT: return dbLong;
-    case MDB_MONEY: return dbCurrency;
-    case MDB_FLOAT: return dbSingle;
-    case MDB_DOUBLE: return dbDouble;
-    case MDB_DATETIME: return dbDate;
-    case MDB_TEXT: return dbText;
-    case MDB_OLE: return dbLongBinary;
-    case MDB_MEMO: return dbMemo;
-    case MDB_BINARY: return 9;   // binary
-    case MDB_REPID: return 15;   // GUID
-    case MDB_NUMERIC: return 20; // decimal
-    default: return static_cast<short>(jetType);
+        case MDB_BOOL: return dbBoolean;
+        case MDB_BYTE: return dbByte;
+        case MDB_INT: return dbInteger;
+        case MDB_LONGINT: return dbLong;
+        case MDB_MONEY: return dbCurrency;
+        case MDB_FLOAT: return dbSingle;
+        case MDB_DOUBLE: return dbDouble;
+        case MDB_DATETIME: return dbDate;
+        case MDB_TEXT: return dbText;
+        case MDB_OLE: return dbLongBinary;
+        case MDB_MEMO: return dbMemo;
+        case MDB_BINARY: return 9;    // binary
+        case MDB_REPID: return 15;    // GUID
+        case MDB_NUMERIC: return 20;  // decimal
+        default: return static_cast<short>(jetType);
     }
 }
 
@@ -69,41 +69,41 @@ COleVariant RawValue(MdbHandle* mdb, const MdbColumn* col) {
     auto fits = [&](int bytes) { return length == bytes && start >= 0 && start + bytes <= MDB_PGSIZE; };
     const unsigned char* p = mdb->pg_buf + (start >= 0 && start < MDB_PGSIZE ? start : 0);
     switch (col->col_type) {
-    case MDB_BYTE:
-        if (fits(1)) return COleVariant(static_cast<BYTE>(p[0]));
-        break;
-    case MDB_INT:
-        if (fits(2)) return COleVariant(static_cast<short>(p[0] | (p[1] << 8)));
-        break;
-    case MDB_LONGINT:
-        if (fits(4)) return COleVariant(static_cast<std::int32_t>(static_cast<std::uint32_t>(Get64(p) & 0xFFFFFFFFu)));
-        break;
-    case MDB_FLOAT:
-        if (fits(4)) {
-            const std::uint32_t bits = static_cast<std::uint32_t>(Get64(p) & 0xFFFFFFFFu);
-            float f;
-            std::memcpy(&f, &bits, 4);
-            return COleVariant(f);
-        }
-        break;
-    case MDB_DOUBLE:
-    case MDB_DATETIME:
-        if (fits(8)) {
-            const std::uint64_t bits = Get64(p);
-            double d;
-            std::memcpy(&d, &bits, 8);
-            return col->col_type == MDB_DATETIME ? COleVariant::Date(d) : COleVariant(d);
-        }
-        break;
-    case MDB_MONEY:
-        if (fits(8)) {
-            CY cy;
-            cy.int64 = static_cast<std::int64_t>(Get64(p));
-            return COleVariant(cy);
-        }
-        break;
-    default:
-        break;
+        case MDB_BYTE:
+            if (fits(1)) return COleVariant(static_cast<BYTE>(p[0]));
+            break;
+        case MDB_INT:
+            if (fits(2)) return COleVariant(static_cast<short>(p[0] | (p[1] << 8)));
+            break;
+        case MDB_LONGINT:
+            if (fits(4))
+                return COleVariant(static_cast<std::int32_t>(static_cast<std::uint32_t>(Get64(p) & 0xFFFFFFFFu)));
+            break;
+        case MDB_FLOAT:
+            if (fits(4)) {
+                const std::uint32_t bits = static_cast<std::uint32_t>(Get64(p) & 0xFFFFFFFFu);
+                float f;
+                std::memcpy(&f, &bits, 4);
+                return COleVariant(f);
+            }
+            break;
+        case MDB_DOUBLE:
+        case MDB_DATETIME:
+            if (fits(8)) {
+                const std::uint64_t bits = Get64(p);
+                double d;
+                std::memcpy(&d, &bits, 8);
+                return col->col_type == MDB_DATETIME ? COleVariant::Date(d) : COleVariant(d);
+            }
+            break;
+        case MDB_MONEY:
+            if (fits(8)) {
+                CY cy;
+                cy.int64 = static_cast<std::int64_t>(Get64(p));
+                return COleVariant(cy);
+            }
+            break;
+        default: break;
     }
     return COleVariant::Null();
 }
@@ -167,12 +167,15 @@ public:
         CloseHandle();
         m_tables.clear();
         std::string bytes;
-        if (!ReadWholeFile(path, bytes)) return status.Fail(TB_DAO_E_OPEN, CString("The file \"") + path + "\" cannot be read.");
+        if (!ReadWholeFile(path, bytes))
+            return status.Fail(TB_DAO_E_OPEN, CString("The file \"") + path + "\" cannot be read.");
         if (!m_file.Load(std::move(bytes)))
-            return status.Fail(TB_DAO_E_FORMAT, CString("\"") + path + "\" is not a readable Access database: " + m_file.Error().c_str() + ".");
+            return status.Fail(TB_DAO_E_FORMAT, CString("\"") + path + "\" is not a readable Access database: " +
+                                                    m_file.Error().c_str() + ".");
         std::vector<CJetCatalogEntry> entries;
         if (!m_file.ReadCatalog(entries))
-            return status.Fail(TB_DAO_E_FORMAT, CString("The database \"") + path + "\" is damaged: " + m_file.Error().c_str() + ".");
+            return status.Fail(TB_DAO_E_FORMAT,
+                               CString("The database \"") + path + "\" is damaged: " + m_file.Error().c_str() + ".");
         for (const CJetCatalogEntry& e : entries) {
             TableState t;
             t.name = CString(e.name);
@@ -180,18 +183,21 @@ public:
             if (!m_file.ReadDefinition(e.definitionPage, t.definition)) {
                 // The engine's own tables are not exchanged; a damaged one is left out.
                 if (e.system) continue;
-                return status.Fail(TB_DAO_E_FORMAT, CString("The table \"") + t.name + "\" of \"" + path + "\" is damaged: " + m_file.Error().c_str() + ".");
+                return status.Fail(TB_DAO_E_FORMAT, CString("The table \"") + t.name + "\" of \"" + path +
+                                                        "\" is damaged: " + m_file.Error().c_str() + ".");
             }
             m_tables.push_back(t);
         }
-        if (!OpenHandle()) return status.Fail(TB_DAO_E_FORMAT, CString("The database \"") + path + "\" cannot be opened.");
+        if (!OpenHandle())
+            return status.Fail(TB_DAO_E_FORMAT, CString("The database \"") + path + "\" cannot be opened.");
 
         std::vector<CDaoTableData> result;
         for (TableState& t : m_tables) {
             std::uint32_t live = t.definition.rows;
             if (!t.entry.system) {
                 if (!m_file.CheckRows(t.definition, live))
-                    return status.Fail(TB_DAO_E_FORMAT, CString("The table \"") + t.name + "\" of \"" + path + "\" is damaged: " + m_file.Error().c_str() + ".");
+                    return status.Fail(TB_DAO_E_FORMAT, CString("The table \"") + t.name + "\" of \"" + path +
+                                                            "\" is damaged: " + m_file.Error().c_str() + ".");
                 t.checked = true;
             }
             CDaoTableData data;
@@ -208,11 +214,13 @@ public:
 
     bool ReadRecords(CDaoTableData& table, CDaoStatus& status) override {
         TableState* t = Find(table.name);
-        if (!t || !m_mdb) return status.Fail(TB_DAO_E_NOT_FOUND, CString("No table \"") + table.name + "\" in the database.");
+        if (!t || !m_mdb)
+            return status.Fail(TB_DAO_E_NOT_FOUND, CString("No table \"") + table.name + "\" in the database.");
         std::uint32_t live = 0;
         if (!t->checked) {
             if (!m_file.CheckRows(t->definition, live))
-                return status.Fail(TB_DAO_E_FORMAT, CString("The table \"") + t->name + "\" is damaged: " + m_file.Error().c_str() + ".");
+                return status.Fail(TB_DAO_E_FORMAT, CString("The table \"") + t->name +
+                                                        "\" is damaged: " + m_file.Error().c_str() + ".");
             t->checked = true;
         }
         MdbCatalogEntry entry;
@@ -240,9 +248,11 @@ public:
             for (unsigned i = 0; i < columns; ++i) {
                 const MdbColumn* col = static_cast<const MdbColumn*>(g_ptr_array_index(mdbTable->columns, i));
                 switch (routes[i]) {
-                case JetValueRoute::Raw: record[i] = RawValue(m_mdb, col); break;
-                case JetValueRoute::Text: record[i] = TextValue(m_mdb, m_file.Version(), col, buffers[i].data()); break;
-                default: record[i] = COleVariant::Null(); break;
+                    case JetValueRoute::Raw: record[i] = RawValue(m_mdb, col); break;
+                    case JetValueRoute::Text:
+                        record[i] = TextValue(m_mdb, m_file.Version(), col, buffers[i].data());
+                        break;
+                    default: record[i] = COleVariant::Null(); break;
                 }
             }
             records.push_back(std::move(record));
@@ -279,7 +289,8 @@ public:
         bool ok = writer.Open(temporary, tableName, fields);
         if (ok && !tables.empty()) {
             for (const CDaoRecord& record : tables[0].records) {
-                for (std::size_t i = 0; i < fields.size() && i < record.size(); ++i) SetValue(writer, static_cast<int>(i), record[i]);
+                for (std::size_t i = 0; i < fields.size() && i < record.size(); ++i)
+                    SetValue(writer, static_cast<int>(i), record[i]);
                 if (!(ok = writer.AddRecord())) break;
             }
         }
@@ -287,10 +298,11 @@ public:
         if (!ok) {
             writer.Abort();
             std::remove(temporary.c_str());
-            const int code = writer.Failure() == Jet4Failure::Limit ? TB_DAO_E_LIMIT
+            const int code = writer.Failure() == Jet4Failure::Limit  ? TB_DAO_E_LIMIT
                              : writer.Failure() == Jet4Failure::Name ? TB_DAO_E_NAME
                                                                      : TB_DAO_E_WRITE;
-            return status.Fail(code, CString("The database \"") + path + "\" cannot be written: " + writer.Error().c_str() + ".");
+            return status.Fail(
+                code, CString("The database \"") + path + "\" cannot be written: " + writer.Error().c_str() + ".");
         }
         if (std::rename(temporary.c_str(), path.GetString()) != 0) {
             std::remove(temporary.c_str());
@@ -310,16 +322,16 @@ public:
 private:
     static void SetValue(CJet4Writer& writer, int field, const COleVariant& v) {
         switch (v.vt) {
-        case VT_R8: writer.SetDouble(field, v.dblVal); break;
-        case VT_R4: writer.SetDouble(field, v.fltVal); break;
-        case VT_I2: writer.SetDouble(field, v.iVal); break;
-        case VT_I4: writer.SetDouble(field, v.lVal); break;
-        case VT_UI1: writer.SetDouble(field, v.bVal); break;
-        case VT_BOOL: writer.SetDouble(field, v.boolVal ? -1.0 : 0.0); break;
-        case VT_DATE: writer.SetDouble(field, v.date); break;
-        case VT_CY: writer.SetDouble(field, static_cast<double>(v.cyVal.int64) / 10000.0); break;
-        case VT_BSTR: writer.SetText(field, v.GetText().GetString()); break;
-        default: writer.SetNull(field); break;
+            case VT_R8: writer.SetDouble(field, v.dblVal); break;
+            case VT_R4: writer.SetDouble(field, v.fltVal); break;
+            case VT_I2: writer.SetDouble(field, v.iVal); break;
+            case VT_I4: writer.SetDouble(field, v.lVal); break;
+            case VT_UI1: writer.SetDouble(field, v.bVal); break;
+            case VT_BOOL: writer.SetDouble(field, v.boolVal ? -1.0 : 0.0); break;
+            case VT_DATE: writer.SetDouble(field, v.date); break;
+            case VT_CY: writer.SetDouble(field, static_cast<double>(v.cyVal.int64) / 10000.0); break;
+            case VT_BSTR: writer.SetText(field, v.GetText().GetString()); break;
+            default: writer.SetNull(field); break;
         }
     }
 

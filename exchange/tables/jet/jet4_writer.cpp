@@ -24,13 +24,13 @@
 namespace {
 
 constexpr int kPageSize = 4096;
-constexpr int kDataHeader = 14;          // data page header up to the row offset table
+constexpr int kDataHeader = 14;  // data page header up to the row offset table
 constexpr int kDataRowCountOffset = 12;
-constexpr int kDefinitionHeader = 8;     // header of every table definition page
+constexpr int kDefinitionHeader = 8;  // header of every table definition page
 constexpr int kColumnEntrySize = 25;
 constexpr int kColumnsStart = 63;
-constexpr int kUsageMapRowSize = 69;     // map type, start page, 64 bitmap bytes
-constexpr int kInlineMapPages = 64 * 8;  // pages an inline (type 0) map covers
+constexpr int kUsageMapRowSize = 69;                             // map type, start page, 64 bitmap bytes
+constexpr int kInlineMapPages = 64 * 8;                          // pages an inline (type 0) map covers
 constexpr std::uint32_t kBitmapPagePages = (kPageSize - 4) * 8;  // pages one type-5 page covers
 // A Jet 4 file holds at most 2 GB; row pointers keep page numbers in 24 bits.
 constexpr std::uint32_t kMaxPages = 0x80000000u / kPageSize;
@@ -105,9 +105,7 @@ std::string IntBytes(std::uint32_t v) {
 }
 
 // Date values are days since 1899-12-30 with the time as fraction.
-double CurrentDateValue() {
-    return static_cast<double>(std::time(nullptr)) / 86400.0 + 25569.0;
-}
+double CurrentDateValue() { return static_cast<double>(std::time(nullptr)) / 86400.0 + 25569.0; }
 
 // RC4 keystream applied to the masked part of the database definition page.
 void ApplyRc4(const std::uint8_t* key, int keyLength, std::uint8_t* data, int length) {
@@ -194,8 +192,7 @@ void EncodeRow(const TableLayout& table, const std::vector<Cell>& cells, std::st
     std::vector<std::uint16_t> varOffsets(table.varCount);
     for (std::size_t i = 0; i < n; ++i) {
         const Column& c = table.columns[i];
-        if (c.fixed && !cells[i].null)
-            std::memcpy(&row[2 + c.fixedOffset], cells[i].bytes.data(), c.length);
+        if (c.fixed && !cells[i].null) std::memcpy(&row[2 + c.fixedOffset], cells[i].bytes.data(), c.length);
     }
     if (table.varCount > 0) {
         for (std::size_t i = 0; i < n; ++i) {
@@ -564,17 +561,20 @@ bool CJet4Writer::Open(const std::string& path, const std::string& tableName, co
     if (impl->hasTable) {
         if (impl->table.name.empty() || impl->table.name.size() > static_cast<std::size_t>(kMaxNameChars))
             return Fail(Jet4Failure::Name, "invalid table name \"" + tableName + "\"");
-        if (EqualIgnoringAsciiCase(impl->table.name, u"MSysObjects") || EqualIgnoringAsciiCase(impl->table.name, u"MSysRelationships"))
+        if (EqualIgnoringAsciiCase(impl->table.name, u"MSysObjects") ||
+            EqualIgnoringAsciiCase(impl->table.name, u"MSysRelationships"))
             return Fail(Jet4Failure::Name, "the name \"" + tableName + "\" belongs to a system table");
         if (fields.empty()) return Fail(Jet4Failure::Limit, "a table needs at least one field");
-        if (fields.size() > static_cast<std::size_t>(kMaxFields)) return Fail(Jet4Failure::Limit, "a table holds at most 255 fields");
+        if (fields.size() > static_cast<std::size_t>(kMaxFields))
+            return Fail(Jet4Failure::Limit, "a table holds at most 255 fields");
     }
     for (const CJet4Field& f : fields) {
         const std::u16string name = TBUtf8ToUtf16(f.name);
         if (name.empty() || name.size() > static_cast<std::size_t>(kMaxNameChars))
             return Fail(Jet4Failure::Name, "invalid field name \"" + f.name + "\"");
         for (const Column& c : impl->table.columns) {
-            if (EqualIgnoringAsciiCase(c.name, name)) return Fail(Jet4Failure::Name, "duplicate field name \"" + f.name + "\"");
+            if (EqualIgnoringAsciiCase(c.name, name))
+                return Fail(Jet4Failure::Name, "duplicate field name \"" + f.name + "\"");
         }
         if (f.kind == CJet4Field::Text) {
             const int chars = std::clamp(f.size, 1, kMaxTextChars);
@@ -663,7 +663,8 @@ bool CJet4Writer::AddRecord() {
     EncodeRow(d.table, d.cells, d.rowScratch);
     if (d.rowScratch.size() > static_cast<std::size_t>(kMaxRowBytes))
         return Fail(Jet4Failure::Limit, "record too large for a data page");
-    if (d.records == 0xFFFFFFFFu || d.nextPage >= kMaxPages) return Fail(Jet4Failure::Limit, "the database is full (2 GB)");
+    if (d.records == 0xFFFFFFFFu || d.nextPage >= kMaxPages)
+        return Fail(Jet4Failure::Limit, "the database is full (2 GB)");
     if (!d.page.Fits(d.rowScratch.size())) {
         if (!d.AppendPage(d.page.Bytes())) return Fail(Jet4Failure::Io, "cannot write \"" + d.path + "\"");
         d.page.Reset();
@@ -689,7 +690,8 @@ bool CJet4Writer::Close() {
     TableLayout& t = d.table;
     for (std::size_t i = 0; i < t.columns.size(); ++i)
         if (t.columns[i].type == kTypeText)
-            t.columns[i].length = static_cast<std::uint16_t>(2 * std::max(d.declaredChars[i], std::min(d.longestChars[i], kMaxTextChars)));
+            t.columns[i].length = static_cast<std::uint16_t>(
+                2 * std::max(d.declaredChars[i], std::min(d.longestChars[i], kMaxTextChars)));
 
     // Usage maps of the user table; bitmap pages follow the data pages.
     const std::uint32_t bitmapPages = BitmapPagesNeeded(d.firstDataPage, dataPages);
@@ -715,10 +717,14 @@ bool CJet4Writer::Close() {
     const double now = CurrentDateValue();
     DataPage catalogPage(kCatalogPage);
     catalogPage.Add(CatalogRow(catalog, kTablesContainerId, kRootContainerId, u"Tables", kObjectContainer, 0, now));
-    catalogPage.Add(CatalogRow(catalog, kDatabasesContainerId, kRootContainerId, u"Databases", kObjectContainer, 0, now));
-    catalogPage.Add(CatalogRow(catalog, kRelationshipsContainerId, kRootContainerId, u"Relationships", kObjectContainer, 0, now));
-    catalogPage.Add(CatalogRow(catalog, kCatalogPage, kTablesContainerId, catalog.name, kObjectTable, kSystemObjectFlags, now));
-    catalogPage.Add(CatalogRow(catalog, kRelationshipsPage, kTablesContainerId, relationships.name, kObjectTable, kSystemObjectFlags, now));
+    catalogPage.Add(
+        CatalogRow(catalog, kDatabasesContainerId, kRootContainerId, u"Databases", kObjectContainer, 0, now));
+    catalogPage.Add(
+        CatalogRow(catalog, kRelationshipsContainerId, kRootContainerId, u"Relationships", kObjectContainer, 0, now));
+    catalogPage.Add(
+        CatalogRow(catalog, kCatalogPage, kTablesContainerId, catalog.name, kObjectTable, kSystemObjectFlags, now));
+    catalogPage.Add(CatalogRow(catalog, kRelationshipsPage, kTablesContainerId, relationships.name, kObjectTable,
+                               kSystemObjectFlags, now));
     if (d.hasTable)
         catalogPage.Add(CatalogRow(catalog, kUserDefinitionPage, kTablesContainerId, t.name, kObjectTable, 0, now));
 
@@ -726,11 +732,15 @@ bool CJet4Writer::Close() {
     DataPage global(0);
     global.Add(UsageMapRow(0, std::min<std::uint32_t>(totalPages, kInlineMapPages), 0));
 
-    auto catalogDefinition = SplitDefinition(BuildDefinition(catalog, catalogPage.Rows(), mapRow(0), mapRow(1)), kCatalogPage);
-    auto relationshipsDefinition = SplitDefinition(BuildDefinition(relationships, 0, mapRow(2), mapRow(3)), kRelationshipsPage);
+    auto catalogDefinition =
+        SplitDefinition(BuildDefinition(catalog, catalogPage.Rows(), mapRow(0), mapRow(1)), kCatalogPage);
+    auto relationshipsDefinition =
+        SplitDefinition(BuildDefinition(relationships, 0, mapRow(2), mapRow(3)), kRelationshipsPage);
     std::vector<std::vector<std::uint8_t>> userDefinition;
-    if (d.hasTable) userDefinition = SplitDefinition(BuildDefinition(t, d.records, mapRow(4), mapRow(5)), kUserDefinitionPage);
-    if (catalogDefinition.size() != 1 || relationshipsDefinition.size() != 1 || userDefinition.size() != d.definitionPages) {
+    if (d.hasTable)
+        userDefinition = SplitDefinition(BuildDefinition(t, d.records, mapRow(4), mapRow(5)), kUserDefinitionPage);
+    if (catalogDefinition.size() != 1 || relationshipsDefinition.size() != 1 ||
+        userDefinition.size() != d.definitionPages) {
         m_error = "internal layout error";
         ok = false;
     }

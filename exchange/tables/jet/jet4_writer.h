@@ -23,9 +23,9 @@
 /// One field of the table a CJet4Writer writes.
 struct CJet4Field {
     enum Kind { Double, Text };
-    std::string name;   ///< UTF-8, 1 to 64 characters
+    std::string name;  ///< UTF-8, 1 to 64 characters
     Kind kind = Double;
-    int size = 20;      ///< text fields: declared characters; widened to the longest value (at most 255)
+    int size = 20;  ///< text fields: declared characters; widened to the longest value (at most 255)
 };
 
 /// Why a CJet4Writer call failed.

@@ -20,15 +20,15 @@ constexpr std::uint32_t kMaxMemoHops = 1u << 20;
 const char* const kDamagedRecord = "a record's layout is damaged";
 
 // Column types.
-constexpr int kBool = 0x01, kByte = 0x02, kInt = 0x03, kLong = 0x04, kMoney = 0x05, kFloat = 0x06,
-              kDouble = 0x07, kDate = 0x08, kText = 0x0A, kMemo = 0x0C, kGuid = 0x0F, kNumeric = 0x10;
+constexpr int kBool = 0x01, kByte = 0x02, kInt = 0x03, kLong = 0x04, kMoney = 0x05, kFloat = 0x06, kDouble = 0x07,
+              kDate = 0x08, kText = 0x0A, kMemo = 0x0C, kGuid = 0x0F, kNumeric = 0x10;
 
 // Offsets that differ between Jet 3 and Jet 4.
 struct Layout {
     int pageSize;
-    int rowCountOffset;   // data pages
-    int numRowsOffset;    // table definition
-    int numColsOffset;    // number of columns; variable columns 2 bytes before
+    int rowCountOffset;  // data pages
+    int numRowsOffset;   // table definition
+    int numColsOffset;   // number of columns; variable columns 2 bytes before
     int realIndexOffset;
     int usageMapOffset;
     int freeMapOffset;
@@ -40,7 +40,7 @@ struct Layout {
     int columnFlags;
     int columnFixedOffset;
     int columnSize;
-    int rowCountBytes;    // bytes of the column count at the start of a row
+    int rowCountBytes;  // bytes of the column count at the start of a row
 };
 constexpr Layout kJet3{2048, 8, 12, 25, 31, 35, 39, 43, 8, 18, 1, 3, 13, 14, 16, 1};
 constexpr Layout kJet4{4096, 12, 16, 45, 51, 55, 59, 63, 12, 25, 5, 7, 15, 21, 23, 2};
@@ -84,10 +84,10 @@ std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units) {
 }
 
 // Windows-1252 bytes 0x80-0x9F; the rest maps to the same code point.
-const std::uint16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+const std::uint16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                       0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 bool EqualNoCase(const std::string& a, const char* b) {
     const std::size_t n = std::strlen(b);
@@ -120,20 +120,19 @@ void ApplyRc4(const std::uint8_t* key, int keyLength, std::uint8_t* data, int le
 
 JetValueRoute TBJetValueRoute(const CJetColumn& column) {
     switch (column.type) {
-    case kBool:
-        return JetValueRoute::Raw;
-    case kByte: case kInt: case kLong: case kMoney: case kFloat: case kDouble: case kDate:
-        return column.fixed ? JetValueRoute::Raw : JetValueRoute::None;
-    case kText:
-        return JetValueRoute::Text;
-    case kMemo:
-        return column.fixed ? JetValueRoute::None : JetValueRoute::Text;
-    case kNumeric:
-        return column.fixed && column.size == 17 ? JetValueRoute::Text : JetValueRoute::None;
-    case kGuid:
-        return column.fixed && column.size == 16 ? JetValueRoute::Text : JetValueRoute::None;
-    default:
-        return JetValueRoute::None;
+        case kBool: return JetValueRoute::Raw;
+        case kByte:
+        case kInt:
+        case kLong:
+        case kMoney:
+        case kFloat:
+        case kDouble:
+        case kDate: return column.fixed ? JetValueRoute::Raw : JetValueRoute::None;
+        case kText: return JetValueRoute::Text;
+        case kMemo: return column.fixed ? JetValueRoute::None : JetValueRoute::Text;
+        case kNumeric: return column.fixed && column.size == 17 ? JetValueRoute::Text : JetValueRoute::None;
+        case kGuid: return column.fixed && column.size == 16 ? JetValueRoute::Text : JetValueRoute::None;
+        default: return JetValueRoute::None;
     }
 }
 
@@ -178,8 +177,7 @@ bool CJetFile::Load(std::string bytes) {
     if (b[0] != 0 || (std::memcmp(b + 4, "Standard Jet DB", 15) != 0 && std::memcmp(b + 4, "Standard ACE DB", 15) != 0))
         return Fail("the file has no database signature");
     // The version is read as one byte by some readers and as four by others.
-    if (b[0x15] != 0 || b[0x16] != 0 || b[0x17] != 0 || b[0x14] > 6)
-        return Fail("unknown database version");
+    if (b[0x15] != 0 || b[0x16] != 0 || b[0x17] != 0 || b[0x14] > 6) return Fail("unknown database version");
     m_version = b[0x14] == 0 ? 3 : 4;
     m_pageSize = m_version == 3 ? kJet3.pageSize : kJet4.pageSize;
     if (m_bytes.size() % m_pageSize != 0) return Fail("the file size is not a whole number of pages (truncated?)");
@@ -198,7 +196,8 @@ bool CJetFile::Load(std::string bytes) {
 // A page as libmdb reads it: the page itself, zeros for the page just past the end
 // (its read succeeds with nothing read), null beyond.
 const std::uint8_t* CJetFile::Page(std::uint32_t number) const {
-    if (number < m_pageCount) return reinterpret_cast<const std::uint8_t*>(m_bytes.data()) + std::size_t(number) * m_pageSize;
+    if (number < m_pageCount)
+        return reinterpret_cast<const std::uint8_t*>(m_bytes.data()) + std::size_t(number) * m_pageSize;
     if (number == m_pageCount) return m_zeroPage.data();
     return nullptr;
 }
@@ -348,7 +347,8 @@ bool CJetFile::ForEachRow(const CJetTableDefinition& def, Visit visit) {
     std::uint64_t current = 0;
     for (;;) {
         const std::uint8_t* page = nullptr;
-        const long long next = current > 0xFFFFFFFFull ? 0 : MapFindNext(*this, def.usageMap, static_cast<std::uint32_t>(current), pageOf);
+        const long long next =
+            current > 0xFFFFFFFFull ? 0 : MapFindNext(*this, def.usageMap, static_cast<std::uint32_t>(current), pageOf);
         if (next < 0) {
             // Scan from the current page on (it is read again, as libmdb does).
             for (;;) {
@@ -426,9 +426,8 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
         const std::uint32_t maskByte = nullMask + c.number / 8;
         // Past a Jet 4 page libmdb sees unrelated memory: take the value as present so
         // that it is checked; past a Jet 3 page its buffer holds zeros.
-        const bool notNull = maskByte < static_cast<std::uint32_t>(m_pageSize)
-                                 ? (page[maskByte] >> (c.number % 8)) & 1
-                                 : m_version == 4;
+        const bool notNull =
+            maskByte < static_cast<std::uint32_t>(m_pageSize) ? (page[maskByte] >> (c.number % 8)) & 1 : m_version == 4;
         long long start = 0, size = 0;
         bool located = false;
         if (c.fixed && fixedFound < rowFixedCols) {
@@ -466,7 +465,8 @@ bool CJetFile::CheckMemo(const std::uint8_t* page, const Field& field) {
     const std::uint32_t header = Get32(v);
     const std::uint32_t length = header & 0x3FFFFFFFu;
     if (header & 0x80000000u) {
-        if (length > static_cast<std::uint32_t>(field.size - kMemoHeader)) return Fail("a memo value is longer than its record");
+        if (length > static_cast<std::uint32_t>(field.size - kMemoHeader))
+            return Fail("a memo value is longer than its record");
         return true;
     }
     if (header & 0x40000000u) {
@@ -513,13 +513,15 @@ bool CJetFile::ReadCatalog(std::vector<CJetCatalogEntry>& tables) {
         if (EqualNoCase(c.name, "Type") && c.type == kInt && c.fixed) type = static_cast<int>(i);
         if (EqualNoCase(c.name, "Flags") && c.type == kLong && c.fixed) flags = static_cast<int>(i);
     }
-    if (id < 0 || name < 0 || type < 0 || flags < 0) return Fail("the catalogue lacks its Id, Name, Type or Flags column");
+    if (id < 0 || name < 0 || type < 0 || flags < 0)
+        return Fail("the catalogue lacks its Id, Name, Type or Flags column");
     const bool ok = ForEachRow(def, [&](const std::uint8_t* page, const std::vector<Field>& fields) {
         const Field& t = fields[type];
         if (!t.present || t.size != 2 || Get16(page + t.start) != 1) return true;
         const Field& i = fields[id];
         const Field& n = fields[name];
-        if (!i.present || i.size != 4 || !n.present || n.size <= 0) return Fail("a catalogue row of a table lacks its id or name");
+        if (!i.present || i.size != 4 || !n.present || n.size <= 0)
+            return Fail("a catalogue row of a table lacks its id or name");
         CJetCatalogEntry entry;
         entry.name = DecodeText(page + n.start, n.size);
         entry.definitionPage = Get32(page + i.start) & 0x00FFFFFFu;

@@ -23,19 +23,19 @@
 
 /// One column of a table definition, in definition order.
 struct CJetColumn {
-    std::string name;          ///< UTF-8
-    int type = 0;              ///< Jet column type (1 boolean ... 0x0C memo, 0x10 decimal)
-    int number = 0;            ///< position in the null mask
-    int varIndex = 0;          ///< position among variable-length columns
-    int fixedOffset = 0;       ///< offset in the fixed area of a row
-    int size = 0;              ///< bytes (text: bytes of the longest value, 2 per character in Jet 4)
+    std::string name;     ///< UTF-8
+    int type = 0;         ///< Jet column type (1 boolean ... 0x0C memo, 0x10 decimal)
+    int number = 0;       ///< position in the null mask
+    int varIndex = 0;     ///< position among variable-length columns
+    int fixedOffset = 0;  ///< offset in the fixed area of a row
+    int size = 0;         ///< bytes (text: bytes of the longest value, 2 per character in Jet 4)
     bool fixed = false;
 };
 
 /// A table definition as stored.
 struct CJetTableDefinition {
     std::uint32_t page = 0;
-    std::uint32_t rows = 0;    ///< row count the definition states
+    std::uint32_t rows = 0;  ///< row count the definition states
     int varColumns = 0;
     std::vector<CJetColumn> columns;
     std::vector<std::uint8_t> usageMap;
@@ -43,17 +43,17 @@ struct CJetTableDefinition {
 
 /// A table listed in the catalogue.
 struct CJetCatalogEntry {
-    std::string name;          ///< UTF-8
+    std::string name;  ///< UTF-8
     std::uint32_t definitionPage = 0;
     std::uint32_t flags = 0;
-    bool system = false;       ///< the database's own tables (flags 0x80000002)
+    bool system = false;  ///< the database's own tables (flags 0x80000002)
 };
 
 /// How the Access driver takes a column's value from libmdb.
 enum class JetValueRoute {
-    None,   ///< not decoded (binary, OLE, unknown kinds): read as empty
-    Raw,    ///< fixed-size number, date, currency or boolean: decoded from the row bytes
-    Text,   ///< bound to a text buffer: text, memo, decimal, GUID
+    None,  ///< not decoded (binary, OLE, unknown kinds): read as empty
+    Raw,   ///< fixed-size number, date, currency or boolean: decoded from the row bytes
+    Text,  ///< bound to a text buffer: text, memo, decimal, GUID
 };
 
 /// The route for a column (shared by the checks here and the driver, so that every
@@ -97,7 +97,8 @@ private:
         int start = 0;         // offset in the page
         int size = 0;
     };
-    template <class Visit> bool ForEachRow(const CJetTableDefinition& definition, Visit visit);
+    template <class Visit>
+    bool ForEachRow(const CJetTableDefinition& definition, Visit visit);
     bool CrackRow(const CJetTableDefinition& definition, const std::uint8_t* page, int rowStart, int rowSize,
                   std::vector<Field>& fields, bool& usable);
     bool FindRow(const std::uint8_t* page, int row, int& start, int& size) const;

@@ -69,12 +69,15 @@ bool BuildTable(Sheet& sheet, CDaoTableData& table, bool withRecords, CDaoStatus
     std::vector<int> texts(fieldCount, 0);
     for (const Cell& c : sheet.cells) {
         size_t f = c.column - shape.firstColumn;
-        if (c.row == shape.firstRow) header[f] = &c.value;
-        else if (c.row <= shape.firstRow + 8 && c.value.vt == VT_BSTR) ++texts[f];
+        if (c.row == shape.firstRow)
+            header[f] = &c.value;
+        else if (c.row <= shape.firstRow + 8 && c.value.vt == VT_BSTR)
+            ++texts[f];
     }
     for (size_t f = 0; f < fieldCount; ++f) {
         CDaoFieldDef& field = table.fields[f];
-        field.name = header[f] ? FieldNameOf(*header[f], static_cast<unsigned>(f)) : FieldNameOf(COleVariant(), static_cast<unsigned>(f));
+        field.name = header[f] ? FieldNameOf(*header[f], static_cast<unsigned>(f))
+                               : FieldNameOf(COleVariant(), static_cast<unsigned>(f));
         if (texts[f] > 0) {
             field.type = dbText;
             field.size = 255;
@@ -89,7 +92,8 @@ bool BuildTable(Sheet& sheet, CDaoTableData& table, bool withRecords, CDaoStatus
     if (!withRecords) return true;
     size_t dense = fieldCount * recordCount;
     if (dense > kDenseFloor && dense / kDensePerCell > sheet.cells.size())
-        return status.Fail(TB_DAO_E_LIMIT, CString("The sheet \"") + sheet.name + "\" is too sparse to be read as a table.");
+        return status.Fail(TB_DAO_E_LIMIT,
+                           CString("The sheet \"") + sheet.name + "\" is too sparse to be read as a table.");
     table.records.assign(recordCount, CDaoRecord(fieldCount, COleVariant::Null()));
     // The cells move into the records: the caller drops the sheet's cells afterwards.
     for (Cell& c : sheet.cells) {
@@ -108,11 +112,11 @@ public:
                      CDaoStatus& status) override {
         if (!tb_xls::ReadWorkbookFile(path, m_book, status)) return false;
         switch (m_book.version) {
-        case tb_xls::kBiff2: version = "2.0"; break;
-        case tb_xls::kBiff3: version = "3.0"; break;
-        case tb_xls::kBiff4: version = "4.0"; break;
-        case tb_xls::kBiff5: version = "5.0"; break;
-        default: version = "8.0"; break;
+            case tb_xls::kBiff2: version = "2.0"; break;
+            case tb_xls::kBiff3: version = "3.0"; break;
+            case tb_xls::kBiff4: version = "4.0"; break;
+            case tb_xls::kBiff5: version = "5.0"; break;
+            default: version = "8.0"; break;
         }
         m_single = m_book.version <= tb_xls::kBiff4 && m_book.sheets.size() == 1;
         tables.clear();
@@ -142,10 +146,10 @@ public:
 
     CString GetWriteVersion() const override {
         switch (m_writeVersion) {
-        case tb_xls::kBiff3: return "3.0";
-        case tb_xls::kBiff4: return "4.0";
-        case tb_xls::kBiff5: return "5.0";
-        default: return "8.0";
+            case tb_xls::kBiff3: return "3.0";
+            case tb_xls::kBiff4: return "4.0";
+            case tb_xls::kBiff5: return "5.0";
+            default: return "8.0";
         }
     }
 
@@ -154,9 +158,11 @@ public:
         if (sheet.GetLength() > 0 && sheet[sheet.GetLength() - 1] == '$') sheet = sheet.Left(sheet.GetLength() - 1);
         if (sheet.IsEmpty()) return status.Fail(TB_DAO_E_NAME, "A sheet needs a name.");
         if (tb_xls::Utf8ToUtf16(sheet).size() > 31)
-            return status.Fail(TB_DAO_E_NAME, CString("The sheet name \"") + sheet + "\" is longer than 31 characters.");
+            return status.Fail(TB_DAO_E_NAME,
+                               CString("The sheet name \"") + sheet + "\" is longer than 31 characters.");
         if (sheet.FindOneOf(":\\/?*[]") >= 0)
-            return status.Fail(TB_DAO_E_NAME, CString("The sheet name \"") + sheet + "\" has a character that is not allowed.");
+            return status.Fail(TB_DAO_E_NAME,
+                               CString("The sheet name \"") + sheet + "\" has a character that is not allowed.");
         return true;
     }
 
@@ -173,7 +179,7 @@ private:
     bool m_single = false;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<CDaoDriver> CreateExcelDaoDriver(const CString& connect, CDaoStatus& status) {
     // "Excel 8.0;" and the like; options after the first ";" do not matter here.
@@ -182,10 +188,14 @@ std::unique_ptr<CDaoDriver> CreateExcelDaoDriver(const CString& connect, CDaoSta
     if (semicolon >= 0) version = version.Left(semicolon);
     version.Trim();
     int biff = 0;
-    if (version == "3.0") biff = tb_xls::kBiff3;
-    else if (version == "4.0") biff = tb_xls::kBiff4;
-    else if (version == "5.0" || version == "7.0") biff = tb_xls::kBiff5;
-    else if (version == "8.0" || version == "97") biff = tb_xls::kBiff8;
+    if (version == "3.0")
+        biff = tb_xls::kBiff3;
+    else if (version == "4.0")
+        biff = tb_xls::kBiff4;
+    else if (version == "5.0" || version == "7.0")
+        biff = tb_xls::kBiff5;
+    else if (version == "8.0" || version == "97")
+        biff = tb_xls::kBiff8;
     if (biff == 0) {
         status.Fail(TB_DAO_E_UNSUPPORTED, CString("No workbook driver for the connect string \"") + connect + "\".");
         return nullptr;

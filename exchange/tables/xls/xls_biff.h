@@ -37,36 +37,32 @@ struct Sheet {
 };
 
 struct Workbook {
-    int version = 0;          ///< BiffVersion
+    int version = 0;  ///< BiffVersion
     std::vector<Sheet> sheets;
 };
 
 /// Reads a workbook held in memory: an OLE2 compound file with a "Workbook" or "Book"
 /// stream, or a bare BIFF stream. title names the single sheet of a BIFF2-4 worksheet.
 bool ReadWorkbookMemory(const unsigned char* data, size_t size, const CString& title, Workbook& out,
-                                  CDaoStatus& status);
+                        CDaoStatus& status);
 
 /// Reads the worksheets of one BIFF stream (no compound file around it).
-bool ParseBiffStream(const unsigned char* data, size_t size, const CString& title, Workbook& out,
-                               CDaoStatus& status);
+bool ParseBiffStream(const unsigned char* data, size_t size, const CString& title, Workbook& out, CDaoStatus& status);
 
 /// Reads a workbook file.
 bool ReadWorkbookFile(const CString& path, Workbook& out, CDaoStatus& status);
 
 /// Builds the BIFF stream of tables in the given version (3, 4, 5 or 8). Fails with
 /// TB_DAO_E_LIMIT when the data do not fit the version.
-bool BuildBiffStream(int version, const std::vector<CDaoTableData>& tables, std::string& out,
-                               CDaoStatus& status);
+bool BuildBiffStream(int version, const std::vector<CDaoTableData>& tables, std::string& out, CDaoStatus& status);
 
 /// Writes tables as a workbook file of the version: a bare stream for 3 and 4, a
 /// compound file for 5 and 8.
-bool WriteWorkbookFile(const CString& path, int version, const std::vector<CDaoTableData>& tables,
-                       CDaoStatus& status);
+bool WriteWorkbookFile(const CString& path, int version, const std::vector<CDaoTableData>& tables, CDaoStatus& status);
 
 /// Reads the named stream of a compound file in memory into out. The stream's size is
 /// checked against the data before anything is allocated.
-bool ReadCompoundStream(const unsigned char* data, size_t size, std::string& out, bool& biff5,
-                                  CDaoStatus& status);
+bool ReadCompoundStream(const unsigned char* data, size_t size, std::string& out, bool& biff5, CDaoStatus& status);
 
 /// Text conversion between UTF-8 and the 8-bit code pages of older workbooks.
 CString DecodeCodePage(const unsigned char* bytes, size_t count, int codePage);
@@ -76,4 +72,4 @@ void AppendUtf16(std::string& out, const std::uint16_t* units, size_t count);
 /// UTF-8 to UTF-16 code units (malformed bytes become U+FFFD).
 std::u16string Utf8ToUtf16(const CString& text);
 
-} // namespace tb_xls
+}  // namespace tb_xls

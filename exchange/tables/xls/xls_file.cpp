@@ -39,7 +39,7 @@ struct Unref {
 template <class T>
 using GPtr = std::unique_ptr<T, Unref>;
 
-} // namespace
+}  // namespace
 
 bool ReadCompoundStream(const unsigned char* data, size_t size, std::string& out, bool& biff5, CDaoStatus& status) {
     GPtr<GsfInput> input(gsf_input_memory_new(data, static_cast<gsf_off_t>(size), FALSE));
@@ -85,14 +85,16 @@ bool ReadCompoundStream(const unsigned char* data, size_t size, std::string& out
     return true;
 }
 
-bool ReadWorkbookMemory(const unsigned char* data, size_t size, const CString& title, Workbook& out, CDaoStatus& status) {
+bool ReadWorkbookMemory(const unsigned char* data, size_t size, const CString& title, Workbook& out,
+                        CDaoStatus& status) {
     if (!IsCompound(data, size)) return ParseBiffStream(data, size, title, out, status);
     std::string stream;
     bool biff5 = false;
     if (!ReadCompoundStream(data, size, stream, biff5, status)) return false;
     if (!ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(), title, out, status))
         return false;
-    if (out.version < kBiff5) return status.Fail(TB_DAO_E_FORMAT, "The compound file holds an unexpected workbook version.");
+    if (out.version < kBiff5)
+        return status.Fail(TB_DAO_E_FORMAT, "The compound file holds an unexpected workbook version.");
     return true;
 }
 
@@ -103,8 +105,10 @@ bool ReadWorkbookFile(const CString& path, Workbook& out, CDaoStatus& status) {
     if (size <= 0) return status.Fail(TB_DAO_E_FORMAT, CString("The file \"") + path + "\" is empty.");
     std::string bytes(static_cast<size_t>(size), '\0');
     in.seekg(0);
-    if (!in.read(&bytes[0], size)) return status.Fail(TB_DAO_E_OPEN, CString("The file \"") + path + "\" cannot be read.");
-    return ReadWorkbookMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), TitleOf(path), out, status);
+    if (!in.read(&bytes[0], size))
+        return status.Fail(TB_DAO_E_OPEN, CString("The file \"") + path + "\" cannot be read.");
+    return ReadWorkbookMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), TitleOf(path), out,
+                              status);
 }
 
 bool WriteWorkbookFile(const CString& path, int version, const std::vector<CDaoTableData>& tables, CDaoStatus& status) {
@@ -140,4 +144,4 @@ bool WriteWorkbookFile(const CString& path, int version, const std::vector<CDaoT
     return true;
 }
 
-} // namespace tb_xls
+}  // namespace tb_xls

@@ -16,12 +16,33 @@ namespace tb_xls {
 namespace {
 
 enum : std::uint16_t {
-    kBlank2 = 0x0001, kInteger2 = 0x0002, kNumber2 = 0x0003, kLabel2 = 0x0004, kBoolErr2 = 0x0005,
-    kFormula2 = 0x0006, kString2 = 0x0007, kEof = 0x000A, kContinue = 0x003C, kCodePage = 0x0042,
-    kBoundSheet = 0x0085, kBundleSheet = 0x008F, kMulRk = 0x00BD, kRString = 0x00D6, kSst = 0x00FC,
-    kLabelSst = 0x00FD, kNumber = 0x0203, kLabel = 0x0204, kBoolErr = 0x0205, kFormula3 = 0x0206,
-    kString = 0x0207, kRk = 0x027E, kFormula4 = 0x0406,
-    kBof2 = 0x0009, kBof3 = 0x0209, kBof4 = 0x0409, kBof = 0x0809,
+    kBlank2 = 0x0001,
+    kInteger2 = 0x0002,
+    kNumber2 = 0x0003,
+    kLabel2 = 0x0004,
+    kBoolErr2 = 0x0005,
+    kFormula2 = 0x0006,
+    kString2 = 0x0007,
+    kEof = 0x000A,
+    kContinue = 0x003C,
+    kCodePage = 0x0042,
+    kBoundSheet = 0x0085,
+    kBundleSheet = 0x008F,
+    kMulRk = 0x00BD,
+    kRString = 0x00D6,
+    kSst = 0x00FC,
+    kLabelSst = 0x00FD,
+    kNumber = 0x0203,
+    kLabel = 0x0204,
+    kBoolErr = 0x0205,
+    kFormula3 = 0x0206,
+    kString = 0x0207,
+    kRk = 0x027E,
+    kFormula4 = 0x0406,
+    kBof2 = 0x0009,
+    kBof3 = 0x0209,
+    kBof4 = 0x0409,
+    kBof = 0x0809,
 };
 
 std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
@@ -87,7 +108,8 @@ private:
 // starts with a fresh option byte).
 class SstReader {
 public:
-    explicit SstReader(std::vector<std::pair<const unsigned char*, size_t>> segments) : m_segments(std::move(segments)) {}
+    explicit SstReader(std::vector<std::pair<const unsigned char*, size_t>> segments)
+        : m_segments(std::move(segments)) {}
 
     void Read(std::vector<CString>& strings) {
         if (!Skip(4)) return;  // total count of references
@@ -220,7 +242,10 @@ bool ReadRecordString(const StreamContext& ctx, const Record& r, size_t pos, int
         return true;
     }
     if (pos + 1 > r.size) {
-        if (chars == 0) { text.Empty(); return true; }
+        if (chars == 0) {
+            text.Empty();
+            return true;
+        }
         return tooShort();
     }
     unsigned char flags = r.data[pos++];
@@ -244,8 +269,7 @@ bool ReadRecordString(const StreamContext& ctx, const Record& r, size_t pos, int
 }
 
 bool AddCell(Sheet& sheet, std::uint32_t row, std::uint32_t column, COleVariant value, CDaoStatus& status) {
-    if (column >= kMaxColumns)
-        return status.Fail(TB_DAO_E_LIMIT, "The sheet has cells beyond column 256.");
+    if (column >= kMaxColumns) return status.Fail(TB_DAO_E_LIMIT, "The sheet has cells beyond column 256.");
     Cell cell;
     cell.row = row;
     cell.column = column;
@@ -267,10 +291,10 @@ bool FormulaResult(const unsigned char* result, COleVariant& value, bool& pendin
     pendingText = false;
     if (result[6] == 0xFF && result[7] == 0xFF) {
         switch (result[0]) {
-        case 0: pendingText = true; return false;
-        case 1: value = COleVariant(static_cast<short>(result[2] ? 1 : 0), VT_BOOL); return true;
-        case 3: value = COleVariant(""); return true;
-        default: return false;  // an error value reads as an empty cell
+            case 0: pendingText = true; return false;
+            case 1: value = COleVariant(static_cast<short>(result[2] ? 1 : 0), VT_BOOL); return true;
+            case 3: value = COleVariant(""); return true;
+            default: return false;  // an error value reads as an empty cell
         }
     }
     value = COleVariant(F64(result));
@@ -302,96 +326,113 @@ bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDao
         std::uint32_t column = r.size >= 4 ? U16(r.data + 2) : 0;
         if (r.id != kString && r.id != kString2) wantString = false;
         switch (r.id) {
-        case kCodePage:
-            if (r.size >= 2) ctx.codePage = U16(r.data);
-            break;
-        case kInteger2:
-            if (!NeedSize(r, 9, status) || !AddCell(sheet, row, column, COleVariant(static_cast<double>(U16(r.data + 7))), status)) return false;
-            break;
-        case kNumber2:
-            if (!NeedSize(r, 15, status) || !AddCell(sheet, row, column, COleVariant(F64(r.data + 7)), status)) return false;
-            break;
-        case kLabel2: {
-            CString text;
-            if (!ReadRecordString(ctx, r, 7, 1, text, status) || !AddCell(sheet, row, column, COleVariant(text), status)) return false;
-            break;
-        }
-        case kBoolErr2:
-            if (!NeedSize(r, 9, status)) return false;
-            if (r.data[8] == 0 && !AddCell(sheet, row, column, COleVariant(static_cast<short>(r.data[7] ? 1 : 0), VT_BOOL), status)) return false;
-            break;
-        case kFormula2:
-            if (ctx.version == kBiff2) {
-                if (!NeedSize(r, 15, status)) return false;
+            case kCodePage:
+                if (r.size >= 2) ctx.codePage = U16(r.data);
+                break;
+            case kInteger2:
+                if (!NeedSize(r, 9, status) ||
+                    !AddCell(sheet, row, column, COleVariant(static_cast<double>(U16(r.data + 7))), status))
+                    return false;
+                break;
+            case kNumber2:
+                if (!NeedSize(r, 15, status) || !AddCell(sheet, row, column, COleVariant(F64(r.data + 7)), status))
+                    return false;
+                break;
+            case kLabel2: {
+                CString text;
+                if (!ReadRecordString(ctx, r, 7, 1, text, status) ||
+                    !AddCell(sheet, row, column, COleVariant(text), status))
+                    return false;
+                break;
+            }
+            case kBoolErr2:
+                if (!NeedSize(r, 9, status)) return false;
+                if (r.data[8] == 0 &&
+                    !AddCell(sheet, row, column, COleVariant(static_cast<short>(r.data[7] ? 1 : 0), VT_BOOL), status))
+                    return false;
+                break;
+            case kFormula2:
+                if (ctx.version == kBiff2) {
+                    if (!NeedSize(r, 15, status)) return false;
+                    COleVariant value;
+                    bool pending = false;
+                    if (FormulaResult(r.data + 7, value, pending) && !AddCell(sheet, row, column, value, status))
+                        return false;
+                    wantString = pending;
+                    stringRow = row;
+                    stringColumn = column;
+                    break;
+                }
+                // BIFF5 and BIFF8 formulas share the id with BIFF2 but have the BIFF3 layout.
+                // fall through
+            case kFormula3:
+            case kFormula4: {
+                if (!NeedSize(r, 14, status)) return false;
                 COleVariant value;
                 bool pending = false;
-                if (FormulaResult(r.data + 7, value, pending) && !AddCell(sheet, row, column, value, status)) return false;
+                if (FormulaResult(r.data + 6, value, pending) && !AddCell(sheet, row, column, value, status))
+                    return false;
                 wantString = pending;
                 stringRow = row;
                 stringColumn = column;
                 break;
             }
-            // BIFF5 and BIFF8 formulas share the id with BIFF2 but have the BIFF3 layout.
-            // fall through
-        case kFormula3:
-        case kFormula4: {
-            if (!NeedSize(r, 14, status)) return false;
-            COleVariant value;
-            bool pending = false;
-            if (FormulaResult(r.data + 6, value, pending) && !AddCell(sheet, row, column, value, status)) return false;
-            wantString = pending;
-            stringRow = row;
-            stringColumn = column;
-            break;
-        }
-        case kString2:
-        case kString: {
-            if (!wantString) break;
-            wantString = false;
-            CString text;
-            int lengthBytes = (r.id == kString2) ? 1 : 2;
-            if (!ReadRecordString(ctx, r, 0, lengthBytes, text, status) ||
-                !AddCell(sheet, stringRow, stringColumn, COleVariant(text), status))
-                return false;
-            break;
-        }
-        case kNumber:
-            if (!NeedSize(r, 14, status) || !AddCell(sheet, row, column, COleVariant(F64(r.data + 6)), status)) return false;
-            break;
-        case kRk:
-            if (!NeedSize(r, 10, status) || !AddCell(sheet, row, column, COleVariant(RkValue(U32(r.data + 6))), status)) return false;
-            break;
-        case kMulRk: {
-            if (!NeedSize(r, 6, status)) return false;
-            size_t count = (r.size - 6) / 6;
-            for (size_t k = 0; k < count; ++k)
-                if (!AddCell(sheet, row, column + static_cast<std::uint32_t>(k), COleVariant(RkValue(U32(r.data + 4 + 6 * k + 2))), status))
-                    return false;
-            break;
-        }
-        case kLabel:
-        case kRString: {
-            CString text;
-            if (!ReadRecordString(ctx, r, 6, 2, text, status) || !AddCell(sheet, row, column, COleVariant(text), status)) return false;
-            break;
-        }
-        case kLabelSst: {
-            if (!NeedSize(r, 10, status)) return false;
-            std::uint32_t index = U32(r.data + 6);
-            if (index >= ctx.sst.size()) {
+            case kString2:
+            case kString: {
+                if (!wantString) break;
+                wantString = false;
                 CString text;
-                text.Format("A cell refers to shared string %u of %u.", index, static_cast<unsigned>(ctx.sst.size()));
-                return status.Fail(TB_DAO_E_FORMAT, text);
+                int lengthBytes = (r.id == kString2) ? 1 : 2;
+                if (!ReadRecordString(ctx, r, 0, lengthBytes, text, status) ||
+                    !AddCell(sheet, stringRow, stringColumn, COleVariant(text), status))
+                    return false;
+                break;
             }
-            if (!AddCell(sheet, row, column, COleVariant(ctx.sst[index]), status)) return false;
-            break;
-        }
-        case kBoolErr:
-            if (!NeedSize(r, 8, status)) return false;
-            if (r.data[7] == 0 && !AddCell(sheet, row, column, COleVariant(static_cast<short>(r.data[6] ? 1 : 0), VT_BOOL), status)) return false;
-            break;
-        default:
-            break;
+            case kNumber:
+                if (!NeedSize(r, 14, status) || !AddCell(sheet, row, column, COleVariant(F64(r.data + 6)), status))
+                    return false;
+                break;
+            case kRk:
+                if (!NeedSize(r, 10, status) ||
+                    !AddCell(sheet, row, column, COleVariant(RkValue(U32(r.data + 6))), status))
+                    return false;
+                break;
+            case kMulRk: {
+                if (!NeedSize(r, 6, status)) return false;
+                size_t count = (r.size - 6) / 6;
+                for (size_t k = 0; k < count; ++k)
+                    if (!AddCell(sheet, row, column + static_cast<std::uint32_t>(k),
+                                 COleVariant(RkValue(U32(r.data + 4 + 6 * k + 2))), status))
+                        return false;
+                break;
+            }
+            case kLabel:
+            case kRString: {
+                CString text;
+                if (!ReadRecordString(ctx, r, 6, 2, text, status) ||
+                    !AddCell(sheet, row, column, COleVariant(text), status))
+                    return false;
+                break;
+            }
+            case kLabelSst: {
+                if (!NeedSize(r, 10, status)) return false;
+                std::uint32_t index = U32(r.data + 6);
+                if (index >= ctx.sst.size()) {
+                    CString text;
+                    text.Format("A cell refers to shared string %u of %u.", index,
+                                static_cast<unsigned>(ctx.sst.size()));
+                    return status.Fail(TB_DAO_E_FORMAT, text);
+                }
+                if (!AddCell(sheet, row, column, COleVariant(ctx.sst[index]), status)) return false;
+                break;
+            }
+            case kBoolErr:
+                if (!NeedSize(r, 8, status)) return false;
+                if (r.data[7] == 0 &&
+                    !AddCell(sheet, row, column, COleVariant(static_cast<short>(r.data[6] ? 1 : 0), VT_BOOL), status))
+                    return false;
+                break;
+            default: break;
         }
     }
     if (status.code != TB_DAO_OK) return false;
@@ -401,65 +442,66 @@ bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDao
 
 int BofVersion(const Record& r) {
     switch (r.id) {
-    case kBof2: return kBiff2;
-    case kBof3: return kBiff3;
-    case kBof4: return kBiff4;
-    case kBof: {
-        if (r.size < 4) return 0;
-        std::uint16_t vers = U16(r.data);
-        if (vers == 0x0600) return kBiff8;
-        if (vers == 0x0500 || vers == 0x0000) return kBiff5;
-        return 0;
-    }
-    default: return 0;
+        case kBof2: return kBiff2;
+        case kBof3: return kBiff3;
+        case kBof4: return kBiff4;
+        case kBof: {
+            if (r.size < 4) return 0;
+            std::uint16_t vers = U16(r.data);
+            if (vers == 0x0600) return kBiff8;
+            if (vers == 0x0500 || vers == 0x0000) return kBiff5;
+            return 0;
+        }
+        default: return 0;
     }
 }
 
 // The workbook globals of BIFF5 and BIFF8: code page, sheet list, shared strings; then
 // every worksheet the sheet list points at.
 bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out, CDaoStatus& status) {
-    struct Bound { std::uint32_t offset; CString name; };
+    struct Bound {
+        std::uint32_t offset;
+        CString name;
+    };
     std::vector<Bound> bounds;
     Record r;
     bool sawEof = false;
     while (!sawEof && reader.Next(r, status)) {
         switch (r.id) {
-        case kCodePage:
-            if (r.size >= 2) ctx.codePage = U16(r.data);
-            break;
-        case kBoundSheet: {
-            if (!NeedSize(r, 7, status)) return false;
-            Bound b;
-            b.offset = U32(r.data);
-            unsigned char type = r.data[5];
-            if (!ReadRecordString(ctx, r, 6, 1, b.name, status)) return false;
-            if (type == 0) bounds.push_back(b);
-            break;
-        }
-        case kSst: {
-            std::vector<std::pair<const unsigned char*, size_t>> segments;
-            segments.emplace_back(r.data, r.size);
-            while (reader.PeekId() == kContinue) {
-                Record c;
-                if (!reader.Next(c, status)) return false;
-                segments.emplace_back(c.data, c.size);
+            case kCodePage:
+                if (r.size >= 2) ctx.codePage = U16(r.data);
+                break;
+            case kBoundSheet: {
+                if (!NeedSize(r, 7, status)) return false;
+                Bound b;
+                b.offset = U32(r.data);
+                unsigned char type = r.data[5];
+                if (!ReadRecordString(ctx, r, 6, 1, b.name, status)) return false;
+                if (type == 0) bounds.push_back(b);
+                break;
             }
-            ctx.sst.clear();
-            SstReader(std::move(segments)).Read(ctx.sst);
-            break;
-        }
-        case kEof:
-            sawEof = true;
-            break;
-        default:
-            break;
+            case kSst: {
+                std::vector<std::pair<const unsigned char*, size_t>> segments;
+                segments.emplace_back(r.data, r.size);
+                while (reader.PeekId() == kContinue) {
+                    Record c;
+                    if (!reader.Next(c, status)) return false;
+                    segments.emplace_back(c.data, c.size);
+                }
+                ctx.sst.clear();
+                SstReader(std::move(segments)).Read(ctx.sst);
+                break;
+            }
+            case kEof: sawEof = true; break;
+            default: break;
         }
     }
     if (status.code != TB_DAO_OK) return false;
     std::set<std::uint32_t> seen;
     for (const Bound& b : bounds) {
         if (b.offset >= ctx.size)
-            return status.Fail(TB_DAO_E_FORMAT, CString("The sheet \"") + b.name + "\" lies outside the workbook stream.");
+            return status.Fail(TB_DAO_E_FORMAT,
+                               CString("The sheet \"") + b.name + "\" lies outside the workbook stream.");
         if (!seen.insert(b.offset).second)
             return status.Fail(TB_DAO_E_FORMAT, "Two sheets share one place in the workbook stream.");
         RecordReader sheetReader(ctx.data, ctx.size, b.offset);
@@ -469,7 +511,8 @@ bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out
             return false;
         }
         if (BofVersion(bof) == 0)
-            return status.Fail(TB_DAO_E_FORMAT, CString("The sheet \"") + b.name + "\" does not start where the workbook says.");
+            return status.Fail(TB_DAO_E_FORMAT,
+                               CString("The sheet \"") + b.name + "\" does not start where the workbook says.");
         std::uint16_t type = bof.size >= 4 ? U16(bof.data + 2) : 0;
         if (type != 0x0010) continue;  // charts, macro and module sheets hold no table
         Sheet sheet;
@@ -480,7 +523,7 @@ bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool ParseBiffStream(const unsigned char* data, size_t size, const CString& title, Workbook& out, CDaoStatus& status) {
     out = Workbook();
@@ -529,8 +572,7 @@ bool ParseBiffStream(const unsigned char* data, size_t size, const CString& titl
         }
         return status.code == TB_DAO_OK;
     }
-    if (type != 0x0010 && type != 0x0040)
-        return status.Fail(TB_DAO_E_FORMAT, "The stream holds no worksheet.");
+    if (type != 0x0010 && type != 0x0040) return status.Fail(TB_DAO_E_FORMAT, "The stream holds no worksheet.");
     Sheet sheet;
     sheet.name = title;
     if (!ReadSheetCells(ctx, reader, sheet, status)) return false;
@@ -538,4 +580,4 @@ bool ParseBiffStream(const unsigned char* data, size_t size, const CString& titl
     return true;
 }
 
-} // namespace tb_xls
+}  // namespace tb_xls

@@ -12,8 +12,9 @@ namespace {
 
 // Windows-1252 0x80..0x9F; 0 marks the five unassigned bytes.
 const std::uint16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 void AppendCodePoint(std::string& out, std::uint32_t cp) {
@@ -65,9 +66,12 @@ CString DecodeWindows1252(const unsigned char* bytes, size_t count) {
     out.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         unsigned char b = bytes[i];
-        if (b < 0x80) out += static_cast<char>(b);
-        else if (b < 0xA0) AppendCodePoint(out, kCp1252High[b - 0x80] ? kCp1252High[b - 0x80] : 0xFFFD);
-        else AppendCodePoint(out, b);
+        if (b < 0x80)
+            out += static_cast<char>(b);
+        else if (b < 0xA0)
+            AppendCodePoint(out, kCp1252High[b - 0x80] ? kCp1252High[b - 0x80] : 0xFFFD);
+        else
+            AppendCodePoint(out, b);
     }
     return CString(std::move(out));
 }
@@ -98,19 +102,22 @@ CString DecodeWithIconv(const unsigned char* bytes, size_t count, const char* ch
     return CString(std::move(out));
 }
 
-} // namespace
+}  // namespace
 
 CString DecodeCodePage(const unsigned char* bytes, size_t count, int codePage) {
     switch (codePage) {
-    case 1252: case 0x8001: case 0: case 367: case 1200:
-        return DecodeWindows1252(bytes, count);
-    case 0x8000: case 10000:
-        return DecodeWithIconv(bytes, count, "MACINTOSH");
-    default: {
-        char name[16];
-        std::snprintf(name, sizeof name, "CP%d", codePage);
-        return DecodeWithIconv(bytes, count, name);
-    }
+        case 1252:
+        case 0x8001:
+        case 0:
+        case 367:
+        case 1200: return DecodeWindows1252(bytes, count);
+        case 0x8000:
+        case 10000: return DecodeWithIconv(bytes, count, "MACINTOSH");
+        default: {
+            char name[16];
+            std::snprintf(name, sizeof name, "CP%d", codePage);
+            return DecodeWithIconv(bytes, count, name);
+        }
     }
 }
 
@@ -163,4 +170,4 @@ std::u16string Utf8ToUtf16(const CString& text) {
     return out;
 }
 
-} // namespace tb_xls
+}  // namespace tb_xls

@@ -69,13 +69,13 @@ bool IsNull(const COleVariant& v) { return v.vt == VT_EMPTY || v.vt == VT_NULL; 
 
 double NumberOf(const COleVariant& v) {
     switch (v.vt) {
-    case VT_UI1: return v.bVal;
-    case VT_I2: return v.iVal;
-    case VT_I4: return v.lVal;
-    case VT_R4: return v.fltVal;
-    case VT_DATE: return v.date;
-    case VT_CY: return static_cast<double>(v.cyVal.int64) / 10000.0;
-    default: return v.dblVal;
+        case VT_UI1: return v.bVal;
+        case VT_I2: return v.iVal;
+        case VT_I4: return v.lVal;
+        case VT_R4: return v.fltVal;
+        case VT_DATE: return v.date;
+        case VT_CY: return static_cast<double>(v.cyVal.int64) / 10000.0;
+        default: return v.dblVal;
     }
 }
 
@@ -104,8 +104,10 @@ WideText Widen(const CString& text) {
 
 void WriteChars(StreamWriter& w, const WideText& t, size_t from, size_t count) {
     for (size_t k = from; k < from + count; ++k) {
-        if (t.compressed) w.U8(t.units[k]);
-        else w.U16(t.units[k]);
+        if (t.compressed)
+            w.U8(t.units[k]);
+        else
+            w.U16(t.units[k]);
     }
 }
 
@@ -211,7 +213,8 @@ bool CheckLimits(int version, const std::vector<CDaoTableData>& tables, CDaoStat
     for (size_t i = 0; i < tables.size(); ++i)
         for (size_t j = 0; j < i; ++j)
             if (SheetName(tables[i].name).CompareNoCase(SheetName(tables[j].name)) == 0)
-                return status.Fail(TB_DAO_E_DUPLICATE, CString("Two sheets are called \"") + SheetName(tables[i].name) + "\".");
+                return status.Fail(TB_DAO_E_DUPLICATE,
+                                   CString("Two sheets are called \"") + SheetName(tables[i].name) + "\".");
     return true;
 }
 
@@ -221,9 +224,9 @@ void WriteFonts(StreamWriter& w, int version) {
     // Five fonts: index 4 is never used by convention, so formats refer to 0..3 and 5.
     for (int i = 0; i < (version >= kBiff5 ? 5 : 1); ++i) {
         w.Begin(version >= kBiff5 ? 0x0031 : 0x0231);
-        w.U16(200);      // height in twips: 10 points
-        w.U16(0);        // options
-        w.U16(0x7FFF);   // automatic colour
+        w.U16(200);     // height in twips: 10 points
+        w.U16(0);       // options
+        w.U16(0x7FFF);  // automatic colour
         if (version >= kBiff5) {
             w.U16(400);  // weight: normal
             w.U16(0);    // escapement
@@ -246,13 +249,13 @@ std::uint16_t WriteFormats(StreamWriter& w, int version) {
         for (int cell = 0; cell < 2; ++cell) {
             if (version == kBiff3) {
                 w.Begin(0x0243);
-                w.U8(0);                       // font
-                w.U8(0);                       // number format: General
-                w.U8(cell ? 0x01 : 0x05);      // locked; style flag for the style format
-                w.U8(0);                       // attributes used
-                w.U16(cell ? 0x0000 : 0xFFF0); // alignment and parent style
-                w.U16(0);                      // background
-                w.U32(0);                      // borders
+                w.U8(0);                        // font
+                w.U8(0);                        // number format: General
+                w.U8(cell ? 0x01 : 0x05);       // locked; style flag for the style format
+                w.U8(0);                        // attributes used
+                w.U16(cell ? 0x0000 : 0xFFF0);  // alignment and parent style
+                w.U16(0);                       // background
+                w.U32(0);                       // borders
             } else {
                 w.Begin(0x0443);
                 w.U8(0);
@@ -273,16 +276,16 @@ std::uint16_t WriteFormats(StreamWriter& w, int version) {
         bool normal = i == 0 || cell;
         w.Begin(0x00E0);
         w.U16(normal ? 0 : (i < 3 ? 1 : i < 5 ? 2 : 0));  // font
-        w.U16(0);                                        // number format: General
-        w.U16(cell ? 0x0001 : 0xFFF5);                   // locked; style formats have no parent
+        w.U16(0);                                         // number format: General
+        w.U16(cell ? 0x0001 : 0xFFF5);                    // locked; style formats have no parent
         if (version == kBiff8) {
-            w.U8(0x20);                                  // alignment: general, bottom
-            w.U8(0);                                     // rotation
-            w.U8(0);                                     // indent
-            w.U8(cell || normal ? 0 : 0xF4);             // attributes used
-            w.U32(0);                                    // borders
+            w.U8(0x20);                       // alignment: general, bottom
+            w.U8(0);                          // rotation
+            w.U8(0);                          // indent
+            w.U8(cell || normal ? 0 : 0xF4);  // attributes used
+            w.U32(0);                         // borders
             w.U32(0);
-            w.U16(0x20C0);                               // background colours: automatic
+            w.U16(0x20C0);  // background colours: automatic
         } else {
             w.U8(0x20);
             w.U8(cell || normal ? 0 : 0xF4);
@@ -391,14 +394,14 @@ void WriteCells(StreamWriter& w, int version, const CDaoTableData& t, std::uint1
 
 void WriteBof(StreamWriter& w, int version, std::uint16_t type) {
     switch (version) {
-    case kBiff3: w.Record(0x0209, {0x0000, type, 0x0000}); break;
-    case kBiff4: w.Record(0x0409, {0x0000, type, 0x0000}); break;
-    case kBiff5: w.Record(0x0809, {0x0500, type, 0x0DBB, 0x07CC}); break;
-    default: w.Record(0x0809, {0x0600, type, 0x0DBB, 0x07CC, 0x0041, 0x0000, 0x0006, 0x0000}); break;
+        case kBiff3: w.Record(0x0209, {0x0000, type, 0x0000}); break;
+        case kBiff4: w.Record(0x0409, {0x0000, type, 0x0000}); break;
+        case kBiff5: w.Record(0x0809, {0x0500, type, 0x0DBB, 0x07CC}); break;
+        default: w.Record(0x0809, {0x0600, type, 0x0DBB, 0x07CC, 0x0041, 0x0000, 0x0006, 0x0000}); break;
     }
 }
 
-} // namespace
+}  // namespace
 
 bool BuildBiffStream(int version, const std::vector<CDaoTableData>& tables, std::string& out, CDaoStatus& status) {
     if (version != kBiff3 && version != kBiff4 && version != kBiff5 && version != kBiff8)
@@ -477,4 +480,4 @@ bool BuildBiffStream(int version, const std::vector<CDaoTableData>& tables, std:
     return true;
 }
 
-} // namespace tb_xls
+}  // namespace tb_xls

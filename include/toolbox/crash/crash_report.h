@@ -110,8 +110,7 @@ TB_EXPORT long ReportFilter(EXCEPTION_POINTERS* pointers);
 
 /// Fills record from a signal's information and context: the exception code, address
 /// and, for access violations, whether data was read or written.
-TB_EXPORT void TBExceptionFromSignal(int signal, const void* siginfo, const void* ucontext,
-                                     EXCEPTION_RECORD& record);
+TB_EXPORT void TBExceptionFromSignal(int signal, const void* siginfo, const void* ucontext, EXCEPTION_RECORD& record);
 /// Name of an exception code ("EXCEPTION_ACCESS_VIOLATION"... or "EXCEPTION_UNKNOWN").
 TB_EXPORT CString TBExceptionName(DWORD code);
 /// Base name of a program path: the file name without directory and without anything

@@ -87,9 +87,9 @@ enum TBDaoError : int {
 
 /// Describes one table of a database (CDaoDatabase::GetTableDefInfo).
 struct TB_EXPORT CDaoTableDefInfo {
-    CString m_strName;            ///< table name; a worksheet's name carries a trailing "$"
+    CString m_strName;  ///< table name; a worksheet's name carries a trailing "$"
     BOOL m_bUpdatable = TRUE;
-    long m_lAttributes = 0;       ///< dbSystemObject for the engine's own tables
+    long m_lAttributes = 0;  ///< dbSystemObject for the engine's own tables
     CString m_strSrcTableName;
     CString m_strConnect;
     CString m_strValidationRule;
@@ -100,10 +100,10 @@ struct TB_EXPORT CDaoTableDefInfo {
 /// Describes one field of a table (CDaoTableDef::GetFieldInfo).
 struct TB_EXPORT CDaoFieldInfo {
     CString m_strName;
-    short m_nType = 0;            ///< dbDouble, dbText...
-    long m_lSize = 0;             ///< bytes of a number, characters of a text
-    long m_lAttributes = 0;       ///< dbVariableField | dbUpdatableField...
-    short m_nOrdinalPosition = 0; ///< 0-based position in the table
+    short m_nType = 0;             ///< dbDouble, dbText...
+    long m_lSize = 0;              ///< bytes of a number, characters of a text
+    long m_lAttributes = 0;        ///< dbVariableField | dbUpdatableField...
+    short m_nOrdinalPosition = 0;  ///< 0-based position in the table
     BOOL m_bRequired = FALSE;
     BOOL m_bAllowZeroLength = TRUE;
     long m_lCollatingOrder = 0;
@@ -193,8 +193,7 @@ public:
 
     /// Starts a new table definition called name (not yet part of the database).
     /// attributes, sourceTable and connect are accepted for linked tables and ignored.
-    int Create(const char* name, long attributes = 0, const char* sourceTable = nullptr,
-               const char* connect = nullptr);
+    int Create(const char* name, long attributes = 0, const char* sourceTable = nullptr, const char* connect = nullptr);
     /// Adds a field to a table being defined. Fails with TB_DAO_E_DUPLICATE for a name
     /// already used, TB_DAO_E_NAME for an empty name or one with . ! ` [ ] or a control
     /// character.

@@ -26,11 +26,11 @@
 /// Error classes of GetLastErrorNumber.
 enum : int {
     TB_EXCHANGE_NO_ERROR = -1,
-    TB_EXCHANGE_FILE_ERROR = 3,       ///< cannot be opened, invalid format or content
-    TB_EXCHANGE_DATA_ERROR = 4,       ///< memory or channel data
-    TB_EXCHANGE_HEADER_ERROR = 5,     ///< characteristic .mdk header
-    TB_EXCHANGE_DATABASE_ERROR = 6,   ///< database
-    TB_EXCHANGE_CANCELLED = 7,        ///< the user cancelled a dialog
+    TB_EXCHANGE_FILE_ERROR = 3,      ///< cannot be opened, invalid format or content
+    TB_EXCHANGE_DATA_ERROR = 4,      ///< memory or channel data
+    TB_EXCHANGE_HEADER_ERROR = 5,    ///< characteristic .mdk header
+    TB_EXCHANGE_DATABASE_ERROR = 6,  ///< database
+    TB_EXCHANGE_CANCELLED = 7,       ///< the user cancelled a dialog
 };
 
 /// FileKind: the reader family chosen by the last ReadInfoFile or WriteFile.
@@ -94,16 +94,16 @@ public:
     /// withDialog = 1 lets readers ask the user; datFileKind selects how a .dat file is
     /// read when withDialog is 1 (0 not at all, 1 as text, 2 one recorder file, other
     /// values several recorder files). formatCode and reserved are not used.
-    int ReadInfoFile(CString fileName, CString tableName, int formatCode, const char* separator,
-                     const char* decimal, int withDialog, int reserved, int datFileKind);
+    int ReadInfoFile(CString fileName, CString tableName, int formatCode, const char* separator, const char* decimal,
+                     int withDialog, int reserved, int datFileKind);
     /// Second step of a read: fills the storage attached to the channels through the
     /// reader chosen by the last ReadInfoFile.
     int ReadDataFile();
     /// Writes all channels. The extension of fileName picks the writer (formatCode
     /// refines it); without a known extension formatCode (a write filter position, 0 to
     /// 14) picks it and the extension is appended to the name written.
-    int WriteFile(CString fileName, CString tableName, int formatCode, const char* separator,
-                  const char* decimal, int withDialog, int comtradeOption);
+    int WriteFile(CString fileName, CString tableName, int formatCode, const char* separator, const char* decimal,
+                  int withDialog, int comtradeOption);
 
     /// Appends the read filter texts (ids 103, 101, 100, 102, 104, 105, 119, 122).
     void GetFormatFilterRead(CStringArray* filters) const;
@@ -145,8 +145,7 @@ public:
     /// instead of the arguments; empty symbols become the user's locale symbols.
     int WriteCSVFile(CString fileName, CString separator, CString decimal);
     /// Scans delimited text: channel count, item count, names and units.
-    int ReadInfoCSVFile(CString fileName, CString separator, CString decimal, int startLine,
-                        int mergeSeparators);
+    int ReadInfoCSVFile(CString fileName, CString separator, CString decimal, int startLine, int mergeSeparators);
     /// Fills the storage attached to the channels after ReadInfoCSVFile.
     int ReadDataCSVFile();
 
@@ -156,6 +155,7 @@ public:
     int ReadMdx_k(CString fileName);
     int ReadMdx_a();
     int WriteMdx_k_a(CString fileName, int separatorChar, int typ);
+
 protected:
     // Characteristic files: the steps behind ReadMdx_k, ReadMdx_a and WriteMdx_k_a
     // (isMdx 1 for one .mdx file, 0 for an .mdk/.mda pair; valueSize 4 or 8).
@@ -167,6 +167,7 @@ protected:
     int WriteMdkFile();
     int WriteMdaFile_A(int isMdx);
     int WriteMdaFile_B(int isMdx, int valueSize);
+
 public:
     int ReadInfoExcel97File(CString fileName, CString tableName);
     int ReadInfoAccessFile(CString fileName, CString tableName);
@@ -221,28 +222,28 @@ public:
     // ------------------------------------------------------------ shared state
     // The working state of the readers and writers. Hosts use the accessors above;
     // format sources read and write these fields directly.
-    int NrChannels = 0;              ///< number of channel slots
-    int NrItems = 0;                 ///< values (rows) per channel
-    CUIntArray XVecLengths;          ///< x-vector lengths of an N-dimensional table
-    CString FileName;                ///< file of the last ReadInfoFile or WriteFile
-    CPtrArray Channels;              ///< CExImPortChannel* owned by the engine (may hold null)
-    CStringArray Warnings;           ///< collected warning texts
+    int NrChannels = 0;      ///< number of channel slots
+    int NrItems = 0;         ///< values (rows) per channel
+    CUIntArray XVecLengths;  ///< x-vector lengths of an N-dimensional table
+    CString FileName;        ///< file of the last ReadInfoFile or WriteFile
+    CPtrArray Channels;      ///< CExImPortChannel* owned by the engine (may hold null)
+    CStringArray Warnings;   ///< collected warning texts
     CString LastError;
     int LastErrorNumber = TB_EXCHANGE_NO_ERROR;
-    int FileKind = -1;               ///< TB_KIND_*: dispatch key of ReadDataFile
-    CString Separator;               ///< column separator characters of delimited text
-    CString Decimal;                 ///< decimal symbol of delimited text
-    int TextStartLine = 1;           ///< first line to import (1-based), may hold titles
-    int TextMergeSeparators = 0;     ///< 1: a run of separators counts as one
-    int WithDialog = 0;              ///< 1: readers may show dialogs
-    CStringArray EditionalStrings;   ///< free text lines carried with a file
-    int SaveVersion = -1;            ///< format code (write filter position)
-    int LoadVersion = -1;            ///< family code
-    int DatFileKind = 2;             ///< how a .dat file is read
-    CString TableName;               ///< table or sheet of a database file
-    CString ConnectTitle;            ///< connect string of the last database file
-    int Typ = 'A';                   ///< characteristic value encoding: 'A', '4' or '8'
-    int Sep = ';';                   ///< characteristic separator character
+    int FileKind = -1;              ///< TB_KIND_*: dispatch key of ReadDataFile
+    CString Separator;              ///< column separator characters of delimited text
+    CString Decimal;                ///< decimal symbol of delimited text
+    int TextStartLine = 1;          ///< first line to import (1-based), may hold titles
+    int TextMergeSeparators = 0;    ///< 1: a run of separators counts as one
+    int WithDialog = 0;             ///< 1: readers may show dialogs
+    CStringArray EditionalStrings;  ///< free text lines carried with a file
+    int SaveVersion = -1;           ///< format code (write filter position)
+    int LoadVersion = -1;           ///< family code
+    int DatFileKind = 2;            ///< how a .dat file is read
+    CString TableName;              ///< table or sheet of a database file
+    CString ConnectTitle;           ///< connect string of the last database file
+    int Typ = 'A';                  ///< characteristic value encoding: 'A', '4' or '8'
+    int Sep = ';';                  ///< characteristic separator character
     // COMTRADE configuration values.
     CArray<double, double> PrefixFactors;
     CArray<double, double> Multipliers;
@@ -258,12 +259,12 @@ public:
     int AnalogCount = 0;
     int ConfigChannelCount = 0;
     CArray<int, int> DerivedSources;
-    int ComtradeSampleType = 0;      ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
-    int ComtradeRevision = 1999;     ///< revision year of the configuration read
-    long long ComtradeDataOffset = 0;///< where the samples begin (non-zero in a combined .cff)
+    int ComtradeSampleType = 0;        ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
+    int ComtradeRevision = 1999;       ///< revision year of the configuration read
+    long long ComtradeDataOffset = 0;  ///< where the samples begin (non-zero in a combined .cff)
     // Recorder .dat files.
-    double RecorderSpacing = 0.0;    ///< common sample spacing in seconds
-    CStringArray RecorderFiles;      ///< files chosen in the recorder file dialog
+    double RecorderSpacing = 0.0;  ///< common sample spacing in seconds
+    CStringArray RecorderFiles;    ///< files chosen in the recorder file dialog
 
 private:
     void CopyStateFrom(const CReadAndWriteFileFunction& other);

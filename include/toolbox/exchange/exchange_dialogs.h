@@ -40,7 +40,7 @@ public:
     bool MergeSeparators = false;  ///< "Handle a sequence of separators like one character."
     int DecimalIndex = DecimalPoint;
     CString OtherDecimal;
-    int StartLine = 1;             ///< "Begin import at line"
+    int StartLine = 1;  ///< "Begin import at line"
 
     /// The "Other" separator edit is enabled only while Other is ticked.
     bool IsOtherSeparatorEditEnabled() const { return Other; }

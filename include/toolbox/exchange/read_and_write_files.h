@@ -41,8 +41,8 @@ public:
     CString GetLastWarn() const { return m_engine->GetLastWarn(); }
     void ResetWarnAndErrorMsg() { m_engine->ResetWarnAndErrorMsg(); }
     void ResetAllVars() { m_engine->ResetAllVars(); }
-    int ReadInfoFile(CString fileName, CString tableName, int formatCode, const char* separator,
-                     const char* decimal, int withDialog, int reserved, int datFileKind) {
+    int ReadInfoFile(CString fileName, CString tableName, int formatCode, const char* separator, const char* decimal,
+                     int withDialog, int reserved, int datFileKind) {
         return m_engine->ReadInfoFile(fileName, tableName, formatCode, separator, decimal, withDialog, reserved,
                                       datFileKind);
     }

@@ -23,11 +23,11 @@
 /// Results of the entry points.
 enum {
     FORMEL_OK = 0,
-    FORMEL_ERROR_SYNTAX = 1,   ///< the formula does not parse; the helper's LastError says where
-    FORMEL_ERROR_ARGUMENT = 2, ///< a null or foreign helper, a null text or list
-    FORMEL_ERROR_MATH = 3,     ///< a constant part has no finite value (division by zero, overflow)
-    FORMEL_ERROR_MEMORY = 4,   ///< out of memory
-    FORMEL_ERROR_EMPTY = 5     ///< nothing has been scanned into the helper yet
+    FORMEL_ERROR_SYNTAX = 1,    ///< the formula does not parse; the helper's LastError says where
+    FORMEL_ERROR_ARGUMENT = 2,  ///< a null or foreign helper, a null text or list
+    FORMEL_ERROR_MATH = 3,      ///< a constant part has no finite value (division by zero, overflow)
+    FORMEL_ERROR_MEMORY = 4,    ///< out of memory
+    FORMEL_ERROR_EMPTY = 5      ///< nothing has been scanned into the helper yet
 };
 
 /// Kinds of a scanned formula (the kind result of UbhvBlock2Upn and CFormelHelper::GetKind).
@@ -59,12 +59,12 @@ public:
     CFormelHelper& operator=(const CFormelHelper&) = delete;
 
     // The fields below belong to the plug-ins.
-    unsigned m_magic = 0;        // kFormelHelperMagic while the helper is alive
+    unsigned m_magic = 0;  // kFormelHelperMagic while the helper is alive
     BOOL m_isAssignment = 0;
     int m_kind = FORMEL_KIND_NONE;
     CString m_assignedName;
     CString m_lastError;
-    void* m_program = nullptr;   // the scanned formula in reverse Polish form
+    void* m_program = nullptr;  // the scanned formula in reverse Polish form
 };
 
 /// Marks a live helper; every entry point checks it before it touches a helper.
@@ -75,8 +75,7 @@ constexpr unsigned kFormelHelperMagic = 0x464F524Du;
 /// (through its virtual destructor, before the scanner library is unloaded).
 class CFormelError : public CObject {
 public:
-    CFormelError(const char* message, int line, int column)
-        : m_message(message), m_line(line), m_column(column) {}
+    CFormelError(const char* message, int line, int column) : m_message(message), m_line(line), m_column(column) {}
     /// The message, ending with a line break so that messages joined without a
     /// separator read one per line.
     const CString& GetMessage() const { return m_message; }
@@ -106,8 +105,8 @@ typedef int (*PFN_Fml2Upn)(char* formula, CFormelHelper* helper, int flags);
 /// Lurvenc: scans a formula that may be a conditional block. kind receives a
 /// FORMEL_KIND_ value; names receives (appended) every variable assigned anywhere in
 /// the formula; errors receives (appended) one CFormelError* per error found.
-typedef int (*PFN_UbhvBlock2Upn)(const char* formula, CFormelHelper* helper, int* kind,
-                                 CStringArray* names, CPtrArray* errors);
+typedef int (*PFN_UbhvBlock2Upn)(const char* formula, CFormelHelper* helper, int* kind, CStringArray* names,
+                                 CPtrArray* errors);
 /// Quendral: replaces *formula by the simplified form of the formula scanned into the
 /// helper: every constant part folded, a plain number (printed like "%.15g") when the
 /// formula holds only numbers. On failure *formula is left as it was. A helper that

@@ -41,9 +41,9 @@ TB_EXPORT TBSmtpReplyState TBParseSmtpReply(const char* data, std::size_t length
 
 /// Sends one message to server:port over SMTP. Returns 0 on success, 1 on failure
 /// (no connection, a refused command, a server that closes or stays silent for 30 s).
-TB_EXPORT int SmtpSendMail(const char* server, unsigned short port, const char* senderName,
-                           const char* senderAddress, const char* to, const char* subject,
-                           const char* body, const char* attachmentPath, const char* attachmentName);
+TB_EXPORT int SmtpSendMail(const char* server, unsigned short port, const char* senderName, const char* senderAddress,
+                           const char* to, const char* subject, const char* body, const char* attachmentPath,
+                           const char* attachmentName);
 /// SmtpSendMail with its own time-out for connecting and for each reply.
 TB_EXPORT int TBSmtpSendMessage(const char* server, unsigned short port, const TBMailMessage& message,
                                 int timeoutMilliseconds);
@@ -73,18 +73,18 @@ private:
 struct TBReportMailTarget {
     CString server;
     int port = 25;
-    CString programPath; ///< the crashed program; its base name + ".zip" names the attachment
-    CString sendmailProgram; ///< empty: the system's sendmail
+    CString programPath;      ///< the crashed program; its base name + ".zip" names the attachment
+    CString sendmailProgram;  ///< empty: the system's sendmail
     int timeoutMilliseconds = 30000;
 };
 
 /// Sends the report archive: SMTP to the report mail server first, then local
 /// submission. Returns 1 when delivered, 0 otherwise.
-TB_EXPORT int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath,
-                               const char* senderName, const char* body, const TBReportMailTarget& target);
+TB_EXPORT int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath, const char* senderName,
+                               const char* body, const TBReportMailTarget& target);
 /// TBSendReportMail to the report mail server of this program's "Register.cfg".
-TB_EXPORT int SendReportMail(const CrashReportHandler* handler, const char* archivePath,
-                             const char* senderName, const char* body);
+TB_EXPORT int SendReportMail(const CrashReportHandler* handler, const char* archivePath, const char* senderName,
+                             const char* body);
 
 /// Opens the desktop's mail program (xdg-email) with a prepared message: the files as
 /// attachments (first packed into one archive named zipName in the temporary directory

@@ -48,8 +48,8 @@ private:
     int m_fd = -1;
     char* m_buffer = nullptr;
     std::size_t m_capacity = 0;
-    std::size_t m_begin = 0;  // first byte not yet returned
-    std::size_t m_end = 0;    // end of the bytes read
+    std::size_t m_begin = 0;     // first byte not yet returned
+    std::size_t m_end = 0;       // end of the bytes read
     std::size_t m_searched = 0;  // bytes from m_begin known to hold no "\n"
     bool m_eof = false;
     int m_errno = 0;
@@ -70,8 +70,10 @@ public:
     void Write(const char* data, std::size_t length);
     void Write(std::string_view text) { Write(text.data(), text.size()); }
     void Put(char c) {
-        if (m_used < m_capacity) m_buffer[m_used++] = c;
-        else Write(&c, 1);
+        if (m_used < m_capacity)
+            m_buffer[m_used++] = c;
+        else
+            Write(&c, 1);
     }
     /// Room for at least n bytes at the returned pointer; Commit(n) makes them part of
     /// the file. Null after a failure. n must not exceed the buffer size.

@@ -99,15 +99,14 @@ private:
 
 /// Cached value of key in section of file, or defaultText when the file, the section
 /// or the key is missing. cachedOnly = 0 first re-reads a file that changed on disk.
-TB_EXPORT CString GetPrivateStringValue(const char* section, const char* key, const char* defaultText,
-                                        const char* file, int cachedOnly = 0);
+TB_EXPORT CString GetPrivateStringValue(const char* section, const char* key, const char* defaultText, const char* file,
+                                        int cachedOnly = 0);
 /// atoi of GetPrivateStringValue (text that is no number gives 0); defaultValue when
 /// the key is missing. Numbers beyond the int range are clamped to it.
 TB_EXPORT int GetPrivateIntValue(const char* section, const char* key, int defaultValue, const char* file,
                                  int cachedOnly = 0);
 /// Replaces out (100 buckets) with the keys and values of section; empty when missing.
-TB_EXPORT void GetPrivateSection(const char* section, CMapStringToString& out, const char* file,
-                                 int cachedOnly = 0);
+TB_EXPORT void GetPrivateSection(const char* section, CMapStringToString& out, const char* file, int cachedOnly = 0);
 /// Sets key in the cache only and marks it modified. Returns 1, or 0 when a name or
 /// the value holds a line break, the key holds "=" (the file could not be read back
 /// as written), or memory runs out; the cache is then unchanged.

@@ -61,5 +61,5 @@ protected:
 private:
     const CTBRndDensity* Find(const char* file) const;
 
-    CMapStringToPtr m_densities; // file name -> CTBRndDensity*
+    CMapStringToPtr m_densities;  // file name -> CTBRndDensity*
 };

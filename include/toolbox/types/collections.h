@@ -28,11 +28,23 @@ public:
         m_items.resize(newSize > 0 ? static_cast<size_t>(newSize) : 0);
     }
     void FreeExtra() { m_items.shrink_to_fit(); }
-    void RemoveAll() { m_items.clear(); m_items.shrink_to_fit(); }
+    void RemoveAll() {
+        m_items.clear();
+        m_items.shrink_to_fit();
+    }
 
-    const TYPE& GetAt(int i) const { assert(InRange(i)); return m_items[static_cast<size_t>(i)]; }
-    TYPE& ElementAt(int i) { assert(InRange(i)); return m_items[static_cast<size_t>(i)]; }
-    void SetAt(int i, ARG_TYPE v) { assert(InRange(i)); m_items[static_cast<size_t>(i)] = v; }
+    const TYPE& GetAt(int i) const {
+        assert(InRange(i));
+        return m_items[static_cast<size_t>(i)];
+    }
+    TYPE& ElementAt(int i) {
+        assert(InRange(i));
+        return m_items[static_cast<size_t>(i)];
+    }
+    void SetAt(int i, ARG_TYPE v) {
+        assert(InRange(i));
+        m_items[static_cast<size_t>(i)] = v;
+    }
     const TYPE& operator[](int i) const { return GetAt(i); }
     TYPE& operator[](int i) { return ElementAt(i); }
     const TYPE* GetData() const { return m_items.data(); }
@@ -44,7 +56,10 @@ public:
         if (i >= GetSize()) SetSize(i + 1);
         m_items[static_cast<size_t>(i)] = v;
     }
-    int Add(ARG_TYPE v) { m_items.push_back(v); return GetSize() - 1; }
+    int Add(ARG_TYPE v) {
+        m_items.push_back(v);
+        return GetSize() - 1;
+    }
     int Append(const CArray& other) {
         int first = GetSize();
         m_items.insert(m_items.end(), other.m_items.begin(), other.m_items.end());

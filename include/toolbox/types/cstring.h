@@ -24,7 +24,7 @@ inline T FormatArg(T v) {
     static_assert(std::is_trivially_copyable<T>::value, "Format takes numbers, pointers and strings");
     return v;
 }
-} // namespace tb_detail
+}  // namespace tb_detail
 
 class TB_EXPORT CString {
 public:
@@ -51,12 +51,30 @@ public:
     std::string_view view() const { return m_text; }
 
     // --- assignment and concatenation
-    CString& operator=(const char* text) { m_text = text ? text : ""; return *this; }
-    CString& operator=(char ch) { m_text.assign(1, ch); return *this; }
-    CString& operator=(const std::string& text) { m_text = text; return *this; }
-    CString& operator+=(const CString& s) { m_text += s.m_text; return *this; }
-    CString& operator+=(const char* s) { if (s) m_text += s; return *this; }
-    CString& operator+=(char ch) { m_text += ch; return *this; }
+    CString& operator=(const char* text) {
+        m_text = text ? text : "";
+        return *this;
+    }
+    CString& operator=(char ch) {
+        m_text.assign(1, ch);
+        return *this;
+    }
+    CString& operator=(const std::string& text) {
+        m_text = text;
+        return *this;
+    }
+    CString& operator+=(const CString& s) {
+        m_text += s.m_text;
+        return *this;
+    }
+    CString& operator+=(const char* s) {
+        if (s) m_text += s;
+        return *this;
+    }
+    CString& operator+=(char ch) {
+        m_text += ch;
+        return *this;
+    }
     CString& Append(const char* text, int length);
 
     // --- comparison (byte for byte)
@@ -99,7 +117,10 @@ public:
     CString& TrimRight();
     CString& TrimRight(char ch);
     CString& TrimRight(const char* set);
-    CString& Trim() { TrimRight(); return TrimLeft(); }
+    CString& Trim() {
+        TrimRight();
+        return TrimLeft();
+    }
     /// Next token after start delimited by any byte of set; start moves behind it and
     /// becomes -1 at the end (empty tokens are skipped).
     CString Tokenize(const char* set, int& start) const;
@@ -154,4 +175,4 @@ template <>
 struct hash<CString> {
     size_t operator()(const CString& s) const noexcept { return hash<std::string>()(s.str()); }
 };
-} // namespace std
+}  // namespace std

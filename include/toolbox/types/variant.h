@@ -51,8 +51,10 @@ public:
     COleVariant(BYTE v) : vt(VT_UI1), dblVal(0) { bVal = v; }
     /// A 2-byte integer, or a boolean when vtSrc is VT_BOOL (any non-zero is true).
     COleVariant(short v, VARTYPE vtSrc = VT_I2) : vt(vtSrc == VT_BOOL ? VT_BOOL : VT_I2), dblVal(0) {
-        if (vt == VT_BOOL) boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
-        else iVal = v;
+        if (vt == VT_BOOL)
+            boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+        else
+            iVal = v;
     }
     COleVariant(std::int32_t v) : vt(VT_I4), dblVal(0) { lVal = v; }
     COleVariant(float v) : vt(VT_R4), dblVal(0) { fltVal = v; }
@@ -62,12 +64,28 @@ public:
     COleVariant(const CString& text) : vt(VT_BSTR), dblVal(0), m_text(text) {}
 
     /// Empties the variant (VT_EMPTY).
-    void Clear() { vt = VT_EMPTY; dblVal = 0; m_text.Empty(); }
+    void Clear() {
+        vt = VT_EMPTY;
+        dblVal = 0;
+        m_text.Empty();
+    }
     /// The text of a string variant; empty for every other type.
     const CString& GetText() const { return m_text; }
-    void SetText(const CString& text) { Clear(); vt = VT_BSTR; m_text = text; }
-    static COleVariant Null() { COleVariant v; v.vt = VT_NULL; return v; }
-    static COleVariant Date(double days) { COleVariant v(days); v.vt = VT_DATE; return v; }
+    void SetText(const CString& text) {
+        Clear();
+        vt = VT_BSTR;
+        m_text = text;
+    }
+    static COleVariant Null() {
+        COleVariant v;
+        v.vt = VT_NULL;
+        return v;
+    }
+    static COleVariant Date(double days) {
+        COleVariant v(days);
+        v.vt = VT_DATE;
+        return v;
+    }
 
     bool operator==(const COleVariant& o) const;
     bool operator!=(const COleVariant& o) const { return !(*this == o); }

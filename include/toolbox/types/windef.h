@@ -46,9 +46,20 @@ constexpr WORD LOWORD(DWORD v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(DWORD v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
 constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16); }
 
-struct POINT { long x; long y; };
-struct SIZE { long cx; long cy; };
-struct RECT { long left; long top; long right; long bottom; };
+struct POINT {
+    long x;
+    long y;
+};
+struct SIZE {
+    long cx;
+    long cy;
+};
+struct RECT {
+    long left;
+    long top;
+    long right;
+    long bottom;
+};
 
 class CPoint : public POINT {
 public:
@@ -57,7 +68,10 @@ public:
     /// Unpacks a point from one 32-bit value: low word x, high word y (both signed).
     explicit CPoint(DWORD packed)
         : POINT{static_cast<std::int16_t>(LOWORD(packed)), static_cast<std::int16_t>(HIWORD(packed))} {}
-    void Offset(long dx, long dy) { x += dx; y += dy; }
+    void Offset(long dx, long dy) {
+        x += dx;
+        y += dy;
+    }
     bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
     bool operator!=(const CPoint& o) const { return !(*this == o); }
     CPoint operator+(const CPoint& o) const { return CPoint(x + o.x, y + o.y); }
@@ -77,8 +91,7 @@ public:
     CRect() : RECT{0, 0, 0, 0} {}
     CRect(long l, long t, long r, long b) : RECT{l, t, r, b} {}
     CRect(const RECT& r) : RECT(r) {}
-    CRect(CPoint topLeft, CSize size)
-        : RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy} {}
+    CRect(CPoint topLeft, CSize size) : RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy} {}
     long Width() const { return right - left; }
     long Height() const { return bottom - top; }
     CSize Size() const { return CSize(Width(), Height()); }
@@ -89,29 +102,61 @@ public:
     bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
     /// A point on the left or top edge is inside, one on the right or bottom edge is not.
     bool PtInRect(const POINT& p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-    void SetRect(long l, long t, long r, long b) { left = l; top = t; right = r; bottom = b; }
+    void SetRect(long l, long t, long r, long b) {
+        left = l;
+        top = t;
+        right = r;
+        bottom = b;
+    }
     void SetRectEmpty() { SetRect(0, 0, 0, 0); }
-    void OffsetRect(long dx, long dy) { left += dx; right += dx; top += dy; bottom += dy; }
-    void InflateRect(long dx, long dy) { left -= dx; right += dx; top -= dy; bottom += dy; }
+    void OffsetRect(long dx, long dy) {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+    }
+    void InflateRect(long dx, long dy) {
+        left -= dx;
+        right += dx;
+        top -= dy;
+        bottom += dy;
+    }
     void DeflateRect(long dx, long dy) { InflateRect(-dx, -dy); }
     void NormalizeRect() {
-        if (left > right) { long t = left; left = right; right = t; }
-        if (top > bottom) { long t = top; top = bottom; bottom = t; }
+        if (left > right) {
+            long t = left;
+            left = right;
+            right = t;
+        }
+        if (top > bottom) {
+            long t = top;
+            top = bottom;
+            bottom = t;
+        }
     }
     /// Sets this rectangle to the overlap of a and b; returns false (and an empty
     /// rectangle) when they do not overlap.
     bool IntersectRect(const RECT& a, const RECT& b) {
-        CRect r(a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-                a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom);
-        if (r.IsRectEmpty()) { SetRectEmpty(); return false; }
+        CRect r(a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
+                a.bottom < b.bottom ? a.bottom : b.bottom);
+        if (r.IsRectEmpty()) {
+            SetRectEmpty();
+            return false;
+        }
         *this = r;
         return true;
     }
     /// Sets this rectangle to the smallest one holding a and b (empty ones ignored).
     bool UnionRect(const RECT& a, const RECT& b) {
         CRect ra(a), rb(b);
-        if (ra.IsRectEmpty()) { *this = rb; return !rb.IsRectEmpty(); }
-        if (rb.IsRectEmpty()) { *this = ra; return true; }
+        if (ra.IsRectEmpty()) {
+            *this = rb;
+            return !rb.IsRectEmpty();
+        }
+        if (rb.IsRectEmpty()) {
+            *this = ra;
+            return true;
+        }
         SetRect(ra.left < rb.left ? ra.left : rb.left, ra.top < rb.top ? ra.top : rb.top,
                 ra.right > rb.right ? ra.right : rb.right, ra.bottom > rb.bottom ? ra.bottom : rb.bottom);
         return true;

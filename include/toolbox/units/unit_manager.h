@@ -114,8 +114,7 @@ TB_EXPORT CUnitManager& TBGetSharedUnitManager();
 TB_EXPORT CUnitManager& TBGetSharedUnitEditManager();
 
 /// Convert on the shared catalogue. Zero-terminated strings in, out string.
-TB_EXPORT int TBConvertUnits(const char* quantity, const char* from, const char* value, const char* to,
-                             CString& out);
+TB_EXPORT int TBConvertUnits(const char* quantity, const char* from, const char* value, const char* to, CString& out);
 /// The base unit's acronym of quantity (of the topmost quantity for a sub-quantity);
 /// 0 when the quantity is unknown or has no base unit.
 TB_EXPORT int TBGetBaseUnit(const char* quantity, CString& out);

@@ -21,8 +21,7 @@ public:
     /// bufferSize is accepted for compatibility (libzip chooses its own buffers).
     /// The file is opened at once, so a file that vanishes later still goes in whole;
     /// returns false (and adds nothing) when it cannot be opened or added.
-    bool AddNewFile(LPCTSTR filePath, LPCTSTR nameInZip, int compressionLevel = -1,
-                    unsigned long bufferSize = 65536);
+    bool AddNewFile(LPCTSTR filePath, LPCTSTR nameInZip, int compressionLevel = -1, unsigned long bufferSize = 65536);
     /// Writes the archive to disk. Returns false when writing failed; the archive is
     /// then not left half-written.
     bool Close();
