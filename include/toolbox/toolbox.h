@@ -3,6 +3,7 @@
 #pragma once
 
 // Value types and operating-system services.
+#include <toolbox/version.h>
 #include <toolbox/types/types.h>
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/dialog_hub.h>

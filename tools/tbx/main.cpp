@@ -1,6 +1,8 @@
 // tbx: the toolbox library from the shell.
 #include "commands.h"
 
+#include <toolbox/version.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -25,7 +27,7 @@ const Command kCommands[] = {
 };
 
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: tbx COMMAND [ARGS...]\n\ncommands:\n");
+    std::fprintf(out, "usage: tbx COMMAND [ARGS...] | tbx --version\n\ncommands:\n");
     for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.summary);
 }
 
@@ -35,6 +37,11 @@ int main(int argc, char** argv) {
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         PrintUsage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        // The headers tbx was built with and the library it runs with may differ.
+        std::printf("tbx %s (library %s)\n", TB_VERSION_TEXT, TBGetVersionText());
+        return 0;
     }
     for (const Command& c : kCommands) {
         if (!std::strcmp(argv[1], c.name)) return c.run(Arguments(argv + 2, argv + argc));
