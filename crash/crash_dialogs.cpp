@@ -1,6 +1,7 @@
 // The crash report questions handed to the dialog hub.
 #include <toolbox/crash/crash_dialogs.h>
 
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <cstdlib>
@@ -39,8 +40,8 @@ CString TBAskCrashArchiveTarget() {
     CFileDialogRequest request;
     request.forReading = false;
     request.defaultExtension = "zip";
-    // String 5511 is the filter's description; the pattern completes the pair.
-    request.filter = TBLoadString(5511) + "|*.zip||";
+    // String TBMsg::ZipFilesFilter is the filter's description; the pattern completes the pair.
+    request.filter = TBLoadString(TBMsg::ZipFilesFilter) + "|*.zip||";
     request.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     return TBGetDialogHub().AskFileName(request);
 }

@@ -9,6 +9,7 @@
 #include "crash/crash_report_xml.h"
 #include "crash/crash_settings.h"
 #include <toolbox/mail/mail.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/zip/zip_archive.h>
 
@@ -177,8 +178,9 @@ int TBRunCrashReporter(int argc, char** argv) {
     bool xmlWritten = TBWriteCrashReportXml(xmlPath, info, error);
     if (!xmlWritten) TBShowCrashMessage(error);
 
-    if (a.dumpWritten && !a.dumpPath.IsEmpty()) handler.ReportFiles.SetAt(a.dumpPath, TBLoadString(5508));
-    if (xmlWritten) handler.ReportFiles.SetAt(xmlPath, TBLoadString(5509));
+    if (a.dumpWritten && !a.dumpPath.IsEmpty())
+        handler.ReportFiles.SetAt(a.dumpPath, TBLoadString(TBMsg::CrashDumpFile));
+    if (xmlWritten) handler.ReportFiles.SetAt(xmlPath, TBLoadString(TBMsg::CrashLogFile));
     // Symbol files: the modules carry their own symbols or build ids on this platform,
     // so none are gathered.
 

@@ -4,6 +4,7 @@
 #include <toolbox/crash/crash_report.h>
 #include "crash/crash_settings.h"
 #include "platform/os/run_program.h"
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <unistd.h>
@@ -50,7 +51,8 @@ int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath,
     CString base = TBCrashBaseName(target.programPath);
     TBMailMessage m;
     m.to = handler.GetRecipient();
-    m.subject = handler.GetSubject().IsEmpty() ? TBFormatMessage(5512, {base}) : handler.GetSubject();
+    m.subject =
+        handler.GetSubject().IsEmpty() ? TBFormatMessage(TBMsg::CrashReportSubject, {base}) : handler.GetSubject();
     m.senderName = senderName;
     m.body = body;
     m.attachmentPath = archivePath;

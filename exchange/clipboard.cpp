@@ -7,6 +7,7 @@
 #include "exchange/value_store.h"
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/locale_info.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <cctype>
@@ -96,7 +97,7 @@ int CReadAndWriteClipboardFunction::ReadClipboardDimension(CString separator) {
     Separator = separator;
     CClipboardHub& hub = TBGetClipboardHub();
     if (!hub.HasText()) {
-        SetError(TBLoadString(502), 0);
+        SetError(TBLoadString(TBMsg::ClipboardInvalidFormat), 0);
         return 0;
     }
     m_clipboardFormat = 1;
@@ -108,7 +109,7 @@ int CReadAndWriteClipboardFunction::ReadTextClipboardDimension(const CString& te
     std::vector<string_view> lines, fields;
     SplitLines(all, lines);
     if (lines.empty() && !all.empty()) {
-        SetError(TBLoadString(583), TB_EXCHANGE_DATA_ERROR);
+        SetError(TBLoadString(TBMsg::ClipboardNoCompleteLine), TB_EXCHANGE_DATA_ERROR);
         return 0;
     }
     const string_view separator(Separator.GetString(), static_cast<std::size_t>(Separator.GetLength()));
@@ -126,7 +127,7 @@ int CReadAndWriteClipboardFunction::ReadTextClipboardDimension(const CString& te
 int CReadAndWriteClipboardFunction::ReadClipboardData() {
     CClipboardHub& hub = TBGetClipboardHub();
     if (!hub.HasText()) {
-        SetError(TBLoadString(502), 0);
+        SetError(TBLoadString(TBMsg::ClipboardInvalidFormat), 0);
         return 0;
     }
     return ReadTextClipboardData(hub.GetText());
@@ -140,7 +141,7 @@ int CReadAndWriteClipboardFunction::ReadTextClipboardData(const CString& text) {
     std::vector<string_view> lines, fields;
     SplitLines(all, lines);
     if (lines.empty() && !all.empty()) {
-        SetError(TBLoadString(583), TB_EXCHANGE_DATA_ERROR);
+        SetError(TBLoadString(TBMsg::ClipboardNoCompleteLine), TB_EXCHANGE_DATA_ERROR);
         return 0;
     }
     for (int r = 0; r < static_cast<int>(lines.size()); ++r) {
@@ -148,14 +149,14 @@ int CReadAndWriteClipboardFunction::ReadTextClipboardData(const CString& text) {
         for (int c = 0; c < static_cast<int>(fields.size()) && c < NrChannels; ++c) {
             CExImPortChannel* channel = GetChannel(c);
             if (!channel) {
-                AddWarning(TBFormatMessage(550, {c + 1}));
+                AddWarning(TBFormatMessage(TBMsg::ClipboardChannelNotRead, {c + 1}));
                 continue;
             }
             const CString fieldText(fields[c]);
             const double value =
                 tb_exchange::ChannelWantsText(*channel) ? 0.0 : PastedNumber(fields[c], thousands, decimal);
             if (!tb_exchange::StoreChannelValue(*channel, r, NrItems, value, fieldText)) {
-                SetError(TBFormatMessage(501, {c + 1}), TB_EXCHANGE_DATA_ERROR);
+                SetError(TBFormatMessage(TBMsg::ClipboardInvalidChannelPointer, {c + 1}), TB_EXCHANGE_DATA_ERROR);
                 return 0;
             }
         }
@@ -171,7 +172,7 @@ int CReadAndWriteClipboardFunction::WriteClipboard(CString separator) {
     const int result = WriteTextClipboard(text);
     if (result == 0) return 0;
     if (!hub.SetText(text)) {
-        SetError(TBLoadString(500), 0);
+        SetError(TBLoadString(TBMsg::ClipboardOpenFailed), 0);
         return 0;
     }
     return result;
@@ -190,7 +191,7 @@ int CReadAndWriteClipboardFunction::WriteTextClipboard(CString& text) {
             CExImPortChannel* channel = GetChannel(c);
             if (!channel) {
                 if (!missingReported[static_cast<std::size_t>(c)]) {
-                    AddWarning(TBFormatMessage(551, {c + 1}));
+                    AddWarning(TBFormatMessage(TBMsg::ClipboardChannelNotWritten, {c + 1}));
                     missingReported[static_cast<std::size_t>(c)] = true;
                 }
                 warned = true;
@@ -199,19 +200,19 @@ int CReadAndWriteClipboardFunction::WriteTextClipboard(CString& text) {
                 AppendNumber(out, block[r], decimal);
             } else if (const CArray<double, double>* values = channel->GetDoubleArray()) {
                 if (values->GetSize() < NrItems) {
-                    SetError(TBLoadString(503), TB_EXCHANGE_DATA_ERROR);
+                    SetError(TBLoadString(TBMsg::ClipboardNoMemory), TB_EXCHANGE_DATA_ERROR);
                     return 0;
                 }
                 AppendNumber(out, (*values)[r], decimal);
             } else if (const CStringArray* texts = channel->GetStringArray()) {
                 if (texts->GetSize() < NrItems) {
-                    SetError(TBLoadString(503), TB_EXCHANGE_DATA_ERROR);
+                    SetError(TBLoadString(TBMsg::ClipboardNoMemory), TB_EXCHANGE_DATA_ERROR);
                     return 0;
                 }
                 out += (*texts)[r].GetString();
             } else if (const CArray<COleVariant, COleVariant>* variants = channel->GetVariantArray()) {
                 if (variants->GetSize() < NrItems) {
-                    SetError(TBLoadString(503), TB_EXCHANGE_DATA_ERROR);
+                    SetError(TBLoadString(TBMsg::ClipboardNoMemory), TB_EXCHANGE_DATA_ERROR);
                     return 0;
                 }
                 const COleVariant& v = (*variants)[r];
@@ -226,7 +227,7 @@ int CReadAndWriteClipboardFunction::WriteTextClipboard(CString& text) {
                     default: out += "0"; break;
                 }
             } else {
-                SetError(TBFormatMessage(501, {c + 1}), TB_EXCHANGE_DATA_ERROR);
+                SetError(TBFormatMessage(TBMsg::ClipboardInvalidChannelPointer, {c + 1}), TB_EXCHANGE_DATA_ERROR);
                 return 0;
             }
             if (c + 1 < NrChannels)

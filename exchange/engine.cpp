@@ -4,6 +4,7 @@
 
 #include <toolbox/exchange/exchange_dialogs.h>
 #include <toolbox/os/dialog_hub.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <cfloat>
@@ -12,9 +13,28 @@
 
 namespace {
 
-const UINT kReadFilterIds[] = {103, 101, 100, 102, 104, 105, 119, 122};
-// Write filter list in format-code order 0 to 14.
-const UINT kWriteFilterIds[] = {114, 115, 116, 111, 112, 113, 107, 108, 109, 110, 101, 102, 104, 117, 118};
+const UINT kReadFilterIds[] = {
+    TBMsg::FilterCharacteristic, TBMsg::FilterAccess,   TBMsg::FilterExcel,  TBMsg::FilterText, TBMsg::FilterCsv,
+    TBMsg::FilterSpiceOut,       TBMsg::FilterComtrade, TBMsg::FilterTekDat,
+};
+// Write filter list in format-code order 0 to 14 (the comments give the code).
+const UINT kWriteFilterIds[] = {
+    TBMsg::FilterMdxAscii,        // 0
+    TBMsg::FilterMdxBin4,         // 1
+    TBMsg::FilterMdxBin8,         // 2
+    TBMsg::FilterMdaAscii,        // 3
+    TBMsg::FilterMdaBin4,         // 4
+    TBMsg::FilterMdaBin8,         // 5
+    TBMsg::FilterExcel3,          // 6
+    TBMsg::FilterExcel4,          // 7
+    TBMsg::FilterExcel5,          // 8
+    TBMsg::FilterExcel8,          // 9
+    TBMsg::FilterAccess,          // 10
+    TBMsg::FilterText,            // 11
+    TBMsg::FilterCsv,             // 12
+    TBMsg::FilterComtradeAscii,   // 13
+    TBMsg::FilterComtradeBinary,  // 14
+};
 
 // Extension of the last path component, from its last dot, lower-cased (ASCII);
 // empty when the name has none. A dot in a directory name is not an extension.
@@ -109,7 +129,7 @@ void CReadAndWriteFileFunction::ReplaceChannelSlot(int index, CExImPortChannel* 
 int CReadAndWriteFileFunction::InsertChannel(int index, CArray<double, double>* values, CString name, CString unit) {
     ResetWarnAndErrorMsg();
     if (index < 0 || index >= NrChannels) {
-        Warnings.Add(TBFormatMessage(56, {FileName}));
+        Warnings.Add(TBFormatMessage(TBMsg::MoreChannelsThanDim, {FileName}));
         return 2;
     }
     auto* channel = new CExImPortChannel;
@@ -125,7 +145,7 @@ template <class Storage, class Attach>
 int InsertWithStorage(CReadAndWriteFileFunction& engine, int index, Storage* values, const CString& name,
                       const CString& unit, Attach attach) {
     if (index < 0 || index >= engine.NrChannels) {
-        engine.Warnings.Add(TBFormatMessage(56, {engine.FileName}));
+        engine.Warnings.Add(TBFormatMessage(TBMsg::MoreChannelsThanDim, {engine.FileName}));
         return 2;
     }
     auto* channel = new CExImPortChannel;
@@ -158,7 +178,7 @@ int CReadAndWriteFileFunction::AddEmptyChannel() {
         Channels.Add(new CExImPortChannel);
         return 1;
     }
-    Warnings.Add(TBFormatMessage(56, {FileName}));
+    Warnings.Add(TBFormatMessage(TBMsg::MoreChannelsThanDim, {FileName}));
     return 2;
 }
 
@@ -297,11 +317,11 @@ int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName,
     FileKind = TB_KIND_TEXT;
     return ReadInfoCSVFile(fileName, sep, dec, 1, 0);
 } catch (const std::bad_alloc&) {
-    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
     return 0;
 } catch (...) {
     // No exception of a format may leave the library.
-    SetError(TBFormatMessage(11, {FileName}), TB_EXCHANGE_FILE_ERROR);
+    SetError(TBFormatMessage(TBMsg::WriteException, {FileName}), TB_EXCHANGE_FILE_ERROR);
     return 0;
 }
 
@@ -318,14 +338,14 @@ int CReadAndWriteFileFunction::ReadDataFile() try {
         case TB_KIND_COMTRADE: return ReadDataComtradeFile();
         case TB_KIND_RECORDER: return ReadDataRockwellFile();
         case TB_KIND_RECORDER_FILES: return ReadDataRockwellFilesWithDialog();
-        default: SetError(TBFormatMessage(16, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
+        default: SetError(TBFormatMessage(TBMsg::UnknownFileFormat, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
     }
 } catch (const std::bad_alloc&) {
-    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
     return 0;
 } catch (...) {
     // No exception of a format may leave the library.
-    SetError(TBFormatMessage(11, {FileName}), TB_EXCHANGE_FILE_ERROR);
+    SetError(TBFormatMessage(TBMsg::WriteException, {FileName}), TB_EXCHANGE_FILE_ERROR);
     return 0;
 }
 
@@ -478,11 +498,11 @@ int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, in
     FileName = fileName;
     return result;
 } catch (const std::bad_alloc&) {
-    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
     return 0;
 } catch (...) {
     // No exception of a format may leave the library.
-    SetError(TBFormatMessage(11, {FileName}), TB_EXCHANGE_FILE_ERROR);
+    SetError(TBFormatMessage(TBMsg::WriteException, {FileName}), TB_EXCHANGE_FILE_ERROR);
     return 0;
 }
 

@@ -1,9 +1,13 @@
 #include <toolbox/exchange/read_and_write_files.h>
 
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 namespace {
-const UINT kFacadeReadFilterIds[] = {120, 121, 101, 100, 102, 104, 105, 119, 122};
+const UINT kFacadeReadFilterIds[] = {
+    TBMsg::FilterMdx, TBMsg::FilterMda,      TBMsg::FilterAccess,   TBMsg::FilterExcel,  TBMsg::FilterText,
+    TBMsg::FilterCsv, TBMsg::FilterSpiceOut, TBMsg::FilterComtrade, TBMsg::FilterTekDat,
+};
 
 CString Concatenate(const CStringArray& parts) {
     CString all;

@@ -4,6 +4,7 @@
 #include <toolbox/os/key_tree.h>
 #include <toolbox/os/module_path.h>
 #include <toolbox/os/settings_store.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <cerrno>
@@ -327,7 +328,8 @@ HWND TBHtmlHelp(HWND window, const char* file, UINT command, DWORD data) {
     CString path = HelpFilePart(file);
     struct stat s;
     if (path.IsEmpty() || ::stat(path, &s) != 0) {
-        TBGetDialogHub().MessageBox(TBFormatMessage(5531, {CString(file)}), CString(), MB_OK | MB_ICONINFORMATION);
+        TBGetDialogHub().MessageBox(TBFormatMessage(TBMsg::HelpFileNotFound, {CString(file)}), CString(),
+                                    MB_OK | MB_ICONINFORMATION);
         return nullptr;
     }
     HWND result = OpenHelp(path, command, data);

@@ -74,7 +74,7 @@ int main() {
     CTBRnd random;
     double r = random.GetUniformRndValue(1.0, 2.0);
     Check(r >= 1.0 && r <= 2.0, "uniform random value");
-    Check(!TBLoadString(4).IsEmpty(), "string table");
+    Check(!TBLoadString(TBMsg::NoFileName).IsEmpty(), "string table");
 
     // Zip archives, crash report names and the mail message.
     CZipArchive zip;

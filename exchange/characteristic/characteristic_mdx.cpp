@@ -6,11 +6,12 @@
 // characteristic_ndim.cpp.
 //
 // Reading is bounded by the file: the text and binary readers store at most NrItems
-// rows and stop at the end of the data with warning 57; arrays grow only with the
+// rows and stop at the end of the data with warning TBMsg::FewerValuesThanLength; arrays grow only with the
 // values really read. Files are read and written through large buffers.
 #include "exchange/text/delimited_text.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/os/file_io.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -29,7 +30,7 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
 
 namespace {
 
-// A header announcing more channels than this is refused (error 24): every channel is
+// A header announcing more channels than this is refused (error TBMsg::ReadDimFailed): every channel is
 // an object of its own, and no real characteristic comes near this count.
 constexpr int kMaxCharacteristicChannels = 100000;
 
@@ -147,8 +148,8 @@ ChannelStore StoreOf(const CExImPortChannel* channel) {
     return s;
 }
 
-// The channel stores of the engine; warning 55 (reading) or 54 (writing) for every
-// empty slot. Returns false when a slot is empty.
+// The channel stores of the engine; warning TBMsg::ChannelNotRead (reading) or TBMsg::ChannelNotWritten (writing) for
+// every empty slot. Returns false when a slot is empty.
 bool CollectStores(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores, UINT missingWarning) {
     bool complete = true;
     stores.clear();
@@ -162,7 +163,7 @@ bool CollectStores(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stor
     return complete;
 }
 
-// Error 17 for the first channel without any storage; -1 when every channel has some.
+// Error TBMsg::InvalidChannelPointer for the first channel without any storage; -1 when every channel has some.
 int FirstChannelWithoutStorage(const std::vector<ChannelStore>& stores) {
     for (size_t c = 0; c < stores.size(); ++c)
         if (stores[c].kind == ChannelStore::None) return static_cast<int>(c);
@@ -292,14 +293,14 @@ int CReadAndWriteFileFunction::ReadMdx_k(CString fileName) {
     ResetWarnAndErrorMsg();
     ResetAllVars();
     CString name = fileName;
-    if (name.IsEmpty()) name = AskExchangeFileName("*.mdx", TBLoadString(103), 1);
+    if (name.IsEmpty()) name = AskExchangeFileName("*.mdx", TBLoadString(TBMsg::FilterCharacteristic), 1);
     if (name.IsEmpty()) {
-        SetError(TBLoadString(4), 0);
+        SetError(TBLoadString(TBMsg::NoFileName), 0);
         return 0;
     }
     if (!HasCharacteristicExtension(name)) {
         FileName = name;
-        SetError(TBFormatMessage(13, {name}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::NotCharacteristicFormat, {name}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     int isMdx = 0;
@@ -325,7 +326,7 @@ int CReadAndWriteFileFunction::ReadMdx_a() {
         case '8': return ReadMdaFile_B(isMdx, 8);
         case 'T':
         case 't': return ReadMdxFileForNDimTable(0);
-        default: SetError(TBFormatMessage(18, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
+        default: SetError(TBFormatMessage(TBMsg::InvalidDataType, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
     }
 }
 
@@ -334,7 +335,7 @@ int CReadAndWriteFileFunction::ReadMdx_a() {
 int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
     CLineReader reader;
     if (!reader.Open(FileName)) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     Typ = -1;
@@ -362,7 +363,7 @@ int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
         } else if (key == "dim") {
             const int count = TBExtended_atoi(value);
             if (count < 0 || count > kMaxCharacteristicChannels) {
-                SetError(TBFormatMessage(24, {FileName}), TB_EXCHANGE_HEADER_ERROR);
+                SetError(TBFormatMessage(TBMsg::ReadDimFailed, {FileName}), TB_EXCHANGE_HEADER_ERROR);
                 return 0;
             }
             NrChannels = count;
@@ -377,7 +378,8 @@ int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
             const bool isName = key.GetAt(0) == 'n';
             const int number = TBExtended_atoi(key.Mid(1));
             if (number <= 0 || number > Channels.GetSize()) {
-                AddWarning(TBFormatMessage(isName ? 52 : 51, {FileName, number}));
+                AddWarning(TBFormatMessage(isName ? TBMsg::InvalidChannelNumber : TBMsg::InvalidUnitNumber,
+                                           {FileName, number}));
                 result = 2;
                 continue;
             }
@@ -397,16 +399,17 @@ int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
         }
     }
     if (reader.Failed()) {
-        SetError(TBFormatMessage(isMdx ? 10 : 9, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(isMdx ? TBMsg::ReadMdxFailed : TBMsg::ReadMdkFailed, {FileName}),
+                 TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     UINT missing = 0;
     if (Typ == -1)
-        missing = 23;
+        missing = TBMsg::ReadTypFailed;
     else if (NrChannels < 0)
-        missing = 24;
+        missing = TBMsg::ReadDimFailed;
     else if (NrItems < 0)
-        missing = 25;  // a negative length is as unusable as none
+        missing = TBMsg::ReadLenFailed;  // a negative length is as unusable as none
     if (missing) {
         SetError(TBFormatMessage(missing, {FileName}), TB_EXCHANGE_HEADER_ERROR);
         return 0;
@@ -428,11 +431,11 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
     ResetWarnAndErrorMsg();
     CLineReader reader;
     if (!reader.Open(FileName)) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     std::vector<ChannelStore> stores;
-    int result = CollectStores(*this, stores, 55) ? 1 : 2;
+    int result = CollectStores(*this, stores, TBMsg::ChannelNotRead) ? 1 : 2;
 
     std::string_view line;
     if (isMdx) {
@@ -452,7 +455,7 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
         if (r == 0) {
             const int bad = FirstChannelWithoutStorage(stores);
             if (bad >= 0) {
-                SetError(TBFormatMessage(17, {FileName, bad + 1}), TB_EXCHANGE_DATA_ERROR);
+                SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, bad + 1}), TB_EXCHANGE_DATA_ERROR);
                 return 0;
             }
         }
@@ -521,11 +524,12 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
         ++r;
     }
     if (reader.Failed()) {
-        SetError(TBFormatMessage(isMdx ? 10 : 8, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(isMdx ? TBMsg::ReadMdxFailed : TBMsg::ReadMdaFailed, {FileName}),
+                 TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (r < NrItems) {
-        AddWarning(TBFormatMessage(57, {FileName, r, NrItems}));
+        AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {FileName, r, NrItems}));
         result = 2;
     }
     Separator = CString(separator);
@@ -542,7 +546,7 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
         // The binary block starts right after the line end of the "end:=" line.
         CLineReader reader;
         if (!reader.Open(FileName, 1 << 16)) {
-            SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         std::string_view line;
@@ -552,11 +556,11 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
     }
     std::FILE* file = std::fopen(FileName.GetString(), "rb");
     if (!file) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     std::vector<ChannelStore> stores;
-    int result = CollectStores(*this, stores, 55) ? 1 : 2;
+    int result = CollectStores(*this, stores, TBMsg::ChannelNotRead) ? 1 : 2;
 
     const size_t channels = stores.size();
     std::vector<double*> blocks;  // all raw blocks: the direct path
@@ -585,7 +589,8 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
                 const int bad = FirstChannelWithoutStorage(stores);
                 if (bad >= 0) {
                     std::fclose(file);
-                    SetError(TBFormatMessage(17, {FileName, bad + 1}), TB_EXCHANGE_DATA_ERROR);
+                    SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, bad + 1}),
+                             TB_EXCHANGE_DATA_ERROR);
                     return 0;
                 }
             }
@@ -602,11 +607,12 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
     }
     std::fclose(file);
     if (readError) {
-        SetError(TBFormatMessage(isMdx ? 10 : 8, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(isMdx ? TBMsg::ReadMdxFailed : TBMsg::ReadMdaFailed, {FileName}),
+                 TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (r < NrItems) {
-        AddWarning(TBFormatMessage(57, {FileName, r, NrItems}));
+        AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {FileName, r, NrItems}));
         result = 2;
     }
     Separator = CString(static_cast<char>(Sep));
@@ -619,16 +625,16 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
 int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar, int typ) {
     ResetWarnAndErrorMsg();
     CString name = fileName.IsEmpty() ? FileName : fileName;
-    if (name.IsEmpty()) name = AskExchangeFileName("*.mdx", TBLoadString(103), 0);
+    if (name.IsEmpty()) name = AskExchangeFileName("*.mdx", TBLoadString(TBMsg::FilterCharacteristic), 0);
     if (name.IsEmpty()) {
-        SetError(TBLoadString(4), 0);
+        SetError(TBLoadString(TBMsg::NoFileName), 0);
         return 0;
     }
     FileName = name;
     Typ = typ;
     Sep = separatorChar;
     if (!HasCharacteristicExtension(name)) {
-        SetError(TBFormatMessage(13, {name}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::NotCharacteristicFormat, {name}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     const char last = name.GetAt(name.GetLength() - 1);
@@ -641,7 +647,8 @@ int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar,
     FileName = isMdx ? name : PartnerName(name, 'k');
     const int headerResult = WriteMdkFile();
     if (headerResult == 0) {
-        SetError(TBFormatMessage(isMdx ? 7 : 6, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(isMdx ? TBMsg::WriteMdxFailed : TBMsg::WriteMdkFailed, {FileName}),
+                 TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (!isMdx) FileName = PartnerName(name, 'a');
@@ -651,13 +658,14 @@ int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar,
         case 'a': result = WriteMdaFile_A(isMdx); break;
         case '4': result = WriteMdaFile_B(isMdx, 4); break;
         case '8': result = WriteMdaFile_B(isMdx, 8); break;
-        default: SetError(TBFormatMessage(18, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
+        default: SetError(TBFormatMessage(TBMsg::InvalidDataType, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
     }
     if (result == 0) {
         // The data writer's own message (which channel, which file) stays readable as a
         // warning; the error names the file that could not be written.
         if (!LastError.IsEmpty()) AddWarning(LastError);
-        SetError(TBFormatMessage(isMdx ? 7 : 5, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(isMdx ? TBMsg::WriteMdxFailed : TBMsg::WriteMdaFailed, {FileName}),
+                 TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return result == 2 || headerResult == 2 ? 2 : 1;
@@ -665,7 +673,7 @@ int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar,
 
 int CReadAndWriteFileFunction::WriteMdkFile() {
     std::vector<ChannelStore> stores;
-    int result = CollectStores(*this, stores, 54) ? 1 : 2;
+    int result = CollectStores(*this, stores, TBMsg::ChannelNotWritten) ? 1 : 2;
     OutputFile out;
     if (!out.Create(FileName, false)) {
         SetError(TBSystemErrorText(out.ErrorNumber()), 0);
@@ -705,14 +713,14 @@ int CReadAndWriteFileFunction::WriteMdkFile() {
 
 namespace {
 
-// The checks every data writer makes before it writes: warning 54 for empty slots,
-// error 17 for a channel without storage, error 15 for an array shorter than NrItems.
-// Returns 0 on error, else 1 or 2.
+// The checks every data writer makes before it writes: warning TBMsg::ChannelNotWritten for empty slots,
+// error TBMsg::InvalidChannelPointer for a channel without storage, error TBMsg::NoMemoryReserve for an array shorter
+// than NrItems. Returns 0 on error, else 1 or 2.
 int PrepareWrite(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores) {
-    int result = CollectStores(e, stores, 54) ? 1 : 2;
+    int result = CollectStores(e, stores, TBMsg::ChannelNotWritten) ? 1 : 2;
     const int bad = FirstChannelWithoutStorage(stores);
     if (bad >= 0) {
-        e.SetError(TBFormatMessage(17, {e.FileName, bad + 1}), TB_EXCHANGE_DATA_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {e.FileName, bad + 1}), TB_EXCHANGE_DATA_ERROR);
         return 0;
     }
     for (const ChannelStore& s : stores) {
@@ -724,7 +732,7 @@ int PrepareWrite(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores
         else if (s.kind == ChannelStore::Variants)
             size = s.variants->GetSize();
         if (size < e.NrItems) {
-            e.SetError(TBLoadString(15), TB_EXCHANGE_DATA_ERROR);
+            e.SetError(TBLoadString(TBMsg::NoMemoryReserve), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
     }
@@ -733,7 +741,7 @@ int PrepareWrite(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores
 
 bool OpenDataFile(CReadAndWriteFileFunction& e, OutputFile& out, int isMdx) {
     const bool opened = isMdx ? out.Append(e.FileName) : out.Create(e.FileName, true);
-    if (!opened) e.SetError(TBFormatMessage(14, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+    if (!opened) e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
     return opened;
 }
 

@@ -10,6 +10,7 @@
 #include "exchange/text/delimited_text.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/os/file_io.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -86,7 +87,7 @@ public:
 
     int Run() {
         CLineReader reader;
-        if (!reader.Open(m_e.FileName)) return Fail(TBFormatMessage(201, {m_e.FileName}));
+        if (!reader.Open(m_e.FileName)) return Fail(TBFormatMessage(TBMsg::NdimCannotOpen, {m_e.FileName}));
         if (m_headerOnly) {
             m_e.DeleteAllChannels();
             m_e.NrChannels = 0;
@@ -113,12 +114,12 @@ public:
                 if (status == 3) return m_result;  // header pass complete, or reading ended
             }
         } catch (const std::bad_alloc&) {
-            return Fail(TBFormatMessage(203, {m_e.FileName, m_line}));
+            return Fail(TBFormatMessage(TBMsg::NdimNoMemory, {m_e.FileName, m_line}));
         }
-        if (reader.Failed()) return Fail(TBFormatMessage(202, {m_e.FileName, m_line}));
-        if (m_phase == Phase::Header) return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
+        if (reader.Failed()) return Fail(TBFormatMessage(TBMsg::NdimReadError, {m_e.FileName, m_line}));
+        if (m_phase == Phase::Header) return Fail(TBFormatMessage(TBMsg::NdimInvalidHeader, {m_e.FileName, m_line}));
         if (m_phase != Phase::Done && (m_phase == Phase::X || m_row < m_e.NrItems))
-            return Fail(TBFormatMessage(215, {m_e.FileName}));
+            return Fail(TBFormatMessage(TBMsg::NdimTooFewYLines, {m_e.FileName}));
         return m_result;
     }
 
@@ -146,12 +147,13 @@ private:
         const std::string_view rawValue = line.substr(assign + 2);
         const std::string_view value = Trim(rawValue);
         if (key == "typ") {
-            if (Lower(value) != "t") return Fail(204, value);
+            if (Lower(value) != "t") return Fail(TBMsg::NdimInvalidType, value);
         } else if (key == "dimx" || key == "dimy") {
             const bool isX = key == "dimx";
             const long long count = WholeNumber(value);
             int& dim = isX ? m_dimx : m_dimy;
-            if (count < 1 || count > kMaxTableChannels || dim > 0) return Fail(isX ? 205 : 206, value);
+            if (count < 1 || count > kMaxTableChannels || dim > 0)
+                return Fail(isX ? TBMsg::NdimInvalidXDimension : TBMsg::NdimInvalidYDimension, value);
             dim = static_cast<int>(count);
             if (isX) m_lengths.assign(static_cast<size_t>(dim), 0);
             if (DimensionsKnown() && m_headerOnly) {
@@ -166,17 +168,17 @@ private:
                 }
             }
         } else if (key == "end") {
-            if (!value.empty()) return Fail(208, value);
+            if (!value.empty()) return Fail(TBMsg::NdimInvalidEnd, value);
             return EndOfHeader();
         } else if (key.size() > 1 && (key[0] == 'n' || key[0] == 'u' || key[0] == 's') &&
                    key.find_first_not_of("0123456789", 1) == std::string::npos) {
-            if (!DimensionsKnown()) return Fail(210, line);
+            if (!DimensionsKnown()) return Fail(TBMsg::NdimNoDimension, line);
             const long long index = WholeNumber(std::string_view(key).substr(1));
             const int limit = key[0] == 's' ? m_dimx : m_dimx + m_dimy;
-            if (index < 1 || index > limit) return Fail(211, line);
+            if (index < 1 || index > limit) return Fail(TBMsg::NdimInvalidChannelIndex, line);
             if (key[0] == 's') {
                 const long long length = WholeNumber(value);
-                if (length < 1 || length > INT_MAX) return Fail(212, value);
+                if (length < 1 || length > INT_MAX) return Fail(TBMsg::NdimInvalidChannelSize, value);
                 m_lengths[static_cast<size_t>(index - 1)] = static_cast<int>(length);
             } else if (m_headerOnly) {
                 if (CExImPortChannel* channel = m_e.GetChannel(static_cast<int>(index - 1))) {
@@ -192,12 +194,12 @@ private:
 
     int EndOfHeader() {
         if (!DimensionsKnown() || m_e.NrChannels != m_dimx + m_dimy)
-            return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
+            return Fail(TBFormatMessage(TBMsg::NdimInvalidHeader, {m_e.FileName, m_line}));
         long long items = 1;
         for (int length : m_lengths) {
-            if (length < 1) return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
+            if (length < 1) return Fail(TBFormatMessage(TBMsg::NdimInvalidHeader, {m_e.FileName, m_line}));
             items *= length;
-            if (items > INT_MAX) return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
+            if (items > INT_MAX) return Fail(TBFormatMessage(TBMsg::NdimInvalidHeader, {m_e.FileName, m_line}));
         }
         if (m_headerOnly) {
             m_e.NrItems = static_cast<int>(items);
@@ -206,10 +208,10 @@ private:
         }
         // The data pass reads what the header pass announced, never more.
         if (items != m_e.NrItems || m_e.XVecLengths.GetSize() != m_dimx)
-            return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
+            return Fail(TBFormatMessage(TBMsg::NdimInvalidHeader, {m_e.FileName, m_line}));
         for (int i = 0; i < m_dimx; ++i)
             if (static_cast<int>(m_e.XVecLengths[i]) != m_lengths[static_cast<size_t>(i)])
-                return Fail(TBFormatMessage(209, {m_e.FileName, m_line}));
+                return Fail(TBFormatMessage(TBMsg::NdimInvalidHeader, {m_e.FileName, m_line}));
         m_channels.resize(static_cast<size_t>(m_e.NrChannels));
         for (int c = 0; c < m_e.NrChannels; ++c) {
             if (const CExImPortChannel* channel = m_e.GetChannel(c)) {
@@ -222,15 +224,15 @@ private:
         return 1;
     }
 
-    // The channel for value storage; warning 219 once when it has no storage.
+    // The channel for value storage; warning TBMsg::NdimNoChannelMemory once when it has no storage.
     TableChannel* StorageOf(int c, std::string_view line) {
         TableChannel& channel = m_channels[static_cast<size_t>(c)];
         if (channel.HasStorage()) return &channel;
         if (!channel.warned) {
             channel.warned = true;
             const CExImPortChannel* slot = m_e.GetChannel(c);
-            Warn(
-                TBFormatMessage(219, {m_e.FileName, m_line, slot ? slot->GetChannelName() : CString(), CString(line)}));
+            Warn(TBFormatMessage(TBMsg::NdimNoChannelMemory,
+                                 {m_e.FileName, m_line, slot ? slot->GetChannelName() : CString(), CString(line)}));
         }
         return nullptr;
     }
@@ -245,9 +247,10 @@ private:
             if (next == std::string_view::npos) next = rest.size();
             const std::string_view field = rest.substr(pos, next - pos);
             pos = next + 1;
-            if (m_xIndex >= m_dimx || m_xCount >= m_lengths[static_cast<size_t>(m_xIndex)]) return Fail(216, line);
+            if (m_xIndex >= m_dimx || m_xCount >= m_lengths[static_cast<size_t>(m_xIndex)])
+                return Fail(TBMsg::NdimTooManyXValues, line);
             double value = 0;
-            if (!ParseTableValue(field, m_noDecimal, value)) return Fail(213, field);
+            if (!ParseTableValue(field, m_noDecimal, value)) return Fail(TBMsg::NdimInvalidValue, field);
             if (TableChannel* channel = StorageOf(m_xIndex, line)) channel->Store(m_xCount, value);
             ++m_xCount;
         }
@@ -261,25 +264,25 @@ private:
 
     int YLine(std::string_view line) {
         if (m_row >= m_e.NrItems) {
-            Warn(TBFormatMessage(218, {m_e.FileName, m_line, CString(line)}));
+            Warn(TBFormatMessage(TBMsg::NdimTooManyYLines, {m_e.FileName, m_line, CString(line)}));
             m_phase = Phase::Done;
             return 3;
         }
         const char sep = static_cast<char>(m_e.Sep);
         size_t pos = 0;
         for (int j = 0; j < m_dimy; ++j) {
-            if (pos > line.size()) return Fail(214, line);
+            if (pos > line.size()) return Fail(TBMsg::NdimTooFewYValues, line);
             size_t next = line.find(sep, pos);
             if (next == std::string_view::npos) next = line.size();
             const std::string_view field = line.substr(pos, next - pos);
             pos = next + 1;
             double value = 0;
-            if (Trim(field).empty()) return Fail(214, line);  // a missing value
-            if (!ParseTableValue(field, m_noDecimal, value)) return Fail(213, field);
+            if (Trim(field).empty()) return Fail(TBMsg::NdimTooFewYValues, line);  // a missing value
+            if (!ParseTableValue(field, m_noDecimal, value)) return Fail(TBMsg::NdimInvalidValue, field);
             if (TableChannel* channel = StorageOf(m_dimx + j, line)) channel->Store(m_row, value);
         }
         if (pos < line.size() && !Trim(line.substr(pos)).empty())
-            Warn(TBFormatMessage(217, {m_e.FileName, m_line, CString(line)}));
+            Warn(TBFormatMessage(TBMsg::NdimTooManyYValues, {m_e.FileName, m_line, CString(line)}));
         ++m_row;
         return 1;
     }

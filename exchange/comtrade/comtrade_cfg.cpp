@@ -3,6 +3,7 @@
 // file (.cff) that carries configuration, information, header and data in one file.
 #include "exchange/comtrade/comtrade.h"
 #include "exchange/text/delimited_text.h"
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -199,7 +200,8 @@ bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::str
         return next < lines.size() ? std::string_view(lines[next++]) : (++next, std::string_view());
     };
     auto invalid = [&](std::size_t lineNumber) {
-        e.SetError(TBFormatMessage(570, {cfgName, static_cast<int>(lineNumber)}), TB_EXCHANGE_FILE_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::ComtradeInvalidConfigLine, {cfgName, static_cast<int>(lineNumber)}),
+                   TB_EXCHANGE_FILE_ERROR);
         return false;
     };
 
@@ -218,9 +220,9 @@ bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::str
     // damaged configuration, not a reason to reserve memory for it.
     const long long linesLeft = static_cast<long long>(lines.size()) - 2;
     if (total > linesLeft) {
-        e.SetError(
-            TBFormatMessage(571, {cfgName, static_cast<int>(total), static_cast<int>(linesLeft < 0 ? 0 : linesLeft)}),
-            TB_EXCHANGE_FILE_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::ComtradeMissingChannelLines,
+                                   {cfgName, static_cast<int>(total), static_cast<int>(linesLeft < 0 ? 0 : linesLeft)}),
+                   TB_EXCHANGE_FILE_ERROR);
         return false;
     }
     e.AnalogCount = static_cast<int>(analog);
@@ -337,14 +339,14 @@ int WriteHeaderFile(CReadAndWriteFileFunction& e, const CString& fileName) {
     const CString name = fileName.Left(fileName.GetLength() - 4) + ".hdr";
     FILE* file = std::fopen(name.GetString(), "wb");
     if (!file) {
-        e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     std::string text = std::string(kWrittenBy) + "\r\n";
     for (int i = 0; i < e.EditionalStrings.GetSize(); ++i) text += e.EditionalStrings[i].str() + "\r\n";
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0 || !written) {
-        e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return 1;
@@ -355,7 +357,7 @@ CString LocalTimeStamp() {
     std::tm local{};
     localtime_r(&now, &local);
     char buffer[64];
-    const CString format = TBLoadString(552);
+    const CString format = TBLoadString(TBMsg::ComtradeDateTimeFormat);
     const std::size_t length = std::strftime(buffer, sizeof buffer, format.GetString(), &local);
     return CString(buffer, static_cast<int>(length)) + ".000000";
 }
@@ -368,13 +370,13 @@ int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName
     e.FileName = fileName.Left(fileName.GetLength() - 4) + ".cfg";
     FILE* file = std::fopen(e.FileName.GetString(), "wb");
     if (!file) {
-        e.SetError(TBFormatMessage(14, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     bool missing = false;
     for (int i = 0; i < e.NrChannels; ++i) {
         if (!e.GetChannel(i)) {
-            e.AddWarning(TBFormatMessage(54, {e.FileName, i}));
+            e.AddWarning(TBFormatMessage(TBMsg::ChannelNotWritten, {e.FileName, i}));
             missing = true;
         }
     }
@@ -398,7 +400,7 @@ int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName
         if (!channel->HasStorage()) {
             std::fwrite(text.data(), 1, text.size(), file);
             std::fclose(file);
-            e.SetError(TBFormatMessage(17, {e.FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
+            e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {e.FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
         double minimum = 0.0, maximum = 0.0, value = 0.0;
@@ -426,7 +428,7 @@ int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName
     e.EndSamples.Add(e.NrItems);
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0 || !written) {
-        e.SetError(TBFormatMessage(14, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return missing ? 2 : 1;
@@ -442,11 +444,11 @@ int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
         FileName = fileName;
         CombinedFile parts;
         if (!ReadCombinedFile(fileName, parts)) {
-            SetError(TBFormatMessage(14, {fileName}), TB_EXCHANGE_FILE_ERROR);
+            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {fileName}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         if (parts.configuration.empty() || parts.dataOffset < 0) {
-            SetError(TBFormatMessage(572, {fileName}), TB_EXCHANGE_FILE_ERROR);
+            SetError(TBFormatMessage(TBMsg::ComtradeCombinedIncomplete, {fileName}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         ClearComtradeState(*this);
@@ -459,7 +461,7 @@ int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
         FileName = tb_comtrade::CompanionFile(fileName, ".dat");
         struct stat info;
         if (::stat(FileName.GetString(), &info) != 0) {
-            SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         cfgName = tb_comtrade::CompanionFile(fileName, ".cfg");
@@ -473,7 +475,7 @@ int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
         if (::stat(hdrName.GetString(), &info) == 0) {
             std::string text;
             if (!ReadWholeFile(hdrName, text)) {
-                SetError(TBFormatMessage(14, {hdrName}), TB_EXCHANGE_FILE_ERROR);
+                SetError(TBFormatMessage(TBMsg::CannotOpenFile, {hdrName}), TB_EXCHANGE_FILE_ERROR);
                 return 0;
             }
             std::vector<std::string> lines;
@@ -482,7 +484,7 @@ int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
         }
         std::string text;
         if (!ReadWholeFile(cfgName, text)) {
-            SetError(TBFormatMessage(14, {cfgName}), TB_EXCHANGE_FILE_ERROR);
+            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {cfgName}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         AppendLines(text, configuration);
@@ -497,7 +499,7 @@ int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
 
 int CReadAndWriteFileFunction::WriteComtradeFile(CString fileName, int asciiData, int comtradeOption) {
     if (NrChannels > kMaxWriteChannels) {
-        SetError(TBFormatMessage(29, {kMaxWriteChannels}), TB_EXCHANGE_DATA_ERROR);
+        SetError(TBFormatMessage(TBMsg::ComtradeTooManyChannels, {kMaxWriteChannels}), TB_EXCHANGE_DATA_ERROR);
         return 0;
     }
     // Ten-digit sample numbers in text, unsigned 32-bit ones in binary: neither ceiling

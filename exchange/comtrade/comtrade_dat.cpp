@@ -3,6 +3,7 @@
 // continuation files .d00 to .d99 and the data section of a combined .cff file.
 #include "exchange/comtrade/comtrade.h"
 #include "exchange/text/delimited_text.h"
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -214,7 +215,7 @@ private:
 bool SampleReader::Time(double stamp, bool stampPresent, double& time) {
     if (m_useRates) {
         if (m_k > m_lastEnd) {
-            m_e.SetError(TBLoadString(28), TB_EXCHANGE_FILE_ERROR);
+            m_e.SetError(TBLoadString(TBMsg::BasisChannelIncomplete), TB_EXCHANGE_FILE_ERROR);
             return false;
         }
         while (m_rateIndex < m_e.EndSamples.GetSize() - 1 && m_e.EndSamples[m_rateIndex] < m_k) ++m_rateIndex;
@@ -287,7 +288,7 @@ bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
             m_sinks[1 + analog + j].Store(index, value, blockSize);
         }
         if (shortLine && !m_warned) {
-            m_e.AddWarning(TBFormatMessage(573, {name, m_k}));
+            m_e.AddWarning(TBFormatMessage(TBMsg::ComtradeShortSample, {name, m_k}));
             m_warned = true;
         }
         ++m_k;
@@ -329,7 +330,8 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
         if (count == 0) {
             // A record cut off at the end of a file is not taken: its fields would
             // mix with the next file's.
-            if (available > 0) m_e.AddWarning(TBFormatMessage(57, {name, m_k - 1, m_e.NrItems}));
+            if (available > 0)
+                m_e.AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {name, m_k - 1, m_e.NrItems}));
             return true;
         }
         const unsigned char* records = reader.Data();
@@ -389,7 +391,8 @@ bool SampleReader::StoreDerived() {
         CExImPortChannel* derived = m_e.GetChannel(target);
         if (!derived) continue;
         if (!source || !source->HasStorage() || !derived->HasStorage()) {
-            m_e.SetError(TBFormatMessage(17, {m_e.FileName, source ? target + 1 : s + 2}), TB_EXCHANGE_DATA_ERROR);
+            m_e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {m_e.FileName, source ? target + 1 : s + 2}),
+                         TB_EXCHANGE_DATA_ERROR);
             return false;
         }
         const double primary = m_e.PrimaryRatios[s];
@@ -410,10 +413,10 @@ int SampleReader::Run() {
     for (int i = 0; i < m_e.NrChannels; ++i) {
         CExImPortChannel* channel = m_e.GetChannel(i);
         if (!channel) {
-            m_e.AddWarning(TBFormatMessage(55, {fileName, i}));
+            m_e.AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {fileName, i}));
             warnings = true;
         } else if (!channel->HasStorage()) {
-            m_e.SetError(TBFormatMessage(17, {fileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
+            m_e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {fileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
     }
@@ -430,13 +433,13 @@ int SampleReader::Run() {
         }
         FILE* file = std::fopen(name.GetString(), "rb");
         if (!file) {
-            m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+            m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         if (part < 0 && m_e.ComtradeDataOffset > 0 &&
             std::fseek(file, static_cast<long>(m_e.ComtradeDataOffset), SEEK_SET) != 0) {
             std::fclose(file);
-            m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+            m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         BlockReader reader(file);
@@ -500,11 +503,12 @@ bool SampleWriter::Value(int channelIndex, int k, double& value) {
     value = 0.0;
     if (!channel) return true;
     if (!channel->HasStorage()) {
-        m_e.SetError(TBFormatMessage(17, {m_e.FileName, channelIndex + 1}), TB_EXCHANGE_DATA_ERROR);
+        m_e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {m_e.FileName, channelIndex + 1}),
+                     TB_EXCHANGE_DATA_ERROR);
         return false;
     }
     if (!tb_comtrade::ChannelValue(*channel, k, value)) {
-        m_e.SetError(TBLoadString(15), TB_EXCHANGE_DATA_ERROR);
+        m_e.SetError(TBLoadString(TBMsg::NoMemoryReserve), TB_EXCHANGE_DATA_ERROR);
         return false;
     }
     return true;
@@ -514,7 +518,7 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
     const CString name = fileName.Left(fileName.GetLength() - 4) + ".dat";
     FILE* file = std::fopen(name.GetString(), "wb");
     if (!file) {
-        m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+        m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     bool missing = false;
@@ -570,7 +574,7 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
         if (!binary) out += "\r\n";
         if (out.size() >= kBlockSize) {
             if (std::fwrite(out.data(), 1, out.size(), file) != out.size()) {
-                m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+                m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
                 ok = false;
             }
             out.clear();
@@ -580,7 +584,7 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
     const bool closed = std::fclose(file) == 0;
     if (!ok) return 0;
     if (!flushed || !closed) {
-        m_e.SetError(TBFormatMessage(14, {name}), TB_EXCHANGE_FILE_ERROR);
+        m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return missing ? 2 : 1;
@@ -603,7 +607,7 @@ int WriteBinaryData(CReadAndWriteFileFunction& engine, const CString& fileName, 
 int CReadAndWriteFileFunction::ReadDataComtradeFile() {
     struct stat info;
     if (::stat(FileName.GetString(), &info) != 0) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return SampleReader(*this).Run();

@@ -7,6 +7,7 @@
 #include <toolbox/exchange/recorder_files.h>
 #include "exchange/value_store.h"
 #include <toolbox/os/file_io.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -21,19 +22,19 @@ CString LineText(std::string_view line) {
 }
 
 // Stores value at row of channel slot index: doubles directly, text storage gets the
-// value written with 15 significant digits. False (error 17) without any storage.
+// value written with 15 significant digits. False (error TBMsg::InvalidChannelPointer) without any storage.
 bool StoreValue(CReadAndWriteFileFunction& engine, int index, int row, double value) {
     CExImPortChannel* channel = engine.GetChannel(index);
     if (!channel) return true;
     const CString text = tb_exchange::ChannelWantsText(*channel) ? TBExtended_ftoa(value, -1, 0, CString()) : CString();
     if (tb_exchange::StoreChannelValue(*channel, row, engine.NrItems, value, text)) return true;
-    engine.SetError(TBFormatMessage(17, {engine.FileName, index}), TB_EXCHANGE_DATA_ERROR);
+    engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {engine.FileName, index}), TB_EXCHANGE_DATA_ERROR);
     return false;
 }
 
 void WarnMissingChannels(CReadAndWriteFileFunction& engine) {
     for (int i = 0; i < engine.NrChannels; ++i)
-        if (!engine.GetChannel(i)) engine.AddWarning(TBFormatMessage(55, {engine.FileName, i}));
+        if (!engine.GetChannel(i)) engine.AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {engine.FileName, i}));
 }
 
 bool FillTimeChannel(CReadAndWriteFileFunction& engine) {
@@ -60,12 +61,12 @@ bool PlausibleSampleCount(const CString& path, int samples) { return samples >= 
 int CheckFirstFile(CReadAndWriteFileFunction& engine, const CString& path, CRecorderFileHeader& header) {
     const int kind = TBReadRecorderHeader(path, header);
     if (kind == 0) {
-        engine.SetError(TBFormatMessage(14, {path}), TB_EXCHANGE_FILE_ERROR);
+        engine.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {path}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (kind == 2) return -1;
     if (!PlausibleSampleCount(path, header.samples)) {
-        engine.SetError(TBFormatMessage(582, {path, header.samples}), TB_EXCHANGE_FILE_ERROR);
+        engine.SetError(TBFormatMessage(TBMsg::InvalidSampleCount, {path, header.samples}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return 1;
@@ -143,7 +144,7 @@ bool CRecorderFilesRules::AskAndAddFile() {
     CFileDialogRequest request;
     request.forReading = true;
     request.defaultExtension = "*.dat";
-    request.filter = TBLoadString(122);
+    request.filter = TBLoadString(TBMsg::FilterTekDat);
     request.flags = OFN_HIDEREADONLY | OFN_LONGNAMES;
     const CString path = TBGetDialogHub().AskFileName(request);
     return !path.IsEmpty() && AddFile(path);
@@ -218,7 +219,7 @@ int CReadAndWriteFileFunction::ReadDataRockwellFile() {
     ResetWarnAndErrorMsg();
     CLineReader in;
     if (!in.Open(FileName)) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     WarnMissingChannels(*this);
@@ -278,7 +279,7 @@ int CReadAndWriteFileFunction::ReadDataRockwellFilesWithDialog() {
         CLineReader in;
         std::string_view line;
         if (!in.Open(path)) {
-            SetError(TBFormatMessage(14, {path}), TB_EXCHANGE_FILE_ERROR);
+            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {path}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         double spacing = 0.0;
@@ -317,7 +318,7 @@ int CReadAndWriteFileFunction::InterpolateRockwellData(CExImPortChannel* channel
         const CString text =
             tb_exchange::ChannelWantsText(*channel) ? TBExtended_ftoa(value, -1, 0, CString()) : CString();
         if (!tb_exchange::StoreChannelValue(*channel, r, NrItems, value, text)) {
-            SetError(TBFormatMessage(17, {FileName, index}), TB_EXCHANGE_DATA_ERROR);
+            SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, index}), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
         target += RecorderSpacing;

@@ -16,6 +16,7 @@
 #include <toolbox/exchange/engine.h>
 #include "exchange/value_store.h"
 #include <toolbox/os/file_io.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -343,7 +344,8 @@ public:
         const CString text(token);
         const double value = tb_exchange::ChannelWantsText(*channel) ? 0.0 : TBExtended_atof(text, CString());
         if (tb_exchange::StoreChannelValue(*channel, row, m_engine.NrItems, value, text)) return true;
-        m_engine.SetError(TBFormatMessage(17, {m_engine.FileName, index}), TB_EXCHANGE_DATA_ERROR);
+        m_engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {m_engine.FileName, index}),
+                          TB_EXCHANGE_DATA_ERROR);
         return false;
     }
 
@@ -381,9 +383,9 @@ int CReadAndWriteFileFunction::ReadInfoOUTFile(CString fileName) {
     ResetWarnAndErrorMsg();
     if (!fileName.IsEmpty()) FileName = fileName;
     if (FileName.IsEmpty()) {
-        FileName = AskExchangeFileName("*.out", TBLoadString(105), 1);
+        FileName = AskExchangeFileName("*.out", TBLoadString(TBMsg::FilterSpiceOut), 1);
         if (FileName.IsEmpty()) {
-            SetError(TBLoadString(4), 0);
+            SetError(TBLoadString(TBMsg::NoFileName), 0);
             return 0;
         }
     }
@@ -395,7 +397,7 @@ int CReadAndWriteFileFunction::ReadInfoOUTFile(CString fileName) {
     bool opened = false;
     const ScanResult result = ScanListing(FileName, sink, channels, items, opened);
     if (!opened) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (result == ScanResult::NoListing) {
@@ -405,7 +407,7 @@ int CReadAndWriteFileFunction::ReadInfoOUTFile(CString fileName) {
     }
     if (result == ScanResult::Broken) {
         DeleteAllChannels();
-        SetError(TBFormatMessage(22, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::ReadOutFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     NrChannels = channels;
@@ -418,18 +420,18 @@ int CReadAndWriteFileFunction::ReadInfoOUTFile(CString fileName) {
 int CReadAndWriteFileFunction::ReadDataOUTFile() {
     ResetWarnAndErrorMsg();
     for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(55, {FileName, i}));
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i}));
     NrChannels = Channels.GetSize() < NrChannels ? Channels.GetSize() : NrChannels;
     DataSink sink(*this);
     int channels = 0, items = 0;
     bool opened = false;
     const ScanResult result = ScanListing(FileName, sink, channels, items, opened);
     if (!opened) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (result != ScanResult::Done) {
-        if (LastError.IsEmpty()) SetError(TBFormatMessage(22, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        if (LastError.IsEmpty()) SetError(TBFormatMessage(TBMsg::ReadOutFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return Warnings.GetSize() > 0 ? 2 : 1;

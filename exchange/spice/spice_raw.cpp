@@ -16,6 +16,7 @@
 #include <toolbox/exchange/engine.h>
 #include "exchange/value_store.h"
 #include <toolbox/os/file_io.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -225,7 +226,8 @@ bool Store(CReadAndWriteFileFunction& engine, long k, long long row, double valu
     if (isTime) value = std::fabs(value);  // some writers mark points by a negative time
     const CString text = tb_exchange::ChannelWantsText(*channel) ? TBExtended_ftoa(value, -1, 0, CString()) : CString();
     if (tb_exchange::StoreChannelValue(*channel, static_cast<int>(row), engine.NrItems, value, text)) return true;
-    engine.SetError(TBFormatMessage(17, {engine.FileName, static_cast<int>(k)}), TB_EXCHANGE_DATA_ERROR);
+    engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {engine.FileName, static_cast<int>(k)}),
+                    TB_EXCHANGE_DATA_ERROR);
     return false;
 }
 
@@ -302,12 +304,12 @@ bool ReadText(CReadAndWriteFileFunction& engine, std::FILE* f, const RawHeader& 
 }
 
 // The header, checked against the size of the file. 0 when fine, else a string id.
-int CheckedHeader(std::FILE* f, const CString& path, RawHeader& h) {
-    if (!ReadHeader(f, h)) return 581;
+UINT CheckedHeader(std::FILE* f, const CString& path, RawHeader& h) {
+    if (!ReadHeader(f, h)) return TBMsg::RawInvalidHeader;
     const long long available = TBFileSize(path) - h.dataOffset;
     // Text values need at least a digit and a blank each, the point index included.
     const long long needed = h.binary ? BytesPerPoint(h) * h.points : 2LL * (h.variables + 1) * h.points;
-    if (available < 0 || needed > available) return 580;
+    if (available < 0 || needed > available) return TBMsg::RawFileTruncated;
     return 0;
 }
 
@@ -321,19 +323,20 @@ int CReadAndWriteFileFunction::ReadInfoRawFile(CString fileName) {
     NrItems = 0;
     RawFile file;
     if (!file.Open(FileName)) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     RawHeader h;
-    if (const int problem = CheckedHeader(file.File(), FileName, h)) {
-        SetError(problem == 580
-                     ? TBFormatMessage(580, {FileName, static_cast<int>(std::min<long long>(h.points, 2147483647))})
-                     : TBFormatMessage(581, {FileName}),
+    if (const UINT problem = CheckedHeader(file.File(), FileName, h)) {
+        SetError(problem == TBMsg::RawFileTruncated
+                     ? TBFormatMessage(TBMsg::RawFileTruncated,
+                                       {FileName, static_cast<int>(std::min<long long>(h.points, 2147483647))})
+                     : TBFormatMessage(TBMsg::RawInvalidHeader, {FileName}),
                  TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (h.points > 2147483647) {
-        SetError(TBFormatMessage(580, {FileName, 2147483647}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::RawFileTruncated, {FileName, 2147483647}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     for (const RawVariable& v : h.vars) {
@@ -352,14 +355,14 @@ int CReadAndWriteFileFunction::ReadInfoRawFile(CString fileName) {
 int CReadAndWriteFileFunction::ReadDataRawFile() {
     ResetWarnAndErrorMsg();
     for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(55, {FileName, i}));
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i}));
     RawFile file;
     if (!file.Open(FileName)) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     RawHeader h;
-    if (const int problem = CheckedHeader(file.File(), FileName, h)) {
+    if (const UINT problem = CheckedHeader(file.File(), FileName, h)) {
         SetError(TBFormatMessage(problem, {FileName, NrItems}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
@@ -368,7 +371,8 @@ int CReadAndWriteFileFunction::ReadDataRawFile() {
     const bool ok =
         h.binary ? ReadBinary(*this, file.File(), h, timeScale) : ReadText(*this, file.File(), h, timeScale);
     if (!ok) {
-        if (LastError.IsEmpty()) SetError(TBFormatMessage(580, {FileName, NrItems}), TB_EXCHANGE_FILE_ERROR);
+        if (LastError.IsEmpty())
+            SetError(TBFormatMessage(TBMsg::RawFileTruncated, {FileName, NrItems}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return Warnings.GetSize() > 0 ? 2 : 1;

@@ -7,6 +7,7 @@
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -20,25 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-enum : UINT {
-    kMsgCreateDatabase = 1,
-    kMsgNoMemory = 2,
-    kMsgNoFileName = 4,
-    kMsgInvalidChannel = 12,
-    kMsgBadPointer = 17,
-    kMsgOpenDatabase = 19,
-    kMsgOpenTable = 20,
-    kMsgCreateFile = 26,
-    kMsgIdenticalNames = 27,
-    kMsgNoName = 50,
-    kMsgDefaultConnect = 53,
-    kMsgNotWritten = 54,
-    kMsgNotRead = 55,
-    kMsgNoRows = 58,
-    kMsgLongTitle = 59,
-    kFilterExcel = 100,
-};
 
 const char kDefaultConnect[] = "Excel 8.0;";
 const int kMaxTitle = 31;
@@ -234,9 +216,9 @@ int CReadAndWriteFileFunction::WriteExcel97File(CString fileName, CString tableN
 
 int CReadAndWriteFileFunction::WriteExcelFile(CString fileName, CString tableName) {
     if (fileName.IsEmpty() && FileName.IsEmpty()) {
-        fileName = AskExchangeFileName("*.xls", TBLoadString(kFilterExcel), 0);
+        fileName = AskExchangeFileName("*.xls", TBLoadString(TBMsg::FilterExcel), 0);
         if (fileName.IsEmpty()) {
-            LastError = TBLoadString(kMsgNoFileName);
+            LastError = TBLoadString(TBMsg::NoFileName);
             return 0;
         }
     }
@@ -244,7 +226,7 @@ int CReadAndWriteFileFunction::WriteExcelFile(CString fileName, CString tableNam
     bool adjusted = false;
     PathParts parts = SplitPath(fileName);
     if (CharacterCount(parts.title) > kMaxTitle) {
-        AddWarning(TBFormatMessage(kMsgLongTitle, {fileName}));
+        AddWarning(TBFormatMessage(TBMsg::FileNameTooLong, {fileName}));
         fileName = parts.directory + FirstCharacters(parts.title, kMaxTitle) + parts.extension;
         adjusted = true;
     }
@@ -252,7 +234,7 @@ int CReadAndWriteFileFunction::WriteExcelFile(CString fileName, CString tableNam
     TableName = tableName.IsEmpty() ? CString("Data") : tableName;
     if (ConnectTitle.IsEmpty()) {
         ConnectTitle = kDefaultConnect;
-        AddWarning(TBFormatMessage(kMsgDefaultConnect, {FileName}));
+        AddWarning(TBFormatMessage(TBMsg::InvalidFileTypePointer, {FileName}));
         adjusted = true;
     }
     for (int i = 0; i < Channels.GetSize(); ++i) {
@@ -267,12 +249,12 @@ int CReadAndWriteFileFunction::WriteExcelFile(CString fileName, CString tableNam
 
 int CReadAndWriteFileFunction::WriteDaoFile() {
     for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(kMsgNotWritten, {FileName, i}));
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotWritten, {FileName, i}));
 
     CString extension = SplitPath(FileName).extension;
     CString temporary = MakeTemporaryName(extension);
     if (temporary.IsEmpty()) {
-        SetError(TBFormatMessage(kMsgCreateFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CreateFileFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     struct TemporaryFile {
@@ -285,11 +267,11 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
         int opened = ConnectTitle.IsEmpty() ? database.Create(temporary, dbLangGeneral, dbVersion30)
                                             : database.Open(temporary, FALSE, FALSE, ConnectTitle);
         if (!opened) {
-            SetError(TBFormatMessage(kMsgCreateDatabase, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            SetError(TBFormatMessage(TBMsg::CreateDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
             AddReason(*this, database.GetLastErrorText());
             return 0;
         }
-        auto databaseFailure = [&](const CString& reason, UINT message = kMsgCreateDatabase) {
+        auto databaseFailure = [&](const CString& reason, UINT message = TBMsg::CreateDatabaseFailed) {
             SetError(TBFormatMessage(message, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
             AddReason(*this, reason);
             return 0;
@@ -301,13 +283,13 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
         for (int i = 0; i < NrChannels; ++i) {
             CExImPortChannel* channel = GetChannel(i);
             if (!channel) {
-                SetError(TBFormatMessage(kMsgInvalidChannel, {FileName}), TB_EXCHANGE_DATA_ERROR);
+                SetError(TBFormatMessage(TBMsg::InvalidChannelCount, {FileName}), TB_EXCHANGE_DATA_ERROR);
                 return 0;
             }
             CString name = channel->GetChannelName();
             if (name.IsEmpty()) {
                 name.Format("Ch%i", i + 1);
-                AddWarning(TBFormatMessage(kMsgNoName, {FileName}));
+                AddWarning(TBFormatMessage(TBMsg::InvalidChannelName, {FileName}));
             }
             if (!channel->GetUnitName().IsEmpty()) name += "(" + channel->GetUnitName() + ")";
             short type = dbDouble;
@@ -318,8 +300,8 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
                 type = dbText;
             if (!table.CreateField(name, type, 20, dbVariableField | dbUpdatableField))
                 return databaseFailure(table.GetLastErrorText(), table.GetLastErrorCode() == TB_DAO_E_DUPLICATE
-                                                                     ? kMsgIdenticalNames
-                                                                     : kMsgCreateDatabase);
+                                                                     ? TBMsg::IdenticalChannelNames
+                                                                     : TBMsg::CreateDatabaseFailed);
         }
         if (!table.Append()) return databaseFailure(table.GetLastErrorText());
 
@@ -331,7 +313,7 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
             for (int i = 0; i < NrChannels; ++i) {
                 COleVariant value;
                 if (!ItemOf(*GetChannel(i), k, value)) {
-                    SetError(TBFormatMessage(kMsgBadPointer, {FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
+                    SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
                     return 0;
                 }
                 if (!records.SetFieldValue(i, value)) return databaseFailure(records.GetLastErrorText());
@@ -342,12 +324,12 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
         table.Close();
         if (!database.Close()) return databaseFailure(database.GetLastErrorText());
     } catch (const std::bad_alloc&) {
-        SetError(TBLoadString(kMsgNoMemory), TB_EXCHANGE_DATA_ERROR);
+        SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
         return 0;
     }
 
     if (!ReplaceFile(temporary, FileName)) {
-        SetError(TBFormatMessage(kMsgCreateFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CreateFileFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     return 1;
@@ -387,9 +369,9 @@ int CReadAndWriteFileFunction::ReadInfoExcel97File(CString fileName, CString tab
 
 int CReadAndWriteFileFunction::ReadInfoExcelFile(CString fileName, CString tableName) {
     if (fileName.IsEmpty() && FileName.IsEmpty()) {
-        fileName = AskExchangeFileName("*.xls", TBLoadString(kFilterExcel), 1);
+        fileName = AskExchangeFileName("*.xls", TBLoadString(TBMsg::FilterExcel), 1);
         if (fileName.IsEmpty()) {
-            LastError = TBLoadString(kMsgNoFileName);
+            LastError = TBLoadString(TBMsg::NoFileName);
             return 0;
         }
     }
@@ -397,7 +379,7 @@ int CReadAndWriteFileFunction::ReadInfoExcelFile(CString fileName, CString table
     TableName = tableName;
     if (ConnectTitle.IsEmpty()) {
         ConnectTitle = kDefaultConnect;
-        AddWarning(TBFormatMessage(kMsgDefaultConnect, {FileName}));
+        AddWarning(TBFormatMessage(TBMsg::InvalidFileTypePointer, {FileName}));
     }
     return ReadInfoDaoDataFile();
 }
@@ -406,7 +388,7 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
     try {
         CDaoDatabase database;
         if (!database.Open(FileName, FALSE, TRUE, ConnectTitle)) {
-            SetError(TBFormatMessage(kMsgOpenDatabase, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            SetError(TBFormatMessage(TBMsg::OpenDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
             AddReason(*this, database.GetLastErrorText());
             return 0;
         }
@@ -447,20 +429,20 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
         }
         CDaoTableDef table(&database);
         if (!table.Open(TableName)) {
-            SetError(TBFormatMessage(kMsgOpenTable, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            SetError(TBFormatMessage(TBMsg::OpenTableFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
             AddReason(*this, table.GetLastErrorText());
             return 0;
         }
         CDaoRecordset records(&database);
         if (!records.Open(&table, dbOpenTable, 0)) {
-            SetError(TBFormatMessage(kMsgOpenDatabase, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            SetError(TBFormatMessage(TBMsg::OpenDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
             AddReason(*this, records.GetLastErrorText());
             return 0;
         }
         DeleteAllChannels();
         NrChannels = table.GetFieldCount();
         NrItems = static_cast<int>(records.GetRecordCount());
-        if (NrItems == 0) AddWarning(TBFormatMessage(kMsgNoRows, {FileName}));
+        if (NrItems == 0) AddWarning(TBFormatMessage(TBMsg::NoRows, {FileName}));
         for (int i = 0; i < NrChannels; ++i) {
             CDaoFieldInfo field;
             table.GetFieldInfo(i, field);
@@ -475,7 +457,7 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
         table.Close();
         database.Close();
     } catch (const std::bad_alloc&) {
-        SetError(TBLoadString(kMsgNoMemory), TB_EXCHANGE_DATA_ERROR);
+        SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
         return 0;
     }
     return 1;
@@ -499,7 +481,7 @@ int CReadAndWriteFileFunction::ReadDataExcel97File() { return ReadDataWithCodes(
 int CReadAndWriteFileFunction::ReadDataExcelFile() {
     if (ConnectTitle.IsEmpty()) {
         ConnectTitle = kDefaultConnect;
-        AddWarning(TBFormatMessage(kMsgDefaultConnect, {FileName}));
+        AddWarning(TBFormatMessage(TBMsg::InvalidFileTypePointer, {FileName}));
     }
     LoadVersion = 3;
     if (TableName.IsEmpty()) TableName = SplitPath(FileName).title;
@@ -508,14 +490,14 @@ int CReadAndWriteFileFunction::ReadDataExcelFile() {
 
 int CReadAndWriteFileFunction::ReadDataDaoFile() {
     for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(kMsgNotRead, {FileName, i}));
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i}));
     try {
         CDaoDatabase database;
         CDaoTableDef table(&database);
         CDaoRecordset records(&database);
         if (!database.Open(FileName, FALSE, TRUE, ConnectTitle) || !table.Open(TableName) ||
             !records.Open(&table, dbOpenTable, 0)) {
-            SetError(TBFormatMessage(kMsgOpenDatabase, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+            SetError(TBFormatMessage(TBMsg::OpenDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
             CString reason = database.GetLastErrorText();
             if (reason.IsEmpty()) reason = table.GetLastErrorText();
             if (reason.IsEmpty()) reason = records.GetLastErrorText();
@@ -539,13 +521,13 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
                 } else if (CArray<COleVariant, COleVariant>* variants = channel->GetVariantArray()) {
                     variants->SetAtGrow(r, value);
                 } else {
-                    SetError(TBFormatMessage(kMsgBadPointer, {FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
+                    SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
                     return 0;
                 }
             }
         }
     } catch (const std::bad_alloc&) {
-        SetError(TBLoadString(kMsgNoMemory), TB_EXCHANGE_DATA_ERROR);
+        SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
         return 0;
     }
     return 1;

@@ -12,6 +12,7 @@
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/os/locale_info.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -196,10 +197,11 @@ int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator,
         FileName = fileName;
     } else {
         const bool csv = FileKind == TB_KIND_CSV;
-        FileName = AskExchangeFileName(csv ? "*.csv" : "*.txt", TBLoadString(csv ? 104 : 102), 0);
+        FileName =
+            AskExchangeFileName(csv ? "*.csv" : "*.txt", TBLoadString(csv ? TBMsg::FilterCsv : TBMsg::FilterText), 0);
     }
     if (FileName.IsEmpty()) {
-        LastError = TBLoadString(4);
+        LastError = TBLoadString(TBMsg::NoFileName);
         return 0;
     }
 
@@ -208,7 +210,7 @@ int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator,
     for (int c = 0; c < NrChannels; ++c) {
         CExImPortChannel* channel = GetChannel(c);
         if (!channel) {
-            Warnings.Add(TBFormatMessage(54, {FileName, c + 1}));
+            Warnings.Add(TBFormatMessage(TBMsg::ChannelNotWritten, {FileName, c + 1}));
             result = 2;
         }
     }
@@ -243,11 +245,11 @@ int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator,
             s.variants = channel->GetVariantArray();
             size = s.variants->GetSize();
         } else {
-            SetError(TBFormatMessage(17, {FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
+            SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
         if (size < NrItems) {
-            SetError(TBLoadString(15), TB_EXCHANGE_DATA_ERROR);
+            SetError(TBLoadString(TBMsg::NoMemoryReserve), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
     }
@@ -320,7 +322,7 @@ int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator,
     }
     return result;
 } catch (const std::bad_alloc&) {
-    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
     return 0;
 }
 
@@ -337,14 +339,15 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
         FileName = fileName;
     } else if (FileName.IsEmpty()) {
         const bool csv = FileKind == TB_KIND_CSV;
-        FileName = AskExchangeFileName(csv ? "*.csv" : "*.txt", TBLoadString(csv ? 104 : 102), 1);
+        FileName =
+            AskExchangeFileName(csv ? "*.csv" : "*.txt", TBLoadString(csv ? TBMsg::FilterCsv : TBMsg::FilterText), 1);
     }
     if (FileName.IsEmpty()) {
-        LastError = TBLoadString(4);
+        LastError = TBLoadString(TBMsg::NoFileName);
         return 0;
     }
     if (!TBFileExists(FileName)) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
 
@@ -377,7 +380,7 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
 
     CLineReader in;
     if (!in.Open(FileName)) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     const bool csv = FileKind == TB_KIND_CSV;
@@ -407,14 +410,14 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
         }
         if (!line.empty()) {
             if (items == INT_MAX) {
-                SetError(TBFormatMessage(21, {FileName}), TB_EXCHANGE_FILE_ERROR);
+                SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
                 return 0;
             }
             ++items;
         }
     }
     if (in.Failed()) {
-        SetError(TBFormatMessage(21, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     in.Close();
@@ -436,7 +439,7 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
     }
     return 1;
 } catch (const std::bad_alloc&) {
-    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
     return 0;
 }
 
@@ -446,13 +449,13 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     ResetWarnAndErrorMsg();
     CLineReader in;
     if (!in.Open(FileName)) {
-        SetError(TBFormatMessage(14, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     int result = 1;
     for (int c = 0; c < NrChannels; ++c) {
         if (!GetChannel(c)) {
-            Warnings.Add(TBFormatMessage(55, {FileName, c}));
+            Warnings.Add(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, c}));
             result = 2;
         }
     }
@@ -514,7 +517,7 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
                 case ChannelSink::Variants: s.variants->ElementAt(r).SetText(CString(field)); break;
                 case ChannelSink::NoStorage:
                     TrimSinks(sinks);
-                    SetError(TBFormatMessage(17, {FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
+                    SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
                     return 0;
             }
             s.rowsTouched = r + 1;
@@ -537,7 +540,7 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     }
     TrimSinks(sinks);
     if (in.Failed()) {
-        SetError(TBFormatMessage(21, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (r < NrItems) {
@@ -546,11 +549,11 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
         for (ChannelSink& s : sinks)
             if (s.kind == ChannelSink::Block)
                 std::memset(s.block + r, 0, sizeof(double) * static_cast<std::size_t>(NrItems - r));
-        Warnings.Add(TBFormatMessage(57, {FileName, r, NrItems}));
+        Warnings.Add(TBFormatMessage(TBMsg::FewerValuesThanLength, {FileName, r, NrItems}));
         result = 2;
     }
     return result;
 } catch (const std::bad_alloc&) {
-    SetError(TBLoadString(2), TB_EXCHANGE_DATA_ERROR);
+    SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
     return 0;
 }

@@ -2,6 +2,7 @@
 // round trips writer -> reader, warnings and malformed input.
 #include <toolbox/exchange/read_and_write_files.h>
 #include "exchange_test_util.h"
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
@@ -196,7 +197,7 @@ TEST_F(Characteristic, TextAndVariantStorageWriteAsTheirTexts) {
     e.InsertChannel(0, &texts, "t", "");
     e.InsertChannel(1, &cells, "v", "");  // slot 2 stays empty: warning 54 and zeros
     ASSERT_EQ(e.WriteMdx_k_a(Path("s.mdk").c_str(), ',', 'A'), 2);
-    EXPECT_NE(e.GetLastWarn().Find(TBFormatMessage(54, {e.GetFileName(), 3})), -1);
+    EXPECT_NE(e.GetLastWarn().Find(TBFormatMessage(TBMsg::ChannelNotWritten, {e.GetFileName(), 3})), -1);
     EXPECT_EQ(ReadText(Path("s.mda")), "abc,7,0,\r\n2.5,4.25,0,");
     ASSERT_EQ(e.WriteMdx_k_a(Path("s8.mdx").c_str(), ';', '8'), 2);
     const std::string text = ReadText(Path("s8.mdx"));
@@ -228,19 +229,19 @@ TEST_F(Characteristic, ReaderFillsStringAndVariantStorage) {
 TEST_F(Characteristic, WrongNamesAndMissingFilesFail) {
     CReadAndWriteFileFunction e;
     EXPECT_EQ(e.ReadMdx_k(Path("data.txt").c_str()), 0);
-    EXPECT_EQ(e.GetLastError(), TBFormatMessage(13, {Path("data.txt").c_str()}));
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::NotCharacteristicFormat, {Path("data.txt").c_str()}));
     EXPECT_EQ(e.GetLastErrorNumber(), TB_EXCHANGE_FILE_ERROR);
     EXPECT_EQ(e.WriteMdx_k_a(Path("data.txt").c_str(), ';', 'A'), 0);
-    EXPECT_EQ(e.GetLastError(), TBFormatMessage(13, {Path("data.txt").c_str()}));
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::NotCharacteristicFormat, {Path("data.txt").c_str()}));
 
     EXPECT_EQ(e.ReadMdx_k(Path("none.mdx").c_str()), 0);
-    EXPECT_EQ(e.GetLastError(), TBFormatMessage(14, {Path("none.mdx").c_str()}));
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::CannotOpenFile, {Path("none.mdx").c_str()}));
     // Header present, data partner missing.
     WriteText(Path("p.mdk"), "typ:=A\r\ndim:=1\r\nlen:=1\r\nend:=");
     Read r(Path("p.mdk"));
     EXPECT_EQ(r.info, 1);
     EXPECT_EQ(r.data, 0);
-    EXPECT_EQ(r.e.GetLastError(), TBFormatMessage(14, {Path("p.mda").c_str()}));
+    EXPECT_EQ(r.e.GetLastError(), TBFormatMessage(TBMsg::CannotOpenFile, {Path("p.mda").c_str()}));
     EXPECT_EQ(r.e.GetLastErrorNumber(), TB_EXCHANGE_FILE_ERROR);
 }
 
@@ -249,7 +250,8 @@ TEST_F(Characteristic, HeaderWarningsAndErrors) {
     CReadAndWriteFileFunction w;
     ASSERT_EQ(w.ReadMdx_k(Path("w.mdx").c_str()), 2);
     const CString file = Path("w.mdx").c_str();
-    EXPECT_EQ(w.GetLastWarn(), TBFormatMessage(52, {file, 4}) + "\r\n" + TBFormatMessage(51, {file, 0}) + "\r\n");
+    EXPECT_EQ(w.GetLastWarn(), TBFormatMessage(TBMsg::InvalidChannelNumber, {file, 4}) + "\r\n" +
+                                   TBFormatMessage(TBMsg::InvalidUnitNumber, {file, 0}) + "\r\n");
     Read r(Path("w.mdx"));
     ASSERT_EQ(r.info, 2);
     EXPECT_EQ(r.e.GetChannel(1)->GetChannelName(), "ok");
@@ -260,12 +262,12 @@ TEST_F(Characteristic, HeaderWarningsAndErrors) {
         const char* header;
         UINT error;
     } cases[] = {
-        {"dim:=1\r\nlen:=1\r\nend:=", 23},
-        {"typ:=A\r\nlen:=1\r\nend:=", 24},
-        {"typ:=A\r\ndim:=1\r\nend:=", 25},
-        {"typ:=A\r\ndim:=1000000000\r\nlen:=1\r\nend:=", 24},
-        {"typ:=A\r\ndim:=-4\r\nlen:=1\r\nend:=", 24},
-        {"typ:=A\r\ndim:=1\r\nlen:=-3\r\nend:=", 25},
+        {"dim:=1\r\nlen:=1\r\nend:=", TBMsg::ReadTypFailed},
+        {"typ:=A\r\nlen:=1\r\nend:=", TBMsg::ReadDimFailed},
+        {"typ:=A\r\ndim:=1\r\nend:=", TBMsg::ReadLenFailed},
+        {"typ:=A\r\ndim:=1000000000\r\nlen:=1\r\nend:=", TBMsg::ReadDimFailed},
+        {"typ:=A\r\ndim:=-4\r\nlen:=1\r\nend:=", TBMsg::ReadDimFailed},
+        {"typ:=A\r\ndim:=1\r\nlen:=-3\r\nend:=", TBMsg::ReadLenFailed},
     };
     for (const Case& c : cases) {
         WriteText(Path("h.mdk"), c.header);
@@ -279,14 +281,14 @@ TEST_F(Characteristic, HeaderWarningsAndErrors) {
     Read q(Path("q.mdk"));
     EXPECT_EQ(q.info, 1);
     EXPECT_EQ(q.data, 0);
-    EXPECT_EQ(q.e.GetLastError(), TBFormatMessage(18, {Path("q.mda").c_str()}));
+    EXPECT_EQ(q.e.GetLastError(), TBFormatMessage(TBMsg::InvalidDataType, {Path("q.mda").c_str()}));
 }
 
 TEST_F(Characteristic, ShortDataGivesWarning57AndKeepsWhatWasRead) {
     WriteText(Path("a.mdx"), "typ:=A\r\ndim:=2\r\nlen:=5\r\nend:=\r\n1;2;\r\n3;4;");
     Read r(Path("a.mdx"));
     ASSERT_EQ(r.data, 2);
-    EXPECT_EQ(r.e.GetLastWarn(), TBFormatMessage(57, {Path("a.mdx").c_str(), 2, 5}) + "\r\n");
+    EXPECT_EQ(r.e.GetLastWarn(), TBFormatMessage(TBMsg::FewerValuesThanLength, {Path("a.mdx").c_str(), 2, 5}) + "\r\n");
     EXPECT_EQ(r.values[1].GetSize(), 2);
     EXPECT_EQ(r.values[1][1], 4.0);
 
@@ -304,7 +306,8 @@ TEST_F(Characteristic, ShortDataGivesWarning57AndKeepsWhatWasRead) {
     e.GetChannel(0)->SetDoubleArray(&c0);
     e.GetChannel(1)->SetDoubleArray(&c1);
     ASSERT_EQ(e.ReadMdx_a(), 2);
-    EXPECT_EQ(e.GetLastWarn(), TBFormatMessage(57, {Path("cut.mdx").c_str(), 2, 1000000000}) + "\r\n");
+    EXPECT_EQ(e.GetLastWarn(),
+              TBFormatMessage(TBMsg::FewerValuesThanLength, {Path("cut.mdx").c_str(), 2, 1000000000}) + "\r\n");
     EXPECT_EQ(c0.GetSize(), 3);
     EXPECT_EQ(c1.GetSize(), 2);
     EXPECT_EQ(c0[2], 5.0);
@@ -318,13 +321,13 @@ TEST_F(Characteristic, MissingSlotsAndStorageWhileReading) {
     e.GetChannel(0)->SetDoublePtr(block);
     e.ReplaceChannelSlot(1, nullptr);  // an empty slot: warning 55, nothing stored there
     ASSERT_EQ(e.ReadMdx_a(), 2);
-    EXPECT_EQ(e.GetLastWarn(), TBFormatMessage(55, {Path("m.mdx").c_str(), 2}) + "\r\n");
+    EXPECT_EQ(e.GetLastWarn(), TBFormatMessage(TBMsg::ChannelNotRead, {Path("m.mdx").c_str(), 2}) + "\r\n");
     EXPECT_EQ(block[0], 1.0);
 
     CReadAndWriteFileFunction f;
     ASSERT_EQ(f.ReadMdx_k(Path("m.mdx").c_str()), 1);
     EXPECT_EQ(f.ReadMdx_a(), 0);  // channels without storage
-    EXPECT_EQ(f.GetLastError(), TBFormatMessage(17, {Path("m.mdx").c_str(), 1}));
+    EXPECT_EQ(f.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {Path("m.mdx").c_str(), 1}));
     EXPECT_EQ(f.GetLastErrorNumber(), TB_EXCHANGE_DATA_ERROR);
 }
 
@@ -336,17 +339,17 @@ TEST_F(Characteristic, DataWriterFailuresNameTheFileAndKeepTheReason) {
     e.SetNrItems(2);
     e.InsertChannel(0, &shortArray, "a", "");
     EXPECT_EQ(e.WriteMdx_k_a(Path("e.mdk").c_str(), ';', 'A'), 0);
-    EXPECT_EQ(e.GetLastError(), TBFormatMessage(5, {Path("e.mda").c_str()}));
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::WriteMdaFailed, {Path("e.mda").c_str()}));
     EXPECT_EQ(e.GetLastErrorNumber(), TB_EXCHANGE_FILE_ERROR);
-    EXPECT_EQ(e.GetLastWarn(), TBLoadString(15) + "\r\n");
+    EXPECT_EQ(e.GetLastWarn(), TBLoadString(TBMsg::NoMemoryReserve) + "\r\n");
 
     e.ReplaceChannelSlot(0, new CExImPortChannel());  // a channel without storage
     EXPECT_EQ(e.WriteMdx_k_a(Path("e.mdx").c_str(), ';', '4'), 0);
-    EXPECT_EQ(e.GetLastError(), TBFormatMessage(7, {Path("e.mdx").c_str()}));
-    EXPECT_NE(e.GetLastWarn().Find(TBFormatMessage(17, {Path("e.mdx").c_str(), 1})), -1);
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::WriteMdxFailed, {Path("e.mdx").c_str()}));
+    EXPECT_NE(e.GetLastWarn().Find(TBFormatMessage(TBMsg::InvalidChannelPointer, {Path("e.mdx").c_str(), 1})), -1);
 
     EXPECT_EQ(e.WriteMdx_k_a("/nonexistent-dir/x.mdk", ';', 'A'), 0);
-    EXPECT_EQ(e.GetLastError(), TBFormatMessage(6, {"/nonexistent-dir/x.mdk"}));
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::WriteMdkFailed, {"/nonexistent-dir/x.mdk"}));
 }
 
 TEST_F(Characteristic, WriteFileDispatchAndCodes) {

@@ -2,6 +2,7 @@
 // message of the table reader.
 #include <toolbox/exchange/engine.h>
 #include "exchange_test_util.h"
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
@@ -61,7 +62,7 @@ TEST_F(NDimFile, ThirteenthYLineGivesWarning218) {
     WriteText(path, text);
     Table early(path);
     EXPECT_EQ(early.info, 0);
-    EXPECT_EQ(early.e.GetLastError(), TBFormatMessage(210, {Name(), 3, "s1:=3"}));
+    EXPECT_EQ(early.e.GetLastError(), TBFormatMessage(TBMsg::NdimNoDimension, {Name(), 3, "s1:=3"}));
 
     text = "typ:=T\ndimx:=2\ndimy:=1\ns1:=3\ns2:=4\nend:=\n1;2;3\n4;5;6;7\n";
     for (int k = 0; k < 13; ++k) text += std::to_string(k) + "\n";
@@ -70,7 +71,7 @@ TEST_F(NDimFile, ThirteenthYLineGivesWarning218) {
     ASSERT_EQ(t.info, 1) << t.e.GetLastError();
     EXPECT_EQ(t.e.GetNrItems(), 12);
     EXPECT_EQ(t.data, 2);
-    EXPECT_EQ(t.e.GetLastWarn(), TBFormatMessage(218, {Name(), 21, "12"}) + "\r\n");
+    EXPECT_EQ(t.e.GetLastWarn(), TBFormatMessage(TBMsg::NdimTooManyYLines, {Name(), 21, "12"}) + "\r\n");
     EXPECT_EQ(t.values[2].GetSize(), 12);
     EXPECT_EQ(t.values[2][11], 11.0);
 }
@@ -91,19 +92,19 @@ TEST_F(NDimFile, HeaderErrorsNameFileLineAndText) {
         int line;
         const char* offending;  // null: the message has no text part
     } cases[] = {
-        {"typ:=Table\n", 204, 1, "Table"},
-        {"typ:=t\ndimx:=0\n", 205, 2, "0"},
-        {"typ:=t\ndimx:=1\ndimy:=-1\n", 206, 3, "-1"},
-        {"typ:=t\ndimx:=1\ndimy:=1\ns1:=1\nend:=now\n", 208, 5, "now"},
-        {"typ:=t\ndimx:=1\ndimy:=1\nend:=\n", 209, 4, nullptr},
-        {"typ:=t\ndimx:=1\nend:=\n", 209, 3, nullptr},
-        {"typ:=t\nu1:=V\n", 210, 2, "u1:=V"},
-        {"typ:=t\ndimx:=1\ndimy:=1\nn3:=z\n", 211, 4, "n3:=z"},
-        {"typ:=t\ndimx:=1\ndimy:=1\ns2:=4\n", 211, 4, "s2:=4"},
-        {"typ:=t\ndimx:=1\ndimy:=1\ns1:=0\n", 212, 4, "0"},
-        {"typ:=t\ndimx:=1000000000\n", 205, 2, "1000000000"},
+        {"typ:=Table\n", TBMsg::NdimInvalidType, 1, "Table"},
+        {"typ:=t\ndimx:=0\n", TBMsg::NdimInvalidXDimension, 2, "0"},
+        {"typ:=t\ndimx:=1\ndimy:=-1\n", TBMsg::NdimInvalidYDimension, 3, "-1"},
+        {"typ:=t\ndimx:=1\ndimy:=1\ns1:=1\nend:=now\n", TBMsg::NdimInvalidEnd, 5, "now"},
+        {"typ:=t\ndimx:=1\ndimy:=1\nend:=\n", TBMsg::NdimInvalidHeader, 4, nullptr},
+        {"typ:=t\ndimx:=1\nend:=\n", TBMsg::NdimInvalidHeader, 3, nullptr},
+        {"typ:=t\nu1:=V\n", TBMsg::NdimNoDimension, 2, "u1:=V"},
+        {"typ:=t\ndimx:=1\ndimy:=1\nn3:=z\n", TBMsg::NdimInvalidChannelIndex, 4, "n3:=z"},
+        {"typ:=t\ndimx:=1\ndimy:=1\ns2:=4\n", TBMsg::NdimInvalidChannelIndex, 4, "s2:=4"},
+        {"typ:=t\ndimx:=1\ndimy:=1\ns1:=0\n", TBMsg::NdimInvalidChannelSize, 4, "0"},
+        {"typ:=t\ndimx:=1000000000\n", TBMsg::NdimInvalidXDimension, 2, "1000000000"},
         // Lengths whose product passes the int range: refused, nothing allocated.
-        {"typ:=t\ndimx:=3\ndimy:=1\ns1:=100000\ns2:=100000\ns3:=100000\nend:=\n", 209, 7, nullptr},
+        {"typ:=t\ndimx:=3\ndimy:=1\ns1:=100000\ns2:=100000\ns3:=100000\nend:=\n", TBMsg::NdimInvalidHeader, 7, nullptr},
     };
     for (const Case& c : cases) {
         WriteText(path, c.text);
@@ -125,13 +126,13 @@ TEST_F(NDimFile, DataErrorsAndWarnings) {
         const char* offending;
     } cases[] = {
         {"1;2\n3\n4;5\n6;7\n", 1, 0, 0, nullptr},
-        {"1;2\n3\n4;x\n6;7\n", 0, 213, 9, "x"},
-        {"1;2\n3\n4;5\n6\n", 0, 214, 10, "6"},
-        {"1;2\n3\n4;;\n", 0, 214, 9, "4;;"},
-        {"1;2;3\n", 0, 216, 7, "1;2;3"},
-        {"1;2\n3\n4;5\n", 0, 215, 0, nullptr},
-        {"1;2\n", 0, 215, 0, nullptr},
-        {"1;2\n3\n4;5;6\n6;7\n", 2, 217, 9, "4;5;6"},
+        {"1;2\n3\n4;x\n6;7\n", 0, TBMsg::NdimInvalidValue, 9, "x"},
+        {"1;2\n3\n4;5\n6\n", 0, TBMsg::NdimTooFewYValues, 10, "6"},
+        {"1;2\n3\n4;;\n", 0, TBMsg::NdimTooFewYValues, 9, "4;;"},
+        {"1;2;3\n", 0, TBMsg::NdimTooManyXValues, 7, "1;2;3"},
+        {"1;2\n3\n4;5\n", 0, TBMsg::NdimTooFewYLines, 0, nullptr},
+        {"1;2\n", 0, TBMsg::NdimTooFewYLines, 0, nullptr},
+        {"1;2\n3\n4;5;6\n6;7\n", 2, TBMsg::NdimTooManyYValues, 9, "4;5;6"},
     };
     for (const Case& c : cases) {
         WriteText(path, kHeader + c.body);
@@ -140,8 +141,8 @@ TEST_F(NDimFile, DataErrorsAndWarnings) {
         EXPECT_EQ(t.data, c.result) << c.body;
         if (c.id == 0) {
             EXPECT_EQ(t.values[3][1], 7.0);
-        } else if (c.id == 215) {
-            EXPECT_EQ(t.e.GetLastError(), TBFormatMessage(215, {Name()})) << c.body;
+        } else if (c.id == TBMsg::NdimTooFewYLines) {
+            EXPECT_EQ(t.e.GetLastError(), TBFormatMessage(TBMsg::NdimTooFewYLines, {Name()})) << c.body;
         } else if (c.result == 2) {
             EXPECT_EQ(t.e.GetLastWarn(), TBFormatMessage(c.id, {Name(), c.line, c.offending}) + "\r\n");
         } else {
@@ -160,7 +161,7 @@ TEST_F(NDimFile, ChannelWithoutStorageWarnsOnceAndOthersAreFilled) {
     e.GetChannel(1)->SetDoublePtr(x1);
     e.GetChannel(2)->SetDoublePtr(y0);
     EXPECT_EQ(e.ReadMdx_a(), 2);
-    EXPECT_EQ(e.GetLastWarn(), TBFormatMessage(219, {Name(), 9, "Phase", "4;5"}) + "\r\n");
+    EXPECT_EQ(e.GetLastWarn(), TBFormatMessage(TBMsg::NdimNoChannelMemory, {Name(), 9, "Phase", "4;5"}) + "\r\n");
     EXPECT_EQ(x0[1], 2.0);
     EXPECT_EQ(x1[0], 3.0);
     EXPECT_EQ(y0[1], 6.0);
@@ -173,7 +174,7 @@ TEST_F(NDimFile, MissingFileAndPairs) {
     EXPECT_EQ(e.ReadMdx_a(), 0);  // Typ 'A' default: the text reader reports the file
     e.Typ = 't';
     EXPECT_EQ(e.ReadMdx_a(), 0);
-    EXPECT_EQ(e.GetLastError(), TBFormatMessage(201, {dir.File("gone.mdx").c_str()}));
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::NdimCannotOpen, {dir.File("gone.mdx").c_str()}));
 
     // A table held as a pair lives whole in the .mdk file.
     WriteText(dir.File("p.mdk"), kHeader + "1;2\n3\n4;5\n6;7\n");

@@ -3,6 +3,7 @@
 #include "exchange/comtrade/comtrade.h"
 #include <toolbox/exchange/read_and_write_files.h>
 #include "exchange_test_util.h"
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
@@ -298,7 +299,7 @@ TEST_F(Comtrade, ContinuesInContinuationFiles) {
     WriteText(dir.File("c.d00"), "3,0,3\r\n4,0,4\r\n5,0,5\r\n");
     r = ReadRecord(dir.File("c.cfg"));
     EXPECT_EQ(r.data, 0);
-    EXPECT_EQ(r.error, TBLoadString(28));
+    EXPECT_EQ(r.error, TBLoadString(TBMsg::BasisChannelIncomplete));
 }
 
 TEST_F(Comtrade, TruncatedBinaryRecordWarnsAndKeepsWholeSamples) {

@@ -3,6 +3,7 @@
 #include <toolbox/exchange/read_and_write_files.h>
 #include "exchange_test_util.h"
 #include <toolbox/os/locale_info.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
@@ -131,7 +132,7 @@ TEST_F(Csv, WritesStringAndVariantStorageAndZeroForMissingChannels) {
     const std::string path = dir.File("v.txt");
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, ";", ",", 0, 0), 2);
     EXPECT_EQ(ReadText(path), "\"T\";\"C\";\"\";\"M\";\"O\"\r\n1.5;2,5;0;200;-7\r\nabc;-1;0;x.y;0");
-    EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(54, {CString(path.c_str()), 3}) + "\r\n");
+    EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(TBMsg::ChannelNotWritten, {CString(path.c_str()), 3}) + "\r\n");
 }
 
 TEST_F(Csv, RefusesChannelsWithoutStorageOrWithShortArraysBeforeTouchingTheFile) {
@@ -147,10 +148,10 @@ TEST_F(Csv, RefusesChannelsWithoutStorageOrWithShortArraysBeforeTouchingTheFile)
     files.InsertChannel(1, static_cast<double*>(nullptr), "B", "");
     EXPECT_EQ(files.WriteFile(path.c_str(), "", -1, ";", ".", 0, 0), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 4);
-    EXPECT_EQ(files.GetLastError(), TBLoadString(15));
+    EXPECT_EQ(files.GetLastError(), TBLoadString(TBMsg::NoMemoryReserve));
     shortArray.Add(2);
     EXPECT_EQ(files.WriteFile(path.c_str(), "", -1, ";", ".", 0, 0), 0);
-    EXPECT_EQ(files.GetLastError(), TBFormatMessage(17, {CString(path.c_str()), 2}));
+    EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {CString(path.c_str()), 2}));
     EXPECT_EQ(ReadText(path), "precious");
 }
 
@@ -163,7 +164,7 @@ TEST_F(Csv, ReportsMissingNamesAndUnwritableFiles) {
     // No name and the headless file dialog cancels: string 4.
     CReadAndWriteFileFunction& engine = *files.GetEngine();
     EXPECT_EQ(engine.WriteCSVFile("", ";", "."), 0);
-    EXPECT_EQ(files.GetLastError(), TBLoadString(4));
+    EXPECT_EQ(files.GetLastError(), TBLoadString(TBMsg::NoFileName));
     EXPECT_EQ(files.WriteFile(dir.File("no/such/dir.txt").c_str(), "", -1, ";", ".", 0, 0), 0);
     EXPECT_NE(files.GetLastError().Find("No such file or directory"), -1);
     *files.GetChannel(0) = CExImPortChannel();
@@ -322,7 +323,7 @@ TEST_F(Csv, ArraysKeepTheirLengthWhenLongerAndMissingSlotsWarn) {
     files.GetChannel(0)->SetDoubleArray(&longer);
     files.GetEngine()->ReplaceChannelSlot(1, nullptr);
     EXPECT_EQ(files.ReadDataFile(), 2);
-    EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(55, {CString(path.c_str()), 1}) + "\r\n");
+    EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(TBMsg::ChannelNotRead, {CString(path.c_str()), 1}) + "\r\n");
     ASSERT_EQ(longer.GetSize(), 5);
     EXPECT_EQ(longer[1], 3);
     EXPECT_EQ(longer[4], 42);
@@ -337,7 +338,7 @@ TEST_F(Csv, ChannelWithoutStorageStopsTheValueReader) {
     files.GetChannel(0)->SetDoubleArray(&first);
     EXPECT_EQ(files.ReadDataFile(), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 4);
-    EXPECT_EQ(files.GetLastError(), TBFormatMessage(17, {CString(path.c_str()), 2}));
+    EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {CString(path.c_str()), 2}));
 }
 
 TEST_F(Csv, StartLineSkipsLinesAndMayHoldTheTitles) {
@@ -411,7 +412,7 @@ TEST_F(Csv, MissingDirectoryAndUnreadableFilesCannotBeOpened) {
     ReadResult missing = ReadDoubles(dir.File("none.txt"), ";", ".");
     EXPECT_EQ(missing.info, 0);
     EXPECT_EQ(missing.errorNumber, 3);
-    EXPECT_EQ(missing.error, TBFormatMessage(14, {CString(dir.File("none.txt").c_str())}));
+    EXPECT_EQ(missing.error, TBFormatMessage(TBMsg::CannotOpenFile, {CString(dir.File("none.txt").c_str())}));
     mkdir(dir.File("d.txt").c_str(), 0755);
     ReadResult directory = ReadDoubles(dir.File("d.txt"), ";", ".");
     EXPECT_EQ(directory.info, 0);
@@ -455,7 +456,8 @@ TEST_F(Csv, FileThatShrinksBetweenTheStepsWarnsAndZeroFillsRawBlocks) {
     files.GetChannel(0)->SetDoublePtr(block);
     WriteText(path, "1\n2\n");
     EXPECT_EQ(files.ReadDataFile(), 2);
-    EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(57, {CString(path.c_str()), 2, 4}) + "\r\n");
+    EXPECT_EQ(files.GetLastWarn(),
+              TBFormatMessage(TBMsg::FewerValuesThanLength, {CString(path.c_str()), 2, 4}) + "\r\n");
     EXPECT_EQ(block[1], 2);
     EXPECT_EQ(block[2], 0);
     EXPECT_EQ(block[3], 0);

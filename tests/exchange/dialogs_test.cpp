@@ -4,6 +4,7 @@
 #include "exchange_test_util.h"
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/locale_info.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
@@ -224,7 +225,7 @@ TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     EXPECT_EQ(engine.WriteCSVFile("", ";", "."), 1);
     EXPECT_FALSE(hub.seen.forReading);
     EXPECT_EQ(hub.seen.defaultExtension, "*.txt");
-    EXPECT_EQ(hub.seen.filter, TBLoadString(102));
+    EXPECT_EQ(hub.seen.filter, TBLoadString(TBMsg::FilterText));
     EXPECT_EQ(hub.seen.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
     EXPECT_EQ(ReadText(dir.File("chosen.txt")), "\"a\"\r\n2");
     *engine.GetChannel(0) = CExImPortChannel();
@@ -238,7 +239,7 @@ TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     hub.answer = "";
     CReadAndWriteFileFunction cancelled;
     EXPECT_EQ(cancelled.ReadInfoCSVFile("", ";", ".", 1, 0), 0);
-    EXPECT_EQ(cancelled.GetLastError(), TBLoadString(4));
+    EXPECT_EQ(cancelled.GetLastError(), TBLoadString(TBMsg::NoFileName));
 }
 
 TEST(Hubs, HeadlessAnswersAndInProcessClipboard) {

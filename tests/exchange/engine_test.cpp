@@ -1,5 +1,6 @@
 // The channel type, the engine's channel table, messages, filter lists and facade.
 #include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ TEST(EngineTable, InsertChannelStoresBelowNrChannelsAndWarnsBeyond) {
     EXPECT_EQ(engine.GetChannel(1), nullptr);
 
     EXPECT_EQ(engine.InsertChannel(2, &values, "X", ""), 2);
-    EXPECT_EQ(engine.GetLastWarn(), TBFormatMessage(56, {CString()}) + "\r\n");
+    EXPECT_EQ(engine.GetLastWarn(), TBFormatMessage(TBMsg::MoreChannelsThanDim, {CString()}) + "\r\n");
     EXPECT_EQ(engine.Channels.GetSize(), 1);
 
     // The double-array form empties the warnings first, the other forms keep them.
@@ -138,7 +139,7 @@ TEST(EngineState, ReadDataFileOnAFreshEngineReportsAnInvalidFormat) {
     CReadAndWriteFileFunction engine;
     EXPECT_EQ(engine.ReadDataFile(), 0);
     EXPECT_EQ(engine.GetLastErrorNumber(), 3);
-    EXPECT_EQ(engine.GetLastError(), TBFormatMessage(16, {CString()}));
+    EXPECT_EQ(engine.GetLastError(), TBFormatMessage(TBMsg::UnknownFileFormat, {CString()}));
     engine.ResetWarnAndErrorMsg();
     EXPECT_TRUE(engine.GetLastError().IsEmpty());
     EXPECT_EQ(engine.GetLastErrorNumber(), 3);
@@ -158,7 +159,7 @@ TEST(EngineFilters, ListsFollowTheirOrderAndAppend) {
     CStringArray engineRead;
     CReadAndWriteFileFunction().GetFormatFilterRead(&engineRead);
     ASSERT_EQ(engineRead.GetSize(), 8);
-    EXPECT_EQ(engineRead[0], TBLoadString(103));
+    EXPECT_EQ(engineRead[0], TBLoadString(TBMsg::FilterCharacteristic));
     EXPECT_EQ(engineRead[7], "TEK Oscilloscope(*.dat)|*.dat;*.dat|");
 
     CStringArray facadeRead;
@@ -166,7 +167,7 @@ TEST(EngineFilters, ListsFollowTheirOrderAndAppend) {
     ASSERT_EQ(facadeRead.GetSize(), 9);
     EXPECT_EQ(facadeRead[0], "Veltranix Characteristic (*.mdx)|*.mdx|");
     EXPECT_EQ(facadeRead[1], "Veltranix Characteristic (*.mda/*.mdk)|*.mda;*.mdk|");
-    EXPECT_EQ(facadeRead[2], TBLoadString(101));
+    EXPECT_EQ(facadeRead[2], TBLoadString(TBMsg::FilterAccess));
 
     CString joined = CReadAndWriteFiles::GetFormatFilterRead();
     EXPECT_EQ(joined.Left(facadeRead[0].GetLength()), facadeRead[0]);

@@ -5,6 +5,7 @@
 #include <toolbox/exchange/read_and_write_files.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
@@ -124,7 +125,7 @@ TEST(XlsExchange, NoTableNameGivesDataAndTitleIsTheDefaultTable) {
     CReadAndWriteFiles files;
     EXPECT_EQ(files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 6);
-    EXPECT_EQ(files.GetLastError(), TBFormatMessage(20, {CString(path.c_str())}));
+    EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::OpenTableFailed, {CString(path.c_str())}));
     std::remove(path.c_str());
 }
 
@@ -142,9 +143,9 @@ TEST(XlsExchange, ForbiddenCharactersAndNamelessChannels) {
     files.InsertChannel(2, &c, "say \"hi\"`", "");
     ASSERT_EQ(files.WriteFile(path.c_str(), "T", 9, nullptr, nullptr, 0, 0), 1) << files.GetLastError().GetString();
     EXPECT_STREQ(files.GetChannel(0)->GetChannelName(), "a#b(1)") << "the channels keep the replaced names";
-    EXPECT_NE(
-        std::string(files.GetLastWarn().GetString()).find(TBFormatMessage(50, {CString(path.c_str())}).GetString()),
-        std::string::npos);
+    EXPECT_NE(std::string(files.GetLastWarn().GetString())
+                  .find(TBFormatMessage(TBMsg::InvalidChannelName, {CString(path.c_str())}).GetString()),
+              std::string::npos);
 
     CDaoDatabase db;
     ASSERT_EQ(db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;"), 1);
@@ -208,7 +209,7 @@ TEST(XlsExchange, FailedWriteLeavesTheTargetAsItWas) {
     files.InsertChannel(1, &b, "X", "V");
     EXPECT_EQ(files.WriteFile(path.c_str(), "", 9, nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 6);
-    EXPECT_EQ(files.GetLastError(), TBFormatMessage(27, {CString(path.c_str())}));
+    EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::IdenticalChannelNames, {CString(path.c_str())}));
     EXPECT_EQ(ReadAll(path), "previous content");
 
     // More items than an Excel 5.0 sheet has rows.
@@ -224,7 +225,7 @@ TEST(XlsExchange, FailedWriteLeavesTheTargetAsItWas) {
     more.SetNrItems(3);
     more.InsertChannel(0, &shortArray, "s", "");
     EXPECT_EQ(more.WriteFile(path.c_str(), "", 9, nullptr, nullptr, 0, 0), 0);
-    EXPECT_EQ(more.GetLastError(), TBFormatMessage(17, {CString(path.c_str()), 1}));
+    EXPECT_EQ(more.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {CString(path.c_str()), 1}));
     EXPECT_EQ(ReadAll(path), "previous content");
     std::remove(path.c_str());
 }
@@ -312,7 +313,7 @@ TEST(XlsExchange, UnreadableWorkbookIsError19) {
     CReadAndWriteFiles files;
     EXPECT_EQ(files.ReadInfoFile(path.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 6);
-    EXPECT_EQ(files.GetLastError(), TBFormatMessage(19, {CString(path.c_str())}));
+    EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::OpenDatabaseFailed, {CString(path.c_str())}));
     std::remove(path.c_str());
 }
 
@@ -327,7 +328,7 @@ TEST(XlsExchange, EmptyConnectStringFallsBackToExcel97) {
     ASSERT_TRUE(engine.ConnectTitle.IsEmpty());
     EXPECT_EQ(engine.WriteExcelFile(path.c_str(), ""), 2);
     EXPECT_STREQ(engine.GetConnectTitle(), "Excel 8.0;");
-    EXPECT_EQ(engine.GetLastWarn(), TBFormatMessage(53, {CString(path.c_str())}) + "\r\n");
+    EXPECT_EQ(engine.GetLastWarn(), TBFormatMessage(TBMsg::InvalidFileTypePointer, {CString(path.c_str())}) + "\r\n");
 
     // An Excel 4.0 worksheet read without a table name: the title names its only table.
     std::string sheet = Dir() + "/single.xls";

@@ -6,6 +6,7 @@
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/os/locale_info.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include "commands.h"
 
@@ -316,7 +317,8 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
             if (TBFileSize(path) == 0)
                 std::fprintf(stderr, "tbx %s: %s is empty\n", command, path.GetString());
             else if (access(path.GetString(), R_OK) != 0)
-                std::fprintf(stderr, "tbx %s: %s\n", command, TBFormatMessage(14, {path}).GetString());
+                std::fprintf(stderr, "tbx %s: %s\n", command,
+                             TBFormatMessage(TBMsg::CannotOpenFile, {path}).GetString());
             else
                 std::fprintf(stderr, "tbx %s: %s is not a text file\n", command, path.GetString());
             return false;
@@ -341,7 +343,7 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
     }
     if (result == 0) {
         CString error = files.GetLastError();
-        if (error.IsEmpty()) error = TBFormatMessage(14, {path});
+        if (error.IsEmpty()) error = TBFormatMessage(TBMsg::CannotOpenFile, {path});
         std::fprintf(stderr, "tbx %s: %s\n", command, error.GetString());
         return false;
     }
@@ -492,7 +494,7 @@ int RunConvertCommand(const Arguments& args) {
         if (!channel) continue;
         std::unique_ptr<double[]> block(new (std::nothrow) double[items > 0 ? items : 1]());
         if (!block) {
-            std::fprintf(stderr, "tbx convert: %s\n", TBLoadString(2).GetString());
+            std::fprintf(stderr, "tbx convert: %s\n", TBLoadString(TBMsg::NoMemory).GetString());
             return 1;
         }
         channel->SetDoublePtr(block.get());

@@ -3,6 +3,7 @@
 // the engine (WriteDaoFile, ReadInfoDaoDataFile, ReadDataDaoFile) does the work.
 #include <toolbox/exchange/engine.h>
 
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 namespace {
@@ -24,9 +25,9 @@ void SetAccessCodes(CReadAndWriteFileFunction& engine) {
 
 int CReadAndWriteFileFunction::WriteAccessFile(CString fileName, CString tableName) {
     if (fileName.IsEmpty() && FileName.IsEmpty()) {
-        fileName = AskExchangeFileName("*.mdb", TBLoadString(101), 0);
+        fileName = AskExchangeFileName("*.mdb", TBLoadString(TBMsg::FilterAccess), 0);
         if (fileName.IsEmpty()) {
-            LastError = TBLoadString(4);
+            LastError = TBLoadString(TBMsg::NoFileName);
             return 0;
         }
     }
