@@ -78,11 +78,7 @@ private:
 
 class CrashDialogs : public ::testing::Test {
 protected:
-    void SetUp() override { m_dir = MakeTempDir(); }
-    void TearDown() override {
-        TBSetDialogHub(nullptr);
-        RemoveTree(m_dir);
-    }
+    void TearDown() override { TBSetDialogHub(nullptr); }
 
     /// Runs the reporter in this process for a crash of m_dir/app with one extra file.
     int RunReporter(const std::string& to) {
@@ -118,7 +114,8 @@ protected:
     }
     std::vector<std::string> KeptReports() const { return ListDir(m_dir + "/state/veltranix/crash-reports"); }
 
-    std::string m_dir;
+    tbtest::ScratchDir m_scratch;
+    std::string m_dir = m_scratch.Path();
 };
 
 }  // namespace
@@ -144,9 +141,9 @@ TEST_F(CrashDialogs, RegisteredHubIsAskedAndItsSaveTargetGetsTheReport) {
     EXPECT_EQ(save.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
 
     ASSERT_TRUE(Exists(m_dir + "/saved.zip"));
-    int status = -1;
-    std::string listing = Shell("unzip -Z1 '" + m_dir + "/saved.zip'", &status);
-    EXPECT_EQ(status, 0) << listing;
+    const tbtest::RunResult unzip = tbtest::Shell("unzip -Z1 '" + m_dir + "/saved.zip'");
+    const std::string& listing = unzip.output;
+    EXPECT_EQ(unzip.status, 0) << listing;
     EXPECT_NE(listing.find("app.xml"), std::string::npos) << listing;
     EXPECT_NE(listing.find("notes.txt"), std::string::npos) << listing;
     EXPECT_TRUE(KeptReports().empty()) << "a saved report is not kept as well";

@@ -1,7 +1,7 @@
 // The rules of the Import and Export dialogs, and the engine asking through the hub.
 #include <toolbox/exchange/exchange_dialogs.h>
 #include <toolbox/exchange/read_and_write_files.h>
-#include "exchange_test_util.h"
+#include "tests/support/files.h"
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/locale_info.h>
 #include <toolbox/resources/string_table.h>
@@ -10,6 +10,8 @@
 
 #include <cstdlib>
 #include <string>
+
+using namespace tbtest;
 
 namespace {
 
@@ -80,21 +82,21 @@ TEST(ImportRules, LoadsSeparatorsAndDecimalAndBuildsTheChosenStrings) {
 }
 
 TEST_F(ImportDialog, TextCheckLooksAtTheFirst1024Bytes) {
-    WriteText(dir.File("ok.txt"), "1;2\r\n\t3;4\n");
+    WriteFile(dir.File("ok.txt"), "1;2\r\n\t3;4\n");
     EXPECT_TRUE(CTextImportRules(dir.File("ok.txt").c_str()).CheckFileIsText());
-    WriteText(dir.File("empty.txt"), "");
+    WriteFile(dir.File("empty.txt"), "");
     EXPECT_FALSE(CTextImportRules(dir.File("empty.txt").c_str()).CheckFileIsText());
     EXPECT_FALSE(CTextImportRules(dir.File("none.txt").c_str()).CheckFileIsText());
-    WriteText(dir.File("bin.txt"), std::string(1023, 'a') + '\x01');
+    WriteFile(dir.File("bin.txt"), std::string(1023, 'a') + '\x01');
     EXPECT_FALSE(CTextImportRules(dir.File("bin.txt").c_str()).CheckFileIsText());
-    WriteText(dir.File("late.txt"), std::string(1024, 'a') + '\x01');
+    WriteFile(dir.File("late.txt"), std::string(1024, 'a') + '\x01');
     EXPECT_TRUE(CTextImportRules(dir.File("late.txt").c_str()).CheckFileIsText());
 }
 
 TEST_F(ImportDialog, OriginalTextShowsNumberedLinesAroundTheStartLine) {
     std::string text;
     for (int i = 1; i <= 80; ++i) text += "line" + std::to_string(i) + "\r\n";
-    WriteText(dir.File("p.txt"), text);
+    WriteFile(dir.File("p.txt"), text);
     CTextImportRules dialog(dir.File("p.txt").c_str());
     CString preview;
     ASSERT_TRUE(dialog.BuildOriginalText(preview));
@@ -109,7 +111,7 @@ TEST_F(ImportDialog, OriginalTextShowsNumberedLinesAroundTheStartLine) {
 }
 
 TEST_F(ImportDialog, InterpretedTextSplitsWithTheCurrentChoices) {
-    WriteText(dir.File("i.txt"), "\"U(V)\";x\r\n1,5;2k\r\n3\r\n");
+    WriteFile(dir.File("i.txt"), "\"U(V)\";x\r\n1,5;2k\r\n3\r\n");
     CTextImportRules dialog(dir.File("i.txt").c_str());
     dialog.LoadDecimal(",");
     CStringArray titles;
@@ -150,7 +152,7 @@ TEST(ExportRules, GiveCharactersOrStringsAndDisableOkWithoutAChoice) {
 
 TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     const std::string csv = dir.File("d.csv");
-    WriteText(csv, "\"a\"|\"b\"\r\nskip\r\n1'5|2\r\n");
+    WriteFile(csv, "\"a\"|\"b\"\r\nskip\r\n1'5|2\r\n");
     ImportAnswer answer;
     TBSetDialogHub(&answer);
     CReadAndWriteFiles files;
@@ -190,7 +192,7 @@ TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     EXPECT_EQ(answer.asked, asked);
 
     // A binary file closes the dialog at once as cancelled.
-    WriteText(dir.File("bin.txt"), std::string("\x7f"
+    WriteFile(dir.File("bin.txt"), std::string("\x7f"
                                                "ELF\x02\x01",
                                                6));
     files.ResetAllVars();
@@ -226,7 +228,7 @@ TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     EXPECT_EQ(hub.seen.defaultExtension, "*.txt");
     EXPECT_EQ(hub.seen.filter, TBLoadString(102));
     EXPECT_EQ(hub.seen.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
-    EXPECT_EQ(ReadText(dir.File("chosen.txt")), "\"a\"\r\n2");
+    EXPECT_EQ(ReadFile(dir.File("chosen.txt")), "\"a\"\r\n2");
     *engine.GetChannel(0) = CExImPortChannel();
 
     CReadAndWriteFileFunction reader;

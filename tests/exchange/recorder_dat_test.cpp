@@ -2,12 +2,14 @@
 // files brought to a common time base through the dialog rules and the dialog hub.
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/recorder_files.h>
-#include "exchange_test_util.h"
+#include "tests/support/files.h"
 #include <toolbox/os/dialog_hub.h>
 
 #include <gtest/gtest.h>
 
 #include <sstream>
+
+using namespace tbtest;
 
 namespace {
 
@@ -20,7 +22,7 @@ std::string Recorder(int samples, const std::string& spacing, int lines, double 
 
 TEST(RecorderDat, OneFileGivesTimeAndSamples) {
     ScratchDir dir;
-    WriteText(dir.File("scope1.dat"), Recorder(1000, "2e-6", 1000, 0.5));
+    WriteFile(dir.File("scope1.dat"), Recorder(1000, "2e-6", 1000, 0.5));
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(dir.File("scope1.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
     EXPECT_EQ(engine.GetNrItems(), 1000);
@@ -42,7 +44,7 @@ TEST(RecorderDat, OneFileGivesTimeAndSamples) {
 
 TEST(RecorderDat, WordInHeaderMeansDelimitedText) {
     ScratchDir dir;
-    WriteText(dir.File("t.dat"), "Samples\n1\n2\n");
+    WriteFile(dir.File("t.dat"), "Samples\n1\n2\n");
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(dir.File("t.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
     EXPECT_EQ(engine.FileKind, TB_KIND_TEXT);
@@ -53,7 +55,7 @@ TEST(RecorderDat, WordInHeaderMeansDelimitedText) {
 TEST(RecorderDat, AbsurdSampleCountsAreRejected) {
     ScratchDir dir;
     for (const char* count : {"2000000000", "-5"}) {
-        WriteText(dir.File("big.dat"), std::string(count) + "\n1e-3\n0\n0\n1\n2\n");
+        WriteFile(dir.File("big.dat"), std::string(count) + "\n1e-3\n0\n0\n1\n2\n");
         CReadAndWriteFileFunction engine;
         EXPECT_EQ(engine.ReadInfoFile(dir.File("big.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0) << count;
         EXPECT_EQ(engine.GetLastErrorNumber(), 3);
@@ -63,7 +65,7 @@ TEST(RecorderDat, AbsurdSampleCountsAreRejected) {
 
 TEST(RecorderDat, FewerLinesThanSamplesLeaveTheBlockUntouched) {
     ScratchDir dir;
-    WriteText(dir.File("short.dat"), Recorder(5, "1", 3, 1.0));
+    WriteFile(dir.File("short.dat"), Recorder(5, "1", 3, 1.0));
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(dir.File("short.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
     std::vector<double> time(5, -1), values(5, -1);
@@ -76,10 +78,10 @@ TEST(RecorderDat, FewerLinesThanSamplesLeaveTheBlockUntouched) {
 
 TEST(RecorderRules, ChannelLimitAndCommonTimeBase) {
     ScratchDir dir;
-    WriteText(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));
-    WriteText(dir.File("b.dat"), Recorder(500, "2e-3", 500, 1.0));
-    WriteText(dir.File("c.dat"), Recorder(10, "1e-3", 10, 1.0));
-    WriteText(dir.File("text.dat"), "hello\n");
+    WriteFile(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));
+    WriteFile(dir.File("b.dat"), Recorder(500, "2e-3", 500, 1.0));
+    WriteFile(dir.File("c.dat"), Recorder(10, "1e-3", 10, 1.0));
+    WriteFile(dir.File("text.dat"), "hello\n");
     CRecorderFilesRules rules(dir.File("a.dat").c_str(), 3);
     rules.Initialize();
     ASSERT_EQ(rules.GetFileCount(), 1);
@@ -127,8 +129,8 @@ private:
 
 TEST(RecorderDat, SeveralFilesInterpolatedOntoTheShortestRecording) {
     ScratchDir dir;
-    WriteText(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));  // value = index
-    WriteText(dir.File("b.dat"), Recorder(500, "2e-3", 300, 10.0));   // shorter than its header says
+    WriteFile(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));  // value = index
+    WriteFile(dir.File("b.dat"), Recorder(500, "2e-3", 300, 10.0));   // shorter than its header says
     RecorderAnswer answer(dir.File("b.dat"));
     TBSetDialogHub(&answer);
     CReadAndWriteFileFunction engine;
@@ -155,7 +157,7 @@ TEST(RecorderDat, SeveralFilesInterpolatedOntoTheShortestRecording) {
 
 TEST(RecorderDat, CancelledDialogAndInterpolationArguments) {
     ScratchDir dir;
-    WriteText(dir.File("a.dat"), Recorder(10, "1e-3", 10, 1.0));
+    WriteFile(dir.File("a.dat"), Recorder(10, "1e-3", 10, 1.0));
     CReadAndWriteFileFunction engine;
     EXPECT_EQ(engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 0);
     EXPECT_EQ(engine.GetLastErrorNumber(), TB_EXCHANGE_CANCELLED);
