@@ -1,6 +1,7 @@
 // The rules of the Import and Export dialogs, and the engine asking through the hub.
 #include <toolbox/exchange/exchange_dialogs.h>
 #include <toolbox/exchange/read_and_write_files.h>
+#include "tests/support/dialog_hub.h"
 #include "tests/support/files.h"
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/locale_info.h>
@@ -201,22 +202,9 @@ TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     EXPECT_EQ(answer.asked, asked);
 }
 
-namespace {
-class FileNameAnswer : public CDialogHub {
-public:
-    CString answer;
-    CFileDialogRequest seen;
-    CString AskFileName(const CFileDialogRequest& request) override {
-        seen = request;
-        return answer;
-    }
-};
-}  // namespace
-
 TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
-    FileNameAnswer hub;
-    hub.answer = dir.File("chosen.txt").c_str();
-    TBSetDialogHub(&hub);
+    tbtest::FakeDialogHub hub;
+    hub.fileName = dir.File("chosen.txt").c_str();
     double v[1] = {2};
     CReadAndWriteFileFunction engine;
     engine.SetNrChannels(1);
@@ -224,20 +212,22 @@ TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     engine.InsertChannel(0, v, "a", "");
     engine.FileKind = 4;
     EXPECT_EQ(engine.WriteCSVFile("", ";", "."), 1);
-    EXPECT_FALSE(hub.seen.forReading);
-    EXPECT_EQ(hub.seen.defaultExtension, "*.txt");
-    EXPECT_EQ(hub.seen.filter, TBLoadString(102));
-    EXPECT_EQ(hub.seen.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
+    ASSERT_EQ(hub.fileRequests.size(), 1u);
+    EXPECT_FALSE(hub.fileRequests[0].forReading);
+    EXPECT_EQ(hub.fileRequests[0].defaultExtension, "*.txt");
+    EXPECT_EQ(hub.fileRequests[0].filter, TBLoadString(102));
+    EXPECT_EQ(hub.fileRequests[0].flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
     EXPECT_EQ(ReadFile(dir.File("chosen.txt")), "\"a\"\r\n2");
     *engine.GetChannel(0) = CExImPortChannel();
 
     CReadAndWriteFileFunction reader;
     reader.FileKind = 5;
     ASSERT_EQ(reader.ReadInfoCSVFile("", ";", ".", 1, 0), 1);
-    EXPECT_TRUE(hub.seen.forReading);
-    EXPECT_EQ(hub.seen.defaultExtension, "*.csv");
+    ASSERT_EQ(hub.fileRequests.size(), 2u);
+    EXPECT_TRUE(hub.fileRequests[1].forReading);
+    EXPECT_EQ(hub.fileRequests[1].defaultExtension, "*.csv");
     EXPECT_EQ(reader.GetFileName(), dir.File("chosen.txt").c_str());
-    hub.answer = "";
+    hub.fileName = "";
     CReadAndWriteFileFunction cancelled;
     EXPECT_EQ(cancelled.ReadInfoCSVFile("", ";", ".", 1, 0), 0);
     EXPECT_EQ(cancelled.GetLastError(), TBLoadString(4));

@@ -2,6 +2,7 @@
 // files brought to a common time base through the dialog rules and the dialog hub.
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/recorder_files.h>
+#include "tests/support/dialog_hub.h"
 #include "tests/support/files.h"
 #include <toolbox/os/dialog_hub.h>
 
@@ -104,40 +105,30 @@ TEST(RecorderRules, ChannelLimitAndCommonTimeBase) {
 }
 
 // Answers the file dialog with one path and the recorder dialog by adding it.
-class RecorderAnswer : public CDialogHub {
-public:
-    explicit RecorderAnswer(std::string second, bool accept = true) : m_second(std::move(second)), m_accept(accept) {}
-    CString AskFileName(const CFileDialogRequest& request) override {
-        filter = request.filter;
-        return m_second.c_str();
+struct RecorderAnswer : tbtest::FakeDialogHub {
+    explicit RecorderAnswer(const std::string& second) {
+        fileName = second.c_str();
+        answerModal = [](CModalRequest& request) {
+            auto* rules = dynamic_cast<CRecorderFilesRules*>(&request);
+            if (!rules || !rules->AskAndAddFile()) return IDCANCEL;
+            rules->SetChannelUnit(0, "V");
+            rules->SetChannelName(1, "probe");
+            rules->SetChannelUnit(1, "A");
+            return IDOK;
+        };
     }
-    int DoModal(CModalRequest& request) override {
-        auto* rules = dynamic_cast<CRecorderFilesRules*>(&request);
-        if (!rules || !m_accept) return IDCANCEL;
-        if (!rules->AskAndAddFile()) return IDCANCEL;
-        rules->SetChannelUnit(0, "V");
-        rules->SetChannelName(1, "probe");
-        rules->SetChannelUnit(1, "A");
-        return IDOK;
-    }
-    CString filter;
-
-private:
-    std::string m_second;
-    bool m_accept;
 };
 
 TEST(RecorderDat, SeveralFilesInterpolatedOntoTheShortestRecording) {
     ScratchDir dir;
     WriteFile(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));  // value = index
     WriteFile(dir.File("b.dat"), Recorder(500, "2e-3", 300, 10.0));   // shorter than its header says
-    RecorderAnswer answer(dir.File("b.dat"));
-    TBSetDialogHub(&answer);
     CReadAndWriteFileFunction engine;
-    const int info = engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3);
-    TBSetDialogHub(nullptr);
-    ASSERT_EQ(info, 1) << engine.GetLastError();
-    EXPECT_EQ(std::string(answer.filter), "TEK Oscilloscope(*.dat)|*.dat;*.dat|");
+    RecorderAnswer answer(dir.File("b.dat"));
+    ASSERT_EQ(engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 1)
+        << engine.GetLastError();
+    ASSERT_EQ(answer.fileRequests.size(), 1u);
+    EXPECT_EQ(std::string(answer.fileRequests[0].filter), "TEK Oscilloscope(*.dat)|*.dat;*.dat|");
     ASSERT_EQ(engine.GetNrChannels(), 3);
     EXPECT_EQ(engine.GetNrItems(), 500);
     EXPECT_EQ(std::string(engine.GetChannel(1)->GetUnitName()), "V");

@@ -1,5 +1,5 @@
-// A dialog hub for tests: installed for its lifetime, records what the code asked and
-// answers as the test says.
+// A dialog hub for tests: installed when made (the headless hub again when it goes),
+// records what the code asked and answers as the test says.
 #pragma once
 
 #include <toolbox/exchange/table_choice.h>
