@@ -36,7 +36,9 @@ void WriteSample(const std::string& path, const char* connect, int n) {
     for (int k = 0; k < n; ++k) {
         ASSERT_EQ(rs.AddNew(), 1);
         ASSERT_EQ(rs.SetFieldValue(0, COleVariant(k * 0.125 - 3.0)), 1);
-        if (k % 3 != 2) ASSERT_EQ(rs.SetFieldValue(1, COleVariant(CString("t") + CString(std::to_string(k)))), 1);
+        if (k % 3 != 2) {
+            ASSERT_EQ(rs.SetFieldValue(1, COleVariant(CString("t") + CString(std::to_string(k)))), 1);
+        }
         ASSERT_EQ(rs.Update(), 1);
     }
     rs.Close();

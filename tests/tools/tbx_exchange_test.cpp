@@ -89,9 +89,10 @@ TEST_F(TbxExchange, AccessDatabasesInBothDirections) {
     Succeeds("convert " + example + " " + mdb);
     ExpectShows(Succeeds("info " + mdb), {"Format:    Microsoft Access (.mdb) (family 2, format code 10)",
                                           "Table:     Data", "Items:     51", "   3  Vout  [V]"});
-    if (tbtest::HaveProgram("mdb-export"))
+    if (tbtest::HaveProgram("mdb-export")) {
         EXPECT_EQ(tbtest::Shell("mdb-export -d ';' '" + mdb + "' Data").output.substr(0, 25),
                   "time(s);Vin(V);Vout(V);I(");
+    }
     // Back to the example's own symbols: byte for byte the shipped file.
     Succeeds("convert " + mdb + " " + In("back.csv") + " --out-separator ';' --out-decimal ,");
     EXPECT_EQ(ReadFile(In("back.csv")), ReadFile(example));

@@ -164,7 +164,9 @@ TEST(Tbx, XxFailuresLeaveNoOutput) {
     tbtest::WriteFile(dir / "in.bin", "x");
     EXPECT_EQ(RunTbx("xx encode " + (dir / "in.bin") + " " + (dir / "no/such/dir/out.xx")).status, 1);
     // Writing to a full device fails and leaves nothing.
-    if (access("/dev/full", W_OK) == 0) EXPECT_EQ(RunTbx("xx encode /etc/hostname - > /dev/full").status, 1);
+    if (access("/dev/full", W_OK) == 0) {
+        EXPECT_EQ(RunTbx("xx encode /etc/hostname - > /dev/full").status, 1);
+    }
     // A directory opens but cannot be read: the message names the input.
     ExpectRunShows("xx encode " + dir.Path() + " " + (dir / "d.xx"), 1, "cannot read " + dir.Path());
     EXPECT_FALSE(tbtest::Exists(dir / "d.xx"));
