@@ -8,11 +8,10 @@
 #include <toolbox/exchange/dao.h>
 #include "exchange/tables/jet/jet4_writer.h"
 #include "exchange/tables/jet/jet_file.h"
+#include "exchange_fuzz.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <string>
-#include <unistd.h>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -31,11 +30,8 @@ bool CheckEverything(const std::string& bytes) {
 }
 
 void ReadThroughTableLayer(const std::string& bytes) {
-    static const std::string path = "/tmp/fuzz_jet_file_" + std::to_string(getpid()) + ".mdb";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    static const std::string path = exchange_fuzz::ScratchFile("jet_file", ".mdb");
+    if (!exchange_fuzz::WriteFile(path, bytes.data(), bytes.size())) return;
     CDaoDatabase db;
     if (db.Open(path.c_str(), FALSE, TRUE, "") == 1) {
         for (int i = 0; i < db.GetTableDefCount(); ++i) {
@@ -49,13 +45,12 @@ void ReadThroughTableLayer(const std::string& bytes) {
                 for (int c = 0; c < rs.GetFieldCount(); ++c) rs.GetFieldValue(c);
         }
     }
-    std::remove(path.c_str());
 }
 
 std::string g_seed;
 
 std::string MakeSeed() {
-    const std::string path = "/tmp/fuzz_jet_seed_" + std::to_string(getpid()) + ".mdb";
+    const std::string path = exchange_fuzz::ScratchFile("jet_seed", ".mdb");
     CJet4Writer w;
     if (!w.Open(path, "Data", {{"U(V)", CJet4Field::Double, 20}, {"Note", CJet4Field::Text, 20}})) return std::string();
     for (int r = 0; r < 120; ++r) {
@@ -64,15 +59,9 @@ std::string MakeSeed() {
         w.AddRecord();
     }
     w.Close();
-    std::string bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-        std::fclose(f);
-    }
-    std::remove(path.c_str());
-    return bytes;
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// Fuzz target: arbitrary bytes read as a .raw file through the engine's dispatch.
-#include "spice_recorder_fuzz.h"
+// Arbitrary bytes read as a .raw file through the engine's dispatch.
+#include "exchange_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz_exchange::ReadThroughEngine(data, size, "fuzz_spice_raw", ".raw");
+    exchange_fuzz::Limits limits;
+    limits.itemsBoundedByInput = true;
+    exchange_fuzz::ReadInputAs(data, size, "spice_raw", ".raw", limits);
     return 0;
 }

@@ -1,6 +1,7 @@
 // The crash reporter's questions reach the dialog hub: a registered hub is asked and
 // its answers decide what becomes of the report; without one nobody is asked.
 #include "test_support.h"
+#include "tests/support/dialog_hub.h"
 #include <toolbox/crash/crash_dialogs.h>
 #include "crash/crash_reporter.h"
 #include <toolbox/mail/mail.h>
@@ -16,15 +17,13 @@ using namespace crashtest;
 
 namespace {
 
-/// A hub that records every question and answers from its fields.
-class RecordingHub : public CDialogHub {
+/// A hub that records every question and answers from its fields; the crash dialog
+/// is confirmed with a sender and a description unless modalAnswer says otherwise.
+class RecordingHub : public tbtest::FakeDialogHub {
 public:
     int modalAnswer = IDOK;
-    CString saveTarget;
     std::vector<UINT> templates;
     std::vector<std::string> listedFiles;  // "path=description" of the crash dialog
-    std::vector<CFileDialogRequest> fileRequests;
-    std::vector<std::string> messages;
     std::vector<std::string> progress;
 
     int DoModal(CModalRequest& request) override {
@@ -40,14 +39,6 @@ public:
             crash->Description = "clicked Run";
         }
         return modalAnswer;
-    }
-    CString AskFileName(const CFileDialogRequest& request) override {
-        fileRequests.push_back(request);
-        return saveTarget;
-    }
-    int MessageBox(const CString& text, const CString&, UINT) override {
-        messages.push_back(text.str());
-        return IDOK;
     }
     void ShowProgress(int position, int count, const CString& name) override {
         progress.push_back(std::to_string(position) + "/" + std::to_string(count) + " " + name.str());
@@ -78,12 +69,6 @@ private:
 
 class CrashDialogs : public ::testing::Test {
 protected:
-    void SetUp() override { m_dir = MakeTempDir(); }
-    void TearDown() override {
-        TBSetDialogHub(nullptr);
-        RemoveTree(m_dir);
-    }
-
     /// Runs the reporter in this process for a crash of m_dir/app with one extra file.
     int RunReporter(const std::string& to) {
         WriteFile(m_dir + "/notes.txt", "what happened");
@@ -118,15 +103,15 @@ protected:
     }
     std::vector<std::string> KeptReports() const { return ListDir(m_dir + "/state/veltranix/crash-reports"); }
 
-    std::string m_dir;
+    tbtest::ScratchDir m_scratch;
+    std::string m_dir = m_scratch.Path();
 };
 
 }  // namespace
 
 TEST_F(CrashDialogs, RegisteredHubIsAskedAndItsSaveTargetGetsTheReport) {
     RecordingHub hub;
-    hub.saveTarget = (m_dir + "/saved.zip").c_str();
-    TBSetDialogHub(&hub);
+    hub.fileName = (m_dir + "/saved.zip").c_str();
     // No recipient: confirming goes straight to the Save As question.
     EXPECT_EQ(RunReporter(""), 0);
 
@@ -144,20 +129,19 @@ TEST_F(CrashDialogs, RegisteredHubIsAskedAndItsSaveTargetGetsTheReport) {
     EXPECT_EQ(save.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
 
     ASSERT_TRUE(Exists(m_dir + "/saved.zip"));
-    int status = -1;
-    std::string listing = Shell("unzip -Z1 '" + m_dir + "/saved.zip'", &status);
-    EXPECT_EQ(status, 0) << listing;
+    const tbtest::RunResult unzip = tbtest::Shell("unzip -Z1 '" + m_dir + "/saved.zip'");
+    const std::string& listing = unzip.output;
+    EXPECT_EQ(unzip.status, 0) << listing;
     EXPECT_NE(listing.find("app.xml"), std::string::npos) << listing;
     EXPECT_NE(listing.find("notes.txt"), std::string::npos) << listing;
     EXPECT_TRUE(KeptReports().empty()) << "a saved report is not kept as well";
-    EXPECT_TRUE(hub.messages.empty());
+    EXPECT_TRUE(hub.messageTexts.empty());
     EXPECT_FALSE(Exists(m_dir + "/app.xml")) << "the temporary report is deleted";
 }
 
 TEST_F(CrashDialogs, DeclinedOrUnsavedReports) {
     RecordingHub declining;
     declining.modalAnswer = IDCANCEL;
-    TBSetDialogHub(&declining);
     EXPECT_EQ(RunReporter("support@example.com"), 0);
     EXPECT_EQ(declining.templates.size(), 1u);
     EXPECT_TRUE(declining.fileRequests.empty()) << "Don't Send asks nothing more";
@@ -165,13 +149,13 @@ TEST_F(CrashDialogs, DeclinedOrUnsavedReports) {
 
     // Send with no recipient and Save As cancelled: the report is kept and the hub says where.
     RecordingHub cancelling;
-    TBSetDialogHub(&cancelling);
     EXPECT_EQ(RunReporter(""), 0);
     EXPECT_EQ(cancelling.fileRequests.size(), 1u);
     std::vector<std::string> kept = KeptReports();
     ASSERT_EQ(kept.size(), 1u);
-    ASSERT_EQ(cancelling.messages.size(), 1u);
-    EXPECT_EQ(cancelling.messages[0], "Crash report kept in " + m_dir + "/state/veltranix/crash-reports/" + kept[0]);
+    ASSERT_EQ(cancelling.messageTexts.size(), 1u);
+    EXPECT_EQ(cancelling.messageTexts[0],
+              "Crash report kept in " + m_dir + "/state/veltranix/crash-reports/" + kept[0]);
 }
 
 TEST_F(CrashDialogs, HeadlessHubAsksNobodyUnlessTheEnvironmentAnswers) {
@@ -206,7 +190,6 @@ TEST_F(CrashDialogs, HeadlessHubAsksNobodyUnlessTheEnvironmentAnswers) {
 
 TEST_F(CrashDialogs, PackingProgressAndMailMessagesGoThroughTheHub) {
     RecordingHub hub;
-    TBSetDialogHub(&hub);
     std::string a = m_dir + "/a.txt", b = m_dir + "/b.txt";
     WriteFile(a, "alpha");
     WriteFile(b, "beta");
@@ -224,7 +207,7 @@ TEST_F(CrashDialogs, PackingProgressAndMailMessagesGoThroughTheHub) {
     // Files are packed last to first.
     std::vector<std::string> expected = {"1/2 " + b, "2/2 " + a};
     EXPECT_EQ(hub.progress, expected);
-    ASSERT_EQ(hub.messages.size(), 1u);
-    EXPECT_NE(hub.messages[0].find("xdg-email"), std::string::npos) << hub.messages[0];
+    ASSERT_EQ(hub.messageTexts.size(), 1u);
+    EXPECT_NE(hub.messageTexts[0].find("xdg-email"), std::string::npos) << hub.messageTexts[0];
     EXPECT_FALSE(Exists(m_dir + "/packed.zip")) << "an archive no mail program took is removed";
 }

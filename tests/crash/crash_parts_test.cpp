@@ -142,14 +142,16 @@ TEST(ProcMaps, ParsesLinesAndGroupsModules) {
 
 TEST(CrashSettings, RegisterCfgValuesAndDefaults) {
     // Each case gets its own directory: the profile cache keeps a file it has read.
-    std::string missing = MakeTempDir();
+    tbtest::ScratchDir missingScratch;
+    const std::string missing = missingScratch.Path();
     TBCrashSettings none = TBReadCrashSettings(missing.c_str());
     EXPECT_EQ(none.productVersion, "");
     EXPECT_EQ(none.mailServer, TB_DEFAULT_REPORT_MAIL_SERVER);
     EXPECT_EQ(none.mailPort, 25);
-    RemoveTree(missing);
 
-    std::string full = MakeTempDir();
+    tbtest::ScratchDir fullScratch;
+
+    const std::string full = fullScratch.Path();
     WriteFile(full + "/Register.cfg",
               "; comment\r\n[General]\r\n ProductVersion = 8.0.1 \r\n"
               "[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\n");
@@ -157,23 +159,22 @@ TEST(CrashSettings, RegisterCfgValuesAndDefaults) {
     EXPECT_EQ(read.productVersion, "8.0.1");
     EXPECT_EQ(read.mailServer, "mail.example.com");
     EXPECT_EQ(read.mailPort, 2525);
-    RemoveTree(full);
 
     const char* badPorts[] = {"99999", "0", "-25", "smtp", ""};
     for (const char* port : badPorts) {
-        std::string dir = MakeTempDir();
+        tbtest::ScratchDir dirScratch;
+        const std::string dir = dirScratch.Path();
         WriteFile(dir + "/Register.cfg", std::string("[CrashReport]\nMailServer=\nMailPort=") + port + "\n");
         TBCrashSettings bad = TBReadCrashSettings(dir.c_str());
         EXPECT_EQ(bad.mailPort, 25) << "port '" << port << "' keeps the default";
         EXPECT_EQ(bad.mailServer, TB_DEFAULT_REPORT_MAIL_SERVER) << "an empty server keeps the default";
-        RemoveTree(dir);
     }
 
     // Section and key names compare byte for byte, as everywhere in the profile cache.
-    std::string cased = MakeTempDir();
+    tbtest::ScratchDir casedScratch;
+    const std::string cased = casedScratch.Path();
     WriteFile(cased + "/Register.cfg", "[general]\nproductversion=9\n");
     EXPECT_EQ(TBReadCrashSettings(cased.c_str()).productVersion, "");
-    RemoveTree(cased);
 }
 
 TEST(CrashSettings, OsReleaseValues) {
@@ -196,7 +197,8 @@ std::uint32_t U32(const std::string& s, std::size_t at) {
 TEST(Minidump, EveryStreamLiesInsideTheFile) {
     std::unique_ptr<TBMinidumpScratch> scratch(new TBMinidumpScratch);
     scratch->processorCount = 2;
-    std::string dir = MakeTempDir();
+    tbtest::ScratchDir dirScratch;
+    const std::string dir = dirScratch.Path();
     std::string path = dir + "/self.dmp";
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
@@ -207,7 +209,6 @@ TEST(Minidump, EveryStreamLiesInsideTheFile) {
     EXPECT_TRUE(TBWriteMinidump(fd, crash, *scratch));
     close(fd);
     std::string d = ReadFile(path);
-    RemoveTree(dir);
     ASSERT_GE(d.size(), 32u);
     EXPECT_EQ(d.substr(0, 4), "MDMP");
     EXPECT_EQ(U32(d, 4) & 0xFFFF, 0xA793u);
@@ -270,7 +271,9 @@ TEST(CrashInstall, InstallAndUninstallRestoreThePreviousHandlers) {
     EXPECT_EQ(handler->GetSubject(), "subject");
     EXPECT_EQ(handler->GetProcessId(), static_cast<int>(getpid()));
 
-    std::string dir = MakeTempDir();
+    tbtest::ScratchDir dirScratch;
+
+    const std::string dir = dirScratch.Path();
     std::string file = dir + "/log.txt";
     WriteFile(file, "x");
     AddFileToCrashReport(handle, file.c_str(), "Log");
@@ -290,5 +293,4 @@ TEST(CrashInstall, InstallAndUninstallRestoreThePreviousHandlers) {
     // The C library adds its restorer flag to every installed action.
     const int restorer = 0x04000000;
     EXPECT_EQ(after.sa_flags & ~restorer, before.sa_flags & ~restorer);
-    RemoveTree(dir);
 }

@@ -13,13 +13,11 @@ namespace {
 class CrashProcess : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = MakeTempDir();
         ASSERT_FALSE(m_dir.empty());
         m_temp = m_dir + "/temp";
         m_state = m_dir + "/state";
         mkdir(m_temp.c_str(), 0700);
     }
-    void TearDown() override { RemoveTree(m_dir); }
 
     std::vector<std::string> Environment(const std::vector<std::string>& extra = {}) const {
         std::vector<std::string> env = {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state,
@@ -44,15 +42,15 @@ protected:
         EXPECT_EQ(kept.size(), 1u);
         if (kept.size() != 1) return "";
         std::string archive = KeptDir() + "/" + kept[0];
-        int status = 0;
-        std::string test = Shell("unzip -t '" + archive + "'", &status);
-        EXPECT_EQ(status, 0) << test;
+        const tbtest::RunResult test = tbtest::Shell("unzip -t '" + archive + "'");
+        EXPECT_EQ(test.status, 0) << test.output;
         std::string out = m_dir + "/unpacked";
-        Shell("rm -rf '" + out + "' && mkdir -p '" + out + "' && unzip -q '" + archive + "' -d '" + out + "'");
+        tbtest::Shell("rm -rf '" + out + "' && mkdir -p '" + out + "' && unzip -q '" + archive + "' -d '" + out + "'");
         return out;
     }
 
-    std::string m_dir, m_temp, m_state;
+    tbtest::ScratchDir m_scratch;
+    std::string m_dir = m_scratch.Path(), m_temp, m_state;
 };
 
 pugi::xml_node Record(const pugi::xml_document& doc) { return doc.child("Exception").child("ExceptionRecord"); }
@@ -77,7 +75,7 @@ const CrashKind kKinds[] = {
 TEST_F(CrashProcess, EachKindOfCrashLeavesADumpAndAReportThatOutsideToolsRead) {
     for (const CrashKind& kind : kKinds) {
         SCOPED_TRACE(kind.mode);
-        RemoveTree(m_state);
+        tbtest::Shell("rm -rf '" + m_state + "'");
         ChildResult r = Crash({kind.mode});
         ASSERT_FALSE(r.timedOut);
         ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
@@ -104,11 +102,11 @@ TEST_F(CrashProcess, EachKindOfCrashLeavesADumpAndAReportThatOutsideToolsRead) {
         std::string dump = ReadFile(unpacked + "/crash_host.dmp");
         ASSERT_GE(dump.size(), 32u);
         EXPECT_EQ(dump.substr(0, 4), "MDMP");
-        if (!HaveProgram("lldb")) {
+        if (!tbtest::HaveProgram("lldb")) {
             std::printf("lldb is not installed: the dump is not loaded into a debugger\n");
             continue;
         }
-        std::string bt = Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o bt");
+        std::string bt = tbtest::Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o bt").output;
         EXPECT_NE(bt.find("stop reason = signal"), std::string::npos) << bt;
         EXPECT_NE(bt.find(kind.function), std::string::npos) << bt;
         EXPECT_NE(bt.find("main"), std::string::npos) << bt;
@@ -124,8 +122,8 @@ TEST_F(CrashProcess, StackOverflowIsReportedFromTheAlternateStack) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_file((unpacked + "/crash_host.xml").c_str()));
     EXPECT_STREQ(Record(doc).attribute("ExceptionDescription").value(), "EXCEPTION_STACK_OVERFLOW");
-    if (HaveProgram("lldb")) {
-        std::string bt = Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o 'bt 3'");
+    if (tbtest::HaveProgram("lldb")) {
+        std::string bt = tbtest::Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o 'bt 3'").output;
         EXPECT_NE(bt.find("CrashHostRecurse"), std::string::npos) << bt;
     }
 }
@@ -178,7 +176,7 @@ TEST_F(CrashProcess, BaseNameStopsAtFirstDotAndSettingsComeFromProgramFolder) {
     std::string appDir = m_dir + "/app";
     mkdir(appDir.c_str(), 0700);
     std::string app = appDir + "/app.beta.exe";
-    Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
+    tbtest::Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
     WriteFile(appDir + "/Register.cfg", "[General]\r\nProductVersion = 7.1.2\r\n");
     std::string own = m_dir + "/session.log";
     WriteFile(own, "the host's own log\n");
@@ -221,7 +219,7 @@ TEST_F(CrashProcess, CrashInsideTheCallbackEndsTheProcessWithoutHanging) {
 
 TEST_F(CrashProcess, TwoThreadsCrashingGiveOneReport) {
     for (int round = 0; round < 3; ++round) {
-        RemoveTree(m_state);
+        tbtest::Shell("rm -rf '" + m_state + "'");
         ChildResult r = Crash({"two-threads"});
         ASSERT_FALSE(r.timedOut);
         ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
@@ -251,8 +249,8 @@ TEST_F(CrashProcess, GenerateCrashReportReportsAndTheProgramGoesOn) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_file((unpacked + "/crash_host.xml").c_str()));
     EXPECT_STREQ(Record(doc).attribute("ExceptionCode").value(), "0");
-    if (HaveProgram("lldb")) {
-        std::string bt = Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o bt");
+    if (tbtest::HaveProgram("lldb")) {
+        std::string bt = tbtest::Shell("lldb -b --core '" + unpacked + "/crash_host.dmp' -o bt").output;
         EXPECT_NE(bt.find("GenerateCrashReport"), std::string::npos) << bt;
         EXPECT_NE(bt.find("main"), std::string::npos) << bt;
     }
@@ -314,7 +312,7 @@ TEST_F(CrashProcess, ConfirmedReportIsMailedToTheReportServer) {
     std::string appDir = m_dir + "/app";
     mkdir(appDir.c_str(), 0700);
     std::string app = appDir + "/app";
-    Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
+    tbtest::Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
     WriteFile(appDir + "/Register.cfg",
               "[CrashReport]\nMailServer=127.0.0.1\nMailPort=" + std::to_string(server.Port()) + "\n");
     ChildResult r = Crash({"null", "--to", "crash@example.com"},
@@ -342,10 +340,10 @@ TEST_F(CrashProcess, ConfirmedReportIsMailedToTheReportServer) {
         "import email,sys\nm=email.message_from_file(open(sys.argv[1]))\n"
         "for p in m.walk():\n  if p.get_filename(): open(sys.argv[2],'wb').write(p.get_payload(decode=True))\n";
     WriteFile(m_dir + "/extract.py", script);
-    Shell("/usr/bin/python3 '" + m_dir + "/extract.py' '" + mailFile + "' '" + zip + "'");
-    int status = -1;
-    std::string listing = Shell("unzip -l '" + zip + "'", &status);
-    EXPECT_EQ(status, 0) << listing;
+    tbtest::Shell("/usr/bin/python3 '" + m_dir + "/extract.py' '" + mailFile + "' '" + zip + "'");
+    const tbtest::RunResult unzip = tbtest::Shell("unzip -l '" + zip + "'");
+    const std::string& listing = unzip.output;
+    EXPECT_EQ(unzip.status, 0) << listing;
     EXPECT_NE(listing.find("app.dmp"), std::string::npos) << listing;
     EXPECT_NE(listing.find("app.xml"), std::string::npos) << listing;
 }
@@ -354,7 +352,7 @@ TEST_F(CrashProcess, ReportThatCannotBeSentIsKept) {
     std::string appDir = m_dir + "/app";
     mkdir(appDir.c_str(), 0700);
     std::string app = appDir + "/app";
-    Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
+    tbtest::Shell(std::string("cp '") + CRASH_HOST + "' '" + app + "'");
     int port = FreePort();  // nothing listens there
     WriteFile(appDir + "/Register.cfg", "[CrashReport]\nMailServer=127.0.0.1\nMailPort=" + std::to_string(port) + "\n");
     ChildResult r =

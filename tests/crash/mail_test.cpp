@@ -24,9 +24,8 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class MailTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_dir = MakeTempDir(); }
-    void TearDown() override { RemoveTree(m_dir); }
-    std::string m_dir;
+    tbtest::ScratchDir m_scratch;
+    std::string m_dir = m_scratch.Path();
 };
 
 }  // namespace
@@ -181,10 +180,9 @@ TEST_F(MailTest, SmtpDeliversToARealServerOnLoopback) {
               "parts=[p for p in m.walk() if p.get_filename()]\n"
               "assert m.is_multipart() and len(parts)==1 and parts[0].get_filename()=='app.zip'\n"
               "open(sys.argv[2],'wb').write(parts[0].get_payload(decode=True))\n");
-    int status = -1;
-    std::string out =
-        Shell("/usr/bin/python3 '" + m_dir + "/x.py' '" + m_dir + "/m.eml' '" + m_dir + "/out.bin'", &status);
-    EXPECT_EQ(status, 0) << out;
+    const tbtest::RunResult run =
+        tbtest::Shell("/usr/bin/python3 '" + m_dir + "/x.py' '" + m_dir + "/m.eml' '" + m_dir + "/out.bin'");
+    EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(ReadFile(m_dir + "/out.bin"), data);
 }
 
@@ -349,9 +347,9 @@ TEST_F(MailTest, FilesGoToTheDesktopMailProgram) {
         "--utf8\n--subject\nResults X: y\n--cc\ny@example.com\n--bcc\nZoe  Bcc: evil@example.com <z@example.com>\n"
         "--attach\n" +
             archive + "\nXavier <x@example.com>\n");
-    int status = -1;
-    std::string listing = Shell("unzip -l '" + archive + "'", &status);
-    EXPECT_EQ(status, 0) << listing;
+    const tbtest::RunResult unzip = tbtest::Shell("unzip -l '" + archive + "'");
+    const std::string& listing = unzip.output;
+    EXPECT_EQ(unzip.status, 0) << listing;
     EXPECT_NE(listing.find("a.txt"), std::string::npos);
     EXPECT_NE(listing.find("b.txt"), std::string::npos);
     EXPECT_EQ(sentMap, 1);

@@ -1,73 +1,33 @@
-// Helpers of the crash tests: temporary folders, child processes with their own
-// environment, outside tools, and an SMTP server on loopback (python3-aiosmtpd).
+// Helpers of the crash tests: child processes with their own environment and SMTP
+// servers on loopback (python3-aiosmtpd, or a scripted fake).
 #pragma once
+
+#include "tests/support/files.h"
+#include "tests/support/programs.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <map>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sstream>
 #include <string>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
-#include <dirent.h>
-#include <sys/syscall.h>
 
 namespace crashtest {
 
-inline std::string MakeTempDir() {
-    char pattern[] = "/tmp/toolbox-crash-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir ? dir : "";
-}
-
-inline void RemoveTree(const std::string& path) {
-    if (path.size() > 5) std::system(("rm -rf '" + path + "'").c_str());
-}
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-inline bool Exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
-inline std::vector<std::string> ListDir(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
-        closedir(d);
-    }
-    return names;
-}
-
-inline bool HaveProgram(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
+using tbtest::Exists;
+using tbtest::ListDir;
+using tbtest::ReadFile;
+using tbtest::WriteFile;
 
 struct ChildResult {
     int status = -1;  // raw wait status
@@ -115,18 +75,6 @@ inline ChildResult RunChild(const std::vector<std::string>& argv, const std::vec
     r.out = ReadFile(outPath);
     unlink(outPath.c_str());
     return r;
-}
-
-/// Output of a shell command.
-inline std::string Shell(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    int s = pclose(pipe);
-    if (status) *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return out;
 }
 
 inline int FreePort() {

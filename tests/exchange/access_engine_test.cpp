@@ -2,38 +2,17 @@
 // back, the table choice, the format codes, the messages and error classes.
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/table_choice.h>
-#include "exchange_test_util.h"
+#include "tests/support/dialog_hub.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <sys/stat.h>
 
+using namespace tbtest;
+
 namespace {
-
-// Answers the table dialog: records what it offered, picks an entry or cancels.
-class TableAnswer : public CDialogHub {
-public:
-    explicit TableAnswer(int pick) : m_pick(pick) {}
-    int DoModal(CModalRequest& request) override {
-        auto* tables = dynamic_cast<CTableChoiceRules*>(&request);
-        if (!tables) return IDCANCEL;
-        offered.clear();
-        for (int i = 0; i < tables->GetNames().GetSize(); ++i) offered.push_back(tables->GetNames()[i].GetString());
-        if (m_pick < 0) return IDCANCEL;
-        tables->SetSelected(m_pick);
-        return IDOK;
-    }
-    std::vector<std::string> offered;
-
-private:
-    int m_pick;
-};
-
-struct HubScope {
-    explicit HubScope(CDialogHub* hub) { TBSetDialogHub(hub); }
-    ~HubScope() { TBSetDialogHub(nullptr); }
-};
 
 class AccessEngine : public ::testing::Test {
 protected:
@@ -131,8 +110,7 @@ TEST_F(AccessEngine, DialogOffersTablesWithoutTheSystemOnesAndCanBeCancelled) {
         Prepare(engine);
         ASSERT_EQ(engine.WriteFile(path.c_str(), "Messung", -1, nullptr, nullptr, 0, 0), 1);
     }
-    TableAnswer answer(0);
-    HubScope scope(&answer);
+    TableChoiceHub answer(0);
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1)
         << engine.GetLastError().GetString();
@@ -140,19 +118,15 @@ TEST_F(AccessEngine, DialogOffersTablesWithoutTheSystemOnesAndCanBeCancelled) {
     EXPECT_STREQ(engine.GetTableName(), "Messung");
     EXPECT_EQ(engine.GetNrItems(), kItems);
 
-    TableAnswer cancel(-1);
-    HubScope cancelScope(&cancel);
+    TableChoiceHub cancel(-1);
     CReadAndWriteFileFunction other;
     EXPECT_EQ(other.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 0);
     EXPECT_EQ(other.GetLastErrorNumber(), 7);
 }
 
 TEST_F(AccessEngine, SampleDatabaseThroughTheEngine) {
-    const std::string path = std::string(TOOLBOX_SAMPLES) + "/mdb/jackcess/testV1997.mdb";
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) GTEST_SKIP() << "no sample databases";
-    TableAnswer answer(0);
-    HubScope scope(&answer);
+    const std::string path = TOOLBOX_TEST_DATA "/samples/jackcess/testV1997.mdb";
+    TableChoiceHub answer(0);
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1)
         << engine.GetLastError().GetString();
@@ -218,7 +192,7 @@ TEST_F(AccessEngine, NamesMessagesAndErrorClasses) {
     // Writing over an existing file replaces it completely.
     {
         const std::string path = dir.File("replace.mdb");
-        WriteText(path, std::string(100000, 'x'));
+        WriteFile(path, std::string(100000, 'x'));
         CReadAndWriteFileFunction engine;
         Prepare(engine);
         ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
@@ -233,9 +207,9 @@ TEST_F(AccessEngine, NamesMessagesAndErrorClasses) {
         Prepare(engine);
         ASSERT_EQ(engine.WriteFile(good.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
     }
-    const std::string bytes = ReadText(good);
-    WriteText(dir.File("cut.mdb"), bytes.substr(0, bytes.size() / 2 + 100));
-    WriteText(dir.File("text.mdb"), "no database\n");
+    const std::string bytes = ReadFile(good);
+    WriteFile(dir.File("cut.mdb"), bytes.substr(0, bytes.size() / 2 + 100));
+    WriteFile(dir.File("text.mdb"), "no database\n");
     for (const char* name : {"cut.mdb", "text.mdb", "missing.mdb"}) {
         CReadAndWriteFileFunction engine;
         EXPECT_EQ(engine.ReadInfoFile(dir.File(name).c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 0) << name;

@@ -1,8 +1,12 @@
 // Characteristic files (.mdx, .mdk/.mda): header keys, text and binary data, the
 // round trips writer -> reader, warnings and malformed input.
 #include <toolbox/exchange/read_and_write_files.h>
+<<<<<<< HEAD
 #include "exchange_test_util.h"
 #include <toolbox/resources/message_ids.h>
+=======
+#include "tests/support/files.h"
+>>>>>>> issue16-tests
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +15,8 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+using namespace tbtest;
 
 namespace {
 
@@ -55,8 +61,8 @@ TEST_F(Characteristic, TextPairHasTheExactHeaderAndDataLayout) {
     CReadAndWriteFileFunction e;
     two.InsertInto(e);
     ASSERT_EQ(e.WriteMdx_k_a(Path("x.mdk").c_str(), ';', 'A'), 1) << e.GetLastError();
-    EXPECT_EQ(ReadText(Path("x.mdk")), "typ:=A\r\ndim:=2\r\nlen:=3\r\nn01:=U\r\nu01:=V\r\nn02:=I\r\nu02:=A\r\nend:=");
-    EXPECT_EQ(ReadText(Path("x.mda")), "1.5;0.25;\r\n-2;3;\r\n1e-12;123456789.125;");
+    EXPECT_EQ(ReadFile(Path("x.mdk")), "typ:=A\r\ndim:=2\r\nlen:=3\r\nn01:=U\r\nu01:=V\r\nn02:=I\r\nu02:=A\r\nend:=");
+    EXPECT_EQ(ReadFile(Path("x.mda")), "1.5;0.25;\r\n-2;3;\r\n1e-12;123456789.125;");
     EXPECT_EQ(e.FileKind, TB_KIND_MDA_MDK);
 }
 
@@ -65,9 +71,9 @@ TEST_F(Characteristic, TabSeparatorWritesASepLineAndReadsBack) {
     CReadAndWriteFileFunction e;
     two.InsertInto(e);
     ASSERT_EQ(e.WriteMdx_k_a(Path("t.mdk").c_str(), '\t', 'A'), 1);
-    const std::string header = ReadText(Path("t.mdk"));
+    const std::string header = ReadFile(Path("t.mdk"));
     EXPECT_NE(header.find("u02:=A\r\nsep:=\"\t\"\r\nend:="), std::string::npos) << header;
-    EXPECT_EQ(ReadText(Path("t.mda")).substr(0, 9), "1.5\t0.25\t");
+    EXPECT_EQ(ReadFile(Path("t.mda")).substr(0, 9), "1.5\t0.25\t");
     Read r(Path("t.mda"));
     ASSERT_EQ(r.data, 1) << r.e.GetLastError();
     EXPECT_EQ(r.e.GetSep(), '\t');
@@ -99,8 +105,8 @@ TEST_F(Characteristic, ReadingAPairLowerCasesHeaderValuesAndFindsThePartner) {
 }
 
 TEST_F(Characteristic, CommentLinesTravelThroughEditionalStrings) {
-    WriteText(Path("c.mdk"), "typ:=A\r\nMeasured On Bench 3\r\nDim:=1\r\nlen:=1\r\nOwner:=Lab\r\nend:=");
-    WriteText(Path("c.mda"), "7;");
+    WriteFile(Path("c.mdk"), "typ:=A\r\nMeasured On Bench 3\r\nDim:=1\r\nlen:=1\r\nOwner:=Lab\r\nend:=");
+    WriteFile(Path("c.mda"), "7;");
     Read r(Path("c.mdk"));
     ASSERT_EQ(r.data, 1) << r.e.GetLastError();
     CStringArray free;
@@ -116,7 +122,7 @@ TEST_F(Characteristic, CommentLinesTravelThroughEditionalStrings) {
     r.e.SetNrItems(1);
     r.e.InsertChannel(0, &one, "", "");
     ASSERT_EQ(r.e.WriteMdx_k_a(Path("d.mdk").c_str(), ';', 'A'), 1);
-    EXPECT_EQ(ReadText(Path("d.mdk")), "typ:=A\r\ndim:=1\r\nlen:=1\r\nmeasured on bench 3\r\nowner:=lab\r\nend:=");
+    EXPECT_EQ(ReadFile(Path("d.mdk")), "typ:=A\r\ndim:=1\r\nlen:=1\r\nmeasured on bench 3\r\nowner:=lab\r\nend:=");
 }
 
 TEST_F(Characteristic, ChannelKeysAreN0FollowedByTheNumber) {
@@ -131,7 +137,7 @@ TEST_F(Characteristic, ChannelKeysAreN0FollowedByTheNumber) {
         e.InsertChannel(c, &columns[c], name, c == 11 ? "Ohm" : "");
     }
     ASSERT_EQ(e.WriteMdx_k_a(Path("k.mdx").c_str(), ';', 'A'), 1);
-    const std::string text = ReadText(Path("k.mdx"));
+    const std::string text = ReadFile(Path("k.mdx"));
     EXPECT_NE(text.find("\r\nn09:=C9\r\nn010:=C10\r\nn011:=C11\r\nn012:=C12\r\nu012:=Ohm\r\nend:=\r\n0;1;2;"),
               std::string::npos)
         << text;
@@ -150,7 +156,7 @@ TEST_F(Characteristic, EightByteMdxHoldsExactlyTheLittleEndianRows) {
     CReadAndWriteFileFunction e;
     two.InsertInto(e);
     ASSERT_EQ(e.WriteMdx_k_a(Path("b.mdx").c_str(), ';', '8'), 1);
-    const std::string text = ReadText(Path("b.mdx"));
+    const std::string text = ReadFile(Path("b.mdx"));
     const size_t end = text.find("end:=\n");
     ASSERT_NE(end, std::string::npos);
     const std::string block = text.substr(end + 6);
@@ -175,8 +181,8 @@ TEST_F(Characteristic, FourBytePairRoundTripsAsSingles) {
     CReadAndWriteFileFunction e;
     two.InsertInto(e);
     ASSERT_EQ(e.WriteFile(Path("f.mdk").c_str(), "", 4, nullptr, nullptr, 0, 0), 1) << e.GetLastError();
-    EXPECT_EQ(ReadText(Path("f.mda")).size(), 24u);
-    EXPECT_EQ(ReadText(Path("f.mdk")).substr(0, 8), "typ:=4\r\n");
+    EXPECT_EQ(ReadFile(Path("f.mda")).size(), 24u);
+    EXPECT_EQ(ReadFile(Path("f.mdk")).substr(0, 8), "typ:=4\r\n");
     Read r(Path("f.mdk"));
     ASSERT_EQ(r.data, 1) << r.e.GetLastError();
     EXPECT_EQ(r.e.GetSaveVersion(), 4);
@@ -197,10 +203,15 @@ TEST_F(Characteristic, TextAndVariantStorageWriteAsTheirTexts) {
     e.InsertChannel(0, &texts, "t", "");
     e.InsertChannel(1, &cells, "v", "");  // slot 2 stays empty: warning 54 and zeros
     ASSERT_EQ(e.WriteMdx_k_a(Path("s.mdk").c_str(), ',', 'A'), 2);
+<<<<<<< HEAD
     EXPECT_NE(e.GetLastWarn().Find(TBFormatMessage(TBMsg::ChannelNotWritten, {e.GetFileName(), 3})), -1);
     EXPECT_EQ(ReadText(Path("s.mda")), "abc,7,0,\r\n2.5,4.25,0,");
+=======
+    EXPECT_NE(e.GetLastWarn().Find(TBFormatMessage(54, {e.GetFileName(), 3})), -1);
+    EXPECT_EQ(ReadFile(Path("s.mda")), "abc,7,0,\r\n2.5,4.25,0,");
+>>>>>>> issue16-tests
     ASSERT_EQ(e.WriteMdx_k_a(Path("s8.mdx").c_str(), ';', '8'), 2);
-    const std::string text = ReadText(Path("s8.mdx"));
+    const std::string text = ReadFile(Path("s8.mdx"));
     const std::string block = text.substr(text.find("end:=\n") + 6);
     ASSERT_EQ(block.size(), 48u);
     double v[6];
@@ -212,7 +223,7 @@ TEST_F(Characteristic, TextAndVariantStorageWriteAsTheirTexts) {
 }
 
 TEST_F(Characteristic, ReaderFillsStringAndVariantStorage) {
-    WriteText(Path("r.mdx"), "typ:=a\r\ndim:=2\r\nlen:=2\r\nend:=\r\n1.5;Abc;\r\n2e3;x;");
+    WriteFile(Path("r.mdx"), "typ:=a\r\ndim:=2\r\nlen:=2\r\nend:=\r\n1.5;Abc;\r\n2e3;x;");
     CReadAndWriteFileFunction e;
     ASSERT_EQ(e.ReadMdx_k(Path("r.mdx").c_str()), 1);
     CStringArray texts;
@@ -237,7 +248,7 @@ TEST_F(Characteristic, WrongNamesAndMissingFilesFail) {
     EXPECT_EQ(e.ReadMdx_k(Path("none.mdx").c_str()), 0);
     EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::CannotOpenFile, {Path("none.mdx").c_str()}));
     // Header present, data partner missing.
-    WriteText(Path("p.mdk"), "typ:=A\r\ndim:=1\r\nlen:=1\r\nend:=");
+    WriteFile(Path("p.mdk"), "typ:=A\r\ndim:=1\r\nlen:=1\r\nend:=");
     Read r(Path("p.mdk"));
     EXPECT_EQ(r.info, 1);
     EXPECT_EQ(r.data, 0);
@@ -246,7 +257,7 @@ TEST_F(Characteristic, WrongNamesAndMissingFilesFail) {
 }
 
 TEST_F(Characteristic, HeaderWarningsAndErrors) {
-    WriteText(Path("w.mdx"), "typ:=A\r\ndim:=3\r\nlen:=1\r\nn04:=x\r\nu0:=y\r\nn02:=ok\r\nend:=\r\n1;2;3;");
+    WriteFile(Path("w.mdx"), "typ:=A\r\ndim:=3\r\nlen:=1\r\nn04:=x\r\nu0:=y\r\nn02:=ok\r\nend:=\r\n1;2;3;");
     CReadAndWriteFileFunction w;
     ASSERT_EQ(w.ReadMdx_k(Path("w.mdx").c_str()), 2);
     const CString file = Path("w.mdx").c_str();
@@ -270,14 +281,14 @@ TEST_F(Characteristic, HeaderWarningsAndErrors) {
         {"typ:=A\r\ndim:=1\r\nlen:=-3\r\nend:=", TBMsg::ReadLenFailed},
     };
     for (const Case& c : cases) {
-        WriteText(Path("h.mdk"), c.header);
+        WriteFile(Path("h.mdk"), c.header);
         CReadAndWriteFileFunction e;
         EXPECT_EQ(e.ReadMdx_k(Path("h.mdk").c_str()), 0) << c.header;
         EXPECT_EQ(e.GetLastError(), TBFormatMessage(c.error, {Path("h.mdk").c_str()})) << c.header;
         EXPECT_EQ(e.GetLastErrorNumber(), TB_EXCHANGE_HEADER_ERROR);
     }
-    WriteText(Path("q.mdk"), "typ:=q\r\ndim:=1\r\nlen:=1\r\nend:=");
-    WriteText(Path("q.mda"), "1;");
+    WriteFile(Path("q.mdk"), "typ:=q\r\ndim:=1\r\nlen:=1\r\nend:=");
+    WriteFile(Path("q.mda"), "1;");
     Read q(Path("q.mdk"));
     EXPECT_EQ(q.info, 1);
     EXPECT_EQ(q.data, 0);
@@ -285,7 +296,7 @@ TEST_F(Characteristic, HeaderWarningsAndErrors) {
 }
 
 TEST_F(Characteristic, ShortDataGivesWarning57AndKeepsWhatWasRead) {
-    WriteText(Path("a.mdx"), "typ:=A\r\ndim:=2\r\nlen:=5\r\nend:=\r\n1;2;\r\n3;4;");
+    WriteFile(Path("a.mdx"), "typ:=A\r\ndim:=2\r\nlen:=5\r\nend:=\r\n1;2;\r\n3;4;");
     Read r(Path("a.mdx"));
     ASSERT_EQ(r.data, 2);
     EXPECT_EQ(r.e.GetLastWarn(), TBFormatMessage(TBMsg::FewerValuesThanLength, {Path("a.mdx").c_str(), 2, 5}) + "\r\n");
@@ -298,7 +309,7 @@ TEST_F(Characteristic, ShortDataGivesWarning57AndKeepsWhatWasRead) {
     const double rows[] = {1, 2, 3, 4, 5};
     bin.append(reinterpret_cast<const char*>(rows), sizeof rows);
     bin += "abc";
-    WriteText(Path("cut.mdx"), bin);
+    WriteFile(Path("cut.mdx"), bin);
     CReadAndWriteFileFunction e;
     ASSERT_EQ(e.ReadMdx_k(Path("cut.mdx").c_str()), 1);
     EXPECT_EQ(e.GetNrItems(), 1000000000);
@@ -314,7 +325,7 @@ TEST_F(Characteristic, ShortDataGivesWarning57AndKeepsWhatWasRead) {
 }
 
 TEST_F(Characteristic, MissingSlotsAndStorageWhileReading) {
-    WriteText(Path("m.mdx"), "typ:=A\r\ndim:=2\r\nlen:=1\r\nend:=\r\n1;2;");
+    WriteFile(Path("m.mdx"), "typ:=A\r\ndim:=2\r\nlen:=1\r\nend:=\r\n1;2;");
     CReadAndWriteFileFunction e;
     ASSERT_EQ(e.ReadMdx_k(Path("m.mdx").c_str()), 1);
     double block[1] = {0};
@@ -365,7 +376,7 @@ TEST_F(Characteristic, WriteFileDispatchAndCodes) {
     EXPECT_EQ(r.values[0][0], 1.5);
     EXPECT_EQ(r.e.GetTyp(), '4');
     ASSERT_EQ(e.WriteFile(Path("g.MDX").c_str(), "", 0, ",", nullptr, 0, 0), 1);
-    EXPECT_NE(ReadText(Path("g.MDX")).find("sep:=\",\""), std::string::npos);
+    EXPECT_NE(ReadFile(Path("g.MDX")).find("sep:=\",\""), std::string::npos);
     Read g(Path("g.MDX"));
     ASSERT_EQ(g.data, 1);
     EXPECT_EQ(g.values[1][1], 3.0);
@@ -401,36 +412,12 @@ TEST_F(Characteristic, LargeRoundTripIsExact) {
     }
 }
 
-TEST_F(Characteristic, TbxConvertsBothWays) {
-    WriteText(Path("in.csv"), "\"U(V)\";\"I(A)\"\r\n1.5;2\r\n3;4.25\r\n");
-    const std::string tbx = TOOLBOX_TBX;
-    ASSERT_EQ(
-        std::system(
-            (tbx + " convert '" + Path("in.csv") + "' '" + Path("out.mdx") + "' --format 2 >/dev/null 2>&1").c_str()),
-        0);
-    Read r(Path("out.mdx"));
-    ASSERT_EQ(r.data, 1) << r.e.GetLastError();
-    EXPECT_EQ(r.e.GetTyp(), '8');
-    EXPECT_EQ(r.values[1][1], 4.25);
-    ASSERT_EQ(
-        std::system((tbx + " convert '" + Path("out.mdx") + "' '" + Path("back.mdk") + "' >/dev/null 2>&1").c_str()),
-        0);
-    EXPECT_EQ(ReadText(Path("back.mda")), "1.5;2;\r\n3;4.25;");
-    ASSERT_EQ(
-        std::system((tbx + " convert '" + Path("back.mda") + "' '" + Path("again.csv") + "' >/dev/null 2>&1").c_str()),
-        0);
-    EXPECT_NE(ReadText(Path("again.csv")).find("4"), std::string::npos);
-    ASSERT_EQ(std::system((tbx + " info '" + Path("back.mdk") + "' > '" + Path("info.txt") + "' 2>&1").c_str()), 0);
-    const std::string info = ReadText(Path("info.txt"));
-    EXPECT_NE(info.find("Characteristic (.mda/.mdk)"), std::string::npos) << info;
-}
-
 }  // namespace
 
 namespace {
 
 TEST_F(Characteristic, ShortLinesReadAsZeroWithoutPaddingArrays) {
-    WriteText(Path("z.mdx"), "typ:=A\r\ndim:=3\r\nlen:=3\r\nend:=\r\n1;2;3;\r\n4\r\n7;8;9;");
+    WriteFile(Path("z.mdx"), "typ:=A\r\ndim:=3\r\nlen:=3\r\nend:=\r\n1;2;3;\r\n4\r\n7;8;9;");
     CReadAndWriteFileFunction e;
     ASSERT_EQ(e.ReadMdx_k(Path("z.mdx").c_str()), 1);
     double raw[3] = {-1, -1, -1};

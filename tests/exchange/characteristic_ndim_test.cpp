@@ -1,13 +1,19 @@
 // N-dimensional characteristic tables: both passes, the x and y phases and every
 // message of the table reader.
 #include <toolbox/exchange/engine.h>
+<<<<<<< HEAD
 #include "exchange_test_util.h"
 #include <toolbox/resources/message_ids.h>
+=======
+#include "tests/support/files.h"
+>>>>>>> issue16-tests
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 
 #include <vector>
+
+using namespace tbtest;
 
 namespace {
 
@@ -59,14 +65,14 @@ protected:
 
 TEST_F(NDimFile, ThirteenthYLineGivesWarning218) {
     std::string text = "typ:=T\ndimx:=2\ns1:=3\nn1:=x\n";  // n before dimy: error 210
-    WriteText(path, text);
+    WriteFile(path, text);
     Table early(path);
     EXPECT_EQ(early.info, 0);
     EXPECT_EQ(early.e.GetLastError(), TBFormatMessage(TBMsg::NdimNoDimension, {Name(), 3, "s1:=3"}));
 
     text = "typ:=T\ndimx:=2\ndimy:=1\ns1:=3\ns2:=4\nend:=\n1;2;3\n4;5;6;7\n";
     for (int k = 0; k < 13; ++k) text += std::to_string(k) + "\n";
-    WriteText(path, text);
+    WriteFile(path, text);
     Table t(path);
     ASSERT_EQ(t.info, 1) << t.e.GetLastError();
     EXPECT_EQ(t.e.GetNrItems(), 12);
@@ -77,7 +83,7 @@ TEST_F(NDimFile, ThirteenthYLineGivesWarning218) {
 }
 
 TEST_F(NDimFile, XVectorsMaySpanLinesAndTakeATrailingSeparator) {
-    WriteText(path, "typ:=t\ndimx:=1\ndimy:=2\ns1:=3\nsep:=\",\"\nend:=\n1,\n2,3,\n5,6\n7,8,\n9,10\n");
+    WriteFile(path, "typ:=t\ndimx:=1\ndimy:=2\ns1:=3\nsep:=\",\"\nend:=\n1,\n2,3,\n5,6\n7,8,\n9,10\n");
     Table t(path);
     ASSERT_EQ(t.data, 1) << t.e.GetLastError();
     EXPECT_EQ(t.values[0][2], 3.0);
@@ -107,7 +113,7 @@ TEST_F(NDimFile, HeaderErrorsNameFileLineAndText) {
         {"typ:=t\ndimx:=3\ndimy:=1\ns1:=100000\ns2:=100000\ns3:=100000\nend:=\n", TBMsg::NdimInvalidHeader, 7, nullptr},
     };
     for (const Case& c : cases) {
-        WriteText(path, c.text);
+        WriteFile(path, c.text);
         CReadAndWriteFileFunction e;
         EXPECT_EQ(e.ReadMdx_k(Name()), 0) << c.text;
         const CString expected = c.offending ? TBFormatMessage(c.id, {Name(), c.line, c.offending})
@@ -135,7 +141,7 @@ TEST_F(NDimFile, DataErrorsAndWarnings) {
         {"1;2\n3\n4;5;6\n6;7\n", 2, TBMsg::NdimTooManyYValues, 9, "4;5;6"},
     };
     for (const Case& c : cases) {
-        WriteText(path, kHeader + c.body);
+        WriteFile(path, kHeader + c.body);
         Table t(path);
         ASSERT_EQ(t.info, 1) << c.body;
         EXPECT_EQ(t.data, c.result) << c.body;
@@ -152,7 +158,7 @@ TEST_F(NDimFile, DataErrorsAndWarnings) {
 }
 
 TEST_F(NDimFile, ChannelWithoutStorageWarnsOnceAndOthersAreFilled) {
-    WriteText(path, kHeader + "1;2 // x1\n3\n4;5\n6;7\n");
+    WriteFile(path, kHeader + "1;2 // x1\n3\n4;5\n6;7\n");
     CReadAndWriteFileFunction e;
     ASSERT_EQ(e.ReadMdx_k(Name()), 1);
     e.GetChannel(3)->SetChannelName("Phase");
@@ -177,7 +183,7 @@ TEST_F(NDimFile, MissingFileAndPairs) {
     EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::NdimCannotOpen, {dir.File("gone.mdx").c_str()}));
 
     // A table held as a pair lives whole in the .mdk file.
-    WriteText(dir.File("p.mdk"), kHeader + "1;2\n3\n4;5\n6;7\n");
+    WriteFile(dir.File("p.mdk"), kHeader + "1;2\n3\n4;5\n6;7\n");
     Table t(dir.File("p.mda"));
     ASSERT_EQ(t.info, 1) << t.e.GetLastError();
     EXPECT_EQ(t.data, 1) << t.e.GetLastError();

@@ -2,8 +2,13 @@
 // layouts, continuation files, combined files, faulty input and the public samples.
 #include "exchange/comtrade/comtrade.h"
 #include <toolbox/exchange/read_and_write_files.h>
+<<<<<<< HEAD
 #include "exchange_test_util.h"
 #include <toolbox/resources/message_ids.h>
+=======
+#include "tests/support/bytes.h"
+#include "tests/support/files.h"
+>>>>>>> issue16-tests
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +18,8 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
+
+using namespace tbtest;
 
 namespace {
 
@@ -52,14 +59,6 @@ Record ReadRecord(const std::string& path) {
     return r;
 }
 
-void PutU32(std::string& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void PutU16(std::string& out, std::uint16_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>(v >> 8);
-}
-
 std::string Lines(std::initializer_list<const char*> lines, const char* end = "\r\n") {
     std::string text;
     for (const char* line : lines) text += std::string(line) + end;
@@ -91,14 +90,14 @@ TEST_F(Comtrade, WritesTextRecordAndReadsItBack) {
     const std::string cfg = dir.File("rec.cfg");
     ASSERT_EQ(files.WriteFile(cfg.c_str(), "", 13, nullptr, nullptr, 0, 0), 1) << files.GetLastError().GetString();
     EXPECT_FALSE(Exists(dir.File("rec.hdr")));
-    const std::string text = ReadText(cfg);
+    const std::string text = ReadFile(cfg);
     EXPECT_EQ(text.substr(0, text.find("\r\n", text.find("\r\n") + 2) + 2),
               "Comtrade File: Written by VELTRANIX,,1999\r\n2,2A,0D\r\n");
     EXPECT_NE(text.find("\r\n1,U1,,,kV,0.000400008000160003,-20,,0,99998,1,1,P\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\r\n2,I,,,A,"), std::string::npos);
     EXPECT_NE(text.find("\r\n60\r\n0\r\n0,3\r\n"), std::string::npos);
     EXPECT_NE(text.find("ASCII\r\n1\r\n"), std::string::npos);
-    const std::string dat = ReadText(dir.File("rec.dat"));
+    const std::string dat = ReadFile(dir.File("rec.dat"));
     EXPECT_EQ(dat.substr(0, 41), "0000000001,0000000000,000000,000000\r\n0000");
     EXPECT_NE(dat.find("0000000002,0000001000,049999,"), std::string::npos) << dat;
     EXPECT_NE(dat.find("0000000003,0000002000,099998,099998\r\n"), std::string::npos) << dat;
@@ -131,19 +130,19 @@ TEST_F(Comtrade, WritesBinaryRecordWithHeaderAndSpecialChannels) {
     files.SetEditionalStringArray(&header);
     const std::string cfg = dir.File("bin.cfg");
     ASSERT_EQ(files.WriteFile(cfg.c_str(), "", 14, nullptr, nullptr, 0, 0), 1) << files.GetLastError().GetString();
-    const std::string text = ReadText(cfg);
+    const std::string text = ReadFile(cfg);
     // Commas in names and units would split the line: they are written as semicolons.
     EXPECT_NE(text.find("\r\n1,U;L1,,,V;rms,0.00122074037903989,-20,,0,32767,1,1,P\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\r\n2,flat,,,Ohm,0,7.25,,0,32767,1,1,P\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("BINARY\r\n"), std::string::npos);
-    EXPECT_EQ(ReadText(dir.File("bin.hdr")), "Comtrade File: Written by VELTRANIX\r\nfeeder 4\r\n");
-    const std::string dat = ReadText(dir.File("bin.dat"));
+    EXPECT_EQ(ReadFile(dir.File("bin.hdr")), "Comtrade File: Written by VELTRANIX\r\nfeeder 4\r\n");
+    const std::string dat = ReadFile(dir.File("bin.dat"));
     ASSERT_EQ(dat.size(), 2u * 12u);
     std::string first;
-    PutU32(first, 1);
-    PutU32(first, 0);
-    PutU16(first, 0);
-    PutU16(first, 0);
+    first += Le32(1);
+    first += Le32(0);
+    first += Le16(0);
+    first += Le16(0);
     EXPECT_EQ(dat.substr(0, 12), first);
     EXPECT_EQ(static_cast<unsigned char>(dat[12 + 4]), 1u);    // 1.5 us truncated to 1
     EXPECT_EQ(static_cast<unsigned char>(dat[12 + 8]), 0xFF);  // 32767
@@ -199,18 +198,18 @@ TEST_F(Comtrade, ReadsBinaryStatusWordsInStandardOrderAndRates) {
     std::string cfg = Lines({"st,dev,1999", "21,1A,20D", "1,IA,,,kA,0.00122074037904605,-20,,-32767,32767,100,1,S"});
     for (int d = 1; d <= 20; ++d) cfg += std::to_string(d) + ",D" + std::to_string(d) + ",,,0\r\n";
     cfg += Lines({"50", "1", "1000,3", "01/01/2020,00:00:00.000000", "01/01/2020,00:00:00.000000", "binary", "1"});
-    WriteText(dir.File("dig.cfg"), cfg);
+    WriteFile(dir.File("dig.cfg"), cfg);
     std::string dat;
     const std::uint16_t first[3] = {0x0001, 0x8000, 0x0000};
     const std::uint16_t second[3] = {0x0000, 0x0008, 0x0001};
     for (int k = 0; k < 3; ++k) {
-        PutU32(dat, static_cast<std::uint32_t>(k + 1));
-        PutU32(dat, 0xFFFFFFFFu);
-        PutU16(dat, k == 2 ? 0x8000 : 32767);
-        PutU16(dat, first[k]);
-        PutU16(dat, second[k]);
+        dat += Le32(static_cast<std::uint32_t>(k + 1));
+        dat += Le32(0xFFFFFFFFu);
+        dat += Le16(k == 2 ? 0x8000 : 32767);
+        dat += Le16(first[k]);
+        dat += Le16(second[k]);
     }
-    WriteText(dir.File("dig.dat"), dat);
+    WriteFile(dir.File("dig.dat"), dat);
     const Record r = ReadRecord(dir.File("dig.cfg"));
     ASSERT_EQ(r.data, 1) << r.error.GetString();
     ASSERT_EQ(r.names.size(), 23u);  // time, 1 analog, 20 digital, 1 derived
@@ -237,11 +236,11 @@ TEST_F(Comtrade, ReadsBinary32AndFloat32Samples) {
         const std::string cfg = Lines({"st,dev,2013", "2,2A,0D", "1,U,,,V,0.5,1,,0,0,1,1,P", "2,I,,,A,2,0,,0,0,1,1,P",
                                        "60", "0", "0,2", "x", "x", type, "1000", "0,0", "0,0"},
                                       "\n");
-        WriteText(dir.File("w.cfg"), cfg);
+        WriteFile(dir.File("w.cfg"), cfg);
         std::string dat;
         for (int k = 0; k < 2; ++k) {
-            PutU32(dat, static_cast<std::uint32_t>(k + 1));
-            PutU32(dat, static_cast<std::uint32_t>(500 * k));
+            dat += Le32(static_cast<std::uint32_t>(k + 1));
+            dat += Le32(static_cast<std::uint32_t>(500 * k));
             for (int c = 0; c < 2; ++c) {
                 const std::int32_t integer = 100000 * (c + 1) * (k ? -1 : 1);
                 const float real = static_cast<float>(integer) + 0.5f;
@@ -250,10 +249,10 @@ TEST_F(Comtrade, ReadsBinary32AndFloat32Samples) {
                     std::memcpy(&bits, &real, 4);
                 else
                     bits = static_cast<std::uint32_t>(integer);
-                PutU32(dat, bits);
+                dat += Le32(bits);
             }
         }
-        WriteText(dir.File("w.dat"), dat);
+        WriteFile(dir.File("w.dat"), dat);
         const Record r = ReadRecord(dir.File("w.cfg"));
         ASSERT_EQ(r.data, 1) << type << r.error.GetString();
         const double extra = isFloat ? 0.5 : 0.0;
@@ -267,8 +266,8 @@ TEST_F(Comtrade, ToleratesBlanksLineEndsAndCtrlZ) {
     const std::string cfg =
         "st,dev,1999 \n 2 , 1A , 1D \n 1 , U , , , mV , 2 , 1 , , 0 , 9 , 1 , 1 , P  \n1,S,,,1\n60\n1\n"
         "0,2\nx\nx\n ascii \n2\n\x1a";
-    WriteText(dir.File("t.cfg"), cfg);
-    WriteText(dir.File("t.dat"), "1, 10 , 3 ,1\r\n2,20,4, 0 \r\n\r\n\x1a");
+    WriteFile(dir.File("t.cfg"), cfg);
+    WriteFile(dir.File("t.dat"), "1, 10 , 3 ,1\r\n2,20,4, 0 \r\n\r\n\x1a");
     const Record r = ReadRecord(dir.File("t.cfg"));
     ASSERT_EQ(r.data, 1) << r.error.GetString() << r.warnings.GetString();
     EXPECT_EQ(r.names[1], "U(P)");
@@ -284,19 +283,19 @@ TEST_F(Comtrade, ToleratesBlanksLineEndsAndCtrlZ) {
 TEST_F(Comtrade, ContinuesInContinuationFiles) {
     const std::string cfg =
         Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "1000,4", "x", "x", "ASCII", "1"});
-    WriteText(dir.File("c.cfg"), cfg);
-    WriteText(dir.File("c.dat"), "1,0,1\r\n2,0,2\r\n");
+    WriteFile(dir.File("c.cfg"), cfg);
+    WriteFile(dir.File("c.dat"), "1,0,1\r\n2,0,2\r\n");
     Record r = ReadRecord(dir.File("c.cfg"));
     EXPECT_EQ(r.data, 0);
     EXPECT_EQ(r.errorNumber, 3);
     EXPECT_NE(r.error.Find("c.d00"), -1) << r.error.GetString();
-    WriteText(dir.File("c.d00"), "3,0,3\r\n4,0,4\r\n");
+    WriteFile(dir.File("c.d00"), "3,0,3\r\n4,0,4\r\n");
     r = ReadRecord(dir.File("c.cfg"));
     ASSERT_EQ(r.data, 1) << r.error.GetString();
     EXPECT_DOUBLE_EQ(r.at(1, 3), 4.0);
     EXPECT_DOUBLE_EQ(r.at(0, 3), 0.003);
     // More lines than the rates cover: the time base is undefined there.
-    WriteText(dir.File("c.d00"), "3,0,3\r\n4,0,4\r\n5,0,5\r\n");
+    WriteFile(dir.File("c.d00"), "3,0,3\r\n4,0,4\r\n5,0,5\r\n");
     r = ReadRecord(dir.File("c.cfg"));
     EXPECT_EQ(r.data, 0);
     EXPECT_EQ(r.error, TBLoadString(TBMsg::BasisChannelIncomplete));
@@ -305,15 +304,15 @@ TEST_F(Comtrade, ContinuesInContinuationFiles) {
 TEST_F(Comtrade, TruncatedBinaryRecordWarnsAndKeepsWholeSamples) {
     const std::string cfg =
         Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "0,3", "x", "x", "BINARY", "1"});
-    WriteText(dir.File("b.cfg"), cfg);
+    WriteFile(dir.File("b.cfg"), cfg);
     std::string dat;
     for (int k = 0; k < 2; ++k) {
-        PutU32(dat, static_cast<std::uint32_t>(k + 1));
-        PutU32(dat, static_cast<std::uint32_t>(k));
-        PutU16(dat, static_cast<std::uint16_t>(k + 5));
+        dat += Le32(static_cast<std::uint32_t>(k + 1));
+        dat += Le32(static_cast<std::uint32_t>(k));
+        dat += Le16(static_cast<std::uint16_t>(k + 5));
     }
     dat += std::string("\x03\0\0", 3);
-    WriteText(dir.File("b.dat"), dat);
+    WriteFile(dir.File("b.dat"), dat);
     // The record is short: the reader looks for its continuation, which is missing.
     const Record r = ReadRecord(dir.File("b.cfg"));
     EXPECT_EQ(r.data, 0);
@@ -326,16 +325,16 @@ TEST_F(Comtrade, TruncatedBinaryRecordWarnsAndKeepsWholeSamples) {
 TEST_F(Comtrade, RejectsCountsTheFileCannotHold) {
     const char* bad[] = {"1000000000,1000000000A,0D", "5,7A,0D", "-1,0A,0D", ",1A"};
     for (const char* counts : bad) {
-        WriteText(dir.File("x.cfg"),
+        WriteFile(dir.File("x.cfg"),
                   Lines({"st,,1999", counts, "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "0,3", "x", "x", "ASCII", "1"}));
-        WriteText(dir.File("x.dat"), "1,0,1\r\n");
+        WriteFile(dir.File("x.dat"), "1,0,1\r\n");
         const Record r = ReadRecord(dir.File("x.cfg"));
         EXPECT_EQ(r.info, 0) << counts;
         EXPECT_EQ(r.errorNumber, 3) << counts;
         EXPECT_NE(r.error.Find("x.cfg"), -1) << r.error.GetString();
     }
     // A rate count beyond the lines that follow.
-    WriteText(dir.File("x.cfg"), Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "999999999", "0,3"}));
+    WriteFile(dir.File("x.cfg"), Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "999999999", "0,3"}));
     EXPECT_EQ(ReadRecord(dir.File("x.cfg")).info, 0);
 }
 
@@ -345,7 +344,7 @@ TEST_F(Comtrade, DatWithoutConfigurationReadsAsText) {
     EXPECT_EQ(none.info, 0);
     EXPECT_EQ(none.errorNumber, 3);
     EXPECT_NE(none.error.Find("none.dat"), -1) << none.error.GetString();
-    WriteText(dir.File("plain.dat"), "1.5\r\n2.5\r\n3.5\r\n");
+    WriteFile(dir.File("plain.dat"), "1.5\r\n2.5\r\n3.5\r\n");
     CReadAndWriteFiles text;
     ASSERT_EQ(text.ReadInfoFile(dir.File("plain.cfg").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
     EXPECT_NE(text.GetLoadVersion(), 7);
@@ -362,14 +361,14 @@ TEST_F(Comtrade, ReadsCombinedFile) {
                                     "ASCII", "1", "0,0", "0,0"}) +
                              "--- file type: INF ---\r\n\r\n--- file type: HDR ---\r\nnote\r\n--- file type: DAT ASCII "
                              "---\r\n1,0,3\r\n2,0,4\r\n";
-    WriteText(dir.File("all.cff"), text);
+    WriteFile(dir.File("all.cff"), text);
     const Record r = ReadRecord(dir.File("all.cff"));
     ASSERT_EQ(r.data, 1) << r.error.GetString();
     EXPECT_DOUBLE_EQ(r.at(1, 1), 8.0);
     EXPECT_DOUBLE_EQ(r.at(0, 1), 0.01);
     ASSERT_EQ(r.header.GetSize(), 1);
     EXPECT_EQ(r.header[0], "note");
-    WriteText(dir.File("none.cff"), "just text\r\n");
+    WriteFile(dir.File("none.cff"), "just text\r\n");
     EXPECT_EQ(ReadRecord(dir.File("none.cff")).info, 0);
 }
 
@@ -377,12 +376,7 @@ TEST_F(Comtrade, ReadsCombinedFile) {
 
 class ComtradeSamples : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = std::string(TOOLBOX_SAMPLES) + "/comtrade/";
-        struct stat info;
-        if (::stat(root.c_str(), &info) != 0) GTEST_SKIP() << "no samples";
-    }
-    std::string root;
+    const std::string root = TOOLBOX_TEST_DATA "/samples/";
 };
 
 TEST_F(ComtradeSamples, EveryRecordReads) {
@@ -437,8 +431,8 @@ TEST_F(ComtradeSamples, ValuesMatchTheFilesByHand) {
     // sample_sub_char.cfg likewise, with CR LF and Ctrl-Z characters at its end.
     for (const char* name : {"sample_ascii_utf-8.cfg", "sample_sub_char.cfg"}) {
         ScratchDir scratch;
-        WriteText(scratch.File("u.cfg"), ReadText(root + "python-comtrade/" + name));
-        WriteText(scratch.File("u.dat"), ReadText(root + "python-comtrade/sample_ascii.dat"));
+        WriteFile(scratch.File("u.cfg"), ReadFile(root + "python-comtrade/" + name));
+        WriteFile(scratch.File("u.dat"), ReadFile(root + "python-comtrade/sample_ascii.dat"));
         r = ReadRecord(scratch.File("u.cfg"));
         ASSERT_EQ(r.data, 1) << name << r.error.GetString();
         EXPECT_EQ(r.nrItems, 40) << name;

@@ -1,7 +1,7 @@
 // Delimited text: the writer, the scan, the value reader and their round trip.
 #include "exchange/text/delimited_text.h"
 #include <toolbox/exchange/read_and_write_files.h>
-#include "exchange_test_util.h"
+#include "tests/support/files.h"
 #include <toolbox/os/locale_info.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
@@ -14,6 +14,8 @@
 #include <random>
 #include <sys/stat.h>
 #include <vector>
+
+using namespace tbtest;
 
 namespace {
 
@@ -70,7 +72,7 @@ TEST_F(Csv, WritesQuotedTitlesSeparatorAndDecimalSymbol) {
     files.InsertChannel(1, &i, "I", "");
     const std::string path = dir.File("a.txt");
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, ";", ",", 0, 0), 1);
-    EXPECT_EQ(ReadText(path), "\"U(V)\";\"I\"\r\n1,5;1e-20\r\n-0,25;1,23456789012346e+17");
+    EXPECT_EQ(ReadFile(path), "\"U(V)\";\"I\"\r\n1,5;1e-20\r\n-0,25;1,23456789012346e+17");
     *files.GetChannel(0) = CExImPortChannel();
 
     // A unit without a name, and a separator of several characters.
@@ -79,7 +81,7 @@ TEST_F(Csv, WritesQuotedTitlesSeparatorAndDecimalSymbol) {
     files.SetNrChannels(2);
     files.InsertChannel(0, &i, "", "");
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, ";\t", ".", 0, 0), 1);
-    EXPECT_EQ(ReadText(path).substr(0, 14), "\"\";\t\"(A)\"\r\n1e-");
+    EXPECT_EQ(ReadFile(path).substr(0, 14), "\"\";\t\"(A)\"\r\n1e-");
 }
 
 TEST_F(Csv, WritesNoTitleLineWhenAllTitlesAreEmptyAndNoLineEndAfterTheLastRow) {
@@ -90,7 +92,7 @@ TEST_F(Csv, WritesNoTitleLineWhenAllTitlesAreEmptyAndNoLineEndAfterTheLastRow) {
     files.InsertChannel(0, values, "", "");
     const std::string path = dir.File("n.txt");
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, ",", ".", 0, 0), 1);
-    EXPECT_EQ(ReadText(path), "1\r\n2\r\n3");
+    EXPECT_EQ(ReadFile(path), "1\r\n2\r\n3");
     *files.GetChannel(0) = CExImPortChannel();
 }
 
@@ -104,7 +106,7 @@ TEST_F(Csv, WritesSpecialValuesAsTheLargestSinglePrecisionValue) {
     files.InsertChannel(0, values, "", "");
     const std::string path = dir.File("s.txt");
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, ",", ".", 0, 0), 1);
-    EXPECT_EQ(ReadText(path),
+    EXPECT_EQ(ReadFile(path),
               "3.40282346638529e+38\r\n-3.40282346638529e+38\r\n3.40282346638529e+38\r\n3.40282346638529e+38");
     *files.GetChannel(0) = CExImPortChannel();
 }
@@ -131,13 +133,18 @@ TEST_F(Csv, WritesStringAndVariantStorageAndZeroForMissingChannels) {
     files.InsertChannel(4, &others, "O", "");
     const std::string path = dir.File("v.txt");
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, ";", ",", 0, 0), 2);
+<<<<<<< HEAD
     EXPECT_EQ(ReadText(path), "\"T\";\"C\";\"\";\"M\";\"O\"\r\n1.5;2,5;0;200;-7\r\nabc;-1;0;x.y;0");
     EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(TBMsg::ChannelNotWritten, {CString(path.c_str()), 3}) + "\r\n");
+=======
+    EXPECT_EQ(ReadFile(path), "\"T\";\"C\";\"\";\"M\";\"O\"\r\n1.5;2,5;0;200;-7\r\nabc;-1;0;x.y;0");
+    EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(54, {CString(path.c_str()), 3}) + "\r\n");
+>>>>>>> issue16-tests
 }
 
 TEST_F(Csv, RefusesChannelsWithoutStorageOrWithShortArraysBeforeTouchingTheFile) {
     const std::string path = dir.File("keep.txt");
-    WriteText(path, "precious");
+    WriteFile(path, "precious");
     CArray<double, double> shortArray;
     shortArray.Add(1);
     CReadAndWriteFiles files;
@@ -151,8 +158,13 @@ TEST_F(Csv, RefusesChannelsWithoutStorageOrWithShortArraysBeforeTouchingTheFile)
     EXPECT_EQ(files.GetLastError(), TBLoadString(TBMsg::NoMemoryReserve));
     shortArray.Add(2);
     EXPECT_EQ(files.WriteFile(path.c_str(), "", -1, ";", ".", 0, 0), 0);
+<<<<<<< HEAD
     EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {CString(path.c_str()), 2}));
     EXPECT_EQ(ReadText(path), "precious");
+=======
+    EXPECT_EQ(files.GetLastError(), TBFormatMessage(17, {CString(path.c_str()), 2}));
+    EXPECT_EQ(ReadFile(path), "precious");
+>>>>>>> issue16-tests
 }
 
 TEST_F(Csv, ReportsMissingNamesAndUnwritableFiles) {
@@ -179,11 +191,11 @@ TEST_F(Csv, CsvFilesUseTheEngineSymbolsThenTheUserLocale) {
     files.InsertChannel(1, v + 1, "b", "");
     const std::string path = dir.File("c.csv");
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, "|", "#", 0, 0), 1);  // arguments ignored
-    EXPECT_EQ(ReadText(path), "\"a\";\"b\"\r\n0,5;1");
+    EXPECT_EQ(ReadFile(path), "\"a\";\"b\"\r\n0,5;1");
     files.GetEngine()->Separator = "\t";
     files.GetEngine()->Decimal = ".";
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
-    EXPECT_EQ(ReadText(path), "\"a\"\t\"b\"\r\n0.5\t1");
+    EXPECT_EQ(ReadFile(path), "\"a\"\t\"b\"\r\n0.5\t1");
     *files.GetChannel(0) = CExImPortChannel();
     *files.GetChannel(1) = CExImPortChannel();
 }
@@ -192,7 +204,7 @@ TEST_F(Csv, CsvFilesUseTheEngineSymbolsThenTheUserLocale) {
 
 TEST_F(Csv, TitleFieldsGiveNamesAndUnits) {
     const std::string path = dir.File("t.txt");
-    WriteText(path, "\"Speed (rpm)\";\"(s)\";\"a(b)c\";\"()\";\"\";plain;\"U(V)\"\r\n1;2;3;4;5;6;7\r\n");
+    WriteFile(path, "\"Speed (rpm)\";\"(s)\";\"a(b)c\";\"()\";\"\";plain;\"U(V)\"\r\n1;2;3;4;5;6;7\r\n");
     ReadResult r = ReadDoubles(path, ";", ".");
     ASSERT_EQ(r.info, 1);
     ASSERT_EQ(r.names.size(), 7u);
@@ -213,7 +225,7 @@ TEST_F(Csv, TitleFieldsGiveNamesAndUnits) {
 
 TEST_F(Csv, UnquotedFirstLineIsDataAndChannelsAreNumberedFromZero) {
     const std::string path = dir.File("u.txt");
-    WriteText(path, "time;volt\n1;2\n");
+    WriteFile(path, "time;volt\n1;2\n");
     ReadResult r = ReadDoubles(path, ";", ".");
     ASSERT_EQ(r.info, 1);
     EXPECT_EQ(r.names[0], "CH 0");
@@ -225,7 +237,7 @@ TEST_F(Csv, UnquotedFirstLineIsDataAndChannelsAreNumberedFromZero) {
 
 TEST_F(Csv, MergeFlagTurnsRunsOfSeparatorsIntoOne) {
     const std::string path = dir.File("m.txt");
-    WriteText(path, "1   2    3\n");
+    WriteFile(path, "1   2    3\n");
     CReadAndWriteFileFunction merged;
     merged.FileKind = 4;
     ASSERT_EQ(merged.ReadInfoCSVFile(path.c_str(), " ", ".", 1, 1), 1);
@@ -250,7 +262,7 @@ TEST_F(Csv, MergeFlagTurnsRunsOfSeparatorsIntoOne) {
 
 TEST_F(Csv, TextFooterEndsTheScanAndTheValueReaderStopsAtNrItems) {
     const std::string path = dir.File("f.txt");
-    WriteText(path, "\"x\";\"y\"\n1;2\n\n-3;4\nEnd of data\n5;6\n");
+    WriteFile(path, "\"x\";\"y\"\n1;2\n\n-3;4\nEnd of data\n5;6\n");
     ReadResult r = ReadDoubles(path, ";", ".");
     ASSERT_EQ(r.info, 1);
     ASSERT_EQ(r.data, 1);
@@ -258,7 +270,7 @@ TEST_F(Csv, TextFooterEndsTheScanAndTheValueReaderStopsAtNrItems) {
     EXPECT_EQ(r.values[0][1], -3);
     // A .csv file has no footer: every non-empty line counts.
     const std::string csv = dir.File("f.csv");
-    WriteText(csv, "\"x\";\"y\"\n1;2\nEnd;\n5;6\n");
+    WriteFile(csv, "\"x\";\"y\"\n1;2\nEnd;\n5;6\n");
     ReadResult c = ReadDoubles(csv);
     ASSERT_EQ(c.values[0].GetSize(), 3);
     EXPECT_EQ(c.values[0][2], 5);
@@ -266,7 +278,7 @@ TEST_F(Csv, TextFooterEndsTheScanAndTheValueReaderStopsAtNrItems) {
 
 TEST_F(Csv, ShortLinesAreFilledWithZeroInEveryKindOfStorage) {
     const std::string path = dir.File("z.txt");
-    WriteText(path, "1;2;3;4\n5\n");
+    WriteFile(path, "1;2;3;4\n5\n");
     CReadAndWriteFiles files;
     ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, ";", ".", 0, 0, 2), 1);
     ASSERT_EQ(files.GetNrChannels(), 4);
@@ -295,7 +307,7 @@ TEST_F(Csv, ShortLinesAreFilledWithZeroInEveryKindOfStorage) {
 
 TEST_F(Csv, RowsMixingPlainAndEngineeringNumbersReadLikeTheGeneralRules) {
     const std::string path = dir.File("mix.csv");
-    WriteText(path, "1,5;2k2;-3e-3; 4;+5;;7,25e2;1.5;12345678901234567890;0x10\n;;\n8\n");
+    WriteFile(path, "1,5;2k2;-3e-3; 4;+5;;7,25e2;1.5;12345678901234567890;0x10\n;;\n8\n");
     CReadAndWriteFiles files;
     ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
     ASSERT_EQ(files.GetNrChannels(), 10);
@@ -314,7 +326,7 @@ TEST_F(Csv, RowsMixingPlainAndEngineeringNumbersReadLikeTheGeneralRules) {
 
 TEST_F(Csv, ArraysKeepTheirLengthWhenLongerAndMissingSlotsWarn) {
     const std::string path = dir.File("w.txt");
-    WriteText(path, "1;2\n3;4\n");
+    WriteFile(path, "1;2\n3;4\n");
     CReadAndWriteFiles files;
     ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, ";", ".", 0, 0, 2), 1);
     CArray<double, double> longer;
@@ -331,7 +343,7 @@ TEST_F(Csv, ArraysKeepTheirLengthWhenLongerAndMissingSlotsWarn) {
 
 TEST_F(Csv, ChannelWithoutStorageStopsTheValueReader) {
     const std::string path = dir.File("x.txt");
-    WriteText(path, "1;2\n");
+    WriteFile(path, "1;2\n");
     CReadAndWriteFiles files;
     ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, ";", ".", 0, 0, 2), 1);
     CArray<double, double> first;
@@ -343,7 +355,7 @@ TEST_F(Csv, ChannelWithoutStorageStopsTheValueReader) {
 
 TEST_F(Csv, StartLineSkipsLinesAndMayHoldTheTitles) {
     const std::string path = dir.File("s.txt");
-    WriteText(path, "header junk\nmore junk\n\"a\";\"b\"\n1;2\n3;4\n");
+    WriteFile(path, "header junk\nmore junk\n\"a\";\"b\"\n1;2\n3;4\n");
     CReadAndWriteFileFunction engine;
     engine.FileKind = 4;
     ASSERT_EQ(engine.ReadInfoCSVFile(path.c_str(), ";", ".", 3, 0), 1);
@@ -418,28 +430,28 @@ TEST_F(Csv, MissingDirectoryAndUnreadableFilesCannotBeOpened) {
     EXPECT_EQ(directory.info, 0);
     EXPECT_EQ(directory.errorNumber, 3);
     if (geteuid() != 0) {  // root reads everything
-        WriteText(dir.File("locked.txt"), "1\n");
+        WriteFile(dir.File("locked.txt"), "1\n");
         chmod(dir.File("locked.txt").c_str(), 0);
         EXPECT_EQ(ReadDoubles(dir.File("locked.txt"), ";", ".").errorNumber, 3);
     }
 }
 
 TEST_F(Csv, EmptyBinaryAndHugeLinesStayInsideTheStorage) {
-    WriteText(dir.File("e.txt"), "");
+    WriteFile(dir.File("e.txt"), "");
     ReadResult empty = ReadDoubles(dir.File("e.txt"), ";", ".");
     EXPECT_EQ(empty.info, 1);
     EXPECT_TRUE(empty.names.empty());
 
     const char raw[] = "1;2\0;3\r\n\x01\x02;\xff\n";
     std::string binary(raw, sizeof raw - 1);
-    WriteText(dir.File("b.txt"), binary);
+    WriteFile(dir.File("b.txt"), binary);
     ReadResult bin = ReadDoubles(dir.File("b.txt"), ";", ".");
     ASSERT_EQ(bin.info, 1);
     EXPECT_EQ(bin.values[0][0], 1);
     EXPECT_EQ(bin.values[1][0], 2);  // a field ends at its zero byte
 
     std::string huge(3 << 20, '7');
-    WriteText(dir.File("h.txt"), "1;" + huge + "\n2;3");
+    WriteFile(dir.File("h.txt"), "1;" + huge + "\n2;3");
     ReadResult h = ReadDoubles(dir.File("h.txt"), ";", ".");
     ASSERT_EQ(h.data, 1);
     EXPECT_TRUE(std::isinf(h.values[1][0]));
@@ -448,13 +460,13 @@ TEST_F(Csv, EmptyBinaryAndHugeLinesStayInsideTheStorage) {
 
 TEST_F(Csv, FileThatShrinksBetweenTheStepsWarnsAndZeroFillsRawBlocks) {
     const std::string path = dir.File("shrink.txt");
-    WriteText(path, "1\n2\n3\n4\n");
+    WriteFile(path, "1\n2\n3\n4\n");
     CReadAndWriteFiles files;
     ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, ";", ".", 0, 0, 2), 1);
     ASSERT_EQ(files.GetNrItems(), 4);
     double block[4] = {9, 9, 9, 9};
     files.GetChannel(0)->SetDoublePtr(block);
-    WriteText(path, "1\n2\n");
+    WriteFile(path, "1\n2\n");
     EXPECT_EQ(files.ReadDataFile(), 2);
     EXPECT_EQ(files.GetLastWarn(),
               TBFormatMessage(TBMsg::FewerValuesThanLength, {CString(path.c_str()), 2, 4}) + "\r\n");
@@ -464,13 +476,13 @@ TEST_F(Csv, FileThatShrinksBetweenTheStepsWarnsAndZeroFillsRawBlocks) {
     *files.GetChannel(0) = CExImPortChannel();
 
     // A file that grows: the reader stops after NrItems rows.
-    WriteText(path, "1\n2\n3\n4\n5;6\n");
+    WriteFile(path, "1\n2\n3\n4\n5;6\n");
     CReadAndWriteFiles grown;
     ASSERT_EQ(grown.ReadInfoFile(path.c_str(), "", -1, ";", ".", 0, 0, 2), 1);
     double two[5] = {};
     grown.GetChannel(0)->SetDoublePtr(two);
     grown.GetChannel(1)->SetDoublePtr(two);
-    WriteText(path, "1\n2\n3\n4\n5;6;7;8\n9\n10\n");
+    WriteFile(path, "1\n2\n3\n4\n5;6;7;8\n9\n10\n");
     EXPECT_EQ(grown.ReadDataFile(), 1);
     *grown.GetChannel(0) = CExImPortChannel();
     *grown.GetChannel(1) = CExImPortChannel();

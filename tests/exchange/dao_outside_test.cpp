@@ -3,6 +3,9 @@
 // our writers produces, and damaged input that must fail cleanly.
 #include <toolbox/exchange/dao.h>
 #include "exchange/tables/xls/xls_biff.h"
+#include "tests/support/bytes.h"
+#include "tests/support/files.h"
+#include "tests/support/programs.h"
 
 #include <gtest/gtest.h>
 
@@ -16,29 +19,14 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace tbtest;
+
 namespace {
 
+/// The program's scratch directory, removed at exit.
 std::string TempDir() {
-    std::string dir = "/tmp/tb_dao_outside_" + std::to_string(getpid());
-    mkdir(dir.c_str(), 0700);
-    return dir;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool HaveProgram(const char* name) {
-    std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
+    static const tbtest::ScratchDir dir;
+    return dir.Path();
 }
 
 // The table as rows of texts (numbers in "%.15g"), field names first.
@@ -103,7 +91,7 @@ TEST(DaoOutside, ReadsWhatLibreOfficeAndGnumericWrote) {
 // LibreOffice opens the file of every version we write and gives back the same names
 // and values as CSV.
 TEST(DaoOutside, LibreOfficeReadsEveryVersionWeWrite) {
-    if (!HaveProgram("soffice")) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    TBTEST_REQUIRE_PROGRAM("soffice");
     std::string dir = TempDir();
     const char* connects[] = {"Excel 3.0;", "Excel 4.0;", "Excel 5.0;", "Excel 8.0;"};
     std::vector<std::string> files;
@@ -137,13 +125,12 @@ TEST(DaoOutside, LibreOfficeReadsEveryVersionWeWrite) {
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     for (int v = 0; v < 4; ++v) {
         SCOPED_TRACE(connects[v]);
-        std::string csv = ReadAll(dir + "/csv/v" + std::to_string(v) + ".csv");
+        std::string csv = ReadFile(dir + "/csv/v" + std::to_string(v) + ".csv");
         // Greek and umlaut survive even the 8-bit versions (Windows-1252 holds them).
         EXPECT_EQ(csv,
                   "U(V),I(A),Name\n1.5,-0.25,alpha\n2,0.001,beta\n-3.75,1000000,Gr\xC3\xBC\xC3\x9F"
                   "e\n");
     }
-    std::system(("rm -rf " + dir).c_str());
 }
 
 // ---------------------------------------------------------------- damaged input
@@ -152,7 +139,7 @@ namespace {
 
 int OpenBytes(const std::string& bytes, CString* text = nullptr) {
     std::string path = TempDir() + "/bad.xls";
-    WriteAll(path, bytes);
+    WriteFile(path, bytes);
     CDaoDatabase db;
     int ok = db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;");
     int code = ok ? TB_DAO_OK : db.GetLastErrorCode();
@@ -173,17 +160,10 @@ int OpenBytes(const std::string& bytes, CString* text = nullptr) {
     return code;
 }
 
+// A BIFF record: identifier, payload length, payload.
 std::string Rec(std::uint16_t id, const std::string& payload) {
-    std::string r;
-    r += static_cast<char>(id & 0xFF);
-    r += static_cast<char>(id >> 8);
-    r += static_cast<char>(payload.size() & 0xFF);
-    r += static_cast<char>(payload.size() >> 8);
-    return r + payload;
+    return Le16(id) + Le16(static_cast<std::uint16_t>(payload.size())) + payload;
 }
-
-std::string Le16(unsigned v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
-std::string Le32(std::uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
 
 std::string Biff8Workbook(const std::string& sstPayload, const std::string& cells) {
     std::string globals = Rec(0x0809, Le16(0x0600) + Le16(5) + std::string(12, '\0'));
@@ -198,10 +178,7 @@ std::string Biff8Workbook(const std::string& sstPayload, const std::string& cell
 }
 
 std::string Cell(unsigned row, unsigned col, double v) {
-    std::string p = Le16(row) + Le16(col) + Le16(15);
-    char bytes[8];
-    std::memcpy(bytes, &v, 8);
-    return Rec(0x0203, p + std::string(bytes, 8));
+    return Rec(0x0203, Le16(row) + Le16(col) + Le16(15) + BytesOf(v));
 }
 
 }  // namespace
@@ -269,13 +246,8 @@ TEST(DaoDamaged, CompoundFileWithCyclicChain) {
         }
         ASSERT_EQ(db.Close(), 1);
     }
-    std::string bytes = ReadAll(path);
-    auto u32 = [&](size_t at) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) |
-               (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8) |
-               (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16) |
-               (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24);
-    };
+    std::string bytes = ReadFile(path);
+    auto u32 = [&](size_t at) { return static_cast<std::uint32_t>(LoadLittleEndian(bytes, at, 4)); };
     size_t sectorSize = size_t(1) << (static_cast<unsigned char>(bytes[0x1E]));
     std::uint32_t fatSector = u32(0x4C);
     std::uint32_t dirSector = u32(0x30);
@@ -288,7 +260,7 @@ TEST(DaoDamaged, CompoundFileWithCyclicChain) {
     ASSERT_NE(start, 0xFFFFFFFFu);
     size_t fatAt = (fatSector + 1) * sectorSize;
     bytes.replace(fatAt + 4 * start, 4, Le32(start));
-    WriteAll(path, bytes);
+    WriteFile(path, bytes);
     CDaoDatabase db;
     EXPECT_EQ(db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;"), 0);
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_FORMAT);
@@ -297,7 +269,7 @@ TEST(DaoDamaged, CompoundFileWithCyclicChain) {
 
 // Gnumeric reads every version we write as well.
 TEST(DaoOutside, GnumericReadsEveryVersionWeWrite) {
-    if (!HaveProgram("ssconvert")) GTEST_SKIP() << "Gnumeric's ssconvert is not installed";
+    TBTEST_REQUIRE_PROGRAM("ssconvert");
     std::string dir = TempDir();
     const char* connects[] = {"Excel 3.0;", "Excel 4.0;", "Excel 5.0;", "Excel 8.0;"};
     for (int v = 0; v < 4; ++v) {
@@ -324,7 +296,6 @@ TEST(DaoOutside, GnumericReadsEveryVersionWeWrite) {
         std::string csv = dir + "/g" + std::to_string(v) + ".csv";
         std::string cmd = "ssconvert -T Gnumeric_stf:stf_csv " + path + " " + csv + " >/dev/null 2>&1";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
-        EXPECT_EQ(ReadAll(csv), "U(V),Name\n-1,row0\n-0.5,row1\n0,row2\n");
+        EXPECT_EQ(ReadFile(csv), "U(V),Name\n-1,row0\n-0.5,row1\n0,row2\n");
     }
-    std::system(("rm -rf " + dir).c_str());
 }

@@ -2,6 +2,7 @@
 // every Excel version, the layer's rules (names, types, states), and workbooks that
 // other programs wrote.
 #include <toolbox/exchange/dao.h>
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,11 @@
 
 namespace {
 
+/// A file in the program's scratch directory, removed at exit.
 std::string TempPath(const std::string& name) {
-    const char* dir = std::getenv("TMPDIR");
-    std::string base = dir && *dir ? dir : "/tmp";
-    return base + "/tb_dao_" + std::to_string(getpid()) + "_" + name;
+    static const tbtest::ScratchDir dir;
+    return dir / name;
 }
-
-struct Removed {
-    std::string path;
-    ~Removed() { std::remove(path.c_str()); }
-};
 
 // Writes a table "Data" with a number field, a text field and n records.
 void WriteSample(const std::string& path, const char* connect, int n) {
@@ -40,7 +36,9 @@ void WriteSample(const std::string& path, const char* connect, int n) {
     for (int k = 0; k < n; ++k) {
         ASSERT_EQ(rs.AddNew(), 1);
         ASSERT_EQ(rs.SetFieldValue(0, COleVariant(k * 0.125 - 3.0)), 1);
-        if (k % 3 != 2) ASSERT_EQ(rs.SetFieldValue(1, COleVariant(CString("t") + CString(std::to_string(k)))), 1);
+        if (k % 3 != 2) {
+            ASSERT_EQ(rs.SetFieldValue(1, COleVariant(CString("t") + CString(std::to_string(k)))), 1);
+        }
         ASSERT_EQ(rs.Update(), 1);
     }
     rs.Close();
@@ -94,16 +92,16 @@ TEST(DaoWorkbook, RoundTripEveryVersion) {
     } cases[] = {{"Excel 3.0;", "3.0"}, {"Excel 4.0;", "4.0"}, {"Excel 5.0;", "5.0"}, {"Excel 8.0;", "8.0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.connect);
-        Removed file{TempPath(std::string("round") + c.version + ".xls")};
-        WriteSample(file.path, c.connect, 300);
-        CheckSample(file.path, c.version, 300);
+        const std::string file = TempPath(std::string("round") + c.version + ".xls");
+        WriteSample(file, c.connect, 300);
+        CheckSample(file, c.version, 300);
     }
 }
 
 TEST(DaoWorkbook, ManySharedStringsSpanContinueRecords) {
     // Long texts force the shared string table across CONTINUE records, with strings
     // split in the middle of their characters, in both one-byte and two-byte forms.
-    Removed file{TempPath("sst.xls")};
+    const std::string file = TempPath("sst.xls");
     std::vector<CString> texts;
     for (int k = 0; k < 400; ++k) {
         std::string s(50 + k % 97, static_cast<char>('a' + k % 26));
@@ -113,7 +111,7 @@ TEST(DaoWorkbook, ManySharedStringsSpanContinueRecords) {
     }
     {
         CDaoDatabase db;
-        ASSERT_EQ(db.Open(file.path.c_str(), FALSE, FALSE, "Excel 8.0;"), 1);
+        ASSERT_EQ(db.Open(file.c_str(), FALSE, FALSE, "Excel 8.0;"), 1);
         CDaoTableDef def(&db);
         ASSERT_EQ(def.Create("Texts"), 1);
         ASSERT_EQ(def.CreateField("T", dbText, 20, 0x22), 1);
@@ -128,7 +126,7 @@ TEST(DaoWorkbook, ManySharedStringsSpanContinueRecords) {
         ASSERT_EQ(db.Close(), 1);
     }
     CDaoDatabase db;
-    ASSERT_EQ(db.Open(file.path.c_str(), FALSE, TRUE, "Excel 8.0;"), 1) << db.GetLastErrorText().GetString();
+    ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, "Excel 8.0;"), 1) << db.GetLastErrorText().GetString();
     CDaoTableDef def(&db);
     ASSERT_EQ(def.Open("Texts$"), 1);
     CDaoRecordset rs(&db);
@@ -142,10 +140,10 @@ TEST(DaoWorkbook, ManySharedStringsSpanContinueRecords) {
 }
 
 TEST(DaoWorkbook, SeveralSheetsAndNames) {
-    Removed file{TempPath("sheets.xls")};
+    const std::string file = TempPath("sheets.xls");
     {
         CDaoDatabase db;
-        ASSERT_EQ(db.Open(file.path.c_str(), FALSE, FALSE, "Excel 5.0;"), 1);
+        ASSERT_EQ(db.Open(file.c_str(), FALSE, FALSE, "Excel 5.0;"), 1);
         for (const char* name : {"First", "Second"}) {
             CDaoTableDef def(&db);
             ASSERT_EQ(def.Create(name), 1);
@@ -162,7 +160,7 @@ TEST(DaoWorkbook, SeveralSheetsAndNames) {
         ASSERT_EQ(db.Close(), 1);
     }
     CDaoDatabase db;
-    ASSERT_EQ(db.Open(file.path.c_str(), FALSE, TRUE, ""), 1) << "the content picks the workbook driver";
+    ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, ""), 1) << "the content picks the workbook driver";
     ASSERT_EQ(db.GetTableDefCount(), 2);
     CDaoTableDefInfo info;
     db.GetTableDefInfo(1, info);
@@ -175,21 +173,21 @@ TEST(DaoWorkbook, SeveralSheetsAndNames) {
 }
 
 TEST(DaoWorkbook, ExcelThreeHoldsOneTableThatAnswersToAnyName) {
-    Removed file{TempPath("single.xls")};
-    WriteSample(file.path, "Excel 3.0;", 4);
+    const std::string file = TempPath("single.xls");
+    WriteSample(file, "Excel 3.0;", 4);
     CDaoDatabase db;
-    ASSERT_EQ(db.Open(file.path.c_str(), FALSE, TRUE, "Excel 3.0;"), 1);
+    ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, "Excel 3.0;"), 1);
     CDaoTableDefInfo info;
     ASSERT_EQ(db.GetTableDefInfo(0, info), 1);
-    std::string title = file.path.substr(file.path.rfind('/') + 1);
+    std::string title = file.substr(file.rfind('/') + 1);
     title = title.substr(0, title.size() - 4) + "$";
     EXPECT_EQ(std::string(info.m_strName.GetString()), title);
     CDaoTableDef def(&db);
     EXPECT_EQ(def.Open("Whatever"), 1);
 
-    Removed two{TempPath("two.xls")};
+    const std::string two = TempPath("two.xls");
     CDaoDatabase w;
-    ASSERT_EQ(w.Open(two.path.c_str(), FALSE, FALSE, "Excel 4.0;"), 1);
+    ASSERT_EQ(w.Open(two.c_str(), FALSE, FALSE, "Excel 4.0;"), 1);
     for (const char* name : {"A", "B"}) {
         CDaoTableDef d(&w);
         d.Create(name);
@@ -201,14 +199,14 @@ TEST(DaoWorkbook, ExcelThreeHoldsOneTableThatAnswersToAnyName) {
 }
 
 TEST(DaoLayer, NamesTypesAndStates) {
-    Removed file{TempPath("rules.xls")};
+    const std::string file = TempPath("rules.xls");
     CDaoDatabase db;
     EXPECT_EQ(db.GetTableDefCount(), -1);
-    EXPECT_EQ(db.Open(file.path.c_str(), FALSE, TRUE, "Excel 8.0;"), 0) << "read-only needs an existing file";
+    EXPECT_EQ(db.Open(file.c_str(), FALSE, TRUE, "Excel 8.0;"), 0) << "read-only needs an existing file";
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_OPEN);
-    EXPECT_EQ(db.Open(file.path.c_str(), FALSE, FALSE, "Excel 9.9;"), 0);
+    EXPECT_EQ(db.Open(file.c_str(), FALSE, FALSE, "Excel 9.9;"), 0);
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_UNSUPPORTED);
-    ASSERT_EQ(db.Open(file.path.c_str(), FALSE, FALSE, "Excel 8.0;HDR=YES;"), 1);
+    ASSERT_EQ(db.Open(file.c_str(), FALSE, FALSE, "Excel 8.0;HDR=YES;"), 1);
     EXPECT_STREQ(db.GetVersion(), "8.0");
     CDaoTableDef def(&db);
     EXPECT_EQ(def.CreateField("x", dbDouble, 20, 0x22), 0);
@@ -248,9 +246,9 @@ TEST(DaoLayer, NamesTypesAndStates) {
 }
 
 TEST(DaoLayer, LimitsOfTheVersions) {
-    Removed file{TempPath("limits.xls")};
+    const std::string file = TempPath("limits.xls");
     CDaoDatabase db;
-    ASSERT_EQ(db.Open(file.path.c_str(), FALSE, FALSE, "Excel 5.0;"), 1);
+    ASSERT_EQ(db.Open(file.c_str(), FALSE, FALSE, "Excel 5.0;"), 1);
     CDaoTableDef def(&db);
     def.Create("Rows");
     def.CreateField("x", dbDouble, 20, 0x22);
@@ -265,29 +263,27 @@ TEST(DaoLayer, LimitsOfTheVersions) {
     EXPECT_EQ(db.Close(), 0) << "16384 records and the header exceed an Excel 5.0 sheet";
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_LIMIT);
     struct stat st;
-    EXPECT_NE(stat(file.path.c_str(), &st), 0) << "nothing written";
+    EXPECT_NE(stat(file.c_str(), &st), 0) << "nothing written";
 }
 
 TEST(DaoLayer, AccessWithoutDriverOrMissingFile) {
     CDaoDatabase db;
     EXPECT_EQ(db.Open("/nonexistent/x.mdb", FALSE, TRUE, ""), 0);
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_OPEN);
-    Removed text{TempPath("plain.xls")};
-    std::ofstream(text.path) << "just text, not a workbook\n";
-    EXPECT_EQ(db.Open(text.path.c_str(), FALSE, TRUE, "Excel 8.0;"), 0);
+    const std::string text = TempPath("plain.xls");
+    std::ofstream(text) << "just text, not a workbook\n";
+    EXPECT_EQ(db.Open(text.c_str(), FALSE, TRUE, "Excel 8.0;"), 0);
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_FORMAT);
 }
 
 // Workbooks written by other programs, every version from BIFF2 to BIFF8.
 TEST(DaoWorkbook, ReadsSampleWorkbooks) {
-    std::string root = std::string(TOOLBOX_SAMPLES) + "/excel";
-    struct stat st;
-    if (stat(root.c_str(), &st) != 0) GTEST_SKIP() << "no sample workbooks";
+    const std::string root = TOOLBOX_TEST_DATA "/samples";
     int opened = 0, refused = 0;
     for (const char* sub : {"exceldatareader", "poi", "xlrd"}) {
         std::string dir = root + "/" + sub;
         DIR* d = opendir(dir.c_str());
-        if (!d) continue;
+        ASSERT_NE(d, nullptr) << dir;
         while (dirent* e = readdir(d)) {
             std::string name = e->d_name;
             if (name.size() < 5 || name.substr(name.size() - 4) != ".xls") continue;

@@ -1,7 +1,8 @@
 // The rules of the Import and Export dialogs, and the engine asking through the hub.
 #include <toolbox/exchange/exchange_dialogs.h>
 #include <toolbox/exchange/read_and_write_files.h>
-#include "exchange_test_util.h"
+#include "tests/support/dialog_hub.h"
+#include "tests/support/files.h"
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/locale_info.h>
 #include <toolbox/resources/message_ids.h>
@@ -11,6 +12,8 @@
 
 #include <cstdlib>
 #include <string>
+
+using namespace tbtest;
 
 namespace {
 
@@ -81,21 +84,21 @@ TEST(ImportRules, LoadsSeparatorsAndDecimalAndBuildsTheChosenStrings) {
 }
 
 TEST_F(ImportDialog, TextCheckLooksAtTheFirst1024Bytes) {
-    WriteText(dir.File("ok.txt"), "1;2\r\n\t3;4\n");
+    WriteFile(dir.File("ok.txt"), "1;2\r\n\t3;4\n");
     EXPECT_TRUE(CTextImportRules(dir.File("ok.txt").c_str()).CheckFileIsText());
-    WriteText(dir.File("empty.txt"), "");
+    WriteFile(dir.File("empty.txt"), "");
     EXPECT_FALSE(CTextImportRules(dir.File("empty.txt").c_str()).CheckFileIsText());
     EXPECT_FALSE(CTextImportRules(dir.File("none.txt").c_str()).CheckFileIsText());
-    WriteText(dir.File("bin.txt"), std::string(1023, 'a') + '\x01');
+    WriteFile(dir.File("bin.txt"), std::string(1023, 'a') + '\x01');
     EXPECT_FALSE(CTextImportRules(dir.File("bin.txt").c_str()).CheckFileIsText());
-    WriteText(dir.File("late.txt"), std::string(1024, 'a') + '\x01');
+    WriteFile(dir.File("late.txt"), std::string(1024, 'a') + '\x01');
     EXPECT_TRUE(CTextImportRules(dir.File("late.txt").c_str()).CheckFileIsText());
 }
 
 TEST_F(ImportDialog, OriginalTextShowsNumberedLinesAroundTheStartLine) {
     std::string text;
     for (int i = 1; i <= 80; ++i) text += "line" + std::to_string(i) + "\r\n";
-    WriteText(dir.File("p.txt"), text);
+    WriteFile(dir.File("p.txt"), text);
     CTextImportRules dialog(dir.File("p.txt").c_str());
     CString preview;
     ASSERT_TRUE(dialog.BuildOriginalText(preview));
@@ -110,7 +113,7 @@ TEST_F(ImportDialog, OriginalTextShowsNumberedLinesAroundTheStartLine) {
 }
 
 TEST_F(ImportDialog, InterpretedTextSplitsWithTheCurrentChoices) {
-    WriteText(dir.File("i.txt"), "\"U(V)\";x\r\n1,5;2k\r\n3\r\n");
+    WriteFile(dir.File("i.txt"), "\"U(V)\";x\r\n1,5;2k\r\n3\r\n");
     CTextImportRules dialog(dir.File("i.txt").c_str());
     dialog.LoadDecimal(",");
     CStringArray titles;
@@ -151,7 +154,7 @@ TEST(ExportRules, GiveCharactersOrStringsAndDisableOkWithoutAChoice) {
 
 TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     const std::string csv = dir.File("d.csv");
-    WriteText(csv, "\"a\"|\"b\"\r\nskip\r\n1'5|2\r\n");
+    WriteFile(csv, "\"a\"|\"b\"\r\nskip\r\n1'5|2\r\n");
     ImportAnswer answer;
     TBSetDialogHub(&answer);
     CReadAndWriteFiles files;
@@ -191,7 +194,7 @@ TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     EXPECT_EQ(answer.asked, asked);
 
     // A binary file closes the dialog at once as cancelled.
-    WriteText(dir.File("bin.txt"), std::string("\x7f"
+    WriteFile(dir.File("bin.txt"), std::string("\x7f"
                                                "ELF\x02\x01",
                                                6));
     files.ResetAllVars();
@@ -200,22 +203,9 @@ TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     EXPECT_EQ(answer.asked, asked);
 }
 
-namespace {
-class FileNameAnswer : public CDialogHub {
-public:
-    CString answer;
-    CFileDialogRequest seen;
-    CString AskFileName(const CFileDialogRequest& request) override {
-        seen = request;
-        return answer;
-    }
-};
-}  // namespace
-
 TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
-    FileNameAnswer hub;
-    hub.answer = dir.File("chosen.txt").c_str();
-    TBSetDialogHub(&hub);
+    tbtest::FakeDialogHub hub;
+    hub.fileName = dir.File("chosen.txt").c_str();
     double v[1] = {2};
     CReadAndWriteFileFunction engine;
     engine.SetNrChannels(1);
@@ -223,20 +213,30 @@ TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     engine.InsertChannel(0, v, "a", "");
     engine.FileKind = 4;
     EXPECT_EQ(engine.WriteCSVFile("", ";", "."), 1);
+<<<<<<< HEAD
     EXPECT_FALSE(hub.seen.forReading);
     EXPECT_EQ(hub.seen.defaultExtension, "*.txt");
     EXPECT_EQ(hub.seen.filter, TBLoadString(TBMsg::FilterText));
     EXPECT_EQ(hub.seen.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
     EXPECT_EQ(ReadText(dir.File("chosen.txt")), "\"a\"\r\n2");
+=======
+    ASSERT_EQ(hub.fileRequests.size(), 1u);
+    EXPECT_FALSE(hub.fileRequests[0].forReading);
+    EXPECT_EQ(hub.fileRequests[0].defaultExtension, "*.txt");
+    EXPECT_EQ(hub.fileRequests[0].filter, TBLoadString(102));
+    EXPECT_EQ(hub.fileRequests[0].flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
+    EXPECT_EQ(ReadFile(dir.File("chosen.txt")), "\"a\"\r\n2");
+>>>>>>> issue16-tests
     *engine.GetChannel(0) = CExImPortChannel();
 
     CReadAndWriteFileFunction reader;
     reader.FileKind = 5;
     ASSERT_EQ(reader.ReadInfoCSVFile("", ";", ".", 1, 0), 1);
-    EXPECT_TRUE(hub.seen.forReading);
-    EXPECT_EQ(hub.seen.defaultExtension, "*.csv");
+    ASSERT_EQ(hub.fileRequests.size(), 2u);
+    EXPECT_TRUE(hub.fileRequests[1].forReading);
+    EXPECT_EQ(hub.fileRequests[1].defaultExtension, "*.csv");
     EXPECT_EQ(reader.GetFileName(), dir.File("chosen.txt").c_str());
-    hub.answer = "";
+    hub.fileName = "";
     CReadAndWriteFileFunction cancelled;
     EXPECT_EQ(cancelled.ReadInfoCSVFile("", ";", ".", 1, 0), 0);
     EXPECT_EQ(cancelled.GetLastError(), TBLoadString(TBMsg::NoFileName));

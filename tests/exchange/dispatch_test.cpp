@@ -1,13 +1,15 @@
 // Choosing readers and writers by extension and format code.
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/exchange_dialogs.h>
-#include "exchange_test_util.h"
+#include "tests/support/files.h"
 #include <toolbox/os/locale_info.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+using namespace tbtest;
 
 namespace {
 
@@ -64,7 +66,7 @@ TEST_F(Dispatch, ReadByExtensionIgnoresCaseAndReportsMissingFormatsCleanly) {
 
 TEST_F(Dispatch, DatFileKindChoosesHowADatFileIsReadWithDialogs) {
     const std::string dat = dir.File("scope.dat");
-    WriteText(dat, "1;2\r\n3;4\r\n");
+    WriteFile(dat, "1;2\r\n3;4\r\n");
     CReadAndWriteFileFunction engine;
     EXPECT_EQ(engine.ReadInfoFile(dat.c_str(), "", -1, nullptr, nullptr, 1, 0, 0), 0);
     EXPECT_EQ(engine.FileKind, -1);
@@ -87,7 +89,7 @@ TEST_F(Dispatch, UnknownOrMissingExtensionsAreReadAsTextWithTheGivenSymbols) {
     for (const char* name : {"values.prn", "values", "dir.v2/values"}) {
         std::string path = dir.File(name);
         if (std::string(name).find('/') != std::string::npos) mkdir(dir.File("dir.v2").c_str(), 0755);
-        WriteText(path, "1|2,5\n3|4\n");
+        WriteFile(path, "1|2,5\n3|4\n");
         CReadAndWriteFileFunction engine;
         ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, "|", ",", 0, 0, 2), 1) << name;
         EXPECT_EQ(engine.FileKind, 4);
@@ -109,11 +111,11 @@ TEST_F(Dispatch, WriteByFormatCodeAppendsTheExtensionAndKeepsTheGivenName) {
     EXPECT_EQ(engine.GetFileName(), out.c_str());
     EXPECT_EQ(engine.GetSaveVersion(), 12);
     EXPECT_EQ(engine.GetLoadVersion(), 5);
-    EXPECT_EQ(ReadText(out + ".csv"), "\"U(V)\"\r\n1,5\r\n2");
+    EXPECT_EQ(ReadFile(out + ".csv"), "\"U(V)\"\r\n1,5\r\n2");
 
     // An unknown extension gives way to the format code's.
     EXPECT_EQ(engine.WriteFile(dir.File("a.xyz").c_str(), "", 11, "\t", ".", 0, 0), 1);
-    EXPECT_EQ(ReadText(dir.File("a.txt")), "\"U(V)\"\r\n1.5\r\n2");
+    EXPECT_EQ(ReadFile(dir.File("a.txt")), "\"U(V)\"\r\n1.5\r\n2");
     EXPECT_EQ(engine.GetSaveVersion(), 11);
     EXPECT_EQ(engine.GetLoadVersion(), 4);
 
@@ -128,7 +130,7 @@ TEST_F(Dispatch, WriteByFormatCodeAppendsTheExtensionAndKeepsTheGivenName) {
     EXPECT_EQ(engine.GetSaveVersion(), 5);
     EXPECT_EQ(engine.GetLoadVersion(), 1);
     EXPECT_EQ(engine.FileKind, 0);
-    EXPECT_EQ(ReadText(dir.File("c.mda")).size(), 16u);  // 8-byte pair: two doubles
+    EXPECT_EQ(ReadFile(dir.File("c.mda")).size(), 16u);  // 8-byte pair: two doubles
     EXPECT_EQ(engine.WriteFile(dir.File("d.xls").c_str(), "Sheet1$", 3, nullptr, nullptr, 0, 0), 1);
     EXPECT_TRUE(Exists(dir.File("d.xls")));
     EXPECT_STREQ(engine.GetTableName(), "Sheet1");
@@ -185,7 +187,7 @@ TEST_F(Dispatch, TextWithoutSymbolsAsksTheExportDialogOrUsesTheLocale) {
     ExportAnswer answer;
     TBSetDialogHub(&answer);
     EXPECT_EQ(engine.WriteFile(txt.c_str(), "", -1, nullptr, ".", 1, 0), 1);
-    EXPECT_EQ(ReadText(txt), "\"U(V)\"\r\n1,5\r\n2");
+    EXPECT_EQ(ReadFile(txt), "\"U(V)\"\r\n1,5\r\n2");
     EXPECT_EQ(answer.asked, 1);
     // Both symbols given: no dialog.
     EXPECT_EQ(engine.WriteFile(txt.c_str(), "", -1, ";", ".", 1, 0), 1);
@@ -194,7 +196,7 @@ TEST_F(Dispatch, TextWithoutSymbolsAsksTheExportDialogOrUsesTheLocale) {
 
     // No dialog allowed: the user's locale symbols.
     EXPECT_EQ(engine.WriteFile(txt.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
-    EXPECT_EQ(ReadText(txt), "\"U(V)\"\r\n1,5\r\n2");
+    EXPECT_EQ(ReadFile(txt), "\"U(V)\"\r\n1,5\r\n2");
     EXPECT_EQ(engine.GetSeperator(), ";");
     Detach(engine);
 }

@@ -2,12 +2,15 @@
 // files brought to a common time base through the dialog rules and the dialog hub.
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/recorder_files.h>
-#include "exchange_test_util.h"
+#include "tests/support/dialog_hub.h"
+#include "tests/support/files.h"
 #include <toolbox/os/dialog_hub.h>
 
 #include <gtest/gtest.h>
 
 #include <sstream>
+
+using namespace tbtest;
 
 namespace {
 
@@ -20,7 +23,7 @@ std::string Recorder(int samples, const std::string& spacing, int lines, double 
 
 TEST(RecorderDat, OneFileGivesTimeAndSamples) {
     ScratchDir dir;
-    WriteText(dir.File("scope1.dat"), Recorder(1000, "2e-6", 1000, 0.5));
+    WriteFile(dir.File("scope1.dat"), Recorder(1000, "2e-6", 1000, 0.5));
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(dir.File("scope1.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
     EXPECT_EQ(engine.GetNrItems(), 1000);
@@ -42,7 +45,7 @@ TEST(RecorderDat, OneFileGivesTimeAndSamples) {
 
 TEST(RecorderDat, WordInHeaderMeansDelimitedText) {
     ScratchDir dir;
-    WriteText(dir.File("t.dat"), "Samples\n1\n2\n");
+    WriteFile(dir.File("t.dat"), "Samples\n1\n2\n");
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(dir.File("t.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
     EXPECT_EQ(engine.FileKind, TB_KIND_TEXT);
@@ -53,7 +56,7 @@ TEST(RecorderDat, WordInHeaderMeansDelimitedText) {
 TEST(RecorderDat, AbsurdSampleCountsAreRejected) {
     ScratchDir dir;
     for (const char* count : {"2000000000", "-5"}) {
-        WriteText(dir.File("big.dat"), std::string(count) + "\n1e-3\n0\n0\n1\n2\n");
+        WriteFile(dir.File("big.dat"), std::string(count) + "\n1e-3\n0\n0\n1\n2\n");
         CReadAndWriteFileFunction engine;
         EXPECT_EQ(engine.ReadInfoFile(dir.File("big.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0) << count;
         EXPECT_EQ(engine.GetLastErrorNumber(), 3);
@@ -63,7 +66,7 @@ TEST(RecorderDat, AbsurdSampleCountsAreRejected) {
 
 TEST(RecorderDat, FewerLinesThanSamplesLeaveTheBlockUntouched) {
     ScratchDir dir;
-    WriteText(dir.File("short.dat"), Recorder(5, "1", 3, 1.0));
+    WriteFile(dir.File("short.dat"), Recorder(5, "1", 3, 1.0));
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(dir.File("short.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
     std::vector<double> time(5, -1), values(5, -1);
@@ -76,10 +79,10 @@ TEST(RecorderDat, FewerLinesThanSamplesLeaveTheBlockUntouched) {
 
 TEST(RecorderRules, ChannelLimitAndCommonTimeBase) {
     ScratchDir dir;
-    WriteText(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));
-    WriteText(dir.File("b.dat"), Recorder(500, "2e-3", 500, 1.0));
-    WriteText(dir.File("c.dat"), Recorder(10, "1e-3", 10, 1.0));
-    WriteText(dir.File("text.dat"), "hello\n");
+    WriteFile(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));
+    WriteFile(dir.File("b.dat"), Recorder(500, "2e-3", 500, 1.0));
+    WriteFile(dir.File("c.dat"), Recorder(10, "1e-3", 10, 1.0));
+    WriteFile(dir.File("text.dat"), "hello\n");
     CRecorderFilesRules rules(dir.File("a.dat").c_str(), 3);
     rules.Initialize();
     ASSERT_EQ(rules.GetFileCount(), 1);
@@ -102,40 +105,30 @@ TEST(RecorderRules, ChannelLimitAndCommonTimeBase) {
 }
 
 // Answers the file dialog with one path and the recorder dialog by adding it.
-class RecorderAnswer : public CDialogHub {
-public:
-    explicit RecorderAnswer(std::string second, bool accept = true) : m_second(std::move(second)), m_accept(accept) {}
-    CString AskFileName(const CFileDialogRequest& request) override {
-        filter = request.filter;
-        return m_second.c_str();
+struct RecorderAnswer : tbtest::FakeDialogHub {
+    explicit RecorderAnswer(const std::string& second) {
+        fileName = second.c_str();
+        answerModal = [](CModalRequest& request) {
+            auto* rules = dynamic_cast<CRecorderFilesRules*>(&request);
+            if (!rules || !rules->AskAndAddFile()) return IDCANCEL;
+            rules->SetChannelUnit(0, "V");
+            rules->SetChannelName(1, "probe");
+            rules->SetChannelUnit(1, "A");
+            return IDOK;
+        };
     }
-    int DoModal(CModalRequest& request) override {
-        auto* rules = dynamic_cast<CRecorderFilesRules*>(&request);
-        if (!rules || !m_accept) return IDCANCEL;
-        if (!rules->AskAndAddFile()) return IDCANCEL;
-        rules->SetChannelUnit(0, "V");
-        rules->SetChannelName(1, "probe");
-        rules->SetChannelUnit(1, "A");
-        return IDOK;
-    }
-    CString filter;
-
-private:
-    std::string m_second;
-    bool m_accept;
 };
 
 TEST(RecorderDat, SeveralFilesInterpolatedOntoTheShortestRecording) {
     ScratchDir dir;
-    WriteText(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));  // value = index
-    WriteText(dir.File("b.dat"), Recorder(500, "2e-3", 300, 10.0));   // shorter than its header says
-    RecorderAnswer answer(dir.File("b.dat"));
-    TBSetDialogHub(&answer);
+    WriteFile(dir.File("a.dat"), Recorder(1000, "1e-3", 1000, 1.0));  // value = index
+    WriteFile(dir.File("b.dat"), Recorder(500, "2e-3", 300, 10.0));   // shorter than its header says
     CReadAndWriteFileFunction engine;
-    const int info = engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3);
-    TBSetDialogHub(nullptr);
-    ASSERT_EQ(info, 1) << engine.GetLastError();
-    EXPECT_EQ(std::string(answer.filter), "TEK Oscilloscope(*.dat)|*.dat;*.dat|");
+    RecorderAnswer answer(dir.File("b.dat"));
+    ASSERT_EQ(engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 1)
+        << engine.GetLastError();
+    ASSERT_EQ(answer.fileRequests.size(), 1u);
+    EXPECT_EQ(std::string(answer.fileRequests[0].filter), "TEK Oscilloscope(*.dat)|*.dat;*.dat|");
     ASSERT_EQ(engine.GetNrChannels(), 3);
     EXPECT_EQ(engine.GetNrItems(), 500);
     EXPECT_EQ(std::string(engine.GetChannel(1)->GetUnitName()), "V");
@@ -155,7 +148,7 @@ TEST(RecorderDat, SeveralFilesInterpolatedOntoTheShortestRecording) {
 
 TEST(RecorderDat, CancelledDialogAndInterpolationArguments) {
     ScratchDir dir;
-    WriteText(dir.File("a.dat"), Recorder(10, "1e-3", 10, 1.0));
+    WriteFile(dir.File("a.dat"), Recorder(10, "1e-3", 10, 1.0));
     CReadAndWriteFileFunction engine;
     EXPECT_EQ(engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 0);
     EXPECT_EQ(engine.GetLastErrorNumber(), TB_EXCHANGE_CANCELLED);

@@ -7,6 +7,8 @@
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
+#include "tests/support/dialog_hub.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -18,24 +20,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace tbtest;
+
 namespace {
 
+/// The program's scratch directory, removed at exit.
 std::string Dir() {
-    std::string dir = "/tmp/tb_xls_exchange_" + std::to_string(getpid());
-    mkdir(dir.c_str(), 0700);
-    return dir;
-}
-
-bool Exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    static const tbtest::ScratchDir dir;
+    return dir.Path();
 }
 
 // Writes channels U (V) and I (A) of n items with the given format code.
@@ -55,23 +47,6 @@ int WriteUI(const std::string& path, int formatCode, int n, CArray<double, doubl
     files.InsertChannel(1, &i, "I", "A");
     return files.WriteFile(path.c_str(), table, formatCode, nullptr, nullptr, 0, 0);
 }
-
-// Answers the table dialog with a fixed choice, or cancels it.
-class TableHub : public CDialogHub {
-public:
-    explicit TableHub(int choice) : m_choice(choice) {}
-    int DoModal(CModalRequest& request) override {
-        auto* rules = dynamic_cast<CTableChoiceRules*>(&request);
-        if (!rules || m_choice < 0) return IDCANCEL;
-        shown.Copy(rules->GetNames());
-        rules->SetSelected(m_choice);
-        return IDOK;
-    }
-    CStringArray shown;
-
-private:
-    int m_choice;
-};
 
 }  // namespace
 
@@ -210,12 +185,12 @@ TEST(XlsExchange, FailedWriteLeavesTheTargetAsItWas) {
     EXPECT_EQ(files.WriteFile(path.c_str(), "", 9, nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 6);
     EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::IdenticalChannelNames, {CString(path.c_str())}));
-    EXPECT_EQ(ReadAll(path), "previous content");
+    EXPECT_EQ(ReadFile(path), "previous content");
 
     // More items than an Excel 5.0 sheet has rows.
     CArray<double, double> u, i;
     EXPECT_EQ(WriteUI(path, 8, 16384, u, i), 0);
-    EXPECT_EQ(ReadAll(path), "previous content");
+    EXPECT_EQ(ReadFile(path), "previous content");
 
     // A channel whose array is shorter than the item count.
     CArray<double, double> shortArray;
@@ -226,7 +201,7 @@ TEST(XlsExchange, FailedWriteLeavesTheTargetAsItWas) {
     more.InsertChannel(0, &shortArray, "s", "");
     EXPECT_EQ(more.WriteFile(path.c_str(), "", 9, nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(more.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {CString(path.c_str()), 1}));
-    EXPECT_EQ(ReadAll(path), "previous content");
+    EXPECT_EQ(ReadFile(path), "previous content");
     std::remove(path.c_str());
 }
 
@@ -286,22 +261,17 @@ TEST(XlsExchange, TableDialogListsSheetsWithoutDollar) {
         }
         ASSERT_EQ(db.Close(), 1);
     }
-    TableHub pick(1);
-    TBSetDialogHub(&pick);
+    TableChoiceHub pick(1);
     CReadAndWriteFiles files;
     int result = files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2);
-    TBSetDialogHub(nullptr);
     ASSERT_EQ(result, 1) << files.GetLastError().GetString();
-    ASSERT_EQ(pick.shown.GetSize(), 2);
-    EXPECT_STREQ(pick.shown[0], "First");
+    EXPECT_EQ(pick.offered, (std::vector<std::string>{"First", "Second"}));
     EXPECT_STREQ(files.GetTableName(), "Second$");
     EXPECT_STREQ(files.GetChannel(0)->GetChannelName(), "Second");
 
-    TableHub cancel(-1);
-    TBSetDialogHub(&cancel);
+    TableChoiceHub cancel(-1);
     CReadAndWriteFiles cancelled;
     result = cancelled.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2);
-    TBSetDialogHub(nullptr);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(cancelled.GetLastErrorNumber(), 7);
     std::remove(path.c_str());

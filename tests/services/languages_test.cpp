@@ -6,11 +6,16 @@
 #include <toolbox/os/module_path.h>
 #include <toolbox/resources/language_file.h>
 #include <toolbox/services/startup.h>
-#include "tests/services/test_files.h"
+#include "tests/support/dialog_hub.h"
+
+#include <gtest/gtest.h>
+#include "tests/support/files.h"
 
 #include <regex>
 #include <set>
 #include <vector>
+
+using namespace tbtest;
 
 namespace {
 
@@ -250,25 +255,15 @@ TEST(StartUp, LanguageResourcesLoadOrReportTheBrokenFile) {
     EXPECT_EQ(TBLoadString(4), "Four");  // the loaded file stays in use
 
     // With a window layer registered the message goes to its message box instead.
-    struct RecordingHub : CDialogHub {
-        std::vector<std::string> texts;
-        UINT type = 0;
-        int MessageBox(const CString& text, const CString&, UINT style) override {
-            texts.push_back(text.str());
-            type = style;
-            return IDOK;
-        }
-    } hub;
-    TBSetDialogHub(&hub);
-    testing::internal::CaptureStderr();
-    int loaded = TBLoadLanguageResources((dir / "bad%s.lang").c_str());
-    std::string printed = testing::internal::GetCapturedStderr();
-    TBSetDialogHub(nullptr);
-    EXPECT_EQ(loaded, -1);
-    EXPECT_EQ(printed, "");
-    ASSERT_EQ(hub.texts.size(), 1u);
-    EXPECT_EQ(hub.texts[0], "Cannot load language-resources from " + (dir / "bad%s.lang") + " !");
-    EXPECT_EQ(hub.type, MB_OK | MB_ICONERROR);
+    {
+        tbtest::FakeDialogHub hub;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(TBLoadLanguageResources((dir / "bad%s.lang").c_str()), -1);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(hub.messageTexts,
+                  std::vector<std::string>{"Cannot load language-resources from " + (dir / "bad%s.lang") + " !"});
+        EXPECT_EQ(hub.messageTypes, std::vector<UINT>{MB_OK | MB_ICONERROR});
+    }
 
     TBFreeLanguageResources();
     EXPECT_EQ(TBLoadString(4), "No file name.");

@@ -1,13 +1,33 @@
 // The private profile cache: reading rules, merging with the disk, the table order of
 // written files, crash-safe rewriting and hostile files.
 #include <toolbox/services/profile_cache.h>
-#include "tests/services/test_files.h"
+#include "tests/support/files.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
 #include <dirent.h>
 #include <sys/resource.h>
 #include <vector>
+
+using namespace tbtest;
+
+namespace {
+
+/// Moves the modification time of path by seconds (a change another program made).
+void Touch(const std::string& path, int seconds) {
+    struct stat s;
+    ASSERT_EQ(::stat(path.c_str(), &s), 0);
+    struct timespec times[2] = {s.st_atim, s.st_mtim};
+    times[1].tv_sec += seconds;
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+}  // namespace
 
 namespace {
 

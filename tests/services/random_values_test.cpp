@@ -3,6 +3,7 @@
 // density, trapezoid cumulative table, bisection), and a Kolmogorov-Smirnov check that
 // drawn values follow the density.
 #include <toolbox/services/random_values.h>
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -60,16 +61,10 @@ struct CNumericLocale {
 
 struct TempDir {
     CNumericLocale locale;
-    std::string path;
-    TempDir() {
-        char name[] = "/tmp/random_values_testXXXXXX";
-        path = mkdtemp(name);
-    }
-    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    tbtest::ScratchDir dir;
     std::string Write(const std::string& name, const std::string& text) const {
-        std::string file = path + "/" + name;
-        std::ofstream(file, std::ios::binary) << text;
-        return file;
+        tbtest::WriteFile(dir / name, text);
+        return dir / name;
     }
 };
 
@@ -143,7 +138,7 @@ TEST(RndUniform, FormulaAndEnds) {
 TEST(RndLoad, StatusCodes) {
     TempDir dir;
     TestRnd rnd;
-    EXPECT_EQ(rnd.LoadCustomPDF((dir.path + "/missing.csv").c_str()), 1);
+    EXPECT_EQ(rnd.LoadCustomPDF((dir.dir.Path() + "/missing.csv").c_str()), 1);
     EXPECT_EQ(rnd.LoadCustomPDF(nullptr), 1);
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("decrease.csv", "0,1\n1,1\n0.5,1\n").c_str()), 2);
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("equal.csv", "0,1\n1,1\n1,2\n2,1\n").c_str()), 2);
@@ -159,12 +154,12 @@ TEST(RndLoad, StatusCodes) {
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("overflow.csv", "0,1e308\n1e308,1e308\n").c_str()), 6);
     // The smallest step against the range would need more than 2^32 grid points.
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("fine.csv", "0,1\n1e-9,1\n1000,1\n").c_str()), 6);
-    EXPECT_EQ(rnd.LoadCustomPDF(dir.path.c_str()), 6);  // a directory cannot be read
+    EXPECT_EQ(rnd.LoadCustomPDF(dir.dir.Path().c_str()), 6);  // a directory cannot be read
     for (const char* name : {"decrease.csv", "three.csv", "onerow.csv", "zero.csv"})
-        EXPECT_EQ(rnd.GetPDFCount((dir.path + "/" + name).c_str()), 0u) << name;
+        EXPECT_EQ(rnd.GetPDFCount((dir.dir.Path() + "/" + name).c_str()), 0u) << name;
     double value = 123;
-    EXPECT_EQ(rnd.GetCustomRNDValue((dir.path + "/three.csv").c_str(), value), 3);
-    EXPECT_EQ(rnd.GetCustomRNDValue((dir.path + "/missing.csv").c_str(), value), 1);
+    EXPECT_EQ(rnd.GetCustomRNDValue((dir.dir.Path() + "/three.csv").c_str(), value), 3);
+    EXPECT_EQ(rnd.GetCustomRNDValue((dir.dir.Path() + "/missing.csv").c_str(), value), 1);
     EXPECT_EQ(value, 123);
 }
 

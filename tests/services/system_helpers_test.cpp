@@ -7,7 +7,10 @@
 #include <toolbox/os/module_path.h>
 #include <toolbox/os/settings_store.h>
 #include <toolbox/resources/string_table.h>
-#include "tests/services/test_files.h"
+#include "tests/support/dialog_hub.h"
+
+#include <gtest/gtest.h>
+#include "tests/support/files.h"
 
 #include <cerrno>
 #include <chrono>
@@ -15,6 +18,8 @@
 #include <map>
 #include <thread>
 #include <vector>
+
+using namespace tbtest;
 
 namespace {
 
@@ -284,26 +289,17 @@ TEST(HtmlHelp, MissingFileShowsTheMessageAndOpenerGetsTheFile) {
                            " file. Check to see that the file exists on your VELTRANIX(R) Help directory.\n");
 
     // A registered window layer shows it in an information message box.
-    struct RecordingHub : CDialogHub {
-        std::vector<std::string> texts;
-        UINT type = 0;
-        int MessageBox(const CString& text, const CString&, UINT style) override {
-            texts.push_back(text.str());
-            type = style;
-            return IDOK;
-        }
-    } hub;
-    TBSetDialogHub(&hub);
-    testing::internal::CaptureStderr();
-    HWND shown = TBHtmlHelp(nullptr, (dir / "gone.chm").c_str(), HH_DISPLAY_TOPIC, 0);
-    std::string printed = testing::internal::GetCapturedStderr();
-    TBSetDialogHub(nullptr);
-    EXPECT_EQ(shown, nullptr);
-    EXPECT_EQ(printed, "");
-    ASSERT_EQ(hub.texts.size(), 1u);
-    EXPECT_EQ(hub.texts[0], "Cannot find the " + (dir / "gone.chm") +
-                                " file. Check to see that the file exists on your VELTRANIX(R) Help directory.");
-    EXPECT_EQ(hub.type, MB_OK | MB_ICONINFORMATION);
+    {
+        tbtest::FakeDialogHub hub;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(TBHtmlHelp(nullptr, (dir / "gone.chm").c_str(), HH_DISPLAY_TOPIC, 0), nullptr);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(
+            hub.messageTexts,
+            std::vector<std::string>{"Cannot find the " + (dir / "gone.chm") +
+                                     " file. Check to see that the file exists on your VELTRANIX(R) Help directory."});
+        EXPECT_EQ(hub.messageTypes, std::vector<UINT>{MB_OK | MB_ICONINFORMATION});
+    }
 
     // A stand-in for the desktop's opener records what it was asked to open.
     std::string bin = dir / "bin";

@@ -1,6 +1,8 @@
 // XXencode codec: the fixed texts of the line format, the file and memory forms against
 // each other, malformed text, and agreement with uudeview's encoder and decoder.
 #include <toolbox/services/xxcode.h>
+#include "tests/support/files.h"
+#include "tests/support/programs.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,8 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+
+using namespace tbtest;
 
 namespace {
 
@@ -98,27 +102,6 @@ std::string WithLineBreaks(const std::string& text) {
     }
     return lines;
 }
-
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char name[] = "/tmp/xxcode_testXXXXXX";
-        path = mkdtemp(name);
-    }
-    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string File(const std::string& name) const { return path + "/" + name; }
-};
-
-void WriteFile(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
-
-std::string ReadFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool HaveUudeview() { return std::system("command -v uudeview >/dev/null && command -v uuenview >/dev/null") == 0; }
 
 }  // namespace
 
@@ -279,12 +262,13 @@ TEST(XXCodeGroups, OneGroupEachWay) {
 }
 
 TEST(XXCodeUudeview, SameLinesAsUuenview) {
-    if (!HaveUudeview()) GTEST_SKIP() << "uudeview not installed";
-    TempDir dir;
+    TBTEST_REQUIRE_PROGRAM("uudeview");
+    TBTEST_REQUIRE_PROGRAM("uuenview");
+    ScratchDir dir;
     for (size_t size : {316, 317, 318, 450, 1000, 45 * 100, 100000}) {
         std::string bytes = RandomBytes(size, static_cast<unsigned>(size));
         WriteFile(dir.File("in.bin"), bytes);
-        ASSERT_EQ(std::system(("cd '" + dir.path + "' && uuenview -x in.bin > in.xx").c_str()), 0);
+        ASSERT_EQ(std::system(("cd '" + dir.Path() + "' && uuenview -x in.bin > in.xx").c_str()), 0);
         // uuenview writes the mail form: "begin" line, one encoded line per line, "end".
         std::istringstream mail(ReadFile(dir.File("in.xx")));
         std::string joined, line;
@@ -298,8 +282,9 @@ TEST(XXCodeUudeview, SameLinesAsUuenview) {
 }
 
 TEST(XXCodeUudeview, UudeviewDecodesOurText) {
-    if (!HaveUudeview()) GTEST_SKIP() << "uudeview not installed";
-    TempDir dir;
+    TBTEST_REQUIRE_PROGRAM("uudeview");
+    TBTEST_REQUIRE_PROGRAM("uuenview");
+    ScratchDir dir;
     for (size_t size : {316, 319, 4500, 65537}) {
         std::string bytes = RandomBytes(size, static_cast<unsigned>(size) * 3);
         for (bool fromFile : {false, true}) {
@@ -309,7 +294,7 @@ TEST(XXCodeUudeview, UudeviewDecodesOurText) {
             if (fromFile && size % 45 != 0) text += "+";
             WriteFile(dir.File("our.xx"), "begin 644 out.bin\n" + WithLineBreaks(text) + "end\n");
             std::remove(dir.File("out.bin").c_str());
-            ASSERT_EQ(std::system(("uudeview -i -o -q -p '" + dir.path + "/' '" + dir.File("our.xx") + "'").c_str()),
+            ASSERT_EQ(std::system(("uudeview -i -o -q -p '" + dir.Path() + "/' '" + dir.File("our.xx") + "'").c_str()),
                       0);
             EXPECT_EQ(ReadFile(dir.File("out.bin")), bytes) << size << (fromFile ? " file" : " memory");
         }

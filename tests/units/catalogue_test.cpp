@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+using namespace tbtest;
+
 namespace {
 
 class Catalogue : public ::testing::Test {

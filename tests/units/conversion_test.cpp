@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
+using namespace tbtest;
+
 namespace {
 
 class Conversion : public ::testing::Test {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <map>
 
+using namespace tbtest;
+
 namespace {
 
 struct Query {

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+using namespace tbtest;
+
 namespace {
 
 class Materials : public ::testing::Test {

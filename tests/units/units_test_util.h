@@ -3,7 +3,9 @@
 #pragma once
 
 #include <toolbox/services/profile_cache.h>
-#include "tests/services/test_files.h"
+#include "tests/support/files.h"
+
+#include <gtest/gtest.h>
 #include <toolbox/units/unit_manager.h>
 
 #include <set>

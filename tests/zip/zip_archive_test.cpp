@@ -1,6 +1,8 @@
 // The zip layer: archives that unzip accepts, names chosen by the caller, files that
 // cannot be read or vanish, archives that cannot be created.
 #include <gtest/gtest.h>
+#include "tests/support/files.h"
+#include "tests/support/programs.h"
 
 #include <toolbox/zip/zip_archive.h>
 
@@ -12,28 +14,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace tbtest;
+
 namespace {
-
-std::string Shell(const std::string& command, int& status) {
-    std::string out;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    int s = pipe ? pclose(pipe) : -1;
-    status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return out;
-}
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class ZipArchiveTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/toolbox-zip-XXXXXX";
-        m_dir = mkdtemp(pattern);
-    }
-    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
-    std::string m_dir;
+    ScratchDir m_scratch;
+    std::string m_dir = m_scratch.Path();
 };
 
 }  // namespace
@@ -52,12 +40,10 @@ TEST_F(ZipArchiveTest, FilesGoInUnderTheirNewNamesAndUnzipReadsThemBack) {
     ASSERT_TRUE(zip.Close());
     EXPECT_FALSE(zip.IsOpen());
 
-    int status = -1;
-    std::string test = Shell("unzip -t '" + archive + "'", status);
-    EXPECT_EQ(status, 0) << test;
-    std::string content = Shell("unzip -p '" + archive + "' report.txt", status);
-    EXPECT_EQ(content, text);
-    std::string listing = Shell("unzip -v '" + archive + "'", status);
+    const RunResult test = Shell("unzip -t '" + archive + "'");
+    EXPECT_EQ(test.status, 0) << test.output;
+    EXPECT_EQ(Shell("unzip -p '" + archive + "' report.txt").output, text);
+    const std::string listing = Shell("unzip -v '" + archive + "'").output;
     EXPECT_NE(listing.find("Defl"), std::string::npos) << listing;
     EXPECT_NE(listing.find("Stored"), std::string::npos) << listing;
 }
@@ -75,8 +61,7 @@ TEST_F(ZipArchiveTest, UnreadableOrVanishingFiles) {
     std::remove(vanishing.c_str());  // deleted after it was added: its data is already held
     EXPECT_EQ(zip.GetCount(), 1);
     ASSERT_TRUE(zip.Close());
-    int status = -1;
-    EXPECT_EQ(Shell("unzip -p '" + archive + "' vanishing.txt", status), "still packed");
+    EXPECT_EQ(Shell("unzip -p '" + archive + "' vanishing.txt").output, "still packed");
 }
 
 TEST_F(ZipArchiveTest, ArchivesThatCannotBeCreatedAndEmptyArchives) {
@@ -89,13 +74,11 @@ TEST_F(ZipArchiveTest, ArchivesThatCannotBeCreatedAndEmptyArchives) {
     std::string empty = m_dir + "/empty.zip";
     ASSERT_TRUE(zip.Open(empty.c_str()));
     ASSERT_TRUE(zip.Close());
-    int status = -1;
-    std::string check = Shell(
+    const RunResult check = Shell(
         "/usr/bin/python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1]); "
         "assert z.testzip() is None and z.namelist()==[]\" '" +
-            empty + "'",
-        status);
-    EXPECT_EQ(status, 0) << check;
+        empty + "'");
+    EXPECT_EQ(check.status, 0) << check.output;
 
     // Opening an existing file as a new archive replaces it.
     WriteFile(empty, "not a zip at all");
@@ -103,5 +86,5 @@ TEST_F(ZipArchiveTest, ArchivesThatCannotBeCreatedAndEmptyArchives) {
     ASSERT_TRUE(zip.Open(empty.c_str()));
     ASSERT_TRUE(zip.AddNewFile((m_dir + "/a.txt").c_str(), "a.txt"));
     ASSERT_TRUE(zip.Close());
-    EXPECT_EQ(Shell("unzip -p '" + empty + "' a.txt", status), "a");
+    EXPECT_EQ(Shell("unzip -p '" + empty + "' a.txt").output, "a");
 }

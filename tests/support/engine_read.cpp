@@ -1,0 +1,19 @@
+#include "tests/support/engine_read.h"
+
+namespace tbtest {
+
+ChannelRead::ChannelRead(const std::string& path, const char* separator, const char* decimal, int fileKind) {
+    info = engine.ReadInfoFile(path.c_str(), "", -1, separator, decimal, 0, 0, fileKind);
+    if (info == 0) return;
+    for (int i = 0; i < engine.GetNrChannels(); ++i) {
+        values.push_back(std::make_unique<CArray<double, double>>());
+        if (CExImPortChannel* channel = engine.GetChannel(i)) channel->SetDoubleArray(values.back().get());
+    }
+    data = engine.ReadDataFile();
+}
+
+std::string ChannelRead::Name(int channel) const { return engine.GetChannel(channel)->GetChannelName().GetString(); }
+
+std::string ChannelRead::Unit(int channel) const { return engine.GetChannel(channel)->GetUnitName().GetString(); }
+
+}  // namespace tbtest

@@ -1,0 +1,33 @@
+// Reading a whole file through the exchange engine as a host does: the information
+// step, one double array per channel, the data step.
+#pragma once
+
+#include <toolbox/exchange/engine.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tbtest {
+
+struct ChannelRead {
+    /// Reads path; separator and decimal as ReadInfoFile takes them (null: the
+    /// engine's choice), fileKind 2 reads the whole file.
+    explicit ChannelRead(const std::string& path, const char* separator = nullptr, const char* decimal = nullptr,
+                         int fileKind = 2);
+
+    CReadAndWriteFileFunction engine;
+    std::vector<std::unique_ptr<CArray<double, double>>> values;
+    int info = -1;  ///< ReadInfoFile's result
+    int data = -1;  ///< ReadDataFile's result (-1 when the information step failed)
+
+    int Channels() const { return static_cast<int>(values.size()); }
+    std::string Name(int channel) const;
+    std::string Unit(int channel) const;
+    double At(int channel, int row) const { return (*values[channel])[row]; }
+    int Size(int channel) const { return values[channel]->GetSize(); }
+    std::string Error() const { return engine.GetLastError().GetString(); }
+    std::string Warnings() const { return engine.GetLastWarn().GetString(); }
+};
+
+}  // namespace tbtest

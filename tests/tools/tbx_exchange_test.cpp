@@ -1,0 +1,162 @@
+// tbx info and tbx convert end to end: the shipped example, workbooks, Access
+// databases, characteristic files, SPICE and recorder files, and bad input. A failed
+// conversion explains itself and leaves no output and no staging file behind.
+#include "tests/support/engine_read.h"
+#include "tests/support/files.h"
+#include "tests/support/programs.h"
+
+#include <gtest/gtest.h>
+
+using tbtest::ReadFile;
+using tbtest::RunResult;
+using tbtest::RunTbx;
+
+namespace {
+
+class TbxExchange : public ::testing::Test {
+protected:
+    /// Runs tbx, expects success and returns its output.
+    std::string Succeeds(const std::string& arguments) {
+        const RunResult r = RunTbx(arguments);
+        EXPECT_EQ(r.status, 0) << "tbx " << arguments << "\n" << r.output;
+        return r.output;
+    }
+    /// Runs tbx, expects failure with a message that contains part.
+    void FailsWith(const std::string& arguments, const std::string& part) {
+        const RunResult r = RunTbx(arguments);
+        EXPECT_EQ(r.status, 1) << "tbx " << arguments;
+        EXPECT_NE(r.output.find(part), std::string::npos) << "tbx " << arguments << "\n" << r.output;
+    }
+    void ExpectNoStagingFiles() {
+        for (const std::string& name : tbtest::ListDir(dir.Path()))
+            EXPECT_EQ(name.find(".tbx-convert"), std::string::npos) << name;
+    }
+    std::string In(const std::string& name) const { return dir / name; }
+
+    tbtest::ScratchDir dir;
+    const std::string example = std::string(TOOLBOX_SOURCE_DIR) + "/examples/rc_step.csv";
+    const std::string gnumeric = std::string(TOOLBOX_TEST_DATA) + "/xls/gnumeric_biff5.xls";
+};
+
+void ExpectShows(const std::string& output, std::initializer_list<const char*> parts) {
+    for (const char* part : parts) EXPECT_NE(output.find(part), std::string::npos) << part << "\n" << output;
+}
+
+}  // namespace
+
+TEST_F(TbxExchange, InfoShowsFormatSymbolsChannelsAndItems) {
+    ExpectShows(Succeeds("info " + example),
+                {"Format:    CSV (family 5, format code 12)", "Separator: \";\"  Decimal symbol: \",\"",
+                 "Items:     51", "Channels:  4", "   3  Vout  [V]"});
+}
+
+TEST_F(TbxExchange, ConvertRoundTripsTheShippedExample) {
+    Succeeds("convert " + example + " " + In("rc.txt") + " --out-separator tab --out-decimal .");
+    EXPECT_EQ(ReadFile(In("rc.txt")).substr(0, 37), "\"time(s)\"\t\"Vin(V)\"\t\"Vout(V)\"\t\"I(A)\"\r\n");
+    ExpectShows(Succeeds("info " + In("rc.txt")), {"Separator: \"\\t\"  Decimal symbol: \".\""});
+    Succeeds("convert " + In("rc.txt") + " " + In("back.csv") + " --out-separator ';' --out-decimal ,");
+    EXPECT_EQ(ReadFile(In("back.csv")), ReadFile(example));
+    // By format code: the extension is appended.
+    Succeeds("convert " + example + " " + In("plain") + " --format 12");
+    EXPECT_EQ(ReadFile(In("plain.csv")), ReadFile(example));
+    ExpectNoStagingFiles();
+}
+
+TEST_F(TbxExchange, FailedConversionsLeaveNoOutputAndExplain) {
+    tbtest::WriteFile(In("bad.mdx"), "typ:=A\r\nlen:=2\r\nend:=\r\n1;\r\n2;");
+    FailsWith("convert " + In("bad.mdx") + " " + In("out.csv"), "DIM statement");
+    EXPECT_FALSE(tbtest::Exists(In("out.csv")));
+    FailsWith("convert " + In("missing.csv") + " " + In("out.txt"), "couldn't be opened");
+    FailsWith("info " + dir.Path(), "is a directory");
+    tbtest::WriteFile(In("bin.csv"), std::string("\x7f"
+                                                 "ELF\x02\x01\x01\0\0",
+                                                 9));
+    FailsWith("info " + In("bin.csv"), "not a text file");
+    ExpectNoStagingFiles();
+}
+
+TEST_F(TbxExchange, PandasReadsTheWrittenCsv) {
+    if (tbtest::Shell("/usr/bin/python3 -c 'import pandas'").status != 0) GTEST_SKIP() << "python3-pandas missing";
+    Succeeds("convert " + example + " " + In("p.csv") + " --out-separator , --out-decimal .");
+    const std::string script = "import pandas; f = pandas.read_csv('" + In("p.csv") +
+                               "'); print(list(f.columns), len(f), repr(f['Vout(V)'][1]))";
+    EXPECT_EQ(tbtest::Shell("/usr/bin/python3 -c \"" + script + "\"").output,
+              "['time(s)', 'Vin(V)', 'Vout(V)', 'I(A)'] 51 0.0951625819640405\n");
+}
+
+TEST_F(TbxExchange, AccessDatabasesInBothDirections) {
+    const std::string mdb = In("rc.mdb");
+    Succeeds("convert " + example + " " + mdb);
+    ExpectShows(Succeeds("info " + mdb), {"Format:    Microsoft Access (.mdb) (family 2, format code 10)",
+                                          "Table:     Data", "Items:     51", "   3  Vout  [V]"});
+    if (tbtest::HaveProgram("mdb-export")) {
+        EXPECT_EQ(tbtest::Shell("mdb-export -d ';' '" + mdb + "' Data").output.substr(0, 25),
+                  "time(s);Vin(V);Vout(V);I(");
+    }
+    // Back to the example's own symbols: byte for byte the shipped file.
+    Succeeds("convert " + mdb + " " + In("back.csv") + " --out-separator ';' --out-decimal ,");
+    EXPECT_EQ(ReadFile(In("back.csv")), ReadFile(example));
+    Succeeds("info " + mdb + " --table Data");
+    FailsWith("info " + mdb + " --table Nowhere", "Please control your table name");
+    // A cut database is refused with the database message, and nothing is written.
+    const std::string whole = ReadFile(mdb);
+    tbtest::WriteFile(In("cut.mdb"), whole.substr(0, whole.size() - 1000));
+    FailsWith("convert " + In("cut.mdb") + " " + In("cut.csv"), "Error if opening the database >>");
+    EXPECT_FALSE(tbtest::Exists(In("cut.csv")));
+}
+
+TEST_F(TbxExchange, WorkbookInfoShowsVersionTableAndChannels) {
+    ExpectShows(Succeeds("info " + gnumeric),
+                {"format code 8", "Table:     sample.csv$", "1  U  [V]", "2  I  [A]", "Items:     3"});
+    FailsWith("info --table Missing " + gnumeric, "Please control your table name");
+}
+
+TEST_F(TbxExchange, WorkbooksConvertBetweenVersionsAndToText) {
+    for (int code = 6; code <= 9; ++code) {
+        const std::string out = In("v" + std::to_string(code) + ".xls");
+        Succeeds("convert --format " + std::to_string(code) + " --out-table Values " + gnumeric + " " + out);
+        ExpectShows(Succeeds("info --table Values " + out),
+                    {("format code " + std::to_string(code)).c_str(), "1  U  [V]"});
+    }
+    Succeeds("convert " + gnumeric + " " + In("back.csv"));
+    Succeeds("convert " + In("back.csv") + " " + In("again.xls"));
+    ExpectShows(Succeeds("info " + In("again.xls")), {"format code 9"});  // Excel 97 by default
+    FailsWith("convert --out-table a:b " + gnumeric + " " + In("bad.xls"), "Error by creating the database");
+    EXPECT_FALSE(tbtest::Exists(In("bad.xls")));
+}
+
+TEST_F(TbxExchange, CharacteristicFilesBothWays) {
+    tbtest::WriteFile(In("in.csv"), "\"U(V)\";\"I(A)\"\r\n1.5;2\r\n3;4.25\r\n");
+    Succeeds("convert '" + In("in.csv") + "' '" + In("out.mdx") + "' --format 2");
+    tbtest::ChannelRead written(In("out.mdx"));
+    ASSERT_EQ(written.data, 1) << written.Error();
+    EXPECT_EQ(written.engine.GetTyp(), '8');
+    EXPECT_EQ(written.At(1, 1), 4.25);
+    Succeeds("convert '" + In("out.mdx") + "' '" + In("back.mdk") + "'");
+    EXPECT_EQ(ReadFile(In("back.mda")), "1.5;2;\r\n3;4.25;");
+    Succeeds("convert '" + In("back.mda") + "' '" + In("again.csv") + "'");
+    EXPECT_NE(ReadFile(In("again.csv")).find("4"), std::string::npos);
+    ExpectShows(Succeeds("info '" + In("back.mdk") + "'"), {"Characteristic (.mda/.mdk)"});
+}
+
+TEST_F(TbxExchange, RecorderFiles) {
+    tbtest::WriteFile(In("scope.dat"), "3\n0.5\n0\n0\n1\n2\n3\n");
+    ExpectShows(Succeeds("info " + In("scope.dat")), {"Recorder (.dat)", "Items:     3"});
+    EXPECT_EQ(Succeeds("convert " + In("scope.dat") + " " + In("scope.csv") + " --out-separator ';' --out-decimal ."),
+              "");
+    EXPECT_EQ(ReadFile(In("scope.csv")), "\"Time(s)\";\"scope\"\r\n0;1\r\n0.5;2\r\n1;3");
+}
+
+TEST_F(TbxExchange, SpiceListingsAndRawFilesFromNgspice) {
+    TBTEST_REQUIRE_PROGRAM("ngspice");
+    tbtest::WriteFile(In("rc.cir"),
+                      "rc\nv1 1 0 pulse(0 1 0 1u 1u 10u 20u)\nr1 1 2 1k\nc1 2 0 1n\n.tran 1u 20u\n"
+                      ".print tran v(1) v(2) i(v1)\n.end\n");
+    for (const char* options : {"-o rc.out", "-r rc.raw"})
+        ASSERT_EQ(tbtest::Shell("cd '" + dir.Path() + "' && timeout 60 ngspice -b " + options + " rc.cir").status, 0);
+    for (const std::string name : {"rc.out", "rc.raw"}) {
+        ExpectShows(Succeeds("info " + In(name)), {"SPICE output", "2  1  [V]", "4  v1  [A]"});
+        EXPECT_EQ(Succeeds("convert " + In(name) + " " + In(name + ".txt")), "");
+        EXPECT_NE(ReadFile(In(name + ".txt")).find("time(s)"), std::string::npos);
+    }
+}
