@@ -1,12 +1,8 @@
 // N-dimensional characteristic tables: both passes, the x and y phases and every
 // message of the table reader.
 #include <toolbox/exchange/engine.h>
-<<<<<<< HEAD
-#include "exchange_test_util.h"
-#include <toolbox/resources/message_ids.h>
-=======
 #include "tests/support/files.h"
->>>>>>> issue16-tests
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>

@@ -2,13 +2,9 @@
 // layouts, continuation files, combined files, faulty input and the public samples.
 #include "exchange/comtrade/comtrade.h"
 #include <toolbox/exchange/read_and_write_files.h>
-<<<<<<< HEAD
-#include "exchange_test_util.h"
-#include <toolbox/resources/message_ids.h>
-=======
 #include "tests/support/bytes.h"
 #include "tests/support/files.h"
->>>>>>> issue16-tests
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>

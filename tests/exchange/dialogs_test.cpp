@@ -213,20 +213,12 @@ TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     engine.InsertChannel(0, v, "a", "");
     engine.FileKind = 4;
     EXPECT_EQ(engine.WriteCSVFile("", ";", "."), 1);
-<<<<<<< HEAD
-    EXPECT_FALSE(hub.seen.forReading);
-    EXPECT_EQ(hub.seen.defaultExtension, "*.txt");
-    EXPECT_EQ(hub.seen.filter, TBLoadString(TBMsg::FilterText));
-    EXPECT_EQ(hub.seen.flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
-    EXPECT_EQ(ReadText(dir.File("chosen.txt")), "\"a\"\r\n2");
-=======
     ASSERT_EQ(hub.fileRequests.size(), 1u);
     EXPECT_FALSE(hub.fileRequests[0].forReading);
     EXPECT_EQ(hub.fileRequests[0].defaultExtension, "*.txt");
-    EXPECT_EQ(hub.fileRequests[0].filter, TBLoadString(102));
+    EXPECT_EQ(hub.fileRequests[0].filter, TBLoadString(TBMsg::FilterText));
     EXPECT_EQ(hub.fileRequests[0].flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
     EXPECT_EQ(ReadFile(dir.File("chosen.txt")), "\"a\"\r\n2");
->>>>>>> issue16-tests
     *engine.GetChannel(0) = CExImPortChannel();
 
     CReadAndWriteFileFunction reader;
