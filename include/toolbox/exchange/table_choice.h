@@ -9,6 +9,7 @@
 /// Resource id of the table dialog template.
 constexpr UINT IDD_TB_TABLE_CHOICE = 4306;
 
+/// The table dialog's state: the names listed and the one selected.
 class TB_EXPORT CTableChoiceRules : public CModalRequest {
 public:
     /// names: the tables in the order they are listed; the first starts selected.

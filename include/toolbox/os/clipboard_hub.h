@@ -4,6 +4,8 @@
 
 #include <toolbox/types/cstring.h>
 
+/// The clipboard the core copies to and pastes from: text held in the process until a
+/// window layer registers the system's clipboard with TBSetClipboardHub.
 class TB_EXPORT CClipboardHub {
 public:
     virtual ~CClipboardHub() = default;

@@ -26,6 +26,8 @@
 #include <memory>
 #include <string>
 
+/// A language file: the texts of one language by string-table id, loaded from the
+/// file beside the library that start-up picks; missing ids fall back to English.
 class TB_EXPORT CLanguageFile : public CResourceModule {
 public:
     /// Reads path; null with error set to a one-line reason when the file cannot be

@@ -14,6 +14,8 @@ public:
     virtual ~CObject() = default;
 };
 
+/// A growable array of values with the framework's interface (GetSize, Add, SetAtGrow,
+/// InsertAt, RemoveAt...); indices out of range are the caller's fault, as there.
 template <class TYPE, class ARG_TYPE = const TYPE&>
 class CArray : public CObject {
 public:
@@ -90,6 +92,7 @@ private:
     std::vector<TYPE> m_items;
 };
 
+/// An array of strings.
 class CStringArray : public CArray<CString, const CString&> {
 public:
     int Add(const char* text) { return CArray::Add(CString(text)); }

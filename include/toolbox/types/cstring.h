@@ -26,6 +26,8 @@ inline T FormatArg(T v) {
 }
 }  // namespace tb_detail
 
+/// An 8-bit string with value semantics and the framework's interface (Format, Find,
+/// Mid, Left, Right, MakeUpper, Replace, Tokenize...); text is UTF-8 bytes.
 class TB_EXPORT CString {
 public:
     CString() = default;
@@ -171,6 +173,7 @@ inline bool operator<=(const CString& a, const CString& b) { return !(b < a); }
 inline bool operator>=(const CString& a, const CString& b) { return !(a < b); }
 
 namespace std {
+/// Lets CString be a key of the standard unordered containers.
 template <>
 struct hash<CString> {
     size_t operator()(const CString& s) const noexcept { return hash<std::string>()(s.str()); }

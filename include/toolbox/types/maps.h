@@ -32,6 +32,8 @@ inline typename std::enable_if<std::is_integral<T>::value, UINT>::type HashKey(T
 }
 inline UINT HashKey(void* key) { return static_cast<UINT>(reinterpret_cast<std::uintptr_t>(key) >> 4); }
 
+/// A hash map with the framework's hash and iteration order (buckets ascending, newest
+/// first inside a bucket), which catalogue and profile files are written in.
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 class CMap : public CObject {
 public:

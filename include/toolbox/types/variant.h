@@ -33,6 +33,8 @@ struct CY {
     std::int64_t int64 = 0;
 };
 
+/// A value of one of the variant types the table exchange uses (empty, integers,
+/// floats, currency, date, boolean, text).
 class TB_EXPORT COleVariant {
 public:
     VARTYPE vt = VT_EMPTY;

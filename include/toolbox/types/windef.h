@@ -46,14 +46,17 @@ constexpr WORD LOWORD(DWORD v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(DWORD v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
 constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16); }
 
+/// A point in logical or device units.
 struct POINT {
     long x;
     long y;
 };
+/// A width and a height.
 struct SIZE {
     long cx;
     long cy;
 };
+/// A rectangle by its left, top, right and bottom edges.
 struct RECT {
     long left;
     long top;
@@ -61,6 +64,7 @@ struct RECT {
     long bottom;
 };
 
+/// A point with arithmetic.
 class CPoint : public POINT {
 public:
     CPoint() : POINT{0, 0} {}
@@ -78,6 +82,7 @@ public:
     CPoint operator-(const CPoint& o) const { return CPoint(x - o.x, y - o.y); }
 };
 
+/// An extent with arithmetic.
 class CSize : public SIZE {
 public:
     CSize() : SIZE{0, 0} {}
@@ -86,6 +91,7 @@ public:
     bool operator!=(const CSize& o) const { return !(*this == o); }
 };
 
+/// A rectangle with the framework's helpers (Width, Height, PtInRect, Inflate...).
 class CRect : public RECT {
 public:
     CRect() : RECT{0, 0, 0, 0} {}
@@ -185,12 +191,14 @@ struct LOGFONT {
     char lfFaceName[32] = {};
 };
 
+/// A pen description: style, width and colour.
 struct LOGPEN {
     UINT lopnStyle = 0;
     POINT lopnWidth = {0, 0};
     COLORREF lopnColor = 0;
 };
 
+/// A brush description: style, colour and hatch.
 struct LOGBRUSH {
     UINT lbStyle = 0;
     COLORREF lbColor = 0;
