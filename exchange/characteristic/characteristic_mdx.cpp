@@ -383,10 +383,10 @@ int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
                 result = 2;
                 continue;
             }
-            CExImPortChannel* channel = static_cast<CExImPortChannel*>(Channels[number - 1]);
+            CExImPortChannel* channel = Channels[number - 1];
             if (!channel) {
                 channel = new CExImPortChannel();
-                Channels[number - 1] = channel;
+                ReplaceChannelSlot(number - 1, channel);
             }
             if (isName)
                 channel->SetChannelName(value);

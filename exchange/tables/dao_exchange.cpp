@@ -238,7 +238,7 @@ int CReadAndWriteFileFunction::WriteExcelFile(CString fileName, CString tableNam
         adjusted = true;
     }
     for (int i = 0; i < Channels.GetSize(); ++i) {
-        auto* channel = static_cast<CExImPortChannel*>(Channels[i]);
+        CExImPortChannel* channel = Channels[i];
         if (!channel) continue;
         channel->SetChannelName(ReplaceForbidden(channel->GetChannelName()));
         channel->SetUnitName(ReplaceForbidden(channel->GetUnitName()));

@@ -1,13 +1,19 @@
 // Choosing readers and writers by extension and format code.
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/exchange_dialogs.h>
+#include "exchange/format_table.h"
 #include "tests/support/files.h"
 #include <toolbox/os/locale_info.h>
+#include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
 using namespace tbtest;
 
@@ -34,34 +40,124 @@ void Detach(CReadAndWriteFileFunction& engine) {
 
 }  // namespace
 
-TEST_F(Dispatch, ReadByExtensionIgnoresCaseAndReportsMissingFormatsCleanly) {
-    struct Case {
-        const char* name;
-        int fileKind;
-        const char* format;
-    } cases[] = {
-        {"a.MDX", 1, "couldn't be opened"}, {"a.mdk", 0, "couldn't be opened"},
-        {"a.Mda", 0, "couldn't be opened"}, {"a.out", 6, "SPICE"},
-        {"a.dat", 8, "Recorder"},
-    };
-    for (const Case& c : cases) {
-        CReadAndWriteFileFunction engine;
-        EXPECT_EQ(engine.ReadInfoFile(dir.File(c.name).c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0) << c.name;
-        EXPECT_EQ(engine.FileKind, c.fileKind) << c.name;
-        EXPECT_EQ(engine.GetLastErrorNumber(), 3) << c.name;
-        // A format built in fails on the missing file, one left out names itself.
-        EXPECT_TRUE(engine.GetLastError().Find(c.format) != -1 ||
-                    engine.GetLastError().Find("couldn't be opened") != -1)
-            << engine.GetLastError().GetString();
-        // The second step goes to the same family and fails the same clean way.
-        EXPECT_EQ(engine.ReadDataFile(), 0);
+// The extensions of a table entry, one by one.
+std::vector<std::string> Extensions(const char* names) {
+    std::vector<std::string> out;
+    std::string all = names;
+    for (std::size_t at = 0; at < all.size();) {
+        std::size_t end = all.find(' ', at);
+        if (end == std::string::npos) end = all.size();
+        out.push_back(all.substr(at, end - at));
+        at = end + 1;
     }
-    // Workbooks are read: a missing one is a database that cannot be opened.
-    CReadAndWriteFileFunction engine;
-    EXPECT_EQ(engine.ReadInfoFile(dir.File("a.xls").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0);
-    EXPECT_EQ(engine.FileKind, 2);
-    EXPECT_EQ(engine.GetLastErrorNumber(), 6);
-    EXPECT_NE(engine.GetLastError().Find("Error if opening the database"), -1) << engine.GetLastError().GetString();
+    return out;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+TEST_F(Dispatch, EveryReadExtensionReachesItsFormatInAnyCase) {
+    std::set<std::string> reached;
+    for (const tb_exchange::ExchangeFormat& format : tb_exchange::ExchangeFormats()) {
+        for (const std::string& ext : Extensions(format.readNames)) {
+            for (const std::string& name : {"missing" + ext, "MISSING" + Upper(ext)}) {
+                SCOPED_TRACE(std::string(format.name) + ": " + name);
+                CReadAndWriteFileFunction engine;
+                const std::string path = dir.File(name);
+                EXPECT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0);
+                EXPECT_EQ(engine.FileKind, format.fileKind);
+                // The format's own complaint about the file, never the engine's "invalid format".
+                const bool database = format.fileKind == TB_KIND_XLS || format.fileKind == TB_KIND_MDB;
+                EXPECT_EQ(engine.GetLastErrorNumber(), database ? TB_EXCHANGE_DATABASE_ERROR : TB_EXCHANGE_FILE_ERROR);
+                // It names the file or its partner (.mdk of an .mda, .dat of a .cfg).
+                const std::string stem = path.substr(0, path.size() - ext.size());
+                EXPECT_NE(engine.GetLastError().Find(stem.c_str()), -1) << engine.GetLastError().GetString();
+                EXPECT_NE(engine.GetLastError(), TBFormatMessage(TBMsg::UnknownFileFormat, {path.c_str()}));
+                // The second step goes to the same format and fails the same clean way.
+                EXPECT_EQ(engine.ReadDataFile(), 0);
+                EXPECT_NE(engine.GetLastError(), TBFormatMessage(TBMsg::UnknownFileFormat, {path.c_str()}));
+            }
+            reached.insert(ext);
+        }
+    }
+    const std::set<std::string> expected{".mdx", ".mdk", ".mda", ".xls", ".mdb", ".txt",
+                                         ".csv", ".cfg", ".cff", ".out", ".raw", ".dat"};
+    EXPECT_EQ(reached, expected);
+}
+
+// Every format code writes its format, reports the entry's codes and reads back
+// through the extension it appended: the reader reports the same family on its own.
+TEST_F(Dispatch, EveryFormatCodeWritesItsEntryAndReadsBack) {
+    CStringArray filters;
+    CReadAndWriteFileFunction().GetFormatFilterWrite(&filters);
+    ASSERT_EQ(filters.GetSize(), 15);
+    for (int code = 0; code < 15; ++code) {
+        const tb_exchange::ExchangeFormat* format = tb_exchange::FindFormatOfCode(code);
+        ASSERT_NE(format, nullptr) << code;
+        SCOPED_TRACE(format->name);
+        EXPECT_EQ(format->formatCode, code);
+        // The filter at the code's position offers the extension the code writes.
+        EXPECT_NE(filters[code].Find((std::string("*") + format->writeSuffix).c_str()), -1)
+            << filters[code].GetString();
+
+        double values[2] = {1.5, 2};
+        CReadAndWriteFileFunction writer;
+        PrepareOneChannel(writer, values);
+        const std::string base = dir.File("code" + std::to_string(code));
+        ASSERT_EQ(writer.WriteFile(base.c_str(), "Data", code, ";", ".", 0, 0), 1) << writer.GetLastError().GetString();
+        EXPECT_EQ(writer.GetSaveVersion(), code);
+        EXPECT_EQ(writer.GetLoadVersion(), format->familyCode);
+        EXPECT_EQ(writer.FileKind, format->fileKind);
+        EXPECT_EQ(writer.GetFileName(), base.c_str());
+        Detach(writer);
+
+        const std::string written = base + format->writeSuffix;
+        CReadAndWriteFileFunction reader;
+        const int info = reader.ReadInfoFile(written.c_str(), "Data", -1, ";", ".", 0, 0, 2);
+        ASSERT_TRUE(info == 1 || info == 2) << reader.GetLastError().GetString();
+        EXPECT_EQ(reader.FileKind, format->fileKind);
+        EXPECT_EQ(reader.GetLoadVersion(), format->familyCode);
+        EXPECT_EQ(reader.GetSaveVersion(), code == 11 ? -1 : code);  // text records no code
+        ASSERT_EQ(reader.GetNrChannels(), 1);
+        ASSERT_EQ(reader.GetNrItems(), 2);
+        CArray<double, double> back;
+        reader.GetChannel(0)->SetDoubleArray(&back);
+        EXPECT_EQ(reader.ReadDataFile(), 1) << reader.GetLastError().GetString();
+        ASSERT_EQ(back.GetSize(), 2);
+        EXPECT_EQ(back[0], 1.5);
+        EXPECT_EQ(back[1], 2.0);
+        Detach(reader);
+    }
+}
+
+// A name with a written extension chooses its entry whatever the case of the
+// extension; a code of the same kind of file refines it, any other code does not.
+TEST_F(Dispatch, EveryWriteExtensionChoosesItsEntry) {
+    std::set<std::string> reached;
+    for (const tb_exchange::ExchangeFormat& format : tb_exchange::ExchangeFormats()) {
+        for (const std::string& ext : Extensions(format.writeNames)) {
+            for (int code : {-1, 12, format.sameFileCodes.last}) {
+                const tb_exchange::ExchangeFormat* chosen =
+                    format.sameFileCodes.Holds(code) ? tb_exchange::FindFormatOfCode(code) : &format;
+                const std::string name = dir.File("byname" + std::to_string(code) + Upper(ext));
+                SCOPED_TRACE(name);
+                double values[2] = {1.5, 2};
+                CReadAndWriteFileFunction engine;
+                PrepareOneChannel(engine, values);
+                EXPECT_GE(engine.WriteFile(name.c_str(), "", code, ";", ".", 0, 0), 1)
+                    << engine.GetLastError().GetString();
+                EXPECT_EQ(engine.GetSaveVersion(), chosen->fileKind == TB_KIND_TEXT ? -1 : chosen->formatCode);
+                EXPECT_EQ(engine.GetLoadVersion(), chosen->familyCode);
+                Detach(engine);
+            }
+            reached.insert(ext);
+        }
+    }
+    const std::set<std::string> expected{".mdx", ".mdk", ".mda", ".xls", ".mdb", ".txt",
+                                         ".csv", ".cfg", ".hdr", ".inf", ".dat"};
+    EXPECT_EQ(reached, expected);
 }
 
 TEST_F(Dispatch, DatFileKindChoosesHowADatFileIsReadWithDialogs) {

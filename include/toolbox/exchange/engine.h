@@ -8,13 +8,9 @@
 // calls ReadDataFile. A write: SetNrChannels, SetNrItems, one InsertChannel per
 // column, then WriteFile.
 //
-// Formats. Each file format lives in one source file of exchange/ and defines the
-// entry members of its family below (for example ReadInfoOUTFile and ReadDataOUTFile).
-// The engine carries a weak fallback for every entry, so a format whose source is not
-// part of the build fails cleanly: LastError names the missing format, LastErrorNumber
-// is 3 and the result is 0. A format source needs no registration: defining its
-// entry members (for example `int CReadAndWriteFileFunction::ReadInfoOUTFile(CString
-// fileName) {...}` in exchange/spice_out.cpp) replaces the fallbacks at link time.
+// Formats. Each format family lives in its folder under exchange/ and defines the
+// entry members of its family below (for example ReadInfoOUTFile and ReadDataOUTFile);
+// one table beside the engine maps extensions and format codes to these members.
 // The shared state is public so that a format source can keep its helpers as
 // file-local functions on the engine. A format entry should not throw; the dispatch
 // turns an escaped exception into an error result all the same.
@@ -22,6 +18,10 @@
 
 #include <toolbox/exchange/channel.h>
 #include <toolbox/types/types.h>
+
+#include <cstddef>
+#include <memory>
+#include <vector>
 
 /// Error classes of GetLastErrorNumber.
 enum : int {
@@ -48,15 +48,55 @@ enum : int {
     TB_KIND_SPICE_RAW = 10,
 };
 
+/// The engine's channel slots. The table owns the channel objects, never their value
+/// storage; a copy of the table holds copies of the channels, which share the host's
+/// storage with the originals. A slot may be empty (null).
+class CExImPortChannelTable {
+public:
+    CExImPortChannelTable() = default;
+    CExImPortChannelTable(const CExImPortChannelTable& other) { CopyFrom(other); }
+    CExImPortChannelTable& operator=(const CExImPortChannelTable& other) {
+        if (this != &other) CopyFrom(other);
+        return *this;
+    }
+    CExImPortChannelTable(CExImPortChannelTable&&) noexcept = default;
+    CExImPortChannelTable& operator=(CExImPortChannelTable&&) noexcept = default;
+    ~CExImPortChannelTable() = default;
+
+    int GetSize() const { return static_cast<int>(m_slots.size()); }
+    /// The channel in slot index (null when empty); index must lie in the table.
+    CExImPortChannel* operator[](int index) const { return m_slots[static_cast<std::size_t>(index)].get(); }
+    /// Stores channel in slot index, growing the table; the channel there before is
+    /// destroyed. A negative index stores nothing.
+    void Put(int index, std::unique_ptr<CExImPortChannel> channel) {
+        if (index < 0) return;
+        if (index >= GetSize()) m_slots.resize(static_cast<std::size_t>(index) + 1);
+        m_slots[static_cast<std::size_t>(index)] = std::move(channel);
+    }
+    void Add(std::unique_ptr<CExImPortChannel> channel) { m_slots.push_back(std::move(channel)); }
+    /// Destroys every channel and empties the table.
+    void RemoveAll() { m_slots.clear(); }
+
+private:
+    void CopyFrom(const CExImPortChannelTable& other) {
+        std::vector<std::unique_ptr<CExImPortChannel>> copies;
+        copies.reserve(other.m_slots.size());
+        for (const auto& channel : other.m_slots)
+            copies.push_back(channel ? std::make_unique<CExImPortChannel>(*channel) : nullptr);
+        m_slots = std::move(copies);
+    }
+    std::vector<std::unique_ptr<CExImPortChannel>> m_slots;
+};
+
 class TB_EXPORT CReadAndWriteFileFunction {
 public:
-    CReadAndWriteFileFunction();
+    CReadAndWriteFileFunction() = default;
     /// Copies the whole state; the copy owns copies of the channel objects (which share
     /// the host's value storage with the originals).
-    CReadAndWriteFileFunction(const CReadAndWriteFileFunction& other);
-    CReadAndWriteFileFunction& operator=(const CReadAndWriteFileFunction& other);
+    CReadAndWriteFileFunction(const CReadAndWriteFileFunction& other) = default;
+    CReadAndWriteFileFunction& operator=(const CReadAndWriteFileFunction& other) = default;
     /// Destroys every channel object in the table, never their value storage.
-    ~CReadAndWriteFileFunction();
+    ~CReadAndWriteFileFunction() = default;
 
     // ------------------------------------------------------------ channel table
     /// Store the counts; the channel table is not resized.
@@ -150,8 +190,7 @@ public:
     int ReadDataCSVFile();
 
     // ------------------------------------------------------------ entries of the other formats
-    // Each is defined by its format's source; until then a fallback reports the format
-    // as unavailable (result 0, LastErrorNumber 3).
+    // Each is defined by its format's source.
     int ReadMdx_k(CString fileName);
     int ReadMdx_a();
     int WriteMdx_k_a(CString fileName, int separatorChar, int typ);
@@ -222,12 +261,12 @@ public:
     // ------------------------------------------------------------ shared state
     // The working state of the readers and writers. Hosts use the accessors above;
     // format sources read and write these fields directly.
-    int NrChannels = 0;      ///< number of channel slots
-    int NrItems = 0;         ///< values (rows) per channel
-    CUIntArray XVecLengths;  ///< x-vector lengths of an N-dimensional table
-    CString FileName;        ///< file of the last ReadInfoFile or WriteFile
-    CPtrArray Channels;      ///< CExImPortChannel* owned by the engine (may hold null)
-    CStringArray Warnings;   ///< collected warning texts
+    int NrChannels = 0;              ///< number of channel slots
+    int NrItems = 0;                 ///< values (rows) per channel
+    CUIntArray XVecLengths;          ///< x-vector lengths of an N-dimensional table
+    CString FileName;                ///< file of the last ReadInfoFile or WriteFile
+    CExImPortChannelTable Channels;  ///< the channel objects, owned by the engine
+    CStringArray Warnings;           ///< collected warning texts
     CString LastError;
     int LastErrorNumber = TB_EXCHANGE_NO_ERROR;
     int FileKind = -1;              ///< TB_KIND_*: dispatch key of ReadDataFile
@@ -265,12 +304,6 @@ public:
     // Recorder .dat files.
     double RecorderSpacing = 0.0;  ///< common sample spacing in seconds
     CStringArray RecorderFiles;    ///< files chosen in the recorder file dialog
-
-private:
-    void CopyStateFrom(const CReadAndWriteFileFunction& other);
-    int WriteTextFile(const CString& name, const char* separator, const char* decimal);
-    int AskCharacteristicSeparator(const char* separator, int& chosen);
-    int WriteCharacteristic(const CString& name, int formatCode, const char* separator);
 };
 
 /// Shows the common file dialog through the dialog hub (Open when forReading is 1,
