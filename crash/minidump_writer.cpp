@@ -6,6 +6,7 @@
 // Every size is planned before the first byte is written, then the file is written in
 // one pass through a small buffer. Nothing here allocates or takes a lock.
 #include "crash/minidump_writer.h"
+#include "exchange/byte_order.h"
 
 #include <cerrno>
 #include <cstring>
@@ -68,16 +69,19 @@ public:
     }
     void U8(std::uint8_t v) { Put(&v, 1); }
     void U16(std::uint16_t v) {
-        unsigned char b[2] = {std::uint8_t(v), std::uint8_t(v >> 8)};
+        unsigned char b[2];
+        tb_bytes::StoreU16(b, v);
         Put(b, 2);
     }
     void U32(std::uint32_t v) {
-        U16(std::uint16_t(v));
-        U16(std::uint16_t(v >> 16));
+        unsigned char b[4];
+        tb_bytes::StoreU32(b, v);
+        Put(b, 4);
     }
     void U64(std::uint64_t v) {
-        U32(std::uint32_t(v));
-        U32(std::uint32_t(v >> 32));
+        unsigned char b[8];
+        tb_bytes::StoreU64(b, v);
+        Put(b, 8);
     }
     void Zero(std::size_t n) {
         while (n--) U8(0);

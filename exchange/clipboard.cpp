@@ -5,6 +5,7 @@
 #include <toolbox/exchange/clipboard.h>
 
 #include "exchange/value_store.h"
+#include "exchange/value_convert.h"
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/locale_info.h>
 #include <toolbox/resources/message_ids.h>
@@ -215,17 +216,7 @@ int CReadAndWriteClipboardFunction::WriteTextClipboard(CString& text) {
                     SetError(TBLoadString(TBMsg::ClipboardNoMemory), TB_EXCHANGE_DATA_ERROR);
                     return 0;
                 }
-                const COleVariant& v = (*variants)[r];
-                switch (v.vt) {
-                    case VT_UI1: out += std::to_string(v.bVal); break;
-                    case VT_I2: out += std::to_string(v.iVal); break;
-                    case VT_BOOL: out += std::to_string(v.boolVal); break;
-                    case VT_I4: AppendNumber(out, v.lVal, decimal); break;
-                    case VT_R4: AppendNumber(out, v.fltVal, decimal); break;
-                    case VT_R8: AppendNumber(out, v.dblVal, decimal); break;
-                    case VT_BSTR: out += v.GetText().GetString(); break;
-                    default: out += "0"; break;
-                }
+                tb_exchange::AppendVariantText(out, (*variants)[r], decimal);
             } else {
                 SetError(TBFormatMessage(TBMsg::ClipboardInvalidChannelPointer, {c + 1}), TB_EXCHANGE_DATA_ERROR);
                 return 0;

@@ -9,6 +9,7 @@
 // rows and stop at the end of the data with warning TBMsg::FewerValuesThanLength; arrays grow only with the
 // values really read. Files are read and written through large buffers.
 #include "exchange/text/delimited_text.h"
+#include "exchange/value_convert.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/resources/message_ids.h>
@@ -107,21 +108,7 @@ double VariantAsDouble(const COleVariant& v) {
     }
 }
 
-void AppendVariantText(std::string& out, const COleVariant& v) {
-    char buffer[40];
-    char* end = buffer;
-    switch (v.vt) {
-        case VT_UI1: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.bVal)).ptr; break;
-        case VT_I2: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.iVal)).ptr; break;
-        case VT_BOOL: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.boolVal)).ptr; break;
-        case VT_I4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.lVal)); break;
-        case VT_R4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.fltVal)); break;
-        case VT_R8: end = tb_exchange::FormatGeneral15(buffer, v.dblVal); break;
-        case VT_BSTR: out.append(v.GetText().GetString(), v.GetText().GetLength()); return;
-        default: *end++ = '0'; break;
-    }
-    out.append(buffer, end);
-}
+using tb_exchange::AppendVariantText;
 
 // Where one channel's values go (reading) or come from (writing).
 struct ChannelStore {

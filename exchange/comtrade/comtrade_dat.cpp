@@ -2,7 +2,9 @@
 // 2-byte samples, BINARY32 with 4-byte integers, FLOAT32 with 4-byte floats), its
 // continuation files .d00 to .d99 and the data section of a combined .cff file.
 #include "exchange/comtrade/comtrade.h"
+#include "exchange/byte_order.h"
 #include "exchange/text/delimited_text.h"
+#include "exchange/value_convert.h"
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
@@ -19,23 +21,7 @@
 
 namespace tb_comtrade {
 
-double VariantNumber(const COleVariant& value) {
-    switch (value.vt) {
-        case VT_I2: return value.iVal;
-        case VT_UI1: return value.bVal;
-        case VT_BOOL: return value.boolVal;
-        case VT_I4:
-        case VT_R4:
-        case VT_R8: {
-            const double number = value.vt == VT_I4 ? value.lVal : value.vt == VT_R4 ? value.fltVal : value.dblVal;
-            char buffer[40];
-            char* end = tb_exchange::FormatGeneral15(buffer, number);
-            return TBExtended_atof(CString(buffer, static_cast<int>(end - buffer)), "");
-        }
-        case VT_BSTR: return TBExtended_atof(value.GetText(), "");
-        default: return 0.0;
-    }
-}
+double VariantNumber(const COleVariant& value) { return tb_exchange::VariantNumberThroughText(value); }
 
 bool ChannelValue(const CExImPortChannel& channel, int k, double& value) {
     if (k < 0) return false;
@@ -157,14 +143,9 @@ private:
     bool m_eof = false;
 };
 
-std::uint32_t LoadU32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::int16_t LoadI16(const unsigned char* p) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
-}
+using tb_bytes::LoadI16;
+using tb_bytes::LoadU16;
+using tb_bytes::LoadU32;
 
 /// The running state of one read across the data file and its continuation files.
 class SampleReader {
@@ -301,14 +282,11 @@ double DecodeStored(const unsigned char* p, int type) {
         const std::int16_t v = LoadI16(p);
         return v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : v;  // 0x8000 marks a missing sample
     }
-    const std::uint32_t bits = LoadU32(p);
     if (type == 1) {
-        const std::int32_t v = static_cast<std::int32_t>(bits);
+        const std::int32_t v = static_cast<std::int32_t>(LoadU32(p));
         return v == INT32_MIN ? std::numeric_limits<double>::quiet_NaN() : v;
     }
-    float v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
+    return tb_bytes::LoadF32(p);
 }
 
 bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
@@ -370,11 +348,10 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
             const unsigned bit = 1u << (j % 16);
             if (sink.block) {
                 double* out = sink.block + first;
-                for (int r = 0; r < inBlock; ++r, p += recordSize)
-                    out[r] = (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0;
+                for (int r = 0; r < inBlock; ++r, p += recordSize) out[r] = (LoadU16(p) & bit) ? 1.0 : 0.0;
             } else {
                 for (int r = 0; r < count; ++r, p += recordSize)
-                    sink.Store(first + r, (static_cast<unsigned>(p[0] | p[1] << 8) & bit) ? 1.0 : 0.0, blockSize);
+                    sink.Store(first + r, (LoadU16(p) & bit) ? 1.0 : 0.0, blockSize);
             }
         }
         reader.Skip(static_cast<std::size_t>(count) * recordSize);

@@ -15,6 +15,7 @@
 // counts are checked against the bytes really present before anything is read.
 #include <toolbox/exchange/engine.h>
 #include "exchange/value_store.h"
+#include "exchange/byte_order.h"
 #include <toolbox/os/file_io.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
@@ -205,17 +206,10 @@ long long BytesPerPoint(const RawHeader& h) {
 // The scale vector (frequency) of a complex plot is real; writers leave its imaginary
 // part undefined, so only the real part is taken.
 double DecodeValue(const unsigned char* p, int bytes, bool scale) {
-    if (bytes == 4) {
-        float f;
-        std::memcpy(&f, p, 4);
-        return f;
-    }
-    double re;
-    std::memcpy(&re, p, 8);
+    if (bytes == 4) return tb_bytes::LoadF32(p);
+    const double re = tb_bytes::LoadF64(p);
     if (bytes == 8 || scale) return re;
-    double im;
-    std::memcpy(&im, p + 8, 8);
-    return std::hypot(re, im);
+    return std::hypot(re, tb_bytes::LoadF64(p + 8));
 }
 
 // Stores value of vector k at row; false (error recorded) for a channel without storage.

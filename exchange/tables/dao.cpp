@@ -3,6 +3,7 @@
 #include <toolbox/exchange/dao.h>
 
 #include "exchange/tables/dao_driver.h"
+#include "exchange/byte_order.h"
 
 #include "exchange/tables/jet/dao_access.h"
 
@@ -214,7 +215,7 @@ bool LooksLikeWorkbook(const std::string& head) {
     if (head.size() >= 8 && head.compare(0, 8, ole, 8) == 0) return true;
     // A bare worksheet stream starts with a BOF record of some version.
     if (head.size() >= 4) {
-        unsigned id = static_cast<unsigned char>(head[0]) | (static_cast<unsigned char>(head[1]) << 8);
+        const unsigned id = tb_bytes::LoadU16(reinterpret_cast<const unsigned char*>(head.data()));
         return id == 0x0009 || id == 0x0209 || id == 0x0409 || id == 0x0809;
     }
     return false;

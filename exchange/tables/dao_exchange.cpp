@@ -4,6 +4,8 @@
 // one item. Field names are "name(unit)". A write goes to a temporary file first and
 // replaces the target only when everything succeeded.
 #include <toolbox/exchange/dao.h>
+
+#include "exchange/value_convert.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
@@ -89,35 +91,8 @@ void SplitFieldName(const CString& field, CString& name, CString& unit) {
     }
 }
 
-// A variant as text: 1-byte unsigned, 2-byte integer and boolean "%i"; 4-byte integer and
-// both floats "%.15g"; a string its text; any other type "0".
-CString VariantText(const COleVariant& v) {
-    char buffer[40];
-    switch (v.vt) {
-        case VT_UI1: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.bVal)); break;
-        case VT_I2: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.iVal)); break;
-        case VT_BOOL: std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(v.boolVal)); break;
-        case VT_I4: std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(v.lVal)); break;
-        case VT_R4: std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(v.fltVal)); break;
-        case VT_R8: std::snprintf(buffer, sizeof buffer, "%.15g", v.dblVal); break;
-        case VT_BSTR: return v.GetText();
-        default: return "0";
-    }
-    return CString(buffer);
-}
-
-// A variant as a number. Numbers keep every bit (an IEEE double read back from a
-// table is the one written); everything else goes through its text.
-double VariantNumber(const COleVariant& v) {
-    switch (v.vt) {
-        case VT_R8: return v.dblVal;
-        case VT_R4: return v.fltVal;
-        case VT_I4: return v.lVal;
-        case VT_I2: return v.iVal;
-        case VT_UI1: return v.bVal;
-        default: return TBExtended_atof(VariantText(v), CString());
-    }
-}
+using tb_exchange::VariantNumber;
+using tb_exchange::VariantText;
 
 // A temporary file name in the system's temporary directory: "Dao" and a unique part,
 // with the given extension. The name is free (no file exists under it) on return.

@@ -7,6 +7,7 @@
 // number), short lines (the missing fields read as zero) and extra fields (ignored).
 // The file is read in large blocks, never whole, and fields are parsed in place.
 #include "exchange/text/delimited_text.h"
+#include "exchange/value_convert.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/exchange_dialogs.h>
 #include <toolbox/os/dialog_hub.h>
@@ -168,23 +169,8 @@ void ReplacePoint(std::string& text, const CString& decimal) {
 
 // Text of a variant cell as the writer puts it.
 std::string VariantText(const COleVariant& v, const CString& decimal) {
-    char buffer[40];
-    char* end = buffer;
-    switch (v.vt) {
-        case VT_UI1: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.bVal)).ptr; break;
-        case VT_I2: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.iVal)).ptr; break;
-        case VT_BOOL: end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int>(v.boolVal)).ptr; break;
-        case VT_I4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.lVal)); break;
-        case VT_R4: end = tb_exchange::FormatGeneral15(buffer, static_cast<double>(v.fltVal)); break;
-        case VT_R8: end = tb_exchange::FormatGeneral15(buffer, v.dblVal); break;
-        case VT_BSTR: return v.GetText().str();
-        default:
-            buffer[0] = '0';
-            end = buffer + 1;
-            break;
-    }
-    std::string text(buffer, end);
-    if (decimal != ".") ReplacePoint(text, decimal);
+    std::string text;
+    tb_exchange::AppendVariantText(text, v, decimal.view());
     return text;
 }
 

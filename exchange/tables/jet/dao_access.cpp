@@ -10,6 +10,7 @@
 // Writing: one Jet 4 file with the table given (or none), through CJet4Writer, into a
 // temporary file beside the target that replaces the target only when complete.
 #include "exchange/tables/jet/dao_access.h"
+#include "exchange/byte_order.h"
 
 #include "exchange/tables/jet/jet4_writer.h"
 #include "exchange/tables/jet/jet_file.h"
@@ -55,12 +56,6 @@ short DaoTypeOf(int jetType) {
     }
 }
 
-std::uint64_t Get64(const unsigned char* p) {
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
-}
-
 // The value of a fixed-size column of the row libmdb has just fetched.
 COleVariant RawValue(MdbHandle* mdb, const MdbColumn* col) {
     if (col->col_type == MDB_BOOL) return COleVariant(static_cast<short>(col->cur_value_len == 0), VT_BOOL);
@@ -73,33 +68,27 @@ COleVariant RawValue(MdbHandle* mdb, const MdbColumn* col) {
             if (fits(1)) return COleVariant(static_cast<BYTE>(p[0]));
             break;
         case MDB_INT:
-            if (fits(2)) return COleVariant(static_cast<short>(p[0] | (p[1] << 8)));
+            if (fits(2)) return COleVariant(static_cast<short>(tb_bytes::LoadI16(p)));
             break;
         case MDB_LONGINT:
-            if (fits(4))
-                return COleVariant(static_cast<std::int32_t>(static_cast<std::uint32_t>(Get64(p) & 0xFFFFFFFFu)));
+            if (fits(4)) return COleVariant(static_cast<std::int32_t>(tb_bytes::LoadU32(p)));
             break;
         case MDB_FLOAT:
             if (fits(4)) {
-                const std::uint32_t bits = static_cast<std::uint32_t>(Get64(p) & 0xFFFFFFFFu);
-                float f;
-                std::memcpy(&f, &bits, 4);
-                return COleVariant(f);
+                return COleVariant(tb_bytes::LoadF32(p));
             }
             break;
         case MDB_DOUBLE:
         case MDB_DATETIME:
             if (fits(8)) {
-                const std::uint64_t bits = Get64(p);
-                double d;
-                std::memcpy(&d, &bits, 8);
+                const double d = tb_bytes::LoadF64(p);
                 return col->col_type == MDB_DATETIME ? COleVariant::Date(d) : COleVariant(d);
             }
             break;
         case MDB_MONEY:
             if (fits(8)) {
                 CY cy;
-                cy.int64 = static_cast<std::int64_t>(Get64(p));
+                cy.int64 = static_cast<std::int64_t>(tb_bytes::LoadU64(p));
                 return COleVariant(cy);
             }
             break;

@@ -13,6 +13,7 @@
 // pages before the first data page are written last, once the row count, the
 // longest texts and the page range are known.
 #include "exchange/tables/jet/jet4_writer.h"
+#include "exchange/byte_order.h"
 
 #include <algorithm>
 #include <charconv>
@@ -69,66 +70,29 @@ constexpr std::uint32_t kUsageMapPage = 4;
 constexpr std::uint32_t kRelationshipsPage = 5;
 constexpr std::uint32_t kUserDefinitionPage = 6;
 
-void Put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    Put16(p, v & 0xFFFF);
-    Put16(p + 2, v >> 16);
-}
-void Append16(std::string& s, std::uint32_t v) {
-    s.push_back(static_cast<char>(v & 0xFF));
-    s.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-void Append32(std::string& s, std::uint32_t v) {
-    Append16(s, v & 0xFFFF);
-    Append16(s, v >> 16);
-}
+using tb_bytes::AppendU16;
+using tb_bytes::AppendU32;
+using tb_bytes::StoreU16;
+using tb_bytes::StoreU32;
+
 std::string DoubleBytes(double v) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, 8);
     std::string s;
-    Append32(s, static_cast<std::uint32_t>(bits));
-    Append32(s, static_cast<std::uint32_t>(bits >> 32));
+    tb_bytes::AppendF64(s, v);
     return s;
 }
 std::string LongBytes(std::uint32_t v) {
     std::string s;
-    Append32(s, v);
+    AppendU32(s, v);
     return s;
 }
 std::string IntBytes(std::uint32_t v) {
     std::string s;
-    Append16(s, v);
+    AppendU16(s, v);
     return s;
 }
 
 // Date values are days since 1899-12-30 with the time as fraction.
 double CurrentDateValue() { return static_cast<double>(std::time(nullptr)) / 86400.0 + 25569.0; }
-
-// RC4 keystream applied to the masked part of the database definition page.
-void ApplyRc4(const std::uint8_t* key, int keyLength, std::uint8_t* data, int length) {
-    std::uint8_t s[256];
-    for (int i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % keyLength]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    for (int n = 0, i = 0, j = 0; n < length; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        data[n] ^= s[(s[i] + s[j]) & 0xFF];
-    }
-}
-
-std::string Utf16Bytes(const std::u16string& text) {
-    std::string s;
-    s.reserve(text.size() * 2);
-    for (char16_t c : text) Append16(s, c);
-    return s;
-}
 
 bool EqualIgnoringAsciiCase(const std::u16string& a, const std::u16string& b) {
     if (a.size() != b.size()) return false;
@@ -188,7 +152,7 @@ struct TableLayout {
 void EncodeRow(const TableLayout& table, const std::vector<Cell>& cells, std::string& row) {
     const std::size_t n = table.columns.size();
     row.assign(2 + table.fixedBytes, '\0');
-    Put16(reinterpret_cast<std::uint8_t*>(&row[0]), static_cast<std::uint32_t>(n));
+    StoreU16(reinterpret_cast<std::uint8_t*>(&row[0]), static_cast<std::uint32_t>(n));
     std::vector<std::uint16_t> varOffsets(table.varCount);
     for (std::size_t i = 0; i < n; ++i) {
         const Column& c = table.columns[i];
@@ -201,9 +165,9 @@ void EncodeRow(const TableLayout& table, const std::vector<Cell>& cells, std::st
             varOffsets[c.varIndex] = static_cast<std::uint16_t>(row.size());
             if (!cells[i].null) row += cells[i].bytes;
         }
-        Append16(row, static_cast<std::uint32_t>(row.size()));  // end of data
-        for (int v = table.varCount - 1; v >= 0; --v) Append16(row, varOffsets[v]);
-        Append16(row, static_cast<std::uint32_t>(table.varCount));
+        AppendU16(row, static_cast<std::uint32_t>(row.size()));  // end of data
+        for (int v = table.varCount - 1; v >= 0; --v) AppendU16(row, varOffsets[v]);
+        AppendU16(row, static_cast<std::uint32_t>(table.varCount));
     }
     std::string mask((n + 7) / 8, '\0');
     for (std::size_t i = 0; i < n; ++i)
@@ -220,7 +184,7 @@ public:
         std::fill(m_bytes.begin(), m_bytes.end(), 0);
         m_bytes[0] = 0x01;
         m_bytes[1] = 0x01;
-        Put32(&m_bytes[4], m_definitionPage);
+        StoreU32(&m_bytes[4], m_definitionPage);
         m_rows = 0;
         m_top = kPageSize;
         Update();
@@ -229,7 +193,7 @@ public:
     void Add(const std::string& row) {
         m_top -= static_cast<int>(row.size());
         std::memcpy(&m_bytes[m_top], row.data(), row.size());
-        Put16(&m_bytes[kDataHeader + 2 * m_rows], static_cast<std::uint32_t>(m_top));
+        StoreU16(&m_bytes[kDataHeader + 2 * m_rows], static_cast<std::uint32_t>(m_top));
         ++m_rows;
         Update();
     }
@@ -239,8 +203,8 @@ public:
 private:
     int FreeSpace() const { return m_top - (kDataHeader + 2 * m_rows); }
     void Update() {
-        Put16(&m_bytes[2], static_cast<std::uint32_t>(FreeSpace()));
-        Put16(&m_bytes[kDataRowCountOffset], static_cast<std::uint32_t>(m_rows));
+        StoreU16(&m_bytes[2], static_cast<std::uint32_t>(FreeSpace()));
+        StoreU16(&m_bytes[kDataRowCountOffset], static_cast<std::uint32_t>(m_rows));
     }
 
     std::vector<std::uint8_t> m_bytes = std::vector<std::uint8_t>(kPageSize);
@@ -258,36 +222,36 @@ std::string BuildDefinition(const TableLayout& table, std::uint32_t rows, std::u
     auto* p = reinterpret_cast<std::uint8_t*>(&s[0]);
     p[0] = 0x02;
     p[1] = 0x01;
-    Put32(p + 16, rows);
+    StoreU32(p + 16, rows);
     p[24] = 0x01;  // autonumber flag
     p[40] = table.system ? 0x53 : 0x4E;
-    Put16(p + 41, static_cast<std::uint32_t>(table.columns.size()));
-    Put16(p + 43, static_cast<std::uint32_t>(table.varCount));
-    Put16(p + 45, static_cast<std::uint32_t>(table.columns.size()));
-    Put32(p + 47, 0);  // logical indexes
-    Put32(p + 51, 0);  // index entries
-    Put32(p + 55, usedMapRow);
-    Put32(p + 59, freeMapRow);
+    StoreU16(p + 41, static_cast<std::uint32_t>(table.columns.size()));
+    StoreU16(p + 43, static_cast<std::uint32_t>(table.varCount));
+    StoreU16(p + 45, static_cast<std::uint32_t>(table.columns.size()));
+    StoreU32(p + 47, 0);  // logical indexes
+    StoreU32(p + 51, 0);  // index entries
+    StoreU32(p + 55, usedMapRow);
+    StoreU32(p + 59, freeMapRow);
     for (const Column& c : table.columns) {
         std::string e(kColumnEntrySize, '\0');
         auto* q = reinterpret_cast<std::uint8_t*>(&e[0]);
         q[0] = c.type;
-        Put16(q + 5, c.number);
-        Put16(q + 7, c.varIndex);
-        Put16(q + 9, c.number);
-        Put16(q + 11, kGeneralSortOrder);
+        StoreU16(q + 5, c.number);
+        StoreU16(q + 7, c.varIndex);
+        StoreU16(q + 9, c.number);
+        StoreU16(q + 11, kGeneralSortOrder);
         q[15] = static_cast<std::uint8_t>(kColumnUpdatable | (c.fixed ? kColumnFixed : 0));
         q[16] = c.type == kTypeText || c.type == kTypeMemo ? kColumnCompressedText : 0;
-        Put16(q + 21, c.fixed ? c.fixedOffset : 0);
-        Put16(q + 23, c.length);
+        StoreU16(q + 21, c.fixed ? c.fixedOffset : 0);
+        StoreU16(q + 23, c.length);
         s += e;
     }
     for (const Column& c : table.columns) {
-        Append16(s, static_cast<std::uint32_t>(c.name.size() * 2));
-        s += Utf16Bytes(c.name);
+        AppendU16(s, static_cast<std::uint32_t>(c.name.size() * 2));
+        s += TBJetUtf16Bytes(c.name);
     }
-    Append16(s, 0xFFFF);  // no long-value usage maps follow
-    Put32(reinterpret_cast<std::uint8_t*>(&s[8]), static_cast<std::uint32_t>(s.size()));
+    AppendU16(s, 0xFFFF);  // no long-value usage maps follow
+    StoreU32(reinterpret_cast<std::uint8_t*>(&s[8]), static_cast<std::uint32_t>(s.size()));
     return s;
 }
 
@@ -311,8 +275,8 @@ std::vector<std::vector<std::uint8_t>> SplitDefinition(const std::string& stream
         pos += take;
         p[0] = 0x02;
         p[1] = 0x01;
-        Put16(p + 2, static_cast<std::uint32_t>(kPageSize - start - take));
-        Put32(p + 4, i + 1 < count ? firstPage + i + 1 : 0);
+        StoreU16(p + 2, static_cast<std::uint32_t>(kPageSize - start - take));
+        StoreU32(p + 4, i + 1 < count ? firstPage + i + 1 : 0);
     }
     return pages;
 }
@@ -325,14 +289,14 @@ std::string UsageMapRow(std::uint32_t first, std::uint32_t count, std::uint32_t 
     auto* p = reinterpret_cast<std::uint8_t*>(&row[0]);
     if (count <= static_cast<std::uint32_t>(kInlineMapPages)) {
         p[0] = 0;
-        Put32(p + 1, first);
+        StoreU32(p + 1, first);
         for (std::uint32_t i = 0; i < count; ++i) p[5 + i / 8] |= static_cast<std::uint8_t>(1 << (i % 8));
         return row;
     }
     p[0] = 1;
     const std::uint32_t last = first + count - 1;
     std::uint32_t next = bitmapPage;
-    for (std::uint32_t m = first / kBitmapPagePages; m <= last / kBitmapPagePages; ++m) Put32(p + 1 + 4 * m, next++);
+    for (std::uint32_t m = first / kBitmapPagePages; m <= last / kBitmapPagePages; ++m) StoreU32(p + 1 + 4 * m, next++);
     return row;
 }
 
@@ -365,11 +329,10 @@ std::vector<std::uint8_t> DatabaseDefinitionPage() {
     p[0x14] = 0x01;  // Jet 4
     // Masked header fields: code page 1252, no encryption key, empty password (its
     // mask derives from a creation date of 0), general sort order.
-    Put16(p + 0x3C, 1252);
-    Put32(p + 0x3E, 0);
-    Put32(p + 0x6E, kGeneralSortOrder);
-    static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    ApplyRc4(key, 4, p + 0x18, 128);
+    StoreU16(p + 0x3C, 1252);
+    StoreU32(p + 0x3E, 0);
+    StoreU32(p + 0x6E, kGeneralSortOrder);
+    TBJetMaskHeader(p + 0x18, 128);
     return page;
 }
 
@@ -432,86 +395,6 @@ std::string CatalogRow(const TableLayout& catalog, std::uint32_t id, std::uint32
 }
 
 }  // namespace
-
-std::u16string TBUtf8ToUtf16(const std::string& utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
-    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-    const std::size_t n = utf8.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char c = s[i];
-        std::uint32_t cp = 0xFFFD;
-        std::size_t len = 1;
-        if (c < 0x80) {
-            cp = c;
-        } else if (c >= 0xC2 && c <= 0xF4) {
-            const std::size_t need = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-            std::uint32_t v = c & (need == 2 ? 0x1F : need == 3 ? 0x0F : 0x07);
-            std::size_t k = 1;
-            for (; k < need && i + k < n && (s[i + k] & 0xC0) == 0x80; ++k) v = (v << 6) | (s[i + k] & 0x3F);
-            if (k == need) {
-                const bool overlong = (need == 3 && v < 0x800) || (need == 4 && v < 0x10000);
-                const bool surrogate = v >= 0xD800 && v <= 0xDFFF;
-                if (!overlong && !surrogate && v <= 0x10FFFF) {
-                    cp = v;
-                    len = need;
-                }
-            }
-        }
-        i += len;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
-
-std::string TBJet4EncodeText(const std::u16string& text) {
-    const std::string plain = Utf16Bytes(text);
-    // A character whose low byte is 0 reads as a mode switch in the compressed form,
-    // and the plain form must not start with the compression marker.
-    for (char16_t c : text)
-        if ((c & 0xFF) == 0) return plain;
-    std::string packed("\xFF\xFE", 2);
-    bool compressed = true;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const bool small = text[i] < 0x100;
-        std::size_t j = i;
-        while (j < text.size() && (text[j] < 0x100) == small) ++j;
-        const std::size_t run = j - i;
-        if (small) {
-            // Inside a two-byte stretch, switching costs one byte each way.
-            const bool last = j == text.size();
-            const bool switchMode = !compressed && (run > 2 || (last && run > 1));
-            if (!compressed && switchMode) {
-                packed.push_back('\0');
-                compressed = true;
-            }
-            for (std::size_t k = i; k < j; ++k) {
-                if (compressed)
-                    packed.push_back(static_cast<char>(text[k]));
-                else
-                    Append16(packed, text[k]);
-            }
-        } else {
-            if (compressed) {
-                packed.push_back('\0');
-                compressed = false;
-            }
-            for (std::size_t k = i; k < j; ++k) Append16(packed, text[k]);
-        }
-        i = j;
-    }
-    const bool startsWithMarker = plain.size() >= 2 && plain[0] == '\xFF' && plain[1] == '\xFE';
-    if (packed.size() < plain.size() || startsWithMarker) return packed;
-    return plain;
-}
 
 struct CJet4Writer::Impl {
     std::FILE* file = nullptr;

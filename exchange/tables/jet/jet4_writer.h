@@ -12,6 +12,7 @@
 // page and the table layout only.
 #pragma once
 
+#include "exchange/tables/jet/jet_codec.h"
 #include <toolbox/types/windef.h>
 
 #include <cstdint>
@@ -90,11 +91,3 @@ private:
     std::string m_error;
     Jet4Failure m_failure = Jet4Failure::None;
 };
-
-/// Converts UTF-8 to UTF-16 (invalid bytes become U+FFFD).
-std::u16string TBUtf8ToUtf16(const std::string& utf8);
-
-/// Encodes text the way a Jet 4 text or memo value is stored: the compressed form
-/// (0xFF 0xFE, then one byte per character, switching to two-byte runs where needed)
-/// when that is shorter, plain little-endian UCS-2 otherwise.
-std::string TBJet4EncodeText(const std::u16string& text);

@@ -3,6 +3,7 @@
 // row offset masks, the jump tables of Jet 3 rows, the fallback scan when a usage map
 // cannot be used), so that "checked here" means "safe there".
 #include "exchange/tables/jet/jet_file.h"
+#include "exchange/byte_order.h"
 
 #include <algorithm>
 #include <cstring>
@@ -45,49 +46,8 @@ struct Layout {
 constexpr Layout kJet3{2048, 8, 12, 25, 31, 35, 39, 43, 8, 18, 1, 3, 13, 14, 16, 1};
 constexpr Layout kJet4{4096, 12, 16, 45, 51, 55, 59, 63, 12, 25, 5, 7, 15, 21, 23, 2};
 
-std::uint32_t Get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-std::uint32_t Get32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units) {
-    std::string out;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        std::uint32_t c = units[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
-}
-
-// Windows-1252 bytes 0x80-0x9F; the rest maps to the same code point.
-const std::uint16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                       0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+using tb_bytes::LoadU16;
+using tb_bytes::LoadU32;
 
 bool EqualNoCase(const std::string& a, const char* b) {
     const std::size_t n = std::strlen(b);
@@ -99,21 +59,6 @@ bool EqualNoCase(const std::string& a, const char* b) {
         if (x != y) return false;
     }
     return true;
-}
-
-void ApplyRc4(const std::uint8_t* key, int keyLength, std::uint8_t* data, int length) {
-    std::uint8_t s[256];
-    for (int i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % keyLength]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    for (int n = 0, i = 0, j = 0; n < length; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        data[n] ^= s[(s[i] + s[j]) & 0xFF];
-    }
 }
 
 }  // namespace
@@ -134,32 +79,6 @@ JetValueRoute TBJetValueRoute(const CJetColumn& column) {
         case kGuid: return column.fixed && column.size == 16 ? JetValueRoute::Text : JetValueRoute::None;
         default: return JetValueRoute::None;
     }
-}
-
-std::string TBJet4DecodeText(const std::uint8_t* data, int size) {
-    if (!data || size <= 0) return std::string();
-    std::vector<std::uint16_t> units;
-    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
-        // Compressed: one byte per character, a 0 byte switches to and from two-byte runs.
-        bool compressed = true;
-        int i = 2;
-        while (i < size) {
-            if (data[i] == 0) {
-                compressed = !compressed;
-                ++i;
-            } else if (compressed) {
-                units.push_back(data[i++]);
-            } else if (i + 1 < size) {
-                units.push_back(static_cast<std::uint16_t>(Get16(data + i)));
-                i += 2;
-            } else {
-                break;
-            }
-        }
-    } else {
-        for (int i = 0; i + 1 < size; i += 2) units.push_back(static_cast<std::uint16_t>(Get16(data + i)));
-    }
-    return Utf16ToUtf8(units);
 }
 
 bool CJetFile::Fail(const std::string& text) {
@@ -186,9 +105,8 @@ bool CJetFile::Load(std::string bytes) {
     std::uint8_t header[128];
     const int masked = m_version == 3 ? 126 : 128;
     std::memcpy(header, b + 0x18, masked);
-    static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    ApplyRc4(key, 4, header, masked);
-    if (Get32(header + 0x3E - 0x18) != 0) return Fail("the database is encrypted");
+    TBJetMaskHeader(header, masked);
+    if (LoadU32(header + 0x3E - 0x18) != 0) return Fail("the database is encrypted");
     m_zeroPage.assign(m_pageSize, 0);
     return true;
 }
@@ -205,8 +123,8 @@ const std::uint8_t* CJetFile::Page(std::uint32_t number) const {
 bool CJetFile::FindRow(const std::uint8_t* page, int row, int& start, int& size) const {
     const Layout& l = m_version == 3 ? kJet3 : kJet4;
     if (row > kMaxRowNumber) return false;
-    start = static_cast<int>(Get16(page + l.rowCountOffset + 2 + row * 2));
-    const int next = row == 0 ? m_pageSize : static_cast<int>(Get16(page + l.rowCountOffset + row * 2) & kOffsetMask);
+    start = static_cast<int>(LoadU16(page + l.rowCountOffset + 2 + row * 2));
+    const int next = row == 0 ? m_pageSize : static_cast<int>(LoadU16(page + l.rowCountOffset + row * 2) & kOffsetMask);
     const int begin = start & kOffsetMask;
     if (begin >= m_pageSize || begin > next || next > m_pageSize) return false;
     size = next - begin;
@@ -223,16 +141,8 @@ bool CJetFile::FindPageRow(std::uint32_t pageRow, const std::uint8_t*& page, int
 }
 
 std::string CJetFile::DecodeText(const std::uint8_t* data, int size) const {
-    std::string out;
-    if (size <= 0) return out;
-    if (m_version == 3) {
-        for (int i = 0; i < size; ++i) {
-            const std::uint8_t c = data[i];
-            AppendUtf8(out, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c);
-        }
-        return out;
-    }
-    return TBJet4DecodeText(data, size);
+    if (size <= 0) return std::string();
+    return m_version == 3 ? TBJet3DecodeText(data, size) : TBJet4DecodeText(data, size);
 }
 
 bool CJetFile::ReadDefinition(std::uint32_t pageNumber, CJetTableDefinition& def) {
@@ -246,21 +156,21 @@ bool CJetFile::ReadDefinition(std::uint32_t pageNumber, CJetTableDefinition& def
     // The definition as one stream over its page chain.
     std::string stream(reinterpret_cast<const char*>(first), m_pageSize);
     std::set<std::uint32_t> seen{pageNumber};
-    for (std::uint32_t next = Get32(first + 4); next != 0 && seen.size() < kMaxDefinitionPages;) {
+    for (std::uint32_t next = LoadU32(first + 4); next != 0 && seen.size() < kMaxDefinitionPages;) {
         if (next >= m_pageCount || seen.count(next)) break;
         const std::uint8_t* p = Page(next);
         if (p[0] != 0x02) break;
         seen.insert(next);
         stream.append(reinterpret_cast<const char*>(p) + 8, m_pageSize - 8);
-        next = Get32(p + 4);
+        next = LoadU32(p + 4);
     }
     const auto* s = reinterpret_cast<const std::uint8_t*>(stream.data());
     const std::size_t length = stream.size();
 
-    def.rows = Get32(s + l.numRowsOffset);
-    def.varColumns = static_cast<int>(Get16(s + l.numColsOffset - 2));
-    const int columns = static_cast<int>(Get16(s + l.numColsOffset));
-    const std::uint32_t realIndexes = Get32(s + l.realIndexOffset);
+    def.rows = LoadU32(s + l.numRowsOffset);
+    def.varColumns = static_cast<int>(LoadU16(s + l.numColsOffset - 2));
+    const int columns = static_cast<int>(LoadU16(s + l.numColsOffset));
+    const std::uint32_t realIndexes = LoadU32(s + l.realIndexOffset);
     if (columns > kMaxColumns) return Fail("a table has more columns than a table can have");
     std::uint64_t pos = l.columnsStart + std::uint64_t(realIndexes) * l.realIndexEntry;
     if (pos + std::uint64_t(columns) * l.columnEntry > length) return Fail("a table definition is cut short");
@@ -269,17 +179,17 @@ bool CJetFile::ReadDefinition(std::uint32_t pageNumber, CJetTableDefinition& def
         CJetColumn c;
         c.type = e[0];
         c.number = e[l.columnNumber];
-        c.varIndex = static_cast<int>(Get16(e + l.columnVarIndex));
+        c.varIndex = static_cast<int>(LoadU16(e + l.columnVarIndex));
         c.fixed = (e[l.columnFlags] & 0x01) != 0;
-        c.fixedOffset = static_cast<int>(Get16(e + l.columnFixedOffset));
-        c.size = c.type == kBool ? 0 : static_cast<int>(Get16(e + l.columnSize));
+        c.fixedOffset = static_cast<int>(LoadU16(e + l.columnFixedOffset));
+        c.size = c.type == kBool ? 0 : static_cast<int>(LoadU16(e + l.columnSize));
         def.columns.push_back(c);
         pos += l.columnEntry;
     }
     for (CJetColumn& c : def.columns) {
         const int lengthBytes = m_version == 3 ? 1 : 2;
         if (pos + lengthBytes > length) return Fail("a table definition is cut short");
-        const std::uint32_t nameBytes = m_version == 3 ? s[pos] : Get16(s + pos);
+        const std::uint32_t nameBytes = m_version == 3 ? s[pos] : LoadU16(s + pos);
         pos += lengthBytes;
         if (pos + nameBytes > length) return Fail("a table definition is cut short");
         c.name = DecodeText(s + pos, static_cast<int>(nameBytes));
@@ -294,10 +204,10 @@ bool CJetFile::ReadDefinition(std::uint32_t pageNumber, CJetTableDefinition& def
 
     const std::uint8_t* mapPage = nullptr;
     int mapStart = 0, mapSize = 0;
-    if (!FindPageRow(Get32(s + l.usageMapOffset), mapPage, mapStart, mapSize) || mapSize < 1)
+    if (!FindPageRow(LoadU32(s + l.usageMapOffset), mapPage, mapStart, mapSize) || mapSize < 1)
         return Fail("the usage map of a table points nowhere");
     def.usageMap.assign(mapPage + mapStart, mapPage + mapStart + mapSize);
-    if (!FindPageRow(Get32(s + l.freeMapOffset), mapPage, mapStart, mapSize))
+    if (!FindPageRow(LoadU32(s + l.freeMapOffset), mapPage, mapStart, mapSize))
         return Fail("the free-space map of a table points nowhere");
     return true;
 }
@@ -315,7 +225,7 @@ static long long MapFindNext(const CJetFile& file, const std::vector<std::uint8_
                              const std::uint8_t* (*page)(const CJetFile&, std::uint32_t)) {
     if (map[0] == 0) {
         if (map.size() < 5) return 0;
-        const std::uint32_t first = Get32(map.data() + 1);
+        const std::uint32_t first = LoadU32(map.data() + 1);
         const std::uint32_t bits = static_cast<std::uint32_t>(map.size() - 5) * 8;
         for (std::uint32_t i = current >= first ? current - first + 1 : 0; i < bits; ++i)
             if (map[5 + i / 8] & (1 << (i % 8))) return AsPageNumber(std::uint64_t(first) + i);
@@ -326,7 +236,7 @@ static long long MapFindNext(const CJetFile& file, const std::vector<std::uint8_
         const std::uint32_t maps = static_cast<std::uint32_t>(map.size() - 1) / 4;
         std::uint32_t offset = (current + 1) % bits;
         for (std::uint32_t index = (current + 1) / bits; index < maps; ++index, offset = 0) {
-            const std::uint32_t mapPage = Get32(map.data() + 1 + index * 4);
+            const std::uint32_t mapPage = LoadU32(map.data() + 1 + index * 4);
             if (!mapPage) continue;
             const std::uint8_t* bitmap = page(file, mapPage);
             if (!bitmap) return -1;
@@ -356,7 +266,7 @@ bool CJetFile::ForEachRow(const CJetTableDefinition& def, Visit visit) {
                 page = Page(static_cast<std::uint32_t>(current));
                 ++current;
                 if (!page) return true;
-                if (page[0] == 0x01 && Get32(page + 4) == def.page) break;
+                if (page[0] == 0x01 && LoadU32(page + 4) == def.page) break;
             }
         } else if (next == 0) {
             return true;
@@ -366,9 +276,9 @@ bool CJetFile::ForEachRow(const CJetTableDefinition& def, Visit visit) {
                 return Fail("a table lists pages past the end of the file (truncated?)");
             page = Page(static_cast<std::uint32_t>(next));
             current = static_cast<std::uint64_t>(next);
-            if (page[0] != 0x01 || Get32(page + 4) != def.page) continue;
+            if (page[0] != 0x01 || LoadU32(page + 4) != def.page) continue;
         }
-        const int rows = static_cast<int>(Get16(page + l.rowCountOffset));
+        const int rows = static_cast<int>(LoadU16(page + l.rowCountOffset));
         for (int r = 0; r < rows; ++r) {
             int start = 0, size = 0;
             if (!FindRow(page, r, start, size) || size == 0) continue;
@@ -386,7 +296,7 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
     usable = false;
     if (rowSize < l.rowCountBytes) return Fail("a record is shorter than its own header");
     const std::uint32_t rowEnd = static_cast<std::uint32_t>(rowStart + rowSize - 1);
-    const std::uint32_t rowCols = m_version == 3 ? page[rowStart] : Get16(page + rowStart);
+    const std::uint32_t rowCols = m_version == 3 ? page[rowStart] : LoadU16(page + rowStart);
     const std::uint32_t bitmask = (rowCols + 7) / 8;
     // Where libmdb would skip a record as malformed, the file is damaged: refuse it
     // rather than lose the record without a word.
@@ -397,10 +307,10 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
     std::vector<std::uint32_t> offsets;
     if (def.varColumns > 0) {
         if (m_version == 4) {
-            rowVarCols = Get16(page + rowEnd - bitmask - 1);
+            rowVarCols = LoadU16(page + rowEnd - bitmask - 1);
             if (bitmask + 3 + rowVarCols * 2 + 2 > rowEnd) return Fail(kDamagedRecord);
             offsets.resize(rowVarCols + 1);
-            for (std::uint32_t i = 0; i <= rowVarCols; ++i) offsets[i] = Get16(page + rowEnd - bitmask - 3 - i * 2);
+            for (std::uint32_t i = 0; i <= rowVarCols; ++i) offsets[i] = LoadU16(page + rowEnd - bitmask - 3 - i * 2);
         } else {
             rowVarCols = page[rowEnd - bitmask];
             const std::uint32_t rowLength = rowEnd - rowStart + 1;
@@ -462,7 +372,7 @@ bool CJetFile::CheckMemo(const std::uint8_t* page, const Field& field) {
     if (field.size == 0) return true;
     if (field.size < kMemoHeader) return Fail("a memo value is shorter than its header");
     const std::uint8_t* v = page + field.start;
-    const std::uint32_t header = Get32(v);
+    const std::uint32_t header = LoadU32(v);
     const std::uint32_t length = header & 0x3FFFFFFFu;
     if (header & 0x80000000u) {
         if (length > static_cast<std::uint32_t>(field.size - kMemoHeader))
@@ -472,14 +382,14 @@ bool CJetFile::CheckMemo(const std::uint8_t* page, const Field& field) {
     if (header & 0x40000000u) {
         const std::uint8_t* p = nullptr;
         int start = 0, size = 0;
-        if (FindPageRow(Get32(v + 4), p, start, size) && length > static_cast<std::uint32_t>(size))
+        if (FindPageRow(LoadU32(v + 4), p, start, size) && length > static_cast<std::uint32_t>(size))
             return Fail("a memo value is longer than its page");
         return true;
     }
     if ((header & 0xFF000000u) != 0) return true;  // kinds libmdb leaves empty
     std::set<std::uint32_t> seen;
     std::uint64_t total = 0;
-    for (std::uint32_t pageRow = Get32(v + 4), hops = 0; pageRow != 0; ++hops) {
+    for (std::uint32_t pageRow = LoadU32(v + 4), hops = 0; pageRow != 0; ++hops) {
         if ((pageRow >> 8) == 0 || hops > kMaxMemoHops || !seen.insert(pageRow).second)
             return Fail("a memo value's page chain is broken");
         const std::uint8_t* p = nullptr;
@@ -488,7 +398,7 @@ bool CJetFile::CheckMemo(const std::uint8_t* page, const Field& field) {
         if (size < 4) return Fail("a memo value's page chain is broken");
         total += static_cast<std::uint64_t>(size - 4);
         if (total > length) return Fail("a memo value's pages hold more than its length");
-        pageRow = Get32(p + start);
+        pageRow = LoadU32(p + start);
     }
     return true;
 }
@@ -517,16 +427,16 @@ bool CJetFile::ReadCatalog(std::vector<CJetCatalogEntry>& tables) {
         return Fail("the catalogue lacks its Id, Name, Type or Flags column");
     const bool ok = ForEachRow(def, [&](const std::uint8_t* page, const std::vector<Field>& fields) {
         const Field& t = fields[type];
-        if (!t.present || t.size != 2 || Get16(page + t.start) != 1) return true;
+        if (!t.present || t.size != 2 || LoadU16(page + t.start) != 1) return true;
         const Field& i = fields[id];
         const Field& n = fields[name];
         if (!i.present || i.size != 4 || !n.present || n.size <= 0)
             return Fail("a catalogue row of a table lacks its id or name");
         CJetCatalogEntry entry;
         entry.name = DecodeText(page + n.start, n.size);
-        entry.definitionPage = Get32(page + i.start) & 0x00FFFFFFu;
+        entry.definitionPage = LoadU32(page + i.start) & 0x00FFFFFFu;
         const Field& f = fields[flags];
-        entry.flags = f.present && f.size == 4 ? Get32(page + f.start) : 0;
+        entry.flags = f.present && f.size == 4 ? LoadU32(page + f.start) : 0;
         entry.system = (entry.flags & 0x80000002u) != 0;
         if (entry.definitionPage == 0 || entry.definitionPage >= m_pageCount || Page(entry.definitionPage)[0] != 0x02)
             return Fail("the catalogue row of table \"" + entry.name + "\" points nowhere");

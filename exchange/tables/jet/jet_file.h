@@ -15,6 +15,7 @@
 // (libmdb then scans every page, as this reader does).
 #pragma once
 
+#include "exchange/tables/jet/jet_codec.h"
 #include <toolbox/types/windef.h>
 
 #include <cstdint>
@@ -59,9 +60,6 @@ enum class JetValueRoute {
 /// The route for a column (shared by the checks here and the driver, so that every
 /// value libmdb is asked to convert has been checked).
 JetValueRoute TBJetValueRoute(const CJetColumn& column);
-
-/// Decodes a Jet 4 text value (compressed or plain UTF-16LE) to UTF-8.
-std::string TBJet4DecodeText(const std::uint8_t* data, int size);
 
 /// A database file held in memory, checked and walked without trusting it.
 class CJetFile {

@@ -7,6 +7,7 @@
 // that run past the stream, shared-string indices that do not exist, sheets wider than
 // 256 columns, sheet offsets outside the stream and BIFF versions it does not know.
 #include "exchange/tables/xls/xls_biff.h"
+#include "exchange/byte_order.h"
 
 #include <cstring>
 #include <set>
@@ -45,17 +46,9 @@ enum : std::uint16_t {
     kBof = 0x0809,
 };
 
-std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-double F64(const unsigned char* p) {
-    double d;
-    std::uint64_t bits = static_cast<std::uint64_t>(U32(p)) | (static_cast<std::uint64_t>(U32(p + 4)) << 32);
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
+using tb_bytes::LoadF64;
+using tb_bytes::LoadU16;
+using tb_bytes::LoadU32;
 
 double RkValue(std::uint32_t rk) {
     double value;
@@ -85,8 +78,8 @@ public:
         if (m_pos >= m_size) return false;
         if (m_size - m_pos < 4) return status.Fail(TB_DAO_E_FORMAT, "A record header runs past the end of the stream.");
         r.offset = m_pos;
-        r.id = U16(m_data + m_pos);
-        r.size = U16(m_data + m_pos + 2);
+        r.id = LoadU16(m_data + m_pos);
+        r.size = LoadU16(m_data + m_pos + 2);
         if (m_size - m_pos - 4 < r.size)
             return status.Fail(TB_DAO_E_FORMAT, "A record runs past the end of the stream.");
         r.data = m_data + m_pos + 4;
@@ -94,7 +87,7 @@ public:
         return true;
     }
     // Id of the next record without moving, 0 at the end.
-    std::uint16_t PeekId() const { return m_size - m_pos >= 4 ? U16(m_data + m_pos) : 0; }
+    std::uint16_t PeekId() const { return m_size - m_pos >= 4 ? LoadU16(m_data + m_pos) : 0; }
     size_t Position() const { return m_pos; }
 
 private:
@@ -190,7 +183,7 @@ private:
                 size_t n = avail / 2 < left ? avail / 2 : left;
                 if (n == 0) return false;  // half a character at the end of a record
                 units.clear();
-                for (size_t k = 0; k < n; ++k) units.push_back(U16(p + 2 * k));
+                for (size_t k = 0; k < n; ++k) units.push_back(LoadU16(p + 2 * k));
                 AppendUtf16(out, units.data(), n);
                 m_pos += 2 * n;
                 left -= n;
@@ -234,7 +227,7 @@ bool ReadRecordString(const StreamContext& ctx, const Record& r, size_t pos, int
                       CDaoStatus& status) {
     auto tooShort = [&]() { return status.Fail(TB_DAO_E_FORMAT, "A text runs past the end of its record."); };
     if (pos + static_cast<size_t>(lengthBytes) > r.size) return tooShort();
-    size_t chars = lengthBytes == 1 ? r.data[pos] : U16(r.data + pos);
+    size_t chars = lengthBytes == 1 ? r.data[pos] : LoadU16(r.data + pos);
     pos += static_cast<size_t>(lengthBytes);
     if (ctx.version < kBiff8) {
         if (pos + chars > r.size) return tooShort();
@@ -256,7 +249,7 @@ bool ReadRecordString(const StreamContext& ctx, const Record& r, size_t pos, int
     std::string out;
     if (flags & 0x01) {
         std::vector<std::uint16_t> units(chars);
-        for (size_t k = 0; k < chars; ++k) units[k] = U16(r.data + pos + 2 * k);
+        for (size_t k = 0; k < chars; ++k) units[k] = LoadU16(r.data + pos + 2 * k);
         AppendUtf16(out, units.data(), chars);
     } else {
         for (size_t k = 0; k < chars; ++k) {
@@ -297,7 +290,7 @@ bool FormulaResult(const unsigned char* result, COleVariant& value, bool& pendin
             default: return false;  // an error value reads as an empty cell
         }
     }
-    value = COleVariant(F64(result));
+    value = COleVariant(LoadF64(result));
     return true;
 }
 
@@ -322,20 +315,20 @@ bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDao
             continue;
         }
         if (nested > 0) continue;
-        std::uint32_t row = r.size >= 4 ? U16(r.data) : 0;
-        std::uint32_t column = r.size >= 4 ? U16(r.data + 2) : 0;
+        std::uint32_t row = r.size >= 4 ? LoadU16(r.data) : 0;
+        std::uint32_t column = r.size >= 4 ? LoadU16(r.data + 2) : 0;
         if (r.id != kString && r.id != kString2) wantString = false;
         switch (r.id) {
             case kCodePage:
-                if (r.size >= 2) ctx.codePage = U16(r.data);
+                if (r.size >= 2) ctx.codePage = LoadU16(r.data);
                 break;
             case kInteger2:
                 if (!NeedSize(r, 9, status) ||
-                    !AddCell(sheet, row, column, COleVariant(static_cast<double>(U16(r.data + 7))), status))
+                    !AddCell(sheet, row, column, COleVariant(static_cast<double>(LoadU16(r.data + 7))), status))
                     return false;
                 break;
             case kNumber2:
-                if (!NeedSize(r, 15, status) || !AddCell(sheet, row, column, COleVariant(F64(r.data + 7)), status))
+                if (!NeedSize(r, 15, status) || !AddCell(sheet, row, column, COleVariant(LoadF64(r.data + 7)), status))
                     return false;
                 break;
             case kLabel2: {
@@ -389,12 +382,12 @@ bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDao
                 break;
             }
             case kNumber:
-                if (!NeedSize(r, 14, status) || !AddCell(sheet, row, column, COleVariant(F64(r.data + 6)), status))
+                if (!NeedSize(r, 14, status) || !AddCell(sheet, row, column, COleVariant(LoadF64(r.data + 6)), status))
                     return false;
                 break;
             case kRk:
                 if (!NeedSize(r, 10, status) ||
-                    !AddCell(sheet, row, column, COleVariant(RkValue(U32(r.data + 6))), status))
+                    !AddCell(sheet, row, column, COleVariant(RkValue(LoadU32(r.data + 6))), status))
                     return false;
                 break;
             case kMulRk: {
@@ -402,7 +395,7 @@ bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDao
                 size_t count = (r.size - 6) / 6;
                 for (size_t k = 0; k < count; ++k)
                     if (!AddCell(sheet, row, column + static_cast<std::uint32_t>(k),
-                                 COleVariant(RkValue(U32(r.data + 4 + 6 * k + 2))), status))
+                                 COleVariant(RkValue(LoadU32(r.data + 4 + 6 * k + 2))), status))
                         return false;
                 break;
             }
@@ -416,7 +409,7 @@ bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDao
             }
             case kLabelSst: {
                 if (!NeedSize(r, 10, status)) return false;
-                std::uint32_t index = U32(r.data + 6);
+                std::uint32_t index = LoadU32(r.data + 6);
                 if (index >= ctx.sst.size()) {
                     CString text;
                     text.Format("A cell refers to shared string %u of %u.", index,
@@ -447,7 +440,7 @@ int BofVersion(const Record& r) {
         case kBof4: return kBiff4;
         case kBof: {
             if (r.size < 4) return 0;
-            std::uint16_t vers = U16(r.data);
+            std::uint16_t vers = LoadU16(r.data);
             if (vers == 0x0600) return kBiff8;
             if (vers == 0x0500 || vers == 0x0000) return kBiff5;
             return 0;
@@ -469,12 +462,12 @@ bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out
     while (!sawEof && reader.Next(r, status)) {
         switch (r.id) {
             case kCodePage:
-                if (r.size >= 2) ctx.codePage = U16(r.data);
+                if (r.size >= 2) ctx.codePage = LoadU16(r.data);
                 break;
             case kBoundSheet: {
                 if (!NeedSize(r, 7, status)) return false;
                 Bound b;
-                b.offset = U32(r.data);
+                b.offset = LoadU32(r.data);
                 unsigned char type = r.data[5];
                 if (!ReadRecordString(ctx, r, 6, 1, b.name, status)) return false;
                 if (type == 0) bounds.push_back(b);
@@ -513,7 +506,7 @@ bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out
         if (BofVersion(bof) == 0)
             return status.Fail(TB_DAO_E_FORMAT,
                                CString("The sheet \"") + b.name + "\" does not start where the workbook says.");
-        std::uint16_t type = bof.size >= 4 ? U16(bof.data + 2) : 0;
+        std::uint16_t type = bof.size >= 4 ? LoadU16(bof.data + 2) : 0;
         if (type != 0x0010) continue;  // charts, macro and module sheets hold no table
         Sheet sheet;
         sheet.name = b.name;
@@ -544,7 +537,7 @@ bool ParseBiffStream(const unsigned char* data, size_t size, const CString& titl
     }
     if (ctx.version == kBiff8) ctx.codePage = 1200;
     out.version = ctx.version;
-    std::uint16_t type = bof.size >= 4 ? U16(bof.data + 2) : 0x0010;
+    std::uint16_t type = bof.size >= 4 ? LoadU16(bof.data + 2) : 0x0010;
     if (ctx.version == kBiff2 && bof.size < 4) type = 0x0010;
     if (type == 0x0005) return ReadWorkbookGlobals(ctx, reader, out, status);
     if (type == 0x0100) {
@@ -557,13 +550,13 @@ bool ParseBiffStream(const unsigned char* data, size_t size, const CString& titl
                 if (ReadRecordString(ctx, r, 6, 1, name, status)) names.push_back(name);
                 status.Reset();
             } else if (r.id == kCodePage && r.size >= 2) {
-                ctx.codePage = U16(r.data);
+                ctx.codePage = LoadU16(r.data);
             }
         }
         if (status.code != TB_DAO_OK) return false;
         while (reader.Next(r, status)) {
             if (BofVersion(r) == 0) continue;
-            std::uint16_t sheetType = r.size >= 4 ? U16(r.data + 2) : 0;
+            std::uint16_t sheetType = r.size >= 4 ? LoadU16(r.data + 2) : 0;
             Sheet sheet;
             size_t index = out.sheets.size();
             sheet.name = index < names.size() ? names[index] : CString("Sheet") + CString(std::to_string(index + 1));

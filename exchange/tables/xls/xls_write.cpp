@@ -6,6 +6,7 @@
 // least that spreadsheet programs expect: code page, a font, cell formats, the Normal
 // style, window settings and the used range.
 #include "exchange/tables/xls/xls_biff.h"
+#include "exchange/byte_order.h"
 
 #include <cstring>
 #include <unordered_map>
@@ -27,31 +28,17 @@ public:
     }
     void End() {
         size_t size = m_out.size() - m_start - 4;
-        m_out[m_start + 2] = static_cast<char>(size & 0xFF);
-        m_out[m_start + 3] = static_cast<char>(size >> 8);
+        tb_bytes::StoreU16(reinterpret_cast<unsigned char*>(&m_out[m_start + 2]), static_cast<std::uint32_t>(size));
     }
     void U8(unsigned v) { m_out += static_cast<char>(v & 0xFF); }
-    void U16(unsigned v) {
-        U8(v);
-        U8(v >> 8);
-    }
-    void U32(std::uint32_t v) {
-        U16(v & 0xFFFF);
-        U16(v >> 16);
-    }
-    void F64(double d) {
-        std::uint64_t bits;
-        std::memcpy(&bits, &d, sizeof bits);
-        U32(static_cast<std::uint32_t>(bits));
-        U32(static_cast<std::uint32_t>(bits >> 32));
-    }
+    void U16(unsigned v) { tb_bytes::AppendU16(m_out, v); }
+    void U32(std::uint32_t v) { tb_bytes::AppendU32(m_out, v); }
+    void F64(double d) { tb_bytes::AppendF64(m_out, d); }
     void Bytes(const std::string& bytes) { m_out += bytes; }
     size_t Position() const { return m_out.size(); }
     size_t RecordSize() const { return m_out.size() - m_start - 4; }
     size_t RecordStart() const { return m_start; }
-    void Patch32(size_t at, std::uint32_t v) {
-        for (int k = 0; k < 4; ++k) m_out[at + static_cast<size_t>(k)] = static_cast<char>((v >> (8 * k)) & 0xFF);
-    }
+    void Patch32(size_t at, std::uint32_t v) { tb_bytes::StoreU32(reinterpret_cast<unsigned char*>(&m_out[at]), v); }
 
     // A whole record with a small fixed payload.
     void Record(std::uint16_t id, std::initializer_list<std::uint16_t> words) {
