@@ -53,16 +53,23 @@ enum : int {
 /// storage with the originals. A slot may be empty (null).
 class CExImPortChannelTable {
 public:
+    /// An empty table.
     CExImPortChannelTable() = default;
+    /// Copies of other's channels, sharing their value storage.
     CExImPortChannelTable(const CExImPortChannelTable& other) { CopyFrom(other); }
+    /// Destroys this table's channels and takes copies of other's.
     CExImPortChannelTable& operator=(const CExImPortChannelTable& other) {
         if (this != &other) CopyFrom(other);
         return *this;
     }
+    /// Takes other's channels; other is left empty.
     CExImPortChannelTable(CExImPortChannelTable&&) noexcept = default;
+    /// Destroys this table's channels and takes other's.
     CExImPortChannelTable& operator=(CExImPortChannelTable&&) noexcept = default;
+    /// Destroys every channel, never its value storage.
     ~CExImPortChannelTable() = default;
 
+    /// Number of slots, empty ones included.
     int GetSize() const { return static_cast<int>(m_slots.size()); }
     /// The channel in slot index (null when empty); index must lie in the table.
     CExImPortChannel* operator[](int index) const { return m_slots[static_cast<std::size_t>(index)].get(); }
@@ -73,6 +80,7 @@ public:
         if (index >= GetSize()) m_slots.resize(static_cast<std::size_t>(index) + 1);
         m_slots[static_cast<std::size_t>(index)] = std::move(channel);
     }
+    /// Appends a slot holding channel.
     void Add(std::unique_ptr<CExImPortChannel> channel) { m_slots.push_back(std::move(channel)); }
     /// Destroys every channel and empties the table.
     void RemoveAll() { m_slots.clear(); }
@@ -94,6 +102,7 @@ public:
     /// Copies the whole state; the copy owns copies of the channel objects (which share
     /// the host's value storage with the originals).
     CReadAndWriteFileFunction(const CReadAndWriteFileFunction& other) = default;
+    /// Replaces the whole state with a copy of other's, as the copy constructor does.
     CReadAndWriteFileFunction& operator=(const CReadAndWriteFileFunction& other) = default;
     /// Destroys every channel object in the table, never their value storage.
     ~CReadAndWriteFileFunction() = default;
