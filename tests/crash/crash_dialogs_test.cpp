@@ -2,6 +2,7 @@
 // its answers decide what becomes of the report; without one nobody is asked.
 #include "test_support.h"
 #include "tests/support/dialog_hub.h"
+#include "tests/support/env.h"
 #include <toolbox/crash/crash_dialogs.h>
 #include "crash/crash_reporter.h"
 #include <toolbox/mail/mail.h>
@@ -9,11 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
 using namespace crashtest;
+using tbtest::ScopedEnv;
 
 namespace {
 
@@ -45,57 +47,17 @@ public:
     }
 };
 
-/// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        const char* old = std::getenv(name);
-        m_had = old != nullptr;
-        if (old) m_old = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had = false;
-    std::string m_old;
-};
-
 class CrashDialogs : public ::testing::Test {
 protected:
     /// Runs the reporter in this process for a crash of m_dir/app with one extra file.
     int RunReporter(const std::string& to) {
         WriteFile(m_dir + "/notes.txt", "what happened");
-        std::vector<std::string> args = {"toolbox-crash-reporter",
-                                         "--pid",
-                                         "4242",
-                                         "--exe",
-                                         m_dir + "/app",
-                                         "--xml",
-                                         m_dir + "/app.xml",
-                                         "--temp",
-                                         m_dir,
-                                         "--to",
-                                         to,
-                                         "--file",
-                                         m_dir + "/notes.txt",
-                                         "Notes",
-                                         "--signal",
-                                         "11",
-                                         "--code",
-                                         "0xC0000005",
-                                         "--address",
-                                         "0x1000",
-                                         "--operation",
-                                         "0",
-                                         "--dump-written",
-                                         "0"};
+        std::vector<std::string> args = {"toolbox-crash-reporter"};
+        std::istringstream fixed(
+            "--pid 4242 --signal 11 --code 0xC0000005 --address 0x1000 --operation 0 --dump-written 0");
+        for (std::string word; fixed >> word;) args.push_back(word);
+        args.insert(args.end(), {"--exe", m_dir + "/app", "--xml", m_dir + "/app.xml", "--temp", m_dir, "--to", to,
+                                 "--file", m_dir + "/notes.txt", "Notes"});
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(&a[0]);
         ScopedEnv state("XDG_STATE_HOME", m_dir + "/state");

@@ -140,41 +140,37 @@ TEST(ProcMaps, ParsesLinesAndGroupsModules) {
     for (const char* line : bad) EXPECT_EQ(TBParseMaps(line, std::strlen(line), maps, 16), 0) << line;
 }
 
+namespace {
+/// The settings of a fresh directory, with Register.cfg holding text unless it is null.
+/// Every read gets its own directory: the profile cache keeps a file it has read.
+TBCrashSettings SettingsFrom(const char* registerCfg) {
+    tbtest::ScratchDir dir;
+    if (registerCfg) WriteFile(dir / "Register.cfg", registerCfg);
+    return TBReadCrashSettings(dir.Path().c_str());
+}
+}  // namespace
+
 TEST(CrashSettings, RegisterCfgValuesAndDefaults) {
-    // Each case gets its own directory: the profile cache keeps a file it has read.
-    tbtest::ScratchDir missingScratch;
-    const std::string missing = missingScratch.Path();
-    TBCrashSettings none = TBReadCrashSettings(missing.c_str());
+    TBCrashSettings none = SettingsFrom(nullptr);
     EXPECT_EQ(none.productVersion, "");
     EXPECT_EQ(none.mailServer, TB_DEFAULT_REPORT_MAIL_SERVER);
     EXPECT_EQ(none.mailPort, 25);
 
-    tbtest::ScratchDir fullScratch;
-
-    const std::string full = fullScratch.Path();
-    WriteFile(full + "/Register.cfg",
-              "; comment\r\n[General]\r\n ProductVersion = 8.0.1 \r\n"
-              "[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\n");
-    TBCrashSettings read = TBReadCrashSettings(full.c_str());
+    TBCrashSettings read = SettingsFrom(
+        "; comment\r\n[General]\r\n ProductVersion = 8.0.1 \r\n"
+        "[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\n");
     EXPECT_EQ(read.productVersion, "8.0.1");
     EXPECT_EQ(read.mailServer, "mail.example.com");
     EXPECT_EQ(read.mailPort, 2525);
 
-    const char* badPorts[] = {"99999", "0", "-25", "smtp", ""};
-    for (const char* port : badPorts) {
-        tbtest::ScratchDir dirScratch;
-        const std::string dir = dirScratch.Path();
-        WriteFile(dir + "/Register.cfg", std::string("[CrashReport]\nMailServer=\nMailPort=") + port + "\n");
-        TBCrashSettings bad = TBReadCrashSettings(dir.c_str());
+    for (const char* port : {"99999", "0", "-25", "smtp", ""}) {
+        TBCrashSettings bad =
+            SettingsFrom((std::string("[CrashReport]\nMailServer=\nMailPort=") + port + "\n").c_str());
         EXPECT_EQ(bad.mailPort, 25) << "port '" << port << "' keeps the default";
         EXPECT_EQ(bad.mailServer, TB_DEFAULT_REPORT_MAIL_SERVER) << "an empty server keeps the default";
     }
-
     // Section and key names compare byte for byte, as everywhere in the profile cache.
-    tbtest::ScratchDir casedScratch;
-    const std::string cased = casedScratch.Path();
-    WriteFile(cased + "/Register.cfg", "[general]\nproductversion=9\n");
-    EXPECT_EQ(TBReadCrashSettings(cased.c_str()).productVersion, "");
+    EXPECT_EQ(SettingsFrom("[general]\nproductversion=9\n").productVersion, "");
 }
 
 TEST(CrashSettings, OsReleaseValues) {
@@ -197,9 +193,8 @@ std::uint32_t U32(const std::string& s, std::size_t at) {
 TEST(Minidump, EveryStreamLiesInsideTheFile) {
     std::unique_ptr<TBMinidumpScratch> scratch(new TBMinidumpScratch);
     scratch->processorCount = 2;
-    tbtest::ScratchDir dirScratch;
-    const std::string dir = dirScratch.Path();
-    std::string path = dir + "/self.dmp";
+    tbtest::ScratchDir dir;
+    std::string path = dir / "self.dmp";
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     ucontext_t uc;
@@ -271,14 +266,12 @@ TEST(CrashInstall, InstallAndUninstallRestoreThePreviousHandlers) {
     EXPECT_EQ(handler->GetSubject(), "subject");
     EXPECT_EQ(handler->GetProcessId(), static_cast<int>(getpid()));
 
-    tbtest::ScratchDir dirScratch;
-
-    const std::string dir = dirScratch.Path();
-    std::string file = dir + "/log.txt";
+    tbtest::ScratchDir dir;
+    std::string file = dir / "log.txt";
     WriteFile(file, "x");
     AddFileToCrashReport(handle, file.c_str(), "Log");
     AddFileToCrashReport(handle, file.c_str(), "Log file");
-    AddFileToCrashReport(handle, (dir + "/missing").c_str(), "Missing");
+    AddFileToCrashReport(handle, (dir / "missing").c_str(), "Missing");
     AddFileToCrashReport(nullptr, file.c_str(), "ignored");
     EXPECT_EQ(handler->ReportFiles.GetCount(), 1);
     CString description;

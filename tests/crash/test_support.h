@@ -77,12 +77,17 @@ inline ChildResult RunChild(const std::vector<std::string>& argv, const std::vec
     return r;
 }
 
-inline int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
+inline sockaddr_in Loopback(int port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    return a;
+}
+
+inline int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = Loopback(0);
     bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
     socklen_t len = sizeof a;
     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
@@ -92,10 +97,7 @@ inline int FreePort() {
 
 inline bool CanConnect(int port) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
+    sockaddr_in a = Loopback(port);
     bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     close(fd);
     return ok;
@@ -140,16 +142,14 @@ private:
     pid_t m_pid = -1;
 };
 
-/// A scripted server on loopback: sends greeting, then answers each received line
-/// with reply (when not empty), records everything; closeAtOnce closes after accept.
+/// A scripted server on loopback that records what it receives: it closes at once,
+/// never answers, or greets and then refuses every command.
 class FakeServer {
 public:
     enum Mode { CloseAtOnce, NeverAnswer, RefuseEverything };
     explicit FakeServer(Mode mode) : m_mode(mode) {
         m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in a = Loopback(0);
         bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a);
         socklen_t len = sizeof a;
         getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);

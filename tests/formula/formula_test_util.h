@@ -13,6 +13,15 @@ namespace formula_test {
 
 using formula::Value;
 
+/// Bindings for the program's variables: the values named in vars, 0 for the others.
+inline formula::Bindings Bind(const formula::Program& program, const std::vector<std::pair<std::string, Value>>& vars) {
+    formula::Bindings bindings(program.variables.size());
+    for (const auto& v : vars)
+        for (size_t i = 0; i < program.variables.size(); ++i)
+            if (program.variables[i] == v.first) bindings[i] = v.second;
+    return bindings;
+}
+
 /// Parses and evaluates text with the given variable values; fails the test with the
 /// messages when it does not parse.
 inline ::testing::AssertionResult EvaluatesTo(const std::string& text, Value expected,
@@ -21,10 +30,7 @@ inline ::testing::AssertionResult EvaluatesTo(const std::string& text, Value exp
     formula::Program program;
     if (!formula::Parse(text, program))
         return ::testing::AssertionFailure() << "'" << text << "' does not parse: " << program.errors[0].message;
-    formula::Bindings bindings(program.variables.size());
-    for (const auto& v : vars)
-        for (size_t i = 0; i < program.variables.size(); ++i)
-            if (program.variables[i] == v.first) bindings[i] = v.second;
+    formula::Bindings bindings = Bind(program, vars);
     Value result;
     formula::Diagnostic error;
     if (!formula::Evaluate(program, bindings, result, error))

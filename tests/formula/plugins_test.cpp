@@ -1,10 +1,10 @@
 // The three plug-ins loaded by path with dlopen and called through their entry points
 // the way the unit conversion and the formula check call them.
 #include <toolbox/formula/formula_api.h>
+#include "tests/support/programs.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <dlfcn.h>
 #include <string>
 #include <vector>
@@ -61,6 +61,12 @@ protected:
         EXPECT_EQ(helper, nullptr);
         return result;
     }
+    /// Convert's result code and the text it leaves: "<code> <text>".
+    std::string Reduced(const char* text) {
+        CString formula = text;
+        const int result = Convert(formula);
+        return std::to_string(result) + " " + formula.GetString();
+    }
 
     struct Check {
         int result = -1;
@@ -116,27 +122,13 @@ void* FormulaPlugins::s_helper = nullptr;
 }  // namespace
 
 TEST_F(FormulaPlugins, ConversionFormulasReduceToNumbers) {
-    CString f = "(((5)/1000))";
-    EXPECT_EQ(Convert(f), 0);
-    EXPECT_EQ(f, "0.005");
-    f = "(((37)-(-273.15)))";
-    EXPECT_EQ(Convert(f), 0);
-    EXPECT_EQ(f, "310.15");
-    f = "((((98.6)-32)*5/9))";
-    EXPECT_EQ(Convert(f), 0);
-    EXPECT_EQ(f, "37");
-    f = "(((2k2)*1000))";  // a value with a prefix
-    EXPECT_NE(Convert(f), 0);
-    EXPECT_EQ(f, "(((2k2)*1000))");  // a failed reduction leaves the text alone
-    f = "(((2.2k)*1000))";
-    EXPECT_EQ(Convert(f), 0);
-    EXPECT_EQ(f, "2200000");
-    f = "(((x)/1000))";  // a value that is itself a formula
-    EXPECT_EQ(Convert(f), 0);
-    EXPECT_EQ(f, "x/1000");
-    f = "(((1)/0))";
-    EXPECT_EQ(Convert(f), FORMEL_ERROR_MATH);
-    EXPECT_EQ(f, "(((1)/0))");
+    EXPECT_EQ(Reduced("(((5)/1000))"), "0 0.005");
+    EXPECT_EQ(Reduced("(((37)-(-273.15)))"), "0 310.15");
+    EXPECT_EQ(Reduced("((((98.6)-32)*5/9))"), "0 37");
+    EXPECT_EQ(Reduced("(((2.2k)*1000))"), "0 2200000");  // a value with a prefix
+    EXPECT_EQ(Reduced("(((x)/1000))"), "0 x/1000");      // a value that is a formula
+    EXPECT_EQ(Reduced("(((2k2)*1000))"), std::to_string(FORMEL_ERROR_SYNTAX) + " (((2k2)*1000))");  // text kept
+    EXPECT_EQ(Reduced("(((1)/0))"), std::to_string(FORMEL_ERROR_MATH) + " (((1)/0))");
 }
 
 TEST_F(FormulaPlugins, ErrorsStayInTheHelper) {
@@ -260,16 +252,11 @@ TEST_F(FormulaPlugins, BadArgumentsAreRefused) {
 }
 
 TEST_F(FormulaPlugins, PluginsNeedNothingOfTheLibrary) {
-    const std::string command = std::string("readelf -d ") + FORMULA_PLUGIN_DIR +
-                                "/libquendral.so " FORMULA_PLUGIN_DIR "/liblurvenc.so " FORMULA_PLUGIN_DIR
-                                "/libvexa2000.so 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    pclose(pipe);
-    if (out.empty()) GTEST_SKIP() << "readelf is not available";
+    const std::string dir = FORMULA_PLUGIN_DIR;
+    const std::string out =
+        tbtest::Shell("readelf -d " + dir + "/libquendral.so " + dir + "/liblurvenc.so " + dir + "/libvexa2000.so")
+            .output;
+    if (out.find("NEEDED") == std::string::npos) GTEST_SKIP() << "readelf is not available";
     EXPECT_NE(out.find("libstdc++"), std::string::npos);
     EXPECT_EQ(out.find("libtoolbox"), std::string::npos) << out;
 }

@@ -107,8 +107,7 @@ std::string RandomExpression(std::mt19937& rng, int depth) {
 bool Value(const std::string& text, double x, double y, formula::Value& out) {
     formula::Program p;
     if (!formula::Parse(text, p)) return false;
-    formula::Bindings b(p.variables.size());
-    for (size_t i = 0; i < p.variables.size(); ++i) b[i] = p.variables[i] == "x" ? x : y;
+    formula::Bindings b = formula_test::Bind(p, {{"x", x}, {"y", y}});
     formula::Diagnostic e;
     return formula::Evaluate(p, b, out, e);
 }
@@ -150,8 +149,8 @@ TEST(FormulaSimplify, NumbersPrintExactlyLikePercentPoint15g) {
                                   1e15,
                                   1e16,
                                   0.30000000000000004,
-                                  1.0 / 3,
-                                  2.0 / 3,
+                                  0.3333333333333333,
+                                  0.6666666666666666,
                                   9.999999999999999e14,
                                   5e-324,
                                   1.7976931348623157e308,

@@ -7,10 +7,13 @@
 #include <toolbox/resources/language_file.h>
 #include <toolbox/services/startup.h>
 #include "tests/support/dialog_hub.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/env.h"
 #include "tests/support/files.h"
 
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
 #include <regex>
 #include <set>
 #include <vector>
@@ -28,34 +31,14 @@ std::vector<std::string> Placeholders(const std::string& text) {
     return found;
 }
 
+/// The entry TBGetLangDependentString picks for language: "<id> <text>".
+std::string Chosen(const CLangStringMap& map, unsigned short language) {
+    CString text = "stale";
+    const int id = TBGetLangDependentString(map, language, text);
+    return std::to_string(id) + " " + text.str();
+}
+
 std::string SourceFile(const std::string& relative) { return std::string(TOOLBOX_SOURCE_DIR) + "/" + relative; }
-
-class ScopedEnv {
-public:
-    explicit ScopedEnv(std::initializer_list<std::pair<const char*, const char*>> values) {
-        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* old = std::getenv(name);
-            m_saved.push_back({name, old ? old : "", old != nullptr});
-            ::unsetenv(name);
-        }
-        for (auto& v : values) ::setenv(v.first, v.second, 1);
-    }
-    ~ScopedEnv() {
-        for (auto& s : m_saved) {
-            if (s.had)
-                ::setenv(s.name.c_str(), s.value.c_str(), 1);
-            else
-                ::unsetenv(s.name.c_str());
-        }
-    }
-
-private:
-    struct Saved {
-        std::string name, value;
-        bool had;
-    };
-    std::vector<Saved> m_saved;
-};
 
 }  // namespace
 
@@ -94,13 +77,9 @@ TEST(LangDependentString, FallbackOrder) {
     CLangStringMap map;
     map[1031] = "A";
     map[1033] = "B";
-    CString text;
-    EXPECT_EQ(TBGetLangDependentString(map, 1031, text), 1031);
-    EXPECT_EQ(text, "A");
-    EXPECT_EQ(TBGetLangDependentString(map, 3079, text), 1031);  // German (Austria) -> German
-    EXPECT_EQ(text, "A");
-    EXPECT_EQ(TBGetLangDependentString(map, 1036, text), 1033);
-    EXPECT_EQ(text, "B");
+    EXPECT_EQ(Chosen(map, 1031), "1031 A");
+    EXPECT_EQ(Chosen(map, 3079), "1031 A");  // German (Austria) -> German
+    EXPECT_EQ(Chosen(map, 1036), "1033 B");
 }
 
 TEST(LangDependentString, FirstEnglishEntryInTableOrderThenFirstEntry) {
@@ -108,30 +87,21 @@ TEST(LangDependentString, FirstEnglishEntryInTableOrderThenFirstEntry) {
     map[1033] = "";
     map[2057] = "British";
     map[1031] = "Deutsch";
-    CString text;
-    EXPECT_EQ(TBGetLangDependentString(map, 1036, text), 2057);
-    EXPECT_EQ(text, "British");
+    EXPECT_EQ(Chosen(map, 1036), "2057 British");
 
     // The walk stops at the first English entry even when it is empty.
     CLangStringMap emptyEnglish;
     emptyEnglish[2057] = "";
     emptyEnglish[1033] = "American";
     emptyEnglish[1031] = "";
-    EXPECT_EQ(TBGetLangDependentString(emptyEnglish, 1036, text), 1033);
-    EXPECT_EQ(text, "American");  // step 3 already finds 1033
+    EXPECT_EQ(Chosen(emptyEnglish, 1036), "1033 American");  // step 3 already finds 1033
     emptyEnglish[1033] = "";
-    EXPECT_EQ(TBGetLangDependentString(emptyEnglish, 1036, text), 2057);  // first entry, empty
-    EXPECT_EQ(text, "");
+    EXPECT_EQ(Chosen(emptyEnglish, 1036), "2057 ");  // first entry, empty
 
     CLangStringMap onlyGerman;
     onlyGerman[1031] = "";
-    text = "stale";
-    EXPECT_EQ(TBGetLangDependentString(onlyGerman, 1033, text), 1031);
-    EXPECT_EQ(text, "");
-
-    CLangStringMap empty;
-    EXPECT_EQ(TBGetLangDependentString(empty, 1033, text), 0);
-    EXPECT_EQ(text, "");
+    EXPECT_EQ(Chosen(onlyGerman, 1033), "1031 ");
+    EXPECT_EQ(Chosen(CLangStringMap(), 1033), "0 ");
 }
 
 TEST(LangDependentString, SetReplacesTheChosenEntry) {
@@ -214,8 +184,11 @@ TEST(StartUp, LanguageChoiceFollowsTheEnvironment) {
     WriteFile(dir / "toolbox-core.de.lang", "x");
     WriteFile(dir / "toolbox-core.fr_CA.lang", "x");
     CString shortName, file;
-    auto choose = [&](std::initializer_list<std::pair<const char*, const char*>> env) {
-        ScopedEnv scoped(env);
+    // The language variables as given, the others unset.
+    auto choose = [&](std::map<std::string, std::string> env) {
+        std::vector<std::unique_ptr<ScopedEnv>> scoped;
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            scoped.push_back(std::make_unique<ScopedEnv>(name, env.count(name) ? env[name].c_str() : nullptr));
         return GetVeltranixLanguage(CString(module), shortName, file);
     };
     EXPECT_EQ(choose({{"LANG", "de_AT.UTF-8"}}), 1);

@@ -8,9 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <csignal>
-#include <dirent.h>
 #include <sys/resource.h>
 #include <vector>
 
@@ -27,10 +25,6 @@ void Touch(const std::string& path, int seconds) {
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
-}  // namespace
-
-namespace {
-
 class ProfileCache : public ::testing::Test {
 protected:
     void TearDown() override { CloseAllPrivateFiles(0); }
@@ -41,50 +35,12 @@ protected:
     ScratchDir dir;
 };
 
-// The framework's string hash written out independently: bytes as signed chars do not
-// occur in these ASCII keys, so both readings of the byte agree.
-UINT Hash(const std::string& key) {
-    UINT h = 0;
-    for (unsigned char c : key) h = h * 33 + c;
-    return h;
-}
-
-// Names in the order of a 100-bucket table filled in the given insertion order.
-std::vector<std::string> TableOrder(const std::vector<std::string>& inserted) {
-    std::vector<std::pair<std::pair<UINT, size_t>, std::string>> order;
-    for (size_t i = 0; i < inserted.size(); ++i)
-        order.push_back({{Hash(inserted[i]) % 100, inserted.size() - i}, inserted[i]});
-    std::sort(order.begin(), order.end());
-    std::vector<std::string> names;
-    for (auto& o : order) names.push_back(o.second);
-    return names;
-}
-
-std::vector<std::string> ListDirectory(const std::string& path) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(path.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-        closedir(d);
-    }
-    return names;
-}
-
 }  // namespace
 
 TEST_F(ProfileCache, ReadsSectionsEntriesAndIgnoresOtherLines) {
     WriteFile(Ini(),
-              "top = level\r\n"
-              "  [[a]]  \r\n"
-              "k = v = w\r\n"
-              "; note = kept as a key\r\n"
-              "no equals sign here\r\n"
-              "[b\r\n"
-              "dup=1\r\n"
-              "dup=2\r\n"
-              "\r\n"
-              "[ spaced ]\r\n"
-              "x=\r\n");
+              "top = level\r\n  [[a]]  \r\nk = v = w\r\n; note = kept as a key\r\nno equals sign here\r\n"
+              "[b\r\ndup=1\r\ndup=2\r\n\r\n[ spaced ]\r\nx=\r\n");
     EXPECT_EQ(Get(Ini(), "", "top"), "level");
     EXPECT_EQ(Get(Ini(), "a", "k"), "v = w");
     EXPECT_EQ(Get(Ini(), "a", "; note"), "kept as a key");
@@ -169,18 +125,17 @@ TEST_F(ProfileCache, SectionsAreCopiedAndReplaced) {
 }
 
 TEST_F(ProfileCache, WrittenFilesFollowTableOrder) {
-    // Many names, so that buckets hold several of them and newest-first shows.
-    std::vector<std::string> sections, keys;
-    for (int i = 0; i < 150; ++i) sections.push_back("Section" + std::to_string(i * 7));
-    for (int i = 0; i < 250; ++i) keys.push_back("k" + std::to_string(i * 13));
-    for (const std::string& s : sections)
-        for (const std::string& k : keys) WritePrivateStringValue(s.c_str(), k.c_str(), (s + k).c_str(), Ini().c_str());
+    // 100 buckets: "" and "d" (hash 100) share bucket 0, the newer first; "b" is 98 and
+    // "ab" 3299. Neither the insertion order nor 17 buckets give this order.
+    const std::vector<std::string> inserted = {"b", "ab", "d", ""}, written = {"", "d", "b", "ab"};
+    for (const std::string& s : inserted)
+        for (const std::string& k : inserted)
+            WritePrivateStringValue(s.c_str(), k.c_str(), (s + k).c_str(), Ini().c_str());
     ASSERT_EQ(FlushPrivateFile(Ini().c_str()), 1);
-
     std::string expected;
-    for (const std::string& s : TableOrder(sections)) {
+    for (const std::string& s : written) {
         expected += "[" + s + "]\r\n";
-        for (const std::string& k : TableOrder(keys)) expected += k + "=" + s + k + "\r\n";
+        for (const std::string& k : written) expected += k + "=" + s + k + "\r\n";
         expected += "\r\n";
     }
     EXPECT_EQ(ReadFile(Ini()), expected);
@@ -244,7 +199,7 @@ TEST_F(ProfileCache, InterruptedRewriteLeavesTheOldFile) {
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadFile(Ini()), old);
-    EXPECT_EQ(ListDirectory(dir.Path()), std::vector<std::string>{"test.ini"});  // no temporary left
+    EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{"test.ini"});  // no temporary left
     EXPECT_EQ(FlushPrivateFile(Ini().c_str()), 1);
     EXPECT_EQ(Get(Ini(), "s", "k", 1), "old");
     EXPECT_EQ(ReadFile(Ini()).size(), 200000u + 20u);

@@ -3,6 +3,7 @@
 // density, trapezoid cumulative table, bisection), and a Kolmogorov-Smirnov check that
 // drawn values follow the density.
 #include <toolbox/services/random_values.h>
+#include "tests/support/env.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -39,28 +38,10 @@ public:
     using CTBRnd::Interpolate;
 };
 
-/// The densities here are .csv files, which the exchange engine reads in the user's
-/// numeric locale: the tests pin it to C ("," separates, "." is the decimal symbol).
-struct CNumericLocale {
-    std::string old;
-    bool had = false;
-    CNumericLocale() {
-        if (const char* value = std::getenv("LC_ALL")) {
-            had = true;
-            old = value;
-        }
-        setenv("LC_ALL", "C", 1);
-    }
-    ~CNumericLocale() {
-        if (had)
-            setenv("LC_ALL", old.c_str(), 1);
-        else
-            unsetenv("LC_ALL");
-    }
-};
-
+/// A scratch directory for densities. They are .csv files, which the exchange engine
+/// reads in the user's numeric locale: pinned to C ("," separates, "." is the decimal symbol).
 struct TempDir {
-    CNumericLocale locale;
+    tbtest::ScopedEnv locale{"LC_ALL", "C"};
     tbtest::ScratchDir dir;
     std::string Write(const std::string& name, const std::string& text) const {
         tbtest::WriteFile(dir / name, text);
@@ -138,7 +119,7 @@ TEST(RndUniform, FormulaAndEnds) {
 TEST(RndLoad, StatusCodes) {
     TempDir dir;
     TestRnd rnd;
-    EXPECT_EQ(rnd.LoadCustomPDF((dir.dir.Path() + "/missing.csv").c_str()), 1);
+    EXPECT_EQ(rnd.LoadCustomPDF((dir.dir / "missing.csv").c_str()), 1);
     EXPECT_EQ(rnd.LoadCustomPDF(nullptr), 1);
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("decrease.csv", "0,1\n1,1\n0.5,1\n").c_str()), 2);
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("equal.csv", "0,1\n1,1\n1,2\n2,1\n").c_str()), 2);
@@ -156,10 +137,10 @@ TEST(RndLoad, StatusCodes) {
     EXPECT_EQ(rnd.LoadCustomPDF(dir.Write("fine.csv", "0,1\n1e-9,1\n1000,1\n").c_str()), 6);
     EXPECT_EQ(rnd.LoadCustomPDF(dir.dir.Path().c_str()), 6);  // a directory cannot be read
     for (const char* name : {"decrease.csv", "three.csv", "onerow.csv", "zero.csv"})
-        EXPECT_EQ(rnd.GetPDFCount((dir.dir.Path() + "/" + name).c_str()), 0u) << name;
+        EXPECT_EQ(rnd.GetPDFCount((dir.dir / name).c_str()), 0u) << name;
     double value = 123;
-    EXPECT_EQ(rnd.GetCustomRNDValue((dir.dir.Path() + "/three.csv").c_str(), value), 3);
-    EXPECT_EQ(rnd.GetCustomRNDValue((dir.dir.Path() + "/missing.csv").c_str(), value), 1);
+    EXPECT_EQ(rnd.GetCustomRNDValue((dir.dir / "three.csv").c_str(), value), 3);
+    EXPECT_EQ(rnd.GetCustomRNDValue((dir.dir / "missing.csv").c_str(), value), 1);
     EXPECT_EQ(value, 123);
 }
 

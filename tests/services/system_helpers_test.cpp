@@ -8,9 +8,10 @@
 #include <toolbox/os/settings_store.h>
 #include <toolbox/resources/string_table.h>
 #include "tests/support/dialog_hub.h"
+#include "tests/support/env.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
-#include "tests/support/files.h"
 
 #include <cerrno>
 #include <chrono>
@@ -22,27 +23,6 @@
 using namespace tbtest;
 
 namespace {
-
-/// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        const char* old = std::getenv(name);
-        m_had = old != nullptr;
-        if (old) m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_had)
-            ::setenv(m_name.c_str(), m_old.c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name, m_old;
-    bool m_had = false;
-};
 
 /// A resource module with the document strings the registration tests need.
 class DocumentStrings : public CResourceModule {
@@ -282,11 +262,11 @@ TEST(SettingsStore, FontsRoundTripThroughTheUserSettings) {
 
 TEST(HtmlHelp, MissingFileShowsTheMessageAndOpenerGetsTheFile) {
     ScratchDir dir;
+    const std::string message = "Cannot find the " + (dir / "gone.chm") +
+                                " file. Check to see that the file exists on your VELTRANIX(R) Help directory.";
     testing::internal::CaptureStderr();
     EXPECT_EQ(TBHtmlHelp(nullptr, (dir / "gone.chm").c_str(), HH_DISPLAY_TOPIC, 0), nullptr);
-    std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(message, "Cannot find the " + (dir / "gone.chm") +
-                           " file. Check to see that the file exists on your VELTRANIX(R) Help directory.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), message + "\n");
 
     // A registered window layer shows it in an information message box.
     {
@@ -294,10 +274,7 @@ TEST(HtmlHelp, MissingFileShowsTheMessageAndOpenerGetsTheFile) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(TBHtmlHelp(nullptr, (dir / "gone.chm").c_str(), HH_DISPLAY_TOPIC, 0), nullptr);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-        EXPECT_EQ(
-            hub.messageTexts,
-            std::vector<std::string>{"Cannot find the " + (dir / "gone.chm") +
-                                     " file. Check to see that the file exists on your VELTRANIX(R) Help directory."});
+        EXPECT_EQ(hub.messageTexts, std::vector<std::string>{message});
         EXPECT_EQ(hub.messageTypes, std::vector<UINT>{MB_OK | MB_ICONINFORMATION});
     }
 

@@ -8,12 +8,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 using namespace tbtest;
 
@@ -59,35 +57,26 @@ std::string ContentOf(FILE* f) {
     return bytes;
 }
 
+/// What write(in, out) puts into a temporary stream; in holds input.
+template <class Write>
+std::string Through(const std::string& input, Write write) {
+    FILE* in = StreamOf(input);
+    FILE* out = std::tmpfile();
+    write(in, out);
+    std::string bytes = ContentOf(out);
+    std::fclose(in);
+    std::fclose(out);
+    return bytes;
+}
+
 std::string EncodeFile(const std::string& bytes) {
-    CTBXXCode codec;
-    FILE* in = StreamOf(bytes);
-    FILE* out = std::tmpfile();
-    EXPECT_EQ(codec.xxe_EncodeFileToFile(in, out), 1);
-    std::string text = ContentOf(out);
-    std::fclose(in);
-    std::fclose(out);
-    return text;
+    return Through(bytes, [](FILE* in, FILE* out) { EXPECT_EQ(CTBXXCode().xxe_EncodeFileToFile(in, out), 1); });
 }
-
 std::string DecodeFile(const std::string& text) {
-    CTBXXCode codec;
-    FILE* in = StreamOf(text);
-    FILE* out = std::tmpfile();
-    EXPECT_EQ(codec.xxe_DecodeFileToFile(in, out), 1);
-    std::string bytes = ContentOf(out);
-    std::fclose(in);
-    std::fclose(out);
-    return bytes;
+    return Through(text, [](FILE* in, FILE* out) { EXPECT_EQ(CTBXXCode().xxe_DecodeFileToFile(in, out), 1); });
 }
-
 std::string DecodeStringToFile(const std::string& text) {
-    CTBXXCode codec;
-    FILE* out = std::tmpfile();
-    EXPECT_EQ(codec.xxe_DecodeCStringToFile(text.c_str(), out), 1);
-    std::string bytes = ContentOf(out);
-    std::fclose(out);
-    return bytes;
+    return Through("", [&](FILE*, FILE* out) { EXPECT_EQ(CTBXXCode().xxe_DecodeCStringToFile(text.c_str(), out), 1); });
 }
 
 /// Splits the continuous text into its lines by their length characters.

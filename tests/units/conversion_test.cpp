@@ -22,6 +22,19 @@ protected:
     ScratchDir dir;
 };
 
+/// The converted text, or "<failed: out>" when Convert fails (out unchanged).
+std::string Converted(CUnitManager& m, const char* quantity, const char* from, const char* value, const char* to) {
+    CString out = "untouched";
+    if (m.Convert(quantity, from, value, to, out) != 1) return "<failed: " + out.str() + ">";
+    return out.str();
+}
+/// The same through TBConvertUnits and the shared default catalogue.
+std::string Converted(const char* quantity, const char* from, const char* value, const char* to) {
+    CString out = "untouched";
+    if (TBConvertUnits(quantity, from, value, to, out) != 1) return "<failed: " + out.str() + ">";
+    return out.str();
+}
+
 const char kOdd[] =
     "[MainQuantities]\nQ1=Odd\n"
     "[Odd]\nBaseUnit=b\nU1=bad\nTBC1=%v$\nFBC1=%v$\nU2=sq\nTBC2=sqrt(%v)\nFBC2=%v*%v\n"
@@ -29,73 +42,52 @@ const char kOdd[] =
 
 TEST_F(Conversion, SameUnitGivesTheValueUnchanged) {
     CUnitManager m;
-    CString out;
-    EXPECT_EQ(m.Convert("NoSuchQuantity", "x", "1 2 3", "x", out), 1);
-    EXPECT_EQ(out.str(), "1 2 3");
-    EXPECT_EQ(TBConvertUnits("NoSuchQuantity", "u", "7", "u", out), 1);
-    EXPECT_EQ(out.str(), "7");
+    EXPECT_EQ(Converted(m, "NoSuchQuantity", "x", "1 2 3", "x"), "1 2 3");
+    EXPECT_EQ(Converted("NoSuchQuantity", "u", "7", "u"), "7");
 }
 
 TEST_F(Conversion, UnknownNamesFailAndLeaveTheOutputAlone) {
     CUnitManager m;
     m.ReadUnitCfg(DefaultUnitsFile().c_str());
-    CString out = "untouched";
-    EXPECT_EQ(m.Convert("Length", "mm", "5", "parsec", out), 0);
-    EXPECT_EQ(m.Convert("Length", "V", "5", "m", out), 0);
-    EXPECT_EQ(m.Convert("Lengths", "mm", "5", "m", out), 0);
-    EXPECT_EQ(m.Convert(nullptr, "mm", "5", "m", out), 0);
-    EXPECT_EQ(out.str(), "untouched");
+    EXPECT_EQ(Converted(m, "Length", "mm", "5", "parsec"), "<failed: untouched>");
+    EXPECT_EQ(Converted(m, "Length", "V", "5", "m"), "<failed: untouched>");
+    EXPECT_EQ(Converted(m, "Lengths", "mm", "5", "m"), "<failed: untouched>");
+    EXPECT_EQ(Converted(m, nullptr, "mm", "5", "m"), "<failed: untouched>");
 }
 
 TEST_F(Conversion, ComposesTheExpressionsInParentheses) {
     CUnitManager m;
     m.ReadUnitCfg(Write(kOdd).c_str());
-    CString out;
     // Expressions the plug-ins cannot read come back as the composed formula.
-    ASSERT_EQ(m.Convert("Odd", "b", "5", "bad", out), 1);
-    EXPECT_EQ(out.str(), "(((5))$)");
-    ASSERT_EQ(m.Convert("Odd", "bad", "5", "b", out), 1);
-    EXPECT_EQ(out.str(), "(((5)$))");
-    ASSERT_EQ(m.Convert("Odd", "twice", "5", "bad", out), 1);
-    EXPECT_EQ(out.str(), "(((5)/2)$)");
-    ASSERT_EQ(m.Convert("Odd", "b", "5", "twice", out), 1);
-    EXPECT_EQ(out.str(), "((((5))$((5))))");  // "%v" at both places
-    ASSERT_EQ(m.Convert("Odd", "b", "3", "sq", out), 1);
-    EXPECT_EQ(out.str(), "9");
-    ASSERT_EQ(m.Convert("Odd", "sq", "16", "twice", out), 1);
-    EXPECT_EQ(out.str(), "(((sqrt((16)))$(sqrt((16)))))");
-    ASSERT_EQ(m.Convert("Odd", "sq", "16", "inv", out), 1);
-    EXPECT_EQ(out.str(), "0.25");
+    EXPECT_EQ(Converted(m, "Odd", "b", "5", "bad"), "(((5))$)");
+    EXPECT_EQ(Converted(m, "Odd", "bad", "5", "b"), "(((5)$))");
+    EXPECT_EQ(Converted(m, "Odd", "twice", "5", "bad"), "(((5)/2)$)");
+    EXPECT_EQ(Converted(m, "Odd", "b", "5", "twice"), "((((5))$((5))))");  // "%v" at both places
+    EXPECT_EQ(Converted(m, "Odd", "b", "3", "sq"), "9");
+    EXPECT_EQ(Converted(m, "Odd", "sq", "16", "twice"), "(((sqrt((16)))$(sqrt((16)))))");
+    EXPECT_EQ(Converted(m, "Odd", "sq", "16", "inv"), "0.25");
     // A division by zero cannot be reduced either: the composed formula, result 1.
-    ASSERT_EQ(m.Convert("Odd", "inv", "0", "b", out), 1);
-    EXPECT_EQ(out.str(), "((1/(0)))");
-    ASSERT_EQ(m.Convert("Odd", "inv", "4", "b", out), 1);
-    EXPECT_EQ(out.str(), "0.25");
+    EXPECT_EQ(Converted(m, "Odd", "inv", "0", "b"), "((1/(0)))");
+    EXPECT_EQ(Converted(m, "Odd", "inv", "4", "b"), "0.25");
 }
 
 TEST_F(Conversion, ValuesMayBeFormulas) {
     CUnitManager m;
     m.ReadUnitCfg(DefaultUnitsFile().c_str());
-    CString out;
-    ASSERT_EQ(m.Convert("Length", "km", "2*3", "m", out), 1);
-    EXPECT_EQ(out.str(), "6000");
-    ASSERT_EQ(m.Convert("Length", "km", "x", "m", out), 1);
-    EXPECT_EQ(out.str(), "x*1000");
-    ASSERT_EQ(m.Convert("Length", "mm", "4.7k", "m", out), 1);
-    EXPECT_EQ(out.str(), "4.7");
+    EXPECT_EQ(Converted(m, "Length", "km", "2*3", "m"), "6000");
+    EXPECT_EQ(Converted(m, "Length", "km", "x", "m"), "x*1000");
+    EXPECT_EQ(Converted(m, "Length", "mm", "4.7k", "m"), "4.7");
 }
 
 TEST_F(Conversion, SubQuantitiesUseTheUnitsAboveThem) {
+    EXPECT_EQ(Converted("BatteryCapacity", "mAh", "2500", "Ah"), "2.5");
+    EXPECT_EQ(Converted("BatteryCapacity", "Ah", "1", "C"), "3600");
+    EXPECT_EQ(Converted("BatteryCapacity", "mAh", "1", "mC"), "3600");
+    EXPECT_EQ(Converted("AstronomicalDistance", "au", "1", "km"), "149597870.7");
+    EXPECT_EQ(Converted("Charge", "mAh", "1", "C"), "<failed: untouched>");  // units below are not seen
+    EXPECT_EQ(Converted("Resistance", "k\\Ohm\\", "4.7", "\\Ohm\\"), "4700");
+    EXPECT_EQ(Converted("Temperature", "\\deg\\C", "37", "\\deg\\F"), "98.6");
     CString out;
-    EXPECT_EQ(TBConvertUnits("BatteryCapacity", "mAh", "2500", "Ah", out), 1);
-    EXPECT_EQ(out.str(), "2.5");
-    EXPECT_EQ(TBConvertUnits("BatteryCapacity", "Ah", "1", "C", out), 1);
-    EXPECT_EQ(out.str(), "3600");
-    EXPECT_EQ(TBConvertUnits("BatteryCapacity", "mAh", "1", "mC", out), 1);
-    EXPECT_EQ(out.str(), "3600");
-    EXPECT_EQ(TBConvertUnits("AstronomicalDistance", "au", "1", "km", out), 1);
-    EXPECT_EQ(out.str(), "149597870.7");
-    EXPECT_EQ(TBConvertUnits("Charge", "mAh", "1", "C", out), 0);  // units below are not seen
     ASSERT_EQ(TBGetBaseUnit("AstronomicalDistance", out), 1);
     EXPECT_EQ(out.str(), "m");
     ASSERT_EQ(TBGetBaseUnit("Resistance", out), 1);
@@ -103,10 +95,6 @@ TEST_F(Conversion, SubQuantitiesUseTheUnitsAboveThem) {
     out = "kept";
     EXPECT_EQ(TBGetBaseUnit("Nothing", out), 0);
     EXPECT_EQ(out.str(), "kept");
-    EXPECT_EQ(TBConvertUnits("Resistance", "k\\Ohm\\", "4.7", "\\Ohm\\", out), 1);
-    EXPECT_EQ(out.str(), "4700");
-    EXPECT_EQ(TBConvertUnits("Temperature", "\\deg\\C", "37", "\\deg\\F", out), 1);
-    EXPECT_EQ(out.str(), "98.6");
 }
 
 // The compiled form and the plug-ins give the same text for every pair of units of
@@ -144,17 +132,13 @@ TEST_F(Conversion, CompiledConversionsEqualThePlugIns) {
 TEST_F(Conversion, EditedUnitsAreNotServedFromTheCache) {
     CUnitManager m;
     m.ReadUnitCfg(DefaultUnitsFile().c_str());
-    CString out;
-    m.Convert("Length", "mm", "5", "m", out);
-    EXPECT_EQ(out.str(), "0.005");
+    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.005");
     CQuantity* length = nullptr;
     ASSERT_TRUE(m.GetQuantity("Length", length));
     length->GetUnitObject("mm")->SetToBaseConversion("%v/100");
-    m.Convert("Length", "mm", "5", "m", out);
-    EXPECT_EQ(out.str(), "0.05");
+    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.05");
     length->AddUnit("mm", "millimetre", "%v/1000", "%v*1000");
-    m.Convert("Length", "mm", "5", "m", out);
-    EXPECT_EQ(out.str(), "0.005");
+    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.005");
 }
 
 TEST_F(Conversion, TheManagerReleasesThePlugIns) {
@@ -164,8 +148,7 @@ TEST_F(Conversion, TheManagerReleasesThePlugIns) {
     {
         CUnitManager m;
         m.ReadUnitCfg(DefaultUnitsFile().c_str());
-        CString out;
-        ASSERT_EQ(m.Convert("Length", "mm", "5", "m", out), 1);
+        EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.005");
         EXPECT_EQ(TBGetLibraryCount(solver), before + 1);
     }
     EXPECT_EQ(TBGetLibraryCount(solver), before);

@@ -2,11 +2,12 @@
 // ordered pair of units of every quantity (sub-quantities with the units above them),
 // at two values, to 12 significant digits.
 #include "tests/units/units_test_util.h"
+#include "tests/support/programs.h"
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 using namespace tbtest;
 
@@ -41,7 +42,7 @@ std::string Want(const std::string& gnu) {
 }
 
 TEST(GnuUnits, EveryConversionOfTheDefaultCatalogue) {
-    if (std::system("units -V > /dev/null 2>&1") != 0)
+    if (Shell("units -V").status != 0)
         FAIL() << "GNU units is not installed (Debian package \"units\", scripts/install-deps)";
     CUnitManager m;
     ASSERT_EQ(m.ReadUnitCfg(DefaultUnitsFile().c_str()), 1);
@@ -88,17 +89,9 @@ TEST(GnuUnits, EveryConversionOfTheDefaultCatalogue) {
         std::ofstream in(dir / "queries");
         for (const Query& q : queries) in << q.have << "\n" << q.want << "\n";
     }
-    const std::string command = "units -t -d 15 < '" + (dir / "queries") + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
+    std::istringstream output(Shell("units -t -d 15 < '" + (dir / "queries") + "'").output);
     std::vector<std::string> answers;
-    char line[512];
-    while (std::fgets(line, sizeof(line), pipe)) {
-        std::string text = line;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        answers.push_back(text);
-    }
-    pclose(pipe);
+    for (std::string line; std::getline(output, line);) answers.push_back(line);
     ASSERT_EQ(answers.size(), queries.size()) << "GNU units did not answer every query (an unknown name?)";
 
     int checked = 0;
