@@ -723,8 +723,8 @@ Qt::BrushStyle QtHatch(std::uintptr_t hatch) {
     switch (hatch) {
     case HS_HORIZONTAL: return Qt::HorPattern;
     case HS_VERTICAL: return Qt::VerPattern;
-    case HS_FDIAGONAL: return Qt::BDiagPattern;  // Qt names the rising diagonal "backward"
-    case HS_BDIAGONAL: return Qt::FDiagPattern;
+    case HS_FDIAGONAL: return Qt::FDiagPattern;  // falling to the right
+    case HS_BDIAGONAL: return Qt::BDiagPattern;  // rising to the right
     case HS_CROSS: return Qt::CrossPattern;
     default: return Qt::DiagCrossPattern;
     }

@@ -24,8 +24,9 @@ CNativeListView::CNativeListView(QTreeWidget* tree, DWORD s, DWORD e, UINT i) : 
     tree->header()->setSectionsClickable(!(s & LVS_NOSORTHEADER));
     tree->header()->setStretchLastSection(false);
     WatchPart(tree->viewport());
-    connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { StatesChanged(); });
-    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { StatesChanged(); });
+    // The view changes focus and selection in steps; the parent hears of each item once.
+    connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ScheduleStatesChanged(); });
+    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ScheduleStatesChanged(); });
     connect(tree->header(), &QHeaderView::sectionClicked, this, [this](int column) {
         NMLISTVIEW nm;
         nm.iItem = -1;
@@ -45,6 +46,17 @@ UINT CNativeListView::CurrentState(int row) const {
     if (item->isSelected()) state |= LVIS_SELECTED;
     if (Tree()->currentItem() == item) state |= LVIS_FOCUSED;
     return state;
+}
+
+void CNativeListView::ScheduleStatesChanged() {
+    if (m_quiet || m_flushPending) return;
+    m_flushPending = true;
+    QPointer<CNativeListView> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (!self) return;
+        self->m_flushPending = false;
+        self->StatesChanged();
+    });
 }
 
 void CNativeListView::StatesChanged() {
@@ -191,6 +203,8 @@ bool CNativeListView::SetState(int row, UINT state, UINT mask) {
     if (row < -1 || row >= tree->topLevelItemCount()) return false;
     // Row -1 applies the state to every item, as the control does.
     const int first = row < 0 ? 0 : row, last = row < 0 ? tree->topLevelItemCount() - 1 : row;
+    // One notification per item for the whole change, not one per step.
+    m_quiet = true;
     for (int r = first; r <= last; ++r) {
         QTreeWidgetItem* item = tree->topLevelItem(r);
         if (mask & LVIS_FOCUSED) {
@@ -202,6 +216,7 @@ bool CNativeListView::SetState(int row, UINT state, UINT mask) {
             item->setSelected(state & LVIS_SELECTED);
         }
     }
+    m_quiet = false;
     StatesChanged();
     return true;
 }

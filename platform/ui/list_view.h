@@ -37,6 +37,8 @@ protected:
 
 private:
     void StatesChanged();
+    void ScheduleStatesChanged();
+    bool m_flushPending = false;
     std::vector<UINT> m_states;  // the states last reported, per row
     std::vector<int> m_alignments;
     bool m_quiet = false;

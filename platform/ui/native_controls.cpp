@@ -345,7 +345,7 @@ protected:
         dis.hwndItem = native->hwnd();
         dis.hDC = dc.GetSafeHdc();
         dis.rcItem = CRect(0, 0, width(), height());
-        CNativeWindow::Of(parentWidget())->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
+        if (CNativeWindow* parent = CNativeWindow::Find(parentWidget())) parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
         dc.DetachDevice();
     }
 };
@@ -389,7 +389,7 @@ protected:
         dis.hwndItem = native->hwnd();
         dis.hDC = dc.GetSafeHdc();
         dis.rcItem = CRect(0, 0, width(), height());
-        CNativeWindow::Of(parentWidget())->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
+        if (CNativeWindow* parent = CNativeWindow::Find(parentWidget())) parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
         dc.DetachDevice();
     }
 };
@@ -413,7 +413,7 @@ void DrawItemThroughParent(QPainter* painter, QWidget* control, UINT type, int i
     dis.hDC = dc.GetSafeHdc();
     dis.rcItem = CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
     dis.itemData = data;
-    CNativeWindow::Of(control->parentWidget())->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
+    if (CNativeWindow* parent = CNativeWindow::Find(control->parentWidget())) parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
 }
 
 class COwnerDrawDelegate : public QStyledItemDelegate {
@@ -516,8 +516,14 @@ protected:
     int Insert(int index, const QString& text) {
         if (index < 0 || index > Combo()->count()) index = Combo()->count();
         if (style & CBS_SORT) index = SortedPosition(Strings(), text);
+        // Adding a string selects nothing and leaves the edit field alone.
+        const int selected = Combo()->currentIndex();
+        const QString editText = Combo()->isEditable() ? Combo()->currentText() : QString();
         Combo()->insertItem(index, text);
-        if (Combo()->count() == 1 && !Combo()->isEditable()) Combo()->setCurrentIndex(-1);
+        if (selected < 0) {
+            Combo()->setCurrentIndex(-1);
+            if (Combo()->isEditable()) Combo()->setEditText(editText);
+        }
         m_lastIndex = Combo()->currentIndex();
         return index;
     }

@@ -170,7 +170,9 @@ CNativeWindow::CNativeWindow(QWidget* widget, DWORD st, DWORD ex, UINT ident)
 }
 
 CNativeWindow::~CNativeWindow() {
-    // The widget is going: its window object keeps living without it.
+    // The widget is going: nothing may find this object through it any more, and its
+    // window object keeps living without it.
+    if (m_widget) m_widget->setProperty(kNativeProperty, QVariant());
     if (permanent) permanent->DetachFromWidget();
     if (CWnd* wnd = permanent) {
         permanent = nullptr;
@@ -242,9 +244,8 @@ void CNativeWindow::timerEvent(QTimerEvent* e) {
 
 void CNativeWindow::Notify(UINT code) {
     if (!m_widget) return;
-    QWidget* parent = m_widget->parentWidget();
-    if (!parent) return;
-    CNativeWindow* target = Of(parent);
+    CNativeWindow* target = Find(m_widget->parentWidget());
+    if (!target || target->dying) return;
     target->Deliver(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(code)),
                     reinterpret_cast<LPARAM>(hwnd()));
 }
@@ -253,9 +254,9 @@ LRESULT CNativeWindow::NotifyParent(NMHDR& hdr, UINT code) {
     hdr.hwndFrom = hwnd();
     hdr.idFrom = id;
     hdr.code = code;
-    QWidget* parent = m_widget ? m_widget->parentWidget() : nullptr;
-    if (!parent) return 0;
-    return Of(parent)->Deliver(WM_NOTIFY, id, reinterpret_cast<LPARAM>(&hdr));
+    CNativeWindow* target = m_widget ? Find(m_widget->parentWidget()) : nullptr;
+    if (!target || target->dying) return 0;
+    return target->Deliver(WM_NOTIFY, id, reinterpret_cast<LPARAM>(&hdr));
 }
 
 // ------------------------------------------------------------------ native handling
@@ -314,8 +315,8 @@ LRESULT CNativeWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CONTEXTMENU:
         // Unhandled context menus go to the parent, as the system does.
-        if (m_widget && m_widget->parentWidget() && !m_widget->isWindow())
-            return Of(m_widget->parentWidget())->Deliver(message, wParam, lParam);
+        if (m_widget && !m_widget->isWindow())
+            if (CNativeWindow* parent = Find(m_widget->parentWidget())) return parent->Deliver(message, wParam, lParam);
         return 0;
     default: return 0;
     }
@@ -324,7 +325,8 @@ LRESULT CNativeWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
 // ------------------------------------------------------------------ events to messages
 
 bool CNativeWindow::eventFilter(QObject* watched, QEvent* e) {
-    if (!m_widget) return false;
+    // A window being destroyed gets no more messages from its widget's last events.
+    if (!m_widget || dying) return false;
     return DispatchEvent(watched, e);
 }
 

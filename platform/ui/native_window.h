@@ -39,6 +39,8 @@ public:
     CWnd* permanent = nullptr;
     std::unique_ptr<CWnd> temporary;
     CFont* font = nullptr;
+    /// Set once WM_DESTROY went out: the widget is about to be deleted.
+    bool dying = false;
 
     /// Delivers a message: to the permanent object's WindowProc, else to DefProc.
     LRESULT Deliver(UINT message, WPARAM wParam, LPARAM lParam);

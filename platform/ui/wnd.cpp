@@ -186,7 +186,10 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 namespace {
 /// WM_DESTROY reaches a window before its children, as the system sends it.
 void SendDestroyToTree(QWidget* widget) {
-    if (CNativeWindow* native = CNativeWindow::Find(widget)) native->Deliver(WM_DESTROY, 0, 0);
+    if (CNativeWindow* native = CNativeWindow::Find(widget)) {
+        native->Deliver(WM_DESTROY, 0, 0);
+        native->dying = true;
+    }
     const auto children = widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* child : children) SendDestroyToTree(child);
 }
