@@ -39,8 +39,18 @@ inline NMITEMACTIVATE CopyNotify(LPARAM lParam) {
         copy = *reinterpret_cast<const NMITEMACTIVATE*>(lParam);
         break;
     case LVN_ITEMCHANGED: case LVN_INSERTITEM: case LVN_DELETEITEM: case LVN_DELETEALLITEMS: case LVN_COLUMNCLICK:
-        std::memcpy(&copy, reinterpret_cast<const NMLISTVIEW*>(lParam), sizeof(NMLISTVIEW));
+    {
+        const NMLISTVIEW& lv = *reinterpret_cast<const NMLISTVIEW*>(lParam);
+        copy.hdr = lv.hdr;
+        copy.iItem = lv.iItem;
+        copy.iSubItem = lv.iSubItem;
+        copy.uNewState = lv.uNewState;
+        copy.uOldState = lv.uOldState;
+        copy.uChanged = lv.uChanged;
+        copy.ptAction = lv.ptAction;
+        copy.lParam = lv.lParam;
         break;
+    }
     default:
         copy.hdr = *hdr;
         break;

@@ -164,7 +164,7 @@ TEST_F(WindowTest, PaintMessagesDrawThroughThePaintContext) {
 
 TEST_F(WindowTest, TimersDeliverTheirOwnIds) {
     EXPECT_EQ(wnd.SetTimer(17, 5), 17u);
-    QTest::qWaitFor([&] { return !wnd.timers.empty(); }, 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !wnd.timers.empty(); }, 2000));
     EXPECT_EQ(wnd.timers, std::vector<UINT_PTR>({17}));
     EXPECT_FALSE(wnd.KillTimer(17));  // the handler killed it already
 }

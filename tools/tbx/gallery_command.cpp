@@ -1,5 +1,5 @@
 // tbx gallery -o DIR: every control and dialog of the window library as PNG files.
-#include "tools/tbx/commands.h"
+#include "commands.h"
 
 #include <cstdio>
 
