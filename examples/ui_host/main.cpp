@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
