@@ -131,6 +131,31 @@ TEST(RecordingDC, HatchedBrushesDrawLinesOnTheBackgroundColour) {
     EXPECT_FALSE(bad.CreateHatchBrush(6, 0));
 }
 
+TEST(RecordingDC, DiagonalHatchesFallAndRiseAsNamed) {
+    // Counts the hatch pixels whose neighbour down-right (falling) or up-right (rising) is one too.
+    auto diagonalRuns = [](int hatch) {
+        CRecordingDC dc(40, 40);
+        CBrush brush(hatch, RGB(255, 0, 0));
+        CPen none(PS_NULL, 0, 0);
+        dc.SelectObject(&brush);
+        dc.SelectObject(&none);
+        dc.Rectangle(0, 0, 40, 40);
+        const QImage& image = dc.GetImage();
+        int falling = 0, rising = 0;
+        for (int y = 5; y < 30; ++y)
+            for (int x = 5; x < 30; ++x) {
+                if (image.pixelColor(x, y) != QColor(255, 0, 0)) continue;
+                if (image.pixelColor(x + 1, y + 1) == QColor(255, 0, 0)) ++falling;
+                if (image.pixelColor(x + 1, y - 1) == QColor(255, 0, 0)) ++rising;
+            }
+        return std::make_pair(falling, rising);
+    };
+    const auto forward = diagonalRuns(HS_FDIAGONAL);
+    EXPECT_GT(forward.first, 4 * forward.second + 10);
+    const auto backward = diagonalRuns(HS_BDIAGONAL);
+    EXPECT_GT(backward.second, 4 * backward.first + 10);
+}
+
 TEST(RecordingDC, TextAlignmentPlacesTheReferencePoint) {
     CRecordingDC dc(200, 60);
     dc.SetBkMode(TRANSPARENT);
