@@ -339,4 +339,13 @@ CString CToolTipCtrl::GetText(CWnd* tool) const {
     const QByteArray bytes = w->property("tbToolTip").toString().toUtf8();
     return CString(bytes.constData(), static_cast<int>(bytes.size()));
 }
-void CToolTipCtrl::Activate(BOOL active) { m_active = active != FALSE; }
+void CToolTipCtrl::Activate(BOOL active) {
+    m_active = active != FALSE;
+    // The tips live on the tools: every tool below the parent shows or hides its own.
+    QWidget* parent = m_parent ? m_parent->GetWidget() : nullptr;
+    if (!parent) return;
+    for (QWidget* tool : parent->findChildren<QWidget*>()) {
+        const QVariant tip = tool->property("tbToolTip");
+        if (tip.isValid()) tool->setToolTip(m_active ? tip.toString() : QString());
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTreeWidget>
@@ -313,4 +314,34 @@ TEST(OwnerDraw, TheParentDrawsOwnerDrawnButtonsThroughDrawItem) {
     EXPECT_EQ(parent.items.back().CtlID, 55u);
     EXPECT_EQ(CRect(parent.items.back().rcItem), CRect(0, 0, 60, 30));
     EXPECT_EQ(image.pixelColor(30, 15), QColor(200, 0, 0));
+}
+
+TEST_F(ControlsTest, StaticsNotifyClicksOnlyWithTheNotifyStyleAndHideMnemonics) {
+    CStatic plain, notifying;
+    plain.Create("&Name:", WS_CHILD | WS_VISIBLE, CRect(0, 0, 80, 20), &parent, 60);
+    notifying.Create("Link", WS_CHILD | WS_VISIBLE | SS_NOTIFY, CRect(0, 30, 80, 50), &parent, 61);
+    QTest::mouseClick(plain.GetWidget(), Qt::LeftButton);
+    QTest::mouseClick(notifying.GetWidget(), Qt::LeftButton);
+    EXPECT_TRUE(parent.CommandCodes(60).empty());
+    EXPECT_EQ(parent.CommandCodes(61), std::vector<UINT>({STN_CLICKED}));
+    // The text keeps its marker; the label shows it without.
+    EXPECT_EQ(plain.GetWindowText(), "&Name:");
+    EXPECT_EQ(qobject_cast<QLabel*>(plain.GetWidget())->text(), QStringLiteral("Name:"));
+}
+
+TEST_F(ControlsTest, ToolTipsFollowTheirToolsAndCanBeSwitchedOff) {
+    CButton tool;
+    tool.Create("DELALL", WS_CHILD | WS_VISIBLE, CRect(0, 0, 40, 20), &parent, 70);
+    CToolTipCtrl tips;
+    ASSERT_TRUE(tips.Create(&parent));
+    EXPECT_TRUE(tips.AddTool(&tool, "Delete all"));
+    EXPECT_EQ(tool.GetWidget()->toolTip(), QStringLiteral("Delete all"));
+    EXPECT_EQ(tips.GetText(&tool), "Delete all");
+    tips.Activate(FALSE);
+    tips.UpdateTipText("Delete", &tool);
+    EXPECT_TRUE(tool.GetWidget()->toolTip().isEmpty());
+    EXPECT_EQ(tips.GetText(&tool), "Delete");
+    tips.Activate(TRUE);
+    EXPECT_EQ(tool.GetWidget()->toolTip(), QStringLiteral("Delete"));
+    EXPECT_FALSE(tips.AddTool(nullptr, "x"));
 }

@@ -4,6 +4,7 @@
 
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -272,4 +273,58 @@ TEST(Hubs, ModalRequestsWithoutARegisteredWindowAreAnsweredHeadlessly) {
     EXPECT_EQ(TBGetDialogHub().DoModal(request), IDOK);
     TBRegisterModalWindow(4306, nullptr);
     EXPECT_EQ(TBGetDialogHub().DoModal(request), TB_DIALOG_NOT_SHOWN);
+}
+
+namespace {
+/// A dialog that exchanges an integer and a check box with its members.
+class CExchangeDlg : public CDialog {
+public:
+    CString name = "R1";
+    int decimals = 3;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override {
+        DDX_Text(dx, 4001, name);
+        DDX_Text(dx, 4000, decimals);
+    }
+};
+
+const CDialogTemplate kExchangeTemplate = {
+    9001, "Exchange", WS_POPUP | WS_CAPTION | DS_SETFONT, 120, 40, "MS Shell Dlg", 8,
+    {{"EDIT", 4000, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 4, 4, 50, 12},
+     {"EDIT", 4001, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 60, 4, 50, 12}}};
+} // namespace
+
+TEST(DataExchange, MembersGoToControlsAndBackWithValidation) {
+    CExchangeDlg dialog;
+    ASSERT_TRUE(dialog.CreateIndirect(kExchangeTemplate, nullptr));  // OnInitDialog puts the members out
+    EXPECT_EQ(dialog.GetDlgItem(4000)->GetWindowText(), "3");
+    EXPECT_EQ(dialog.GetDlgItem(4001)->GetWindowText(), "R1");
+    dialog.GetDlgItem(4000)->SetWindowText("12");
+    dialog.GetDlgItem(4001)->SetWindowText("C7");
+    EXPECT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_EQ(dialog.decimals, 12);
+    EXPECT_EQ(dialog.name, "C7");
+    // Text that is no integer fails with a message, and the member keeps its value.
+    dialog.GetDlgItem(4000)->SetWindowText("12x");
+    WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+    EXPECT_FALSE(dialog.UpdateData(TRUE));
+    EXPECT_EQ(dialog.decimals, 12);
+}
+
+TEST(FolderChooser, ReturnsTheChosenFolderOrNothing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir(dir.path()).mkdir(QStringLiteral("results"));
+    WhenModalOpens([&](QWidget* modal) {
+        auto* files = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(files, nullptr);
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QTest::keyClicks(name, "results");
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    const CString chosen = TBBrowseForFolder(nullptr, "", dir.path().toUtf8().constData());
+    EXPECT_EQ(chosen, (dir.path() + QStringLiteral("/results")).toUtf8().constData());
+    WhenModalOpens([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    EXPECT_TRUE(TBBrowseForFolder(nullptr, "Select Folder", dir.path().toUtf8().constData()).IsEmpty());
 }
