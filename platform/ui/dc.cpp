@@ -1085,7 +1085,7 @@ void CDC::DrawTextLines(const CDrawRecord& r) {
 
 // ------------------------------------------------------------------ window contexts
 
-CPaintDC::CPaintDC(CWnd* wnd) : m_wnd(wnd) {
+CPaintDC::CPaintDC(CWnd* wnd) {
     QWidget* w = wnd ? wnd->GetWidget() : nullptr;
     if (!w) return;
     AttachDevice(w);

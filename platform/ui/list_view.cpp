@@ -7,6 +7,8 @@
 
 #include "platform/ui/native_controls.h"
 
+#include <toolbox/ui/controls.h>
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
@@ -241,8 +243,9 @@ int CNativeListView::HitTest(QPoint point, int* column) const {
 }
 
 bool CNativeListView::eventFilter(QObject* watched, QEvent* event) {
+    if (!Alive()) return false;
     const bool eaten = CNativeWindow::eventFilter(watched, event);
-    if (watched != Tree()->viewport() || eaten) return eaten;
+    if (eaten || watched != Tree()->viewport()) return eaten;
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick) return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
@@ -276,6 +279,8 @@ void CNativeListView::OnDefaultEvent(UINT message, WPARAM wParam, LPARAM) {
         NotifyParent(hdr, message == WM_SETFOCUS ? NM_SETFOCUS : NM_KILLFOCUS);
     }
 }
+
+std::unique_ptr<CWnd> CNativeListView::MakeTemporary() const { return std::make_unique<CListCtrl>(); }
 
 CNativeWindow* TBMakeListViewNative(QTreeWidget* tree, DWORD style, DWORD exStyle, UINT id) {
     return new CNativeListView(tree, style, exStyle, id);

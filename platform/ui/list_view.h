@@ -34,6 +34,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void OnDefaultEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
     UINT DialogCode(UINT) const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+    std::unique_ptr<CWnd> MakeTemporary() const override;
 
 private:
     void StatesChanged();

@@ -4,6 +4,7 @@
 #include "platform/ui/native_window.h"
 #include "platform/ui/native_controls.h"
 
+#include <toolbox/ui/controls.h>
 #include <toolbox/ui/dc.h>
 
 #include <QCheckBox>
@@ -80,6 +81,7 @@ public:
     }
 
 protected:
+    std::unique_ptr<CWnd> MakeTemporary() const override { return std::make_unique<CEdit>(); }
     QLineEdit* Line() const { return qobject_cast<QLineEdit*>(widget()); }
     QPlainTextEdit* Multi() const { return qobject_cast<QPlainTextEdit*>(widget()); }
 
@@ -236,6 +238,7 @@ public:
     }
 
 protected:
+    std::unique_ptr<CWnd> MakeTemporary() const override { return std::make_unique<CButton>(); }
     QAbstractButton* Button() const { return qobject_cast<QAbstractButton*>(widget()); }
     UINT Type() const { return style & BS_TYPEMASK; }
     bool SetText(const CString& text) override {
@@ -357,6 +360,7 @@ public:
     using CNativeWindow::CNativeWindow;
 
 protected:
+    std::unique_ptr<CWnd> MakeTemporary() const override { return std::make_unique<CStatic>(); }
     bool SetText(const CString& text) override {
         if (auto* l = qobject_cast<QLabel*>(widget())) l->setText((style & SS_NOPREFIX) ? TBQ(text) : TBStripMnemonic(TBQ(text)));
         widget()->setProperty("tbText", TBQ(text));
@@ -489,6 +493,7 @@ public:
     int droppedHeight = 0;
 
 protected:
+    std::unique_ptr<CWnd> MakeTemporary() const override { return std::make_unique<CComboBox>(); }
     CTbComboWidget* Combo() const { return static_cast<CTbComboWidget*>(widget()); }
     QStringList Strings() const {
         QStringList list;
@@ -620,6 +625,7 @@ public:
     }
 
 protected:
+    std::unique_ptr<CWnd> MakeTemporary() const override { return std::make_unique<CListBox>(); }
     QListWidget* List() const { return static_cast<QListWidget*>(widget()); }
     QStringList Strings() const {
         QStringList list;

@@ -164,7 +164,7 @@ QString TBMnemonicText(const CString& s) { return TBQ(s); }
 // ------------------------------------------------------------------ the native object
 
 CNativeWindow::CNativeWindow(QWidget* widget, DWORD st, DWORD ex, UINT ident)
-    : QObject(widget), style(st), exStyle(ex), id(ident), m_widget(widget) {
+    : QObject(widget), style(st), exStyle(ex), id(ident), m_widget(widget), m_class(widget->metaObject()) {
     widget->setProperty(kNativeProperty, QVariant::fromValue(static_cast<void*>(this)));
     widget->installEventFilter(this);
 }
@@ -275,6 +275,7 @@ CString CNativeWindow::GetText() const {
 }
 
 bool CNativeWindow::HandleControlMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+std::unique_ptr<CWnd> CNativeWindow::MakeTemporary() const { return std::make_unique<CWnd>(); }
 void CNativeWindow::OnDefaultEvent(UINT, WPARAM, LPARAM) {}
 
 LRESULT CNativeWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -324,9 +325,11 @@ LRESULT CNativeWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ------------------------------------------------------------------ events to messages
 
+bool CNativeWindow::Alive() const { return m_widget && !dying && m_widget->metaObject() == m_class; }
+
 bool CNativeWindow::eventFilter(QObject* watched, QEvent* e) {
     // A window being destroyed gets no more messages from its widget's last events.
-    if (!m_widget || dying) return false;
+    if (!Alive()) return false;
     return DispatchEvent(watched, e);
 }
 

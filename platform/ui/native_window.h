@@ -63,6 +63,9 @@ public:
     static const MSG* CurrentMessage();
 
 protected:
+    /// False once the widget is being destroyed (by DestroyWindow or by its Qt parent):
+    /// its last events must not become messages.
+    bool Alive() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -72,6 +75,10 @@ protected:
     /// What the control does when the default handling of an event message runs
     /// (for example EN_SETFOCUS on WM_SETFOCUS), before Qt handles the event.
     virtual void OnDefaultEvent(UINT message, WPARAM wParam, LPARAM lParam);
+    /// The object FromHandle hands out for a window without a permanent one: of the
+    /// control's class, so that the framework's casts of GetDlgItem's result hold.
+    virtual std::unique_ptr<CWnd> MakeTemporary() const;
+    friend class CWnd;
     /// WM_GETDLGCODE's default answer.
     virtual UINT DialogCode(UINT vk) const { (void)vk; return 0; }
     virtual bool SetText(const CString& text);
@@ -85,6 +92,7 @@ private:
     bool SendFromEvent(UINT message, WPARAM wParam, LPARAM lParam, QEvent* event);
     bool PreTranslate(MSG& msg);
     QPointer<QWidget> m_widget;
+    const QMetaObject* m_class;  // the widget's class; a widget in its destructor has lost it
     std::map<int, UINT_PTR> m_timers;  // Qt timer id -> the window's timer id
 };
 

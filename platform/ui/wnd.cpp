@@ -119,7 +119,7 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
     if (native->permanent) return native->permanent;
     if (!native->temporary) {
         // Kept with the widget: a handle's temporary object lives as long as the window.
-        native->temporary = std::make_unique<CWnd>();
+        native->temporary = native->MakeTemporary();
         native->temporary->m_hWnd = hwnd;
         native->temporary->SetTemporary();
     }

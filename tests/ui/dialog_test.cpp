@@ -98,6 +98,18 @@ TEST(DialogTemplates, EveryTemplateBuildsItsControlsAtTheirPlaces) {
     EXPECT_EQ(TBFindDialogTemplate(1), nullptr);
 }
 
+TEST(DialogTemplates, ControlsAreHandedOutAsObjectsOfTheirClass) {
+    CDialog dialog;
+    ASSERT_TRUE(dialog.CreateIndirect(*TBFindDialogTemplate(4307), nullptr));
+    // The framework's idiom static_cast<CButton*>(GetDlgItem(id)) must hold.
+    EXPECT_NE(dynamic_cast<CButton*>(dialog.GetDlgItem(IDOK)), nullptr);
+    EXPECT_EQ(dynamic_cast<CEdit*>(dialog.GetDlgItem(IDOK)), nullptr);
+    CDialog tables;
+    ASSERT_TRUE(tables.CreateIndirect(*TBFindDialogTemplate(4306), nullptr));
+    EXPECT_NE(dynamic_cast<CComboBox*>(tables.GetDlgItem(IDC_TABLE_NAME)), nullptr);
+    EXPECT_EQ(tables.GetDlgItem(IDC_TABLE_NAME), tables.GetDlgItem(IDC_TABLE_NAME));
+}
+
 TEST(ModalDialog, EnterChoosesTheDefaultButtonAndNotificationsReachTheMap) {
     CTableDlg dialog;
     WhenModalOpens([](QWidget* modal) {

@@ -96,17 +96,19 @@ inline void RunEvents() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
-/// Runs action once the next modal window (dialog, message box, menu) is open.
+/// Runs action once the next modal window (dialog, message box, menu) is open. Only
+/// the pending timer holds the poll, so it goes once the action ran.
 template <class F>
 void WhenModalOpens(F action) {
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [poll, action] {
+    std::weak_ptr<std::function<void()>> weak = poll;
+    *poll = [weak, action] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) modal = QApplication::activePopupWidget();
         if (modal && modal->isVisible()) action(modal);
-        else QTimer::singleShot(10, *poll);
+        else if (auto self = weak.lock()) QTimer::singleShot(10, [self] { (*self)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
 } // namespace uitest

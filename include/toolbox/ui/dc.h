@@ -387,9 +387,6 @@ public:
     ~CPaintDC() override;
     /// The area to repaint (the whole client area).
     RECT m_rcPaint = {0, 0, 0, 0};
-
-private:
-    CWnd* m_wnd;
 };
 
 /// Drawing into a window outside its paint event: the window's backing image, shown

@@ -108,9 +108,9 @@ public:
     /// Creates a window of the given class ("EDIT", "BUTTON", "STATIC", "COMBOBOX",
     /// "LISTBOX", "SysListView32", "RICHEDIT" or null for a plain window) with
     /// parent, id and style; false when the class is unknown.
-    virtual BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style,
+    BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style,
                           const RECT& rect, CWnd* parent, UINT id);
-    virtual BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
+    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
                         CWnd* parent, UINT id);
     /// Attaches this object to an existing widget (no messages are sent).
     BOOL Attach(HWND hwnd);
