@@ -43,7 +43,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CTablesDialog, CDialog)
-    ON_CBN_SELCHANGE(IDC_TABLE_NAME, OnTableChanged)
+ON_CBN_SELCHANGE(IDC_TABLE_NAME, OnTableChanged)
 END_MESSAGE_MAP()
 
 void PressKey(QWidget* target, int key) {
@@ -53,7 +53,7 @@ void PressKey(QWidget* target, int key) {
     QCoreApplication::sendEvent(target, &release);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -16,7 +16,7 @@
 namespace {
 WPARAM W(int v) { return static_cast<WPARAM>(static_cast<std::intptr_t>(v)); }
 LPARAM L(LPCTSTR text) { return reinterpret_cast<LPARAM>(text ? text : ""); }
-} // namespace
+}  // namespace
 
 // ------------------------------------------------------------------ edit
 
@@ -84,7 +84,9 @@ BOOL CComboBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     return CreateEx(0, "COMBOBOX", nullptr, style, rect, parent, id);
 }
 int CComboBox::AddString(LPCTSTR text) { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, L(text))); }
-int CComboBox::InsertString(int index, LPCTSTR text) { return static_cast<int>(SendMessage(CB_INSERTSTRING, W(index), L(text))); }
+int CComboBox::InsertString(int index, LPCTSTR text) {
+    return static_cast<int>(SendMessage(CB_INSERTSTRING, W(index), L(text)));
+}
 int CComboBox::DeleteString(UINT index) { return static_cast<int>(SendMessage(CB_DELETESTRING, index)); }
 void CComboBox::ResetContent() { SendMessage(CB_RESETCONTENT); }
 int CComboBox::GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
@@ -102,18 +104,29 @@ int CComboBox::GetLBText(int index, CString& text) const {
     text = CString(buffer.data(), length);
     return length;
 }
-int CComboBox::FindString(int start, LPCTSTR text) const { return static_cast<int>(Send(CB_FINDSTRING, W(start), L(text))); }
-int CComboBox::FindStringExact(int start, LPCTSTR text) const { return static_cast<int>(Send(CB_FINDSTRINGEXACT, W(start), L(text))); }
-int CComboBox::SelectString(int start, LPCTSTR text) { return static_cast<int>(SendMessage(CB_SELECTSTRING, W(start), L(text))); }
-int CComboBox::SetItemData(int index, DWORD_PTR data) { return static_cast<int>(SendMessage(CB_SETITEMDATA, W(index), static_cast<LPARAM>(data))); }
+int CComboBox::FindString(int start, LPCTSTR text) const {
+    return static_cast<int>(Send(CB_FINDSTRING, W(start), L(text)));
+}
+int CComboBox::FindStringExact(int start, LPCTSTR text) const {
+    return static_cast<int>(Send(CB_FINDSTRINGEXACT, W(start), L(text)));
+}
+int CComboBox::SelectString(int start, LPCTSTR text) {
+    return static_cast<int>(SendMessage(CB_SELECTSTRING, W(start), L(text)));
+}
+int CComboBox::SetItemData(int index, DWORD_PTR data) {
+    return static_cast<int>(SendMessage(CB_SETITEMDATA, W(index), static_cast<LPARAM>(data)));
+}
 DWORD_PTR CComboBox::GetItemData(int index) const { return static_cast<DWORD_PTR>(Send(CB_GETITEMDATA, W(index))); }
 void CComboBox::ShowDropDown(BOOL show) { SendMessage(CB_SHOWDROPDOWN, show); }
 BOOL CComboBox::GetDroppedState() const { return static_cast<BOOL>(Send(CB_GETDROPPEDSTATE)); }
-void CComboBox::GetDroppedControlRect(RECT* rect) const { Send(CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(rect)); }
+void CComboBox::GetDroppedControlRect(RECT* rect) const {
+    Send(CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(rect));
+}
 BOOL CComboBox::LimitText(int max) { return static_cast<BOOL>(SendMessage(CB_LIMITTEXT, W(max))); }
 DWORD CComboBox::GetEditSel() const { return static_cast<DWORD>(Send(CB_GETEDITSEL)); }
 BOOL CComboBox::SetEditSel(int start, int end) {
-    return static_cast<BOOL>(SendMessage(CB_SETEDITSEL, 0, MAKELPARAM(static_cast<WORD>(start), static_cast<WORD>(end))));
+    return static_cast<BOOL>(
+        SendMessage(CB_SETEDITSEL, 0, MAKELPARAM(static_cast<WORD>(start), static_cast<WORD>(end))));
 }
 
 // ------------------------------------------------------------------ list box
@@ -122,7 +135,9 @@ BOOL CListBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     return CreateEx(0, "LISTBOX", nullptr, style, rect, parent, id);
 }
 int CListBox::AddString(LPCTSTR text) { return static_cast<int>(SendMessage(LB_ADDSTRING, 0, L(text))); }
-int CListBox::InsertString(int index, LPCTSTR text) { return static_cast<int>(SendMessage(LB_INSERTSTRING, W(index), L(text))); }
+int CListBox::InsertString(int index, LPCTSTR text) {
+    return static_cast<int>(SendMessage(LB_INSERTSTRING, W(index), L(text)));
+}
 int CListBox::DeleteString(UINT index) { return static_cast<int>(SendMessage(LB_DELETESTRING, index)); }
 void CListBox::ResetContent() { SendMessage(LB_RESETCONTENT); }
 int CListBox::GetCount() const { return static_cast<int>(Send(LB_GETCOUNT)); }
@@ -140,10 +155,18 @@ int CListBox::GetText(int index, CString& text) const {
     text = CString(buffer.data(), length);
     return length;
 }
-int CListBox::FindString(int start, LPCTSTR text) const { return static_cast<int>(Send(LB_FINDSTRING, W(start), L(text))); }
-int CListBox::FindStringExact(int start, LPCTSTR text) const { return static_cast<int>(Send(LB_FINDSTRINGEXACT, W(start), L(text))); }
-int CListBox::SelectString(int start, LPCTSTR text) { return static_cast<int>(SendMessage(LB_SELECTSTRING, W(start), L(text))); }
-int CListBox::SetItemData(int index, DWORD_PTR data) { return static_cast<int>(SendMessage(LB_SETITEMDATA, W(index), static_cast<LPARAM>(data))); }
+int CListBox::FindString(int start, LPCTSTR text) const {
+    return static_cast<int>(Send(LB_FINDSTRING, W(start), L(text)));
+}
+int CListBox::FindStringExact(int start, LPCTSTR text) const {
+    return static_cast<int>(Send(LB_FINDSTRINGEXACT, W(start), L(text)));
+}
+int CListBox::SelectString(int start, LPCTSTR text) {
+    return static_cast<int>(SendMessage(LB_SELECTSTRING, W(start), L(text)));
+}
+int CListBox::SetItemData(int index, DWORD_PTR data) {
+    return static_cast<int>(SendMessage(LB_SETITEMDATA, W(index), static_cast<LPARAM>(data)));
+}
 DWORD_PTR CListBox::GetItemData(int index) const { return static_cast<DWORD_PTR>(Send(LB_GETITEMDATA, W(index))); }
 int CListBox::GetSel(int index) const { return static_cast<int>(Send(LB_GETSEL, W(index))); }
 int CListBox::SetSel(int index, BOOL select) { return static_cast<int>(SendMessage(LB_SETSEL, select, index)); }
@@ -170,7 +193,7 @@ void CHeaderCtrl::SetSortArrow(int column, BOOL ascending) {
 
 namespace {
 CNativeListView* ListOf(const CWnd* wnd) { return CNativeListView::Of(wnd->GetWidget()); }
-} // namespace
+}  // namespace
 
 CListCtrl::CListCtrl() = default;
 CListCtrl::~CListCtrl() { m_header.m_hWnd = nullptr; }  // the header belongs to the list widget
@@ -185,9 +208,10 @@ DWORD CListCtrl::SetExtendedStyle(DWORD exStyle) {
     const DWORD old = list->extendedStyle;
     list->extendedStyle = exStyle;
     // Grid lines between cells, as the report view draws them.
-    list->Tree()->setStyleSheet((exStyle & LVS_EX_GRIDLINES)
-                                    ? QStringLiteral("QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }")
-                                    : QString());
+    list->Tree()->setStyleSheet(
+        (exStyle & LVS_EX_GRIDLINES)
+            ? QStringLiteral("QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }")
+            : QString());
     return old;
 }
 DWORD CListCtrl::GetExtendedStyle() const {

@@ -25,21 +25,21 @@
 namespace {
 QColor Q(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 COLORREF C(const QColor& q) { return RGB(q.red(), q.green(), q.blue()); }
-} // namespace
+}  // namespace
 
 COLORREF GetSysColor(int index) {
     const QPalette palette = qApp ? QApplication::palette() : QPalette();
     switch (index) {
-    case COLOR_WINDOW: return C(palette.color(QPalette::Base));
-    case COLOR_WINDOWTEXT: return C(palette.color(QPalette::Text));
-    case COLOR_HIGHLIGHT: return C(palette.color(QPalette::Highlight));
-    case COLOR_HIGHLIGHTTEXT: return C(palette.color(QPalette::HighlightedText));
-    case COLOR_BTNFACE: return C(palette.color(QPalette::Button));
-    case COLOR_BTNSHADOW: return C(palette.color(QPalette::Dark));
-    case COLOR_GRAYTEXT: return C(palette.color(QPalette::Disabled, QPalette::Text));
-    case COLOR_BTNTEXT: return C(palette.color(QPalette::ButtonText));
-    case COLOR_BTNHIGHLIGHT: return C(palette.color(QPalette::Light));
-    default: return 0;
+        case COLOR_WINDOW: return C(palette.color(QPalette::Base));
+        case COLOR_WINDOWTEXT: return C(palette.color(QPalette::Text));
+        case COLOR_HIGHLIGHT: return C(palette.color(QPalette::Highlight));
+        case COLOR_HIGHLIGHTTEXT: return C(palette.color(QPalette::HighlightedText));
+        case COLOR_BTNFACE: return C(palette.color(QPalette::Button));
+        case COLOR_BTNSHADOW: return C(palette.color(QPalette::Dark));
+        case COLOR_GRAYTEXT: return C(palette.color(QPalette::Disabled, QPalette::Text));
+        case COLOR_BTNTEXT: return C(palette.color(QPalette::ButtonText));
+        case COLOR_BTNHIGHLIGHT: return C(palette.color(QPalette::Light));
+        default: return 0;
     }
 }
 
@@ -77,7 +77,8 @@ BOOL CBrush::CreateHatchBrush(int hatch, COLORREF colour) {
     return TRUE;
 }
 BOOL CBrush::CreateBrushIndirect(const LOGBRUSH* brush) {
-    if (!brush || brush->lbStyle > BS_HATCHED || (brush->lbStyle == BS_HATCHED && brush->lbHatch > HS_DIAGCROSS)) return FALSE;
+    if (!brush || brush->lbStyle > BS_HATCHED || (brush->lbStyle == BS_HATCHED && brush->lbHatch > HS_DIAGCROSS))
+        return FALSE;
     m_log = *brush;
     m_created = true;
     return TRUE;
@@ -156,7 +157,7 @@ BOOL CBitmap::DeleteObject() {
 QString TBMapFaceName(const char* face) {
     const QString name = QString::fromUtf8(face ? face : "");
     static const char* const sansNames[] = {"MS Shell Dlg", "MS Shell Dlg 2", "MS Sans Serif", "Microsoft Sans Serif",
-                                            "Tahoma", "Segoe UI", "System"};
+                                            "Tahoma",       "Segoe UI",       "System"};
     if (name.isEmpty()) return QApplication::font().family();
     for (const char* sans : sansNames)
         if (name.compare(QLatin1String(sans), Qt::CaseInsensitive) == 0) return QStringLiteral("DejaVu Sans");
@@ -168,7 +169,8 @@ QFont TBQFontFromLogFont(const LOGFONT& log) {
     // Negative heights are character heights, positive ones cell heights (with the
     // internal leading); both in pixels here.
     const long h = log.lfHeight;
-    if (h < 0) font.setPixelSize(static_cast<int>(-h));
+    if (h < 0)
+        font.setPixelSize(static_cast<int>(-h));
     else if (h > 0) {
         font.setPixelSize(static_cast<int>(h));
         const int cell = QFontMetrics(font).height();
@@ -186,13 +188,43 @@ QFont TBQFontFromLogFont(const LOGFONT& log) {
 // ------------------------------------------------------------------ records
 
 CString CDrawRecord::ToString() const {
-    static const char* const names[] = {
-        "SelectPen", "SelectBrush", "SelectFont", "SetTextColor", "SetBkColor", "SetBkMode", "SetTextAlign",
-        "SetMapMode", "SetWindowOrg", "SetWindowExt", "SetViewportOrg", "SetViewportExt", "SetPolyFillMode",
-        "SaveDC", "RestoreDC", "IntersectClipRect", "SelectClipRgnNone",
-        "MoveTo", "LineTo", "Polyline", "Polygon", "Rectangle", "RoundRect", "Ellipse", "Arc", "Pie", "Chord",
-        "SetPixel", "FillSolidRect", "FillRect", "FrameRect", "Draw3dRect", "DrawFocusRect",
-        "DrawFrameControl", "TextOut", "DrawText", "DrawImage"};
+    static const char* const names[] = {"SelectPen",
+                                        "SelectBrush",
+                                        "SelectFont",
+                                        "SetTextColor",
+                                        "SetBkColor",
+                                        "SetBkMode",
+                                        "SetTextAlign",
+                                        "SetMapMode",
+                                        "SetWindowOrg",
+                                        "SetWindowExt",
+                                        "SetViewportOrg",
+                                        "SetViewportExt",
+                                        "SetPolyFillMode",
+                                        "SaveDC",
+                                        "RestoreDC",
+                                        "IntersectClipRect",
+                                        "SelectClipRgnNone",
+                                        "MoveTo",
+                                        "LineTo",
+                                        "Polyline",
+                                        "Polygon",
+                                        "Rectangle",
+                                        "RoundRect",
+                                        "Ellipse",
+                                        "Arc",
+                                        "Pie",
+                                        "Chord",
+                                        "SetPixel",
+                                        "FillSolidRect",
+                                        "FillRect",
+                                        "FrameRect",
+                                        "Draw3dRect",
+                                        "DrawFocusRect",
+                                        "DrawFrameControl",
+                                        "TextOut",
+                                        "DrawText",
+                                        "DrawImage"};
     CString s = names[op];
     s += '(';
     bool colourArgs = op == SetTextColor || op == SetBkColor;
@@ -200,10 +232,13 @@ CString CDrawRecord::ToString() const {
         if (i) s += ',';
         CString number;
         const bool colour = colourArgs || ((op == SelectPen || op == SelectBrush) && i == 2) ||
-                            ((op == FillSolidRect || op == FillRect || op == FrameRect || op == SetPixel) && i + 1 == args.size() && op != DrawFrameControl) ||
+                            ((op == FillSolidRect || op == FillRect || op == FrameRect || op == SetPixel) &&
+                             i + 1 == args.size() && op != DrawFrameControl) ||
                             (op == Draw3dRect && i >= 4);
-        if (colour) number.Format("#%06lx", static_cast<unsigned long>(args[i]));
-        else number.Format("%ld", args[i]);
+        if (colour)
+            number.Format("#%06lx", static_cast<unsigned long>(args[i]));
+        else
+            number.Format("%ld", args[i]);
         s += number;
     }
     if (op == TextOut || op == DrawText || op == SelectFont) {
@@ -299,12 +334,13 @@ int CDC::GetDeviceCaps(int index) const {
     const int dpi = LogicalPixelsY();
     QPaintDevice* device = m_impl->external ? m_impl->external->device() : m_impl->device;
     switch (index) {
-    case 88: case 90: return dpi;                      // LOGPIXELSX, LOGPIXELSY
-    case 8: return device ? device->width() : 0;       // HORZRES
-    case 10: return device ? device->height() : 0;     // VERTRES
-    case 4: return device ? device->widthMM() : 0;     // HORZSIZE
-    case 6: return device ? device->heightMM() : 0;    // VERTSIZE
-    default: return 0;
+        case 88:
+        case 90: return dpi;                             // LOGPIXELSX, LOGPIXELSY
+        case 8: return device ? device->width() : 0;     // HORZRES
+        case 10: return device ? device->height() : 0;   // VERTRES
+        case 4: return device ? device->widthMM() : 0;   // HORZSIZE
+        case 6: return device ? device->heightMM() : 0;  // VERTSIZE
+        default: return 0;
     }
 }
 
@@ -314,7 +350,8 @@ CPen* CDC::SelectObject(CPen* pen) {
     CPen* old = m_state.pen;
     if (!pen) return nullptr;
     const LOGPEN& l = pen->Log();
-    CDrawRecord r{CDrawRecord::SelectPen, {static_cast<long>(l.lopnStyle), l.lopnWidth.x, static_cast<long>(l.lopnColor)}, {}};
+    CDrawRecord r{
+        CDrawRecord::SelectPen, {static_cast<long>(l.lopnStyle), l.lopnWidth.x, static_cast<long>(l.lopnColor)}, {}};
     m_state.pen = pen;
     Apply(r);
     return old;
@@ -325,7 +362,9 @@ CBrush* CDC::SelectObject(CBrush* brush) {
     if (!brush) return nullptr;
     const LOGBRUSH& l = brush->Log();
     m_state.brush = brush;
-    Apply({CDrawRecord::SelectBrush, {static_cast<long>(l.lbStyle), static_cast<long>(l.lbHatch), static_cast<long>(l.lbColor)}, {}});
+    Apply({CDrawRecord::SelectBrush,
+           {static_cast<long>(l.lbStyle), static_cast<long>(l.lbHatch), static_cast<long>(l.lbColor)},
+           {}});
     return old;
 }
 
@@ -436,12 +475,13 @@ double CDC::ScaleY() const {
 void CDC::ApplyMetricExtents() {
     long unitsPerInch = 0;
     switch (m_state.mapMode) {
-    case MM_LOMETRIC: case MM_ISOTROPIC: unitsPerInch = 254; break;
-    case MM_HIMETRIC: unitsPerInch = 2540; break;
-    case MM_LOENGLISH: unitsPerInch = 100; break;
-    case MM_HIENGLISH: unitsPerInch = 1000; break;
-    case MM_TWIPS: unitsPerInch = 1440; break;
-    default: break;
+        case MM_LOMETRIC:
+        case MM_ISOTROPIC: unitsPerInch = 254; break;
+        case MM_HIMETRIC: unitsPerInch = 2540; break;
+        case MM_LOENGLISH: unitsPerInch = 100; break;
+        case MM_HIENGLISH: unitsPerInch = 1000; break;
+        case MM_TWIPS: unitsPerInch = 1440; break;
+        default: break;
     }
     if (m_state.mapMode == MM_TEXT) {
         m_state.windowExt = CSize(1, 1);
@@ -459,10 +499,12 @@ void CDC::FixIsotropic() {
     const double sx = std::fabs(ScaleX()), sy = std::fabs(ScaleY());
     if (sx > sy) {
         const double cx = sy * std::fabs(static_cast<double>(m_state.windowExt.cx));
-        m_state.viewportExt.cx = (m_state.viewportExt.cx < 0 ? -1 : 1) * std::lround(cx) * (m_state.windowExt.cx < 0 ? -1 : 1);
+        m_state.viewportExt.cx =
+            (m_state.viewportExt.cx < 0 ? -1 : 1) * std::lround(cx) * (m_state.windowExt.cx < 0 ? -1 : 1);
     } else if (sy > sx) {
         const double cy = sx * std::fabs(static_cast<double>(m_state.windowExt.cy));
-        m_state.viewportExt.cy = (m_state.viewportExt.cy < 0 ? -1 : 1) * std::lround(cy) * (m_state.windowExt.cy < 0 ? -1 : 1);
+        m_state.viewportExt.cy =
+            (m_state.viewportExt.cy < 0 ? -1 : 1) * std::lround(cy) * (m_state.windowExt.cy < 0 ? -1 : 1);
     }
 }
 
@@ -506,7 +548,10 @@ CPoint CDC::MoveTo(int x, int y) {
     Apply({CDrawRecord::MoveTo, {x, y}, {}});
     return old;
 }
-BOOL CDC::LineTo(int x, int y) { Apply({CDrawRecord::LineTo, {x, y}, {}}); return TRUE; }
+BOOL CDC::LineTo(int x, int y) {
+    Apply({CDrawRecord::LineTo, {x, y}, {}});
+    return TRUE;
+}
 
 namespace {
 std::vector<long> Flatten(const POINT* points, int count) {
@@ -519,7 +564,7 @@ std::vector<long> Flatten(const POINT* points, int count) {
     }
     return args;
 }
-} // namespace
+}  // namespace
 
 BOOL CDC::Polyline(const POINT* points, int count) {
     if (!points || count < 2) return FALSE;
@@ -531,9 +576,18 @@ BOOL CDC::Polygon(const POINT* points, int count) {
     Apply({CDrawRecord::Polygon, Flatten(points, count), {}});
     return TRUE;
 }
-BOOL CDC::Rectangle(int l, int t, int r, int b) { Apply({CDrawRecord::Rectangle, {l, t, r, b}, {}}); return TRUE; }
-BOOL CDC::RoundRect(int l, int t, int r, int b, int w, int h) { Apply({CDrawRecord::RoundRect, {l, t, r, b, w, h}, {}}); return TRUE; }
-BOOL CDC::Ellipse(int l, int t, int r, int b) { Apply({CDrawRecord::Ellipse, {l, t, r, b}, {}}); return TRUE; }
+BOOL CDC::Rectangle(int l, int t, int r, int b) {
+    Apply({CDrawRecord::Rectangle, {l, t, r, b}, {}});
+    return TRUE;
+}
+BOOL CDC::RoundRect(int l, int t, int r, int b, int w, int h) {
+    Apply({CDrawRecord::RoundRect, {l, t, r, b, w, h}, {}});
+    return TRUE;
+}
+BOOL CDC::Ellipse(int l, int t, int r, int b) {
+    Apply({CDrawRecord::Ellipse, {l, t, r, b}, {}});
+    return TRUE;
+}
 BOOL CDC::Arc(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
     Apply({CDrawRecord::Arc, {l, t, r, b, x3, y3, x4, y4}, {}});
     return TRUE;
@@ -560,21 +614,30 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
 void CDC::FillRect(const RECT* r, CBrush* brush) {
     if (!r || !brush) return;
     const LOGBRUSH& l = brush->Log();
-    Apply({CDrawRecord::FillRect, {r->left, r->top, r->right, r->bottom, static_cast<long>(l.lbStyle), static_cast<long>(l.lbHatch), static_cast<long>(l.lbColor)}, {}});
+    Apply({CDrawRecord::FillRect,
+           {r->left, r->top, r->right, r->bottom, static_cast<long>(l.lbStyle), static_cast<long>(l.lbHatch),
+            static_cast<long>(l.lbColor)},
+           {}});
 }
 void CDC::FrameRect(const RECT* r, CBrush* brush) {
     if (!r || !brush) return;
-    Apply({CDrawRecord::FrameRect, {r->left, r->top, r->right, r->bottom, static_cast<long>(brush->Log().lbColor)}, {}});
+    Apply(
+        {CDrawRecord::FrameRect, {r->left, r->top, r->right, r->bottom, static_cast<long>(brush->Log().lbColor)}, {}});
 }
 void CDC::Draw3dRect(const RECT* r, COLORREF topLeft, COLORREF bottomRight) {
-    if (r) Apply({CDrawRecord::Draw3dRect, {r->left, r->top, r->right, r->bottom, static_cast<long>(topLeft), static_cast<long>(bottomRight)}, {}});
+    if (r)
+        Apply({CDrawRecord::Draw3dRect,
+               {r->left, r->top, r->right, r->bottom, static_cast<long>(topLeft), static_cast<long>(bottomRight)},
+               {}});
 }
 void CDC::DrawFocusRect(const RECT* r) {
     if (r) Apply({CDrawRecord::DrawFocusRect, {r->left, r->top, r->right, r->bottom}, {}});
 }
 BOOL CDC::DrawFrameControl(RECT* r, UINT type, UINT state) {
     if (!r || (type != DFC_BUTTON && type != DFC_SCROLL)) return FALSE;
-    Apply({CDrawRecord::DrawFrameControl, {r->left, r->top, r->right, r->bottom, static_cast<long>(type), static_cast<long>(state)}, {}});
+    Apply({CDrawRecord::DrawFrameControl,
+           {r->left, r->top, r->right, r->bottom, static_cast<long>(type), static_cast<long>(state)},
+           {}});
     return TRUE;
 }
 BOOL CDC::TextOut(int x, int y, const CString& text) {
@@ -586,15 +649,18 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int
     return StretchBlt(x, y, width, height, source, xSrc, ySrc, width, height, rop);
 }
 
-BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, int srcWidth, int srcHeight, DWORD) {
+BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, int srcWidth, int srcHeight,
+                     DWORD) {
     if (!source || !source->m_impl->bitmap || !source->m_impl->bitmap->GetImage()) return FALSE;
     source->m_impl->Close();  // the source's drawing must be in its image
     const QImage& image = *source->m_impl->bitmap->GetImage();
     const QRect part(xSrc, ySrc, srcWidth, srcHeight);
     if (!image.rect().contains(part)) return FALSE;
     // The image travels in the record as a pointer; playing back needs it alive.
-    Apply({CDrawRecord::DrawImage, {x, y, width, height, xSrc, ySrc, srcWidth, srcHeight,
-                                    static_cast<long>(reinterpret_cast<std::intptr_t>(&image))}, {}});
+    Apply({CDrawRecord::DrawImage,
+           {x, y, width, height, xSrc, ySrc, srcWidth, srcHeight,
+            static_cast<long>(reinterpret_cast<std::intptr_t>(&image))},
+           {}});
     return TRUE;
 }
 
@@ -607,102 +673,114 @@ void CDC::Apply(const CDrawRecord& record) {
 
 void CDC::Carry(const CDrawRecord& record) {
     switch (record.op) {
-    case CDrawRecord::SelectPen: case CDrawRecord::SelectBrush: case CDrawRecord::SelectFont:
-    case CDrawRecord::SetTextColor: case CDrawRecord::SetBkColor: case CDrawRecord::SetBkMode:
-    case CDrawRecord::SetTextAlign: case CDrawRecord::SetMapMode: case CDrawRecord::SetWindowOrg:
-    case CDrawRecord::SetWindowExt: case CDrawRecord::SetViewportOrg: case CDrawRecord::SetViewportExt:
-    case CDrawRecord::SetPolyFillMode: case CDrawRecord::SaveDC: case CDrawRecord::RestoreDC:
-    case CDrawRecord::IntersectClipRect: case CDrawRecord::SelectClipRgnNone: case CDrawRecord::MoveTo:
-        ApplyState(record);
-        return;
-    default:
-        if (m_render) Render(record);
-        if (record.op == CDrawRecord::LineTo) m_state.position = CPoint(record.args[0], record.args[1]);
-        if (record.op == CDrawRecord::TextOut && (m_state.textAlign & TA_UPDATECP)) {
-            const CSize extent = GetTextExtent(record.text);
-            m_state.position.x += extent.cx;
-        }
-        return;
+        case CDrawRecord::SelectPen:
+        case CDrawRecord::SelectBrush:
+        case CDrawRecord::SelectFont:
+        case CDrawRecord::SetTextColor:
+        case CDrawRecord::SetBkColor:
+        case CDrawRecord::SetBkMode:
+        case CDrawRecord::SetTextAlign:
+        case CDrawRecord::SetMapMode:
+        case CDrawRecord::SetWindowOrg:
+        case CDrawRecord::SetWindowExt:
+        case CDrawRecord::SetViewportOrg:
+        case CDrawRecord::SetViewportExt:
+        case CDrawRecord::SetPolyFillMode:
+        case CDrawRecord::SaveDC:
+        case CDrawRecord::RestoreDC:
+        case CDrawRecord::IntersectClipRect:
+        case CDrawRecord::SelectClipRgnNone:
+        case CDrawRecord::MoveTo: ApplyState(record); return;
+        default:
+            if (m_render) Render(record);
+            if (record.op == CDrawRecord::LineTo) m_state.position = CPoint(record.args[0], record.args[1]);
+            if (record.op == CDrawRecord::TextOut && (m_state.textAlign & TA_UPDATECP)) {
+                const CSize extent = GetTextExtent(record.text);
+                m_state.position.x += extent.cx;
+            }
+            return;
     }
 }
 
 void CDC::ApplyState(const CDrawRecord& r) {
     const auto& a = r.args;
     switch (r.op) {
-    case CDrawRecord::SelectPen:
-        // A record played back carries the pen itself, not an object of the caller.
-        if (!m_state.pen || m_state.pen->Log().lopnColor != static_cast<COLORREF>(a[2]) ||
-            m_state.pen->Log().lopnStyle != static_cast<UINT>(a[0]) || m_state.pen->Log().lopnWidth.x != a[1]) {
-            m_impl->playedPen.CreatePen(static_cast<UINT>(a[0]), static_cast<int>(a[1]), static_cast<COLORREF>(a[2]));
-            m_state.pen = &m_impl->playedPen;
+        case CDrawRecord::SelectPen:
+            // A record played back carries the pen itself, not an object of the caller.
+            if (!m_state.pen || m_state.pen->Log().lopnColor != static_cast<COLORREF>(a[2]) ||
+                m_state.pen->Log().lopnStyle != static_cast<UINT>(a[0]) || m_state.pen->Log().lopnWidth.x != a[1]) {
+                m_impl->playedPen.CreatePen(static_cast<UINT>(a[0]), static_cast<int>(a[1]),
+                                            static_cast<COLORREF>(a[2]));
+                m_state.pen = &m_impl->playedPen;
+            }
+            break;
+        case CDrawRecord::SelectBrush:
+            if (!m_state.brush || m_state.brush->Log().lbColor != static_cast<COLORREF>(a[2]) ||
+                m_state.brush->Log().lbStyle != static_cast<UINT>(a[0]) ||
+                m_state.brush->Log().lbHatch != static_cast<std::uintptr_t>(a[1])) {
+                LOGBRUSH l{static_cast<UINT>(a[0]), static_cast<COLORREF>(a[2]), static_cast<std::uintptr_t>(a[1])};
+                m_impl->playedBrush.CreateBrushIndirect(&l);
+                m_state.brush = &m_impl->playedBrush;
+            }
+            break;
+        case CDrawRecord::SelectFont:
+            if (!m_state.font || m_state.font->Log().lfHeight != a[0] || r.text != m_state.font->Log().lfFaceName) {
+                LOGFONT l;
+                l.lfHeight = a[0];
+                l.lfWeight = a[1];
+                l.lfItalic = static_cast<BYTE>(a[2]);
+                l.lfEscapement = a[3];
+                std::strncpy(l.lfFaceName, r.text.GetString(), sizeof l.lfFaceName - 1);
+                m_impl->playedFont.CreateFontIndirect(&l);
+                m_state.font = &m_impl->playedFont;
+            }
+            break;
+        case CDrawRecord::SetTextColor: m_state.textColour = static_cast<COLORREF>(a[0]); break;
+        case CDrawRecord::SetBkColor: m_state.bkColour = static_cast<COLORREF>(a[0]); break;
+        case CDrawRecord::SetBkMode: m_state.bkMode = static_cast<int>(a[0]); break;
+        case CDrawRecord::SetTextAlign: m_state.textAlign = static_cast<UINT>(a[0]); break;
+        case CDrawRecord::SetPolyFillMode: m_state.polyFillMode = static_cast<int>(a[0]); break;
+        case CDrawRecord::SetMapMode:
+            m_state.mapMode = static_cast<int>(a[0]);
+            if (m_state.mapMode != MM_ANISOTROPIC) ApplyMetricExtents();
+            break;
+        case CDrawRecord::SetWindowOrg: m_state.windowOrg = CPoint(a[0], a[1]); break;
+        case CDrawRecord::SetViewportOrg: m_state.viewportOrg = CPoint(a[0], a[1]); break;
+        case CDrawRecord::SetWindowExt:
+        case CDrawRecord::SetViewportExt: {
+            // Extents count only in the two scalable modes, and never as zero.
+            if (m_state.mapMode != MM_ISOTROPIC && m_state.mapMode != MM_ANISOTROPIC) break;
+            if (a[0] == 0 || a[1] == 0) break;
+            (r.op == CDrawRecord::SetWindowExt ? m_state.windowExt : m_state.viewportExt) = CSize(a[0], a[1]);
+            FixIsotropic();
+            break;
         }
-        break;
-    case CDrawRecord::SelectBrush:
-        if (!m_state.brush || m_state.brush->Log().lbColor != static_cast<COLORREF>(a[2]) ||
-            m_state.brush->Log().lbStyle != static_cast<UINT>(a[0]) || m_state.brush->Log().lbHatch != static_cast<std::uintptr_t>(a[1])) {
-            LOGBRUSH l{static_cast<UINT>(a[0]), static_cast<COLORREF>(a[2]), static_cast<std::uintptr_t>(a[1])};
-            m_impl->playedBrush.CreateBrushIndirect(&l);
-            m_state.brush = &m_impl->playedBrush;
+        case CDrawRecord::SaveDC: m_saved.push_back(m_state); break;
+        case CDrawRecord::RestoreDC: {
+            const int depth = static_cast<int>(m_saved.size());
+            const int target = a[0] < 0 ? depth + static_cast<int>(a[0]) + 1 : static_cast<int>(a[0]);
+            if (target < 1 || target > depth) break;
+            m_state = m_saved[static_cast<std::size_t>(target - 1)];
+            m_saved.resize(static_cast<std::size_t>(target - 1));
+            break;
         }
-        break;
-    case CDrawRecord::SelectFont:
-        if (!m_state.font || m_state.font->Log().lfHeight != a[0] || r.text != m_state.font->Log().lfFaceName) {
-            LOGFONT l;
-            l.lfHeight = a[0];
-            l.lfWeight = a[1];
-            l.lfItalic = static_cast<BYTE>(a[2]);
-            l.lfEscapement = a[3];
-            std::strncpy(l.lfFaceName, r.text.GetString(), sizeof l.lfFaceName - 1);
-            m_impl->playedFont.CreateFontIndirect(&l);
-            m_state.font = &m_impl->playedFont;
+        case CDrawRecord::IntersectClipRect: {
+            RECT device{a[0], a[1], a[2], a[3]};
+            LPtoDP(&device);
+            CRect d(device);
+            d.NormalizeRect();
+            if (m_state.clipped) {
+                CRect both;
+                both.IntersectRect(CRect(m_state.clip), d);
+                d = both;
+            }
+            m_state.clip = d;
+            m_state.clipped = true;
+            break;
         }
-        break;
-    case CDrawRecord::SetTextColor: m_state.textColour = static_cast<COLORREF>(a[0]); break;
-    case CDrawRecord::SetBkColor: m_state.bkColour = static_cast<COLORREF>(a[0]); break;
-    case CDrawRecord::SetBkMode: m_state.bkMode = static_cast<int>(a[0]); break;
-    case CDrawRecord::SetTextAlign: m_state.textAlign = static_cast<UINT>(a[0]); break;
-    case CDrawRecord::SetPolyFillMode: m_state.polyFillMode = static_cast<int>(a[0]); break;
-    case CDrawRecord::SetMapMode:
-        m_state.mapMode = static_cast<int>(a[0]);
-        if (m_state.mapMode != MM_ANISOTROPIC) ApplyMetricExtents();
-        break;
-    case CDrawRecord::SetWindowOrg: m_state.windowOrg = CPoint(a[0], a[1]); break;
-    case CDrawRecord::SetViewportOrg: m_state.viewportOrg = CPoint(a[0], a[1]); break;
-    case CDrawRecord::SetWindowExt:
-    case CDrawRecord::SetViewportExt: {
-        // Extents count only in the two scalable modes, and never as zero.
-        if (m_state.mapMode != MM_ISOTROPIC && m_state.mapMode != MM_ANISOTROPIC) break;
-        if (a[0] == 0 || a[1] == 0) break;
-        (r.op == CDrawRecord::SetWindowExt ? m_state.windowExt : m_state.viewportExt) = CSize(a[0], a[1]);
-        FixIsotropic();
-        break;
-    }
-    case CDrawRecord::SaveDC: m_saved.push_back(m_state); break;
-    case CDrawRecord::RestoreDC: {
-        const int depth = static_cast<int>(m_saved.size());
-        const int target = a[0] < 0 ? depth + static_cast<int>(a[0]) + 1 : static_cast<int>(a[0]);
-        if (target < 1 || target > depth) break;
-        m_state = m_saved[static_cast<std::size_t>(target - 1)];
-        m_saved.resize(static_cast<std::size_t>(target - 1));
-        break;
-    }
-    case CDrawRecord::IntersectClipRect: {
-        RECT device{a[0], a[1], a[2], a[3]};
-        LPtoDP(&device);
-        CRect d(device);
-        d.NormalizeRect();
-        if (m_state.clipped) {
-            CRect both;
-            both.IntersectRect(CRect(m_state.clip), d);
-            d = both;
-        }
-        m_state.clip = d;
-        m_state.clipped = true;
-        break;
-    }
-    case CDrawRecord::SelectClipRgnNone: m_state.clipped = false; break;
-    case CDrawRecord::MoveTo: m_state.position = CPoint(a[0], a[1]); break;
-    default: break;
+        case CDrawRecord::SelectClipRgnNone: m_state.clipped = false; break;
+        case CDrawRecord::MoveTo: m_state.position = CPoint(a[0], a[1]); break;
+        default: break;
     }
 }
 
@@ -710,23 +788,23 @@ namespace {
 
 Qt::PenStyle QtPenStyle(UINT style) {
     switch (style & PS_STYLE_MASK) {
-    case PS_DASH: return Qt::DashLine;
-    case PS_DOT: return Qt::DotLine;
-    case PS_DASHDOT: return Qt::DashDotLine;
-    case PS_DASHDOTDOT: return Qt::DashDotDotLine;
-    case PS_NULL: return Qt::NoPen;
-    default: return Qt::SolidLine;
+        case PS_DASH: return Qt::DashLine;
+        case PS_DOT: return Qt::DotLine;
+        case PS_DASHDOT: return Qt::DashDotLine;
+        case PS_DASHDOTDOT: return Qt::DashDotDotLine;
+        case PS_NULL: return Qt::NoPen;
+        default: return Qt::SolidLine;
     }
 }
 
 Qt::BrushStyle QtHatch(std::uintptr_t hatch) {
     switch (hatch) {
-    case HS_HORIZONTAL: return Qt::HorPattern;
-    case HS_VERTICAL: return Qt::VerPattern;
-    case HS_FDIAGONAL: return Qt::FDiagPattern;  // falling to the right
-    case HS_BDIAGONAL: return Qt::BDiagPattern;  // rising to the right
-    case HS_CROSS: return Qt::CrossPattern;
-    default: return Qt::DiagCrossPattern;
+        case HS_HORIZONTAL: return Qt::HorPattern;
+        case HS_VERTICAL: return Qt::VerPattern;
+        case HS_FDIAGONAL: return Qt::FDiagPattern;  // falling to the right
+        case HS_BDIAGONAL: return Qt::BDiagPattern;  // rising to the right
+        case HS_CROSS: return Qt::CrossPattern;
+        default: return Qt::DiagCrossPattern;
     }
 }
 
@@ -741,17 +819,20 @@ QRect DeviceRect(const CDC& dc, long l, long t, long r, long b) {
     dc.LPtoDP(p, 2);
     CRect rc(p[0].x, p[0].y, p[1].x, p[1].y);
     rc.NormalizeRect();
-    return QRect(static_cast<int>(rc.left), static_cast<int>(rc.top), static_cast<int>(rc.Width()), static_cast<int>(rc.Height()));
+    return QRect(static_cast<int>(rc.left), static_cast<int>(rc.top), static_cast<int>(rc.Width()),
+                 static_cast<int>(rc.Height()));
 }
 
 /// A shape's outline rectangle: the system draws right and bottom one pixel inside.
-QRect Outline(const QRect& r) { return QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1)); }
+QRect Outline(const QRect& r) {
+    return QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1));
+}
 
 double AngleOf(const QPointF& centre, const QPoint& p) {
     return std::atan2(-(p.y() - centre.y()), p.x() - centre.x()) * 180.0 / M_PI;
 }
 
-} // namespace
+}  // namespace
 
 void CDC::SetupPainter() const {
     QPainter* p = m_impl->Painter(true);
@@ -762,18 +843,24 @@ void CDC::SetupPainter() const {
     qpen.setStyle(QtPenStyle(pen.lopnStyle));
     const long width = pen.lopnWidth.x;
     qpen.setWidthF(width <= 1 && !(pen.lopnStyle & PS_GEOMETRIC) ? 1.0 : std::max(1.0, width * scale));
-    qpen.setCapStyle((pen.lopnStyle & PS_ENDCAP_FLAT) ? Qt::FlatCap : (pen.lopnStyle & PS_ENDCAP_SQUARE) ? Qt::SquareCap : Qt::RoundCap);
-    qpen.setJoinStyle((pen.lopnStyle & PS_JOIN_MITER) ? Qt::MiterJoin : (pen.lopnStyle & PS_JOIN_BEVEL) ? Qt::BevelJoin : Qt::RoundJoin);
+    qpen.setCapStyle((pen.lopnStyle & PS_ENDCAP_FLAT)     ? Qt::FlatCap
+                     : (pen.lopnStyle & PS_ENDCAP_SQUARE) ? Qt::SquareCap
+                                                          : Qt::RoundCap);
+    qpen.setJoinStyle((pen.lopnStyle & PS_JOIN_MITER)   ? Qt::MiterJoin
+                      : (pen.lopnStyle & PS_JOIN_BEVEL) ? Qt::BevelJoin
+                                                        : Qt::RoundJoin);
     p->setPen(qpen);
     p->setBrush(QtBrush(m_state.brush->Log()));
     p->setBackground(QBrush(Q(m_state.bkColour)));
     p->setBackgroundMode(m_state.bkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
     p->setRenderHint(QPainter::Antialiasing, false);
     p->setWorldTransform(QTransform());
-    if (m_state.clipped) p->setClipRect(QRect(static_cast<int>(m_state.clip.left), static_cast<int>(m_state.clip.top),
-                                               static_cast<int>(m_state.clip.right - m_state.clip.left),
-                                               static_cast<int>(m_state.clip.bottom - m_state.clip.top)));
-    else p->setClipping(false);
+    if (m_state.clipped)
+        p->setClipRect(QRect(static_cast<int>(m_state.clip.left), static_cast<int>(m_state.clip.top),
+                             static_cast<int>(m_state.clip.right - m_state.clip.left),
+                             static_cast<int>(m_state.clip.bottom - m_state.clip.top)));
+    else
+        p->setClipping(false);
     LOGFONT font = m_state.font->Log();
     font.lfHeight = static_cast<long>(std::lround(font.lfHeight * std::fabs(ScaleY())));
     if (font.lfHeight == 0 && m_state.font->Log().lfHeight != 0) font.lfHeight = -1;
@@ -798,145 +885,168 @@ void CDC::Render(const CDrawRecord& r) {
     };
     // Hatches are drawn on the background colour when the mode is opaque.
     auto fillBackground = [&](const QRect& rect) {
-        if (m_state.brush->Log().lbStyle == BS_HATCHED && m_state.bkMode == OPAQUE) p->fillRect(rect, Q(m_state.bkColour));
+        if (m_state.brush->Log().lbStyle == BS_HATCHED && m_state.bkMode == OPAQUE)
+            p->fillRect(rect, Q(m_state.bkColour));
     };
     switch (r.op) {
-    case CDrawRecord::LineTo: p->drawLine(dev(m_state.position.x, m_state.position.y), dev(a[0], a[1])); break;
-    case CDrawRecord::Polyline: p->drawPolyline(points(false)); break;
-    case CDrawRecord::Polygon: {
-        const QPolygon poly = points(true);
-        fillBackground(poly.boundingRect());
-        p->drawPolygon(poly, m_state.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-        break;
-    }
-    case CDrawRecord::Rectangle: {
-        const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-        fillBackground(rect);
-        p->drawRect(Outline(rect));
-        break;
-    }
-    case CDrawRecord::RoundRect: {
-        const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-        fillBackground(rect);
-        p->drawRoundedRect(Outline(rect), std::fabs(a[4] * ScaleX()) / 2, std::fabs(a[5] * ScaleY()) / 2);
-        break;
-    }
-    case CDrawRecord::Ellipse: p->drawEllipse(Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]))); break;
-    case CDrawRecord::Arc: case CDrawRecord::Pie: case CDrawRecord::Chord: {
-        const QRect rect = Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]));
-        const QPointF centre = QRectF(rect).center();
-        double start = AngleOf(centre, dev(a[4], a[5]));
-        double end = AngleOf(centre, dev(a[6], a[7]));
-        // Counter-clockwise in logical space: with one axis flipped that is clockwise on the device.
-        if (ScaleX() * ScaleY() < 0) std::swap(start, end);
-        double span = end - start;
-        while (span <= 0) span += 360.0;
-        const int s16 = static_cast<int>(std::lround(start * 16)), span16 = static_cast<int>(std::lround(span * 16));
-        if (r.op == CDrawRecord::Arc) p->drawArc(rect, s16, span16);
-        else if (r.op == CDrawRecord::Pie) p->drawPie(rect, s16, span16);
-        else p->drawChord(rect, s16, span16);
-        break;
-    }
-    case CDrawRecord::SetPixel: {
-        const QPoint pt = dev(a[0], a[1]);
-        p->fillRect(QRect(pt, QSize(1, 1)), Q(static_cast<COLORREF>(a[2])));
-        break;
-    }
-    case CDrawRecord::FillSolidRect: p->fillRect(DeviceRect(*this, a[0], a[1], a[2], a[3]), Q(static_cast<COLORREF>(a[4]))); break;
-    case CDrawRecord::FillRect: {
-        const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-        LOGBRUSH log{static_cast<UINT>(a[4]), static_cast<COLORREF>(a[6]), static_cast<std::uintptr_t>(a[5])};
-        if (log.lbStyle == BS_HATCHED && m_state.bkMode == OPAQUE) p->fillRect(rect, Q(m_state.bkColour));
-        p->fillRect(rect, QtBrush(log));
-        break;
-    }
-    case CDrawRecord::FrameRect: {
-        const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-        p->setPen(QPen(Q(static_cast<COLORREF>(a[4])), 1));
-        p->setBrush(Qt::NoBrush);
-        p->drawRect(Outline(rect));
-        break;
-    }
-    case CDrawRecord::Draw3dRect: {
-        const QRect rect = Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]));
-        p->setPen(QPen(Q(static_cast<COLORREF>(a[4])), 1));
-        p->drawLine(rect.topLeft(), rect.topRight());
-        p->drawLine(rect.topLeft(), rect.bottomLeft());
-        p->setPen(QPen(Q(static_cast<COLORREF>(a[5])), 1));
-        p->drawLine(rect.bottomLeft(), rect.bottomRight());
-        p->drawLine(rect.topRight(), rect.bottomRight());
-        break;
-    }
-    case CDrawRecord::DrawFocusRect: {
-        QPen dotted(Qt::black, 1, Qt::DotLine);
-        p->setPen(dotted);
-        p->setBrush(Qt::NoBrush);
-        p->setBackgroundMode(Qt::TransparentMode);
-        p->drawRect(Outline(DeviceRect(*this, a[0], a[1], a[2], a[3])));
-        break;
-    }
-    case CDrawRecord::DrawFrameControl: {
-        const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-        const UINT type = static_cast<UINT>(a[4]), state = static_cast<UINT>(a[5]);
-        QStyle* style = QApplication::style();
-        QStyleOptionButton option;
-        option.rect = rect;
-        option.state = QStyle::State_Enabled;
-        if (state & DFCS_INACTIVE) option.state &= ~QStyle::State_Enabled;
-        if (state & DFCS_CHECKED) option.state |= QStyle::State_On;
-        else option.state |= QStyle::State_Off;
-        if (state & DFCS_PUSHED) option.state |= QStyle::State_Sunken;
-        else option.state |= QStyle::State_Raised;
-        if (type == DFC_BUTTON && (state & 0xFF) == DFCS_BUTTONRADIO) style->drawPrimitive(QStyle::PE_IndicatorRadioButton, &option, p);
-        else if (type == DFC_BUTTON && (state & 0xFF) == DFCS_BUTTONCHECK) style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, p);
-        else if (type == DFC_BUTTON) style->drawControl(QStyle::CE_PushButtonBevel, &option, p);
-        else {
-            style->drawControl(QStyle::CE_PushButtonBevel, &option, p);
-            QStyleOption arrow;
-            arrow.rect = rect.adjusted(rect.width() / 4, rect.height() / 4, -rect.width() / 4, -rect.height() / 4);
-            arrow.state = option.state;
-            arrow.palette = QApplication::palette();
-            style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, p);
+        case CDrawRecord::LineTo: p->drawLine(dev(m_state.position.x, m_state.position.y), dev(a[0], a[1])); break;
+        case CDrawRecord::Polyline: p->drawPolyline(points(false)); break;
+        case CDrawRecord::Polygon: {
+            const QPolygon poly = points(true);
+            fillBackground(poly.boundingRect());
+            p->drawPolygon(poly, m_state.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+            break;
         }
-        break;
-    }
-    case CDrawRecord::TextOut: {
-        const QString text = TBQ(r.text);
-        const QFontMetrics fm(p->font());
-        const CPoint origin = (m_state.textAlign & TA_UPDATECP) ? m_state.position : CPoint(a[0], a[1]);
-        const QPoint at = dev(origin.x, origin.y);
-        const int width = fm.horizontalAdvance(text);
-        int x = at.x();
-        const UINT h = m_state.textAlign & TA_CENTER;
-        if (h == TA_CENTER) x -= width / 2;
-        else if (h == TA_RIGHT) x -= width;
-        int baseline = at.y() + fm.ascent();
-        const UINT v = m_state.textAlign & TA_BASELINE;
-        if (v == TA_BASELINE) baseline = at.y();
-        else if (v == TA_BOTTOM) baseline = at.y() - fm.descent();
-        p->save();
-        const long escapement = m_state.font->Log().lfEscapement;
-        if (escapement) {
-            // Escapement turns the text counter-clockwise about its reference point.
-            p->translate(at);
-            p->rotate(-escapement / 10.0);
-            p->translate(-at);
+        case CDrawRecord::Rectangle: {
+            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
+            fillBackground(rect);
+            p->drawRect(Outline(rect));
+            break;
         }
-        if (m_state.bkMode == OPAQUE) p->fillRect(QRect(x, baseline - fm.ascent(), width, fm.height()), Q(m_state.bkColour));
-        p->setPen(Q(m_state.textColour));
-        p->drawText(QPoint(x, baseline), text);
-        p->restore();
-        break;
-    }
-    case CDrawRecord::DrawText: DrawTextLines(r); break;
-    case CDrawRecord::DrawImage: {
-        const auto* image = reinterpret_cast<const QImage*>(static_cast<std::intptr_t>(a[8]));
-        if (!image) break;
-        const QRect target = DeviceRect(*this, a[0], a[1], a[0] + a[2], a[1] + a[3]);
-        p->drawImage(target, *image, QRect(static_cast<int>(a[4]), static_cast<int>(a[5]), static_cast<int>(a[6]), static_cast<int>(a[7])));
-        break;
-    }
-    default: break;
+        case CDrawRecord::RoundRect: {
+            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
+            fillBackground(rect);
+            p->drawRoundedRect(Outline(rect), std::fabs(a[4] * ScaleX()) / 2, std::fabs(a[5] * ScaleY()) / 2);
+            break;
+        }
+        case CDrawRecord::Ellipse: p->drawEllipse(Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]))); break;
+        case CDrawRecord::Arc:
+        case CDrawRecord::Pie:
+        case CDrawRecord::Chord: {
+            const QRect rect = Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]));
+            const QPointF centre = QRectF(rect).center();
+            double start = AngleOf(centre, dev(a[4], a[5]));
+            double end = AngleOf(centre, dev(a[6], a[7]));
+            // Counter-clockwise in logical space: with one axis flipped that is clockwise on the device.
+            if (ScaleX() * ScaleY() < 0) std::swap(start, end);
+            double span = end - start;
+            while (span <= 0) span += 360.0;
+            const int s16 = static_cast<int>(std::lround(start * 16)),
+                      span16 = static_cast<int>(std::lround(span * 16));
+            if (r.op == CDrawRecord::Arc)
+                p->drawArc(rect, s16, span16);
+            else if (r.op == CDrawRecord::Pie)
+                p->drawPie(rect, s16, span16);
+            else
+                p->drawChord(rect, s16, span16);
+            break;
+        }
+        case CDrawRecord::SetPixel: {
+            const QPoint pt = dev(a[0], a[1]);
+            p->fillRect(QRect(pt, QSize(1, 1)), Q(static_cast<COLORREF>(a[2])));
+            break;
+        }
+        case CDrawRecord::FillSolidRect:
+            p->fillRect(DeviceRect(*this, a[0], a[1], a[2], a[3]), Q(static_cast<COLORREF>(a[4])));
+            break;
+        case CDrawRecord::FillRect: {
+            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
+            LOGBRUSH log{static_cast<UINT>(a[4]), static_cast<COLORREF>(a[6]), static_cast<std::uintptr_t>(a[5])};
+            if (log.lbStyle == BS_HATCHED && m_state.bkMode == OPAQUE) p->fillRect(rect, Q(m_state.bkColour));
+            p->fillRect(rect, QtBrush(log));
+            break;
+        }
+        case CDrawRecord::FrameRect: {
+            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
+            p->setPen(QPen(Q(static_cast<COLORREF>(a[4])), 1));
+            p->setBrush(Qt::NoBrush);
+            p->drawRect(Outline(rect));
+            break;
+        }
+        case CDrawRecord::Draw3dRect: {
+            const QRect rect = Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]));
+            p->setPen(QPen(Q(static_cast<COLORREF>(a[4])), 1));
+            p->drawLine(rect.topLeft(), rect.topRight());
+            p->drawLine(rect.topLeft(), rect.bottomLeft());
+            p->setPen(QPen(Q(static_cast<COLORREF>(a[5])), 1));
+            p->drawLine(rect.bottomLeft(), rect.bottomRight());
+            p->drawLine(rect.topRight(), rect.bottomRight());
+            break;
+        }
+        case CDrawRecord::DrawFocusRect: {
+            QPen dotted(Qt::black, 1, Qt::DotLine);
+            p->setPen(dotted);
+            p->setBrush(Qt::NoBrush);
+            p->setBackgroundMode(Qt::TransparentMode);
+            p->drawRect(Outline(DeviceRect(*this, a[0], a[1], a[2], a[3])));
+            break;
+        }
+        case CDrawRecord::DrawFrameControl: {
+            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
+            const UINT type = static_cast<UINT>(a[4]), state = static_cast<UINT>(a[5]);
+            QStyle* style = QApplication::style();
+            QStyleOptionButton option;
+            option.rect = rect;
+            option.state = QStyle::State_Enabled;
+            if (state & DFCS_INACTIVE) option.state &= ~QStyle::State_Enabled;
+            if (state & DFCS_CHECKED)
+                option.state |= QStyle::State_On;
+            else
+                option.state |= QStyle::State_Off;
+            if (state & DFCS_PUSHED)
+                option.state |= QStyle::State_Sunken;
+            else
+                option.state |= QStyle::State_Raised;
+            if (type == DFC_BUTTON && (state & 0xFF) == DFCS_BUTTONRADIO)
+                style->drawPrimitive(QStyle::PE_IndicatorRadioButton, &option, p);
+            else if (type == DFC_BUTTON && (state & 0xFF) == DFCS_BUTTONCHECK)
+                style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, p);
+            else if (type == DFC_BUTTON)
+                style->drawControl(QStyle::CE_PushButtonBevel, &option, p);
+            else {
+                style->drawControl(QStyle::CE_PushButtonBevel, &option, p);
+                QStyleOption arrow;
+                arrow.rect = rect.adjusted(rect.width() / 4, rect.height() / 4, -rect.width() / 4, -rect.height() / 4);
+                arrow.state = option.state;
+                arrow.palette = QApplication::palette();
+                style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, p);
+            }
+            break;
+        }
+        case CDrawRecord::TextOut: {
+            const QString text = TBQ(r.text);
+            const QFontMetrics fm(p->font());
+            const CPoint origin = (m_state.textAlign & TA_UPDATECP) ? m_state.position : CPoint(a[0], a[1]);
+            const QPoint at = dev(origin.x, origin.y);
+            const int width = fm.horizontalAdvance(text);
+            int x = at.x();
+            const UINT h = m_state.textAlign & TA_CENTER;
+            if (h == TA_CENTER)
+                x -= width / 2;
+            else if (h == TA_RIGHT)
+                x -= width;
+            int baseline = at.y() + fm.ascent();
+            const UINT v = m_state.textAlign & TA_BASELINE;
+            if (v == TA_BASELINE)
+                baseline = at.y();
+            else if (v == TA_BOTTOM)
+                baseline = at.y() - fm.descent();
+            p->save();
+            const long escapement = m_state.font->Log().lfEscapement;
+            if (escapement) {
+                // Escapement turns the text counter-clockwise about its reference point.
+                p->translate(at);
+                p->rotate(-escapement / 10.0);
+                p->translate(-at);
+            }
+            if (m_state.bkMode == OPAQUE)
+                p->fillRect(QRect(x, baseline - fm.ascent(), width, fm.height()), Q(m_state.bkColour));
+            p->setPen(Q(m_state.textColour));
+            p->drawText(QPoint(x, baseline), text);
+            p->restore();
+            break;
+        }
+        case CDrawRecord::DrawText: DrawTextLines(r); break;
+        case CDrawRecord::DrawImage: {
+            const auto* image = reinterpret_cast<const QImage*>(static_cast<std::intptr_t>(a[8]));
+            if (!image) break;
+            const QRect target = DeviceRect(*this, a[0], a[1], a[0] + a[2], a[1] + a[3]);
+            p->drawImage(
+                target, *image,
+                QRect(static_cast<int>(a[4]), static_cast<int>(a[5]), static_cast<int>(a[6]), static_cast<int>(a[7])));
+            break;
+        }
+        default: break;
     }
 }
 
@@ -947,7 +1057,8 @@ CSize CDC::GetTextExtent(const CString& text) const {
     font.lfHeight = static_cast<long>(std::lround(font.lfHeight * std::fabs(ScaleY())));
     const QFontMetrics fm(TBQFontFromLogFont(font));
     const double sx = std::fabs(ScaleX()), sy = std::fabs(ScaleY());
-    return CSize(std::lround(fm.horizontalAdvance(TBQ(text)) / (sx ? sx : 1.0)), std::lround(fm.height() / (sy ? sy : 1.0)));
+    return CSize(std::lround(fm.horizontalAdvance(TBQ(text)) / (sx ? sx : 1.0)),
+                 std::lround(fm.height() / (sy ? sy : 1.0)));
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const {
@@ -998,15 +1109,22 @@ TextLayout LayOut(const QString& source, UINT format, const QFontMetrics& fm, in
     QString text = source;
     if (format & DT_EXPANDTABS) text.replace(QLatin1Char('\t'), QString(8, QLatin1Char(' ')));
     QStringList raw;
-    if (format & DT_SINGLELINE) raw << QString(text).replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    else raw = text.contains(QLatin1String("\r\n")) ? text.split(QLatin1String("\r\n")) : text.split(QLatin1Char('\n'));
+    if (format & DT_SINGLELINE)
+        raw << QString(text)
+                   .replace(QLatin1String("\r\n"), QLatin1String(" "))
+                   .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    else
+        raw = text.contains(QLatin1String("\r\n")) ? text.split(QLatin1String("\r\n")) : text.split(QLatin1Char('\n'));
     for (QString line : raw) {
         if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE) && width > 0) {
             // Break at the last blank that makes the line fit, again and again.
             while (fm.horizontalAdvance(line) > width) {
                 int cut = -1;
                 for (int i = static_cast<int>(line.size()) - 1; i > 0; --i) {
-                    if (line[i] == QLatin1Char(' ') && fm.horizontalAdvance(line.left(i)) <= width) { cut = i; break; }
+                    if (line[i] == QLatin1Char(' ') && fm.horizontalAdvance(line.left(i)) <= width) {
+                        cut = i;
+                        break;
+                    }
                 }
                 if (cut < 0) break;
                 layout.lines << line.left(cut);
@@ -1017,15 +1135,18 @@ TextLayout LayOut(const QString& source, UINT format, const QFontMetrics& fm, in
     }
     if (width > 0) {
         for (QString& line : layout.lines) {
-            if (format & DT_END_ELLIPSIS) line = ElideEnd(line, fm, width);
-            else if (format & DT_PATH_ELLIPSIS) line = ElidePath(line, fm, width);
+            if (format & DT_END_ELLIPSIS)
+                line = ElideEnd(line, fm, width);
+            else if (format & DT_PATH_ELLIPSIS)
+                line = ElidePath(line, fm, width);
         }
     }
-    for (const QString& line : layout.lines) layout.widest = std::max(layout.widest, fm.horizontalAdvance(TBStripMnemonic(line)));
+    for (const QString& line : layout.lines)
+        layout.widest = std::max(layout.widest, fm.horizontalAdvance(TBStripMnemonic(line)));
     return layout;
 }
 
-} // namespace
+}  // namespace
 
 int CDC::DrawText(const CString& text, RECT* rect, UINT format) {
     if (!rect) return 0;
@@ -1044,7 +1165,9 @@ int CDC::DrawText(const CString& text, RECT* rect, UINT format) {
         const long h = std::lround(height / (sy ? sy : 1.0));
         if (!(format & DT_WORDBREAK) || layout.lines.size() <= 1) rect->right = rect->left + (ScaleX() < 0 ? -w : w);
         rect->bottom = rect->top + (ScaleY() < 0 ? -h : h);
-        Keep({CDrawRecord::DrawText, {rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(format)}, text});
+        Keep({CDrawRecord::DrawText,
+              {rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(format)},
+              text});
         return static_cast<int>(h);
     }
     Apply({CDrawRecord::DrawText, {rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(format)}, text});
@@ -1065,16 +1188,20 @@ void CDC::DrawTextLines(const CDrawRecord& r) {
     int y = device.top();
     // Vertical placement applies to single lines only, as the system does it.
     if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER) y = device.top() + (device.height() - height) / 2;
-        else if (format & DT_BOTTOM) y = device.bottom() + 1 - height;
+        if (format & DT_VCENTER)
+            y = device.top() + (device.height() - height) / 2;
+        else if (format & DT_BOTTOM)
+            y = device.bottom() + 1 - height;
     }
     p->save();
     if (!(format & DT_NOCLIP)) p->setClipRect(device, Qt::IntersectClip);
     for (const QString& line : layout.lines) {
         const int w = fm.horizontalAdvance(line);
         int x = device.left();
-        if (format & DT_CENTER) x = device.left() + (device.width() - w) / 2;
-        else if (format & DT_RIGHT) x = device.right() + 1 - w;
+        if (format & DT_CENTER)
+            x = device.left() + (device.width() - w) / 2;
+        else if (format & DT_RIGHT)
+            x = device.right() + 1 - w;
         if (m_state.bkMode == OPAQUE) p->fillRect(QRect(x, y, w, layout.lineHeight), Q(m_state.bkColour));
         p->setPen(Q(m_state.textColour));
         p->drawText(QPoint(x, y + fm.ascent()), line);

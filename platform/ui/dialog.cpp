@@ -30,7 +30,9 @@ CSize TBGetDialogBaseUnits(const char* fontFace, int pointSize) {
 }
 
 CRect TBDialogUnitsToPixels(const RECT& units, CSize base) {
-    auto mulDiv = [](long v, long num, long den) { return static_cast<long>(std::lround(static_cast<double>(v) * num / den)); };
+    auto mulDiv = [](long v, long num, long den) {
+        return static_cast<long>(std::lround(static_cast<double>(v) * num / den));
+    };
     return CRect(mulDiv(units.left, base.cx, 4), mulDiv(units.top, base.cy, 8), mulDiv(units.right, base.cx, 4),
                  mulDiv(units.bottom, base.cy, 8));
 }
@@ -44,12 +46,14 @@ class CTbDialogWidget : public QDialog {
 public:
     using QDialog::QDialog;
     void reject() override {
-        if (CNativeWindow* n = CNativeWindow::Find(this)) n->Deliver(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        else QDialog::reject();
+        if (CNativeWindow* n = CNativeWindow::Find(this))
+            n->Deliver(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        else
+            QDialog::reject();
     }
 };
 
-} // namespace
+}  // namespace
 
 CDialog::CDialog() = default;
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParentWnd(parent) {}
@@ -59,11 +63,8 @@ CDialog::~CDialog() {
 
 const AFX_MSGMAP* CDialog::GetThisMessageMap() {
     typedef CDialog ThisClass;
-    static const AFX_MSGMAP_ENTRY entries[] = {
-        ON_MESSAGE(WM_INITDIALOG, HandleInitDialogMessage)
-        ON_COMMAND(IDOK, OnOK)
-        ON_COMMAND(IDCANCEL, OnCancel)
-        {0, 0, 0, 0, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {ON_MESSAGE(WM_INITDIALOG, HandleInitDialogMessage) ON_COMMAND(IDOK, OnOK)
+                                                   ON_COMMAND(IDCANCEL, OnCancel){0, 0, 0, 0, nullptr}};
     static const AFX_MSGMAP map = {&CWnd::GetThisMessageMap, entries};
     return &map;
 }
@@ -137,8 +138,10 @@ void CDialog::EndDialog(int result) {
     m_result = result;
     auto* dialog = qobject_cast<QDialog*>(GetWidget());
     if (!dialog) return;
-    if (m_modal) dialog->done(result);
-    else dialog->hide();
+    if (m_modal)
+        dialog->done(result);
+    else
+        dialog->hide();
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -203,8 +206,10 @@ CWnd* CDataExchange::PrepareCtrl(int id) {
 void DDX_Text(CDataExchange* dx, int id, CString& value) {
     CWnd* control = dx->PrepareCtrl(id);
     if (!control) return;
-    if (dx->m_bSaveAndValidate) control->GetWindowText(value);
-    else control->SetWindowText(value);
+    if (dx->m_bSaveAndValidate)
+        control->GetWindowText(value);
+    else
+        control->SetWindowText(value);
 }
 
 void DDX_Text(CDataExchange* dx, int id, int& value) {
@@ -231,15 +236,19 @@ void DDX_Text(CDataExchange* dx, int id, int& value) {
 void DDX_Check(CDataExchange* dx, int id, int& value) {
     CWnd* control = dx->PrepareCtrl(id);
     if (!control) return;
-    if (dx->m_bSaveAndValidate) value = static_cast<int>(control->SendMessage(BM_GETCHECK));
-    else control->SendMessage(BM_SETCHECK, static_cast<WPARAM>(value));
+    if (dx->m_bSaveAndValidate)
+        value = static_cast<int>(control->SendMessage(BM_GETCHECK));
+    else
+        control->SendMessage(BM_SETCHECK, static_cast<WPARAM>(value));
 }
 
 void DDX_CBIndex(CDataExchange* dx, int id, int& index) {
     CWnd* control = dx->PrepareCtrl(id);
     if (!control) return;
-    if (dx->m_bSaveAndValidate) index = static_cast<int>(control->SendMessage(CB_GETCURSEL));
-    else control->SendMessage(CB_SETCURSEL, static_cast<WPARAM>(static_cast<std::intptr_t>(index)));
+    if (dx->m_bSaveAndValidate)
+        index = static_cast<int>(control->SendMessage(CB_GETCURSEL));
+    else
+        control->SendMessage(CB_SETCURSEL, static_cast<WPARAM>(static_cast<std::intptr_t>(index)));
 }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
@@ -259,31 +268,32 @@ struct BoxButton {
 
 std::vector<BoxButton> ButtonsOf(UINT type) {
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, "&Abort"}, {IDRETRY, "&Retry"}, {IDIGNORE, "&Ignore"}};
-    case MB_YESNOCANCEL: return {{IDYES, "&Yes"}, {IDNO, "&No"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNO: return {{IDYES, "&Yes"}, {IDNO, "&No"}};
-    case MB_RETRYCANCEL: return {{IDRETRY, "&Retry"}, {IDCANCEL, "Cancel"}};
-    default: return {{IDOK, "OK"}};
+        case MB_OKCANCEL: return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+        case MB_ABORTRETRYIGNORE: return {{IDABORT, "&Abort"}, {IDRETRY, "&Retry"}, {IDIGNORE, "&Ignore"}};
+        case MB_YESNOCANCEL: return {{IDYES, "&Yes"}, {IDNO, "&No"}, {IDCANCEL, "Cancel"}};
+        case MB_YESNO: return {{IDYES, "&Yes"}, {IDNO, "&No"}};
+        case MB_RETRYCANCEL: return {{IDRETRY, "&Retry"}, {IDCANCEL, "Cancel"}};
+        default: return {{IDOK, "OK"}};
     }
 }
 
 QMessageBox::Icon IconOf(UINT type) {
     switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONASTERISK: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+        case MB_ICONHAND: return QMessageBox::Critical;
+        case MB_ICONQUESTION: return QMessageBox::Question;
+        case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+        case MB_ICONASTERISK: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
     }
 }
 
-} // namespace
+}  // namespace
 
 int TBMessageBox(CWnd* owner, LPCTSTR text, LPCTSTR caption, UINT type) {
     if (!qApp) return IDCANCEL;
     QMessageBox box(owner ? owner->GetWidget() : nullptr);
-    box.setWindowTitle(QString::fromUtf8(caption && *caption ? caption : QApplication::applicationName().toUtf8().constData()));
+    box.setWindowTitle(
+        QString::fromUtf8(caption && *caption ? caption : QApplication::applicationName().toUtf8().constData()));
     box.setText(QString::fromUtf8(text ? text : ""));
     box.setIcon(IconOf(type));
     const std::vector<BoxButton> buttons = ButtonsOf(type);
@@ -327,7 +337,8 @@ CString TBQtFileFilter(const CString& filter) {
     return TBC(out.join(QStringLiteral(";;")));
 }
 
-CFileDialog::CFileDialog(BOOL openFileDialog, LPCTSTR defaultExt, LPCTSTR fileName, DWORD flags, LPCTSTR filter, CWnd* parent)
+CFileDialog::CFileDialog(BOOL openFileDialog, LPCTSTR defaultExt, LPCTSTR fileName, DWORD flags, LPCTSTR filter,
+                         CWnd* parent)
     : m_open(openFileDialog), m_defaultExt(defaultExt ? defaultExt : ""), m_fileName(fileName ? fileName : ""),
       m_flags(flags), m_filter(filter ? filter : ""), m_parent(parent) {}
 
@@ -337,7 +348,8 @@ INT_PTR CFileDialog::DoModal() {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(m_open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(m_open ? ((m_flags & OFN_ALLOWMULTISELECT) ? QFileDialog::ExistingFiles
-                                 : (m_flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile)
+                                 : (m_flags & OFN_FILEMUSTEXIST)  ? QFileDialog::ExistingFile
+                                                                  : QFileDialog::AnyFile)
                               : QFileDialog::AnyFile);
     if (!m_open && !(m_flags & OFN_OVERWRITEPROMPT)) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!m_title.IsEmpty()) dialog.setWindowTitle(TBQ(m_title));
@@ -346,8 +358,10 @@ INT_PTR CFileDialog::DoModal() {
     while (ext.startsWith(QLatin1Char('*')) || ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
     if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
     const QFileInfo start(TBQ(m_fileName));
-    if (!m_initialDir.IsEmpty()) dialog.setDirectory(TBQ(m_initialDir));
-    else if (!m_fileName.IsEmpty() && start.dir().exists() && start.fileName() != TBQ(m_fileName)) dialog.setDirectory(start.dir());
+    if (!m_initialDir.IsEmpty())
+        dialog.setDirectory(TBQ(m_initialDir));
+    else if (!m_fileName.IsEmpty() && start.dir().exists() && start.fileName() != TBQ(m_fileName))
+        dialog.setDirectory(start.dir());
     if (!m_fileName.IsEmpty()) dialog.selectFile(start.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
     m_path = TBC(dialog.selectedFiles().front());

@@ -149,9 +149,11 @@ int RenderControls(const QString& folder) {
     multi.SetWindowText("Multi-line edit\nsecond line\nthird line");
     CButton group, check, radio1, radio2, push, def;
     group.Create("Options", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, CRect(12, 116, 260, 210), &host, 103);
-    check.Create("Show &grid", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, CRect(24, 136, 250, 156), &host, 104);
+    check.Create("Show &grid", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, CRect(24, 136, 250, 156), &host,
+                 104);
     check.SetCheck(BST_CHECKED);
-    radio1.Create("&Linear", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | WS_GROUP, CRect(24, 158, 250, 178), &host, 105);
+    radio1.Create("&Linear", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | WS_GROUP, CRect(24, 158, 250, 178), &host,
+                  105);
     radio2.Create("L&ogarithmic", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, CRect(24, 180, 250, 200), &host, 106);
     radio1.SetCheck(BST_CHECKED);
     CComboBox combo, editCombo;
@@ -235,7 +237,7 @@ int RenderMenus(const QString& folder) {
     return written;
 }
 
-} // namespace
+}  // namespace
 
 int TBRenderGallery(const char* folder) {
     if (!folder || !TBStartWindowLayer()) return -1;

@@ -21,7 +21,8 @@ CNativeListView::CNativeListView(QTreeWidget* tree, DWORD s, DWORD e, UINT i) : 
     tree->setItemsExpandable(false);
     tree->setAllColumnsShowFocus(true);
     tree->setColumnCount(0);
-    tree->setSelectionMode((s & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
+    tree->setSelectionMode((s & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection
+                                               : QAbstractItemView::ExtendedSelection);
     tree->header()->setSectionsMovable(false);
     tree->header()->setSectionsClickable(!(s & LVS_NOSORTHEADER));
     tree->header()->setStretchLastSection(false);
@@ -39,7 +40,9 @@ CNativeListView::CNativeListView(QTreeWidget* tree, DWORD s, DWORD e, UINT i) : 
 
 QTreeWidget* CNativeListView::Tree() const { return static_cast<QTreeWidget*>(widget()); }
 
-CNativeListView* CNativeListView::Of(QWidget* widget) { return dynamic_cast<CNativeListView*>(CNativeWindow::Find(widget)); }
+CNativeListView* CNativeListView::Of(QWidget* widget) {
+    return dynamic_cast<CNativeListView*>(CNativeWindow::Find(widget));
+}
 
 UINT CNativeListView::CurrentState(int row) const {
     QTreeWidgetItem* item = Tree()->topLevelItem(row);
@@ -108,7 +111,10 @@ int CNativeListView::InsertColumn(int column, const CString& heading, int format
         }
     }
     header->setText(column, TBQ(heading));
-    const Qt::Alignment align = (format == LVCFMT_RIGHT ? Qt::AlignRight : format == LVCFMT_CENTER ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
+    const Qt::Alignment align = (format == LVCFMT_RIGHT    ? Qt::AlignRight
+                                 : format == LVCFMT_CENTER ? Qt::AlignHCenter
+                                                           : Qt::AlignLeft) |
+                                Qt::AlignVCenter;
     header->setTextAlignment(column, Qt::Alignment(static_cast<int>(align)));
     for (int r = 0; r < tree->topLevelItemCount(); ++r) {
         tree->topLevelItem(r)->setText(column, QString());
@@ -127,7 +133,8 @@ bool CNativeListView::DeleteColumn(int column) {
     for (int c = column; c + 1 < count; ++c) {
         header->setText(c, header->text(c + 1));
         tree->setColumnWidth(c, tree->columnWidth(c + 1));
-        for (int r = 0; r < tree->topLevelItemCount(); ++r) tree->topLevelItem(r)->setText(c, tree->topLevelItem(r)->text(c + 1));
+        for (int r = 0; r < tree->topLevelItemCount(); ++r)
+            tree->topLevelItem(r)->setText(c, tree->topLevelItem(r)->text(c + 1));
     }
     tree->setColumnCount(count - 1);
     m_alignments.erase(m_alignments.begin() + column);
@@ -141,7 +148,8 @@ int CNativeListView::InsertItem(int row, const CString& text) {
     if (row < 0 || row > count) row = count;
     auto* item = new QTreeWidgetItem;
     item->setText(0, TBQ(text));
-    for (int c = 0; c < static_cast<int>(m_alignments.size()); ++c) item->setTextAlignment(c, Qt::Alignment(m_alignments[static_cast<std::size_t>(c)]));
+    for (int c = 0; c < static_cast<int>(m_alignments.size()); ++c)
+        item->setTextAlignment(c, Qt::Alignment(m_alignments[static_cast<std::size_t>(c)]));
     m_quiet = true;
     tree->insertTopLevelItem(row, item);
     m_quiet = false;
@@ -210,11 +218,14 @@ bool CNativeListView::SetState(int row, UINT state, UINT mask) {
     for (int r = first; r <= last; ++r) {
         QTreeWidgetItem* item = tree->topLevelItem(r);
         if (mask & LVIS_FOCUSED) {
-            if (state & LVIS_FOCUSED) tree->selectionModel()->setCurrentIndex(tree->indexFromItem(item), QItemSelectionModel::NoUpdate);
-            else if (tree->currentItem() == item) tree->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            if (state & LVIS_FOCUSED)
+                tree->selectionModel()->setCurrentIndex(tree->indexFromItem(item), QItemSelectionModel::NoUpdate);
+            else if (tree->currentItem() == item)
+                tree->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         }
         if (mask & LVIS_SELECTED) {
-            if ((state & LVIS_SELECTED) && tree->selectionMode() == QAbstractItemView::SingleSelection) tree->clearSelection();
+            if ((state & LVIS_SELECTED) && tree->selectionMode() == QAbstractItemView::SingleSelection)
+                tree->clearSelection();
             item->setSelected(state & LVIS_SELECTED);
         }
     }
@@ -250,12 +261,16 @@ bool CNativeListView::eventFilter(QObject* watched, QEvent* event) {
     if (type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick) return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     UINT code = 0;
-    if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) code = NM_DBLCLK;
-    else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) code = NM_CLICK;
-    else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton) code = NM_RCLICK;
+    if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
+        code = NM_DBLCLK;
+    else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton)
+        code = NM_CLICK;
+    else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton)
+        code = NM_RCLICK;
     if (!code) return false;
     const QPoint p = Tree()->viewport()->mapTo(Tree(), mouse->position().toPoint());
-    const UINT keys = ((mouse->modifiers() & Qt::ShiftModifier) ? MK_SHIFT : 0) | ((mouse->modifiers() & Qt::ControlModifier) ? MK_CONTROL : 0);
+    const UINT keys = ((mouse->modifiers() & Qt::ShiftModifier) ? MK_SHIFT : 0) |
+                      ((mouse->modifiers() & Qt::ControlModifier) ? MK_CONTROL : 0);
     // The click is reported once the view has handled it (selection first).
     QPointer<CNativeListView> self(this);
     QTimer::singleShot(0, this, [self, p, code, keys] {

@@ -70,7 +70,10 @@ BOOL CMenu::InsertMenu(UINT position, UINT flags, UINT_PTR idOrPopup, LPCTSTR te
         if (position < m_items.size()) index = position;
     } else {
         for (std::size_t i = 0; i < m_items.size(); ++i)
-            if (m_items[i].id == position && !(m_items[i].flags & (MF_POPUP | MF_SEPARATOR))) { index = i; break; }
+            if (m_items[i].id == position && !(m_items[i].flags & (MF_POPUP | MF_SEPARATOR))) {
+                index = i;
+                break;
+            }
     }
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(index), std::move(item));
     return TRUE;
@@ -168,7 +171,7 @@ void SetActionText(QAction* action, const CString& text) {
     if (tab >= 0) action->setShortcut(QKeySequence(caption.mid(tab + 1)));
 }
 
-} // namespace
+}  // namespace
 
 QMenu* CMenu::BuildQMenu(QWidget* parent) const {
     auto* menu = new QMenu(parent);
@@ -197,7 +200,8 @@ QMenu* CMenu::BuildQMenu(QWidget* parent) const {
 BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, const RECT*) {
     if (!m_hMenu || !owner || !owner->GetWidget()) return FALSE;
     // The owner prepares the popup, then every item asks whether it is enabled.
-    if (!(flags & TPM_NONOTIFY)) owner->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(m_hMenu), MAKELPARAM(0, 0));
+    if (!(flags & TPM_NONOTIFY))
+        owner->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(m_hMenu), MAKELPARAM(0, 0));
     for (int i = 0; i < GetMenuItemCount(); ++i) {
         const UINT id = GetMenuItemID(i);
         if (id == 0 || id == static_cast<UINT>(-1)) continue;
@@ -210,8 +214,10 @@ BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, const RECT*) {
     std::unique_ptr<QMenu> menu(BuildQMenu(owner->GetWidget()));
     QPoint at(x, y);
     const QSize size = menu->sizeHint();
-    if (flags & TPM_RIGHTALIGN) at.rx() -= size.width();
-    else if (flags & TPM_CENTERALIGN) at.rx() -= size.width() / 2;
+    if (flags & TPM_RIGHTALIGN)
+        at.rx() -= size.width();
+    else if (flags & TPM_CENTERALIGN)
+        at.rx() -= size.width() / 2;
     QAction* chosen = menu->exec(at);
     const UINT id = chosen ? chosen->data().toUInt() : 0;
     if (flags & TPM_RETURNCMD) return static_cast<BOOL>(id);

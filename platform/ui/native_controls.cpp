@@ -37,7 +37,9 @@ CString TextFrom(LPARAM lParam) { return lParam ? CString(reinterpret_cast<const
 /// framework's contract for CB_GETLBTEXT and LB_GETTEXT); returns the length.
 LRESULT CopyOut(const QString& text, LPARAM buffer) {
     const CString bytes = TBC(text);
-    if (buffer) std::memcpy(reinterpret_cast<char*>(buffer), bytes.GetString(), static_cast<std::size_t>(bytes.GetLength()) + 1);
+    if (buffer)
+        std::memcpy(reinterpret_cast<char*>(buffer), bytes.GetString(),
+                    static_cast<std::size_t>(bytes.GetLength()) + 1);
     return bytes.GetLength();
 }
 
@@ -91,8 +93,10 @@ protected:
         Notify(EN_CHANGE);
     }
     bool SetText(const CString& text) override {
-        if (QLineEdit* l = Line()) l->setText(TBQ(text));
-        else if (QPlainTextEdit* m = Multi()) m->setPlainText(TBQ(text));
+        if (QLineEdit* l = Line())
+            l->setText(TBQ(text));
+        else if (QPlainTextEdit* m = Multi())
+            m->setPlainText(TBQ(text));
         m_modified = false;
         return true;
     }
@@ -107,8 +111,10 @@ protected:
         return code;
     }
     void OnDefaultEvent(UINT message, WPARAM, LPARAM) override {
-        if (message == WM_SETFOCUS) Notify(EN_SETFOCUS);
-        else if (message == WM_KILLFOCUS) Notify(EN_KILLFOCUS);
+        if (message == WM_SETFOCUS)
+            Notify(EN_SETFOCUS);
+        else if (message == WM_KILLFOCUS)
+            Notify(EN_KILLFOCUS);
     }
 
     QString Text() const { return Line() ? Line()->text() : Multi() ? Multi()->toPlainText() : QString(); }
@@ -126,12 +132,17 @@ protected:
     void Select(int start, int end) {
         const int length = static_cast<int>(Text().size());
         // (0, -1) selects everything, (-1, x) removes the selection.
-        if (start == -1) { Selection(start, end); end = start; }
+        if (start == -1) {
+            Selection(start, end);
+            end = start;
+        }
         if (end < 0 || end > length) end = length;
         if (start > length) start = length;
         if (QLineEdit* l = Line()) {
-            if (start == end) l->setCursorPosition(start);
-            else l->setSelection(start, end - start);
+            if (start == end)
+                l->setCursorPosition(start);
+            else
+                l->setSelection(start, end - start);
         } else if (QPlainTextEdit* m = Multi()) {
             QTextCursor c = m->textCursor();
             c.setPosition(start);
@@ -142,7 +153,11 @@ protected:
     QStringList Lines() const { return Text().split(QLatin1Char('\n')); }
     int LineOfChar(int pos) const {
         const QString text = Text();
-        if (pos < 0) { int s, e; Selection(s, e); pos = s; }
+        if (pos < 0) {
+            int s, e;
+            Selection(s, e);
+            pos = s;
+        }
         return static_cast<int>(text.left(pos).count(QLatin1Char('\n')));
     }
     int IndexOfLine(int line) const {
@@ -156,72 +171,102 @@ protected:
 
     bool HandleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         switch (message) {
-        case EM_SETSEL: Select(static_cast<int>(static_cast<std::intptr_t>(wParam)), static_cast<int>(lParam)); return true;
-        case EM_GETSEL: {
-            int s, e;
-            Selection(s, e);
-            if (wParam) *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(s);
-            if (lParam) *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(e);
-            result = static_cast<LRESULT>(MAKELONG(static_cast<WORD>(s), static_cast<WORD>(e)));
-            return true;
-        }
-        case EM_REPLACESEL:
-            if (QLineEdit* l = Line()) l->insert(TBQ(TextFrom(lParam)));
-            else if (QPlainTextEdit* m = Multi()) m->insertPlainText(TBQ(TextFrom(lParam)));
-            return true;
-        case EM_LIMITTEXT:
-            if (QLineEdit* l = Line()) l->setMaxLength(wParam ? static_cast<int>(wParam) : 32767);
-            return true;
-        case EM_SETREADONLY:
-            if (QLineEdit* l = Line()) l->setReadOnly(wParam != 0);
-            else if (QPlainTextEdit* m = Multi()) m->setReadOnly(wParam != 0);
-            style = wParam ? (style | ES_READONLY) : (style & ~ES_READONLY);
-            result = TRUE;
-            return true;
-        case EM_GETLINECOUNT: result = Line() ? 1 : static_cast<LRESULT>(Lines().size()); return true;
-        case EM_LINEINDEX: result = IndexOfLine(static_cast<int>(static_cast<std::intptr_t>(wParam))); return true;
-        case EM_LINEFROMCHAR: result = LineOfChar(static_cast<int>(static_cast<std::intptr_t>(wParam))); return true;
-        case EM_LINELENGTH: {
-            const QStringList lines = Lines();
-            const int line = LineOfChar(static_cast<int>(static_cast<std::intptr_t>(wParam)));
-            result = line < lines.size() ? static_cast<LRESULT>(lines[line].size()) : 0;
-            return true;
-        }
-        case EM_GETLINE: {
-            // The buffer's first WORD holds its size; no terminating zero is written.
-            const QStringList lines = Lines();
-            char* buffer = reinterpret_cast<char*>(lParam);
-            if (!buffer || wParam >= static_cast<WPARAM>(lines.size())) { result = 0; return true; }
-            WORD size = 0;
-            std::memcpy(&size, buffer, sizeof size);
-            const CString text = TBC(lines[static_cast<int>(wParam)]);
-            const int count = std::min(static_cast<int>(size), text.GetLength());
-            std::memcpy(buffer, text.GetString(), static_cast<std::size_t>(count));
-            result = count;
-            return true;
-        }
-        case EM_GETMODIFY: result = m_modified ? TRUE : FALSE; return true;
-        case EM_SETMODIFY: m_modified = wParam != 0; return true;
-        case EM_CANUNDO:
-            result = Line() ? Line()->isUndoAvailable() : Multi() ? Multi()->document()->isUndoAvailable() : 0;
-            return true;
-        case EM_UNDO:
-        case WM_UNDO:
-            if (QLineEdit* l = Line()) l->undo();
-            else if (QPlainTextEdit* m = Multi()) m->undo();
-            result = TRUE;
-            return true;
-        case WM_CUT: if (Line()) Line()->cut(); else if (Multi()) Multi()->cut(); return true;
-        case WM_COPY: if (Line()) Line()->copy(); else if (Multi()) Multi()->copy(); return true;
-        case WM_PASTE: if (Line()) Line()->paste(); else if (Multi()) Multi()->paste(); return true;
-        case WM_CLEAR:
-            if (Line()) Line()->del();
-            else if (Multi()) Multi()->textCursor().removeSelectedText();
-            return true;
-        case EM_SCROLLCARET:
-            if (Multi()) Multi()->ensureCursorVisible();
-            return true;
-        default: return false;
+            case EM_SETSEL:
+                Select(static_cast<int>(static_cast<std::intptr_t>(wParam)), static_cast<int>(lParam));
+                return true;
+            case EM_GETSEL: {
+                int s, e;
+                Selection(s, e);
+                if (wParam) *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(s);
+                if (lParam) *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(e);
+                result = static_cast<LRESULT>(MAKELONG(static_cast<WORD>(s), static_cast<WORD>(e)));
+                return true;
+            }
+            case EM_REPLACESEL:
+                if (QLineEdit* l = Line())
+                    l->insert(TBQ(TextFrom(lParam)));
+                else if (QPlainTextEdit* m = Multi())
+                    m->insertPlainText(TBQ(TextFrom(lParam)));
+                return true;
+            case EM_LIMITTEXT:
+                if (QLineEdit* l = Line()) l->setMaxLength(wParam ? static_cast<int>(wParam) : 32767);
+                return true;
+            case EM_SETREADONLY:
+                if (QLineEdit* l = Line())
+                    l->setReadOnly(wParam != 0);
+                else if (QPlainTextEdit* m = Multi())
+                    m->setReadOnly(wParam != 0);
+                style = wParam ? (style | ES_READONLY) : (style & ~ES_READONLY);
+                result = TRUE;
+                return true;
+            case EM_GETLINECOUNT: result = Line() ? 1 : static_cast<LRESULT>(Lines().size()); return true;
+            case EM_LINEINDEX: result = IndexOfLine(static_cast<int>(static_cast<std::intptr_t>(wParam))); return true;
+            case EM_LINEFROMCHAR:
+                result = LineOfChar(static_cast<int>(static_cast<std::intptr_t>(wParam)));
+                return true;
+            case EM_LINELENGTH: {
+                const QStringList lines = Lines();
+                const int line = LineOfChar(static_cast<int>(static_cast<std::intptr_t>(wParam)));
+                result = line < lines.size() ? static_cast<LRESULT>(lines[line].size()) : 0;
+                return true;
+            }
+            case EM_GETLINE: {
+                // The buffer's first WORD holds its size; no terminating zero is written.
+                const QStringList lines = Lines();
+                char* buffer = reinterpret_cast<char*>(lParam);
+                if (!buffer || wParam >= static_cast<WPARAM>(lines.size())) {
+                    result = 0;
+                    return true;
+                }
+                WORD size = 0;
+                std::memcpy(&size, buffer, sizeof size);
+                const CString text = TBC(lines[static_cast<int>(wParam)]);
+                const int count = std::min(static_cast<int>(size), text.GetLength());
+                std::memcpy(buffer, text.GetString(), static_cast<std::size_t>(count));
+                result = count;
+                return true;
+            }
+            case EM_GETMODIFY: result = m_modified ? TRUE : FALSE; return true;
+            case EM_SETMODIFY: m_modified = wParam != 0; return true;
+            case EM_CANUNDO:
+                result = Line() ? Line()->isUndoAvailable() : Multi() ? Multi()->document()->isUndoAvailable() : 0;
+                return true;
+            case EM_UNDO:
+            case WM_UNDO:
+                if (QLineEdit* l = Line())
+                    l->undo();
+                else if (QPlainTextEdit* m = Multi())
+                    m->undo();
+                result = TRUE;
+                return true;
+            case WM_CUT:
+                if (Line())
+                    Line()->cut();
+                else if (Multi())
+                    Multi()->cut();
+                return true;
+            case WM_COPY:
+                if (Line())
+                    Line()->copy();
+                else if (Multi())
+                    Multi()->copy();
+                return true;
+            case WM_PASTE:
+                if (Line())
+                    Line()->paste();
+                else if (Multi())
+                    Multi()->paste();
+                return true;
+            case WM_CLEAR:
+                if (Line())
+                    Line()->del();
+                else if (Multi())
+                    Multi()->textCursor().removeSelectedText();
+                return true;
+            case EM_SCROLLCARET:
+                if (Multi()) Multi()->ensureCursorVisible();
+                return true;
+            default: return false;
         }
     }
 
@@ -234,7 +279,8 @@ private:
 class CNativeButton : public CNativeWindow {
 public:
     CNativeButton(QWidget* w, DWORD s, DWORD e, UINT i) : CNativeWindow(w, s, e, i) {
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) connect(b, &QAbstractButton::clicked, this, [this] { Notify(BN_CLICKED); });
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            connect(b, &QAbstractButton::clicked, this, [this] { Notify(BN_CLICKED); });
     }
 
 protected:
@@ -242,8 +288,10 @@ protected:
     QAbstractButton* Button() const { return qobject_cast<QAbstractButton*>(widget()); }
     UINT Type() const { return style & BS_TYPEMASK; }
     bool SetText(const CString& text) override {
-        if (auto* g = qobject_cast<QGroupBox*>(widget())) g->setTitle(TBQ(text));
-        else if (QAbstractButton* b = Button()) b->setText(TBQ(text));
+        if (auto* g = qobject_cast<QGroupBox*>(widget()))
+            g->setTitle(TBQ(text));
+        else if (QAbstractButton* b = Button())
+            b->setText(TBQ(text));
         return true;
     }
     CString GetText() const override {
@@ -253,42 +301,59 @@ protected:
     }
     UINT DialogCode(UINT) const override {
         switch (Type()) {
-        case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-        case BS_PUSHBUTTON: case BS_OWNERDRAW: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-        case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
-        case BS_GROUPBOX: return DLGC_STATIC;
-        default: return DLGC_BUTTON;
+            case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+            case BS_PUSHBUTTON:
+            case BS_OWNERDRAW: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+            case BS_RADIOBUTTON:
+            case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
+            case BS_GROUPBOX: return DLGC_STATIC;
+            default: return DLGC_BUTTON;
         }
     }
     void OnDefaultEvent(UINT message, WPARAM, LPARAM) override {
         if (!(style & BS_NOTIFY)) return;
-        if (message == WM_SETFOCUS) Notify(BN_SETFOCUS);
-        else if (message == WM_KILLFOCUS) Notify(BN_KILLFOCUS);
-        else if (message == WM_LBUTTONDBLCLK) Notify(BN_DOUBLECLICKED);
+        if (message == WM_SETFOCUS)
+            Notify(BN_SETFOCUS);
+        else if (message == WM_KILLFOCUS)
+            Notify(BN_KILLFOCUS);
+        else if (message == WM_LBUTTONDBLCLK)
+            Notify(BN_DOUBLECLICKED);
     }
     bool HandleControlMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
         QAbstractButton* b = Button();
         switch (message) {
-        case BM_GETCHECK:
-            if (auto* c = qobject_cast<QCheckBox*>(widget())) result = c->checkState() == Qt::PartiallyChecked ? BST_INDETERMINATE : c->isChecked() ? BST_CHECKED : BST_UNCHECKED;
-            else result = (b && b->isCheckable() && b->isChecked()) ? BST_CHECKED : BST_UNCHECKED;
-            return true;
-        case BM_SETCHECK:
-            if (auto* c = qobject_cast<QCheckBox*>(widget())) c->setCheckState(wParam == BST_INDETERMINATE ? Qt::PartiallyChecked : wParam ? Qt::Checked : Qt::Unchecked);
-            else if (b && b->isCheckable()) b->setChecked(wParam != 0);
-            return true;
-        case BM_GETSTATE: {
-            LRESULT state = 0;
-            if (b && b->isDown()) state |= BST_PUSHED;
-            if (widget()->hasFocus()) state |= BST_FOCUS;
-            if (b && b->isCheckable() && b->isChecked()) state |= BST_CHECKED;
-            result = state;
-            return true;
-        }
-        case BM_SETSTATE: if (b) b->setDown(wParam != 0); return true;
-        case BM_CLICK: if (b && b->isEnabled()) b->click(); return true;
-        case BM_SETSTYLE: style = (style & ~0xFFFFu) | static_cast<DWORD>(wParam & 0xFFFF); return true;
-        default: return false;
+            case BM_GETCHECK:
+                if (auto* c = qobject_cast<QCheckBox*>(widget()))
+                    result = c->checkState() == Qt::PartiallyChecked ? BST_INDETERMINATE
+                             : c->isChecked()                        ? BST_CHECKED
+                                                                     : BST_UNCHECKED;
+                else
+                    result = (b && b->isCheckable() && b->isChecked()) ? BST_CHECKED : BST_UNCHECKED;
+                return true;
+            case BM_SETCHECK:
+                if (auto* c = qobject_cast<QCheckBox*>(widget()))
+                    c->setCheckState(wParam == BST_INDETERMINATE ? Qt::PartiallyChecked
+                                     : wParam                    ? Qt::Checked
+                                                                 : Qt::Unchecked);
+                else if (b && b->isCheckable())
+                    b->setChecked(wParam != 0);
+                return true;
+            case BM_GETSTATE: {
+                LRESULT state = 0;
+                if (b && b->isDown()) state |= BST_PUSHED;
+                if (widget()->hasFocus()) state |= BST_FOCUS;
+                if (b && b->isCheckable() && b->isChecked()) state |= BST_CHECKED;
+                result = state;
+                return true;
+            }
+            case BM_SETSTATE:
+                if (b) b->setDown(wParam != 0);
+                return true;
+            case BM_CLICK:
+                if (b && b->isEnabled()) b->click();
+                return true;
+            case BM_SETSTYLE: style = (style & ~0xFFFFu) | static_cast<DWORD>(wParam & 0xFFFF); return true;
+            default: return false;
         }
     }
 };
@@ -348,7 +413,8 @@ protected:
         dis.hwndItem = native->hwnd();
         dis.hDC = dc.GetSafeHdc();
         dis.rcItem = CRect(0, 0, width(), height());
-        if (CNativeWindow* parent = CNativeWindow::Find(parentWidget())) parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
+        if (CNativeWindow* parent = CNativeWindow::Find(parentWidget()))
+            parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
         dc.DetachDevice();
     }
 };
@@ -362,7 +428,8 @@ public:
 protected:
     std::unique_ptr<CWnd> MakeTemporary() const override { return std::make_unique<CStatic>(); }
     bool SetText(const CString& text) override {
-        if (auto* l = qobject_cast<QLabel*>(widget())) l->setText((style & SS_NOPREFIX) ? TBQ(text) : TBStripMnemonic(TBQ(text)));
+        if (auto* l = qobject_cast<QLabel*>(widget()))
+            l->setText((style & SS_NOPREFIX) ? TBQ(text) : TBStripMnemonic(TBQ(text)));
         widget()->setProperty("tbText", TBQ(text));
         return true;
     }
@@ -370,8 +437,10 @@ protected:
     UINT DialogCode(UINT) const override { return DLGC_STATIC; }
     void OnDefaultEvent(UINT message, WPARAM, LPARAM) override {
         if (!(style & SS_NOTIFY)) return;
-        if (message == WM_LBUTTONUP) Notify(STN_CLICKED);
-        else if (message == WM_LBUTTONDBLCLK) Notify(STN_DBLCLK);
+        if (message == WM_LBUTTONUP)
+            Notify(STN_CLICKED);
+        else if (message == WM_LBUTTONDBLCLK)
+            Notify(STN_DBLCLK);
     }
 };
 
@@ -393,7 +462,8 @@ protected:
         dis.hwndItem = native->hwnd();
         dis.hDC = dc.GetSafeHdc();
         dis.rcItem = CRect(0, 0, width(), height());
-        if (CNativeWindow* parent = CNativeWindow::Find(parentWidget())) parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
+        if (CNativeWindow* parent = CNativeWindow::Find(parentWidget()))
+            parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
         dc.DetachDevice();
     }
 };
@@ -401,8 +471,8 @@ protected:
 // ------------------------------------------------------------------ owner-drawn items
 
 /// Sends WM_DRAWITEM for one item of a list, combo or list view to the control's parent.
-void DrawItemThroughParent(QPainter* painter, QWidget* control, UINT type, int item, const QRect& rect,
-                           UINT state, DWORD_PTR data) {
+void DrawItemThroughParent(QPainter* painter, QWidget* control, UINT type, int item, const QRect& rect, UINT state,
+                           DWORD_PTR data) {
     CNativeWindow* native = CNativeWindow::Find(control);
     if (!native || !control->parentWidget()) return;
     CDC dc;
@@ -417,7 +487,8 @@ void DrawItemThroughParent(QPainter* painter, QWidget* control, UINT type, int i
     dis.hDC = dc.GetSafeHdc();
     dis.rcItem = CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
     dis.itemData = data;
-    if (CNativeWindow* parent = CNativeWindow::Find(control->parentWidget())) parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
+    if (CNativeWindow* parent = CNativeWindow::Find(control->parentWidget()))
+        parent->Deliver(WM_DRAWITEM, native->id, reinterpret_cast<LPARAM>(&dis));
 }
 
 class COwnerDrawDelegate : public QStyledItemDelegate {
@@ -441,7 +512,7 @@ private:
     UINT m_type;
 };
 
-} // namespace
+}  // namespace
 
 // ------------------------------------------------------------------ combo box
 
@@ -472,7 +543,8 @@ void CTbComboWidget::paintEvent(QPaintEvent* e) {
     style()->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, this);
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     if (currentIndex() >= 0)
-        DrawItemThroughParent(&painter, this, ODT_COMBOBOX, currentIndex(), field, ODS_COMBOBOXEDIT | (hasFocus() ? ODS_FOCUS : 0),
+        DrawItemThroughParent(&painter, this, ODT_COMBOBOX, currentIndex(), field,
+                              ODS_COMBOBOXEDIT | (hasFocus() ? ODS_FOCUS : 0),
                               static_cast<DWORD_PTR>(itemData(currentIndex()).toULongLong()));
 }
 
@@ -515,8 +587,10 @@ protected:
     CString GetText() const override { return TBC(Combo()->currentText()); }
     UINT DialogCode(UINT) const override { return DLGC_WANTCHARS | DLGC_WANTARROWS; }
     void OnDefaultEvent(UINT message, WPARAM, LPARAM) override {
-        if (message == WM_SETFOCUS) Notify(CBN_SETFOCUS);
-        else if (message == WM_KILLFOCUS) Notify(CBN_KILLFOCUS);
+        if (message == WM_SETFOCUS)
+            Notify(CBN_SETFOCUS);
+        else if (message == WM_KILLFOCUS)
+            Notify(CBN_KILLFOCUS);
     }
     int Insert(int index, const QString& text) {
         if (index < 0 || index > Combo()->count()) index = Combo()->count();
@@ -537,72 +611,110 @@ protected:
     bool HandleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         CTbComboWidget* c = Combo();
         switch (message) {
-        case CB_ADDSTRING: result = Insert(-1, TBQ(TextFrom(lParam))); return true;
-        case CB_INSERTSTRING: result = Insert(static_cast<int>(static_cast<std::intptr_t>(wParam)), TBQ(TextFrom(lParam))); return true;
-        case CB_DELETESTRING:
-            if (!ValidIndex(wParam)) { result = CB_ERR; return true; }
-            c->removeItem(static_cast<int>(wParam));
-            result = c->count();
-            return true;
-        case CB_RESETCONTENT: c->clear(); m_lastIndex = -1; return true;
-        case CB_GETCOUNT: result = c->count(); return true;
-        case CB_GETCURSEL: result = c->currentIndex(); return true;
-        case CB_SETCURSEL: {
-            const int index = static_cast<int>(static_cast<std::intptr_t>(wParam));
-            const bool valid = index >= 0 && index < c->count();
-            c->setCurrentIndex(valid ? index : -1);
-            if (!valid && c->isEditable()) c->setEditText(QString());
-            m_lastIndex = c->currentIndex();
-            result = valid ? index : CB_ERR;
-            return true;
-        }
-        case CB_GETLBTEXT: result = ValidIndex(wParam) ? CopyOut(c->itemText(static_cast<int>(wParam)), lParam) : CB_ERR; return true;
-        case CB_GETLBTEXTLEN: result = ValidIndex(wParam) ? TBC(c->itemText(static_cast<int>(wParam))).GetLength() : CB_ERR; return true;
-        case CB_FINDSTRING:
-        case CB_FINDSTRINGEXACT:
-            result = FindInStrings(Strings(), static_cast<int>(static_cast<std::intptr_t>(wParam)), TBQ(TextFrom(lParam)),
-                                   message == CB_FINDSTRINGEXACT);
-            return true;
-        case CB_SELECTSTRING: {
-            const int index = FindInStrings(Strings(), static_cast<int>(static_cast<std::intptr_t>(wParam)), TBQ(TextFrom(lParam)), false);
-            if (index >= 0) { c->setCurrentIndex(index); m_lastIndex = index; }
-            result = index;
-            return true;
-        }
-        case CB_SETITEMDATA:
-            if (!ValidIndex(wParam)) { result = CB_ERR; return true; }
-            c->setItemData(static_cast<int>(wParam), QVariant::fromValue<qulonglong>(static_cast<qulonglong>(lParam)), Qt::UserRole + 1);
-            return true;
-        case CB_GETITEMDATA:
-            result = ValidIndex(wParam) ? static_cast<LRESULT>(c->itemData(static_cast<int>(wParam), Qt::UserRole + 1).toULongLong()) : CB_ERR;
-            return true;
-        case CB_SHOWDROPDOWN: if (wParam) c->showPopup(); else c->hidePopup(); result = TRUE; return true;
-        case CB_GETDROPPEDSTATE: result = c->view() && c->view()->isVisible(); return true;
-        case CB_GETDROPPEDCONTROLRECT: {
-            if (!lParam) return true;
-            const QPoint g = c->mapToGlobal(QPoint(0, 0));
-            *reinterpret_cast<RECT*>(lParam) = CRect(g.x(), g.y(), g.x() + c->width(), g.y() + c->height() + droppedHeight);
-            result = TRUE;
-            return true;
-        }
-        case CB_LIMITTEXT: if (c->lineEdit()) c->lineEdit()->setMaxLength(wParam ? static_cast<int>(wParam) : 32767); result = TRUE; return true;
-        case CB_GETEDITSEL: {
-            QLineEdit* e = c->lineEdit();
-            const int s = e ? (e->hasSelectedText() ? e->selectionStart() : e->cursorPosition()) : 0;
-            const int end = e ? (e->hasSelectedText() ? e->selectionEnd() : s) : 0;
-            result = static_cast<LRESULT>(MAKELONG(static_cast<WORD>(s), static_cast<WORD>(end)));
-            return true;
-        }
-        case CB_SETEDITSEL: {
-            QLineEdit* e = c->lineEdit();
-            if (!e) { result = CB_ERR; return true; }
-            const int s = GET_X_LPARAM(lParam), end = GET_Y_LPARAM(lParam);
-            if (s < 0) e->deselect();
-            else e->setSelection(s, (end < 0 ? static_cast<int>(e->text().size()) : end) - s);
-            result = TRUE;
-            return true;
-        }
-        default: return false;
+            case CB_ADDSTRING: result = Insert(-1, TBQ(TextFrom(lParam))); return true;
+            case CB_INSERTSTRING:
+                result = Insert(static_cast<int>(static_cast<std::intptr_t>(wParam)), TBQ(TextFrom(lParam)));
+                return true;
+            case CB_DELETESTRING:
+                if (!ValidIndex(wParam)) {
+                    result = CB_ERR;
+                    return true;
+                }
+                c->removeItem(static_cast<int>(wParam));
+                result = c->count();
+                return true;
+            case CB_RESETCONTENT:
+                c->clear();
+                m_lastIndex = -1;
+                return true;
+            case CB_GETCOUNT: result = c->count(); return true;
+            case CB_GETCURSEL: result = c->currentIndex(); return true;
+            case CB_SETCURSEL: {
+                const int index = static_cast<int>(static_cast<std::intptr_t>(wParam));
+                const bool valid = index >= 0 && index < c->count();
+                c->setCurrentIndex(valid ? index : -1);
+                if (!valid && c->isEditable()) c->setEditText(QString());
+                m_lastIndex = c->currentIndex();
+                result = valid ? index : CB_ERR;
+                return true;
+            }
+            case CB_GETLBTEXT:
+                result = ValidIndex(wParam) ? CopyOut(c->itemText(static_cast<int>(wParam)), lParam) : CB_ERR;
+                return true;
+            case CB_GETLBTEXTLEN:
+                result = ValidIndex(wParam) ? TBC(c->itemText(static_cast<int>(wParam))).GetLength() : CB_ERR;
+                return true;
+            case CB_FINDSTRING:
+            case CB_FINDSTRINGEXACT:
+                result = FindInStrings(Strings(), static_cast<int>(static_cast<std::intptr_t>(wParam)),
+                                       TBQ(TextFrom(lParam)), message == CB_FINDSTRINGEXACT);
+                return true;
+            case CB_SELECTSTRING: {
+                const int index = FindInStrings(Strings(), static_cast<int>(static_cast<std::intptr_t>(wParam)),
+                                                TBQ(TextFrom(lParam)), false);
+                if (index >= 0) {
+                    c->setCurrentIndex(index);
+                    m_lastIndex = index;
+                }
+                result = index;
+                return true;
+            }
+            case CB_SETITEMDATA:
+                if (!ValidIndex(wParam)) {
+                    result = CB_ERR;
+                    return true;
+                }
+                c->setItemData(static_cast<int>(wParam),
+                               QVariant::fromValue<qulonglong>(static_cast<qulonglong>(lParam)), Qt::UserRole + 1);
+                return true;
+            case CB_GETITEMDATA:
+                result =
+                    ValidIndex(wParam)
+                        ? static_cast<LRESULT>(c->itemData(static_cast<int>(wParam), Qt::UserRole + 1).toULongLong())
+                        : CB_ERR;
+                return true;
+            case CB_SHOWDROPDOWN:
+                if (wParam)
+                    c->showPopup();
+                else
+                    c->hidePopup();
+                result = TRUE;
+                return true;
+            case CB_GETDROPPEDSTATE: result = c->view() && c->view()->isVisible(); return true;
+            case CB_GETDROPPEDCONTROLRECT: {
+                if (!lParam) return true;
+                const QPoint g = c->mapToGlobal(QPoint(0, 0));
+                *reinterpret_cast<RECT*>(lParam) =
+                    CRect(g.x(), g.y(), g.x() + c->width(), g.y() + c->height() + droppedHeight);
+                result = TRUE;
+                return true;
+            }
+            case CB_LIMITTEXT:
+                if (c->lineEdit()) c->lineEdit()->setMaxLength(wParam ? static_cast<int>(wParam) : 32767);
+                result = TRUE;
+                return true;
+            case CB_GETEDITSEL: {
+                QLineEdit* e = c->lineEdit();
+                const int s = e ? (e->hasSelectedText() ? e->selectionStart() : e->cursorPosition()) : 0;
+                const int end = e ? (e->hasSelectedText() ? e->selectionEnd() : s) : 0;
+                result = static_cast<LRESULT>(MAKELONG(static_cast<WORD>(s), static_cast<WORD>(end)));
+                return true;
+            }
+            case CB_SETEDITSEL: {
+                QLineEdit* e = c->lineEdit();
+                if (!e) {
+                    result = CB_ERR;
+                    return true;
+                }
+                const int s = GET_X_LPARAM(lParam), end = GET_Y_LPARAM(lParam);
+                if (s < 0)
+                    e->deselect();
+                else
+                    e->setSelection(s, (end < 0 ? static_cast<int>(e->text().size()) : end) - s);
+                result = TRUE;
+                return true;
+            }
+            default: return false;
         }
     }
 
@@ -637,8 +749,10 @@ protected:
     UINT DialogCode(UINT) const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
     void OnDefaultEvent(UINT message, WPARAM, LPARAM) override {
         if (!(style & LBS_NOTIFY)) return;
-        if (message == WM_SETFOCUS) Notify(LBN_SETFOCUS);
-        else if (message == WM_KILLFOCUS) Notify(LBN_KILLFOCUS);
+        if (message == WM_SETFOCUS)
+            Notify(LBN_SETFOCUS);
+        else if (message == WM_KILLFOCUS)
+            Notify(LBN_KILLFOCUS);
     }
     /// Changes made by messages do not notify, as the system's list box does not.
     template <class F>
@@ -658,74 +772,97 @@ protected:
         QListWidget* l = List();
         const int index = static_cast<int>(static_cast<std::intptr_t>(wParam));
         switch (message) {
-        case LB_ADDSTRING: result = Insert(-1, TBQ(TextFrom(lParam))); return true;
-        case LB_INSERTSTRING: result = Insert(index, TBQ(TextFrom(lParam))); return true;
-        case LB_DELETESTRING:
-            if (!ValidIndex(wParam)) { result = LB_ERR; return true; }
-            Quietly([&] { delete l->takeItem(index); });
-            result = l->count();
-            return true;
-        case LB_RESETCONTENT: Quietly([&] { l->clear(); }); return true;
-        case LB_GETCOUNT: result = l->count(); return true;
-        case LB_GETCURSEL:
-            result = Multiple() ? l->currentRow() : (l->selectedItems().isEmpty() ? LB_ERR : l->row(l->selectedItems().front()));
-            return true;
-        case LB_SETCURSEL:
-            Quietly([&] {
-                if (index >= 0 && index < l->count()) l->setCurrentRow(index);
-                else l->clearSelection();
-            });
-            result = (index >= 0 && index < l->count()) ? index : LB_ERR;
-            return true;
-        case LB_GETTEXT: result = ValidIndex(wParam) ? CopyOut(l->item(index)->text(), lParam) : LB_ERR; return true;
-        case LB_GETTEXTLEN: result = ValidIndex(wParam) ? TBC(l->item(index)->text()).GetLength() : LB_ERR; return true;
-        case LB_FINDSTRING:
-        case LB_FINDSTRINGEXACT:
-            result = FindInStrings(Strings(), index, TBQ(TextFrom(lParam)), message == LB_FINDSTRINGEXACT);
-            return true;
-        case LB_SELECTSTRING: {
-            const int found = FindInStrings(Strings(), index, TBQ(TextFrom(lParam)), false);
-            if (found >= 0) Quietly([&] { l->setCurrentRow(found); });
-            result = found;
-            return true;
-        }
-        case LB_SETITEMDATA:
-            if (!ValidIndex(wParam)) { result = LB_ERR; return true; }
-            l->item(index)->setData(Qt::UserRole + 1, QVariant::fromValue<qulonglong>(static_cast<qulonglong>(lParam)));
-            return true;
-        case LB_GETITEMDATA:
-            result = ValidIndex(wParam) ? static_cast<LRESULT>(l->item(index)->data(Qt::UserRole + 1).toULongLong()) : LB_ERR;
-            return true;
-        case LB_GETSEL: result = ValidIndex(wParam) ? (l->item(index)->isSelected() ? 1 : 0) : LB_ERR; return true;
-        case LB_SETSEL: {
-            // lParam is the item (-1: all); wParam whether it is selected.
-            const int item = static_cast<int>(lParam);
-            if (!Multiple() || item >= l->count()) { result = LB_ERR; return true; }
-            Quietly([&] {
-                for (int i = 0; i < l->count(); ++i)
-                    if (item == -1 || i == item) l->item(i)->setSelected(wParam != 0);
-            });
-            return true;
-        }
-        case LB_GETSELCOUNT: result = Multiple() ? static_cast<LRESULT>(l->selectedItems().size()) : LB_ERR; return true;
-        case LB_GETSELITEMS: {
-            int* out = reinterpret_cast<int*>(lParam);
-            int n = 0;
-            for (int i = 0; i < l->count() && out && n < static_cast<int>(wParam); ++i)
-                if (l->item(i)->isSelected()) out[n++] = i;
-            result = Multiple() ? n : LB_ERR;
-            return true;
-        }
-        case LB_SETTOPINDEX:
-            if (!ValidIndex(wParam)) { result = LB_ERR; return true; }
-            l->scrollToItem(l->item(index), QAbstractItemView::PositionAtTop);
-            return true;
-        case LB_GETTOPINDEX: {
-            QListWidgetItem* top = l->itemAt(2, 2);
-            result = top ? l->row(top) : 0;
-            return true;
-        }
-        default: return false;
+            case LB_ADDSTRING: result = Insert(-1, TBQ(TextFrom(lParam))); return true;
+            case LB_INSERTSTRING: result = Insert(index, TBQ(TextFrom(lParam))); return true;
+            case LB_DELETESTRING:
+                if (!ValidIndex(wParam)) {
+                    result = LB_ERR;
+                    return true;
+                }
+                Quietly([&] { delete l->takeItem(index); });
+                result = l->count();
+                return true;
+            case LB_RESETCONTENT: Quietly([&] { l->clear(); }); return true;
+            case LB_GETCOUNT: result = l->count(); return true;
+            case LB_GETCURSEL:
+                result = Multiple() ? l->currentRow()
+                                    : (l->selectedItems().isEmpty() ? LB_ERR : l->row(l->selectedItems().front()));
+                return true;
+            case LB_SETCURSEL:
+                Quietly([&] {
+                    if (index >= 0 && index < l->count())
+                        l->setCurrentRow(index);
+                    else
+                        l->clearSelection();
+                });
+                result = (index >= 0 && index < l->count()) ? index : LB_ERR;
+                return true;
+            case LB_GETTEXT:
+                result = ValidIndex(wParam) ? CopyOut(l->item(index)->text(), lParam) : LB_ERR;
+                return true;
+            case LB_GETTEXTLEN:
+                result = ValidIndex(wParam) ? TBC(l->item(index)->text()).GetLength() : LB_ERR;
+                return true;
+            case LB_FINDSTRING:
+            case LB_FINDSTRINGEXACT:
+                result = FindInStrings(Strings(), index, TBQ(TextFrom(lParam)), message == LB_FINDSTRINGEXACT);
+                return true;
+            case LB_SELECTSTRING: {
+                const int found = FindInStrings(Strings(), index, TBQ(TextFrom(lParam)), false);
+                if (found >= 0) Quietly([&] { l->setCurrentRow(found); });
+                result = found;
+                return true;
+            }
+            case LB_SETITEMDATA:
+                if (!ValidIndex(wParam)) {
+                    result = LB_ERR;
+                    return true;
+                }
+                l->item(index)->setData(Qt::UserRole + 1,
+                                        QVariant::fromValue<qulonglong>(static_cast<qulonglong>(lParam)));
+                return true;
+            case LB_GETITEMDATA:
+                result = ValidIndex(wParam) ? static_cast<LRESULT>(l->item(index)->data(Qt::UserRole + 1).toULongLong())
+                                            : LB_ERR;
+                return true;
+            case LB_GETSEL: result = ValidIndex(wParam) ? (l->item(index)->isSelected() ? 1 : 0) : LB_ERR; return true;
+            case LB_SETSEL: {
+                // lParam is the item (-1: all); wParam whether it is selected.
+                const int item = static_cast<int>(lParam);
+                if (!Multiple() || item >= l->count()) {
+                    result = LB_ERR;
+                    return true;
+                }
+                Quietly([&] {
+                    for (int i = 0; i < l->count(); ++i)
+                        if (item == -1 || i == item) l->item(i)->setSelected(wParam != 0);
+                });
+                return true;
+            }
+            case LB_GETSELCOUNT:
+                result = Multiple() ? static_cast<LRESULT>(l->selectedItems().size()) : LB_ERR;
+                return true;
+            case LB_GETSELITEMS: {
+                int* out = reinterpret_cast<int*>(lParam);
+                int n = 0;
+                for (int i = 0; i < l->count() && out && n < static_cast<int>(wParam); ++i)
+                    if (l->item(i)->isSelected()) out[n++] = i;
+                result = Multiple() ? n : LB_ERR;
+                return true;
+            }
+            case LB_SETTOPINDEX:
+                if (!ValidIndex(wParam)) {
+                    result = LB_ERR;
+                    return true;
+                }
+                l->scrollToItem(l->item(index), QAbstractItemView::PositionAtTop);
+                return true;
+            case LB_GETTOPINDEX: {
+                QListWidgetItem* top = l->itemAt(2, 2);
+                result = top ? l->row(top) : 0;
+                return true;
+            }
+            default: return false;
         }
     }
 
@@ -750,17 +887,22 @@ protected:
         auto* bar = static_cast<QProgressBar*>(widget());
         result = bar->value();
         switch (message) {
-        case PBM_SETRANGE: bar->setRange(LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam))); return true;
-        case PBM_SETPOS: bar->setValue(static_cast<int>(wParam)); return true;
-        case PBM_DELTAPOS: bar->setValue(bar->value() + static_cast<int>(wParam)); return true;
-        case PBM_SETSTEP: result = m_step; m_step = static_cast<int>(wParam); return true;
-        case PBM_STEPIT: {
-            int next = bar->value() + m_step;
-            if (next > bar->maximum()) next = bar->minimum() + (next - bar->maximum());  // wraps like the control
-            bar->setValue(next);
-            return true;
-        }
-        default: return false;
+            case PBM_SETRANGE:
+                bar->setRange(LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)));
+                return true;
+            case PBM_SETPOS: bar->setValue(static_cast<int>(wParam)); return true;
+            case PBM_DELTAPOS: bar->setValue(bar->value() + static_cast<int>(wParam)); return true;
+            case PBM_SETSTEP:
+                result = m_step;
+                m_step = static_cast<int>(wParam);
+                return true;
+            case PBM_STEPIT: {
+                int next = bar->value() + m_step;
+                if (next > bar->maximum()) next = bar->minimum() + (next - bar->maximum());  // wraps like the control
+                bar->setValue(next);
+                return true;
+            }
+            default: return false;
         }
     }
 
@@ -774,34 +916,38 @@ QWidget* MakeButton(const CString& text, DWORD style, QWidget* parent) {
     const DWORD type = style & BS_TYPEMASK;
     QWidget* w = nullptr;
     switch (type) {
-    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_3STATE: case BS_AUTO3STATE: {
-        auto* c = new CStateButton<QCheckBox>(type == BS_AUTOCHECKBOX || type == BS_AUTO3STATE, parent);
-        c->setTristate(type == BS_3STATE || type == BS_AUTO3STATE);
-        c->setText(TBQ(text));
-        w = c;
-        break;
-    }
-    case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON: {
-        auto* r = new CStateButton<QRadioButton>(type == BS_AUTORADIOBUTTON, parent);
-        r->setAutoExclusive(false);  // groups follow WS_GROUP, not the Qt parent
-        r->setText(TBQ(text));
-        w = r;
-        break;
-    }
-    case BS_GROUPBOX: {
-        auto* g = new QGroupBox(TBStripMnemonic(TBQ(text)), parent);
-        g->setFocusPolicy(Qt::NoFocus);
-        w = g;
-        break;
-    }
-    case BS_OWNERDRAW: w = new COwnerDrawButton(TBQ(text), parent); break;
-    default: {
-        auto* b = new QPushButton(TBQ(text), parent);
-        b->setAutoDefault(false);
-        b->setDefault(type == BS_DEFPUSHBUTTON);
-        w = b;
-        break;
-    }
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE: {
+            auto* c = new CStateButton<QCheckBox>(type == BS_AUTOCHECKBOX || type == BS_AUTO3STATE, parent);
+            c->setTristate(type == BS_3STATE || type == BS_AUTO3STATE);
+            c->setText(TBQ(text));
+            w = c;
+            break;
+        }
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON: {
+            auto* r = new CStateButton<QRadioButton>(type == BS_AUTORADIOBUTTON, parent);
+            r->setAutoExclusive(false);  // groups follow WS_GROUP, not the Qt parent
+            r->setText(TBQ(text));
+            w = r;
+            break;
+        }
+        case BS_GROUPBOX: {
+            auto* g = new QGroupBox(TBStripMnemonic(TBQ(text)), parent);
+            g->setFocusPolicy(Qt::NoFocus);
+            w = g;
+            break;
+        }
+        case BS_OWNERDRAW: w = new COwnerDrawButton(TBQ(text), parent); break;
+        default: {
+            auto* b = new QPushButton(TBQ(text), parent);
+            b->setAutoDefault(false);
+            b->setDefault(type == BS_DEFPUSHBUTTON);
+            w = b;
+            break;
+        }
     }
     return w;
 }
@@ -813,7 +959,8 @@ QWidget* MakeEdit(const CString& text, DWORD style, DWORD exStyle, QWidget* pare
         m->setPlainText(TBQ(text));
         m->setReadOnly(style & ES_READONLY);
         m->setTabChangesFocus(true);
-        m->setLineWrapMode((style & (ES_AUTOHSCROLL | WS_HSCROLL)) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        m->setLineWrapMode((style & (ES_AUTOHSCROLL | WS_HSCROLL)) ? QPlainTextEdit::NoWrap
+                                                                   : QPlainTextEdit::WidgetWidth);
         m->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
         if (!framed) m->setFrameShape(QFrame::NoFrame);
         return m;
@@ -823,9 +970,12 @@ QWidget* MakeEdit(const CString& text, DWORD style, DWORD exStyle, QWidget* pare
     l->setFrame(framed);
     l->setMaxLength(32767);
     if (style & ES_PASSWORD) l->setEchoMode(QLineEdit::Password);
-    if (style & ES_NUMBER) l->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), l));
-    if (style & ES_CENTER) l->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    else if (style & ES_RIGHT) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (style & ES_NUMBER)
+        l->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), l));
+    if (style & ES_CENTER)
+        l->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    else if (style & ES_RIGHT)
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return l;
 }
 
@@ -849,10 +999,10 @@ QWidget* MakeStatic(const CString& text, DWORD style, QWidget* parent) {
     return l;
 }
 
-} // namespace
+}  // namespace
 
-QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD style, DWORD exStyle,
-                              const CRect& rect, QWidget* parent, UINT id) {
+QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD style, DWORD exStyle, const CRect& rect,
+                              QWidget* parent, UINT id) {
     const QString cls = QString::fromLatin1(className ? className : "").toUpper();
     QWidget* w = nullptr;
     CNativeWindow* native = nullptr;
@@ -878,7 +1028,7 @@ QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD 
         native = n;
     } else if (cls == QLatin1String("LISTBOX")) {
         auto* l = new QListWidget(parent);
-        l->setSelectionMode((style & LBS_MULTIPLESEL) ? QAbstractItemView::MultiSelection
+        l->setSelectionMode((style & LBS_MULTIPLESEL)   ? QAbstractItemView::MultiSelection
                             : (style & LBS_EXTENDEDSEL) ? QAbstractItemView::ExtendedSelection
                                                         : QAbstractItemView::SingleSelection);
         w = l;
@@ -909,10 +1059,14 @@ QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD 
     } else {
         return nullptr;
     }
-    if (cls != QLatin1String("STATIC") && !cls.isEmpty()) ApplyCommonStyle(w, style);
-    else if (style & WS_DISABLED) w->setEnabled(false);
-    if (cls == QLatin1String("COMBOBOX")) w->setGeometry(rect.left, rect.top, rect.Width(), w->sizeHint().height());
-    else w->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    if (cls != QLatin1String("STATIC") && !cls.isEmpty())
+        ApplyCommonStyle(w, style);
+    else if (style & WS_DISABLED)
+        w->setEnabled(false);
+    if (cls == QLatin1String("COMBOBOX"))
+        w->setGeometry(rect.left, rect.top, rect.Width(), w->sizeHint().height());
+    else
+        w->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
     (void)native;
     return w;
 }

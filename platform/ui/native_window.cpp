@@ -64,21 +64,21 @@ UINT MouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
 }
 
 LPARAM PackPoint(int x, int y) {
-    return static_cast<LPARAM>(MAKELONG(static_cast<WORD>(static_cast<std::int16_t>(x)),
-                                        static_cast<WORD>(static_cast<std::int16_t>(y))));
+    return static_cast<LPARAM>(
+        MAKELONG(static_cast<WORD>(static_cast<std::int16_t>(x)), static_cast<WORD>(static_cast<std::int16_t>(y))));
 }
 
 UINT MouseMessage(QEvent::Type type, Qt::MouseButton button) {
     const int kind = type == QEvent::MouseButtonPress ? 0 : type == QEvent::MouseButtonRelease ? 1 : 2;
     switch (button) {
-    case Qt::LeftButton: return WM_LBUTTONDOWN + kind;
-    case Qt::RightButton: return WM_RBUTTONDOWN + kind;
-    case Qt::MiddleButton: return WM_MBUTTONDOWN + kind;
-    default: return 0;
+        case Qt::LeftButton: return WM_LBUTTONDOWN + kind;
+        case Qt::RightButton: return WM_RBUTTONDOWN + kind;
+        case Qt::MiddleButton: return WM_MBUTTONDOWN + kind;
+        default: return 0;
     }
 }
 
-} // namespace
+}  // namespace
 
 // ------------------------------------------------------------------ virtual-key codes
 
@@ -91,35 +91,37 @@ UINT TBVirtualKeyOf(int key, Qt::KeyboardModifiers mods) {
     }
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + static_cast<UINT>(key - Qt::Key_F1);
     switch (key) {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Pause: return VK_PAUSE;
-    case Qt::Key_CapsLock: return VK_CAPITAL;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Menu: return VK_APPS;
-    case Qt::Key_Asterisk: return (mods & Qt::KeypadModifier) ? VK_MULTIPLY : 0xBB;
-    case Qt::Key_Plus: return (mods & Qt::KeypadModifier) ? VK_ADD : 0xBB;
-    case Qt::Key_Minus: return (mods & Qt::KeypadModifier) ? VK_SUBTRACT : 0xBD;
-    case Qt::Key_Slash: return (mods & Qt::KeypadModifier) ? VK_DIVIDE : 0xBF;
-    case Qt::Key_Period: return (mods & Qt::KeypadModifier) ? VK_DECIMAL : 0xBE;
-    case Qt::Key_Comma: return 0xBC;
-    case Qt::Key_Semicolon: return 0xBA;
-    default: return 0;
+        case Qt::Key_Backspace: return VK_BACK;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab: return VK_TAB;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return VK_RETURN;
+        case Qt::Key_Shift: return VK_SHIFT;
+        case Qt::Key_Control: return VK_CONTROL;
+        case Qt::Key_Alt: return VK_MENU;
+        case Qt::Key_Pause: return VK_PAUSE;
+        case Qt::Key_CapsLock: return VK_CAPITAL;
+        case Qt::Key_Escape: return VK_ESCAPE;
+        case Qt::Key_Space: return VK_SPACE;
+        case Qt::Key_PageUp: return VK_PRIOR;
+        case Qt::Key_PageDown: return VK_NEXT;
+        case Qt::Key_End: return VK_END;
+        case Qt::Key_Home: return VK_HOME;
+        case Qt::Key_Left: return VK_LEFT;
+        case Qt::Key_Up: return VK_UP;
+        case Qt::Key_Right: return VK_RIGHT;
+        case Qt::Key_Down: return VK_DOWN;
+        case Qt::Key_Insert: return VK_INSERT;
+        case Qt::Key_Delete: return VK_DELETE;
+        case Qt::Key_Menu: return VK_APPS;
+        case Qt::Key_Asterisk: return (mods & Qt::KeypadModifier) ? VK_MULTIPLY : 0xBB;
+        case Qt::Key_Plus: return (mods & Qt::KeypadModifier) ? VK_ADD : 0xBB;
+        case Qt::Key_Minus: return (mods & Qt::KeypadModifier) ? VK_SUBTRACT : 0xBD;
+        case Qt::Key_Slash: return (mods & Qt::KeypadModifier) ? VK_DIVIDE : 0xBF;
+        case Qt::Key_Period: return (mods & Qt::KeypadModifier) ? VK_DECIMAL : 0xBE;
+        case Qt::Key_Comma: return 0xBC;
+        case Qt::Key_Semicolon: return 0xBA;
+        default: return 0;
     }
 }
 
@@ -129,11 +131,17 @@ LPARAM TBKeyData(const QKeyEvent* key, bool up) {
     DWORD data = 1;
     data |= (key->nativeScanCode() & 0xFF) << 16;
     switch (key->key()) {
-    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Home:
-    case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Insert: case Qt::Key_Delete:
-        data |= 1u << 24;
-        break;
-    default: break;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Insert:
+        case Qt::Key_Delete: data |= 1u << 24; break;
+        default: break;
     }
     if (up || key->isAutoRepeat()) data |= 1u << 30;
     if (up) data |= 1u << 31;
@@ -152,7 +160,10 @@ QString TBStripMnemonic(const QString& s) {
     out.reserve(s.size());
     for (int i = 0; i < s.size(); ++i) {
         if (s[i] == QLatin1Char('&')) {
-            if (i + 1 < s.size() && s[i + 1] == QLatin1Char('&')) { out += QLatin1Char('&'); ++i; }
+            if (i + 1 < s.size() && s[i + 1] == QLatin1Char('&')) {
+                out += QLatin1Char('&');
+                ++i;
+            }
             continue;
         }
         out += s[i];
@@ -263,8 +274,10 @@ LRESULT CNativeWindow::NotifyParent(NMHDR& hdr, UINT code) {
 
 bool CNativeWindow::SetText(const CString& text) {
     if (!m_widget) return false;
-    if (m_widget->isWindow()) m_widget->setWindowTitle(TBQ(text));
-    else m_widget->setProperty("tbText", TBQ(text));
+    if (m_widget->isWindow())
+        m_widget->setWindowTitle(TBQ(text));
+    else
+        m_widget->setProperty("tbText", TBQ(text));
     return true;
 }
 
@@ -280,8 +293,8 @@ void CNativeWindow::OnDefaultEvent(UINT, WPARAM, LPARAM) {}
 
 LRESULT CNativeWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
     auto& stack = DispatchStack();
-    const bool fromEvent = !stack.empty() && stack.back().msg.hwnd == hwnd() &&
-                           stack.back().msg.message == message && !stack.back().passToQt;
+    const bool fromEvent = !stack.empty() && stack.back().msg.hwnd == hwnd() && stack.back().msg.message == message &&
+                           !stack.back().passToQt;
     if (fromEvent) {
         // The default of an event's message: the control's reaction, then Qt's own.
         stack.back().passToQt = true;
@@ -292,34 +305,35 @@ LRESULT CNativeWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleControlMessage(message, wParam, lParam, result)) return result;
     switch (message) {
-    case WM_SETTEXT:
-        return SetText(lParam ? CString(reinterpret_cast<const char*>(lParam)) : CString()) ? TRUE : FALSE;
-    case WM_GETTEXTLENGTH: return GetText().GetLength();
-    case WM_GETTEXT: {
-        // wParam is the buffer's size including the terminating zero.
-        char* buffer = reinterpret_cast<char*>(lParam);
-        if (!buffer || wParam == 0) return 0;
-        const CString text = GetText();
-        const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(text.GetLength()), wParam - 1);
-        std::memcpy(buffer, text.GetString(), count);
-        buffer[count] = '\0';
-        return static_cast<LRESULT>(count);
-    }
-    case WM_SETFONT:
-        font = reinterpret_cast<CFont*>(wParam);
-        if (font && m_widget) m_widget->setFont(TBQFontFromLogFont(font->Log()));
-        return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(font);
-    case WM_GETDLGCODE: return DialogCode(static_cast<UINT>(wParam));
-    case WM_CLOSE:
-        if (m_widget) m_widget->close();
-        return 0;
-    case WM_CONTEXTMENU:
-        // Unhandled context menus go to the parent, as the system does.
-        if (m_widget && !m_widget->isWindow())
-            if (CNativeWindow* parent = Find(m_widget->parentWidget())) return parent->Deliver(message, wParam, lParam);
-        return 0;
-    default: return 0;
+        case WM_SETTEXT:
+            return SetText(lParam ? CString(reinterpret_cast<const char*>(lParam)) : CString()) ? TRUE : FALSE;
+        case WM_GETTEXTLENGTH: return GetText().GetLength();
+        case WM_GETTEXT: {
+            // wParam is the buffer's size including the terminating zero.
+            char* buffer = reinterpret_cast<char*>(lParam);
+            if (!buffer || wParam == 0) return 0;
+            const CString text = GetText();
+            const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(text.GetLength()), wParam - 1);
+            std::memcpy(buffer, text.GetString(), count);
+            buffer[count] = '\0';
+            return static_cast<LRESULT>(count);
+        }
+        case WM_SETFONT:
+            font = reinterpret_cast<CFont*>(wParam);
+            if (font && m_widget) m_widget->setFont(TBQFontFromLogFont(font->Log()));
+            return 0;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(font);
+        case WM_GETDLGCODE: return DialogCode(static_cast<UINT>(wParam));
+        case WM_CLOSE:
+            if (m_widget) m_widget->close();
+            return 0;
+        case WM_CONTEXTMENU:
+            // Unhandled context menus go to the parent, as the system does.
+            if (m_widget && !m_widget->isWindow())
+                if (CNativeWindow* parent = Find(m_widget->parentWidget()))
+                    return parent->Deliver(message, wParam, lParam);
+            return 0;
+        default: return 0;
     }
 }
 
@@ -366,71 +380,73 @@ bool CNativeWindow::DispatchEvent(QObject* watched, QEvent* e) {
     QWidget* source = qobject_cast<QWidget*>(watched);
     const bool part = source != m_widget;
     switch (e->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        return part ? false : DispatchKey(e);
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: {
-        auto* mouse = static_cast<QMouseEvent*>(e);
-        const QPoint p = source ? source->mapTo(m_widget, mouse->position().toPoint()) : mouse->position().toPoint();
-        const UINT message = e->type() == QEvent::MouseMove ? WM_MOUSEMOVE : MouseMessage(e->type(), mouse->button());
-        if (!message) return false;
-        return SendFromEvent(message, MouseKeyFlags(mouse->buttons(), mouse->modifiers()), PackPoint(p.x(), p.y()), e);
-    }
-    case QEvent::Wheel: {
-        auto* wheel = static_cast<QWheelEvent*>(e);
-        const QPoint g = wheel->globalPosition().toPoint();
-        const WORD delta = static_cast<WORD>(static_cast<std::int16_t>(wheel->angleDelta().y()));
-        return SendFromEvent(WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(MouseKeyFlags(wheel->buttons(), wheel->modifiers())), delta),
-                             PackPoint(g.x(), g.y()), e);
-    }
-    default: break;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: return part ? false : DispatchKey(e);
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove: {
+            auto* mouse = static_cast<QMouseEvent*>(e);
+            const QPoint p =
+                source ? source->mapTo(m_widget, mouse->position().toPoint()) : mouse->position().toPoint();
+            const UINT message =
+                e->type() == QEvent::MouseMove ? WM_MOUSEMOVE : MouseMessage(e->type(), mouse->button());
+            if (!message) return false;
+            return SendFromEvent(message, MouseKeyFlags(mouse->buttons(), mouse->modifiers()), PackPoint(p.x(), p.y()),
+                                 e);
+        }
+        case QEvent::Wheel: {
+            auto* wheel = static_cast<QWheelEvent*>(e);
+            const QPoint g = wheel->globalPosition().toPoint();
+            const WORD delta = static_cast<WORD>(static_cast<std::int16_t>(wheel->angleDelta().y()));
+            return SendFromEvent(
+                WM_MOUSEWHEEL,
+                MAKEWPARAM(static_cast<WORD>(MouseKeyFlags(wheel->buttons(), wheel->modifiers())), delta),
+                PackPoint(g.x(), g.y()), e);
+        }
+        default: break;
     }
     if (part) return false;
     switch (e->type()) {
-    case QEvent::FocusIn: {
-        QWidget* other = LastFocusLoser();
-        LastFocusLoser() = nullptr;
-        return SendFromEvent(WM_SETFOCUS, reinterpret_cast<WPARAM>(other), 0, e);
-    }
-    case QEvent::FocusOut: {
-        LastFocusLoser() = m_widget;
-        return SendFromEvent(WM_KILLFOCUS, reinterpret_cast<WPARAM>(QApplication::focusWidget()), 0, e);
-    }
-    case QEvent::Resize: {
-        const QSize s = m_widget->size();
-        const UINT kind = m_widget->isMinimized() ? SIZE_MINIMIZED : m_widget->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
-        SendFromEvent(WM_SIZE, kind, PackPoint(s.width(), s.height()), e);
-        return false;  // Qt always lays the widget out
-    }
-    case QEvent::Move: {
-        const QPoint p = m_widget->pos();
-        SendFromEvent(WM_MOVE, 0, PackPoint(p.x(), p.y()), e);
-        return false;
-    }
-    case QEvent::Paint:
-        if (!permanent) return false;
-        return SendFromEvent(WM_PAINT, 0, 0, e);
-    case QEvent::ContextMenu: {
-        auto* menu = static_cast<QContextMenuEvent*>(e);
-        const QPoint g = menu->globalPos();
-        return SendFromEvent(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd()), PackPoint(g.x(), g.y()), e);
-    }
-    case QEvent::Close: {
-        const bool eaten = SendFromEvent(WM_CLOSE, 0, 0, e);
-        if (eaten) e->ignore();
-        return eaten;
-    }
-    case QEvent::Show:
-    case QEvent::Hide:
-        SendFromEvent(WM_SHOWWINDOW, e->type() == QEvent::Show ? TRUE : FALSE, 0, e);
-        return false;
-    case QEvent::EnabledChange:
-        SendFromEvent(WM_ENABLE, m_widget->isEnabled() ? TRUE : FALSE, 0, e);
-        return false;
-    default: return false;
+        case QEvent::FocusIn: {
+            QWidget* other = LastFocusLoser();
+            LastFocusLoser() = nullptr;
+            return SendFromEvent(WM_SETFOCUS, reinterpret_cast<WPARAM>(other), 0, e);
+        }
+        case QEvent::FocusOut: {
+            LastFocusLoser() = m_widget;
+            return SendFromEvent(WM_KILLFOCUS, reinterpret_cast<WPARAM>(QApplication::focusWidget()), 0, e);
+        }
+        case QEvent::Resize: {
+            const QSize s = m_widget->size();
+            const UINT kind = m_widget->isMinimized()   ? SIZE_MINIMIZED
+                              : m_widget->isMaximized() ? SIZE_MAXIMIZED
+                                                        : SIZE_RESTORED;
+            SendFromEvent(WM_SIZE, kind, PackPoint(s.width(), s.height()), e);
+            return false;  // Qt always lays the widget out
+        }
+        case QEvent::Move: {
+            const QPoint p = m_widget->pos();
+            SendFromEvent(WM_MOVE, 0, PackPoint(p.x(), p.y()), e);
+            return false;
+        }
+        case QEvent::Paint:
+            if (!permanent) return false;
+            return SendFromEvent(WM_PAINT, 0, 0, e);
+        case QEvent::ContextMenu: {
+            auto* menu = static_cast<QContextMenuEvent*>(e);
+            const QPoint g = menu->globalPos();
+            return SendFromEvent(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd()), PackPoint(g.x(), g.y()), e);
+        }
+        case QEvent::Close: {
+            const bool eaten = SendFromEvent(WM_CLOSE, 0, 0, e);
+            if (eaten) e->ignore();
+            return eaten;
+        }
+        case QEvent::Show:
+        case QEvent::Hide: SendFromEvent(WM_SHOWWINDOW, e->type() == QEvent::Show ? TRUE : FALSE, 0, e); return false;
+        case QEvent::EnabledChange: SendFromEvent(WM_ENABLE, m_widget->isEnabled() ? TRUE : FALSE, 0, e); return false;
+        default: return false;
     }
 }
 

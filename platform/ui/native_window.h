@@ -80,7 +80,10 @@ protected:
     virtual std::unique_ptr<CWnd> MakeTemporary() const;
     friend class CWnd;
     /// WM_GETDLGCODE's default answer.
-    virtual UINT DialogCode(UINT vk) const { (void)vk; return 0; }
+    virtual UINT DialogCode(UINT vk) const {
+        (void)vk;
+        return 0;
+    }
     virtual bool SetText(const CString& text);
     virtual CString GetText() const;
 
@@ -92,13 +95,13 @@ private:
     bool SendFromEvent(UINT message, WPARAM wParam, LPARAM lParam, QEvent* event);
     bool PreTranslate(MSG& msg);
     QPointer<QWidget> m_widget;
-    const QMetaObject* m_class;  // the widget's class; a widget in its destructor has lost it
+    const QMetaObject* m_class;        // the widget's class; a widget in its destructor has lost it
     std::map<int, UINT_PTR> m_timers;  // Qt timer id -> the window's timer id
 };
 
 /// Makes the widget of a window class; null for an unknown class.
-QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD style, DWORD exStyle,
-                              const CRect& rect, QWidget* parent, UINT id);
+QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD style, DWORD exStyle, const CRect& rect,
+                              QWidget* parent, UINT id);
 /// The widget's font from a LOGFONT (sizes in pixels, as on a 96 dpi screen).
 QFont TBQFontFromLogFont(const LOGFONT& log);
 /// Text the framework way: bytes in UTF-8.

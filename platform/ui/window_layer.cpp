@@ -38,7 +38,7 @@ int g_argc = 1;
 char g_programName[] = "toolbox";
 char* g_argv[] = {g_programName, nullptr};
 
-} // namespace
+}  // namespace
 
 bool TBStartWindowLayer() {
     WindowLayer& layer = Layer();
@@ -71,8 +71,10 @@ void TBStopWindowLayer() {
 bool TBIsWindowLayerStarted() { return Layer().starts > 0; }
 
 void TBRegisterModalWindow(UINT templateId, TBModalWindowFactory factory) {
-    if (factory) Layer().modalWindows[templateId] = std::move(factory);
-    else Layer().modalWindows.erase(templateId);
+    if (factory)
+        Layer().modalWindows[templateId] = std::move(factory);
+    else
+        Layer().modalWindows.erase(templateId);
 }
 
 // ------------------------------------------------------------------ the Qt dialog hub
@@ -120,9 +122,7 @@ bool CQtClipboardHub::HasText() const {
     return data && data->hasText();
 }
 
-CString CQtClipboardHub::GetText() const {
-    return qApp ? TBC(QGuiApplication::clipboard()->text()) : CString();
-}
+CString CQtClipboardHub::GetText() const { return qApp ? TBC(QGuiApplication::clipboard()->text()) : CString(); }
 
 bool CQtClipboardHub::SetText(const CString& text) {
     if (!qApp) return false;

@@ -52,18 +52,24 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra) {
 
 void CCmdUI::Enable(BOOL on) {
     m_bEnableChanged = TRUE;
-    if (m_pMenu) m_pMenu->EnableMenuItem(m_nIndex, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
-    else if (m_pOther) m_pOther->EnableWindow(on);
+    if (m_pMenu)
+        m_pMenu->EnableMenuItem(m_nIndex, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+    else if (m_pOther)
+        m_pOther->EnableWindow(on);
 }
 
 void CCmdUI::SetCheck(int check) {
-    if (m_pMenu) m_pMenu->CheckMenuItem(m_nIndex, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
-    else if (m_pOther) m_pOther->SendMessage(BM_SETCHECK, static_cast<WPARAM>(check));
+    if (m_pMenu)
+        m_pMenu->CheckMenuItem(m_nIndex, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
+    else if (m_pOther)
+        m_pOther->SendMessage(BM_SETCHECK, static_cast<WPARAM>(check));
 }
 
 void CCmdUI::SetText(LPCTSTR text) {
-    if (m_pMenu) m_pMenu->ModifyMenu(m_nIndex, MF_BYPOSITION | MF_STRING, m_nID, text);
-    else if (m_pOther) m_pOther->SetWindowText(text);
+    if (m_pMenu)
+        m_pMenu->ModifyMenu(m_nIndex, MF_BYPOSITION | MF_STRING, m_nID, text);
+    else if (m_pOther)
+        m_pOther->SetWindowText(text);
 }
 
 BOOL CCmdUI::DoUpdate(CCmdTarget* target) {
@@ -126,8 +132,8 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
     return native->temporary.get();
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
-                    CWnd* parent, UINT id) {
+BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                    UINT id) {
     if (m_hWnd) return FALSE;
     QWidget* parentWidget = parent ? parent->GetWidget() : nullptr;
     QWidget* widget = TBCreateNativeWidget(className, windowName ? CString(windowName) : CString(), style, exStyle,
@@ -193,7 +199,7 @@ void SendDestroyToTree(QWidget* widget) {
     const auto children = widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* child : children) SendDestroyToTree(child);
 }
-} // namespace
+}  // namespace
 
 BOOL CWnd::DestroyWindow() {
     QWidget* widget = GetWidget();
@@ -322,7 +328,7 @@ QWidget* FindChildById(QWidget* parent, UINT id, bool recurse) {
     }
     return nullptr;
 }
-} // namespace
+}  // namespace
 
 CWnd* CWnd::GetDlgItem(int id) const {
     QWidget* widget = GetWidget();
@@ -395,8 +401,8 @@ int CWnd::GetWindowTextLength() const {
 void CWnd::GetWindowText(CString& text) const {
     const int length = GetWindowTextLength();
     std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
-    const LRESULT copied = const_cast<CWnd*>(this)->SendMessage(WM_GETTEXT, buffer.size(),
-                                                                reinterpret_cast<LPARAM>(buffer.data()));
+    const LRESULT copied =
+        const_cast<CWnd*>(this)->SendMessage(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
     text = CString(buffer.data(), static_cast<int>(copied));
 }
 
@@ -504,11 +510,16 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     if (!(flags & SWP_NOMOVE)) w->move(x, y);
     if (!(flags & SWP_NOSIZE)) w->resize(cx > 0 ? cx : 0, cy > 0 ? cy : 0);
     if (!(flags & SWP_NOZORDER) && insertAfter) {
-        if (insertAfter == &wndTop) w->raise();
-        else if (insertAfter == &wndBottom) w->lower();
-        else if (insertAfter == &wndTopMost) ModifyStyleEx(0, WS_EX_TOPMOST);
-        else if (insertAfter == &wndNoTopMost) ModifyStyleEx(WS_EX_TOPMOST, 0);
-        else if (QWidget* sibling = insertAfter->GetWidget()) w->stackUnder(sibling);
+        if (insertAfter == &wndTop)
+            w->raise();
+        else if (insertAfter == &wndBottom)
+            w->lower();
+        else if (insertAfter == &wndTopMost)
+            ModifyStyleEx(0, WS_EX_TOPMOST);
+        else if (insertAfter == &wndNoTopMost)
+            ModifyStyleEx(WS_EX_TOPMOST, 0);
+        else if (QWidget* sibling = insertAfter->GetWidget())
+            w->stackUnder(sibling);
     }
     if (flags & SWP_SHOWWINDOW) w->show();
     if (flags & SWP_HIDEWINDOW) w->hide();
@@ -519,8 +530,9 @@ void CWnd::CenterWindow(CWnd* alternate) {
     QWidget* w = GetWidget();
     if (!w) return;
     QWidget* over = alternate ? alternate->GetWidget() : w->parentWidget();
-    QRect area = over ? QRect(over->mapToGlobal(QPoint(0, 0)), over->size())
-                      : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect());
+    QRect area =
+        over ? QRect(over->mapToGlobal(QPoint(0, 0)), over->size())
+             : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect());
     QRect frame = w->frameGeometry();
     frame.moveCenter(area.center());
     w->move(w->isWindow() ? frame.topLeft() : w->parentWidget()->mapFromGlobal(frame.topLeft()));
@@ -564,9 +576,11 @@ void CWnd::Invalidate(BOOL) {
 void CWnd::InvalidateRect(const RECT* rect, BOOL) {
     QWidget* w = GetWidget();
     if (!w) return;
-    if (rect) w->update(QRect(QPoint(static_cast<int>(rect->left), static_cast<int>(rect->top)),
-                              QPoint(static_cast<int>(rect->right) - 1, static_cast<int>(rect->bottom) - 1)));
-    else w->update();
+    if (rect)
+        w->update(QRect(QPoint(static_cast<int>(rect->left), static_cast<int>(rect->top)),
+                        QPoint(static_cast<int>(rect->right) - 1, static_cast<int>(rect->bottom) - 1)));
+    else
+        w->update();
 }
 
 void CWnd::UpdateWindow() {

@@ -40,19 +40,43 @@ constexpr UINT IDC_RESET_USAGE = 4045;
 constexpr UINT IDC_MENU_ANIMATIONS = 4046;
 
 const CDialogTemplate kTemplates[] = {
-    {4200, "Add to archive", kModal & ~DS_MODALFRAME, 220, 50, "MS Shell Dlg", 8,
+    {4200,
+     "Add to archive",
+     kModal & ~DS_MODALFRAME,
+     220,
+     50,
+     "MS Shell Dlg",
+     8,
      {{"msctls_progress32", IDC_PROGRESS, "", kChild | WS_BORDER, 7, 7, 206, 12},
       {"STATIC", IDC_PROGRESS_FILE, "", kLabel | SS_NOPREFIX, 7, 26, 206, 16}}},
-    {4301, "Select Folder", kSizable, 200, 200, "MS Shell Dlg", 8,
+    {4301,
+     "Select Folder",
+     kSizable,
+     200,
+     200,
+     "MS Shell Dlg",
+     8,
      {{"SysTreeView32", IDC_FOLDER_TREE, "", kChild | WS_BORDER | WS_TABSTOP, 7, 7, 186, 166},
       {"BUTTON", IDOK, "OK", kDefPush, 89, 179, 50, 14},
       {"BUTTON", IDCANCEL, "Cancel", kPush, 143, 179, 50, 14}}},
-    {4306, "Table Properties", kSizable, 186, 62, "MS Shell Dlg", 8,
+    {4306,
+     "Table Properties",
+     kSizable,
+     186,
+     62,
+     "MS Shell Dlg",
+     8,
      {{"STATIC", kStatic, "Table Name", kLabel, 7, 9, 60, 8},
       {"COMBOBOX", IDC_TABLE_NAME, "", kChild | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 70, 7, 109, 100},
       {"BUTTON", IDOK, "&OK", kDefPush, 75, 41, 50, 14},
       {"BUTTON", IDCANCEL, "&Cancel", kPush, 129, 41, 50, 14}}},
-    {4307, "Export", kModal, 186, 98, "MS Shell Dlg", 8,
+    {4307,
+     "Export",
+     kModal,
+     186,
+     98,
+     "MS Shell Dlg",
+     8,
      {{"BUTTON", kStatic, "Seperator", kGroup, 7, 7, 80, 66},
       {"BUTTON", IDC_SEP_SEMICOLON, "Semicolon", kRadio | WS_GROUP | WS_TABSTOP, 14, 19, 66, 10},
       {"BUTTON", IDC_SEP_TAB, "Tab", kRadio, 14, 31, 66, 10},
@@ -63,7 +87,13 @@ const CDialogTemplate kTemplates[] = {
       {"BUTTON", IDC_DECIMAL_COMMA, "Comma", kRadio, 102, 31, 70, 10},
       {"BUTTON", IDOK, "&OK", kDefPush | WS_GROUP, 75, 78, 50, 14},
       {"BUTTON", IDCANCEL, "&Cancel", kPush, 129, 78, 50, 14}}},
-    {4309, "&Options", WS_CHILD | WS_CAPTION | DS_SETFONT, 230, 150, "MS Shell Dlg", 8,
+    {4309,
+     "&Options",
+     WS_CHILD | WS_CAPTION | DS_SETFONT,
+     230,
+     150,
+     "MS Shell Dlg",
+     8,
      {{"BUTTON", kStatic, "Personalized Menus and Toolbars", kGroup, 7, 7, 216, 66},
       {"BUTTON", IDC_FULL_MENUS, "Always show full me&nus", kCheck, 14, 19, 200, 10},
       {"BUTTON", IDC_FULL_MENUS_DELAY, "Show full menus after a short delay", kCheck, 24, 32, 190, 10},
@@ -91,35 +121,46 @@ constexpr UINT ID_EDIT_REDO = 0xE12C;
 
 const CMenuItemTemplate kSeparator = {MF_SEPARATOR, 0, nullptr, nullptr};
 
-const std::vector<CMenuItemTemplate> kRichEditPopup = {
-    {MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr}, kSeparator,
-    {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr}, {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
-    {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr}, {MF_STRING, ID_EDIT_CLEAR, "&Delete", nullptr}, kSeparator,
-    {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr}};
+const std::vector<CMenuItemTemplate> kRichEditPopup = {{MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr},
+                                                       kSeparator,
+                                                       {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr},
+                                                       {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
+                                                       {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr},
+                                                       {MF_STRING, ID_EDIT_CLEAR, "&Delete", nullptr},
+                                                       kSeparator,
+                                                       {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr}};
 
-const std::vector<CMenuItemTemplate> kColorRichEditPopup = {
-    {MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr}, {MF_STRING, ID_EDIT_REDO, "&Redo", nullptr}, kSeparator,
-    {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr}, {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
-    {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr}, kSeparator,
-    {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr}, kSeparator,
-    {MF_STRING, ID_EDIT_FIND, "&Find", nullptr}, {MF_STRING, ID_EDIT_REPLACE, "R&eplace", nullptr}};
+const std::vector<CMenuItemTemplate> kColorRichEditPopup = {{MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr},
+                                                            {MF_STRING, ID_EDIT_REDO, "&Redo", nullptr},
+                                                            kSeparator,
+                                                            {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr},
+                                                            {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
+                                                            {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr},
+                                                            kSeparator,
+                                                            {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr},
+                                                            kSeparator,
+                                                            {MF_STRING, ID_EDIT_FIND, "&Find", nullptr},
+                                                            {MF_STRING, ID_EDIT_REPLACE, "R&eplace", nullptr}};
 
 const std::vector<CMenuItemTemplate> kTransformPopup = {{MF_STRING, 40000, "First", nullptr}};
 
-const std::vector<CMenuItemTemplate> kUnitEditPopup = {
-    {MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr}, kSeparator,
-    {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr}, {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
-    {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr}, {MF_STRING, ID_EDIT_CLEAR, "&Delete", nullptr}, kSeparator,
-    {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr}, kSeparator,
-    {MF_POPUP, 0, "Transform", &kTransformPopup}};
+const std::vector<CMenuItemTemplate> kUnitEditPopup = {{MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr},
+                                                       kSeparator,
+                                                       {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr},
+                                                       {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
+                                                       {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr},
+                                                       {MF_STRING, ID_EDIT_CLEAR, "&Delete", nullptr},
+                                                       kSeparator,
+                                                       {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr},
+                                                       kSeparator,
+                                                       {MF_POPUP, 0, "Transform", &kTransformPopup}};
 
 /// Menu 4404: the context menus of the library's edit controls, one popup each.
-const std::vector<CMenuItemTemplate> kMenu4404 = {
-    {MF_POPUP, 0, "RichEdit", &kRichEditPopup},
-    {MF_POPUP, 0, "ColorRichEdit", &kColorRichEditPopup},
-    {MF_POPUP, 0, "UnitEdit", &kUnitEditPopup}};
+const std::vector<CMenuItemTemplate> kMenu4404 = {{MF_POPUP, 0, "RichEdit", &kRichEditPopup},
+                                                  {MF_POPUP, 0, "ColorRichEdit", &kColorRichEditPopup},
+                                                  {MF_POPUP, 0, "UnitEdit", &kUnitEditPopup}};
 
-} // namespace
+}  // namespace
 
 const CDialogTemplate* TBFindDialogTemplate(UINT id) {
     for (const CDialogTemplate& t : kTemplates)

@@ -29,7 +29,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ControlsTest, TypingIntoAnEditSendsUpdateThenChangePerCharacter) {
     CEdit edit;
@@ -145,8 +145,8 @@ TEST_F(ControlsTest, ComboBoxMessagesSortFindAndKeepItemData) {
     EXPECT_EQ(combo.GetLBText(1, text), 2);
     EXPECT_EQ(text, "mV");
     EXPECT_EQ(combo.GetLBText(3, text), CB_ERR);
-    EXPECT_EQ(combo.FindStringExact(-1, "MV"), 1);      // exact, case-insensitive
-    EXPECT_EQ(combo.FindString(1, "k"), 0);             // searches after start and wraps
+    EXPECT_EQ(combo.FindStringExact(-1, "MV"), 1);  // exact, case-insensitive
+    EXPECT_EQ(combo.FindString(1, "k"), 0);         // searches after start and wraps
     EXPECT_EQ(combo.FindStringExact(-1, "m"), CB_ERR);
     EXPECT_EQ(combo.GetCurSel(), CB_ERR);
     EXPECT_EQ(combo.SetItemData(2, 0xBEEF), 0);
@@ -198,7 +198,8 @@ TEST_F(ControlsTest, ListBoxNotifiesTheUsersSelectionOnlyWithTheNotifyStyle) {
     EXPECT_EQ(parent.CommandCodes(30), std::vector<UINT>({LBN_SETFOCUS, LBN_SELCHANGE}));
     EXPECT_EQ(notifying.GetCurSel(), 1);
     auto* silentWidget = qobject_cast<QListWidget*>(silent.GetWidget());
-    QTest::mouseClick(silentWidget->viewport(), Qt::LeftButton, Qt::NoModifier, silentWidget->visualItemRect(silentWidget->item(2)).center());
+    QTest::mouseClick(silentWidget->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      silentWidget->visualItemRect(silentWidget->item(2)).center());
     EXPECT_TRUE(parent.CommandCodes(31).empty());
     EXPECT_EQ(silent.GetCurSel(), 2);
     CString text;
@@ -212,7 +213,8 @@ namespace {
 struct ListFixture : public ControlsTest {
     void SetUp() override {
         ControlsTest::SetUp();
-        ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, CRect(0, 0, 300, 200), &parent, 40));
+        ASSERT_TRUE(
+            list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, CRect(0, 0, 300, 200), &parent, 40));
         list.InsertColumn(0, "Name", LVCFMT_LEFT, 100);
         list.InsertColumn(1, "Unit", LVCFMT_LEFT, 60);
         for (int i = 0; i < 3; ++i) {
@@ -236,7 +238,7 @@ struct ListFixture : public ControlsTest {
     }
     CListCtrl list;
 };
-} // namespace
+}  // namespace
 
 TEST_F(ListFixture, StateChangesReachTheParentWithOldAndNewStates) {
     list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -249,18 +251,22 @@ TEST_F(ListFixture, StateChangesReachTheParentWithOldAndNewStates) {
     RECT rect;
     ASSERT_TRUE(list.GetItemRect(2, &rect));
     auto* tree = qobject_cast<QTreeWidget*>(list.GetWidget());
-    const QPoint inViewport = tree->viewport()->mapFrom(tree, QPoint(static_cast<int>(rect.left + 10), static_cast<int>((rect.top + rect.bottom) / 2)));
+    const QPoint inViewport = tree->viewport()->mapFrom(
+        tree, QPoint(static_cast<int>(rect.left + 10), static_cast<int>((rect.top + rect.bottom) / 2)));
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, inViewport);
     RunEvents();
-    EXPECT_EQ(Changes(), std::vector<Change>({Change(1, LVIS_SELECTED | LVIS_FOCUSED, 0u), Change(2, 0u, LVIS_SELECTED | LVIS_FOCUSED)}));
+    EXPECT_EQ(Changes(), std::vector<Change>({Change(1, LVIS_SELECTED | LVIS_FOCUSED, 0u),
+                                              Change(2, 0u, LVIS_SELECTED | LVIS_FOCUSED)}));
     const std::vector<UINT> codes = parent.NotifyCodes();
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.back(), NM_CLICK);
-    const auto last = std::find_if(parent.log.rbegin(), parent.log.rend(), [](const uitest::Logged& m) { return m.message == WM_NOTIFY; });
+    const auto last = std::find_if(parent.log.rbegin(), parent.log.rend(),
+                                   [](const uitest::Logged& m) { return m.message == WM_NOTIFY; });
     const NMITEMACTIVATE& click = last->notify;
     EXPECT_EQ(click.iItem, 2);
     EXPECT_EQ(click.hdr.idFrom, 40u);
-    EXPECT_EQ(list.HitTest(CPoint(static_cast<long>(rect.left + 10), static_cast<long>((rect.top + rect.bottom) / 2))), 2);
+    EXPECT_EQ(list.HitTest(CPoint(static_cast<long>(rect.left + 10), static_cast<long>((rect.top + rect.bottom) / 2))),
+              2);
 }
 
 TEST_F(ListFixture, ColumnsItemsAndHeaderClicks) {
@@ -280,7 +286,8 @@ TEST_F(ListFixture, ColumnsItemsAndHeaderClicks) {
     const std::vector<UINT> codes = parent.NotifyCodes();
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.back(), LVN_COLUMNCLICK);
-    const auto last = std::find_if(parent.log.rbegin(), parent.log.rend(), [](const uitest::Logged& m) { return m.message == WM_NOTIFY; });
+    const auto last = std::find_if(parent.log.rbegin(), parent.log.rend(),
+                                   [](const uitest::Logged& m) { return m.message == WM_NOTIFY; });
     EXPECT_EQ(last->notify.iSubItem, 2);
 }
 
@@ -299,9 +306,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CDrawingParent, CWnd)
-    ON_WM_DRAWITEM()
+ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
-} // namespace
+}  // namespace
 
 TEST(OwnerDraw, TheParentDrawsOwnerDrawnButtonsThroughDrawItem) {
     CDrawingParent parent;

@@ -24,7 +24,7 @@ QRect InkBox(const QImage& image) {
     return box;
 }
 
-} // namespace
+}  // namespace
 
 TEST(RecordingDC, KeepsEveryCallWithItsArgumentsInOrder) {
     CRecordingDC dc;

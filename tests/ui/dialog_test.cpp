@@ -41,7 +41,9 @@ protected:
         initialised = true;
         return TRUE;
     }
-    void OnSelChange() { selections.push_back(static_cast<UINT>(static_cast<CComboBox*>(GetDlgItem(IDC_TABLE_NAME))->GetCurSel())); }
+    void OnSelChange() {
+        selections.push_back(static_cast<UINT>(static_cast<CComboBox*>(GetDlgItem(IDC_TABLE_NAME))->GetCurSel()));
+    }
     void OnOK() override {
         chosen = static_cast<CComboBox*>(GetDlgItem(IDC_TABLE_NAME))->GetCurSel();
         CDialog::OnOK();
@@ -50,7 +52,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CTableDlg, CDialog)
-    ON_CBN_SELCHANGE(IDC_TABLE_NAME, OnSelChange)
+ON_CBN_SELCHANGE(IDC_TABLE_NAME, OnSelChange)
 END_MESSAGE_MAP()
 
 QWidget* ChildWithId(QWidget* dialog, UINT id) {
@@ -59,7 +61,7 @@ QWidget* ChildWithId(QWidget* dialog, UINT id) {
     return item ? item->GetWidget() : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 TEST(DialogUnits, BaseUnitsComeFromTheDialogFont) {
     const CSize base = TBGetDialogBaseUnits("MS Shell Dlg", 8);
@@ -90,7 +92,8 @@ TEST(DialogTemplates, EveryTemplateBuildsItsControlsAtTheirPlaces) {
             CRect rect;
             control->GetWindowRect(&rect);
             dialog.ScreenToClient(&rect);
-            const CRect expected = TBDialogUnitsToPixels(CRect(item.x, item.y, item.x + item.cx, item.y + item.cy), dialog.GetBaseUnits());
+            const CRect expected =
+                TBDialogUnitsToPixels(CRect(item.x, item.y, item.x + item.cx, item.y + item.cy), dialog.GetBaseUnits());
             EXPECT_EQ(rect.left, expected.left) << id << " control " << item.id;
             EXPECT_EQ(rect.top, expected.top) << id << " control " << item.id;
         }
@@ -196,8 +199,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CMenuOwner, CWnd)
-    ON_COMMAND(0xE125, OnPaste)
-    ON_UPDATE_COMMAND_UI(0xE125, OnUpdatePaste)
+ON_COMMAND(0xE125, OnPaste)
+ON_UPDATE_COMMAND_UI(0xE125, OnUpdatePaste)
 END_MESSAGE_MAP()
 
 /// Presses Down count times and Return in the open popup.
@@ -207,7 +210,7 @@ void ChooseInPopup(int count) {
         QTest::keyClick(popup, Qt::Key_Return);
     });
 }
-} // namespace
+}  // namespace
 
 TEST(PopupMenus, TrackingReturnsTheChosenCommandAndSkipsDisabledItems) {
     CMenuOwner owner;
@@ -220,9 +223,9 @@ TEST(PopupMenus, TrackingReturnsTheChosenCommandAndSkipsDisabledItems) {
     CString name;
     menu.GetMenuString(2, name, MF_BYPOSITION);
     EXPECT_EQ(name, "UnitEdit");
-    EXPECT_EQ(unitEdit->GetMenuItemID(0), 0xE12Bu);                 // Undo
-    EXPECT_EQ(unitEdit->GetMenuItemID(1), 0u);                      // separator
-    EXPECT_EQ(unitEdit->GetMenuItemID(9), static_cast<UINT>(-1));   // the Transform popup
+    EXPECT_EQ(unitEdit->GetMenuItemID(0), 0xE12Bu);                // Undo
+    EXPECT_EQ(unitEdit->GetMenuItemID(1), 0u);                     // separator
+    EXPECT_EQ(unitEdit->GetMenuItemID(9), static_cast<UINT>(-1));  // the Transform popup
     EXPECT_EQ(unitEdit->GetSubMenu(9)->GetMenuItemID(0), 40000u);
     // Paste is disabled by its owner: Undo, Cut, Copy, (Paste skipped), Delete.
     owner.only = {WM_INITMENUPOPUP};
@@ -302,10 +305,16 @@ protected:
 };
 
 const CDialogTemplate kExchangeTemplate = {
-    9001, "Exchange", WS_POPUP | WS_CAPTION | DS_SETFONT, 120, 40, "MS Shell Dlg", 8,
+    9001,
+    "Exchange",
+    WS_POPUP | WS_CAPTION | DS_SETFONT,
+    120,
+    40,
+    "MS Shell Dlg",
+    8,
     {{"EDIT", 4000, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 4, 4, 50, 12},
      {"EDIT", 4001, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 60, 4, 50, 12}}};
-} // namespace
+}  // namespace
 
 TEST(DataExchange, MembersGoToControlsAndBackWithValidation) {
     CExchangeDlg dialog;

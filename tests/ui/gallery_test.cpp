@@ -14,7 +14,7 @@ int ColourCount(const QImage& image) {
         for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
     return static_cast<int>(colours.size());
 }
-} // namespace
+}  // namespace
 
 TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     QTemporaryDir dir;

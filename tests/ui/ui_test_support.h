@@ -35,25 +35,26 @@ inline NMITEMACTIVATE CopyNotify(LPARAM lParam) {
     NMITEMACTIVATE copy;
     const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
     switch (hdr->code) {
-    case NM_CLICK: case NM_DBLCLK: case NM_RCLICK:
-        copy = *reinterpret_cast<const NMITEMACTIVATE*>(lParam);
-        break;
-    case LVN_ITEMCHANGED: case LVN_INSERTITEM: case LVN_DELETEITEM: case LVN_DELETEALLITEMS: case LVN_COLUMNCLICK:
-    {
-        const NMLISTVIEW& lv = *reinterpret_cast<const NMLISTVIEW*>(lParam);
-        copy.hdr = lv.hdr;
-        copy.iItem = lv.iItem;
-        copy.iSubItem = lv.iSubItem;
-        copy.uNewState = lv.uNewState;
-        copy.uOldState = lv.uOldState;
-        copy.uChanged = lv.uChanged;
-        copy.ptAction = lv.ptAction;
-        copy.lParam = lv.lParam;
-        break;
-    }
-    default:
-        copy.hdr = *hdr;
-        break;
+        case NM_CLICK:
+        case NM_DBLCLK:
+        case NM_RCLICK: copy = *reinterpret_cast<const NMITEMACTIVATE*>(lParam); break;
+        case LVN_ITEMCHANGED:
+        case LVN_INSERTITEM:
+        case LVN_DELETEITEM:
+        case LVN_DELETEALLITEMS:
+        case LVN_COLUMNCLICK: {
+            const NMLISTVIEW& lv = *reinterpret_cast<const NMLISTVIEW*>(lParam);
+            copy.hdr = lv.hdr;
+            copy.iItem = lv.iItem;
+            copy.iSubItem = lv.iSubItem;
+            copy.uNewState = lv.uNewState;
+            copy.uOldState = lv.uOldState;
+            copy.uChanged = lv.uChanged;
+            copy.ptAction = lv.ptAction;
+            copy.lParam = lv.lParam;
+            break;
+        }
+        default: copy.hdr = *hdr; break;
     }
     return copy;
 }
@@ -72,14 +73,16 @@ public:
         return QTest::qWaitForWindowExposed(GetWidget());
     }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (only.empty() || std::find(only.begin(), only.end(), message) != only.end()) log.push_back({message, wParam, lParam, message == WM_NOTIFY ? CopyNotify(lParam) : NMITEMACTIVATE()});
+        if (only.empty() || std::find(only.begin(), only.end(), message) != only.end())
+            log.push_back({message, wParam, lParam, message == WM_NOTIFY ? CopyNotify(lParam) : NMITEMACTIVATE()});
         return CWnd::WindowProc(message, wParam, lParam);
     }
     /// The WM_COMMAND codes received from control id, in order.
     std::vector<UINT> CommandCodes(UINT id) const {
         std::vector<UINT> codes;
         for (const Logged& m : log)
-            if (m.message == WM_COMMAND && LOWORD(static_cast<DWORD>(m.wParam)) == id) codes.push_back(HIWORD(static_cast<DWORD>(m.wParam)));
+            if (m.message == WM_COMMAND && LOWORD(static_cast<DWORD>(m.wParam)) == id)
+                codes.push_back(HIWORD(static_cast<DWORD>(m.wParam)));
         return codes;
     }
     /// The WM_NOTIFY codes received, in order.
@@ -105,10 +108,12 @@ void WhenModalOpens(F action) {
     *poll = [weak, action] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) modal = QApplication::activePopupWidget();
-        if (modal && modal->isVisible()) action(modal);
-        else if (auto self = weak.lock()) QTimer::singleShot(10, [self] { (*self)(); });
+        if (modal && modal->isVisible())
+            action(modal);
+        else if (auto self = weak.lock())
+            QTimer::singleShot(10, [self] { (*self)(); });
     };
     QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
-} // namespace uitest
+}  // namespace uitest

@@ -24,7 +24,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CBaseTarget, CWnd)
-    ON_COMMAND(200, OnBaseCommand)
+ON_COMMAND(200, OnBaseCommand)
 END_MESSAGE_MAP()
 
 class CMappedWindow : public CBaseTarget {
@@ -66,29 +66,30 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CMappedWindow, CBaseTarget)
-    ON_MESSAGE(WM_EDIT_CHANGED, OnEditChanged)
-    ON_COMMAND_RANGE(ID_FIRST, ID_LAST, OnRange)
-    ON_NOTIFY(LVN_ITEMCHANGED, 77, OnListChanged)
-    ON_UPDATE_COMMAND_UI(301, OnUpdate301)
-    ON_WM_PAINT()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_LBUTTONDBLCLK()
-    ON_WM_KEYDOWN()
-    ON_WM_CHAR()
-    ON_WM_TIMER()
+ON_MESSAGE(WM_EDIT_CHANGED, OnEditChanged)
+ON_COMMAND_RANGE(ID_FIRST, ID_LAST, OnRange)
+ON_NOTIFY(LVN_ITEMCHANGED, 77, OnListChanged)
+ON_UPDATE_COMMAND_UI(301, OnUpdate301)
+ON_WM_PAINT()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_KEYDOWN()
+ON_WM_CHAR()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 class WindowTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(wnd.CreateEx(0, nullptr, "mapped", WS_OVERLAPPEDWINDOW | WS_TABSTOP, CRect(0, 0, 200, 150), nullptr, 0));
+        ASSERT_TRUE(
+            wnd.CreateEx(0, nullptr, "mapped", WS_OVERLAPPEDWINDOW | WS_TABSTOP, CRect(0, 0, 200, 150), nullptr, 0));
         wnd.GetWidget()->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(wnd.GetWidget()));
     }
     CMappedWindow wnd;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(WindowTest, MessageMapEntriesReachTheirHandlersWithTheParameters) {
     EXPECT_EQ(wnd.SendMessage(WM_EDIT_CHANGED, 5, 9), 42);
@@ -215,7 +216,7 @@ struct CDestroyOrder : public CWnd {
     }
     void PostNcDestroy() override { order->push_back(name + " gone"); }
 };
-} // namespace
+}  // namespace
 
 TEST(WindowLife, DestroyReachesTheParentBeforeItsChildrenAndDetachesBoth) {
     std::vector<std::string> order;

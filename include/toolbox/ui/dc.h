@@ -128,7 +128,10 @@ constexpr DWORD SRCCOPY = 0x00CC0020;
 class TB_EXPORT CGdiObject {
 public:
     virtual ~CGdiObject() = default;
-    virtual BOOL DeleteObject() { m_created = false; return TRUE; }
+    virtual BOOL DeleteObject() {
+        m_created = false;
+        return TRUE;
+    }
     bool IsCreated() const { return m_created; }
 
 protected:
@@ -172,9 +175,9 @@ public:
     BOOL CreateFontIndirect(const LOGFONT* font);
     /// Point size in tenths of a point, converted with the context's (or 96 dpi) resolution.
     BOOL CreatePointFont(int pointSizeTenths, LPCTSTR faceName, CDC* dc = nullptr);
-    BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                    BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
-                    BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, LPCTSTR faceName);
+    BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+                    BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                    BYTE pitchAndFamily, LPCTSTR faceName);
     int GetLogFont(LOGFONT* font) const;
     const LOGFONT& Log() const { return m_log; }
 
@@ -214,12 +217,43 @@ struct TEXTMETRIC {
 /// One drawing call: what a recording context keeps and a metafile plays back.
 struct TB_EXPORT CDrawRecord {
     enum Op {
-        SelectPen, SelectBrush, SelectFont, SetTextColor, SetBkColor, SetBkMode, SetTextAlign,
-        SetMapMode, SetWindowOrg, SetWindowExt, SetViewportOrg, SetViewportExt, SetPolyFillMode,
-        SaveDC, RestoreDC, IntersectClipRect, SelectClipRgnNone,
-        MoveTo, LineTo, Polyline, Polygon, Rectangle, RoundRect, Ellipse, Arc, Pie, Chord,
-        SetPixel, FillSolidRect, FillRect, FrameRect, Draw3dRect, DrawFocusRect,
-        DrawFrameControl, TextOut, DrawText, DrawImage
+        SelectPen,
+        SelectBrush,
+        SelectFont,
+        SetTextColor,
+        SetBkColor,
+        SetBkMode,
+        SetTextAlign,
+        SetMapMode,
+        SetWindowOrg,
+        SetWindowExt,
+        SetViewportOrg,
+        SetViewportExt,
+        SetPolyFillMode,
+        SaveDC,
+        RestoreDC,
+        IntersectClipRect,
+        SelectClipRgnNone,
+        MoveTo,
+        LineTo,
+        Polyline,
+        Polygon,
+        Rectangle,
+        RoundRect,
+        Ellipse,
+        Arc,
+        Pie,
+        Chord,
+        SetPixel,
+        FillSolidRect,
+        FillRect,
+        FrameRect,
+        Draw3dRect,
+        DrawFocusRect,
+        DrawFrameControl,
+        TextOut,
+        DrawText,
+        DrawImage
     };
     Op op;
     std::vector<long> args;
@@ -322,8 +356,8 @@ public:
     BOOL DrawFrameControl(RECT* rect, UINT type, UINT state);
     /// Copies the source context's bitmap (a memory context) to (x, y).
     BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop = SRCCOPY);
-    BOOL StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, int srcWidth,
-                    int srcHeight, DWORD rop = SRCCOPY);
+    BOOL StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, int srcWidth, int srcHeight,
+                    DWORD rop = SRCCOPY);
 
     // --- text
     BOOL TextOut(int x, int y, const CString& text);
@@ -432,7 +466,10 @@ public:
 class TB_EXPORT CMetaFileDC : public CDC {
 public:
     CMetaFileDC();
-    BOOL Create() { m_file = std::make_unique<CMetaFile>(); return TRUE; }
+    BOOL Create() {
+        m_file = std::make_unique<CMetaFile>();
+        return TRUE;
+    }
     /// The recorded picture; the context is empty afterwards.
     std::unique_ptr<CMetaFile> Close();
 

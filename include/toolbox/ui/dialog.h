@@ -15,7 +15,7 @@ struct CDialogItemTemplate {
     const char* className;  ///< "BUTTON", "EDIT", "STATIC", "COMBOBOX", "LISTBOX", "SysListView32", ...
     UINT id;
     const char* text;
-    DWORD style;            ///< WS_CHILD | WS_VISIBLE are added when the control is made
+    DWORD style;  ///< WS_CHILD | WS_VISIBLE are added when the control is made
     short x, y, cx, cy;
 };
 
@@ -25,7 +25,7 @@ struct CDialogTemplate {
     const char* caption;
     DWORD style;
     short cx, cy;
-    const char* fontFace;   ///< "MS Shell Dlg" style names are mapped to the desktop's sans font
+    const char* fontFace;  ///< "MS Shell Dlg" style names are mapped to the desktop's sans font
     int pointSize;
     std::vector<CDialogItemTemplate> items;
 };
@@ -116,8 +116,7 @@ TB_EXPORT int TBMessageBox(CWnd* owner, LPCTSTR text, LPCTSTR caption, UINT type
 class TB_EXPORT CFileDialog {
 public:
     CFileDialog(BOOL openFileDialog, LPCTSTR defaultExt = nullptr, LPCTSTR fileName = nullptr,
-                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCTSTR filter = nullptr,
-                CWnd* parent = nullptr);
+                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCTSTR filter = nullptr, CWnd* parent = nullptr);
     virtual ~CFileDialog() = default;
     virtual INT_PTR DoModal();
     CString GetPathName() const { return m_path; }

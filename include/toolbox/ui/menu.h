@@ -12,9 +12,9 @@ class QMenu;
 
 /// One menu item as the library's menu resources describe it.
 struct CMenuItemTemplate {
-    UINT flags;           ///< MF_STRING, MF_SEPARATOR, MF_POPUP, MF_GRAYED, MF_CHECKED
-    UINT id;              ///< command id (0 for separators and popups)
-    const char* text;     ///< caption with '&' before the mnemonic; "\t" before the shortcut
+    UINT flags;                                   ///< MF_STRING, MF_SEPARATOR, MF_POPUP, MF_GRAYED, MF_CHECKED
+    UINT id;                                      ///< command id (0 for separators and popups)
+    const char* text;                             ///< caption with '&' before the mnemonic; "\t" before the shortcut
     const std::vector<CMenuItemTemplate>* popup;  ///< the submenu of an MF_POPUP item
 };
 

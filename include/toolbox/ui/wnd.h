@@ -108,10 +108,9 @@ public:
     /// Creates a window of the given class ("EDIT", "BUTTON", "STATIC", "COMBOBOX",
     /// "LISTBOX", "SysListView32", "RICHEDIT" or null for a plain window) with
     /// parent, id and style; false when the class is unknown.
-    BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style,
-                          const RECT& rect, CWnd* parent, UINT id);
-    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
-                        CWnd* parent, UINT id);
+    BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                  UINT id);
+    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id);
     /// Attaches this object to an existing widget (no messages are sent).
     BOOL Attach(HWND hwnd);
     HWND Detach();
@@ -246,45 +245,77 @@ TB_EXPORT BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 // Each entry's handler is called through a small function made inside the class's
 // own scope, so handlers may be protected or private.
 
-#define DECLARE_MESSAGE_MAP()                                   \
-protected:                                                      \
-    static const AFX_MSGMAP* GetThisMessageMap();               \
-    const AFX_MSGMAP* GetMessageMap() const override;           \
-                                                                \
+#define DECLARE_MESSAGE_MAP()                         \
+protected:                                            \
+    static const AFX_MSGMAP* GetThisMessageMap();     \
+    const AFX_MSGMAP* GetMessageMap() const override; \
+                                                      \
 private:
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                          \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }  \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                   \
-        typedef theClass ThisClass;                                                     \
-        typedef baseClass TheBaseClass;                                                 \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+        typedef theClass ThisClass;                                                   \
+        typedef baseClass TheBaseClass;                                               \
         static const AFX_MSGMAP_ENTRY entries[] = {
-
-#define END_MESSAGE_MAP()                                                   \
-        {0, 0, 0, 0, nullptr}                                               \
-        };                                                                  \
-        static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
-        return &map;                                                        \
+#define END_MESSAGE_MAP()                                                      \
+    { 0, 0, 0, 0, nullptr }                                                    \
+    }                                                                          \
+    ;                                                                          \
+    static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
+    return &map;                                                               \
     }
 
 #define TB_THIS(t) static_cast<ThisClass*>(t)
-#define TB_THUNK(body) [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT { (void)t; (void)w; (void)l; body }
+#define TB_THUNK(body)                                 \
+    [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT { \
+        (void)t;                                       \
+        (void)w;                                       \
+        (void)l;                                       \
+        body                                           \
+    }
 
 /// LRESULT fn(WPARAM, LPARAM)
-#define ON_MESSAGE(message, fn) {static_cast<UINT>(message), 0, 0, 0, TB_THUNK(return TB_THIS(t)->fn(w, l);)},
+#define ON_MESSAGE(message, fn)                                                     \
+    { static_cast<UINT>(message), 0, 0, 0, TB_THUNK(return TB_THIS(t)->fn(w, l);) } \
+    ,
 /// LRESULT fn(WPARAM, LPARAM) for a number from RegisterWindowMessage (stored in a UINT variable).
 /// The map is built at its first use, so var must hold its number by then.
-#define ON_REGISTERED_MESSAGE(var, fn) {static_cast<UINT>(var), 0, 0, 0, TB_THUNK(return TB_THIS(t)->fn(w, l);)},
+#define ON_REGISTERED_MESSAGE(var, fn)                                          \
+    { static_cast<UINT>(var), 0, 0, 0, TB_THUNK(return TB_THIS(t)->fn(w, l);) } \
+    ,
 /// void fn() for a menu or accelerator command.
-#define ON_COMMAND(id, fn) {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(id), TB_THUNK(TB_THIS(t)->fn(); return 0;)},
+#define ON_COMMAND(id, fn)                                                                                          \
+    { WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(id), TB_THUNK(TB_THIS(t)->fn(); return 0;) } \
+    ,
 /// void fn(UINT id) for a range of commands.
-#define ON_COMMAND_RANGE(id, idLast, fn) {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(idLast), TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w)); return 0;)},
+#define ON_COMMAND_RANGE(id, idLast, fn)                                          \
+    {                                                                             \
+        WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(idLast), \
+            TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w)); return 0;)             \
+    }                                                                             \
+    ,
 /// void fn(CCmdUI*)
-#define ON_UPDATE_COMMAND_UI(id, fn) {WM_COMMAND, CN_UPDATE_COMMAND_UI, static_cast<UINT>(id), static_cast<UINT>(id), TB_THUNK(TB_THIS(t)->fn(reinterpret_cast<CCmdUI*>(l)); return 0;)},
+#define ON_UPDATE_COMMAND_UI(id, fn)                                                    \
+    {                                                                                   \
+        WM_COMMAND, CN_UPDATE_COMMAND_UI, static_cast<UINT>(id), static_cast<UINT>(id), \
+            TB_THUNK(TB_THIS(t)->fn(reinterpret_cast<CCmdUI*>(l)); return 0;)           \
+    }                                                                                   \
+    ,
 /// void fn() for a control notification sent with WM_COMMAND.
-#define ON_CONTROL(code, id, fn) {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), TB_THUNK(TB_THIS(t)->fn(); return 0;)},
+#define ON_CONTROL(code, id, fn)                                                           \
+    {                                                                                      \
+        WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), \
+            TB_THUNK(TB_THIS(t)->fn(); return 0;)                                          \
+    }                                                                                      \
+    ,
 /// void fn(NMHDR*, LRESULT*)
-#define ON_NOTIFY(code, id, fn) {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), TB_THUNK(LRESULT r = 0; TB_THIS(t)->fn(reinterpret_cast<NMHDR*>(l), &r); return r;)},
+#define ON_NOTIFY(code, id, fn)                                                                 \
+    {                                                                                           \
+        WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id),       \
+            TB_THUNK(LRESULT r = 0; TB_THIS(t)->fn(reinterpret_cast<NMHDR*>(l), &r); return r;) \
+    }                                                                                           \
+    ,
 
 #define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
 #define ON_BN_DOUBLECLICKED(id, fn) ON_CONTROL(BN_DOUBLECLICKED, id, fn)
@@ -302,27 +333,84 @@ private:
 #define ON_STN_CLICKED(id, fn) ON_CONTROL(STN_CLICKED, id, fn)
 
 // Standard window messages with their handlers' framework signatures.
-#define TB_ON_MOUSE(message, fn) {message, 0, 0, 0, TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w), CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l))); return 0;)},
+#define TB_ON_MOUSE(message, fn)                                                                                \
+    {                                                                                                           \
+        message, 0, 0, 0,                                                                                       \
+            TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w), CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l))); return 0;) \
+    }                                                                                                           \
+    ,
 #define ON_WM_LBUTTONDOWN() TB_ON_MOUSE(WM_LBUTTONDOWN, OnLButtonDown)
 #define ON_WM_LBUTTONUP() TB_ON_MOUSE(WM_LBUTTONUP, OnLButtonUp)
 #define ON_WM_LBUTTONDBLCLK() TB_ON_MOUSE(WM_LBUTTONDBLCLK, OnLButtonDblClk)
 #define ON_WM_RBUTTONDOWN() TB_ON_MOUSE(WM_RBUTTONDOWN, OnRButtonDown)
 #define ON_WM_RBUTTONUP() TB_ON_MOUSE(WM_RBUTTONUP, OnRButtonUp)
 #define ON_WM_MOUSEMOVE() TB_ON_MOUSE(WM_MOUSEMOVE, OnMouseMove)
-#define TB_ON_KEY(message, fn) {message, 0, 0, 0, TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w), static_cast<UINT>(l & 0xFFFF), static_cast<UINT>((static_cast<DWORD>(l) >> 16) & 0xFFFF)); return 0;)},
+#define TB_ON_KEY(message, fn)                                                                  \
+    {                                                                                           \
+        message, 0, 0, 0,                                                                       \
+            TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w), static_cast<UINT>(l & 0xFFFF),        \
+                                    static_cast<UINT>((static_cast<DWORD>(l) >> 16) & 0xFFFF)); \
+                     return 0;)                                                                 \
+    }                                                                                           \
+    ,
 #define ON_WM_KEYDOWN() TB_ON_KEY(WM_KEYDOWN, OnKeyDown)
 #define ON_WM_KEYUP() TB_ON_KEY(WM_KEYUP, OnKeyUp)
 #define ON_WM_CHAR() TB_ON_KEY(WM_CHAR, OnChar)
 #define ON_WM_SYSKEYDOWN() TB_ON_KEY(WM_SYSKEYDOWN, OnSysKeyDown)
-#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;)},
-#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;)},
-#define ON_WM_SIZE() {WM_SIZE, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnSize(static_cast<UINT>(w), GET_X_LPARAM(l) & 0xFFFF, GET_Y_LPARAM(l) & 0xFFFF); return 0;)},
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnPaint(); return 0;)},
-#define ON_WM_CREATE() {WM_CREATE, 0, 0, 0, TB_THUNK(return TB_THIS(t)->OnCreate(reinterpret_cast<void*>(l));)},
-#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnDestroy(); return 0;)},
-#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnClose(); return 0;)},
-#define ON_WM_TIMER() {WM_TIMER, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnTimer(static_cast<UINT_PTR>(w)); return 0;)},
-#define ON_WM_CONTEXTMENU() {WM_CONTEXTMENU, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(w)), CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l))); return 0;)},
-#define ON_WM_GETDLGCODE() {WM_GETDLGCODE, 0, 0, 0, TB_THUNK(return static_cast<LRESULT>(TB_THIS(t)->OnGetDlgCode());)},
-#define ON_WM_DRAWITEM() {WM_DRAWITEM, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnDrawItem(static_cast<int>(w), reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;)},
-#define ON_WM_INITMENUPOPUP() {WM_INITMENUPOPUP, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnInitMenuPopup(CMenu::FromHandle(reinterpret_cast<HMENU>(w)), static_cast<UINT>(LOWORD(static_cast<DWORD>(l))), static_cast<BOOL>(HIWORD(static_cast<DWORD>(l)))); return 0;)},
+#define ON_WM_SETFOCUS()                                                                                               \
+    { WM_SETFOCUS, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;) } \
+    ,
+#define ON_WM_KILLFOCUS()                                                                             \
+    {                                                                                                 \
+        WM_KILLFOCUS, 0, 0, 0,                                                                        \
+            TB_THUNK(TB_THIS(t)->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;) \
+    }                                                                                                 \
+    ,
+#define ON_WM_SIZE()                                                                                               \
+    {                                                                                                              \
+        WM_SIZE, 0, 0, 0,                                                                                          \
+            TB_THUNK(TB_THIS(t)->OnSize(static_cast<UINT>(w), GET_X_LPARAM(l) & 0xFFFF, GET_Y_LPARAM(l) & 0xFFFF); \
+                     return 0;)                                                                                    \
+    }                                                                                                              \
+    ,
+#define ON_WM_PAINT()                                                 \
+    { WM_PAINT, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnPaint(); return 0;) } \
+    ,
+#define ON_WM_CREATE()                                                                         \
+    { WM_CREATE, 0, 0, 0, TB_THUNK(return TB_THIS(t)->OnCreate(reinterpret_cast<void*>(l));) } \
+    ,
+#define ON_WM_DESTROY()                                                   \
+    { WM_DESTROY, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnDestroy(); return 0;) } \
+    ,
+#define ON_WM_CLOSE()                                                 \
+    { WM_CLOSE, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnClose(); return 0;) } \
+    ,
+#define ON_WM_TIMER()                                                                         \
+    { WM_TIMER, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnTimer(static_cast<UINT_PTR>(w)); return 0;) } \
+    ,
+#define ON_WM_CONTEXTMENU()                                                                 \
+    {                                                                                       \
+        WM_CONTEXTMENU, 0, 0, 0,                                                            \
+            TB_THUNK(TB_THIS(t)->OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(w)), \
+                                               CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l)));   \
+                     return 0;)                                                             \
+    }                                                                                       \
+    ,
+#define ON_WM_GETDLGCODE()                                                                         \
+    { WM_GETDLGCODE, 0, 0, 0, TB_THUNK(return static_cast<LRESULT>(TB_THIS(t)->OnGetDlgCode());) } \
+    ,
+#define ON_WM_DRAWITEM()                                                                                              \
+    {                                                                                                                 \
+        WM_DRAWITEM, 0, 0, 0,                                                                                         \
+            TB_THUNK(TB_THIS(t)->OnDrawItem(static_cast<int>(w), reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;) \
+    }                                                                                                                 \
+    ,
+#define ON_WM_INITMENUPOPUP()                                                                       \
+    {                                                                                               \
+        WM_INITMENUPOPUP, 0, 0, 0,                                                                  \
+            TB_THUNK(TB_THIS(t)->OnInitMenuPopup(CMenu::FromHandle(reinterpret_cast<HMENU>(w)),     \
+                                                 static_cast<UINT>(LOWORD(static_cast<DWORD>(l))),  \
+                                                 static_cast<BOOL>(HIWORD(static_cast<DWORD>(l)))); \
+                     return 0;)                                                                     \
+    }                                                                                               \
+    ,
