@@ -4,8 +4,10 @@
 include(CMakePackageConfigHelpers)
 
 # Only the public interface is installed: include/toolbox as it stands, and the
-# generated version header. Internal headers stay beside their sources.
-install(DIRECTORY include/toolbox DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
+# generated version header. Internal headers stay beside their sources; toolbox-ui
+# installs its own headers.
+install(DIRECTORY include/toolbox DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development
+  PATTERN ui EXCLUDE PATTERN toolbox-ui.h EXCLUDE)
 install(FILES ${PROJECT_BINARY_DIR}/include/toolbox/version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/toolbox COMPONENT development)
 

@@ -16,3 +16,4 @@ int RunInfoCommand(const Arguments& args);
 int RunConvertCommand(const Arguments& args);
 int RunUnitsCommand(const Arguments& args);
 int RunMaterialsCommand(const Arguments& args);
+int RunGalleryCommand(const Arguments& args);

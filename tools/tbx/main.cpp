@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"convert", RunConvertCommand, "convert IN OUT [...]   converts a data file (tbx convert --help)"},
     {"units", RunUnitsCommand, "units list|convert ...   quantities and unit conversion (tbx units --help)"},
     {"materials", RunMaterialsCommand, "materials [NAME]        the materials catalogue (tbx materials --help)"},
+    {"gallery", RunGalleryCommand, "gallery -o DIR          every control and dialog drawn into PNG files"},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -1,0 +1,11 @@
+// The whole window interface of the toolbox library (windows, drawing, controls,
+// dialogs) on Qt 6 Widgets.
+#pragma once
+
+#include <toolbox/ui/win_messages.h>
+#include <toolbox/ui/wnd.h>
+#include <toolbox/ui/dc.h>
+#include <toolbox/ui/controls.h>
+#include <toolbox/ui/menu.h>
+#include <toolbox/ui/dialog.h>
+#include <toolbox/ui/window_layer.h>

@@ -1,0 +1,416 @@
+// Windows and their messages. A CWnd wraps a Qt widget (HWND is the widget) and
+// receives the widget's events as the framework's messages through its message map;
+// SendMessage calls WindowProc at once, PostMessage queues the message on the Qt
+// event loop, DefWindowProc gives a message to the window's native handling (the
+// widget's own behaviour for the event that caused it, or the control's handling of
+// messages such as WM_SETTEXT, EM_SETSEL or CB_ADDSTRING).
+//
+// Ownership: the QWidget belongs to its Qt parent, the CWnd to whoever created it.
+// DestroyWindow deletes the widget; a CWnd destroyed first destroys its window.
+#pragma once
+
+#include <toolbox/types/cstring.h>
+#include <toolbox/ui/win_messages.h>
+
+class QWidget;
+class CWnd;
+class CCmdUI;
+class CMenu;
+class CFont;
+class CDC;
+
+/// The code a command-update entry is filed under in a message map.
+constexpr UINT CN_UPDATE_COMMAND_UI = static_cast<UINT>(-1);
+/// The code WM_COMMAND entries without a notification code are filed under (menus).
+constexpr UINT CN_COMMAND = 0;
+
+/// Process-wide lookups of the window layer (message numbers registered by name).
+TB_EXPORT UINT RegisterWindowMessage(const char* name);
+
+class CCmdTarget;
+/// Calls one handler of a message map; wParam and lParam are the message's.
+typedef LRESULT (*TB_MSG_THUNK)(CCmdTarget* target, WPARAM wParam, LPARAM lParam);
+
+/// One line of a message map: which message (and for WM_COMMAND and WM_NOTIFY which
+/// notification code and control ids) reaches which handler.
+struct AFX_MSGMAP_ENTRY {
+    UINT nMessage;
+    UINT nCode;
+    UINT nID;
+    UINT nLastID;
+    TB_MSG_THUNK pfn;
+};
+
+struct AFX_MSGMAP {
+    const AFX_MSGMAP* (*pfnGetBaseMap)();
+    const AFX_MSGMAP_ENTRY* lpEntries;
+};
+
+/// Base of everything that receives commands: holds the message map chain.
+class TB_EXPORT CCmdTarget {
+public:
+    virtual ~CCmdTarget() = default;
+    /// Routes a command (nCode CN_COMMAND or a control notification) or a command
+    /// update (nCode CN_UPDATE_COMMAND_UI, pExtra the CCmdUI) to the map; true when a
+    /// handler took it.
+    virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra);
+
+protected:
+    static const AFX_MSGMAP* GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+    /// The first entry of the map chain for message (and code and id), or null.
+    const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message, UINT code, UINT id) const;
+};
+
+/// Command enabling: one menu item or control asked whether it is enabled, checked
+/// and what it reads.
+class TB_EXPORT CCmdUI {
+public:
+    UINT m_nID = 0;
+    UINT m_nIndex = 0;
+    CMenu* m_pMenu = nullptr;
+    CWnd* m_pOther = nullptr;
+    BOOL m_bEnableChanged = FALSE;
+    /// True once a handler answered for this item.
+    BOOL m_bHandled = FALSE;
+
+    virtual ~CCmdUI() = default;
+    virtual void Enable(BOOL on = TRUE);
+    virtual void SetCheck(int check = 1);
+    virtual void SetRadio(BOOL on = TRUE) { SetCheck(on ? 1 : 0); }
+    virtual void SetText(LPCTSTR text);
+    /// Asks target's map for this item; items nobody answers for stay as they are.
+    BOOL DoUpdate(CCmdTarget* target);
+};
+
+/// A window: a Qt widget with the framework's window interface.
+class TB_EXPORT CWnd : public CCmdTarget {
+public:
+    CWnd();
+    ~CWnd() override;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    /// The widget of this window; null before creation and after destruction.
+    HWND m_hWnd = nullptr;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+    /// The widget itself, for hosts that place it into their own Qt layouts.
+    QWidget* GetWidget() const;
+
+    /// The permanent object of hwnd, or a temporary one (valid until the event loop
+    /// runs again) when none is attached; null for a null handle.
+    static CWnd* FromHandle(HWND hwnd);
+    /// The permanent object of hwnd only; null when none is attached.
+    static CWnd* FromHandlePermanent(HWND hwnd);
+
+    // --- creation and destruction
+    /// Creates a window of the given class ("EDIT", "BUTTON", "STATIC", "COMBOBOX",
+    /// "LISTBOX", "SysListView32", "RICHEDIT" or null for a plain window) with
+    /// parent, id and style; false when the class is unknown.
+    BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                  UINT id);
+    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    /// Attaches this object to an existing widget (no messages are sent).
+    BOOL Attach(HWND hwnd);
+    HWND Detach();
+    /// Makes this object the window's permanent object (the dialog's controls).
+    BOOL SubclassWindow(HWND hwnd);
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    /// Sends WM_DESTROY to the window and its children, then deletes the widget.
+    virtual BOOL DestroyWindow();
+
+    // --- messages
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    /// The message being handled (what Default and DefWindowProc act on).
+    static const MSG* GetCurrentMessage();
+    /// Sends the notification WM_COMMAND (id, code) to the parent.
+    void SendNotifyToParent(UINT code);
+
+    // --- identity and tree
+    int GetDlgCtrlID() const;
+    int SetDlgCtrlID(int id);
+    CWnd* GetParent() const;
+    CWnd* GetDlgItem(int id) const;
+    CWnd* GetTopLevelParent() const;
+    DWORD GetStyle() const;
+    DWORD GetExStyle() const;
+    BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
+    BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0);
+    BOOL IsChild(const CWnd* wnd) const;
+    /// The next or previous control in the parent's creation order (nullptr at the end).
+    CWnd* GetNextWindow(UINT flag = 2) const;
+
+    // --- text, font, state
+    void SetWindowText(LPCTSTR text);
+    void GetWindowText(CString& text) const;
+    CString GetWindowText() const;
+    int GetWindowTextLength() const;
+    void SetDlgItemText(int id, LPCTSTR text);
+    UINT GetDlgItemText(int id, CString& text) const;
+    void SetFont(CFont* font, BOOL redraw = TRUE);
+    CFont* GetFont() const;
+    BOOL EnableWindow(BOOL enable = TRUE);
+    BOOL IsWindowEnabled() const;
+    BOOL ShowWindow(int cmd);
+    BOOL IsWindowVisible() const;
+    BOOL IsWindow() const { return m_hWnd != nullptr; }
+
+    // --- geometry
+    void GetWindowRect(RECT* rect) const;
+    void GetClientRect(RECT* rect) const;
+    void ClientToScreen(POINT* p) const;
+    void ClientToScreen(RECT* r) const;
+    void ScreenToClient(POINT* p) const;
+    void ScreenToClient(RECT* r) const;
+    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
+    void MoveWindow(const RECT& rect, BOOL repaint = TRUE);
+    /// insertAfter: wndTop, wndBottom or a sibling; flags SWP_ as the framework's.
+    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
+    void CenterWindow(CWnd* alternate = nullptr);
+
+    // --- focus, capture, painting, timers
+    CWnd* SetFocus();
+    static CWnd* GetFocus();
+    CWnd* SetCapture();
+    static CWnd* GetCapture();
+    static BOOL ReleaseCapture();
+    void Invalidate(BOOL erase = TRUE);
+    void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
+    void UpdateWindow();
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, void* unused = nullptr);
+    BOOL KillTimer(UINT_PTR id);
+    int MessageBox(LPCTSTR text, LPCTSTR caption = nullptr, UINT type = MB_OK);
+
+    /// Command enabling for the children of this window (buttons answer to the map).
+    void UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler);
+
+    static const CWnd wndTop;
+    static const CWnd wndBottom;
+    static const CWnd wndTopMost;
+    static const CWnd wndNoTopMost;
+
+    // --- dispatch, overridable as in the framework
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
+    virtual BOOL PreTranslateMessage(MSG* msg);
+    /// Called after WM_NCDESTROY: the window is gone (objects that delete themselves).
+    virtual void PostNcDestroy() {}
+    /// Default handling of the current message.
+    LRESULT Default();
+
+protected:
+    static const AFX_MSGMAP* GetThisMessageMap();
+    const AFX_MSGMAP* GetMessageMap() const override;
+    /// Hook for classes that build their widget themselves (dialogs).
+    void AttachCreated(HWND hwnd);
+
+private:
+    friend class CNativeWindow;
+    void DetachFromWidget();
+    void SetTemporary() { m_temporary = true; }
+    bool m_temporary = false;
+    struct Timers;
+    Timers* m_timers = nullptr;
+};
+
+// Window-position flags and ShowWindow commands (the framework's values).
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+constexpr UINT SWP_SHOWWINDOW = 0x0040;
+constexpr UINT SWP_HIDEWINDOW = 0x0080;
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
+constexpr UINT GW_HWNDNEXT = 2;
+constexpr UINT GW_HWNDPREV = 3;
+
+/// Free forms of the message calls, for handles without a C++ object at hand.
+TB_EXPORT LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+TB_EXPORT BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ------------------------------------------------------------------ message maps
+// Written in the framework's style:
+//   class CMyDlg : public CDialog { ... DECLARE_MESSAGE_MAP() };
+//   BEGIN_MESSAGE_MAP(CMyDlg, CDialog)
+//     ON_MESSAGE(0x7EB, OnEditChanged)
+//     ON_BN_CLICKED(IDC_APPLY, OnApply)
+//   END_MESSAGE_MAP()
+// Each entry's handler is called through a small function made inside the class's
+// own scope, so handlers may be protected or private.
+
+#define DECLARE_MESSAGE_MAP()                         \
+protected:                                            \
+    static const AFX_MSGMAP* GetThisMessageMap();     \
+    const AFX_MSGMAP* GetMessageMap() const override; \
+                                                      \
+private:
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+        typedef theClass ThisClass;                                                   \
+        typedef baseClass TheBaseClass;                                               \
+        static const AFX_MSGMAP_ENTRY entries[] = {
+#define END_MESSAGE_MAP()                                                      \
+    { 0, 0, 0, 0, nullptr }                                                    \
+    }                                                                          \
+    ;                                                                          \
+    static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
+    return &map;                                                               \
+    }
+
+#define TB_THIS(t) static_cast<ThisClass*>(t)
+#define TB_THUNK(body)                                 \
+    [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT { \
+        (void)t;                                       \
+        (void)w;                                       \
+        (void)l;                                       \
+        body                                           \
+    }
+
+/// LRESULT fn(WPARAM, LPARAM)
+#define ON_MESSAGE(message, fn)                                                     \
+    { static_cast<UINT>(message), 0, 0, 0, TB_THUNK(return TB_THIS(t)->fn(w, l);) } \
+    ,
+/// LRESULT fn(WPARAM, LPARAM) for a number from RegisterWindowMessage (stored in a UINT variable).
+/// The map is built at its first use, so var must hold its number by then.
+#define ON_REGISTERED_MESSAGE(var, fn)                                          \
+    { static_cast<UINT>(var), 0, 0, 0, TB_THUNK(return TB_THIS(t)->fn(w, l);) } \
+    ,
+/// void fn() for a menu or accelerator command.
+#define ON_COMMAND(id, fn)                                                                                          \
+    { WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(id), TB_THUNK(TB_THIS(t)->fn(); return 0;) } \
+    ,
+/// void fn(UINT id) for a range of commands.
+#define ON_COMMAND_RANGE(id, idLast, fn)                                          \
+    {                                                                             \
+        WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(idLast), \
+            TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w)); return 0;)             \
+    }                                                                             \
+    ,
+/// void fn(CCmdUI*)
+#define ON_UPDATE_COMMAND_UI(id, fn)                                                    \
+    {                                                                                   \
+        WM_COMMAND, CN_UPDATE_COMMAND_UI, static_cast<UINT>(id), static_cast<UINT>(id), \
+            TB_THUNK(TB_THIS(t)->fn(reinterpret_cast<CCmdUI*>(l)); return 0;)           \
+    }                                                                                   \
+    ,
+/// void fn() for a control notification sent with WM_COMMAND.
+#define ON_CONTROL(code, id, fn)                                                           \
+    {                                                                                      \
+        WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), \
+            TB_THUNK(TB_THIS(t)->fn(); return 0;)                                          \
+    }                                                                                      \
+    ,
+/// void fn(NMHDR*, LRESULT*)
+#define ON_NOTIFY(code, id, fn)                                                                 \
+    {                                                                                           \
+        WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id),       \
+            TB_THUNK(LRESULT r = 0; TB_THIS(t)->fn(reinterpret_cast<NMHDR*>(l), &r); return r;) \
+    }                                                                                           \
+    ,
+
+#define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
+#define ON_BN_DOUBLECLICKED(id, fn) ON_CONTROL(BN_DOUBLECLICKED, id, fn)
+#define ON_EN_CHANGE(id, fn) ON_CONTROL(EN_CHANGE, id, fn)
+#define ON_EN_UPDATE(id, fn) ON_CONTROL(EN_UPDATE, id, fn)
+#define ON_EN_SETFOCUS(id, fn) ON_CONTROL(EN_SETFOCUS, id, fn)
+#define ON_EN_KILLFOCUS(id, fn) ON_CONTROL(EN_KILLFOCUS, id, fn)
+#define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
+#define ON_CBN_EDITCHANGE(id, fn) ON_CONTROL(CBN_EDITCHANGE, id, fn)
+#define ON_CBN_DROPDOWN(id, fn) ON_CONTROL(CBN_DROPDOWN, id, fn)
+#define ON_CBN_CLOSEUP(id, fn) ON_CONTROL(CBN_CLOSEUP, id, fn)
+#define ON_CBN_KILLFOCUS(id, fn) ON_CONTROL(CBN_KILLFOCUS, id, fn)
+#define ON_LBN_SELCHANGE(id, fn) ON_CONTROL(LBN_SELCHANGE, id, fn)
+#define ON_LBN_DBLCLK(id, fn) ON_CONTROL(LBN_DBLCLK, id, fn)
+#define ON_STN_CLICKED(id, fn) ON_CONTROL(STN_CLICKED, id, fn)
+
+// Standard window messages with their handlers' framework signatures.
+#define TB_ON_MOUSE(message, fn)                                                                                \
+    {                                                                                                           \
+        message, 0, 0, 0,                                                                                       \
+            TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w), CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l))); return 0;) \
+    }                                                                                                           \
+    ,
+#define ON_WM_LBUTTONDOWN() TB_ON_MOUSE(WM_LBUTTONDOWN, OnLButtonDown)
+#define ON_WM_LBUTTONUP() TB_ON_MOUSE(WM_LBUTTONUP, OnLButtonUp)
+#define ON_WM_LBUTTONDBLCLK() TB_ON_MOUSE(WM_LBUTTONDBLCLK, OnLButtonDblClk)
+#define ON_WM_RBUTTONDOWN() TB_ON_MOUSE(WM_RBUTTONDOWN, OnRButtonDown)
+#define ON_WM_RBUTTONUP() TB_ON_MOUSE(WM_RBUTTONUP, OnRButtonUp)
+#define ON_WM_MOUSEMOVE() TB_ON_MOUSE(WM_MOUSEMOVE, OnMouseMove)
+#define TB_ON_KEY(message, fn)                                                                  \
+    {                                                                                           \
+        message, 0, 0, 0,                                                                       \
+            TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w), static_cast<UINT>(l & 0xFFFF),        \
+                                    static_cast<UINT>((static_cast<DWORD>(l) >> 16) & 0xFFFF)); \
+                     return 0;)                                                                 \
+    }                                                                                           \
+    ,
+#define ON_WM_KEYDOWN() TB_ON_KEY(WM_KEYDOWN, OnKeyDown)
+#define ON_WM_KEYUP() TB_ON_KEY(WM_KEYUP, OnKeyUp)
+#define ON_WM_CHAR() TB_ON_KEY(WM_CHAR, OnChar)
+#define ON_WM_SYSKEYDOWN() TB_ON_KEY(WM_SYSKEYDOWN, OnSysKeyDown)
+#define ON_WM_SETFOCUS()                                                                                               \
+    { WM_SETFOCUS, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;) } \
+    ,
+#define ON_WM_KILLFOCUS()                                                                             \
+    {                                                                                                 \
+        WM_KILLFOCUS, 0, 0, 0,                                                                        \
+            TB_THUNK(TB_THIS(t)->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;) \
+    }                                                                                                 \
+    ,
+#define ON_WM_SIZE()                                                                                               \
+    {                                                                                                              \
+        WM_SIZE, 0, 0, 0,                                                                                          \
+            TB_THUNK(TB_THIS(t)->OnSize(static_cast<UINT>(w), GET_X_LPARAM(l) & 0xFFFF, GET_Y_LPARAM(l) & 0xFFFF); \
+                     return 0;)                                                                                    \
+    }                                                                                                              \
+    ,
+#define ON_WM_PAINT()                                                 \
+    { WM_PAINT, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnPaint(); return 0;) } \
+    ,
+#define ON_WM_CREATE()                                                                         \
+    { WM_CREATE, 0, 0, 0, TB_THUNK(return TB_THIS(t)->OnCreate(reinterpret_cast<void*>(l));) } \
+    ,
+#define ON_WM_DESTROY()                                                   \
+    { WM_DESTROY, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnDestroy(); return 0;) } \
+    ,
+#define ON_WM_CLOSE()                                                 \
+    { WM_CLOSE, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnClose(); return 0;) } \
+    ,
+#define ON_WM_TIMER()                                                                         \
+    { WM_TIMER, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnTimer(static_cast<UINT_PTR>(w)); return 0;) } \
+    ,
+#define ON_WM_CONTEXTMENU()                                                                 \
+    {                                                                                       \
+        WM_CONTEXTMENU, 0, 0, 0,                                                            \
+            TB_THUNK(TB_THIS(t)->OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(w)), \
+                                               CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l)));   \
+                     return 0;)                                                             \
+    }                                                                                       \
+    ,
+#define ON_WM_GETDLGCODE()                                                                         \
+    { WM_GETDLGCODE, 0, 0, 0, TB_THUNK(return static_cast<LRESULT>(TB_THIS(t)->OnGetDlgCode());) } \
+    ,
+#define ON_WM_DRAWITEM()                                                                                              \
+    {                                                                                                                 \
+        WM_DRAWITEM, 0, 0, 0,                                                                                         \
+            TB_THUNK(TB_THIS(t)->OnDrawItem(static_cast<int>(w), reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;) \
+    }                                                                                                                 \
+    ,
+#define ON_WM_INITMENUPOPUP()                                                                       \
+    {                                                                                               \
+        WM_INITMENUPOPUP, 0, 0, 0,                                                                  \
+            TB_THUNK(TB_THIS(t)->OnInitMenuPopup(CMenu::FromHandle(reinterpret_cast<HMENU>(w)),     \
+                                                 static_cast<UINT>(LOWORD(static_cast<DWORD>(l))),  \
+                                                 static_cast<BOOL>(HIWORD(static_cast<DWORD>(l)))); \
+                     return 0;)                                                                     \
+    }                                                                                               \
+    ,

@@ -1,0 +1,135 @@
+// Starting the window layer: a Qt application when the host has none, and the Qt
+// dialog hub and clipboard hub registered with the core.
+#include <toolbox/ui/window_layer.h>
+
+#include <toolbox/ui/dialog.h>
+#include <toolbox/ui/wnd.h>
+
+#include "platform/ui/native_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QProgressDialog>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+namespace {
+
+/// The window layer's process-wide objects: made at the first start, gone at the last stop.
+struct WindowLayer {
+    int starts = 0;
+    std::unique_ptr<QApplication> ownApplication;
+    CQtDialogHub dialogHub;
+    CQtClipboardHub clipboardHub;
+    std::map<UINT, TBModalWindowFactory> modalWindows;
+    std::unique_ptr<QProgressDialog> progress;
+};
+
+WindowLayer& Layer() {
+    static WindowLayer layer;
+    return layer;
+}
+
+// QApplication keeps references to these for its whole life.
+int g_argc = 1;
+char g_programName[] = "toolbox";
+char* g_argv[] = {g_programName, nullptr};
+
+}  // namespace
+
+bool TBStartWindowLayer() {
+    WindowLayer& layer = Layer();
+    if (layer.starts++ > 0) return true;
+    if (!qApp) {
+        // Without a display the windows are drawn offscreen (tests, the gallery, servers).
+        if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        layer.ownApplication = std::make_unique<QApplication>(g_argc, g_argv);
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        layer.starts = 0;
+        return false;
+    }
+    TBSetDialogHub(&layer.dialogHub);
+    TBSetClipboardHub(&layer.clipboardHub);
+    return true;
+}
+
+void TBStopWindowLayer() {
+    WindowLayer& layer = Layer();
+    if (layer.starts == 0 || --layer.starts > 0) return;
+    TBSetDialogHub(nullptr);
+    TBSetClipboardHub(nullptr);
+    layer.progress.reset();
+    layer.modalWindows.clear();
+    layer.ownApplication.reset();
+}
+
+bool TBIsWindowLayerStarted() { return Layer().starts > 0; }
+
+void TBRegisterModalWindow(UINT templateId, TBModalWindowFactory factory) {
+    if (factory)
+        Layer().modalWindows[templateId] = std::move(factory);
+    else
+        Layer().modalWindows.erase(templateId);
+}
+
+// ------------------------------------------------------------------ the Qt dialog hub
+
+CString CQtDialogHub::AskFileName(const CFileDialogRequest& request) {
+    CFileDialog dialog(request.forReading, request.defaultExtension, request.initialName,
+                       request.flags | (request.forReading ? OFN_FILEMUSTEXIST : 0), request.filter);
+    return dialog.DoModal() == IDOK ? dialog.GetPathName() : CString();
+}
+
+int CQtDialogHub::MessageBox(const CString& text, const CString& caption, UINT type) {
+    return TBMessageBox(nullptr, text, caption.IsEmpty() ? nullptr : caption.GetString(), type);
+}
+
+int CQtDialogHub::DoModal(CModalRequest& request) {
+    auto& windows = Layer().modalWindows;
+    auto it = windows.find(request.GetTemplateId());
+    // A request whose window no part has registered yet is answered as without windows.
+    if (it == windows.end()) return request.AnswerWithoutWindow();
+    return it->second(request, nullptr);
+}
+
+void CQtDialogHub::ShowProgress(int position, int count, const CString& name) {
+    WindowLayer& layer = Layer();
+    if (count <= 0 || position >= count) {
+        layer.progress.reset();
+        return;
+    }
+    if (!layer.progress) {
+        layer.progress = std::make_unique<QProgressDialog>();
+        layer.progress->setWindowTitle(QStringLiteral("Add to archive"));
+        layer.progress->setCancelButton(nullptr);
+        layer.progress->setMinimumDuration(0);
+    }
+    layer.progress->setRange(0, count);
+    layer.progress->setValue(position < 0 ? 0 : position);
+    layer.progress->setLabelText(TBQ(name));
+    QCoreApplication::processEvents();
+}
+
+// ------------------------------------------------------------------ the system clipboard
+
+bool CQtClipboardHub::HasText() const {
+    const QMimeData* data = qApp ? QGuiApplication::clipboard()->mimeData() : nullptr;
+    return data && data->hasText();
+}
+
+CString CQtClipboardHub::GetText() const { return qApp ? TBC(QGuiApplication::clipboard()->text()) : CString(); }
+
+bool CQtClipboardHub::SetText(const CString& text) {
+    if (!qApp) return false;
+    QGuiApplication::clipboard()->setText(TBQ(text));
+    return true;
+}
+
+void CQtClipboardHub::Clear() {
+    if (qApp) QGuiApplication::clipboard()->clear();
+}

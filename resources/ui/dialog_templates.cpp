@@ -1,0 +1,180 @@
+// The library's dialog templates and menus as data: each template holds its caption,
+// style, size in dialog units, font and controls (class, id, text, style, rectangle in
+// dialog units), as the dialogs were laid out.
+#include <toolbox/ui/dialog.h>
+#include <toolbox/ui/menu.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kModal = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
+constexpr DWORD kSizable = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kPush = kChild | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kDefPush = kChild | WS_TABSTOP | BS_DEFPUSHBUTTON;
+constexpr DWORD kRadio = kChild | BS_AUTORADIOBUTTON;
+constexpr DWORD kCheck = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kGroup = kChild | BS_GROUPBOX;
+constexpr DWORD kLabel = kChild | SS_LEFT;
+constexpr UINT kStatic = 0xFFFF;
+
+// Control ids the dialogs' code reaches its controls by.
+constexpr UINT IDC_PROGRESS = 4000;
+constexpr UINT IDC_PROGRESS_FILE = 4001;
+constexpr UINT IDC_FOLDER_TREE = 4010;
+constexpr UINT IDC_TABLE_NAME = 4020;
+constexpr UINT IDC_SEP_SEMICOLON = 4030;
+constexpr UINT IDC_SEP_TAB = 4031;
+constexpr UINT IDC_SEP_COMMA = 4032;
+constexpr UINT IDC_SEP_SPACE = 4033;
+constexpr UINT IDC_DECIMAL_POINT = 4034;
+constexpr UINT IDC_DECIMAL_COMMA = 4035;
+constexpr UINT IDC_DECIMAL_GROUP = 4036;
+constexpr UINT IDC_FULL_MENUS = 4040;
+constexpr UINT IDC_FULL_MENUS_DELAY = 4041;
+constexpr UINT IDC_LARGE_ICONS = 4042;
+constexpr UINT IDC_SCREEN_TIPS = 4043;
+constexpr UINT IDC_TIP_SHORTCUTS = 4044;
+constexpr UINT IDC_RESET_USAGE = 4045;
+constexpr UINT IDC_MENU_ANIMATIONS = 4046;
+
+const CDialogTemplate kTemplates[] = {
+    {4200,
+     "Add to archive",
+     kModal & ~DS_MODALFRAME,
+     220,
+     50,
+     "MS Shell Dlg",
+     8,
+     {{"msctls_progress32", IDC_PROGRESS, "", kChild | WS_BORDER, 7, 7, 206, 12},
+      {"STATIC", IDC_PROGRESS_FILE, "", kLabel | SS_NOPREFIX, 7, 26, 206, 16}}},
+    {4301,
+     "Select Folder",
+     kSizable,
+     200,
+     200,
+     "MS Shell Dlg",
+     8,
+     {{"SysTreeView32", IDC_FOLDER_TREE, "", kChild | WS_BORDER | WS_TABSTOP, 7, 7, 186, 166},
+      {"BUTTON", IDOK, "OK", kDefPush, 89, 179, 50, 14},
+      {"BUTTON", IDCANCEL, "Cancel", kPush, 143, 179, 50, 14}}},
+    {4306,
+     "Table Properties",
+     kSizable,
+     186,
+     62,
+     "MS Shell Dlg",
+     8,
+     {{"STATIC", kStatic, "Table Name", kLabel, 7, 9, 60, 8},
+      {"COMBOBOX", IDC_TABLE_NAME, "", kChild | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 70, 7, 109, 100},
+      {"BUTTON", IDOK, "&OK", kDefPush, 75, 41, 50, 14},
+      {"BUTTON", IDCANCEL, "&Cancel", kPush, 129, 41, 50, 14}}},
+    {4307,
+     "Export",
+     kModal,
+     186,
+     98,
+     "MS Shell Dlg",
+     8,
+     {{"BUTTON", kStatic, "Seperator", kGroup, 7, 7, 80, 66},
+      {"BUTTON", IDC_SEP_SEMICOLON, "Semicolon", kRadio | WS_GROUP | WS_TABSTOP, 14, 19, 66, 10},
+      {"BUTTON", IDC_SEP_TAB, "Tab", kRadio, 14, 31, 66, 10},
+      {"BUTTON", IDC_SEP_COMMA, "Comma", kRadio, 14, 43, 66, 10},
+      {"BUTTON", IDC_SEP_SPACE, "Space", kRadio, 14, 55, 66, 10},
+      {"BUTTON", IDC_DECIMAL_GROUP, "Decimal Symbol", kGroup | WS_GROUP, 95, 7, 84, 42},
+      {"BUTTON", IDC_DECIMAL_POINT, "Point", kRadio | WS_GROUP | WS_TABSTOP, 102, 19, 70, 10},
+      {"BUTTON", IDC_DECIMAL_COMMA, "Comma", kRadio, 102, 31, 70, 10},
+      {"BUTTON", IDOK, "&OK", kDefPush | WS_GROUP, 75, 78, 50, 14},
+      {"BUTTON", IDCANCEL, "&Cancel", kPush, 129, 78, 50, 14}}},
+    {4309,
+     "&Options",
+     WS_CHILD | WS_CAPTION | DS_SETFONT,
+     230,
+     150,
+     "MS Shell Dlg",
+     8,
+     {{"BUTTON", kStatic, "Personalized Menus and Toolbars", kGroup, 7, 7, 216, 66},
+      {"BUTTON", IDC_FULL_MENUS, "Always show full me&nus", kCheck, 14, 19, 200, 10},
+      {"BUTTON", IDC_FULL_MENUS_DELAY, "Show full menus after a short delay", kCheck, 24, 32, 190, 10},
+      {"BUTTON", IDC_RESET_USAGE, "&Reset my usage data", kPush, 14, 50, 90, 14},
+      {"BUTTON", kStatic, "Other", kGroup, 7, 78, 216, 66},
+      {"BUTTON", IDC_LARGE_ICONS, "&Large icons", kCheck, 14, 90, 200, 10},
+      {"BUTTON", IDC_SCREEN_TIPS, "Show Screen&Tips on toolbars", kCheck, 14, 102, 200, 10},
+      {"BUTTON", IDC_TIP_SHORTCUTS, "Show s&hortcut keys in ScreenTips", kCheck, 24, 114, 190, 10},
+      {"STATIC", kStatic, "&Menu animations:", kLabel, 14, 129, 64, 8},
+      {"COMBOBOX", IDC_MENU_ANIMATIONS, "", kChild | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 80, 127, 90, 80}}},
+};
+
+// ------------------------------------------------------------------ menus
+
+// Command ids of the framework's edit commands.
+constexpr UINT ID_EDIT_CLEAR = 0xE120;
+constexpr UINT ID_EDIT_COPY = 0xE122;
+constexpr UINT ID_EDIT_CUT = 0xE123;
+constexpr UINT ID_EDIT_FIND = 0xE124;
+constexpr UINT ID_EDIT_PASTE = 0xE125;
+constexpr UINT ID_EDIT_REPLACE = 0xE129;
+constexpr UINT ID_EDIT_SELECT_ALL = 0xE12A;
+constexpr UINT ID_EDIT_UNDO = 0xE12B;
+constexpr UINT ID_EDIT_REDO = 0xE12C;
+
+const CMenuItemTemplate kSeparator = {MF_SEPARATOR, 0, nullptr, nullptr};
+
+const std::vector<CMenuItemTemplate> kRichEditPopup = {{MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr},
+                                                       kSeparator,
+                                                       {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr},
+                                                       {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
+                                                       {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr},
+                                                       {MF_STRING, ID_EDIT_CLEAR, "&Delete", nullptr},
+                                                       kSeparator,
+                                                       {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr}};
+
+const std::vector<CMenuItemTemplate> kColorRichEditPopup = {{MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr},
+                                                            {MF_STRING, ID_EDIT_REDO, "&Redo", nullptr},
+                                                            kSeparator,
+                                                            {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr},
+                                                            {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
+                                                            {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr},
+                                                            kSeparator,
+                                                            {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr},
+                                                            kSeparator,
+                                                            {MF_STRING, ID_EDIT_FIND, "&Find", nullptr},
+                                                            {MF_STRING, ID_EDIT_REPLACE, "R&eplace", nullptr}};
+
+const std::vector<CMenuItemTemplate> kTransformPopup = {{MF_STRING, 40000, "First", nullptr}};
+
+const std::vector<CMenuItemTemplate> kUnitEditPopup = {{MF_STRING, ID_EDIT_UNDO, "&Undo", nullptr},
+                                                       kSeparator,
+                                                       {MF_STRING, ID_EDIT_CUT, "Cu&t", nullptr},
+                                                       {MF_STRING, ID_EDIT_COPY, "&Copy", nullptr},
+                                                       {MF_STRING, ID_EDIT_PASTE, "&Paste", nullptr},
+                                                       {MF_STRING, ID_EDIT_CLEAR, "&Delete", nullptr},
+                                                       kSeparator,
+                                                       {MF_STRING, ID_EDIT_SELECT_ALL, "Select &All", nullptr},
+                                                       kSeparator,
+                                                       {MF_POPUP, 0, "Transform", &kTransformPopup}};
+
+/// Menu 4404: the context menus of the library's edit controls, one popup each.
+const std::vector<CMenuItemTemplate> kMenu4404 = {{MF_POPUP, 0, "RichEdit", &kRichEditPopup},
+                                                  {MF_POPUP, 0, "ColorRichEdit", &kColorRichEditPopup},
+                                                  {MF_POPUP, 0, "UnitEdit", &kUnitEditPopup}};
+
+}  // namespace
+
+const CDialogTemplate* TBFindDialogTemplate(UINT id) {
+    for (const CDialogTemplate& t : kTemplates)
+        if (t.id == id) return &t;
+    return nullptr;
+}
+
+std::vector<UINT> TBGetDialogTemplateIds() {
+    std::vector<UINT> ids;
+    for (const CDialogTemplate& t : kTemplates) ids.push_back(t.id);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+const std::vector<CMenuItemTemplate>* TBFindMenuTemplate(UINT resourceId) {
+    return resourceId == 4404 ? &kMenu4404 : nullptr;
+}

@@ -1,0 +1,37 @@
+// The gallery writes one image per window family, each showing something.
+#include "ui_test_support.h"
+
+#include <QDir>
+#include <QImage>
+#include <QSet>
+#include <QTemporaryDir>
+
+namespace {
+/// The number of distinct colours in image (a blank or failed render has one or two).
+int ColourCount(const QImage& image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
+    return static_cast<int>(colours.size());
+}
+}  // namespace
+
+TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const int written = TBRenderGallery(dir.path().toUtf8().constData());
+    const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+    EXPECT_EQ(written, files.size());
+    // The controls, the drawing sample, each dialog template and each popup of menu 4404.
+    EXPECT_EQ(written, 2 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3);
+    for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
+    for (const QString& file : files) {
+        const QImage image(dir.filePath(file));
+        ASSERT_FALSE(image.isNull()) << file.toStdString();
+        EXPECT_GT(image.width(), 60) << file.toStdString();
+        EXPECT_GT(ColourCount(image), 8) << file.toStdString();
+    }
+    // The window layer is still up for the other tests.
+    EXPECT_TRUE(TBIsWindowLayerStarted());
+    EXPECT_EQ(TBRenderGallery(nullptr), -1);
+}

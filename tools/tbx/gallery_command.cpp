@@ -1,0 +1,27 @@
+// tbx gallery -o DIR: every control and dialog of the window library as PNG files.
+#include "commands.h"
+
+#include <cstdio>
+
+#if TOOLBOX_HAS_UI
+#include <toolbox/ui/window_layer.h>
+#endif
+
+int RunGalleryCommand(const Arguments& args) {
+    if (args.size() != 2 || args[0] != "-o") {
+        std::fprintf(stderr, "usage: tbx gallery -o DIR\n");
+        return 2;
+    }
+#if TOOLBOX_HAS_UI
+    const int written = TBRenderGallery(args[1].c_str());
+    if (written < 0) {
+        std::fprintf(stderr, "tbx gallery: cannot write into \"%s\"\n", args[1].c_str());
+        return 1;
+    }
+    std::printf("%d images written to %s\n", written, args[1].c_str());
+    return written > 0 ? 0 : 1;
+#else
+    std::fprintf(stderr, "tbx gallery: this tbx was built without the window library\n");
+    return 1;
+#endif
+}
