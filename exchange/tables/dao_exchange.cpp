@@ -9,6 +9,8 @@
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
+#include <toolbox/os/file_io.h>
+#include <toolbox/os/output_file.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
@@ -104,33 +106,6 @@ CString MakeTemporaryName(const CString& extension) {
     close(fd);
     std::remove(path.c_str());
     return CString(path);
-}
-
-// Copies source over target through a sibling file renamed into place, so the target is
-// either the old file or the complete new one.
-bool ReplaceFile(const CString& source, const CString& target) {
-    FILE* in = std::fopen(source.GetString(), "rb");
-    if (!in) return false;
-    std::string staged = std::string(target.GetString()) + ".tbtmp" + std::to_string(getpid());
-    FILE* out = std::fopen(staged.c_str(), "wb");
-    if (!out) {
-        std::fclose(in);
-        return false;
-    }
-    bool ok = true;
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        if (std::fwrite(buffer, 1, n, out) != n) {
-            ok = false;
-            break;
-        }
-    ok = ok && !std::ferror(in);
-    std::fclose(in);
-    ok = (std::fclose(out) == 0) && ok;
-    ok = ok && std::rename(staged.c_str(), target.GetString()) == 0;
-    if (!ok) std::remove(staged.c_str());
-    return ok;
 }
 
 // The text of a table-layer failure, added as a warning beside the message so the user
@@ -303,8 +278,12 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
         return 0;
     }
 
-    if (!ReplaceFile(temporary, FileName)) {
+    // The table layer wrote a private file; it is put at FileName under the output rule
+    // (a link's file is replaced, a pipe or device written directly).
+    if (!TBReplaceFileFrom(temporary.GetString(), FileName.GetString())) {
+        const int error = errno;
         SetError(TBFormatMessage(TBMsg::CreateFileFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        AddReason(*this, TBSystemErrorText(error));
         return 0;
     }
     return 1;

@@ -8,19 +8,23 @@
 // fixed-size numbers taken from the row bytes libmdb located, so doubles keep every bit.
 //
 // Writing: one Jet 4 file with the table given (or none), through CJet4Writer, into a
-// temporary file beside the target that replaces the target only when complete.
+// private temporary file that is put at the target only when complete.
 #include "exchange/tables/jet/dao_access.h"
 #include "exchange/byte_order.h"
 
 #include "exchange/tables/jet/jet4_writer.h"
 #include "exchange/tables/jet/jet_file.h"
 
+#include <toolbox/os/file_io.h>
+#include <toolbox/os/output_file.h>
+
 #include <glib.h>
 #include <mdbtools.h>
 
-#include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <unistd.h>
@@ -34,6 +38,16 @@ constexpr std::size_t kBindSize = 256 * 1024;
 // buffers of fields other than memos can be smaller than the bind size.
 constexpr std::size_t kInPageBindSize = 16 * 1024;
 constexpr std::uint64_t kMaxFileBytes = 0x100000000ull;
+
+// A new empty file of this process in the temporary directory; empty on failure.
+std::string NewTemporaryFile() {
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/tb-access-XXXXXX";
+    int fd = mkstemp(&path[0]);
+    if (fd < 0) return std::string();
+    close(fd);
+    return path;
+}
 
 // Jet column types and the field types the table layer reports for them.
 short DaoTypeOf(int jetType) {
@@ -270,10 +284,11 @@ public:
                 fields.push_back(field);
             }
         }
-        static std::atomic<unsigned> counter{0};
-        char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".%ld-%u.tmp", static_cast<long>(getpid()), counter++);
-        const std::string temporary = std::string(path.GetString()) + suffix;
+        // The writer seeks in its file, so it writes a private temporary file first; the
+        // result is then put at path under the output rule (links, pipes, devices).
+        const std::string temporary = NewTemporaryFile();
+        if (temporary.empty())
+            return status.Fail(TB_DAO_E_WRITE, CString("The database \"") + path + "\" cannot be written.");
         CJet4Writer writer;
         bool ok = writer.Open(temporary, tableName, fields);
         if (ok && !tables.empty()) {
@@ -293,10 +308,12 @@ public:
             return status.Fail(
                 code, CString("The database \"") + path + "\" cannot be written: " + writer.Error().c_str() + ".");
         }
-        if (std::rename(temporary.c_str(), path.GetString()) != 0) {
-            std::remove(temporary.c_str());
-            return status.Fail(TB_DAO_E_WRITE, CString("The database \"") + path + "\" cannot be written.");
-        }
+        const bool placed = TBReplaceFileFrom(temporary.c_str(), path.GetString());
+        const int error = errno;
+        std::remove(temporary.c_str());
+        if (!placed)
+            return status.Fail(TB_DAO_E_WRITE, CString("The database \"") + path + "\" cannot be written: " +
+                                                   TBSystemErrorText(error) + ".");
         return true;
     }
 

@@ -2,14 +2,18 @@
 // libgsf), bare BIFF2 to BIFF4 worksheet streams, and the files themselves.
 #include "exchange/tables/xls/xls_biff.h"
 
+#include <toolbox/os/file_io.h>
+#include <toolbox/os/output_file.h>
+
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-utils.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 
@@ -111,36 +115,41 @@ bool ReadWorkbookFile(const CString& path, Workbook& out, CDaoStatus& status) {
                               status);
 }
 
-bool WriteWorkbookFile(const CString& path, int version, const std::vector<CDaoTableData>& tables, CDaoStatus& status) {
-    std::string stream;
-    if (!BuildBiffStream(version, tables, stream, status)) return false;
-    CString failure = CString("The file \"") + path + "\" cannot be written.";
+// The workbook file's bytes: the BIFF stream as it is (Excel 3.0 and 4.0) or inside a
+// compound document (Excel 5.0 and later), built in memory so that the file is written
+// once, under the output rule.
+bool BuildWorkbookBytes(int version, std::string stream, std::string& bytes) {
     if (version == kBiff3 || version == kBiff4) {
-        std::ofstream out(path.GetString(), std::ios::binary | std::ios::trunc);
-        if (!out || !out.write(stream.data(), static_cast<std::streamsize>(stream.size())) || !out.flush())
-            return status.Fail(TB_DAO_E_WRITE, failure);
+        bytes = std::move(stream);
         return true;
     }
     // Spreadsheet programs expect the workbook stream in the big-block area, so a short
     // stream is padded after its last EOF record.
     if (stream.size() < 4096) stream.resize(4096, '\0');
-    GError* error = nullptr;
-    GPtr<GsfOutput> sink(gsf_output_stdio_new(path.GetString(), &error));
-    if (!sink) {
-        if (error) g_error_free(error);
-        return status.Fail(TB_DAO_E_WRITE, failure);
-    }
+    GPtr<GsfOutput> sink(gsf_output_memory_new());
+    if (!sink) return false;
     GPtr<GsfOutfile> ole(gsf_outfile_msole_new(sink.get()));
-    if (!ole) return status.Fail(TB_DAO_E_WRITE, failure);
+    if (!ole) return false;
     GPtr<GsfOutput> child(gsf_outfile_new_child(ole.get(), version == kBiff8 ? "Workbook" : "Book", FALSE));
     bool ok = child && gsf_output_write(child.get(), stream.size(), reinterpret_cast<const guint8*>(stream.data()));
     ok = child && gsf_output_close(child.get()) && ok;
     ok = gsf_output_close(GSF_OUTPUT(ole.get())) && ok;
     if (!gsf_output_is_closed(sink.get())) ok = gsf_output_close(sink.get()) && ok;
-    if (!ok) {
-        std::remove(path.GetString());
-        return status.Fail(TB_DAO_E_WRITE, failure);
-    }
+    const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
+    if (!ok || !data) return false;
+    bytes.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(gsf_output_size(sink.get())));
+    return true;
+}
+
+bool WriteWorkbookFile(const CString& path, int version, const std::vector<CDaoTableData>& tables, CDaoStatus& status) {
+    std::string stream;
+    if (!BuildBiffStream(version, tables, stream, status)) return false;
+    std::string bytes;
+    if (!BuildWorkbookBytes(version, std::move(stream), bytes))
+        return status.Fail(TB_DAO_E_WRITE, CString("The file \"") + path + "\" cannot be written.");
+    if (!TBReplaceFileContents(path.GetString(), bytes))
+        return status.Fail(TB_DAO_E_WRITE, CString("The file \"") + path + "\" cannot be written: " +
+                                               TBSystemErrorText(errno) + ".");
     return true;
 }
 

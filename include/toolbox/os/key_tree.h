@@ -5,7 +5,7 @@
 // Key names are separated by "\" as on Windows; in directory names "%" and "/" are
 // written as %25 and %2F, and the names "." and ".." as %2E and %2E%2E, so that no
 // name can leave the tree. Names compare case-sensitively. Every change of a value
-// file replaces the file whole (see platform/os/replace_file.h).
+// file replaces the file whole (see <toolbox/os/output_file.h>).
 //
 // The functions return 0 on success and an errno value on failure.
 #pragma once
