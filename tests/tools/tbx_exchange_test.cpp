@@ -17,19 +17,21 @@ class TbxExchange : public ::testing::Test {
 protected:
     /// Runs tbx, expects success and returns its output.
     std::string Succeeds(const std::string& arguments) {
-        const RunResult r = RunTbx(arguments);
+        const RunResult r = RunTbx(arguments, "TMPDIR=" + dir.Path());
         EXPECT_EQ(r.status, 0) << "tbx " << arguments << "\n" << r.output;
         return r.output;
     }
     /// Runs tbx, expects failure with a message that contains part.
     void FailsWith(const std::string& arguments, const std::string& part) {
-        const RunResult r = RunTbx(arguments);
+        const RunResult r = RunTbx(arguments, "TMPDIR=" + dir.Path());
         EXPECT_EQ(r.status, 1) << "tbx " << arguments;
         EXPECT_NE(r.output.find(part), std::string::npos) << "tbx " << arguments << "\n" << r.output;
     }
+    /// tbx stages in TMPDIR, which the fixture points at the scratch directory.
     void ExpectNoStagingFiles() {
         for (const std::string& name : tbtest::ListDir(dir.Path()))
-            EXPECT_EQ(name.find(".tbx-convert"), std::string::npos) << name;
+            EXPECT_TRUE(name.find("tbx-convert") == std::string::npos && name.find("tb-access") == std::string::npos)
+                << name;
     }
     std::string In(const std::string& name) const { return dir / name; }
 

@@ -6,6 +6,7 @@
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/os/locale_info.h>
+#include <toolbox/os/output_file.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include "commands.h"
@@ -36,7 +37,9 @@ const char kConvertUsage[] =
     "usage: tbx convert IN OUT [--format CODE] [--separator S] [--decimal D]\n"
     "                          [--out-separator S] [--out-decimal D]\n"
     "Reads IN and writes OUT, each chosen by its extension as the library's hosts do;\n"
-    "OUT appears only when the conversion succeeds.\n"
+    "OUT appears only when the conversion succeeds; a link's file is replaced, a pipe\n"
+    "or device is written directly. OUT \"-\" is standard output, written as CSV unless\n"
+    "--format chooses another text format (0 or 11).\n"
     "--format CODE      write filter position 0-14 (12 CSV, 11 text...); for OUT without\n"
     "                   extension the format's extension is appended\n"
     "--separator S      column separator of delimited text input (\"tab\" or \\t for a tab)\n"
@@ -411,6 +414,11 @@ CString DirectoryOf(const CString& path) {
 
 CString BaseName(const CString& path) { return path.Mid(path.ReverseFind('/') + 1); }
 
+constexpr int kCsvCode = 12;
+// The write filter positions whose format is one text file: characteristic text .mdx,
+// delimited text and CSV.
+bool WritesOneTextFile(int formatCode) { return formatCode == 0 || formatCode == 11 || formatCode == kCsvCode; }
+
 std::vector<std::string> FilesIn(const CString& directory) {
     std::vector<std::string> names;
     if (DIR* dir = opendir(directory.GetString())) {
@@ -422,12 +430,15 @@ std::vector<std::string> FilesIn(const CString& directory) {
     return names;
 }
 
-// A private directory beside the output: the writer writes there (formats may write
-// several files), and only a successful conversion moves the files into place.
+// A private directory in the temporary directory: the writer writes there (formats may
+// write several files), and only a successful conversion puts the files in place, each
+// under the library's output rule (a link's file is replaced, a pipe or device written
+// directly, never replaced).
 class StagingDirectory {
 public:
-    bool Create(const CString& beside) {
-        std::string pattern = std::string(DirectoryOf(beside).GetString()) + "/.tbx-convert-XXXXXX";
+    bool Create() {
+        const char* temporary = std::getenv("TMPDIR");
+        std::string pattern = std::string(temporary && *temporary ? temporary : "/tmp") + "/tbx-convert-XXXXXX";
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (!mkdtemp(buffer.data())) return false;
@@ -440,15 +451,27 @@ public:
         rmdir(m_path.GetString());
     }
     const CString& Path() const { return m_path; }
-    // Moves every file into directory; false when one cannot be moved.
-    bool MoveAllTo(const CString& directory, std::vector<std::string>& moved) {
+    // Puts every file into directory; false (errno set, failed names the file) when one
+    // cannot be written. Files already put in place are complete and stay.
+    bool PublishAllTo(const CString& directory, CString& failed) const {
         for (const std::string& name : FilesIn(m_path)) {
-            CString from = m_path + "/" + name.c_str();
-            CString to = directory + "/" + name.c_str();
-            if (rename(from.GetString(), to.GetString()) != 0) return false;
-            moved.push_back(to.GetString());
+            failed = directory + "/" + name.c_str();
+            if (!TBReplaceFileFrom((m_path + "/" + name.c_str()).GetString(), failed.GetString())) return false;
         }
         return true;
+    }
+    // Copies the only file to standard output.
+    bool CopyToStandardOutput() const {
+        std::vector<std::string> names = FilesIn(m_path);
+        FILE* in = names.size() == 1 ? std::fopen((m_path + "/" + names[0].c_str()).GetString(), "rb") : nullptr;
+        if (!in) return false;
+        char buffer[1 << 16];
+        bool ok = true;
+        size_t n;
+        while (ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) ok = std::fwrite(buffer, 1, n, stdout) == n;
+        ok = ok && !std::ferror(in);
+        std::fclose(in);
+        return std::fflush(stdout) == 0 && ok;
     }
 
 private:
@@ -471,7 +494,17 @@ int RunConvertCommand(const Arguments& args) {
     const CString input = o.files[0].c_str();
     const CString output = o.files[1].c_str();
     if (output.IsEmpty() || output.Right(1) == "/" || TBIsDirectory(output)) {
-        std::fprintf(stderr, "tbx convert: the output %s must be a file name\n", output.GetString());
+        std::fprintf(stderr, "tbx convert: the output %s is a directory; it must be a file name\n", output.GetString());
+        return 2;
+    }
+    // "-" is standard output, for the formats that write one text file (CSV by default).
+    const bool toStandardOutput = output == "-";
+    // Workbooks are written as Excel 97 unless a format code asks for an older version.
+    const int formatCode = toStandardOutput ? (o.formatCode < 0 ? kCsvCode : o.formatCode)
+                           : (o.formatCode < 0 && LowerExtension(output) == ".xls") ? 9
+                                                                                    : o.formatCode;
+    if (toStandardOutput && !WritesOneTextFile(formatCode)) {
+        std::fprintf(stderr, "tbx convert: standard output takes only a text format (--format 0, 11 or 12)\n");
         return 2;
     }
 
@@ -514,30 +547,33 @@ int RunConvertCommand(const Arguments& args) {
     const bool haveSymbols = !separator.IsEmpty() && !decimal.IsEmpty();
 
     StagingDirectory staging;
-    if (!staging.Create(output)) {
-        std::fprintf(stderr, "tbx convert: cannot write into %s: %s\n", DirectoryOf(output).GetString(),
+    if (!staging.Create()) {
+        std::fprintf(stderr, "tbx convert: cannot create a temporary directory: %s\n",
                      TBSystemErrorText(errno).GetString());
         return 1;
     }
     progress.Phase("writing " + std::string(output.GetString()));
     files.ResetWarnAndErrorMsg();
-    const CString staged = staging.Path() + "/" + BaseName(output);
-    // Workbooks are written as Excel 97 unless a format code asks for an older version.
-    const int formatCode = (o.formatCode < 0 && LowerExtension(output) == ".xls") ? 9 : o.formatCode;
+    const CString staged = staging.Path() + "/" + (toStandardOutput ? CString("standard-output") : BaseName(output));
     int result = files.WriteFile(staged, o.outTable, formatCode, haveSymbols ? separator.GetString() : nullptr,
                                  haveSymbols ? decimal.GetString() : nullptr, 0, 0);
     if (result == 0) {
         CString error = files.GetLastError();
-        error.Replace(staging.Path() + "/", DirectoryOf(output) + "/");
+        error.Replace(staging.Path() + "/", toStandardOutput ? CString() : DirectoryOf(output) + "/");
         std::fprintf(stderr, "tbx convert: %s\n", error.GetString());
         return 1;
     }
     PrintWarnings(files);
-    std::vector<std::string> moved;
-    if (!staging.MoveAllTo(DirectoryOf(output), moved)) {
-        std::fprintf(stderr, "tbx convert: cannot move the result into %s: %s\n", DirectoryOf(output).GetString(),
+    if (toStandardOutput) {
+        if (staging.CopyToStandardOutput()) return 0;
+        std::fprintf(stderr, "tbx convert: cannot write to standard output: %s\n",
                      TBSystemErrorText(errno).GetString());
-        for (const std::string& path : moved) unlink(path.c_str());
+        return 1;
+    }
+    CString failed;
+    if (!staging.PublishAllTo(DirectoryOf(output), failed)) {
+        std::fprintf(stderr, "tbx convert: cannot write %s: %s\n", failed.GetString(),
+                     TBSystemErrorText(errno).GetString());
         return 1;
     }
     return 0;

@@ -1,6 +1,8 @@
 // tbx xx: XXencode a file into the codec's continuous text form, or decode such text.
-// The output is written to a temporary file beside OUT and renamed into place only
-// when everything succeeded, so a failure never leaves a half-written OUT behind.
+// OUT is written under the library's output rule (<toolbox/os/output_file.h>): a file is
+// staged and renamed into place only when everything succeeded, so a failure never
+// leaves a half-written OUT behind; a link's file is replaced, a pipe or device written.
+#include <toolbox/os/output_file.h>
 #include <toolbox/services/xxcode.h>
 #include "commands.h"
 
@@ -9,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,21 +61,18 @@ int RunToStdout(bool encode, FILE* in, const std::string& inName) {
 }
 
 int RunToFile(bool encode, FILE* in, const std::string& inName, const std::string& outName) {
-    std::string temporary = outName + ".XXXXXX";
-    int fd = mkstemp(&temporary[0]);
-    if (fd < 0) {
-        std::fprintf(stderr, "tbx xx: cannot create %s: %s\n", outName.c_str(), std::strerror(errno));
+    TBOutputFile output;
+    if (!output.Open(outName.c_str())) {
+        std::fprintf(stderr, "tbx xx: cannot write %s: %s\n", outName.c_str(), std::strerror(errno));
         return 1;
     }
-    // The temporary file is private; the finished file gets the usual permissions.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    FILE* out = fdopen(fd, "wb");
+    // The codec writes through a stream; it gets its own descriptor so that closing the
+    // stream leaves the output's descriptor for Commit.
+    int fd = dup(output.Descriptor());
+    FILE* out = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!out) {
-        close(fd);
-        std::remove(temporary.c_str());
-        std::fprintf(stderr, "tbx xx: cannot create %s\n", outName.c_str());
+        if (fd >= 0) close(fd);
+        std::fprintf(stderr, "tbx xx: cannot write %s: %s\n", outName.c_str(), std::strerror(errno));
         return 1;
     }
     int converted = Convert(encode, in, out);
@@ -85,12 +83,11 @@ int RunToFile(bool encode, FILE* in, const std::string& inName, const std::strin
         done = false;
         error = errno;
     }
-    if (done && std::rename(temporary.c_str(), outName.c_str()) != 0) {
+    if (done && !output.Commit()) {
         done = false;
         error = errno;
     }
     if (!done) {
-        std::remove(temporary.c_str());
         const std::string& name = readFailed ? inName : outName;
         std::fprintf(stderr, "tbx xx: cannot %s %s: %s\n", readFailed ? "read" : "write", name.c_str(),
                      std::strerror(error));

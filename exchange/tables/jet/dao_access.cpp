@@ -312,8 +312,8 @@ public:
         const int error = errno;
         std::remove(temporary.c_str());
         if (!placed)
-            return status.Fail(TB_DAO_E_WRITE, CString("The database \"") + path + "\" cannot be written: " +
-                                                   TBSystemErrorText(error) + ".");
+            return status.Fail(TB_DAO_E_WRITE, CString("The database \"") + path +
+                                                   "\" cannot be written: " + TBSystemErrorText(error) + ".");
         return true;
     }
 

@@ -148,8 +148,8 @@ bool WriteWorkbookFile(const CString& path, int version, const std::vector<CDaoT
     if (!BuildWorkbookBytes(version, std::move(stream), bytes))
         return status.Fail(TB_DAO_E_WRITE, CString("The file \"") + path + "\" cannot be written.");
     if (!TBReplaceFileContents(path.GetString(), bytes))
-        return status.Fail(TB_DAO_E_WRITE, CString("The file \"") + path + "\" cannot be written: " +
-                                               TBSystemErrorText(errno) + ".");
+        return status.Fail(TB_DAO_E_WRITE,
+                           CString("The file \"") + path + "\" cannot be written: " + TBSystemErrorText(errno) + ".");
     return true;
 }
 
