@@ -9,6 +9,7 @@
 #include "crash/crash_report_xml.h"
 #include "crash/crash_settings.h"
 #include <toolbox/mail/mail.h>
+#include <toolbox/os/output_file.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/zip/zip_archive.h>
@@ -18,7 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -109,19 +109,9 @@ bool MakeDirectories(const CString& path) {
     return true;
 }
 
-bool CopyFile(const CString& from, const CString& to) {
-    std::ifstream in(from.GetString(), std::ios::binary);
-    if (!in) return false;
-    std::ofstream out(to.GetString(), std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << in.rdbuf();
-    out.close();
-    if (!out) {
-        std::remove(to);
-        return false;
-    }
-    return true;
-}
+// Copies the archive under the library's output rule: a link's file is replaced, a pipe
+// or device written directly, a failure leaves no half archive at a file.
+bool CopyFile(const CString& from, const CString& to) { return TBReplaceFileFrom(from.GetString(), to.GetString()); }
 
 // Keeps the archive in the state directory; returns the kept path (empty on failure).
 CString KeepReport(const CString& archive, const CString& base, int processId) {
@@ -224,10 +214,7 @@ int TBRunCrashReporter(int argc, char** argv) {
         }
         if (answer == TBCrashAnswer::Send && !delivered) {
             CString target = TBAskCrashArchiveTarget();
-            if (!target.IsEmpty()) {
-                std::remove(target);
-                saved = CopyFile(archive, target);
-            }
+            if (!target.IsEmpty()) saved = CopyFile(archive, target);
         }
         if ((answer == TBCrashAnswer::Send && !delivered && !saved) || answer == TBCrashAnswer::NobodyToAsk) {
             CString kept = KeepReport(archive, base, a.processId);
