@@ -474,16 +474,22 @@ public:
     }
 
     void ReadLine(std::string_view line, int r) {
+        // Locals rather than members in the loop: the stores into the values would
+        // otherwise make the compiler load them again for every field.
+        ChannelStore* const stores = m_stores.data();
+        const size_t count = m_stores.size();
+        const bool numbersInPlace = m_numbersInPlace;
+        const char separator = m_separator;
         size_t pos = 0;
-        for (size_t c = 0; c < m_stores.size(); ++c) {
-            ChannelStore& s = m_stores[c];
+        for (size_t c = 0; c < count; ++c) {
+            ChannelStore& s = stores[c];
             if (pos >= line.size() && c > 0) {
                 ZeroRawBlocksFrom(c, r);
                 break;
             }
-            if (m_numbersInPlace && pos < line.size() &&
+            if (numbersInPlace && pos < line.size() &&
                 (s.kind == ChannelStore::Doubles || s.kind == ChannelStore::DoubleArray) &&
-                ReadPlainNumber(line, pos, s, r))
+                ReadPlainNumber(line, pos, separator, s, r))
                 continue;
             StoreField(s, NextField(line, pos), r);
         }
@@ -501,7 +507,7 @@ private:
 
     // A plain decimal number read where it stands (the common case); any other field
     // takes the general path with the same result. False leaves pos unchanged.
-    bool ReadPlainNumber(std::string_view line, size_t& pos, ChannelStore& s, int r) {
+    static bool ReadPlainNumber(std::string_view line, size_t& pos, char separator, ChannelStore& s, int r) {
         const char* first = line.data() + pos;
         const char* last = line.data() + line.size();
         const char* digit = first + (*first == '-');
@@ -509,7 +515,7 @@ private:
         const char* stop = nullptr;
         if (digit < last && ((*digit >= '0' && *digit <= '9') || *digit == '.'))
             stop = tb_exchange::detail::ParseShortDecimal(first, last, '.', value);
-        if (!stop || (stop != last && *stop != m_separator)) return false;
+        if (!stop || (stop != last && *stop != separator)) return false;
         if (s.kind == ChannelStore::Doubles) {
             s.block[r] = value;
         } else {

@@ -521,15 +521,21 @@ private:
     // a field needs the general rules. Returns the channels filled; position is where
     // the rest of the row starts (past the end when no field remains).
     int ReadPlainNumbers(std::string_view line, int r, std::size_t& position) {
+        // Locals rather than members in the loop: the stores into the values would
+        // otherwise make the compiler load them again for every field.
+        ChannelSink* const sinks = m_sinks.data();
+        const int channels = m_channels;
+        const char point = m_point;
+        const SeparatorSet& separators = m_separators;
         const char* begin = line.data();
         const char* p = begin;
         const char* end = begin + line.size();
         int c = 0;
-        while (c < m_channels && p < end) {
+        while (c < channels && p < end) {
             double value;
-            const char* stop = tb_exchange::detail::ParseShortDecimal(p, end, m_point, value);
-            if (!stop || stop == p || (stop != end && !m_separators.Contains(*stop))) break;
-            m_sinks[static_cast<std::size_t>(c)].block[r] = value;
+            const char* stop = tb_exchange::detail::ParseShortDecimal(p, end, point, value);
+            if (!stop || stop == p || (stop != end && !separators.Contains(*stop))) break;
+            sinks[c].block[r] = value;
             ++c;
             p = stop == end ? end : stop + 1;
         }
