@@ -210,50 +210,71 @@ bool Readable(const TBMinidumpScratch& s, int count, std::uint64_t address, std:
     return false;
 }
 
+// The program headers of the 64-bit ELF image mapped at base, when the memory map shows
+// its file header and program header table readable.
+bool ReadProgramHeaderTable(const TBMinidumpScratch& s, int mappingCount, std::uint64_t base, std::uint64_t& phAddress,
+                            int& phCount) {
+    Elf64_Ehdr eh;
+    if (!Readable(s, mappingCount, base, sizeof eh)) return false;
+    std::memcpy(&eh, reinterpret_cast<const void*>(base), sizeof eh);
+    if (std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 || eh.e_ident[EI_CLASS] != ELFCLASS64 ||
+        eh.e_phentsize != sizeof(Elf64_Phdr) || eh.e_phnum == 0 || eh.e_phnum > 256)
+        return false;
+    phAddress = base + eh.e_phoff;
+    phCount = eh.e_phnum;
+    return Readable(s, mappingCount, phAddress, std::uint64_t(eh.e_phnum) * sizeof(Elf64_Phdr));
+}
+
+Elf64_Phdr ProgramHeader(std::uint64_t phAddress, int index) {
+    Elf64_Phdr ph;
+    std::memcpy(&ph, reinterpret_cast<const void*>(phAddress + index * sizeof ph), sizeof ph);
+    return ph;
+}
+
+// Where the image's virtual address 0 lies: the first loadable segment is mapped at base.
+std::uint64_t LoadBias(std::uint64_t base, std::uint64_t phAddress, int phCount) {
+    for (int i = 0; i < phCount; ++i) {
+        const Elf64_Phdr ph = ProgramHeader(phAddress, i);
+        if (ph.p_type == PT_LOAD) return base - (ph.p_vaddr & ~std::uint64_t(4095));
+    }
+    return base;
+}
+
+// The GNU build id among the notes in [note, end); its length, 0 when there is none.
+std::size_t BuildIdInNotes(std::uint64_t note, std::uint64_t end, unsigned char* id, std::size_t capacity) {
+    while (note + sizeof(Elf64_Nhdr) <= end) {
+        Elf64_Nhdr nh;
+        std::memcpy(&nh, reinterpret_cast<const void*>(note), sizeof nh);
+        std::uint64_t name = note + sizeof nh;
+        std::uint64_t desc = name + Align(nh.n_namesz, 4);
+        std::uint64_t next = desc + Align(nh.n_descsz, 4);
+        if (next > end || next <= note) break;
+        if (nh.n_type == NT_GNU_BUILD_ID && nh.n_namesz == 4 &&
+            std::memcmp(reinterpret_cast<const void*>(name), "GNU", 4) == 0 && nh.n_descsz > 0 &&
+            nh.n_descsz <= capacity) {
+            std::memcpy(id, reinterpret_cast<const void*>(desc), nh.n_descsz);
+            return nh.n_descsz;
+        }
+        note = next;
+    }
+    return 0;
+}
+
 // Finds the GNU build id note of the ELF image mapped at base, reading only memory that
 // the memory map shows readable. Returns its length (0 when there is none).
 std::size_t FindBuildId(const TBMinidumpScratch& s, int mappingCount, std::uint64_t base, unsigned char* id,
                         std::size_t capacity) {
-    Elf64_Ehdr eh;
-    if (!Readable(s, mappingCount, base, sizeof eh)) return 0;
-    std::memcpy(&eh, reinterpret_cast<const void*>(base), sizeof eh);
-    if (std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 || eh.e_ident[EI_CLASS] != ELFCLASS64 ||
-        eh.e_phentsize != sizeof(Elf64_Phdr) || eh.e_phnum == 0 || eh.e_phnum > 256)
-        return 0;
-    std::uint64_t phAddress = base + eh.e_phoff;
-    if (!Readable(s, mappingCount, phAddress, std::uint64_t(eh.e_phnum) * sizeof(Elf64_Phdr))) return 0;
-    std::uint64_t bias = base;
-    bool haveBias = false;
-    for (int i = 0; i < eh.e_phnum; ++i) {
-        Elf64_Phdr ph;
-        std::memcpy(&ph, reinterpret_cast<const void*>(phAddress + i * sizeof ph), sizeof ph);
-        if (ph.p_type == PT_LOAD && !haveBias) {
-            bias = base - (ph.p_vaddr & ~std::uint64_t(4095));
-            haveBias = true;
-        }
-    }
-    for (int i = 0; i < eh.e_phnum; ++i) {
-        Elf64_Phdr ph;
-        std::memcpy(&ph, reinterpret_cast<const void*>(phAddress + i * sizeof ph), sizeof ph);
+    std::uint64_t phAddress = 0;
+    int phCount = 0;
+    if (!ReadProgramHeaderTable(s, mappingCount, base, phAddress, phCount)) return 0;
+    const std::uint64_t bias = LoadBias(base, phAddress, phCount);
+    for (int i = 0; i < phCount; ++i) {
+        const Elf64_Phdr ph = ProgramHeader(phAddress, i);
         if (ph.p_type != PT_NOTE || ph.p_memsz > (1u << 20)) continue;
-        std::uint64_t note = bias + ph.p_vaddr;
+        const std::uint64_t note = bias + ph.p_vaddr;
         if (!Readable(s, mappingCount, note, ph.p_memsz)) continue;
-        std::uint64_t end = note + ph.p_memsz;
-        while (note + sizeof(Elf64_Nhdr) <= end) {
-            Elf64_Nhdr nh;
-            std::memcpy(&nh, reinterpret_cast<const void*>(note), sizeof nh);
-            std::uint64_t name = note + sizeof nh;
-            std::uint64_t desc = name + Align(nh.n_namesz, 4);
-            std::uint64_t next = desc + Align(nh.n_descsz, 4);
-            if (next > end || next <= note) break;
-            if (nh.n_type == NT_GNU_BUILD_ID && nh.n_namesz == 4 &&
-                std::memcmp(reinterpret_cast<const void*>(name), "GNU", 4) == 0 && nh.n_descsz > 0 &&
-                nh.n_descsz <= capacity) {
-                std::memcpy(id, reinterpret_cast<const void*>(desc), nh.n_descsz);
-                return nh.n_descsz;
-            }
-            note = next;
-        }
+        const std::size_t length = BuildIdInNotes(note, note + ph.p_memsz, id, capacity);
+        if (length) return length;
     }
     return 0;
 }
@@ -271,11 +292,8 @@ std::uint64_t StackPointer(const void* uc) {
 #endif
 }
 
-// The thread's registers in the dump's CONTEXT layout of this architecture.
-void PutContext(Out& out, const void* uc) {
-    const std::uint64_t start = out.Pos();
-    const ucontext_t* c = static_cast<const ucontext_t*>(uc);
 #if defined(__x86_64__)
+void PutAmd64Context(Out& out, const ucontext_t* c) {
     const greg_t* g = c ? c->uc_mcontext.gregs : nullptr;
     auto reg = [&](int r) { return g ? std::uint64_t(g[r]) : 0; };
     out.Zero(6 * 8);      // P1Home..P6Home
@@ -299,12 +317,25 @@ void PutContext(Out& out, const void* uc) {
         out.Put(fp, 512);  // FltSave: the FXSAVE image
     else
         out.Zero(512);
+}
 #elif defined(__aarch64__)
+void PutArm64Context(Out& out, const ucontext_t* c) {
     out.U32(0x00400003);  // ARM64: control, integer
     out.U32(c ? std::uint32_t(c->uc_mcontext.pstate) : 0);
     for (int r = 0; r < 31; ++r) out.U64(c ? c->uc_mcontext.regs[r] : 0);  // X0..X28, Fp, Lr
     out.U64(c ? c->uc_mcontext.sp : 0);
     out.U64(c ? c->uc_mcontext.pc : 0);
+}
+#endif
+
+// The thread's registers in the dump's CONTEXT layout of this architecture.
+void PutContext(Out& out, const void* uc) {
+    const std::uint64_t start = out.Pos();
+    const ucontext_t* c = static_cast<const ucontext_t*>(uc);
+#if defined(__x86_64__)
+    PutAmd64Context(out, c);
+#elif defined(__aarch64__)
+    PutArm64Context(out, c);
 #else
     (void)c;
 #endif
@@ -336,120 +367,162 @@ std::uint16_t ProcessorLevel() {
     return 0;
 }
 
-}  // namespace
+// ---------------------------------------------------------------- gathering
 
-bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s) {
-    // Gather: memory map, process status, modules, build ids, system names.
-    std::size_t mapsLength = TBReadWholeFile("/proc/self/maps", s.maps, sizeof s.maps);
-    std::size_t statusLength = TBReadWholeFile("/proc/self/status", s.status, sizeof s.status);
-    int mappingCount = TBParseMaps(s.maps, mapsLength, s.mappings, TBMinidumpScratch::kMaxMappings);
-    int moduleCount =
-        TBModulesFromMappings(s.maps, s.mappings, mappingCount, s.modules, TBMinidumpScratch::kMaxModules);
-    for (int i = 0; i < moduleCount; ++i)
+// What the dump describes, gathered before its layout is planned. The memory map,
+// process status, modules and build ids themselves stay in the scratch buffers.
+struct DumpFacts {
+    std::size_t mapsLength = 0;
+    std::size_t statusLength = 0;
+    int mappingCount = 0;
+    int moduleCount = 0;
+    char csd[4 * 65 + 8];  // "sysname release version machine"
+    std::size_t csdLength = 0;
+    std::uint32_t release[3] = {0, 0, 0};
+    std::uint64_t stackStart = 0;
+    std::uint64_t stackSize = 0;
+    std::uint32_t threadId = 0;
+};
+
+// Memory map, process status, the modules and their build ids.
+void GatherProcess(TBMinidumpScratch& s, DumpFacts& facts) {
+    facts.mapsLength = TBReadWholeFile("/proc/self/maps", s.maps, sizeof s.maps);
+    facts.statusLength = TBReadWholeFile("/proc/self/status", s.status, sizeof s.status);
+    facts.mappingCount = TBParseMaps(s.maps, facts.mapsLength, s.mappings, TBMinidumpScratch::kMaxMappings);
+    facts.moduleCount =
+        TBModulesFromMappings(s.maps, s.mappings, facts.mappingCount, s.modules, TBMinidumpScratch::kMaxModules);
+    for (int i = 0; i < facts.moduleCount; ++i)
         s.buildIdLength[i] = static_cast<unsigned char>(
-            FindBuildId(s, mappingCount, s.modules[i].base, s.buildIds[i], sizeof s.buildIds[i]));
+            FindBuildId(s, facts.mappingCount, s.modules[i].base, s.buildIds[i], sizeof s.buildIds[i]));
+}
 
+// The kernel's names: the CSD text "sysname release version machine" and the release
+// as three numbers.
+void GatherSystemNames(DumpFacts& facts) {
     struct utsname uts;
     if (uname(&uts) != 0) std::memset(&uts, 0, sizeof uts);
-    char csd[4 * 65 + 8];
-    std::size_t csdLength = 0;
-    csdLength = Append(csd, csdLength, sizeof csd, uts.sysname);
-    csdLength = Append(csd, csdLength, sizeof csd, " ");
-    csdLength = Append(csd, csdLength, sizeof csd, uts.release);
-    csdLength = Append(csd, csdLength, sizeof csd, " ");
-    csdLength = Append(csd, csdLength, sizeof csd, uts.version);
-    csdLength = Append(csd, csdLength, sizeof csd, " ");
-    csdLength = Append(csd, csdLength, sizeof csd, uts.machine);
-    std::uint32_t release[3];
-    ParseRelease(uts.release, release);
+    const std::size_t cap = sizeof facts.csd;
+    std::size_t n = 0;
+    n = Append(facts.csd, n, cap, uts.sysname);
+    n = Append(facts.csd, n, cap, " ");
+    n = Append(facts.csd, n, cap, uts.release);
+    n = Append(facts.csd, n, cap, " ");
+    n = Append(facts.csd, n, cap, uts.version);
+    n = Append(facts.csd, n, cap, " ");
+    n = Append(facts.csd, n, cap, uts.machine);
+    facts.csdLength = n;
+    ParseRelease(uts.release, facts.release);
+}
 
-    // The crashing thread's stack: from just below the stack pointer (the red zone) to
-    // the end of its mapping, at most kStackLimit bytes.
-    std::uint64_t sp = StackPointer(crash.ucontext);
-    std::uint64_t stackStart = 0, stackSize = 0;
-    for (int i = 0; i < mappingCount && sp; ++i) {
+// The crashing thread's stack: from just below the stack pointer (the red zone) to
+// the end of its mapping, at most kStackLimit bytes.
+void LocateStack(const TBMinidumpScratch& s, std::uint64_t sp, DumpFacts& facts) {
+    for (int i = 0; i < facts.mappingCount && sp; ++i) {
         const TBMapping& m = s.mappings[i];
         if (sp >= m.start && sp < m.end && m.readable) {
-            stackStart = sp - kRedZone >= m.start ? (sp - kRedZone) & ~std::uint64_t(15) : m.start;
-            if (stackStart < m.start) stackStart = m.start;
-            stackSize = m.end - stackStart;
-            if (stackSize > kStackLimit) stackSize = kStackLimit;
-            break;
+            std::uint64_t start = sp - kRedZone >= m.start ? (sp - kRedZone) & ~std::uint64_t(15) : m.start;
+            if (start < m.start) start = m.start;
+            std::uint64_t size = m.end - start;
+            if (size > kStackLimit) size = kStackLimit;
+            facts.stackStart = start;
+            facts.stackSize = size;
+            return;
         }
     }
+}
 
-    // Plan the layout.
-    std::uint64_t pos = 32 + kStreamCount * 12;
-    const std::uint64_t sysInfoRva = pos = Align(pos, 8);
-    pos += 56;
-    const std::uint64_t csdRva = pos = Align(pos, 4);
-    pos += StringSize(csd, csdLength);
-    const std::uint64_t exceptionRva = pos = Align(pos, 8);
-    pos += 168;
-    const std::uint64_t threadListRva = pos = Align(pos, 8);
-    pos += 4 + 48;
-    const std::uint64_t contextRva = pos = Align(pos, 16);
-    pos += kContextSize;
-    const std::uint64_t moduleListRva = pos = Align(pos, 8);
-    pos += 4 + 108ull * std::uint64_t(moduleCount);
-    const std::uint64_t moduleExtrasRva = pos;
-    for (int i = 0; i < moduleCount; ++i) {
-        pos = Align(pos, 4) + StringSize(s.maps + s.modules[i].pathOffset, s.modules[i].pathLength);
-        if (s.buildIdLength[i]) pos = Align(pos, 4) + 4 + s.buildIdLength[i];
+// ---------------------------------------------------------------- layout
+
+// Where each stream and its parts lie, as offsets from the file start.
+struct DumpLayout {
+    std::uint64_t sysInfo, csd, exception, threadList, context, moduleList, moduleExtras, memoryList, stack, misc, maps,
+        status, end;
+};
+
+constexpr std::uint32_t kSystemInfoSize = 56;
+constexpr std::uint32_t kExceptionSize = 168;
+constexpr std::uint32_t kThreadListSize = 4 + 48;
+constexpr std::uint32_t kModuleSize = 108;
+constexpr std::uint32_t kMemoryListSize = 4 + 16;
+constexpr std::uint32_t kMiscInfoSize = 24;
+
+// A module's name, then (when it has one) its CodeView record, each 4-aligned; returns
+// where the next module's name may start. nameRva and cvRva receive their places.
+std::uint64_t PlaceModuleExtras(const TBMinidumpScratch& s, int i, std::uint64_t at, std::uint64_t& nameRva,
+                                std::uint64_t& cvRva) {
+    const TBModuleRange& m = s.modules[i];
+    nameRva = Align(at, 4);
+    at = nameRva + StringSize(s.maps + m.pathOffset, m.pathLength);
+    cvRva = 0;
+    if (s.buildIdLength[i]) {
+        cvRva = Align(at, 4);
+        at = cvRva + 4 + s.buildIdLength[i];
     }
-    const std::uint64_t memoryListRva = pos = Align(pos, 8);
-    pos += 4 + 16;
-    const std::uint64_t stackRva = pos = Align(pos, 16);
-    pos += stackSize;
-    const std::uint64_t miscRva = pos = Align(pos, 8);
-    pos += 24;
-    const std::uint64_t mapsRva = pos;
-    pos += mapsLength;
-    const std::uint64_t statusRva = pos;
-    pos += statusLength;
-    if (pos > 0xFFFFFFFFull) return false;
+    return at;
+}
 
-    Out out(fd, s.out, sizeof s.out);
-    // Header.
+DumpLayout PlanLayout(const TBMinidumpScratch& s, const DumpFacts& facts) {
+    DumpLayout l;
+    std::uint64_t pos = 32 + kStreamCount * 12;  // header and directory
+    l.sysInfo = pos = Align(pos, 8);
+    pos += kSystemInfoSize;
+    l.csd = pos = Align(pos, 4);
+    pos += StringSize(facts.csd, facts.csdLength);
+    l.exception = pos = Align(pos, 8);
+    pos += kExceptionSize;
+    l.threadList = pos = Align(pos, 8);
+    pos += kThreadListSize;
+    l.context = pos = Align(pos, 16);
+    pos += kContextSize;
+    l.moduleList = pos = Align(pos, 8);
+    pos += 4 + std::uint64_t(kModuleSize) * std::uint64_t(facts.moduleCount);
+    l.moduleExtras = pos;
+    std::uint64_t nameRva, cvRva;
+    for (int i = 0; i < facts.moduleCount; ++i) pos = PlaceModuleExtras(s, i, pos, nameRva, cvRva);
+    l.memoryList = pos = Align(pos, 8);
+    pos += kMemoryListSize;
+    l.stack = pos = Align(pos, 16);
+    pos += facts.stackSize;
+    l.misc = pos = Align(pos, 8);
+    pos += kMiscInfoSize;
+    l.maps = pos;
+    pos += facts.mapsLength;
+    l.status = pos;
+    pos += facts.statusLength;
+    l.end = pos;
+    return l;
+}
+
+// ---------------------------------------------------------------- streams
+
+void WriteHeader(Out& out) {
     out.U32(kSignature);
     out.U32(kVersion);
     out.U32(kStreamCount);
-    out.U32(32);
-    out.U32(0);
+    out.U32(32);  // the directory follows the header
+    out.U32(0);   // checksum
     out.U32(std::uint32_t(time(nullptr)));
-    out.U64(0);
-    // Directory.
-    out.U32(kSystemInfoStream);
-    out.Location(56, std::uint32_t(sysInfoRva));
-    out.U32(kExceptionStream);
-    out.Location(168, std::uint32_t(exceptionRva));
-    out.U32(kThreadListStream);
-    out.Location(52, std::uint32_t(threadListRva));
-    out.U32(kModuleListStream);
-    out.Location(std::uint32_t(4 + 108 * moduleCount), std::uint32_t(moduleListRva));
-    out.U32(kMemoryListStream);
-    out.Location(20, std::uint32_t(memoryListRva));
-    out.U32(kMiscInfoStream);
-    out.Location(24, std::uint32_t(miscRva));
-    out.U32(kLinuxMapsStream);
-    out.Location(std::uint32_t(mapsLength), std::uint32_t(mapsRva));
-    out.U32(kLinuxProcStatusStream);
-    out.Location(std::uint32_t(statusLength), std::uint32_t(statusRva));
+    out.U64(0);  // flags
+}
 
-    // System info.
-    out.PadTo(sysInfoRva);
-    out.U16(kArchitecture);
-    out.U16(ProcessorLevel());
-    out.U16(0);  // revision
-    out.U8(std::uint8_t(s.processorCount > 255 ? 255 : s.processorCount));
-    out.U8(1);  // product type: workstation
-    out.U32(release[0]);
-    out.U32(release[1]);
-    out.U32(release[2]);
-    out.U32(kPlatformLinux);
-    out.U32(std::uint32_t(csdRva));
-    out.U16(0);
-    out.U16(0);
+void PutDirectoryEntry(Out& out, std::uint32_t type, std::uint64_t size, std::uint64_t rva) {
+    out.U32(type);
+    out.Location(std::uint32_t(size), std::uint32_t(rva));
+}
+
+void WriteDirectory(Out& out, const DumpFacts& facts, const DumpLayout& l) {
+    PutDirectoryEntry(out, kSystemInfoStream, kSystemInfoSize, l.sysInfo);
+    PutDirectoryEntry(out, kExceptionStream, kExceptionSize, l.exception);
+    PutDirectoryEntry(out, kThreadListStream, kThreadListSize, l.threadList);
+    PutDirectoryEntry(out, kModuleListStream, 4 + kModuleSize * std::uint32_t(facts.moduleCount), l.moduleList);
+    PutDirectoryEntry(out, kMemoryListStream, kMemoryListSize, l.memoryList);
+    PutDirectoryEntry(out, kMiscInfoStream, kMiscInfoSize, l.misc);
+    PutDirectoryEntry(out, kLinuxMapsStream, facts.mapsLength, l.maps);
+    PutDirectoryEntry(out, kLinuxProcStatusStream, facts.statusLength, l.status);
+}
+
+// The processor's vendor text and its version and feature words.
+void PutCpuInfo(Out& out) {
 #if defined(__x86_64__) || defined(__i386__)
     unsigned vendor[4] = {0, 0, 0, 0}, a = 0, b = 0, c = 0, d = 0;
     __get_cpuid(0, &vendor[3], &vendor[0], &vendor[2], &vendor[1]);  // EBX, EDX, ECX order
@@ -463,67 +536,86 @@ bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s)
 #else
     out.Zero(24);
 #endif
-    out.PadTo(csdRva);
-    PutString(out, csd, csdLength);
+}
 
-    // Exception: the signal number, its code and the faulting address, as Linux
-    // debuggers read minidumps.
-    const long tid = syscall(SYS_gettid);
-    out.PadTo(exceptionRva);
-    out.U32(std::uint32_t(tid));
-    out.U32(0);
+void WriteSystemInfo(Out& out, const TBMinidumpScratch& s, const DumpFacts& facts, const DumpLayout& l) {
+    out.PadTo(l.sysInfo);
+    out.U16(kArchitecture);
+    out.U16(ProcessorLevel());
+    out.U16(0);  // revision
+    out.U8(std::uint8_t(s.processorCount > 255 ? 255 : s.processorCount));
+    out.U8(1);  // product type: workstation
+    out.U32(facts.release[0]);
+    out.U32(facts.release[1]);
+    out.U32(facts.release[2]);
+    out.U32(kPlatformLinux);
+    out.U32(std::uint32_t(l.csd));
+    out.U16(0);  // suite mask
+    out.U16(0);
+    PutCpuInfo(out);
+    out.PadTo(l.csd);
+    PutString(out, facts.csd, facts.csdLength);
+}
+
+// The signal number, its code and the faulting address, as Linux debuggers read
+// minidumps.
+void WriteException(Out& out, const TBMinidumpCrash& crash, const DumpFacts& facts, const DumpLayout& l) {
+    out.PadTo(l.exception);
+    out.U32(facts.threadId);
+    out.U32(0);  // alignment
     out.U32(std::uint32_t(crash.signal));
     out.U32(std::uint32_t(crash.signalCode));
-    out.U64(0);
+    out.U64(0);  // nested exception record
     out.U64(crash.signal == SIGSEGV || crash.signal == SIGBUS ? crash.faultAddress
                                                               : InstructionPointer(crash.ucontext));
+    out.U32(0);  // parameter count
     out.U32(0);
-    out.U32(0);
-    out.Zero(15 * 8);
-    out.Location(kContextSize, std::uint32_t(contextRva));
+    out.Zero(15 * 8);  // parameters
+    out.Location(kContextSize, std::uint32_t(l.context));
+}
 
-    // Thread list: the crashing thread.
-    out.PadTo(threadListRva);
+// One thread, the crashing one: its stack and its register context.
+void WriteThreadList(Out& out, const TBMinidumpCrash& crash, const DumpFacts& facts, const DumpLayout& l) {
+    out.PadTo(l.threadList);
     out.U32(1);
-    out.U32(std::uint32_t(tid));
-    out.U32(0);
-    out.U32(0);
-    out.U32(0);
+    out.U32(facts.threadId);
+    out.U32(0);  // suspend count
+    out.U32(0);  // priority class
+    out.U32(0);  // priority
     out.U64(0);  // TEB
-    out.U64(stackStart);
-    out.Location(std::uint32_t(stackSize), std::uint32_t(stackSize ? stackRva : 0));
-    out.Location(kContextSize, std::uint32_t(contextRva));
-    out.PadTo(contextRva);
+    out.U64(facts.stackStart);
+    out.Location(std::uint32_t(facts.stackSize), std::uint32_t(facts.stackSize ? l.stack : 0));
+    out.Location(kContextSize, std::uint32_t(l.context));
+    out.PadTo(l.context);
     PutContext(out, crash.ucontext);
+}
 
-    // Module list, then the names and build id records it points at.
-    out.PadTo(moduleListRva);
-    out.U32(std::uint32_t(moduleCount));
-    std::uint64_t extra = moduleExtrasRva;
-    for (int i = 0; i < moduleCount; ++i) {
-        const TBModuleRange& m = s.modules[i];
-        std::uint64_t nameRva = Align(extra, 4);
-        extra = nameRva + StringSize(s.maps + m.pathOffset, m.pathLength);
-        std::uint64_t cvRva = 0;
-        std::uint32_t cvSize = 0;
-        if (s.buildIdLength[i]) {
-            cvRva = Align(extra, 4);
-            cvSize = 4 + s.buildIdLength[i];
-            extra = cvRva + cvSize;
-        }
-        std::uint64_t size = m.end - m.base;
-        out.U64(m.base);
-        out.U32(std::uint32_t(size > 0xFFFFFFFFull ? 0xFFFFFFFFull : size));
-        out.U32(0);  // checksum
-        out.U32(0);  // time stamp
-        out.U32(std::uint32_t(nameRva));
-        out.Zero(52);  // version information
-        out.Location(cvSize, std::uint32_t(cvRva));
-        out.Location(0, 0);  // misc record
-        out.U64(0);
-        out.U64(0);
+void PutModule(Out& out, const TBModuleRange& m, std::uint64_t nameRva, std::uint32_t cvSize, std::uint64_t cvRva) {
+    std::uint64_t size = m.end - m.base;
+    out.U64(m.base);
+    out.U32(std::uint32_t(size > 0xFFFFFFFFull ? 0xFFFFFFFFull : size));
+    out.U32(0);  // checksum
+    out.U32(0);  // time stamp
+    out.U32(std::uint32_t(nameRva));
+    out.Zero(52);  // version information
+    out.Location(cvSize, std::uint32_t(cvRva));
+    out.Location(0, 0);  // misc record
+    out.U64(0);
+    out.U64(0);
+}
+
+// The module list, then the names and build id records it points at.
+void WriteModuleList(Out& out, const TBMinidumpScratch& s, const DumpFacts& facts, const DumpLayout& l) {
+    out.PadTo(l.moduleList);
+    out.U32(std::uint32_t(facts.moduleCount));
+    std::uint64_t extra = l.moduleExtras;
+    for (int i = 0; i < facts.moduleCount; ++i) {
+        std::uint64_t nameRva, cvRva;
+        extra = PlaceModuleExtras(s, i, extra, nameRva, cvRva);
+        const std::uint32_t cvSize = s.buildIdLength[i] ? 4u + s.buildIdLength[i] : 0u;
+        PutModule(out, s.modules[i], nameRva, cvSize, cvRva);
     }
-    for (int i = 0; i < moduleCount; ++i) {
+    for (int i = 0; i < facts.moduleCount; ++i) {
         out.PadTo(Align(out.Pos(), 4));
         PutString(out, s.maps + s.modules[i].pathOffset, s.modules[i].pathLength);
         if (s.buildIdLength[i]) {
@@ -532,22 +624,55 @@ bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s)
             out.Put(s.buildIds[i], s.buildIdLength[i]);
         }
     }
+}
 
-    // Memory list: the stack.
-    out.PadTo(memoryListRva);
+// One memory range, the stack, and its bytes copied from the live process.
+void WriteMemoryList(Out& out, const DumpFacts& facts, const DumpLayout& l) {
+    out.PadTo(l.memoryList);
     out.U32(1);
-    out.U64(stackStart);
-    out.Location(std::uint32_t(stackSize), std::uint32_t(stackSize ? stackRva : 0));
-    out.PadTo(stackRva);
-    out.Memory(stackStart, stackSize);
-    // Misc info: the process id.
-    out.PadTo(miscRva);
-    out.U32(24);
-    out.U32(1);
+    out.U64(facts.stackStart);
+    out.Location(std::uint32_t(facts.stackSize), std::uint32_t(facts.stackSize ? l.stack : 0));
+    out.PadTo(l.stack);
+    out.Memory(facts.stackStart, facts.stackSize);
+}
+
+// The process id.
+void WriteMiscInfo(Out& out, const DumpLayout& l) {
+    out.PadTo(l.misc);
+    out.U32(kMiscInfoSize);
+    out.U32(1);  // flags: the process id is valid
     out.U32(std::uint32_t(getpid()));
     out.Zero(12);
-    out.Put(s.maps, mapsLength);
-    out.Put(s.status, statusLength);
+}
+
+// The memory map and the process status as the kernel printed them.
+void WriteLinuxTexts(Out& out, const TBMinidumpScratch& s, const DumpFacts& facts) {
+    out.Put(s.maps, facts.mapsLength);
+    out.Put(s.status, facts.statusLength);
+}
+
+}  // namespace
+
+bool TBWriteMinidump(int fd, const TBMinidumpCrash& crash, TBMinidumpScratch& s) {
+    DumpFacts facts;
+    GatherProcess(s, facts);
+    GatherSystemNames(facts);
+    LocateStack(s, StackPointer(crash.ucontext), facts);
+    facts.threadId = std::uint32_t(syscall(SYS_gettid));
+
+    const DumpLayout layout = PlanLayout(s, facts);
+    if (layout.end > 0xFFFFFFFFull) return false;
+
+    Out out(fd, s.out, sizeof s.out);
+    WriteHeader(out);
+    WriteDirectory(out, facts, layout);
+    WriteSystemInfo(out, s, facts, layout);
+    WriteException(out, crash, facts, layout);
+    WriteThreadList(out, crash, facts, layout);
+    WriteModuleList(out, s, facts, layout);
+    WriteMemoryList(out, facts, layout);
+    WriteMiscInfo(out, layout);
+    WriteLinuxTexts(out, s, facts);
     out.Flush();
-    return out.Ok() && out.Pos() == pos;
+    return out.Ok() && out.Pos() == layout.end;
 }

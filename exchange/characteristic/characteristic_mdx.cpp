@@ -319,6 +319,105 @@ int CReadAndWriteFileFunction::ReadMdx_a() {
 
 // ---------------------------------------------------------------- header
 
+namespace {
+
+// What one "key:=value" line of the header asks of the reader.
+enum class HeaderStep { Continue, End, Table, Failed };
+
+// "dim": the channel count, with an empty channel for each; error TBMsg::ReadDimFailed
+// beyond the limit.
+HeaderStep ApplyChannelCount(CReadAndWriteFileFunction& e, const CString& value, int& result) {
+    const int count = TBExtended_atoi(value);
+    if (count < 0 || count > kMaxCharacteristicChannels) {
+        e.SetError(TBFormatMessage(TBMsg::ReadDimFailed, {e.FileName}), TB_EXCHANGE_HEADER_ERROR);
+        return HeaderStep::Failed;
+    }
+    e.NrChannels = count;
+    for (int i = 0; i < count; ++i)
+        if (e.AddEmptyChannel() == 2) result = 2;
+    return HeaderStep::Continue;
+}
+
+// "n0<i>" and "u0<i>" name channel i and give its unit; warning
+// TBMsg::InvalidChannelNumber or TBMsg::InvalidUnitNumber for a number outside the channels.
+void ApplyNameOrUnit(CReadAndWriteFileFunction& e, const CString& key, const CString& value, int& result) {
+    const bool isName = key.GetAt(0) == 'n';
+    const int number = TBExtended_atoi(key.Mid(1));
+    if (number <= 0 || number > e.Channels.GetSize()) {
+        e.AddWarning(
+            TBFormatMessage(isName ? TBMsg::InvalidChannelNumber : TBMsg::InvalidUnitNumber, {e.FileName, number}));
+        result = 2;
+        return;
+    }
+    CExImPortChannel* channel = e.Channels[number - 1];
+    if (!channel) {
+        channel = new CExImPortChannel();
+        e.ReplaceChannelSlot(number - 1, channel);
+    }
+    if (isName)
+        channel->SetChannelName(value);
+    else
+        channel->SetUnitName(value);
+}
+
+bool IsNameOrUnitKey(const CString& key) {
+    return (key.Left(1) == "n" && key.Left(3) != "nam" && key.Left(3) != "new") ||
+           (key.Left(1) == "u" && key.Left(3) != "usr");
+}
+
+// One header entry (key and value lower-cased); keys the reader does not know are
+// kept as free lines.
+HeaderStep ApplyHeaderEntry(CReadAndWriteFileFunction& e, const CString& key, const CString& value, int& result) {
+    if (key == "typ") {
+        e.Typ = value.IsEmpty() ? 0 : static_cast<unsigned char>(value.GetAt(0));
+        return e.Typ == 't' ? HeaderStep::Table : HeaderStep::Continue;
+    }
+    if (key == "dim") return ApplyChannelCount(e, value, result);
+    if (key == "len") {
+        e.NrItems = TBExtended_atoi(value);
+    } else if (key == "end") {
+        return HeaderStep::End;
+    } else if (IsNameOrUnitKey(key)) {
+        ApplyNameOrUnit(e, key, value, result);
+    } else if (key == "sep") {
+        if (int separator = FirstSeparatorIn(value)) e.Sep = separator;
+    } else {
+        e.EditionalStrings.Add(key + ":=" + value);
+    }
+    return HeaderStep::Continue;
+}
+
+// Errors TBMsg::ReadTypFailed, TBMsg::ReadDimFailed and TBMsg::ReadLenFailed for a header
+// without type, channel count or length.
+bool CheckHeaderComplete(CReadAndWriteFileFunction& e) {
+    UINT missing = 0;
+    if (e.Typ == -1)
+        missing = TBMsg::ReadTypFailed;
+    else if (e.NrChannels < 0)
+        missing = TBMsg::ReadDimFailed;
+    else if (e.NrItems < 0)
+        missing = TBMsg::ReadLenFailed;  // a negative length is as unusable as none
+    if (missing) {
+        e.SetError(TBFormatMessage(missing, {e.FileName}), TB_EXCHANGE_HEADER_ERROR);
+        return false;
+    }
+    return true;
+}
+
+// The format and family codes of the file read, from its value type.
+void SetReadVersions(CReadAndWriteFileFunction& e, int isMdx) {
+    switch (e.Typ) {
+        case 'A':
+        case 'a': e.SaveVersion = isMdx ? 0 : 3; break;
+        case '4': e.SaveVersion = isMdx ? 1 : 4; break;
+        case '8': e.SaveVersion = isMdx ? 2 : 5; break;
+        default: e.SaveVersion = -1; break;
+    }
+    e.LoadVersion = e.SaveVersion < 0 ? -1 : (isMdx ? 0 : 1);
+}
+
+}  // namespace
+
 int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
     CLineReader reader;
     if (!reader.Open(FileName)) {
@@ -341,78 +440,134 @@ int CReadAndWriteFileFunction::ReadMdkFile(int isMdx) {
         }
         const CString key(std::string_view(lowered).substr(0, assign));
         const CString value(std::string_view(lowered).substr(assign + 2));
-        if (key == "typ") {
-            Typ = value.IsEmpty() ? 0 : static_cast<unsigned char>(value.GetAt(0));
-            if (Typ == 't') {
-                reader.Close();
-                return ReadMdxFileForNDimTable(1);
-            }
-        } else if (key == "dim") {
-            const int count = TBExtended_atoi(value);
-            if (count < 0 || count > kMaxCharacteristicChannels) {
-                SetError(TBFormatMessage(TBMsg::ReadDimFailed, {FileName}), TB_EXCHANGE_HEADER_ERROR);
-                return 0;
-            }
-            NrChannels = count;
-            for (int i = 0; i < count; ++i)
-                if (AddEmptyChannel() == 2) result = 2;
-        } else if (key == "len") {
-            NrItems = TBExtended_atoi(value);
-        } else if (key == "end") {
-            break;
-        } else if ((key.Left(1) == "n" && key.Left(3) != "nam" && key.Left(3) != "new") ||
-                   (key.Left(1) == "u" && key.Left(3) != "usr")) {
-            const bool isName = key.GetAt(0) == 'n';
-            const int number = TBExtended_atoi(key.Mid(1));
-            if (number <= 0 || number > Channels.GetSize()) {
-                AddWarning(TBFormatMessage(isName ? TBMsg::InvalidChannelNumber : TBMsg::InvalidUnitNumber,
-                                           {FileName, number}));
-                result = 2;
-                continue;
-            }
-            CExImPortChannel* channel = Channels[number - 1];
-            if (!channel) {
-                channel = new CExImPortChannel();
-                ReplaceChannelSlot(number - 1, channel);
-            }
-            if (isName)
-                channel->SetChannelName(value);
-            else
-                channel->SetUnitName(value);
-        } else if (key == "sep") {
-            if (int separator = FirstSeparatorIn(value)) Sep = separator;
-        } else {
-            EditionalStrings.Add(key + ":=" + value);
+        const HeaderStep step = ApplyHeaderEntry(*this, key, value, result);
+        if (step == HeaderStep::Table) {
+            reader.Close();
+            return ReadMdxFileForNDimTable(1);
         }
+        if (step == HeaderStep::Failed) return 0;
+        if (step == HeaderStep::End) break;
     }
     if (reader.Failed()) {
         SetError(TBFormatMessage(isMdx ? TBMsg::ReadMdxFailed : TBMsg::ReadMdkFailed, {FileName}),
                  TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
-    UINT missing = 0;
-    if (Typ == -1)
-        missing = TBMsg::ReadTypFailed;
-    else if (NrChannels < 0)
-        missing = TBMsg::ReadDimFailed;
-    else if (NrItems < 0)
-        missing = TBMsg::ReadLenFailed;  // a negative length is as unusable as none
-    if (missing) {
-        SetError(TBFormatMessage(missing, {FileName}), TB_EXCHANGE_HEADER_ERROR);
-        return 0;
-    }
-    switch (Typ) {
-        case 'A':
-        case 'a': SaveVersion = isMdx ? 0 : 3; break;
-        case '4': SaveVersion = isMdx ? 1 : 4; break;
-        case '8': SaveVersion = isMdx ? 2 : 5; break;
-        default: SaveVersion = -1; break;
-    }
-    LoadVersion = SaveVersion < 0 ? -1 : (isMdx ? 0 : 1);
+    if (!CheckHeaderComplete(*this)) return 0;
+    SetReadVersions(*this, isMdx);
     return result;
 }
 
 // ---------------------------------------------------------------- text data
+
+namespace {
+
+// Reads lines of text values, one row per line, into the channels' stores.
+class TextValueReader {
+public:
+    TextValueReader(std::vector<ChannelStore>& stores, char separator)
+        : m_stores(stores), m_separator(separator),
+          m_numbersInPlace(tb_exchange::CanReadNumbersInPlace(
+              tb_exchange::SeparatorSet(std::string_view(&separator, 1)), m_noDecimal)) {
+        for (size_t c = 0; c < stores.size(); ++c)
+            if (stores[c].kind == ChannelStore::Doubles) m_rawBlocks.push_back(c);
+    }
+
+    void ReadLine(std::string_view line, int r) {
+        // Locals rather than members in the loop: the stores into the values would
+        // otherwise make the compiler load them again for every field.
+        ChannelStore* const stores = m_stores.data();
+        const size_t count = m_stores.size();
+        const bool numbersInPlace = m_numbersInPlace;
+        const char separator = m_separator;
+        size_t pos = 0;
+        for (size_t c = 0; c < count; ++c) {
+            ChannelStore& s = stores[c];
+            if (pos >= line.size() && c > 0) {
+                ZeroRawBlocksFrom(c, r);
+                break;
+            }
+            if (numbersInPlace && pos < line.size() &&
+                (s.kind == ChannelStore::Doubles || s.kind == ChannelStore::DoubleArray) &&
+                ReadPlainNumber(line, pos, separator, s, r))
+                continue;
+            StoreField(s, NextField(line, pos), r);
+        }
+    }
+
+private:
+    // The line holds no more fields: the rest of the channels read as 0. Raw blocks get
+    // the 0; arrays are not grown for a field that is not there (a later row's value
+    // still grows them with zeros in between), so a header announcing many channels
+    // cannot make a short file fill memory with channels x lines values.
+    void ZeroRawBlocksFrom(size_t c, int r) {
+        for (size_t k : m_rawBlocks)
+            if (k >= c) m_stores[k].block[r] = 0.0;
+    }
+
+    // A plain decimal number read where it stands (the common case); any other field
+    // takes the general path with the same result. False leaves pos unchanged.
+    static bool ReadPlainNumber(std::string_view line, size_t& pos, char separator, ChannelStore& s, int r) {
+        const char* first = line.data() + pos;
+        const char* last = line.data() + line.size();
+        const char* digit = first + (*first == '-');
+        double value;
+        const char* stop = nullptr;
+        if (digit < last && ((*digit >= '0' && *digit <= '9') || *digit == '.'))
+            stop = tb_exchange::detail::ParseShortDecimal(first, last, '.', value);
+        if (!stop || (stop != last && *stop != separator)) return false;
+        if (s.kind == ChannelStore::Doubles) {
+            s.block[r] = value;
+        } else {
+            if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
+            s.doubles->ElementAt(r) = value;
+        }
+        pos = stop == last ? line.size() : static_cast<size_t>(stop - line.data()) + 1;
+        return true;
+    }
+
+    // The field at pos up to the next separator (empty past the end); pos moves past it.
+    std::string_view NextField(std::string_view line, size_t& pos) const {
+        std::string_view field;
+        if (pos < line.size()) {
+            const size_t next = line.find(m_separator, pos);
+            if (next == std::string_view::npos) {
+                field = line.substr(pos);
+                pos = line.size();
+            } else {
+                field = line.substr(pos, next - pos);
+                pos = next + 1;
+            }
+        }
+        return field;
+    }
+
+    void StoreField(ChannelStore& s, std::string_view field, int r) {
+        if (HasUpperCase(field)) {  // data lines are read lower-cased
+            LowerInto(field, m_lowered);
+            field = m_lowered;
+        }
+        switch (s.kind) {
+            case ChannelStore::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, m_noDecimal); break;
+            case ChannelStore::DoubleArray:
+                if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
+                s.doubles->ElementAt(r) = tb_exchange::ParseNumberField(field, m_noDecimal);
+                break;
+            case ChannelStore::Strings: s.strings->SetAtGrow(r, CString(field)); break;
+            case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(CString(field))); break;
+            default: break;
+        }
+    }
+
+    std::vector<ChannelStore>& m_stores;
+    std::vector<size_t> m_rawBlocks;
+    const char m_separator;
+    const tb_exchange::DecimalSymbol m_noDecimal{CString()};
+    const bool m_numbersInPlace;
+    std::string m_lowered;
+};
+
+}  // namespace
 
 int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
     ResetWarnAndErrorMsg();
@@ -429,14 +584,8 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
         while (reader.NextLine(line))
             if (IsEndLine(line)) break;
     }
-    std::vector<size_t> rawBlocks;
-    for (size_t c = 0; c < stores.size(); ++c)
-        if (stores[c].kind == ChannelStore::Doubles) rawBlocks.push_back(c);
     const char separator = static_cast<char>(Sep);
-    const tb_exchange::DecimalSymbol noDecimal{CString()};
-    const bool numbersInPlace =
-        tb_exchange::CanReadNumbersInPlace(tb_exchange::SeparatorSet(std::string_view(&separator, 1)), noDecimal);
-    std::string lowered;
+    TextValueReader values(stores, separator);
     int r = 0;
     while (r < NrItems && reader.NextLine(line)) {
         if (r == 0) {
@@ -446,68 +595,7 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
                 return 0;
             }
         }
-        line = WithoutCarriageReturn(line);
-        size_t pos = 0;
-        for (size_t c = 0; c < stores.size(); ++c) {
-            ChannelStore& s = stores[c];
-            if (pos >= line.size() && c > 0) {
-                // The line holds no more fields: the rest of the channels read as 0.
-                // Raw blocks get the 0; arrays are not grown for a field that is not
-                // there (a later row's value still grows them with zeros in between),
-                // so a header announcing many channels cannot make a short file fill
-                // memory with channels x lines values.
-                for (size_t k : rawBlocks)
-                    if (k >= c) stores[k].block[r] = 0.0;
-                break;
-            }
-            if (numbersInPlace && pos < line.size() &&
-                (s.kind == ChannelStore::Doubles || s.kind == ChannelStore::DoubleArray)) {
-                // A plain decimal number read where it stands (the common case); any
-                // other field takes the general path below with the same result.
-                const char* first = line.data() + pos;
-                const char* last = line.data() + line.size();
-                const char* digit = first + (*first == '-');
-                double value;
-                const char* stop = nullptr;
-                if (digit < last && ((*digit >= '0' && *digit <= '9') || *digit == '.'))
-                    stop = tb_exchange::detail::ParseShortDecimal(first, last, '.', value);
-                if (stop && (stop == last || *stop == separator)) {
-                    if (s.kind == ChannelStore::Doubles) {
-                        s.block[r] = value;
-                    } else {
-                        if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
-                        s.doubles->ElementAt(r) = value;
-                    }
-                    pos = stop == last ? line.size() : static_cast<size_t>(stop - line.data()) + 1;
-                    continue;
-                }
-            }
-            std::string_view field;
-            if (pos < line.size()) {
-                const size_t next = line.find(separator, pos);
-                if (next == std::string_view::npos) {
-                    field = line.substr(pos);
-                    pos = line.size();
-                } else {
-                    field = line.substr(pos, next - pos);
-                    pos = next + 1;
-                }
-            }
-            if (HasUpperCase(field)) {  // data lines are read lower-cased
-                LowerInto(field, lowered);
-                field = lowered;
-            }
-            switch (s.kind) {
-                case ChannelStore::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, noDecimal); break;
-                case ChannelStore::DoubleArray:
-                    if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
-                    s.doubles->ElementAt(r) = tb_exchange::ParseNumberField(field, noDecimal);
-                    break;
-                case ChannelStore::Strings: s.strings->SetAtGrow(r, CString(field)); break;
-                case ChannelStore::Variants: s.variants->SetAtGrow(r, COleVariant(CString(field))); break;
-                default: break;
-            }
-        }
+        values.ReadLine(WithoutCarriageReturn(line), r);
         ++r;
     }
     if (reader.Failed()) {
@@ -526,21 +614,87 @@ int CReadAndWriteFileFunction::ReadMdaFile_A(int isMdx) {
 
 // ---------------------------------------------------------------- binary data
 
+namespace {
+
+constexpr std::uint64_t kNoDataBlock = static_cast<std::uint64_t>(-1);
+
+// Where the binary block of an .mdx file starts: right after the line end of the
+// "end:=" line; kNoDataBlock when there is none. False (error TBMsg::CannotOpenFile)
+// when the file cannot be opened.
+bool FindBinaryBlock(CReadAndWriteFileFunction& e, std::uint64_t& offset) {
+    CLineReader reader;
+    if (!reader.Open(e.FileName, 1 << 16)) {
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+        return false;
+    }
+    std::string_view line;
+    bool found = false;
+    while (!found && reader.NextLine(line)) found = IsEndLine(line);
+    offset = found ? reader.BytesConsumed() : kNoDataBlock;
+    return true;
+}
+
+// Reads rows of binary values from where file stands, in chunks of about 1 MiB, until
+// NrItems rows or the end of the file. Returns the rows read, or -1 after error
+// TBMsg::InvalidChannelPointer (a channel without storage, checked once the first value
+// is there); readError is set when the file cannot be read.
+int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<ChannelStore>& stores, int valueSize,
+                     bool& readError) {
+    const size_t channels = stores.size();
+    std::vector<double*> blocks;  // all raw blocks: the direct path
+    for (const ChannelStore& s : stores)
+        if (s.kind == ChannelStore::Doubles) blocks.push_back(s.block);
+    if (blocks.size() != channels) blocks.clear();
+    const size_t rowBytes = channels * static_cast<size_t>(valueSize);
+    const size_t rowsPerChunk = std::max<size_t>(1, (size_t(1) << 20) / rowBytes);
+    std::vector<unsigned char> chunk(rowsPerChunk * rowBytes);
+    bool checked = false;
+    int r = 0;
+    while (r < e.NrItems) {
+        const size_t wanted = std::min<size_t>(rowsPerChunk, static_cast<size_t>(e.NrItems - r)) * rowBytes;
+        const size_t got = std::fread(chunk.data(), 1, wanted, file);
+        if (got < wanted && std::ferror(file)) readError = true;
+        const size_t values = got / static_cast<size_t>(valueSize);  // complete values only
+        if (values == 0) break;
+        if (!checked) {
+            checked = true;
+            const int bad = FirstChannelWithoutStorage(stores);
+            if (bad >= 0) {
+                e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {e.FileName, bad + 1}),
+                           TB_EXCHANGE_DATA_ERROR);
+                return -1;
+            }
+        }
+        if (valueSize == 8)
+            StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+        else
+            StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+        r += static_cast<int>(values / channels);
+        if (got < wanted) break;
+    }
+    return r;
+}
+
+// The rows of the binary block at dataOffset: none without a block, all of them
+// without channels; -1 after error TBMsg::InvalidChannelPointer.
+int ReadBinaryBlock(CReadAndWriteFileFunction& e, std::FILE* file, std::uint64_t dataOffset,
+                    std::vector<ChannelStore>& stores, int valueSize, bool& readError) {
+    if (dataOffset == kNoDataBlock) return 0;  // no "end:=" line: no data block
+    if (stores.empty()) return e.NrItems;
+    if (e.NrItems <= 0) return 0;
+    if (fseeko(file, static_cast<off_t>(dataOffset), SEEK_SET) != 0) {
+        readError = true;
+        return 0;
+    }
+    return ReadBinaryChunks(e, file, stores, valueSize, readError);
+}
+
+}  // namespace
+
 int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
     ResetWarnAndErrorMsg();
     std::uint64_t dataOffset = 0;
-    if (isMdx) {
-        // The binary block starts right after the line end of the "end:=" line.
-        CLineReader reader;
-        if (!reader.Open(FileName, 1 << 16)) {
-            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
-            return 0;
-        }
-        std::string_view line;
-        bool found = false;
-        while (!found && reader.NextLine(line)) found = IsEndLine(line);
-        dataOffset = found ? reader.BytesConsumed() : static_cast<std::uint64_t>(-1);
-    }
+    if (isMdx && !FindBinaryBlock(*this, dataOffset)) return 0;
     std::FILE* file = std::fopen(FileName.GetString(), "rb");
     if (!file) {
         SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
@@ -548,51 +702,10 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
     }
     std::vector<ChannelStore> stores;
     int result = CollectStores(*this, stores, TBMsg::ChannelNotRead) ? 1 : 2;
-
-    const size_t channels = stores.size();
-    std::vector<double*> blocks;  // all raw blocks: the direct path
-    for (const ChannelStore& s : stores)
-        if (s.kind == ChannelStore::Doubles) blocks.push_back(s.block);
-    if (blocks.size() != channels) blocks.clear();
-    const size_t rowBytes = channels * static_cast<size_t>(valueSize);
-    int r = 0;
     bool readError = false;
-    if (dataOffset == static_cast<std::uint64_t>(-1)) {
-        r = 0;  // no "end:=" line: no data block
-    } else if (channels == 0) {
-        r = NrItems;
-    } else if (NrItems > 0 && fseeko(file, static_cast<off_t>(dataOffset), SEEK_SET) == 0) {
-        const size_t rowsPerChunk = std::max<size_t>(1, (size_t(1) << 20) / rowBytes);
-        std::vector<unsigned char> chunk(rowsPerChunk * rowBytes);
-        bool checked = false;
-        while (r < NrItems) {
-            const size_t wanted = std::min<size_t>(rowsPerChunk, static_cast<size_t>(NrItems - r)) * rowBytes;
-            const size_t got = std::fread(chunk.data(), 1, wanted, file);
-            if (got < wanted && std::ferror(file)) readError = true;
-            const size_t values = got / static_cast<size_t>(valueSize);  // complete values only
-            if (values == 0) break;
-            if (!checked) {
-                checked = true;
-                const int bad = FirstChannelWithoutStorage(stores);
-                if (bad >= 0) {
-                    std::fclose(file);
-                    SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, bad + 1}),
-                             TB_EXCHANGE_DATA_ERROR);
-                    return 0;
-                }
-            }
-            const size_t rows = values / channels;
-            if (valueSize == 8)
-                StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
-            else
-                StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
-            r += static_cast<int>(rows);
-            if (got < wanted) break;
-        }
-    } else if (NrItems > 0) {
-        readError = true;
-    }
+    const int r = ReadBinaryBlock(*this, file, dataOffset, stores, valueSize, readError);
     std::fclose(file);
+    if (r < 0) return 0;
     if (readError) {
         SetError(TBFormatMessage(isMdx ? TBMsg::ReadMdxFailed : TBMsg::ReadMdaFailed, {FileName}),
                  TB_EXCHANGE_FILE_ERROR);

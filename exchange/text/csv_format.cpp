@@ -174,87 +174,100 @@ std::string VariantText(const COleVariant& v, const CString& decimal) {
     return text;
 }
 
-}  // namespace
+// ---------------------------------------------------------------- writing steps
 
-// ---------------------------------------------------------------- WriteCSVFile
-
-int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator, CString decimal) try {
+// The file to write: the given name, else the one the user picks (error TBMsg::NoFileName when none).
+bool ChooseWriteFileName(CReadAndWriteFileFunction& e, const CString& fileName) {
     if (!fileName.IsEmpty()) {
-        FileName = fileName;
+        e.FileName = fileName;
     } else {
-        const bool csv = FileKind == TB_KIND_CSV;
-        FileName =
+        const bool csv = e.FileKind == TB_KIND_CSV;
+        e.FileName =
             AskExchangeFileName(csv ? "*.csv" : "*.txt", TBLoadString(csv ? TBMsg::FilterCsv : TBMsg::FilterText), 0);
     }
-    if (FileName.IsEmpty()) {
-        LastError = TBLoadString(TBMsg::NoFileName);
-        return 0;
+    if (e.FileName.IsEmpty()) {
+        e.LastError = TBLoadString(TBMsg::NoFileName);
+        return false;
     }
+    return true;
+}
 
+// Warning TBMsg::ChannelNotWritten for every empty channel slot; 2 when there is one, else 1.
+int WarnEmptyWriteSlots(CReadAndWriteFileFunction& e) {
     int result = 1;
-    std::vector<ChannelSource> sources(NrChannels > 0 ? static_cast<std::size_t>(NrChannels) : 0);
-    for (int c = 0; c < NrChannels; ++c) {
-        CExImPortChannel* channel = GetChannel(c);
-        if (!channel) {
-            Warnings.Add(TBFormatMessage(TBMsg::ChannelNotWritten, {FileName, c + 1}));
+    for (int c = 0; c < e.NrChannels; ++c) {
+        if (!e.GetChannel(c)) {
+            e.Warnings.Add(TBFormatMessage(TBMsg::ChannelNotWritten, {e.FileName, c + 1}));
             result = 2;
         }
     }
+    return result;
+}
 
-    if (FileKind != TB_KIND_CSV) {
-        Separator = separator;
-        Decimal = decimal;
+// A .csv file keeps the engine's symbols, other text takes the caller's; an empty one
+// becomes the user's.
+void ChooseWriteSymbols(CReadAndWriteFileFunction& e, const CString& separator, const CString& decimal) {
+    if (e.FileKind != TB_KIND_CSV) {
+        e.Separator = separator;
+        e.Decimal = decimal;
     }
-    if (Separator.IsEmpty()) Separator = TBGetUserListSeparator();
-    if (Decimal.IsEmpty()) Decimal = TBGetUserDecimalSymbol();
+    if (e.Separator.IsEmpty()) e.Separator = TBGetUserListSeparator();
+    if (e.Decimal.IsEmpty()) e.Decimal = TBGetUserDecimalSymbol();
+}
 
-    // Every channel's storage is checked before the file is created, so a write that
-    // cannot succeed leaves an existing file untouched.
-    for (int c = 0; c < NrChannels; ++c) {
-        CExImPortChannel* channel = GetChannel(c);
-        ChannelSource& s = sources[static_cast<std::size_t>(c)];
+// The storage a channel's values are written from and how many values it holds; false
+// when the channel has no storage.
+bool SourceOf(CExImPortChannel& channel, int nrItems, ChannelSource& s, int& size) {
+    size = nrItems;
+    if (channel.GetDoublePtr()) {
+        s.kind = WriteSource::Block;
+        s.values = channel.GetDoublePtr();
+    } else if (channel.GetDoubleArray()) {
+        s.kind = WriteSource::Doubles;
+        s.values = channel.GetDoubleArray()->GetData();
+        size = channel.GetDoubleArray()->GetSize();
+    } else if (channel.GetStringArray()) {
+        s.kind = WriteSource::Strings;
+        s.strings = channel.GetStringArray();
+        size = s.strings->GetSize();
+    } else if (channel.GetVariantArray()) {
+        s.kind = WriteSource::Variants;
+        s.variants = channel.GetVariantArray();
+        size = s.variants->GetSize();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Every channel's storage is checked before the file is created, so a write that cannot
+// succeed leaves an existing file untouched: error TBMsg::InvalidChannelPointer for a channel without storage,
+// TBMsg::NoMemoryReserve for one that holds fewer than NrItems values.
+bool CollectWriteSources(CReadAndWriteFileFunction& e, std::vector<ChannelSource>& sources) {
+    for (int c = 0; c < e.NrChannels; ++c) {
+        CExImPortChannel* channel = e.GetChannel(c);
         if (!channel) continue;
-        int size = NrItems;
-        if (channel->GetDoublePtr()) {
-            s.kind = WriteSource::Block;
-            s.values = channel->GetDoublePtr();
-        } else if (channel->GetDoubleArray()) {
-            s.kind = WriteSource::Doubles;
-            s.values = channel->GetDoubleArray()->GetData();
-            size = channel->GetDoubleArray()->GetSize();
-        } else if (channel->GetStringArray()) {
-            s.kind = WriteSource::Strings;
-            s.strings = channel->GetStringArray();
-            size = s.strings->GetSize();
-        } else if (channel->GetVariantArray()) {
-            s.kind = WriteSource::Variants;
-            s.variants = channel->GetVariantArray();
-            size = s.variants->GetSize();
-        } else {
-            SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
-            return 0;
+        int size = 0;
+        if (!SourceOf(*channel, e.NrItems, sources[static_cast<std::size_t>(c)], size)) {
+            e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {e.FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
+            return false;
         }
-        if (size < NrItems) {
-            SetError(TBLoadString(TBMsg::NoMemoryReserve), TB_EXCHANGE_DATA_ERROR);
-            return 0;
+        if (size < e.NrItems) {
+            e.SetError(TBLoadString(TBMsg::NoMemoryReserve), TB_EXCHANGE_DATA_ERROR);
+            return false;
         }
     }
+    return true;
+}
 
-    CBufferedFileWriter out;
-    if (!out.Create(FileName)) {
-        LastError = FileName + ": " + TBSystemErrorText(out.LastErrorNumber());
-        return 0;
-    }
-    const std::string& sep = Separator.str();
-    const std::string& dec = Decimal.str();
-    const bool replacePoint = dec != ".";
-    const bool singleDecimal = dec.size() == 1;
-
-    // Title line, only when some channel has a name or a unit.
+// The title line of quoted "Name(unit)" fields, written only when some channel has a
+// name or a unit.
+void WriteTitleLine(CReadAndWriteFileFunction& e, CBufferedFileWriter& out) {
+    const std::string& sep = e.Separator.str();
     std::string title;
     bool anyTitle = false;
-    for (int c = 0; c < NrChannels; ++c) {
-        CExImPortChannel* channel = GetChannel(c);
+    for (int c = 0; c < e.NrChannels; ++c) {
+        CExImPortChannel* channel = e.GetChannel(c);
         CString text;
         if (channel) {
             text = channel->GetChannelName();
@@ -264,44 +277,351 @@ int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator,
         title += '"';
         title += text.str();
         title += '"';
-        if (c + 1 < NrChannels) title += sep;
+        if (c + 1 < e.NrChannels) title += sep;
     }
     if (anyTitle) {
         out.Write(title);
         out.Write("\r\n", 2);
     }
+}
 
-    std::string scratch;
-    for (int r = 0; r < NrItems && !out.Failed(); ++r) {
-        for (int c = 0; c < NrChannels; ++c) {
-            const ChannelSource& s = sources[static_cast<std::size_t>(c)];
-            switch (s.kind) {
-                case WriteSource::Missing: out.Put('0'); break;
-                case WriteSource::Block:
-                case WriteSource::Doubles: {
-                    char* p = out.Reserve(64);
-                    if (!p) break;
-                    char* end = tb_exchange::FormatGeneral15(p, LimitExportValue(s.values[r]));
-                    if (replacePoint && singleDecimal) {
-                        for (char* q = p; q < end; ++q)
-                            if (*q == '.') *q = dec[0];
-                        out.Commit(static_cast<std::size_t>(end - p));
-                    } else if (replacePoint) {
-                        scratch.assign(p, end);
-                        ReplacePoint(scratch, Decimal);
-                        out.Write(scratch);
-                    } else {
-                        out.Commit(static_cast<std::size_t>(end - p));
-                    }
-                    break;
-                }
-                case WriteSource::Strings: out.Write(s.strings->GetAt(r).view()); break;
-                case WriteSource::Variants: out.Write(VariantText(s.variants->GetAt(r), Decimal)); break;
+// Writes the value lines: one per item, the channels' cells between separators.
+class RowWriter {
+public:
+    RowWriter(const CString& decimal, CBufferedFileWriter& out)
+        : m_decimal(decimal), m_dec(decimal.str()), m_replacePoint(m_dec != "."), m_singleDecimal(m_dec.size() == 1),
+          m_out(out) {}
+
+    void WriteRows(const std::vector<ChannelSource>& sources, const std::string& sep, int nrItems) {
+        const int channels = static_cast<int>(sources.size());
+        for (int r = 0; r < nrItems && !m_out.Failed(); ++r) {
+            for (int c = 0; c < channels; ++c) {
+                PutCell(sources[static_cast<std::size_t>(c)], r);
+                if (c + 1 < channels) m_out.Write(sep);
             }
-            if (c + 1 < NrChannels) out.Write(sep);
+            if (r + 1 < nrItems) m_out.Write("\r\n", 2);
         }
-        if (r + 1 < NrItems) out.Write("\r\n", 2);
     }
+
+private:
+    void PutCell(const ChannelSource& s, int r) {
+        switch (s.kind) {
+            case WriteSource::Missing: m_out.Put('0'); break;
+            case WriteSource::Block:
+            case WriteSource::Doubles: PutNumber(s.values[r]); break;
+            case WriteSource::Strings: m_out.Write(s.strings->GetAt(r).view()); break;
+            case WriteSource::Variants: m_out.Write(VariantText(s.variants->GetAt(r), m_decimal)); break;
+        }
+    }
+
+    // Formatted straight into the output buffer; a one-character decimal symbol
+    // replaces the point there, a longer one goes through the scratch text.
+    void PutNumber(double value) {
+        char* p = m_out.Reserve(64);
+        if (!p) return;
+        char* end = tb_exchange::FormatGeneral15(p, LimitExportValue(value));
+        if (m_replacePoint && m_singleDecimal) {
+            for (char* q = p; q < end; ++q)
+                if (*q == '.') *q = m_dec[0];
+            m_out.Commit(static_cast<std::size_t>(end - p));
+        } else if (m_replacePoint) {
+            m_scratch.assign(p, end);
+            ReplacePoint(m_scratch, m_decimal);
+            m_out.Write(m_scratch);
+        } else {
+            m_out.Commit(static_cast<std::size_t>(end - p));
+        }
+    }
+
+    const CString& m_decimal;
+    const std::string& m_dec;
+    const bool m_replacePoint;
+    const bool m_singleDecimal;
+    CBufferedFileWriter& m_out;
+    std::string m_scratch;
+};
+
+// ---------------------------------------------------------------- information scan
+
+// The file to read: the given name, the engine's, else the one the user picks; error
+// TBMsg::NoFileName when there is none, TBMsg::CannotOpenFile when it does not exist.
+bool ChooseReadFileName(CReadAndWriteFileFunction& e, const CString& fileName) {
+    if (!fileName.IsEmpty()) {
+        e.FileName = fileName;
+    } else if (e.FileName.IsEmpty()) {
+        const bool csv = e.FileKind == TB_KIND_CSV;
+        e.FileName =
+            AskExchangeFileName(csv ? "*.csv" : "*.txt", TBLoadString(csv ? TBMsg::FilterCsv : TBMsg::FilterText), 1);
+    }
+    if (e.FileName.IsEmpty()) {
+        e.LastError = TBLoadString(TBMsg::NoFileName);
+        return false;
+    }
+    if (!TBFileExists(e.FileName)) {
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+        return false;
+    }
+    return true;
+}
+
+// Separator, decimal symbol, first line and merging from the import dialog, when it may
+// be shown and a symbol is missing. False when the user cancels.
+bool AskImportRules(CReadAndWriteFileFunction& e, int& start) {
+    if (e.Separator.IsEmpty()) e.Separator = TBGetUserListSeparator();
+    if (e.Decimal.IsEmpty()) e.Decimal = TBGetUserDecimalSymbol();
+    CTextImportRules dialog(e.FileName);
+    if (e.FileKind == TB_KIND_CSV) {
+        dialog.LoadSeparators(e.Separator);
+        dialog.LoadDecimal(e.Decimal);
+    }
+    dialog.StartLine = start;
+    dialog.MergeSeparators = e.TextMergeSeparators == 1;
+    // The dialog closes at once as cancelled for a file that is not text.
+    if (!dialog.CheckFileIsText() || TBGetDialogHub().DoModal(dialog) != IDOK || !dialog.OnOK()) {
+        e.LastErrorNumber = TB_EXCHANGE_CANCELLED;
+        return false;
+    }
+    e.Separator = dialog.GetChosenSeparator();
+    e.Decimal = dialog.GetChosenDecimal();
+    start = dialog.GetChosenStartLine();
+    e.TextMergeSeparators = dialog.GetChosenMergeFlag();
+    return true;
+}
+
+// The rules the file is read with; start is the first line. False when the user
+// cancels.
+bool ChooseImportRules(CReadAndWriteFileFunction& e, const CString& separator, const CString& decimal, int& start) {
+    if (e.WithDialog == 1 && (separator.IsEmpty() || decimal.IsEmpty())) return AskImportRules(e, start);
+    if (e.FileKind == TB_KIND_CSV) {
+        // Without the dialog a .csv file is read with the user's symbols, as the writer
+        // writes it; an empty separator would make every line one field.
+        if (e.Separator.IsEmpty()) e.Separator = TBGetUserListSeparator();
+        if (e.Decimal.IsEmpty()) e.Decimal = TBGetUserDecimalSymbol();
+    }
+    return true;
+}
+
+// What the scan finds: the widest line, the data lines and the title line.
+struct TextScan {
+    std::string titleLine;
+    bool hasTitle = false;
+    int channels = 0;
+    int items = 0;
+};
+
+// Counts the fields and data lines from the first line on: the first line is the title
+// when it holds a quote; plain text ends at the first line that cannot begin a number.
+// Error TBMsg::ReadCsvFailed when the file cannot be read or holds more lines than items can.
+bool ScanTextLines(CReadAndWriteFileFunction& e, CLineReader& in, int start, TextScan& scan) {
+    const bool csv = e.FileKind == TB_KIND_CSV;
+    const SeparatorSet separators(e.Separator.view());
+    const bool merge = e.TextMergeSeparators == 1;
+    long long n = 0;
+    std::string_view raw;
+    while (in.NextLine(raw)) {
+        ++n;
+        if (n < start) continue;
+        std::string_view line = tb_exchange::TrimTrailingSpace(raw);
+        if (n > start && !csv && !tb_exchange::CanBeginNumber(line)) break;
+        int count = tb_exchange::CountFields(line, separators, merge);
+        if (count > scan.channels) scan.channels = count;
+        if (n == start && line.find('"') != std::string_view::npos) {
+            scan.titleLine.assign(line);
+            scan.hasTitle = true;
+            continue;
+        }
+        if (!line.empty()) {
+            if (scan.items == INT_MAX) {
+                e.SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+                return false;
+            }
+            ++scan.items;
+        }
+    }
+    if (in.Failed()) {
+        e.SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+        return false;
+    }
+    return true;
+}
+
+// One channel per column, named from the title line when there is one.
+void CreateTitledChannels(CReadAndWriteFileFunction& e, const TextScan& scan) {
+    const SeparatorSet separators(e.Separator.view());
+    const bool merge = e.TextMergeSeparators == 1;
+    std::size_t titlePos = 0;
+    for (int i = 0; i < e.NrChannels; ++i) {
+        auto* channel = new CExImPortChannel;
+        if (!scan.hasTitle) {
+            channel->SetChannelName(DefaultChannelName(i));
+        } else {
+            CString name, unit;
+            NameFromTitleField(NextTitleField(scan.titleLine, titlePos, separators, merge), i, name, unit);
+            channel->SetChannelName(name);
+            channel->SetUnitName(unit);
+        }
+        e.ReplaceChannelSlot(i, channel);
+    }
+}
+
+// ---------------------------------------------------------------- data read
+
+// Warning TBMsg::ChannelNotRead for every empty channel slot; 2 when there is one, else 1.
+int WarnEmptyReadSlots(CReadAndWriteFileFunction& e) {
+    int result = 1;
+    for (int c = 0; c < e.NrChannels; ++c) {
+        if (!e.GetChannel(c)) {
+            e.Warnings.Add(TBFormatMessage(TBMsg::ChannelNotRead, {e.FileName, c}));
+            result = 2;
+        }
+    }
+    return result;
+}
+
+// Reads data lines into the channels' storage, one row per line.
+class TextRowReader {
+public:
+    explicit TextRowReader(CReadAndWriteFileFunction& e)
+        : m_engine(e), m_separators(e.Separator.view()), m_decimal(e.Decimal), m_merge(e.TextMergeSeparators == 1),
+          m_numbersInPlace(tb_exchange::CanReadNumbersInPlace(m_separators, m_decimal)),
+          m_point(m_decimal.PointCharacter()) {
+        PrepareSinks(e, m_sinks);
+        m_channels = e.NrChannels;
+        m_fastRows = m_numbersInPlace && !m_merge && m_channels > 0;
+        for (const ChannelSink& s : m_sinks) m_fastRows = m_fastRows && s.block != nullptr;
+        m_zeroText = TBExtended_ftoa(0.0, -1, 0, "");
+    }
+
+    // Row r from one line; false (error TBMsg::InvalidChannelPointer recorded, arrays trimmed) when a field falls
+    // to a channel without storage.
+    bool ReadRow(std::string_view line, int r) {
+        int c = 0;
+        std::size_t position = 0;
+        if (m_fastRows) c = ReadPlainNumbers(line, r, position);
+        FieldSplitter fields(line, position, m_separators, m_merge);
+        if (!ReadFields(fields, r, c)) return false;
+        if (m_fastRows)
+            for (int k = 0; k < c && k < m_channels; ++k) m_sinks[static_cast<std::size_t>(k)].rowsTouched = r + 1;
+        ZeroRestOfRow(r, c);
+        return true;
+    }
+
+    void Trim() { TrimSinks(m_sinks); }
+
+    // The file lost lines since the scan: the missing rows of raw blocks read as zero,
+    // arrays keep the rows really read.
+    void ZeroMissingRows(int r, int nrItems) {
+        for (ChannelSink& s : m_sinks)
+            if (s.kind == ChannelSink::Block)
+                std::memset(s.block + r, 0, sizeof(double) * static_cast<std::size_t>(nrItems - r));
+    }
+
+private:
+    // Rows of plain numbers into double storage: parsed in place, field by field, until
+    // a field needs the general rules. Returns the channels filled; position is where
+    // the rest of the row starts (past the end when no field remains).
+    int ReadPlainNumbers(std::string_view line, int r, std::size_t& position) {
+        // Locals rather than members in the loop: the stores into the values would
+        // otherwise make the compiler load them again for every field.
+        ChannelSink* const sinks = m_sinks.data();
+        const int channels = m_channels;
+        const char point = m_point;
+        const SeparatorSet& separators = m_separators;
+        const char* begin = line.data();
+        const char* p = begin;
+        const char* end = begin + line.size();
+        int c = 0;
+        while (c < channels && p < end) {
+            double value;
+            const char* stop = tb_exchange::detail::ParseShortDecimal(p, end, point, value);
+            if (!stop || stop == p || (stop != end && !separators.Contains(*stop))) break;
+            sinks[c].block[r] = value;
+            ++c;
+            p = stop == end ? end : stop + 1;
+        }
+        position = static_cast<std::size_t>(p - begin);
+        if (p >= end) position = line.size() + 1;  // no field remains
+        return c;
+    }
+
+    // The fields from channel c on, by the general rules; c ends at the first channel
+    // the line has no field for.
+    bool ReadFields(FieldSplitter& fields, int r, int& c) {
+        std::string_view field;
+        for (; c < m_channels; ++c) {
+            ChannelSink& s = m_sinks[static_cast<std::size_t>(c)];
+            if (m_numbersInPlace && s.block && fields.NextPlainNumber(s.block[r], m_decimal)) {
+                s.rowsTouched = r + 1;
+                continue;
+            }
+            if (!fields.Next(field)) break;
+            if (s.kind == ChannelSink::NoStorage) {
+                TrimSinks(m_sinks);
+                m_engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {m_engine.FileName, c + 1}),
+                                  TB_EXCHANGE_DATA_ERROR);
+                return false;
+            }
+            StoreField(s, field, r);
+            s.rowsTouched = r + 1;
+        }
+        return true;
+    }
+
+    void StoreField(ChannelSink& s, std::string_view field, int r) {
+        switch (s.kind) {
+            case ChannelSink::Block:
+            case ChannelSink::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, m_decimal); break;
+            case ChannelSink::Strings: s.strings->ElementAt(r) = CString(field); break;
+            case ChannelSink::Variants: s.variants->ElementAt(r).SetText(CString(field)); break;
+            default: break;
+        }
+    }
+
+    // A short line: the remaining channels of this row read as zero.
+    void ZeroRestOfRow(int r, int c) {
+        for (; c < m_channels; ++c) {
+            ChannelSink& s = m_sinks[static_cast<std::size_t>(c)];
+            switch (s.kind) {
+                case ChannelSink::Block:
+                case ChannelSink::Doubles: s.block[r] = 0.0; break;
+                case ChannelSink::Strings: s.strings->ElementAt(r) = m_zeroText; break;
+                case ChannelSink::Variants: s.variants->ElementAt(r).SetText(m_zeroText); break;
+                default: continue;
+            }
+            s.rowsTouched = r + 1;
+        }
+    }
+
+    CReadAndWriteFileFunction& m_engine;
+    const SeparatorSet m_separators;
+    const DecimalSymbol m_decimal;
+    const bool m_merge;
+    const bool m_numbersInPlace;
+    const char m_point;
+    std::vector<ChannelSink> m_sinks;
+    int m_channels = 0;
+    bool m_fastRows = false;
+    CString m_zeroText;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- WriteCSVFile
+
+int CReadAndWriteFileFunction::WriteCSVFile(CString fileName, CString separator, CString decimal) try {
+    if (!ChooseWriteFileName(*this, fileName)) return 0;
+    const int result = WarnEmptyWriteSlots(*this);
+    ChooseWriteSymbols(*this, separator, decimal);
+    std::vector<ChannelSource> sources(NrChannels > 0 ? static_cast<std::size_t>(NrChannels) : 0);
+    if (!CollectWriteSources(*this, sources)) return 0;
+
+    CBufferedFileWriter out;
+    if (!out.Create(FileName)) {
+        LastError = FileName + ": " + TBSystemErrorText(out.LastErrorNumber());
+        return 0;
+    }
+    WriteTitleLine(*this, out);
+    RowWriter(Decimal, out).WriteRows(sources, Separator.str(), NrItems);
     if (!out.Close()) {
         LastError = FileName + ": " + TBSystemErrorText(out.LastErrorNumber());
         return 0;
@@ -320,49 +640,9 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
     TextMergeSeparators = mergeSeparators;
     Separator = separator;
     Decimal = decimal;
-
-    if (!fileName.IsEmpty()) {
-        FileName = fileName;
-    } else if (FileName.IsEmpty()) {
-        const bool csv = FileKind == TB_KIND_CSV;
-        FileName =
-            AskExchangeFileName(csv ? "*.csv" : "*.txt", TBLoadString(csv ? TBMsg::FilterCsv : TBMsg::FilterText), 1);
-    }
-    if (FileName.IsEmpty()) {
-        LastError = TBLoadString(TBMsg::NoFileName);
-        return 0;
-    }
-    if (!TBFileExists(FileName)) {
-        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
-
+    if (!ChooseReadFileName(*this, fileName)) return 0;
     int start = startLine;
-    if (WithDialog == 1 && (separator.IsEmpty() || decimal.IsEmpty())) {
-        if (Separator.IsEmpty()) Separator = TBGetUserListSeparator();
-        if (Decimal.IsEmpty()) Decimal = TBGetUserDecimalSymbol();
-        CTextImportRules dialog(FileName);
-        if (FileKind == TB_KIND_CSV) {
-            dialog.LoadSeparators(Separator);
-            dialog.LoadDecimal(Decimal);
-        }
-        dialog.StartLine = start;
-        dialog.MergeSeparators = TextMergeSeparators == 1;
-        // The dialog closes at once as cancelled for a file that is not text.
-        if (!dialog.CheckFileIsText() || TBGetDialogHub().DoModal(dialog) != IDOK || !dialog.OnOK()) {
-            LastErrorNumber = TB_EXCHANGE_CANCELLED;
-            return 0;
-        }
-        Separator = dialog.GetChosenSeparator();
-        Decimal = dialog.GetChosenDecimal();
-        start = dialog.GetChosenStartLine();
-        TextMergeSeparators = dialog.GetChosenMergeFlag();
-    } else if (FileKind == TB_KIND_CSV) {
-        // Without the dialog a .csv file is read with the user's symbols, as the
-        // writer writes it; an empty separator would make every line one field.
-        if (Separator.IsEmpty()) Separator = TBGetUserListSeparator();
-        if (Decimal.IsEmpty()) Decimal = TBGetUserDecimalSymbol();
-    }
+    if (!ChooseImportRules(*this, separator, decimal, start)) return 0;
 
     CLineReader in;
     if (!in.Open(FileName)) {
@@ -373,56 +653,15 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
     SaveVersion = csv ? 12 : -1;
     LoadVersion = csv ? 5 : 4;
     TextStartLine = start;
-
-    const SeparatorSet separators(Separator.view());
-    const bool merge = TextMergeSeparators == 1;
-    std::string titleLine;
-    bool hasTitle = false;
-    int channels = NrChannels;
-    int items = NrItems;
-    long long n = 0;
-    std::string_view raw;
-    while (in.NextLine(raw)) {
-        ++n;
-        if (n < start) continue;
-        std::string_view line = tb_exchange::TrimTrailingSpace(raw);
-        if (n > start && !csv && !tb_exchange::CanBeginNumber(line)) break;
-        int count = tb_exchange::CountFields(line, separators, merge);
-        if (count > channels) channels = count;
-        if (n == start && line.find('"') != std::string_view::npos) {
-            titleLine.assign(line);
-            hasTitle = true;
-            continue;
-        }
-        if (!line.empty()) {
-            if (items == INT_MAX) {
-                SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
-                return 0;
-            }
-            ++items;
-        }
-    }
-    if (in.Failed()) {
-        SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
+    TextScan scan;
+    scan.channels = NrChannels;
+    scan.items = NrItems;
+    if (!ScanTextLines(*this, in, start, scan)) return 0;
     in.Close();
 
-    NrChannels = channels;
-    NrItems = items;
-    std::size_t titlePos = 0;
-    for (int i = 0; i < NrChannels; ++i) {
-        auto* channel = new CExImPortChannel;
-        if (!hasTitle) {
-            channel->SetChannelName(DefaultChannelName(i));
-        } else {
-            CString name, unit;
-            NameFromTitleField(NextTitleField(titleLine, titlePos, separators, merge), i, name, unit);
-            channel->SetChannelName(name);
-            channel->SetUnitName(unit);
-        }
-        ReplaceChannelSlot(i, channel);
-    }
+    NrChannels = scan.channels;
+    NrItems = scan.items;
+    CreateTitledChannels(*this, scan);
     return 1;
 } catch (const std::bad_alloc&) {
     SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
@@ -438,24 +677,8 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
         SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
-    int result = 1;
-    for (int c = 0; c < NrChannels; ++c) {
-        if (!GetChannel(c)) {
-            Warnings.Add(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, c}));
-            result = 2;
-        }
-    }
-
-    std::vector<ChannelSink> sinks;
-    PrepareSinks(*this, sinks);
-    const SeparatorSet separators(Separator.view());
-    const DecimalSymbol decimal(Decimal);
-    const bool merge = TextMergeSeparators == 1;
-    const bool numbersInPlace = tb_exchange::CanReadNumbersInPlace(separators, decimal);
-    const char point = decimal.PointCharacter();
-    bool fastRows = numbersInPlace && !merge && NrChannels > 0;
-    for (const ChannelSink& s : sinks) fastRows = fastRows && s.block != nullptr;
-    const CString zeroText = TBExtended_ftoa(0.0, -1, 0, "");
+    int result = WarnEmptyReadSlots(*this);
+    TextRowReader rows(*this);
 
     long long n = 0;
     int r = 0;
@@ -466,75 +689,17 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
         std::string_view line = tb_exchange::TrimTrailingSpace(raw);
         if (line.empty()) continue;
         if (n == TextStartLine && line.find('"') != std::string_view::npos) continue;
-
-        // Rows of plain numbers into double storage: parsed in place, field by field,
-        // until a field needs the general rules; the rest of the row takes them.
-        int c = 0;
-        std::size_t position = 0;
-        if (fastRows) {
-            const char* begin = line.data();
-            const char* p = begin;
-            const char* end = begin + line.size();
-            while (c < NrChannels && p < end) {
-                double value;
-                const char* stop = tb_exchange::detail::ParseShortDecimal(p, end, point, value);
-                if (!stop || stop == p || (stop != end && !separators.Contains(*stop))) break;
-                sinks[static_cast<std::size_t>(c)].block[r] = value;
-                ++c;
-                p = stop == end ? end : stop + 1;
-            }
-            position = static_cast<std::size_t>(p - begin);
-            if (p >= end) position = line.size() + 1;  // no field remains
-        }
-        FieldSplitter fields(line, position, separators, merge);
-        std::string_view field;
-        for (; c < NrChannels; ++c) {
-            ChannelSink& s = sinks[static_cast<std::size_t>(c)];
-            if (numbersInPlace && s.block && fields.NextPlainNumber(s.block[r], decimal)) {
-                s.rowsTouched = r + 1;
-                continue;
-            }
-            if (!fields.Next(field)) break;
-            switch (s.kind) {
-                case ChannelSink::None: break;
-                case ChannelSink::Block:
-                case ChannelSink::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, decimal); break;
-                case ChannelSink::Strings: s.strings->ElementAt(r) = CString(field); break;
-                case ChannelSink::Variants: s.variants->ElementAt(r).SetText(CString(field)); break;
-                case ChannelSink::NoStorage:
-                    TrimSinks(sinks);
-                    SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, c + 1}), TB_EXCHANGE_DATA_ERROR);
-                    return 0;
-            }
-            s.rowsTouched = r + 1;
-        }
-        if (fastRows)
-            for (int k = 0; k < c && k < NrChannels; ++k) sinks[static_cast<std::size_t>(k)].rowsTouched = r + 1;
-        // A short line: the remaining channels of this row read as zero.
-        for (; c < NrChannels; ++c) {
-            ChannelSink& s = sinks[static_cast<std::size_t>(c)];
-            switch (s.kind) {
-                case ChannelSink::Block:
-                case ChannelSink::Doubles: s.block[r] = 0.0; break;
-                case ChannelSink::Strings: s.strings->ElementAt(r) = zeroText; break;
-                case ChannelSink::Variants: s.variants->ElementAt(r).SetText(zeroText); break;
-                default: continue;
-            }
-            s.rowsTouched = r + 1;
-        }
+        if (!rows.ReadRow(line, r)) return 0;
         ++r;
     }
-    TrimSinks(sinks);
+    rows.Trim();
     if (in.Failed()) {
         SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (r < NrItems) {
-        // The file lost lines since the scan: the missing rows of raw blocks read as
-        // zero, arrays keep the rows really read, and the caller is told.
-        for (ChannelSink& s : sinks)
-            if (s.kind == ChannelSink::Block)
-                std::memset(s.block + r, 0, sizeof(double) * static_cast<std::size_t>(NrItems - r));
+        // The file lost lines since the scan; the caller is told.
+        rows.ZeroMissingRows(r, NrItems);
         Warnings.Add(TBFormatMessage(TBMsg::FewerValuesThanLength, {FileName, r, NrItems}));
         result = 2;
     }

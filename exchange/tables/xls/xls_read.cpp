@@ -294,143 +294,159 @@ bool FormulaResult(const unsigned char* result, COleVariant& value, bool& pendin
     return true;
 }
 
-// Reads the cell records of one worksheet from the record after its BOF up to its EOF.
-bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDaoStatus& status) {
-    Record r;
-    int nested = 0;  // charts embedded in a worksheet bring their own BOF..EOF
-    bool wantString = false;
-    std::uint32_t stringRow = 0, stringColumn = 0;
-    size_t start = reader.Position();
-    while (reader.Next(r, status)) {
-        ctx.workDone += 4 + r.size;
-        if (ctx.workDone > 4 * ctx.size + 65536)
-            return status.Fail(TB_DAO_E_FORMAT, "The worksheets overlap in the stream.");
-        if (r.id == kBof || r.id == kBof2 || r.id == kBof3 || r.id == kBof4) {
-            ++nested;
-            continue;
+bool IsBof(std::uint16_t id) { return id == kBof || id == kBof2 || id == kBof3 || id == kBof4; }
+
+// Reads the cell records of one worksheet into a sheet, one handler per family of cell
+// records. A formula whose result is text leaves its place for the STRING record that
+// follows it.
+class SheetCellReader {
+public:
+    SheetCellReader(StreamContext& ctx, Sheet& sheet, CDaoStatus& status)
+        : m_ctx(ctx), m_sheet(sheet), m_status(status) {}
+
+    // From the record after the worksheet's BOF up to its EOF.
+    bool Read(RecordReader& reader) {
+        Record r;
+        int nested = 0;  // charts embedded in a worksheet bring their own BOF..EOF
+        size_t start = reader.Position();
+        while (reader.Next(r, m_status)) {
+            m_ctx.workDone += 4 + r.size;
+            if (m_ctx.workDone > 4 * m_ctx.size + 65536)
+                return m_status.Fail(TB_DAO_E_FORMAT, "The worksheets overlap in the stream.");
+            if (IsBof(r.id)) {
+                ++nested;
+                continue;
+            }
+            if (r.id == kEof) {
+                if (nested == 0) return true;
+                --nested;
+                continue;
+            }
+            if (nested == 0 && !OnRecord(r)) return false;
         }
-        if (r.id == kEof) {
-            if (nested == 0) return true;
-            --nested;
-            continue;
-        }
-        if (nested > 0) continue;
-        std::uint32_t row = r.size >= 4 ? LoadU16(r.data) : 0;
-        std::uint32_t column = r.size >= 4 ? LoadU16(r.data + 2) : 0;
-        if (r.id != kString && r.id != kString2) wantString = false;
+        if (m_status.code != TB_DAO_OK) return false;
+        // A worksheet stream that ends without EOF is accepted when it has any records.
+        return reader.Position() > start || m_status.Fail(TB_DAO_E_FORMAT, "The worksheet is empty.");
+    }
+
+private:
+    bool OnRecord(const Record& r) {
+        const std::uint32_t row = r.size >= 4 ? LoadU16(r.data) : 0;
+        const std::uint32_t column = r.size >= 4 ? LoadU16(r.data + 2) : 0;
+        if (r.id != kString && r.id != kString2) m_wantString = false;
         switch (r.id) {
             case kCodePage:
-                if (r.size >= 2) ctx.codePage = LoadU16(r.data);
-                break;
+                if (r.size >= 2) m_ctx.codePage = LoadU16(r.data);
+                return true;
             case kInteger2:
-                if (!NeedSize(r, 9, status) ||
-                    !AddCell(sheet, row, column, COleVariant(static_cast<double>(LoadU16(r.data + 7))), status))
-                    return false;
-                break;
             case kNumber2:
-                if (!NeedSize(r, 15, status) || !AddCell(sheet, row, column, COleVariant(LoadF64(r.data + 7)), status))
-                    return false;
-                break;
-            case kLabel2: {
-                CString text;
-                if (!ReadRecordString(ctx, r, 7, 1, text, status) ||
-                    !AddCell(sheet, row, column, COleVariant(text), status))
-                    return false;
-                break;
-            }
-            case kBoolErr2:
-                if (!NeedSize(r, 9, status)) return false;
-                if (r.data[8] == 0 &&
-                    !AddCell(sheet, row, column, COleVariant(static_cast<short>(r.data[7] ? 1 : 0), VT_BOOL), status))
-                    return false;
-                break;
-            case kFormula2:
-                if (ctx.version == kBiff2) {
-                    if (!NeedSize(r, 15, status)) return false;
-                    COleVariant value;
-                    bool pending = false;
-                    if (FormulaResult(r.data + 7, value, pending) && !AddCell(sheet, row, column, value, status))
-                        return false;
-                    wantString = pending;
-                    stringRow = row;
-                    stringColumn = column;
-                    break;
-                }
-                // BIFF5 and BIFF8 formulas share the id with BIFF2 but have the BIFF3 layout.
-                // fall through
-            case kFormula3:
-            case kFormula4: {
-                if (!NeedSize(r, 14, status)) return false;
-                COleVariant value;
-                bool pending = false;
-                if (FormulaResult(r.data + 6, value, pending) && !AddCell(sheet, row, column, value, status))
-                    return false;
-                wantString = pending;
-                stringRow = row;
-                stringColumn = column;
-                break;
-            }
-            case kString2:
-            case kString: {
-                if (!wantString) break;
-                wantString = false;
-                CString text;
-                int lengthBytes = (r.id == kString2) ? 1 : 2;
-                if (!ReadRecordString(ctx, r, 0, lengthBytes, text, status) ||
-                    !AddCell(sheet, stringRow, stringColumn, COleVariant(text), status))
-                    return false;
-                break;
-            }
             case kNumber:
-                if (!NeedSize(r, 14, status) || !AddCell(sheet, row, column, COleVariant(LoadF64(r.data + 6)), status))
-                    return false;
-                break;
-            case kRk:
-                if (!NeedSize(r, 10, status) ||
-                    !AddCell(sheet, row, column, COleVariant(RkValue(LoadU32(r.data + 6))), status))
-                    return false;
-                break;
-            case kMulRk: {
-                if (!NeedSize(r, 6, status)) return false;
-                size_t count = (r.size - 6) / 6;
-                for (size_t k = 0; k < count; ++k)
-                    if (!AddCell(sheet, row, column + static_cast<std::uint32_t>(k),
-                                 COleVariant(RkValue(LoadU32(r.data + 4 + 6 * k + 2))), status))
-                        return false;
-                break;
-            }
+            case kRk: return OnNumber(r, row, column);
+            case kMulRk: return OnMulRk(r, row, column);
+            case kLabel2:
             case kLabel:
-            case kRString: {
-                CString text;
-                if (!ReadRecordString(ctx, r, 6, 2, text, status) ||
-                    !AddCell(sheet, row, column, COleVariant(text), status))
-                    return false;
-                break;
-            }
-            case kLabelSst: {
-                if (!NeedSize(r, 10, status)) return false;
-                std::uint32_t index = LoadU32(r.data + 6);
-                if (index >= ctx.sst.size()) {
-                    CString text;
-                    text.Format("A cell refers to shared string %u of %u.", index,
-                                static_cast<unsigned>(ctx.sst.size()));
-                    return status.Fail(TB_DAO_E_FORMAT, text);
-                }
-                if (!AddCell(sheet, row, column, COleVariant(ctx.sst[index]), status)) return false;
-                break;
-            }
-            case kBoolErr:
-                if (!NeedSize(r, 8, status)) return false;
-                if (r.data[7] == 0 &&
-                    !AddCell(sheet, row, column, COleVariant(static_cast<short>(r.data[6] ? 1 : 0), VT_BOOL), status))
-                    return false;
-                break;
-            default: break;
+            case kRString: return OnLabel(r, row, column);
+            case kLabelSst: return OnSharedLabel(r, row, column);
+            case kBoolErr2:
+            case kBoolErr: return OnBoolean(r, row, column);
+            case kFormula2:
+            case kFormula3:
+            case kFormula4: return OnFormula(r, row, column);
+            case kString2:
+            case kString: return OnFormulaText(r);
+            default: return true;
         }
     }
-    if (status.code != TB_DAO_OK) return false;
-    // A worksheet stream that ends without EOF is accepted when it has any records.
-    return reader.Position() > start || status.Fail(TB_DAO_E_FORMAT, "The worksheet is empty.");
+
+    bool Add(std::uint32_t row, std::uint32_t column, COleVariant value) {
+        return AddCell(m_sheet, row, column, std::move(value), m_status);
+    }
+
+    // INTEGER and NUMBER of BIFF2 (value at 7), NUMBER and RK of BIFF3 on (value at 6).
+    bool OnNumber(const Record& r, std::uint32_t row, std::uint32_t column) {
+        switch (r.id) {
+            case kInteger2:
+                return NeedSize(r, 9, m_status) &&
+                       Add(row, column, COleVariant(static_cast<double>(LoadU16(r.data + 7))));
+            case kNumber2: return NeedSize(r, 15, m_status) && Add(row, column, COleVariant(LoadF64(r.data + 7)));
+            case kNumber: return NeedSize(r, 14, m_status) && Add(row, column, COleVariant(LoadF64(r.data + 6)));
+            default:  // kRk
+                return NeedSize(r, 10, m_status) && Add(row, column, COleVariant(RkValue(LoadU32(r.data + 6))));
+        }
+    }
+
+    // Several RK values in a row, one per column from the first.
+    bool OnMulRk(const Record& r, std::uint32_t row, std::uint32_t column) {
+        if (!NeedSize(r, 6, m_status)) return false;
+        size_t count = (r.size - 6) / 6;
+        for (size_t k = 0; k < count; ++k)
+            if (!Add(row, column + static_cast<std::uint32_t>(k),
+                     COleVariant(RkValue(LoadU32(r.data + 4 + 6 * k + 2)))))
+                return false;
+        return true;
+    }
+
+    // LABEL of BIFF2 (1-byte length at 7), LABEL and RSTRING of BIFF3 on (2-byte length at 6).
+    bool OnLabel(const Record& r, std::uint32_t row, std::uint32_t column) {
+        const bool biff2 = r.id == kLabel2;
+        CString text;
+        return ReadRecordString(m_ctx, r, biff2 ? 7 : 6, biff2 ? 1 : 2, text, m_status) &&
+               Add(row, column, COleVariant(text));
+    }
+
+    // A text of the shared string table, by its index.
+    bool OnSharedLabel(const Record& r, std::uint32_t row, std::uint32_t column) {
+        if (!NeedSize(r, 10, m_status)) return false;
+        std::uint32_t index = LoadU32(r.data + 6);
+        if (index >= m_ctx.sst.size()) {
+            CString text;
+            text.Format("A cell refers to shared string %u of %u.", index, static_cast<unsigned>(m_ctx.sst.size()));
+            return m_status.Fail(TB_DAO_E_FORMAT, text);
+        }
+        return Add(row, column, COleVariant(m_ctx.sst[index]));
+    }
+
+    // BOOLERR: a boolean when its error flag is clear; error values read as empty cells.
+    bool OnBoolean(const Record& r, std::uint32_t row, std::uint32_t column) {
+        const size_t at = r.id == kBoolErr2 ? 7 : 6;
+        if (!NeedSize(r, at + 2, m_status)) return false;
+        if (r.data[at + 1] != 0) return true;
+        return Add(row, column, COleVariant(static_cast<short>(r.data[at] ? 1 : 0), VT_BOOL));
+    }
+
+    // BIFF5 and BIFF8 formulas share the id with BIFF2 but have the BIFF3 layout.
+    bool OnFormula(const Record& r, std::uint32_t row, std::uint32_t column) {
+        const size_t resultAt = r.id == kFormula2 && m_ctx.version == kBiff2 ? 7 : 6;
+        if (!NeedSize(r, resultAt + 8, m_status)) return false;
+        COleVariant value;
+        bool pending = false;
+        if (FormulaResult(r.data + resultAt, value, pending) && !Add(row, column, value)) return false;
+        m_wantString = pending;
+        m_stringRow = row;
+        m_stringColumn = column;
+        return true;
+    }
+
+    // STRING: the text result of the formula just before it; elsewhere ignored.
+    bool OnFormulaText(const Record& r) {
+        if (!m_wantString) return true;
+        m_wantString = false;
+        CString text;
+        int lengthBytes = (r.id == kString2) ? 1 : 2;
+        return ReadRecordString(m_ctx, r, 0, lengthBytes, text, m_status) &&
+               Add(m_stringRow, m_stringColumn, COleVariant(text));
+    }
+
+    StreamContext& m_ctx;
+    Sheet& m_sheet;
+    CDaoStatus& m_status;
+    bool m_wantString = false;
+    std::uint32_t m_stringRow = 0;
+    std::uint32_t m_stringColumn = 0;
+};
+
+bool ReadSheetCells(StreamContext& ctx, RecordReader& reader, Sheet& sheet, CDaoStatus& status) {
+    return SheetCellReader(ctx, sheet, status).Read(reader);
 }
 
 int BofVersion(const Record& r) {
@@ -449,14 +465,29 @@ int BofVersion(const Record& r) {
     }
 }
 
-// The workbook globals of BIFF5 and BIFF8: code page, sheet list, shared strings; then
-// every worksheet the sheet list points at.
-bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out, CDaoStatus& status) {
-    struct Bound {
-        std::uint32_t offset;
-        CString name;
-    };
-    std::vector<Bound> bounds;
+// A worksheet the sheet list of the workbook globals points at.
+struct BoundSheet {
+    std::uint32_t offset;
+    CString name;
+};
+
+// The SST record and the CONTINUE records that follow it, read into ctx.sst.
+bool ReadSharedStrings(StreamContext& ctx, RecordReader& reader, const Record& sst, CDaoStatus& status) {
+    std::vector<std::pair<const unsigned char*, size_t>> segments;
+    segments.emplace_back(sst.data, sst.size);
+    while (reader.PeekId() == kContinue) {
+        Record c;
+        if (!reader.Next(c, status)) return false;
+        segments.emplace_back(c.data, c.size);
+    }
+    ctx.sst.clear();
+    SstReader(std::move(segments)).Read(ctx.sst);
+    return true;
+}
+
+// The records of the workbook globals up to their EOF: code page, the worksheets of the
+// sheet list, shared strings.
+bool ReadGlobalRecords(StreamContext& ctx, RecordReader& reader, std::vector<BoundSheet>& bounds, CDaoStatus& status) {
     Record r;
     bool sawEof = false;
     while (!sawEof && reader.Next(r, status)) {
@@ -466,54 +497,85 @@ bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out
                 break;
             case kBoundSheet: {
                 if (!NeedSize(r, 7, status)) return false;
-                Bound b;
+                BoundSheet b;
                 b.offset = LoadU32(r.data);
                 unsigned char type = r.data[5];
                 if (!ReadRecordString(ctx, r, 6, 1, b.name, status)) return false;
                 if (type == 0) bounds.push_back(b);
                 break;
             }
-            case kSst: {
-                std::vector<std::pair<const unsigned char*, size_t>> segments;
-                segments.emplace_back(r.data, r.size);
-                while (reader.PeekId() == kContinue) {
-                    Record c;
-                    if (!reader.Next(c, status)) return false;
-                    segments.emplace_back(c.data, c.size);
-                }
-                ctx.sst.clear();
-                SstReader(std::move(segments)).Read(ctx.sst);
+            case kSst:
+                if (!ReadSharedStrings(ctx, reader, r, status)) return false;
                 break;
-            }
             case kEof: sawEof = true; break;
             default: break;
         }
     }
-    if (status.code != TB_DAO_OK) return false;
+    return status.code == TB_DAO_OK;
+}
+
+// One worksheet of the sheet list (its offset inside the stream), read where its BOF lies; charts, macro and module
+// sheets are passed over.
+bool ReadBoundSheet(StreamContext& ctx, const BoundSheet& b, Workbook& out, CDaoStatus& status) {
+    RecordReader sheetReader(ctx.data, ctx.size, b.offset);
+    Record bof;
+    if (!sheetReader.Next(bof, status)) {
+        if (status.code == TB_DAO_OK) status.Fail(TB_DAO_E_FORMAT, "A sheet lies outside the workbook stream.");
+        return false;
+    }
+    if (BofVersion(bof) == 0)
+        return status.Fail(TB_DAO_E_FORMAT,
+                           CString("The sheet \"") + b.name + "\" does not start where the workbook says.");
+    std::uint16_t type = bof.size >= 4 ? LoadU16(bof.data + 2) : 0;
+    if (type != 0x0010) return true;  // charts, macro and module sheets hold no table
+    Sheet sheet;
+    sheet.name = b.name;
+    if (!ReadSheetCells(ctx, sheetReader, sheet, status)) return false;
+    out.sheets.push_back(std::move(sheet));
+    return true;
+}
+
+// The workbook globals of BIFF5 and BIFF8: code page, sheet list, shared strings; then
+// every worksheet the sheet list points at.
+bool ReadWorkbookGlobals(StreamContext& ctx, RecordReader& reader, Workbook& out, CDaoStatus& status) {
+    std::vector<BoundSheet> bounds;
+    if (!ReadGlobalRecords(ctx, reader, bounds, status)) return false;
     std::set<std::uint32_t> seen;
-    for (const Bound& b : bounds) {
+    for (const BoundSheet& b : bounds) {
         if (b.offset >= ctx.size)
             return status.Fail(TB_DAO_E_FORMAT,
                                CString("The sheet \"") + b.name + "\" lies outside the workbook stream.");
         if (!seen.insert(b.offset).second)
             return status.Fail(TB_DAO_E_FORMAT, "Two sheets share one place in the workbook stream.");
-        RecordReader sheetReader(ctx.data, ctx.size, b.offset);
-        Record bof;
-        if (!sheetReader.Next(bof, status)) {
-            if (status.code == TB_DAO_OK) status.Fail(TB_DAO_E_FORMAT, "A sheet lies outside the workbook stream.");
-            return false;
-        }
-        if (BofVersion(bof) == 0)
-            return status.Fail(TB_DAO_E_FORMAT,
-                               CString("The sheet \"") + b.name + "\" does not start where the workbook says.");
-        std::uint16_t type = bof.size >= 4 ? LoadU16(bof.data + 2) : 0;
-        if (type != 0x0010) continue;  // charts, macro and module sheets hold no table
-        Sheet sheet;
-        sheet.name = b.name;
-        if (!ReadSheetCells(ctx, sheetReader, sheet, status)) return false;
-        out.sheets.push_back(std::move(sheet));
+        if (!ReadBoundSheet(ctx, b, out, status)) return false;
     }
     return true;
+}
+
+// An Excel 4.0 workbook: globals with the sheet names, then one worksheet after another.
+bool ReadBundledWorkbook(StreamContext& ctx, RecordReader& reader, Workbook& out, CDaoStatus& status) {
+    std::vector<CString> names;
+    Record r;
+    while (reader.Next(r, status) && r.id != kEof) {
+        if (r.id == kBundleSheet && r.size >= 7) {
+            CString name;
+            if (ReadRecordString(ctx, r, 6, 1, name, status)) names.push_back(name);
+            status.Reset();
+        } else if (r.id == kCodePage && r.size >= 2) {
+            ctx.codePage = LoadU16(r.data);
+        }
+    }
+    if (status.code != TB_DAO_OK) return false;
+    while (reader.Next(r, status)) {
+        if (BofVersion(r) == 0) continue;
+        std::uint16_t sheetType = r.size >= 4 ? LoadU16(r.data + 2) : 0;
+        Sheet sheet;
+        size_t index = out.sheets.size();
+        sheet.name = index < names.size() ? names[index] : CString("Sheet") + CString(std::to_string(index + 1));
+        if (!ReadSheetCells(ctx, reader, sheet, status)) return false;
+        if (sheetType == 0x0010) out.sheets.push_back(std::move(sheet));
+    }
+    return status.code == TB_DAO_OK;
 }
 
 }  // namespace
@@ -531,8 +593,7 @@ bool ParseBiffStream(const unsigned char* data, size_t size, const CString& titl
     }
     ctx.version = BofVersion(bof);
     if (ctx.version == 0) {
-        if (bof.id == kBof || bof.id == kBof2 || bof.id == kBof3 || bof.id == kBof4)
-            return status.Fail(TB_DAO_E_FORMAT, "The workbook has a BIFF version that cannot be read.");
+        if (IsBof(bof.id)) return status.Fail(TB_DAO_E_FORMAT, "The workbook has a BIFF version that cannot be read.");
         return status.Fail(TB_DAO_E_FORMAT, "The stream is not an Excel workbook.");
     }
     if (ctx.version == kBiff8) ctx.codePage = 1200;
@@ -540,31 +601,7 @@ bool ParseBiffStream(const unsigned char* data, size_t size, const CString& titl
     std::uint16_t type = bof.size >= 4 ? LoadU16(bof.data + 2) : 0x0010;
     if (ctx.version == kBiff2 && bof.size < 4) type = 0x0010;
     if (type == 0x0005) return ReadWorkbookGlobals(ctx, reader, out, status);
-    if (type == 0x0100) {
-        // An Excel 4.0 workbook: globals with the sheet names, then one worksheet after another.
-        std::vector<CString> names;
-        Record r;
-        while (reader.Next(r, status) && r.id != kEof) {
-            if (r.id == kBundleSheet && r.size >= 7) {
-                CString name;
-                if (ReadRecordString(ctx, r, 6, 1, name, status)) names.push_back(name);
-                status.Reset();
-            } else if (r.id == kCodePage && r.size >= 2) {
-                ctx.codePage = LoadU16(r.data);
-            }
-        }
-        if (status.code != TB_DAO_OK) return false;
-        while (reader.Next(r, status)) {
-            if (BofVersion(r) == 0) continue;
-            std::uint16_t sheetType = r.size >= 4 ? LoadU16(r.data + 2) : 0;
-            Sheet sheet;
-            size_t index = out.sheets.size();
-            sheet.name = index < names.size() ? names[index] : CString("Sheet") + CString(std::to_string(index + 1));
-            if (!ReadSheetCells(ctx, reader, sheet, status)) return false;
-            if (sheetType == 0x0010) out.sheets.push_back(std::move(sheet));
-        }
-        return status.code == TB_DAO_OK;
-    }
+    if (type == 0x0100) return ReadBundledWorkbook(ctx, reader, out, status);
     if (type != 0x0010 && type != 0x0040) return status.Fail(TB_DAO_E_FORMAT, "The stream holds no worksheet.");
     Sheet sheet;
     sheet.name = title;
