@@ -441,7 +441,7 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     int result = 1;
     for (int c = 0; c < NrChannels; ++c) {
         if (!GetChannel(c)) {
-            Warnings.Add(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, c}));
+            Warnings.Add(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, c + 1}));
             result = 2;
         }
     }
