@@ -534,7 +534,7 @@ void SampleWriter::WarnUnrepresentableTime(const CString& name, int k, double ce
     if (m_timeWarned) return;
     m_timeWarned = true;
     m_e.AddWarning(
-        TBFormatMessage(TBMsg::ComtradeTimeStampOutOfRange,
+        TBFormatMessage(TBMsg::ComtradeStampOutOfRange,
                         {name, k + 1, CString(std::to_string(static_cast<unsigned long long>(ceiling)).c_str())}));
 }
 
