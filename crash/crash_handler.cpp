@@ -202,7 +202,7 @@ void GenerateErrorReport(InstalledHandler& h, EXCEPTION_POINTERS* pointers) {
 
     ReporterCommand& c = h.commands[__atomic_load_n(&h.current, __ATOMIC_SEQ_CST)];
     bool dumped = false;
-    int fd = open(h.dumpPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int fd = TBCreateCrashFile(h.dumpPath);
     if (fd >= 0) {
         dumped = TBWriteMinidump(fd, crash, *h.scratch);
         close(fd);
@@ -325,7 +325,9 @@ void* InstallCrashReport(int (*callback)(void*), const char* to, const char* sub
     long processors = sysconf(_SC_NPROCESSORS_ONLN);
     h->scratch->processorCount = processors > 0 ? static_cast<int>(processors) : 1;
     h->programPath = TBCrashProgramPath();
-    h->tempDir = TBCrashTempDirectory();
+    // Crash files go to a directory of this user, named per process: in a shared
+    // temporary directory another user could block, replace or redirect them.
+    h->tempDir = TBCrashProcessDirectory();
     CString base = TBCrashBaseName(h->programPath);
     if (base.IsEmpty()) base = "program";
     h->dumpPath.Format("%s/%s.dmp", h->tempDir.GetString(), base.GetString());
@@ -376,6 +378,7 @@ void UninstallCrashReport(void* handle) {
             (!newest || e.installed->installOrder > newest->installed->installOrder))
             newest = &e;
     if (newest) newest->processId = pid;
+    TBRemoveCrashDirectories(h->tempDir);
     delete h->handler;
     delete h;
 }

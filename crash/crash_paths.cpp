@@ -6,6 +6,9 @@
 #include <climits>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -40,6 +43,55 @@ CString TBCrashTempDirectory() {
     if (dir.IsEmpty()) dir = EnvOr("TMPDIR", "/tmp");
     while (dir.GetLength() > 1 && dir[dir.GetLength() - 1] == '/') dir = dir.Left(dir.GetLength() - 1);
     return dir;
+}
+
+namespace {
+
+// Ours alone: a real directory (no link), owned by this user, closed to others.
+bool IsPrivateDirectory(const char* path) {
+    struct stat status;
+    if (lstat(path, &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != geteuid()) return false;
+    return (status.st_mode & 077) == 0 || chmod(path, 0700) == 0;
+}
+
+}  // namespace
+
+CString TBCrashPrivateDirectory() {
+    const CString temp = TBCrashTempDirectory();
+    CString dir;
+    dir.Format("%s/veltranix-%u", temp.GetString(), static_cast<unsigned>(geteuid()));
+    if (mkdir(dir, 0700) == 0 || errno == EEXIST)
+        if (IsPrivateDirectory(dir)) return dir;
+    // Taken by someone else: a fresh directory with a name nobody can guess.
+    CString pattern = dir + "-XXXXXX";
+    std::vector<char> buffer(pattern.GetString(), pattern.GetString() + pattern.GetLength() + 1);
+    return mkdtemp(buffer.data()) ? CString(buffer.data()) : CString();
+}
+
+CString TBCrashProcessDirectory() {
+    const CString parent = TBCrashPrivateDirectory();
+    if (parent.IsEmpty()) return TBCrashTempDirectory();
+    CString dir;
+    dir.Format("%s/%d", parent.GetString(), static_cast<int>(getpid()));
+    if (mkdir(dir, 0700) == 0 || errno == EEXIST)
+        if (IsPrivateDirectory(dir)) return dir;
+    return parent;
+}
+
+void TBRemoveCrashDirectories(const CString& processDirectory) {
+    CString dir = processDirectory;
+    for (int level = 0; level < 2; ++level) {
+        const CString name = TBFileNameOf(dir);
+        const bool crashDirectory =
+            name.Find("veltranix-") == 0 || (level == 0 && TBFileNameOf(TBDirectoryOf(dir)).Find("veltranix-") == 0);
+        if (!crashDirectory || rmdir(dir) != 0) return;
+        dir = TBDirectoryOf(dir);
+    }
+}
+
+int TBCreateCrashFile(const char* path) {
+    unlink(path);
+    return open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
 CString TBCrashProgramPath() {

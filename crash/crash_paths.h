@@ -6,6 +6,21 @@
 
 /// The temporary directory: $TEMP, else $TMPDIR, else /tmp (no trailing "/").
 CString TBCrashTempDirectory();
+/// A directory for crash files that only this user can write: temporary directory +
+/// "/veltranix-<uid>" (created 0700; a link there, or a directory of another user or
+/// writable by others, is not taken), else a new unique directory beside it. Empty
+/// when neither can be made.
+CString TBCrashPrivateDirectory();
+/// The crash files' directory of this process: TBCrashPrivateDirectory() + "/<pid>",
+/// else the private directory itself, else the temporary directory.
+CString TBCrashProcessDirectory();
+/// Removes a process directory of TBCrashProcessDirectory and the user's directory
+/// above it, each only when empty; any other directory is left alone.
+void TBRemoveCrashDirectories(const CString& processDirectory);
+/// Creates path afresh for writing (mode 0600): a file left there is removed first,
+/// and neither a link nor a file someone else creates in between is followed.
+/// Async-signal-safe. The descriptor, or -1.
+int TBCreateCrashFile(const char* path);
 /// Full path of the running program (/proc/self/exe), empty when unknown.
 CString TBCrashProgramPath();
 /// The crash reporter program: $TOOLBOX_CRASH_REPORTER when set, else

@@ -235,7 +235,17 @@ bool TBWriteCrashReportXml(const CString& xmlPath, const TBCrashReportInfo& info
 
     AddModules(root.append_child("Modules"), info.processId);
 
-    if (!doc.save_file(xmlPath.GetString(), "\t", pugi::format_default, pugi::encoding_utf8)) {
+    const int fd = TBCreateCrashFile(xmlPath.GetString());
+    FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (!file && fd >= 0) close(fd);
+    bool saved = false;
+    if (file) {
+        pugi::xml_writer_file writer(file);
+        doc.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
+        saved = std::ferror(file) == 0;
+        saved = std::fclose(file) == 0 && saved;
+    }
+    if (!saved) {
         error.Format("Cannot save the crash report \"%s\"", xmlPath.GetString());
         return false;
     }

@@ -232,5 +232,6 @@ int TBRunCrashReporter(int argc, char** argv) {
     if (!archive.IsEmpty()) std::remove(archive);
     if (!a.dumpPath.IsEmpty()) std::remove(a.dumpPath);
     std::remove(xmlPath);
+    TBRemoveCrashDirectories(TBDirectoryOf(xmlPath));
     return status;
 }

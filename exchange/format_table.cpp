@@ -19,9 +19,10 @@ CString TextOrEmpty(const char* text) { return text ? CString(text) : CString();
 
 // The separator character of a characteristic file: the first character of the
 // caller's separator, else the one chosen in the Export dialog when dialogs are
-// allowed, else ';'. False when the user cancelled.
+// allowed, else ';'. An empty separator counts as none given: its first character
+// would be a NUL in the file. False when the user cancelled.
 bool AskCharacteristicSeparator(Engine& engine, const char* separator, int& chosen) {
-    if (separator) {
+    if (separator && separator[0]) {
         chosen = static_cast<unsigned char>(separator[0]);
         return true;
     }

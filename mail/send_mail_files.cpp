@@ -8,6 +8,9 @@
 #include <toolbox/zip/zip_archive.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -26,13 +29,36 @@ CString Recipient(const CString& address, CStringArray* names, int position) {
     return a;
 }
 
-// Packs files (in reverse order) into temp/zipName(.zip); false when nothing is left.
+// A new directory of its own for one archive, so that the archive keeps the name the
+// recipient sees and no other call can overwrite or remove it. Empty on failure.
+CString NewArchiveDirectory() {
+    CString parent = TBCrashPrivateDirectory();
+    if (parent.IsEmpty()) parent = TBCrashTempDirectory();
+    CString pattern = parent + "/mail-XXXXXX";
+    std::vector<char> buffer(pattern.GetString(), pattern.GetString() + pattern.GetLength() + 1);
+    return mkdtemp(buffer.data()) ? CString(buffer.data()) : CString();
+}
+
+void RemoveArchive(const CString& archive) {
+    if (archive.IsEmpty()) return;
+    std::remove(archive);
+    rmdir(TBDirectoryOf(archive));
+}
+
+// Packs files (in reverse order) into a new directory as zipName(.zip) and replaces
+// the list by the archive; false when nothing is left.
 bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CString& archive) {
     CString name = TBFileNameOf(zipName);
     if (name.Find('.') < 0) name += ".zip";
-    archive = TBCrashTempDirectory() + "/" + name;
+    const CString dir = NewArchiveDirectory();
+    if (dir.IsEmpty()) {
+        TBShowCrashMessage("Mail cannot be sent: no directory for the archive could be made.");
+        return false;
+    }
+    archive = dir + "/" + name;
     CZipArchive zip;
     if (!zip.Open(archive)) {
+        rmdir(dir);
         TBShowCrashMessage(zip.GetLastError());
         return false;
     }
@@ -43,7 +69,7 @@ bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CS
     }
     if (!zip.Close() || zip.GetCount() == 0) {
         if (!zip.GetLastError().IsEmpty()) TBShowCrashMessage(zip.GetLastError());
-        std::remove(archive);
+        RemoveArchive(archive);
         return false;
     }
     files.RemoveAll();
@@ -55,15 +81,15 @@ bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CS
 
 int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, CString subject, CStringArray* names,
                         CStringArray* to, CStringArray* cc, CStringArray* bcc) {
-    CStringArray list;
-    if (files) list.Copy(*files);
+    CStringArray none;
+    CStringArray& list = files ? *files : none;  // packing replaces the caller's list by the archive
     CString archive;
     if (!zipName.IsEmpty() && list.GetSize() > 0 && !PackFiles(zipName, showProgress, list, archive)) return 0;
 
     CString program = TBFindProgram("xdg-email");
     if (program.IsEmpty()) {
         TBShowCrashMessage("Mail cannot be sent: the desktop's mail program (xdg-email) was not found.");
-        if (!archive.IsEmpty()) std::remove(archive);
+        RemoveArchive(archive);
         return 0;
     }
     std::vector<std::string> argv = {program.str(), "--utf8", "--subject", OneLine(subject).str()};
@@ -93,7 +119,7 @@ int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, 
         TBShowCrashMessage(text);
         // The mail program did not take the archive: it is not needed any more. After
         // success it stays, since the mail program may read it only later.
-        if (!archive.IsEmpty()) std::remove(archive);
+        RemoveArchive(archive);
         return 0;
     }
     return 1;
@@ -110,5 +136,11 @@ int TBSendMailWithFiles(CString zipName, int showProgress, CMapStringToString* f
             list.Add(path);
         }
     }
-    return TBSendMailWithFiles(zipName, showProgress, &list, subject, names, to, cc, bcc);
+    const int result = TBSendMailWithFiles(zipName, showProgress, &list, subject, names, to, cc, bcc);
+    // A packed list is the archive alone: the map becomes that too.
+    if (files && !zipName.IsEmpty() && list.GetSize() == 1 && !files->PLookup(list[0])) {
+        files->RemoveAll();
+        files->SetAt(list[0], TBFileNameOf(list[0]));
+    }
+    return result;
 }

@@ -398,6 +398,16 @@ int CPrivateFileCache::Close(int save, const char* file) {
     return 1;
 }
 
+int CPrivateFileCache::Replace(const char* file) {
+    if (!file) return 0;
+    bool written = false;
+    try {
+        written = WriteToDisk(file, *FindOrCreate(file));
+    } catch (const std::bad_alloc&) {}
+    Remove(file);
+    return written ? 1 : 0;
+}
+
 int CPrivateFileCache::CloseAll(int save) {
     CStringArray names;
     CString name;
@@ -437,3 +447,4 @@ int ReloadPrivateFile(const char* file) { return g_cache.Reload(file); }
 int FlushPrivateFile(const char* file) { return g_cache.Flush(file); }
 int ClosePrivateFile(int save, const char* file) { return g_cache.Close(save, file); }
 int CloseAllPrivateFiles(int save) { return g_cache.CloseAll(save); }
+int ReplacePrivateFile(const char* file) { return g_cache.Replace(file); }

@@ -123,8 +123,9 @@ int CTBMaterialManager::ReadMaterial(const char* file, const char* name) {
 
 void CTBMaterialManager::WriteUnitCfg(const char* file) {
     if (!file) return;
-    ClosePrivateFile(1, file);
-    std::remove(file);
+    // The catalogue is rebuilt whole in the cache and replaces the file only once
+    // complete: a failed write leaves the old catalogue in place.
+    ClosePrivateFile(0, file);
     CArray<CTBMaterial*> materials;
     GetMaterialArray(materials);
     for (int i = 0; i < materials.GetSize(); ++i) {
@@ -133,7 +134,7 @@ void CTBMaterialManager::WriteUnitCfg(const char* file) {
         WritePrivateStringValue(kMainSection, key, materials[i]->GetMaterialName(), file);
         materials[i]->WriteMaterial(file);
     }
-    ClosePrivateFile(1, file);
+    ReplacePrivateFile(file);
 }
 
 int CTBMaterialManager::AddMaterial(CTBMaterial* material) {

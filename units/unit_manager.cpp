@@ -283,15 +283,16 @@ int CUnitManager::GetUnitArray(const char* quantity, CStringArray& out) const {
 
 void CUnitManager::WriteUnitCfg(const char* file) {
     if (!file) return;
+    // The catalogue is rebuilt whole in the cache and replaces the file only once
+    // complete: a failed write leaves the old catalogue in place.
     ClosePrivateFile(0, file);
-    std::remove(file);
     CArray<CQuantity*> mains;
     GetQuantityArray(mains, 1);
     for (int i = 0; i < mains.GetSize(); ++i) {
         WritePrivateStringValue(kMainSection, NumberedKey("Q", i + 1), mains[i]->GetQuantityName(), file);
         mains[i]->WriteQuanitity(file);
     }
-    ClosePrivateFile(1, file);
+    ReplacePrivateFile(file);
 }
 
 // ---------------------------------------------------------------- conversion

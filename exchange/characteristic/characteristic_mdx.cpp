@@ -732,7 +732,8 @@ int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar,
     }
     FileName = name;
     Typ = typ;
-    Sep = separatorChar;
+    // A NUL separator could not be read back: the default takes its place.
+    Sep = separatorChar > 0 && separatorChar < 256 ? separatorChar : ';';
     if (!HasCharacteristicExtension(name)) {
         SetError(TBFormatMessage(TBMsg::NotCharacteristicFormat, {name}), TB_EXCHANGE_FILE_ERROR);
         return 0;

@@ -403,11 +403,15 @@ int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName
             e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {e.FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
+        // The scale comes from the finite values only: the data writer marks NaN and
+        // infinities as missing, and one of them must not stretch the range of the rest.
         double minimum = 0.0, maximum = 0.0, value = 0.0;
+        bool any = false;
         for (int k = 0; k < e.NrItems && tb_comtrade::ChannelValue(*channel, k, value); ++k) {
-            value = LimitExportValue(value);
-            if (k == 0 || value < minimum) minimum = value;
-            if (k == 0 || value > maximum) maximum = value;
+            if (!std::isfinite(value)) continue;
+            if (!any || value < minimum) minimum = value;
+            if (!any || value > maximum) maximum = value;
+            any = true;
         }
         const CString a = Number15((maximum - minimum) / steps);
         const CString b = Number15(minimum);
@@ -504,8 +508,22 @@ int CReadAndWriteFileFunction::WriteComtradeFile(CString fileName, int asciiData
     }
     // Ten-digit sample numbers in text, unsigned 32-bit ones in binary: neither ceiling
     // can be passed with an int item count.
-    if (EditionalStrings.GetSize() > 0 && !WriteHeaderFile(*this, fileName)) return 0;
-    if (!WriteConfigurationFile(*this, fileName, asciiData, comtradeOption)) return 0;
-    return asciiData == 1 ? tb_comtrade::WriteAsciiData(*this, fileName, comtradeOption)
-                          : tb_comtrade::WriteBinaryData(*this, fileName, comtradeOption);
+    if (EditionalStrings.GetSize() > 0 && !WriteComtradeHeaderFile(fileName)) return 0;
+    if (!WriteComtradeKonfigurationFile(fileName, asciiData, comtradeOption)) return 0;
+    return asciiData == 1 ? WriteDataComtradeAsciiFile(fileName, comtradeOption)
+                          : WriteDataComtradeBinaryFile(fileName, comtradeOption);
+}
+
+int CReadAndWriteFileFunction::WriteComtradeHeaderFile(CString fileName) { return WriteHeaderFile(*this, fileName); }
+
+int CReadAndWriteFileFunction::WriteComtradeKonfigurationFile(CString fileName, int asciiData, int comtradeOption) {
+    return WriteConfigurationFile(*this, fileName, asciiData, comtradeOption);
+}
+
+int CReadAndWriteFileFunction::WriteDataComtradeAsciiFile(CString fileName, int comtradeOption) {
+    return tb_comtrade::WriteAsciiData(*this, fileName, comtradeOption);
+}
+
+int CReadAndWriteFileFunction::WriteDataComtradeBinaryFile(CString fileName, int comtradeOption) {
+    return tb_comtrade::WriteBinaryData(*this, fileName, comtradeOption);
 }

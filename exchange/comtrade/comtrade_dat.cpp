@@ -390,7 +390,7 @@ int SampleReader::Run() {
     for (int i = 0; i < m_e.NrChannels; ++i) {
         CExImPortChannel* channel = m_e.GetChannel(i);
         if (!channel) {
-            m_e.AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {fileName, i}));
+            m_e.AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {fileName, i + 1}));
             warnings = true;
         } else if (!channel->HasStorage()) {
             m_e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {fileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
@@ -462,6 +462,28 @@ long Encode(double value, double a, double b) {
     return TBExtended_ftol(std::fabs(quotient - nearest) < 1e-6 ? nearest : quotient);
 }
 
+// The largest time stamp a data file holds: ten digits in text, an unsigned 32-bit
+// number in binary.
+constexpr double kTextStampCeiling = 9999999999.0;
+constexpr double kBinaryStampCeiling = 4294967295.0;
+
+/// The time stamp of time: microseconds since origin, truncated toward zero. False when
+/// the time is not finite or lies outside 0 .. ceiling; stamp is then the nearest
+/// representable one (0 for a time that is not a number).
+bool TimeStampOf(double time, double origin, double ceiling, unsigned long long& stamp) {
+    const double micro = (time - origin) * 1e6;
+    if (std::isnan(micro) || micro < 0.0) {
+        stamp = 0;
+        return false;
+    }
+    if (micro > ceiling) {
+        stamp = static_cast<unsigned long long>(ceiling);
+        return false;
+    }
+    stamp = static_cast<unsigned long long>(micro);
+    return true;
+}
+
 class SampleWriter {
 public:
     SampleWriter(CReadAndWriteFileFunction& e, int timeChannel) : m_e(e), m_timeChannel(timeChannel) {}
@@ -470,9 +492,13 @@ public:
 
 private:
     bool Value(int channelIndex, int k, double& value);
+    bool HasTimeChannel() const;
+    bool TimeOrigin(double& origin);
+    void WarnUnrepresentableTime(const CString& name, int k, double ceiling);
 
     CReadAndWriteFileFunction& m_e;
     int m_timeChannel;
+    bool m_timeWarned = false;
 };
 
 bool SampleWriter::Value(int channelIndex, int k, double& value) {
@@ -491,6 +517,27 @@ bool SampleWriter::Value(int channelIndex, int k, double& value) {
     return true;
 }
 
+bool SampleWriter::HasTimeChannel() const { return m_timeChannel >= 0 && m_timeChannel < m_e.NrChannels; }
+
+// Time stamps count from 0: a record that starts before zero (a pre-trigger part) is
+// written relative to its first sample, later ones from time zero.
+bool SampleWriter::TimeOrigin(double& origin) {
+    origin = 0.0;
+    if (!HasTimeChannel() || m_e.NrItems <= 0) return true;
+    double first = 0.0;
+    if (!Value(m_timeChannel, 0, first)) return false;
+    if (first < 0.0 && std::isfinite(first)) origin = first;
+    return true;
+}
+
+void SampleWriter::WarnUnrepresentableTime(const CString& name, int k, double ceiling) {
+    if (m_timeWarned) return;
+    m_timeWarned = true;
+    m_e.AddWarning(
+        TBFormatMessage(TBMsg::ComtradeStampOutOfRange,
+                        {name, k + 1, CString(std::to_string(static_cast<unsigned long long>(ceiling)).c_str())}));
+}
+
 int SampleWriter::Run(const CString& fileName, bool binary) {
     const CString name = fileName.Left(fileName.GetLength() - 4) + ".dat";
     FILE* file = std::fopen(name.GetString(), "wb");
@@ -503,14 +550,17 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
         if (!m_e.GetChannel(i)) missing = true;  // the configuration writer has warned
     std::string out;
     out.reserve(kBlockSize + 4096);
-    bool ok = true;
+    double origin = 0.0;
+    bool ok = TimeOrigin(origin);
+    const double ceiling = binary ? kBinaryStampCeiling : kTextStampCeiling;
     for (int k = 0; k < m_e.NrItems && ok; ++k) {
         double time = 0.0;
-        if (m_timeChannel >= 0 && m_timeChannel < m_e.NrChannels && !Value(m_timeChannel, k, time)) {
+        if (HasTimeChannel() && !Value(m_timeChannel, k, time)) {
             ok = false;
             break;
         }
-        const long stamp = TBExtended_ftol(LimitExportValue(time * 1e6));
+        unsigned long long stamp = 0;
+        if (!TimeStampOf(time, origin, ceiling, stamp)) WarnUnrepresentableTime(name, k, ceiling);
         if (binary) {
             const std::uint32_t head[2] = {static_cast<std::uint32_t>(k + 1), static_cast<std::uint32_t>(stamp)};
             unsigned char bytes[8];
@@ -520,7 +570,7 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
         } else {
             AppendPadded(out, k + 1, 10);
             out += ',';
-            AppendPadded(out, stamp, 10);
+            AppendPadded(out, static_cast<long long>(stamp), 10);
         }
         int position = 0;
         for (int i = 0; i < m_e.NrChannels; ++i) {
@@ -532,6 +582,16 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
                 break;
             }
             const bool empty = m_e.GetChannel(i) == nullptr;
+            if (!empty && !std::isfinite(value)) {
+                // The missing-data marker: 0x8000 in binary, an empty field in text.
+                if (binary) {
+                    out += static_cast<char>(0x00);
+                    out += static_cast<char>(0x80);
+                } else {
+                    out += ',';
+                }
+                continue;
+            }
             const long stored = empty
                                     ? 0
                                     : Encode(value, analog < m_e.Multipliers.GetSize() ? m_e.Multipliers[analog] : 1.0,
@@ -564,7 +624,7 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
         m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
-    return missing ? 2 : 1;
+    return missing || m_timeWarned ? 2 : 1;
 }
 
 }  // namespace
@@ -588,4 +648,21 @@ int CReadAndWriteFileFunction::ReadDataComtradeFile() {
         return 0;
     }
     return SampleReader(*this).Run();
+}
+
+// The data file's layout follows AsciiData; these read it as the named layout.
+int CReadAndWriteFileFunction::ReadDataComtradeAsciiFile() {
+    const int kept = AsciiData;
+    AsciiData = 1;
+    const int result = ReadDataComtradeFile();
+    AsciiData = kept;
+    return result;
+}
+
+int CReadAndWriteFileFunction::ReadDataComtradeBinaryFile() {
+    const int kept = AsciiData;
+    AsciiData = 0;
+    const int result = ReadDataComtradeFile();
+    AsciiData = kept;
+    return result;
 }

@@ -28,13 +28,14 @@ bool StoreValue(CReadAndWriteFileFunction& engine, int index, int row, double va
     if (!channel) return true;
     const CString text = tb_exchange::ChannelWantsText(*channel) ? TBExtended_ftoa(value, -1, 0, CString()) : CString();
     if (tb_exchange::StoreChannelValue(*channel, row, engine.NrItems, value, text)) return true;
-    engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {engine.FileName, index}), TB_EXCHANGE_DATA_ERROR);
+    engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {engine.FileName, index + 1}),
+                    TB_EXCHANGE_DATA_ERROR);
     return false;
 }
 
 void WarnMissingChannels(CReadAndWriteFileFunction& engine) {
     for (int i = 0; i < engine.NrChannels; ++i)
-        if (!engine.GetChannel(i)) engine.AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {engine.FileName, i}));
+        if (!engine.GetChannel(i)) engine.AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {engine.FileName, i + 1}));
 }
 
 bool FillTimeChannel(CReadAndWriteFileFunction& engine) {
@@ -318,7 +319,7 @@ int CReadAndWriteFileFunction::InterpolateRockwellData(CExImPortChannel* channel
         const CString text =
             tb_exchange::ChannelWantsText(*channel) ? TBExtended_ftoa(value, -1, 0, CString()) : CString();
         if (!tb_exchange::StoreChannelValue(*channel, r, NrItems, value, text)) {
-            SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, index}), TB_EXCHANGE_DATA_ERROR);
+            SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, index + 1}), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
         target += RecorderSpacing;

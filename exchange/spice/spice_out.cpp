@@ -154,6 +154,7 @@ public:
     /// NoListing when no ".PRINT" line or no value table was found.
     ScanResult Scan() {
         if (!SeekPrint()) return ScanResult::NoListing;
+        m_sawPrint = true;
         string_view line;
         while (m_in.NextLine(line)) {
             if (line.find("TRANSIENT ANALYSIS") == string_view::npos) continue;
@@ -164,6 +165,8 @@ public:
     }
     int Channels() const { return m_channels; }
     int Items() const { return m_items; }
+    /// True when the listing holds a ".PRINT" request, tables or not.
+    bool SawPrint() const { return m_sawPrint; }
 
 private:
     bool SeekPrint() {
@@ -240,6 +243,7 @@ private:
     std::vector<ClassicTable> m_tables;
     int m_channels = 0;
     int m_items = 0;
+    bool m_sawPrint = false;
 };
 
 // ---------------------------------------------------------------- ngspice batch tables
@@ -344,7 +348,7 @@ public:
         const CString text(token);
         const double value = tb_exchange::ChannelWantsText(*channel) ? 0.0 : TBExtended_atof(text, CString());
         if (tb_exchange::StoreChannelValue(*channel, row, m_engine.NrItems, value, text)) return true;
-        m_engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {m_engine.FileName, index}),
+        m_engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {m_engine.FileName, index + 1}),
                           TB_EXCHANGE_DATA_ERROR);
         return false;
     }
@@ -374,6 +378,9 @@ ScanResult ScanListing(const CString& path, ListingSink& sink, int& channels, in
     result = batch.Scan();
     channels = batch.Channels();
     items = batch.Items();
+    // A ".PRINT" request whose analysis printed no table is still a listing: it holds
+    // no channels, and reading it as delimited text would invent one from the echo.
+    if (result == ScanResult::NoListing && classic.SawPrint()) return ScanResult::Done;
     return result;
 }
 
@@ -420,7 +427,7 @@ int CReadAndWriteFileFunction::ReadInfoOUTFile(CString fileName) {
 int CReadAndWriteFileFunction::ReadDataOUTFile() {
     ResetWarnAndErrorMsg();
     for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i}));
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i + 1}));
     NrChannels = Channels.GetSize() < NrChannels ? Channels.GetSize() : NrChannels;
     DataSink sink(*this);
     int channels = 0, items = 0;
@@ -434,7 +441,7 @@ int CReadAndWriteFileFunction::ReadDataOUTFile() {
         if (LastError.IsEmpty()) SetError(TBFormatMessage(TBMsg::ReadOutFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
-    return Warnings.GetSize() > 0 ? 2 : 1;
+    return 1;  // missing channel slots are reported as warnings only
 }
 
 int CReadAndWriteFileFunction::WriteOUTFile(CString fileName) {

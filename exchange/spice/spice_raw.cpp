@@ -220,7 +220,7 @@ bool Store(CReadAndWriteFileFunction& engine, long k, long long row, double valu
     if (isTime) value = std::fabs(value);  // some writers mark points by a negative time
     const CString text = tb_exchange::ChannelWantsText(*channel) ? TBExtended_ftoa(value, -1, 0, CString()) : CString();
     if (tb_exchange::StoreChannelValue(*channel, static_cast<int>(row), engine.NrItems, value, text)) return true;
-    engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {engine.FileName, static_cast<int>(k)}),
+    engine.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {engine.FileName, static_cast<int>(k) + 1}),
                     TB_EXCHANGE_DATA_ERROR);
     return false;
 }
@@ -349,7 +349,7 @@ int CReadAndWriteFileFunction::ReadInfoRawFile(CString fileName) {
 int CReadAndWriteFileFunction::ReadDataRawFile() {
     ResetWarnAndErrorMsg();
     for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i}));
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i + 1}));
     RawFile file;
     if (!file.Open(FileName)) {
         SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);

@@ -444,7 +444,7 @@ int CReadAndWriteFileFunction::ReadDataExcelFile() {
 
 int CReadAndWriteFileFunction::ReadDataDaoFile() {
     for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i}));
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i + 1}));
     try {
         CDaoDatabase database;
         CDaoTableDef table(&database);

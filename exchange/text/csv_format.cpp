@@ -471,7 +471,7 @@ int WarnEmptyReadSlots(CReadAndWriteFileFunction& e) {
     int result = 1;
     for (int c = 0; c < e.NrChannels; ++c) {
         if (!e.GetChannel(c)) {
-            e.Warnings.Add(TBFormatMessage(TBMsg::ChannelNotRead, {e.FileName, c}));
+            e.Warnings.Add(TBFormatMessage(TBMsg::ChannelNotRead, {e.FileName, c + 1}));
             result = 2;
         }
     }

@@ -22,6 +22,37 @@ TEST(CrashNames, BaseNameOfTheProgram) {
     EXPECT_EQ(TBCrashBaseName(nullptr), "");
 }
 
+TEST(CrashNames, CrashFilesGoToADirectoryOfThisUserAndProcess) {
+    tbtest::ScratchDir temp;
+    const std::string oldTemp = getenv("TEMP") ? getenv("TEMP") : "";
+    setenv("TEMP", temp.Path().c_str(), 1);
+    // Someone planted a link where the user's directory would be.
+    const std::string expected = temp.Path() + "/veltranix-" + std::to_string(geteuid());
+    const std::string elsewhere = temp.File("elsewhere");
+    mkdir(elsewhere.c_str(), 0777);
+    ASSERT_EQ(symlink(elsewhere.c_str(), expected.c_str()), 0);
+    const std::string dir = TBCrashProcessDirectory().str();
+    oldTemp.empty() ? unsetenv("TEMP") : setenv("TEMP", oldTemp.c_str(), 1);
+    struct stat status;
+    ASSERT_EQ(lstat(dir.c_str(), &status), 0) << dir;
+    EXPECT_TRUE(S_ISDIR(status.st_mode));
+    EXPECT_EQ(status.st_uid, geteuid());
+    EXPECT_EQ(status.st_mode & 077, 0u);
+    EXPECT_EQ(dir.rfind(expected + "/", 0), std::string::npos) << "the planted link was followed: " << dir;
+    EXPECT_EQ(TBFileNameOf(dir.c_str()).str(), std::to_string(getpid()));
+
+    // A link planted at the file's name is replaced, never written through.
+    const std::string victim = temp.File("victim"), dump = dir + "/x.dmp";
+    tbtest::WriteFile(victim, "keep");
+    ASSERT_EQ(symlink(victim.c_str(), dump.c_str()), 0);
+    const int fd = TBCreateCrashFile(dump.c_str());
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(write(fd, "dump", 4), 4);
+    close(fd);
+    EXPECT_EQ(tbtest::ReadFile(victim), "keep");
+    EXPECT_EQ(tbtest::ReadFile(dump), "dump");
+}
+
 TEST(CrashNames, ExceptionCodeNames) {
     EXPECT_EQ(TBExceptionName(0xC0000005), "EXCEPTION_ACCESS_VIOLATION");
     EXPECT_EQ(TBExceptionName(0xC0000094), "EXCEPTION_INT_DIVIDE_BY_ZERO");

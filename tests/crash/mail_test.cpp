@@ -5,6 +5,7 @@
 
 #include <toolbox/crash/crash_report.h>
 #include <toolbox/mail/mail.h>
+#include "crash/crash_paths.h"
 #include "tests/support/env.h"
 
 using namespace crashtest;
@@ -308,7 +309,11 @@ TEST_F(MailTest, FilesGoToTheDesktopMailProgram) {
     names.Add("");
     names.Add("Zoe\r\nBcc: evil@example.com");
     EXPECT_EQ(TBSendMailWithFiles("results", 1, &files, "Results\nX: y", &names, &to, &cc, &bcc), 1);
-    std::string archive = m_dir + "/results.zip";
+    // The caller's list is now the archive alone, in a directory of its own below TEMP.
+    ASSERT_EQ(files.GetSize(), 1);
+    const std::string archive = files[0].str();
+    EXPECT_EQ(TBFileNameOf(archive.c_str()), "results.zip");
+    EXPECT_EQ(archive.rfind(m_dir + "/", 0), 0u) << archive;
     EXPECT_EQ(
         ReadFile(program + ".args"),
         "--utf8\n--subject\nResults X: y\n--cc\ny@example.com\n--bcc\nZoe  Bcc: evil@example.com <z@example.com>\n"
@@ -318,6 +323,12 @@ TEST_F(MailTest, FilesGoToTheDesktopMailProgram) {
     EXPECT_EQ(unzip.status, 0) << unzip.output;
     EXPECT_NE(unzip.output.find("a.txt"), std::string::npos);
     EXPECT_NE(unzip.output.find("b.txt"), std::string::npos);
+    CStringArray again;
+    again.Add(a.c_str());
+    EXPECT_EQ(TBSendMailWithFiles("results", 0, &again, "s", nullptr, &to, nullptr, nullptr), 1);
+    ASSERT_EQ(again.GetSize(), 1);
+    EXPECT_NE(again[0].str(), archive) << "a second call must not overwrite the first archive";
+    EXPECT_TRUE(Exists(archive));
 
     CMapStringToString map;
     map.SetAt(a.c_str(), "first");
@@ -326,7 +337,8 @@ TEST_F(MailTest, FilesGoToTheDesktopMailProgram) {
 
     FakeProgram(bin, "xdg-email", 3);
     EXPECT_EQ(TBSendMailWithFiles("again.zip", 0, &files, "s", nullptr, &to, nullptr, nullptr), 0);
-    EXPECT_FALSE(Exists(m_dir + "/again.zip")) << "an archive the mail program did not take is deleted";
+    ASSERT_EQ(files.GetSize(), 1);
+    EXPECT_FALSE(Exists(files[0].str())) << "an archive the mail program did not take is deleted";
 
     tbtest::ScopedEnv noPrograms("PATH", "/nonexistent");
     EXPECT_EQ(TBSendMailWithFiles("", 0, &files, "s", nullptr, &to, nullptr, nullptr), 0);

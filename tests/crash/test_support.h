@@ -33,6 +33,7 @@ struct ChildResult {
     int status = -1;  // raw wait status
     std::string out;  // standard output and standard error together
     bool timedOut = false;
+    pid_t pid = 0;  // the child's process id
 };
 
 /// Runs argv with extra environment entries ("NAME=value"; "NAME=" unsets), output
@@ -42,6 +43,7 @@ inline ChildResult RunChild(const std::vector<std::string>& argv, const std::vec
     ChildResult r;
     std::string outPath = "/tmp/toolbox-crash-out-" + std::to_string(getpid()) + ".txt";
     pid_t pid = fork();
+    r.pid = pid;
     if (pid == 0) {
         int fd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(fd, 1);

@@ -371,6 +371,14 @@ TEST_F(Characteristic, WriteFileDispatchAndCodes) {
     Read g(Path("g.MDX"));
     ASSERT_EQ(g.data, 1);
     EXPECT_EQ(g.values[1][1], 3.0);
+    // An empty separator is the default ';', never a NUL byte in the file.
+    ASSERT_EQ(e.WriteFile(Path("e.mdx").c_str(), "", 0, "", nullptr, 0, 0), 1);
+    EXPECT_EQ(ReadFile(Path("e.mdx")).find('\0'), std::string::npos);
+    Read empty(Path("e.mdx"));
+    ASSERT_EQ(empty.data, 1);
+    EXPECT_EQ(empty.values[1][2], 123456789.125);
+    ASSERT_EQ(e.WriteMdx_k_a(Path("z.mdx").c_str(), 0, 'A'), 1);
+    EXPECT_EQ(ReadFile(Path("z.mdx")).find('\0'), std::string::npos);
 }
 
 TEST_F(Characteristic, LargeRoundTripIsExact) {

@@ -156,6 +156,83 @@ TEST_F(Comtrade, WritesBinaryRecordWithHeaderAndSpecialChannels) {
     EXPECT_EQ(r.header[1], "feeder 4");
 }
 
+TEST_F(Comtrade, TimeStampsSpanTheirFullRangeAndNonFiniteValuesAreMissing) {
+    for (int code : {13, 14}) {
+        SCOPED_TRACE(code);
+        // Starts before zero, ends beyond 2^31 microseconds from the first sample.
+        double time[3] = {-1.0, 0.0, 3000.0};
+        double u[3] = {1.0, std::nan(""), 3.0};
+        double inf[3] = {2.0, HUGE_VAL, -2.0};
+        CReadAndWriteFiles files;
+        files.SetNrChannels(3);
+        files.SetNrItems(3);
+        files.InsertChannel(0, time, "t", "s");
+        files.InsertChannel(1, u, "U", "V");
+        files.InsertChannel(2, inf, "I", "A");
+        const std::string cfg = dir.File(code == 13 ? "span_a.cfg" : "span_b.cfg");
+        ASSERT_EQ(files.WriteFile(cfg.c_str(), "", code, nullptr, nullptr, 0, 0), 1) << files.GetLastWarn().GetString();
+        const Record r = ReadRecord(cfg);
+        ASSERT_EQ(r.data, 1) << r.error.GetString();
+        EXPECT_DOUBLE_EQ(r.at(0, 0), 0.0);
+        EXPECT_DOUBLE_EQ(r.at(0, 1), 1.0);
+        EXPECT_DOUBLE_EQ(r.at(0, 2), 3001.0);
+        EXPECT_NEAR(r.at(1, 0), 1.0, 1e-4);
+        EXPECT_TRUE(std::isnan(r.at(1, 1)));
+        EXPECT_NEAR(r.at(1, 2), 3.0, 1e-4);
+        EXPECT_NEAR(r.at(2, 0), 2.0, 1e-3);
+        EXPECT_TRUE(std::isnan(r.at(2, 1)));
+        EXPECT_NEAR(r.at(2, 2), -2.0, 1e-3);
+    }
+    // Beyond the unsigned 32-bit stamp of a binary file: the largest one and a warning.
+    double time[2] = {0.0, 5000.0};
+    double u[2] = {0.0, 1.0};
+    CReadAndWriteFiles files;
+    files.SetNrChannels(2);
+    files.SetNrItems(2);
+    files.InsertChannel(0, time, "t", "s");
+    files.InsertChannel(1, u, "U", "V");
+    const std::string cfg = dir.File("far.cfg");
+    EXPECT_EQ(files.WriteFile(cfg.c_str(), "", 14, nullptr, nullptr, 0, 0), 2);
+    EXPECT_NE(files.GetLastWarn().Find("4294967295"), -1) << files.GetLastWarn().GetString();
+    const Record r = ReadRecord(cfg);
+    ASSERT_EQ(r.data, 1) << r.error.GetString();
+    EXPECT_DOUBLE_EQ(r.at(0, 1), 4294.967295);
+}
+
+// A host that derives writes and reads a record part by part.
+class PartwiseRecord : public CReadAndWriteFileFunction {
+public:
+    int Write(const std::string& cfg) {
+        return WriteComtradeHeaderFile(cfg.c_str()) * WriteComtradeKonfigurationFile(cfg.c_str(), 0, 0) *
+               WriteDataComtradeBinaryFile(cfg.c_str(), 0);
+    }
+    int ReadBinary() { return ReadDataComtradeBinaryFile(); }
+};
+
+TEST_F(Comtrade, DerivedHostWritesAndReadsPartByPart) {
+    double time[2] = {0.0, 0.5};
+    double u[2] = {-1.0, 1.0};
+    CStringArray header;
+    header.Add("bay 2");
+    PartwiseRecord writer;
+    writer.SetNrChannels(2);
+    writer.SetNrItems(2);
+    writer.InsertChannel(0, time, "t", "s");
+    writer.InsertChannel(1, u, "U", "V");
+    writer.SetEditionalStringArray(&header);
+    const std::string cfg = dir.File("parts.cfg");
+    ASSERT_EQ(writer.Write(cfg), 1) << writer.GetLastError().GetString();
+    EXPECT_NE(ReadFile(dir.File("parts.hdr")).find("bay 2"), std::string::npos);
+    PartwiseRecord reader;
+    ASSERT_EQ(reader.ReadInfoFile(cfg.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    CArray<double, double> t, v;
+    reader.GetChannel(0)->SetDoubleArray(&t);
+    reader.GetChannel(1)->SetDoubleArray(&v);
+    ASSERT_EQ(reader.ReadBinary(), 1) << reader.GetLastError().GetString();
+    EXPECT_DOUBLE_EQ(t[1], 0.5);
+    EXPECT_NEAR(v[1], 1.0, 1e-4);
+}
+
 TEST_F(Comtrade, WriterReportsChannelsWithoutStorage) {
     double time[1] = {0.0};
     CReadAndWriteFiles files;

@@ -325,7 +325,7 @@ TEST_F(Csv, ArraysKeepTheirLengthWhenLongerAndMissingSlotsWarn) {
     files.GetChannel(0)->SetDoubleArray(&longer);
     files.GetEngine()->ReplaceChannelSlot(1, nullptr);
     EXPECT_EQ(files.ReadDataFile(), 2);
-    EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(TBMsg::ChannelNotRead, {CString(path.c_str()), 1}) + "\r\n");
+    EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(TBMsg::ChannelNotRead, {CString(path.c_str()), 2}) + "\r\n");
     ASSERT_EQ(longer.GetSize(), 5);
     EXPECT_EQ(longer[1], 3);
     EXPECT_EQ(longer[4], 42);

@@ -145,7 +145,32 @@ TEST(SpiceListing, ChannelWithoutStoreFails) {
     engine.GetChannel(0)->SetDoubleArray(&time);
     EXPECT_EQ(engine.ReadDataFile(), 0);
     EXPECT_EQ(engine.GetLastErrorNumber(), 4);
-    EXPECT_NE(std::string(engine.GetLastError()).find("channel 1!"), std::string::npos);
+    EXPECT_NE(std::string(engine.GetLastError()).find("channel 2!"), std::string::npos);  // 1-based
+}
+
+TEST(SpiceListing, MissingSlotWarnsWithTheOneBasedChannelAndStillSucceeds) {
+    ScratchDir dir;
+    WriteFile(dir.File("m.out"), Listing(TransientHeader("TIME V(1) V(2)") + Rows(0, 2, 3, 1) + "\n"));
+    CReadAndWriteFileFunction engine;
+    ASSERT_EQ(engine.ReadInfoFile(dir.File("m.out").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    CArray<double, double> time, v2;
+    engine.GetChannel(0)->SetDoubleArray(&time);
+    engine.GetChannel(2)->SetDoubleArray(&v2);
+    engine.ReplaceChannelSlot(1, nullptr);
+    EXPECT_EQ(engine.ReadDataOUTFile(), 1);
+    EXPECT_NE(std::string(engine.GetLastWarn()).find("channel 2 !"), std::string::npos) << engine.GetLastWarn();
+    EXPECT_DOUBLE_EQ(v2[1], 3.0);
+}
+
+TEST(SpiceListing, PrintWithoutAnalysisTableHasNoChannels) {
+    ScratchDir dir;
+    WriteFile(dir.File("n.out"), Listing("0****  OPERATING POINT INFORMATION\n\n V(1) = 1.0\n"));
+    ChannelRead read(dir.File("n.out"));
+    EXPECT_EQ(read.info, 1) << read.Error();
+    EXPECT_EQ(read.engine.GetNrChannels(), 0);
+    EXPECT_EQ(read.engine.GetNrItems(), 0);
+    EXPECT_NE(read.engine.FileKind, TB_KIND_TEXT);
+    EXPECT_EQ(read.data, 1);
 }
 
 TEST(SpiceListing, TextWithoutPrintIsReadAsDelimitedText) {
@@ -311,6 +336,15 @@ TEST(SpiceRaw, FastAccessLayoutIsReadVectorAfterVector) {
     EXPECT_DOUBLE_EQ(read.At(0, 1), 1.0);
     EXPECT_DOUBLE_EQ(read.At(1, 0), 7.0);
     EXPECT_DOUBLE_EQ(read.At(1, 1), 8.0);
+
+    CReadAndWriteFileFunction missing;
+    ASSERT_EQ(missing.ReadInfoFile(dir.File("fa.raw").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    CArray<double, double> values;
+    missing.GetChannel(1)->SetDoubleArray(&values);
+    missing.ReplaceChannelSlot(0, nullptr);
+    missing.ReadDataFile();
+    EXPECT_NE(std::string(missing.GetLastWarn()).find("channel 1 !"), std::string::npos) << missing.GetLastWarn();
+    EXPECT_DOUBLE_EQ(values[1], 8.0);
 }
 
 TEST(SpiceRaw, HeadersPromisingMoreThanTheFileHoldsFail) {

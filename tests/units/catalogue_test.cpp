@@ -128,6 +128,10 @@ TEST_F(Catalogue, WrittenCatalogueReadsBackTheSame) {
     first.WriteUnitCfg(copy.c_str());
     EXPECT_EQ(ReadFile(copy).find("Stale"), std::string::npos);
     ExpectConsistentTree(second);
+    // A write that fails half way (a full disk) leaves the old catalogue whole.
+    const std::string before = ReadFile(copy);
+    ASSERT_TRUE(RunWithFileSizeLimit(64, [&] { second.WriteUnitCfg(copy.c_str()); }));
+    EXPECT_EQ(ReadFile(copy), before);
 }
 
 TEST_F(Catalogue, DeleteQuantityTakesTheWholeSubtree) {

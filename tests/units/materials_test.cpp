@@ -66,6 +66,10 @@ TEST_F(Materials, WriteAndReadBackKeepsValidGroupsOnly) {
     m.ReadUnitCfg(Write(kFile).c_str());
     const std::string copy = dir / "copy.skl";
     m.WriteUnitCfg(copy.c_str());
+    // A write that fails half way (a full disk) leaves the old catalogue whole.
+    const std::string written = ReadFile(copy);
+    ASSERT_TRUE(RunWithFileSizeLimit(64, [&] { m.WriteUnitCfg(copy.c_str()); }));
+    EXPECT_EQ(ReadFile(copy), written);
     CTBMaterialManager back;
     back.ReadUnitCfg(copy.c_str());
     CTBMaterial *a = nullptr, *b = nullptr;

@@ -8,9 +8,29 @@
 #include <gtest/gtest.h>
 #include <toolbox/units/unit_manager.h>
 
+#include <csignal>
+#include <functional>
 #include <set>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
+
+/// Runs write in a child process whose files cannot grow beyond limit bytes, as on a
+/// full disk: every write past it fails. True when the child ended normally.
+inline bool RunWithFileSizeLimit(rlim_t limit, const std::function<void()>& write) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &small);
+        write();
+        _exit(0);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status);
+}
 
 inline std::string DefaultUnitsFile() { return std::string(TOOLBOX_SOURCE_DIR) + "/template/units.skl"; }
 inline std::string DefaultMaterialsFile() { return std::string(TOOLBOX_SOURCE_DIR) + "/template/materials.skl"; }

@@ -215,6 +215,14 @@ protected:
     int WriteMdkFile();
     int WriteMdaFile_A(int isMdx);
     int WriteMdaFile_B(int isMdx, int valueSize);
+    // COMTRADE records: the steps behind WriteComtradeFile and ReadDataComtradeFile,
+    // for hosts that derive and write or read one part of a record.
+    int WriteComtradeHeaderFile(CString fileName);
+    int WriteComtradeKonfigurationFile(CString fileName, int asciiData, int comtradeOption);
+    int WriteDataComtradeAsciiFile(CString fileName, int comtradeOption);
+    int WriteDataComtradeBinaryFile(CString fileName, int comtradeOption);
+    int ReadDataComtradeAsciiFile();
+    int ReadDataComtradeBinaryFile();
 
 public:
     int ReadInfoExcel97File(CString fileName, CString tableName);

@@ -109,6 +109,7 @@ constexpr UINT ComtradeInvalidConfigLine = 570;    // "File >>%s<<: The configur
 constexpr UINT ComtradeMissingChannelLines = 571;  // "File >>%s<<: The configuration announces %i channels, but onl..."
 constexpr UINT ComtradeCombinedIncomplete = 572;   // "File >>%s<<: The combined file holds no configuration or no d..."
 constexpr UINT ComtradeShortSample = 573;          // "File >>%s<<: Sample %i and maybe later ones hold fewer values..."
+constexpr UINT ComtradeStampOutOfRange = 579;      // "File >>%s<<: The time of sample %i and maybe later ones..."
 
 // SPICE raw and recorder files; clipboard text.
 constexpr UINT RawFileTruncated = 580;         // "The raw file >>%s<< ends before the %i points its header announces!"

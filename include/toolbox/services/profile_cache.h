@@ -77,6 +77,7 @@ public:
     int Flush(const char* file);
     int Close(int save, const char* file);
     int CloseAll(int save);
+    int Replace(const char* file);
 
     /// Merges profile text into the cached file (created when new) by the load rule,
     /// without touching the disk.
@@ -128,3 +129,8 @@ TB_EXPORT int FlushPrivateFile(const char* file);
 TB_EXPORT int ClosePrivateFile(int save, const char* file);
 /// ClosePrivateFile for every cached file; 0 when any of them failed to save.
 TB_EXPORT int CloseAllPrivateFiles(int save);
+/// Writes the cached file over the disk file exactly as cached, without merging what
+/// the disk holds (for a file that is rewritten whole, such as a catalogue), then drops
+/// it from the cache; a file not cached is written empty. The old file stays until the
+/// new one is complete. 1 on success, 0 when it cannot be written.
+TB_EXPORT int ReplacePrivateFile(const char* file);
