@@ -91,18 +91,23 @@ bool CTextImportRules::BuildInterpretedText(CStringArray& titles, std::vector<CS
     const CString decimal = BuildDecimalString();
     const tb_exchange::SeparatorSet separators(separator.view());
     const tb_exchange::DecimalSymbol symbol(decimal);
-    std::vector<CString> quoted;
+    std::vector<CString> titleFields;
     int columns = 0;
     std::string_view raw;
     for (long n = 1; static_cast<int>(rows.size()) < maxRows && in.NextLine(raw); ++n) {
+        if (n == 1) raw = tb_exchange::WithoutByteOrderMark(raw);
         if (n < StartLine) continue;
         std::string_view line = tb_exchange::TrimTrailingSpace(raw);
         tb_exchange::FieldSplitter fields(line, separators, MergeSeparators);
         std::string_view field;
-        if (n == StartLine && line.find('"') != std::string_view::npos) {
+        if (n == StartLine && tb_exchange::IsTitleLine(line, separators, MergeSeparators)) {
+            // Without quotes every field is a title; with quotes only the quoted ones.
+            const bool quotedTitles = line.find('"') != std::string_view::npos;
             while (fields.Next(field)) {
                 CString title(field);
-                quoted.push_back(title.Remove('"') > 0 && !title.IsEmpty() ? title : CString());
+                const bool hadQuotes = title.Remove('"') > 0;
+                if (!quotedTitles) title.Trim();
+                titleFields.push_back((hadQuotes || !quotedTitles) && !title.IsEmpty() ? title : CString());
             }
             continue;
         }
@@ -113,10 +118,10 @@ bool CTextImportRules::BuildInterpretedText(CStringArray& titles, std::vector<CS
         if (row.GetSize() > columns) columns = row.GetSize();
         rows.push_back(row);
     }
-    if (static_cast<int>(quoted.size()) > columns) columns = static_cast<int>(quoted.size());
+    if (static_cast<int>(titleFields.size()) > columns) columns = static_cast<int>(titleFields.size());
     for (int i = 0; i < columns; ++i) {
-        if (i < static_cast<int>(quoted.size()) && !quoted[static_cast<std::size_t>(i)].IsEmpty()) {
-            titles.Add(quoted[static_cast<std::size_t>(i)]);
+        if (i < static_cast<int>(titleFields.size()) && !titleFields[static_cast<std::size_t>(i)].IsEmpty()) {
+            titles.Add(titleFields[static_cast<std::size_t>(i)]);
         } else {
             CString name;
             name.Format("CH %i", i);

@@ -7,6 +7,7 @@
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -161,27 +162,45 @@ struct CombinedFile {
     long long dataOffset = -1;
 };
 
+enum class Section { None, Cfg, Hdr, Dat, Other };
+
+/// The section a marker line opens: "--- file type: CFG ---" as the standard writes it,
+/// and the looser forms other programs write: two or more dashes, the colon optional,
+/// any blanks and any case. None for a line that is no marker.
+Section SectionMarker(std::string_view line) {
+    line = TrimField(line);
+    if (line.size() < 2 || line[0] != '-' || line[1] != '-') return Section::None;
+    std::string words;  // lower case, blanks and dashes dropped
+    for (char c : line)
+        if (c != '-' && c != ' ' && c != '\t') words += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (words.compare(0, 8, "filetype") != 0) return Section::None;
+    std::size_t kind = 8;
+    if (kind < words.size() && words[kind] == ':') ++kind;
+    const std::string_view name = std::string_view(words).substr(kind, 3);
+    if (name == "cfg") return Section::Cfg;
+    if (name == "hdr") return Section::Hdr;
+    if (name == "dat") return Section::Dat;
+    return Section::Other;
+}
+
 bool ReadCombinedFile(const CString& path, CombinedFile& out) {
     std::ifstream in(path.GetString(), std::ios::binary);
     if (!in) return false;
-    enum { None, Cfg, Hdr, Other } section = None;
+    Section section = Section::None;
     std::string line;
     while (std::getline(in, line)) {
-        std::string_view text = TrimField(line);
-        CString lower(text);
-        lower.MakeLower();
-        if (lower.Left(3) == "---" && lower.Find("file type:") >= 0) {
-            if (lower.Find("file type: dat") >= 0 || lower.Find("file type:dat") >= 0) {
-                out.dataOffset = static_cast<long long>(in.tellg());
-                if (out.dataOffset < 0) return false;
-                return true;
-            }
-            section = lower.Find("cfg") >= 0 ? Cfg : lower.Find("hdr") >= 0 ? Hdr : Other;
+        const Section marker = SectionMarker(line);
+        if (marker == Section::Dat) {
+            out.dataOffset = static_cast<long long>(in.tellg());
+            return out.dataOffset >= 0;
+        }
+        if (marker != Section::None) {
+            section = marker;
             continue;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (section == Cfg) out.configuration.push_back(line);
-        if (section == Hdr) out.header.push_back(line);
+        if (section == Section::Cfg) out.configuration.push_back(line);
+        if (section == Section::Hdr) out.header.push_back(line);
     }
     return true;
 }
@@ -452,7 +471,10 @@ int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
             return 0;
         }
         if (parts.configuration.empty() || parts.dataOffset < 0) {
-            SetError(TBFormatMessage(TBMsg::ComtradeCombinedIncomplete, {fileName}), TB_EXCHANGE_FILE_ERROR);
+            SetError(TBFormatMessage(parts.configuration.empty() ? TBMsg::ComtradeCombinedNoConfiguration
+                                                                 : TBMsg::ComtradeCombinedNoData,
+                                     {fileName}),
+                     TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         ClearComtradeState(*this);

@@ -177,6 +177,9 @@ private:
     bool ReadTextFile(BlockReader& reader, const CString& name);
     bool ReadBinaryFile(BlockReader& reader, const CString& name);
     bool StoreDerived();
+    /// The record holds fewer samples than announced and nothing follows: warns and
+    /// makes the item count the samples present, so that no zero rows pass for data.
+    void EndEarly(const CString& name);
     int SampleCount() const { return m_k - 1; }
 
     CReadAndWriteFileFunction& m_e;
@@ -359,6 +362,13 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
     return true;
 }
 
+void SampleReader::EndEarly(const CString& name) {
+    const CString warning = TBFormatMessage(TBMsg::FewerValuesThanLength, {name, SampleCount(), m_e.NrItems});
+    const int count = m_e.Warnings.GetSize();
+    if (count == 0 || m_e.Warnings[count - 1] != warning) m_e.AddWarning(warning);
+    m_e.NrItems = SampleCount();
+}
+
 bool SampleReader::StoreDerived() {
     const int count = SampleCount();
     for (int i = 0; i < m_e.DerivedSources.GetSize(); ++i) {
@@ -426,8 +436,11 @@ int SampleReader::Run() {
         if (!ok) return 0;
         if (static_cast<size_t>(m_e.Warnings.GetSize()) > warningsBefore) warnings = true;
         complete = SampleCount() >= m_e.NrItems;
-        // A combined file carries all its samples.
-        if (m_e.ComtradeDataOffset > 0) complete = true;
+        // A combined file has no continuation files.
+        if (m_e.ComtradeDataOffset > 0 && !complete) {
+            EndEarly(name);
+            warnings = complete = true;
+        }
     }
     if (!StoreDerived()) return 0;
     if (!complete) return 2;

@@ -1,11 +1,10 @@
 // Delimited text (.csv, .txt, unknown extensions, .dat read as text).
 //
 // Reads and writes one column per channel and one line per item, with an optional
-// first line of quoted titles "Name(unit)". Any character of Separator separates
-// fields; Decimal replaces the point of numbers. Tolerates CR LF and LF line ends, a
-// last line without line end, lines of any length, NUL bytes (a field ends there as a
-// number), short lines (the missing fields read as zero) and extra fields (ignored).
-// The file is read in large blocks, never whole, and fields are parsed in place.
+// first line of titles "Name(unit)", quoted or (when no field can begin a number) not. Any character of Separator
+// separates fields; Decimal replaces the point of numbers. Tolerates CR LF and LF line ends, a last line without line
+// end, lines of any length, NUL bytes (a field ends there as a number), short lines (the missing fields read as zero)
+// and extra fields (ignored). The file is read in large blocks, never whole, and fields are parsed in place.
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
 #include <toolbox/exchange/engine.h>
@@ -41,11 +40,17 @@ CString DefaultChannelName(int index) {
 }
 
 // Name and unit from one title field: quotes removed; "Name(unit)", "(unit)" or a
-// plain name; any other placement of parentheses leaves both empty.
-void NameFromTitleField(std::string_view rawField, int index, CString& name, CString& unit) {
+// plain name; any other placement of parentheses leaves both empty. In a line of quoted
+// titles only the quoted fields name their channels; in a line without quotes every
+// field does.
+void NameFromTitleField(std::string_view rawField, bool quotedTitles, int index, CString& name, CString& unit) {
+    if (!quotedTitles) {
+        while (!rawField.empty() && (rawField.front() == ' ' || rawField.front() == '\t')) rawField.remove_prefix(1);
+        rawField = tb_exchange::TrimTrailingSpace(rawField);
+    }
     CString field(rawField);
     const bool hadQuotes = field.Remove('"') > 0;
-    if (field.IsEmpty() || !hadQuotes) field = DefaultChannelName(index);
+    if (field.IsEmpty() || (quotedTitles && !hadQuotes)) field = DefaultChannelName(index);
     name.Empty();
     unit.Empty();
     const int open = field.Find('(');
@@ -410,8 +415,8 @@ struct TextScan {
 };
 
 // Counts the fields and data lines from the first line on: the first line is the title
-// when it holds a quote; plain text ends at the first line that cannot begin a number.
-// Error TBMsg::ReadCsvFailed when the file cannot be read or holds more lines than items can.
+// when it holds a quote or no field that can begin a number; plain text ends at the first line that cannot begin a
+// number. Error TBMsg::ReadCsvFailed when the file cannot be read or holds more lines than items can.
 bool ScanTextLines(CReadAndWriteFileFunction& e, CLineReader& in, int start, TextScan& scan) {
     const bool csv = e.FileKind == TB_KIND_CSV;
     const SeparatorSet separators(e.Separator.view());
@@ -420,12 +425,13 @@ bool ScanTextLines(CReadAndWriteFileFunction& e, CLineReader& in, int start, Tex
     std::string_view raw;
     while (in.NextLine(raw)) {
         ++n;
+        if (n == 1) raw = tb_exchange::WithoutByteOrderMark(raw);
         if (n < start) continue;
         std::string_view line = tb_exchange::TrimTrailingSpace(raw);
         if (n > start && !csv && !tb_exchange::CanBeginNumber(line)) break;
         int count = tb_exchange::CountFields(line, separators, merge);
         if (count > scan.channels) scan.channels = count;
-        if (n == start && line.find('"') != std::string_view::npos) {
+        if (n == start && tb_exchange::IsTitleLine(line, separators, merge)) {
             scan.titleLine.assign(line);
             scan.hasTitle = true;
             continue;
@@ -450,13 +456,15 @@ void CreateTitledChannels(CReadAndWriteFileFunction& e, const TextScan& scan) {
     const SeparatorSet separators(e.Separator.view());
     const bool merge = e.TextMergeSeparators == 1;
     std::size_t titlePos = 0;
+    const bool quotedTitles = scan.titleLine.find('"') != std::string::npos;
     for (int i = 0; i < e.NrChannels; ++i) {
         auto* channel = new CExImPortChannel;
         if (!scan.hasTitle) {
             channel->SetChannelName(DefaultChannelName(i));
         } else {
             CString name, unit;
-            NameFromTitleField(NextTitleField(scan.titleLine, titlePos, separators, merge), i, name, unit);
+            NameFromTitleField(NextTitleField(scan.titleLine, titlePos, separators, merge), quotedTitles, i, name,
+                               unit);
             channel->SetChannelName(name);
             channel->SetUnitName(unit);
         }
@@ -683,12 +691,15 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     long long n = 0;
     int r = 0;
     std::string_view raw;
+    const SeparatorSet separators(Separator.view());
+    const bool merge = TextMergeSeparators == 1;
     while (r < NrItems && in.NextLine(raw)) {
         ++n;
+        if (n == 1) raw = tb_exchange::WithoutByteOrderMark(raw);
         if (n < TextStartLine) continue;
         std::string_view line = tb_exchange::TrimTrailingSpace(raw);
         if (line.empty()) continue;
-        if (n == TextStartLine && line.find('"') != std::string_view::npos) continue;
+        if (n == TextStartLine && tb_exchange::IsTitleLine(line, separators, merge)) continue;
         if (!rows.ReadRow(line, r)) return 0;
         ++r;
     }

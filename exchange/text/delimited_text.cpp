@@ -51,6 +51,18 @@ int CountFields(std::string_view line, const SeparatorSet& separators, bool merg
     return count > 0x7fffffffL ? 0x7fffffff : static_cast<int>(count);
 }
 
+bool IsTitleLine(std::string_view line, const SeparatorSet& separators, bool merge) {
+    if (line.find('"') != std::string_view::npos) return true;
+    FieldSplitter fields(line, separators, merge);
+    std::string_view field;
+    bool any = false;
+    while (fields.Next(field)) {
+        if (CanBeginNumber(field)) return false;
+        any = true;
+    }
+    return any;
+}
+
 bool FieldSplitter::Next(std::string_view& field) {
     if (m_done || m_pos >= m_line.size()) {
         m_done = true;

@@ -86,6 +86,17 @@ private:
     bool m_merge;
 };
 
+/// The first line of a file without a UTF-8 byte-order mark: the mark belongs to no field.
+inline std::string_view WithoutByteOrderMark(std::string_view firstLine) {
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    if (firstLine.substr(0, mark.size()) == mark) firstLine.remove_prefix(mark.size());
+    return firstLine;
+}
+
+/// True when the first line read holds titles: it has a double quote, or every field
+/// is text that cannot begin a number ("time,V1,I" as most programs write titles).
+bool IsTitleLine(std::string_view line, const SeparatorSet& separators, bool merge);
+
 /// The decimal symbol prepared for parsing many fields.
 class DecimalSymbol {
 public:

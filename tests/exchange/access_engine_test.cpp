@@ -139,7 +139,21 @@ TEST_F(AccessEngine, SampleDatabaseThroughTheEngine) {
     EXPECT_STREQ(texts[0][1], "abcdefg");
     EXPECT_STREQ(texts[4][1], "333333333");
     EXPECT_STREQ(texts[5][1], "444.555");
-    EXPECT_STREQ(texts[7][1], "0");  // a currency cell turns into "0" by the variant text rule
+    // Date (days since 30 December 1899) and currency cells by their values, in every store.
+    EXPECT_STREQ(texts[6][1], "27293");
+    EXPECT_STREQ(texts[7][1], "3.5");
+    CReadAndWriteFileFunction numbers;
+    ASSERT_EQ(numbers.ReadInfoFile(path.c_str(), "Table1", -1, nullptr, nullptr, 1, 0, 2), 1);
+    for (int c = 0; c < 9; ++c) numbers.GetChannel(c)->SetStringArray(&texts[c]);
+    CArray<double, double> dates;
+    double* currency = new double[2]();
+    numbers.GetChannel(6)->SetDoubleArray(&dates);
+    numbers.GetChannel(7)->SetDoublePtr(currency);  // the channel owns the block
+    ASSERT_EQ(numbers.ReadDataFile(), 1) << numbers.GetLastError().GetString();
+    ASSERT_EQ(dates.GetSize(), 2);
+    EXPECT_DOUBLE_EQ(dates[0], 29932.0);
+    EXPECT_DOUBLE_EQ(currency[1], 3.5);
+    numbers.GetChannel(7)->SetDoublePtr(nullptr);
 }
 
 TEST_F(AccessEngine, NamesMessagesAndErrorClasses) {

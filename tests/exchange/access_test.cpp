@@ -197,6 +197,54 @@ TEST(Jet4Writer, ManyRecordsSpanManyPagesAndBitmapPages) {
     }
 }
 
+// A data page holds 4082 bytes of rows and their 2-byte offsets: rows of 1019, 1359 and
+// 2040 bytes are the first that fit one fewer to a page. Eight ASCII texts of n
+// characters in all make rows of n + 39 bytes; every record must come back whole.
+TEST(Jet4Writer, RowsAtTheEdgeOfAPageAllReadBack) {
+    TBTEST_REQUIRE_PROGRAM("mdb-export");
+    const int records = 9;
+    auto text = [](int record, int field, int rowBytes) {
+        const int characters = rowBytes - 39;
+        const int length = characters / 8 + (field < characters % 8 ? 1 : 0);
+        const std::string mark = std::to_string(record) + "." + std::to_string(field);
+        return mark + std::string(static_cast<std::size_t>(length) - mark.size(), 'x');
+    };
+    std::vector<CJet4Field> fields;
+    for (int f = 0; f < 8; ++f) fields.push_back({"T" + std::to_string(f), CJet4Field::Text, 255});
+    for (int edge : {1019, 1359, 2040}) {
+        for (int rowBytes = edge - 2; rowBytes <= edge + 1; ++rowBytes) {
+            SCOPED_TRACE(rowBytes);
+            const std::string file = TempPath("edge.mdb");
+            std::remove(file.c_str());
+            CJet4Writer w;
+            ASSERT_TRUE(w.Open(file, "Data", fields)) << w.Error();
+            for (int r = 0; r < records; ++r) {
+                for (int f = 0; f < 8; ++f) w.SetText(f, text(r, f, rowBytes));
+                ASSERT_TRUE(w.AddRecord()) << w.Error();
+            }
+            ASSERT_TRUE(w.Close()) << w.Error();
+            const std::vector<std::string> lines = Lines(Output("mdb-export -Q -H -d '|' '" + file + "' Data"));
+            ASSERT_EQ(lines.size(), static_cast<std::size_t>(records));
+            CDaoDatabase db;
+            ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, ""), 1) << db.GetLastErrorText().GetString();
+            CDaoTableDef def(&db);
+            ASSERT_EQ(def.Open("Data"), 1);
+            CDaoRecordset rs(&db);
+            ASSERT_EQ(rs.Open(&def, dbOpenTable, 0), 1);
+            int r = 0;
+            for (; !rs.IsEOF() && r < records; rs.MoveNext(), ++r) {
+                const std::vector<std::string> cells = Split(lines[r], '|');
+                ASSERT_EQ(cells.size(), 8u) << r;
+                for (int f = 0; f < 8; ++f) {
+                    EXPECT_EQ(cells[f], text(r, f, rowBytes)) << r;
+                    EXPECT_EQ(std::string(rs.GetFieldValue(f).GetText().GetString()), text(r, f, rowBytes)) << r;
+                }
+            }
+            EXPECT_EQ(r, records);
+        }
+    }
+}
+
 TEST(Jet4Writer, WideTableDefinitionSpansPages) {
     TBTEST_REQUIRE_PROGRAM("mdb-export");
     const std::string file = TempPath("wide.mdb");

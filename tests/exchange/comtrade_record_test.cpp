@@ -353,6 +353,18 @@ TEST_F(Comtrade, ToleratesBlanksLineEndsAndCtrlZ) {
     EXPECT_EQ(r.values[1].GetSize(), 2);
 }
 
+TEST_F(Comtrade, ShortTextSampleWarnsAndReadsNaN) {
+    WriteFile(dir.File("s.cfg"), Lines({"st,,1999", "2,2A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "2,I,,,A,1,0,,0,9,1,1,P", "60",
+                                        "1", "1000,2", "x", "x", "ASCII", "1"}));
+    WriteFile(dir.File("s.dat"), "1,0,3,4\r\n2,1,5\r\n");
+    const Record r = ReadRecord(dir.File("s.cfg"));
+    EXPECT_EQ(r.data, 2) << r.error.GetString();
+    EXPECT_NE(r.warnings.Find(TBFormatMessage(TBMsg::ComtradeShortSample, {CString(dir.File("s.dat").c_str()), 2})), -1)
+        << r.warnings.GetString();
+    EXPECT_DOUBLE_EQ(r.at(1, 1), 5.0);
+    EXPECT_TRUE(std::isnan(r.at(2, 1)));
+}
+
 TEST_F(Comtrade, ContinuesInContinuationFiles) {
     const std::string cfg =
         Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "1000,4", "x", "x", "ASCII", "1"});
@@ -443,6 +455,48 @@ TEST_F(Comtrade, ReadsCombinedFile) {
     EXPECT_EQ(r.header[0], "note");
     WriteFile(dir.File("none.cff"), "just text\r\n");
     EXPECT_EQ(ReadRecord(dir.File("none.cff")).info, 0);
+}
+
+TEST_F(Comtrade, CombinedFileMarkersAsOtherProgramsWriteThem) {
+    const std::string configuration =
+        Lines({"st,,2013", "1,1A,0D", "1,U,,,V,2,0,,0,9,1,1,P", "60", "1", "100,3", "x", "x", "ASCII", "1"});
+    const char* markers[][2] = {{"--file type: cfg--", "-- file type: dat ascii --"},
+                                {"--- File Type CFG ---", "---  FILE  TYPE  DAT  ASCII  ---"},
+                                {"---file type:CFG---", "--- file type : DAT ASCII: 42 ---"}};
+    for (const auto& marker : markers) {
+        SCOPED_TRACE(marker[0]);
+        WriteFile(dir.File("m.cff"),
+                  Lines({marker[0]}) + configuration + Lines({marker[1], "1,0,3", "2,0,4", "3,0,5"}));
+        const Record r = ReadRecord(dir.File("m.cff"));
+        ASSERT_EQ(r.data, 1) << r.error.GetString();
+        EXPECT_DOUBLE_EQ(r.at(1, 2), 10.0);
+    }
+    WriteFile(dir.File("m.cff"), "--- file type: CFG ---\r\n" + configuration);
+    EXPECT_EQ(ReadRecord(dir.File("m.cff")).error,
+              TBFormatMessage(TBMsg::ComtradeCombinedNoData, {dir.File("m.cff").c_str()}));
+    WriteFile(dir.File("m.cff"), "--- file type: DAT ASCII ---\r\n1,0,3\r\n");
+    EXPECT_EQ(ReadRecord(dir.File("m.cff")).error,
+              TBFormatMessage(TBMsg::ComtradeCombinedNoConfiguration, {dir.File("m.cff").c_str()}));
+}
+
+// Three samples announced, two present: the item count tells the host, no zero row
+// stands in for the third.
+TEST_F(Comtrade, CombinedFileWithFewerSamplesReportsThoseRead) {
+    WriteFile(dir.File("f.cff"), "--- file type: CFG ---\r\n" +
+                                     Lines({"st,,2013", "1,1A,0D", "1,U,,,V,2,0,,0,9,1,1,P", "60", "1", "100,3", "x",
+                                            "x", "ASCII", "1", "--- file type: DAT ASCII ---", "1,0,3", "2,0,4"}));
+    CReadAndWriteFiles files;
+    ASSERT_EQ(files.ReadInfoFile(dir.File("f.cff").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+    ASSERT_EQ(files.GetNrItems(), 3);
+    double* u = new double[3]();
+    files.GetChannel(0)->SetDoublePtr(new double[3]());  // the channels own the blocks
+    files.GetChannel(1)->SetDoublePtr(u);
+    EXPECT_EQ(files.ReadDataFile(), 2);
+    EXPECT_EQ(files.GetNrItems(), 2);
+    EXPECT_NE(files.GetLastWarn().Find("Only 2 values"), -1) << files.GetLastWarn().GetString();
+    EXPECT_DOUBLE_EQ(u[1], 8.0);
+    files.GetChannel(0)->SetDoublePtr(nullptr);
+    files.GetChannel(1)->SetDoublePtr(nullptr);
 }
 
 // ---------------------------------------------------------------- public samples

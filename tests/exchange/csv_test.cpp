@@ -133,7 +133,8 @@ TEST_F(Csv, WritesStringAndVariantStorageAndZeroForMissingChannels) {
     files.InsertChannel(4, &others, "O", "");
     const std::string path = dir.File("v.txt");
     ASSERT_EQ(files.WriteFile(path.c_str(), "", -1, ";", ",", 0, 0), 2);
-    EXPECT_EQ(ReadFile(path), "\"T\";\"C\";\"\";\"M\";\"O\"\r\n1.5;2,5;0;200;-7\r\nabc;-1;0;x.y;0");
+    // A date is written as its serial day number.
+    EXPECT_EQ(ReadFile(path), "\"T\";\"C\";\"\";\"M\";\"O\"\r\n1.5;2,5;0;200;-7\r\nabc;-1;0;x.y;3,5");
     EXPECT_EQ(files.GetLastWarn(), TBFormatMessage(TBMsg::ChannelNotWritten, {CString(path.c_str()), 3}) + "\r\n");
 }
 
@@ -213,16 +214,46 @@ TEST_F(Csv, TitleFieldsGiveNamesAndUnits) {
     EXPECT_EQ(r.values[6][0], 7);
 }
 
-TEST_F(Csv, UnquotedFirstLineIsDataAndChannelsAreNumberedFromZero) {
+TEST_F(Csv, UnquotedTitleLineNamesTheChannels) {
     const std::string path = dir.File("u.txt");
-    WriteFile(path, "time;volt\n1;2\n");
+    WriteFile(path, "time; V1(V) ;I\n1;2;3\n");
     ReadResult r = ReadDoubles(path, ";", ".");
-    ASSERT_EQ(r.info, 1);
-    EXPECT_EQ(r.names[0], "CH 0");
-    EXPECT_EQ(r.names[1], "CH 1");
+    ASSERT_EQ(r.data, 1) << r.error.GetString();
+    ASSERT_EQ(r.names.size(), 3u);
+    EXPECT_EQ(r.names[0], "time");
+    EXPECT_EQ(r.names[1], "V1");
+    EXPECT_EQ(r.units[1], "V");
+    EXPECT_EQ(r.names[2], "I");
+    ASSERT_EQ(r.values[0].GetSize(), 1);  // no row of zeros
+    EXPECT_EQ(r.values[2][0], 3);
+    // A field that can begin a number (or an empty one) makes the line data; channels
+    // are then numbered from zero.
+    for (const char* first : {"time;-1;I\n", "time;;I\n"}) {
+        WriteFile(path, std::string(first) + "1;2;3\n");
+        r = ReadDoubles(path, ";", ".");
+        ASSERT_EQ(r.info, 1);
+        EXPECT_EQ(r.names[0], "CH 0") << first;
+        ASSERT_EQ(r.values[0].GetSize(), 2) << first;
+        EXPECT_EQ(r.values[1][1], 2);
+    }
+}
+
+TEST_F(Csv, ByteOrderMarkBelongsToNoField) {
+    const std::string path = dir.File("b.txt");
+    for (const char* titles : {"\"t(s)\";\"U\"", "t(s);U"}) {
+        WriteFile(path, std::string("\xEF\xBB\xBF") + titles + "\n1;2\n");
+        const ReadResult r = ReadDoubles(path, ";", ".");
+        ASSERT_EQ(r.data, 1) << titles;
+        EXPECT_EQ(r.names[0], "t") << titles;
+        EXPECT_EQ(r.units[0], "s");
+    }
+    WriteFile(path,
+              "\xEF\xBB\xBF"
+              "1.5;2\n3;4\n");
+    const ReadResult r = ReadDoubles(path, ";", ".");
+    ASSERT_EQ(r.values.size(), 2u);
     ASSERT_EQ(r.values[0].GetSize(), 2);
-    EXPECT_EQ(r.values[0][0], 0);  // "time" reads as 0 (the t is a prefix letter)
-    EXPECT_EQ(r.values[1][1], 2);
+    EXPECT_EQ(r.values[0][0], 1.5);
 }
 
 TEST_F(Csv, MergeFlagTurnsRunsOfSeparatorsIntoOne) {

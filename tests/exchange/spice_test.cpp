@@ -245,6 +245,19 @@ TEST(SpiceListing, NgspiceSampleListingReads) {
     EXPECT_DOUBLE_EQ(batch.At(4, 145), -1.110598);  // second block, last page
 }
 
+TEST(SpiceListing, BatchBranchCurrentsOfOneLetterSources) {
+    ScratchDir dir;
+    WriteFile(dir.File("b.out"),
+              "title\n-----\nIndex   time   v#branch   vin#branch\n-----\n0\t0\t1e-3\t2\n1\t1e-9\t2e-3\t3\n");
+    ChannelRead batch(dir.File("b.out"));
+    ASSERT_EQ(batch.data, 1) << batch.Error();
+    ASSERT_EQ(batch.Channels(), 3);
+    EXPECT_EQ(batch.Name(1), "v");
+    EXPECT_EQ(batch.Unit(1), "A");
+    EXPECT_EQ(batch.Name(2), "vin");
+    EXPECT_DOUBLE_EQ(batch.At(1, 1), 2e-3);
+}
+
 const char* kRcNetlist = "rc step\nv1 1 0 pulse(0 1 0 1u 1u 10u 20u)\nr1 1 2 1k\nc1 2 0 1n\n.tran 0.5u 40u\n.end\n";
 
 TEST(SpiceRaw, BinaryAndTextFilesOfOneRunAgree) {

@@ -48,6 +48,21 @@ int WriteUI(const std::string& path, int formatCode, int n, CArray<double, doubl
     return files.WriteFile(path.c_str(), table, formatCode, nullptr, nullptr, 0, 0);
 }
 
+// The FONT record every written workbook holds: 10 points, automatic colour, Arial.
+std::string FontRecord(int formatCode) {
+    using namespace std::string_literals;
+    if (formatCode < 8) return "\x31\x02\x0C\x00\xC8\x00\x00\x00\xFF\x7F\x05"s + "Arial";
+    const std::string common = "\xC8\x00\x00\x00\xFF\x7F\x90\x01\x00\x00\x00\x02\x00\x00\x05"s;
+    if (formatCode == 8) return "\x31\x00\x14\x00"s + common + "Arial";
+    return "\x31\x00\x15\x00"s + common + "\x00"s + "Arial";
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 }  // namespace
 
 TEST(XlsExchange, ChannelsRoundTripInEveryVersion) {
@@ -56,6 +71,7 @@ TEST(XlsExchange, ChannelsRoundTripInEveryVersion) {
         std::string path = Dir() + "/ui" + std::to_string(code) + ".xls";
         CArray<double, double> u, i;
         ASSERT_EQ(WriteUI(path, code, 1000, u, i), 1);
+        EXPECT_EQ(CountOf(ReadFile(path), FontRecord(code)), code >= 8 ? 5u : 1u) << "10-point Arial, automatic colour";
 
         CReadAndWriteFiles files;
         ASSERT_EQ(files.ReadInfoFile(path.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1)

@@ -1,6 +1,7 @@
 // BIFF record streams found by fuzzing: each must end with a defined result and never
 // read beyond the stream (the sanitizer build of the tests catches any overrun).
 #include "exchange/tables/xls/xls_biff.h"
+#include "tests/support/bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -29,5 +30,32 @@ TEST(XlsStream, SharedStringsContinuedIntoAnEmptyRecord) {
         EXPECT_FALSE(status.text.IsEmpty());
     } else {
         EXPECT_EQ(status.code, TB_DAO_OK);
+    }
+}
+
+// A formula's text result comes in the STRING record after the FORMULA record; a shared
+// formula, array or table record may stand between them.
+TEST(XlsStream, FormulaTextAfterSharedFormulaArrayOrTable) {
+    using tbtest::Le16;
+    auto record = [](std::uint16_t id, const std::string& data) {
+        return Le16(id) + Le16(static_cast<std::uint16_t>(data.size())) + data;
+    };
+    const std::string textResult("\0\0\0\0\0\0\xFF\xFF", 8);
+    for (std::uint16_t between : {0x04BC, 0x0221, 0x0236}) {
+        SCOPED_TRACE(between);
+        const std::string stream = record(0x0409, std::string("\0\0\x10\0\0\0", 6)) +
+                                   record(0x0406, Le16(1) + Le16(2) + Le16(0) + textResult + Le16(0) + Le16(0)) +
+                                   record(between, std::string(8, '\0')) + record(0x0207, Le16(2) + "ok") +
+                                   record(0x000A, "");
+        tb_xls::Workbook book;
+        CDaoStatus status;
+        ASSERT_TRUE(tb_xls::ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(),
+                                            "Sheet", book, status))
+            << status.text.GetString();
+        ASSERT_EQ(book.sheets.size(), 1u);
+        ASSERT_EQ(book.sheets[0].cells.size(), 1u);
+        EXPECT_EQ(book.sheets[0].cells[0].row, 1u);
+        EXPECT_EQ(book.sheets[0].cells[0].column, 2u);
+        EXPECT_STREQ(book.sheets[0].cells[0].value.GetText(), "ok");
     }
 }

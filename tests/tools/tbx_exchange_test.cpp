@@ -1,6 +1,7 @@
 // tbx info and tbx convert end to end: the shipped example, workbooks, Access
 // databases, characteristic files, SPICE and recorder files, and bad input. A failed
 // conversion explains itself and leaves no output and no staging file behind.
+#include "tests/support/bytes.h"
 #include "tests/support/engine_read.h"
 #include "tests/support/files.h"
 #include "tests/support/programs.h"
@@ -111,6 +112,16 @@ TEST_F(TbxExchange, WorkbookInfoShowsVersionTableAndChannels) {
     ExpectShows(Succeeds("info " + gnumeric),
                 {"format code 8", "Table:     sample.csv$", "1  U  [V]", "2  I  [A]", "Items:     3"});
     FailsWith("info --table Missing " + gnumeric, "Please control your table name");
+}
+
+TEST_F(TbxExchange, DamagedWorkbookTellsWhyAndTheCompoundFileLibraryStaysQuiet) {
+    std::string damaged = ReadFile(gnumeric);
+    tbtest::PutLe32(damaged, 0x4C, 0x7FFF);  // the first allocation table sector lies beyond the file
+    tbtest::WriteFile(In("damaged.xls"), damaged);
+    const RunResult r = RunTbx("info " + In("damaged.xls"));
+    EXPECT_EQ(r.status, 1);
+    ExpectShows(r.output, {"Error if opening the database", "The compound file is damaged"});
+    EXPECT_EQ(r.output.find("libgsf"), std::string::npos) << r.output;
 }
 
 TEST_F(TbxExchange, WorkbooksConvertBetweenVersionsAndToText) {

@@ -347,6 +347,7 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
     if (result == 0) {
         CString error = files.GetLastError();
         if (error.IsEmpty()) error = TBFormatMessage(TBMsg::CannotOpenFile, {path});
+        PrintWarnings(files);  // the reasons the format's layer gives for the failure
         std::fprintf(stderr, "tbx %s: %s\n", command, error.GetString());
         return false;
     }
@@ -534,6 +535,7 @@ int RunConvertCommand(const Arguments& args) {
         storage.push_back(std::move(block));
     }
     if (!files.ReadDataFile()) {
+        PrintWarnings(files);
         std::fprintf(stderr, "tbx convert: %s\n", files.GetLastError().GetString());
         return 1;
     }
@@ -560,6 +562,7 @@ int RunConvertCommand(const Arguments& args) {
     if (result == 0) {
         CString error = files.GetLastError();
         error.Replace(staging.Path() + "/", toStandardOutput ? CString() : DirectoryOf(output) + "/");
+        PrintWarnings(files);
         std::fprintf(stderr, "tbx convert: %s\n", error.GetString());
         return 1;
     }

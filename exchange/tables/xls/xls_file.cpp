@@ -16,6 +16,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
+#include <string>
 
 namespace tb_xls {
 
@@ -43,9 +45,42 @@ struct Unref {
 template <class T>
 using GPtr = std::unique_ptr<T, Unref>;
 
+// The compound-file library reports damage through the GLib log, which prints to
+// standard error. Its messages are taken instead: within a CompoundMessages scope they
+// are collected for the reason given to the caller, elsewhere they are dropped.
+thread_local std::string* t_compoundMessages = nullptr;
+
+void TakeCompoundMessage(const gchar*, GLogLevelFlags, const gchar* message, gpointer) {
+    if (!t_compoundMessages || !message) return;
+    if (!t_compoundMessages->empty()) *t_compoundMessages += "; ";
+    *t_compoundMessages += message;
+}
+
+class CompoundMessages {
+public:
+    CompoundMessages() {
+        static std::once_flag installed;
+        std::call_once(installed, [] {
+            const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
+            for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils"})
+                g_log_set_handler(domain, levels, TakeCompoundMessage, nullptr);
+        });
+        t_compoundMessages = &m_text;
+    }
+    ~CompoundMessages() { t_compoundMessages = nullptr; }
+    CompoundMessages(const CompoundMessages&) = delete;
+    CompoundMessages& operator=(const CompoundMessages&) = delete;
+    /// ": " and the messages taken so far, or nothing.
+    CString Detail() const { return m_text.empty() ? CString() : CString(": ") + CString(m_text.c_str()); }
+
+private:
+    std::string m_text;
+};
+
 }  // namespace
 
 bool ReadCompoundStream(const unsigned char* data, size_t size, std::string& out, bool& biff5, CDaoStatus& status) {
+    CompoundMessages messages;
     GPtr<GsfInput> input(gsf_input_memory_new(data, static_cast<gsf_off_t>(size), FALSE));
     if (!input) return status.Fail(TB_DAO_E_MEMORY, "Not enough memory.");
     GError* error = nullptr;
@@ -55,6 +90,8 @@ bool ReadCompoundStream(const unsigned char* data, size_t size, std::string& out
         if (error) {
             text += CString(": ") + error->message;
             g_error_free(error);
+        } else {
+            text += messages.Detail();
         }
         return status.Fail(TB_DAO_E_FORMAT, text + ".");
     }
@@ -77,7 +114,7 @@ bool ReadCompoundStream(const unsigned char* data, size_t size, std::string& out
     }
     if (found < 0) return status.Fail(TB_DAO_E_FORMAT, "The compound file holds no workbook stream.");
     GPtr<GsfInput> stream(gsf_infile_child_by_index(ole.get(), found));
-    if (!stream) return status.Fail(TB_DAO_E_FORMAT, "The workbook stream cannot be read.");
+    if (!stream) return status.Fail(TB_DAO_E_FORMAT, "The workbook stream cannot be read" + messages.Detail() + ".");
     gsf_off_t streamSize = gsf_input_size(stream.get());
     // A stream cannot be larger than the file that holds it.
     if (streamSize < 0 || static_cast<std::uint64_t>(streamSize) > size)
@@ -85,7 +122,8 @@ bool ReadCompoundStream(const unsigned char* data, size_t size, std::string& out
     out.resize(static_cast<size_t>(streamSize));
     if (streamSize > 0 &&
         !gsf_input_read(stream.get(), static_cast<size_t>(streamSize), reinterpret_cast<guint8*>(&out[0])))
-        return status.Fail(TB_DAO_E_FORMAT, "The workbook stream is damaged (its sectors cannot be followed).");
+        return status.Fail(TB_DAO_E_FORMAT,
+                           "The workbook stream is damaged (its sectors cannot be followed)" + messages.Detail() + ".");
     return true;
 }
 

@@ -38,6 +38,12 @@ enum : std::uint16_t {
     kBoolErr = 0x0205,
     kFormula3 = 0x0206,
     kString = 0x0207,
+    kArray2 = 0x0021,
+    kTable2 = 0x0036,
+    kSharedFormula3 = 0x00BC,
+    kArray = 0x0221,
+    kTable = 0x0236,
+    kSharedFormula = 0x04BC,
     kRk = 0x027E,
     kFormula4 = 0x0406,
     kBof2 = 0x0009,
@@ -294,6 +300,22 @@ bool FormulaResult(const unsigned char* result, COleVariant& value, bool& pendin
     return true;
 }
 
+// Records that may stand between a FORMULA record and the STRING record with its text
+// result: the shared formula, array formula or data table the FORMULA refers to.
+bool BetweenFormulaAndString(std::uint16_t id) {
+    switch (id) {
+        case kString:
+        case kString2:
+        case kArray2:
+        case kTable2:
+        case kSharedFormula3:
+        case kArray:
+        case kTable:
+        case kSharedFormula: return true;
+        default: return false;
+    }
+}
+
 bool IsBof(std::uint16_t id) { return id == kBof || id == kBof2 || id == kBof3 || id == kBof4; }
 
 // Reads the cell records of one worksheet into a sheet, one handler per family of cell
@@ -333,7 +355,7 @@ private:
     bool OnRecord(const Record& r) {
         const std::uint32_t row = r.size >= 4 ? LoadU16(r.data) : 0;
         const std::uint32_t column = r.size >= 4 ? LoadU16(r.data + 2) : 0;
-        if (r.id != kString && r.id != kString2) m_wantString = false;
+        if (!BetweenFormulaAndString(r.id)) m_wantString = false;
         switch (r.id) {
             case kCodePage:
                 if (r.size >= 2) m_ctx.codePage = LoadU16(r.data);

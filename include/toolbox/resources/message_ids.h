@@ -107,9 +107,10 @@ constexpr UINT ClipboardChannelNotWritten = 551;      // "It couldn't be written
 constexpr UINT ComtradeDateTimeFormat = 552;       // "%d/%m/%y,%H:%M:%S"
 constexpr UINT ComtradeInvalidConfigLine = 570;    // "File >>%s<<: The configuration is invalid in line %i."
 constexpr UINT ComtradeMissingChannelLines = 571;  // "File >>%s<<: The configuration announces %i channels, but onl..."
-constexpr UINT ComtradeCombinedIncomplete = 572;   // "File >>%s<<: The combined file holds no configuration or no d..."
-constexpr UINT ComtradeShortSample = 573;          // "File >>%s<<: Sample %i and maybe later ones hold fewer values..."
-constexpr UINT ComtradeStampOutOfRange = 579;      // "File >>%s<<: The time of sample %i and maybe later ones..."
+constexpr UINT ComtradeCombinedNoConfiguration = 572;  // "File >>%s<<: The combined file holds no configuration sec..."
+constexpr UINT ComtradeShortSample = 573;              // "File >>%s<<: Sample %i and maybe later ones hold fewer va..."
+constexpr UINT ComtradeCombinedNoData = 574;           // "File >>%s<<: The combined file holds no data section."
+constexpr UINT ComtradeStampOutOfRange = 579;          // "File >>%s<<: The time of sample %i and maybe later ones..."
 
 // SPICE raw and recorder files; clipboard text.
 constexpr UINT RawFileTruncated = 580;         // "The raw file >>%s<< ends before the %i points its header announces!"
