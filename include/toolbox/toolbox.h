@@ -48,3 +48,7 @@
 #include <toolbox/crash/crash_dialogs.h>
 #include <toolbox/mail/mail.h>
 #include <toolbox/zip/zip_archive.h>
+
+// Raster images and their file adaptors.
+#include <toolbox/image/xfile.h>
+#include <toolbox/image/ximage.h>

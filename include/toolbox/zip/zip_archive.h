@@ -1,39 +1,138 @@
-// The least of the zip layer that crash reports and mail delivery need: create an
-// archive, add files under chosen names, close it. Standard zip files on libzip.
+// Zip archives on libzip: create one, open one to read or change it, list its entries
+// with sizes, times and comments, extract entries to files or memory, add files and
+// memory blocks, remove and rename entries. Names are UTF-8. Extraction never writes
+// outside its target folder: names with "..", absolute names and links are refused.
 #pragma once
 
 #include <toolbox/types/cstring.h>
+#include <toolbox/types/windef.h>
 
-/// One zip archive being written. Not copyable; the destructor closes it.
+#include <ctime>
+#include <vector>
+
+typedef DWORD ZIP_INDEX_TYPE;
+typedef unsigned long long ZIP_SIZE_TYPE;
+/// What FindFile returns when no entry has the name.
+constexpr ZIP_INDEX_TYPE ZIP_FILE_INDEX_NOT_FOUND = 0xFFFFFFFFu;
+
+/// What the archive says about one entry.
+struct TB_EXPORT CZipFileHeader {
+    CString m_fileName;  ///< UTF-8; folders end with '/'
+    CString m_comment;   ///< UTF-8
+    ZIP_SIZE_TYPE m_uUncomprSize = 0;
+    ZIP_SIZE_TYPE m_uComprSize = 0;
+    DWORD m_uCrc32 = 0;
+    WORD m_uMethod = 0;  ///< 0 stored, 8 deflated
+    time_t m_tModificationTime = 0;
+    bool m_bSymbolicLink = false;  ///< made on Unix as a symbolic link
+
+    CString GetFileName() const { return m_fileName; }
+    CString GetComment() const { return m_comment; }
+    time_t GetTime() const { return m_tModificationTime; }
+    bool IsDirectory() const;
+};
+
+/// A growable memory block that entries are extracted into or added from.
+class TB_EXPORT CZipMemFile {
+public:
+    CZipMemFile() = default;
+    CZipMemFile(const void* data, size_t size);
+    size_t GetLength() const { return m_bytes.size(); }
+    const BYTE* GetData() const { return m_bytes.data(); }
+    std::vector<BYTE>& Bytes() { return m_bytes; }
+    const std::vector<BYTE>& Bytes() const { return m_bytes; }
+
+private:
+    std::vector<BYTE> m_bytes;
+};
+
+/// Told about the progress of long work (writing the archive on Close, extracting).
+class TB_EXPORT CZipActionCallback {
+public:
+    virtual ~CZipActionCallback();
+    /// progress runs from 0 to 1; return false to cancel the work.
+    virtual bool Callback(double progress) = 0;
+};
+
+/// One zip archive. Not copyable; the destructor closes it (writing the changes).
+/// Entry indexes run from 0 to GetCount() - 1; a removed entry keeps its index (and
+/// GetFileInfo fails for it) until the archive is closed.
 class TB_EXPORT CZipArchive {
 public:
-    enum OpenMode { zipCreate = 1 };
+    enum OpenMode {
+        zipCreate = 1,        ///< a new, empty archive (an existing file is replaced on Close)
+        zipOpen = 2,          ///< an existing archive to read and change
+        zipOpenReadOnly = 3,  ///< an existing archive to read
+    };
+    /// The most bytes one extraction writes unless SetMaxExtractSize says otherwise; an
+    /// entry that inflates beyond it (a zip bomb) fails and leaves nothing behind.
+    static constexpr ZIP_SIZE_TYPE kDefaultMaxExtractSize = 1ull << 30;
+
     CZipArchive();
     ~CZipArchive();
     CZipArchive(const CZipArchive&) = delete;
     CZipArchive& operator=(const CZipArchive&) = delete;
 
-    /// Opens path as a new, empty archive (an existing file is replaced when the archive
-    /// is closed). Returns false with GetLastError set when it cannot be created.
+    /// Opens path in mode. Returns false with GetLastError set when it cannot be created
+    /// or is not a readable archive.
     bool Open(LPCTSTR path, int mode = zipCreate);
+    /// Opens a copy of the archive held in memory, read only.
+    bool Open(const CZipMemFile& archive);
     /// Adds the file at filePath under nameInZip (no directory part is added for you).
     /// compressionLevel -1 is the default deflate level, 0 stores, 1..9 as usual;
     /// bufferSize is accepted for compatibility (libzip chooses its own buffers).
     /// The file is opened at once, so a file that vanishes later still goes in whole;
-    /// returns false (and adds nothing) when it cannot be opened or added.
+    /// returns false (and adds nothing) when it cannot be opened or added. An entry of
+    /// the same name is replaced.
     bool AddNewFile(LPCTSTR filePath, LPCTSTR nameInZip, int compressionLevel = -1, unsigned long bufferSize = 65536);
-    /// Writes the archive to disk. Returns false when writing failed; the archive is
-    /// then not left half-written.
+    /// Adds a copy of the memory block under nameInZip; as above otherwise.
+    bool AddNewFile(const CZipMemFile& data, LPCTSTR nameInZip, int compressionLevel = -1);
+    /// Removes the entry (written on Close).
+    bool RemoveFile(ZIP_INDEX_TYPE index);
+    /// Gives the entry a new name; false when the name is taken.
+    bool RenameFile(ZIP_INDEX_TYPE index, LPCTSTR newName);
+
+    /// Writes the archive to disk (nothing for a read-only one). Returns false when
+    /// writing failed or was cancelled; the old file is then left as it was.
     bool Close();
     bool IsOpen() const { return m_zip != nullptr; }
-    /// Number of files added so far.
-    int GetCount() const { return m_count; }
+    bool IsReadOnly() const { return m_mode == zipOpenReadOnly; }
+    /// Number of entry indexes (files added included).
+    int GetCount() const;
     /// Text of the last failure (empty when none).
     CString GetLastError() const { return m_lastError; }
 
+    bool GetFileInfo(CZipFileHeader& info, ZIP_INDEX_TYPE index) const;
+    /// The index of the entry called name, or ZIP_FILE_INDEX_NOT_FOUND.
+    ZIP_INDEX_TYPE FindFile(LPCTSTR name, bool caseSensitive = true) const;
+    /// Extracts the entry into folder, below its path in the archive (fullPath) or by
+    /// its last name part only; newName replaces the name. Folders are created. Refused:
+    /// names with "..", absolute names, links, and paths through links in folder.
+    bool ExtractFile(ZIP_INDEX_TYPE index, LPCTSTR folder, bool fullPath = true, LPCTSTR newName = nullptr);
+    /// Extracts the entry's bytes into out (replacing its content).
+    bool ExtractFile(ZIP_INDEX_TYPE index, CZipMemFile& out);
+    void SetMaxExtractSize(ZIP_SIZE_TYPE limit) { m_maxExtractSize = limit; }
+    ZIP_SIZE_TYPE GetMaxExtractSize() const { return m_maxExtractSize; }
+
+    CString GetGlobalComment() const;
+    bool SetGlobalComment(LPCTSTR comment);
+    bool SetFileComment(ZIP_INDEX_TYPE index, LPCTSTR comment);
+
+    /// The callback told about Close and extraction (null for none); not owned.
+    void SetCallback(CZipActionCallback* callback) { m_callback = callback; }
+
 private:
+    bool Fail(const char* format, ...);
+    bool RequireWritable();
+    bool SetCompression(ZIP_INDEX_TYPE index, int compressionLevel);
+    bool CopyEntry(ZIP_INDEX_TYPE index, bool (*sink)(void* target, const BYTE* data, size_t size), void* target);
+    bool WriteEmptyArchive();
+
     void* m_zip = nullptr;
-    int m_count = 0;
+    int m_mode = 0;
     CString m_lastError;
     CString m_path;
+    std::vector<BYTE> m_memory;  // the archive opened from memory
+    ZIP_SIZE_TYPE m_maxExtractSize = kDefaultMaxExtractSize;
+    CZipActionCallback* m_callback = nullptr;
 };

@@ -1,0 +1,226 @@
+// Image objects: every format written and read back, pictures exchanged with Pillow in
+// both directions, the file adaptors, bitmap blocks and resampling, damaged files.
+#include <gtest/gtest.h>
+#include "tests/support/files.h"
+#include "tests/support/programs.h"
+
+#include <toolbox/image/ximage.h>
+
+#include <cstdlib>
+#include <string>
+
+using namespace tbtest;
+
+namespace {
+
+struct Format {
+    DWORD type;
+    const char* extension;
+    int tolerance;  // largest difference per channel allowed (JPEG is lossy)
+};
+
+const Format kFormats[] = {{CXIMAGE_FORMAT_BMP, "bmp", 0},
+                           {CXIMAGE_FORMAT_GIF, "gif", 0},
+                           {CXIMAGE_FORMAT_JPG, "jpg", 40},
+                           {CXIMAGE_FORMAT_PNG, "png", 0},
+                           {CXIMAGE_FORMAT_TIF, "tif", 0}};
+
+// A 24-bit picture of odd width (rows need padding) with few enough colours for GIF;
+// colours change in blocks so JPEG keeps them close.
+CxImage Pattern(DWORD width = 37, DWORD height = 21) {
+    CxImage image;
+    image.Create(width, height, 24);
+    for (long y = 0; y < static_cast<long>(height); ++y)
+        for (long x = 0; x < static_cast<long>(width); ++x)
+            image.SetPixelColor(x, y, RGB((x / 8) * 60, (y / 8) * 100, 200 - (x / 8) * 40));
+    return image;
+}
+
+// Largest channel difference between the two pictures; 1000 when their sizes differ.
+int Difference(const CxImage& a, const CxImage& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return 1000;
+    int worst = 0;
+    for (long y = 0; y < static_cast<long>(a.GetHeight()); ++y)
+        for (long x = 0; x < static_cast<long>(a.GetWidth()); ++x) {
+            RGBQUAD p = a.GetPixelColor(x, y), q = b.GetPixelColor(x, y);
+            worst = std::max({worst, std::abs(p.rgbRed - q.rgbRed), std::abs(p.rgbGreen - q.rgbGreen),
+                              std::abs(p.rgbBlue - q.rgbBlue)});
+        }
+    return worst;
+}
+
+// Pillow's view of an image file: raw RGB rows top-down, written to OUT.
+const char kDumpScript[] =
+    "import sys\n"
+    "from PIL import Image\n"
+    "im = Image.open(sys.argv[1]).convert('RGB')\n"
+    "open(sys.argv[2], 'wb').write(bytes([im.width, im.height]) + im.tobytes())\n";
+
+// Pillow writes the pattern below in every format, interlaced GIF included.
+const char kWriteScript[] =
+    "import sys\n"
+    "from PIL import Image\n"
+    "im = Image.new('RGB', (29, 19))\n"
+    "for y in range(19):\n"
+    "    for x in range(29):\n"
+    "        im.putpixel((x, y), ((x // 8) * 70, (y // 8) * 110, 250 - (x // 8) * 50))\n"
+    "for ext in ['bmp', 'gif', 'jpg', 'png', 'tif']:\n"
+    "    im.save(sys.argv[1] + '/pil.' + ext, interlace=True) if ext == 'gif' else im.save(sys.argv[1] + '/pil.' + "
+    "ext)\n";
+
+int DifferenceFromDump(const CxImage& image, const std::string& dump) {
+    if (dump.size() < 2 || static_cast<BYTE>(dump[0]) != image.GetWidth() ||
+        static_cast<BYTE>(dump[1]) != image.GetHeight())
+        return 1000;
+    if (dump.size() != 2 + 3 * image.GetWidth() * image.GetHeight()) return 1000;
+    int worst = 0;
+    size_t at = 2;
+    for (long y = static_cast<long>(image.GetHeight()) - 1; y >= 0; --y)
+        for (long x = 0; x < static_cast<long>(image.GetWidth()); ++x, at += 3) {
+            RGBQUAD p = image.GetPixelColor(x, y);
+            worst = std::max({worst, std::abs(p.rgbRed - static_cast<BYTE>(dump[at])),
+                              std::abs(p.rgbGreen - static_cast<BYTE>(dump[at + 1])),
+                              std::abs(p.rgbBlue - static_cast<BYTE>(dump[at + 2]))});
+        }
+    return worst;
+}
+
+bool HavePillow() { return Shell("/usr/bin/python3 -c 'import PIL'").status == 0; }
+
+}  // namespace
+
+TEST(ImageRoundTrip, EveryFormatThroughMemoryAndFilesAndDetection) {
+    ScratchDir scratch;
+    const CxImage pattern = Pattern();
+    for (const Format& f : kFormats) {
+        SCOPED_TRACE(f.extension);
+        std::vector<BYTE> bytes;
+        ASSERT_TRUE(pattern.Encode(bytes, f.type)) << pattern.GetLastError();
+        CxImage fromMemory;
+        ASSERT_TRUE(fromMemory.Decode(bytes.data(), static_cast<DWORD>(bytes.size()))) << fromMemory.GetLastError();
+        EXPECT_EQ(fromMemory.GetType(), f.type);
+        EXPECT_LE(Difference(pattern, fromMemory), f.tolerance);
+
+        const std::string path = scratch / (std::string("p.") + f.extension);
+        ASSERT_TRUE(pattern.Save(path.c_str(), f.type)) << pattern.GetLastError();
+        CxImage fromFile(path.c_str(), CXIMAGE_FORMAT_UNKNOWN);
+        EXPECT_LE(Difference(pattern, fromFile), f.tolerance);
+        CxIOFile adaptor;
+        ASSERT_TRUE(adaptor.Open(path.c_str(), "rb"));
+        CxImage fromAdaptor;
+        EXPECT_TRUE(fromAdaptor.Decode(&adaptor, f.type)) << fromAdaptor.GetLastError();
+        EXPECT_LE(Difference(pattern, fromAdaptor), f.tolerance);
+    }
+}
+
+TEST(ImageRoundTrip, PaletteTransparencyAndQuantisation) {
+    CxImage indexed;
+    ASSERT_TRUE(indexed.Create(10, 6, 4));
+    EXPECT_EQ(indexed.GetBpp(), 8);
+    EXPECT_EQ(indexed.GetNumColors(), 16u);
+    indexed.SetPaletteColor(3, RGBQUAD{10, 20, 30, 0});
+    for (long x = 0; x < 10; ++x) indexed.SetPixelIndex(x, 2, x % 2 ? 3 : 7);
+    indexed.SetTransIndex(7);
+    for (DWORD type : {CXIMAGE_FORMAT_GIF, CXIMAGE_FORMAT_PNG}) {
+        std::vector<BYTE> bytes;
+        ASSERT_TRUE(indexed.Encode(bytes, type));
+        CxImage back;
+        ASSERT_TRUE(back.Decode(bytes.data(), static_cast<DWORD>(bytes.size()), type)) << back.GetLastError();
+        EXPECT_EQ(back.GetBpp(), 8);
+        EXPECT_EQ(back.GetPixelIndex(0, 2), back.GetTransIndex()) << type;
+        EXPECT_EQ(back.GetPixelColor(1, 2).rgbRed, 30);
+    }
+    // More than 256 colours are quantised for GIF, and stay near the original.
+    CxImage rich;
+    rich.Create(64, 64, 24);
+    for (long y = 0; y < 64; ++y)
+        for (long x = 0; x < 64; ++x) rich.SetPixelColor(x, y, RGB(x * 4, y * 4, (x + y) * 2));
+    std::vector<BYTE> gif;
+    ASSERT_TRUE(rich.Encode(gif, CXIMAGE_FORMAT_GIF));
+    CxImageGIF back;
+    CxMemFile memory(gif.data(), gif.size());
+    ASSERT_TRUE(back.Decode(&memory));
+    EXPECT_LE(back.GetNumColors(), 256u);
+    EXPECT_LE(Difference(rich, back), 30);
+    EXPECT_GT(Difference(rich, back), 0);
+}
+
+TEST(ImageInterop, PillowReadsWhatWeWriteAndWeReadWhatItWrites) {
+    if (!HavePillow()) GTEST_SKIP() << "python3-pil is not installed; this test needs it";
+    ScratchDir scratch;
+    WriteFile(scratch / "dump.py", kDumpScript);
+    WriteFile(scratch / "write.py", kWriteScript);
+    const CxImage pattern = Pattern();
+    for (const Format& f : kFormats) {
+        SCOPED_TRACE(f.extension);
+        const std::string ours = scratch / (std::string("ours.") + f.extension);
+        ASSERT_TRUE(pattern.Save(ours.c_str(), f.type));
+        const RunResult dump =
+            Shell("/usr/bin/python3 " + scratch / "dump.py" + " " + ours + " " + scratch / "ours.rgb");
+        ASSERT_EQ(dump.status, 0) << dump.output;
+        EXPECT_LE(DifferenceFromDump(pattern, ReadFile(scratch / "ours.rgb")), f.tolerance);
+    }
+    const RunResult written = Shell("/usr/bin/python3 " + scratch / "write.py" + " " + scratch.Path());
+    ASSERT_EQ(written.status, 0) << written.output;
+    for (const Format& f : kFormats) {
+        SCOPED_TRACE(f.extension);
+        const std::string theirs = scratch / (std::string("pil.") + f.extension);
+        CxImage image;
+        ASSERT_TRUE(image.Load(theirs.c_str())) << image.GetLastError();
+        ASSERT_EQ(Shell("/usr/bin/python3 " + scratch / "dump.py" + " " + theirs + " " + scratch / "pil.rgb").status,
+                  0);
+        EXPECT_LE(DifferenceFromDump(image, ReadFile(scratch / "pil.rgb")), f.tolerance);
+    }
+}
+
+TEST(ImageObject, BitmapBlockResampleAndAdaptors) {
+    const CxImage pattern = Pattern();
+    std::vector<BYTE> dib;
+    ASSERT_TRUE(pattern.CopyToDIB(dib));
+    EXPECT_EQ(dib.size(), 40u + 112u * 21u);  // 37 pixels × 3 bytes padded to 112
+    CxImage copy;
+    ASSERT_TRUE(copy.CreateFromDIB(dib.data(), dib.size()));
+    EXPECT_EQ(Difference(pattern, copy), 0);
+    EXPECT_FALSE(copy.CreateFromDIB(dib.data(), dib.size() - 1));
+
+    CxImage scaled = pattern;
+    ASSERT_TRUE(scaled.Resample(74, 42));
+    EXPECT_EQ(scaled.GetWidth(), 74u);
+    // Inside a block of one colour, bilinear scaling keeps the colour.
+    EXPECT_EQ(scaled.GetPixelColor(4, 4).rgbBlue, pattern.GetPixelColor(2, 2).rgbBlue);
+    EXPECT_FALSE(scaled.Resample(0, 5));
+
+    CxMemFile memory;
+    EXPECT_EQ(memory.Write("abcdef", 2, 3), 3u);
+    EXPECT_TRUE(memory.Seek(-2, SEEK_END));
+    EXPECT_EQ(memory.GetC(), 'e');
+    EXPECT_TRUE(memory.Seek(10, SEEK_SET));
+    char buffer[4];
+    EXPECT_EQ(memory.Read(buffer, 1, 4), 0u);
+    EXPECT_FALSE(memory.Seek(-1, SEEK_SET));
+}
+
+TEST(ImageBadInput, TruncatedAndLyingFilesFailWithAMessage) {
+    const CxImage pattern = Pattern(64, 64);
+    for (const Format& f : kFormats) {
+        SCOPED_TRACE(f.extension);
+        std::vector<BYTE> bytes;
+        ASSERT_TRUE(pattern.Encode(bytes, f.type));
+        for (size_t keep : {size_t(0), size_t(9), bytes.size() / 2, bytes.size() - 3}) {
+            CxImage image;
+            EXPECT_FALSE(image.Decode(bytes.data(), static_cast<DWORD>(keep), f.type)) << keep;
+            EXPECT_FALSE(image.IsValid());
+            EXPECT_FALSE(image.GetLastError().IsEmpty());
+        }
+    }
+    // A BMP whose header claims a picture far larger than the file.
+    std::vector<BYTE> bmp;
+    pattern.Encode(bmp, CXIMAGE_FORMAT_BMP);
+    bmp[18 + 3] = 0x40;  // width 0x40000040
+    CxImage image;
+    EXPECT_FALSE(image.Decode(bmp.data(), static_cast<DWORD>(bmp.size())));
+    EXPECT_NE(image.GetLastError().Find("truncated"), -1) << image.GetLastError().GetString();
+    const BYTE noise[] = "not an image at all";
+    EXPECT_FALSE(image.Decode(noise, sizeof noise));
+    EXPECT_NE(image.GetLastError().Find("Unknown"), -1);
+}
