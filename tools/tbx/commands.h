@@ -17,3 +17,5 @@ int RunConvertCommand(const Arguments& args);
 int RunUnitsCommand(const Arguments& args);
 int RunMaterialsCommand(const Arguments& args);
 int RunGalleryCommand(const Arguments& args);
+int RunImageCommand(const Arguments& args);
+int RunZipCommand(const Arguments& args);
