@@ -84,6 +84,7 @@ bool CZipArchive::Open(LPCTSTR path, int mode) {
     if (m_zip) Close();
     m_lastError.Empty();
     m_memory.clear();
+    m_closedCount = 0;
     if ((mode != zipCreate && mode != zipOpen && mode != zipOpenReadOnly) || !path || !*path)
         return Fail("Unsupported archive mode or empty archive name");
     if (mode == zipCreate) {
@@ -112,6 +113,7 @@ bool CZipArchive::Open(LPCTSTR path, int mode) {
 bool CZipArchive::Open(const CZipMemFile& archive) {
     if (m_zip) Close();
     m_lastError.Empty();
+    m_closedCount = 0;
     m_memory = archive.Bytes();
     zip_error_t error;
     zip_error_init(&error);
@@ -202,7 +204,7 @@ bool CZipArchive::RenameFile(ZIP_INDEX_TYPE index, LPCTSTR newName) {
 }
 
 int CZipArchive::GetCount() const {
-    if (!m_zip) return 0;
+    if (!m_zip) return m_closedCount;
     zip_int64_t count = zip_get_num_entries(AsZip(m_zip), 0);
     return count < 0 ? 0 : static_cast<int>(count);
 }
@@ -359,15 +361,17 @@ bool CZipArchive::WriteEmptyArchive() {
 bool CZipArchive::Close() {
     if (!m_zip) return false;
     zip_t* zip = AsZip(m_zip);
+    m_closedCount = GetCount();
     m_zip = nullptr;
     if (m_mode == zipOpenReadOnly) {
         zip_discard(zip);
         m_memory.clear();
         return true;
     }
-    bool empty = true;
     const zip_int64_t count = zip_get_num_entries(zip, 0);
-    for (zip_int64_t i = 0; i < count && empty; ++i) empty = !IsLive(zip, static_cast<ZIP_INDEX_TYPE>(i));
+    m_closedCount = 0;
+    for (zip_int64_t i = 0; i < count; ++i) m_closedCount += IsLive(zip, static_cast<ZIP_INDEX_TYPE>(i)) ? 1 : 0;
+    const bool empty = m_closedCount == 0;
     if (empty && m_mode == zipCreate) {
         zip_discard(zip);
         return WriteEmptyArchive();

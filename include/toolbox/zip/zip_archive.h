@@ -97,7 +97,8 @@ public:
     bool Close();
     bool IsOpen() const { return m_zip != nullptr; }
     bool IsReadOnly() const { return m_mode == zipOpenReadOnly; }
-    /// Number of entry indexes (files added included).
+    /// Number of entry indexes (files added included); after Close, the number of
+    /// entries the archive was written with.
     int GetCount() const;
     /// Text of the last failure (empty when none).
     CString GetLastError() const { return m_lastError; }
@@ -130,6 +131,7 @@ private:
 
     void* m_zip = nullptr;
     int m_mode = 0;
+    int m_closedCount = 0;
     CString m_lastError;
     CString m_path;
     std::vector<BYTE> m_memory;  // the archive opened from memory
