@@ -327,18 +327,27 @@ protected:
         formatting = false;
     }
 
-    /// Colouring joins the last edit's undo step, so that undo takes back a keystroke and
-    /// its colours together; colours of a freshly loaded text are not undo steps at all.
+    /// Colours of a freshly loaded text are no undo step; colours after an edit are
+    /// undone together with it (UndoEdit).
     void ColourRange(const TBRANGEFORMAT& range) {
         QTextCursor cursor = RangeCursor(range.chrg.cpMin, range.chrg.cpMax);
         if (!cursor.hasSelection()) return;
         QTextDocument* doc = Document();
         const bool undoable = doc->availableUndoSteps() > 0;
         if (!undoable) doc->setUndoRedoEnabled(false);
-        if (undoable) cursor.joinPreviousEditBlock();
         ApplyFormat(cursor, CharFormatFrom(range.format));
-        if (undoable) cursor.endEditBlock();
         if (!undoable) doc->setUndoRedoEnabled(true);
+    }
+
+    /// Undoes steps until the text changes, so that colouring steps go with the edit
+    /// they followed.
+    void UndoEdit() {
+        QTextDocument* doc = Document();
+        const QString before = doc->toPlainText();
+        while (doc->isUndoAvailable()) {
+            Multi()->undo();
+            if (doc->toPlainText() != before) break;
+        }
     }
 
     LRESULT SetCharFormat(WPARAM which, const CHARFORMAT& format) {
@@ -405,6 +414,11 @@ protected:
                 return true;
             case EM_GETCHARFORMAT:
                 result = lParam ? GetCharFormat(*reinterpret_cast<CHARFORMAT*>(lParam)) : 0;
+                return true;
+            case EM_UNDO:
+            case WM_UNDO:
+                UndoEdit();
+                result = TRUE;
                 return true;
             case EM_TBSETRANGEFORMAT:
                 if (lParam) ColourRange(*reinterpret_cast<const TBRANGEFORMAT*>(lParam));
