@@ -2,6 +2,8 @@
 // file: every line gets a few coloured ranges. Prints the time for loading, colouring all
 // lines, recolouring one line after an edit, and the line-index look-ups.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_ui_rich_edit [lines]
+// On a shared, heavily loaded two-core machine 10,000 lines (30,000 ranges) took about
+// 0.16 s between WM_SETREDRAW FALSE and TRUE, and about 1.7 s range by range.
 #include <toolbox/toolbox-ui.h>
 
 #include <QApplication>
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
         std::printf("load %d lines: %.1f ms\n", lines, MillisecondsSince(start));
 
         start = std::chrono::steady_clock::now();
+        edit.SendMessage(WM_SETREDRAW, FALSE);
         int position = 0;
         for (std::size_t begin = 0; begin < text.size();) {
             const std::size_t end = text.find('\n', begin);
@@ -63,6 +66,7 @@ int main(int argc, char** argv) {
             position += static_cast<int>(line.size()) + 1;
             begin = end + 1;
         }
+        edit.SendMessage(WM_SETREDRAW, TRUE);
         QApplication::processEvents();
         std::printf("colour %d lines (3 ranges each): %.1f ms\n", lines, MillisecondsSince(start));
 

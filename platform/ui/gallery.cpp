@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <QDir>
 #include <QImage>
 #include <QMenu>
@@ -198,6 +199,25 @@ int RenderDrawing(const QString& folder) {
     return image.save(folder + QStringLiteral("/drawing.png"), "PNG") ? 1 : 0;
 }
 
+void AddStrings(CWnd* list, std::initializer_list<const char*> strings) {
+    if (!list) return;
+    for (const char* text : strings) list->SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    list->SendMessage(LB_SETCURSEL, 0);
+}
+
+void FillCalculator(CDialog& dialog) {
+    dialog.SetDlgItemText(4009, "Vout := Vin * R2 / (R1 + R2)");
+    AddStrings(dialog.GetDlgItem(4013), {"Trigonometrics", "Exponential", "Complex", "Logical", "Constants"});
+    AddStrings(dialog.GetDlgItem(4014), {"sin", "cos", "tan", "asin", "acos", "atan"});
+    AddStrings(dialog.GetDlgItem(4012), {"R1", "R2", "Vin", "Vout"});
+}
+
+void FillTextImport(CDialog& dialog) {
+    for (int id : {4060, 4068}) dialog.GetDlgItem(id)->SendMessage(BM_SETCHECK, BST_CHECKED);
+    dialog.SetDlgItemText(4072, "1");
+    dialog.SetDlgItemText(4073, "Time;V(out)\n0;0\n0.001;4.7");
+}
+
 int RenderDialogs(const QString& folder) {
     int written = 0;
     for (UINT id : TBGetDialogTemplateIds()) {
@@ -215,6 +235,8 @@ int RenderDialogs(const QString& folder) {
         }
         if (CWnd* semicolon = dialog.GetDlgItem(4030)) semicolon->SendMessage(BM_SETCHECK, BST_CHECKED);
         if (CWnd* point = dialog.GetDlgItem(4034)) point->SendMessage(BM_SETCHECK, BST_CHECKED);
+        if (id == 4304) FillCalculator(dialog);
+        if (id == 4305) FillTextImport(dialog);
         if (SaveWidget(dialog.GetWidget(), folder + QStringLiteral("/dialog_%1.png").arg(id))) ++written;
     }
     return written;

@@ -339,6 +339,20 @@ protected:
         if (!undoable) doc->setUndoRedoEnabled(true);
     }
 
+    /// Colouring many ranges between WM_SETREDRAW FALSE and TRUE is one edit block: the
+    /// document lays out the touched lines once, at the end.
+    void SetRedraw(bool on) {
+        if (!on && !m_batch) {
+            m_batch = std::make_unique<QTextCursor>(Document());
+            m_batch->beginEditBlock();
+            Multi()->setUpdatesEnabled(false);
+        } else if (on && m_batch) {
+            m_batch->endEditBlock();
+            m_batch.reset();
+            Multi()->setUpdatesEnabled(true);
+        }
+    }
+
     /// Undoes steps until the text changes, so that colouring steps go with the edit
     /// they followed.
     void UndoEdit() {
@@ -415,6 +429,7 @@ protected:
             case EM_GETCHARFORMAT:
                 result = lParam ? GetCharFormat(*reinterpret_cast<CHARFORMAT*>(lParam)) : 0;
                 return true;
+            case WM_SETREDRAW: SetRedraw(wParam != 0); return true;
             case EM_UNDO:
             case WM_UNDO:
                 UndoEdit();
@@ -442,6 +457,9 @@ protected:
             default: return CNativeEdit::HandleControlMessage(message, wParam, lParam, result);
         }
     }
+
+private:
+    std::unique_ptr<QTextCursor> m_batch;
 };
 
 // ------------------------------------------------------------------ buttons

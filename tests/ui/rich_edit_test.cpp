@@ -47,8 +47,14 @@ TEST_F(RichEditTest, RangeColoursLeaveSelectionTextAndNotificationsAlone) {
     EXPECT_EQ(second.crTextColor, RGB(200, 0, 0));
     EXPECT_FALSE(second.dwEffects & CFE_BOLD);
     EXPECT_TRUE(FormatAt(5).dwEffects & CFE_AUTOCOLOR);
-    // Colouring a loaded text is no undo step.
+    // Colouring a loaded text is no undo step, also when batched between redraws.
     EXPECT_FALSE(edit.CanUndo());
+    edit.SendMessage(WM_SETREDRAW, FALSE);
+    edit.SetRangeFormat(16, 19, RGB(0, 90, 0));
+    edit.SendMessage(WM_SETREDRAW, TRUE);
+    EXPECT_EQ(FormatAt(16).crTextColor, RGB(0, 90, 0));
+    EXPECT_FALSE(edit.CanUndo());
+    EXPECT_EQ(edit.GetWindowText(), "R1 = 4.7k; R2 = 10k");
 }
 
 TEST_F(RichEditTest, UndoTakesBackAKeystrokeTogetherWithItsColours) {

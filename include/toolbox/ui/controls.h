@@ -57,7 +57,9 @@ public:
     /// The format of the selection's first character.
     DWORD GetSelectionCharFormat(CHARFORMAT& format) const;
     /// Colours [start, end) without touching the selection, the scroll position or the
-    /// modified flag; only the lines of the range are laid out again.
+    /// modified flag; only the lines of the range are laid out again. Many ranges
+    /// between WM_SETREDRAW FALSE and TRUE are laid out once. Colours of a loaded text
+    /// are no undo step; after an edit, Undo takes back the edit and its colours.
     BOOL SetRangeFormat(int start, int end, COLORREF color, BOOL bold = FALSE);
     /// FR_DOWN, FR_MATCHCASE, FR_WHOLEWORD; the start of the text found or -1.
     int FindText(DWORD flags, FINDTEXTEX& find) const {

@@ -234,6 +234,8 @@ constexpr DWORD LVS_EX_CHECKBOXES = 0x0004;
 constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
 
 // ------------------------------------------------------------------ control messages
+/// wParam FALSE: changes pile up without drawing or laying out; TRUE: all at once.
+constexpr UINT WM_SETREDRAW = 0x000B;
 constexpr UINT EM_GETSEL = 0x00B0;
 constexpr UINT EM_SETSEL = 0x00B1;
 constexpr UINT EM_SCROLLCARET = 0x00B7;
