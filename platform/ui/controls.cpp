@@ -54,6 +54,22 @@ BOOL CEdit::Undo() { return static_cast<BOOL>(SendMessage(EM_UNDO)); }
 
 // ------------------------------------------------------------------ button and static
 
+BOOL CRichEditCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CreateEx(0, "RICHEDIT50W", nullptr, style | ES_MULTILINE, rect, parent, id);
+}
+DWORD CRichEditCtrl::GetSelectionCharFormat(CHARFORMAT& format) const {
+    return static_cast<DWORD>(const_cast<CRichEditCtrl*>(this)->SendMessage(EM_GETCHARFORMAT, SCF_SELECTION,
+                                                                            reinterpret_cast<LPARAM>(&format)));
+}
+BOOL CRichEditCtrl::SetRangeFormat(int start, int end, COLORREF color, BOOL bold) {
+    TBRANGEFORMAT range;
+    range.chrg = {start, end};
+    range.format.dwMask = CFM_COLOR | CFM_BOLD;
+    range.format.crTextColor = color;
+    range.format.dwEffects = bold ? CFE_BOLD : 0;
+    return static_cast<BOOL>(SendMessage(EM_TBSETRANGEFORMAT, 0, reinterpret_cast<LPARAM>(&range)));
+}
+
 BOOL CButton::Create(LPCTSTR caption, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     return CreateEx(0, "BUTTON", caption, style, rect, parent, id);
 }

@@ -1,5 +1,6 @@
 #include <toolbox/ui/dialog.h>
 
+#include <toolbox/services/numbers.h>
 #include <toolbox/ui/dc.h>
 
 #include "platform/ui/native_window.h"
@@ -210,6 +211,17 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
         control->GetWindowText(value);
     else
         control->SetWindowText(value);
+}
+
+void DDX_TBDouble(CDataExchange* dx, int id, double& value) {
+    CWnd* control = dx->PrepareCtrl(id);
+    if (!control) return;
+    if (!dx->m_bSaveAndValidate) {
+        control->SetWindowText(TBExtended_ftoa(value, -1, 0, CString()));
+        return;
+    }
+    // The edit's text is read as the framework reads it: at most 254 characters.
+    value = TBExtended_atof(control->GetWindowText().Left(254), CString());
 }
 
 void DDX_Text(CDataExchange* dx, int id, int& value) {

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <QDir>
 #include <QImage>
 #include <QMenu>
@@ -198,6 +199,25 @@ int RenderDrawing(const QString& folder) {
     return image.save(folder + QStringLiteral("/drawing.png"), "PNG") ? 1 : 0;
 }
 
+void AddStrings(CWnd* list, std::initializer_list<const char*> strings) {
+    if (!list) return;
+    for (const char* text : strings) list->SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    list->SendMessage(LB_SETCURSEL, 0);
+}
+
+void FillCalculator(CDialog& dialog) {
+    dialog.SetDlgItemText(4009, "Vout := Vin * R2 / (R1 + R2)");
+    AddStrings(dialog.GetDlgItem(4013), {"Trigonometrics", "Exponential", "Complex", "Logical", "Constants"});
+    AddStrings(dialog.GetDlgItem(4014), {"sin", "cos", "tan", "asin", "acos", "atan"});
+    AddStrings(dialog.GetDlgItem(4012), {"R1", "R2", "Vin", "Vout"});
+}
+
+void FillTextImport(CDialog& dialog) {
+    for (int id : {4060, 4068}) dialog.GetDlgItem(id)->SendMessage(BM_SETCHECK, BST_CHECKED);
+    dialog.SetDlgItemText(4072, "1");
+    dialog.SetDlgItemText(4073, "Time;V(out)\n0;0\n0.001;4.7");
+}
+
 int RenderDialogs(const QString& folder) {
     int written = 0;
     for (UINT id : TBGetDialogTemplateIds()) {
@@ -215,7 +235,51 @@ int RenderDialogs(const QString& folder) {
         }
         if (CWnd* semicolon = dialog.GetDlgItem(4030)) semicolon->SendMessage(BM_SETCHECK, BST_CHECKED);
         if (CWnd* point = dialog.GetDlgItem(4034)) point->SendMessage(BM_SETCHECK, BST_CHECKED);
+        if (id == 4304) FillCalculator(dialog);
+        if (id == 4305) FillTextImport(dialog);
         if (SaveWidget(dialog.GetWidget(), folder + QStringLiteral("/dialog_%1.png").arg(id))) ++written;
+    }
+    return written;
+}
+
+/// A netlist in the rich edit, coloured as the colouring editor does it, with a
+/// selection and a found word.
+int RenderRichEdit(const QString& folder) {
+    CWnd host;
+    host.CreateEx(0, nullptr, "Rich edit", WS_OVERLAPPEDWINDOW, CRect(0, 0, 420, 170), nullptr, 0);
+    host.GetWidget()->setAutoFillBackground(true);
+    CRichEditCtrl edit;
+    edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL, CRect(8, 8, 412, 162), &host, 100);
+    edit.SetWindowText(
+        "* RC low pass\nR1 in out 4.7k ; series resistor\nC1 out 0 100n ; load capacitor\n"
+        ".tran 1u 5m\n.end");
+    struct Range {
+        int start, end;
+        COLORREF color;
+        BOOL bold;
+    };
+    const Range ranges[] = {
+        {0, 13, RGB(0, 128, 0), FALSE},  {14, 16, RGB(0, 0, 160), TRUE},   {24, 28, RGB(160, 0, 0), FALSE},
+        {29, 46, RGB(0, 128, 0), FALSE}, {47, 49, RGB(0, 0, 160), TRUE},   {56, 60, RGB(160, 0, 0), FALSE},
+        {61, 77, RGB(0, 128, 0), FALSE}, {78, 83, RGB(128, 0, 128), TRUE}, {90, 94, RGB(128, 0, 128), TRUE}};
+    for (const Range& r : ranges) edit.SetRangeFormat(r.start, r.end, r.color, r.bold);
+    FINDTEXTEX find;
+    find.chrg = {0, -1};
+    find.lpstrText = "out";
+    if (edit.FindText(FR_DOWN | FR_WHOLEWORD, find) >= 0) edit.SetSel(find.chrgText.cpMin, find.chrgText.cpMax);
+    edit.SetFocus();
+    return SaveWidget(host.GetWidget(), folder + QStringLiteral("/rich_edit.png")) ? 1 : 0;
+}
+
+/// The find and the replace dialog (they delete themselves when their window goes).
+int RenderFindReplace(const QString& folder) {
+    int written = 0;
+    for (BOOL findOnly : {TRUE, FALSE}) {
+        auto* dialog = new CFindReplaceDialog;
+        if (!dialog->Create(findOnly, "R1", findOnly ? nullptr : "R2", FR_DOWN | FR_MATCHCASE, nullptr)) continue;
+        const QString name = findOnly ? QStringLiteral("/dialog_find.png") : QStringLiteral("/dialog_replace.png");
+        if (SaveWidget(dialog->GetWidget(), folder + name)) ++written;
+        dialog->DestroyWindow();
     }
     return written;
 }
@@ -246,7 +310,8 @@ int TBRenderGallery(const char* folder) {
         TBStopWindowLayer();
         return -1;
     }
-    int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir);
+    int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir) +
+                  RenderRichEdit(dir) + RenderFindReplace(dir);
     TBStopWindowLayer();
     return written;
 }

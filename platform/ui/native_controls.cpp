@@ -25,8 +25,11 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -88,6 +91,7 @@ protected:
     QPlainTextEdit* Multi() const { return qobject_cast<QPlainTextEdit*>(widget()); }
 
     void Changed() {
+        if (formatting) return;  // character formats change no text: no EN_CHANGE
         m_modified = true;
         Notify(EN_UPDATE);
         Notify(EN_CHANGE);
@@ -150,23 +154,27 @@ protected:
             m->setTextCursor(c);
         }
     }
-    QStringList Lines() const { return Text().split(QLatin1Char('\n')); }
+    // A multi-line edit's lines are its document's blocks: the block index finds a line
+    // or the line of a position without copying the text, so long texts stay fast.
+    int LineCount() const { return Multi() ? Multi()->document()->blockCount() : 1; }
+    QString LineText(int line) const {
+        if (!Multi()) return line == 0 ? Text() : QString();
+        return Multi()->document()->findBlockByNumber(line).text();
+    }
     int LineOfChar(int pos) const {
-        const QString text = Text();
         if (pos < 0) {
             int s, e;
             Selection(s, e);
             pos = s;
         }
-        return static_cast<int>(text.left(pos).count(QLatin1Char('\n')));
+        if (!Multi()) return 0;
+        const QTextBlock block = Multi()->document()->findBlock(pos);
+        return block.isValid() ? block.blockNumber() : LineCount() - 1;
     }
     int IndexOfLine(int line) const {
-        const QStringList lines = Lines();
         if (line < 0) line = LineOfChar(-1);
-        if (line >= lines.size()) return -1;
-        int index = 0;
-        for (int i = 0; i < line; ++i) index += static_cast<int>(lines[i].size()) + 1;
-        return index;
+        if (line >= LineCount()) return -1;
+        return Multi() ? Multi()->document()->findBlockByNumber(line).position() : 0;
     }
 
     bool HandleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
@@ -199,28 +207,26 @@ protected:
                 style = wParam ? (style | ES_READONLY) : (style & ~ES_READONLY);
                 result = TRUE;
                 return true;
-            case EM_GETLINECOUNT: result = Line() ? 1 : static_cast<LRESULT>(Lines().size()); return true;
+            case EM_GETLINECOUNT: result = LineCount(); return true;
             case EM_LINEINDEX: result = IndexOfLine(static_cast<int>(static_cast<std::intptr_t>(wParam))); return true;
             case EM_LINEFROMCHAR:
                 result = LineOfChar(static_cast<int>(static_cast<std::intptr_t>(wParam)));
                 return true;
             case EM_LINELENGTH: {
-                const QStringList lines = Lines();
                 const int line = LineOfChar(static_cast<int>(static_cast<std::intptr_t>(wParam)));
-                result = line < lines.size() ? static_cast<LRESULT>(lines[line].size()) : 0;
+                result = static_cast<LRESULT>(LineText(line).size());
                 return true;
             }
             case EM_GETLINE: {
                 // The buffer's first WORD holds its size; no terminating zero is written.
-                const QStringList lines = Lines();
                 char* buffer = reinterpret_cast<char*>(lParam);
-                if (!buffer || wParam >= static_cast<WPARAM>(lines.size())) {
+                if (!buffer || wParam >= static_cast<WPARAM>(LineCount())) {
                     result = 0;
                     return true;
                 }
                 WORD size = 0;
                 std::memcpy(&size, buffer, sizeof size);
-                const CString text = TBC(lines[static_cast<int>(wParam)]);
+                const CString text = TBC(LineText(static_cast<int>(wParam)));
                 const int count = std::min(static_cast<int>(size), text.GetLength());
                 std::memcpy(buffer, text.GetString(), static_cast<std::size_t>(count));
                 result = count;
@@ -270,8 +276,190 @@ protected:
         }
     }
 
+    bool formatting = false;
+
 private:
     bool m_modified = false;
+};
+
+// ------------------------------------------------------------------ rich edit
+
+QColor ColorFrom(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+COLORREF ColorRefFrom(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+QTextCharFormat CharFormatFrom(const CHARFORMAT& format) {
+    QTextCharFormat f;
+    if (format.dwMask & CFM_COLOR) {
+        if (format.dwEffects & CFE_AUTOCOLOR)
+            f.clearForeground();
+        else
+            f.setForeground(ColorFrom(format.crTextColor));
+    }
+    if (format.dwMask & CFM_BOLD) f.setFontWeight((format.dwEffects & CFE_BOLD) ? QFont::Bold : QFont::Normal);
+    if (format.dwMask & CFM_ITALIC) f.setFontItalic(format.dwEffects & CFE_ITALIC);
+    return f;
+}
+
+/// The rich edit: a plain-text document whose characters carry colour and weight.
+class CNativeRichEdit : public CNativeEdit {
+public:
+    using CNativeEdit::CNativeEdit;
+
+protected:
+    std::unique_ptr<CWnd> MakeTemporary() const override { return std::make_unique<CRichEditCtrl>(); }
+    QTextDocument* Document() const { return Multi()->document(); }
+    int Length() const { return Document()->characterCount() - 1; }
+
+    /// A cursor over [start, end) clipped to the text; end -1 is the end of the text.
+    QTextCursor RangeCursor(int start, int end) const {
+        const int length = Length();
+        if (end < 0 || end > length) end = length;
+        start = std::clamp(start, 0, end);
+        QTextCursor c(Document());
+        c.setPosition(start);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        return c;
+    }
+
+    void ApplyFormat(QTextCursor cursor, const QTextCharFormat& format) {
+        formatting = true;
+        cursor.mergeCharFormat(format);
+        formatting = false;
+    }
+
+    /// Colours of a freshly loaded text are no undo step; colours after an edit are
+    /// undone together with it (UndoEdit).
+    void ColourRange(const TBRANGEFORMAT& range) {
+        QTextCursor cursor = RangeCursor(range.chrg.cpMin, range.chrg.cpMax);
+        if (!cursor.hasSelection()) return;
+        QTextDocument* doc = Document();
+        const bool undoable = doc->availableUndoSteps() > 0;
+        if (!undoable) doc->setUndoRedoEnabled(false);
+        ApplyFormat(cursor, CharFormatFrom(range.format));
+        if (!undoable) doc->setUndoRedoEnabled(true);
+    }
+
+    /// Colouring many ranges between WM_SETREDRAW FALSE and TRUE is one edit block: the
+    /// document lays out the touched lines once, at the end.
+    void SetRedraw(bool on) {
+        if (!on && !m_batch) {
+            m_batch = std::make_unique<QTextCursor>(Document());
+            m_batch->beginEditBlock();
+            Multi()->setUpdatesEnabled(false);
+        } else if (on && m_batch) {
+            m_batch->endEditBlock();
+            m_batch.reset();
+            Multi()->setUpdatesEnabled(true);
+        }
+    }
+
+    /// Undoes steps until the text changes, so that colouring steps go with the edit
+    /// they followed.
+    void UndoEdit() {
+        QTextDocument* doc = Document();
+        const QString before = doc->toPlainText();
+        while (doc->isUndoAvailable()) {
+            Multi()->undo();
+            if (doc->toPlainText() != before) break;
+        }
+    }
+
+    LRESULT SetCharFormat(WPARAM which, const CHARFORMAT& format) {
+        QTextCursor cursor = (which & SCF_SELECTION) ? Multi()->textCursor() : RangeCursor(0, -1);
+        ApplyFormat(cursor, CharFormatFrom(format));
+        if (!(which & SCF_SELECTION)) {
+            // Text typed later at the end takes the new default format too.
+            QTextCursor typing = Multi()->textCursor();
+            typing.mergeCharFormat(CharFormatFrom(format));
+            Multi()->setCurrentCharFormat(typing.charFormat());
+        }
+        return TRUE;
+    }
+
+    DWORD GetCharFormat(CHARFORMAT& format) const {
+        QTextCursor c = RangeCursor(Multi()->textCursor().selectionStart(), -1);
+        c.setPosition(c.anchor());
+        if (c.position() < Length()) c.movePosition(QTextCursor::NextCharacter);
+        const QTextCharFormat f = c.charFormat();
+        format.dwMask = CFM_COLOR | CFM_BOLD | CFM_ITALIC;
+        format.dwEffects = 0;
+        if (f.hasProperty(QTextFormat::ForegroundBrush))
+            format.crTextColor = ColorRefFrom(f.foreground().color());
+        else
+            format.dwEffects |= CFE_AUTOCOLOR;
+        if (f.fontWeight() >= QFont::Bold) format.dwEffects |= CFE_BOLD;
+        if (f.fontItalic()) format.dwEffects |= CFE_ITALIC;
+        return format.dwMask;
+    }
+
+    /// Searches chrg downwards (FR_DOWN) or upwards from cpMin; -1 when not found.
+    LRESULT Find(DWORD flags, FINDTEXTEX& find) const {
+        if (!find.lpstrText || !*find.lpstrText) return -1;
+        QTextDocument::FindFlags how;
+        if (flags & FR_MATCHCASE) how |= QTextDocument::FindCaseSensitively;
+        if (flags & FR_WHOLEWORD) how |= QTextDocument::FindWholeWords;
+        const bool down = flags & FR_DOWN;
+        if (!down) how |= QTextDocument::FindBackward;
+        const int limit = find.chrg.cpMax < 0 ? (down ? Length() : 0) : find.chrg.cpMax;
+        const QTextCursor hit = Document()->find(TBQ(CString(find.lpstrText)), find.chrg.cpMin, how);
+        if (hit.isNull()) return -1;
+        const bool inside = down ? hit.selectionEnd() <= limit : hit.selectionStart() >= limit;
+        if (!inside) return -1;
+        find.chrgText = {hit.selectionStart(), hit.selectionEnd()};
+        return hit.selectionStart();
+    }
+
+    bool HandleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        switch (message) {
+            case EM_EXSETSEL: {
+                const auto* range = reinterpret_cast<const CHARRANGE*>(lParam);
+                if (range)
+                    CNativeEdit::HandleControlMessage(EM_SETSEL, static_cast<WPARAM>(range->cpMin), range->cpMax,
+                                                      result);
+                return true;
+            }
+            case EM_EXGETSEL: {
+                if (auto* range = reinterpret_cast<CHARRANGE*>(lParam)) Selection(range->cpMin, range->cpMax);
+                return true;
+            }
+            case EM_EXLINEFROMCHAR: result = LineOfChar(static_cast<int>(lParam)); return true;
+            case EM_SETCHARFORMAT:
+                result = lParam ? SetCharFormat(wParam, *reinterpret_cast<const CHARFORMAT*>(lParam)) : FALSE;
+                return true;
+            case EM_GETCHARFORMAT:
+                result = lParam ? GetCharFormat(*reinterpret_cast<CHARFORMAT*>(lParam)) : 0;
+                return true;
+            case WM_SETREDRAW: SetRedraw(wParam != 0); return true;
+            case EM_UNDO:
+            case WM_UNDO:
+                UndoEdit();
+                result = TRUE;
+                return true;
+            case EM_TBSETRANGEFORMAT:
+                if (lParam) ColourRange(*reinterpret_cast<const TBRANGEFORMAT*>(lParam));
+                result = lParam ? TRUE : FALSE;
+                return true;
+            case EM_FINDTEXT:
+            case EM_FINDTEXTEX:
+                // FINDTEXT is FINDTEXTEX without the found range at its end.
+                if (!lParam) {
+                    result = -1;
+                } else if (message == EM_FINDTEXTEX) {
+                    result = Find(static_cast<DWORD>(wParam), *reinterpret_cast<FINDTEXTEX*>(lParam));
+                } else {
+                    FINDTEXTEX ex;
+                    const auto* plain = reinterpret_cast<const FINDTEXT*>(lParam);
+                    ex.chrg = plain->chrg;
+                    ex.lpstrText = plain->lpstrText;
+                    result = Find(static_cast<DWORD>(wParam), ex);
+                }
+                return true;
+            default: return CNativeEdit::HandleControlMessage(message, wParam, lParam, result);
+        }
+    }
+
+private:
+    std::unique_ptr<QTextCursor> m_batch;
 };
 
 // ------------------------------------------------------------------ buttons
@@ -1009,9 +1197,13 @@ QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD 
     if (cls == QLatin1String("BUTTON")) {
         w = MakeButton(text, style, parent);
         native = new CNativeButton(w, style, exStyle, id);
-    } else if (cls == QLatin1String("EDIT") || cls.startsWith(QLatin1String("RICHEDIT"))) {
+    } else if (cls == QLatin1String("EDIT")) {
         w = MakeEdit(text, style, exStyle, parent);
         native = new CNativeEdit(w, style, exStyle, id);
+    } else if (cls.startsWith(QLatin1String("RICHEDIT"))) {
+        // A rich edit keeps character formats, which only the multi-line document holds.
+        w = MakeEdit(text, style | ES_MULTILINE, exStyle, parent);
+        native = new CNativeRichEdit(w, style | ES_MULTILINE, exStyle, id);
     } else if (cls == QLatin1String("STATIC")) {
         w = MakeStatic(text, style, parent);
         native = new CNativeStatic(w, style, exStyle, id);

@@ -21,8 +21,33 @@ constexpr UINT kStatic = 0xFFFF;
 
 // Control ids the dialogs' code reaches its controls by.
 constexpr UINT IDC_PROGRESS = 4000;
+// The calculator: the formula, its catalogue of categories and entries, the variables.
+constexpr UINT IDC_CALC_FRAME = 4008;
+constexpr UINT IDC_CALC_FORMULA = 4009;
+constexpr UINT IDC_CALC_FIND = 4010;
+constexpr UINT IDC_CALC_FIND_LABEL = 4011;
+constexpr UINT IDC_CALC_VARIABLES = 4012;
+constexpr UINT IDC_CALC_CATEGORIES = 4013;
+constexpr UINT IDC_CALC_ENTRIES = 4014;
+constexpr UINT IDC_CALC_TEST = 4015;
 constexpr UINT IDC_PROGRESS_FILE = 4001;
 constexpr UINT IDC_FOLDER_TREE = 4010;
+// The text import: separators, decimal symbol, first line and the two previews.
+constexpr UINT IDC_IMPORT_SEMICOLON = 4060;
+constexpr UINT IDC_IMPORT_TAB = 4061;
+constexpr UINT IDC_IMPORT_COMMA = 4062;
+constexpr UINT IDC_IMPORT_SPACE = 4063;
+constexpr UINT IDC_IMPORT_OTHER = 4064;
+constexpr UINT IDC_IMPORT_OTHER_TEXT = 4065;
+constexpr UINT IDC_IMPORT_MERGE = 4066;
+constexpr UINT IDC_IMPORT_DECIMAL_GROUP = 4067;
+constexpr UINT IDC_IMPORT_POINT = 4068;
+constexpr UINT IDC_IMPORT_DECIMAL_COMMA = 4069;
+constexpr UINT IDC_IMPORT_DECIMAL_OTHER = 4070;
+constexpr UINT IDC_IMPORT_DECIMAL_TEXT = 4071;
+constexpr UINT IDC_IMPORT_START_LINE = 4072;
+constexpr UINT IDC_IMPORT_ORIGINAL = 4073;
+constexpr UINT IDC_IMPORT_INTERPRETED = 4074;
 constexpr UINT IDC_TABLE_NAME = 4020;
 constexpr UINT IDC_SEP_SEMICOLON = 4030;
 constexpr UINT IDC_SEP_TAB = 4031;
@@ -59,6 +84,54 @@ const CDialogTemplate kTemplates[] = {
      {{"SysTreeView32", IDC_FOLDER_TREE, "", kChild | WS_BORDER | WS_TABSTOP, 7, 7, 186, 166},
       {"BUTTON", IDOK, "OK", kDefPush, 89, 179, 50, 14},
       {"BUTTON", IDCANCEL, "Cancel", kPush, 143, 179, 50, 14}}},
+    {4304,
+     "Calculator",
+     kSizable,
+     300,
+     180,
+     "MS Shell Dlg",
+     8,
+     {{"BUTTON", IDC_CALC_FRAME, "", kGroup, 7, 4, 286, 148},
+      {"EDIT", IDC_CALC_FORMULA, "",
+       kChild | WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 14, 14, 272, 40},
+      {"LISTBOX", IDC_CALC_CATEGORIES, "", kChild | WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY, 14, 60, 90, 86},
+      {"LISTBOX", IDC_CALC_ENTRIES, "", kChild | WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY, 108, 60, 80, 86},
+      {"STATIC", IDC_CALC_FIND_LABEL, "Find", kLabel, 192, 62, 20, 8},
+      {"EDIT", IDC_CALC_FIND, "", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 214, 60, 72, 12},
+      {"LISTBOX", IDC_CALC_VARIABLES, "", kChild | WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY, 192, 76, 94, 70},
+      {"BUTTON", IDC_CALC_TEST, "Test", kPush, 7, 159, 50, 14},
+      {"BUTTON", IDOK, "OK", kDefPush, 189, 159, 50, 14},
+      {"BUTTON", IDCANCEL, "Cancel", kPush, 243, 159, 50, 14}}},
+    {4305,
+     "Import",
+     kSizable,
+     320,
+     232,
+     "MS Shell Dlg",
+     8,
+     {{"BUTTON", kStatic, "Seperator", kGroup, 7, 7, 150, 56},
+      {"BUTTON", IDC_IMPORT_SEMICOLON, "&Semicolon", kCheck | WS_GROUP, 14, 19, 60, 10},
+      {"BUTTON", IDC_IMPORT_TAB, "&Tab", kCheck, 14, 31, 60, 10},
+      {"BUTTON", IDC_IMPORT_COMMA, "Co&mma", kCheck, 14, 43, 60, 10},
+      {"BUTTON", IDC_IMPORT_SPACE, "S&pace", kCheck, 80, 19, 60, 10},
+      {"BUTTON", IDC_IMPORT_OTHER, "Ot&her", kCheck, 80, 31, 38, 10},
+      {"EDIT", IDC_IMPORT_OTHER_TEXT, "", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 120, 30, 30, 12},
+      {"BUTTON", IDC_IMPORT_DECIMAL_GROUP, "Decimal Symbol", kGroup | WS_GROUP, 163, 7, 150, 56},
+      {"BUTTON", IDC_IMPORT_POINT, "Point", kRadio | WS_GROUP | WS_TABSTOP, 170, 19, 60, 10},
+      {"BUTTON", IDC_IMPORT_DECIMAL_COMMA, "Comma", kRadio, 170, 31, 60, 10},
+      {"BUTTON", IDC_IMPORT_DECIMAL_OTHER, "Other", kRadio, 170, 43, 38, 10},
+      {"EDIT", IDC_IMPORT_DECIMAL_TEXT, "", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | WS_GROUP, 210, 42, 30,
+       12},
+      {"BUTTON", IDC_IMPORT_MERGE, "Handle a se&quence of separators like one character.", kCheck, 7, 68, 240, 10},
+      {"STATIC", kStatic, "Begin import at line", kLabel, 7, 85, 80, 8},
+      {"EDIT", IDC_IMPORT_START_LINE, "", kChild | WS_BORDER | WS_TABSTOP | ES_NUMBER, 90, 83, 40, 12},
+      {"STATIC", kStatic, "Original Text", kLabel, 7, 102, 120, 8},
+      {"EDIT", IDC_IMPORT_ORIGINAL, "",
+       kChild | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, 7, 112, 306, 44},
+      {"STATIC", kStatic, "Interpreted Text", kLabel, 7, 160, 120, 8},
+      {"SysListView32", IDC_IMPORT_INTERPRETED, "", kChild | WS_BORDER | LVS_REPORT, 7, 170, 306, 36},
+      {"BUTTON", IDOK, "&OK", kDefPush | WS_GROUP, 209, 211, 50, 14},
+      {"BUTTON", IDCANCEL, "&Cancel", kPush, 263, 211, 50, 14}}},
     {4306,
      "Table Properties",
      kSizable,

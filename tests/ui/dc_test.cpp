@@ -252,3 +252,23 @@ TEST(Fonts, LogFontHeightsBecomePixelSizes) {
     dc.SelectObject(old);
     EXPECT_GT(big.cy, dc.GetTextExtent("M").cy);
 }
+
+TEST(BitmapToIcon, TheTransparentColourBecomesSeeThroughBlack) {
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateBitmap(4, 4));
+    bitmap.GetImage()->fill(QColor(255, 0, 255));
+    bitmap.GetImage()->setPixel(1, 1, qRgb(200, 0, 0));
+    // No colour given: the top-left pixel's colour is the transparent one.
+    HICON icon = TBBitmapToIcon(nullptr, &bitmap, 0xFFFFFFFF);
+    ASSERT_NE(icon, nullptr);
+    const QImage* image = TBGetIconImage(icon);
+    EXPECT_EQ(image->pixel(0, 0), 0u);
+    EXPECT_EQ(image->pixel(1, 1), qRgb(200, 0, 0));
+    EXPECT_TRUE(DestroyIcon(icon));
+    icon = TBBitmapToIcon(nullptr, &bitmap, RGB(200, 0, 0));
+    EXPECT_EQ(TBGetIconImage(icon)->pixel(1, 1), 0u);
+    EXPECT_EQ(TBGetIconImage(icon)->pixel(3, 3), qRgb(255, 0, 255));
+    DestroyIcon(icon);
+    CBitmap empty;
+    EXPECT_EQ(TBBitmapToIcon(nullptr, &empty, 0), nullptr);
+}

@@ -333,6 +333,31 @@ TEST(DataExchange, MembersGoToControlsAndBackWithValidation) {
     EXPECT_EQ(dialog.decimals, 12);
 }
 
+namespace {
+class CDoubleDlg : public CDialog {
+public:
+    double resistance = 0.0047;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override { DDX_TBDouble(dx, 4000, resistance); }
+};
+}  // namespace
+
+TEST(DataExchange, DoublesTravelAsEngineeringNumbersWithoutValidation) {
+    CDoubleDlg dialog;
+    ASSERT_TRUE(dialog.CreateIndirect(kExchangeTemplate, nullptr));
+    QWidget* edit = dialog.GetDlgItem(4000)->GetWidget();
+    EXPECT_EQ(dialog.GetDlgItem(4000)->GetWindowText(), "4.7m");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, "2.2 Meg");
+    EXPECT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_DOUBLE_EQ(dialog.resistance, 2.2e6);
+    dialog.GetDlgItem(4000)->SetWindowText("open");
+    EXPECT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_EQ(dialog.resistance, 0.0);
+}
+
 TEST(FolderChooser, ReturnsTheChosenFolderOrNothing) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -22,8 +22,9 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     const int written = TBRenderGallery(dir.path().toUtf8().constData());
     const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
     EXPECT_EQ(written, files.size());
-    // The controls, the drawing sample, each dialog template and each popup of menu 4404.
-    EXPECT_EQ(written, 2 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3);
+    // The controls, the drawing sample, the rich edit, the find and the replace dialog,
+    // each dialog template and each popup of menu 4404.
+    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3);
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
     for (const QString& file : files) {
         const QImage image(dir.filePath(file));

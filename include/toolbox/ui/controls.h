@@ -41,6 +41,38 @@ private:
     }
 };
 
+/// A multi-line edit with character formats: per-range text colour and bold for the
+/// colouring editor, character-range selection and finding with case and whole word.
+class TB_EXPORT CRichEditCtrl : public CEdit {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    void SetSel(CHARRANGE& range) { SendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range)); }
+    void SetSel(int start, int end) { CEdit::SetSel(start, end); }
+    void GetSel(CHARRANGE& range) const {
+        const_cast<CRichEditCtrl*>(this)->SendMessage(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    /// Applies format to the selection (SCF_SELECTION) or the whole text (SCF_ALL).
+    BOOL SetSelectionCharFormat(CHARFORMAT& format) { return SetCharFormat(SCF_SELECTION, format); }
+    BOOL SetDefaultCharFormat(CHARFORMAT& format) { return SetCharFormat(SCF_ALL, format); }
+    /// The format of the selection's first character.
+    DWORD GetSelectionCharFormat(CHARFORMAT& format) const;
+    /// Colours [start, end) without touching the selection, the scroll position or the
+    /// modified flag; only the lines of the range are laid out again. Many ranges
+    /// between WM_SETREDRAW FALSE and TRUE are laid out once. Colours of a loaded text
+    /// are no undo step; after an edit, Undo takes back the edit and its colours.
+    BOOL SetRangeFormat(int start, int end, COLORREF color, BOOL bold = FALSE);
+    /// FR_DOWN, FR_MATCHCASE, FR_WHOLEWORD; the start of the text found or -1.
+    int FindText(DWORD flags, FINDTEXTEX& find) const {
+        return static_cast<int>(
+            const_cast<CRichEditCtrl*>(this)->SendMessage(EM_FINDTEXTEX, flags, reinterpret_cast<LPARAM>(&find)));
+    }
+
+private:
+    BOOL SetCharFormat(WPARAM which, CHARFORMAT& format) {
+        return static_cast<BOOL>(SendMessage(EM_SETCHARFORMAT, which, reinterpret_cast<LPARAM>(&format)));
+    }
+};
+
 class TB_EXPORT CButton : public CWnd {
 public:
     /// BS_ style: push, default push, check boxes, radio buttons, group box, owner-drawn.

@@ -202,6 +202,16 @@ private:
     std::unique_ptr<QImage> m_image;
 };
 
+/// An icon: a colour image with a transparency mask. The caller owns it (DestroyIcon).
+typedef struct HICON__* HICON;
+/// Makes an icon of bitmap whose pixels of the transparent colour become see-through
+/// (0xFFFFFFFF: the colour of the top-left pixel); those pixels are black and fully
+/// transparent in the icon's image. Null when the bitmap holds no image.
+TB_EXPORT HICON TBBitmapToIcon(CDC* dc, CBitmap* bitmap, COLORREF transparent);
+TB_EXPORT BOOL DestroyIcon(HICON icon);
+/// The icon's image (premultiplied ARGB); null for a null icon.
+TB_EXPORT const QImage* TBGetIconImage(HICON icon);
+
 /// The font metrics a context reports.
 struct TEXTMETRIC {
     long tmHeight = 0;

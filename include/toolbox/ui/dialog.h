@@ -90,6 +90,65 @@ private:
     std::unique_ptr<CFont> m_font;
 };
 
+// The modeless find/replace dialog tells its owner what the user asked for with the
+// message registered under FINDMSGSTRING; lParam points to the dialog's FINDREPLACE.
+constexpr const char* FINDMSGSTRING = "commdlg_FindReplace";
+constexpr DWORD FR_FINDNEXT = 0x00000008;
+constexpr DWORD FR_REPLACE = 0x00000010;
+constexpr DWORD FR_REPLACEALL = 0x00000020;
+constexpr DWORD FR_DIALOGTERM = 0x00000040;
+
+struct FINDREPLACE {
+    DWORD lStructSize = sizeof(FINDREPLACE);
+    HWND hwndOwner = nullptr;
+    DWORD Flags = 0;  ///< one FR_ action and the FR_DOWN, FR_MATCHCASE, FR_WHOLEWORD options
+    LPTSTR lpstrFindWhat = nullptr;
+    LPTSTR lpstrReplaceWith = nullptr;
+    WORD wFindWhatLen = 0;
+    WORD wReplaceWithLen = 0;
+    LPARAM lCustData = 0;  ///< the dialog object (GetNotifier)
+};
+
+/// The modeless find or find-and-replace dialog. Make it with new: it deletes itself
+/// when its window goes, after its owner received FR_DIALOGTERM.
+class TB_EXPORT CFindReplaceDialog : public CDialog {
+public:
+    CFindReplaceDialog();
+    /// flags: FR_DOWN, FR_MATCHCASE, FR_WHOLEWORD as the dialog starts.
+    BOOL Create(BOOL findDialogOnly, LPCTSTR findWhat, LPCTSTR replaceWith = nullptr, DWORD flags = FR_DOWN,
+                CWnd* parent = nullptr);
+    /// The dialog behind a registered message's lParam.
+    static CFindReplaceDialog* GetNotifier(LPARAM lParam);
+    CString GetFindString() const { return m_findWhat; }
+    CString GetReplaceString() const { return m_replaceWith; }
+    BOOL SearchDown() const { return (m_fr.Flags & FR_DOWN) != 0; }
+    BOOL FindNext() const { return (m_fr.Flags & FR_FINDNEXT) != 0; }
+    BOOL MatchCase() const { return (m_fr.Flags & FR_MATCHCASE) != 0; }
+    BOOL MatchWholeWord() const { return (m_fr.Flags & FR_WHOLEWORD) != 0; }
+    BOOL ReplaceCurrent() const { return (m_fr.Flags & FR_REPLACE) != 0; }
+    BOOL ReplaceAll() const { return (m_fr.Flags & FR_REPLACEALL) != 0; }
+    BOOL IsTerminating() const { return (m_fr.Flags & FR_DIALOGTERM) != 0; }
+    /// The dialog's layout (find only or find and replace), for the gallery.
+    static const CDialogTemplate& GetTemplate(BOOL findDialogOnly);
+
+    FINDREPLACE m_fr;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void PostNcDestroy() override;
+
+private:
+    void ReadOptions();
+    void TellOwner(DWORD action);
+    void EnableActions();
+    void Close();
+    CString m_findWhat;
+    CString m_replaceWith;
+    CWnd* m_owner = nullptr;
+    bool m_closing = false;
+};
+
 /// Data exchange between a dialog's controls and its members.
 class TB_EXPORT CDataExchange {
 public:
@@ -105,6 +164,9 @@ TB_EXPORT void DDX_Text(CDataExchange* dx, int id, int& value);
 TB_EXPORT void DDX_Check(CDataExchange* dx, int id, int& value);
 TB_EXPORT void DDX_CBIndex(CDataExchange* dx, int id, int& index);
 TB_EXPORT void DDX_Control(CDataExchange* dx, int id, CWnd& control);
+/// A double through an edit as an engineering number ("4.7k"): shown with 15
+/// significant digits, read back with its prefix; never fails (text without a number is 0).
+TB_EXPORT void DDX_TBDouble(CDataExchange* dx, int id, double& value);
 
 /// A message box with the MB_ buttons, icon and default button; returns the ID of the
 /// button pressed (IDCANCEL when closed).

@@ -234,6 +234,8 @@ constexpr DWORD LVS_EX_CHECKBOXES = 0x0004;
 constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
 
 // ------------------------------------------------------------------ control messages
+/// wParam FALSE: changes pile up without drawing or laying out; TRUE: all at once.
+constexpr UINT WM_SETREDRAW = 0x000B;
 constexpr UINT EM_GETSEL = 0x00B0;
 constexpr UINT EM_SETSEL = 0x00B1;
 constexpr UINT EM_SCROLLCARET = 0x00B7;
@@ -249,6 +251,59 @@ constexpr UINT EM_CANUNDO = 0x00C6;
 constexpr UINT EM_UNDO = 0x00C7;
 constexpr UINT EM_LINEFROMCHAR = 0x00C9;
 constexpr UINT EM_SETREADONLY = 0x00CF;
+
+// Rich edit: character ranges, character formats and finding text.
+struct CHARRANGE {
+    int cpMin = 0;
+    int cpMax = 0;  ///< -1 with cpMin 0: the whole text
+};
+struct CHARFORMAT {
+    UINT cbSize = sizeof(CHARFORMAT);
+    DWORD dwMask = 0;     ///< CFM_ bits: which of the members below apply
+    DWORD dwEffects = 0;  ///< CFE_ bits
+    int yHeight = 0;
+    int yOffset = 0;
+    COLORREF crTextColor = 0;
+    BYTE bCharSet = 0;
+    BYTE bPitchAndFamily = 0;
+    char szFaceName[32] = {};
+};
+struct FINDTEXT {
+    CHARRANGE chrg;
+    LPCTSTR lpstrText = nullptr;
+};
+struct FINDTEXTEX {
+    CHARRANGE chrg;  ///< where to search; cpMax < cpMin searches upwards
+    LPCTSTR lpstrText = nullptr;
+    CHARRANGE chrgText;  ///< the range found
+};
+/// The toolbox's rich edit message for syntax colouring: lParam a TBRANGEFORMAT. The
+/// format applies to the range without moving the selection or scrolling.
+struct TBRANGEFORMAT {
+    CHARRANGE chrg;
+    CHARFORMAT format;
+};
+constexpr UINT EM_EXGETSEL = WM_USER + 52;
+constexpr UINT EM_EXLINEFROMCHAR = WM_USER + 54;
+constexpr UINT EM_EXSETSEL = WM_USER + 55;
+constexpr UINT EM_FINDTEXT = WM_USER + 56;
+constexpr UINT EM_GETCHARFORMAT = WM_USER + 58;
+constexpr UINT EM_SETCHARFORMAT = WM_USER + 68;
+constexpr UINT EM_FINDTEXTEX = WM_USER + 79;
+constexpr UINT EM_TBSETRANGEFORMAT = WM_USER + 0x300;
+constexpr WPARAM SCF_DEFAULT = 0x0000;
+constexpr WPARAM SCF_SELECTION = 0x0001;
+constexpr WPARAM SCF_ALL = 0x0004;
+constexpr DWORD CFM_BOLD = 0x00000001;
+constexpr DWORD CFM_ITALIC = 0x00000002;
+constexpr DWORD CFM_COLOR = 0x40000000;
+constexpr DWORD CFE_BOLD = 0x0001;
+constexpr DWORD CFE_ITALIC = 0x0002;
+constexpr DWORD CFE_AUTOCOLOR = 0x40000000;
+// Find flags shared by EM_FINDTEXT(EX) and the find/replace dialog.
+constexpr DWORD FR_DOWN = 0x00000001;
+constexpr DWORD FR_WHOLEWORD = 0x00000002;
+constexpr DWORD FR_MATCHCASE = 0x00000004;
 
 constexpr UINT BM_GETCHECK = 0x00F0;
 constexpr UINT BM_SETCHECK = 0x00F1;
