@@ -17,3 +17,4 @@ int RunConvertCommand(const Arguments& args);
 int RunUnitsCommand(const Arguments& args);
 int RunMaterialsCommand(const Arguments& args);
 int RunGalleryCommand(const Arguments& args);
+int RunMailCommand(const Arguments& args);

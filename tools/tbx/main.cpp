@@ -25,6 +25,7 @@ const Command kCommands[] = {
     {"units", RunUnitsCommand, "units list|convert ...   quantities and unit conversion (tbx units --help)"},
     {"materials", RunMaterialsCommand, "materials [NAME]        the materials catalogue (tbx materials --help)"},
     {"gallery", RunGalleryCommand, "gallery -o DIR          every control and dialog drawn into PNG files"},
+    {"mail", RunMailCommand, "mail --to ADDRESS FILE...   sends files over SMTP (tbx mail --help)"},
 };
 
 void PrintUsage(std::FILE* out) {
