@@ -12,9 +12,12 @@ struct TBCrashSettings {
     CString productVersion;                              ///< [General] ProductVersion
     CString mailServer = TB_DEFAULT_REPORT_MAIL_SERVER;  ///< [CrashReport] MailServer
     int mailPort = 25;                                   ///< [CrashReport] MailPort
+    CString mailSecurity = "none";                       ///< [CrashReport] MailSecurity: none, starttls, tls
+    CString mailUser;                                    ///< [CrashReport] MailUser; the password is kept elsewhere
+    CString mailCaFile;                                  ///< [CrashReport] MailCaFile: PEM of trusted authorities
 };
 
 /// Reads "Register.cfg" in programDirectory through the private profile cache (names
-/// compare byte for byte); a missing file or key, an empty server or a port outside
-/// 1..65535 keeps the defaults.
+/// compare byte for byte); a missing file or key, an empty server, a port outside
+/// 1..65535 or an unknown security mode keeps the defaults.
 TBCrashSettings TBReadCrashSettings(const CString& programDirectory);

@@ -7,6 +7,7 @@
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
+#include <algorithm>
 #include <unistd.h>
 
 CmcMailer::CmcMailer(const char* program) {
@@ -45,6 +46,37 @@ int CmcMailer::Send(const TBMailMessage& message) {
     return TBRunProgram({m_program.str(), "-t", "-i"}, lf) == 0 ? 1 : 0;
 }
 
+namespace {
+
+bool DeliverOverSmtp(const TBReportMailTarget& target, const TBMailMessage& message) {
+    if (target.server.IsEmpty()) return false;
+    TBSmtpOptions options;
+    options.server = target.server;
+    options.port = target.port;
+    options.security = target.security;
+    options.user = target.user;
+    options.password = target.password;
+    options.caFile = target.caFile;
+    options.connectTimeoutMilliseconds = std::min(target.timeoutMilliseconds, 30000);
+    options.timeoutMilliseconds = target.timeoutMilliseconds;
+    CString error;
+    return TBSmtpDeliver(options, message, error);
+}
+
+TBReportMailTarget TargetOfThisProgram() {
+    TBReportMailTarget target;
+    target.programPath = TBCrashProgramPath();
+    TBCrashSettings settings = TBReadCrashSettings(TBDirectoryOf(target.programPath));
+    target.server = settings.mailServer;
+    target.port = settings.mailPort;
+    TBParseSmtpSecurity(settings.mailSecurity, target.security);
+    target.user = settings.mailUser;
+    target.caFile = settings.mailCaFile;
+    return target;
+}
+
+}  // namespace
+
 int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath, const char* senderName,
                      const char* body, const TBReportMailTarget& target) {
     if (handler.GetRecipient().IsEmpty()) return 0;
@@ -57,9 +89,7 @@ int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath,
     m.body = body;
     m.attachmentPath = archivePath;
     m.attachmentName = base + ".zip";
-    if (!target.server.IsEmpty() && target.port > 0 && target.port < 65536 &&
-        TBSmtpSendMessage(target.server, static_cast<unsigned short>(target.port), m, target.timeoutMilliseconds) == 0)
-        return 1;
+    if (DeliverOverSmtp(target, m)) return 1;
     CmcMailer mailer(target.sendmailProgram.IsEmpty() ? nullptr : target.sendmailProgram.GetString());
     if (!mailer.IsAvailable() || !mailer.Logon("", "")) return 0;
     int sent = mailer.Send(m);
@@ -67,13 +97,21 @@ int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath,
     return sent;
 }
 
+int SendReportMail(const CrashReportHandler* handler, const char* archivePath, const char* senderName, const char* body,
+                   const char* password) {
+    if (!handler) return 0;
+    TBReportMailTarget target = TargetOfThisProgram();
+    target.password = password ? password : "";
+    return TBSendReportMail(*handler, archivePath, senderName, body, target);
+}
+
 int SendReportMail(const CrashReportHandler* handler, const char* archivePath, const char* senderName,
                    const char* body) {
     if (!handler) return 0;
-    TBReportMailTarget target;
-    target.programPath = TBCrashProgramPath();
-    TBCrashSettings settings = TBReadCrashSettings(TBDirectoryOf(target.programPath));
-    target.server = settings.mailServer;
-    target.port = settings.mailPort;
+    TBReportMailTarget target = TargetOfThisProgram();
+    // Without a readable password file the server is still tried: it may take the
+    // mail unauthenticated, and local submission follows anyway.
+    CString error;
+    if (!target.user.IsEmpty()) TBReadMailPasswordFile(TBMailPasswordFilePath(), target.password, error);
     return TBSendReportMail(*handler, archivePath, senderName, body, target);
 }

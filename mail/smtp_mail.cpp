@@ -1,176 +1,158 @@
-// The SMTP client. Every reply is read whole and its code checked; a refused command,
-// a closed connection or a server silent past the time-out ends the dialogue (QUIT is
-// still offered while the connection stands), so message text is never sent to a
-// server that did not ask for it and nothing waits forever.
+// The SMTP client on libcurl's SMTP transport: TLS (STARTTLS or implicit), certificate
+// checks, authentication and time limits come from the library. libcurl doubles leading
+// dots itself and ends the data, so the composed text is handed over unstuffed. The
+// server's replies are watched only to carry a refusal's text to the caller; what the
+// client sends (which holds the credentials) is never looked at.
 #include <toolbox/mail/mail.h>
 
-#include <cerrno>
-#include <chrono>
+#include <curl/curl.h>
+
+#include <algorithm>
 #include <cstring>
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <mutex>
+#include <string>
 
 namespace {
 
-constexpr std::size_t kMaxReply = 64 * 1024;
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
 
-class Connection {
-public:
-    explicit Connection(int timeoutMs) : m_timeoutMs(timeoutMs) {}
-    ~Connection() {
-        if (m_fd >= 0) close(m_fd);
-    }
-
-    bool Open(const char* server, unsigned short port) {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        char service[8];
-        std::snprintf(service, sizeof service, "%u", unsigned(port));
-        if (getaddrinfo(server, service, &hints, &found) != 0 || !found) return false;
-        for (addrinfo* a = found; a && m_fd < 0; a = a->ai_next) {
-            int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
-            if (fd < 0) continue;
-            if (ConnectWithin(fd, a->ai_addr, a->ai_addrlen))
-                m_fd = fd;
-            else
-                close(fd);
-        }
-        freeaddrinfo(found);
-        return m_fd >= 0;
-    }
-
-    bool SendAll(const std::string& data) {
-        if (m_fd < 0) return false;
-        std::size_t done = 0;
-        while (done < data.size()) {
-            if (!WaitFor(POLLOUT)) return Fail();
-            ssize_t n = send(m_fd, data.data() + done, data.size() - done, MSG_NOSIGNAL);
-            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
-            if (n <= 0) return Fail();
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-    // Reads one whole reply; its code goes to code. False when none came.
-    bool ReadReply(int& code) {
-        std::string reply;
-        char buffer[4096];
-        for (;;) {
-            TBSmtpReplyState state = TBParseSmtpReply(reply.data(), reply.size(), code);
-            if (state == TB_SMTP_COMPLETE) return true;
-            if (state == TB_SMTP_MALFORMED || reply.size() > kMaxReply) return Fail();
-            if (m_fd < 0 || !WaitFor(POLLIN)) return Fail();
-            ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
-            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
-            if (n <= 0) return Fail();
-            reply.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-
-    bool IsOpen() const { return m_fd >= 0; }
-
-private:
-    bool ConnectWithin(int fd, const sockaddr* address, socklen_t length) {
-        if (connect(fd, address, length) == 0) return true;
-        if (errno != EINPROGRESS) return false;
-        pollfd p{fd, POLLOUT, 0};
-        if (poll(&p, 1, m_timeoutMs) <= 0) return false;
-        int error = 0;
-        socklen_t size = sizeof error;
-        return getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
-    }
-
-    bool WaitFor(short events) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs);
-        for (;;) {
-            auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) return false;
-            pollfd p{m_fd, events, 0};
-            int r = poll(&p, 1, static_cast<int>(left.count()));
-            if (r < 0 && errno == EINTR) continue;
-            return r > 0;
-        }
-    }
-
-    // A dead or silent connection is closed: nothing more is sent or awaited.
-    bool Fail() {
-        if (m_fd >= 0) close(m_fd);
-        m_fd = -1;
-        return false;
-    }
-
-    int m_fd = -1;
-    int m_timeoutMs;
+struct Upload {
+    const std::string* text;
+    std::size_t offset = 0;
 };
+
+size_t ReadMessage(char* buffer, size_t size, size_t count, void* user) {
+    auto* upload = static_cast<Upload*>(user);
+    std::size_t n = std::min(size * count, upload->text->size() - upload->offset);
+    std::memcpy(buffer, upload->text->data() + upload->offset, n);
+    upload->offset += n;
+    return n;
+}
+
+// Keeps the last refusal (4xx or 5xx reply) the server sent.
+int WatchReplies(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    if (type != CURLINFO_HEADER_IN || size < 3 || (data[0] != '4' && data[0] != '5')) return 0;
+    std::string line(data, size);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    *static_cast<std::string*>(user) = line;
+    return 0;
+}
 
 bool HasLineBreak(const CString& s) { return s.Find('\r') >= 0 || s.Find('\n') >= 0; }
 
-// Sends a command and reads its reply; true when the reply code is the one expected
-// (its first digit).
-bool Command(Connection& c, const std::string& line, int expectedClass) {
-    int code = 0;
-    return c.SendAll(line + "\r\n") && c.ReadReply(code) && code / 100 == expectedClass;
+std::string ServerUrl(const TBSmtpOptions& o) {
+    std::string host = o.server.str();
+    if (host.find(':') != std::string::npos) host = "[" + host + "]";  // an IPv6 address
+    const char* scheme = o.security == TBSmtpSecurity::Tls ? "smtps://" : "smtp://";
+    return scheme + host + ":" + std::to_string(o.port);
+}
+
+struct CurlHandle {
+    CURL* curl = curl_easy_init();
+    curl_slist* recipients = nullptr;
+    ~CurlHandle() {
+        curl_slist_free_all(recipients);
+        if (curl) curl_easy_cleanup(curl);
+    }
+};
+
+void SetTransport(CURL* c, const TBSmtpOptions& o, const std::string& url) {
+    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(o.connectTimeoutMilliseconds));
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(o.timeoutMilliseconds));
+    curl_easy_setopt(c, CURLOPT_USE_SSL, o.security == TBSmtpSecurity::StartTls ? CURLUSESSL_ALL : CURLUSESSL_NONE);
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!o.caFile.IsEmpty()) curl_easy_setopt(c, CURLOPT_CAINFO, o.caFile.GetString());
+    if (!o.user.IsEmpty()) {
+        curl_easy_setopt(c, CURLOPT_USERNAME, o.user.GetString());
+        curl_easy_setopt(c, CURLOPT_PASSWORD, o.password.GetString());
+    }
+}
+
+CString DescribeFailure(CURLcode code, const char* detail, const std::string& refusal) {
+    CString error = *detail ? detail : curl_easy_strerror(code);
+    if (!refusal.empty()) error += CString(" (server: ") + refusal.c_str() + ")";
+    return error;
 }
 
 }  // namespace
 
-TBSmtpReplyState TBParseSmtpReply(const char* data, std::size_t length, int& code) {
-    code = 0;
-    std::size_t pos = 0;
-    int first = -1;
-    while (pos < length) {
-        std::size_t end = pos;
-        while (end < length && data[end] != '\n') ++end;
-        if (end == length) return TB_SMTP_INCOMPLETE;  // the line is not complete yet
-        std::size_t lineLength = end - pos;
-        if (lineLength > 0 && data[end - 1] == '\r') --lineLength;
-        if (lineLength < 3) return TB_SMTP_MALFORMED;
-        int value = 0;
-        for (int i = 0; i < 3; ++i) {
-            char c = data[pos + i];
-            if (c < '0' || c > '9') return TB_SMTP_MALFORMED;
-            value = value * 10 + (c - '0');
-        }
-        if (value < 200 || value > 599) return TB_SMTP_MALFORMED;
-        if (first >= 0 && value != first) return TB_SMTP_MALFORMED;
-        first = value;
-        char separator = lineLength > 3 ? data[pos + 3] : ' ';
-        if (separator == ' ') {
-            if (end + 1 != length) return TB_SMTP_MALFORMED;  // text after the last line
-            code = value;
-            return TB_SMTP_COMPLETE;
-        }
-        if (separator != '-') return TB_SMTP_MALFORMED;
-        pos = end + 1;
+bool TBParseSmtpSecurity(const char* text, TBSmtpSecurity& security) {
+    CString s = text ? text : "";
+    s.MakeLower();
+    if (s == "none")
+        security = TBSmtpSecurity::None;
+    else if (s == "starttls")
+        security = TBSmtpSecurity::StartTls;
+    else if (s == "tls")
+        security = TBSmtpSecurity::Tls;
+    else
+        return false;
+    return true;
+}
+
+bool TBSmtpDeliver(const TBSmtpOptions& options, const TBMailMessage& message, CString& error) {
+    // Envelope addresses and the host go into commands: a line break would add one.
+    if (options.server.IsEmpty() || options.port <= 0 || options.port > 65535) {
+        error = "no mail server";
+        return false;
     }
-    return TB_SMTP_INCOMPLETE;
+    if (message.to.IsEmpty() || HasLineBreak(message.to) || HasLineBreak(message.senderAddress) ||
+        HasLineBreak(options.server) || HasLineBreak(options.user)) {
+        error = "a line break or nothing in an address";
+        return false;
+    }
+    std::string text;
+    if (!TBComposeMail(message, text, error)) return false;
+
+    InitCurlOnce();
+    CurlHandle handle;
+    if (!handle.curl) {
+        error = "the mail transport cannot start";
+        return false;
+    }
+    CURL* c = handle.curl;
+    const std::string url = ServerUrl(options);
+    SetTransport(c, options, url);
+    const std::string from = message.senderAddress.str();  // empty: the reverse path "<>"
+    curl_easy_setopt(c, CURLOPT_MAIL_FROM, from.c_str());
+    handle.recipients = curl_slist_append(nullptr, message.to.GetString());
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, handle.recipients);
+
+    Upload upload{&text};
+    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(c, CURLOPT_READFUNCTION, ReadMessage);
+    curl_easy_setopt(c, CURLOPT_READDATA, &upload);
+    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(text.size()));
+
+    std::string refusal;
+    char detail[CURL_ERROR_SIZE] = "";
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
+    curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, WatchReplies);
+    curl_easy_setopt(c, CURLOPT_DEBUGDATA, &refusal);
+    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);  // the reply watcher is called only in this mode
+
+    CURLcode result = curl_easy_perform(c);
+    if (result == CURLE_OK) return true;
+    error = DescribeFailure(result, detail, refusal);
+    return false;
 }
 
 int TBSmtpSendMessage(const char* server, unsigned short port, const TBMailMessage& message, int timeoutMs) {
-    // Envelope addresses go into commands: a line break there would add a command.
-    if (!server || !*server || message.to.IsEmpty() || HasLineBreak(message.to) ||
-        HasLineBreak(message.senderAddress) || HasLineBreak(CString(server)))
-        return 1;
-    std::string text;
+    TBSmtpOptions options;
+    options.server = server ? server : "";
+    options.port = port;
+    if (timeoutMs > 0) {
+        options.connectTimeoutMilliseconds = timeoutMs;
+        options.timeoutMilliseconds = timeoutMs;
+    }
     CString error;
-    if (!TBComposeMail(message, text, error)) return 1;
-
-    Connection c(timeoutMs > 0 ? timeoutMs : 30000);
-    if (!c.Open(server, port)) return 1;
-    int code = 0;
-    bool ok = c.ReadReply(code) && code / 100 == 2 && Command(c, std::string("HELO ") + server, 2) &&
-              Command(c, "MAIL FROM:<" + message.senderAddress.str() + ">", 2) &&
-              Command(c, "RCPT TO:<" + message.to.str() + ">", 2) && Command(c, "DATA", 3) &&
-              Command(c, TBDotStuff(text) + ".", 2);
-    if (c.IsOpen()) Command(c, "QUIT", 2);
-    return ok ? 0 : 1;
+    return TBSmtpDeliver(options, message, error) ? 0 : 1;
 }
 
 int SmtpSendMail(const char* server, unsigned short port, const char* senderName, const char* senderAddress,

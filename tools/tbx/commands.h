@@ -19,3 +19,4 @@ int RunMaterialsCommand(const Arguments& args);
 int RunGalleryCommand(const Arguments& args);
 int RunImageCommand(const Arguments& args);
 int RunZipCommand(const Arguments& args);
+int RunMailCommand(const Arguments& args);

@@ -27,6 +27,7 @@ const Command kCommands[] = {
     {"gallery", RunGalleryCommand, "gallery -o DIR          every control and dialog drawn into PNG files"},
     {"image", RunImageCommand, "image convert IN OUT   converts a BMP, GIF, JPEG, PNG or TIFF picture"},
     {"zip", RunZipCommand, "zip list|add|extract ...   zip archives (tbx zip --help)"},
+    {"mail", RunMailCommand, "mail --to ADDRESS FILE...   sends files over SMTP (tbx mail --help)"},
 };
 
 void PrintUsage(std::FILE* out) {

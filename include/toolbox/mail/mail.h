@@ -33,18 +33,45 @@ TB_EXPORT std::string TBBase64Encode(const unsigned char* data, std::size_t leng
 /// Doubles the "." that starts any line of a CR LF text, so no line ends the data early.
 TB_EXPORT std::string TBDotStuff(const std::string& text);
 
-/// Reply state of the bytes received so far from an SMTP server.
-enum TBSmtpReplyState { TB_SMTP_INCOMPLETE, TB_SMTP_COMPLETE, TB_SMTP_MALFORMED };
-/// Examines received bytes: a complete reply ends with a line "NNN text" (after any
-/// "NNN-text" continuation lines, all with the same code); code receives the number.
-TB_EXPORT TBSmtpReplyState TBParseSmtpReply(const char* data, std::size_t length, int& code);
+/// How the connection to the mail server is protected.
+enum class TBSmtpSecurity {
+    None,      ///< plain SMTP
+    StartTls,  ///< plain connection upgraded by STARTTLS; sending fails when the server cannot
+    Tls,       ///< TLS from the first byte (SMTPS, usually port 465)
+};
+/// Reads "none", "starttls" or "tls" (any case); false for anything else.
+TB_EXPORT bool TBParseSmtpSecurity(const char* text, TBSmtpSecurity& security);
 
-/// Sends one message to server:port over SMTP. Returns 0 on success, 1 on failure
-/// (no connection, a refused command, a server that closes or stays silent for 30 s).
+/// Where and how a message is delivered over SMTP.
+struct TBSmtpOptions {
+    CString server;
+    int port = 25;
+    TBSmtpSecurity security = TBSmtpSecurity::None;
+    CString user;      ///< empty: no authentication
+    CString password;  ///< used only with a user; never logged
+    CString caFile;    ///< PEM file of trusted authorities; empty: the system's
+    int connectTimeoutMilliseconds = 30000;
+    int timeoutMilliseconds = 120000;  ///< the whole delivery
+};
+
+/// Delivers message over SMTP. Returns true when the server accepted it; otherwise
+/// error tells why, with the server's own refusal text when it refused. Certificates
+/// are always checked against caFile or the system's authorities.
+TB_EXPORT bool TBSmtpDeliver(const TBSmtpOptions& options, const TBMailMessage& message, CString& error);
+
+/// Reads the mail password from path (its first line). The file must belong to the
+/// user and be readable by nobody else; otherwise false with error telling why.
+TB_EXPORT bool TBReadMailPasswordFile(const char* path, CString& password, CString& error);
+/// The per-user mail password file: $XDG_CONFIG_HOME/veltranix/mail-password, or
+/// ~/.config/veltranix/mail-password.
+TB_EXPORT CString TBMailPasswordFilePath();
+
+/// Sends one message to server:port over plain SMTP. Returns 0 on success, 1 on failure
+/// (no connection, a refused command, a server that stays silent past 30 s).
 TB_EXPORT int SmtpSendMail(const char* server, unsigned short port, const char* senderName, const char* senderAddress,
                            const char* to, const char* subject, const char* body, const char* attachmentPath,
                            const char* attachmentName);
-/// SmtpSendMail with its own time-out for connecting and for each reply.
+/// SmtpSendMail with its own time limit for connecting and for the whole delivery.
 TB_EXPORT int TBSmtpSendMessage(const char* server, unsigned short port, const TBMailMessage& message,
                                 int timeoutMilliseconds);
 
@@ -73,6 +100,10 @@ private:
 struct TBReportMailTarget {
     CString server;
     int port = 25;
+    TBSmtpSecurity security = TBSmtpSecurity::None;
+    CString user;      ///< empty: no authentication
+    CString password;  ///< never stored in "Register.cfg"
+    CString caFile;
     CString programPath;      ///< the crashed program; its base name + ".zip" names the attachment
     CString sendmailProgram;  ///< empty: the system's sendmail
     int timeoutMilliseconds = 30000;
@@ -82,9 +113,13 @@ struct TBReportMailTarget {
 /// submission. Returns 1 when delivered, 0 otherwise.
 TB_EXPORT int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath, const char* senderName,
                                const char* body, const TBReportMailTarget& target);
-/// TBSendReportMail to the report mail server of this program's "Register.cfg".
+/// TBSendReportMail to the report mail server of this program's "Register.cfg"; with a
+/// user configured there, the password comes from TBMailPasswordFilePath().
 TB_EXPORT int SendReportMail(const CrashReportHandler* handler, const char* archivePath, const char* senderName,
                              const char* body);
+/// SendReportMail with the password given by the host instead of the password file.
+TB_EXPORT int SendReportMail(const CrashReportHandler* handler, const char* archivePath, const char* senderName,
+                             const char* body, const char* password);
 
 /// Opens the desktop's mail program (xdg-email) with a prepared message: the files as
 /// attachments (first packed into one archive named zipName in the temporary directory
