@@ -511,20 +511,21 @@ short CDaoTableDef::GetFieldCount() const {
     return t ? static_cast<short>(t->fields.size()) : -1;
 }
 
+// The fields of a table being created or of the open table (dbs: its database's
+// state); null, with the status set, when the table is neither or no longer exists.
+const std::vector<CDaoFieldDef>* CurrentFields(CDaoTableDefState& s, CDaoDatabaseState* dbs) {
+    if (s.creating) return &s.pending.fields;
+    if (!s.open) return s.status.Fail(TB_DAO_E_STATE, "The table is not open."), nullptr;
+    CDaoTableData* t = ResolveTable(s.database, dbs, s.tableIndex, s.generation, s.status);
+    return t ? &t->fields : nullptr;
+}
+
 int CDaoTableDef::GetFieldInfo(int index, CDaoFieldInfo& info, DWORD infoOptions) const {
     (void)infoOptions;
     CDaoTableDefState& s = *m_state;
     s.status.Reset();
-    const std::vector<CDaoFieldDef>* fields = nullptr;
-    if (s.creating) {
-        fields = &s.pending.fields;
-    } else if (s.open) {
-        CDaoTableData* t = ResolveTable(s.database, s.database->m_state.get(), s.tableIndex, s.generation, s.status);
-        if (!t) return 0;
-        fields = &t->fields;
-    } else {
-        return s.status.Fail(TB_DAO_E_STATE, "The table is not open."), 0;
-    }
+    const std::vector<CDaoFieldDef>* fields = CurrentFields(s, s.open ? s.database->m_state.get() : nullptr);
+    if (!fields) return 0;
     if (index < 0 || index >= static_cast<int>(fields->size()))
         return s.status.Fail(TB_DAO_E_ARGUMENT, "Field index out of range."), 0;
     FillFieldInfo((*fields)[static_cast<size_t>(index)], index, info);
@@ -534,16 +535,8 @@ int CDaoTableDef::GetFieldInfo(int index, CDaoFieldInfo& info, DWORD infoOptions
 int CDaoTableDef::GetFieldInfo(const char* name, CDaoFieldInfo& info, DWORD infoOptions) const {
     CDaoTableDefState& s = *m_state;
     s.status.Reset();
-    const std::vector<CDaoFieldDef>* fields = nullptr;
-    if (s.creating) {
-        fields = &s.pending.fields;
-    } else if (s.open) {
-        CDaoTableData* t = ResolveTable(s.database, s.database->m_state.get(), s.tableIndex, s.generation, s.status);
-        if (!t) return 0;
-        fields = &t->fields;
-    } else {
-        return s.status.Fail(TB_DAO_E_STATE, "The table is not open."), 0;
-    }
+    const std::vector<CDaoFieldDef>* fields = CurrentFields(s, s.open ? s.database->m_state.get() : nullptr);
+    if (!fields) return 0;
     int index = FindField(*fields, name);
     if (index < 0) return s.status.Fail(TB_DAO_E_NOT_FOUND, CString("No field \"") + name + "\"."), 0;
     return GetFieldInfo(index, info, infoOptions);
