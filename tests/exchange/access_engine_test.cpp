@@ -2,13 +2,14 @@
 // back, the table choice, the format codes, the messages and error classes.
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/table_choice.h>
+#include "tests/exchange/exchange_helpers.h"
 #include "tests/support/dialog_hub.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <sys/stat.h>
+#include <string>
+#include <vector>
 
 using namespace tbtest;
 
@@ -19,43 +20,40 @@ protected:
     // Channels: U [V] as a double array, I [A] as a raw block, Label as variants
     // starting with a text (a text field), Mixed as variants starting with a number
     // (a double field).
-    void Prepare(CReadAndWriteFileFunction& engine) {
-        engine.SetNrChannels(4);
-        engine.SetNrItems(kItems);
+    AccessEngine() {
         for (int k = 0; k < kItems; ++k) {
             u.Add(k * 0.1 - 1.0 / 3.0);
             i[k] = 1e-3 * k + 1e-17;
-            labels.Add(COleVariant(CString("row ") + CString(std::to_string(k)) + " Ω"));
-            mixed.Add(k % 2 ? COleVariant(CString("7.25")) : COleVariant(static_cast<double>(k)));
+            labels.Add(COleVariant(("row " + std::to_string(k) + " Ω").c_str()));
+            mixed.Add(k % 2 ? COleVariant("7.25") : COleVariant(static_cast<double>(k)));
         }
-        ASSERT_EQ(engine.InsertChannel(0, &u, "U", "V"), 1);
-        ASSERT_EQ(engine.InsertChannel(1, i, "I", "A"), 1);
-        ASSERT_EQ(engine.InsertChannel(2, &labels, "Label", ""), 1);
-        ASSERT_EQ(engine.InsertChannel(3, &mixed, "Mixed", ""), 1);
+    }
+    // Writes the channels to path with the table name (with writer, when given); the
+    // writer's result.
+    int Write(const std::string& path, const char* table = "", CReadAndWriteFileFunction* writer = nullptr) {
+        CReadAndWriteFileFunction local;
+        CReadAndWriteFileFunction& engine = writer ? *writer : local;
+        SetChannels(engine, kItems, {{&u, "U", "V"}, {i, "I", "A"}, {&labels, "Label"}, {&mixed, "Mixed"}});
+        return engine.WriteFile(path.c_str(), table, -1, nullptr, nullptr, 0, 0);
     }
 
     static constexpr int kItems = 25;
     ScratchDir dir;
-    CArray<double, double> u;
+    Doubles u;
     double i[kItems];
-    CArray<COleVariant, COleVariant> labels;
-    CArray<COleVariant, COleVariant> mixed;
+    Variants labels, mixed;
 };
 
 }  // namespace
 
 TEST_F(AccessEngine, WritesChannelsAsTableAndReadsThemBack) {
     const std::string path = dir.File("Data.mdb");
-    {
-        CReadAndWriteFileFunction engine;
-        Prepare(engine);
-        ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1)
-            << engine.GetLastError().GetString();
-        EXPECT_EQ(engine.GetSaveVersion(), 10);
-        EXPECT_EQ(engine.GetLoadVersion(), 2);
-        EXPECT_STREQ(engine.GetTableName(), "Data");
-        EXPECT_STREQ(engine.GetConnectTitle(), "");
-    }
+    CReadAndWriteFileFunction writer;
+    ASSERT_EQ(Write(path, "", &writer), 1) << writer.GetLastError().GetString();
+    EXPECT_EQ(writer.GetSaveVersion(), 10);
+    EXPECT_EQ(writer.GetLoadVersion(), 2);
+    EXPECT_STREQ(writer.GetTableName(), "Data");
+    EXPECT_STREQ(writer.GetConnectTitle(), "");
     // Without a table name and without dialogs the file title names the table.
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1)
@@ -71,9 +69,9 @@ TEST_F(AccessEngine, WritesChannelsAsTableAndReadsThemBack) {
         EXPECT_STREQ(engine.GetChannel(c)->GetUnitName(), units[c]);
     }
     std::vector<double> block(kItems);
-    CArray<double, double> array;
+    Doubles array;
     CStringArray texts;
-    CArray<COleVariant, COleVariant> variants;
+    Variants variants;
     engine.GetChannel(0)->SetDoubleArray(&array);
     engine.GetChannel(2)->SetStringArray(&texts);
     engine.GetChannel(3)->SetVariantArray(&variants);
@@ -105,11 +103,7 @@ TEST_F(AccessEngine, WritesChannelsAsTableAndReadsThemBack) {
 
 TEST_F(AccessEngine, DialogOffersTablesWithoutTheSystemOnesAndCanBeCancelled) {
     const std::string path = dir.File("dialog.mdb");
-    {
-        CReadAndWriteFileFunction engine;
-        Prepare(engine);
-        ASSERT_EQ(engine.WriteFile(path.c_str(), "Messung", -1, nullptr, nullptr, 0, 0), 1);
-    }
+    ASSERT_EQ(Write(path, "Messung"), 1);
     TableChoiceHub answer(0);
     CReadAndWriteFileFunction engine;
     ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1)
@@ -158,69 +152,41 @@ TEST_F(AccessEngine, SampleDatabaseThroughTheEngine) {
 
 TEST_F(AccessEngine, NamesMessagesAndErrorClasses) {
     // Two channels with one field name: string 27, error class 6, nothing written.
-    {
-        CReadAndWriteFileFunction engine;
-        engine.SetNrChannels(2);
-        engine.SetNrItems(1);
-        CArray<double, double> a, b;
-        a.Add(1);
-        b.Add(2);
-        engine.InsertChannel(0, &a, "X", "V");
-        engine.InsertChannel(1, &b, "x", "V");
-        EXPECT_EQ(engine.WriteFile(dir.File("dup.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 0);
-        EXPECT_EQ(engine.GetLastErrorNumber(), 6);
-        EXPECT_NE(engine.GetLastError().Find("The name of some channels are  identical."), -1)
-            << engine.GetLastError().GetString();
-        EXPECT_FALSE(Exists(dir.File("dup.mdb")));
-    }
+    Doubles a = DoublesOf({1}), b = DoublesOf({2});
+    CReadAndWriteFileFunction duplicate;
+    SetChannels(duplicate, 1, {{&a, "X", "V"}, {&b, "x", "V"}});
+    EXPECT_EQ(duplicate.WriteFile(dir.File("dup.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 0);
+    EXPECT_EQ(duplicate.GetLastErrorNumber(), 6);
+    EXPECT_NE(duplicate.GetLastError().Find("The name of some channels are  identical."), -1)
+        << duplicate.GetLastError().GetString();
+    EXPECT_FALSE(Exists(dir.File("dup.mdb")));
+
     // A channel without a name becomes "Ch2" with its unit, with warning 50.
-    {
-        CReadAndWriteFileFunction engine;
-        engine.SetNrChannels(2);
-        engine.SetNrItems(1);
-        CArray<double, double> a, b;
-        a.Add(1);
-        b.Add(2);
-        engine.InsertChannel(0, &a, "t", "s");
-        engine.InsertChannel(1, &b, "", "V");
-        ASSERT_EQ(engine.WriteFile(dir.File("noname.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
-        EXPECT_NE(engine.GetLastWarn().Find("There is a invalid channel name!"), -1);
-        CReadAndWriteFileFunction reader;
-        ASSERT_EQ(reader.ReadInfoFile(dir.File("noname.mdb").c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1);
-        EXPECT_STREQ(reader.GetChannel(1)->GetChannelName(), "Ch2");
-        EXPECT_STREQ(reader.GetChannel(1)->GetUnitName(), "V");
-    }
+    CReadAndWriteFileFunction nameless;
+    SetChannels(nameless, 1, {{&a, "t", "s"}, {&b, "", "V"}});
+    ASSERT_EQ(nameless.WriteFile(dir.File("noname.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
+    EXPECT_NE(nameless.GetLastWarn().Find("There is a invalid channel name!"), -1);
+    CReadAndWriteFileFunction reader;
+    ASSERT_EQ(reader.ReadInfoFile(dir.File("noname.mdb").c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1);
+    EXPECT_STREQ(reader.GetChannel(1)->GetChannelName(), "Ch2");
+    EXPECT_STREQ(reader.GetChannel(1)->GetUnitName(), "V");
+
     // A string array gives a double field: texts that are no numbers cannot go there.
-    {
-        CReadAndWriteFileFunction engine;
-        engine.SetNrChannels(1);
-        engine.SetNrItems(2);
-        CStringArray texts;
-        texts.Add("1.5e-3");
-        texts.Add("abc");
-        engine.InsertChannel(0, &texts, "T", "");
-        EXPECT_EQ(engine.WriteFile(dir.File("texts.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 0);
-        EXPECT_EQ(engine.GetLastErrorNumber(), 6);
-        EXPECT_FALSE(Exists(dir.File("texts.mdb")));
-    }
+    CStringArray texts = TextsOf({"1.5e-3", "abc"});
+    CReadAndWriteFileFunction textual;
+    SetChannels(textual, 2, {{&texts, "T"}});
+    EXPECT_EQ(textual.WriteFile(dir.File("texts.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 0);
+    EXPECT_EQ(textual.GetLastErrorNumber(), 6);
+    EXPECT_FALSE(Exists(dir.File("texts.mdb")));
+
     // Writing over an existing file replaces it completely.
-    {
-        const std::string path = dir.File("replace.mdb");
-        WriteFile(path, std::string(100000, 'x'));
-        CReadAndWriteFileFunction engine;
-        Prepare(engine);
-        ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
-        CReadAndWriteFileFunction reader;
-        ASSERT_EQ(reader.ReadInfoFile(path.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1);
-        EXPECT_EQ(reader.GetNrItems(), kItems);
-    }
-    // Files that are no database, truncated databases, a table that is not there.
     const std::string good = dir.File("good.mdb");
-    {
-        CReadAndWriteFileFunction engine;
-        Prepare(engine);
-        ASSERT_EQ(engine.WriteFile(good.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
-    }
+    WriteFile(good, std::string(100000, 'x'));
+    ASSERT_EQ(Write(good), 1);
+    ASSERT_EQ(reader.ReadInfoFile(good.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1);
+    EXPECT_EQ(reader.GetNrItems(), kItems);
+
+    // Files that are no database, truncated databases, a table that is not there.
     const std::string bytes = ReadFile(good);
     WriteFile(dir.File("cut.mdb"), bytes.substr(0, bytes.size() / 2 + 100));
     WriteFile(dir.File("text.mdb"), "no database\n");

@@ -1,6 +1,7 @@
 // N-dimensional characteristic tables: both passes, the x and y phases and every
 // message of the table reader.
 #include <toolbox/exchange/engine.h>
+#include "tests/support/engine_read.h"
 #include "tests/support/files.h"
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
@@ -15,40 +16,26 @@ namespace {
 
 const std::string kGrid = std::string(TOOLBOX_TEST_DATA) + "/characteristic/grid_2x3x4.mdx";
 
-struct Table {
-    int info = 0, data = 0;
-    CReadAndWriteFileFunction e;
-    std::vector<CArray<double, double>> values;
-    explicit Table(const std::string& path, bool attach = true) {
-        info = e.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2);
-        if (!info) return;
-        values.resize(e.GetNrChannels());
-        if (attach)
-            for (int c = 0; c < e.GetNrChannels(); ++c) e.GetChannel(c)->SetDoubleArray(&values[c]);
-        data = e.ReadDataFile();
-    }
-};
-
 TEST(NDimTable, HeaderPassCreatesChannelsAndDataPassFillsThem) {
-    Table t(kGrid);
-    ASSERT_EQ(t.info, 1) << t.e.GetLastError();
-    EXPECT_EQ(t.e.GetNrChannels(), 3);
-    EXPECT_EQ(t.e.GetNrItems(), 12);
-    ASSERT_EQ(t.e.GetXVecLengths()->GetSize(), 2);
-    EXPECT_EQ((*t.e.GetXVecLengths())[0], 3u);
-    EXPECT_EQ((*t.e.GetXVecLengths())[1], 4u);
-    EXPECT_EQ(t.e.GetChannel(0)->GetChannelName(), "Temp");
-    EXPECT_EQ(t.e.GetChannel(0)->GetUnitName(), "degC");
-    EXPECT_EQ(t.e.GetChannel(2)->GetChannelName(), "Gain");
-    EXPECT_EQ(t.e.GetLoadVersion(), 0);
-    ASSERT_EQ(t.data, 1) << t.e.GetLastError();
-    ASSERT_EQ(t.values[0].GetSize(), 3);
-    EXPECT_EQ(t.values[0][2], 125.0);
-    ASSERT_EQ(t.values[1].GetSize(), 4);
-    EXPECT_EQ(t.values[1][3], 100.0);
-    ASSERT_EQ(t.values[2].GetSize(), 12);
-    EXPECT_EQ(t.values[2][0], 1.0);
-    EXPECT_EQ(t.values[2][11], 3.3);
+    ChannelRead t(kGrid);
+    ASSERT_EQ(t.info, 1) << t.Error();
+    EXPECT_EQ(t.engine.GetNrChannels(), 3);
+    EXPECT_EQ(t.engine.GetNrItems(), 12);
+    ASSERT_EQ(t.engine.GetXVecLengths()->GetSize(), 2);
+    EXPECT_EQ((*t.engine.GetXVecLengths())[0], 3u);
+    EXPECT_EQ((*t.engine.GetXVecLengths())[1], 4u);
+    EXPECT_EQ(t.Name(0), "Temp");
+    EXPECT_EQ(t.Unit(0), "degC");
+    EXPECT_EQ(t.Name(2), "Gain");
+    EXPECT_EQ(t.engine.GetLoadVersion(), 0);
+    ASSERT_EQ(t.data, 1) << t.Error();
+    ASSERT_EQ(t.Size(0), 3);
+    EXPECT_EQ(t.At(0, 2), 125.0);
+    ASSERT_EQ(t.Size(1), 4);
+    EXPECT_EQ(t.At(1, 3), 100.0);
+    ASSERT_EQ(t.Size(2), 12);
+    EXPECT_EQ(t.At(2, 0), 1.0);
+    EXPECT_EQ(t.At(2, 11), 3.3);
 }
 
 class NDimFile : public ::testing::Test {
@@ -62,29 +49,29 @@ protected:
 TEST_F(NDimFile, ThirteenthYLineGivesWarning218) {
     std::string text = "typ:=T\ndimx:=2\ns1:=3\nn1:=x\n";  // n before dimy: error 210
     WriteFile(path, text);
-    Table early(path);
+    ChannelRead early(path);
     EXPECT_EQ(early.info, 0);
-    EXPECT_EQ(early.e.GetLastError(), TBFormatMessage(TBMsg::NdimNoDimension, {Name(), 3, "s1:=3"}));
+    EXPECT_EQ(early.engine.GetLastError(), TBFormatMessage(TBMsg::NdimNoDimension, {Name(), 3, "s1:=3"}));
 
     text = "typ:=T\ndimx:=2\ndimy:=1\ns1:=3\ns2:=4\nend:=\n1;2;3\n4;5;6;7\n";
     for (int k = 0; k < 13; ++k) text += std::to_string(k) + "\n";
     WriteFile(path, text);
-    Table t(path);
-    ASSERT_EQ(t.info, 1) << t.e.GetLastError();
-    EXPECT_EQ(t.e.GetNrItems(), 12);
+    ChannelRead t(path);
+    ASSERT_EQ(t.info, 1) << t.Error();
+    EXPECT_EQ(t.engine.GetNrItems(), 12);
     EXPECT_EQ(t.data, 2);
-    EXPECT_EQ(t.e.GetLastWarn(), TBFormatMessage(TBMsg::NdimTooManyYLines, {Name(), 21, "12"}) + "\r\n");
-    EXPECT_EQ(t.values[2].GetSize(), 12);
-    EXPECT_EQ(t.values[2][11], 11.0);
+    EXPECT_EQ(t.engine.GetLastWarn(), TBFormatMessage(TBMsg::NdimTooManyYLines, {Name(), 21, "12"}) + "\r\n");
+    EXPECT_EQ(t.Size(2), 12);
+    EXPECT_EQ(t.At(2, 11), 11.0);
 }
 
 TEST_F(NDimFile, XVectorsMaySpanLinesAndTakeATrailingSeparator) {
     WriteFile(path, "typ:=t\ndimx:=1\ndimy:=2\ns1:=3\nsep:=\",\"\nend:=\n1,\n2,3,\n5,6\n7,8,\n9,10\n");
-    Table t(path);
-    ASSERT_EQ(t.data, 1) << t.e.GetLastError();
-    EXPECT_EQ(t.values[0][2], 3.0);
-    EXPECT_EQ(t.values[2][2], 10.0);
-    EXPECT_EQ(t.e.GetSep(), ',');
+    ChannelRead t(path);
+    ASSERT_EQ(t.data, 1) << t.Error();
+    EXPECT_EQ(t.At(0, 2), 3.0);
+    EXPECT_EQ(t.At(2, 2), 10.0);
+    EXPECT_EQ(t.engine.GetSep(), ',');
 }
 
 TEST_F(NDimFile, HeaderErrorsNameFileLineAndText) {
@@ -138,17 +125,17 @@ TEST_F(NDimFile, DataErrorsAndWarnings) {
     };
     for (const Case& c : cases) {
         WriteFile(path, kHeader + c.body);
-        Table t(path);
+        ChannelRead t(path);
         ASSERT_EQ(t.info, 1) << c.body;
         EXPECT_EQ(t.data, c.result) << c.body;
         if (c.id == 0) {
-            EXPECT_EQ(t.values[3][1], 7.0);
+            EXPECT_EQ(t.At(3, 1), 7.0);
         } else if (c.id == TBMsg::NdimTooFewYLines) {
-            EXPECT_EQ(t.e.GetLastError(), TBFormatMessage(TBMsg::NdimTooFewYLines, {Name()})) << c.body;
+            EXPECT_EQ(t.engine.GetLastError(), TBFormatMessage(TBMsg::NdimTooFewYLines, {Name()})) << c.body;
         } else if (c.result == 2) {
-            EXPECT_EQ(t.e.GetLastWarn(), TBFormatMessage(c.id, {Name(), c.line, c.offending}) + "\r\n");
+            EXPECT_EQ(t.engine.GetLastWarn(), TBFormatMessage(c.id, {Name(), c.line, c.offending}) + "\r\n");
         } else {
-            EXPECT_EQ(t.e.GetLastError(), TBFormatMessage(c.id, {Name(), c.line, c.offending})) << c.body;
+            EXPECT_EQ(t.engine.GetLastError(), TBFormatMessage(c.id, {Name(), c.line, c.offending})) << c.body;
         }
     }
 }
@@ -180,11 +167,11 @@ TEST_F(NDimFile, MissingFileAndPairs) {
 
     // A table held as a pair lives whole in the .mdk file.
     WriteFile(dir.File("p.mdk"), kHeader + "1;2\n3\n4;5\n6;7\n");
-    Table t(dir.File("p.mda"));
-    ASSERT_EQ(t.info, 1) << t.e.GetLastError();
-    EXPECT_EQ(t.data, 1) << t.e.GetLastError();
-    EXPECT_EQ(t.values[2][1], 6.0);
-    EXPECT_EQ(t.e.GetLoadVersion(), 1);
+    ChannelRead t(dir.File("p.mda"));
+    ASSERT_EQ(t.info, 1) << t.Error();
+    EXPECT_EQ(t.data, 1) << t.Error();
+    EXPECT_EQ(t.At(2, 1), 6.0);
+    EXPECT_EQ(t.engine.GetLoadVersion(), 1);
 }
 
 }  // namespace

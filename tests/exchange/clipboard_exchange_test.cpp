@@ -3,8 +3,11 @@
 #include <toolbox/exchange/clipboard.h>
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/locale_info.h>
+#include "tests/exchange/exchange_helpers.h"
 
 #include <gtest/gtest.h>
+
+using namespace tbtest;
 
 namespace {
 
@@ -21,31 +24,19 @@ std::string ClipboardText() { return std::string(TBGetClipboardHub().GetText());
 
 TEST_F(ClipboardTest, CopyWritesTabSeparatedLinesWithCrLf) {
     TBOverrideUserNumberSymbols(",", ".");
+    Doubles u = DoublesOf({1.5, 2.0, 1e-20}), i = DoublesOf({-3.25, 0.1, 123456789012345678.0});
     CReadAndWriteClipboardFunction engine;
-    engine.SetNrChannels(2);
-    engine.SetNrItems(3);
-    CArray<double, double> u, i;
-    for (double v : {1.5, 2.0, 1e-20}) u.Add(v);
-    for (double v : {-3.25, 0.1, 123456789012345678.0}) i.Add(v);
-    engine.InsertChannel(0, &u, "U", "V");
-    engine.InsertChannel(1, &i, "I", "A");
+    SetChannels(engine, 3, {{&u, "U", "V"}, {&i, "I", "A"}});
     ASSERT_EQ(engine.WriteClipboard("\t"), 1);
     EXPECT_EQ(ClipboardText(), "1.5\t-3.25\r\n2\t0.1\r\n1e-20\t1.23456789012346e+17\r\n");
 }
 
 TEST_F(ClipboardTest, CopyAndPasteRoundTripInACommaLocale) {
     TBOverrideUserNumberSymbols(";", ",");
+    Doubles a = DoublesOf({1.5, -1234.25});
+    Variants b = VariantsOf({short(7), "text"});
     CReadAndWriteClipboardFunction writer;
-    writer.SetNrChannels(2);
-    writer.SetNrItems(2);
-    CArray<double, double> a;
-    a.Add(1.5);
-    a.Add(-1234.25);
-    CArray<COleVariant, COleVariant> b;
-    b.Add(COleVariant(short(7)));
-    b.Add(COleVariant(CString("text")));
-    writer.InsertChannel(0, &a, "a", "");
-    writer.InsertChannel(1, &b, "b", "");
+    SetChannels(writer, 2, {{&a, "a"}, {&b, "b"}});
     ASSERT_EQ(writer.WriteClipboard("\t"), 1);
     EXPECT_EQ(ClipboardText(), "1,5\t7\r\n-1234,25\ttext\r\n");
 
@@ -54,7 +45,7 @@ TEST_F(ClipboardTest, CopyAndPasteRoundTripInACommaLocale) {
     EXPECT_EQ(reader.GetClipboardFormat(), 1);
     ASSERT_EQ(reader.GetNrChannels(), 2);
     ASSERT_EQ(reader.GetNrItems(), 2);
-    CArray<double, double> backA;
+    Doubles backA;
     CStringArray backB;
     reader.GetChannel(0)->SetDoubleArray(&backA);
     reader.GetChannel(1)->SetStringArray(&backB);
@@ -84,7 +75,7 @@ TEST_F(ClipboardTest, PasteRemovesThousandsSeparatorsOfTheLocale) {
     TBGetClipboardHub().SetText("1,234.5;x\r\n");
     CReadAndWriteClipboardFunction pointLocale;
     ASSERT_EQ(pointLocale.ReadClipboardDimension(";"), 1);
-    CArray<double, double> v;
+    Doubles v;
     CStringArray text;
     pointLocale.GetChannel(0)->SetDoubleArray(&v);
     pointLocale.GetChannel(1)->SetStringArray(&text);
@@ -112,30 +103,20 @@ TEST_F(ClipboardTest, TextAfterTheLastLineEndAndTextWithoutLineEnds) {
 
 TEST_F(ClipboardTest, CopyFailuresLeaveTheClipboardEmpty) {
     TBGetClipboardHub().SetText("old\r\n");
+    Doubles a = DoublesOf({1, 2}), shortArray = DoublesOf({1});
     CReadAndWriteClipboardFunction engine;
-    engine.SetNrChannels(2);
-    engine.SetNrItems(2);
-    CArray<double, double> a;
-    a.Add(1);
-    a.Add(2);
-    engine.InsertChannel(0, &a, "a", "");
-    auto* bare = new CExImPortChannel;
-    engine.SetChannel(1, bare);
+    SetChannels(engine, 2, {{&a, "a"}, {static_cast<double*>(nullptr)}});  // a channel without storage
     EXPECT_EQ(engine.WriteClipboard("\t"), 0);
     EXPECT_EQ(std::string(engine.GetLastError()), "There is a invalid pointer of the data array from channel 2!");
     EXPECT_EQ(engine.GetLastErrorNumber(), 4);
     EXPECT_FALSE(TBGetClipboardHub().HasText());
 
-    CArray<double, double> shortArray;
-    shortArray.Add(1);
     engine.InsertChannel(1, &shortArray, "b", "");
     EXPECT_EQ(engine.WriteClipboard("\t"), 0);
     EXPECT_EQ(std::string(engine.GetLastError()), "Not enough memory reserve!");
 
     CReadAndWriteClipboardFunction missing;
-    missing.SetNrChannels(2);
-    missing.SetNrItems(2);
-    missing.InsertChannel(0, &a, "a", "");
+    SetChannels(missing, 2, {{&a, "a"}}, 2);
     EXPECT_EQ(missing.WriteClipboard(";"), 2);
     EXPECT_EQ(std::string(missing.GetLastWarn()), "It couldn't be written into channel 2 !\r\n");
     EXPECT_EQ(ClipboardText(), "1;0\r\n2;0\r\n");
@@ -148,7 +129,7 @@ TEST_F(ClipboardTest, FacadeUsesItsClipboardEngine) {
     ASSERT_EQ(facade.ReadInfoClipboard("\t"), 1);
     EXPECT_EQ(facade.GetClipboardEngine()->GetNrItems(), 2);
     EXPECT_EQ(facade.GetNrItems(), 0);  // the inherited members reach the file engine
-    CArray<double, double> v;
+    Doubles v;
     facade.GetClipboardEngine()->GetChannel(0)->SetDoubleArray(&v);
     ASSERT_EQ(facade.ReadDataClipboard(), 1);
     EXPECT_DOUBLE_EQ(v[1], 6);

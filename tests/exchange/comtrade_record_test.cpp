@@ -2,7 +2,9 @@
 // layouts, continuation files, combined files, faulty input and the public samples.
 #include "exchange/comtrade/comtrade.h"
 #include <toolbox/exchange/read_and_write_files.h>
+#include "tests/exchange/exchange_helpers.h"
 #include "tests/support/bytes.h"
+#include "tests/support/engine_read.h"
 #include "tests/support/files.h"
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
@@ -12,53 +14,28 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <sys/stat.h>
 #include <vector>
 
 using namespace tbtest;
 
 namespace {
 
-struct Record {
-    int info = 0;
-    int data = 0;
-    int nrItems = 0;
-    int loadVersion = -1;
-    std::vector<CString> names, units;
-    std::vector<CArray<double, double>> values;
-    CString warnings, error;
-    int errorNumber = -1;
-    CStringArray header;
-    double at(size_t channel, int k) const { return values[channel].GetAt(k); }
-};
-
-Record ReadRecord(const std::string& path) {
-    Record r;
-    CReadAndWriteFiles files;
-    r.info = files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2);
-    r.error = files.GetLastError();
-    r.errorNumber = files.GetLastErrorNumber();
-    if (!r.info) return r;
-    r.nrItems = files.GetNrItems();
-    r.loadVersion = files.GetLoadVersion();
-    files.GetEditionalStringArray(&r.header);
-    r.values.resize(static_cast<size_t>(files.GetNrChannels()));
-    for (int i = 0; i < files.GetNrChannels(); ++i) {
-        r.names.push_back(files.GetChannel(i)->GetChannelName());
-        r.units.push_back(files.GetChannel(i)->GetUnitName());
-        files.GetChannel(i)->SetDoubleArray(&r.values[static_cast<size_t>(i)]);
-    }
-    r.data = files.ReadDataFile();
-    r.warnings = files.GetLastWarn();
-    r.error = files.GetLastError();
-    r.errorNumber = files.GetLastErrorNumber();
-    return r;
-}
-
 std::string Lines(std::initializer_list<const char*> lines, const char* end = "\r\n") {
     std::string text;
     for (const char* line : lines) text += std::string(line) + end;
     return text;
+}
+
+// The lines of the header file a read brought along.
+CStringArray Header(const ChannelRead& read) {
+    CStringArray header;
+    read.engine.GetEditionalStringArray(&header);
+    return header;
+}
+
+// A configuration of one analog channel U: counts, channel line, rates and data type.
+std::string OneChannel(const char* rates, const char* type) {
+    return Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", rates, "x", "x", type, "1"});
 }
 
 class Comtrade : public ::testing::Test {
@@ -73,56 +50,38 @@ protected:
 TEST_F(Comtrade, WritesTextRecordAndReadsItBack) {
     double time[3] = {0.0, 0.001, 0.002};
     double u[3] = {-20.0, 0.0, 20.0};
-    CArray<double, double> i;
-    i.Add(1.0);
-    i.Add(2.0);
-    i.Add(3.0);
+    Doubles i = DoublesOf({1.0, 2.0, 3.0});
     CReadAndWriteFiles files;
-    files.SetNrChannels(3);
-    files.SetNrItems(3);
-    files.InsertChannel(0, time, "t", "s");
-    files.InsertChannel(1, u, "U1", "kV");
-    files.InsertChannel(2, &i, "I", "A");
+    SetChannels(files, 3, {{time, "t", "s"}, {u, "U1", "kV"}, {&i, "I", "A"}});
     const std::string cfg = dir.File("rec.cfg");
     ASSERT_EQ(files.WriteFile(cfg.c_str(), "", 13, nullptr, nullptr, 0, 0), 1) << files.GetLastError().GetString();
     EXPECT_FALSE(Exists(dir.File("rec.hdr")));
     const std::string text = ReadFile(cfg);
     EXPECT_EQ(text.substr(0, text.find("\r\n", text.find("\r\n") + 2) + 2),
               "Comtrade File: Written by VELTRANIX,,1999\r\n2,2A,0D\r\n");
-    EXPECT_NE(text.find("\r\n1,U1,,,kV,0.000400008000160003,-20,,0,99998,1,1,P\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\r\n2,I,,,A,"), std::string::npos);
-    EXPECT_NE(text.find("\r\n60\r\n0\r\n0,3\r\n"), std::string::npos);
-    EXPECT_NE(text.find("ASCII\r\n1\r\n"), std::string::npos);
+    for (const char* part : {"\r\n1,U1,,,kV,0.000400008000160003,-20,,0,99998,1,1,P\r\n", "\r\n2,I,,,A,",
+                             "\r\n60\r\n0\r\n0,3\r\n", "ASCII\r\n1\r\n"})
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
     const std::string dat = ReadFile(dir.File("rec.dat"));
     EXPECT_EQ(dat.substr(0, 41), "0000000001,0000000000,000000,000000\r\n0000");
     EXPECT_NE(dat.find("0000000002,0000001000,049999,"), std::string::npos) << dat;
     EXPECT_NE(dat.find("0000000003,0000002000,099998,099998\r\n"), std::string::npos) << dat;
 
-    const Record r = ReadRecord(cfg);
-    ASSERT_EQ(r.info, 1) << r.error.GetString();
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    ASSERT_EQ(r.names.size(), 3u);
-    EXPECT_EQ(r.names[0], "Time");
-    EXPECT_EQ(r.names[1], "U1(P)");
-    EXPECT_EQ(r.units[1], "V");  // the k prefix becomes a factor of 1e3
-    EXPECT_DOUBLE_EQ(r.at(0, 1), 0.001);
-    EXPECT_NEAR(r.at(1, 0), -20000.0, 1e-9);
-    EXPECT_NEAR(r.at(1, 2), 20000.0, 1e-6);
-    EXPECT_NEAR(r.at(2, 1), 2.0, 2.0 / 99998);
+    ChannelRead r(cfg);
+    ASSERT_EQ(r.data, 1) << r.Error();
+    EXPECT_EQ(r.Names(), (Strings{"Time", "U1(P)", "I(P)"}));
+    EXPECT_EQ(r.Units(), (Strings{"s", "V", "A"}));  // the k prefix becomes a factor of 1e3
+    EXPECT_DOUBLE_EQ(r.At(0, 1), 0.001);
+    EXPECT_NEAR(r.At(1, 0), -20000.0, 1e-9);
+    EXPECT_NEAR(r.At(1, 2), 20000.0, 1e-6);
+    EXPECT_NEAR(r.At(2, 1), 2.0, 2.0 / 99998);
 }
 
 TEST_F(Comtrade, WritesBinaryRecordWithHeaderAndSpecialChannels) {
-    double time[2] = {0.0, 1.5e-6};
-    double u[2] = {-20.0, 20.0};
-    double flat[2] = {7.25, 7.25};
+    double time[2] = {0.0, 1.5e-6}, u[2] = {-20.0, 20.0}, flat[2] = {7.25, 7.25};
     CReadAndWriteFiles files;
-    files.SetNrChannels(3);
-    files.SetNrItems(2);
-    files.InsertChannel(0, time, "t", "s");
-    files.InsertChannel(1, u, "U,L1", "V,rms");
-    files.InsertChannel(2, flat, "flat", "Ohm");
-    CStringArray header;
-    header.Add("feeder 4");
+    SetChannels(files, 2, {{time, "t", "s"}, {u, "U,L1", "V,rms"}, {flat, "flat", "Ohm"}});
+    CStringArray header = TextsOf({"feeder 4"});
     files.SetEditionalStringArray(&header);
     const std::string cfg = dir.File("bin.cfg");
     ASSERT_EQ(files.WriteFile(cfg.c_str(), "", 14, nullptr, nullptr, 0, 0), 1) << files.GetLastError().GetString();
@@ -134,26 +93,21 @@ TEST_F(Comtrade, WritesBinaryRecordWithHeaderAndSpecialChannels) {
     EXPECT_EQ(ReadFile(dir.File("bin.hdr")), "Comtrade File: Written by VELTRANIX\r\nfeeder 4\r\n");
     const std::string dat = ReadFile(dir.File("bin.dat"));
     ASSERT_EQ(dat.size(), 2u * 12u);
-    std::string first;
-    first += Le32(1);
-    first += Le32(0);
-    first += Le16(0);
-    first += Le16(0);
-    EXPECT_EQ(dat.substr(0, 12), first);
+    EXPECT_EQ(dat.substr(0, 12), Le32(1) + Le32(0) + Le16(0) + Le16(0));
     EXPECT_EQ(static_cast<unsigned char>(dat[12 + 4]), 1u);    // 1.5 us truncated to 1
     EXPECT_EQ(static_cast<unsigned char>(dat[12 + 8]), 0xFF);  // 32767
     EXPECT_EQ(static_cast<unsigned char>(dat[12 + 9]), 0x7F);
 
-    const Record r = ReadRecord(cfg);
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    EXPECT_EQ(r.names[1], "U;L1(P)");
-    EXPECT_EQ(r.units[2], "Ohm");
-    EXPECT_NEAR(r.at(1, 1), 20.0, 1e-9);
-    EXPECT_DOUBLE_EQ(r.at(2, 0), 7.25);  // multiplier 0 decodes to the offset
-    EXPECT_DOUBLE_EQ(r.at(2, 1), 7.25);
-    ASSERT_GE(r.header.GetSize(), 2);
-    EXPECT_EQ(r.header[0], "Comtrade File: Written by VELTRANIX");
-    EXPECT_EQ(r.header[1], "feeder 4");
+    ChannelRead r(cfg);
+    ASSERT_EQ(r.data, 1) << r.Error();
+    EXPECT_EQ(r.Names(), (Strings{"Time", "U;L1(P)", "flat(P)"}));
+    EXPECT_EQ(r.Units(), (Strings{"s", "V;rms", "Ohm"}));
+    EXPECT_NEAR(r.At(1, 1), 20.0, 1e-9);
+    EXPECT_EQ(r.Column(2), (Values{7.25, 7.25}));  // multiplier 0 decodes to the offset
+    const CStringArray back = Header(r);
+    ASSERT_GE(back.GetSize(), 2);
+    EXPECT_EQ(back[0], "Comtrade File: Written by VELTRANIX");
+    EXPECT_EQ(back[1], "feeder 4");
 }
 
 TEST_F(Comtrade, TimeStampsSpanTheirFullRangeAndNonFiniteValuesAreMissing) {
@@ -236,17 +190,11 @@ TEST_F(Comtrade, DerivedHostWritesAndReadsPartByPart) {
 TEST_F(Comtrade, WriterReportsChannelsWithoutStorage) {
     double time[1] = {0.0};
     CReadAndWriteFiles files;
-    files.SetNrChannels(2);
-    files.SetNrItems(1);
-    files.InsertChannel(0, time, "t", "s");
-    files.InsertChannel(1, time, "x", "");
-    *files.GetChannel(1) = CExImPortChannel();  // a slot without any store
+    SetChannels(files, 1, {{time, "t", "s"}, {static_cast<double*>(nullptr), "x"}});
     EXPECT_EQ(files.WriteFile(dir.File("bad.cfg").c_str(), "", 13, nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 4);
     EXPECT_NE(files.GetLastError().Find("channel 2"), -1) << files.GetLastError().GetString();
 }
-
-// ---------------------------------------------------------------- units
 
 TEST(ComtradeUnits, PrefixOnlyBeforeAUnitSymbol) {
     struct Case {
@@ -273,84 +221,69 @@ TEST_F(Comtrade, ReadsBinaryStatusWordsInStandardOrderAndRates) {
     cfg += Lines({"50", "1", "1000,3", "01/01/2020,00:00:00.000000", "01/01/2020,00:00:00.000000", "binary", "1"});
     WriteFile(dir.File("dig.cfg"), cfg);
     std::string dat;
-    const std::uint16_t first[3] = {0x0001, 0x8000, 0x0000};
-    const std::uint16_t second[3] = {0x0000, 0x0008, 0x0001};
-    for (int k = 0; k < 3; ++k) {
-        dat += Le32(static_cast<std::uint32_t>(k + 1));
-        dat += Le32(0xFFFFFFFFu);
-        dat += Le16(k == 2 ? 0x8000 : 32767);
-        dat += Le16(first[k]);
-        dat += Le16(second[k]);
-    }
+    const std::uint16_t first[3] = {0x0001, 0x8000, 0x0000}, second[3] = {0x0000, 0x0008, 0x0001};
+    for (int k = 0; k < 3; ++k)
+        dat += Le32(k + 1) + Le32(0xFFFFFFFFu) + Le16(k == 2 ? 0x8000 : 32767) + Le16(first[k]) + Le16(second[k]);
     WriteFile(dir.File("dig.dat"), dat);
-    const Record r = ReadRecord(dir.File("dig.cfg"));
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    ASSERT_EQ(r.names.size(), 23u);  // time, 1 analog, 20 digital, 1 derived
-    EXPECT_EQ(r.names[1], "IA(S)");
-    EXPECT_EQ(r.names[22], "IA(P)");
-    EXPECT_DOUBLE_EQ(r.at(0, 0), 0.0);
-    EXPECT_DOUBLE_EQ(r.at(0, 1), 0.001);
-    EXPECT_NEAR(r.at(1, 0), 20000.0, 1e-6);
-    EXPECT_TRUE(std::isnan(r.at(1, 2)));  // 0x8000 marks a missing sample
-    EXPECT_NEAR(r.at(22, 0), 2000000.0, 1e-3);
-    EXPECT_EQ(r.at(2, 0), 1.0);   // D1: bit 0 of the first word
-    EXPECT_EQ(r.at(17, 1), 1.0);  // D16: bit 15 of the first word
-    EXPECT_EQ(r.at(21, 1), 1.0);  // D20: bit 3 of the second word
-    EXPECT_EQ(r.at(18, 2), 1.0);  // D17: bit 0 of the second word
+    ChannelRead r(dir.File("dig.cfg"));
+    ASSERT_EQ(r.data, 1) << r.Error();
+    ASSERT_EQ(r.Channels(), 23);  // time, 1 analog, 20 digital, 1 derived
+    EXPECT_EQ(r.Name(1), "IA(S)");
+    EXPECT_EQ(r.Name(22), "IA(P)");
+    EXPECT_DOUBLE_EQ(r.At(0, 0), 0.0);
+    EXPECT_DOUBLE_EQ(r.At(0, 1), 0.001);
+    EXPECT_NEAR(r.At(1, 0), 20000.0, 1e-6);
+    EXPECT_TRUE(std::isnan(r.At(1, 2)));  // 0x8000 marks a missing sample
+    EXPECT_NEAR(r.At(22, 0), 2000000.0, 1e-3);
+    EXPECT_EQ(r.At(2, 0), 1.0);   // D1: bit 0 of the first word
+    EXPECT_EQ(r.At(17, 1), 1.0);  // D16: bit 15 of the first word
+    EXPECT_EQ(r.At(21, 1), 1.0);  // D20: bit 3 of the second word
+    EXPECT_EQ(r.At(18, 2), 1.0);  // D17: bit 0 of the second word
     double ones = 0;
-    for (size_t c = 2; c < 22; ++c)
-        for (int k = 0; k < 3; ++k) ones += r.at(c, k);
+    for (int c = 2; c < 22; ++c)
+        for (int k = 0; k < 3; ++k) ones += r.At(c, k);
     EXPECT_EQ(ones, 4.0);
 }
 
 TEST_F(Comtrade, ReadsBinary32AndFloat32Samples) {
     for (const char* type : {"BINARY32", "FLOAT32"}) {
         const bool isFloat = std::strcmp(type, "FLOAT32") == 0;
-        const std::string cfg = Lines({"st,dev,2013", "2,2A,0D", "1,U,,,V,0.5,1,,0,0,1,1,P", "2,I,,,A,2,0,,0,0,1,1,P",
-                                       "60", "0", "0,2", "x", "x", type, "1000", "0,0", "0,0"},
-                                      "\n");
-        WriteFile(dir.File("w.cfg"), cfg);
+        WriteFile(dir.File("w.cfg"),
+                  Lines({"st,dev,2013", "2,2A,0D", "1,U,,,V,0.5,1,,0,0,1,1,P", "2,I,,,A,2,0,,0,0,1,1,P", "60", "0",
+                         "0,2", "x", "x", type, "1000", "0,0", "0,0"},
+                        "\n"));
         std::string dat;
         for (int k = 0; k < 2; ++k) {
-            dat += Le32(static_cast<std::uint32_t>(k + 1));
-            dat += Le32(static_cast<std::uint32_t>(500 * k));
+            dat += Le32(k + 1) + Le32(500 * k);
             for (int c = 0; c < 2; ++c) {
                 const std::int32_t integer = 100000 * (c + 1) * (k ? -1 : 1);
-                const float real = static_cast<float>(integer) + 0.5f;
-                std::uint32_t bits;
-                if (isFloat)
-                    std::memcpy(&bits, &real, 4);
-                else
-                    bits = static_cast<std::uint32_t>(integer);
-                dat += Le32(bits);
+                dat +=
+                    isFloat ? BytesOf(static_cast<float>(integer) + 0.5f) : Le32(static_cast<std::uint32_t>(integer));
             }
         }
         WriteFile(dir.File("w.dat"), dat);
-        const Record r = ReadRecord(dir.File("w.cfg"));
-        ASSERT_EQ(r.data, 1) << type << r.error.GetString();
+        ChannelRead r(dir.File("w.cfg"));
+        ASSERT_EQ(r.data, 1) << type << r.Error();
         const double extra = isFloat ? 0.5 : 0.0;
-        EXPECT_DOUBLE_EQ(r.at(1, 0), (100000 + extra) * 0.5 + 1) << type;
-        EXPECT_DOUBLE_EQ(r.at(2, 1), (-200000 + extra) * 2) << type;
-        EXPECT_DOUBLE_EQ(r.at(0, 1), 0.5);  // time stamp 500 x multiplier 1000 us
+        EXPECT_DOUBLE_EQ(r.At(1, 0), (100000 + extra) * 0.5 + 1) << type;
+        EXPECT_DOUBLE_EQ(r.At(2, 1), (-200000 + extra) * 2) << type;
+        EXPECT_DOUBLE_EQ(r.At(0, 1), 0.5);  // time stamp 500 x multiplier 1000 us
     }
 }
 
 TEST_F(Comtrade, ToleratesBlanksLineEndsAndCtrlZ) {
-    const std::string cfg =
-        "st,dev,1999 \n 2 , 1A , 1D \n 1 , U , , , mV , 2 , 1 , , 0 , 9 , 1 , 1 , P  \n1,S,,,1\n60\n1\n"
-        "0,2\nx\nx\n ascii \n2\n\x1a";
-    WriteFile(dir.File("t.cfg"), cfg);
+    WriteFile(dir.File("t.cfg"),
+              "st,dev,1999 \n 2 , 1A , 1D \n 1 , U , , , mV , 2 , 1 , , 0 , 9 , 1 , 1 , P  \n1,S,,,1\n60\n1\n"
+              "0,2\nx\nx\n ascii \n2\n\x1a");
     WriteFile(dir.File("t.dat"), "1, 10 , 3 ,1\r\n2,20,4, 0 \r\n\r\n\x1a");
-    const Record r = ReadRecord(dir.File("t.cfg"));
-    ASSERT_EQ(r.data, 1) << r.error.GetString() << r.warnings.GetString();
-    EXPECT_EQ(r.names[1], "U(P)");
-    EXPECT_EQ(r.units[1], "V");
-    EXPECT_EQ(r.names[2], "S");
-    EXPECT_DOUBLE_EQ(r.at(0, 1), 40e-6);  // time stamp 20 x multiplier 2
-    EXPECT_DOUBLE_EQ(r.at(1, 0), 7e-3);
-    EXPECT_DOUBLE_EQ(r.at(2, 0), 1.0);
-    EXPECT_DOUBLE_EQ(r.at(2, 1), 0.0);
-    EXPECT_EQ(r.values[1].GetSize(), 2);
+    ChannelRead r(dir.File("t.cfg"));
+    ASSERT_EQ(r.data, 1) << r.Error() << r.Warnings();
+    EXPECT_EQ(r.Names(), (Strings{"Time", "U(P)", "S"}));
+    EXPECT_EQ(r.Unit(1), "V");
+    EXPECT_DOUBLE_EQ(r.At(0, 1), 40e-6);  // time stamp 20 x multiplier 2
+    EXPECT_DOUBLE_EQ(r.At(1, 0), 7e-3);
+    EXPECT_EQ(r.Size(1), 2);
+    EXPECT_EQ(r.Column(2), (Values{1, 0}));
 }
 
 TEST_F(Comtrade, ShortTextSampleWarnsAndReadsNaN) {
@@ -366,95 +299,83 @@ TEST_F(Comtrade, ShortTextSampleWarnsAndReadsNaN) {
 }
 
 TEST_F(Comtrade, ContinuesInContinuationFiles) {
-    const std::string cfg =
-        Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "1000,4", "x", "x", "ASCII", "1"});
-    WriteFile(dir.File("c.cfg"), cfg);
+    WriteFile(dir.File("c.cfg"), OneChannel("1000,4", "ASCII"));
     WriteFile(dir.File("c.dat"), "1,0,1\r\n2,0,2\r\n");
-    Record r = ReadRecord(dir.File("c.cfg"));
-    EXPECT_EQ(r.data, 0);
-    EXPECT_EQ(r.errorNumber, 3);
-    EXPECT_NE(r.error.Find("c.d00"), -1) << r.error.GetString();
+    ChannelRead missing(dir.File("c.cfg"));
+    EXPECT_EQ(missing.data, 0);
+    EXPECT_EQ(missing.engine.GetLastErrorNumber(), 3);
+    EXPECT_NE(missing.Error().find("c.d00"), std::string::npos) << missing.Error();
     WriteFile(dir.File("c.d00"), "3,0,3\r\n4,0,4\r\n");
-    r = ReadRecord(dir.File("c.cfg"));
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    EXPECT_DOUBLE_EQ(r.at(1, 3), 4.0);
-    EXPECT_DOUBLE_EQ(r.at(0, 3), 0.003);
+    ChannelRead r(dir.File("c.cfg"));
+    ASSERT_EQ(r.data, 1) << r.Error();
+    EXPECT_DOUBLE_EQ(r.At(1, 3), 4.0);
+    EXPECT_DOUBLE_EQ(r.At(0, 3), 0.003);
     // More lines than the rates cover: the time base is undefined there.
     WriteFile(dir.File("c.d00"), "3,0,3\r\n4,0,4\r\n5,0,5\r\n");
-    r = ReadRecord(dir.File("c.cfg"));
-    EXPECT_EQ(r.data, 0);
-    EXPECT_EQ(r.error, TBLoadString(TBMsg::BasisChannelIncomplete));
+    ChannelRead longer(dir.File("c.cfg"));
+    EXPECT_EQ(longer.data, 0);
+    EXPECT_EQ(longer.engine.GetLastError(), TBLoadString(TBMsg::BasisChannelIncomplete));
 }
 
 TEST_F(Comtrade, TruncatedBinaryRecordWarnsAndKeepsWholeSamples) {
-    const std::string cfg =
-        Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "0,3", "x", "x", "BINARY", "1"});
-    WriteFile(dir.File("b.cfg"), cfg);
+    WriteFile(dir.File("b.cfg"), OneChannel("0,3", "BINARY"));
     std::string dat;
-    for (int k = 0; k < 2; ++k) {
-        dat += Le32(static_cast<std::uint32_t>(k + 1));
-        dat += Le32(static_cast<std::uint32_t>(k));
-        dat += Le16(static_cast<std::uint16_t>(k + 5));
-    }
-    dat += std::string("\x03\0\0", 3);
-    WriteFile(dir.File("b.dat"), dat);
+    for (int k = 0; k < 2; ++k) dat += Le32(k + 1) + Le32(k) + Le16(k + 5);
+    WriteFile(dir.File("b.dat"), dat + std::string("\x03\0\0", 3));
     // The record is short: the reader looks for its continuation, which is missing.
-    const Record r = ReadRecord(dir.File("b.cfg"));
+    ChannelRead r(dir.File("b.cfg"));
     EXPECT_EQ(r.data, 0);
-    EXPECT_NE(r.error.Find("b.d00"), -1) << r.error.GetString();
-    EXPECT_NE(r.warnings.Find("Only 2 values"), -1) << r.warnings.GetString();
-    ASSERT_EQ(r.values[1].GetSize(), 2);
-    EXPECT_DOUBLE_EQ(r.at(1, 1), 6.0);
+    EXPECT_NE(r.Error().find("b.d00"), std::string::npos) << r.Error();
+    EXPECT_NE(r.Warnings().find("Only 2 values"), std::string::npos) << r.Warnings();
+    ASSERT_EQ(r.Size(1), 2);
+    EXPECT_DOUBLE_EQ(r.At(1, 1), 6.0);
 }
 
 TEST_F(Comtrade, RejectsCountsTheFileCannotHold) {
-    const char* bad[] = {"1000000000,1000000000A,0D", "5,7A,0D", "-1,0A,0D", ",1A"};
-    for (const char* counts : bad) {
+    for (const char* counts : {"1000000000,1000000000A,0D", "5,7A,0D", "-1,0A,0D", ",1A"}) {
         WriteFile(dir.File("x.cfg"),
                   Lines({"st,,1999", counts, "1,U,,,V,1,0,,0,9,1,1,P", "60", "1", "0,3", "x", "x", "ASCII", "1"}));
         WriteFile(dir.File("x.dat"), "1,0,1\r\n");
-        const Record r = ReadRecord(dir.File("x.cfg"));
+        ChannelRead r(dir.File("x.cfg"));
         EXPECT_EQ(r.info, 0) << counts;
-        EXPECT_EQ(r.errorNumber, 3) << counts;
-        EXPECT_NE(r.error.Find("x.cfg"), -1) << r.error.GetString();
+        EXPECT_EQ(r.engine.GetLastErrorNumber(), 3) << counts;
+        EXPECT_NE(r.Error().find("x.cfg"), std::string::npos) << r.Error();
     }
     // A rate count beyond the lines that follow.
     WriteFile(dir.File("x.cfg"), Lines({"st,,1999", "1,1A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "60", "999999999", "0,3"}));
-    EXPECT_EQ(ReadRecord(dir.File("x.cfg")).info, 0);
+    EXPECT_EQ(ChannelRead(dir.File("x.cfg")).info, 0);
 }
 
 TEST_F(Comtrade, DatWithoutConfigurationReadsAsText) {
     // Neither file there: the missing data file is named.
-    const Record none = ReadRecord(dir.File("none.CFG"));
+    ChannelRead none(dir.File("none.CFG"));
     EXPECT_EQ(none.info, 0);
-    EXPECT_EQ(none.errorNumber, 3);
-    EXPECT_NE(none.error.Find("none.dat"), -1) << none.error.GetString();
+    EXPECT_EQ(none.engine.GetLastErrorNumber(), 3);
+    EXPECT_NE(none.Error().find("none.dat"), std::string::npos) << none.Error();
     WriteFile(dir.File("plain.dat"), "1.5\r\n2.5\r\n3.5\r\n");
-    CReadAndWriteFiles text;
-    ASSERT_EQ(text.ReadInfoFile(dir.File("plain.cfg").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
-    EXPECT_NE(text.GetLoadVersion(), 7);
-    const Record r = ReadRecord(dir.File("plain.cfg"));
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    ASSERT_EQ(r.values.size(), 1u);
-    ASSERT_EQ(r.values[0].GetSize(), 3);
-    EXPECT_DOUBLE_EQ(r.at(0, 2), 3.5);
+    ChannelRead r(dir.File("plain.cfg"));
+    ASSERT_EQ(r.data, 1) << r.Error();
+    EXPECT_NE(r.engine.GetLoadVersion(), 7);
+    ASSERT_EQ(r.Channels(), 1);
+    ASSERT_EQ(r.Size(0), 3);
+    EXPECT_DOUBLE_EQ(r.At(0, 2), 3.5);
 }
 
 TEST_F(Comtrade, ReadsCombinedFile) {
-    const std::string text = "--- file type: CFG ---\r\n" +
-                             Lines({"st,,2013", "1,1A,0D", "1,U,,,V,2,0,,0,9,1,1,P", "60", "1", "100,2", "x", "x",
-                                    "ASCII", "1", "0,0", "0,0"}) +
-                             "--- file type: INF ---\r\n\r\n--- file type: HDR ---\r\nnote\r\n--- file type: DAT ASCII "
-                             "---\r\n1,0,3\r\n2,0,4\r\n";
-    WriteFile(dir.File("all.cff"), text);
-    const Record r = ReadRecord(dir.File("all.cff"));
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    EXPECT_DOUBLE_EQ(r.at(1, 1), 8.0);
-    EXPECT_DOUBLE_EQ(r.at(0, 1), 0.01);
-    ASSERT_EQ(r.header.GetSize(), 1);
-    EXPECT_EQ(r.header[0], "note");
+    WriteFile(dir.File("all.cff"), "--- file type: CFG ---\r\n" +
+                                       Lines({"st,,2013", "1,1A,0D", "1,U,,,V,2,0,,0,9,1,1,P", "60", "1", "100,2", "x",
+                                              "x", "ASCII", "1", "0,0", "0,0"}) +
+                                       "--- file type: INF ---\r\n\r\n--- file type: HDR ---\r\nnote\r\n"
+                                       "--- file type: DAT ASCII ---\r\n1,0,3\r\n2,0,4\r\n");
+    ChannelRead r(dir.File("all.cff"));
+    ASSERT_EQ(r.data, 1) << r.Error();
+    EXPECT_DOUBLE_EQ(r.At(1, 1), 8.0);
+    EXPECT_DOUBLE_EQ(r.At(0, 1), 0.01);
+    const CStringArray header = Header(r);
+    ASSERT_EQ(header.GetSize(), 1);
+    EXPECT_EQ(header[0], "note");
     WriteFile(dir.File("none.cff"), "just text\r\n");
-    EXPECT_EQ(ReadRecord(dir.File("none.cff")).info, 0);
+    EXPECT_EQ(ChannelRead(dir.File("none.cff")).info, 0);
 }
 
 TEST_F(Comtrade, CombinedFileMarkersAsOtherProgramsWriteThem) {
@@ -501,57 +422,47 @@ TEST_F(Comtrade, CombinedFileWithFewerSamplesReportsThoseRead) {
 
 // ---------------------------------------------------------------- public samples
 
-class ComtradeSamples : public ::testing::Test {
-protected:
-    const std::string root = TOOLBOX_TEST_DATA "/samples/";
-};
-
-TEST_F(ComtradeSamples, EveryRecordReads) {
-    const char* records[] = {"go-comtrade/test1.cfg",
-                             "go-comtrade/test2.cfg",
-                             "ieeecomtrade/keating_1999.CFG",
-                             "python-comtrade/sample_ascii.cfg",
-                             "python-comtrade/sample_ascii.cff",
-                             "python-comtrade/sample_bin.cfg",
-                             "python-comtrade/sample_float32.cff",
-                             "python-comtrade/sample_iso8859-1.cfg",
-                             "python-comtrade/sample_iso8859-1_bin.cfg"};
-    for (const char* name : records) {
-        const Record r = ReadRecord(root + name);
-        EXPECT_EQ(r.info, 1) << name << ": " << r.error.GetString();
-        EXPECT_EQ(r.loadVersion, 7) << name;
-        EXPECT_GE(r.data, 1) << name << ": " << r.error.GetString();
-        ASSERT_FALSE(r.values.empty()) << name;
-        EXPECT_EQ(r.values[0].GetSize(), r.nrItems) << name;
+TEST(ComtradeSamples, EveryRecordReads) {
+    for (const char* name : {"go-comtrade/test1.cfg", "go-comtrade/test2.cfg", "ieeecomtrade/keating_1999.CFG",
+                             "python-comtrade/sample_ascii.cfg", "python-comtrade/sample_ascii.cff",
+                             "python-comtrade/sample_bin.cfg", "python-comtrade/sample_float32.cff",
+                             "python-comtrade/sample_iso8859-1.cfg", "python-comtrade/sample_iso8859-1_bin.cfg"}) {
+        ChannelRead r(std::string(TOOLBOX_TEST_DATA "/samples/") + name);
+        EXPECT_EQ(r.info, 1) << name << ": " << r.Error();
+        EXPECT_EQ(r.engine.GetLoadVersion(), 7) << name;
+        EXPECT_GE(r.data, 1) << name << ": " << r.Error();
+        ASSERT_GT(r.Channels(), 0) << name;
+        EXPECT_EQ(r.Size(0), r.engine.GetNrItems()) << name;
     }
 }
 
-TEST_F(ComtradeSamples, ValuesMatchTheFilesByHand) {
+TEST(ComtradeSamples, ValuesMatchTheFilesByHand) {
+    const std::string root = TOOLBOX_TEST_DATA "/samples/";
     // keating: first line "1,,1571,-7576,...", rate 30707.244140625 Hz.
-    Record r = ReadRecord(root + "ieeecomtrade/keating_1999.CFG");
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    EXPECT_EQ(r.nrItems, 2048);
-    EXPECT_DOUBLE_EQ(r.at(1, 0), 1571 * -0.0197614394128323 + 25.3736882060767);
-    EXPECT_DOUBLE_EQ(r.at(2, 1), -7584 * -0.0197705887258053 + 25.8599300533533);
-    EXPECT_DOUBLE_EQ(r.at(0, 1), 1 / 30707.244140625);
-    EXPECT_EQ(r.units[1], "ampere");
+    ChannelRead keating(root + "ieeecomtrade/keating_1999.CFG");
+    ASSERT_EQ(keating.data, 1) << keating.Error();
+    EXPECT_EQ(keating.engine.GetNrItems(), 2048);
+    EXPECT_DOUBLE_EQ(keating.At(1, 0), 1571 * -0.0197614394128323 + 25.3736882060767);
+    EXPECT_DOUBLE_EQ(keating.At(2, 1), -7584 * -0.0197705887258053 + 25.8599300533533);
+    EXPECT_DOUBLE_EQ(keating.At(0, 1), 1 / 30707.244140625);
+    EXPECT_EQ(keating.Unit(1), "ampere");
 
     // sample_bin: 4 analog in kV, 16 digital; record 1 holds 0x9e6d for VA.
-    r = ReadRecord(root + "python-comtrade/sample_bin.cfg");
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    EXPECT_EQ(r.units[1], "V");
-    EXPECT_EQ(r.names[1], "VA(P)");
-    EXPECT_NEAR(r.at(1, 0), static_cast<std::int16_t>(0x9e6d) * 0.000361849 * 1e3, 1e-9);
-    EXPECT_NEAR(r.at(2, 0), static_cast<std::int16_t>(0xf0bf) * 0.000365758 * 1e3, 1e-9);
-    EXPECT_DOUBLE_EQ(r.at(0, 1), 1 / 15360.0);
-    ASSERT_EQ(r.names.size(), 25u);  // time, 4 analog, 16 digital, 4 derived
-    EXPECT_EQ(r.names[21], "VA(S)");
+    ChannelRead bin(root + "python-comtrade/sample_bin.cfg");
+    ASSERT_EQ(bin.data, 1) << bin.Error();
+    EXPECT_EQ(bin.Unit(1), "V");
+    EXPECT_EQ(bin.Name(1), "VA(P)");
+    EXPECT_NEAR(bin.At(1, 0), static_cast<std::int16_t>(0x9e6d) * 0.000361849 * 1e3, 1e-9);
+    EXPECT_NEAR(bin.At(2, 0), static_cast<std::int16_t>(0xf0bf) * 0.000365758 * 1e3, 1e-9);
+    EXPECT_DOUBLE_EQ(bin.At(0, 1), 1 / 15360.0);
+    ASSERT_EQ(bin.Channels(), 25);  // time, 4 analog, 16 digital, 4 derived
+    EXPECT_EQ(bin.Name(21), "VA(S)");
 
     // go-comtrade test1: 20 analog, 84 digital (6 status words), record 1 starts 0x0676.
-    r = ReadRecord(root + "go-comtrade/test1.cfg");
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    EXPECT_EQ(r.nrItems, 11001);
-    EXPECT_NEAR(r.at(1, 0), 0x0676 * 2.181993E-02, 1e-12);
+    ChannelRead go(root + "go-comtrade/test1.cfg");
+    ASSERT_EQ(go.data, 1) << go.Error();
+    EXPECT_EQ(go.engine.GetNrItems(), 11001);
+    EXPECT_NEAR(go.At(1, 0), 0x0676 * 2.181993E-02, 1e-12);
 
     // sample_ascii_utf-8.cfg comes without samples: its configuration (a station name
     // in UTF-8 with a comma) is read beside the samples of sample_ascii;
@@ -560,28 +471,26 @@ TEST_F(ComtradeSamples, ValuesMatchTheFilesByHand) {
         ScratchDir scratch;
         WriteFile(scratch.File("u.cfg"), ReadFile(root + "python-comtrade/" + name));
         WriteFile(scratch.File("u.dat"), ReadFile(root + "python-comtrade/sample_ascii.dat"));
-        r = ReadRecord(scratch.File("u.cfg"));
-        ASSERT_EQ(r.data, 1) << name << r.error.GetString();
-        EXPECT_EQ(r.nrItems, 40) << name;
-        EXPECT_EQ(r.names[4], "3I0(S)") << name;
-        EXPECT_EQ(r.units[4], "A") << name;
-        EXPECT_EQ(r.names[8], "51N") << name;
+        ChannelRead r(scratch.File("u.cfg"));
+        ASSERT_EQ(r.data, 1) << name << r.Error();
+        EXPECT_EQ(r.engine.GetNrItems(), 40) << name;
+        EXPECT_EQ(r.Name(4), "3I0(S)") << name;
+        EXPECT_EQ(r.Unit(4), "A") << name;
+        EXPECT_EQ(r.Name(8), "51N") << name;
     }
 
     // sample_ascii.cff equals the separate files.
-    const Record a = ReadRecord(root + "python-comtrade/sample_ascii.cfg");
-    const Record c = ReadRecord(root + "python-comtrade/sample_ascii.cff");
-    ASSERT_EQ(a.values.size(), c.values.size());
-    for (size_t ch = 0; ch < a.values.size(); ++ch)
-        for (int k = 0; k < a.nrItems; ++k) EXPECT_EQ(a.at(ch, k), c.at(ch, k)) << ch << "," << k;
-    EXPECT_NEAR(a.at(1, 0), -83 * 0.1138916015625 + 0.05694580078125, 1e-12);
+    ChannelRead a(root + "python-comtrade/sample_ascii.cfg"), c(root + "python-comtrade/sample_ascii.cff");
+    ASSERT_EQ(a.Channels(), c.Channels());
+    for (int ch = 0; ch < a.Channels(); ++ch) EXPECT_EQ(a.Column(ch), c.Column(ch)) << ch;
+    EXPECT_NEAR(a.At(1, 0), -83 * 0.1138916015625 + 0.05694580078125, 1e-12);
 
     // sample_float32.cff: FLOAT32 samples, 301 of them at 100 Hz.
-    r = ReadRecord(root + "python-comtrade/sample_float32.cff");
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    EXPECT_EQ(r.nrItems, 301);
+    ChannelRead f(root + "python-comtrade/sample_float32.cff");
+    ASSERT_EQ(f.data, 1) << f.Error();
+    EXPECT_EQ(f.engine.GetNrItems(), 301);
     float first;
     const std::uint32_t bits = 0x4033d203u;
     std::memcpy(&first, &bits, 4);
-    EXPECT_DOUBLE_EQ(r.at(1, 0), static_cast<double>(first));
+    EXPECT_DOUBLE_EQ(f.At(1, 0), static_cast<double>(first));
 }

@@ -2,17 +2,15 @@
 // every Excel version, the layer's rules (names, types, states), and workbooks that
 // other programs wrote.
 #include <toolbox/exchange/dao.h>
+#include "tests/exchange/exchange_helpers.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <dirent.h>
-#include <fstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+
+using namespace tbtest;
 
 namespace {
 
@@ -22,79 +20,45 @@ std::string TempPath(const std::string& name) {
     return dir / name;
 }
 
-// Writes a table "Data" with a number field, a text field and n records.
-void WriteSample(const std::string& path, const char* connect, int n) {
-    CDaoDatabase db;
-    ASSERT_EQ(db.Open(path.c_str(), FALSE, FALSE, connect), 1) << db.GetLastErrorText().GetString();
-    CDaoTableDef def(&db);
-    ASSERT_EQ(def.Create("Data"), 1);
-    ASSERT_EQ(def.CreateField("U(V)", dbDouble, 20, 0x22), 1);
-    ASSERT_EQ(def.CreateField("Name", dbText, 20, 0x22), 1);
-    ASSERT_EQ(def.Append(), 1) << def.GetLastErrorText().GetString();
-    CDaoRecordset rs(&db);
-    ASSERT_EQ(rs.Open(&def, dbOpenTable, 0), 1);
-    for (int k = 0; k < n; ++k) {
-        ASSERT_EQ(rs.AddNew(), 1);
-        ASSERT_EQ(rs.SetFieldValue(0, COleVariant(k * 0.125 - 3.0)), 1);
-        if (k % 3 != 2) {
-            ASSERT_EQ(rs.SetFieldValue(1, COleVariant(CString("t") + CString(std::to_string(k)))), 1);
-        }
-        ASSERT_EQ(rs.Update(), 1);
-    }
-    rs.Close();
-    def.Close();
-    ASSERT_EQ(db.Close(), 1) << db.GetLastErrorText().GetString();
+// Writes a table "Data" with a number field U(V) = k/8 - 3 and a text field Name = "t<k>",
+// null in every third record, n records.
+::testing::AssertionResult WriteSample(const std::string& path, const char* connect, int n) {
+    std::vector<std::vector<COleVariant>> records;
+    for (int k = 0; k < n; ++k)
+        records.push_back(
+            {k * 0.125 - 3.0, k % 3 != 2 ? COleVariant(("t" + std::to_string(k)).c_str()) : COleVariant()});
+    return WriteTable(path, connect, "Data", {{"U(V)", dbDouble}, {"Name", dbText}}, records);
 }
 
 void CheckSample(const std::string& path, const char* version, int n) {
+    TableRows expected = {{"U(V)", "Name"}};
+    for (int k = 0; k < n; ++k)
+        expected.push_back({CellText(k * 0.125 - 3.0), k % 3 != 2 ? "t" + std::to_string(k) : "<null>"});
+    CString actual;
+    EXPECT_EQ(ReadTable(path, "Data", "Excel 8.0;", &actual), expected);
+    EXPECT_STREQ(actual, version);
     CDaoDatabase db;
     ASSERT_EQ(db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;"), 1) << db.GetLastErrorText().GetString();
-    EXPECT_STREQ(db.GetVersion(), version);
-    ASSERT_EQ(db.GetTableDefCount(), 1);
-    CDaoTableDefInfo info;
-    ASSERT_EQ(db.GetTableDefInfo(0, info), 1);
+    EXPECT_EQ(db.GetTableDefCount(), 1);
     CDaoTableDef def(&db);
     ASSERT_EQ(def.Open("Data"), 1) << def.GetLastErrorText().GetString();
-    ASSERT_EQ(def.GetFieldCount(), 2);
-    CDaoFieldInfo f0, f1;
-    ASSERT_EQ(def.GetFieldInfo(0, f0), 1);
-    ASSERT_EQ(def.GetFieldInfo(1, f1), 1);
-    EXPECT_STREQ(f0.m_strName, "U(V)");
-    EXPECT_EQ(f0.m_nType, dbDouble);
-    EXPECT_STREQ(f1.m_strName, "Name");
-    EXPECT_EQ(f1.m_nType, dbText);
+    CDaoFieldInfo number, text;
+    ASSERT_EQ(def.GetFieldInfo(0, number), 1);
+    ASSERT_EQ(def.GetFieldInfo(1, text), 1);
+    EXPECT_EQ(number.m_nType, dbDouble);
+    EXPECT_EQ(text.m_nType, dbText);
     EXPECT_EQ(def.GetRecordCount(), n);
-    CDaoRecordset rs(&db);
-    ASSERT_EQ(rs.Open(&def, dbOpenTable, 0), 1);
-    EXPECT_EQ(rs.GetRecordCount(), n);
-    int k = 0;
-    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext(), ++k) {
-        COleVariant v = rs.GetFieldValue(0);
-        ASSERT_EQ(v.vt, VT_R8);
-        EXPECT_EQ(v.dblVal, k * 0.125 - 3.0);
-        COleVariant t = rs.GetFieldValue(1);
-        if (k % 3 == 2) {
-            EXPECT_EQ(t.vt, VT_NULL);
-        } else {
-            ASSERT_EQ(t.vt, VT_BSTR);
-            EXPECT_EQ(t.GetText(), CString("t") + CString(std::to_string(k)));
-        }
-    }
-    EXPECT_EQ(k, n);
+    EXPECT_EQ(ReadEveryTable(path, "Excel 8.0;"), TB_DAO_OK);  // the recordset's count too
 }
 
 }  // namespace
 
 TEST(DaoWorkbook, RoundTripEveryVersion) {
-    const struct {
-        const char* connect;
-        const char* version;
-    } cases[] = {{"Excel 3.0;", "3.0"}, {"Excel 4.0;", "4.0"}, {"Excel 5.0;", "5.0"}, {"Excel 8.0;", "8.0"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.connect);
-        const std::string file = TempPath(std::string("round") + c.version + ".xls");
-        WriteSample(file, c.connect, 300);
-        CheckSample(file, c.version, 300);
+    for (const char* version : {"3.0", "4.0", "5.0", "8.0"}) {
+        SCOPED_TRACE(version);
+        const std::string file = TempPath(std::string("round") + version + ".xls");
+        ASSERT_TRUE(WriteSample(file, ("Excel " + std::string(version) + ";").c_str(), 300));
+        CheckSample(file, version, 300);
     }
 }
 
@@ -102,41 +66,17 @@ TEST(DaoWorkbook, ManySharedStringsSpanContinueRecords) {
     // Long texts force the shared string table across CONTINUE records, with strings
     // split in the middle of their characters, in both one-byte and two-byte forms.
     const std::string file = TempPath("sst.xls");
-    std::vector<CString> texts;
+    std::vector<std::vector<COleVariant>> records;
+    TableRows expected = {{"T"}};
     for (int k = 0; k < 400; ++k) {
         std::string s(50 + k % 97, static_cast<char>('a' + k % 26));
         s += std::to_string(k);
         if (k % 5 == 0) s += "\xCE\xA9\xE2\x82\xAC";  // Greek Omega and the euro sign
-        texts.push_back(CString(s));
+        records.push_back({s.c_str()});
+        expected.push_back({s});
     }
-    {
-        CDaoDatabase db;
-        ASSERT_EQ(db.Open(file.c_str(), FALSE, FALSE, "Excel 8.0;"), 1);
-        CDaoTableDef def(&db);
-        ASSERT_EQ(def.Create("Texts"), 1);
-        ASSERT_EQ(def.CreateField("T", dbText, 20, 0x22), 1);
-        ASSERT_EQ(def.Append(), 1);
-        CDaoRecordset rs(&db);
-        ASSERT_EQ(rs.Open(&def), 1);
-        for (const CString& t : texts) {
-            rs.AddNew();
-            rs.SetFieldValue(0, COleVariant(t));
-            ASSERT_EQ(rs.Update(), 1);
-        }
-        ASSERT_EQ(db.Close(), 1);
-    }
-    CDaoDatabase db;
-    ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, "Excel 8.0;"), 1) << db.GetLastErrorText().GetString();
-    CDaoTableDef def(&db);
-    ASSERT_EQ(def.Open("Texts$"), 1);
-    CDaoRecordset rs(&db);
-    ASSERT_EQ(rs.Open(&def), 1);
-    size_t k = 0;
-    for (; !rs.IsEOF(); rs.MoveNext(), ++k) {
-        ASSERT_LT(k, texts.size());
-        EXPECT_EQ(rs.GetFieldValue(0).GetText(), texts[k]) << k;
-    }
-    EXPECT_EQ(k, texts.size());
+    ASSERT_TRUE(WriteTable(file, "Excel 8.0;", "Texts", {{"T", dbText}}, records));
+    EXPECT_EQ(ReadTable(file, "Texts$", "Excel 8.0;"), expected);
 }
 
 TEST(DaoWorkbook, SeveralSheetsAndNames) {
@@ -174,26 +114,19 @@ TEST(DaoWorkbook, SeveralSheetsAndNames) {
 
 TEST(DaoWorkbook, ExcelThreeHoldsOneTableThatAnswersToAnyName) {
     const std::string file = TempPath("single.xls");
-    WriteSample(file, "Excel 3.0;", 4);
+    ASSERT_TRUE(WriteSample(file, "Excel 3.0;", 4));
     CDaoDatabase db;
     ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, "Excel 3.0;"), 1);
     CDaoTableDefInfo info;
     ASSERT_EQ(db.GetTableDefInfo(0, info), 1);
-    std::string title = file.substr(file.rfind('/') + 1);
-    title = title.substr(0, title.size() - 4) + "$";
-    EXPECT_EQ(std::string(info.m_strName.GetString()), title);
+    EXPECT_STREQ(info.m_strName, "single$");
     CDaoTableDef def(&db);
     EXPECT_EQ(def.Open("Whatever"), 1);
 
-    const std::string two = TempPath("two.xls");
     CDaoDatabase w;
-    ASSERT_EQ(w.Open(two.c_str(), FALSE, FALSE, "Excel 4.0;"), 1);
-    for (const char* name : {"A", "B"}) {
-        CDaoTableDef d(&w);
-        d.Create(name);
-        d.CreateField("x", dbDouble, 20, 0x22);
-        ASSERT_EQ(d.Append(), 1);
-    }
+    ASSERT_EQ(w.Open(TempPath("two.xls").c_str(), FALSE, FALSE, "Excel 4.0;"), 1);
+    ASSERT_TRUE(AddTable(w, "A", {{"x", dbDouble}}));
+    ASSERT_TRUE(AddTable(w, "B", {{"x", dbDouble}}));
     EXPECT_EQ(w.Close(), 0);
     EXPECT_EQ(w.GetLastErrorCode(), TB_DAO_E_LIMIT);
 }
@@ -247,23 +180,14 @@ TEST(DaoLayer, NamesTypesAndStates) {
 
 TEST(DaoLayer, LimitsOfTheVersions) {
     const std::string file = TempPath("limits.xls");
+    std::vector<std::vector<COleVariant>> records;
+    for (int k = 0; k < 16384; ++k) records.push_back({1.0 * k});
     CDaoDatabase db;
     ASSERT_EQ(db.Open(file.c_str(), FALSE, FALSE, "Excel 5.0;"), 1);
-    CDaoTableDef def(&db);
-    def.Create("Rows");
-    def.CreateField("x", dbDouble, 20, 0x22);
-    ASSERT_EQ(def.Append(), 1);
-    CDaoRecordset rs(&db);
-    ASSERT_EQ(rs.Open(&def), 1);
-    for (int k = 0; k < 16384; ++k) {
-        rs.AddNew();
-        rs.SetFieldValue(0, COleVariant(1.0 * k));
-        rs.Update();
-    }
+    ASSERT_TRUE(AddTable(db, "Rows", {{"x", dbDouble}}, records));
     EXPECT_EQ(db.Close(), 0) << "16384 records and the header exceed an Excel 5.0 sheet";
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_LIMIT);
-    struct stat st;
-    EXPECT_NE(stat(file.c_str(), &st), 0) << "nothing written";
+    EXPECT_FALSE(Exists(file)) << "nothing written";
 }
 
 TEST(DaoLayer, AccessWithoutDriverOrMissingFile) {
@@ -271,46 +195,23 @@ TEST(DaoLayer, AccessWithoutDriverOrMissingFile) {
     EXPECT_EQ(db.Open("/nonexistent/x.mdb", FALSE, TRUE, ""), 0);
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_OPEN);
     const std::string text = TempPath("plain.xls");
-    std::ofstream(text) << "just text, not a workbook\n";
+    WriteFile(text, "just text, not a workbook\n");
     EXPECT_EQ(db.Open(text.c_str(), FALSE, TRUE, "Excel 8.0;"), 0);
     EXPECT_EQ(db.GetLastErrorCode(), TB_DAO_E_FORMAT);
 }
 
-// Workbooks written by other programs, every version from BIFF2 to BIFF8.
+// Workbooks written by other programs, every version from BIFF2 to BIFF8: every table
+// reads to its end.
 TEST(DaoWorkbook, ReadsSampleWorkbooks) {
-    const std::string root = TOOLBOX_TEST_DATA "/samples";
-    int opened = 0, refused = 0;
+    int workbooks = 0;
     for (const char* sub : {"exceldatareader", "poi", "xlrd"}) {
-        std::string dir = root + "/" + sub;
-        DIR* d = opendir(dir.c_str());
-        ASSERT_NE(d, nullptr) << dir;
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
+        const std::string dir = std::string(TOOLBOX_TEST_DATA "/samples/") + sub;
+        for (const std::string& name : ListDir(dir)) {
             if (name.size() < 5 || name.substr(name.size() - 4) != ".xls") continue;
-            std::string path = dir + "/" + name;
-            SCOPED_TRACE(path);
-            CDaoDatabase db;
-            if (!db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;")) {
-                ++refused;
-                EXPECT_FALSE(db.GetLastErrorText().IsEmpty());
-                EXPECT_TRUE(db.GetLastErrorCode() == TB_DAO_E_FORMAT || db.GetLastErrorCode() == TB_DAO_E_LIMIT);
-                continue;
-            }
-            ++opened;
-            for (int t = 0; t < db.GetTableDefCount(); ++t) {
-                CDaoTableDefInfo info;
-                ASSERT_EQ(db.GetTableDefInfo(t, info), 1);
-                CDaoTableDef def(&db);
-                ASSERT_EQ(def.Open(info.m_strName), 1);
-                CDaoRecordset rs(&db);
-                if (!rs.Open(&def)) continue;
-                long n = 0;
-                for (; !rs.IsEOF(); rs.MoveNext()) ++n;
-                EXPECT_EQ(n, def.GetRecordCount());
-            }
+            ++workbooks;
+            CString error;
+            EXPECT_EQ(ReadEveryTable(dir + "/" + name, "Excel 8.0;", &error), TB_DAO_OK) << name << ": " << error;
         }
-        closedir(d);
     }
-    EXPECT_GT(opened, 10);
-    EXPECT_LE(refused, 2);
+    EXPECT_GT(workbooks, 10);
 }

@@ -1,6 +1,7 @@
 // The rules of the Import and Export dialogs, and the engine asking through the hub.
 #include <toolbox/exchange/exchange_dialogs.h>
 #include <toolbox/exchange/read_and_write_files.h>
+#include "tests/exchange/exchange_helpers.h"
 #include "tests/support/dialog_hub.h"
 #include "tests/support/files.h"
 #include <toolbox/os/clipboard_hub.h>
@@ -20,31 +21,8 @@ namespace {
 class ImportDialog : public ::testing::Test {
 protected:
     void SetUp() override { TBOverrideUserNumberSymbols(";", ","); }
-    void TearDown() override {
-        TBOverrideUserNumberSymbols(nullptr, nullptr);
-        TBSetDialogHub(nullptr);
-    }
+    void TearDown() override { TBOverrideUserNumberSymbols(nullptr, nullptr); }
     ScratchDir dir;
-};
-
-// Answers the Import dialog by changing its controls, or cancels it.
-class ImportAnswer : public CDialogHub {
-public:
-    bool cancel = false;
-    int asked = 0;
-    CString seenSeparators;  // the dialog's separator string as loaded
-    int seenDecimal = -1;
-    void (*choose)(CTextImportRules&) = nullptr;
-    int DoModal(CModalRequest& request) override {
-        ++asked;
-        auto* dialog = dynamic_cast<CTextImportRules*>(&request);
-        if (!dialog || cancel) return IDCANCEL;
-        EXPECT_EQ(dialog->GetTemplateId(), 4305u);
-        seenSeparators = dialog->BuildSeparatorString();
-        seenDecimal = dialog->DecimalIndex;
-        if (choose) choose(*dialog);
-        return IDOK;
-    }
 };
 
 }  // namespace
@@ -155,30 +133,38 @@ TEST(ExportRules, GiveCharactersOrStringsAndDisableOkWithoutAChoice) {
 TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     const std::string csv = dir.File("d.csv");
     WriteFile(csv, "\"a\"|\"b\"\r\nskip\r\n1'5|2\r\n");
-    ImportAnswer answer;
-    TBSetDialogHub(&answer);
+    // The hub answers the Import dialog by changing its controls, or cancels it.
+    FakeDialogHub hub;
+    CString seenSeparators;  // the dialog's separator string as loaded
+    int seenDecimal = -1;
+    bool cancel = true;
+    hub.answerModal = [&](CModalRequest& request) {
+        auto* dialog = dynamic_cast<CTextImportRules*>(&request);
+        if (!dialog || cancel) return IDCANCEL;
+        EXPECT_EQ(dialog->GetTemplateId(), 4305u);
+        seenSeparators = dialog->BuildSeparatorString();
+        seenDecimal = dialog->DecimalIndex;
+        dialog->LoadSeparators("|");
+        dialog->OtherSeparators = "|";
+        dialog->DecimalIndex = CTextImportRules::DecimalOther;
+        dialog->OtherDecimal = "'";
+        return IDOK;
+    };
     CReadAndWriteFiles files;
-    answer.cancel = true;
     EXPECT_EQ(files.ReadInfoFile(csv.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 7);
     // A .csv file loads the dialog from the user's symbols.
-    EXPECT_EQ(answer.seenSeparators, "");
-    answer.cancel = false;
-    answer.choose = [](CTextImportRules& d) {
-        d.LoadSeparators("|");
-        d.OtherSeparators = "|";
-        d.DecimalIndex = CTextImportRules::DecimalOther;
-        d.OtherDecimal = "'";
-    };
+    EXPECT_EQ(seenSeparators, "");
+    cancel = false;
     files.ResetAllVars();
     ASSERT_EQ(files.ReadInfoFile(csv.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1);
-    EXPECT_EQ(answer.seenSeparators, ";");
-    EXPECT_EQ(answer.seenDecimal, CTextImportRules::DecimalComma);
+    EXPECT_EQ(seenSeparators, ";");
+    EXPECT_EQ(seenDecimal, CTextImportRules::DecimalComma);
     EXPECT_EQ(files.GetSeperator(), "|");
     EXPECT_EQ(files.GetDecimal(), "'");
     EXPECT_EQ(files.GetNrChannels(), 2);
     EXPECT_EQ(files.GetChannel(1)->GetChannelName(), "b");
-    CArray<double, double> a, b;
+    Doubles a, b;
     files.GetChannel(0)->SetDoubleArray(&a);
     files.GetChannel(1)->SetDoubleArray(&b);
     ASSERT_EQ(files.ReadDataFile(), 1);
@@ -187,30 +173,26 @@ TEST_F(ImportDialog, EngineAsksTheDialogForMissingSymbolsAndHonoursCancel) {
     EXPECT_EQ(b[1], 2);
 
     // Both symbols given: no dialog even when dialogs are allowed.
-    const int asked = answer.asked;
+    const int asked = hub.modalCount;
     files.ResetAllVars();
     EXPECT_EQ(files.ReadInfoFile(dir.File("d.txt").c_str(), "", -1, ";", ".", 1, 0, 2), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 3);
-    EXPECT_EQ(answer.asked, asked);
+    EXPECT_EQ(hub.modalCount, asked);
 
     // A binary file closes the dialog at once as cancelled.
-    WriteFile(dir.File("bin.txt"), std::string("\x7f"
-                                               "ELF\x02\x01",
-                                               6));
+    WriteFile(dir.File("bin.txt"), "\177ELF\2\1");
     files.ResetAllVars();
     EXPECT_EQ(files.ReadInfoFile(dir.File("bin.txt").c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 7);
-    EXPECT_EQ(answer.asked, asked);
+    EXPECT_EQ(hub.modalCount, asked);
 }
 
 TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
-    tbtest::FakeDialogHub hub;
+    FakeDialogHub hub;
     hub.fileName = dir.File("chosen.txt").c_str();
-    double v[1] = {2};
+    Doubles v = DoublesOf({2});
     CReadAndWriteFileFunction engine;
-    engine.SetNrChannels(1);
-    engine.SetNrItems(1);
-    engine.InsertChannel(0, v, "a", "");
+    SetChannels(engine, 1, {{&v, "a"}});
     engine.FileKind = 4;
     EXPECT_EQ(engine.WriteCSVFile("", ";", "."), 1);
     ASSERT_EQ(hub.fileRequests.size(), 1u);
@@ -219,7 +201,6 @@ TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     EXPECT_EQ(hub.fileRequests[0].filter, TBLoadString(TBMsg::FilterText));
     EXPECT_EQ(hub.fileRequests[0].flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_LONGNAMES);
     EXPECT_EQ(ReadFile(dir.File("chosen.txt")), "\"a\"\r\n2");
-    *engine.GetChannel(0) = CExImPortChannel();
 
     CReadAndWriteFileFunction reader;
     reader.FileKind = 5;

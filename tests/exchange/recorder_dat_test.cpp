@@ -3,6 +3,7 @@
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/recorder_files.h>
 #include "tests/support/dialog_hub.h"
+#include "tests/support/engine_read.h"
 #include "tests/support/files.h"
 #include <toolbox/os/dialog_hub.h>
 
@@ -51,24 +52,20 @@ TEST(RecorderDat, OneFileGivesTimeAndSamples) {
     EXPECT_NE(std::string(missing.GetLastWarn()).find("channel 2 !"), std::string::npos) << missing.GetLastWarn();
 }
 
-TEST(RecorderDat, WordInHeaderMeansDelimitedText) {
+TEST(RecorderDat, WordInHeaderMeansDelimitedTextAndAbsurdCountsAreRejected) {
     ScratchDir dir;
     WriteFile(dir.File("t.dat"), "Samples\n1\n2\n");
-    CReadAndWriteFileFunction engine;
-    ASSERT_EQ(engine.ReadInfoFile(dir.File("t.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
-    EXPECT_EQ(engine.FileKind, TB_KIND_TEXT);
+    ChannelRead text(dir.File("t.dat"));
+    ASSERT_EQ(text.info, 1);
+    EXPECT_EQ(text.engine.FileKind, TB_KIND_TEXT);
     EXPECT_FALSE(TBIsRecorderNumericLine("1.0x"));
     EXPECT_TRUE(TBIsRecorderNumericLine("-1,5E+3\r\n"));
-}
-
-TEST(RecorderDat, AbsurdSampleCountsAreRejected) {
-    ScratchDir dir;
     for (const char* count : {"2000000000", "-5"}) {
         WriteFile(dir.File("big.dat"), std::string(count) + "\n1e-3\n0\n0\n1\n2\n");
-        CReadAndWriteFileFunction engine;
-        EXPECT_EQ(engine.ReadInfoFile(dir.File("big.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0) << count;
-        EXPECT_EQ(engine.GetLastErrorNumber(), 3);
-        EXPECT_NE(std::string(engine.GetLastError()).find("is not valid"), std::string::npos);
+        ChannelRead big(dir.File("big.dat"));
+        EXPECT_EQ(big.info, 0) << count;
+        EXPECT_EQ(big.engine.GetLastErrorNumber(), 3);
+        EXPECT_NE(big.Error().find("is not valid"), std::string::npos);
     }
 }
 

@@ -7,32 +7,27 @@
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
+#include "tests/exchange/exchange_helpers.h"
 #include "tests/support/dialog_hub.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tbtest;
 
 namespace {
 
-/// The program's scratch directory, removed at exit.
-std::string Dir() {
+/// A file in the program's scratch directory, removed at exit.
+std::string TempPath(const std::string& name) {
     static const tbtest::ScratchDir dir;
-    return dir.Path();
+    return dir / name;
 }
 
 // Writes channels U (V) and I (A) of n items with the given format code.
-int WriteUI(const std::string& path, int formatCode, int n, CArray<double, double>& u, CArray<double, double>& i,
-            const char* table = "", CReadAndWriteFiles* out = nullptr) {
+int WriteUI(const std::string& path, int formatCode, int n, Doubles& u, Doubles& i, const char* table = "",
+            CReadAndWriteFiles* out = nullptr) {
     u.SetSize(n);
     i.SetSize(n);
     for (int k = 0; k < n; ++k) {
@@ -41,10 +36,7 @@ int WriteUI(const std::string& path, int formatCode, int n, CArray<double, doubl
     }
     CReadAndWriteFiles local;
     CReadAndWriteFiles& files = out ? *out : local;
-    files.SetNrChannels(2);
-    files.SetNrItems(n);
-    files.InsertChannel(0, &u, "U", "V");
-    files.InsertChannel(1, &i, "I", "A");
+    SetChannels(files, n, {{&u, "U", "V"}, {&i, "I", "A"}});
     return files.WriteFile(path.c_str(), table, formatCode, nullptr, nullptr, 0, 0);
 }
 
@@ -68,8 +60,8 @@ size_t CountOf(const std::string& text, const std::string& part) {
 TEST(XlsExchange, ChannelsRoundTripInEveryVersion) {
     for (int code = 6; code <= 9; ++code) {
         SCOPED_TRACE(code);
-        std::string path = Dir() + "/ui" + std::to_string(code) + ".xls";
-        CArray<double, double> u, i;
+        const std::string path = TempPath("ui" + std::to_string(code) + ".xls");
+        Doubles u, i;
         ASSERT_EQ(WriteUI(path, code, 1000, u, i), 1);
         EXPECT_EQ(CountOf(ReadFile(path), FontRecord(code)), code >= 8 ? 5u : 1u) << "10-point Arial, automatic colour";
 
@@ -84,9 +76,8 @@ TEST(XlsExchange, ChannelsRoundTripInEveryVersion) {
         EXPECT_STREQ(files.GetChannel(0)->GetUnitName(), "V");
         EXPECT_STREQ(files.GetChannel(1)->GetChannelName(), "I");
         EXPECT_STREQ(files.GetChannel(1)->GetUnitName(), "A");
-        CArray<double, double> ru;
+        Doubles ru;
         double* ri = new double[1000];
-        CStringArray texts;
         files.GetChannel(0)->SetDoubleArray(&ru);
         files.GetChannel(1)->SetDoublePtr(ri);
         ASSERT_EQ(files.ReadDataFile(), 1) << files.GetLastError().GetString();
@@ -96,20 +87,18 @@ TEST(XlsExchange, ChannelsRoundTripInEveryVersion) {
             ASSERT_EQ(ri[k], i[k]) << k;
         }
         files.GetChannel(1)->SetDoublePtr(nullptr);  // frees the block
-        std::remove(path.c_str());
     }
 }
 
 TEST(XlsExchange, NoTableNameGivesDataAndTitleIsTheDefaultTable) {
-    std::string path = Dir() + "/plain.xls";
-    CArray<double, double> u, i;
+    const std::string path = TempPath("plain.xls");
+    Doubles u, i;
     ASSERT_EQ(WriteUI(path, 9, 3, u, i), 1);
     CDaoDatabase db;
     ASSERT_EQ(db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;"), 1);
     CDaoTableDefInfo info;
     ASSERT_EQ(db.GetTableDefInfo(0, info), 1);
     EXPECT_STREQ(info.m_strName, "Data$");
-    db.Close();
 
     // Without a table name and without dialogs the file title names the table: "plain"
     // is no sheet of this workbook.
@@ -117,130 +106,84 @@ TEST(XlsExchange, NoTableNameGivesDataAndTitleIsTheDefaultTable) {
     EXPECT_EQ(files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 6);
     EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::OpenTableFailed, {CString(path.c_str())}));
-    std::remove(path.c_str());
 }
 
 TEST(XlsExchange, ForbiddenCharactersAndNamelessChannels) {
-    std::string path = Dir() + "/names.xls";
-    CArray<double, double> a, b, c;
-    a.Add(1);
-    b.Add(2);
-    c.Add(3);
+    const std::string path = TempPath("names.xls");
+    Doubles a = DoublesOf({1}), b = DoublesOf({2}), c = DoublesOf({3});
     CReadAndWriteFiles files;
-    files.SetNrChannels(3);
-    files.SetNrItems(1);
-    files.InsertChannel(0, &a, "a.b[1]", "");
-    files.InsertChannel(1, &b, "", "m!s");
-    files.InsertChannel(2, &c, "say \"hi\"`", "");
+    SetChannels(files, 1, {{&a, "a.b[1]"}, {&b, "", "m!s"}, {&c, "say \"hi\"`"}});
     ASSERT_EQ(files.WriteFile(path.c_str(), "T", 9, nullptr, nullptr, 0, 0), 1) << files.GetLastError().GetString();
     EXPECT_STREQ(files.GetChannel(0)->GetChannelName(), "a#b(1)") << "the channels keep the replaced names";
-    EXPECT_NE(std::string(files.GetLastWarn().GetString())
-                  .find(TBFormatMessage(TBMsg::InvalidChannelName, {CString(path.c_str())}).GetString()),
-              std::string::npos);
-
-    CDaoDatabase db;
-    ASSERT_EQ(db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;"), 1);
-    CDaoTableDef def(&db);
-    ASSERT_EQ(def.Open("T"), 1);
-    CDaoFieldInfo f;
-    def.GetFieldInfo(0, f);
-    EXPECT_STREQ(f.m_strName, "a#b(1)");
-    def.GetFieldInfo(1, f);
-    EXPECT_STREQ(f.m_strName, "Ch2(m~s)");
-    def.GetFieldInfo(2, f);
-    EXPECT_STREQ(f.m_strName, "say \xC2\xB2hi\xC2\xB2|");
-    std::remove(path.c_str());
+    EXPECT_NE(files.GetLastWarn().Find(TBFormatMessage(TBMsg::InvalidChannelName, {CString(path.c_str())})), -1);
+    EXPECT_EQ(ReadTable(path, "T", "Excel 8.0;")[0],
+              (std::vector<std::string>{"a#b(1)", "Ch2(m~s)", "say \xC2\xB2hi\xC2\xB2|"}));
 }
 
 TEST(XlsExchange, LongTitleIsShortenedWithWarning) {
-    std::string title(40, 'x');
-    std::string path = Dir() + "/" + title + ".xls";
-    std::string shortened = Dir() + "/" + title.substr(0, 31) + ".xls";
-    CArray<double, double> u, i;
+    const std::string title(40, 'x');
+    Doubles u, i;
     CReadAndWriteFiles files;
-    EXPECT_EQ(WriteUI(path, 9, 2, u, i, "", &files), 2);
-    EXPECT_FALSE(Exists(path));
-    EXPECT_TRUE(Exists(shortened));
-    EXPECT_NE(std::string(files.GetLastWarn().GetString()).find("The file name is to long"), std::string::npos);
-    std::remove(shortened.c_str());
+    EXPECT_EQ(WriteUI(TempPath(title + ".xls"), 9, 2, u, i, "", &files), 2);
+    EXPECT_FALSE(Exists(TempPath(title + ".xls")));
+    EXPECT_TRUE(Exists(TempPath(title.substr(0, 31) + ".xls")));
+    EXPECT_NE(files.GetLastWarn().Find("The file name is to long"), -1);
 }
 
 TEST(XlsExchange, ExistingFileIsReplacedCompletely) {
-    std::string path = Dir() + "/replace.xls";
+    const std::string path = TempPath("replace.xls");
     {
         CDaoDatabase db;
         ASSERT_EQ(db.Open(path.c_str(), FALSE, FALSE, "Excel 8.0;"), 1);
-        for (const char* name : {"Old1", "Old2"}) {
-            CDaoTableDef def(&db);
-            def.Create(name);
-            def.CreateField("x", dbDouble, 20, 0x22);
-            ASSERT_EQ(def.Append(), 1);
-        }
+        ASSERT_TRUE(AddTable(db, "Old1", {{"x", dbDouble}}));
+        ASSERT_TRUE(AddTable(db, "Old2", {{"x", dbDouble}}));
         ASSERT_EQ(db.Close(), 1);
     }
-    CArray<double, double> u, i;
+    Doubles u, i;
     ASSERT_EQ(WriteUI(path, 9, 5, u, i), 1);
     CDaoDatabase db;
     ASSERT_EQ(db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;"), 1);
     EXPECT_EQ(db.GetTableDefCount(), 1);
-    std::remove(path.c_str());
 }
 
 TEST(XlsExchange, FailedWriteLeavesTheTargetAsItWas) {
-    std::string path = Dir() + "/keep.xls";
-    std::ofstream(path) << "previous content";
+    const std::string path = TempPath("keep.xls");
+    WriteFile(path, "previous content");
     // Identical field names.
-    CArray<double, double> a, b;
-    a.Add(1);
-    b.Add(2);
+    Doubles a = DoublesOf({1}), b = DoublesOf({2});
     CReadAndWriteFiles files;
-    files.SetNrChannels(2);
-    files.SetNrItems(1);
-    files.InsertChannel(0, &a, "x", "V");
-    files.InsertChannel(1, &b, "X", "V");
+    SetChannels(files, 1, {{&a, "x", "V"}, {&b, "X", "V"}});
     EXPECT_EQ(files.WriteFile(path.c_str(), "", 9, nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 6);
     EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::IdenticalChannelNames, {CString(path.c_str())}));
     EXPECT_EQ(ReadFile(path), "previous content");
 
     // More items than an Excel 5.0 sheet has rows.
-    CArray<double, double> u, i;
+    Doubles u, i;
     EXPECT_EQ(WriteUI(path, 8, 16384, u, i), 0);
     EXPECT_EQ(ReadFile(path), "previous content");
 
     // A channel whose array is shorter than the item count.
-    CArray<double, double> shortArray;
-    shortArray.Add(1);
     CReadAndWriteFiles more;
-    more.SetNrChannels(1);
-    more.SetNrItems(3);
-    more.InsertChannel(0, &shortArray, "s", "");
+    SetChannels(more, 3, {{&a, "s"}});
     EXPECT_EQ(more.WriteFile(path.c_str(), "", 9, nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(more.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {CString(path.c_str()), 1}));
     EXPECT_EQ(ReadFile(path), "previous content");
-    std::remove(path.c_str());
 }
 
 TEST(XlsExchange, TextsAndVariantsAndEmptyTables) {
-    std::string path = Dir() + "/mixed.xls";
-    CStringArray numbers;
-    numbers.Add("1.5");
-    numbers.Add("2e3");
-    CArray<COleVariant, COleVariant> names;
-    names.Add(COleVariant("first"));
-    names.Add(COleVariant("second"));
+    const std::string path = TempPath("mixed.xls");
+    CStringArray numbers = TextsOf({"1.5", "2e3"});
+    Variants names = VariantsOf({"first", "second"});
     CReadAndWriteFiles files;
-    files.SetNrChannels(2);
-    files.SetNrItems(2);
-    files.InsertChannel(0, &numbers, "n", "");
-    files.InsertChannel(1, &names, "name", "");
+    SetChannels(files, 2, {{&numbers, "n"}, {&names, "name"}});
     ASSERT_EQ(files.WriteFile(path.c_str(), "Mixed$", 9, nullptr, nullptr, 0, 0), 1)
         << files.GetLastError().GetString();
 
     CReadAndWriteFiles back;
     ASSERT_EQ(back.ReadInfoFile(path.c_str(), "Mixed", -1, nullptr, nullptr, 0, 0, 2), 1);
     CStringArray n;
-    CArray<COleVariant, COleVariant> v;
+    Variants v;
     back.GetChannel(0)->SetStringArray(&n);
     back.GetChannel(1)->SetVariantArray(&v);
     ASSERT_EQ(back.ReadDataFile(), 1);
@@ -252,79 +195,66 @@ TEST(XlsExchange, TextsAndVariantsAndEmptyTables) {
     EXPECT_STREQ(v[1].GetText(), "second");
 
     CReadAndWriteFiles none;
-    CArray<double, double> empty;
-    none.SetNrChannels(1);
-    none.SetNrItems(0);
-    none.InsertChannel(0, &empty, "x", "");
+    Doubles empty;
+    SetChannels(none, 0, {{&empty, "x"}});
     ASSERT_EQ(none.WriteFile(path.c_str(), "Empty", 9, nullptr, nullptr, 0, 0), 1);
     CReadAndWriteFiles read;
     ASSERT_EQ(read.ReadInfoFile(path.c_str(), "Empty", -1, nullptr, nullptr, 0, 0, 2), 1);
     EXPECT_EQ(read.GetNrItems(), 0);
-    EXPECT_NE(std::string(read.GetLastWarn().GetString()).find("There are no values"), std::string::npos);
-    std::remove(path.c_str());
+    EXPECT_NE(read.GetLastWarn().Find("There are no values"), -1);
 }
 
 TEST(XlsExchange, TableDialogListsSheetsWithoutDollar) {
-    std::string path = Dir() + "/choice.xls";
+    const std::string path = TempPath("choice.xls");
     {
         CDaoDatabase db;
         ASSERT_EQ(db.Open(path.c_str(), FALSE, FALSE, "Excel 8.0;"), 1);
-        for (const char* name : {"First", "Second"}) {
-            CDaoTableDef def(&db);
-            def.Create(name);
-            def.CreateField(name, dbDouble, 20, 0x22);
-            ASSERT_EQ(def.Append(), 1);
-        }
+        ASSERT_TRUE(AddTable(db, "First", {{"First", dbDouble}}));
+        ASSERT_TRUE(AddTable(db, "Second", {{"Second", dbDouble}}));
         ASSERT_EQ(db.Close(), 1);
     }
     TableChoiceHub pick(1);
     CReadAndWriteFiles files;
-    int result = files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2);
-    ASSERT_EQ(result, 1) << files.GetLastError().GetString();
+    ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1)
+        << files.GetLastError().GetString();
     EXPECT_EQ(pick.offered, (std::vector<std::string>{"First", "Second"}));
     EXPECT_STREQ(files.GetTableName(), "Second$");
     EXPECT_STREQ(files.GetChannel(0)->GetChannelName(), "Second");
 
     TableChoiceHub cancel(-1);
     CReadAndWriteFiles cancelled;
-    result = cancelled.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(cancelled.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 0);
     EXPECT_EQ(cancelled.GetLastErrorNumber(), 7);
-    std::remove(path.c_str());
 }
 
 TEST(XlsExchange, UnreadableWorkbookIsError19) {
-    std::string path = Dir() + "/broken.xls";
-    std::ofstream(path) << "no workbook here";
+    const std::string path = TempPath("broken.xls");
+    WriteFile(path, "no workbook here");
     CReadAndWriteFiles files;
     EXPECT_EQ(files.ReadInfoFile(path.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 0);
     EXPECT_EQ(files.GetLastErrorNumber(), 6);
     EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::OpenDatabaseFailed, {CString(path.c_str())}));
-    std::remove(path.c_str());
 }
 
 TEST(XlsExchange, EmptyConnectStringFallsBackToExcel97) {
-    std::string path = Dir() + "/connect.xls";
-    CArray<double, double> x;
-    x.Add(4.5);
+    const std::string path = TempPath("connect.xls");
+    Doubles x = DoublesOf({4.5});
     CReadAndWriteFileFunction engine;
-    engine.SetNrChannels(1);
-    engine.SetNrItems(1);
-    engine.InsertChannel(0, &x, "x", "");
+    SetChannels(engine, 1, {{&x, "x"}});
     ASSERT_TRUE(engine.ConnectTitle.IsEmpty());
     EXPECT_EQ(engine.WriteExcelFile(path.c_str(), ""), 2);
     EXPECT_STREQ(engine.GetConnectTitle(), "Excel 8.0;");
     EXPECT_EQ(engine.GetLastWarn(), TBFormatMessage(TBMsg::InvalidFileTypePointer, {CString(path.c_str())}) + "\r\n");
 
     // An Excel 4.0 worksheet read without a table name: the title names its only table.
-    std::string sheet = Dir() + "/single.xls";
-    CArray<double, double> u, i;
+    const std::string sheet = TempPath("single.xls");
+    Doubles u, i;
     ASSERT_EQ(WriteUI(sheet, 7, 4, u, i), 1);
     CReadAndWriteFileFunction reader;
     ASSERT_EQ(reader.ReadInfoFile(sheet.c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1)
         << reader.GetLastError().GetString();
     EXPECT_EQ(reader.GetSaveVersion(), 7);
-    CArray<double, double> ru, ri;
+    Doubles ru, ri;
     reader.GetChannel(0)->SetDoubleArray(&ru);
     reader.GetChannel(1)->SetDoubleArray(&ri);
     reader.TableName.Empty();
@@ -332,6 +262,4 @@ TEST(XlsExchange, EmptyConnectStringFallsBackToExcel97) {
     EXPECT_STREQ(reader.GetTableName(), "single");
     ASSERT_EQ(ri.GetSize(), 4);
     EXPECT_EQ(ri[3], i[3]);
-    std::remove(path.c_str());
-    std::remove(sheet.c_str());
 }

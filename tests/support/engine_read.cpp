@@ -16,4 +16,22 @@ std::string ChannelRead::Name(int channel) const { return engine.GetChannel(chan
 
 std::string ChannelRead::Unit(int channel) const { return engine.GetChannel(channel)->GetUnitName().GetString(); }
 
+std::vector<std::string> ChannelRead::Names() const {
+    std::vector<std::string> names;
+    for (int c = 0; c < Channels(); ++c) names.push_back(Name(c));
+    return names;
+}
+
+std::vector<std::string> ChannelRead::Units() const {
+    std::vector<std::string> units;
+    for (int c = 0; c < Channels(); ++c) units.push_back(Unit(c));
+    return units;
+}
+
+std::vector<double> ChannelRead::Column(int channel) const {
+    std::vector<double> column;
+    for (int row = 0; row < Size(channel); ++row) column.push_back(At(channel, row));
+    return column;
+}
+
 }  // namespace tbtest

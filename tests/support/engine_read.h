@@ -24,6 +24,10 @@ struct ChannelRead {
     int Channels() const { return static_cast<int>(values.size()); }
     std::string Name(int channel) const;
     std::string Unit(int channel) const;
+    /// Every channel's name, unit; the values read into one channel.
+    std::vector<std::string> Names() const;
+    std::vector<std::string> Units() const;
+    std::vector<double> Column(int channel) const;
     double At(int channel, int row) const { return (*values[channel])[row]; }
     int Size(int channel) const { return values[channel]->GetSize(); }
     std::string Error() const { return engine.GetLastError().GetString(); }
