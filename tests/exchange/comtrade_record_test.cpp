@@ -118,39 +118,32 @@ TEST_F(Comtrade, TimeStampsSpanTheirFullRangeAndNonFiniteValuesAreMissing) {
         double u[3] = {1.0, std::nan(""), 3.0};
         double inf[3] = {2.0, HUGE_VAL, -2.0};
         CReadAndWriteFiles files;
-        files.SetNrChannels(3);
-        files.SetNrItems(3);
-        files.InsertChannel(0, time, "t", "s");
-        files.InsertChannel(1, u, "U", "V");
-        files.InsertChannel(2, inf, "I", "A");
+        SetChannels(files, 3, {{time, "t", "s"}, {u, "U", "V"}, {inf, "I", "A"}});
         const std::string cfg = dir.File(code == 13 ? "span_a.cfg" : "span_b.cfg");
         ASSERT_EQ(files.WriteFile(cfg.c_str(), "", code, nullptr, nullptr, 0, 0), 1) << files.GetLastWarn().GetString();
-        const Record r = ReadRecord(cfg);
-        ASSERT_EQ(r.data, 1) << r.error.GetString();
-        EXPECT_DOUBLE_EQ(r.at(0, 0), 0.0);
-        EXPECT_DOUBLE_EQ(r.at(0, 1), 1.0);
-        EXPECT_DOUBLE_EQ(r.at(0, 2), 3001.0);
-        EXPECT_NEAR(r.at(1, 0), 1.0, 1e-4);
-        EXPECT_TRUE(std::isnan(r.at(1, 1)));
-        EXPECT_NEAR(r.at(1, 2), 3.0, 1e-4);
-        EXPECT_NEAR(r.at(2, 0), 2.0, 1e-3);
-        EXPECT_TRUE(std::isnan(r.at(2, 1)));
-        EXPECT_NEAR(r.at(2, 2), -2.0, 1e-3);
+        const ChannelRead r(cfg);
+        ASSERT_EQ(r.data, 1) << r.Error();
+        EXPECT_DOUBLE_EQ(r.At(0, 0), 0.0);
+        EXPECT_DOUBLE_EQ(r.At(0, 1), 1.0);
+        EXPECT_DOUBLE_EQ(r.At(0, 2), 3001.0);
+        EXPECT_NEAR(r.At(1, 0), 1.0, 1e-4);
+        EXPECT_TRUE(std::isnan(r.At(1, 1)));
+        EXPECT_NEAR(r.At(1, 2), 3.0, 1e-4);
+        EXPECT_NEAR(r.At(2, 0), 2.0, 1e-3);
+        EXPECT_TRUE(std::isnan(r.At(2, 1)));
+        EXPECT_NEAR(r.At(2, 2), -2.0, 1e-3);
     }
     // Beyond the unsigned 32-bit stamp of a binary file: the largest one and a warning.
     double time[2] = {0.0, 5000.0};
     double u[2] = {0.0, 1.0};
     CReadAndWriteFiles files;
-    files.SetNrChannels(2);
-    files.SetNrItems(2);
-    files.InsertChannel(0, time, "t", "s");
-    files.InsertChannel(1, u, "U", "V");
+    SetChannels(files, 2, {{time, "t", "s"}, {u, "U", "V"}});
     const std::string cfg = dir.File("far.cfg");
     EXPECT_EQ(files.WriteFile(cfg.c_str(), "", 14, nullptr, nullptr, 0, 0), 2);
     EXPECT_NE(files.GetLastWarn().Find("4294967295"), -1) << files.GetLastWarn().GetString();
-    const Record r = ReadRecord(cfg);
-    ASSERT_EQ(r.data, 1) << r.error.GetString();
-    EXPECT_DOUBLE_EQ(r.at(0, 1), 4294.967295);
+    const ChannelRead r(cfg);
+    ASSERT_EQ(r.data, 1) << r.Error();
+    EXPECT_DOUBLE_EQ(r.At(0, 1), 4294.967295);
 }
 
 // A host that derives writes and reads a record part by part.
@@ -290,12 +283,13 @@ TEST_F(Comtrade, ShortTextSampleWarnsAndReadsNaN) {
     WriteFile(dir.File("s.cfg"), Lines({"st,,1999", "2,2A,0D", "1,U,,,V,1,0,,0,9,1,1,P", "2,I,,,A,1,0,,0,9,1,1,P", "60",
                                         "1", "1000,2", "x", "x", "ASCII", "1"}));
     WriteFile(dir.File("s.dat"), "1,0,3,4\r\n2,1,5\r\n");
-    const Record r = ReadRecord(dir.File("s.cfg"));
-    EXPECT_EQ(r.data, 2) << r.error.GetString();
-    EXPECT_NE(r.warnings.Find(TBFormatMessage(TBMsg::ComtradeShortSample, {CString(dir.File("s.dat").c_str()), 2})), -1)
-        << r.warnings.GetString();
-    EXPECT_DOUBLE_EQ(r.at(1, 1), 5.0);
-    EXPECT_TRUE(std::isnan(r.at(2, 1)));
+    const ChannelRead r(dir.File("s.cfg"));
+    EXPECT_EQ(r.data, 2) << r.Error();
+    EXPECT_NE(r.Warnings().find(TBFormatMessage(TBMsg::ComtradeShortSample, {dir.File("s.dat").c_str(), 2}).GetString()),
+              std::string::npos)
+        << r.Warnings();
+    EXPECT_DOUBLE_EQ(r.At(1, 1), 5.0);
+    EXPECT_TRUE(std::isnan(r.At(2, 1)));
 }
 
 TEST_F(Comtrade, ContinuesInContinuationFiles) {
@@ -388,16 +382,16 @@ TEST_F(Comtrade, CombinedFileMarkersAsOtherProgramsWriteThem) {
         SCOPED_TRACE(marker[0]);
         WriteFile(dir.File("m.cff"),
                   Lines({marker[0]}) + configuration + Lines({marker[1], "1,0,3", "2,0,4", "3,0,5"}));
-        const Record r = ReadRecord(dir.File("m.cff"));
-        ASSERT_EQ(r.data, 1) << r.error.GetString();
-        EXPECT_DOUBLE_EQ(r.at(1, 2), 10.0);
+        const ChannelRead r(dir.File("m.cff"));
+        ASSERT_EQ(r.data, 1) << r.Error();
+        EXPECT_DOUBLE_EQ(r.At(1, 2), 10.0);
     }
     WriteFile(dir.File("m.cff"), "--- file type: CFG ---\r\n" + configuration);
-    EXPECT_EQ(ReadRecord(dir.File("m.cff")).error,
-              TBFormatMessage(TBMsg::ComtradeCombinedNoData, {dir.File("m.cff").c_str()}));
+    EXPECT_EQ(ChannelRead(dir.File("m.cff")).Error(),
+              TBFormatMessage(TBMsg::ComtradeCombinedNoData, {dir.File("m.cff").c_str()}).GetString());
     WriteFile(dir.File("m.cff"), "--- file type: DAT ASCII ---\r\n1,0,3\r\n");
-    EXPECT_EQ(ReadRecord(dir.File("m.cff")).error,
-              TBFormatMessage(TBMsg::ComtradeCombinedNoConfiguration, {dir.File("m.cff").c_str()}));
+    EXPECT_EQ(ChannelRead(dir.File("m.cff")).Error(),
+              TBFormatMessage(TBMsg::ComtradeCombinedNoConfiguration, {dir.File("m.cff").c_str()}).GetString());
 }
 
 // Three samples announced, two present: the item count tells the host, no zero row
