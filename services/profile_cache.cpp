@@ -167,41 +167,33 @@ CPrivateFileCache g_cache;
 
 // ---------------------------------------------------------------- objects
 
+namespace {
+
+// The cache's maps own what their values point to.
+template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
+void DeleteValuesAndEmpty(CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>& map) {
+    KEY key;
+    VALUE value = nullptr;
+    for (POSITION pos = map.GetStartPosition(); pos;) {
+        map.GetNextAssoc(pos, key, value);
+        delete value;
+    }
+    map.RemoveAll();
+    map.InitHashTable(kTableSize);
+}
+
+}  // namespace
+
 CPrivateSection::CPrivateSection() { m_entries.InitHashTable(kTableSize); }
 CPrivateSection::~CPrivateSection() { RemoveAll(); }
-void CPrivateSection::RemoveAll() {
-    CString key;
-    CPrivateEntry* entry = nullptr;
-    for (POSITION pos = m_entries.GetStartPosition(); pos;) {
-        m_entries.GetNextAssoc(pos, key, entry);
-        delete entry;
-    }
-    m_entries.RemoveAll();
-    m_entries.InitHashTable(kTableSize);
-}
+void CPrivateSection::RemoveAll() { DeleteValuesAndEmpty(m_entries); }
 
 CPrivateFile::CPrivateFile() { m_sections.InitHashTable(kTableSize); }
 CPrivateFile::~CPrivateFile() { RemoveAll(); }
-void CPrivateFile::RemoveAll() {
-    CString name;
-    CPrivateSection* section = nullptr;
-    for (POSITION pos = m_sections.GetStartPosition(); pos;) {
-        m_sections.GetNextAssoc(pos, name, section);
-        delete section;
-    }
-    m_sections.RemoveAll();
-    m_sections.InitHashTable(kTableSize);
-}
+void CPrivateFile::RemoveAll() { DeleteValuesAndEmpty(m_sections); }
 
 CPrivateFileCache::CPrivateFileCache() { m_files.InitHashTable(kTableSize); }
-CPrivateFileCache::~CPrivateFileCache() {
-    CString name;
-    CPrivateFile* file = nullptr;
-    for (POSITION pos = m_files.GetStartPosition(); pos;) {
-        m_files.GetNextAssoc(pos, name, file);
-        delete file;
-    }
-}
+CPrivateFileCache::~CPrivateFileCache() { DeleteValuesAndEmpty(m_files); }
 
 CPrivateFile* CPrivateFileCache::Find(const char* file) const {
     CPrivateFile* const* found = m_files.PLookup(file);
