@@ -169,16 +169,10 @@ CPrivateFileCache g_cache;
 
 namespace {
 
-// The cache's maps own what their values point to.
-template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
-void DeleteValuesAndEmpty(CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>& map) {
-    KEY key;
-    VALUE value = nullptr;
-    for (POSITION pos = map.GetStartPosition(); pos;) {
-        map.GetNextAssoc(pos, key, value);
-        delete value;
-    }
-    map.RemoveAll();
+// The cache's maps own what their values point to; emptied, they keep their bucket count.
+template <class Map>
+void DeleteValuesAndEmpty(Map& map) {
+    DeleteMapValues(map);
     map.InitHashTable(kTableSize);
 }
 

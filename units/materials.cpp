@@ -73,14 +73,7 @@ CTBMaterialManager::CTBMaterialManager() { m_materials.InitHashTable(17); }
 CTBMaterialManager::~CTBMaterialManager() { Free(); }
 
 void CTBMaterialManager::Free() {
-    POSITION pos = m_materials.GetStartPosition();
-    while (pos) {
-        CString name;
-        CTBMaterial* material = nullptr;
-        m_materials.GetNextAssoc(pos, name, material);
-        delete material;
-    }
-    m_materials.RemoveAll();
+    DeleteMapValues(m_materials);
 }
 
 int CTBMaterialManager::ReadUnitCfg(const char* file) {

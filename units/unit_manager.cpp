@@ -98,14 +98,7 @@ CUnitManager::~CUnitManager() {
 }
 
 void CUnitManager::Free() {
-    POSITION pos = m_quantities.GetStartPosition();
-    while (pos) {
-        CString name;
-        CQuantity* q = nullptr;
-        m_quantities.GetNextAssoc(pos, name, q);
-        delete q;
-    }
-    m_quantities.RemoveAll();
+    DeleteMapValues(m_quantities);
 }
 
 int CUnitManager::ReadUnitCfg(const char* file) {

@@ -143,6 +143,18 @@ private:
     int m_count = 0;
 };
 
+/// Deletes the objects an owning map's values point to and empties the map.
+template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
+void DeleteMapValues(CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>& map) {
+    KEY key;
+    VALUE value = nullptr;
+    for (POSITION pos = map.GetStartPosition(); pos;) {
+        map.GetNextAssoc(pos, key, value);
+        delete value;
+    }
+    map.RemoveAll();
+}
+
 class CMapStringToString : public CMap<CString, const char*, CString, const char*> {};
 class CMapStringToPtr : public CMap<CString, const char*, void*, void*> {};
 class CMapWordToPtr : public CMap<WORD, WORD, void*, void*> {};
