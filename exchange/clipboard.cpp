@@ -233,17 +233,22 @@ int CReadAndWriteClipboardFunction::WriteTextClipboard(CString& text) {
 
 // ---------------------------------------------------------------- facade
 
-CReadAndWriteClipboard::CReadAndWriteClipboard() : m_clipboard(new CReadAndWriteClipboardFunction) {}
+// The file engine of the base facade is the clipboard engine itself; it is deleted here
+// as what it is (the engine classes have no virtual destructor).
+CReadAndWriteClipboard::CReadAndWriteClipboard() : CReadAndWriteClipboard(new CReadAndWriteClipboardFunction) {}
+
+CReadAndWriteClipboard::CReadAndWriteClipboard(CReadAndWriteClipboardFunction* engine)
+    : CReadAndWriteFiles(engine), m_clipboard(engine) {}
 
 CReadAndWriteClipboard::CReadAndWriteClipboard(const CReadAndWriteClipboard& other)
-    : CReadAndWriteFiles(other), m_clipboard(new CReadAndWriteClipboardFunction(*other.m_clipboard)) {}
+    : CReadAndWriteClipboard(new CReadAndWriteClipboardFunction(*other.m_clipboard)) {}
 
 CReadAndWriteClipboard& CReadAndWriteClipboard::operator=(const CReadAndWriteClipboard& other) {
-    if (this != &other) {
-        CReadAndWriteFiles::operator=(other);
-        *m_clipboard = *other.m_clipboard;
-    }
+    if (this != &other) *m_clipboard = *other.m_clipboard;
     return *this;
 }
 
-CReadAndWriteClipboard::~CReadAndWriteClipboard() { delete m_clipboard; }
+CReadAndWriteClipboard::~CReadAndWriteClipboard() {
+    ReleaseEngine();
+    delete m_clipboard;
+}

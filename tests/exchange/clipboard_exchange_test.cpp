@@ -141,23 +141,38 @@ TEST_F(ClipboardTest, CopyFailuresLeaveTheClipboardEmpty) {
     EXPECT_EQ(ClipboardText(), "1;0\r\n2;0\r\n");
 }
 
-TEST_F(ClipboardTest, FacadeUsesItsClipboardEngine) {
+// The obvious host code through the facade alone: its channels, counts and errors are
+// those of the clipboard.
+TEST_F(ClipboardTest, FacadeChannelsCountsAndErrorsAreTheClipboards) {
     TBOverrideUserNumberSymbols(",", ".");
-    TBGetClipboardHub().SetText("5\r\n6\r\n");
+    TBGetClipboardHub().SetText("5\t1\r\n6\t2\r\n");
     CReadAndWriteClipboard facade;
+    EXPECT_EQ(facade.GetEngine(), facade.GetClipboardEngine());
     ASSERT_EQ(facade.ReadInfoClipboard("\t"), 1);
-    EXPECT_EQ(facade.GetClipboardEngine()->GetNrItems(), 2);
-    EXPECT_EQ(facade.GetNrItems(), 0);  // the inherited members reach the file engine
-    CArray<double, double> v;
-    facade.GetClipboardEngine()->GetChannel(0)->SetDoubleArray(&v);
+    ASSERT_EQ(facade.GetNrChannels(), 2);
+    ASSERT_EQ(facade.GetNrItems(), 2);
+    CArray<double, double> v, w;
+    facade.GetChannel(0)->SetDoubleArray(&v);
+    facade.GetChannel(1)->SetDoubleArray(&w);
     ASSERT_EQ(facade.ReadDataClipboard(), 1);
     EXPECT_DOUBLE_EQ(v[1], 6);
+    EXPECT_DOUBLE_EQ(w[1], 2);
+
     CReadAndWriteClipboard copy(facade);
     copy = facade;
-    EXPECT_EQ(copy.GetClipboardEngine()->GetNrItems(), 2);
+    EXPECT_EQ(copy.GetNrItems(), 2);
     EXPECT_NE(copy.GetClipboardEngine(), facade.GetClipboardEngine());
-    EXPECT_EQ(copy.WriteClipboard("\t"), 1);
-    EXPECT_EQ(ClipboardText(), "5\r\n6\r\n");
+
+    CReadAndWriteClipboard writer;
+    writer.SetNrChannels(1);
+    writer.SetNrItems(2);
+    ASSERT_EQ(writer.InsertChannel(0, &w, "w", ""), 1);
+    EXPECT_EQ(writer.WriteClipboard("\t"), 1);
+    EXPECT_EQ(ClipboardText(), "1\r\n2\r\n");
+
+    TBGetClipboardHub().Clear();
+    EXPECT_EQ(writer.ReadInfoClipboard("\t"), 0);
+    EXPECT_EQ(std::string(writer.GetLastError()), "No valid clipboard data format!");
 }
 
 }  // namespace
