@@ -4,7 +4,12 @@
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/locale_info.h>
 
+#include "tests/support/env.h"
+
 #include <gtest/gtest.h>
+
+#include <locale.h>
+#include <vector>
 
 namespace {
 
@@ -64,33 +69,37 @@ TEST_F(ClipboardTest, CopyAndPasteRoundTripInACommaLocale) {
     EXPECT_EQ(std::string(backB[1]), "text");
 }
 
-TEST_F(ClipboardTest, PasteRemovesThousandsSeparatorsOfTheLocale) {
-    TBOverrideUserNumberSymbols(";", ",");
-    TBGetClipboardHub().SetText("1.234,5\t2\r\n3\r\n");
+// Pastes one line of text in the user's locale (LC_ALL), one double channel per column.
+std::vector<double> PasteRow(const char* locale, const char* text) {
+    tbtest::ScopedEnv user("LC_ALL", locale);
+    TBGetClipboardHub().SetText(text);
     CReadAndWriteClipboardFunction reader;
-    ASSERT_EQ(reader.ReadClipboardDimension("\t"), 1);
-    EXPECT_EQ(reader.GetNrChannels(), 2);  // the widest line
-    EXPECT_EQ(reader.GetNrItems(), 2);
-    std::vector<double> first(2, -1), second(2, -1);
-    reader.GetChannel(0)->SetDoublePtr(first.data());
-    reader.GetChannel(1)->SetDoublePtr(second.data());
-    ASSERT_EQ(reader.ReadClipboardData(), 1);
-    EXPECT_DOUBLE_EQ(first[0], 1234.5);
-    EXPECT_DOUBLE_EQ(first[1], 3);
-    EXPECT_DOUBLE_EQ(second[0], 2);
-    EXPECT_DOUBLE_EQ(second[1], -1);  // the short line leaves it untouched
+    if (reader.ReadClipboardDimension("\t") != 1) return {};
+    std::vector<double> row(static_cast<std::size_t>(reader.GetNrChannels()), -1);
+    for (int c = 0; c < reader.GetNrChannels(); ++c) reader.GetChannel(c)->SetDoublePtr(&row[c]);
+    if (reader.ReadClipboardData() != 1) return {};
+    return row;
+}
 
-    TBOverrideUserNumberSymbols(",", ".");
-    TBGetClipboardHub().SetText("1,234.5;x\r\n");
-    CReadAndWriteClipboardFunction pointLocale;
-    ASSERT_EQ(pointLocale.ReadClipboardDimension(";"), 1);
-    CArray<double, double> v;
-    CStringArray text;
-    pointLocale.GetChannel(0)->SetDoubleArray(&v);
-    pointLocale.GetChannel(1)->SetStringArray(&text);
-    ASSERT_EQ(pointLocale.ReadClipboardData(), 1);
-    EXPECT_DOUBLE_EQ(v[0], 1234.5);
-    EXPECT_EQ(std::string(text[0]), "x");
+bool LocaleInstalled(const char* name) {
+    locale_t locale = newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0)) return false;
+    freelocale(locale);
+    return true;
+}
+
+// The thousands separator is the locale's own: "." in German, a narrow no-break space in
+// French (where a no-break space and a plain space are taken as well), none in C.
+TEST_F(ClipboardTest, PasteRemovesThousandsSeparatorsOfTheLocale) {
+    EXPECT_EQ(PasteRow("C", "1,5\t2.5\r\n"), (std::vector<double>{1, 2.5}));
+    if (!LocaleInstalled("de_DE.UTF-8") || !LocaleInstalled("fr_FR.UTF-8"))
+        GTEST_SKIP() << "locales de_DE.UTF-8 and fr_FR.UTF-8 are not installed (scripts/install-deps makes them)";
+    EXPECT_EQ(PasteRow("de_DE.UTF-8", "1.234,5\t2\r\n"), (std::vector<double>{1234.5, 2}));
+    EXPECT_EQ(PasteRow("fr_FR.UTF-8", "1\u202F234,5\t1\u00A0234\t-1 234 567\r\n"),
+              (std::vector<double>{1234.5, 1234, -1234567}));
+
+    TBOverrideUserNumberSymbols(",", ".", ",");
+    EXPECT_EQ(PasteRow("de_DE.UTF-8", "1,234.5\r\n"), (std::vector<double>{1234.5}));
 }
 
 TEST_F(ClipboardTest, TextAfterTheLastLineEndAndTextWithoutLineEnds) {
