@@ -58,8 +58,7 @@ CString TBGetUserThousandsSeparator() {
     return LocaleNumericItem(THOUSEP, "");
 }
 
-void TBOverrideUserNumberSymbols(const char* listSeparator, const char* decimalSymbol,
-                                 const char* thousandsSeparator) {
+void TBOverrideUserNumberSymbols(const char* listSeparator, const char* decimalSymbol, const char* thousandsSeparator) {
     Override& o = SymbolOverride();
     o.active = listSeparator != nullptr && decimalSymbol != nullptr;
     o.listSeparator = listSeparator ? listSeparator : "";
