@@ -178,6 +178,10 @@ private:
     };
 
     bool Time(double stamp, bool stampPresent, double& time);
+    /// Times of up to count samples from the sample rates, as Time computes them, into
+    /// times; stops where Time has more to judge (a rate that is no rate, samples
+    /// beyond the last segment). Returns how many it wrote.
+    int TimesFromRates(double* times, int count);
     bool ReadTextFile(BlockReader& reader, const CString& name);
     bool ReadBinaryFile(BlockReader& reader, const CString& name);
     /// Analog and digital values of count records from sample first on; raw blocks
@@ -223,6 +227,23 @@ bool SampleReader::Time(double stamp, bool stampPresent, double& time) {
     }
     time = m_time;
     return true;
+}
+
+int SampleReader::TimesFromRates(double* times, int count) {
+    const int segments = m_e.EndSamples.GetSize();
+    int done = 0;
+    while (done < count && m_k <= m_lastEnd) {
+        while (m_rateIndex < segments - 1 && m_e.EndSamples[m_rateIndex] < m_k) ++m_rateIndex;
+        const double rate = m_e.SampleRates[m_rateIndex];
+        if (!(rate > 0.0 && std::isfinite(rate))) break;
+        // The samples of this rate's segment, each 1/rate after the one before.
+        const int last = m_e.EndSamples[m_rateIndex];
+        for (; done < count && m_k <= last; ++done, ++m_k) {
+            m_time = m_k == 1 ? 0.0 : m_time + 1.0 / rate;
+            times[done] = m_time;
+        }
+    }
+    return done;
 }
 
 bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
@@ -395,15 +416,20 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
         const int first = m_k - 1;
         double* times = m_sinks[0].block;
         int timed = 0;
-        if (!m_useRates && times && first + count <= blockSize) {
-            // Times from the stamps alone, as Time computes them, straight into the block.
-            const double multiplier = m_e.TimeMultiplier;
-            for (; timed < count; ++timed)
-                times[first + timed] =
-                    static_cast<double>(LoadU32(records + timed * recordSize + 4)) * multiplier * 1e-6;
-            m_time = times[first + count - 1];
-            m_k += count;
+        if (times && first + count <= blockSize) {
+            if (m_useRates) {
+                timed = TimesFromRates(times + first, count);
+            } else {
+                // Times from the stamps alone, as Time computes them, straight into the block.
+                const double multiplier = m_e.TimeMultiplier;
+                for (; timed < count; ++timed)
+                    times[first + timed] =
+                        static_cast<double>(LoadU32(records + timed * recordSize + 4)) * multiplier * 1e-6;
+                m_time = times[first + count - 1];
+                m_k += count;
+            }
         }
+        // What is left (times into other storage, or rates Time must judge) goes sample by sample.
         for (int r = timed; r < count; ++r, ++m_k) {
             double time = 0.0;
             if (!Time(static_cast<double>(LoadU32(records + r * recordSize + 4)), true, time)) return false;
