@@ -2,7 +2,8 @@
 // double storage as an 8-byte binary .mdx file and as a text .mdx file, written with
 // WriteFile and read with ReadInfoFile + ReadDataFile. BM_FreadBinary reads the same
 // binary file with one fread into memory: the yardstick of the binary reader.
-// Compare the text read per value with bench_exchange_csv (BM_ReadCsv).
+// BM_ReadDelimitedText reads the same table as delimited text (";" and "."): the
+// yardstick of the text reader, value for value.
 //
 //   bench_exchange_characteristic [benchmark flags]
 #include <toolbox/exchange/read_and_write_files.h>
@@ -23,6 +24,7 @@ constexpr int kRows = 1000000;
 constexpr int kChannels = 20;
 const std::string kBinaryFile = "/tmp/toolbox_bench_characteristic_8.mdx";
 const std::string kTextFile = "/tmp/toolbox_bench_characteristic_a.mdx";
+const std::string kDelimitedFile = "/tmp/toolbox_bench_characteristic.txt";
 
 struct Table {
     std::vector<std::vector<double>> columns;
@@ -42,6 +44,7 @@ const Table& SharedTable() {
     return table;
 }
 
+// Delimited text is written and read with ";" and "."; the characteristic files ignore them.
 int WriteTable(const std::string& path, int formatCode) {
     const Table& table = SharedTable();
     CReadAndWriteFiles files;
@@ -52,14 +55,14 @@ int WriteTable(const std::string& path, int formatCode) {
         name.Format("ch%d", c);
         files.InsertChannel(c, const_cast<double*>(table.columns[c].data()), name, "V");
     }
-    const int result = files.WriteFile(path.c_str(), "", formatCode, nullptr, nullptr, 0, 0);
+    const int result = files.WriteFile(path.c_str(), "", formatCode, ";", ".", 0, 0);
     for (int c = 0; c < kChannels; ++c) *files.GetChannel(c) = CExImPortChannel();
     return result;
 }
 
 double ReadTable(const std::string& path, std::vector<std::unique_ptr<double[]>>& storage) {
     CReadAndWriteFiles files;
-    if (!files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0, 2)) return -1;
+    if (!files.ReadInfoFile(path.c_str(), "", -1, ";", ".", 0, 0, 2)) return -1;
     // The host's blocks are allocated once and reused, as the fread yardstick reuses
     // its buffer: fresh pages would time the kernel's page faults, not the reader.
     if (storage.size() != static_cast<size_t>(files.GetNrChannels())) {
@@ -99,6 +102,7 @@ void BM_WriteBinary8(benchmark::State& state) { Write(state, kBinaryFile, 2); }
 void BM_ReadBinary8(benchmark::State& state) { Read(state, kBinaryFile, 2); }
 void BM_WriteText(benchmark::State& state) { Write(state, kTextFile, 0); }
 void BM_ReadText(benchmark::State& state) { Read(state, kTextFile, 0); }
+void BM_ReadDelimitedText(benchmark::State& state) { Read(state, kDelimitedFile, 11); }
 
 // The whole binary file read with one fread into memory (the allocation not timed).
 void BM_FreadBinary(benchmark::State& state) {
@@ -122,6 +126,7 @@ BENCHMARK(BM_FreadBinary)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadBinary8)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteBinary8)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadDelimitedText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace

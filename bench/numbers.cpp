@@ -42,10 +42,11 @@ const std::vector<double>& Values() {
     return values;
 }
 
-// The texts both parsers read: what the plain route writes ("%.15g").
-const std::vector<std::string>& Texts() {
-    static const std::vector<std::string> texts = [] {
-        std::vector<std::string> t;
+// The texts both parsers read: what the plain route writes ("%.15g"), held as the
+// host holds them.
+const std::vector<CString>& Texts() {
+    static const std::vector<CString> texts = [] {
+        std::vector<CString> t;
         t.reserve(kValueCount);
         char buffer[32];
         for (double x : Values()) {
@@ -88,7 +89,7 @@ void BM_Strtod(benchmark::State& state) {
     const auto& texts = Texts();
     size_t i = 0;
     for (auto _ : state) {
-        double x = std::strtod(texts[i].c_str(), nullptr);
+        double x = std::strtod(texts[i].GetString(), nullptr);
         benchmark::DoNotOptimize(x);
         if (++i == texts.size()) i = 0;
     }
@@ -101,7 +102,7 @@ void BM_ExtendedAtof(benchmark::State& state) {
     const CString none;
     size_t i = 0;
     for (auto _ : state) {
-        double x = TBExtended_atof(CString(texts[i]), none);
+        double x = TBExtended_atof(texts[i], none);
         benchmark::DoNotOptimize(x);
         if (++i == texts.size()) i = 0;
     }

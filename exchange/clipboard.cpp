@@ -21,8 +21,15 @@ namespace {
 
 using std::string_view;
 
-// The thousands separator that goes with the user's decimal symbol.
-CString UserThousandsSeparator(const CString& decimal) { return decimal == "," ? CString(".") : CString(","); }
+// The forms the user's thousands separator takes in pasted text. A blank of any kind
+// (space, no-break space U+00A0, narrow no-break space U+202F, the last two in UTF-8)
+// stands for all three: spreadsheets and locales differ in which one they write.
+std::vector<std::string> ThousandsSeparatorForms(const CString& thousands, const CString& decimal) {
+    const std::string t(thousands);
+    if (t.empty() || thousands == decimal) return {};
+    if (t == " " || t == "\xC2\xA0" || t == "\xE2\x80\xAF") return {" ", "\xC2\xA0", "\xE2\x80\xAF"};
+    return {t};
+}
 
 // Lines ended by LF (a CR before it is dropped); the rest after the last LF is ignored.
 void SplitLines(string_view text, std::vector<string_view>& lines) {
@@ -68,11 +75,11 @@ double PointNumber(const std::string& text) {
 
 // A pasted field as a number: the user's thousands separator removed, the user's
 // decimal symbol turned into a point.
-double PastedNumber(string_view field, const CString& thousands, const CString& decimal) {
+double PastedNumber(string_view field, const std::vector<std::string>& thousands, const CString& decimal) {
     std::string text(field);
-    const std::string t(thousands), d(decimal);
-    if (!t.empty() && t != d)
-        for (std::size_t at; (at = text.find(t)) != std::string::npos;) text.erase(at, t.size());
+    const std::string d(decimal);
+    for (const std::string& t : thousands)
+        for (std::size_t at = 0; (at = text.find(t, at)) != std::string::npos;) text.erase(at, t.size());
     if (!d.empty() && d != ".")
         for (std::size_t at = 0; (at = text.find(d, at)) != std::string::npos; ++at) text.replace(at, d.size(), ".");
     return PointNumber(text);
@@ -136,7 +143,7 @@ int CReadAndWriteClipboardFunction::ReadClipboardData() {
 
 int CReadAndWriteClipboardFunction::ReadTextClipboardData(const CString& text) {
     const CString decimal = TBGetUserDecimalSymbol();
-    const CString thousands = UserThousandsSeparator(decimal);
+    const std::vector<std::string> thousands = ThousandsSeparatorForms(TBGetUserThousandsSeparator(), decimal);
     const string_view all(text.GetString(), static_cast<std::size_t>(text.GetLength()));
     const string_view separator(Separator.GetString(), static_cast<std::size_t>(Separator.GetLength()));
     std::vector<string_view> lines, fields;
@@ -233,17 +240,22 @@ int CReadAndWriteClipboardFunction::WriteTextClipboard(CString& text) {
 
 // ---------------------------------------------------------------- facade
 
-CReadAndWriteClipboard::CReadAndWriteClipboard() : m_clipboard(new CReadAndWriteClipboardFunction) {}
+// The file engine of the base facade is the clipboard engine itself; it is deleted here
+// as what it is (the engine classes have no virtual destructor).
+CReadAndWriteClipboard::CReadAndWriteClipboard() : CReadAndWriteClipboard(new CReadAndWriteClipboardFunction) {}
+
+CReadAndWriteClipboard::CReadAndWriteClipboard(CReadAndWriteClipboardFunction* engine)
+    : CReadAndWriteFiles(engine), m_clipboard(engine) {}
 
 CReadAndWriteClipboard::CReadAndWriteClipboard(const CReadAndWriteClipboard& other)
-    : CReadAndWriteFiles(other), m_clipboard(new CReadAndWriteClipboardFunction(*other.m_clipboard)) {}
+    : CReadAndWriteClipboard(new CReadAndWriteClipboardFunction(*other.m_clipboard)) {}
 
 CReadAndWriteClipboard& CReadAndWriteClipboard::operator=(const CReadAndWriteClipboard& other) {
-    if (this != &other) {
-        CReadAndWriteFiles::operator=(other);
-        *m_clipboard = *other.m_clipboard;
-    }
+    if (this != &other) *m_clipboard = *other.m_clipboard;
     return *this;
 }
 
-CReadAndWriteClipboard::~CReadAndWriteClipboard() { delete m_clipboard; }
+CReadAndWriteClipboard::~CReadAndWriteClipboard() {
+    ReleaseEngine();
+    delete m_clipboard;
+}

@@ -4,9 +4,12 @@
 // "%.*f", "%.*e" and "%.*g" followed by the prefix. std::to_chars with a precision is
 // defined to give exactly that text (in the C locale) and is several times faster, so
 // it does the printing; the common "%.15g" case goes faster still through the
-// shortest round-trip digits (see WriteGeneral15). Parsing goes through
-// std::from_chars with strtod as the fallback for what from_chars does not take.
+// shortest round-trip digits (see WriteGeneral15). A plain number is parsed by
+// fast_float (correctly rounded, so bit for bit what strtod gives); the general path
+// goes through std::from_chars with strtod as the fallback for what it does not take.
 #include <toolbox/services/numbers.h>
+
+#include <fast_float/fast_float.h>
 
 #include <array>
 #include <charconv>
@@ -326,6 +329,28 @@ double StandardAtof(std::string_view text) {
     return std::strtod(copy.c_str(), nullptr);
 }
 
+// The common case of TBExtended_atof: blanks, a sign and a decimal number that ends
+// the text, with point as its decimal symbol. Anything else (a prefix letter, '#',
+// hexadecimal, text after the number, a zero byte) is left to the general path, which
+// gives the same value for a plain number.
+bool ReadPlainNumber(std::string_view text, char point, double& value) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end && IsCSpace(*p)) ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    // A digit or the point must follow: "inf" and "nan" carry prefix letters.
+    if (p == end || !((*p >= '0' && *p <= '9') || *p == point)) return false;
+    fast_float::parse_options options(fast_float::chars_format::general, point);
+    const auto result = fast_float::from_chars_advanced(p, end, value, options);
+    if (result.ec != std::errc() || result.ptr != end) return false;
+    if (negative) value = -value;
+    return true;
+}
+
 }  // namespace
 
 CString TBExtended_ftoa(double value, short digits, int spaced, const CString& separator) {
@@ -366,8 +391,14 @@ CString TBExtended_ftoa(double value, short digits, int spaced, const CString& s
     return FinishText(begin, p, spaced != 0, prefix, separator);
 }
 
-double TBExtended_atof(CString text, const CString& separator) {
-    if (!separator.IsEmpty() && separator != ".") text.Replace(separator, ".");
+double TBExtended_atof(const CString& original, const CString& separator) {
+    const bool pointSeparator = separator.IsEmpty() || separator == ".";
+    if (pointSeparator || separator.GetLength() == 1) {
+        double value = 0.0;
+        if (ReadPlainNumber(original.view(), pointSeparator ? '.' : separator[0], value)) return value;
+    }
+    CString text = original;
+    if (!pointSeparator) text.Replace(separator, ".");
     std::string_view view = text.view();
     TextScan scan = ScanText(view);
     view = view.substr(0, scan.length);

@@ -4,6 +4,7 @@
 #include <toolbox/os/key_tree.h>
 #include <toolbox/os/module_path.h>
 #include <toolbox/os/settings_store.h>
+#include <toolbox/resources/host_resources.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
@@ -74,6 +75,14 @@ CString Field(const CString& text, int index) {
 
 bool SetKey(const CString& key, const CString& value, const char* valueName = nullptr) {
     return TBSetRegKey(key, value, valueName) == 1;
+}
+
+// The document string: the host's own once it registered strings, else the library's.
+CString DocumentString(UINT id) {
+    if (!TBHasHostStrings()) return TBLoadString(id);
+    CString text;
+    TBFindHostString(id, text);
+    return text;
 }
 
 CString ClientPath() {
@@ -221,9 +230,8 @@ int IsRegKeyWritable(HKEY key) {
 }
 
 void TBRegisterFileTypes(UINT id, int withPrint, int iconIndex) {
-    (void)iconIndex;  // program files here carry no icons: the icon is always ",0"
     try {
-        CString documentString = TBLoadString(id);
+        CString documentString = DocumentString(id);
         CString windowTitle = Field(documentString, 0);
         CString extension = Field(documentString, 4);
         CString typeId = Field(documentString, 5);
@@ -236,7 +244,11 @@ void TBRegisterFileTypes(UINT id, int withPrint, int iconIndex) {
         const CString client = ClientPath();
         CString openCommand, printCommand, printToCommand;
         if (!SetKey(typeId, typeName)) return;
-        if (!SetKey(typeId + "\\DefaultIcon", client + ",0")) return;
+        // The program's icons are those the host registered; an index without one
+        // falls back to the program's own icon.
+        CString icon = client + ",0";
+        if (iconIndex != 0 && !TBGetHostIcon(iconIndex).IsEmpty()) icon.Format("%s,%d", client.GetString(), iconIndex);
+        if (!SetKey(typeId + "\\DefaultIcon", icon)) return;
         if (windowTitle.IsEmpty()) {
             // The program opens documents through DDE.
             if (!SetKey(typeId + "\\shell\\open\\ddeexec", "[open(\"%1\")]")) return;

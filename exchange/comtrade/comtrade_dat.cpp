@@ -19,6 +19,10 @@
 #include <sys/stat.h>
 #include <vector>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace tb_comtrade {
 
 double VariantNumber(const COleVariant& value) { return tb_exchange::VariantNumberThroughText(value); }
@@ -168,14 +172,22 @@ public:
 
     int Run();
 
-private:
     struct Scale {
         double a, b, f;
     };
 
+private:
     bool Time(double stamp, bool stampPresent, double& time);
+    /// Times of up to count samples from the sample rates, as Time computes them, into
+    /// times; stops where Time has more to judge (a rate that is no rate, samples
+    /// beyond the last segment). Returns how many it wrote.
+    int TimesFromRates(double* times, int count);
     bool ReadTextFile(BlockReader& reader, const CString& name);
     bool ReadBinaryFile(BlockReader& reader, const CString& name);
+    /// Analog and digital values of count records from sample first on; raw blocks
+    /// take the first inBlock of them.
+    template <bool Stream>
+    void DecodeRecords(const unsigned char* records, std::size_t recordSize, int first, int count, int inBlock);
     bool StoreDerived();
     /// The record holds fewer samples than announced and nothing follows: warns and
     /// makes the item count the samples present, so that no zero rows pass for data.
@@ -215,6 +227,23 @@ bool SampleReader::Time(double stamp, bool stampPresent, double& time) {
     }
     time = m_time;
     return true;
+}
+
+int SampleReader::TimesFromRates(double* times, int count) {
+    const int segments = m_e.EndSamples.GetSize();
+    int done = 0;
+    while (done < count && m_k <= m_lastEnd) {
+        while (m_rateIndex < segments - 1 && m_e.EndSamples[m_rateIndex] < m_k) ++m_rateIndex;
+        const double rate = m_e.SampleRates[m_rateIndex];
+        if (!(rate > 0.0 && std::isfinite(rate))) break;
+        // The samples of this rate's segment, each 1/rate after the one before.
+        const int last = m_e.EndSamples[m_rateIndex];
+        for (; done < count && m_k <= last; ++done, ++m_k) {
+            m_time = m_k == 1 ? 0.0 : m_time + 1.0 / rate;
+            times[done] = m_time;
+        }
+    }
+    return done;
 }
 
 bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
@@ -292,17 +321,117 @@ double DecodeStored(const unsigned char* p, int type) {
     return tb_bytes::LoadF32(p);
 }
 
+// Raw blocks far larger than the caches are written around them (non-temporal
+// stores): nothing reads them during the read, and ordinary stores would first fetch
+// every cache line they fill, doubling the memory traffic that bounds a large read.
+constexpr std::size_t kStreamingBytes = std::size_t(64) << 20;
+// Records are decoded in chunks that stay in the first-level cache while every
+// channel's loop passes over them.
+constexpr std::size_t kChunkBytes = 32 << 10;
+
+template <bool Stream>
+inline void Put(double* out, double value) {
+#if defined(__x86_64__)
+    if constexpr (Stream) {
+        long long bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        _mm_stream_si64(reinterpret_cast<long long*>(out), bits);
+        return;
+    }
+#endif
+    *out = value;
+}
+
+#if defined(__x86_64__)
+// 2-byte samples of one channel two at a time, scaled as one by one ((v * a + b) * f,
+// 0x8000 missing) and streamed with one 16-byte store. Returns how many it stored: an
+// even number, after one alone when out is not 16-byte aligned.
+int StreamAnalog16Pairs(const unsigned char* p, std::size_t stride, int count, const SampleReader::Scale& s,
+                        double* out) {
+    int r = 0;
+    if ((reinterpret_cast<std::uintptr_t>(out) & 15) != 0) {
+        if (count == 0) return 0;
+        const std::int16_t v = LoadI16(p);
+        Put<true>(out, v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f);
+        r = 1;
+        p += stride;
+    }
+    const __m128d a = _mm_set1_pd(s.a), b = _mm_set1_pd(s.b), f = _mm_set1_pd(s.f);
+    const __m128d missingMark = _mm_set1_pd(INT16_MIN);
+    const __m128d nan = _mm_set1_pd(std::numeric_limits<double>::quiet_NaN());
+    for (; r + 1 < count; r += 2, p += 2 * stride) {
+        const __m128d x = _mm_cvtepi32_pd(_mm_set_epi32(0, 0, LoadI16(p + stride), LoadI16(p)));
+        const __m128d y = _mm_mul_pd(_mm_add_pd(_mm_mul_pd(x, a), b), f);
+        const __m128d missing = _mm_cmpeq_pd(x, missingMark);
+        _mm_stream_pd(out + r, _mm_or_pd(_mm_and_pd(missing, nan), _mm_andnot_pd(missing, y)));
+    }
+    return r;
+}
+#endif
+
+template <bool Stream>
+void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recordSize, int first, int count,
+                                 int inBlock) {
+    const int analog = m_e.AnalogCount;
+    const int type = m_e.ComtradeSampleType;
+    const std::size_t width = type == 0 ? 2 : 4;
+    const std::size_t statusOffset = 8 + width * static_cast<std::size_t>(analog);
+    const int blockSize = m_e.NrItems;
+    for (int i = 0; i < analog; ++i) {
+        Sink& sink = m_sinks[1 + i];
+        const Scale s = m_factor[i];
+        const unsigned char* p = records + 8 + width * static_cast<std::size_t>(i);
+        if (sink.block) {
+            double* out = sink.block + first;
+            if (type == 0) {
+                int r = 0;
+#if defined(__x86_64__)
+                if constexpr (Stream) r = StreamAnalog16Pairs(p, recordSize, inBlock, s, out);
+                p += static_cast<std::size_t>(r) * recordSize;
+#endif
+                for (; r < inBlock; ++r, p += recordSize) {
+                    const std::int16_t v = LoadI16(p);
+                    Put<Stream>(out + r,
+                                v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f);
+                }
+            } else {
+                for (int r = 0; r < inBlock; ++r, p += recordSize)
+                    Put<Stream>(out + r, (DecodeStored(p, type) * s.a + s.b) * s.f);
+            }
+        } else {
+            for (int r = 0; r < count; ++r, p += recordSize)
+                sink.Store(first + r, (DecodeStored(p, type) * s.a + s.b) * s.f, blockSize);
+        }
+    }
+    // Channels 1 to 16 are in the first status word, bit 0 the lowest of them,
+    // channels 17 to 32 in the second, and so on.
+    for (int j = 0; j < m_digital; ++j) {
+        Sink& sink = m_sinks[1 + analog + j];
+        const unsigned char* p = records + statusOffset + 2 * static_cast<std::size_t>(j / 16);
+        const unsigned shift = static_cast<unsigned>(j % 16);
+        if (sink.block) {
+            double* out = sink.block + first;
+            for (int r = 0; r < inBlock; ++r, p += recordSize) Put<Stream>(out + r, (LoadU16(p) >> shift) & 1u);
+        } else {
+            for (int r = 0; r < count; ++r, p += recordSize)
+                sink.Store(first + r, (LoadU16(p) >> shift) & 1u, blockSize);
+        }
+    }
+}
+
 bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
     const int analog = m_e.AnalogCount;
     const int type = m_e.ComtradeSampleType;
     const std::size_t width = type == 0 ? 2 : 4;
     const std::size_t words = static_cast<std::size_t>(m_digital + 15) / 16;
-    const std::size_t statusOffset = 8 + width * static_cast<std::size_t>(analog);
-    const std::size_t recordSize = statusOffset + 2 * words;
+    const std::size_t recordSize = 8 + width * static_cast<std::size_t>(analog) + 2 * words;
     const int blockSize = m_e.NrItems;
-    // Records are decoded a batch at a time, channel by channel, so that each channel's
-    // store is filled in one tight loop.
     const std::size_t batchRecords = recordSize >= kBlockSize ? 1 : kBlockSize / recordSize;
+    const int chunkRecords = recordSize >= kChunkBytes ? 1 : static_cast<int>(kChunkBytes / recordSize);
+    std::size_t blockBytes = 0;
+    for (const Sink& sink : m_sinks)
+        if (sink.block) blockBytes += static_cast<std::size_t>(blockSize) * sizeof(double);
+    const bool stream = blockBytes >= kStreamingBytes;
     while (m_k <= m_e.NrItems) {
         const std::size_t remaining = static_cast<std::size_t>(m_e.NrItems - m_k) + 1;
         const std::size_t wanted = remaining < batchRecords ? remaining : batchRecords;
@@ -313,52 +442,46 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
             // mix with the next file's.
             if (available > 0)
                 m_e.AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {name, m_k - 1, m_e.NrItems}));
-            return true;
+            break;
         }
         const unsigned char* records = reader.Data();
         const int first = m_k - 1;
-        for (int r = 0; r < count; ++r, ++m_k) {
+        double* times = m_sinks[0].block;
+        int timed = 0;
+        if (times && first + count <= blockSize) {
+            if (m_useRates) {
+                timed = TimesFromRates(times + first, count);
+            } else {
+                // Times from the stamps alone, as Time computes them, straight into the block.
+                const double multiplier = m_e.TimeMultiplier;
+                for (; timed < count; ++timed)
+                    times[first + timed] =
+                        static_cast<double>(LoadU32(records + timed * recordSize + 4)) * multiplier * 1e-6;
+                m_time = times[first + count - 1];
+                m_k += count;
+            }
+        }
+        // What is left (times into other storage, or rates Time must judge) goes sample by sample.
+        for (int r = timed; r < count; ++r, ++m_k) {
             double time = 0.0;
             if (!Time(static_cast<double>(LoadU32(records + r * recordSize + 4)), true, time)) return false;
             m_sinks[0].Store(first + r, time, blockSize);
         }
         const int inBlock = blockSize - first < count ? (blockSize - first > 0 ? blockSize - first : 0) : count;
-        for (int i = 0; i < analog; ++i) {
-            Sink& sink = m_sinks[1 + i];
-            const Scale s = m_factor[i];
-            const unsigned char* p = records + 8 + width * static_cast<std::size_t>(i);
-            if (sink.block) {
-                double* out = sink.block + first;
-                if (type == 0) {
-                    for (int r = 0; r < inBlock; ++r, p += recordSize) {
-                        const std::int16_t v = LoadI16(p);
-                        out[r] = v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f;
-                    }
-                } else {
-                    for (int r = 0; r < inBlock; ++r, p += recordSize)
-                        out[r] = (DecodeStored(p, type) * s.a + s.b) * s.f;
-                }
-            } else {
-                for (int r = 0; r < count; ++r, p += recordSize)
-                    sink.Store(first + r, (DecodeStored(p, type) * s.a + s.b) * s.f, blockSize);
-            }
-        }
-        // Channels 1 to 16 are in the first status word, bit 0 the lowest of them,
-        // channels 17 to 32 in the second, and so on.
-        for (int j = 0; j < m_digital; ++j) {
-            Sink& sink = m_sinks[1 + analog + j];
-            const unsigned char* p = records + statusOffset + 2 * static_cast<std::size_t>(j / 16);
-            const unsigned bit = 1u << (j % 16);
-            if (sink.block) {
-                double* out = sink.block + first;
-                for (int r = 0; r < inBlock; ++r, p += recordSize) out[r] = (LoadU16(p) & bit) ? 1.0 : 0.0;
-            } else {
-                for (int r = 0; r < count; ++r, p += recordSize)
-                    sink.Store(first + r, (LoadU16(p) & bit) ? 1.0 : 0.0, blockSize);
-            }
+        for (int c = 0; c < count; c += chunkRecords) {
+            const int n = count - c < chunkRecords ? count - c : chunkRecords;
+            const int nBlock = inBlock - c < n ? (inBlock - c > 0 ? inBlock - c : 0) : n;
+            const unsigned char* chunk = records + static_cast<std::size_t>(c) * recordSize;
+            if (stream)
+                DecodeRecords<true>(chunk, recordSize, first + c, n, nBlock);
+            else
+                DecodeRecords<false>(chunk, recordSize, first + c, n, nBlock);
         }
         reader.Skip(static_cast<std::size_t>(count) * recordSize);
     }
+#if defined(__x86_64__)
+    if (stream) _mm_sfence();  // the streamed values are in memory before the host reads them
+#endif
     return true;
 }
 

@@ -158,6 +158,7 @@ bool CRecorderFilesRules::DeleteFile(int index) {
     m_units.RemoveAt(index);
     m_samples.RemoveAt(index);
     m_spacings.RemoveAt(index);
+    m_selected = -1;
     ComputeTimeBase();
     return true;
 }
@@ -168,6 +169,7 @@ void CRecorderFilesRules::DeleteAllFiles() {
     m_units.RemoveAll();
     m_samples.RemoveAll();
     m_spacings.RemoveAll();
+    m_selected = -1;
     ComputeTimeBase();
 }
 
@@ -252,7 +254,8 @@ int CReadAndWriteFileFunction::ReadInfoRockwellFilesWithDialog(CString fileName)
     }
     CRecorderFilesRules rules(FileName, DatFileKind);
     rules.Initialize();
-    if (TBGetDialogHub().DoModal(rules) != IDOK || rules.GetFileCount() == 0) {
+    // OK with every file removed leaves the time channel alone, without items.
+    if (TBGetDialogHub().DoModal(rules) != IDOK) {
         LastErrorNumber = TB_EXCHANGE_CANCELLED;
         return 0;
     }

@@ -16,6 +16,7 @@
 
 // String table, languages and general services.
 #include <toolbox/resources/string_table.h>
+#include <toolbox/resources/host_resources.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/language_file.h>
 #include <toolbox/services/languages.h>

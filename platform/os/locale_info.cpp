@@ -10,6 +10,7 @@ struct Override {
     bool active = false;
     CString listSeparator;
     CString decimalSymbol;
+    CString thousandsSeparator;
 };
 
 Override& SymbolOverride() {
@@ -25,14 +26,17 @@ const char* UserNumericLocaleName() {
     return "C";
 }
 
-CString LocaleDecimalSymbol() {
+// One item of the user's LC_NUMERIC; fallback when the locale is unknown or the item empty.
+CString LocaleNumericItem(nl_item item, const char* fallback) {
     locale_t locale = newlocale(LC_NUMERIC_MASK, UserNumericLocaleName(), static_cast<locale_t>(0));
-    if (locale == static_cast<locale_t>(0)) return CString(".");
-    const char* radix = nl_langinfo_l(RADIXCHAR, locale);
-    CString symbol = (radix && *radix) ? CString(radix) : CString(".");
+    if (locale == static_cast<locale_t>(0)) return CString(fallback);
+    const char* text = nl_langinfo_l(item, locale);
+    CString symbol = (text && *text) ? CString(text) : CString(fallback);
     freelocale(locale);
     return symbol;
 }
+
+CString LocaleDecimalSymbol() { return LocaleNumericItem(RADIXCHAR, "."); }
 
 }  // namespace
 
@@ -48,9 +52,16 @@ CString TBGetUserListSeparator() {
     return LocaleDecimalSymbol() == "," ? CString(";") : CString(",");
 }
 
-void TBOverrideUserNumberSymbols(const char* listSeparator, const char* decimalSymbol) {
+CString TBGetUserThousandsSeparator() {
+    const Override& o = SymbolOverride();
+    if (o.active) return o.thousandsSeparator;
+    return LocaleNumericItem(THOUSEP, "");
+}
+
+void TBOverrideUserNumberSymbols(const char* listSeparator, const char* decimalSymbol, const char* thousandsSeparator) {
     Override& o = SymbolOverride();
     o.active = listSeparator != nullptr && decimalSymbol != nullptr;
     o.listSeparator = listSeparator ? listSeparator : "";
     o.decimalSymbol = decimalSymbol ? decimalSymbol : "";
+    o.thousandsSeparator = thousandsSeparator ? thousandsSeparator : "";
 }

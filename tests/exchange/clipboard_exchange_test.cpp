@@ -5,8 +5,12 @@
 #include <toolbox/os/locale_info.h>
 #include "tests/exchange/exchange_helpers.h"
 
+#include "tests/support/env.h"
+
 #include <gtest/gtest.h>
 
+#include <locale.h>
+#include <vector>
 using namespace tbtest;
 
 namespace {
@@ -55,23 +59,56 @@ TEST_F(ClipboardTest, CopyAndPasteRoundTripInACommaLocale) {
     EXPECT_EQ(std::string(backB[1]), "text");
 }
 
+// Pastes one line of text in the user's locale (LC_ALL), one double channel per column.
+std::vector<double> PasteRow(const char* locale, const char* text) {
+    tbtest::ScopedEnv user("LC_ALL", locale);
+    TBGetClipboardHub().SetText(text);
+    CReadAndWriteClipboardFunction reader;
+    if (reader.ReadClipboardDimension("\t") != 1) return {};
+    std::vector<double> row(static_cast<std::size_t>(reader.GetNrChannels()), -1);
+    for (int c = 0; c < reader.GetNrChannels(); ++c) reader.GetChannel(c)->SetDoublePtr(&row[c]);
+    if (reader.ReadClipboardData() != 1) return {};
+    return row;
+}
+
+bool LocaleInstalled(const char* name) {
+    locale_t locale = newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0)) return false;
+    freelocale(locale);
+    return true;
+}
+
+// The thousands separator is the locale's own: "." in German, a narrow no-break space in
+// French (where a no-break space and a plain space are taken as well), none in C.
 TEST_F(ClipboardTest, PasteRemovesThousandsSeparatorsOfTheLocale) {
-    TBOverrideUserNumberSymbols(";", ",");
+    EXPECT_EQ(PasteRow("C", "1,5\t2.5\r\n"), (std::vector<double>{1, 2.5}));
+    if (!LocaleInstalled("de_DE.UTF-8") || !LocaleInstalled("fr_FR.UTF-8"))
+        GTEST_SKIP() << "locales de_DE.UTF-8 and fr_FR.UTF-8 are not installed (scripts/install-deps makes them)";
+    EXPECT_EQ(PasteRow("de_DE.UTF-8", "1.234,5\t2\r\n"), (std::vector<double>{1234.5, 2}));
+    EXPECT_EQ(PasteRow("fr_FR.UTF-8", "1\u202F234,5\t1\u00A0234\t-1 234 567\r\n"),
+              (std::vector<double>{1234.5, 1234, -1234567}));
+
+    TBOverrideUserNumberSymbols(",", ".", ",");
+    EXPECT_EQ(PasteRow("de_DE.UTF-8", "1,234.5\r\n"), (std::vector<double>{1234.5}));
+}
+
+// Ragged lines: the widest sets the channel count and a short line leaves the rest of its
+// row untouched; a text channel takes the field as it stands.
+TEST_F(ClipboardTest, PasteOfRaggedLinesAndTextChannels) {
+    TBOverrideUserNumberSymbols(";", ",", ".");
     TBGetClipboardHub().SetText("1.234,5\t2\r\n3\r\n");
     CReadAndWriteClipboardFunction reader;
     ASSERT_EQ(reader.ReadClipboardDimension("\t"), 1);
-    EXPECT_EQ(reader.GetNrChannels(), 2);  // the widest line
+    EXPECT_EQ(reader.GetNrChannels(), 2);
     EXPECT_EQ(reader.GetNrItems(), 2);
     std::vector<double> first(2, -1), second(2, -1);
     reader.GetChannel(0)->SetDoublePtr(first.data());
     reader.GetChannel(1)->SetDoublePtr(second.data());
     ASSERT_EQ(reader.ReadClipboardData(), 1);
-    EXPECT_DOUBLE_EQ(first[0], 1234.5);
-    EXPECT_DOUBLE_EQ(first[1], 3);
-    EXPECT_DOUBLE_EQ(second[0], 2);
-    EXPECT_DOUBLE_EQ(second[1], -1);  // the short line leaves it untouched
+    EXPECT_EQ(first, (std::vector<double>{1234.5, 3}));
+    EXPECT_EQ(second, (std::vector<double>{2, -1}));
 
-    TBOverrideUserNumberSymbols(",", ".");
+    TBOverrideUserNumberSymbols(",", ".", ",");
     TBGetClipboardHub().SetText("1,234.5;x\r\n");
     CReadAndWriteClipboardFunction pointLocale;
     ASSERT_EQ(pointLocale.ReadClipboardDimension(";"), 1);
@@ -122,23 +159,38 @@ TEST_F(ClipboardTest, CopyFailuresLeaveTheClipboardEmpty) {
     EXPECT_EQ(ClipboardText(), "1;0\r\n2;0\r\n");
 }
 
-TEST_F(ClipboardTest, FacadeUsesItsClipboardEngine) {
+// The obvious host code through the facade alone: its channels, counts and errors are
+// those of the clipboard.
+TEST_F(ClipboardTest, FacadeChannelsCountsAndErrorsAreTheClipboards) {
     TBOverrideUserNumberSymbols(",", ".");
-    TBGetClipboardHub().SetText("5\r\n6\r\n");
+    TBGetClipboardHub().SetText("5\t1\r\n6\t2\r\n");
     CReadAndWriteClipboard facade;
+    EXPECT_EQ(facade.GetEngine(), facade.GetClipboardEngine());
     ASSERT_EQ(facade.ReadInfoClipboard("\t"), 1);
-    EXPECT_EQ(facade.GetClipboardEngine()->GetNrItems(), 2);
-    EXPECT_EQ(facade.GetNrItems(), 0);  // the inherited members reach the file engine
-    Doubles v;
-    facade.GetClipboardEngine()->GetChannel(0)->SetDoubleArray(&v);
+    ASSERT_EQ(facade.GetNrChannels(), 2);
+    ASSERT_EQ(facade.GetNrItems(), 2);
+    Doubles v, w;
+    facade.GetChannel(0)->SetDoubleArray(&v);
+    facade.GetChannel(1)->SetDoubleArray(&w);
     ASSERT_EQ(facade.ReadDataClipboard(), 1);
     EXPECT_DOUBLE_EQ(v[1], 6);
+    EXPECT_DOUBLE_EQ(w[1], 2);
+
     CReadAndWriteClipboard copy(facade);
     copy = facade;
-    EXPECT_EQ(copy.GetClipboardEngine()->GetNrItems(), 2);
+    EXPECT_EQ(copy.GetNrItems(), 2);
     EXPECT_NE(copy.GetClipboardEngine(), facade.GetClipboardEngine());
-    EXPECT_EQ(copy.WriteClipboard("\t"), 1);
-    EXPECT_EQ(ClipboardText(), "5\r\n6\r\n");
+
+    CReadAndWriteClipboard writer;
+    writer.SetNrChannels(1);
+    writer.SetNrItems(2);
+    ASSERT_EQ(writer.InsertChannel(0, &w, "w", ""), 1);
+    EXPECT_EQ(writer.WriteClipboard("\t"), 1);
+    EXPECT_EQ(ClipboardText(), "1\r\n2\r\n");
+
+    TBGetClipboardHub().Clear();
+    EXPECT_EQ(writer.ReadInfoClipboard("\t"), 0);
+    EXPECT_EQ(std::string(writer.GetLastError()), "No valid clipboard data format!");
 }
 
 }  // namespace

@@ -238,6 +238,45 @@ TEST_F(Comtrade, ReadsBinaryStatusWordsInStandardOrderAndRates) {
     EXPECT_EQ(ones, 4.0);
 }
 
+// A record whose raw blocks are far larger than the caches is written around them and
+// its times are computed in bulk (from the stamps, from two sample rates): the values
+// must be those the array path reads sample by sample, bit for bit.
+TEST_F(Comtrade, LargeRecordReadsIntoRawBlocksAsIntoArrays) {
+    constexpr int kSamples = 500000;
+    std::string dat;
+    std::uint32_t seed = 12345;
+    for (int k = 0; k < kSamples; ++k) {
+        seed = seed * 1103515245u + 12345u;
+        dat += Le32(static_cast<std::uint32_t>(k + 1)) + Le32(static_cast<std::uint32_t>(k) * 100u);
+        dat += Le16(k % 1000 == 7 ? 0x8000 : seed >> 16) + Le16(seed & 0xFFFF) + Le16(seed >> 31);
+    }
+    WriteFile(dir.File("big.dat"), dat);
+    for (const char* rates : {"0\r\n0,500000\r\n", "2\r\n1000,200000\r\n4000,500000\r\n"}) {
+        std::string cfg = Lines({"st,dev,1999", "18,1A,17D", "1,U,,,V,0.5,-3,,-32767,32767,1,1,P"});
+        for (int d = 1; d <= 17; ++d) cfg += std::to_string(d) + ",D" + std::to_string(d) + ",,,0\r\n";
+        cfg += "50\r\n" + std::string(rates);
+        cfg += Lines({"01/01/2020,00:00:00.000000", "01/01/2020,00:00:00.000000", "BINARY", "1"});
+        WriteFile(dir.File("big.cfg"), cfg);
+
+        CReadAndWriteFiles files;
+        ASSERT_EQ(files.ReadInfoFile(dir.File("big.cfg").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
+        ASSERT_EQ(files.GetNrChannels(), 19);
+        std::vector<std::vector<double>> blocks(19, std::vector<double>(kSamples, -1.0));
+        for (int c = 0; c < 19; ++c) files.GetChannel(c)->SetDoublePtr(blocks[c].data());
+        ASSERT_EQ(files.ReadDataFile(), 1) << files.GetLastError().GetString();
+        const Record r = ReadRecord(dir.File("big.cfg"));
+        ASSERT_EQ(r.data, 1);
+        for (int c = 0; c < 19; ++c) {
+            ASSERT_EQ(r.values[c].GetSize(), kSamples);
+            EXPECT_EQ(std::memcmp(blocks[c].data(), r.values[c].GetData(), kSamples * sizeof(double)), 0) << c;
+        }
+        const bool stamps = rates[0] == '0';
+        EXPECT_NEAR(blocks[0][kSamples - 1], stamps ? (kSamples - 1) * 100e-6 : 199.999 + 300000 / 4000.0, 1e-6);
+        EXPECT_TRUE(std::isnan(blocks[1][1007]));
+        EXPECT_EQ(blocks[18][5], r.at(18, 5));  // D17: bit 0 of the second status word
+    }
+}
+
 TEST_F(Comtrade, ReadsBinary32AndFloat32Samples) {
     for (const char* type : {"BINARY32", "FLOAT32"}) {
         const bool isFloat = std::strcmp(type, "FLOAT32") == 0;

@@ -213,6 +213,12 @@ TEST_F(ImportDialog, EmptyFileNamesAreAskedForThroughTheHub) {
     CReadAndWriteFileFunction cancelled;
     EXPECT_EQ(cancelled.ReadInfoCSVFile("", ";", ".", 1, 0), 0);
     EXPECT_EQ(cancelled.GetLastError(), TBLoadString(TBMsg::NoFileName));
+    EXPECT_EQ(cancelled.ReadInfoAccessFile("", ""), 0);
+    ASSERT_EQ(hub.fileRequests.size(), 4u);
+    EXPECT_TRUE(hub.fileRequests[3].forReading);
+    EXPECT_EQ(hub.fileRequests[3].defaultExtension, "*.mdb");
+    EXPECT_EQ(hub.fileRequests[3].filter, TBLoadString(TBMsg::FilterAccess));
+    EXPECT_EQ(cancelled.GetLastError(), TBLoadString(TBMsg::NoFileName));
 }
 
 TEST(Hubs, HeadlessAnswersAndInProcessClipboard) {

@@ -100,7 +100,15 @@ TEST(RecorderRules, ChannelLimitAndCommonTimeBase) {
     EXPECT_DOUBLE_EQ(rules.GetCommonSpacing(), 2e-3);
     EXPECT_FALSE(rules.CanAddFile());  // limit 3: time and two files
     EXPECT_FALSE(rules.AddFile(dir.File("c.dat").c_str()));
-    EXPECT_TRUE(rules.DeleteFile(1));
+    // DELETE only with a selected row, and the row is gone with its file.
+    EXPECT_FALSE(rules.CanDeleteFile());
+    EXPECT_FALSE(rules.DeleteSelectedFile());
+    rules.SelectFile(2);
+    EXPECT_FALSE(rules.CanDeleteFile());
+    rules.SelectFile(1);
+    EXPECT_TRUE(rules.DeleteSelectedFile());
+    EXPECT_FALSE(rules.CanDeleteFile());
+    EXPECT_EQ(rules.GetFileCount(), 1);
     EXPECT_FALSE(rules.DeleteFile(5));
     EXPECT_EQ(rules.GetCommonPoints(), 1000);
     rules.DeleteAllFiles();
@@ -151,12 +159,23 @@ TEST(RecorderDat, SeveralFilesInterpolatedOntoTheShortestRecording) {
     EXPECT_DOUBLE_EQ(b[300], 0.0);  // beyond the end of b
 }
 
-TEST(RecorderDat, CancelledDialogAndInterpolationArguments) {
+TEST(RecorderDat, CancelledDialogEmptiedDialogAndInterpolationArguments) {
     ScratchDir dir;
     WriteFile(dir.File("a.dat"), Recorder(10, "1e-3", 10, 1.0));
     CReadAndWriteFileFunction engine;
     EXPECT_EQ(engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 0);
     EXPECT_EQ(engine.GetLastErrorNumber(), TB_EXCHANGE_CANCELLED);
+    {
+        tbtest::FakeDialogHub emptied;
+        emptied.answerModal = [](CModalRequest& request) {
+            dynamic_cast<CRecorderFilesRules&>(request).DeleteAllFiles();
+            return IDOK;
+        };
+        ASSERT_EQ(engine.ReadInfoFile(dir.File("a.dat").c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 1);
+        EXPECT_EQ(engine.GetNrChannels(), 1);
+        EXPECT_EQ(engine.GetNrItems(), 0);
+        EXPECT_EQ(std::string(engine.GetChannel(0)->GetChannelName()), "Time");
+    }
     CArray<double, double> samples;
     CExImPortChannel channel;
     EXPECT_EQ(engine.InterpolateRockwellData(nullptr, &samples, 1.0), 0);

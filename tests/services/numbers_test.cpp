@@ -208,7 +208,16 @@ TEST(AtofEquivalence, AgreesWithStrtodAndReadsBackFtoa) {
         char text[40];
         std::snprintf(text, sizeof text, "%.17g", v);
         if (std::strpbrk(text, "fpnumkgtFPNUMKGT")) continue;
-        ASSERT_EQ(Atof(text), std::strtod(text, nullptr)) << text;
+        const double expected = std::strtod(text, nullptr);
+        ASSERT_EQ(Atof(text), expected) << text;
+        // The same digits with a decimal comma, and after blanks and a plus sign.
+        std::string comma = text, withSign = std::string(" \t+") + text;
+        for (char& c : comma)
+            if (c == '.') c = ',';
+        ASSERT_EQ(Atof(comma.c_str(), ","), expected) << comma;
+        if (v >= 0) {
+            ASSERT_EQ(Atof(withSign.c_str()), expected) << withSign;
+        }
         // What ftoa writes with 15 digits reads back within 15 significant digits.
         double back = Atof(Ftoa(v).c_str());
         ASSERT_NEAR(back, v, std::fabs(v) * 1e-14) << Ftoa(v);

@@ -6,6 +6,7 @@
 #include <toolbox/os/key_tree.h>
 #include <toolbox/os/module_path.h>
 #include <toolbox/os/settings_store.h>
+#include <toolbox/resources/host_resources.h>
 #include <toolbox/resources/string_table.h>
 #include "tests/support/dialog_hub.h"
 #include "tests/support/env.h"
@@ -213,6 +214,18 @@ TEST_F(KeyTree, RegisterFileTypesWritesShellCommandsAndRespectsOtherOwners) {
 
     TBRegisterFileTypes(902, 1, 0);  // no file type id: nothing at all
     EXPECT_EQ(Value(".none"), "<no key>");
+
+    // A host with strings of its own is read from them alone; its icon 3 is honoured.
+    TBSetHostString(900, "Circuit\n\n\n\n.vci\nHost.Circuit\nHost circuit");
+    TBSetHostIcon(3, "/usr/share/icons/circuit.png");
+    TBRegisterFileTypes(900, 0, 3);
+    EXPECT_EQ(Value("Host.Circuit"), "Host circuit");
+    EXPECT_EQ(Value("Host.Circuit\\DefaultIcon"), client + ",3");
+    EXPECT_EQ(Value(".vci"), "Host.Circuit");
+    strings.m_texts[904] = "Lib\n\n\n\n.vlo\nLibrary.Only";
+    TBRegisterFileTypes(904, 0, 0);  // in the library's table only
+    EXPECT_EQ(Value("Library.Only"), "<no key>");
+    TBClearHostResources();
     TBSetResourceModule(nullptr);
 }
 

@@ -40,7 +40,14 @@ int CReadAndWriteFileFunction::WriteAccessFile(CString fileName, CString tableNa
 }
 
 int CReadAndWriteFileFunction::ReadInfoAccessFile(CString fileName, CString tableName) {
-    FileName = fileName;
+    if (fileName.IsEmpty() && FileName.IsEmpty()) {
+        fileName = AskExchangeFileName("*.mdb", TBLoadString(TBMsg::FilterAccess), 1);
+        if (fileName.IsEmpty()) {
+            LastError = TBLoadString(TBMsg::NoFileName);
+            return 0;
+        }
+    }
+    if (!fileName.IsEmpty()) FileName = fileName;
     TableName = tableName;
     SetAccessCodes(*this);
     FileKind = TB_KIND_MDB;

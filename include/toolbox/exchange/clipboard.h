@@ -38,8 +38,10 @@ private:
 /// Adds nothing to the clipboard engine; kept for hosts that name it.
 class TB_EXPORT CReadAndWriteFileAndClipboard : public CReadAndWriteClipboardFunction {};
 
-/// The host's handle on a file engine (inherited members) and a clipboard engine
-/// (the three clipboard members and GetClipboardEngine).
+/// The host's handle on a clipboard engine. The inherited members (channels, counts,
+/// errors, warnings, and the file members too) act on the same engine as the three
+/// clipboard members, so a host reads the clipboard's dimensions, attaches storage to
+/// the channels and reads the data through one object.
 class TB_EXPORT CReadAndWriteClipboard : public CReadAndWriteFiles {
 public:
     CReadAndWriteClipboard();
@@ -50,9 +52,10 @@ public:
     int ReadInfoClipboard(CString separator) { return m_clipboard->ReadClipboardDimension(separator); }
     int ReadDataClipboard() { return m_clipboard->ReadClipboardData(); }
     int WriteClipboard(CString separator) { return m_clipboard->WriteClipboard(separator); }
-    /// The clipboard engine, whose channels the three clipboard members use.
+    /// The clipboard engine; GetEngine() returns the same object.
     CReadAndWriteClipboardFunction* GetClipboardEngine() { return m_clipboard; }
 
 private:
+    explicit CReadAndWriteClipboard(CReadAndWriteClipboardFunction* engine);
     CReadAndWriteClipboardFunction* m_clipboard;
 };

@@ -72,6 +72,18 @@ public:
     /// The engine behind this facade (for format-specific state).
     CReadAndWriteFileFunction* GetEngine() { return m_engine; }
 
+protected:
+    /// For facades over a derived engine: this facade forwards to engine. The derived
+    /// facade owns the engine and deletes it as its own type: it calls ReleaseEngine
+    /// in its destructor.
+    explicit CReadAndWriteFiles(CReadAndWriteFileFunction* engine) : m_engine(engine) {}
+    /// Hands the engine back to the derived facade; this facade forwards to nothing after.
+    CReadAndWriteFileFunction* ReleaseEngine() {
+        CReadAndWriteFileFunction* engine = m_engine;
+        m_engine = nullptr;
+        return engine;
+    }
+
 private:
     CReadAndWriteFileFunction* m_engine;
 };

@@ -36,9 +36,19 @@ public:
     bool AddFile(const CString& path);
     /// Asks for a file through the dialog hub (filter string 122) and adds it.
     bool AskAndAddFile();
-    /// Removes the file in row index; false when there is no such row.
+    /// Removes the file in row index; false when there is no such row. No row is
+    /// selected afterwards.
     bool DeleteFile(int index);
+    /// Removes every file; no row is selected afterwards.
     void DeleteAllFiles();
+
+    /// Selects row index; an index outside the list selects none (-1).
+    void SelectFile(int index) { m_selected = index >= 0 && index < GetFileCount() ? index : -1; }
+    int GetSelectedFile() const { return m_selected; }
+    /// DELETE is enabled only while a row is selected (not when the dialog opens).
+    bool CanDeleteFile() const { return m_selected >= 0; }
+    /// DELETE: removes the selected file; false when none is selected.
+    bool DeleteSelectedFile() { return CanDeleteFile() && DeleteFile(m_selected); }
 
     int GetFileCount() const { return m_paths.GetSize(); }
     CString GetFilePath(int index) const { return m_paths.GetAt(index); }
@@ -62,6 +72,7 @@ private:
     CArray<double, double> m_spacings;
     int m_commonPoints = 0;
     double m_commonSpacing = 0.0;
+    int m_selected = -1;
 };
 
 /// Base name of path: without directory and extension.

@@ -17,7 +17,8 @@ TB_EXPORT CString TBExtended_ftoa(double value, short digits, int spaced, const 
 /// "MEG" occurs anywhere, case-insensitively), text behind it is ignored; a separator
 /// is turned back into "."; "#INF" and "#NAN"/"#IND" texts give infinities and NaN.
 /// Text without a number reads as 0. Never fails and never reads past the text.
-TB_EXPORT double TBExtended_atof(CString text, const CString& separator);
+/// (The text is taken by reference: reading a number copies no string.)
+TB_EXPORT double TBExtended_atof(const CString& text, const CString& separator);
 
 /// The standard atoi of the text; values beyond int are clamped.
 TB_EXPORT int TBExtended_atoi(const CString& text);

@@ -40,10 +40,13 @@ TB_EXPORT int TBSetRegKey(const char* key, const char* value, const char* valueN
 /// again; an existing subkey of the probe's name is never deleted), else 0.
 TB_EXPORT int IsRegKeyWritable(HKEY key);
 /// Registers the running program as the handler of the document type whose document
-/// string is string id (fields separated by "\n": 0 window title, 4 filter extension,
+/// string is string id (the host's string once the host registered any strings through
+/// TBSetHostString, else the library's; fields separated by "\n": 0 window title, 4 filter extension,
 /// 5 file type id, 6 file type name): the file type key with its default icon and
 /// shell open (and, withPrint, print and printto) commands, and the extension, unless
-/// the extension is already registered to another file type. Nothing is registered
+/// the extension is already registered to another file type. The default icon is
+/// "program,iconIndex" when the host registered an icon of that index (TBSetHostIcon),
+/// else "program,0". Nothing is registered
 /// without a file type id; a failed write ends it silently.
 TB_EXPORT void TBRegisterFileTypes(UINT id, int withPrint, int iconIndex);
 
