@@ -15,6 +15,7 @@
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -130,6 +132,35 @@ bool ItemOf(const CExImPortChannel& channel, int k, COleVariant& value) {
         value = variants->GetAt(k);
     } else {
         return false;
+    }
+    return true;
+}
+
+// The number storage of the first used channels (null for a missing slot), when every
+// one keeps numbers: a double block, or a double array, grown here to the records
+// that will be read as SetAtGrow would grow it. False when a channel keeps texts or
+// variants, or none is there.
+bool NumberTargets(CReadAndWriteFileFunction& engine, int used, long records, std::vector<double*>& targets) {
+    bool any = false;
+    for (int i = 0; i < used; ++i) {
+        CExImPortChannel* channel = engine.GetChannel(i);
+        if (!channel) continue;
+        if (!channel->GetDoublePtr() && !channel->GetDoubleArray()) return false;
+        any = true;
+    }
+    if (!any) return false;
+    const long items = std::min<long>(engine.NrItems > 0 ? engine.NrItems : 0, records > 0 ? records : 0);
+    targets.assign(static_cast<std::size_t>(used), nullptr);
+    for (int i = 0; i < used; ++i) {
+        CExImPortChannel* channel = engine.GetChannel(i);
+        if (!channel) continue;
+        if (double* block = channel->GetDoublePtr()) {
+            targets[i] = block;
+        } else {
+            CArray<double, double>* doubles = channel->GetDoubleArray();
+            if (doubles->GetSize() < items) doubles->SetSize(static_cast<int>(items));
+            targets[i] = doubles->GetData();
+        }
     }
     return true;
 }
@@ -460,6 +491,15 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
         }
         const int fields = table.GetFieldCount();
         const int used = fields < NrChannels ? fields : NrChannels;
+        // Channels that all keep numbers take whole fields straight from the file.
+        if (std::vector<double*> targets; NumberTargets(*this, used, records.GetRecordCount(), targets)) {
+            if (records.GetNumberColumns(targets.data(), used, NrItems > 0 ? NrItems : 0) < 0) {
+                SetError(TBFormatMessage(TBMsg::OpenDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+                AddReason(*this, records.GetLastErrorText());
+                return 0;
+            }
+            return 1;
+        }
         int r = 0;
         for (records.MoveFirst(); !records.IsEOF() && r < NrItems; records.MoveNext(), ++r) {
             for (int i = 0; i < used; ++i) {
