@@ -342,12 +342,18 @@ bool CJetFile::ForEachRow(const CJetTableDefinition& def, bool plainRows, Visit 
             current = static_cast<std::uint64_t>(next);
             if (page[0] != 0x01 || LoadU32(page + 4) != def.page) continue;
         }
-        const int rows = static_cast<int>(LoadU16(page + l.rowCountOffset));
+        // The row offset table as FindRow reads it, inline: rows past kMaxRowNumber are
+        // never looked up.
+        const int rows = std::min(static_cast<int>(LoadU16(page + l.rowCountOffset)), kMaxRowNumber + 1);
+        const std::uint8_t* offsets = page + l.rowCountOffset + 2;
         for (int r = 0; r < rows; ++r) {
-            int start = 0, size = 0;
-            if (!FindRow(page, r, start, size) || size == 0) continue;
-            if (start & kDeletedRow) continue;
-            start &= kOffsetMask;
+            int start = static_cast<int>(LoadU16(offsets + r * 2));
+            const int next = r == 0 ? m_pageSize : static_cast<int>(LoadU16(offsets + r * 2 - 2) & kOffsetMask);
+            const int begin = start & kOffsetMask;
+            if (begin >= m_pageSize || begin > next || next > m_pageSize) continue;
+            const int size = next - begin;
+            if (size == 0 || (start & kDeletedRow)) continue;
+            start = begin;
             if (plain.usable && size >= plain.minSize) {
                 // The checks of CrackRow, which a row of this shape passes as a whole.
                 const std::uint32_t rowEnd = static_cast<std::uint32_t>(start + size - 1);
@@ -537,7 +543,38 @@ bool CJetFile::ReadNumbers(const CJetTableDefinition& def, const std::vector<dou
             wanted.push_back({i, c.type, c.size, countBytes + c.fixedOffset, c.number / 8, c.number % 8,
                               (c.type == kDouble || c.type == kDate) && c.size == 8, targets[i]});
     }
-    return ForEachRow(def, true, [&](const std::uint8_t* page, const Row& row) {
+    // Plain rows are gathered page by page and decoded column by column, each column a
+    // tight loop over the page's rows; other rows are decoded as they come.
+    struct Plain {
+        std::uint32_t index;
+        int start;
+        std::uint32_t nullMask;
+    };
+    std::vector<Plain> batch(kMaxRowNumber + 1);  // a page holds no more rows that are read
+    std::size_t batched = 0;
+    const std::uint8_t* batchPage = nullptr;
+    auto flush = [&] {
+        for (const Wanted& w : wanted) {
+            const std::uint8_t* page = batchPage;
+            double* target = w.target;
+            const int maskByte = w.maskByte, bit = w.bit, offset = w.offset;
+            if (w.plainDouble) {
+                for (std::size_t i = 0; i < batched; ++i) {
+                    const Plain& p = batch[i];
+                    const double value = tb_bytes::LoadF64(page + p.start + offset);
+                    target[p.index] = (page[p.nullMask + maskByte] >> bit) & 1 ? value : 0.0;
+                }
+            } else {
+                for (std::size_t i = 0; i < batched; ++i) {
+                    const Plain& p = batch[i];
+                    target[p.index] = RawNumber(w.type, (page[p.nullMask + maskByte] >> bit) & 1,
+                                                page + p.start + offset, w.size);
+                }
+            }
+        }
+        batched = 0;
+    };
+    const bool ok = ForEachRow(def, true, [&](const std::uint8_t* page, const Row& row) {
         if (rows < limit) {
             if (row.fields) {
                 for (const Wanted& w : wanted) {
@@ -545,23 +582,19 @@ bool CJetFile::ReadNumbers(const CJetTableDefinition& def, const std::vector<dou
                     w.target[rows] = RawNumber(w.type, f.present, page + f.start, f.size);
                 }
             } else {
-                const std::uint8_t* mask = page + row.nullMask;
-                const std::uint8_t* values = page + row.start;
-                for (const Wanted& w : wanted) {
-                    const bool present = (mask[w.maskByte] >> w.bit) & 1;
-                    if (w.plainDouble) {
-                        // The common case, kept free of the kind switch.
-                        const double value = tb_bytes::LoadF64(values + w.offset);
-                        w.target[rows] = present ? value : 0.0;
-                    } else {
-                        w.target[rows] = RawNumber(w.type, present, values + w.offset, w.size);
-                    }
+                // A page may come twice in a row (the scan reads the current page again).
+                if (page != batchPage || batched == batch.size()) {
+                    flush();
+                    batchPage = page;
                 }
+                batch[batched++] = Plain{rows, row.start, row.nullMask};
             }
         }
         ++rows;
         return true;
     });
+    flush();
+    return ok;
 }
 
 bool CJetFile::ReadCatalog(std::vector<CJetCatalogEntry>& tables) {
