@@ -2,7 +2,7 @@
 # Access table of 100,000 records by 8 doubles, written by our Jet 4 writer: tbx convert
 # to CSV beside the JavaScript reader mdb-reader doing the same (whole programs, best of
 # five runs each, side by side), then the read step alone beside one fread of the file
-# (bench_access). mdb-reader is installed from the npm registry into
+# (bench_access, CPU times). mdb-reader is installed from the npm registry into
 # $MDB_READER_DIR (default /tmp/toolbox-mdb-reader) when it is not there yet.
 # Usage: bench/access_vs_mdb_reader.sh [BUILD_DIR]
 set -euo pipefail
@@ -49,8 +49,9 @@ else
 fi
 
 echo
-"$build/bench/bench_access" --file "$work/table.mdb" --benchmark_filter='FreadWholeFile|ReadStep' \
+"$build/bench/bench_access" --file "$work/table.mdb" --benchmark_filter='FreadWholeFile|ReadStep|ReadDataFileAlone' \
     --benchmark_min_time=1 | tee "$work/read.txt"
-fread=$(awk '/^FreadWholeFile/ {print $4}' "$work/read.txt")
-read=$(awk '/^ReadStep/ {print $4}' "$work/read.txt")
-printf '\nread step / one fread of the file (CPU time): %.1f\n' "$(echo "$read / $fread" | bc -l)"
+cpu_of() { awk -v name="$1" '$1 == name {print $4}' "$work/read.txt"; }
+fread=$(cpu_of FreadWholeFile)
+printf '\nCPU time / one fread of the file: ReadInfoFile + ReadDataFile %.1f, ReadDataFile alone %.1f\n' \
+    "$(echo "$(cpu_of ReadStep) / $fread" | bc -l)" "$(echo "$(cpu_of ReadDataFileAlone) / $fread" | bc -l)"
