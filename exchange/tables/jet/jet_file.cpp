@@ -579,7 +579,9 @@ bool CJetFile::ReadNumbers(const CJetTableDefinition& def, const std::vector<dou
             if (row.fields) {
                 for (const Wanted& w : wanted) {
                     const Field& f = (*row.fields)[w.column];
-                    w.target[rows] = RawNumber(w.type, f.present, page + f.start, f.size);
+                    // A boolean lives in the null mask; its start may lie anywhere.
+                    const std::uint8_t* at = f.present && w.type != kBool ? page + f.start : page;
+                    w.target[rows] = RawNumber(w.type, f.present, at, f.size);
                 }
             } else {
                 // A page may come twice in a row (the scan reads the current page again).
