@@ -4,9 +4,11 @@
 
 #include "exchange/tables/dao_driver.h"
 #include "exchange/byte_order.h"
+#include "exchange/value_convert.h"
 
 #include "exchange/tables/jet/dao_access.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -401,6 +403,25 @@ CDaoTableData* ResolveTable(CDaoDatabase* db, CDaoDatabaseState* dbs, int index,
     return &dbs->tables[static_cast<size_t>(index)];
 }
 
+// Loads the records of a table read from a file, once.
+bool LoadRecords(CDaoDatabaseState& dbs, CDaoTableData& table, CDaoStatus& status) {
+    if (table.loaded) return true;
+    try {
+        if (!dbs.driver->ReadRecords(table, status)) return false;
+    } catch (const std::bad_alloc&) {
+        return status.Fail(TB_DAO_E_MEMORY, "Not enough memory to read the table.");
+    }
+    table.loaded = true;
+    table.recordCount = static_cast<long>(table.records.size());
+    return true;
+}
+
+// Records of a table, loaded or not (a table whose records are not loaded is one the
+// driver checked, whose count is exact).
+long RecordCountOf(const CDaoTableData& table) {
+    return table.loaded ? static_cast<long>(table.records.size()) : table.recordCount;
+}
+
 }  // namespace
 
 CDaoTableDef::CDaoTableDef(CDaoDatabase* database) : m_state(new CDaoTableDefState) { m_state->database = database; }
@@ -573,15 +594,9 @@ int CDaoRecordset::Open(CDaoTableDef* tableDef, int openType, int options) {
     CDaoDatabaseState& dbs = *ts.database->m_state;
     CDaoTableData* table = ResolveTable(ts.database, &dbs, ts.tableIndex, ts.generation, s.status);
     if (!table) return 0;
-    if (!table->loaded) {
-        try {
-            if (!dbs.driver->ReadRecords(*table, s.status)) return 0;
-        } catch (const std::bad_alloc&) {
-            return s.status.Fail(TB_DAO_E_MEMORY, "Not enough memory to read the table."), 0;
-        }
-        table->loaded = true;
-        table->recordCount = static_cast<long>(table->records.size());
-    }
+    // Records a driver has checked load when a value is first asked for, so that a
+    // recordset opened for its count or for whole number fields reads no records.
+    if (!table->loaded && !dbs.driver->RecordsChecked(*table) && !LoadRecords(dbs, *table, s.status)) return 0;
     s.database = ts.database;
     s.tableIndex = ts.tableIndex;
     s.generation = ts.generation;
@@ -606,7 +621,7 @@ int CDaoRecordset::AddNew() {
     CDaoDatabaseState& dbs = *s.database->m_state;
     if (dbs.readOnly) return s.status.Fail(TB_DAO_E_STATE, "The database is open read-only."), 0;
     CDaoTableData* table = ResolveTable(s.database, &dbs, s.tableIndex, s.generation, s.status);
-    if (!table) return 0;
+    if (!table || !LoadRecords(dbs, *table, s.status)) return 0;
     s.newRecord.assign(table->fields.size(), COleVariant::Null());
     s.adding = true;
     return 1;
@@ -669,6 +684,7 @@ COleVariant CDaoRecordset::GetFieldValue(int index) {
     if (!table) return COleVariant();
     if (index < 0 || index >= static_cast<int>(table->fields.size()))
         return s.status.Fail(TB_DAO_E_NOT_FOUND, "Field index out of range."), COleVariant();
+    if (!LoadRecords(*s.database->m_state, *table, s.status)) return COleVariant();
     if (s.position < 0 || s.position >= static_cast<long>(table->records.size()))
         return s.status.Fail(TB_DAO_E_STATE, "No current record."), COleVariant();
     const CDaoRecord& record = table->records[static_cast<size_t>(s.position)];
@@ -702,7 +718,7 @@ int CDaoRecordset::MoveNext() {
     if (!s.open) return s.status.Fail(TB_DAO_E_STATE, "The recordset is not open."), 0;
     CDaoTableData* table = ResolveTable(s.database, s.database->m_state.get(), s.tableIndex, s.generation, s.status);
     if (!table) return 0;
-    if (s.position >= static_cast<long>(table->records.size()))
+    if (s.position >= RecordCountOf(*table))
         return s.status.Fail(TB_DAO_E_STATE, "Already at the end of the records."), 0;
     ++s.position;
     return 1;
@@ -713,7 +729,7 @@ BOOL CDaoRecordset::IsEOF() const {
     if (!s.open) return TRUE;
     CDaoStatus ignored;
     CDaoTableData* table = ResolveTable(s.database, s.database->m_state.get(), s.tableIndex, s.generation, ignored);
-    return !table || s.position >= static_cast<long>(table->records.size());
+    return !table || s.position >= RecordCountOf(*table);
 }
 
 BOOL CDaoRecordset::IsBOF() const {
@@ -721,7 +737,7 @@ BOOL CDaoRecordset::IsBOF() const {
     if (!s.open) return TRUE;
     CDaoStatus ignored;
     CDaoTableData* table = ResolveTable(s.database, s.database->m_state.get(), s.tableIndex, s.generation, ignored);
-    return !table || table->records.empty();
+    return !table || RecordCountOf(*table) == 0;
 }
 
 long CDaoRecordset::GetRecordCount() const {
@@ -729,7 +745,40 @@ long CDaoRecordset::GetRecordCount() const {
     if (!s.open) return -1;
     CDaoStatus ignored;
     CDaoTableData* table = ResolveTable(s.database, s.database->m_state.get(), s.tableIndex, s.generation, ignored);
-    return table ? static_cast<long>(table->records.size()) : -1;
+    return table ? RecordCountOf(*table) : -1;
+}
+
+long CDaoRecordset::GetNumberColumns(double* const* values, int fieldCount, long count) {
+    CDaoRecordsetState& s = *m_state;
+    s.status.Reset();
+    if (!s.open) return s.status.Fail(TB_DAO_E_STATE, "The recordset is not open."), -1;
+    CDaoDatabaseState& dbs = *s.database->m_state;
+    CDaoTableData* table = ResolveTable(s.database, &dbs, s.tableIndex, s.generation, s.status);
+    if (!table) return -1;
+    if (!values || fieldCount < 0 || fieldCount > static_cast<int>(table->fields.size()) || count < 0)
+        return s.status.Fail(TB_DAO_E_ARGUMENT, "Invalid number storage."), -1;
+    std::vector<double*> targets(values, values + fieldCount);
+    targets.resize(table->fields.size(), nullptr);
+    if (!table->loaded) {
+        long stored = 0;
+        try {
+            if (dbs.driver->ReadNumberColumns(*table, targets, count, stored, s.status)) return stored;
+        } catch (const std::bad_alloc&) {
+            return s.status.Fail(TB_DAO_E_MEMORY, "Not enough memory to read the table."), -1;
+        }
+        if (s.status.code != TB_DAO_E_UNSUPPORTED) return -1;
+        s.status.Reset();
+        if (!LoadRecords(dbs, *table, s.status)) return -1;
+    }
+    const long stored = std::min(count, static_cast<long>(table->records.size()));
+    for (std::size_t f = 0; f < targets.size(); ++f) {
+        if (!targets[f]) continue;
+        for (long r = 0; r < stored; ++r) {
+            const CDaoRecord& record = table->records[static_cast<std::size_t>(r)];
+            targets[f][r] = f < record.size() ? tb_exchange::VariantNumber(record[f]) : 0.0;
+        }
+    }
+    return stored;
 }
 
 short CDaoRecordset::GetFieldCount() const {

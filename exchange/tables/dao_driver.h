@@ -72,6 +72,28 @@ public:
     /// file) and sets loaded. Each record has exactly table.fields.size() values.
     virtual bool ReadRecords(CDaoTableData& table, CDaoStatus& status) = 0;
 
+    /// True when the records of a table ReadCatalog listed are known to load (the file
+    /// was checked): a recordset then loads them only when a value is first asked for.
+    virtual bool RecordsChecked(const CDaoTableData& table) const {
+        (void)table;
+        return false;
+    }
+
+    /// Reads number fields of a table that is not loaded straight from the file into
+    /// number storage, without records in between: values[i] (one per field, null:
+    /// not wanted) receives field i of the first limit records as doubles, as
+    /// tb_exchange::VariantNumber gives them. stored receives the records stored. Fails
+    /// with TB_DAO_E_UNSUPPORTED when the driver cannot for these fields: the caller
+    /// then loads the records.
+    virtual bool ReadNumberColumns(CDaoTableData& table, const std::vector<double*>& values, long limit, long& stored,
+                                   CDaoStatus& status) {
+        (void)table;
+        (void)values;
+        (void)limit;
+        stored = 0;
+        return status.Fail(TB_DAO_E_UNSUPPORTED, "The values are read record by record.");
+    }
+
     /// Writes tables (all loaded) as a new file at path, replacing what is there.
     /// A driver that cannot hold the data (too many rows, columns, characters, tables)
     /// fails with TB_DAO_E_LIMIT before it writes anything.

@@ -15,14 +15,17 @@
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -130,6 +133,35 @@ bool ItemOf(const CExImPortChannel& channel, int k, COleVariant& value) {
         value = variants->GetAt(k);
     } else {
         return false;
+    }
+    return true;
+}
+
+// The number storage of the first used channels (null for a missing slot), when every
+// one keeps numbers: a double block, or a double array, grown here to the records
+// that will be read as SetAtGrow would grow it. False when a channel keeps texts or
+// variants, or none is there.
+bool NumberTargets(CReadAndWriteFileFunction& engine, int used, long records, std::vector<double*>& targets) {
+    bool any = false;
+    for (int i = 0; i < used; ++i) {
+        CExImPortChannel* channel = engine.GetChannel(i);
+        if (!channel) continue;
+        if (!channel->GetDoublePtr() && !channel->GetDoubleArray()) return false;
+        any = true;
+    }
+    if (!any) return false;
+    const long items = std::min<long>(engine.NrItems > 0 ? engine.NrItems : 0, records > 0 ? records : 0);
+    targets.assign(static_cast<std::size_t>(used), nullptr);
+    for (int i = 0; i < used; ++i) {
+        CExImPortChannel* channel = engine.GetChannel(i);
+        if (!channel) continue;
+        if (double* block = channel->GetDoublePtr()) {
+            targets[i] = block;
+        } else {
+            CArray<double, double>* doubles = channel->GetDoubleArray();
+            if (doubles->GetSize() < items) doubles->SetSize(static_cast<int>(items));
+            targets[i] = doubles->GetData();
+        }
     }
     return true;
 }
@@ -293,6 +325,46 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
 
 namespace {
 
+// What tells a file's content apart from a later one at the same name.
+struct FileIdentity {
+    bool valid = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{}, changed{};
+};
+
+FileIdentity IdentityOf(const CString& path) {
+    FileIdentity id;
+    struct stat st;
+    if (::stat(path.GetString(), &st) != 0 || !S_ISREG(st.st_mode)) return id;
+    id.valid = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.size = st.st_size;
+    id.modified = st.st_mtim;
+    id.changed = st.st_ctim;
+    return id;
+}
+
+bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+    return a.valid && b.valid && a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
+           a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+}
+
+}  // namespace
+
+// The database ReadInfoDaoDataFile opened, for the ReadDataDaoFile of the same file.
+struct CTableReadCache {
+    CDaoDatabase database;
+    CString fileName;
+    CString connect;
+    FileIdentity identity;
+};
+
+namespace {
+
 void SetExcelCodes(CReadAndWriteFileFunction& engine, const char* connect, int formatCode) {
     engine.ConnectTitle = connect;
     engine.SaveVersion = formatCode;
@@ -339,8 +411,11 @@ int CReadAndWriteFileFunction::ReadInfoExcelFile(CString fileName, CString table
 }
 
 int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
+    TableReadCache.reset();
     try {
-        CDaoDatabase database;
+        auto kept = std::make_shared<CTableReadCache>();
+        const FileIdentity identity = IdentityOf(FileName);
+        CDaoDatabase& database = kept->database;
         if (!database.Open(FileName, FALSE, TRUE, ConnectTitle)) {
             SetError(TBFormatMessage(TBMsg::OpenDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
             AddReason(*this, database.GetLastErrorText());
@@ -409,7 +484,15 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
         }
         records.Close();
         table.Close();
-        database.Close();
+        // Kept open for the data read when the file did not change while it was read.
+        if (SameFile(identity, IdentityOf(FileName))) {
+            kept->fileName = FileName;
+            kept->connect = ConnectTitle;
+            kept->identity = identity;
+            TableReadCache = std::move(kept);
+        } else {
+            database.Close();
+        }
     } catch (const std::bad_alloc&) {
         SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
         return 0;
@@ -446,10 +529,16 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
     for (int i = 0; i < NrChannels; ++i)
         if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i + 1}));
     try {
-        CDaoDatabase database;
+        // The database the info read opened, when it is of this same, unchanged file
+        // and no copy of the engine shares it; this read gives it up either way.
+        std::shared_ptr<CTableReadCache> kept = std::move(TableReadCache);
+        const bool reuse = kept && kept.use_count() == 1 && kept->fileName == FileName &&
+                           kept->connect == ConnectTitle && SameFile(kept->identity, IdentityOf(FileName));
+        CDaoDatabase fresh;
+        CDaoDatabase& database = reuse ? kept->database : fresh;
         CDaoTableDef table(&database);
         CDaoRecordset records(&database);
-        if (!database.Open(FileName, FALSE, TRUE, ConnectTitle) || !table.Open(TableName) ||
+        if ((!reuse && !database.Open(FileName, FALSE, TRUE, ConnectTitle)) || !table.Open(TableName) ||
             !records.Open(&table, dbOpenTable, 0)) {
             SetError(TBFormatMessage(TBMsg::OpenDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
             CString reason = database.GetLastErrorText();
@@ -460,6 +549,15 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
         }
         const int fields = table.GetFieldCount();
         const int used = fields < NrChannels ? fields : NrChannels;
+        // Channels that all keep numbers take whole fields straight from the file.
+        if (std::vector<double*> targets; NumberTargets(*this, used, records.GetRecordCount(), targets)) {
+            if (records.GetNumberColumns(targets.data(), used, NrItems > 0 ? NrItems : 0) < 0) {
+                SetError(TBFormatMessage(TBMsg::OpenDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+                AddReason(*this, records.GetLastErrorText());
+                return 0;
+            }
+            return 1;
+        }
         int r = 0;
         for (records.MoveFirst(); !records.IsEOF() && r < NrItems; records.MoveNext(), ++r) {
             for (int i = 0; i < used; ++i) {

@@ -202,3 +202,85 @@ TEST_F(AccessEngine, NamesMessagesAndErrorClasses) {
     EXPECT_EQ(engine.GetLastErrorNumber(), 6);
     EXPECT_NE(engine.GetLastError().Find("Please control your table name"), -1) << engine.GetLastError().GetString();
 }
+
+// The data read takes the database the info read opened only while the file is the
+// same: a file rewritten or removed in between is read anew (or refused), an engine
+// copied in between reads on its own, and the host's item count bounds what is stored.
+TEST_F(AccessEngine, DataReadFollowsTheFileNotWhatTheInfoReadSaw) {
+    const std::string path = dir.File("Data.mdb");
+    auto writeScaled = [&](double scale, int items) {
+        CReadAndWriteFileFunction engine;
+        engine.SetNrChannels(1);
+        engine.SetNrItems(items);
+        CArray<double, double> values;
+        for (int k = 0; k < items; ++k) values.Add(k * scale);
+        engine.InsertChannel(0, &values, "U", "V");
+        ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
+        engine.GetChannel(0)->SetDoubleArray(nullptr);
+    };
+    auto readInfo = [&](CReadAndWriteFileFunction& engine) {
+        ASSERT_EQ(engine.ReadInfoFile(path.c_str(), "Data", -1, nullptr, nullptr, 0, 0, 2), 1)
+            << engine.GetLastError().GetString();
+        ASSERT_EQ(engine.GetNrItems(), kItems);
+    };
+    writeScaled(1.0, kItems);
+    {
+        CReadAndWriteFileFunction engine;
+        readInfo(engine);
+        writeScaled(2.0, kItems);  // same size, other values
+        CArray<double, double> read;
+        engine.GetChannel(0)->SetDoubleArray(&read);
+        ASSERT_EQ(engine.ReadDataFile(), 1) << engine.GetLastError().GetString();
+        ASSERT_EQ(read.GetSize(), kItems);
+        EXPECT_EQ(read[kItems - 1], (kItems - 1) * 2.0);
+        engine.GetChannel(0)->SetDoubleArray(nullptr);
+    }
+    {
+        CReadAndWriteFileFunction engine;
+        readInfo(engine);
+        CReadAndWriteFileFunction copy(engine);
+        double first[kItems], second[kItems];
+        engine.GetChannel(0)->SetDoublePtr(first);
+        copy.GetChannel(0)->SetDoublePtr(second);
+        ASSERT_EQ(engine.ReadDataFile(), 1);
+        ASSERT_EQ(copy.ReadDataFile(), 1);
+        EXPECT_EQ(first[kItems - 1], (kItems - 1) * 2.0);
+        EXPECT_EQ(second[kItems - 1], (kItems - 1) * 2.0);
+        *engine.GetChannel(0) = CExImPortChannel();  // the blocks are the test's
+        *copy.GetChannel(0) = CExImPortChannel();
+    }
+    {
+        // Fewer items than records: the block of that size is filled and no more, an
+        // array grows to it.
+        CReadAndWriteFileFunction engine;
+        readInfo(engine);
+        engine.SetNrItems(10);
+        double block[11];
+        block[10] = -7.0;
+        engine.GetChannel(0)->SetDoublePtr(block);
+        ASSERT_EQ(engine.ReadDataFile(), 1);
+        EXPECT_EQ(block[9], 18.0);
+        EXPECT_EQ(block[10], -7.0);
+        *engine.GetChannel(0) = CExImPortChannel();
+        CReadAndWriteFileFunction other;
+        readInfo(other);
+        other.SetNrItems(10);
+        CArray<double, double> array;
+        other.GetChannel(0)->SetDoubleArray(&array);
+        ASSERT_EQ(other.ReadDataFile(), 1);
+        EXPECT_EQ(array.GetSize(), 10);
+        other.GetChannel(0)->SetDoubleArray(nullptr);
+    }
+    {
+        CReadAndWriteFileFunction engine;
+        readInfo(engine);
+        ASSERT_EQ(std::remove(path.c_str()), 0);
+        double values[kItems];
+        engine.GetChannel(0)->SetDoublePtr(values);
+        EXPECT_EQ(engine.ReadDataFile(), 0);
+        EXPECT_EQ(engine.GetLastErrorNumber(), 6);
+        EXPECT_NE(engine.GetLastError().Find("Error if opening the database >>"), -1)
+            << engine.GetLastError().GetString();
+        *engine.GetChannel(0) = CExImPortChannel();
+    }
+}

@@ -5,6 +5,7 @@
 #include "exchange/tables/jet/jet4_writer.h"
 #include "exchange/tables/jet/jet_file.h"
 #include "tests/exchange/exchange_helpers.h"
+#include "exchange/value_convert.h"
 #include "tests/support/bytes.h"
 #include "tests/support/files.h"
 #include "tests/support/programs.h"
@@ -532,4 +533,163 @@ TEST(AccessDriver, RandomDamageNeverCrashes) {
     }
     EXPECT_GT(refusedCount, 0);
     EXPECT_GT(readCount, 0);
+}
+
+// ---------------------------------------------------------------- numbers straight from the rows
+
+namespace {
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Every table of a database read two ways: the values libmdb gives through the table
+// layer's records, as the engine turns them into numbers, and the numbers the row walk
+// decodes in place (CJetFile::ReadNumbers) for every fixed-size number column. Both
+// must agree record for record and bit for bit, and fail together.
+void ExpectNumbersAsRecords(const std::string& path, const std::string& what) {
+    CJetFile file;
+    ASSERT_TRUE(file.Load(ReadFile(path))) << what;
+    std::vector<CJetCatalogEntry> tables;
+    ASSERT_TRUE(file.ReadCatalog(tables)) << what;
+    CDaoDatabase db;
+    const bool opened = db.Open(path.c_str(), FALSE, TRUE, "") == 1;
+    for (const CJetCatalogEntry& t : tables) {
+        if (t.system) continue;
+        CJetTableDefinition def;
+        ASSERT_TRUE(file.ReadDefinition(t.definitionPage, def)) << what;
+        std::uint32_t checked = 0;
+        const bool checks = file.CheckRows(def, checked);
+        std::vector<std::vector<double>> columns(def.columns.size());
+        std::vector<double*> targets(def.columns.size(), nullptr);
+        for (std::size_t c = 0; c < def.columns.size(); ++c) {
+            if (TBJetValueRoute(def.columns[c]) != JetValueRoute::Raw) continue;
+            columns[c].assign(checked + 1, 12345.0);
+            targets[c] = columns[c].data();
+        }
+        std::uint32_t rows = 0;
+        const bool decoded = file.ReadNumbers(def, targets, checked, rows);
+        ASSERT_EQ(decoded, checks) << what << " " << t.name << ": " << file.Error();
+        ASSERT_EQ(opened, checks) << what << ": " << db.GetLastErrorText().GetString();
+        if (!checks) continue;
+        ASSERT_EQ(rows, checked) << what;
+        CDaoTableDef table(&db);
+        ASSERT_EQ(table.Open(t.name.c_str()), 1) << what;
+        CDaoRecordset rs(&db);
+        ASSERT_EQ(rs.Open(&table, dbOpenTable, 0), 1) << what;
+        std::uint32_t r = 0;
+        for (; !rs.IsEOF(); rs.MoveNext(), ++r) {
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                if (!targets[c]) continue;
+                const double expected = tb_exchange::VariantNumber(rs.GetFieldValue(static_cast<int>(c)));
+                ASSERT_TRUE(SameBits(columns[c][r], expected))
+                    << what << " " << t.name << " record " << r << " column " << c << ": " << columns[c][r]
+                    << " != " << expected;
+            }
+        }
+        EXPECT_EQ(r, rows) << what;
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            if (targets[c]) EXPECT_EQ(columns[c][rows], 12345.0) << what << ": written past the records";
+    }
+}
+
+// Three doubles, every seventh value Null, n records.
+void WriteNumbers(const std::string& path, int n) {
+    CJet4Writer w;
+    ASSERT_TRUE(w.Open(path, "Data", {{"t(s)", CJet4Field::Double, 20}, {"U(V)", CJet4Field::Double, 20},
+                                      {"I(A)", CJet4Field::Double, 20}}));
+    for (int r = 0; r < n; ++r) {
+        for (int f = 0; f < 3; ++f) {
+            if ((r + f) % 7 == 3)
+                w.SetNull(f);
+            else
+                w.SetDouble(f, Value(r, f));
+        }
+        ASSERT_TRUE(w.AddRecord()) << w.Error();
+    }
+    ASSERT_TRUE(w.Close()) << w.Error();
+}
+
+}  // namespace
+
+// Bytes, integers, longs, singles, doubles, dates, currency and booleans, Jet 3 and 4,
+// rows shorter than their table, Null values: decoded in place as libmdb decodes them.
+TEST(AccessNumbers, DecodedInPlaceAsTheRecordsGiveThem) {
+    const std::string root = TOOLBOX_TEST_DATA "/samples/";
+    for (const char* file : {"jackcess/testV1997.mdb", "jackcess/delColTestV1997.mdb", "jackcess/test2V1997.mdb",
+                             "jackcess/test2V2000.mdb", "jackcess/fixedNumericTestV2000.mdb"})
+        ExpectNumbersAsRecords(root + file, file);
+    const std::string numbers = TempPath("numbers.mdb");
+    WriteNumbers(numbers, 5000);
+    ExpectNumbersAsRecords(numbers, "numbers only");
+    const std::string mixed = TempPath("mixed_numbers.mdb");
+    WriteMixed(mixed, 700);
+    ExpectNumbersAsRecords(mixed, "numbers and texts");
+}
+
+// Damage to the data pages of a table of numbers: the shortcut for plain rows checks
+// and decodes exactly what the full row cracking and libmdb do.
+TEST(AccessNumbers, DamagedRowsTakeTheSameWayAsLibmdb) {
+    const std::string good = TempPath("numbers_seed.mdb");
+    WriteNumbers(good, 600);
+    const std::string seed = ReadFile(good);
+    // The data pages of the table (not those of the catalogue).
+    CJetFile file;
+    std::vector<CJetCatalogEntry> tables;
+    ASSERT_TRUE(file.Load(seed) && file.ReadCatalog(tables));
+    std::uint32_t definition = 0;
+    for (const CJetCatalogEntry& t : tables)
+        if (t.name == "Data") definition = t.definitionPage;
+    std::vector<std::size_t> dataPages;
+    for (std::size_t p = 0; p < seed.size() / 4096; ++p)
+        if (seed[p * 4096] == 0x01 && tbtest::LoadLittleEndian(seed, p * 4096 + 4, 4) == definition) dataPages.push_back(p);
+    ASSERT_GE(dataPages.size(), 2u);
+    const std::string bad = TempPath("numbers_damaged.mdb");
+    std::mt19937 random(2929);
+    for (int round = 0; round < 120; ++round) {
+        std::string b = seed;
+        const std::size_t page = dataPages[random() % dataPages.size()] * 4096;
+        for (int c = 1 + static_cast<int>(random() % 3); c > 0; --c) {
+            // Row offsets, column counts and null masks lie near the start and the end
+            // of the rows; any byte of the page otherwise.
+            const std::size_t offset = random() % 2 ? random() % 160 : random() % 4096;
+            b[page + offset] = static_cast<char>(random() & 0xFF);
+        }
+        WriteFile(bad, b);
+        ExpectNumbersAsRecords(bad, "round " + std::to_string(round));
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+// The table layer's call: whole fields into storage, straight from the file for number
+// fields, through the records for texts; count bounds what is written.
+TEST(AccessNumbers, RecordsetFillsNumberStorage) {
+    const std::string path = TempPath("columns.mdb");
+    WriteMixed(path, 300);
+    for (bool withText : {false, true}) {
+        CDaoDatabase db;
+        ASSERT_EQ(db.Open(path.c_str(), FALSE, TRUE, ""), 1);
+        CDaoTableDef def(&db);
+        ASSERT_EQ(def.Open("Data"), 1);
+        CDaoRecordset rs(&db);
+        EXPECT_EQ(rs.GetNumberColumns(nullptr, 0, 0), -1);
+        EXPECT_EQ(rs.GetLastErrorCode(), TB_DAO_E_STATE);
+        ASSERT_EQ(rs.Open(&def, dbOpenTable, 0), 1);
+        std::vector<double> u(101, -1.0), note(101, -1.0);
+        double* values[] = {u.data(), nullptr, nullptr, withText ? note.data() : nullptr};
+        EXPECT_EQ(rs.GetNumberColumns(values, 9, 100), -1);
+        EXPECT_EQ(rs.GetLastErrorCode(), TB_DAO_E_ARGUMENT);
+        ASSERT_EQ(rs.GetNumberColumns(values, 4, 100), 100) << rs.GetLastErrorText().GetString();
+        for (int r = 0; r < 100; ++r) {
+            EXPECT_EQ(u[r], Value(r, 0)) << r;
+            if (withText) EXPECT_EQ(note[r], 0.0) << "a text that is no number reads 0";
+        }
+        EXPECT_EQ(u[100], -1.0);
+        std::vector<double> all(300);
+        double* first[] = {all.data()};
+        EXPECT_EQ(rs.GetNumberColumns(first, 1, 1000), 300);
+        EXPECT_EQ(all[299], Value(299, 0));
+        // The recordset still walks its records afterwards.
+        long n = 0;
+        for (; !rs.IsEOF(); rs.MoveNext()) ++n;
+        EXPECT_EQ(n, 300);
+    }
 }

@@ -26,7 +26,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <unistd.h>
 
 namespace {
@@ -37,7 +36,6 @@ constexpr std::size_t kBindSize = 256 * 1024;
 // Latin-1 text, two UTF-8 bytes each); libmdb writes only the converted text, so the
 // buffers of fields other than memos can be smaller than the bind size.
 constexpr std::size_t kInPageBindSize = 16 * 1024;
-constexpr std::uint64_t kMaxFileBytes = 0x100000000ull;
 
 // A new empty file of this process in the temporary directory; empty on failure.
 std::string NewTemporaryFile() {
@@ -129,17 +127,6 @@ COleVariant TextValue(MdbHandle* mdb, int version, const MdbColumn* col, const c
     return COleVariant(CString(text));
 }
 
-bool ReadWholeFile(const CString& path, std::string& bytes) {
-    std::ifstream in(path.GetString(), std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxFileBytes) return false;
-    in.seekg(0, std::ios::beg);
-    bytes.resize(static_cast<std::size_t>(size));
-    return size == 0 || static_cast<bool>(in.read(&bytes[0], size));
-}
-
 // Table names the database accepts: 1 to 64 characters, no leading blank, none of
 // . ! ` [ ] and no control characters.
 bool ValidObjectName(const CString& name, CString& why) {
@@ -169,12 +156,12 @@ public:
                      CDaoStatus& status) override {
         CloseHandle();
         m_tables.clear();
-        std::string bytes;
-        if (!ReadWholeFile(path, bytes))
-            return status.Fail(TB_DAO_E_OPEN, CString("The file \"") + path + "\" cannot be read.");
-        if (!m_file.Load(std::move(bytes)))
+        if (!m_file.LoadFile(path.GetString())) {
+            if (m_file.Unreadable())
+                return status.Fail(TB_DAO_E_OPEN, CString("The file \"") + path + "\" cannot be read.");
             return status.Fail(TB_DAO_E_FORMAT, CString("\"") + path + "\" is not a readable Access database: " +
                                                     m_file.Error().c_str() + ".");
+        }
         std::vector<CJetCatalogEntry> entries;
         if (!m_file.ReadCatalog(entries))
             return status.Fail(TB_DAO_E_FORMAT,
@@ -267,6 +254,30 @@ public:
         return true;
     }
 
+    bool RecordsChecked(const CDaoTableData& table) const override {
+        const TableState* t = Find(table.name);
+        return t && t->checked;
+    }
+
+    // Fixed-size numbers straight from the checked row bytes into the storage, in the
+    // walk that checks them; libmdb is not involved.
+    bool ReadNumberColumns(CDaoTableData& table, const std::vector<double*>& values, long limit, long& stored,
+                           CDaoStatus& status) override {
+        stored = 0;
+        TableState* t = Find(table.name);
+        if (!t) return status.Fail(TB_DAO_E_NOT_FOUND, CString("No table \"") + table.name + "\" in the database.");
+        if (!CJetFile::NumbersOnly(t->definition, values))
+            return status.Fail(TB_DAO_E_UNSUPPORTED, "The values are read record by record.");
+        std::uint32_t rows = 0;
+        const std::uint32_t wanted = limit < 0 ? 0u : limit > 0xFFFFFFFFL ? 0xFFFFFFFFu : static_cast<std::uint32_t>(limit);
+        if (!m_file.ReadNumbers(t->definition, values, wanted, rows))
+            return status.Fail(TB_DAO_E_FORMAT,
+                               CString("The table \"") + t->name + "\" is damaged: " + m_file.Error().c_str() + ".");
+        t->checked = true;
+        stored = static_cast<long>(rows < wanted ? rows : wanted);
+        return true;
+    }
+
     bool WriteFile(const CString& path, const std::vector<CDaoTableData>& tables, CDaoStatus& status) override {
         if (tables.size() > 1) return status.Fail(TB_DAO_E_LIMIT, "A new Access database holds one table here.");
         std::string tableName;
@@ -346,10 +357,10 @@ private:
             if (t.name == name) return &t;
         return nullptr;
     }
+    const TableState* Find(const CString& name) const { return const_cast<CAccessDaoDriver*>(this)->Find(name); }
 
     bool OpenHandle() {
-        const std::string& bytes = m_file.Bytes();
-        m_mdb = mdb_open_buffer(const_cast<char*>(bytes.data()), bytes.size(), MDB_NOFLAGS);
+        m_mdb = mdb_open_buffer(const_cast<char*>(m_file.Data()), m_file.Size(), MDB_NOFLAGS);
         if (!m_mdb) return false;
         mdb_set_bind_size(m_mdb, kBindSize);
         return true;

@@ -6,8 +6,12 @@
 #include "exchange/byte_order.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,6 +23,7 @@ constexpr int kMemoHeader = 12;
 constexpr std::uint32_t kMaxDefinitionPages = 256;
 constexpr std::uint32_t kMaxMemoHops = 1u << 20;
 const char* const kDamagedRecord = "a record's layout is damaged";
+constexpr std::uint64_t kMaxFileBytes = 0x100000000ull;
 
 // Column types.
 constexpr int kBool = 0x01, kByte = 0x02, kInt = 0x03, kLong = 0x04, kMoney = 0x05, kFloat = 0x06, kDouble = 0x07,
@@ -86,21 +91,58 @@ bool CJetFile::Fail(const std::string& text) {
     return false;
 }
 
-bool CJetFile::Load(std::string bytes) {
+bool CJetFile::Load(const std::string& bytes) {
+    std::unique_ptr<char[]> copy(new char[bytes.size() + 1]);
+    std::memcpy(copy.get(), bytes.data(), bytes.size());
+    return TakeBytes(std::move(copy), bytes.size());
+}
+
+bool CJetFile::LoadFile(const char* path) {
+    m_bytes.reset();
+    m_size = 0;
+    m_unreadable = true;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Fail("the file cannot be opened");
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxFileBytes) {
+        ::close(fd);
+        return Fail("the file cannot be read");
+    }
+    // Not zero-filled first: the bytes read are all that is used.
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    std::unique_ptr<char[]> bytes(new char[size + 1]);
+    std::size_t done = 0;
+    bool failed = false;
+    while (done < size) {
+        const ssize_t got = ::read(fd, bytes.get() + done, size - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) failed = true;
+        if (got <= 0) break;  // a file cut while being read is refused by its page count
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (failed) return Fail("the file cannot be read");
+    m_unreadable = false;
+    return TakeBytes(std::move(bytes), done);
+}
+
+bool CJetFile::TakeBytes(std::unique_ptr<char[]> bytes, std::size_t size) {
     m_bytes = std::move(bytes);
+    m_size = size;
+    m_unreadable = false;
     m_error.clear();
     m_version = 0;
     m_pageCount = 0;
-    const auto* b = reinterpret_cast<const std::uint8_t*>(m_bytes.data());
-    if (m_bytes.size() < 0x80) return Fail("the file is too short for a database");
+    const auto* b = reinterpret_cast<const std::uint8_t*>(m_bytes.get());
+    if (m_size < 0x80) return Fail("the file is too short for a database");
     if (b[0] != 0 || (std::memcmp(b + 4, "Standard Jet DB", 15) != 0 && std::memcmp(b + 4, "Standard ACE DB", 15) != 0))
         return Fail("the file has no database signature");
     // The version is read as one byte by some readers and as four by others.
     if (b[0x15] != 0 || b[0x16] != 0 || b[0x17] != 0 || b[0x14] > 6) return Fail("unknown database version");
     m_version = b[0x14] == 0 ? 3 : 4;
     m_pageSize = m_version == 3 ? kJet3.pageSize : kJet4.pageSize;
-    if (m_bytes.size() % m_pageSize != 0) return Fail("the file size is not a whole number of pages (truncated?)");
-    m_pageCount = static_cast<std::uint32_t>(m_bytes.size() / m_pageSize);
+    if (m_size % m_pageSize != 0) return Fail("the file size is not a whole number of pages (truncated?)");
+    m_pageCount = static_cast<std::uint32_t>(m_size / m_pageSize);
     if (m_pageCount < 3) return Fail("the file is too short for a database");
     std::uint8_t header[128];
     const int masked = m_version == 3 ? 126 : 128;
@@ -115,7 +157,7 @@ bool CJetFile::Load(std::string bytes) {
 // (its read succeeds with nothing read), null beyond.
 const std::uint8_t* CJetFile::Page(std::uint32_t number) const {
     if (number < m_pageCount)
-        return reinterpret_cast<const std::uint8_t*>(m_bytes.data()) + std::size_t(number) * m_pageSize;
+        return reinterpret_cast<const std::uint8_t*>(m_bytes.get()) + std::size_t(number) * m_pageSize;
     if (number == m_pageCount) return m_zeroPage.data();
     return nullptr;
 }
@@ -248,12 +290,34 @@ static long long MapFindNext(const CJetFile& file, const std::vector<std::uint8_
     return -1;
 }
 
+CJetFile::PlainShape CJetFile::PlainShapeOf(const CJetTableDefinition& def) const {
+    const Layout& l = m_version == 3 ? kJet3 : kJet4;
+    PlainShape shape;
+    if (def.varColumns != 0 || def.columns.empty()) return shape;
+    const std::size_t count = def.columns.size();
+    int minSize = l.rowCountBytes;
+    for (const CJetColumn& c : def.columns) {
+        if (!c.fixed || c.number < 0 || static_cast<std::size_t>(c.number) >= count ||
+            TBJetValueRoute(c) == JetValueRoute::Text)
+            return shape;
+        minSize = std::max(minSize, l.rowCountBytes + c.fixedOffset + c.size);
+    }
+    shape.usable = true;
+    shape.columns = static_cast<std::uint32_t>(count);
+    shape.minSize = minSize;
+    return shape;
+}
+
 template <class Visit>
-bool CJetFile::ForEachRow(const CJetTableDefinition& def, Visit visit) {
+bool CJetFile::ForEachRow(const CJetTableDefinition& def, bool plainRows, Visit visit) {
     // The stated row count is not trusted (libmdb reads the pages even when it is 0).
     const Layout& l = m_version == 3 ? kJet3 : kJet4;
     auto pageOf = [](const CJetFile& f, std::uint32_t n) { return f.Page(n); };
-    std::vector<Field> fields;
+    std::vector<Field>& fields = m_fields;
+    m_textColumns.clear();
+    for (std::size_t i = 0; i < def.columns.size(); ++i)
+        if (TBJetValueRoute(def.columns[i]) == JetValueRoute::Text) m_textColumns.push_back(i);
+    const PlainShape plain = plainRows ? PlainShapeOf(def) : PlainShape();
     std::uint64_t current = 0;
     for (;;) {
         const std::uint8_t* page = nullptr;
@@ -278,14 +342,31 @@ bool CJetFile::ForEachRow(const CJetTableDefinition& def, Visit visit) {
             current = static_cast<std::uint64_t>(next);
             if (page[0] != 0x01 || LoadU32(page + 4) != def.page) continue;
         }
-        const int rows = static_cast<int>(LoadU16(page + l.rowCountOffset));
+        // The row offset table as FindRow reads it, inline: rows past kMaxRowNumber are
+        // never looked up.
+        const int rows = std::min(static_cast<int>(LoadU16(page + l.rowCountOffset)), kMaxRowNumber + 1);
+        const std::uint8_t* offsets = page + l.rowCountOffset + 2;
         for (int r = 0; r < rows; ++r) {
-            int start = 0, size = 0;
-            if (!FindRow(page, r, start, size) || size == 0) continue;
-            if (start & kDeletedRow) continue;
+            int start = static_cast<int>(LoadU16(offsets + r * 2));
+            const int next = r == 0 ? m_pageSize : static_cast<int>(LoadU16(offsets + r * 2 - 2) & kOffsetMask);
+            const int begin = start & kOffsetMask;
+            if (begin >= m_pageSize || begin > next || next > m_pageSize) continue;
+            const int size = next - begin;
+            if (size == 0 || (start & kDeletedRow)) continue;
+            start = begin;
+            if (plain.usable && size >= plain.minSize) {
+                // The checks of CrackRow, which a row of this shape passes as a whole.
+                const std::uint32_t rowEnd = static_cast<std::uint32_t>(start + size - 1);
+                const std::uint32_t rowCols = m_version == 3 ? page[start] : LoadU16(page + start);
+                const std::uint32_t bitmask = (rowCols + 7) / 8;
+                if (rowCols == plain.columns && bitmask + (m_version == 3 ? 0 : 1) < rowEnd) {
+                    if (!visit(page, Row{nullptr, start, rowEnd - bitmask + 1})) return false;
+                    continue;
+                }
+            }
             bool usable = false;
-            if (!CrackRow(def, page, start & kOffsetMask, size, fields, usable)) return false;
-            if (usable && !visit(page, fields)) return false;
+            if (!CrackRow(def, page, start, size, fields, usable)) return false;
+            if (usable && !visit(page, Row{&fields, start, 0})) return false;
         }
     }
 }
@@ -304,7 +385,7 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
     const std::uint32_t nullMask = rowEnd - bitmask + 1;
 
     std::uint32_t rowVarCols = 0;
-    std::vector<std::uint32_t> offsets;
+    std::vector<std::uint32_t>& offsets = m_offsets;
     if (def.varColumns > 0) {
         if (m_version == 4) {
             rowVarCols = LoadU16(page + rowEnd - bitmask - 1);
@@ -329,7 +410,7 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
     }
     const std::uint32_t rowFixedCols = rowCols - rowVarCols;
     std::uint32_t fixedFound = 0;
-    fields.assign(def.columns.size(), Field());
+    fields.resize(def.columns.size());  // every member of every field is set below
     for (std::size_t i = 0; i < def.columns.size(); ++i) {
         const CJetColumn& c = def.columns[i];
         Field& f = fields[i];
@@ -358,9 +439,9 @@ bool CJetFile::CrackRow(const CJetTableDefinition& def, const std::uint8_t* page
         f.size = static_cast<int>(size);
     }
     // Values libmdb will convert must lie inside the record.
-    for (std::size_t i = 0; i < def.columns.size(); ++i) {
+    for (std::size_t i : m_textColumns) {
         const Field& f = fields[i];
-        if (!f.present || TBJetValueRoute(def.columns[i]) != JetValueRoute::Text) continue;
+        if (!f.present) continue;
         if (f.size < 0 || f.start < rowStart) return Fail("a record's value lies outside the record");
         if (def.columns[i].type == kMemo && !CheckMemo(page, f)) return false;
     }
@@ -405,10 +486,117 @@ bool CJetFile::CheckMemo(const std::uint8_t* page, const Field& field) {
 
 bool CJetFile::CheckRows(const CJetTableDefinition& def, std::uint32_t& liveRows) {
     liveRows = 0;
-    return ForEachRow(def, [&liveRows](const std::uint8_t*, const std::vector<Field>&) {
+    return ForEachRow(def, true, [&liveRows](const std::uint8_t*, const Row&) {
         ++liveRows;
         return true;
     });
+}
+
+bool CJetFile::NumbersOnly(const CJetTableDefinition& def, const std::vector<double*>& targets) {
+    if (targets.size() != def.columns.size()) return false;
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        if (targets[i] && TBJetValueRoute(def.columns[i]) != JetValueRoute::Raw) return false;
+    return true;
+}
+
+namespace {
+
+// A Raw value as the table layer turns it into a number: the value itself for
+// numbers and dates, currency scaled back by 10,000, a boolean -1 (true) or 0, and 0
+// for Null and for a value whose size does not fit its kind.
+inline double RawNumber(int type, bool present, const std::uint8_t* p, int size) {
+    if (type == kBool) return present ? -1.0 : 0.0;
+    if (!present) return 0.0;
+    switch (type) {
+        case kByte: return size == 1 ? p[0] : 0.0;
+        case kInt: return size == 2 ? tb_bytes::LoadI16(p) : 0.0;
+        case kLong: return size == 4 ? static_cast<std::int32_t>(LoadU32(p)) : 0.0;
+        case kFloat: return size == 4 ? tb_bytes::LoadF32(p) : 0.0;
+        case kDouble:
+        case kDate: return size == 8 ? tb_bytes::LoadF64(p) : 0.0;
+        case kMoney: return size == 8 ? static_cast<std::int64_t>(tb_bytes::LoadU64(p)) / 10000.0 : 0.0;
+        default: return 0.0;
+    }
+}
+
+}  // namespace
+
+bool CJetFile::ReadNumbers(const CJetTableDefinition& def, const std::vector<double*>& targets, std::uint32_t limit,
+                           std::uint32_t& rows) {
+    rows = 0;
+    if (!NumbersOnly(def, targets)) return Fail("a column asked for as numbers holds no numbers");
+    const int countBytes = m_version == 3 ? kJet3.rowCountBytes : kJet4.rowCountBytes;
+    struct Wanted {
+        std::size_t column;
+        int type;
+        int size;
+        int offset;    // of the value from the row start, in a plain row
+        int maskByte;  // of its null bit from the null mask
+        int bit;
+        bool plainDouble;  // an 8-byte double or date
+        double* target;
+    };
+    std::vector<Wanted> wanted;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const CJetColumn& c = def.columns[i];
+        if (targets[i])
+            wanted.push_back({i, c.type, c.size, countBytes + c.fixedOffset, c.number / 8, c.number % 8,
+                              (c.type == kDouble || c.type == kDate) && c.size == 8, targets[i]});
+    }
+    // Plain rows are gathered page by page and decoded column by column, each column a
+    // tight loop over the page's rows; other rows are decoded as they come.
+    struct Plain {
+        std::uint32_t index;
+        int start;
+        std::uint32_t nullMask;
+    };
+    std::vector<Plain> batch(kMaxRowNumber + 1);  // a page holds no more rows that are read
+    std::size_t batched = 0;
+    const std::uint8_t* batchPage = nullptr;
+    auto flush = [&] {
+        for (const Wanted& w : wanted) {
+            const std::uint8_t* page = batchPage;
+            double* target = w.target;
+            const int maskByte = w.maskByte, bit = w.bit, offset = w.offset;
+            if (w.plainDouble) {
+                for (std::size_t i = 0; i < batched; ++i) {
+                    const Plain& p = batch[i];
+                    const double value = tb_bytes::LoadF64(page + p.start + offset);
+                    target[p.index] = (page[p.nullMask + maskByte] >> bit) & 1 ? value : 0.0;
+                }
+            } else {
+                for (std::size_t i = 0; i < batched; ++i) {
+                    const Plain& p = batch[i];
+                    target[p.index] = RawNumber(w.type, (page[p.nullMask + maskByte] >> bit) & 1,
+                                                page + p.start + offset, w.size);
+                }
+            }
+        }
+        batched = 0;
+    };
+    const bool ok = ForEachRow(def, true, [&](const std::uint8_t* page, const Row& row) {
+        if (rows < limit) {
+            if (row.fields) {
+                for (const Wanted& w : wanted) {
+                    const Field& f = (*row.fields)[w.column];
+                    // A boolean lives in the null mask; its start may lie anywhere.
+                    const std::uint8_t* at = f.present && w.type != kBool ? page + f.start : page;
+                    w.target[rows] = RawNumber(w.type, f.present, at, f.size);
+                }
+            } else {
+                // A page may come twice in a row (the scan reads the current page again).
+                if (page != batchPage || batched == batch.size()) {
+                    flush();
+                    batchPage = page;
+                }
+                batch[batched++] = Plain{rows, row.start, row.nullMask};
+            }
+        }
+        ++rows;
+        return true;
+    });
+    flush();
+    return ok;
 }
 
 bool CJetFile::ReadCatalog(std::vector<CJetCatalogEntry>& tables) {
@@ -425,7 +613,8 @@ bool CJetFile::ReadCatalog(std::vector<CJetCatalogEntry>& tables) {
     }
     if (id < 0 || name < 0 || type < 0 || flags < 0)
         return Fail("the catalogue lacks its Id, Name, Type or Flags column");
-    const bool ok = ForEachRow(def, [&](const std::uint8_t* page, const std::vector<Field>& fields) {
+    const bool ok = ForEachRow(def, false, [&](const std::uint8_t* page, const Row& row) {
+        const std::vector<Field>& fields = *row.fields;
         const Field& t = fields[type];
         if (!t.present || t.size != 2 || LoadU16(page + t.start) != 1) return true;
         const Field& i = fields[id];

@@ -18,7 +18,9 @@
 #include "exchange/tables/jet/jet_codec.h"
 #include <toolbox/types/windef.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,9 +69,15 @@ public:
     /// Takes the file's bytes and checks the database definition page: a known
     /// signature, Jet 3 or Jet 4 (Jet 5 and later Access files too), a size that is a
     /// whole number of pages, no encryption. False with Error() set otherwise.
-    bool Load(std::string bytes);
+    bool Load(const std::string& bytes);
+    /// Load from the file at path, read in one go into a buffer of its size. False
+    /// with Error() set when it cannot be read (or is over 4 GiB) or is no database.
+    bool LoadFile(const char* path);
+    /// After a failed LoadFile: the file could not be opened or read at all.
+    bool Unreadable() const { return m_unreadable; }
 
-    const std::string& Bytes() const { return m_bytes; }
+    const char* Data() const { return m_bytes.get(); }
+    std::size_t Size() const { return m_size; }
     /// 3 for Jet 3, 4 for Jet 4 and later.
     int Version() const { return m_version; }
     int PageSize() const { return m_pageSize; }
@@ -89,14 +97,40 @@ public:
     /// receives the number of records libmdb will deliver.
     bool CheckRows(const CJetTableDefinition& definition, std::uint32_t& liveRows);
 
+    /// True when every column of which ReadNumbers is to take values is a fixed-size
+    /// number, date, currency or boolean (the Raw route).
+    static bool NumbersOnly(const CJetTableDefinition& definition, const std::vector<double*>& targets);
+    /// The walk of CheckRows, with the same checks, that also decodes the values of
+    /// Raw columns in place: targets[i] (one per column, null: not wanted) receives
+    /// column i of the first limit records as doubles (date: serial day, currency:
+    /// its value, boolean: -1 or 0, Null: 0). rows receives the number of records.
+    bool ReadNumbers(const CJetTableDefinition& definition, const std::vector<double*>& targets, std::uint32_t limit,
+                     std::uint32_t& rows);
+
 private:
     struct Field {
         bool present = false;  // not null and inside the row
         int start = 0;         // offset in the page
         int size = 0;
     };
+    // A row as a walk hands it over: its values located in fields, or, for a row of
+    // the table's plain shape (see PlainShape), fields null: every column is then a
+    // fixed value at its offset from start, and its null bit in the mask at nullMask.
+    struct Row {
+        const std::vector<Field>* fields;
+        int start;
+        std::uint32_t nullMask;
+    };
+    // Tables whose columns are all fixed and numbered below their count: a record
+    // that holds every column and is long enough for all of them needs no cracking.
+    struct PlainShape {
+        bool usable = false;
+        std::uint32_t columns = 0;
+        int minSize = 0;  // bytes from the row start to the end of the last value
+    };
+    PlainShape PlainShapeOf(const CJetTableDefinition& definition) const;
     template <class Visit>
-    bool ForEachRow(const CJetTableDefinition& definition, Visit visit);
+    bool ForEachRow(const CJetTableDefinition& definition, bool plainRows, Visit visit);
     bool CrackRow(const CJetTableDefinition& definition, const std::uint8_t* page, int rowStart, int rowSize,
                   std::vector<Field>& fields, bool& usable);
     bool FindRow(const std::uint8_t* page, int row, int& start, int& size) const;
@@ -106,8 +140,15 @@ private:
     std::string DecodeText(const std::uint8_t* data, int size) const;
     bool Fail(const std::string& text);
 
-    std::string m_bytes;
+    bool TakeBytes(std::unique_ptr<char[]> bytes, std::size_t size);
+
+    std::unique_ptr<char[]> m_bytes;
+    std::size_t m_size = 0;
+    bool m_unreadable = false;
     std::string m_error;
+    std::vector<Field> m_fields;            // of the row being walked
+    std::vector<std::uint32_t> m_offsets;  // its variable-length value offsets
+    std::vector<std::size_t> m_textColumns;  // of the table being walked: values libmdb converts
     int m_version = 0;
     int m_pageSize = 0;
     std::uint32_t m_pageCount = 0;

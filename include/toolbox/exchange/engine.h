@@ -96,6 +96,8 @@ private:
     std::vector<std::unique_ptr<CExImPortChannel>> m_slots;
 };
 
+struct CTableReadCache;
+
 class TB_EXPORT CReadAndWriteFileFunction {
 public:
     CReadAndWriteFileFunction() = default;
@@ -298,6 +300,10 @@ public:
     int DatFileKind = 2;            ///< how a .dat file is read
     CString TableName;              ///< table or sheet of a database file
     CString ConnectTitle;           ///< connect string of the last database file
+    /// The database the last ReadInfoFile of a table opened, kept for the ReadDataFile
+    /// that follows while the file stays unchanged, so that the file is read and
+    /// checked once; that read gives it up. Engines copied meanwhile open the file anew.
+    std::shared_ptr<CTableReadCache> TableReadCache;
     int Typ = 'A';                  ///< characteristic value encoding: 'A', '4' or '8'
     int Sep = ';';                  ///< characteristic separator character
     // COMTRADE configuration values.
