@@ -255,6 +255,7 @@ int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName,
     (void)formatCode;
     (void)reserved;
     return Guarded(*this, [&] {
+        TableReadCache.reset();  // a database a table read kept belongs to the read before
         FileName = fileName;
         WithDialog = withDialog;
         DatFileKind = datFileKind;

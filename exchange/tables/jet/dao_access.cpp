@@ -6,6 +6,8 @@
 // checked. The catalogue comes from CJetFile; field definitions and values come from
 // libmdb: texts and memos converted by libmdb (UCS-2 or the Jet 3 code page to UTF-8),
 // fixed-size numbers taken from the row bytes libmdb located, so doubles keep every bit.
+// Number fields asked for as whole columns (ReadNumberColumns) bypass libmdb: CJetFile
+// decodes them in the walk that checks the rows, straight into the caller's storage.
 //
 // Writing: one Jet 4 file with the table given (or none), through CJet4Writer, into a
 // private temporary file that is put at the target only when complete.
