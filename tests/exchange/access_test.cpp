@@ -587,7 +587,9 @@ void ExpectNumbersAsRecords(const std::string& path, const std::string& what) {
         }
         EXPECT_EQ(r, rows) << what;
         for (std::size_t c = 0; c < columns.size(); ++c)
-            if (targets[c]) EXPECT_EQ(columns[c][rows], 12345.0) << what << ": written past the records";
+            if (targets[c]) {
+                EXPECT_EQ(columns[c][rows], 12345.0) << what << ": written past the records";
+            }
     }
 }
 
@@ -680,7 +682,9 @@ TEST(AccessNumbers, RecordsetFillsNumberStorage) {
         ASSERT_EQ(rs.GetNumberColumns(values, 4, 100), 100) << rs.GetLastErrorText().GetString();
         for (int r = 0; r < 100; ++r) {
             EXPECT_EQ(u[r], Value(r, 0)) << r;
-            if (withText) EXPECT_EQ(note[r], 0.0) << "a text that is no number reads 0";
+            if (withText) {
+                EXPECT_EQ(note[r], 0.0) << "a text that is no number reads 0";
+            }
         }
         EXPECT_EQ(u[100], -1.0);
         std::vector<double> all(300);

@@ -264,16 +264,16 @@ TEST_F(Comtrade, LargeRecordReadsIntoRawBlocksAsIntoArrays) {
         std::vector<std::vector<double>> blocks(19, std::vector<double>(kSamples, -1.0));
         for (int c = 0; c < 19; ++c) files.GetChannel(c)->SetDoublePtr(blocks[c].data());
         ASSERT_EQ(files.ReadDataFile(), 1) << files.GetLastError().GetString();
-        const Record r = ReadRecord(dir.File("big.cfg"));
+        const ChannelRead r(dir.File("big.cfg"));
         ASSERT_EQ(r.data, 1);
         for (int c = 0; c < 19; ++c) {
-            ASSERT_EQ(r.values[c].GetSize(), kSamples);
-            EXPECT_EQ(std::memcmp(blocks[c].data(), r.values[c].GetData(), kSamples * sizeof(double)), 0) << c;
+            ASSERT_EQ(r.Size(c), kSamples);
+            EXPECT_EQ(std::memcmp(blocks[c].data(), r.values[c]->GetData(), kSamples * sizeof(double)), 0) << c;
         }
         const bool stamps = rates[0] == '0';
         EXPECT_NEAR(blocks[0][kSamples - 1], stamps ? (kSamples - 1) * 100e-6 : 199.999 + 300000 / 4000.0, 1e-6);
         EXPECT_TRUE(std::isnan(blocks[1][1007]));
-        EXPECT_EQ(blocks[18][5], r.at(18, 5));  // D17: bit 0 of the second status word
+        EXPECT_EQ(blocks[18][5], r.At(18, 5));  // D17: bit 0 of the second status word
     }
 }
 
