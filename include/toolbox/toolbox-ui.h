@@ -10,3 +10,4 @@
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/window_layer.h>
 #include <toolbox/ui/formula_dialog.h>
+#include <toolbox/ui/crash_report_dialogs.h>

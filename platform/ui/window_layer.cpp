@@ -2,6 +2,7 @@
 // dialog hub and clipboard hub registered with the core.
 #include <toolbox/ui/window_layer.h>
 
+#include <toolbox/ui/crash_report_dialogs.h>
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/wnd.h>
 
@@ -55,6 +56,7 @@ bool TBStartWindowLayer() {
     }
     TBSetDialogHub(&layer.dialogHub);
     TBSetClipboardHub(&layer.clipboardHub);
+    TBRegisterCrashReportWindows();
     return true;
 }
 
