@@ -20,9 +20,14 @@ protected:
     }
 
     std::vector<std::string> Environment(const std::vector<std::string>& extra = {}) const {
-        std::vector<std::string> env = {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state,
+        // No display: the reporter answers headless (its windows have tests of their own).
+        std::vector<std::string> env = {"TEMP=" + m_temp,
+                                        "XDG_STATE_HOME=" + m_state,
                                         std::string("TOOLBOX_CRASH_REPORTER=") + CRASH_REPORTER,
-                                        "TOOLBOX_CRASH_REPORT_ANSWER="};
+                                        "TOOLBOX_CRASH_REPORT_ANSWER=",
+                                        "DISPLAY=",
+                                        "WAYLAND_DISPLAY=",
+                                        "QT_QPA_PLATFORM="};
         env.insert(env.end(), extra.begin(), extra.end());
         return env;
     }
