@@ -88,7 +88,7 @@ private:
     QWidget* m_bar;
 };
 
-BEGIN_MESSAGE_MAP(CTBDlgCalculation, CDialog)
+BEGIN_MESSAGE_MAP(CTBDlgCalculation, CTBDlgCalculationBase)
 ON_LBN_SELCHANGE(IDC_CATEGORIES, OnSelChangeCategories)
 ON_LBN_DBLCLK(IDC_ENTRIES, OnDblClkEntries)
 ON_LBN_DBLCLK(IDC_VARIABLES, OnDblClkVariables)
@@ -103,8 +103,20 @@ const std::vector<CTBDlgCalculation::AnchorInfo>& CTBDlgCalculation::GetAnchors(
     return anchors;
 }
 
-CTBDlgCalculation::CTBDlgCalculation(CWnd* parent) : CDialog(IDD_TB_CALCULATION, parent) {
-    // The resizing dialog base takes the anchors here: for (a : GetAnchors()) SetControlInfo(a.id, a.flags);
+namespace {
+
+// Registers the anchors with a base that lays out its controls (one with SetControlInfo).
+template <class Dialog>
+auto RegisterAnchors(Dialog& dialog, int) -> decltype(dialog.SetControlInfo(WORD(), WORD()), void()) {
+    for (const CTBDlgCalculation::AnchorInfo& a : CTBDlgCalculation::GetAnchors()) dialog.SetControlInfo(a.id, a.flags);
+}
+template <class Dialog>
+void RegisterAnchors(Dialog&, long) {}
+
+}  // namespace
+
+CTBDlgCalculation::CTBDlgCalculation(CWnd* parent) : CTBDlgCalculationBase(IDD_TB_CALCULATION, parent) {
+    RegisterAnchors(*this, 0);
 }
 
 CTBDlgCalculation::~CTBDlgCalculation() { FreeFunctionArray(); }
@@ -125,7 +137,7 @@ void CTBDlgCalculation::FillFunctionArray() {
 void CTBDlgCalculation::FreeFunctionArray() { m_categories.clear(); }
 
 BOOL CTBDlgCalculation::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CTBDlgCalculationBase::OnInitDialog();
     for (UINT id : {IDC_CATEGORIES, IDC_ENTRIES, IDC_VARIABLES}) GetDlgItem(id)->SendMessage(LB_RESETCONTENT);
     m_variables.RemoveAll();
     FreeFunctionArray();

@@ -119,8 +119,8 @@ constexpr UINT InvalidSampleCount = 582;       // "File >>%s<<: The number of sa
 constexpr UINT ClipboardNoCompleteLine = 583;  // "The clipboard text holds no complete line!"
 
 // Crash reports and help files.
-constexpr UINT CrashReportRequest = 5506;  // rich text: please report the problem
-constexpr UINT CrashReportProblem = 5507;  // rich text: "%s has encountered a problem and needs to close."
+constexpr UINT CrashReportRequest = 5506;  // "<p><b>Please tell us about this problem.</b></p>..."
+constexpr UINT CrashReportProblem = 5507;  // "<p><b>%s has encountered a problem and needs to close.</b></p>..."
 constexpr UINT CrashDumpFile = 5508;       // "Crash Dump"
 constexpr UINT CrashLogFile = 5509;        // "Crash Log"
 constexpr UINT ZipFilesFilter = 5511;      // "Zip Files (*.zip)"

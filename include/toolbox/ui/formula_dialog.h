@@ -16,6 +16,10 @@ constexpr UINT IDD_TB_CALCULATION = 4304;
 class CTBInactiveCaret;
 struct CTBFormulaCategory;
 
+/// The calculator's base: a template dialog. The resizing dialog (CTBDialog) takes the
+/// anchors of GetAnchors when it is named here.
+typedef CDialog CTBDlgCalculationBase;
+
 /// The calculator. Configure it with InitDialog, then DoModal: OK returns only after a
 /// successful check, and the take-formula callback has the formula by then.
 ///
@@ -23,7 +27,7 @@ struct CTBFormulaCategory;
 /// 4 the variable assigned to need not be known, 8 conditional blocks are allowed. An
 /// assignment is forbidden when 1 and 2 are clear, a conditional block when 1, 4 and 8
 /// are clear.
-class TB_EXPORT CTBDlgCalculation : public CDialog {
+class TB_EXPORT CTBDlgCalculation : public CTBDlgCalculationBase {
 public:
     typedef void (*FillVariablesProc)(CMapStringToString& variables);  ///< name -> description
     typedef void (*GetFormulaProc)(CString& formula);

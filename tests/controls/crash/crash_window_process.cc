@@ -75,7 +75,9 @@ TEST_F(CrashWindow, DontSendMailsAndKeepsNothing) {
     EXPECT_NE(log.find("file: app.dmp | Crash Dump\n"), std::string::npos) << log;
     EXPECT_NE(log.find("file: app.xml | Crash Log\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("unexpected"), std::string::npos) << log;
-    if (server) EXPECT_TRUE(server->Messages().empty());
+    if (server) {
+        EXPECT_TRUE(server->Messages().empty());
+    }
     EXPECT_TRUE(ListDir(KeptDir()).empty()) << "a declined report is not kept";
     EXPECT_EQ(TempLeft(), "");
 }
