@@ -7,6 +7,7 @@
 #include <toolbox/ui/crash_report_dialogs.h>
 
 #include <cstdlib>
+#include <dlfcn.h>
 
 namespace {
 
@@ -15,11 +16,36 @@ bool IsSet(const char* name) {
     return value && *value;
 }
 
-// A display to show windows on: an X or Wayland session, or a Qt platform chosen
-// explicitly (offscreen, vnc...).
+// The window system gives up the whole program when it cannot reach its display, and
+// the report with it: a display is asked first whether it answers.
+bool XDisplayAnswers() {
+    void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!xcb) return false;
+    typedef void* (*Connect)(const char*, int*);
+    typedef int (*HasError)(void*);
+    typedef void (*Disconnect)(void*);
+    auto connect = reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect"));
+    auto hasError = reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error"));
+    auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
+    bool answers = false;
+    if (connect && hasError && disconnect) {
+        void* connection = connect(nullptr, nullptr);
+        answers = connection && hasError(connection) == 0;
+        if (connection) disconnect(connection);
+    }
+    dlclose(xcb);
+    return answers;
+}
+
+// A display to show windows on: a Qt platform chosen explicitly (offscreen, vnc...) or
+// an X display that answers (a Wayland session's too); Qt then draws on that display.
+// An answer preset in the environment asks nobody.
 bool ShouldShowWindows() {
     if (IsSet("TOOLBOX_CRASH_REPORT_ANSWER")) return false;
-    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM");
+    if (IsSet("QT_QPA_PLATFORM")) return true;
+    if (!IsSet("DISPLAY") || !XDisplayAnswers()) return false;
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    return true;
 }
 
 }  // namespace

@@ -355,3 +355,13 @@ TEST_F(CrashProcess, ReportThatCannotBeSentIsKept) {
     ASSERT_TRUE(WIFSIGNALED(r.status));
     EXPECT_EQ(ListDir(KeptDir()).size(), 1u) << r.out;
 }
+
+TEST_F(CrashProcess, DisplayThatDoesNotAnswerLeavesTheReporterHeadless) {
+    // The window system would end the reporter on a display it cannot reach; the report
+    // is kept as without any display.
+    ChildResult r = Crash({"null"}, {"DISPLAY=:97"});
+    ASSERT_FALSE(r.timedOut);
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    EXPECT_NE(r.out.find("Crash report kept in " + KeptDir()), std::string::npos) << r.out;
+    EXPECT_EQ(ListDir(KeptDir()).size(), 1u);
+}
