@@ -24,8 +24,10 @@ int CCrashReportRequest::AnswerWithoutWindow() {
     return TB_DIALOG_NOT_SHOWN;
 }
 
-TBCrashAnswer TBAskToSendCrashReport(const CMapStringToString& files, CString& senderAddress, CString& description) {
+TBCrashAnswer TBAskToSendCrashReport(const CMapStringToString& files, CString& senderAddress, CString& description,
+                                     const CString& programPath) {
     CCrashReportRequest request(files);
+    request.ProgramPath = programPath;
     int result = TBGetDialogHub().DoModal(request);
     if (result == IDOK) {
         senderAddress = request.SenderAddress;

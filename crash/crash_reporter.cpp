@@ -202,7 +202,7 @@ int TBRunCrashReporter(int argc, char** argv) {
     int status = 0;
     if (packed) {
         CString sender, description;
-        TBCrashAnswer answer = TBAskToSendCrashReport(handler.ReportFiles, sender, description);
+        TBCrashAnswer answer = TBAskToSendCrashReport(handler.ReportFiles, sender, description, a.programPath);
         bool delivered = false;
         bool saved = false;
         if (answer == TBCrashAnswer::Send && !handler.GetRecipient().IsEmpty()) {

@@ -62,11 +62,14 @@ bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CS
         TBShowCrashMessage(zip.GetLastError());
         return false;
     }
+    // The progress window shows the files packed so far and the one being packed; it
+    // goes when the last one is in.
     int count = files.GetSize();
-    for (int i = count - 1, step = 1; i >= 0; --i, ++step) {
-        if (showProgress == 1) TBShowCrashProgress(step, count, files[i]);
+    for (int i = count - 1, done = 0; i >= 0; --i, ++done) {
+        if (showProgress == 1) TBShowCrashProgress(done, count, files[i]);
         if (!zip.AddNewFile(files[i], TBFileNameOf(files[i]))) TBShowCrashMessage(zip.GetLastError());
     }
+    if (showProgress == 1) TBShowCrashProgress(count, count, CString());
     if (!zip.Close() || zip.GetCount() == 0) {
         if (!zip.GetLastError().IsEmpty()) TBShowCrashMessage(zip.GetLastError());
         RemoveArchive(archive);

@@ -9,3 +9,5 @@
 #include <toolbox/ui/menu.h>
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/window_layer.h>
+#include <toolbox/ui/formula_dialog.h>
+#include <toolbox/ui/crash_report_dialogs.h>

@@ -303,6 +303,9 @@ int RenderMenus(const QString& folder) {
 
 }  // namespace
 
+int TBRenderFormulaGallery(const QString& folder);  // controls/formula
+int TBRenderCrashGallery(const QString& folder);    // controls/crash
+
 int TBRenderGallery(const char* folder) {
     if (!folder || !TBStartWindowLayer()) return -1;
     const QString dir = QString::fromUtf8(folder);
@@ -312,6 +315,7 @@ int TBRenderGallery(const char* folder) {
     }
     int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir) +
                   RenderRichEdit(dir) + RenderFindReplace(dir);
+    written += TBRenderFormulaGallery(dir) + TBRenderCrashGallery(dir);
     TBStopWindowLayer();
     return written;
 }

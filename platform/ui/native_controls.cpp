@@ -1065,6 +1065,7 @@ constexpr UINT PBM_SETPOS = WM_USER + 2;
 constexpr UINT PBM_DELTAPOS = WM_USER + 3;
 constexpr UINT PBM_SETSTEP = WM_USER + 4;
 constexpr UINT PBM_STEPIT = WM_USER + 5;
+constexpr UINT PBM_SETRANGE32 = WM_USER + 6;
 
 class CNativeProgress : public CNativeWindow {
 public:
@@ -1078,6 +1079,7 @@ protected:
             case PBM_SETRANGE:
                 bar->setRange(LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)));
                 return true;
+            case PBM_SETRANGE32: bar->setRange(static_cast<int>(wParam), static_cast<int>(lParam)); return true;
             case PBM_SETPOS: bar->setValue(static_cast<int>(wParam)); return true;
             case PBM_DELTAPOS: bar->setValue(bar->value() + static_cast<int>(wParam)); return true;
             case PBM_SETSTEP:

@@ -2,6 +2,7 @@
 // dialog hub and clipboard hub registered with the core.
 #include <toolbox/ui/window_layer.h>
 
+#include <toolbox/ui/crash_report_dialogs.h>
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/wnd.h>
 
@@ -10,7 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
-#include <QProgressDialog>
+#include <QWidget>
 
 #include <cstdlib>
 #include <map>
@@ -25,7 +26,7 @@ struct WindowLayer {
     CQtDialogHub dialogHub;
     CQtClipboardHub clipboardHub;
     std::map<UINT, TBModalWindowFactory> modalWindows;
-    std::unique_ptr<QProgressDialog> progress;
+    std::unique_ptr<CDialog> progress;  // the modeless "Add to archive" window (template 4200)
 };
 
 WindowLayer& Layer() {
@@ -55,6 +56,7 @@ bool TBStartWindowLayer() {
     }
     TBSetDialogHub(&layer.dialogHub);
     TBSetClipboardHub(&layer.clipboardHub);
+    TBRegisterCrashReportWindows();
     return true;
 }
 
@@ -98,20 +100,26 @@ int CQtDialogHub::DoModal(CModalRequest& request) {
 }
 
 void CQtDialogHub::ShowProgress(int position, int count, const CString& name) {
+    constexpr UINT kProgressTemplate = 4200, kProgressBar = 4000, kProgressFile = 4001;
+    constexpr UINT PBM_SETPOS = WM_USER + 2, PBM_SETRANGE32 = WM_USER + 6;  // the progress bar's messages
     WindowLayer& layer = Layer();
+    // The task is over (or there is none): the window goes.
     if (count <= 0 || position >= count) {
         layer.progress.reset();
         return;
     }
     if (!layer.progress) {
-        layer.progress = std::make_unique<QProgressDialog>();
-        layer.progress->setWindowTitle(QStringLiteral("Add to archive"));
-        layer.progress->setCancelButton(nullptr);
-        layer.progress->setMinimumDuration(0);
+        auto window = std::make_unique<CDialog>();
+        if (!window->Create(kProgressTemplate, nullptr)) return;
+        window->ShowWindow(SW_SHOW);
+        layer.progress = std::move(window);
     }
-    layer.progress->setRange(0, count);
-    layer.progress->setValue(position < 0 ? 0 : position);
-    layer.progress->setLabelText(TBQ(name));
+    CDialog& window = *layer.progress;
+    if (CWnd* bar = window.GetDlgItem(kProgressBar)) {
+        bar->SendMessage(PBM_SETRANGE32, 0, count);
+        bar->SendMessage(PBM_SETPOS, position < 0 ? 0 : position);
+    }
+    window.SetDlgItemText(kProgressFile, name);
     QCoreApplication::processEvents();
 }
 

@@ -235,15 +235,19 @@ const std::vector<CMenuItemTemplate> kMenu4404 = {{MF_POPUP, 0, "RichEdit", &kRi
 
 }  // namespace
 
+const CDialogTemplate* TBFindCrashDialogTemplate(UINT id);  // crash_templates.cpp
+
 const CDialogTemplate* TBFindDialogTemplate(UINT id) {
     for (const CDialogTemplate& t : kTemplates)
         if (t.id == id) return &t;
-    return nullptr;
+    return TBFindCrashDialogTemplate(id);
 }
 
 std::vector<UINT> TBGetDialogTemplateIds() {
     std::vector<UINT> ids;
     for (const CDialogTemplate& t : kTemplates) ids.push_back(t.id);
+    for (UINT id : {4302u, 4303u})
+        if (TBFindCrashDialogTemplate(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
     std::sort(ids.begin(), ids.end());
     return ids;
 }

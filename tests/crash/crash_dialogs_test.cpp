@@ -166,8 +166,9 @@ TEST_F(CrashDialogs, PackingProgressAndMailMessagesGoThroughTheHub) {
         sent = TBSendMailWithFiles("packed", 1, &files, "s", nullptr, &to, nullptr, nullptr);
     }
     EXPECT_EQ(sent, 0);
-    // Files are packed last to first.
-    std::vector<std::string> expected = {"1/2 " + b, "2/2 " + a};
+    // Files are packed last to first; the window shows each while it is packed and
+    // goes when both are in.
+    std::vector<std::string> expected = {"0/2 " + b, "1/2 " + a, "2/2 "};
     EXPECT_EQ(hub.progress, expected);
     ASSERT_EQ(hub.messageTexts.size(), 1u);
     EXPECT_NE(hub.messageTexts[0].find("xdg-email"), std::string::npos) << hub.messageTexts[0];

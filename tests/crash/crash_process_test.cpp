@@ -20,9 +20,14 @@ protected:
     }
 
     std::vector<std::string> Environment(const std::vector<std::string>& extra = {}) const {
-        std::vector<std::string> env = {"TEMP=" + m_temp, "XDG_STATE_HOME=" + m_state,
+        // No display: the reporter answers headless (its windows have tests of their own).
+        std::vector<std::string> env = {"TEMP=" + m_temp,
+                                        "XDG_STATE_HOME=" + m_state,
                                         std::string("TOOLBOX_CRASH_REPORTER=") + CRASH_REPORTER,
-                                        "TOOLBOX_CRASH_REPORT_ANSWER="};
+                                        "TOOLBOX_CRASH_REPORT_ANSWER=",
+                                        "DISPLAY=",
+                                        "WAYLAND_DISPLAY=",
+                                        "QT_QPA_PLATFORM="};
         env.insert(env.end(), extra.begin(), extra.end());
         return env;
     }
@@ -349,4 +354,14 @@ TEST_F(CrashProcess, ReportThatCannotBeSentIsKept) {
     ASSERT_FALSE(r.timedOut);
     ASSERT_TRUE(WIFSIGNALED(r.status));
     EXPECT_EQ(ListDir(KeptDir()).size(), 1u) << r.out;
+}
+
+TEST_F(CrashProcess, DisplayThatDoesNotAnswerLeavesTheReporterHeadless) {
+    // The window system would end the reporter on a display it cannot reach; the report
+    // is kept as without any display.
+    ChildResult r = Crash({"null"}, {"DISPLAY=:97"});
+    ASSERT_FALSE(r.timedOut);
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.out;
+    EXPECT_NE(r.out.find("Crash report kept in " + KeptDir()), std::string::npos) << r.out;
+    EXPECT_EQ(ListDir(KeptDir()).size(), 1u);
 }

@@ -29,8 +29,8 @@ TEST(StringTable, BuiltinTextsByIdAndUnknownIdsEmpty) {
     EXPECT_EQ(TBLoadString(55), "File >>%s<<: It couldn't be read from channel %i !");
     EXPECT_EQ(TBLoadString(100), "Microsoft Excel (*.xls)|*.xls|");
     EXPECT_EQ(TBLoadString(5532), "Cannot find \"%s\"");
-    EXPECT_EQ(TBFormatMessage(TBMsg::CrashReportProblem, {"VELTRANIX"}).Left(58),
-              "<b>VELTRANIX has encountered a problem and needs to close.");
+    EXPECT_EQ(TBFormatMessage(TBMsg::CrashReportProblem, {"VELTRANIX"}).Left(61),
+              "<p><b>VELTRANIX has encountered a problem and needs to close.");
     EXPECT_TRUE(TBLoadString(99999).IsEmpty());
 }
 

@@ -25,6 +25,8 @@ public:
     /// $TOOLBOX_CRASH_REPORT_DESCRIPTION) or "discard" (IDCANCEL).
     int AnswerWithoutWindow() override;
 
+    /// The crashed program's path: the dialog's title and icon are the program's.
+    CString ProgramPath;
     CString SenderAddress;  ///< "Your EMail Address (optional):"
     CString Description;    ///< "Describe what you were doing when the error occurred (optional):"
 
@@ -35,10 +37,10 @@ private:
 /// What became of the crash report question.
 enum class TBCrashAnswer { Send, DontSend, NobodyToAsk };
 
-/// Shows the crash report dialog for files through the hub; on Send the user's mail
-/// address and description are returned.
+/// Shows the crash report dialog for files of the program at programPath through the
+/// hub; on Send the user's mail address and description are returned.
 TB_EXPORT TBCrashAnswer TBAskToSendCrashReport(const CMapStringToString& files, CString& senderAddress,
-                                               CString& description);
+                                               CString& description, const CString& programPath = CString());
 /// The Save As question for the report archive (default extension "zip", the filter
 /// of string 5511, overwrite prompt, read-only box hidden); empty when cancelled.
 TB_EXPORT CString TBAskCrashArchiveTarget();

@@ -118,9 +118,9 @@ constexpr UINT RawInvalidHeader = 581;         // "The file >>%s<< has no valid 
 constexpr UINT InvalidSampleCount = 582;       // "File >>%s<<: The number of samples %i is not valid!"
 constexpr UINT ClipboardNoCompleteLine = 583;  // "The clipboard text holds no complete line!"
 
-// Crash reports and help files (5506 and 5507 are rich text for the crash report's panes).
-constexpr UINT CrashReportPlease = 5506;   // "<b>Please tell us about this problem.</b><br>An error report has..."
-constexpr UINT CrashReportProblem = 5507;  // "<b>%s has encountered a problem and needs to close.</b> We are ..."
+// Crash reports and help files.
+constexpr UINT CrashReportRequest = 5506;  // "<p><b>Please tell us about this problem.</b></p>..."
+constexpr UINT CrashReportProblem = 5507;  // "<p><b>%s has encountered a problem and needs to close.</b></p>..."
 constexpr UINT CrashDumpFile = 5508;       // "Crash Dump"
 constexpr UINT CrashLogFile = 5509;        // "Crash Log"
 constexpr UINT ZipFilesFilter = 5511;      // "Zip Files (*.zip)"

@@ -1,0 +1,85 @@
+// The "Calculator" dialog: the user writes one formula (an expression, an assignment
+// or a conditional block) with the host's variables and a catalogue of functions,
+// operators and constants, and the formula is checked with the formula plug-ins
+// before the host receives it.
+#pragma once
+
+#include <toolbox/types/maps.h>
+#include <toolbox/ui/dialog.h>
+
+#include <memory>
+#include <vector>
+
+/// Dialog template of the calculator.
+constexpr UINT IDD_TB_CALCULATION = 4304;
+
+class CTBInactiveCaret;
+struct CTBFormulaCategory;
+
+/// The calculator's base: a template dialog. The resizing dialog (CTBDialog) takes the
+/// anchors of GetAnchors when it is named here.
+typedef CDialog CTBDlgCalculationBase;
+
+/// The calculator. Configure it with InitDialog, then DoModal: OK returns only after a
+/// successful check, and the take-formula callback has the formula by then.
+///
+/// Check flags: 1 the formula must be an assignment, 2 an assignment is allowed,
+/// 4 the variable assigned to need not be known, 8 conditional blocks are allowed. An
+/// assignment is forbidden when 1 and 2 are clear, a conditional block when 1, 4 and 8
+/// are clear.
+class TB_EXPORT CTBDlgCalculation : public CTBDlgCalculationBase {
+public:
+    typedef void (*FillVariablesProc)(CMapStringToString& variables);  ///< name -> description
+    typedef void (*GetFormulaProc)(CString& formula);
+    typedef void (*TakeFormulaProc)(CString formula);
+
+    explicit CTBDlgCalculation(CWnd* parent = nullptr);
+    ~CTBDlgCalculation() override;
+
+    /// Stores the configuration; each callback may be null.
+    void InitDialog(long flags, FillVariablesProc fillVariables, GetFormulaProc getFormula,
+                    TakeFormulaProc takeFormula);
+    long GetCheckFlags() const { return m_flags; }
+
+    /// The anchor flags of the template's controls (id, flags), for the resizing
+    /// dialog base.
+    struct AnchorInfo {
+        WORD id;
+        WORD flags;
+    };
+    static const std::vector<AnchorInfo>& GetAnchors();
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void FillFunctionArray();
+    void FreeFunctionArray();
+    void InsertSymbol(const char* text);
+    void InsertFunction(const char* name);
+    /// The check; non-zero when the formula is acceptable. Messages go to message boxes.
+    virtual BOOL ParsString(CString formula);
+
+    void OnSelChangeCategories();
+    void OnDblClkEntries();
+    void OnDblClkVariables();
+    void OnChangeFind();
+    void OnTest();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void FillEntryList();
+    void FillVariableList();
+    void ReplaceSelection(const CString& text, bool caretAtStart);
+    void GiveFocusToFormula();
+    CString GetFormula() const;
+
+    long m_flags = 0;
+    FillVariablesProc m_fillVariables = nullptr;
+    GetFormulaProc m_getFormula = nullptr;
+    TakeFormulaProc m_takeFormula = nullptr;
+    CMapStringToString m_variables;
+    std::vector<CString> m_variableNames;  // the name behind each line of the variable list
+    std::vector<CTBFormulaCategory> m_categories;
+    CTBInactiveCaret* m_caret = nullptr;  // belongs to the formula edit's widget
+};
