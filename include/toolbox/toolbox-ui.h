@@ -10,3 +10,4 @@
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/window_layer.h>
 #include <toolbox/ui/drawing.h>
+#include <toolbox/ui/plot.h>

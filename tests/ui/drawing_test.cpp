@@ -2,6 +2,8 @@
 // recording context whose calls the cases read back.
 #include "ui_test_support.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -261,3 +263,98 @@ TEST_F(SpecialText, MappedContextsAreLaidOutInLogicalUnitsWithYUp) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- plots
+
+namespace {
+
+/// Every point of every Polyline record, and how many records there were.
+std::vector<POINT> PolylinePoints(const CRecordingDC& dc, int* records = nullptr) {
+    std::vector<POINT> points;
+    int n = 0;
+    for (const CDrawRecord& r : dc.GetRecords()) {
+        if (r.op != CDrawRecord::Polyline) continue;
+        ++n;
+        for (std::size_t i = 0; i + 1 < r.args.size(); i += 2) points.push_back(POINT{r.args[i], r.args[i + 1]});
+    }
+    if (records) *records = n;
+    return points;
+}
+
+bool HasDrawText(const CRecordingDC& dc, const char* text) {
+    for (const CDrawRecord& r : dc.GetRecords())
+        if ((r.op == CDrawRecord::DrawText || r.op == CDrawRecord::TextOut) && r.text == text) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(Plot, LongChannelsAreDecimatedPerColumnAndKeepTheirPeaks) {
+    constexpr int n = 200000;
+    std::vector<double> t(n), v(n);
+    for (int i = 0; i < n; ++i) {
+        t[i] = i * 5e-12;  // 0 .. 1 us
+        v[i] = (i % 2 ? 1.0 : -1.0) * 1e-3;
+    }
+    v[123457] = 5e-3;  // one sample high above the rest
+    TBPlotData data;
+    data.x = {"time", "s", t.data(), n};
+    data.curves.push_back({"i", "\\mu\\A", v.data(), n});
+    CRecordingDC dc(600, 400);
+    TBDrawPlot(&dc, CRect(0, 0, 600, 400), data);
+    int records = 0;
+    const std::vector<POINT> points = PolylinePoints(dc, &records);
+    // Four points per pixel column at most, and the spike reaches the highest point.
+    ASSERT_EQ(records, 1);
+    EXPECT_LE(points.size(), 4u * 600);
+    long top = 1 << 20, spikeX = 0;
+    for (const POINT& p : points)
+        if (p.y < top) top = p.y, spikeX = p.x;
+    long plainTop = 1 << 20;
+    for (const POINT& p : points)
+        if (p.x != spikeX) plainTop = std::min(plainTop, p.y);
+    EXPECT_LT(top + 100, plainTop);
+    // Engineering-number ticks and the unit drawn in the notation.
+    EXPECT_TRUE(HasDrawText(dc, "400n"));
+    EXPECT_TRUE(HasDrawText(dc, "-1m") || HasDrawText(dc, "-2m"));
+    EXPECT_TRUE(HasDrawText(dc, "\xC2\xB5"));
+}
+
+TEST(Plot, GapsBreakTheLineAndCurvesLeavingTheFrameAreClipped) {
+    std::vector<double> v = {0, 1, 2, std::nan(""), 4, 5, HUGE_VAL, 1e300, 7};
+    TBPlotData data;
+    data.curves.push_back({"y", "", v.data(), static_cast<int>(v.size())});
+    CRecordingDC dc(300, 200);
+    TBDrawPlot(&dc, CRect(0, 0, 300, 200), data);
+    int records = 0;
+    for (const POINT& p : PolylinePoints(dc, &records)) {
+        EXPECT_GE(p.x, 0);
+        EXPECT_LE(p.x, 300);
+        EXPECT_GE(p.y, 0);
+        EXPECT_LE(p.y, 200);
+    }
+    EXPECT_EQ(records, 3);  // 0..2, 4..5, 1e300..7 cut at the frame
+    EXPECT_TRUE(HasDrawText(dc, "index"));
+}
+
+TEST(Plot, RendersPngAndSvgFilesOrFailsWithoutLeavingOne) {
+    const QString dir = QDir::tempPath() + "/tb_plot_test";
+    QDir().mkpath(dir);
+    std::vector<double> v = {3, 1, 4, 1, 5, 9, 2, 6};
+    TBPlotData data;
+    data.curves.push_back({"pi", "V", v.data(), 8});
+    CString error;
+    const std::string png = (dir + "/p.png").toStdString(), svg = (dir + "/p.svg").toStdString();
+    ASSERT_TRUE(TBRenderPlot(data, 320, 200, png.c_str(), &error)) << error.GetString();
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(320, 200));
+    ASSERT_TRUE(TBRenderPlot(data, 320, 200, svg.c_str(), &error)) << error.GetString();
+    QFile file(QString::fromStdString(svg));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("<svg"));
+    EXPECT_FALSE(TBRenderPlot(data, 5, 200, png.c_str(), &error));
+    EXPECT_NE(error.Find("size"), -1);
+    const std::string missing = (dir + "/no/such/dir/p.png").toStdString();
+    EXPECT_FALSE(TBRenderPlot(data, 320, 200, missing.c_str(), &error));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(missing) + ".partial"));
+    QDir(dir).removeRecursively();
+}
