@@ -11,3 +11,4 @@
 #include <toolbox/ui/window_layer.h>
 #include <toolbox/ui/drawing.h>
 #include <toolbox/ui/plot.h>
+#include <toolbox/ui/draw_symbol.h>
