@@ -12,3 +12,5 @@
 #include <toolbox/ui/drawing.h>
 #include <toolbox/ui/plot.h>
 #include <toolbox/ui/draw_symbol.h>
+#include <toolbox/ui/metafile_player.h>
+#include <toolbox/ui/sheet_preview.h>
