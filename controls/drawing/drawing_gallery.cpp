@@ -6,9 +6,17 @@
 #include <toolbox/ui/draw_symbol.h>
 #include <toolbox/ui/drawing.h>
 #include <toolbox/ui/plot.h>
+#include <toolbox/ui/sheet_preview.h>
+
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output.h>
+#include <gsf/gsf-utils.h>
 
 #include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstring>
@@ -203,11 +211,75 @@ void DrawSimulationPlot(CDC& dc, int width, int height) {
     TBDrawPlot(&dc, CRect(0, 0, width, height), data);
 }
 
+/// A sheet file: a compound file with one stream, written with libgsf.
+bool WriteSheet(const QString& path, const char* stream, const QByteArray& bytes) {
+    gsf_init();
+    GError* error = nullptr;
+    GsfOutput* file = gsf_output_stdio_new(path.toUtf8().constData(), &error);
+    if (error) g_error_free(error);
+    if (!file) return false;
+    GsfOutfile* storage = gsf_outfile_msole_new(file);
+    g_object_unref(file);
+    GsfOutput* child = gsf_outfile_new_child(storage, stream, FALSE);
+    const bool written = gsf_output_write(child, static_cast<std::size_t>(bytes.size()),
+                                          reinterpret_cast<const guint8*>(bytes.constData()));
+    gsf_output_close(child);
+    g_object_unref(child);
+    gsf_output_close(GSF_OUTPUT(storage));
+    g_object_unref(storage);
+    return written;
+}
+
+/// Sheet files made from the test pictures (a metafile LibreOffice wrote, a GIF) and
+/// shown through CTBSheetPreview, each fitted into a frame of another shape.
+void DrawPreviews(CDC& dc) {
+    CFont font;
+    SelectFace(dc, font, -12);
+    Caption(dc, 12, 8, "Sheet previews: a WMF picture and a GIF image, fitted and centred");
+    QTemporaryDir dir;
+    struct Sample {
+        const char* file;
+        const char* stream;
+        const char* label;
+    } samples[] = {{"shapes.wmf", "MetaFileImage", "MetaFileImage (WMF by LibreOffice)"},
+                   {"halves.gif", "QuickViewImage", "QuickViewImage (GIF)"}};
+    for (int i = 0; i < 2; ++i) {
+        const CRect frame(12 + i * 330, 50, 312 + i * 330, 300);
+        CBrush grey(RGB(190, 190, 190));
+        CRect edge = frame;
+        edge.InflateRect(1, 1);
+        dc.FrameRect(&edge, &grey);
+        dc.SetBkMode(TRANSPARENT);
+        dc.TextOut(static_cast<int>(frame.left), 30, samples[i].label);
+        QByteArray bytes;
+#ifdef TOOLBOX_GALLERY_PREVIEW_DIR
+        QFile in(QStringLiteral(TOOLBOX_GALLERY_PREVIEW_DIR "/") + QLatin1String(samples[i].file));
+        if (in.open(QIODevice::ReadOnly)) bytes = in.readAll();
+#endif
+        if (i == 0 && !bytes.isEmpty()) {
+            // Stored as a serialised picture object: "lt\0\0", the size, the metafile.
+            QByteArray object("lt\0\0", 4);
+            const quint32 n = static_cast<quint32>(bytes.size());
+            for (int k = 0; k < 4; ++k) object.append(static_cast<char>((n >> (8 * k)) & 0xFF));
+            bytes = object + bytes;
+        }
+        const QString sheet = dir.filePath(QStringLiteral("sheet%1.vsh").arg(i));
+        CTBSheetPreview preview;
+        if (!dir.isValid() || bytes.isEmpty() || !WriteSheet(sheet, samples[i].stream, bytes) ||
+            !preview.LoadPreview(sheet.toUtf8().constData())) {
+            dc.TextOut(static_cast<int>(frame.left) + 8, static_cast<int>(frame.top) + 8, "(sample not found)");
+            continue;
+        }
+        preview.Display(&dc, frame);
+    }
+}
+
 }  // namespace
 
 int TBRenderDrawingGallery(const QString& folder) {
     int written = SavePage(folder, "special_text.png", 820, 380, DrawSpecialText);
     written += SavePage(folder, "symbols.png", 700, 380, DrawSymbolSheet);
     written += SavePage(folder, "plot.png", 960, 540, [](CDC& dc) { DrawSimulationPlot(dc, 960, 540); });
+    written += SavePage(folder, "preview.png", 660, 320, DrawPreviews);
     return written;
 }

@@ -24,7 +24,7 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     EXPECT_EQ(written, files.size());
     // The controls, the drawing sample, the rich edit, the find and the replace dialog,
     // each dialog template and each popup of menu 4404.
-    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + 3);  // + special text, symbols, plot
+    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + 4);  // + special text, symbols, plot, preview
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
     for (const QString& file : files) {
         const QImage image(dir.filePath(file));
