@@ -2,23 +2,10 @@
 // ends in one of its three results, and a drawing leaves no made object behind.
 #include <toolbox/ui/draw_symbol.h>
 
-#include <QGuiApplication>
+#include "fuzz/gui_fuzz.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-// Matching the fuzzed face names of fonts, fontconfig loses some of its patterns; that
-// is fontconfig's leak, not one of the code under test.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CString text(reinterpret_cast<const char*>(data), static_cast<int>(size));

@@ -6,24 +6,11 @@
 #include <toolbox/ui/metafile_player.h>
 #include <toolbox/ui/sheet_preview.h>
 
-#include <QGuiApplication>
+#include "fuzz/gui_fuzz.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
-
-// Matching the fuzzed face names of fonts, fontconfig loses some of its patterns; that
-// is fontconfig's leak, not one of the code under test.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;

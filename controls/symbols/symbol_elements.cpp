@@ -15,24 +15,10 @@ using tbsym::ParsePoint;
 
 namespace {
 
-/// The line's fields after checking that its first field is one of the element's
-/// letters (either case); status is TBSYM_BAD_VALUE when it is not.
-std::vector<Field> Fields(const CString& line, const char* letters, char& kind, WORD& status) {
-    std::vector<Field> f = tbsym::SplitFields(line);
-    status = TBSYM_OK;
-    const char c = line.IsEmpty() ? 0 : static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
-    if (f.empty() || f[0].text.GetLength() != 1 || !c || !std::strchr(letters, c)) {
-        status = TBSYM_BAD_VALUE;
-        return f;
-    }
-    kind = c;
-    return f;
-}
-
-/// Reads fields[i] as wanted; a missing one gives TBSYM_MISSING_FIELD, a bad one
-/// TBSYM_BAD_VALUE. Written as one check per field in the Load functions below.
+/// The fields of an element's line, read one check at a time: a missing field gives
+/// TBSYM_MISSING_FIELD, a bad one TBSYM_BAD_VALUE, and the first failure stays.
 struct Reader {
-    const std::vector<Field>& f;
+    std::vector<Field> f;
     WORD status = TBSYM_OK;
     bool Has(std::size_t i) {
         if (status) return false;
@@ -67,6 +53,18 @@ struct Reader {
     }
 };
 
+/// The line's fields; its status is TBSYM_BAD_VALUE unless the first field is one of
+/// the element's letters (either case), which becomes kind.
+Reader Open(const CString& line, const char* letters, char& kind) {
+    Reader r{tbsym::SplitFields(line)};
+    const char c = line.IsEmpty() ? 0 : static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+    if (r.f.empty() || r.f[0].text.GetLength() != 1 || !c || !std::strchr(letters, c))
+        r.status = TBSYM_BAD_VALUE;
+    else
+        kind = c;
+    return r;
+}
+
 CRect Normalised(const CPoint& a, const CPoint& b) {
     CRect r(a.x, a.y, b.x, b.y);
     r.NormalizeRect();
@@ -80,11 +78,10 @@ int I(long v) { return static_cast<int>(v); }
 // ---------------------------------------------------------------- A, I
 
 WORD CTBDrawSymbolArc::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "AI", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "AI", m_kind);
+    if (r.status) return r.status;
+    const std::vector<Field>& f = r.f;
     m_owner = owner;
-    Reader r{f};
     long box[4];
     if (r.Has(1) && !ParseInts(f[1].text, 4, box)) r.Fail();
     if (r.status) return r.status;
@@ -121,9 +118,9 @@ void CTBDrawSymbolArc::Offset(int dx, int dy) {
 // ---------------------------------------------------------------- L, G, D, K
 
 WORD CTBDrawSymbolPoly::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "LGDK", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "LGDK", m_kind);
+    if (r.status) return r.status;
+    const std::vector<Field>& f = r.f;
     m_owner = owner;
     m_points.clear();
     if (m_kind == 'L' || m_kind == 'G') {
@@ -136,7 +133,6 @@ WORD CTBDrawSymbolPoly::Load(CTBDrawSymbol* owner, const CString& line) {
         }
         return TBSYM_OK;
     }
-    Reader r{f};
     CPoint a, b;
     if (!r.Point(1, a) || !r.Point(2, b)) return r.status;
     m_points = {a, {b.x, a.y}, b, {a.x, b.y}};
@@ -163,11 +159,9 @@ void CTBDrawSymbolPoly::Offset(int dx, int dy) {
 // ---------------------------------------------------------------- E
 
 WORD CTBDrawSymbolAction::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "E", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "E", m_kind);
+    if (r.status) return r.status;
     m_owner = owner;
-    Reader r{f};
     CPoint a, b;
     long number = 0, flag = 0;
     if (r.Point(1, a) && r.Point(2, b) && r.Int(3, LONG_MIN, LONG_MAX, number) && r.Int(4, LONG_MIN, LONG_MAX, flag) &&
@@ -182,13 +176,12 @@ WORD CTBDrawSymbolAction::Load(CTBDrawSymbol* owner, const CString& line) {
 // ---------------------------------------------------------------- F
 
 WORD CTBDrawSymbolFont::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "F", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "F", m_kind);
+    if (r.status) return r.status;
+    const std::vector<Field>& f = r.f;
     m_owner = owner;
     m_bare = f.size() == 1;
     if (m_bare) return TBSYM_OK;
-    Reader r{f};
     long v[13];
     for (std::size_t i = 0; i < 13; ++i)
         if (!r.Int(1 + i, i < 5 ? -100000 : 0, i < 5 ? 100000 : 255, v[i])) return r.status;
@@ -225,12 +218,10 @@ void CTBDrawSymbolFont::Draw(CDC* dc, int visibility) {
 // ---------------------------------------------------------------- H, O, Q
 
 WORD CTBDrawSymbolTextRef::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "HOQ", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "HOQ", m_kind);
+    if (r.status) return r.status;
     m_owner = owner;
     m_refKind = m_kind == 'H' ? 1 : m_kind == 'O' ? 2 : 0;
-    Reader r{f};
     long n = 0;
     if (r.Point(1, m_anchor) && m_refKind != 0 && r.Int(2, INT_MIN, INT_MAX, n)) m_number = static_cast<int>(n);
     return r.status;
@@ -239,11 +230,10 @@ WORD CTBDrawSymbolTextRef::Load(CTBDrawSymbol* owner, const CString& line) {
 // ---------------------------------------------------------------- M
 
 WORD CTBDrawSymbolLevel::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "M", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "M", m_kind);
+    if (r.status) return r.status;
+    const std::vector<Field>& f = r.f;
     m_owner = owner;
-    Reader r{f};
     long level = 0;
     if (!r.Int(1, 0, INT_MAX, level)) return r.status;
     m_level = static_cast<int>(level);
@@ -259,13 +249,12 @@ void CTBDrawSymbolLevel::Draw(CDC*, int) {
 // ---------------------------------------------------------------- N, B, R
 
 WORD CTBDrawSymbolPen::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "N", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "N", m_kind);
+    if (r.status) return r.status;
+    const std::vector<Field>& f = r.f;
     m_owner = owner;
     m_bare = f.size() == 1;
     if (m_bare) return TBSYM_OK;
-    Reader r{f};
     long style = 0, width = 0, colour = 0;
     if (r.Int(1, 0, 0xFFFFF, style) && r.Int(2, 0, 10000, width) && r.Int(3, 0, 0xFFFFFFFFL, colour)) {
         if ((style & PS_STYLE_MASK) > PS_INSIDEFRAME) return TBSYM_BAD_VALUE;
@@ -285,13 +274,12 @@ void CTBDrawSymbolPen::Draw(CDC* dc, int visibility) {
 }
 
 WORD CTBDrawSymbolBrush::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "B", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "B", m_kind);
+    if (r.status) return r.status;
+    const std::vector<Field>& f = r.f;
     m_owner = owner;
     m_bare = f.size() == 1;
     if (m_bare) return TBSYM_OK;
-    Reader r{f};
     long style = 0, colour = 0, hatch = 0;
     if (r.Int(1, BS_SOLID, BS_HATCHED, style) && r.Int(2, 0, 0xFFFFFFFFL, colour) && r.Int(3, 0, LONG_MAX, hatch)) {
         if (style == BS_HATCHED && hatch > HS_DIAGCROSS) return TBSYM_BAD_VALUE;
@@ -309,11 +297,9 @@ void CTBDrawSymbolBrush::Draw(CDC* dc, int visibility) {
 }
 
 WORD CTBDrawSymbolColor::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "R", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "R", m_kind);
+    if (r.status) return r.status;
     m_owner = owner;
-    Reader r{f};
     long width = 0, pen = 0, brush = 0;
     if (r.Int(1, 0, 10000, width) && r.Int(2, 0, 0xFFFFFFFFL, pen) && r.Int(3, 0, 0xFFFFFFFFL, brush)) {
         m_width = static_cast<int>(width);
@@ -336,11 +322,10 @@ void CTBDrawSymbolColor::Draw(CDC* dc, int visibility) {
 // ---------------------------------------------------------------- P
 
 WORD CTBDrawSymbolPin::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "P", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "P", m_kind);
+    if (r.status) return r.status;
+    const std::vector<Field>& f = r.f;
     m_owner = owner;
-    Reader r{f};
     long type = 0;
     if (!r.Point(1, m_from) || !r.Point(2, m_to) || !r.Has(3) || !r.Text(4, m_name) || !r.Int(5, 0, 0xFFFF, type))
         return r.status;
@@ -390,11 +375,9 @@ void CTBDrawSymbolPin::Offset(int dx, int dy) {
 // ---------------------------------------------------------------- T
 
 WORD CTBDrawSymbolText::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "T", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "T", m_kind);
+    if (r.status) return r.status;
     m_owner = owner;
-    Reader r{f};
     if (r.Point(1, m_at)) r.Text(2, m_text);
     return r.status;
 }
@@ -413,11 +396,10 @@ void CTBDrawSymbolText::Draw(CDC* dc, int visibility) {
 // ---------------------------------------------------------------- Z
 
 WORD CTBDrawSymbolBitmap::Load(CTBDrawSymbol* owner, const CString& line) {
-    WORD status;
-    const std::vector<Field> f = Fields(line, "Z", m_kind, status);
-    if (status) return status;
+    Reader r = Open(line, "Z", m_kind);
+    if (r.status) return r.status;
+    const std::vector<Field>& f = r.f;
     m_owner = owner;
-    Reader r{f};
     if (!r.Has(1)) return r.status;
     if (f[1].text != "1") return TBSYM_BAD_VALUE;
     CPoint a, b;
