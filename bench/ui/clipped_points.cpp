@@ -15,8 +15,8 @@ constexpr UINT kPoints = 10000000;
 std::vector<POINT> Wave(double amplitude) {
     std::vector<POINT> points(kPoints);
     for (UINT i = 0; i < kPoints; ++i)
-        points[i] = POINT{static_cast<long>(i / 5000), static_cast<long>(amplitude * std::sin(i * 0.001) +
-                                                                          37.0 * std::sin(i * 0.37))};
+        points[i] = POINT{static_cast<long>(i / 5000),
+                          static_cast<long>(amplitude * std::sin(i * 0.001) + 37.0 * std::sin(i * 0.37))};
     return points;
 }
 

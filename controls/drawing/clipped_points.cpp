@@ -16,9 +16,7 @@ enum : unsigned { kAbove = 1, kBelow = 2, kLeft = 4, kRight = 8 };
 struct ClipBox {
     long left, right, top, bottom;
     explicit ClipBox(const CRect& r)
-        : left(std::min(r.left, r.right)),
-          right(std::max(r.left, r.right)),
-          top(std::max(r.top, r.bottom)),
+        : left(std::min(r.left, r.right)), right(std::max(r.left, r.right)), top(std::max(r.top, r.bottom)),
           bottom(std::min(r.top, r.bottom)) {}
     unsigned Code(const POINT& p) const {
         return (p.y > top ? kAbove : 0u) | (p.y < bottom ? kBelow : 0u) | (p.x < left ? kLeft : 0u) |
@@ -118,13 +116,17 @@ void ClipPolyline(const POINT* p, UINT count, const ClipBox& box, Writer& w) {
 void PlaceOnBorder(const POINT& p, unsigned code, unsigned prevCode, const ClipBox& box, long baseline, Writer& w) {
     switch (code) {
         case kLeft:
-            if (prevCode & kAbove) w.Put(box.left, box.top);
-            else if (prevCode & kBelow) w.Put(box.left, box.bottom);
+            if (prevCode & kAbove)
+                w.Put(box.left, box.top);
+            else if (prevCode & kBelow)
+                w.Put(box.left, box.bottom);
             w.Put(box.left, p.y);
             break;
         case kRight:
-            if (prevCode & kAbove) w.Put(box.right, box.top);
-            else if (prevCode & kBelow) w.Put(box.right, box.bottom);
+            if (prevCode & kAbove)
+                w.Put(box.right, box.top);
+            else if (prevCode & kBelow)
+                w.Put(box.right, box.bottom);
             w.Put(box.right, p.y);
             break;
         case kAbove:
@@ -132,8 +134,10 @@ void PlaceOnBorder(const POINT& p, unsigned code, unsigned prevCode, const ClipB
                 w.EndRun();
                 break;
             }
-            if (prevCode & kLeft) w.Put(box.left, box.top);
-            else if (prevCode & kRight) w.Put(box.right, box.top);
+            if (prevCode & kLeft)
+                w.Put(box.left, box.top);
+            else if (prevCode & kRight)
+                w.Put(box.right, box.top);
             w.Put(p.x, box.top);
             break;
         case kBelow:
@@ -141,8 +145,10 @@ void PlaceOnBorder(const POINT& p, unsigned code, unsigned prevCode, const ClipB
                 w.EndRun();
                 break;
             }
-            if (prevCode & kLeft) w.Put(box.left, box.bottom);
-            else if (prevCode & kRight) w.Put(box.right, box.bottom);
+            if (prevCode & kLeft)
+                w.Put(box.left, box.bottom);
+            else if (prevCode & kRight)
+                w.Put(box.right, box.bottom);
             w.Put(p.x, box.bottom);
             break;
         case kAbove | kLeft: w.Put(box.left, box.top); break;

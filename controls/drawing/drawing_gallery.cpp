@@ -127,19 +127,23 @@ void DrawSpecialText(CDC& dc) {
 
 /// Schematic symbols in the symbol language; labels sit on level 1.
 const char* const kSymbols[][2] = {
-    {"Resistor", "S 60,30 x 1\r\nN 0 2 0\r\nB 0 16777215 0\r\nK 15,5 45,17\r\nD 15,5 45,17\r\n"
-                 "P 15,11 0,11 1 \"1\" 0\r\nP 45,11 60,11 1 \"2\" 0\r\nM 1 1\r\n"
-                 "F -7 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\nT 30,21 \"R1\""},
-    {"Capacitor", "S 40,30 x 1\r\nN 0 2 0\r\nL 18,2 18,20\r\nL 22,2 22,20\r\nP 18,11 0,11 1 \"1\" 0\r\n"
-                  "P 22,11 40,11 1 \"2\" 0\r\nM 1 1\r\nF -7 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\n"
-                  "T 20,23 \"C1\""},
-    {"Diode", "S 50,30 x 1\r\nR 2 0 0\r\nG 18,2 18,20 32,11\r\nN 0 2 0\r\nL 32,2 32,20\r\n"
-              "P 18,11 0,11 1 \"A\" 0\r\nP 32,11 50,11 1 \"K\" 0\r\nM 1 1\r\n"
-              "F -7 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\nT 25,23 \"D1\""},
-    {"Transistor", "S 50,50 x 1\r\nN 0 2 0\r\nA 10,6,46,44 28,25 28,25\r\nN 0 4 0\r\nL 22,15 22,35\r\n"
-                   "N 0 2 0\r\nL 22,29 36,38\r\nL 22,21 36,12\r\nP 22,25 0,25 1 \"B\" 0\r\n"
-                   "P 36,38 36,50 1 \"C\" 0\r\nP 36,12 36,0 1 \"E\" 1\r\nM 1 1\r\n"
-                   "F -7 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\nT 44,22 \"Q1\""},
+    {"Resistor",
+     "S 60,30 x 1\r\nN 0 2 0\r\nB 0 16777215 0\r\nK 15,5 45,17\r\nD 15,5 45,17\r\n"
+     "P 15,11 0,11 1 \"1\" 0\r\nP 45,11 60,11 1 \"2\" 0\r\nM 1 1\r\n"
+     "F -7 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\nT 30,21 \"R1\""},
+    {"Capacitor",
+     "S 40,30 x 1\r\nN 0 2 0\r\nL 18,2 18,20\r\nL 22,2 22,20\r\nP 18,11 0,11 1 \"1\" 0\r\n"
+     "P 22,11 40,11 1 \"2\" 0\r\nM 1 1\r\nF -7 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\n"
+     "T 20,23 \"C1\""},
+    {"Diode",
+     "S 50,30 x 1\r\nR 2 0 0\r\nG 18,2 18,20 32,11\r\nN 0 2 0\r\nL 32,2 32,20\r\n"
+     "P 18,11 0,11 1 \"A\" 0\r\nP 32,11 50,11 1 \"K\" 0\r\nM 1 1\r\n"
+     "F -7 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\nT 25,23 \"D1\""},
+    {"Transistor",
+     "S 50,50 x 1\r\nN 0 2 0\r\nA 10,6,46,44 28,25 28,25\r\nN 0 4 0\r\nL 22,15 22,35\r\n"
+     "N 0 2 0\r\nL 22,29 36,38\r\nL 22,21 36,12\r\nP 22,25 0,25 1 \"B\" 0\r\n"
+     "P 36,38 36,50 1 \"C\" 0\r\nP 36,12 36,0 1 \"E\" 1\r\nM 1 1\r\n"
+     "F -7 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\nT 44,22 \"Q1\""},
 };
 
 void DrawSymbolSheet(CDC& dc) {

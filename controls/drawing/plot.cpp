@@ -19,8 +19,8 @@
 
 namespace {
 
-const COLORREF kCurveColours[] = {RGB(0, 90, 180),  RGB(200, 60, 20),  RGB(20, 140, 60), RGB(140, 40, 160),
-                                  RGB(200, 150, 0), RGB(0, 150, 160),  RGB(120, 80, 40), RGB(90, 90, 90)};
+const COLORREF kCurveColours[] = {RGB(0, 90, 180),  RGB(200, 60, 20), RGB(20, 140, 60), RGB(140, 40, 160),
+                                  RGB(200, 150, 0), RGB(0, 150, 160), RGB(120, 80, 40), RGB(90, 90, 90)};
 
 /// A closed value range; Span() is never 0.
 struct Range {
@@ -49,9 +49,7 @@ struct Range {
 };
 
 /// The value of sample i on the x axis: the x channel's value or the index.
-double XAt(const TBPlotData& data, int i) {
-    return data.x.values ? data.x.values[i] : static_cast<double>(i);
-}
+double XAt(const TBPlotData& data, int i) { return data.x.values ? data.x.values[i] : static_cast<double>(i); }
 
 int PointCount(const TBPlotData& data, const TBPlotChannel& curve) {
     int n = std::max(0, curve.values ? curve.count : 0);
@@ -311,8 +309,7 @@ void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data) {
     // A little room above and below the curves.
     const double pad = map.yr.Span() * 0.04;
     if (std::isfinite(map.yr.Span() + 2 * pad)) map.yr.low -= pad, map.yr.high += pad;
-    map.frame = CRect(area.left + fontPx * 7, area.top + fontPx * 3, area.right - fontPx * 2,
-                      area.bottom - fontPx * 4);
+    map.frame = CRect(area.left + fontPx * 7, area.top + fontPx * 3, area.right - fontPx * 2, area.bottom - fontPx * 4);
     if (map.frame.IsRectEmpty()) map.frame = area;
 
     // Title and axis labels, units written in the notation.

@@ -5,11 +5,10 @@
 #include <toolbox/ui/drawing.h>
 
 #include <QFont>
-#include <QWidget>
+#include <QFontMetrics>
+#include <QWidget>  // before the window layer's header, which needs it
 
 #include "platform/ui/native_window.h"
-
-#include <QFontMetrics>
 
 #include <algorithm>
 #include <cstring>
@@ -25,9 +24,9 @@ struct UnitSymbol {
 };
 
 const UnitSymbol kSymbols[] = {
-    {"mu", "\xC2\xB5", 0xB5},           {"2super", "\xC2\xB2", 0xB2}, {"3super", "\xC2\xB3", 0xB3},
+    {"mu", "\xC2\xB5", 0xB5},           {"2super", "\xC2\xB2", 0xB2},       {"3super", "\xC2\xB3", 0xB3},
     {"4super", "\xE2\x81\xB4", 0x2074}, {"5super", "\xE2\x81\xB5", 0x2075}, {"degree", "\xC2\xB0", 0xB0},
-    {"Ohm", "\xCE\xA9", 0x3A9},         {"Omega", "\xCE\xA9", 0x3A9},  {"AA", "\xC3\x85", 0xC5},
+    {"Ohm", "\xCE\xA9", 0x3A9},         {"Omega", "\xCE\xA9", 0x3A9},       {"AA", "\xC3\x85", 0xC5},
 };
 
 /// What the context draws the escape with: the symbol of its current font, or "$" when
@@ -166,7 +165,7 @@ CString Ellipsize(CDC* dc, CString line, long width, bool notation) {
         const bool dotted = line.Right(3) == "...";
         if (dotted && line.GetLength() == 3) break;
         line = DropCharacters(line, dotted ? 4 : 3) + "...";
-        if (line == "..." ) break;
+        if (line == "...") break;
     }
     return line;
 }

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include <QImage>
+
 namespace {
 
 // Little-endian reads inside [0, size); callers check the range first.
@@ -44,8 +46,8 @@ struct Affine {
     PointF Map(double x, double y) const { return {a * x + c * y + e, b * x + d * y + f}; }
     /// This after other: other is applied first.
     Affine After(const Affine& o) const {
-        return {a * o.a + c * o.b, b * o.a + d * o.b, a * o.c + c * o.d, b * o.c + d * o.d, a * o.e + c * o.f + e,
-                b * o.e + d * o.f + f};
+        return {a * o.a + c * o.b, b * o.a + d * o.b,     a * o.c + c * o.d,
+                b * o.c + d * o.d, a * o.e + c * o.f + e, b * o.e + d * o.f + f};
     }
     double Scale() const { return std::sqrt(std::fabs(a * d - b * c)); }
 };
@@ -104,6 +106,55 @@ CString Utf16ToUtf8(const BYTE* p, std::size_t chars) {
         }
     }
     return CString(out.c_str());
+}
+
+/// Pixels a metafile's bitmap may have: a preview needs no more.
+constexpr std::uint64_t kMaxBitmapPixels = 16u << 20;
+
+/// A device-independent bitmap (header and colour table in p, the pixels in pixels or,
+/// when that is null, right after the colour table) of 1, 4, 8, 24 or 32 bits a pixel
+/// without compression, as an image; null when it is anything else or its sizes do not
+/// fit the bytes there are.
+std::unique_ptr<CBitmap> DecodeDib(const BYTE* p, std::size_t n, const BYTE* pixels = nullptr,
+                                   std::size_t pixelBytes = 0) {
+    if (n < 40 || U32(p) < 40 || U32(p) > n) return nullptr;
+    const std::uint32_t header = U32(p);
+    const std::int32_t width = I32(p + 4), rawHeight = I32(p + 8);
+    const std::uint16_t bits = U16(p + 14);
+    const std::uint32_t compression = U32(p + 16), used = U32(p + 32);
+    if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN || compression != 0) return nullptr;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return nullptr;
+    const std::int64_t height = rawHeight < 0 ? -std::int64_t(rawHeight) : rawHeight;
+    if (std::uint64_t(width) * std::uint64_t(height) > kMaxBitmapPixels || width > 32767 || height > 32767)
+        return nullptr;
+    const std::size_t colours = bits <= 8 ? (used && used <= (1u << bits) ? used : (1u << bits)) : 0;
+    const std::size_t stride = ((std::size_t(width) * bits + 31) / 32) * 4;
+    if (header + colours * 4 > n) return nullptr;
+    if (!pixels) {
+        pixels = p + header + colours * 4;
+        pixelBytes = n - header - colours * 4;
+    }
+    if (stride * std::size_t(height) > pixelBytes) return nullptr;
+    auto bitmap = std::make_unique<CBitmap>();
+    if (!bitmap->CreateBitmap(width, static_cast<int>(height)) || !bitmap->GetImage()) return nullptr;
+    QImage& image = *bitmap->GetImage();
+    const BYTE* table = p + header;
+    for (std::int64_t y = 0; y < height; ++y) {
+        const BYTE* row = pixels + stride * std::size_t(rawHeight > 0 ? height - 1 - y : y);
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
+        for (std::int32_t x = 0; x < width; ++x) {
+            if (bits >= 24) {
+                const BYTE* px = row + std::size_t(x) * (bits / 8);
+                out[x] = qRgb(px[2], px[1], px[0]);
+                continue;
+            }
+            const std::size_t bit = std::size_t(x) * bits;
+            const unsigned index = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+            const BYTE* c = table + 4 * std::min<std::size_t>(index, colours - 1);
+            out[x] = qRgb(c[2], c[1], c[0]);
+        }
+    }
+    return bitmap;
 }
 
 /// What both players share: the context, the object table, the mapping into the
@@ -260,9 +311,9 @@ public:
         const bool flipped = m.a * m.d - m.b * m.c < 0;
         const POINT& from = flipped ? e : s;
         const POINT& to = flipped ? s : e;
-        const int c[8] = {static_cast<int>(p.x),    static_cast<int>(p.y),    static_cast<int>(q.x),
-                          static_cast<int>(q.y),    static_cast<int>(from.x), static_cast<int>(from.y),
-                          static_cast<int>(to.x),   static_cast<int>(to.y)};
+        const int c[8] = {static_cast<int>(p.x),  static_cast<int>(p.y),    static_cast<int>(q.x),
+                          static_cast<int>(q.y),  static_cast<int>(from.x), static_cast<int>(from.y),
+                          static_cast<int>(to.x), static_cast<int>(to.y)};
         if (op == 0)
             m_dc->Arc(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
         else if (op == 1)
@@ -316,6 +367,30 @@ public:
 
     CDC* Dc() const { return m_dc; }
 
+    /// A bitmap stretched from its source rectangle (y counted from the bottom row, as
+    /// for bottom-up bitmaps) into the destination rectangle.
+    void Bitmap(std::unique_ptr<CBitmap> bitmap, double x, double y, double w, double h, long xSrc, long ySrc,
+                long wSrc, long hSrc) {
+        if (!bitmap) return;
+        const CSize size = bitmap->GetBitmapDimension();
+        const long top = size.cy - ySrc - hSrc;
+        if (wSrc <= 0 || hSrc <= 0 || xSrc < 0 || top < 0 || xSrc + wSrc > size.cx || top + hSrc > size.cy) {
+            xSrc = 0;  // a source beyond the bitmap: the whole bitmap
+            wSrc = size.cx;
+            hSrc = size.cy;
+            ySrc = 0;
+        }
+        const POINT a = Pt(x, y), b = Pt(x + w, y + h);
+        CDC memory;
+        memory.CreateCompatibleDC(m_dc);
+        memory.SelectObject(bitmap.get());
+        m_dc->StretchBlt(static_cast<int>(std::min(a.x, b.x)), static_cast<int>(std::min(a.y, b.y)),
+                         static_cast<int>(std::labs(b.x - a.x)), static_cast<int>(std::labs(b.y - a.y)), &memory,
+                         static_cast<int>(xSrc), static_cast<int>(size.cy - ySrc - hSrc), static_cast<int>(wSrc),
+                         static_cast<int>(hSrc));
+        m_bitmaps.push_back(std::move(bitmap));  // the context's records point at it
+    }
+
     // Reference device of an EMF: pixels and millimetres.
     double devicePxPerMmX = 96 / 25.4, devicePxPerMmY = 96 / 25.4;
 
@@ -347,6 +422,7 @@ private:
     std::vector<CGdiObject*> m_table;
     std::size_t m_firstFree = 0;  // no free slot below it
     std::vector<std::unique_ptr<CGdiObject>> m_kept;
+    std::vector<std::unique_ptr<CBitmap>> m_bitmaps;
     std::vector<Mapping> m_saved;
     PointF m_current{0, 0};
     bool m_inPath = false;
@@ -451,8 +527,10 @@ void PlayWmfRecord(Canvas& c, std::uint16_t function, const WmfParams& w) {
         case 0x081A:
         case 0x0830:
             if (w.Has(8))
-                c.ArcLike(function == 0x0817 ? 0 : function == 0x081A ? 1 : 2, w.S(7), w.S(6), w.S(5), w.S(4), w.S(3),
-                          w.S(2), w.S(1), w.S(0));
+                c.ArcLike(function == 0x0817   ? 0
+                          : function == 0x081A ? 1
+                                               : 2,
+                          w.S(7), w.S(6), w.S(5), w.S(4), w.S(3), w.S(2), w.S(1), w.S(0));
             break;
         case 0x041F:
             if (w.Has(4)) {
@@ -514,8 +592,8 @@ void PlayWmfRecord(Canvas& c, std::uint16_t function, const WmfParams& w) {
             c.MakeFont(slot, log);
             break;
         }
-        case 0x00F7:  // CREATEPALETTE
-        case 0x06FF:  // CREATEREGION
+        case 0x00F7:    // CREATEPALETTE
+        case 0x06FF:    // CREATEREGION
         case 0x01F9: {  // CREATEPATTERNBRUSH
             const int slot = c.FreeSlot();
             if (slot >= 0) c.MakeOther(slot);
@@ -532,7 +610,22 @@ void PlayWmfRecord(Canvas& c, std::uint16_t function, const WmfParams& w) {
         case 0x01F0:
             if (w.Has(1)) c.Delete(w.W(0));
             break;
-        default: break;  // escapes, palettes, bitmaps, regions: not drawn
+        case 0x0F43:  // STRETCHDIB: rop, usage, source h w y x, destination h w y x, bitmap
+            if (w.Has(11))
+                c.Bitmap(DecodeDib(w.p + 22, (w.words - 11) * 2), w.S(10), w.S(9), w.S(8), w.S(7), w.S(6), w.S(5),
+                         w.S(4), w.S(3));
+            break;
+        case 0x0B41:  // DIBSTRETCHBLT: rop, source h w y x, destination h w y x, bitmap
+            if (w.Has(11))
+                c.Bitmap(DecodeDib(w.p + 20, (w.words - 10) * 2), w.S(9), w.S(8), w.S(7), w.S(6), w.S(5), w.S(4),
+                         w.S(3), w.S(2));
+            break;
+        case 0x0940:  // DIBBITBLT: rop, source y x, h w, destination y x, bitmap
+            if (w.Has(9))
+                c.Bitmap(DecodeDib(w.p + 16, (w.words - 8) * 2), w.S(7), w.S(6), w.S(5), w.S(4), w.S(3), w.S(2), w.S(5),
+                         w.S(4));
+            break;
+        default: break;  // escapes, palettes, regions: not drawn
     }
 }
 
@@ -680,7 +773,7 @@ void PlayEmfRecord(Canvas& c, std::uint32_t type, const EmfRecord& r) {
         case 34:
             if (r.Has(12)) c.Restore(r.I(8));
             break;
-        case 35:  // SETWORLDTRANSFORM
+        case 35:    // SETWORLDTRANSFORM
         case 36: {  // MODIFYWORLDTRANSFORM
             if (!r.Has(32)) break;
             Affine x{F32(r.p + 8), F32(r.p + 12), F32(r.p + 16), F32(r.p + 20), F32(r.p + 24), F32(r.p + 28)};
@@ -752,8 +845,10 @@ void PlayEmfRecord(Canvas& c, std::uint32_t type, const EmfRecord& r) {
         case 46:
         case 47:
             if (r.Has(40))
-                c.ArcLike(type == 45 ? 0 : type == 47 ? 1 : 2, r.I(8), r.I(12), r.I(16), r.I(20), r.I(24), r.I(28),
-                          r.I(32), r.I(36));
+                c.ArcLike(type == 45   ? 0
+                          : type == 47 ? 1
+                                       : 2,
+                          r.I(8), r.I(12), r.I(16), r.I(20), r.I(24), r.I(28), r.I(32), r.I(36));
             break;
         case 59: c.BeginPath(); break;
         case 60: c.EndPath(); break;
@@ -775,7 +870,23 @@ void PlayEmfRecord(Canvas& c, std::uint32_t type, const EmfRecord& r) {
             c.Text(x, y, text, (options & 0x0002) != 0, rect);
             break;
         }
-        default: break;  // bitmaps, regions, colour management: not drawn
+        case 81: {  // STRETCHDIBITS
+            if (!r.Has(80)) break;
+            const std::size_t bmi = r.U(48), bmiSize = r.U(52), bits = r.U(56), bitsSize = r.U(60);
+            if (bmi > r.size || bmiSize > r.size - bmi || bits > r.size || bitsSize > r.size - bits) break;
+            c.Bitmap(DecodeDib(r.p + bmi, bmiSize, r.p + bits, bitsSize), r.I(24), r.I(28), r.I(72), r.I(76), r.I(32),
+                     r.I(36), r.I(40), r.I(44));
+            break;
+        }
+        case 77: {  // STRETCHBLT with a source bitmap
+            if (!r.Has(108) || r.U(88) == 0) break;
+            const std::size_t bmi = r.U(84), bmiSize = r.U(88), bits = r.U(92), bitsSize = r.U(96);
+            if (bmi > r.size || bmiSize > r.size - bmi || bits > r.size || bitsSize > r.size - bits) break;
+            c.Bitmap(DecodeDib(r.p + bmi, bmiSize, r.p + bits, bitsSize), r.I(24), r.I(28), r.I(32), r.I(36), r.I(44),
+                     r.I(48), r.I(100), r.I(104));
+            break;
+        }
+        default: break;  // regions, colour management: not drawn
     }
 }
 
@@ -881,10 +992,9 @@ int CTBMetaFilePlayer::Play(CDC* dc, const CRect& target) const {
     dc->SetTextAlign(TA_LEFT | TA_TOP);
     dc->SetTextColor(RGB(0, 0, 0));
     dc->SetBkColor(RGB(255, 255, 255));
-    dc->IntersectClipRect(static_cast<int>(std::min(target.left, target.right)),
-                          static_cast<int>(std::min(target.top, target.bottom)),
-                          static_cast<int>(std::max(target.left, target.right)),
-                          static_cast<int>(std::max(target.top, target.bottom)));
+    dc->IntersectClipRect(
+        static_cast<int>(std::min(target.left, target.right)), static_cast<int>(std::min(target.top, target.bottom)),
+        static_cast<int>(std::max(target.left, target.right)), static_cast<int>(std::max(target.top, target.bottom)));
     int played = 0;
     if (m_kind == Emf) {
         Canvas c(dc, static_cast<std::size_t>(m_objects) + 1);

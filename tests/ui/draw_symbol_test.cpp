@@ -80,9 +80,9 @@ TEST(DrawSymbol, ElementLinesAndTheirStatuses) {
     EXPECT_EQ(action->m_flag, 300 % 256);
     EXPECT_EQ(action->m_text, "go to");
     std::unique_ptr<CTBDrawSymbolFont> font;
-    EXPECT_EQ(Status<CTBDrawSymbolFont>("F -12 0 0 0 700 1 0 0 0 0 0 0 0 \"A face name longer than thirty-one\"",
-                                         &font),
-              TBSYM_OK);
+    EXPECT_EQ(
+        Status<CTBDrawSymbolFont>("F -12 0 0 0 700 1 0 0 0 0 0 0 0 \"A face name longer than thirty-one\"", &font),
+        TBSYM_OK);
     EXPECT_EQ(font->m_font.lfHeight, -12);
     EXPECT_EQ(font->m_font.lfWeight, 700);
     EXPECT_EQ(std::string(font->m_font.lfFaceName).size(), 31u);
@@ -107,12 +107,12 @@ TEST(DrawSymbol, PinArrowheadsPointAwayFromTheInnerEnd) {
         const char* line;
         POINT back1, back2;
     } cases[] = {
-        {"P 0,0 10,0 1 \"a\" 1", {5, 5}, {5, -5}},        // x2 > x1
-        {"P 10,0 0,0 1 \"a\" 1", {5, 5}, {5, -5}},        // x2 < x1
-        {"P 0,0 0,10 1 \"a\" 1", {5, 5}, {-5, 5}},        // up
-        {"P 0,10 0,0 1 \"a\" 1", {5, 5}, {-5, 5}},        // down
-        {"P 3,3 3,3 1 \"a\" 1", {-2, 8}, {-2, -2}},       // one point: as x2 > x1
-        {"P 0,0 10,30 1 \"a\" 1", {5, 35}, {5, 25}},      // slanted: by x only
+        {"P 0,0 10,0 1 \"a\" 1", {5, 5}, {5, -5}},    // x2 > x1
+        {"P 10,0 0,0 1 \"a\" 1", {5, 5}, {5, -5}},    // x2 < x1
+        {"P 0,0 0,10 1 \"a\" 1", {5, 5}, {-5, 5}},    // up
+        {"P 0,10 0,0 1 \"a\" 1", {5, 5}, {-5, 5}},    // down
+        {"P 3,3 3,3 1 \"a\" 1", {-2, 8}, {-2, -2}},   // one point: as x2 > x1
+        {"P 0,0 10,30 1 \"a\" 1", {5, 35}, {5, 25}},  // slanted: by x only
     };
     for (const Case& c : cases) {
         std::unique_ptr<CTBDrawSymbolPin> pin;
@@ -131,8 +131,9 @@ TEST(DrawSymbol, PinArrowheadsPointAwayFromTheInnerEnd) {
 
 TEST(DrawSymbol, LevelsShowWhatTheMaskAllows) {
     CTBDrawSymbol symbol;
-    ASSERT_EQ(Load(symbol, "S 40,20 x 1\r\nM 2 1\r\nT 10,10 \"second\"\r\nM 1\r\nT 10,10 \"first\"\r\n"
-                           "M 0\r\nT 10,10 \"always\""),
+    ASSERT_EQ(Load(symbol,
+                   "S 40,20 x 1\r\nM 2 1\r\nT 10,10 \"second\"\r\nM 1\r\nT 10,10 \"first\"\r\n"
+                   "M 0\r\nT 10,10 \"always\""),
               1);
     CRecordingDC dc(200, 100);
     CRect frame(0, 0, 200, 100);
@@ -146,8 +147,9 @@ TEST(DrawSymbol, LevelsShowWhatTheMaskAllows) {
 
 TEST(DrawSymbol, DrawsScaledCentredYUpAndFreesWhatItMade) {
     CTBDrawSymbol symbol;
-    ASSERT_EQ(Load(symbol, "S 20,10 x\r\nR 1 255 255\r\nK 0,0 20,10\r\nN 0 3 16711680\r\nP 0,5 -5,5 1 \"a\" 1\r\n"
-                           "F -8 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\nT 10,2 \"x\""),
+    ASSERT_EQ(Load(symbol,
+                   "S 20,10 x\r\nR 1 255 255\r\nK 0,0 20,10\r\nN 0 3 16711680\r\nP 0,5 -5,5 1 \"a\" 1\r\n"
+                   "F -8 0 0 0 400 0 0 0 0 0 0 0 0 \"DejaVu Sans\"\r\nT 10,2 \"x\""),
               1);
     CRecordingDC dc(300, 100);
     CPen* pen = dc.GetCurrentPen();

@@ -18,8 +18,8 @@ std::string Clip(std::vector<POINT> pts, const CRect& clip, int polygon = 0, int
     std::vector<POINT> out(2 * pts.size() + 1);
     POINT* result = out.data();
     CUIntArray runs;
-    const UINT n = TBCalcClippedPointArray(pts.data(), static_cast<UINT>(pts.size()), &result, runs, polygon, clip,
-                                           baseline);
+    const UINT n =
+        TBCalcClippedPointArray(pts.data(), static_cast<UINT>(pts.size()), &result, runs, polygon, clip, baseline);
     std::string s;
     int run = 0;
     for (UINT i = 0; i < n; ++i) {

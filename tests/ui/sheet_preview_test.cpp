@@ -130,7 +130,7 @@ TEST(MetaFilePlayer, LyingMetafilesAreRejectedOrStopSafely) {
         lying.push_back(static_cast<BYTE>(w >> 8));
     };
     word(5), word(0), word(0x0324), word(30000), word(1), word(2);  // POLYGON, 30000 points
-    word(0xFFFF), word(0xFFFF), word(0x0325);                        // size beyond the file
+    word(0xFFFF), word(0xFFFF), word(0x0325);                       // size beyond the file
     ASSERT_TRUE(player.Load(lying.data(), lying.size()));
     dc.ClearRecords();
     EXPECT_EQ(player.Play(&dc, CRect(0, 0, 40, 20)), 1);
@@ -198,4 +198,38 @@ TEST(SheetPreview, LoadsTheMetafileOrTheGifOfACompoundFile) {
     CRecordingDC empty(10, 10);
     preview.Display(&empty, CRect(0, 0, 10, 10));
     EXPECT_TRUE(empty.GetRecords().empty());
+}
+
+TEST(MetaFilePlayer, StretchesDeviceIndependentBitmaps) {
+    // A plain WMF: window 20 x 20, then STRETCHDIB of a 2 x 2 24-bit bitmap over it.
+    std::vector<BYTE> wmf = {1, 0, 9, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    auto word = [&](std::uint16_t w) {
+        wmf.push_back(static_cast<BYTE>(w));
+        wmf.push_back(static_cast<BYTE>(w >> 8));
+    };
+    auto dword = [&](std::uint32_t d) {
+        word(static_cast<std::uint16_t>(d)), word(static_cast<std::uint16_t>(d >> 16));
+    };
+    dword(5), word(0x020C), word(20), word(20);  // SETWINDOWEXT
+    dword(3 + 11 + 28), word(0x0F43);
+    dword(0x00CC0020), word(0), word(2), word(2), word(0), word(0), word(20), word(20), word(0), word(0);
+    dword(40), dword(2), dword(2), word(1), word(24), dword(0), dword(0), dword(0), dword(0), dword(0), dword(0);
+    // Rows bottom-up, blue green red order, padded to 4 bytes: blue, white / red, green.
+    for (BYTE b : {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}) wmf.push_back(b);
+    dword(3), word(0);  // EOF
+    CTBMetaFilePlayer player;
+    ASSERT_TRUE(player.Load(wmf.data(), wmf.size()));
+    CRecordingDC dc(40, 40);
+    EXPECT_EQ(player.Play(&dc, CRect(0, 0, 40, 40)), 2);
+    const QImage& image = dc.GetImage();
+    EXPECT_TRUE(Near(image.pixel(10, 10), 255, 0, 0));
+    EXPECT_TRUE(Near(image.pixel(30, 10), 0, 255, 0));
+    EXPECT_TRUE(Near(image.pixel(10, 30), 0, 0, 255));
+    EXPECT_TRUE(Near(image.pixel(30, 30), 255, 255, 255));
+    // The same record claiming a bitmap larger than its bytes draws nothing.
+    wmf[18 + 10 + 6 + 22 + 8] = 200;  // the bitmap's height
+    ASSERT_TRUE(player.Load(wmf.data(), wmf.size()));
+    CRecordingDC lied(40, 40);
+    player.Play(&lied, CRect(0, 0, 40, 40));
+    for (const CDrawRecord& r : lied.GetRecords()) EXPECT_NE(r.op, CDrawRecord::DrawImage);
 }
