@@ -11,3 +11,8 @@
 #include <toolbox/ui/window_layer.h>
 #include <toolbox/ui/formula_dialog.h>
 #include <toolbox/ui/crash_report_dialogs.h>
+#include <toolbox/ui/drawing.h>
+#include <toolbox/ui/plot.h>
+#include <toolbox/ui/draw_symbol.h>
+#include <toolbox/ui/metafile_player.h>
+#include <toolbox/ui/sheet_preview.h>

@@ -7,6 +7,7 @@
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/menu.h>
 
+#include "controls/drawing/drawing_gallery.h"
 #include "platform/ui/native_window.h"
 
 #include <QApplication>
@@ -316,6 +317,7 @@ int TBRenderGallery(const char* folder) {
     int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir) +
                   RenderRichEdit(dir) + RenderFindReplace(dir);
     written += TBRenderFormulaGallery(dir) + TBRenderCrashGallery(dir);
+    written += TBRenderDrawingGallery(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -24,8 +24,9 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     EXPECT_EQ(written, files.size());
     // The controls, the drawing sample, the rich edit, the find and the replace dialog,
     // each dialog template, each popup of menu 4404, and the pages of the control
-    // families: the calculator, the two crash report dialogs and the packing window.
-    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + 4);
+    // families: the calculator, the two crash report dialogs, the packing window, special
+    // text, symbols, a plot and sheet previews.
+    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + 4 + 4);
     for (const char* page : {"formula_calculator.png", "crash_report.png", "crash_report_details.png", "mail_progress.png"})
         EXPECT_TRUE(files.contains(QLatin1String(page))) << page;
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;

@@ -20,3 +20,14 @@ int RunGalleryCommand(const Arguments& args);
 int RunImageCommand(const Arguments& args);
 int RunZipCommand(const Arguments& args);
 int RunMailCommand(const Arguments& args);
+int RunPlotCommand(const Arguments& args);
+
+/// The channels of a data file read through the exchange engine, with their values.
+struct LoadedChannel {
+    std::string name;
+    std::string unit;
+    std::vector<double> values;
+};
+/// Reads every channel of path as tbx info and tbx convert do; false after printing
+/// the error (prefixed "tbx command:") to standard error.
+bool LoadChannels(const std::string& path, const char* command, std::vector<LoadedChannel>& channels);

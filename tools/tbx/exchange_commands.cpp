@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -355,6 +356,37 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- channels for tbx plot
+
+bool LoadChannels(const std::string& path, const char* command, std::vector<LoadedChannel>& channels) {
+    CReadAndWriteFiles files;
+    if (!ReadInfo(files, path.c_str(), ExchangeOptions(), command)) return false;
+    const int count = files.GetNrChannels();
+    const int items = std::max(0, files.GetNrItems());
+    channels.clear();
+    try {
+        channels.resize(static_cast<std::size_t>(std::max(0, count)));
+        for (int i = 0; i < count; ++i) {
+            CExImPortChannel* channel = files.GetChannel(i);
+            channels[i].values.assign(static_cast<std::size_t>(items), std::numeric_limits<double>::quiet_NaN());
+            if (!channel) continue;
+            channels[i].name = channel->GetChannelName().GetString();
+            channels[i].unit = channel->GetUnitName().GetString();
+            channel->SetDoublePtr(channels[i].values.empty() ? nullptr : channels[i].values.data());
+        }
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tbx %s: %s\n", command, TBLoadString(TBMsg::NoMemory).GetString());
+        return false;
+    }
+    if (items > 0 && !files.ReadDataFile()) {
+        PrintWarnings(files);
+        std::fprintf(stderr, "tbx %s: %s\n", command, files.GetLastError().GetString());
+        return false;
+    }
+    PrintWarnings(files);
+    return true;
+}
 
 // ---------------------------------------------------------------- tbx info
 

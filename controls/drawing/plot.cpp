@@ -1,0 +1,387 @@
+// Line plots of channels: the picture tbx plot writes and the gallery shows. Curves are
+// reduced to the first, lowest, highest and last value of every pixel column before
+// they are clipped and drawn, so a channel of millions of values costs a few thousand
+// line segments and keeps every peak.
+#include <toolbox/services/numbers.h>
+#include <toolbox/ui/drawing.h>
+#include <toolbox/ui/plot.h>
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+const COLORREF kCurveColours[] = {RGB(0, 90, 180),  RGB(200, 60, 20), RGB(20, 140, 60), RGB(140, 40, 160),
+                                  RGB(200, 150, 0), RGB(0, 150, 160), RGB(120, 80, 40), RGB(90, 90, 90)};
+
+/// A closed value range; Span() is never 0.
+struct Range {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    void Add(double v) {
+        if (!std::isfinite(v)) return;
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    bool Empty() const { return !(low <= high); }
+    /// A range of one value (or none) is widened so that it has a size.
+    void Widen() {
+        if (Empty()) low = 0, high = 1;
+        if (low == high) {
+            const double pad = low == 0 ? 1.0 : std::fabs(low) * 0.1;
+            low -= pad;
+            high += pad;
+        }
+        if (!std::isfinite(high - low)) {  // values spanning the whole double range
+            low /= 4;
+            high /= 4;
+        }
+    }
+    double Span() const { return high - low; }
+};
+
+/// The value of sample i on the x axis: the x channel's value or the index.
+double XAt(const TBPlotData& data, int i) { return data.x.values ? data.x.values[i] : static_cast<double>(i); }
+
+int PointCount(const TBPlotData& data, const TBPlotChannel& curve) {
+    int n = std::max(0, curve.values ? curve.count : 0);
+    if (data.x.values) n = std::min(n, std::max(0, data.x.count));
+    return n;
+}
+
+/// A tick step of 1, 2 or 5 times a power of ten giving at most maxTicks intervals.
+double TickStep(double span, int maxTicks) {
+    const double raw = span / std::max(1, maxTicks);
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * power >= raw) return m * power;
+    return 10 * power;
+}
+
+/// The multiples of step inside the range, counted so that a step too small for the
+/// values' precision cannot loop for ever.
+std::vector<double> Ticks(const Range& r, double step) {
+    std::vector<double> ticks;
+    const double first = std::ceil(r.low / step);
+    for (int k = 0; k < 100; ++k) {
+        const double t = (first + k) * step;
+        if (t > r.high + step * 1e-9) break;
+        if (!ticks.empty() && t == ticks.back()) break;
+        ticks.push_back(t);
+    }
+    return ticks;
+}
+
+/// Maps values to device pixels inside the plot frame (y up on screen).
+struct Mapping {
+    CRect frame;
+    Range xr, yr;
+    double X(double x) const { return frame.left + (x - xr.low) / xr.Span() * frame.Width(); }
+    double Y(double y) const { return frame.bottom - (y - yr.low) / yr.Span() * frame.Height(); }
+};
+
+/// Pixel coordinates far outside the frame are pinned so that they stay integers; the
+/// clipping cuts them at the frame anyway.
+long Pixel(double v) { return static_cast<long>(std::clamp(v, -1e9, 1e9)); }
+
+/// The curve as connected pieces of pixel points (a value that is not finite breaks
+/// the line). Along a rising x axis each pixel column keeps its first, lowest, highest
+/// and last point, in the order they come.
+std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map) {
+    std::vector<std::vector<POINT>> pieces(1);
+    const int n = PointCount(data, curve);
+    bool rising = true;
+    for (int i = 1; i < n && rising && data.x.values; ++i) rising = !(XAt(data, i) < XAt(data, i - 1));
+    auto put = [&](long x, long y) {
+        std::vector<POINT>& piece = pieces.back();
+        if (piece.empty() || piece.back().x != x || piece.back().y != y) piece.push_back(POINT{x, y});
+    };
+    auto breakLine = [&] {
+        if (!pieces.back().empty()) pieces.emplace_back();
+    };
+    if (!rising) {
+        for (int i = 0; i < n; ++i) {
+            const double x = XAt(data, i), y = curve.values[i];
+            if (!std::isfinite(x) || !std::isfinite(y)) {
+                breakLine();
+                continue;
+            }
+            put(Pixel(map.X(x)), Pixel(map.Y(y)));
+        }
+        return pieces;
+    }
+    bool open = false;
+    long column = 0;
+    double first = 0, last = 0, low = 0, high = 0;
+    int lowAt = 0, highAt = 0;
+    auto flush = [&] {
+        if (!open) return;
+        put(column, Pixel(first));
+        if (lowAt <= highAt) {
+            put(column, Pixel(low));
+            put(column, Pixel(high));
+        } else {
+            put(column, Pixel(high));
+            put(column, Pixel(low));
+        }
+        put(column, Pixel(last));
+        open = false;
+    };
+    for (int i = 0; i < n; ++i) {
+        const double x = XAt(data, i), v = curve.values[i];
+        if (!std::isfinite(x) || !std::isfinite(v)) {
+            flush();
+            breakLine();
+            continue;
+        }
+        const long col = Pixel(std::floor(map.X(x)));
+        const double y = map.Y(v);
+        if (open && col != column) flush();
+        if (!open) {
+            open = true;
+            column = col;
+            first = low = high = y;
+            lowAt = highAt = i;
+        }
+        // Screen y grows downwards: the lowest value has the largest y.
+        if (y > low) low = y, lowAt = i;
+        if (y < high) high = y, highAt = i;
+        last = y;
+    }
+    flush();
+    return pieces;
+}
+
+void DrawCurve(CDC* dc, const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map) {
+    CUIntArray runs;
+    for (std::vector<POINT>& piece : CurvePoints(data, curve, map)) {
+        if (piece.empty()) continue;
+        std::vector<POINT> visible(2 * piece.size());
+        POINT* out = visible.data();
+        // The clip's top is its larger y: the frame's bottom edge on the screen.
+        const CRect clip(map.frame.left, map.frame.bottom, map.frame.right, map.frame.top);
+        const UINT n = TBCalcClippedPointArray(piece.data(), static_cast<UINT>(piece.size()), &out, runs, 0, clip, 0);
+        UINT start = 0;
+        for (int r = 0; r < runs.GetSize() && start < n; ++r) {
+            const UINT end = runs[r];
+            if (end - start == 1)
+                dc->SetPixel(static_cast<int>(out[start].x), static_cast<int>(out[start].y),
+                             dc->GetCurrentPen()->Log().lopnColor);
+            else if (end > start)
+                dc->Polyline(out + start, static_cast<int>(end - start));
+            start = end;
+        }
+    }
+}
+
+CString Label(const TBPlotChannel& c) {
+    CString s = c.name;
+    if (!c.unit.IsEmpty()) s += " [" + c.unit + "]";
+    return s;
+}
+
+/// A tick value as an engineering number; values within a hair of zero are zero.
+CString TickText(double v, double step) {
+    if (std::fabs(v) < step * 1e-9) v = 0;
+    return TBExtended_ftoa(v, -1, 0, CString());
+}
+
+CFont MakeFont(int pixels, int weight) {
+    CFont font;
+    LOGFONT lf;
+    lf.lfHeight = -pixels;
+    lf.lfWeight = weight;
+    std::strcpy(lf.lfFaceName, "DejaVu Sans");
+    font.CreateFontIndirect(&lf);
+    return font;
+}
+
+void DrawAxes(CDC* dc, const Mapping& map, int fontPx) {
+    const CRect& f = map.frame;
+    CPen grid(PS_DOT, 1, RGB(200, 200, 200));
+    CPen axis(PS_SOLID, 1, RGB(0, 0, 0));
+    CPen* old = dc->SelectObject(&grid);
+    dc->SetBkMode(TRANSPARENT);
+    dc->SetTextColor(RGB(0, 0, 0));
+    const double xStep = TickStep(map.xr.Span(), std::max(2, static_cast<int>(f.Width() / (fontPx * 9))));
+    for (const double t : Ticks(map.xr, xStep)) {
+        const int x = static_cast<int>(std::lround(map.X(t)));
+        dc->SelectObject(&grid);
+        dc->MoveTo(x, f.top);
+        dc->LineTo(x, f.bottom);
+        dc->SelectObject(&axis);
+        dc->MoveTo(x, f.bottom);
+        dc->LineTo(x, f.bottom + fontPx / 2);
+        CRect label(x - fontPx * 5, f.bottom + fontPx / 2 + 2, x + fontPx * 5, f.bottom + fontPx * 2);
+        dc->DrawText(TickText(t, xStep), &label, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    }
+    const double yStep = TickStep(map.yr.Span(), std::max(2, static_cast<int>(f.Height() / (fontPx * 4))));
+    for (const double t : Ticks(map.yr, yStep)) {
+        const int y = static_cast<int>(std::lround(map.Y(t)));
+        dc->SelectObject(&grid);
+        dc->MoveTo(f.left, y);
+        dc->LineTo(f.right, y);
+        dc->SelectObject(&axis);
+        dc->MoveTo(f.left - fontPx / 2, y);
+        dc->LineTo(f.left, y);
+        CRect label(f.left - fontPx * 12, y - fontPx, f.left - fontPx / 2 - 3, y + fontPx);
+        dc->DrawText(TickText(t, yStep), &label, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    }
+    dc->SelectObject(&axis);
+    auto* oldBrush = static_cast<CBrush*>(dc->SelectStockObject(NULL_BRUSH));
+    dc->Rectangle(f.left, f.top, f.right + 1, f.bottom + 1);
+    dc->SelectObject(oldBrush);
+    dc->SelectObject(old);
+}
+
+/// The names with their colours in a framed box at the frame's top right.
+void DrawLegend(CDC* dc, const TBPlotData& data, const CRect& frame, int fontPx) {
+    if (data.curves.empty()) return;
+    const int line = fontPx + fontPx / 2, swatch = fontPx * 2;
+    long widest = 0;
+    for (const TBPlotChannel& c : data.curves) {
+        CRect calc(0, 0, 0, 0);
+        TBSpecialDrawText(dc, Label(c), &calc, DT_TB_NOTATION | DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX, 0);
+        widest = std::max(widest, calc.Width());
+    }
+    const long width = swatch + widest + fontPx * 2;
+    const long height = line * static_cast<long>(data.curves.size()) + fontPx / 2;
+    CRect box(frame.right - width - fontPx / 2, frame.top + fontPx / 2, frame.right - fontPx / 2,
+              frame.top + fontPx / 2 + height);
+    CBrush white(RGB(255, 255, 255));
+    CPen frameEdge(PS_SOLID, 1, RGB(160, 160, 160));
+    CBrush* oldBrush = dc->SelectObject(&white);
+    CPen* oldPen = dc->SelectObject(&frameEdge);
+    dc->Rectangle(&box);
+    for (std::size_t i = 0; i < data.curves.size(); ++i) {
+        const long y = box.top + fontPx / 4 + line * static_cast<long>(i);
+        CPen pen(PS_SOLID, 2, kCurveColours[i % std::size(kCurveColours)]);
+        dc->SelectObject(&pen);
+        dc->MoveTo(box.left + fontPx / 2, y + line / 2);
+        dc->LineTo(box.left + fontPx / 2 + swatch - fontPx / 2, y + line / 2);
+        dc->SelectObject(&frameEdge);
+        CRect text(box.left + swatch + fontPx / 2, y, box.right, y + line);
+        TBSpecialDrawText(dc, Label(data.curves[i]), &text,
+                          DT_TB_NOTATION | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP, 0);
+    }
+    dc->SelectObject(oldPen);
+    dc->SelectObject(oldBrush);
+}
+
+/// The label of the vertical axis: the one curve's, or the unit all curves share.
+CString YAxisLabel(const TBPlotData& data) {
+    if (data.curves.size() == 1) return Label(data.curves[0]);
+    for (const TBPlotChannel& c : data.curves)
+        if (c.unit != data.curves[0].unit) return CString();
+    return data.curves.empty() || data.curves[0].unit.IsEmpty() ? CString() : "[" + data.curves[0].unit + "]";
+}
+
+}  // namespace
+
+void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data) {
+    if (!dc || area.IsRectEmpty()) return;
+    const int saved = dc->SaveDC();
+    const int fontPx = std::clamp(static_cast<int>(std::min(area.Height() / 45, area.Width() / 60)), 9, 20);
+    CFont font = MakeFont(fontPx, 400);
+    CFont bold = MakeFont(fontPx + 2, 700);
+    CFont* oldFont = dc->SelectObject(&font);
+    dc->FillSolidRect(&area, RGB(255, 255, 255));
+
+    Mapping map;
+    for (const TBPlotChannel& c : data.curves) {
+        const int n = PointCount(data, c);
+        for (int i = 0; i < n; ++i) {
+            if (!std::isfinite(c.values[i])) continue;
+            map.xr.Add(XAt(data, i));
+            map.yr.Add(c.values[i]);
+        }
+    }
+    map.xr.Widen();
+    map.yr.Widen();
+    // A little room above and below the curves.
+    const double pad = map.yr.Span() * 0.04;
+    if (std::isfinite(map.yr.Span() + 2 * pad)) map.yr.low -= pad, map.yr.high += pad;
+    map.frame = CRect(area.left + fontPx * 7, area.top + fontPx * 3, area.right - fontPx * 2, area.bottom - fontPx * 4);
+    if (map.frame.IsRectEmpty()) map.frame = area;
+
+    // Title and axis labels, units written in the notation.
+    CRect title(area.left, area.top + fontPx / 2, area.right, area.top + fontPx * 2 + fontPx / 2);
+    dc->SelectObject(&bold);
+    dc->SetBkMode(TRANSPARENT);
+    TBSpecialDrawText(dc, data.title, &title, DT_TB_NOTATION | DT_CENTER | DT_SINGLELINE | DT_NOPREFIX, 0);
+    dc->SelectObject(&font);
+    CRect yLabel(area.left + fontPx / 2, area.top + fontPx / 2, map.frame.right, map.frame.top - 2);
+    TBSpecialDrawText(dc, YAxisLabel(data), &yLabel, DT_TB_NOTATION | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX, 0);
+    CRect xLabel(map.frame.left, map.frame.bottom + fontPx * 2, map.frame.right, area.bottom);
+    TBSpecialDrawText(dc, data.x.values ? Label(data.x) : CString("index"), &xLabel,
+                      DT_TB_NOTATION | DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, 0);
+
+    DrawAxes(dc, map, fontPx);
+    for (std::size_t i = 0; i < data.curves.size(); ++i) {
+        CPen pen(PS_SOLID, 1, kCurveColours[i % std::size(kCurveColours)]);
+        CPen* old = dc->SelectObject(&pen);
+        DrawCurve(dc, data, data.curves[i], map);
+        dc->SelectObject(old);
+    }
+    DrawLegend(dc, data, map.frame, fontPx);
+    dc->SelectObject(oldFont);
+    dc->RestoreDC(saved);
+}
+
+BOOL TBRenderPlot(const TBPlotData& data, int width, int height, const char* path, CString* error) {
+    auto fail = [&](const CString& why) {
+        if (error) *error = why;
+        return FALSE;
+    };
+    if (!path || !*path) return fail("no output file name");
+    if (width < 16 || height < 16 || width > 20000 || height > 20000)
+        return fail("the picture size must be from 16x16 to 20000x20000 pixels");
+    const QString target = QString::fromUtf8(path);
+    // Written beside the target under another name, then renamed: a failed run leaves
+    // no half-written picture and keeps an older one.
+    const QString staged = target + QStringLiteral(".partial");
+    const bool svg = target.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+    bool written = false;
+    if (svg) {
+        QSvgGenerator generator;
+        generator.setFileName(staged);
+        generator.setSize(QSize(width, height));
+        generator.setViewBox(QRect(0, 0, width, height));
+        generator.setTitle(QString::fromUtf8(data.title.GetString()));
+        {
+            CDC dc;
+            dc.AttachDevice(&generator);
+            TBDrawPlot(&dc, CRect(0, 0, width, height), data);
+            dc.DetachDevice();
+        }
+        written = QFile::exists(staged) && QFile(staged).size() > 0;
+    } else {
+        QImage image(width, height, QImage::Format_RGB32);
+        if (image.isNull()) return fail("not enough memory for the picture");
+        image.fill(Qt::white);
+        {
+            CDC dc;
+            dc.AttachDevice(&image);
+            TBDrawPlot(&dc, CRect(0, 0, width, height), data);
+            dc.DetachDevice();
+        }
+        written = image.save(staged, "PNG");
+    }
+    if (!written) {
+        QFile::remove(staged);
+        return fail(CString("cannot write ") + path);
+    }
+    if (std::rename(staged.toUtf8().constData(), path) != 0) {
+        QFile::remove(staged);
+        return fail(CString("cannot write ") + path);
+    }
+    return TRUE;
+}
