@@ -9,3 +9,4 @@
 #include <toolbox/ui/menu.h>
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/window_layer.h>
+#include <toolbox/ui/color_rich_edit.h>

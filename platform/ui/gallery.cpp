@@ -7,6 +7,7 @@
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/menu.h>
 
+#include "controls/coloredit/gallery_coloredit.h"
 #include "platform/ui/native_window.h"
 
 #include <QApplication>
@@ -311,7 +312,8 @@ int TBRenderGallery(const char* folder) {
         return -1;
     }
     int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir) +
-                  RenderRichEdit(dir) + RenderFindReplace(dir);
+                  RenderRichEdit(dir) + RenderFindReplace(dir) +
+                  TBRenderColorRichEditGallery(dir);
     TBStopWindowLayer();
     return written;
 }
