@@ -23,8 +23,9 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
     EXPECT_EQ(written, files.size());
     // The controls, the drawing sample, the rich edit, the find and the replace dialog,
-    // each dialog template and each popup of menu 4404.
-    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3);
+    // each dialog template, each popup of menu 4404, the colouring editor's two samples.
+    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + 2);
+    EXPECT_TRUE(files.contains(QStringLiteral("color_rich_edit_spice.png")));
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
     for (const QString& file : files) {
         const QImage image(dir.filePath(file));

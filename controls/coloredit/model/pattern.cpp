@@ -383,6 +383,8 @@ bool CPattern::Compile(std::string_view pattern, bool caseSensitive) {
     // or a possible empty match means every position must be tried.
     m_firstBytes = ByteSet();
     m_mayStartAnywhere = false;
+    m_anchored = true;
+    m_branches = std::any_of(m_program.begin(), m_program.end(), [](const Inst& i) { return i.op == kSplit; });
     std::vector<bool> seen(m_program.size(), false);
     std::vector<int> todo{0};
     while (!todo.empty()) {
@@ -403,6 +405,7 @@ bool CPattern::Compile(std::string_view pattern, bool caseSensitive) {
             case kJump: todo.push_back(inst.x); break;
             default: m_mayStartAnywhere = true; break;
         }
+        if (inst.op != kBol && inst.op != kSplit && inst.op != kJump) m_anchored = false;
     }
     m_compiled = true;
     return true;
@@ -418,13 +421,14 @@ bool CPattern::Backtrack(std::string_view subject, std::size_t first, std::size_
         std::size_t pos = static_cast<std::size_t>(m_jobs.back().pos);
         m_jobs.pop_back();
         for (;;) {
-            if (visited) {
+            if (visited && m_program[static_cast<std::size_t>(pc)].op == kSplit) {
                 const std::size_t bit = static_cast<std::size_t>(pc) * width + (pos - first);
                 std::uint64_t& word = (*visited)[bit >> 6];
                 const std::uint64_t mask = std::uint64_t(1) << (bit & 63);
                 if (word & mask) break;  // explored before without a match
+                if (!word) m_touched.push_back(static_cast<std::uint32_t>(bit >> 6));
                 word |= mask;
-            } else if (++steps > kStepLimit) {
+            } else if (!visited && m_branches && ++steps > kStepLimit) {
                 m_error = pattern_error::kStepLimit;
                 m_jobs.clear();
                 return false;
@@ -470,11 +474,19 @@ bool CPattern::Run(std::string_view subject, std::size_t first, std::size_t last
         return false;
     }
     if (first > subject.size()) return false;
-    // One table serves every start: a state that failed once fails again.
+    if (m_anchored) {
+        if (first > 0) return false;
+        last = 0;
+    }
+    // One table serves every start: a state that failed once fails again. Without
+    // choices a start has one path and needs no table.
     const std::size_t bits = m_program.size() * (subject.size() - first + 1);
     std::vector<std::uint64_t>* visited = nullptr;
-    if (bits <= kStateTableLimit) {
-        m_visited.assign((bits + 63) / 64, 0);
+    if (m_branches && bits <= kStateTableLimit) {
+        // Only the words the last search marked are cleared: short searches stay cheap.
+        for (std::uint32_t word : m_touched) m_visited[word] = 0;
+        m_touched.clear();
+        if (m_visited.size() < (bits + 63) / 64) m_visited.resize((bits + 63) / 64, 0);
         visited = &m_visited;
     }
     long steps = 0;
@@ -489,7 +501,7 @@ bool CPattern::Run(std::string_view subject, std::size_t first, std::size_t last
             length = end - static_cast<int>(at);
             return true;
         }
-        if (!visited && steps > kStepLimit) return false;
+        if (m_branches && !visited && steps > kStepLimit) return false;
     }
     return false;
 }

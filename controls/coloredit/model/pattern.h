@@ -14,8 +14,9 @@
 // branches before right ones, closures as long as the rest allows) is taken, as a
 // backtracking matcher of this dialect finds it. The matcher is a backtracking search
 // that remembers every (instruction, position) state it has already left without a
-// match, so no pattern takes more than instructions x subject length states: nested
-// closures such as "(a|aa)*b" cannot blow up exponentially. When that table would not
+// match (kept at its choice points, where paths part), so no pattern takes more than
+// instructions x subject length states: nested closures such as "(a|aa)*b" cannot blow
+// up exponentially. When that table would not
 // fit kStateTableLimit bits the search runs without it and gives up after
 // kStepLimit steps, reporting no match and the error text "step limit exceeded".
 //
@@ -108,11 +109,14 @@ private:
 
     std::vector<Inst> m_program;
     std::vector<ByteSet> m_sets;
-    ByteSet m_firstBytes;          // bytes a non-empty match can start with
+    ByteSet m_firstBytes;            // bytes a non-empty match can start with
     bool m_mayStartAnywhere = true;  // the pattern can match empty or start with an anchor
+    bool m_anchored = false;         // every match begins with "^": only position 0 can match
+    bool m_branches = false;         // the program has choices (else one path per start)
     bool m_compiled = false;
     mutable std::string m_error;
     mutable std::vector<std::uint64_t> m_visited;
+    mutable std::vector<std::uint32_t> m_touched;  // words of m_visited marked by the last search
     struct Job {
         int pc;
         int pos;
