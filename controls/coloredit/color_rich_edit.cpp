@@ -119,6 +119,7 @@ struct CTBColorRichEdit::Impl {
     QPointer<QPlainTextEdit> edit;
     QPointer<CColorRichEditHighlighter> highlighter;
     QMetaObject::Connection contents;
+    QPointer<QWidget> findWindow;  // the find dialog's window, gone with the dialog
     bool recording = true;
     bool attached = false;
 
@@ -242,7 +243,6 @@ ON_WM_SYSKEYDOWN()
 ON_WM_CHAR()
 ON_WM_SETFOCUS()
 ON_WM_KILLFOCUS()
-ON_WM_LBUTTONDBLCLK()
 ON_WM_CONTEXTMENU()
 ON_WM_GETDLGCODE()
 ON_REGISTERED_MESSAGE(FindReplaceMessage(), OnFindReplace)
@@ -268,9 +268,15 @@ END_MESSAGE_MAP()
 
 CTBColorRichEdit::CTBColorRichEdit() : m_impl(std::make_unique<Impl>(*this)) { (void)FindReplaceMessage(); }
 
+/// The open find dialog goes with the control (it deletes itself with its window).
+static void CloseFindDialog(CFindReplaceDialog*& dialog, QPointer<QWidget>& window) {
+    if (dialog && window) dialog->DestroyWindow();
+    dialog = nullptr;
+}
+
 CTBColorRichEdit::~CTBColorRichEdit() {
     Detach();
-    if (m_findDialog && m_findDialog->m_hWnd) m_findDialog->DestroyWindow();
+    CloseFindDialog(m_findDialog, m_impl->findWindow);
     if (m_ownsDescription) TBFreeSyntaxDescrforColorRichEdit(m_description);
 }
 
@@ -300,6 +306,13 @@ void CTBColorRichEdit::Attach() {
                                         [impl](int p, int r, int a) { impl->ContentsChanged(p, r, a); });
     m_impl->highlighter = new CColorRichEditHighlighter(doc, *m_impl);
     QObject::connect(edit, &QPlainTextEdit::cursorPositionChanged, edit, [this] { ReportCaret(); });
+    // The right button and the menu key ask for the control's own menu, wherever the
+    // scroll area delivers the request.
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(edit, &QWidget::customContextMenuRequested, edit, [this](const QPoint& at) {
+        const QPoint global = m_impl->edit->viewport()->mapToGlobal(at);
+        SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(global.x(), global.y()));
+    });
     // Installed after the window layer's filter, so it sees each key event first.
     m_impl->keys = new CKeyModifierWatch(edit);
     edit->installEventFilter(m_impl->keys);
@@ -310,7 +323,10 @@ void CTBColorRichEdit::Detach() {
     QObject::disconnect(m_impl->contents);
     delete m_impl->highlighter.data();
     delete m_impl->keys.data();
-    if (m_impl->edit) QObject::disconnect(m_impl->edit, &QPlainTextEdit::cursorPositionChanged, nullptr, nullptr);
+    if (m_impl->edit) {
+        QObject::disconnect(m_impl->edit, &QPlainTextEdit::cursorPositionChanged, nullptr, nullptr);
+        QObject::disconnect(m_impl->edit, &QWidget::customContextMenuRequested, nullptr, nullptr);
+    }
     m_impl->attached = false;
 }
 
@@ -352,6 +368,7 @@ int CTBColorRichEdit::OnCreate(void*) {
 
 void CTBColorRichEdit::OnDestroy() {
     Detach();
+    CloseFindDialog(m_findDialog, m_impl->findWindow);
     m_impl->undo.clear();
     m_impl->redo.clear();
     Default();
@@ -680,16 +697,6 @@ void CTBColorRichEdit::OnKillFocus(CWnd*) {
     Pane(kPaneInsert, "");
 }
 
-/// A double click selects the word under the mouse without the blanks around it.
-void CTBColorRichEdit::OnLButtonDblClk(UINT, CPoint point) {
-    QPlainTextEdit* edit = m_impl->edit;
-    if (!edit) return;
-    const QPoint inViewport = edit->viewport()->mapFrom(edit, QPoint(point.x, point.y));
-    QTextCursor cursor = edit->cursorForPosition(inViewport);
-    cursor.select(QTextCursor::WordUnderCursor);
-    edit->setTextCursor(cursor);
-}
-
 UINT CTBColorRichEdit::OnGetDlgCode() { return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTTAB; }
 
 void CTBColorRichEdit::OnSelectAll() { SetSel(0, -1); }
@@ -727,24 +734,33 @@ void CTBColorRichEdit::OnUpdateSelectAll(CCmdUI* ui) { ui->Enable(GetWindowTextL
 // ------------------------------------------------------------------ find and replace
 
 void CTBColorRichEdit::OpenFindDialog() {
+    if (m_findDialog && !m_impl->findWindow) m_findDialog = nullptr;  // went without telling
     if (m_findDialog) return;
     m_findDialog = new CFindReplaceDialog;
     CString selected;
     if (QTextCursor c = CursorOf(m_impl->edit); c.hasSelection() && !c.selectedText().contains(QChar::ParagraphSeparator))
         selected = TBC(c.selectedText());
     if (!m_findDialog->Create(TRUE, selected, nullptr, FR_DOWN, this)) {
+        delete m_findDialog;  // no window: it cannot delete itself
         m_findDialog = nullptr;
         return;
     }
+    m_impl->findWindow = m_findDialog->GetWidget();
     // No up/down choice: the editor searches down and wraps.
     for (int id : {0x430, 0x420, 0x421})
         if (CWnd* item = m_findDialog->GetDlgItem(id)) item->ShowWindow(SW_HIDE);
 }
 
 void CTBColorRichEdit::OpenReplaceDialog() {
+    if (m_findDialog && !m_impl->findWindow) m_findDialog = nullptr;
     if (m_findDialog) return;
     m_findDialog = new CFindReplaceDialog;
-    if (!m_findDialog->Create(FALSE, "", "", FR_DOWN, this)) m_findDialog = nullptr;
+    if (!m_findDialog->Create(FALSE, "", "", FR_DOWN, this)) {
+        delete m_findDialog;
+        m_findDialog = nullptr;
+    } else {
+        m_impl->findWindow = m_findDialog->GetWidget();
+    }
 }
 
 /// Finds text in [from, to) (to -1: the end); the match is selected.

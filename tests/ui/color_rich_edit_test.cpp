@@ -4,6 +4,7 @@
 // command enabling and the status-bar hooks.
 #include "ui_test_support.h"
 
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -226,8 +227,16 @@ TEST_F(ColorRichEditTest, CharactersBeyondAsciiKeepTheirColoursInPlace) {
 TEST_F(ColorRichEditTest, FindWrapsReplaceAllStopsWhereItBegan) {
     edit.SetWindowText("ab ab\nab");
     edit.SetSel(3, 3);
+    auto findWindows = [] {
+        int count = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == QLatin1String("Find")) ++count;
+        return count;
+    };
     edit.OpenFindDialog();
     edit.OpenFindDialog();  // one dialog at most
+    edit.OpenReplaceDialog();
+    EXPECT_EQ(findWindows(), 1);
     const UINT message = RegisterWindowMessage(FINDMSGSTRING);
     FINDREPLACE request;
     request.lpstrFindWhat = const_cast<char*>("ab");
@@ -293,7 +302,9 @@ TEST_F(ColorRichEditTest, CommandEnablingFollowsStateAndSelection) {
                 if (!a->isSeparator()) items.push_back(a->text().toStdString() + (a->isEnabled() ? "+" : "-"));
         popup->close();
     });
-    edit.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit.m_hWnd), MAKELPARAM(20, 20));
+    QWidget* viewport = Widget()->viewport();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 10), viewport->mapToGlobal(QPoint(20, 10)));
+    QApplication::sendEvent(viewport, &rightClick);
     EXPECT_EQ(items, (std::vector<std::string>{"&Undo+", "&Redo-", "Cu&t-", "&Copy-", "&Paste+", "Select &All-",
                                                "&Find+", "R&eplace+"}));
 }

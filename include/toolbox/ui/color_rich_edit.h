@@ -126,7 +126,6 @@ protected:
     void OnChar(UINT ch, UINT repeat, UINT flags);
     void OnSetFocus(CWnd* old);
     void OnKillFocus(CWnd* next);
-    void OnLButtonDblClk(UINT flags, CPoint point);
     void OnContextMenu(CWnd* wnd, CPoint point);
     UINT OnGetDlgCode();
     LRESULT OnFindReplace(WPARAM wParam, LPARAM lParam);
