@@ -25,12 +25,8 @@ CTBColorRichEditLine::CTBColorRichEditLine(const char* realText, int length) {
 CTBColorRichEditLine::CTBColorRichEditLine(int type, int y, int x, int lineBreak, char character, const char* realText,
                                            CPoint endPos)
     : CTBColorRichEditLine(realText) {
-    m_type = type;
-    m_y = y;
-    m_x = x;
-    m_break = lineBreak;
+    SetUndoInf(type, y, x, lineBreak, endPos);
     m_char = character;
-    m_end = endPos;
 }
 
 CTBColorRichEditLine::CTBColorRichEditLine(const CTBColorRichEditLine& other)
