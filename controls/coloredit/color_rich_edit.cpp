@@ -188,9 +188,11 @@ struct CTBColorRichEdit::Impl {
             Rebuild(owner.m_colourOnSetText);
             return;
         }
+        // A change that does not fit the lines (never seen, but Qt may report a wider
+        // stretch than it changed) costs a rebuild, not a wrong model.
         CTextPlace from, to;
         if (!PlaceOf(position, from) || !Advance(from, removed, to)) {
-            Rebuild(owner.m_colourOnSetText);
+            Rebuild(true);
             return;
         }
         QTextCursor cursor(doc);
