@@ -230,7 +230,10 @@ void CColorRichEditHighlighter::highlightBlock(const QString& text) {
     };
     for (const sColorDscrColorRichEdit& span : spans) {
         const int first = unit(span.first);
-        const int end = unit(span.last + 1);
+        // The end is the character holding the span's last column: a tab whose spaces it
+        // ends in, or the last byte of a multi-byte character.
+        const int end = plain ? unit(span.last + 1)
+                              : tb_coloredit::ByteToUtf16Offset(real, line.ColumnToReal(span.last) + 1);
         if (end > first) setFormat(first, end - first, Format(span.color));
     }
 }

@@ -44,6 +44,7 @@ protected:
                                 &parent, 1201));
         description.AddRange("/\\*", "\\*/", kComment);
         description.AddToken("int", "[ (]", "[ );]", kKeyword);
+        description.AddToken("k\xC2\xB5", "[ ]", "[ ]", kKeyword);
         edit.SetSyntaxDescription(&description);
         edit.SetFocus();
         RunEvents();
@@ -164,6 +165,12 @@ TEST_F(ColorRichEditTest, OverwriteReplacesUpToTheLineEnd) {
     EXPECT_EQ(Text(), "axyz\ncd");
     Key(Qt::Key_Insert);
     EXPECT_TRUE(edit.IsInsertFlagSet());
+    // Tab is typed (Ctrl+Tab is not), and the caret column counts it as four.
+    edit.SetSel(0, 0);
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Text(), "\taxyz\ncd");
+    EXPECT_EQ(edit.carets.back(), std::make_pair(4, 0));
     ExpectModelMatchesText();
 }
 
@@ -212,11 +219,13 @@ TEST_F(ColorRichEditTest, ClipboardNormalisesLineBreaks) {
 }
 
 TEST_F(ColorRichEditTest, CharactersBeyondAsciiKeepTheirColoursInPlace) {
-    edit.SetWindowText("\xC2\xB5\t/* \xE2\x84\xA6 */ int");
+    edit.SetWindowText("\xC2\xB5\t/* \xE2\x84\xA6 */ int k\xC2\xB5 x");
     EXPECT_EQ(ColourAt(0, 2), kComment);
     EXPECT_EQ(ColourAt(0, 8), kComment);
     EXPECT_EQ(ColourAt(0, 9), 0u);
     EXPECT_EQ(ColourAt(0, 10), kKeyword);
+    EXPECT_EQ(ColourAt(0, 15), kKeyword);  // the token's last character is two bytes long
+    EXPECT_EQ(ColourAt(0, 16), 0u);
     edit.SetSel(0, 0);
     QTest::sendKeyEvent(QTest::Click, edit.GetWidget(), Qt::Key_Adiaeresis, QString::fromUtf8("\xC3\xA4"),
                         Qt::NoModifier);
