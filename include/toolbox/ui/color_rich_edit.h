@@ -23,19 +23,22 @@ class CFindReplaceDialog;
 /// inserted, position being its first character plus 1. Positions count characters of
 /// the widget's text (a line break is one); text keeps line breaks as "\r\n".
 struct sUndoDataColorRichEdit {
-    int kind;
-    int position;
-    CString text;
+    int kind;      ///< 0 deleted, 1 inserted
+    int position;  ///< where the text stood (deleted) or its first character plus 1 (inserted)
+    CString text;  ///< the text, line breaks as "\r\n"
 };
 
+/// The colouring editor (see the top of this header).
 class TB_EXPORT CTBColorRichEdit : public CRichEditCtrl {
 public:
     CTBColorRichEdit();
+    /// Frees an own description and closes an open find dialog.
     ~CTBColorRichEdit() override;
 
     /// Most records each of the undo and the redo list keeps.
     static constexpr int kUndoLimit = 100;
 
+    /// Creates the window; ES_READONLY makes a read-only editor.
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
 
     // --- syntax descriptions (installing one colours nothing until the next load or edit)
@@ -64,35 +67,48 @@ public:
     /// The line object of a line (null beyond the last line), for hosts that keep
     /// bookmarks or position data with their lines.
     CTBColorRichEditLine* GetLineObject(int line);
+    /// Number of line objects (the text's lines).
     int GetLineObjectCount() const;
 
     // --- editing
+    /// Puts the selection on the clipboard as plain text.
     void Copy();
+    /// Copy, then Clear.
     void Cut();
+    /// Replaces the selection by the clipboard's text, line breaks made CR LF (recorded).
     void Paste();
     /// Replaces the selection by nothing (recorded).
     void Clear();
+    /// Selects everything and clears it (recorded).
     void ClearAll();
+    /// Reverses the newest undo record (which moves to the redo list).
     void Undo();
+    /// Applies the newest redo record again (which moves back to the undo list).
     void Redo();
-    BOOL CanUndo() const;
-    BOOL CanRedo() const;
-    int GetUndoCount() const;
-    int GetRedoCount() const;
+    BOOL CanUndo() const;  ///< the undo list is not empty
+    BOOL CanRedo() const;  ///< the redo list is not empty
+    int GetUndoCount() const;  ///< records in the undo list
+    int GetRedoCount() const;  ///< records in the redo list
     /// The undo or redo record at index (0 the oldest); valid index required.
     const sUndoDataColorRichEdit& GetUndoRecord(int index) const;
+    /// The redo record at index (0 the oldest); valid index required.
     const sUndoDataColorRichEdit& GetRedoRecord(int index) const;
     /// Replaces the selection by text ("\r\n" between lines) and puts the caret after it.
     /// With recordUndo 0 the change is not recorded, and since older records no longer
     /// fit the text, both lists are emptied.
     void ReplaceSel(const char* text, int recordUndo);
+    /// Opens the modeless find dialog (nothing when one is open).
     void OpenFindDialog();
+    /// Opens the modeless find-and-replace dialog (nothing when one is open).
     void OpenReplaceDialog();
+    /// The control's own modified flag or the widget's.
     BOOL IsEditModify();
+    /// Clears both modified flags.
     void ResetModifyFlag();
+    /// Sets the control's own modified flag and starts the host's timer.
     void SetModifyFlag();
-    BOOL IsInsertFlagSet() const { return m_insertMode; }
-    BOOL IsReadOnly() const { return m_readOnly; }
+    BOOL IsInsertFlagSet() const { return m_insertMode; }  ///< insert (TRUE) or overwrite mode
+    BOOL IsReadOnly() const { return m_readOnly; }          ///< created with ES_READONLY
     /// Puts the caret at a character position and reports it.
     void SetCurrentCursorPos(long position);
 
@@ -111,9 +127,11 @@ public:
         (void)text;
     }
 
+    /// Takes WM_SETTEXT, EM_SETMODIFY and EM_SETREADONLY before the widget does.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
+    /// The installed description (null when none).
     CTBSyntaxDscrColorRichEdit* GetSyntaxDescr() const { return m_description; }
     /// Selects [start, end) and gives it format (a format of the text itself, under the
     /// syntax colours).

@@ -26,9 +26,11 @@ public:
     ~CTBSyntaxRangeEntry();
     CTBSyntaxRangeEntry(const CTBSyntaxRangeEntry&) = delete;
     CTBSyntaxRangeEntry& operator=(const CTBSyntaxRangeEntry&) = delete;
-    CString m_open, m_close;  ///< the pattern texts as loaded
-    COLORREF m_color = 0;
-    std::unique_ptr<tb_coloredit::CPattern> m_openPattern, m_closePattern;
+    CString m_open;   ///< the open pattern as loaded
+    CString m_close;  ///< the close pattern as loaded
+    COLORREF m_color = 0;  ///< colour of the range's text, 0x00BBGGRR
+    std::unique_ptr<tb_coloredit::CPattern> m_openPattern;   ///< the compiled open pattern
+    std::unique_ptr<tb_coloredit::CPattern> m_closePattern;  ///< the compiled close pattern
 };
 
 /// A token: a match of its pattern that a start separator precedes (or that begins
@@ -39,9 +41,13 @@ public:
     ~CTBSyntaxTokenEntry();
     CTBSyntaxTokenEntry(const CTBSyntaxTokenEntry&) = delete;
     CTBSyntaxTokenEntry& operator=(const CTBSyntaxTokenEntry&) = delete;
-    CString m_token, m_startSep, m_stopSep;
-    COLORREF m_color = 0;
-    std::unique_ptr<tb_coloredit::CPattern> m_tokenPattern, m_startPattern, m_stopPattern;
+    CString m_token;     ///< the token pattern as loaded
+    CString m_startSep;  ///< the start separator pattern as loaded
+    CString m_stopSep;   ///< the stop separator pattern as loaded
+    COLORREF m_color = 0;  ///< colour of the token, 0x00BBGGRR
+    std::unique_ptr<tb_coloredit::CPattern> m_tokenPattern;  ///< the compiled token pattern
+    std::unique_ptr<tb_coloredit::CPattern> m_startPattern;  ///< the compiled start separator
+    std::unique_ptr<tb_coloredit::CPattern> m_stopPattern;   ///< the compiled stop separator
 };
 
 /// A syntax description: ranges and tokens in loading order (earlier tokens win over
@@ -57,10 +63,13 @@ public:
     int AddRange(const char* open, const char* close, COLORREF color, int caseSensitive = 1);
     /// Appends a token; 0 (nothing appended) when a pattern is empty or does not compile.
     int AddToken(const char* token, const char* startSep, const char* stopSep, COLORREF color, int caseSensitive = 1);
+    /// Number of range entries.
     int GetRangeCount() const { return static_cast<int>(m_ranges.size()); }
+    /// Number of token entries.
     int GetTokenCount() const { return static_cast<int>(m_tokens.size()); }
-    /// Entry index (0-based, valid index required).
+    /// Range entry index (0-based, valid index required).
     const CTBSyntaxRangeEntry& GetRange(int index) const { return *m_ranges[static_cast<std::size_t>(index)]; }
+    /// Token entry index (0-based, valid index required).
     const CTBSyntaxTokenEntry& GetToken(int index) const { return *m_tokens[static_cast<std::size_t>(index)]; }
     /// Deletes every entry, last to first.
     void RemoveAll();
@@ -83,8 +92,8 @@ TB_EXPORT void TBFreeSyntaxDescrforColorRichEdit(CTBSyntaxDscrColorRichEdit* des
 
 /// One tab of a line: the expanded column where its spaces begin and how many (1 to 4).
 struct sTabColorRichEdit {
-    int column;
-    int width;
+    int column;  ///< expanded column where the tab's spaces begin
+    int width;   ///< spaces that stand for the tab, 1 to 4
 };
 inline bool operator==(const sTabColorRichEdit& a, const sTabColorRichEdit& b) {
     return a.column == b.column && a.width == b.width;
@@ -92,9 +101,9 @@ inline bool operator==(const sTabColorRichEdit& a, const sTabColorRichEdit& b) {
 
 /// A coloured stretch of a line: first and last column (inclusive) and the colour.
 struct sColorDscrColorRichEdit {
-    int first;
-    int last;
-    COLORREF color;
+    int first;       ///< first expanded column
+    int last;        ///< last expanded column (inclusive)
+    COLORREF color;  ///< 0x00BBGGRR
 };
 inline bool operator==(const sColorDscrColorRichEdit& a, const sColorDscrColorRichEdit& b) {
     return a.first == b.first && a.last == b.last && a.color == b.color;
@@ -106,20 +115,26 @@ public:
     CTBColorRichEditLine() = default;
     /// A line of realText (without its line break); tabs are expanded.
     explicit CTBColorRichEditLine(const char* realText);
+    /// A line of the first length bytes of realText.
     CTBColorRichEditLine(const char* realText, int length);
     /// A line with position data for its user (the control does not use them).
     CTBColorRichEditLine(int type, int y, int x, int lineBreak, char character, const char* realText, CPoint endPos);
     /// Copies text, tabs, the open ranges at start and end and the position data; the
     /// colour spans are not copied.
     CTBColorRichEditLine(const CTBColorRichEditLine& other);
+    /// Assigns what the copy constructor copies; the colour spans are cleared.
     CTBColorRichEditLine& operator=(const CTBColorRichEditLine& other);
+    /// Moves everything, colour spans included.
     CTBColorRichEditLine(CTBColorRichEditLine&&) noexcept = default;
+    /// Moves everything, colour spans included.
     CTBColorRichEditLine& operator=(CTBColorRichEditLine&&) noexcept = default;
 
     // --- text
     /// The expanded text.
     const CString& GetText() const { return m_text; }
+    /// Length of the expanded text.
     int GetLength() const { return m_text.GetLength(); }
+    /// The tabs, ascending by column.
     const std::vector<sTabColorRichEdit>& GetTabs() const { return m_tabs; }
     /// The real text of the columns [from, to] (to = -1: the last column): a tab for
     /// every tab entry, its width skipped, every other column copied. "" when from > to.
@@ -148,27 +163,32 @@ public:
     // --- colouring
     /// Colours the line after previous (null for the first line) by description.
     void DetermineColorDscr(const CTBColorRichEditLine* previous, const CTBSyntaxDscrColorRichEdit* description);
+    /// The colour spans, ascending by first column.
     const std::vector<sColorDscrColorRichEdit>& GetColorDscr() const { return m_spans; }
-    /// Index of the range still open at the start / end of the line, -1 for none.
+    /// Index of the range still open at the start of the line, -1 for none.
     int GetOpenRangeAtStart() const { return m_openAtStart; }
+    /// Index of the range still open at the end of the line, -1 for none.
     int GetOpenRangeAtEnd() const { return m_openAtEnd; }
 
     // --- bookmark and position data
+    /// 1 when the line carries a bookmark.
     int HasBookMark() const { return m_bookmark ? 1 : 0; }
     /// Toggles the bookmark: 1 when now set, -1 when now cleared.
     int InvertBookMark();
+    /// Sets the position data and clears the bookmark.
     void SetUndoInf(int type, int y, int x, int lineBreak, CPoint endPos);
+    /// Sets position x and y.
     void SetPos(int x, int y) {
         m_x = x;
         m_y = y;
     }
-    int GetType() const { return m_type; }
-    int GetXPos() const { return m_x; }
-    int GetYPos() const { return m_y; }
-    int GetXEndPos() const { return m_end.x; }
-    int GetYEndPos() const { return m_end.y; }
-    int GetBreak() const { return m_break; }
-    char GetChar() const { return m_char; }
+    int GetType() const { return m_type; }        ///< position data: type
+    int GetXPos() const { return m_x; }           ///< position data: x
+    int GetYPos() const { return m_y; }           ///< position data: y
+    int GetXEndPos() const { return m_end.x; }    ///< position data: end x
+    int GetYEndPos() const { return m_end.y; }    ///< position data: end y
+    int GetBreak() const { return m_break; }      ///< position data: break
+    char GetChar() const { return m_char; }       ///< position data: character
 
 private:
     void Expand(const char* realText, int length);
