@@ -212,6 +212,16 @@ TEST_F(ColorRichEditTest, ClipboardNormalisesLineBreaks) {
     EXPECT_EQ(Record(edit.GetUndoCount() - 1), "1@5:a\r\nb\r\nint\r\n");
     edit.Undo();
     EXPECT_EQ(Text(), " two");
+    // The other keys of the same commands.
+    edit.SetSel(1, 4);
+    Key(Qt::Key_Insert, Qt::ControlModifier);
+    Key(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(Text(), " ");
+    Key(Qt::Key_Insert, Qt::ShiftModifier);
+    Key(Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(Text(), " twotwo");
+    Key(Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(Text(), " two");
     CString text = "x\ry\n\nz\r\n";
     CTBColorRichEdit::ReplaceLineEnd(&text);
     EXPECT_EQ(text, "x\r\ny\r\n\r\nz\r\n");
