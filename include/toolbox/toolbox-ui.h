@@ -16,3 +16,4 @@
 #include <toolbox/ui/draw_symbol.h>
 #include <toolbox/ui/metafile_player.h>
 #include <toolbox/ui/sheet_preview.h>
+#include <toolbox/ui/color_rich_edit.h>

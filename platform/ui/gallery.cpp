@@ -8,6 +8,7 @@
 #include <toolbox/ui/menu.h>
 
 #include "controls/drawing/drawing_gallery.h"
+#include "controls/coloredit/gallery_coloredit.h"
 #include "platform/ui/native_window.h"
 
 #include <QApplication>
@@ -318,6 +319,7 @@ int TBRenderGallery(const char* folder) {
                   RenderRichEdit(dir) + RenderFindReplace(dir);
     written += TBRenderFormulaGallery(dir) + TBRenderCrashGallery(dir);
     written += TBRenderDrawingGallery(dir);
+    written += TBRenderColorRichEditGallery(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -25,9 +25,10 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     // The controls, the drawing sample, the rich edit, the find and the replace dialog,
     // each dialog template, each popup of menu 4404, and the pages of the control
     // families: the calculator, the two crash report dialogs, the packing window, special
-    // text, symbols, a plot and sheet previews.
-    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + 4 + 4);
-    for (const char* page : {"formula_calculator.png", "crash_report.png", "crash_report_details.png", "mail_progress.png"})
+    // text, symbols, a plot, sheet previews and the colouring editor's two samples.
+    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + 4 + 4 + 2);
+    for (const char* page : {"formula_calculator.png", "crash_report.png", "crash_report_details.png", "mail_progress.png",
+                             "plot.png", "color_rich_edit_spice.png"})
         EXPECT_TRUE(files.contains(QLatin1String(page))) << page;
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
     for (const QString& file : files) {
