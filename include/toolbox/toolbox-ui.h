@@ -9,4 +9,5 @@
 #include <toolbox/ui/menu.h>
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/command_bars.h>
+#include <toolbox/ui/registry_manager.h>
 #include <toolbox/ui/window_layer.h>
