@@ -11,9 +11,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
-#include <QTemporaryDir>
 
-#include <cstdlib>
 
 namespace {
 
@@ -112,29 +110,6 @@ const CDialogTemplate& SampleTemplate() {
     return tmpl;
 }
 
-/// The per-user settings store of the test, in a folder of its own.
-class SettingsFolder {
-public:
-    SettingsFolder() {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        m_had = old != nullptr;
-        if (old) m_old = old;
-        setenv("XDG_CONFIG_HOME", m_dir.path().toUtf8().constData(), 1);
-    }
-    ~SettingsFolder() {
-        if (m_had)
-            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-    }
-    QString Path() const { return m_dir.path(); }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_had = false;
-    std::string m_old;
-};
-
 class CSampleDlg : public CTBDialog {
 public:
     explicit CSampleDlg(const char* section = "SampleDialog") : CTBDialog(section) {
@@ -163,7 +138,7 @@ public:
 
 class TBDialogWindows : public ::testing::Test {
 protected:
-    SettingsFolder settings;
+    uitest::SettingsFolder settings;
 };
 
 TEST_F(TBDialogWindows, ControlsFollowTheirAnchorsWhenTheWindowIsResized) {
