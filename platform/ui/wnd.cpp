@@ -269,9 +269,10 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     return TRUE;
 }
 
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) {
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     const UINT id = LOWORD(static_cast<DWORD>(wParam));
-    const int code = HIWORD(static_cast<DWORD>(wParam));
+    // Menus (code 0) and accelerators (code 1) come without a control: both are commands.
+    const int code = lParam ? HIWORD(static_cast<DWORD>(wParam)) : static_cast<int>(CN_COMMAND);
     return OnCmdMsg(id, code, nullptr);
 }
 

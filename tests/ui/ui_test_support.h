@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QEventLoop>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -99,6 +101,22 @@ public:
 /// Lets queued events (posted messages, deferred notifications) run.
 inline void RunEvents() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+/// Runs the event loop for ms milliseconds, so that it goes idle (WM_IDLEUPDATECMDUI).
+inline void RunIdle(int ms = 30) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+/// Clicks the button of a message box whose text is text ("&Yes").
+inline void ClickBoxButton(QWidget* box, const char* text) {
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+        if (b->text() == QString::fromUtf8(text)) {
+            b->click();
+            return;
+        }
 }
 
 /// Runs action once the next modal window (dialog, message box, menu) is open. Only
