@@ -2,6 +2,7 @@
 // a page area and its seven buttons; pages are child dialogs made on first show.
 #include <toolbox/ui/property_sheet.h>
 
+#include <toolbox/resources/language_file.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/ui/dc.h>
 #include <toolbox/ui/registry_manager.h>
@@ -39,11 +40,16 @@ QRect ToQRect(const CRect& r) {
 
 struct SheetButton {
     UINT id;
+    const char* key;  // the text's name in the language file
     const char* text;
 };
-const SheetButton kButtons[] = {{IDOK, "OK"},          {IDCANCEL, "Cancel"},      {ID_APPLY_NOW, "&Apply"},
-                                {IDHELP, "Help"},      {ID_WIZBACK, "< &Back"},   {ID_WIZNEXT, "&Next >"},
-                                {ID_WIZFINISH, "Finish"}};
+const SheetButton kButtons[] = {{IDOK, "sheet.ok", "OK"},
+                                {IDCANCEL, "sheet.cancel", "Cancel"},
+                                {ID_APPLY_NOW, "sheet.apply", "&Apply"},
+                                {IDHELP, "sheet.help", "Help"},
+                                {ID_WIZBACK, "sheet.back", "< &Back"},
+                                {ID_WIZNEXT, "sheet.next", "&Next >"},
+                                {ID_WIZFINISH, "sheet.finish", "Finish"}};
 
 }  // namespace
 
@@ -76,7 +82,11 @@ CString CTBPropertyPage::GetTitle() const {
         if (!text.IsEmpty()) return text;
     }
     const CDialogTemplate* tmpl = Template();
-    return tmpl && tmpl->caption ? CString(tmpl->caption) : CString();
+    if (!tmpl || !tmpl->caption) return CString();
+    if (m_hostTemplate) return tmpl->caption;
+    CString key;
+    key.Format("dialog.%u.caption", tmpl->id);
+    return TBLoadText(key, tmpl->caption);
 }
 
 CSize CTBPropertyPage::TemplateSize() const {
@@ -276,7 +286,7 @@ void CTBPropertySheet::CreateButtons(CSize base, const CRect& pageArea) {
         const bool shown = m_wizard ? (b.id == ID_WIZBACK || b.id == ID_WIZNEXT || b.id == IDCANCEL)
                                     : (b.id == IDOK || b.id == IDCANCEL || b.id == ID_APPLY_NOW);
         const DWORD style = WS_CHILD | WS_TABSTOP | (defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        QWidget* button = TBCreateNativeWidget("BUTTON", b.text, style, 0, CRect(left, top, left + w, top + h),
+        QWidget* button = TBCreateNativeWidget("BUTTON", TBLoadText(b.key, b.text), style, 0, CRect(left, top, left + w, top + h),
                                                GetWidget(), b.id);
         if (!button) continue;
         button->setFont(GetWidget()->font());

@@ -56,6 +56,25 @@ constexpr UINT IDC_SEP_SPACE = 4033;
 constexpr UINT IDC_DECIMAL_POINT = 4034;
 constexpr UINT IDC_DECIMAL_COMMA = 4035;
 constexpr UINT IDC_DECIMAL_GROUP = 4036;
+// The crash report and its details: the two text panes, the address and description
+// the user types, the link to the details, the report's files and the host's icon.
+constexpr UINT IDC_CRASH_HEADER = 4050;
+constexpr UINT IDC_CRASH_BODY = 4051;
+constexpr UINT IDC_CRASH_EMAIL = 4052;
+constexpr UINT IDC_CRASH_DESCRIPTION = 4053;
+constexpr UINT IDC_CRASH_LINK = 4054;
+constexpr UINT IDC_CRASH_FILES = 4055;
+constexpr UINT IDC_CRASH_FILE_NAME = 4056;
+constexpr UINT IDC_CRASH_FILE_DESCRIPTION = 4057;
+constexpr UINT IDC_CRASH_ICON = 4058;
+constexpr UINT IDC_CRASH_HEX = 4059;
+// The recorder files: the three bitmap buttons, the list of files and the two totals.
+constexpr UINT IDC_RECORDER_NEW = 4080;
+constexpr UINT IDC_RECORDER_DELETE = 4081;
+constexpr UINT IDC_RECORDER_DELETEALL = 4082;
+constexpr UINT IDC_RECORDER_FILES = 4083;
+constexpr UINT IDC_RECORDER_POINTS = 4084;
+constexpr UINT IDC_RECORDER_SPACING = 4085;
 constexpr UINT IDC_FULL_MENUS = 4040;
 constexpr UINT IDC_FULL_MENUS_DELAY = 4041;
 constexpr UINT IDC_LARGE_ICONS = 4042;
@@ -84,6 +103,40 @@ const CDialogTemplate kTemplates[] = {
      {{"SysTreeView32", IDC_FOLDER_TREE, "", kChild | WS_BORDER | WS_TABSTOP, 7, 7, 186, 166},
       {"BUTTON", IDOK, "OK", kDefPush, 89, 179, 50, 14},
       {"BUTTON", IDCANCEL, "Cancel", kPush, 143, 179, 50, 14}}},
+    {4302,
+     "Crash Report",
+     kModal,
+     300,
+     236,
+     "MS Shell Dlg",
+     8,
+     {{"STATIC", IDC_CRASH_ICON, "", kChild | SS_ICON, 7, 7, 21, 20},
+      {"RICHEDIT", IDC_CRASH_HEADER, "", kChild | ES_MULTILINE | ES_READONLY, 34, 7, 259, 36},
+      {"RICHEDIT", IDC_CRASH_BODY, "", kChild | ES_MULTILINE | ES_READONLY | WS_VSCROLL, 7, 48, 286, 54},
+      {"STATIC", kStatic, "Your EMail Address (optional):", kLabel, 7, 108, 286, 8},
+      {"EDIT", IDC_CRASH_EMAIL, "", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 7, 118, 286, 12},
+      {"STATIC", kStatic, "Describe what you were doing when the error occurred (optional):", kLabel, 7, 136, 286, 8},
+      {"EDIT", IDC_CRASH_DESCRIPTION, "",
+       kChild | WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 7, 146, 286, 48},
+      {"STATIC", kStatic, "To see what data this error report contains,", kLabel, 7, 200, 150, 8},
+      {"STATIC", IDC_CRASH_LINK, "click here.", kLabel | SS_NOTIFY, 157, 200, 50, 8},
+      {"BUTTON", IDOK, "&Send Error Report", kDefPush, 129, 215, 80, 14},
+      {"BUTTON", IDCANCEL, "&Don't Send", kPush, 213, 215, 80, 14}}},
+    {4303,
+     "Crash Report",
+     kSizable,
+     300,
+     240,
+     "MS Shell Dlg",
+     8,
+     {{"STATIC", IDC_CRASH_ICON, "", kChild | SS_ICON, 7, 7, 21, 20},
+      {"SysListView32", IDC_CRASH_FILES, "", kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT, 34, 7, 259, 80},
+      {"STATIC", kStatic, "Name:", kLabel, 7, 94, 50, 8},
+      {"EDIT", IDC_CRASH_FILE_NAME, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 60, 92, 233, 12},
+      {"STATIC", kStatic, "Description:", kLabel, 7, 110, 50, 8},
+      {"EDIT", IDC_CRASH_FILE_DESCRIPTION, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 60, 108, 233, 12},
+      {"EDIT", IDC_CRASH_HEX, "", kChild | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 7, 126, 286, 88},
+      {"BUTTON", IDOK, "&Close", kDefPush, 243, 219, 50, 14}}},
     {4304,
      "Calculator",
      kSizable,
@@ -160,6 +213,23 @@ const CDialogTemplate kTemplates[] = {
       {"BUTTON", IDC_DECIMAL_COMMA, "Comma", kRadio, 102, 31, 70, 10},
       {"BUTTON", IDOK, "&OK", kDefPush | WS_GROUP, 75, 78, 50, 14},
       {"BUTTON", IDCANCEL, "&Cancel", kPush, 129, 78, 50, 14}}},
+    {4308,
+     "TEK Oscilloscope Files",
+     kSizable,
+     300,
+     170,
+     "MS Shell Dlg",
+     8,
+     {{"BUTTON", IDC_RECORDER_NEW, "NEW", kChild | WS_TABSTOP | BS_OWNERDRAW, 7, 7, 16, 15},
+      {"BUTTON", IDC_RECORDER_DELETE, "DELETE", kChild | WS_TABSTOP | BS_OWNERDRAW, 26, 7, 16, 15},
+      {"BUTTON", IDC_RECORDER_DELETEALL, "DELETEALL", kChild | WS_TABSTOP | BS_OWNERDRAW, 45, 7, 16, 15},
+      {"SysListView32", IDC_RECORDER_FILES, "", kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT, 7, 26, 286, 94},
+      {"STATIC", kStatic, "Number of Data Points", kLabel, 7, 128, 90, 8},
+      {"EDIT", IDC_RECORDER_POINTS, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 100, 126, 70, 12},
+      {"STATIC", kStatic, "Time spacing of data", kLabel, 7, 144, 90, 8},
+      {"EDIT", IDC_RECORDER_SPACING, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 100, 142, 70, 12},
+      {"BUTTON", IDOK, "OK", kDefPush, 189, 149, 50, 14},
+      {"BUTTON", IDCANCEL, "Cancel", kPush, 243, 149, 50, 14}}},
     {4309,
      "&Options",
      WS_CHILD | WS_CAPTION | DS_SETFONT,
