@@ -221,12 +221,19 @@ BOOL CTBPropertySheet::BuildWindow(CWnd* parent) {
         m_pageSize.cx = std::max(m_pageSize.cx, s.cx);
         m_pageSize.cy = std::max(m_pageSize.cy, s.cy);
     }
+    if (m_wizard) {
+        // Room for Back, Next, Finish and Cancel in a row once Finish pushes Back and
+        // Next aside (their width plus 10 pixels).
+        const CRect button = TBDialogUnitsToPixels(CRect(0, 0, 50, 4), base);
+        m_pageSize.cx = std::max(m_pageSize.cx, 4 * button.Width() + 2 * button.Height() + 10 + margin.right);
+    }
     int tabHeight = 0;
     if (!m_wizard) {
         auto* tabs = new QTabBar(dialog);
         new CNativeWindow(tabs, WS_CHILD | WS_VISIBLE, 0, IDC_TB_SHEET_TABS);
         tabs->setFont(dialog->font());
         tabs->setDrawBase(false);
+        tabs->setExpanding(false);
         for (CTBPropertyPage* page : m_pages) tabs->addTab(TBQ(page->GetTitle()));
         tabHeight = tabs->sizeHint().height();
         tabs->setGeometry(static_cast<int>(margin.right), static_cast<int>(margin.bottom),

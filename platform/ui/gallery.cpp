@@ -19,6 +19,9 @@
 #include <QPixmap>
 #include <QWidget>
 
+// The dialog family's pages (controls/dialogs).
+int TBRenderDialogGallery(const QString& folder);
+
 namespace {
 
 bool SaveWidget(QWidget* widget, const QString& path) {
@@ -311,7 +314,7 @@ int TBRenderGallery(const char* folder) {
         return -1;
     }
     int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir) +
-                  RenderRichEdit(dir) + RenderFindReplace(dir);
+                  RenderRichEdit(dir) + RenderFindReplace(dir) + TBRenderDialogGallery(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -61,9 +61,10 @@ QImage RenderButton(const char* file, char state) {
         for (int y = 0; y < glyph.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(glyph.scanLine(y));
             for (int x = 0; x < glyph.width(); ++x) {
-                const int a = qAlpha(line[x]);
+                // Premultiplied: the grey is scaled by the new alpha.
+                const int a = qAlpha(line[x]) / 2;
                 const int g = 150 * a / 255;
-                line[x] = qRgba(g, g, g, a / 2);
+                line[x] = qRgba(g, g, g, a);
             }
         }
     }

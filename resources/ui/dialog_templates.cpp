@@ -119,7 +119,7 @@ const CDialogTemplate kTemplates[] = {
       {"EDIT", IDC_CRASH_DESCRIPTION, "",
        kChild | WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 7, 146, 286, 48},
       {"STATIC", kStatic, "To see what data this error report contains,", kLabel, 7, 200, 150, 8},
-      {"STATIC", IDC_CRASH_LINK, "click here.", kLabel | SS_NOTIFY, 157, 200, 50, 8},
+      {"STATIC", IDC_CRASH_LINK, "click here.", kLabel | SS_NOTIFY, 146, 200, 60, 8},
       {"BUTTON", IDOK, "&Send Error Report", kDefPush, 129, 215, 80, 14},
       {"BUTTON", IDCANCEL, "&Don't Send", kPush, 213, 215, 80, 14}}},
     {4303,
