@@ -27,15 +27,12 @@ QScrollBar* Bar(QWidget* view, Qt::Orientation orientation) {
 }  // namespace
 
 CTBFormView::CTBFormView(UINT templateId) : CDialog(templateId, nullptr), CTBResizableWindow(templateId, nullptr) {
-    // A view lives in its frame: the frame is sized and remembered, the view follows.
-    m_layout.m_bRememberSize = FALSE;
-    m_layout.m_bDrawGripper = FALSE;
+    BehaveAsChild();
 }
 
 CTBFormView::CTBFormView(const CDialogTemplate* tmpl, const char* templateName)
     : CDialog(0, nullptr), CTBResizableWindow(0, templateName), m_hostTemplate(tmpl) {
-    m_layout.m_bRememberSize = FALSE;
-    m_layout.m_bDrawGripper = FALSE;
+    BehaveAsChild();
 }
 
 CTBFormView::~CTBFormView() {
@@ -46,15 +43,11 @@ BOOL CTBFormView::Create(CWnd* parent, const RECT& rect, UINT id) {
     const CDialogTemplate* tmpl = m_hostTemplate ? m_hostTemplate : TBFindDialogTemplate(m_templateId);
     if (!tmpl || !parent || !parent->GetSafeHwnd() || m_hWnd) return FALSE;
     if (!CreateIndirect(*tmpl, parent)) return FALSE;
-    QWidget* w = GetWidget();
-    w->setParent(parent->GetWidget(), Qt::Widget);
-    w->setMinimumSize(0, 0);
-    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    AdoptAsChild(this, parent);
     SetDlgCtrlID(static_cast<int>(id));
-    ModifyStyle(WS_POPUP | WS_CAPTION, WS_CHILD);
     OnInitialUpdate();
     MoveWindow(rect);
-    w->show();
+    GetWidget()->show();
     return TRUE;
 }
 

@@ -57,15 +57,12 @@ const SheetButton kButtons[] = {{IDOK, "sheet.ok", "OK"},
 
 CTBPropertyPage::CTBPropertyPage(UINT templateId, UINT captionId)
     : CDialog(templateId, nullptr), CTBResizableWindow(templateId, nullptr), m_captionId(captionId) {
-    // A page lives inside its sheet: the sheet remembers the placement and has the grip.
-    m_layout.m_bRememberSize = FALSE;
-    m_layout.m_bDrawGripper = FALSE;
+    BehaveAsChild();
 }
 
 CTBPropertyPage::CTBPropertyPage(const CDialogTemplate* tmpl, const char* templateName)
     : CDialog(0, nullptr), CTBResizableWindow(0, templateName), m_hostTemplate(tmpl) {
-    m_layout.m_bRememberSize = FALSE;
-    m_layout.m_bDrawGripper = FALSE;
+    BehaveAsChild();
 }
 
 CTBPropertyPage::~CTBPropertyPage() {
@@ -101,11 +98,8 @@ BOOL CTBPropertyPage::CreatePage(CTBPropertySheet* sheet) {
     if (!tmpl || !sheet || !sheet->GetSafeHwnd()) return FALSE;
     m_sheet = sheet;
     if (!CreateIndirect(*tmpl, sheet)) return FALSE;
-    QWidget* w = GetWidget();
     // The template's dialog becomes a child of the sheet, sized by the sheet.
-    w->setParent(sheet->GetWidget(), Qt::Widget);
-    w->setMinimumSize(0, 0);
-    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    AdoptAsChild(this, sheet);
     CRect client;
     GetClientRect(&client);
     InitialiseLayout(client);

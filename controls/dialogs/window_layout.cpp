@@ -442,6 +442,19 @@ void CTBResizableWindow::SaveLayout() {
     m_layout.SavePlacement(GetLayoutWindow(), section);
 }
 
+void CTBResizableWindow::BehaveAsChild() {
+    m_layout.m_bRememberSize = FALSE;
+    m_layout.m_bDrawGripper = FALSE;
+}
+
+void CTBResizableWindow::AdoptAsChild(CWnd* window, CWnd* parent) {
+    QWidget* w = window->GetWidget();
+    w->setParent(parent->GetWidget(), Qt::Widget);
+    w->setMinimumSize(0, 0);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    window->ModifyStyle(WS_POPUP | WS_CAPTION, WS_CHILD);
+}
+
 void CTBResizableWindow::InvalidateLayout(BOOL) {
     CWnd* window = GetLayoutWindow();
     if (!window || !window->GetSafeHwnd()) return;

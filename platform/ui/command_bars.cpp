@@ -340,6 +340,8 @@ CTBCommandBar::CTBCommandBar(CTBCommandBars* bars, Type type, const char* title)
     : m_bars(bars), m_type(type), m_title(title ? title : "") {}
 
 CTBCommandBar::~CTBCommandBar() {
+    // The last events of a window going away no longer concern this bar.
+    if (m_hWnd && m_events) GetWidget()->removeEventFilter(m_events);
     if (m_hWnd) DestroyWindow();
     delete m_events;
 }

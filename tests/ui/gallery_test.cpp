@@ -23,8 +23,13 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
     EXPECT_EQ(written, files.size());
     // The controls, the drawing sample, the rich edit, the find and the replace dialog,
-    // each dialog template and each popup of menu 4404.
-    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3);
+    // each dialog template, each popup of menu 4404 and the dialog family's pages.
+    const QStringList dialogPages = {
+        "dialog_resizable_1.png",   "dialog_resizable_2.png",  "dialog_resizable_3.png", "sheet_wizard.png",
+        "sheet_wizard_finish.png",  "sheet_customize_options.png", "dialog_command_bars.png",
+        "command_bar_popup.png",    "frame_with_panes.png",    "art_icons_and_bitmaps.png"};
+    for (const QString& page : dialogPages) EXPECT_TRUE(files.contains(page)) << page.toStdString();
+    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + dialogPages.size());
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
     for (const QString& file : files) {
         const QImage image(dir.filePath(file));

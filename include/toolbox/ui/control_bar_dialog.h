@@ -14,15 +14,17 @@ class CIdleHook;
 /// One accelerator: modifier flags (FVIRTKEY with FSHIFT, FCONTROL, FALT), the
 /// virtual-key code and the command it sends.
 struct ACCEL {
-    BYTE fVirt;
-    WORD key;
-    WORD cmd;
+    BYTE fVirt;  ///< FVIRTKEY with FSHIFT, FCONTROL, FALT
+    WORD key;    ///< virtual-key code
+    WORD cmd;    ///< the command sent with WM_COMMAND
 };
 constexpr BYTE FVIRTKEY = 0x01;
 constexpr BYTE FSHIFT = 0x04;
 constexpr BYTE FCONTROL = 0x08;
 constexpr BYTE FALT = 0x10;
 
+/// A resizable dialog with command bars along its top edge, idle updates for its
+/// controls and bars, and an accelerator table.
 class TB_EXPORT CTBControlBarDialog : public CTBDialog {
 public:
     explicit CTBControlBarDialog(UINT templateId, CWnd* parent = nullptr);
@@ -66,7 +68,9 @@ constexpr UINT IDC_TB_MENU_ANIMATIONS = 4046;
 /// through to the options of the command bars it was made for.
 class TB_EXPORT CTBCustomizeOptionsPage : public CTBPropertyPage {
 public:
+    /// The page for the options of bars (not owned).
     explicit CTBCustomizeOptionsPage(CTBCommandBars* bars);
+    /// The command bars the page edits.
     CTBCommandBars* GetCommandBars() const { return m_bars; }
     BOOL OnInitDialog() override;
 

@@ -13,18 +13,18 @@ enum class TBDockSide { Left, Right, Top, Bottom };
 
 /// One pane: an id, a title and the window it shows (owned by the caller).
 struct TB_EXPORT CTBDockingPane {
-    UINT id = 0;
-    CString title;
-    CWnd* content = nullptr;
-    TBDockSide side = TBDockSide::Left;
+    UINT id = 0;                         ///< the pane's id
+    CString title;                       ///< its caption
+    CWnd* content = nullptr;             ///< the window it shows (not owned)
+    TBDockSide side = TBDockSide::Left;  ///< the edge it docks at
     /// Width (left and right panes) or height (top and bottom), in pixels.
     int extent = 160;
-    BOOL closed = FALSE;
+    BOOL closed = FALSE;  ///< closed by the user or by print preview
 };
 
 /// Which panes were open: what SaveState stores and RestoreState brings back.
 struct CTBDockingPaneState {
-    std::vector<std::pair<UINT, BOOL>> closed;
+    std::vector<std::pair<UINT, BOOL>> closed;  ///< pane id and whether it was closed
 };
 
 /// The panes of one frame.
@@ -46,12 +46,14 @@ public:
     CTBDockingPane* CreatePane(UINT id, const char* title, CWnd* content, TBDockSide side, int extent = 160);
     int GetPaneCount() const { return static_cast<int>(m_panes.size()); }
     CTBDockingPane* FindPane(UINT id) const;
+    /// Opens, closes, asks for pane id (an unknown id counts as closed).
     void ShowPane(UINT id);
     void ClosePane(UINT id);
     BOOL IsPaneClosed(UINT id) const;
     /// Closes every pane.
     void CloseAll();
 
+    /// Remembers which panes are open, and brings that back.
     void SaveState(CTBDockingPaneState& state) const;
     void RestoreState(const CTBDockingPaneState& state);
 

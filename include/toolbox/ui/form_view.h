@@ -9,6 +9,7 @@
 /// The id a frame's main view carries.
 constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
 
+/// A template shown as a view: controls follow a larger view, a smaller one scrolls.
 class TB_EXPORT CTBFormView : public CDialog, public CTBResizableWindow {
 public:
     /// A view on the library's template templateId.
@@ -24,18 +25,23 @@ public:
     virtual void OnInitialUpdate();
     /// Names the control whose client rectangle is the layout's reference area.
     void SetFrameID(UINT id) { m_frameId = id; }
+    /// The control named by SetFrameID (0: none).
     UINT GetFrameID() const { return m_frameId; }
 
     /// The scroll position (pixels from the top-left of the template's area).
     CPoint GetScrollPosition() const { return m_scroll; }
+    /// Scrolls to position (clamped to the scrollable area) and places the controls.
     void ScrollToPosition(CPoint position);
     /// The scrollable size: the reference area's size.
     CSize GetTotalSize() const { return m_layout.GetInitialClientSize(); }
 
+    /// Invalidates the view and its transparent registered controls.
     void Invalidate(BOOL erase = TRUE) { InvalidateLayout(erase); }
     /// Enter and Escape belong to the view's host, not to a dialog that would close.
     void OnOK() override {}
+    /// Escape does not close a view.
     void OnCancel() override {}
+    /// The layout's messages first, then the dialog's.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:

@@ -39,6 +39,7 @@ public:
     CString GetTitle() const;
     /// Enables the sheet's Apply button.
     void SetModified(BOOL changed = TRUE);
+    /// Whether SetModified marked the page changed.
     BOOL IsModified() const { return m_modified; }
 
     // Notifications from the sheet, as the framework's pages receive them.
@@ -48,16 +49,21 @@ public:
     virtual BOOL OnKillActive() { return UpdateData(TRUE); }
     /// Apply or OK: the page's values take effect; FALSE keeps the sheet open.
     virtual BOOL OnApply();
+    /// Pages do not end the sheet themselves: OK and Cancel are the sheet's.
     void OnOK() override {}
     void OnCancel() override {}
     /// Wizard Back and Next: 0 goes on, -1 stays.
     virtual LRESULT OnWizardBack() { return 0; }
+    /// Wizard Next: 0 goes on, -1 stays.
     virtual LRESULT OnWizardNext() { return 0; }
     /// Wizard Finish: FALSE keeps the wizard open.
     virtual BOOL OnWizardFinish() { return TRUE; }
 
+    /// The page's own initialisation (its layout is recorded once it sits in the sheet).
     BOOL OnInitDialog() override;
+    /// Invalidates the page and its transparent registered controls.
     void Invalidate(BOOL erase = TRUE) { InvalidateLayout(erase); }
+    /// The layout's messages first, then the dialog's.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
@@ -88,16 +94,22 @@ public:
 
     /// Adds a page (owned by the caller) at the end.
     void AddPage(CTBPropertyPage* page);
+    /// The number of pages.
     int GetPageCount() const { return static_cast<int>(m_pages.size()); }
+    /// Page index; null outside the pages.
     CTBPropertyPage* GetPage(int index) const;
+    /// The shown page's index (-1 before the window exists).
     int GetActiveIndex() const { return m_active; }
+    /// The shown page (null before the window exists).
     CTBPropertyPage* GetActivePage() const { return GetPage(m_active); }
     /// Shows page index (made on first use); FALSE when the current page refuses.
     BOOL SetActivePage(int index);
+    /// Shows page (one of the sheet's); FALSE otherwise.
     BOOL SetActivePage(CTBPropertyPage* page);
 
     /// Makes the sheet a wizard (call before creating it).
     void SetWizardMode() { m_wizard = TRUE; }
+    /// True for a wizard.
     BOOL IsWizardMode() const { return m_wizard; }
     /// Which wizard buttons are shown and enabled (PSWIZB_ flags). With Finish
     /// together with Back or Next, Back and Next move left by their width plus 10
@@ -110,12 +122,14 @@ public:
 
     /// Stores and restores the active tab ("LASTTAB"); on at construction.
     void SetRememberActiveTab(BOOL remember) { m_rememberTab = remember; }
+    /// Whether the active tab is stored and restored.
     BOOL GetRememberActiveTab() const { return m_rememberTab; }
 
     /// Runs the sheet modally: IDOK, IDCANCEL or ID_WIZFINISH.
     virtual INT_PTR DoModal();
     /// Makes the sheet's window without running it (modeless); shown when show is TRUE.
     virtual BOOL Create(CWnd* parent = nullptr, BOOL show = TRUE);
+    /// Ends a modal sheet with result (hides a modeless one).
     void EndDialog(int result);
     /// Called once the window and the first page exist: records the layout, restores
     /// the placement and the last tab.
@@ -125,9 +139,12 @@ public:
     void GetPageRect(RECT* rect) const;
     /// Lays out one registered control for client size (cx, cy).
     void UpdateCtrlWindow(const SControl_Info& info, int cx, int cy);
+    /// Invalidates the sheet and its transparent registered controls.
     void Invalidate(BOOL erase = TRUE) { InvalidateLayout(erase); }
 
+    /// The layout's messages first; storing the last tab; closing is Cancel.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    /// The sheet's buttons: OK, Cancel, Apply, Back, Next, Finish.
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
 protected:

@@ -5,6 +5,7 @@
 
 #include <toolbox/types/cstring.h>
 
+/// Integer and text values by section and entry in the per-user settings store.
 class TB_EXPORT CTBRegistryManager {
 public:
     CTBRegistryManager() = default;
@@ -14,5 +15,6 @@ public:
     BOOL WriteProfileInt(const char* section, const char* entry, int value);
     /// The stored text, or defaultText (null: empty) when the entry is missing.
     CString GetProfileString(const char* section, const char* entry, const char* defaultText = nullptr) const;
+    /// Stores value (null: empty); FALSE when the store could not be written.
     BOOL WriteProfileString(const char* section, const char* entry, const char* value);
 };

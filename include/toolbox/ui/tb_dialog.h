@@ -14,6 +14,8 @@
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/window_layout.h>
 
+/// A template dialog whose registered controls follow its size, with grip, minimum
+/// size, remembered placement and optional pin.
 class TB_EXPORT CTBDialog : public CDialog, public CTBResizableWindow {
 public:
     /// A dialog on the library's template templateId; its placement is stored under
@@ -34,6 +36,7 @@ public:
     /// Invalidates the window and every registered control with the transparent style.
     void Invalidate(BOOL erase = TRUE) { InvalidateLayout(erase); }
 
+    /// The layout's messages (size, grip, pin, placement) first, then the dialog's.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:

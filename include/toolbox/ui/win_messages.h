@@ -559,18 +559,19 @@ constexpr LPARAM HWND_NOTOPMOST_MARKER = -2;
 
 /// WM_GETMINMAXINFO's structure: the tracking limits of a sizable window.
 struct MINMAXINFO {
-    POINT ptReserved = {0, 0};
-    POINT ptMaxSize = {0, 0};
-    POINT ptMaxPosition = {0, 0};
-    POINT ptMinTrackSize = {0, 0};
-    POINT ptMaxTrackSize = {0, 0};
+    POINT ptReserved = {0, 0};      ///< unused
+    POINT ptMaxSize = {0, 0};       ///< size when maximised
+    POINT ptMaxPosition = {0, 0};   ///< position when maximised
+    POINT ptMinTrackSize = {0, 0};  ///< smallest size the user can give the window
+    POINT ptMaxTrackSize = {0, 0};  ///< largest size the user can give the window
 };
 
 /// WM_STYLECHANGED (wParam GWL_STYLE or GWL_EXSTYLE, lParam the STYLESTRUCT).
 constexpr UINT WM_STYLECHANGED = 0x007D;
 constexpr WPARAM GWL_STYLE = static_cast<WPARAM>(-16);
 constexpr WPARAM GWL_EXSTYLE = static_cast<WPARAM>(-20);
+/// The styles before and after a change.
 struct STYLESTRUCT {
-    DWORD styleOld = 0;
-    DWORD styleNew = 0;
+    DWORD styleOld = 0;  ///< before
+    DWORD styleNew = 0;  ///< after
 };

@@ -37,9 +37,9 @@ enum : WORD {
 /// One registered control: id, anchor flags, the rectangle it had when the window was
 /// initialised (client coordinates) and, for combo boxes, the dropped list's rectangle.
 struct SControl_Info {
-    WORD nID = 0;
-    WORD nFlags = 0;
-    CRect rcInitial;
+    WORD nID = 0;     ///< the control's id
+    WORD nFlags = 0;  ///< TB_ANCHOR_ flags
+    CRect rcInitial;  ///< rectangle at initialisation, client coordinates
     /// Combo boxes: the whole dropped control (edit part and list); empty otherwise.
     CRect rcDropped;
 };
@@ -73,18 +73,22 @@ public:
     void ResizeControl(WORD id, long left, long top, long width, long height);
     /// The registered initial rectangle of id; FALSE when id is not registered.
     BOOL GetOrigControlRect(WORD id, CRect& rect) const;
+    /// The registered controls in registration order.
     const std::vector<SControl_Info>& GetControls() const { return m_controls; }
+    /// The entry of id; null when id is not registered.
     SControl_Info* FindControl(WORD id);
 
     // --- initialisation and layout
     /// Records the reference client rectangle and the rectangles of the registered
     /// controls of window; marks the layout initialised.
     void Initialise(CWnd* window, const CRect& referenceClient);
+    /// True once Initialise recorded the rectangles.
     BOOL IsInitialised() const { return m_initialised; }
     /// The client size the layout counts from.
     CSize GetInitialClientSize() const { return m_initialClient.Size(); }
     /// Computes the scale factors for client size (cx, cy).
     void UpdateScale(int cx, int cy);
+    /// The current scale factors (1.0 until the first layout).
     double GetScaleX() const { return m_scaleX; }
     double GetScaleY() const { return m_scaleY; }
     /// Places every registered control of window for client size (cx, cy); scroll is
@@ -99,19 +103,22 @@ public:
     void ShiftAll(int dx, int dy);
 
     // --- reduction and minimum size
+    /// What ReduceDialog took off the reference size so far.
     CSize GetReduction() const { return m_reduction; }
+    /// Takes (dx, dy) more off the reference size.
     void AddReduction(long dx, long dy);
     /// The window's size (with frame) when it was made.
     void SetCreationSize(CSize size) { m_creationSize = size; }
+    /// The size SetCreationSize recorded.
     CSize GetCreationSize() const { return m_creationSize; }
     /// Creation size minus the reduction (zero before initialisation).
     CSize GetMinimumSize() const;
 
     // --- flags
-    BOOL m_bRememberSize = TRUE;
-    BOOL m_bDrawGripper = TRUE;
-    BOOL m_bEnableOnTop = FALSE;
-    BOOL m_bPinned = TRUE;
+    BOOL m_bRememberSize = TRUE;  ///< placement read and stored
+    BOOL m_bDrawGripper = TRUE;   ///< the size grip shown
+    BOOL m_bEnableOnTop = FALSE;  ///< the pin (on-top feature) on
+    BOOL m_bPinned = TRUE;        ///< with the pin on: kept on top
 
     // --- placement
     /// Reads the stored placement of section and applies it to window, clamped to the
@@ -173,16 +180,20 @@ public:
     /// The registered initial rectangle of id; FALSE for an unknown id.
     BOOL GetOrigControlRect(WORD id, CRect& rect) const;
 
+    /// Whether the placement is read at initialisation and stored at destruction.
     void SetRememberSize(BOOL remember) { m_layout.m_bRememberSize = remember; }
     BOOL GetRememberSize() const { return m_layout.m_bRememberSize; }
     /// Shows or hides the size grip.
     void SetDrawGripper(BOOL draw);
+    /// Whether the size grip is shown.
     BOOL GetDrawGripper() const { return m_layout.m_bDrawGripper; }
     /// Switches the pin (on-top feature) on or off.
     void SetEnableOnTop(BOOL enable) { m_layout.m_bEnableOnTop = enable; }
+    /// Whether the pin is on.
     BOOL GetEnableOnTop() const { return m_layout.m_bEnableOnTop; }
     /// The same flag as SetEnableOnTop; also shows the pin's icons at once.
     void SetSystemModal(BOOL systemModal);
+    /// The same flag as GetEnableOnTop.
     BOOL GetSystemModal() const { return m_layout.m_bEnableOnTop; }
     /// True while the pin keeps the window on top.
     BOOL GetPinned() const { return m_layout.m_bPinned; }
@@ -195,10 +206,12 @@ public:
     /// the template name, else empty.
     virtual void GetDialogProfileEntry(CString& section);
 
+    /// The behaviour itself (layout list, scale, grip, pin state).
     CTBWindowLayout& GetLayout() { return m_layout; }
     const CTBWindowLayout& GetLayout() const { return m_layout; }
 
 protected:
+    /// templateId or templateName name the profile section (see GetDialogProfileEntry).
     CTBResizableWindow(UINT templateId, const char* templateName);
     /// The window the behaviour belongs to.
     virtual CWnd* GetLayoutWindow() = 0;
@@ -213,11 +226,16 @@ protected:
     void ApplyMinimumSize();
     /// Invalidates the window and its transparent registered controls.
     void InvalidateLayout(BOOL erase);
+    /// For windows inside another (pages, views): the host window remembers the
+    /// placement and carries the grip.
+    void BehaveAsChild();
+    /// Makes a dialog window built from a template a plain child of parent.
+    static void AdoptAsChild(CWnd* window, CWnd* parent);
     /// The layout's share of a message; TRUE with result when it was taken whole.
     BOOL HandleLayoutMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-    CTBWindowLayout m_layout;
-    CString m_profileEntry;
-    UINT m_layoutTemplateId;
-    CString m_layoutTemplateName;
+    CTBWindowLayout m_layout;      ///< the behaviour
+    CString m_profileEntry;        ///< SetProfileEntry's section
+    UINT m_layoutTemplateId;       ///< the template's id (0: none)
+    CString m_layoutTemplateName;  ///< the template's name
 };
