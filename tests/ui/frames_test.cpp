@@ -79,6 +79,15 @@ TEST(FormViews, ViewLargerThanItsTemplateStretchesSmallerOneScrolls) {
     view.ScrollToPosition(CPoint(5000, 5000));
     EXPECT_LE(view.GetScrollPosition().x, 60 + 30);
     EXPECT_GT(view.GetScrollPosition().x, 0);
+
+    // A named frame control gives the reference area instead of the view's client area.
+    CView framed;
+    framed.SetFrameID(IDC_BODY);
+    ASSERT_TRUE(framed.Create(&host, size));
+    CRect frameAtStart;
+    ASSERT_TRUE(framed.GetOrigControlRect(IDC_BODY, frameAtStart));
+    EXPECT_EQ(framed.GetTotalSize(), frameAtStart.Size());
+    EXPECT_NE(framed.GetTotalSize(), size.Size());
 }
 
 /// A frame that answers command enabling and counts its idle passes.
