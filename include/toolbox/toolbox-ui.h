@@ -8,6 +8,16 @@
 #include <toolbox/ui/controls.h>
 #include <toolbox/ui/menu.h>
 #include <toolbox/ui/dialog.h>
+#include <toolbox/ui/command_bars.h>
+#include <toolbox/ui/registry_manager.h>
+#include <toolbox/ui/ui_resources.h>
+#include <toolbox/ui/window_layout.h>
+#include <toolbox/ui/tb_dialog.h>
+#include <toolbox/ui/property_sheet.h>
+#include <toolbox/ui/form_view.h>
+#include <toolbox/ui/docking_panes.h>
+#include <toolbox/ui/frame_wnd.h>
+#include <toolbox/ui/control_bar_dialog.h>
 #include <toolbox/ui/window_layer.h>
 #include <toolbox/ui/formula_dialog.h>
 #include <toolbox/ui/crash_report_dialogs.h>

@@ -1,5 +1,6 @@
 #include <toolbox/ui/dialog.h>
 
+#include <toolbox/resources/language_file.h>
 #include <toolbox/services/numbers.h>
 #include <toolbox/ui/dc.h>
 
@@ -41,6 +42,16 @@ CRect TBDialogUnitsToPixels(const RECT& units, CSize base) {
 // ------------------------------------------------------------------ the dialog window
 
 namespace {
+
+/// A text of one of the library's templates in the current language: the language
+/// file's "dialog.<template id>.<name>" or the template's own English text.
+CString TemplateText(const CDialogTemplate& tmpl, const char* name, const char* english) {
+    if (!english || !*english) return CString();
+    if (!tmpl.id) return CString(english);
+    CString key;
+    key.Format("dialog.%u.%s", tmpl.id, name);
+    return TBLoadText(key, english);
+}
 
 /// The dialog's Qt window: closing and Escape go through the dialog's messages.
 class CTbDialogWidget : public QDialog {
@@ -86,7 +97,7 @@ BOOL CDialog::BuildWindow(const CDialogTemplate& tmpl, CWnd* parent) {
     const CRect size = TBDialogUnitsToPixels(CRect(0, 0, tmpl.cx, tmpl.cy), m_baseUnits);
     dialog->resize(static_cast<int>(size.Width()), static_cast<int>(size.Height()));
     if (!(tmpl.style & WS_THICKFRAME)) dialog->setFixedSize(dialog->size());
-    dialog->setWindowTitle(QString::fromUtf8(tmpl.caption ? tmpl.caption : ""));
+    dialog->setWindowTitle(TBQ(TemplateText(tmpl, "caption", tmpl.caption)));
     AttachCreated(CNativeWindow::Handle(dialog));
     CreateControls(tmpl);
     SendMessage(WM_INITDIALOG, 0, 0);
@@ -96,9 +107,17 @@ BOOL CDialog::BuildWindow(const CDialogTemplate& tmpl, CWnd* parent) {
 void CDialog::CreateControls(const CDialogTemplate& tmpl) {
     QWidget* dialog = GetWidget();
     QWidget* previousLabel = nullptr;
+    int statics = 0;
     for (const CDialogItemTemplate& item : tmpl.items) {
         const CRect units(item.x, item.y, item.x + item.cx, item.y + item.cy);
-        QWidget* w = TBCreateNativeWidget(item.className, item.text ? item.text : "", item.style | WS_CHILD, 0,
+        // Controls with an id of their own are named by it, the rest by their order.
+        CString name;
+        if (item.id == 0xFFFF)
+            name.Format("static%d", statics++);
+        else
+            name.Format("%u", item.id);
+        const CString text = TemplateText(tmpl, name, item.text);
+        QWidget* w = TBCreateNativeWidget(item.className, text, item.style | WS_CHILD, 0,
                                           TBDialogUnitsToPixels(units, m_baseUnits), dialog, item.id);
         if (!w) continue;
         w->setFont(dialog->font());

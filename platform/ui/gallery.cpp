@@ -21,6 +21,9 @@
 #include <QPixmap>
 #include <QWidget>
 
+// The dialog family's pages (controls/dialogs).
+int TBRenderDialogGallery(const QString& folder);
+
 namespace {
 
 bool SaveWidget(QWidget* widget, const QString& path) {
@@ -320,6 +323,7 @@ int TBRenderGallery(const char* folder) {
     written += TBRenderFormulaGallery(dir) + TBRenderCrashGallery(dir);
     written += TBRenderDrawingGallery(dir);
     written += TBRenderColorRichEditGallery(dir);
+    written += TBRenderDialogGallery(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -1,5 +1,7 @@
 #include <toolbox/ui/menu.h>
 
+#include <toolbox/resources/language_file.h>
+
 #include "platform/ui/native_window.h"
 
 #include <QAction>
@@ -22,16 +24,20 @@ BOOL CMenu::DestroyMenu() {
     return TRUE;
 }
 
-void CMenu::AddTemplate(const std::vector<CMenuItemTemplate>& items) {
+void CMenu::AddTemplate(const std::vector<CMenuItemTemplate>& items, const CString& textKey) {
+    int position = 0;
     for (const CMenuItemTemplate& t : items) {
         Item item;
         item.flags = t.flags;
         item.id = t.id;
-        item.text = t.text ? t.text : "";
+        // Item texts come from the language file by position: "menu.4404.1.3".
+        CString key;
+        key.Format("%s.%d", textKey.GetString(), position++);
+        item.text = t.text ? TBLoadText(key, t.text) : CString();
         if ((t.flags & MF_POPUP) && t.popup) {
             item.popup = std::make_unique<CMenu>();
             item.popup->CreatePopupMenu();
-            item.popup->AddTemplate(*t.popup);
+            item.popup->AddTemplate(*t.popup, key);
         }
         m_items.push_back(std::move(item));
     }
@@ -41,7 +47,9 @@ BOOL CMenu::LoadMenu(UINT resourceId) {
     const std::vector<CMenuItemTemplate>* items = TBFindMenuTemplate(resourceId);
     if (!items) return FALSE;
     CreatePopupMenu();
-    AddTemplate(*items);
+    CString key;
+    key.Format("menu.%u", resourceId);
+    AddTemplate(*items, key);
     return TRUE;
 }
 

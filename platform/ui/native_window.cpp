@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimerEvent>
@@ -45,6 +46,12 @@ struct EventDispatch {
 std::vector<EventDispatch>& DispatchStack() {
     static std::vector<EventDispatch> stack;
     return stack;
+}
+
+/// The modifier keys as the last input event saw them (what GetKeyState reports).
+Qt::KeyboardModifiers& InputModifiers() {
+    static Qt::KeyboardModifiers modifiers;
+    return modifiers;
 }
 
 /// The widget that lost the focus last (the "other window" of WM_SETFOCUS).
@@ -387,6 +394,7 @@ bool CNativeWindow::DispatchEvent(QObject* watched, QEvent* e) {
         case QEvent::MouseButtonDblClick:
         case QEvent::MouseMove: {
             auto* mouse = static_cast<QMouseEvent*>(e);
+            InputModifiers() = mouse->modifiers();
             const QPoint p =
                 source ? source->mapTo(m_widget, mouse->position().toPoint()) : mouse->position().toPoint();
             const UINT message =
@@ -450,8 +458,21 @@ bool CNativeWindow::DispatchEvent(QObject* watched, QEvent* e) {
     }
 }
 
+short GetKeyState(int vk) {
+    const Qt::KeyboardModifiers mods = InputModifiers() | QGuiApplication::keyboardModifiers();
+    bool down = false;
+    switch (vk) {
+        case VK_SHIFT: down = mods & Qt::ShiftModifier; break;
+        case VK_CONTROL: down = mods & Qt::ControlModifier; break;
+        case VK_MENU: down = mods & Qt::AltModifier; break;
+        default: break;
+    }
+    return down ? static_cast<short>(0x8000) : 0;
+}
+
 bool CNativeWindow::DispatchKey(QEvent* e) {
     auto* key = static_cast<QKeyEvent*>(e);
+    InputModifiers() = key->modifiers();
     const bool up = e->type() == QEvent::KeyRelease;
     const UINT vk = TBVirtualKeyOf(key->key(), key->modifiers());
     const bool alt = key->modifiers() & Qt::AltModifier;

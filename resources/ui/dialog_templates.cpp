@@ -56,6 +56,13 @@ constexpr UINT IDC_SEP_SPACE = 4033;
 constexpr UINT IDC_DECIMAL_POINT = 4034;
 constexpr UINT IDC_DECIMAL_COMMA = 4035;
 constexpr UINT IDC_DECIMAL_GROUP = 4036;
+// The recorder files: the three bitmap buttons, the list of files and the two totals.
+constexpr UINT IDC_RECORDER_NEW = 4080;
+constexpr UINT IDC_RECORDER_DELETE = 4081;
+constexpr UINT IDC_RECORDER_DELETEALL = 4082;
+constexpr UINT IDC_RECORDER_FILES = 4083;
+constexpr UINT IDC_RECORDER_POINTS = 4084;
+constexpr UINT IDC_RECORDER_SPACING = 4085;
 constexpr UINT IDC_FULL_MENUS = 4040;
 constexpr UINT IDC_FULL_MENUS_DELAY = 4041;
 constexpr UINT IDC_LARGE_ICONS = 4042;
@@ -160,6 +167,23 @@ const CDialogTemplate kTemplates[] = {
       {"BUTTON", IDC_DECIMAL_COMMA, "Comma", kRadio, 102, 31, 70, 10},
       {"BUTTON", IDOK, "&OK", kDefPush | WS_GROUP, 75, 78, 50, 14},
       {"BUTTON", IDCANCEL, "&Cancel", kPush, 129, 78, 50, 14}}},
+    {4308,
+     "TEK Oscilloscope Files",
+     kSizable,
+     300,
+     170,
+     "MS Shell Dlg",
+     8,
+     {{"BUTTON", IDC_RECORDER_NEW, "NEW", kChild | WS_TABSTOP | BS_OWNERDRAW, 7, 7, 16, 15},
+      {"BUTTON", IDC_RECORDER_DELETE, "DELETE", kChild | WS_TABSTOP | BS_OWNERDRAW, 26, 7, 16, 15},
+      {"BUTTON", IDC_RECORDER_DELETEALL, "DELETEALL", kChild | WS_TABSTOP | BS_OWNERDRAW, 45, 7, 16, 15},
+      {"SysListView32", IDC_RECORDER_FILES, "", kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT, 7, 26, 286, 94},
+      {"STATIC", kStatic, "Number of Data Points", kLabel, 7, 128, 90, 8},
+      {"EDIT", IDC_RECORDER_POINTS, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 100, 126, 70, 12},
+      {"STATIC", kStatic, "Time spacing of data", kLabel, 7, 144, 90, 8},
+      {"EDIT", IDC_RECORDER_SPACING, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 100, 142, 70, 12},
+      {"BUTTON", IDOK, "OK", kDefPush, 189, 149, 50, 14},
+      {"BUTTON", IDCANCEL, "Cancel", kPush, 243, 149, 50, 14}}},
     {4309,
      "&Options",
      WS_CHILD | WS_CAPTION | DS_SETFONT,

@@ -23,13 +23,19 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
     EXPECT_EQ(written, files.size());
     // The controls, the drawing sample, the rich edit, the find and the replace dialog,
-    // each dialog template, each popup of menu 4404, and the pages of the control
-    // families: the calculator, the two crash report dialogs, the packing window, special
-    // text, symbols, a plot, sheet previews and the colouring editor's two samples.
-    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + 4 + 4 + 2);
+    // each dialog template, each popup of menu 4404 and the dialog family's pages.
+    const QStringList dialogPages = {
+        "dialog_resizable_1.png",   "dialog_resizable_2.png",  "dialog_resizable_3.png", "sheet_wizard.png",
+        "sheet_wizard_finish.png",  "sheet_customize_options.png", "dialog_command_bars.png",
+        "command_bar_popup.png",    "frame_with_panes.png",    "art_icons_and_bitmaps.png"};
+    for (const QString& page : dialogPages) EXPECT_TRUE(files.contains(page)) << page.toStdString();
+    // The other control families: the calculator, the two crash report dialogs, the
+    // packing window, special text, symbols, a plot, sheet previews and the colouring
+    // editor's two samples.
     for (const char* page : {"formula_calculator.png", "crash_report.png", "crash_report_details.png", "mail_progress.png",
                              "plot.png", "color_rich_edit_spice.png"})
         EXPECT_TRUE(files.contains(QLatin1String(page))) << page;
+    EXPECT_EQ(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + dialogPages.size() + 4 + 4 + 2);
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
     for (const QString& file : files) {
         const QImage image(dir.filePath(file));

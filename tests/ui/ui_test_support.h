@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QEventLoop>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -99,6 +103,22 @@ inline void RunEvents() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
+/// Runs the event loop for ms milliseconds, so that it goes idle (WM_IDLEUPDATECMDUI).
+inline void RunIdle(int ms = 30) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+/// Clicks the button of a message box whose text is text ("&Yes").
+inline void ClickBoxButton(QWidget* box, const char* text) {
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+        if (b->text() == QString::fromUtf8(text)) {
+            b->click();
+            return;
+        }
+}
+
 /// Runs action once the next modal window (dialog, message box, menu) is open. Only
 /// the pending timer holds the poll, so it goes once the action ran.
 template <class F>
@@ -115,5 +135,28 @@ void WhenModalOpens(F action) {
     };
     QTimer::singleShot(0, [poll] { (*poll)(); });
 }
+
+/// The per-user settings store of the test, in a folder of its own.
+class SettingsFolder {
+public:
+    SettingsFolder() {
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        m_had = old != nullptr;
+        if (old) m_old = old;
+        setenv("XDG_CONFIG_HOME", m_dir.path().toUtf8().constData(), 1);
+    }
+    ~SettingsFolder() {
+        if (m_had)
+            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+    }
+    QString Path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_had = false;
+    std::string m_old;
+};
 
 }  // namespace uitest

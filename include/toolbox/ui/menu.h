@@ -67,7 +67,7 @@ public:
 private:
     Item* FindItem(UINT item, UINT flags, CMenu** owner = nullptr);
     const Item* FindItem(UINT item, UINT flags) const;
-    void AddTemplate(const std::vector<CMenuItemTemplate>& items);
+    void AddTemplate(const std::vector<CMenuItemTemplate>& items, const CString& textKey);
     std::vector<Item> m_items;
 };
 
