@@ -101,7 +101,9 @@ TEST_F(GermanTexts, CoverEveryDialogAndMenuText) {
                 CString key;
                 key.Format("%s.%d", prefix.GetString(), static_cast<int>(i));
                 CString translated;
-                if (items[i].text) EXPECT_TRUE(german->FindText(key, translated)) << key.GetString();
+                if (items[i].text) {
+                    EXPECT_TRUE(german->FindText(key, translated)) << key.GetString();
+                }
                 if (items[i].popup) walk(*items[i].popup, key);
             }
         };
