@@ -8,4 +8,5 @@
 #include <toolbox/ui/controls.h>
 #include <toolbox/ui/menu.h>
 #include <toolbox/ui/dialog.h>
+#include <toolbox/ui/editors.h>
 #include <toolbox/ui/window_layer.h>

@@ -8,6 +8,7 @@
 #include <toolbox/ui/menu.h>
 
 #include "platform/ui/native_window.h"
+#include "controls/editors/gallery_editors.h"
 
 #include <QApplication>
 #include <cmath>
@@ -312,6 +313,7 @@ int TBRenderGallery(const char* folder) {
     }
     int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir) +
                   RenderRichEdit(dir) + RenderFindReplace(dir);
+    written += TBRenderEditorGallery(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -231,6 +231,10 @@ constexpr int SW_SHOW = 5;
 constexpr UINT GW_HWNDNEXT = 2;
 constexpr UINT GW_HWNDPREV = 3;
 
+/// The state of a modifier key (VK_SHIFT, VK_CONTROL, VK_MENU) as the input message
+/// being handled saw it: negative (high bit set) when the key is down.
+TB_EXPORT short GetKeyState(int virtualKey);
+
 /// Free forms of the message calls, for handles without a C++ object at hand.
 TB_EXPORT LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 TB_EXPORT BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
