@@ -33,18 +33,22 @@ bool SaveWithPopups(QWidget* window, const QString& path) {
     window->show();
     QCoreApplication::processEvents();
     QPixmap shot = window->grab();
-    if (QWidget* popup = QApplication::activePopupWidget()) {
-        const QPoint at = window->mapFromGlobal(popup->mapToGlobal(QPoint(0, 0)));
-        const QRect needed = QRect(QPoint(0, 0), shot.size()).united(QRect(at, popup->size()));
-        QPixmap canvas(needed.size());
-        canvas.fill(Qt::white);
-        QPainter painter(&canvas);
-        painter.drawPixmap(0, 0, shot);
-        painter.drawPixmap(at, popup->grab());
-        painter.end();
-        shot = canvas;
-    }
-    return shot.save(path, "PNG");
+    // Every open popup (a dropped list, a menu and its open submenu), the active one last.
+    std::vector<QWidget*> popups;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowType() == Qt::Popup && w != QApplication::activePopupWidget()) popups.push_back(w);
+    if (QWidget* active = QApplication::activePopupWidget()) popups.push_back(active);
+    if (popups.empty()) return shot.save(path, "PNG");
+    QRect needed(QPoint(0, 0), shot.size());
+    for (QWidget* p : popups) needed = needed.united(QRect(window->mapFromGlobal(p->mapToGlobal(QPoint(0, 0))), p->size()));
+    QPixmap canvas(needed.size());
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.translate(-needed.topLeft());
+    painter.drawPixmap(0, 0, shot);
+    for (QWidget* p : popups) painter.drawPixmap(window->mapFromGlobal(p->mapToGlobal(QPoint(0, 0))), p->grab());
+    painter.end();
+    return canvas.save(path, "PNG");
 }
 
 }  // namespace tb_gallery

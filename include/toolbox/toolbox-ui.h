@@ -9,4 +9,5 @@
 #include <toolbox/ui/menu.h>
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/editors.h>
+#include <toolbox/ui/unit_controls.h>
 #include <toolbox/ui/window_layer.h>

@@ -9,6 +9,7 @@
 
 #include "platform/ui/native_window.h"
 #include "controls/editors/gallery_editors.h"
+#include "controls/units/gallery_units.h"
 
 #include <QApplication>
 #include <cmath>
@@ -314,6 +315,7 @@ int TBRenderGallery(const char* folder) {
     int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir) +
                   RenderRichEdit(dir) + RenderFindReplace(dir);
     written += TBRenderEditorGallery(dir);
+    written += TBRenderUnitGallery(dir);
     TBStopWindowLayer();
     return written;
 }
