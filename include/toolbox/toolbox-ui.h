@@ -8,6 +8,8 @@
 #include <toolbox/ui/controls.h>
 #include <toolbox/ui/menu.h>
 #include <toolbox/ui/dialog.h>
+#include <toolbox/ui/command_bars.h>
+#include <toolbox/ui/registry_manager.h>
 #include <toolbox/ui/editors.h>
 #include <toolbox/ui/unit_controls.h>
 #include <toolbox/ui/window_layer.h>

@@ -35,3 +35,9 @@ BOOL DestroyIcon(HICON icon) {
 }
 
 const QImage* TBGetIconImage(HICON icon) { return icon ? &icon->image : nullptr; }
+
+/// An icon of an image the library rendered itself (its art resources).
+HICON TBIconFromImage(const QImage& image) {
+    if (image.isNull()) return nullptr;
+    return new HICON__{image.convertToFormat(QImage::Format_ARGB32_Premultiplied)};
+}

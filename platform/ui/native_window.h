@@ -8,6 +8,7 @@
 
 #include <toolbox/ui/wnd.h>
 
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
 
@@ -110,6 +111,8 @@ QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD 
                               QWidget* parent, UINT id);
 /// The widget's font from a LOGFONT (sizes in pixels, as on a 96 dpi screen).
 QFont TBQFontFromLogFont(const LOGFONT& log);
+/// The frame around a window's client area (none for child widgets).
+QMargins TBFrameMargins(QWidget* window);
 /// Text the framework way: bytes in UTF-8.
 QString TBQ(const CString& s);
 CString TBC(const QString& s);

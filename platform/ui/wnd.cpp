@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <map>
 #include <string>
@@ -380,9 +381,17 @@ BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT) {
     native->exStyle = (old & ~remove) | add;
     if ((old ^ native->exStyle) & WS_EX_TOPMOST) {
         QWidget* w = GetWidget();
+        // Changing a window flag hides the window; it stays as visible as it was.
+        const bool visible = w->isVisible();
         w->setWindowFlag(Qt::WindowStaysOnTopHint, (native->exStyle & WS_EX_TOPMOST) != 0);
+        if (visible && !w->isVisible()) w->show();
     }
-    return old != native->exStyle;
+    if (old == native->exStyle) return FALSE;
+    STYLESTRUCT change;
+    change.styleOld = old;
+    change.styleNew = native->exStyle;
+    SendMessage(WM_STYLECHANGED, GWL_EXSTYLE, reinterpret_cast<LPARAM>(&change));
+    return TRUE;
 }
 
 BOOL CWnd::IsChild(const CWnd* wnd) const {
@@ -459,10 +468,18 @@ BOOL CWnd::IsWindowVisible() const { return GetWidget() && GetWidget()->isVisibl
 
 // ------------------------------------------------------------------ geometry
 
+QMargins TBFrameMargins(QWidget* w) {
+    if (!w || !w->isWindow()) return QMargins();
+    // The platform window knows its frame even before it is shown for the first time.
+    if (!w->windowHandle()) w->winId();
+    return w->windowHandle() ? w->windowHandle()->frameMargins() : QMargins();
+}
+
 void CWnd::GetWindowRect(RECT* rect) const {
     QWidget* w = GetWidget();
     if (!w || !rect) return;
-    QRect r = w->isWindow() ? w->frameGeometry() : QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    QRect r = w->isWindow() ? w->geometry().marginsAdded(TBFrameMargins(w))
+                            : QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
     *rect = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
 
@@ -507,7 +524,9 @@ void CWnd::ScreenToClient(RECT* r) const {
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     QWidget* w = GetWidget();
     if (!w) return;
-    w->setGeometry(x, y, width > 0 ? width : 0, height > 0 ? height : 0);
+    // A window's rectangle includes its frame, a child's is its client area.
+    const QRect target(x, y, width > 0 ? width : 0, height > 0 ? height : 0);
+    w->setGeometry(w->isWindow() ? target.marginsRemoved(TBFrameMargins(w)) : target);
     if (repaint) w->update();
 }
 
@@ -519,8 +538,14 @@ void CWnd::MoveWindow(const RECT& r, BOOL repaint) {
 BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
     QWidget* w = GetWidget();
     if (!w) return FALSE;
-    if (!(flags & SWP_NOMOVE)) w->move(x, y);
-    if (!(flags & SWP_NOSIZE)) w->resize(cx > 0 ? cx : 0, cy > 0 ? cy : 0);
+    if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
+        // Both given in the window's terms: a window's rectangle includes its frame.
+        const QMargins frame = TBFrameMargins(w);
+        QRect outer = w->isWindow() ? w->geometry().marginsAdded(frame) : w->geometry();
+        if (!(flags & SWP_NOMOVE)) outer.moveTo(x, y);
+        if (!(flags & SWP_NOSIZE)) outer.setSize(QSize(cx > 0 ? cx : 0, cy > 0 ? cy : 0));
+        w->setGeometry(w->isWindow() ? outer.marginsRemoved(frame) : outer);
+    }
     if (!(flags & SWP_NOZORDER) && insertAfter) {
         if (insertAfter == &wndTop)
             w->raise();

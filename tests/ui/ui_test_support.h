@@ -8,10 +8,12 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -115,5 +117,28 @@ void WhenModalOpens(F action) {
     };
     QTimer::singleShot(0, [poll] { (*poll)(); });
 }
+
+/// The per-user settings store of the test, in a folder of its own.
+class SettingsFolder {
+public:
+    SettingsFolder() {
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        m_had = old != nullptr;
+        if (old) m_old = old;
+        setenv("XDG_CONFIG_HOME", m_dir.path().toUtf8().constData(), 1);
+    }
+    ~SettingsFolder() {
+        if (m_had)
+            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+    }
+    QString Path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_had = false;
+    std::string m_old;
+};
 
 }  // namespace uitest

@@ -534,3 +534,44 @@ constexpr UINT TPM_LEFTBUTTON = 0x0000;
 constexpr UINT TPM_RIGHTBUTTON = 0x0002;
 constexpr UINT TPM_NONOTIFY = 0x0080;
 constexpr UINT TPM_RETURNCMD = 0x0100;
+
+// ------------------------------------------------------------------ frames and system commands
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
+constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_NCHITTEST = 0x0084;
+constexpr UINT WM_IDLEUPDATECMDUI = 0x0364;
+constexpr UINT WM_KICKIDLE = 0x036A;
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+constexpr UINT SC_SIZE = 0xF000;
+constexpr UINT SC_CLOSE = 0xF060;
+constexpr UINT SC_MOUSEMENU = 0xF090;
+constexpr UINT SC_KEYMENU = 0xF100;
+constexpr UINT SC_DEFAULT = 0xF160;
+/// Hit-test results of WM_NCHITTEST.
+constexpr LRESULT HTNOWHERE = 0;
+constexpr LRESULT HTCLIENT = 1;
+constexpr LRESULT HTCAPTION = 2;
+constexpr LRESULT HTSYSMENU = 3;
+constexpr LRESULT HTBOTTOMRIGHT = 17;
+/// Z-order insertion markers carried by messages (SetWindowPos's hWndInsertAfter).
+constexpr LPARAM HWND_TOPMOST_MARKER = -1;
+constexpr LPARAM HWND_NOTOPMOST_MARKER = -2;
+
+/// WM_GETMINMAXINFO's structure: the tracking limits of a sizable window.
+struct MINMAXINFO {
+    POINT ptReserved = {0, 0};
+    POINT ptMaxSize = {0, 0};
+    POINT ptMaxPosition = {0, 0};
+    POINT ptMinTrackSize = {0, 0};
+    POINT ptMaxTrackSize = {0, 0};
+};
+
+/// WM_STYLECHANGED (wParam GWL_STYLE or GWL_EXSTYLE, lParam the STYLESTRUCT).
+constexpr UINT WM_STYLECHANGED = 0x007D;
+constexpr WPARAM GWL_STYLE = static_cast<WPARAM>(-16);
+constexpr WPARAM GWL_EXSTYLE = static_cast<WPARAM>(-20);
+struct STYLESTRUCT {
+    DWORD styleOld = 0;
+    DWORD styleNew = 0;
+};
