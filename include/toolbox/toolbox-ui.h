@@ -12,4 +12,5 @@
 #include <toolbox/ui/registry_manager.h>
 #include <toolbox/ui/editors.h>
 #include <toolbox/ui/unit_controls.h>
+#include <toolbox/ui/style_pickers.h>
 #include <toolbox/ui/window_layer.h>
