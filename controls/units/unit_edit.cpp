@@ -5,6 +5,7 @@
 #include "controls/editors/editor_keys.h"
 #include "controls/editors/self_drawn_combo.h"
 
+#include <toolbox/ui/command_bars.h>
 #include <toolbox/ui/menu.h>
 #include <toolbox/units/unit_manager.h>
 
@@ -60,7 +61,7 @@ int CTBUnitEdit::CreateDialogControl(LPCTSTR quantity) {
 void CTBUnitEdit::OnContextMenu(CWnd*, CPoint point) {
     CMenu menu;
     if (CMenu* popup = PrepareContextMenu(menu))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
+        CTBCommandBars::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
 }
 
 CMenu* CTBUnitEdit::PrepareContextMenu(CMenu& menu) {

@@ -13,4 +13,5 @@
 #include <toolbox/ui/editors.h>
 #include <toolbox/ui/unit_controls.h>
 #include <toolbox/ui/style_pickers.h>
+#include <toolbox/ui/color_popup.h>
 #include <toolbox/ui/window_layer.h>

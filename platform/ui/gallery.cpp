@@ -10,6 +10,7 @@
 #include "platform/ui/native_window.h"
 #include "controls/editors/gallery_editors.h"
 #include "controls/units/gallery_units.h"
+#include "controls/pickers/gallery_pickers.h"
 
 #include <QApplication>
 #include <cmath>
@@ -316,6 +317,7 @@ int TBRenderGallery(const char* folder) {
                   RenderRichEdit(dir) + RenderFindReplace(dir);
     written += TBRenderEditorGallery(dir);
     written += TBRenderUnitGallery(dir);
+    written += TBRenderPickerGallery(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -28,7 +28,9 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
     EXPECT_GE(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3);
     for (const char* page : {"controls.png", "drawing.png", "rich_edit.png", "dialog_find.png", "menu_4404_UnitEdit.png",
                              "editors.png", "editors_combo_dropped.png", "dialog_browse_dir.png", "unit_controls.png",
-                             "unit_combo_dropped.png", "unit_edit_menu.png", "dialog_unit_sample.png"})
+                             "unit_combo_dropped.png", "unit_edit_menu.png", "dialog_unit_sample.png",
+                             "selector_pen_style.png", "selector_pen_width.png", "selector_brush_style.png",
+                             "style_combos.png", "style_combo_1_dropped.png", "tbpen_lines.png", "color_popup.png"})
         EXPECT_TRUE(files.contains(QString::fromLatin1(page))) << page;
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
     for (const QString& file : files) {

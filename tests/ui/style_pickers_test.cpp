@@ -3,6 +3,7 @@
 // and their placeholders, and CTBPen's wide dashed pens and metafile rule.
 #include "ui_test_support.h"
 
+#include <toolbox/ui/color_popup.h>
 #include <toolbox/ui/style_pickers.h>
 
 namespace {
@@ -262,4 +263,35 @@ TEST(TBPen, WideDottedPenKeepsItsDotsAndIsPlainForMetafiles) {
     CTBPen none;
     EXPECT_FALSE(none.CreatePen(PS_DASH, 2, static_cast<const LOGBRUSH*>(nullptr)));
     EXPECT_THROW(CTBPen(PS_DASH, 2, static_cast<const LOGBRUSH*>(nullptr)), CResourceException);
+}
+
+TEST_F(StylePickers, ColorPopupReportsTheChoiceThenItsClosing) {
+    site.only = {TBWM_COLORPOPUP_SELENDOK, TBWM_COLORPOPUP_CLOSEUP};
+    site.log.clear();
+    CTBColorPopup popup;
+    ASSERT_TRUE(popup.Create(CPoint(100, 100), CTBColorPopup::GetColor(3), &site, 77));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup.GetWidget()));
+    const QPoint cell9(3 + 1 * CTBColorPopup::kCell + 9, 3 + 1 * CTBColorPopup::kCell + 9);
+    EXPECT_EQ(popup.HitTest(CPoint(cell9.x(), cell9.y())), 9);
+    EXPECT_EQ(popup.HitTest(CPoint(1, 1)), -1);  // the margin
+    QTest::mouseMove(popup.GetWidget(), cell9);
+    uitest::RunEvents();
+    EXPECT_EQ(popup.GetHotIndex(), 9);
+    QTest::mouseClick(popup.GetWidget(), Qt::LeftButton, Qt::NoModifier, cell9);
+    uitest::RunEvents();
+    ASSERT_EQ(site.log.size(), 2u);
+    EXPECT_EQ(site.log[0].message, TBWM_COLORPOPUP_SELENDOK);
+    EXPECT_EQ(static_cast<COLORREF>(site.log[0].wParam), CTBColorPopup::GetColor(9));
+    EXPECT_EQ(site.log[0].lParam, 77);
+    EXPECT_EQ(site.log[1].message, TBWM_COLORPOPUP_CLOSEUP);
+    EXPECT_FALSE(popup.IsWindowVisible());
+    // Escape closes without a choice; the owner hears of it once.
+    site.log.clear();
+    CTBColorPopup second;
+    ASSERT_TRUE(second.Create(CPoint(100, 100), RGB(1, 2, 3), &site));
+    QTest::keyClick(second.GetWidget(), Qt::Key_Escape);
+    uitest::RunEvents();
+    second.Close();
+    ASSERT_EQ(site.log.size(), 1u);
+    EXPECT_EQ(site.log[0].message, TBWM_COLORPOPUP_CLOSEUP);
 }
