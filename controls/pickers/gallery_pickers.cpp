@@ -97,11 +97,18 @@ int RenderPens(const QString& folder) {
     dc.FillSolidRect(&all, RGB(255, 255, 255));
     const int styles[] = {PS_DOT, PS_DASH, PS_DASHDOT};
     const int widths[] = {1, 3, 5};
+    const COLORREF colours[] = {RGB(0, 0, 140), RGB(160, 0, 0), RGB(0, 110, 0)};
+    dc.SetBkMode(TRANSPARENT);
+    for (int w = 0; w < 3; ++w) {
+        CString label;
+        label.Format("width %d", widths[w]);
+        dc.TextOut(10 + w * 135, 0, label);
+    }
     for (int s = 0; s < 3; ++s)
         for (int w = 0; w < 3; ++w) {
-            CTBPen pen(styles[s], widths[w], RGB(0, 0, 140), &dc);
+            CTBPen pen(styles[s], widths[w], colours[s], &dc);
             CPen* old = dc.SelectObject(&pen);
-            const int x = 10 + w * 135, y = 18 + s * 34;
+            const int x = 10 + w * 135, y = 30 + s * 28;
             dc.MoveTo(x, y);
             dc.LineTo(x + 120, y);
             dc.SelectObject(old);
