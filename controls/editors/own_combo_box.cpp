@@ -79,6 +79,10 @@ BOOL CTBOwnComboBox::Create(LPCTSTR text, LPCTSTR entries, DWORD style, const RE
     const CStringArray list = SplitEntries(entries);
     for (int i = 0; i < list.GetSize(); ++i) AddString(list[i]);
     TakeParentFont(this, parent);
+    return FinishCreate(text);
+}
+
+BOOL CTBOwnComboBox::FinishCreate(LPCTSTR text) {
     m_createdDirectly = 1;
     AdoptEditField(text ? text : "");
     SetFocus();

@@ -54,10 +54,7 @@ BOOL CTBUnitComboBox::Create(LPCTSTR unit, LPCTSTR quantity, DWORD style, const 
     DrawComboItemsSelf(this, [this](DRAWITEMSTRUCT& item) { DrawItem(item); }, -4);
     FillCombo(quantity);
     TakeParentFont(this, parent);
-    m_createdDirectly = 1;
-    AdoptEditField(unit ? unit : "");
-    SetFocus();
-    return TRUE;
+    return FinishCreate(unit);
 }
 
 int CTBUnitComboBox::CreateDialogControl(LPCTSTR quantity) {
@@ -114,10 +111,7 @@ BOOL CTBPhysQuantComboBox::Create(LPCTSTR selected, LPCTSTR, DWORD style, const 
         return FALSE;
     }
     TakeParentFont(this, parent);
-    m_createdDirectly = 1;
-    AdoptEditField(selected ? selected : "");
-    SetFocus();
-    return TRUE;
+    return FinishCreate(selected);
 }
 
 // ------------------------------------------------------------------ materials
@@ -135,7 +129,7 @@ void FillMaterials(CComboBox& combo, Valid valid) {
 }
 
 template <class Combo>
-BOOL CreateMaterialCombo(Combo& combo, LPCTSTR selected, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+BOOL CreateMaterialCombo(Combo& combo, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     if (!CreateCombo(combo, style | CBS_SORT, rect, parent, id)) return FALSE;
     combo.FillCombo();
     if (combo.GetCount() == 0) {
@@ -154,11 +148,8 @@ void CTBConductorMaterialComboBox::FillCombo() {
 
 BOOL CTBConductorMaterialComboBox::Create(LPCTSTR selected, LPCTSTR, DWORD style, const RECT& rect, CWnd* parent,
                                           UINT id, CCreateContext*) {
-    if (!CreateMaterialCombo(*this, selected, style, rect, parent, id)) return FALSE;
-    m_createdDirectly = 1;
-    AdoptEditField(selected ? selected : "");
-    SetFocus();
-    return TRUE;
+    if (!CreateMaterialCombo(*this, style, rect, parent, id)) return FALSE;
+    return FinishCreate(selected);
 }
 
 void CTBInsulatorMaterialComboBox::FillCombo() {
@@ -167,9 +158,6 @@ void CTBInsulatorMaterialComboBox::FillCombo() {
 
 BOOL CTBInsulatorMaterialComboBox::Create(LPCTSTR selected, LPCTSTR, DWORD style, const RECT& rect, CWnd* parent,
                                           UINT id, CCreateContext*) {
-    if (!CreateMaterialCombo(*this, selected, style, rect, parent, id)) return FALSE;
-    m_createdDirectly = 1;
-    AdoptEditField(selected ? selected : "");
-    SetFocus();
-    return TRUE;
+    if (!CreateMaterialCombo(*this, style, rect, parent, id)) return FALSE;
+    return FinishCreate(selected);
 }

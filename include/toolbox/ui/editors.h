@@ -93,6 +93,8 @@ protected:
     /// Takes the edit child, puts text into it and remembers text and selection; the
     /// common end of every in-place combo's creation.
     void AdoptEditField(const CString& text);
+    /// The end of a direct creation: created-directly flag, edit field, focus.
+    BOOL FinishCreate(LPCTSTR text);
     void StoreText();
     int m_wantAllKeys = 0;
     CString m_text;
