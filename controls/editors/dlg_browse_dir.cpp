@@ -23,10 +23,27 @@ QTreeView* FolderTreeOf(CWnd* dialog) {
 
 }  // namespace
 
-CTBDlgBrowseDir::CTBDlgBrowseDir(CWnd* parent) : CDialog(4301, parent) {}
+CTBDlgBrowseDir::CTBDlgBrowseDir(CWnd* parent) : CTBDialog(4301, parent) {
+    SetControlInfo(kFolderTreeId, TB_ANCHOR_LEFT | TB_ANCHOR_TOP | TB_ANCHOR_RIGHT | TB_ANCHOR_BOTTOM);
+    SetControlInfo(IDOK, TB_ANCHOR_RIGHT | TB_ANCHOR_BOTTOM);
+    SetControlInfo(IDCANCEL, TB_ANCHOR_RIGHT | TB_ANCHOR_BOTTOM);
+}
+
+void CTBDlgBrowseDir::FitTreeToPlaceholder() {
+    QTreeView* tree = FolderTreeOf(this);
+    CWnd* placeholder = GetDlgItem(kFolderTreeId);
+    if (tree && placeholder && placeholder->GetWidget()) tree->setGeometry(placeholder->GetWidget()->geometry());
+}
+
+LRESULT CTBDlgBrowseDir::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CTBDialog::WindowProc(message, wParam, lParam);
+    // The layout moves the template's tree control; the folder view stands on it.
+    if (message == WM_SIZE) FitTreeToPlaceholder();
+    return result;
+}
 
 BOOL CTBDlgBrowseDir::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CTBDialog::OnInitDialog();
     CWnd* placeholder = GetDlgItem(kFolderTreeId);
     if (!placeholder) return TRUE;
     // The template's tree control stands in for the shell's folder tree: a view of the
@@ -40,8 +57,8 @@ BOOL CTBDlgBrowseDir::OnInitDialog() {
     tree->setModel(model);
     for (int column = 1; column < model->columnCount(); ++column) tree->hideColumn(column);
     tree->header()->hide();
-    tree->setGeometry(old->geometry());
     tree->show();
+    FitTreeToPlaceholder();
     old->hide();
     tree->setFocus();
     SelectFolder(m_path);
@@ -65,5 +82,5 @@ void CTBDlgBrowseDir::OnOK() {
         const QModelIndex index = tree->currentIndex();
         if (index.isValid()) m_path = TBC(static_cast<QFileSystemModel*>(tree->model())->filePath(index));
     }
-    CDialog::OnOK();
+    CTBDialog::OnOK();
 }

@@ -525,10 +525,17 @@ TEST_F(EditorsTest, FolderDialogReturnsTheFolderChosenInItsTree) {
     QTemporaryDir temp;
     CTBDlgBrowseDir dialog;
     dialog.SetSelPath(TBC(temp.path() + QStringLiteral("/missing")));
-    WhenModalOpens([](QWidget* modal) {
+    QSize grown;
+    WhenModalOpens([&grown](QWidget* modal) {
         auto* tree = modal->findChild<QTreeView*>(QStringLiteral("tbFolderTree"));
         EXPECT_FALSE(tree->currentIndex().isValid());  // a missing folder selects nothing
+        // The tree grows with the window.
+        const QSize before = tree->size();
+        modal->resize(modal->size() + QSize(100, 80));
+        RunEvents();
+        grown = tree->size() - before;
         QTest::mouseClick(ModalButton(modal, IDCANCEL), Qt::LeftButton);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(grown, QSize(100, 80));
 }

@@ -22,6 +22,7 @@
 
 #include <toolbox/ui/controls.h>
 #include <toolbox/ui/dialog.h>
+#include <toolbox/ui/tb_dialog.h>
 
 #include <memory>
 
@@ -243,8 +244,9 @@ private:
 /// The library's bitmap by name ("NEWU", "DELETEX", "#123"); false when it has none.
 TB_EXPORT BOOL TBLoadLibraryBitmap(LPCTSTR name, CBitmap& bitmap);
 
-/// The "Select Folder" dialog (template 4301): a folder tree with OK and Cancel.
-class TB_EXPORT CTBDlgBrowseDir : public CDialog {
+/// The "Select Folder" dialog (template 4301): a folder tree with OK and Cancel; the
+/// tree grows with the window, the buttons keep to the bottom right corner.
+class TB_EXPORT CTBDlgBrowseDir : public CTBDialog {
 public:
     explicit CTBDlgBrowseDir(CWnd* parent = nullptr);
     /// Preselects path when the folder exists.
@@ -258,7 +260,9 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void FitTreeToPlaceholder();
     CString m_path;
 };
