@@ -18,6 +18,10 @@
 #include <toolbox/ui/docking_panes.h>
 #include <toolbox/ui/frame_wnd.h>
 #include <toolbox/ui/control_bar_dialog.h>
+#include <toolbox/ui/editors.h>
+#include <toolbox/ui/unit_controls.h>
+#include <toolbox/ui/style_pickers.h>
+#include <toolbox/ui/color_popup.h>
 #include <toolbox/ui/window_layer.h>
 #include <toolbox/ui/formula_dialog.h>
 #include <toolbox/ui/crash_report_dialogs.h>

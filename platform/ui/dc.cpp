@@ -842,6 +842,9 @@ void CDC::SetupPainter() const {
     QPen qpen(Q(pen.lopnColor));
     qpen.setStyle(QtPenStyle(pen.lopnStyle));
     const long width = pen.lopnWidth.x;
+    // A cosmetic pen wider than one pixel draws solid whatever its style, as on the
+    // system; only geometric pens keep their dashes at such widths.
+    if (width > 1 && !(pen.lopnStyle & PS_GEOMETRIC) && qpen.style() != Qt::NoPen) qpen.setStyle(Qt::SolidLine);
     qpen.setWidthF(width <= 1 && !(pen.lopnStyle & PS_GEOMETRIC) ? 1.0 : std::max(1.0, width * scale));
     qpen.setCapStyle((pen.lopnStyle & PS_ENDCAP_FLAT)     ? Qt::FlatCap
                      : (pen.lopnStyle & PS_ENDCAP_SQUARE) ? Qt::SquareCap

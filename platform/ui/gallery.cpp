@@ -10,6 +10,9 @@
 #include "controls/drawing/drawing_gallery.h"
 #include "controls/coloredit/gallery_coloredit.h"
 #include "platform/ui/native_window.h"
+#include "controls/editors/gallery_editors.h"
+#include "controls/units/gallery_units.h"
+#include "controls/pickers/gallery_pickers.h"
 
 #include <QApplication>
 #include <cmath>
@@ -324,6 +327,9 @@ int TBRenderGallery(const char* folder) {
     written += TBRenderDrawingGallery(dir);
     written += TBRenderColorRichEditGallery(dir);
     written += TBRenderDialogGallery(dir);
+    written += TBRenderEditorGallery(dir);
+    written += TBRenderUnitGallery(dir);
+    written += TBRenderPickerGallery(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -1206,6 +1206,7 @@ QWidget* TBCreateNativeWidget(const char* className, const CString& text, DWORD 
         // A rich edit keeps character formats, which only the multi-line document holds.
         w = MakeEdit(text, style | ES_MULTILINE, exStyle, parent);
         native = new CNativeRichEdit(w, style | ES_MULTILINE, exStyle, id);
+        native->WatchPart(static_cast<QPlainTextEdit*>(w)->viewport());
     } else if (cls == QLatin1String("STATIC")) {
         w = MakeStatic(text, style, parent);
         native = new CNativeStatic(w, style, exStyle, id);

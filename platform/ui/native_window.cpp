@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -213,6 +214,33 @@ CNativeWindow* CNativeWindow::Of(QWidget* widget) {
 
 void CNativeWindow::WatchPart(QWidget* part) { part->installEventFilter(this); }
 
+Qt::KeyboardModifiers CNativeWindow::CurrentModifiers() {
+    auto& stack = DispatchStack();
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        QEvent* e = it->event;
+        if (!e) continue;
+        if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
+            auto* key = static_cast<QKeyEvent*>(e);
+            // Shift+Tab arrives from some platforms as Backtab without the modifier.
+            return key->modifiers() | (key->key() == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        }
+        if (auto* input = dynamic_cast<QInputEvent*>(e)) return input->modifiers();
+    }
+    // Outside an input event (a command from a menu or an accelerator): the modifiers the
+    // last input event saw, or the keyboard's.
+    return InputModifiers() | QGuiApplication::queryKeyboardModifiers();
+}
+
+bool CNativeWindow::HandleEventNow() {
+    auto& stack = DispatchStack();
+    if (stack.empty() || !stack.back().event || stack.back().passToQt) return false;
+    QWidget* widget = Widget(stack.back().msg.hwnd);
+    if (!widget) return false;
+    // Straight to the widget's own handler: the event filters saw the event already.
+    static_cast<QObject*>(widget)->event(stack.back().event);
+    return true;
+}
+
 const MSG* CNativeWindow::CurrentMessage() {
     auto& stack = DispatchStack();
     return stack.empty() ? nullptr : &stack.back().msg;
@@ -414,14 +442,23 @@ bool CNativeWindow::DispatchEvent(QObject* watched, QEvent* e) {
         }
         default: break;
     }
-    if (part) return false;
+    if (part) {
+        // A scroll area's context menu arrives at its viewport: it is the window's.
+        if (e->type() != QEvent::ContextMenu) return false;
+        auto* menu = static_cast<QContextMenuEvent*>(e);
+        const QPoint g = menu->globalPos();
+        return SendFromEvent(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd()), PackPoint(g.x(), g.y()), e);
+    }
     switch (e->type()) {
         case QEvent::FocusIn: {
+            // A menu or a dropped list takes no focus from the window, as on the system.
+            if (static_cast<QFocusEvent*>(e)->reason() == Qt::PopupFocusReason) return false;
             QWidget* other = LastFocusLoser();
             LastFocusLoser() = nullptr;
             return SendFromEvent(WM_SETFOCUS, reinterpret_cast<WPARAM>(other), 0, e);
         }
         case QEvent::FocusOut: {
+            if (static_cast<QFocusEvent*>(e)->reason() == Qt::PopupFocusReason) return false;
             LastFocusLoser() = m_widget;
             return SendFromEvent(WM_KILLFOCUS, reinterpret_cast<WPARAM>(QApplication::focusWidget()), 0, e);
         }
@@ -458,17 +495,6 @@ bool CNativeWindow::DispatchEvent(QObject* watched, QEvent* e) {
     }
 }
 
-short GetKeyState(int vk) {
-    const Qt::KeyboardModifiers mods = InputModifiers() | QGuiApplication::keyboardModifiers();
-    bool down = false;
-    switch (vk) {
-        case VK_SHIFT: down = mods & Qt::ShiftModifier; break;
-        case VK_CONTROL: down = mods & Qt::ControlModifier; break;
-        case VK_MENU: down = mods & Qt::AltModifier; break;
-        default: break;
-    }
-    return down ? static_cast<short>(0x8000) : 0;
-}
 
 bool CNativeWindow::DispatchKey(QEvent* e) {
     auto* key = static_cast<QKeyEvent*>(e);

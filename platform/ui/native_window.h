@@ -62,6 +62,12 @@ public:
 
     /// The message being dispatched from a Qt event, if any (innermost).
     static const MSG* CurrentMessage();
+    /// The modifier keys of the input event being dispatched (else the keyboard's now).
+    static Qt::KeyboardModifiers CurrentModifiers();
+    /// Lets Qt handle the event of the message being dispatched now instead of after
+    /// the message (so that a handler sees the text a typed character made); Qt does
+    /// not see the event again. False when the message comes from no event.
+    static bool HandleEventNow();
 
 protected:
     /// False once the widget is being destroyed (by DestroyWindow or by its Qt parent):

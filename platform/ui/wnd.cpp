@@ -239,6 +239,18 @@ BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 const MSG* CWnd::GetCurrentMessage() { return CNativeWindow::CurrentMessage(); }
 
+short GetKeyState(int virtualKey) {
+    const Qt::KeyboardModifiers mods = CNativeWindow::CurrentModifiers();
+    bool down = false;
+    switch (virtualKey) {
+        case VK_SHIFT: down = mods & Qt::ShiftModifier; break;
+        case VK_CONTROL: down = mods & Qt::ControlModifier; break;
+        case VK_MENU: down = mods & Qt::AltModifier; break;
+        default: break;
+    }
+    return down ? static_cast<short>(0x8000) : 0;
+}
+
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);

@@ -186,6 +186,8 @@ public:
     CString GetFileExt() const;
     CString GetFileTitle() const;
     CString GetFolderPath() const;
+    /// The file name the dialog starts with (a name, or a path whose folder it opens).
+    void SetFileName(LPCTSTR name) { m_fileName = name ? name : ""; }
     /// The folder the dialog starts in (empty: the file name's folder or the current one).
     CString m_initialDir;
     CString m_title;

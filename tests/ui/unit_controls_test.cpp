@@ -1,0 +1,370 @@
+// Unit-aware controls and material combos on the shipped catalogues: what they list,
+// how they draw unit notation, the unit edit's menu and its message to the parent,
+// the replacement of template placeholders and DDX_TBDouble.
+#include "ui_test_support.h"
+
+#include <toolbox/units/materials.h>
+#include <toolbox/units/unit_manager.h>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QMenu>
+
+#include <algorithm>
+#include <map>
+
+using uitest::RunEvents;
+using uitest::WhenModalOpens;
+
+namespace {
+
+class UnitControlsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateTop(500, 300));
+        CArray<CUnit*> units;
+        if (!TBGetSharedUnitManager().GetUnitArray("Resistance", units))
+            GTEST_SKIP() << "the shipped unit catalogue template/units.skl is not beside the library";
+    }
+    /// The messages TBWM_UNIT_SELECTED the parent received.
+    std::vector<uitest::Logged> UnitMessages() const {
+        std::vector<uitest::Logged> out;
+        for (const uitest::Logged& m : parent.log)
+            if (m.message == TBWM_UNIT_SELECTED) out.push_back(m);
+        return out;
+    }
+    uitest::CLogWindow parent;
+};
+
+/// Opens the edit's context menu; reads the top items' enabled state and the
+/// "Transform" submenu's texts; then chooses the submenu item named choose (if any).
+struct MenuSeen {
+    std::map<QString, bool> enabled;
+    QStringList transform;
+    bool hasTransform = false;
+};
+MenuSeen OpenUnitMenu(CWnd& edit, const QString& choose = QString()) {
+    MenuSeen seen;
+    WhenModalOpens([&seen, choose](QWidget* popup) {
+        auto* top = qobject_cast<QMenu*>(popup);
+        if (!top) return;
+        QAction* transform = nullptr;
+        for (QAction* a : top->actions()) {
+            if (a->isSeparator()) continue;
+            const QString text = a->text().remove(QLatin1Char('&'));
+            seen.enabled[text] = a->isEnabled();
+            if (a->menu()) transform = a;
+        }
+        seen.hasTransform = transform != nullptr;
+        QAction* target = nullptr;
+        if (transform)
+            for (QAction* a : transform->menu()->actions()) {
+                seen.transform << a->text();
+                if (a->text() == choose) target = a;
+            }
+        if (!target) {
+            top->close();
+            return;
+        }
+        top->setActiveAction(transform);
+        QTest::keyClick(top, Qt::Key_Right);
+        transform->menu()->setActiveAction(target);
+        QTest::keyClick(transform->menu(), Qt::Key_Return);
+    });
+    QWidget* w = edit.GetWidget();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w, &event);
+    RunEvents();
+    return seen;
+}
+
+}  // namespace
+
+TEST_F(UnitControlsTest, UnitEditOffersTheUnitsLastFirstAndPostsTheChoiceOnce) {
+    CTBUnitEdit edit;
+    ASSERT_TRUE(edit.Create("ignored", "Resistance", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 150, 34), &parent,
+                            21));
+    EXPECT_EQ(edit.GetWindowText(), "");  // the text argument is not used
+    ASSERT_EQ(edit.GetUnitList().GetSize(), 6);
+    EXPECT_EQ(edit.GetUnitList()[0]->GetUnitAcronym(), "\\Ohm\\");  // a main quantity's base unit first
+    edit.SetWindowText("4.7");
+    parent.log.clear();
+    // The submenu lists the unit list backwards: the base unit last.
+    QStringList expected;
+    int kilo = -1;
+    for (int i = edit.GetUnitList().GetSize() - 1; i >= 0; --i) {
+        const CString acronym = edit.GetUnitList()[i]->GetUnitAcronym();
+        expected << QString::fromUtf8(TBUnitNotationText(acronym).GetString());
+        if (acronym == "k\\Ohm\\") kilo = i;
+    }
+    ASSERT_GE(kilo, 0);
+    EXPECT_EQ(expected.back(), QString::fromUtf8("\xCE\xA9"));
+    const MenuSeen seen = OpenUnitMenu(edit, QString::fromUtf8("k\xCE\xA9"));
+    EXPECT_EQ(seen.transform, expected);
+    // Nothing selected, editable, clipboard aside: copy, cut and select all as the text says.
+    EXPECT_FALSE(seen.enabled.at("Cut"));
+    EXPECT_FALSE(seen.enabled.at("Copy"));
+    EXPECT_TRUE(seen.enabled.at("Select All"));
+    const auto posted = UnitMessages();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].wParam, 21u);
+    auto* unit = reinterpret_cast<CUnit*>(posted[0].lParam);
+    EXPECT_EQ(unit, edit.GetUnitList()[kilo]);
+    EXPECT_EQ(unit->GetUnitAcronym(), "k\\Ohm\\");
+    EXPECT_EQ(edit.GetWindowText(), "4.7");
+    // The edit's units come from its own catalogue, not the conversion functions' one.
+    CArray<CUnit*> shared;
+    TBGetSharedUnitManager().GetUnitArray("Resistance", shared);
+    for (int i = 0; i < shared.GetSize(); ++i) EXPECT_NE(shared[i], unit);
+}
+
+TEST_F(UnitControlsTest, UnknownQuantityGivesNoTransformSubmenuAndADisabledCombo) {
+    CTBUnitEdit edit;
+    ASSERT_TRUE(edit.Create("", "NoSuchQuantity", WS_CHILD | WS_VISIBLE, CRect(10, 10, 150, 34), &parent, 22));
+    edit.SetWindowText("12");
+    edit.SetSel(0, 1);
+    const MenuSeen seen = OpenUnitMenu(edit);
+    EXPECT_FALSE(seen.hasTransform);
+    EXPECT_TRUE(seen.enabled.at("Cut"));
+    EXPECT_TRUE(seen.enabled.at("Copy"));
+    EXPECT_TRUE(seen.enabled.at("Delete"));  // not the edit's: left as it is
+    EXPECT_TRUE(UnitMessages().empty());
+    CTBUnitComboBox combo;
+    ASSERT_TRUE(combo.Create("V", "NoSuchQuantity", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(10, 40, 150, 64),
+                             &parent, 23));
+    EXPECT_EQ(combo.GetCount(), 0);
+    EXPECT_FALSE(combo.IsWindowEnabled());
+}
+
+TEST_F(UnitControlsTest, UnitComboListsTheQuantityAndDrawsSymbolsInStateColours) {
+    CTBUnitComboBox combo;
+    ASSERT_TRUE(combo.Create("k\\Ohm\\", "Resistance", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST,
+                             CRect(10, 10, 150, 34), &parent, 24));
+    EXPECT_EQ(combo.GetCount(), 6);
+    const int kilo = combo.FindStringExact(-1, "k\\Ohm\\");
+    ASSERT_GE(kilo, 0);
+    EXPECT_EQ(combo.GetCurSel(), kilo);
+    EXPECT_TRUE(combo.IsWindowEnabled());
+    CRecordingDC dc(120, 20);
+    DRAWITEMSTRUCT item;
+    item.hDC = dc.GetSafeHdc();
+    item.itemID = static_cast<UINT>(kilo);
+    item.rcItem = CRect(0, 0, 120, 20);
+    item.itemState = ODS_SELECTED;  // an entry of the dropped list: highlight
+    combo.DrawItem(item);
+    item.itemState = ODS_DISABLED;
+    combo.DrawItem(item);
+    std::vector<CDrawRecord> fills, texts;
+    std::vector<long> colours;
+    for (const CDrawRecord& r : dc.GetRecords()) {
+        if (r.op == CDrawRecord::FillSolidRect) fills.push_back(r);
+        if (r.op == CDrawRecord::DrawText) texts.push_back(r);
+        if (r.op == CDrawRecord::SetTextColor) colours.push_back(r.args.at(0));
+    }
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, "k\xCE\xA9");
+    ASSERT_EQ(colours.size(), 2u);
+    EXPECT_EQ(static_cast<COLORREF>(colours[0]), GetSysColor(COLOR_HIGHLIGHTTEXT));
+    EXPECT_EQ(static_cast<COLORREF>(colours[1]), GetSysColor(COLOR_GRAYTEXT));
+    ASSERT_EQ(fills.size(), 2u);
+    EXPECT_EQ(static_cast<COLORREF>(fills[1].args.back()), GetSysColor(COLOR_BTNFACE));
+    // Choosing from the dropped list.
+    combo.ShowDropDown(TRUE);
+    RunEvents();
+    auto* q = static_cast<QComboBox*>(combo.GetWidget());
+    const int other = kilo == 0 ? 1 : 0;
+    QTest::mouseClick(q->view()->viewport(), Qt::LeftButton, {},
+                      q->view()->visualRect(q->model()->index(other, 0)).center());
+    EXPECT_EQ(combo.GetCurSel(), other);
+}
+
+TEST_F(UnitControlsTest, QuantityComboStartsWithAnEmptySelectedEntryThenSortedNames) {
+    CTBPhysQuantComboBox combo;
+    ASSERT_TRUE(combo.Create("", nullptr, WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(10, 10, 200, 34), &parent, 25));
+    CArray<CQuantity*> all;
+    TBGetSharedUnitManager().GetQuantityArray(all, 0);
+    ASSERT_EQ(combo.GetCount(), all.GetSize() + 1);
+    EXPECT_EQ(combo.GetCurSel(), 0);
+    CString first, previous;
+    combo.GetLBText(0, first);
+    EXPECT_EQ(first, "");
+    for (int i = 1; i < combo.GetCount(); ++i) {
+        CString name;
+        combo.GetLBText(i, name);
+        EXPECT_LE(QString::fromUtf8(previous.GetString()).compare(QString::fromUtf8(name.GetString()), Qt::CaseInsensitive), 0);
+        previous = name;
+    }
+    CTBPhysQuantComboBox chosen;
+    ASSERT_TRUE(chosen.Create("Voltage", nullptr, WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(10, 40, 200, 64),
+                              &parent, 26));
+    EXPECT_EQ(chosen.GetWindowText(), "Voltage");
+}
+
+TEST_F(UnitControlsTest, DisabledUnitStaticDrawsWhiteThenGreyOnePixelUpAndLeft) {
+    CTBUnitStatic label;
+    ASSERT_TRUE(label.Create("20 \\degree\\C", WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 30), &parent, 27));
+    label.EnableWindow(FALSE);
+    CRecordingDC dc(100, 20);
+    label.DrawTo(dc);
+    std::vector<CDrawRecord> texts;
+    std::vector<long> colours;
+    for (const CDrawRecord& r : dc.GetRecords()) {
+        if (r.op == CDrawRecord::DrawText) texts.push_back(r);
+        if (r.op == CDrawRecord::SetTextColor) colours.push_back(r.args.at(0));
+    }
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, "20 \xC2\xB0"
+                             "C");
+    EXPECT_EQ(colours, std::vector<long>({static_cast<long>(RGB(255, 255, 255)), static_cast<long>(GetSysColor(COLOR_GRAYTEXT))}));
+    EXPECT_EQ(texts[1].args.at(0), texts[0].args.at(0) - 1);  // left
+    EXPECT_EQ(texts[1].args.at(1), texts[0].args.at(1) - 1);  // top
+    label.EnableWindow(TRUE);
+    dc.ClearRecords();
+    label.DrawTo(dc);
+    int drawn = 0;
+    for (const CDrawRecord& r : dc.GetRecords()) drawn += r.op == CDrawRecord::DrawText;
+    EXPECT_EQ(drawn, 1);
+}
+
+TEST_F(UnitControlsTest, UnitCheckBoxPlacesItsLabelAndFocusesIt) {
+    CTBUnitCheckBox box;
+    ASSERT_TRUE(box.Create("m\\2super\\", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, CRect(10, 10, 130, 30),
+                           &parent, 28));
+    RunEvents();
+    EXPECT_EQ(box.GetWindowText(), "");
+    EXPECT_EQ(box.GetUnitText(), "m\\2super\\");
+    CRect label;
+    box.GetLabel()->GetWindowRect(&label);
+    box.ScreenToClient(&label);
+    EXPECT_EQ(label, CRect(18, 1, 120, 18));
+    box.MoveWindow(10, 10, 160, 30);
+    RunEvents();
+    box.GetLabel()->GetWindowRect(&label);
+    box.ScreenToClient(&label);
+    EXPECT_EQ(label, CRect(18, 1, 160, 28));
+    EXPECT_FALSE(box.GetLabel()->HasFocus());
+    box.SetFocus();
+    RunEvents();
+    EXPECT_TRUE(box.GetLabel()->HasFocus());
+    CString shown;
+    box.GetLabel()->GetWindowTextA(shown);
+    EXPECT_EQ(shown, "m\\2super\\");
+    // A click on the label checks the box.
+    QTest::mouseClick(box.GetLabel()->GetWidget(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(box.GetCheck(), BST_CHECKED);
+}
+
+TEST_F(UnitControlsTest, MaterialCombosListOnlyMaterialsWithTheirGroup) {
+    CArray<CTBMaterial*> all;
+    TBGetSharedMaterialManager().GetMaterialArray(all);
+    if (all.GetSize() == 0) GTEST_SKIP() << "the shipped template/materials.skl is not beside the program";
+    CTBConductorMaterialComboBox conductors;
+    CTBInsulatorMaterialComboBox insulators;
+    ASSERT_TRUE(conductors.Create("Copper", nullptr, WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(10, 10, 200, 34),
+                                  &parent, 29));
+    ASSERT_TRUE(insulators.Create("PTFE", nullptr, WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(10, 40, 200, 64),
+                                  &parent, 30));
+    EXPECT_EQ(conductors.GetWindowText(), "Copper");
+    EXPECT_EQ(insulators.GetWindowText(), "PTFE");
+    int conductorCount = 0, insulatorCount = 0;
+    for (int i = 0; i < all.GetSize(); ++i) {
+        const CTBMaterial& m = *all[i];
+        EXPECT_EQ(conductors.FindStringExact(-1, m.m_name) >= 0, m.m_conductorValid != 0) << m.m_name.GetString();
+        EXPECT_EQ(insulators.FindStringExact(-1, m.m_name) >= 0, m.m_insulatorValid != 0) << m.m_name.GetString();
+        conductorCount += m.m_conductorValid;
+        insulatorCount += m.m_insulatorValid;
+    }
+    EXPECT_EQ(conductors.GetCount(), conductorCount);
+    EXPECT_EQ(insulators.GetCount(), insulatorCount);
+    CString first, second;
+    conductors.GetLBText(0, first);
+    conductors.GetLBText(1, second);
+    EXPECT_LT(first.Compare(second), 0);  // sorted
+}
+
+namespace {
+
+constexpr UINT IDC_VALUE = 10, IDC_UNIT = 11, IDC_LABEL = 12, IDC_CHECK = 13, IDC_BEFORE = 9;
+
+/// A dialog whose template holds plain placeholders that become unit controls, with
+/// the value exchanged through DDX_TBDouble.
+class CResistorDlg : public CDialog {
+public:
+    double value = 4700;
+    CTBUnitEdit valueEdit;
+    CTBUnitComboBox unitCombo;
+    CTBUnitStatic label;
+    CTBUnitCheckBox check;
+    void DoDataExchange(CDataExchange* dx) override { DDX_TBDouble(dx, IDC_VALUE, value); }
+    BOOL OnInitDialog() override {
+        valueEdit.SubclassDlgItem(IDC_VALUE, this);
+        unitCombo.SubclassDlgItem(IDC_UNIT, this);
+        label.SubclassDlgItem(IDC_LABEL, this);
+        check.SubclassDlgItem(IDC_CHECK, this);
+        valueEdit.CreateDialogControl("Resistance");
+        unitCombo.CreateDialogControl("Resistance");
+        label.CreateDialogControl();
+        check.CreateDialogControl();
+        return CDialog::OnInitDialog();
+    }
+};
+
+const CDialogTemplate kResistorTemplate{
+    1, "Resistor", WS_POPUP | WS_CAPTION, 200, 90, "MS Shell Dlg", 8,
+    {{"STATIC", IDC_BEFORE, "Value", WS_CHILD | WS_VISIBLE, 5, 7, 30, 8},
+     {"EDIT", IDC_VALUE, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 40, 5, 60, 12},
+     {"COMBOBOX", IDC_UNIT, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 105, 5, 50, 60},
+     {"STATIC", IDC_LABEL, "k\\Ohm\\", WS_CHILD | WS_VISIBLE, 5, 25, 60, 10},
+     {"BUTTON", IDC_CHECK, "m\\2super\\", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 5, 40, 80, 12}}};
+
+}  // namespace
+
+TEST_F(UnitControlsTest, DialogPlaceholdersBecomeUnitControlsAndValuesGoThroughDDX) {
+    CResistorDlg dialog;
+    ASSERT_TRUE(dialog.CreateIndirect(kResistorTemplate, nullptr));
+    CDialog plain;
+    ASSERT_TRUE(plain.CreateIndirect(kResistorTemplate, nullptr));
+    auto rectOf = [](CWnd* w) {
+        CRect r;
+        w->GetWindowRect(&r);
+        w->GetParent()->ScreenToClient(&r);
+        return r;
+    };
+    for (UINT id : {IDC_VALUE, IDC_LABEL, IDC_CHECK}) EXPECT_EQ(rectOf(dialog.GetDlgItem(id)), rectOf(plain.GetDlgItem(id))) << id;
+    EXPECT_EQ(dialog.GetDlgItem(IDC_VALUE), &dialog.valueEdit);
+    EXPECT_EQ(dialog.GetDlgItem(IDC_UNIT), &dialog.unitCombo);
+    EXPECT_EQ(dialog.valueEdit.GetUnitList().GetSize(), 6);
+    EXPECT_EQ(dialog.unitCombo.GetCount(), 6);
+    EXPECT_TRUE(dialog.unitCombo.GetStyle() & WS_VSCROLL);
+    EXPECT_EQ(dialog.check.GetUnitText(), "m\\2super\\");
+    CString labelText;
+    dialog.label.GetWindowTextA(labelText);
+    EXPECT_EQ(labelText, "k\\Ohm\\");
+    // The edit keeps its place in the z-order (after the caption before it).
+    EXPECT_EQ(dialog.valueEdit.GetNextWindow(GW_HWNDPREV), dialog.GetDlgItem(IDC_BEFORE));
+    // DDX_TBDouble shows the value as an engineering number and reads it back.
+    EXPECT_EQ(dialog.valueEdit.GetWindowText(), "4.7k");
+    dialog.valueEdit.SetWindowText("10m");
+    ASSERT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_DOUBLE_EQ(dialog.value, 0.01);
+    // Not attached to a placeholder: nothing to replace.
+    CTBUnitStatic loose;
+    EXPECT_EQ(loose.CreateDialogControl(), 0);
+    dialog.DestroyWindow();
+    plain.DestroyWindow();
+}
+
+TEST(UnitNotation, EscapesBecomeSymbolsAndOtherNamesStayText) {
+    EXPECT_EQ(TBUnitNotationText("k\\Ohm\\"), "k\xCE\xA9");
+    EXPECT_EQ(TBUnitNotationText("100 \\mu\\F"), "100 \xC2\xB5"
+                                                 "F");
+    EXPECT_EQ(TBUnitNotationText("m\\2super\\"), "m\xC2\xB2");
+    EXPECT_EQ(TBUnitNotationText("\\deg\\C"), "\xC2\xB0"
+                                              "C");
+    EXPECT_EQ(TBUnitNotationText("mm^2/m"), "mm\xC2\xB2/m");
+    EXPECT_EQ(TBUnitNotationText("\\AA\\ \\Omega\\ \\3super\\\\4super\\\\5super\\"),
+              "\xC3\x85 \xCE\xA9 \xC2\xB3\xE2\x81\xB4\xE2\x81\xB5");
+    EXPECT_EQ(TBUnitNotationText("\\other\\s"), "others");
+    EXPECT_EQ(TBUnitNotationText("open\\Ohm"), "open\\Ohm");  // an unclosed escape stays as written
+    EXPECT_EQ(TBUnitNotationText(""), "");
+}
