@@ -103,20 +103,8 @@ const std::vector<CTBDlgCalculation::AnchorInfo>& CTBDlgCalculation::GetAnchors(
     return anchors;
 }
 
-namespace {
-
-// Registers the anchors with a base that lays out its controls (one with SetControlInfo).
-template <class Dialog>
-auto RegisterAnchors(Dialog& dialog, int) -> decltype(dialog.SetControlInfo(WORD(), WORD()), void()) {
-    for (const CTBDlgCalculation::AnchorInfo& a : CTBDlgCalculation::GetAnchors()) dialog.SetControlInfo(a.id, a.flags);
-}
-template <class Dialog>
-void RegisterAnchors(Dialog&, long) {}
-
-}  // namespace
-
 CTBDlgCalculation::CTBDlgCalculation(CWnd* parent) : CTBDlgCalculationBase(IDD_TB_CALCULATION, parent) {
-    RegisterAnchors(*this, 0);
+    for (const AnchorInfo& a : GetAnchors()) SetControlInfo(a.id, a.flags);
 }
 
 CTBDlgCalculation::~CTBDlgCalculation() { FreeFunctionArray(); }

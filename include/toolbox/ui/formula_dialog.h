@@ -5,7 +5,7 @@
 #pragma once
 
 #include <toolbox/types/maps.h>
-#include <toolbox/ui/dialog.h>
+#include <toolbox/ui/tb_dialog.h>
 
 #include <memory>
 #include <vector>
@@ -16,9 +16,8 @@ constexpr UINT IDD_TB_CALCULATION = 4304;
 class CTBInactiveCaret;
 struct CTBFormulaCategory;
 
-/// The calculator's base: a template dialog. The resizing dialog (CTBDialog) takes the
-/// anchors of GetAnchors when it is named here.
-typedef CDialog CTBDlgCalculationBase;
+/// The calculator's base: the resizing dialog, which takes the anchors of GetAnchors.
+typedef CTBDialog CTBDlgCalculationBase;
 
 /// The calculator. Configure it with InitDialog, then DoModal: OK returns only after a
 /// successful check, and the take-formula callback has the formula by then.
