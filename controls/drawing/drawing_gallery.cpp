@@ -56,7 +56,7 @@ void Caption(CDC& dc, int x, int y, const char* text) {
     dc.SelectObject(old);
 }
 
-void DrawSpecialText(CDC& dc) {
+void DrawNotationText(CDC& dc) {
     CFont font;
     SelectFace(dc, font, -15);
     Caption(dc, 12, 8, "Unit notation (DT_TB_NOTATION)");
@@ -281,7 +281,7 @@ void DrawPreviews(CDC& dc) {
 }  // namespace
 
 int TBRenderDrawingGallery(const QString& folder) {
-    int written = SavePage(folder, "special_text.png", 820, 380, DrawSpecialText);
+    int written = SavePage(folder, "notation_text.png", 820, 380, DrawNotationText);
     written += SavePage(folder, "symbols.png", 700, 380, DrawSymbolSheet);
     written += SavePage(folder, "plot.png", 960, 540, [](CDC& dc) { DrawSimulationPlot(dc, 960, 540); });
     written += SavePage(folder, "preview.png", 660, 320, DrawPreviews);
