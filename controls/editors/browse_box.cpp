@@ -131,8 +131,7 @@ bool CTBOwnBrowseBox::PartKey(UINT vk, LPARAM data) {
     }
     if (vk == VK_ESCAPE) {
         SetEditText(m_text);
-        TellParent(this, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(this), 0);
-        TellParent(this, TBWM_EDITOR_CANCEL, KeyFlags(data), Self(this));
+        TellRestoredAndCancelled(this, data);
         return true;
     }
     return false;
@@ -142,7 +141,7 @@ void CTBOwnBrowseBox::PartLostFocus(HWND next) {
     if (m_browsing) return;
     QWidget* to = CNativeWindow::Widget(next);
     if (to && GetWidget()->isAncestorOf(to)) return;
-    TellParent(this, TBWM_EDITOR_FINISH, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(next));
+    TellFinish(this, reinterpret_cast<LPARAM>(next));
 }
 
 BOOL CTBOwnBrowseBox::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -155,7 +154,7 @@ BOOL CTBOwnBrowseBox::OnCommand(WPARAM wParam, LPARAM lParam) {
         // The box's own text follows its edit's; the user's changes are reported here,
         // the box's own ones where it makes them.
         CWnd::SetWindowText(m_edit->GetWindowText());
-        if (!m_settingText) TellParent(this, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(this), 0);
+        if (!m_settingText) TellChanged(this);
         return TRUE;
     }
     return CWnd::OnCommand(wParam, lParam);
@@ -199,7 +198,7 @@ void CTBOwnBrowseBox::Browse() {
     m_settingText = false;
     if (!m_hWnd) return;
     m_edit->SetFocus();
-    TellParent(this, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(this), 0);
+    TellChanged(this);
 }
 
 void CTBOwnBrowseBox::BrowsePath() {

@@ -29,6 +29,22 @@ inline void TellParent(CWnd* editor, UINT message, WPARAM wParam, LPARAM lParam)
 /// The editor's own object as a message parameter.
 inline LPARAM Self(CWnd* editor) { return reinterpret_cast<LPARAM>(editor); }
 
+/// The editor's text changed.
+inline void TellChanged(CWnd* editor) {
+    TellParent(editor, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(editor), 0);
+}
+
+/// The edit is finished; focus is the window that takes the focus (0 for none).
+inline void TellFinish(CWnd* editor, LPARAM focus) {
+    TellParent(editor, TBWM_EDITOR_FINISH, reinterpret_cast<WPARAM>(editor), focus);
+}
+
+/// Escape after the editor put its starting text back: the change, then the cancel.
+inline void TellRestoredAndCancelled(CWnd* editor, LPARAM keyData) {
+    TellChanged(editor);
+    TellParent(editor, TBWM_EDITOR_CANCEL, KeyFlags(keyData), Self(editor));
+}
+
 /// Tab and Shift+Tab: next or back; Enter: down. 0 for other keys.
 inline UINT MoveMessageOf(UINT vk) {
     if (vk == VK_TAB) return GetKeyState(VK_SHIFT) < 0 ? TBWM_EDITOR_BACK : TBWM_EDITOR_NEXT;

@@ -126,7 +126,7 @@ void CTBOwnComboBox::EntryChosen() {
         GetLBText(index, entry);
         SetWindowText(entry);
     }
-    TellParent(this, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(this), 0);
+    TellChanged(this);
 }
 
 LRESULT CTBOwnComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -146,8 +146,7 @@ LRESULT CTBOwnComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                     SetWindowText(m_text);
                 else
                     SetCurSel(m_selection);
-                TellParent(this, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(this), 0);
-                TellParent(this, TBWM_EDITOR_CANCEL, KeyFlags(lParam), Self(this));
+                TellRestoredAndCancelled(this, lParam);
                 return 0;
             }
             break;
@@ -164,7 +163,7 @@ LRESULT CTBOwnComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             const bool own = next && (GetWidget()->isAncestorOf(next) || combo->view()->window()->isAncestorOf(next) ||
                                       next == combo->view()->window());
             if (!own)
-                TellParent(this, TBWM_EDITOR_FINISH, reinterpret_cast<WPARAM>(this), static_cast<LPARAM>(wParam));
+                TellFinish(this, static_cast<LPARAM>(wParam));
             return result;
         }
         case TBWM_EDITOR_RESET:

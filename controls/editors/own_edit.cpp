@@ -10,7 +10,7 @@ namespace tb_editors {
 
 void TypeThenTellChanged(CWnd* editor) {
     CNativeWindow::HandleEventNow();
-    TellParent(editor, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(editor), 0);
+    TellChanged(editor);
 }
 
 CStringArray SplitEntries(LPCTSTR entries) {
@@ -66,8 +66,7 @@ LRESULT CTBOwnEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             if (wParam == VK_ESCAPE) {
                 SetWindowText(m_text);
-                TellParent(this, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(this), 0);
-                TellParent(this, TBWM_EDITOR_CANCEL, KeyFlags(lParam), Self(this));
+                TellRestoredAndCancelled(this, lParam);
                 return 0;
             }
             break;
@@ -77,7 +76,7 @@ LRESULT CTBOwnEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_KILLFOCUS: {
             const LRESULT result = CEdit::WindowProc(message, wParam, lParam);
-            TellParent(this, TBWM_EDITOR_FINISH, reinterpret_cast<WPARAM>(this), static_cast<LPARAM>(wParam));
+            TellFinish(this, static_cast<LPARAM>(wParam));
             return result;
         }
         default: break;
@@ -117,7 +116,7 @@ LRESULT CTBOwnListBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_KILLFOCUS: {
             const LRESULT result = CListBox::WindowProc(message, wParam, lParam);
-            TellParent(this, TBWM_EDITOR_FINISH, reinterpret_cast<WPARAM>(this), static_cast<LPARAM>(wParam));
+            TellFinish(this, static_cast<LPARAM>(wParam));
             return result;
         }
         default: break;
@@ -142,7 +141,7 @@ LRESULT CTBOwnButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             UINT move = MoveMessageOf(static_cast<UINT>(wParam));
             // Enter on a button ends the edit rather than moving down.
             if (move == TBWM_EDITOR_DOWN) {
-                TellParent(this, TBWM_EDITOR_FINISH, reinterpret_cast<WPARAM>(this), 0);
+                TellFinish(this, 0);
                 return 0;
             }
             if (wParam == VK_ESCAPE) move = TBWM_EDITOR_CANCEL;
@@ -157,7 +156,7 @@ LRESULT CTBOwnButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_KILLFOCUS: {
             const LRESULT result = CButton::WindowProc(message, wParam, lParam);
-            TellParent(this, TBWM_EDITOR_FINISH, reinterpret_cast<WPARAM>(this), static_cast<LPARAM>(wParam));
+            TellFinish(this, static_cast<LPARAM>(wParam));
             return result;
         }
         default: break;

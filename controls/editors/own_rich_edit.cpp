@@ -49,7 +49,7 @@ BOOL CTBOwnRichEdit::SetReadOnly(BOOL readOnly) {
     return done;
 }
 
-void CTBOwnRichEdit::Changed() { TellParent(this, TBWM_EDITOR_CHANGED, reinterpret_cast<WPARAM>(this), 0); }
+void CTBOwnRichEdit::Changed() { TellChanged(this); }
 
 bool CTBOwnRichEdit::HasSelection() const {
     int start = 0, end = 0;

@@ -89,6 +89,14 @@ protected:
     std::unique_ptr<CWnd> MakeTemporary() const override { return std::make_unique<CEdit>(); }
     QLineEdit* Line() const { return qobject_cast<QLineEdit*>(widget()); }
     QPlainTextEdit* Multi() const { return qobject_cast<QPlainTextEdit*>(widget()); }
+    /// Runs f on the single-line or the multi-line editor, whichever this control is.
+    template <class F>
+    void OnEither(F f) const {
+        if (QLineEdit* line = Line())
+            f(line);
+        else if (QPlainTextEdit* multi = Multi())
+            f(multi);
+    }
 
     void Changed() {
         if (formatting) return;  // character formats change no text: no EN_CHANGE
@@ -239,30 +247,12 @@ protected:
                 return true;
             case EM_UNDO:
             case WM_UNDO:
-                if (QLineEdit* l = Line())
-                    l->undo();
-                else if (QPlainTextEdit* m = Multi())
-                    m->undo();
+                OnEither([](auto* edit) { edit->undo(); });
                 result = TRUE;
                 return true;
-            case WM_CUT:
-                if (Line())
-                    Line()->cut();
-                else if (Multi())
-                    Multi()->cut();
-                return true;
-            case WM_COPY:
-                if (Line())
-                    Line()->copy();
-                else if (Multi())
-                    Multi()->copy();
-                return true;
-            case WM_PASTE:
-                if (Line())
-                    Line()->paste();
-                else if (Multi())
-                    Multi()->paste();
-                return true;
+            case WM_CUT: OnEither([](auto* edit) { edit->cut(); }); return true;
+            case WM_COPY: OnEither([](auto* edit) { edit->copy(); }); return true;
+            case WM_PASTE: OnEither([](auto* edit) { edit->paste(); }); return true;
             case WM_CLEAR:
                 if (Line())
                     Line()->del();
