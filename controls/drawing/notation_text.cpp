@@ -180,6 +180,26 @@ void AxisDirections(CDC* dc, int& sx, int& sy) {
 
 }  // namespace
 
+CString TBNotationToUnicode(const CString& text) {
+    CString out;
+    int i = 0;
+    const int n = text.GetLength();
+    while (i < n) {
+        const int open = text.Find('\\', i);
+        const int close = open < 0 ? -1 : text.Find('\\', open + 1);
+        if (close < 0) {
+            out += text.Mid(i);
+            break;
+        }
+        out += text.Mid(i, open - i);
+        const CString name = text.Mid(open + 1, close - open - 1);
+        const UnitSymbol* symbol = FindSymbol(name);
+        out += symbol ? CString(symbol->utf8) : name;
+        i = close + 1;
+    }
+    return out;
+}
+
 int TBSpecialDrawText(CDC* dc, const CString& text, RECT* rect, UINT format, int special) {
     if (!dc || !rect) return 0;
     const bool notation = special != 0 || (format & DT_TB_NOTATION) != 0;

@@ -87,7 +87,7 @@ void CTBUnitComboBox::DrawItem(DRAWITEMSTRUCT& item) {
     dc->SetBkMode(TRANSPARENT);
     dc->SetTextColor(text);
     r.left += 2;
-    TBDrawUnitNotation(dc, acronym, &r, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | 0x40000000);
+    TBDrawUnitNotation(dc, acronym, &r, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
 }
 
 // ------------------------------------------------------------------ quantities

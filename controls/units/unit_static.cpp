@@ -7,6 +7,7 @@
 #include "controls/editors/self_drawn_combo.h"
 
 #include <toolbox/ui/dc.h>
+#include <toolbox/ui/drawing.h>
 
 using namespace tb_editors;
 
@@ -44,7 +45,7 @@ void CTBUnitStatic::DrawTo(CDC& dc) {
     CFont* font = parent ? parent->GetFont() : nullptr;
     CFont* old = font ? dc.SelectObject(font) : nullptr;
     const DWORD style = GetStyle();
-    UINT format = 0x40000000;
+    UINT format = DT_TB_NOTATION;
     if ((style & SS_TYPEMASK) == SS_CENTER) format |= DT_CENTER;
     if ((style & SS_TYPEMASK) == SS_RIGHT) format |= DT_RIGHT;
     if (style & SS_CENTERIMAGE) format |= DT_VCENTER | DT_SINGLELINE;
