@@ -18,6 +18,30 @@ using uitest::WhenModalOpens;
 
 namespace {
 
+/// What a control drew as text, one entry per text colour set: the notation drawing
+/// puts plain text and symbols down piece by piece, so the pieces are joined here.
+struct DrawnText {
+    CString text;
+    long x = 0, y = 0;
+    long colour = 0;
+};
+std::vector<DrawnText> DrawnTexts(const CRecordingDC& dc) {
+    std::vector<DrawnText> out;
+    long colour = 0;
+    bool fresh = true;
+    for (const CDrawRecord& r : dc.GetRecords()) {
+        if (r.op == CDrawRecord::SetTextColor) {
+            colour = r.args.at(0);
+            fresh = true;
+        }
+        if (r.op != CDrawRecord::TextOut && r.op != CDrawRecord::DrawText) continue;
+        if (fresh) out.push_back({"", r.args.at(0), r.args.at(1), colour});
+        out.back().text += r.text;
+        fresh = false;
+    }
+    return out;
+}
+
 class UnitControlsTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -154,18 +178,14 @@ TEST_F(UnitControlsTest, UnitComboListsTheQuantityAndDrawsSymbolsInStateColours)
     combo.DrawItem(item);
     item.itemState = ODS_DISABLED;
     combo.DrawItem(item);
-    std::vector<CDrawRecord> fills, texts;
-    std::vector<long> colours;
-    for (const CDrawRecord& r : dc.GetRecords()) {
+    std::vector<CDrawRecord> fills;
+    for (const CDrawRecord& r : dc.GetRecords())
         if (r.op == CDrawRecord::FillSolidRect) fills.push_back(r);
-        if (r.op == CDrawRecord::DrawText) texts.push_back(r);
-        if (r.op == CDrawRecord::SetTextColor) colours.push_back(r.args.at(0));
-    }
+    const std::vector<DrawnText> texts = DrawnTexts(dc);
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, "k\xCE\xA9");
-    ASSERT_EQ(colours.size(), 2u);
-    EXPECT_EQ(static_cast<COLORREF>(colours[0]), GetSysColor(COLOR_HIGHLIGHTTEXT));
-    EXPECT_EQ(static_cast<COLORREF>(colours[1]), GetSysColor(COLOR_GRAYTEXT));
+    EXPECT_EQ(static_cast<COLORREF>(texts[0].colour), GetSysColor(COLOR_HIGHLIGHTTEXT));
+    EXPECT_EQ(static_cast<COLORREF>(texts[1].colour), GetSysColor(COLOR_GRAYTEXT));
     ASSERT_EQ(fills.size(), 2u);
     EXPECT_EQ(static_cast<COLORREF>(fills[1].args.back()), GetSysColor(COLOR_BTNFACE));
     // Choosing from the dropped list.
@@ -206,24 +226,18 @@ TEST_F(UnitControlsTest, DisabledUnitStaticDrawsWhiteThenGreyOnePixelUpAndLeft) 
     label.EnableWindow(FALSE);
     CRecordingDC dc(100, 20);
     label.DrawTo(dc);
-    std::vector<CDrawRecord> texts;
-    std::vector<long> colours;
-    for (const CDrawRecord& r : dc.GetRecords()) {
-        if (r.op == CDrawRecord::DrawText) texts.push_back(r);
-        if (r.op == CDrawRecord::SetTextColor) colours.push_back(r.args.at(0));
-    }
+    const std::vector<DrawnText> texts = DrawnTexts(dc);
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, "20 \xC2\xB0"
                              "C");
-    EXPECT_EQ(colours, std::vector<long>({static_cast<long>(RGB(255, 255, 255)), static_cast<long>(GetSysColor(COLOR_GRAYTEXT))}));
-    EXPECT_EQ(texts[1].args.at(0), texts[0].args.at(0) - 1);  // left
-    EXPECT_EQ(texts[1].args.at(1), texts[0].args.at(1) - 1);  // top
+    EXPECT_EQ(texts[0].colour, static_cast<long>(RGB(255, 255, 255)));
+    EXPECT_EQ(texts[1].colour, static_cast<long>(GetSysColor(COLOR_GRAYTEXT)));
+    EXPECT_EQ(texts[1].x, texts[0].x - 1);  // left
+    EXPECT_EQ(texts[1].y, texts[0].y - 1);  // top
     label.EnableWindow(TRUE);
     dc.ClearRecords();
     label.DrawTo(dc);
-    int drawn = 0;
-    for (const CDrawRecord& r : dc.GetRecords()) drawn += r.op == CDrawRecord::DrawText;
-    EXPECT_EQ(drawn, 1);
+    EXPECT_EQ(DrawnTexts(dc).size(), 1u);
 }
 
 TEST_F(UnitControlsTest, UnitCheckBoxPlacesItsLabelAndFocusesIt) {
