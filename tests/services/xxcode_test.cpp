@@ -97,10 +97,10 @@ std::string WithLineBreaks(const std::string& text) {
 TEST(XXCodeFormat, FixedTexts) {
     EXPECT_EQ(EncodeMemory("abc"), "1MK7X+");
     EXPECT_EQ(EncodeMemory(""), "+");
-    // The file form writes the end line only when the input ends on a line boundary
-    // (the large inputs below check both cases).
+    // The file form writes the end line only when the input ends on a line boundary.
     EXPECT_EQ(EncodeFile(""), "+");
     EXPECT_EQ(EncodeFile("abc"), "1MK7X");
+    EXPECT_EQ(EncodeFile(std::string(90, 'x')), EncodeMemory(std::string(90, 'x')));
     EXPECT_EQ(DecodeMemory("+"), "");
     EXPECT_EQ(DecodeMemory(""), "");
     EXPECT_EQ(DecodeMemory("1MK7X+"), "abc");
