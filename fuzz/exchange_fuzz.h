@@ -5,44 +5,19 @@
 #pragma once
 
 #include <toolbox/exchange/engine.h>
+#include "fuzz_files.h"
 
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace exchange_fuzz {
 
-inline std::set<std::string>& ScratchFiles() {
-    static std::set<std::string> files;
-    return files;
-}
-
-inline void RemoveScratchFiles() {
-    for (const std::string& path : ScratchFiles()) std::remove(path.c_str());
-}
-
-/// The scratch file of this process for target with extension (".cfg"), removed at exit.
-inline std::string ScratchFile(const char* target, const char* extension) {
-    static const std::string base =
-        std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/fuzz_" + std::to_string(getpid()) + "_";
-    if (ScratchFiles().empty()) std::atexit(RemoveScratchFiles);
-    const std::string path = base + target + extension;
-    ScratchFiles().insert(path);
-    return path;
-}
-
-inline bool WriteFile(const std::string& path, const void* data, size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    std::fwrite(data, 1, size, f);
-    return std::fclose(f) == 0;
-}
+using fuzz_input::ScratchFile;
+using fuzz_input::WriteFile;
 
 /// How much a run may read, and which checks end it with a crash report.
 struct Limits {

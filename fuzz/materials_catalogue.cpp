@@ -2,34 +2,17 @@
 // back to the same materials with the same valid groups.
 #include <toolbox/services/profile_cache.h>
 #include <toolbox/units/materials.h>
+#include "fuzz_files.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
-
-namespace {
-
-std::string ScratchFile(const char* name) {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/fuzzmaterials.XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return dir + "/" + name;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string file = ScratchFile("materials.skl");
-    const std::string copy = ScratchFile("copy.skl");
-    FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out) return 0;
-    std::fwrite(data, 1, size, out);
-    std::fclose(out);
+    const std::string file = fuzz_input::ScratchFile("materials_catalogue", ".skl");
+    const std::string copy = fuzz_input::ScratchFile("materials_catalogue", "_copy.skl");
+    if (!fuzz_input::WriteFile(file, data, size)) return 0;
     CTBMaterialManager m;
     m.ReadUnitCfg(file.c_str());
     m.WriteUnitCfg(copy.c_str());

@@ -1,13 +1,12 @@
 // Density tables of arbitrary bytes, read by the exchange engine as .csv: loading must give one of the status codes
 // and, on success, draws must stay between the smallest and the largest abscissa.
 #include <toolbox/services/random_values.h>
+#include "fuzz_files.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 class Probe : public CTBRnd {
@@ -18,11 +17,8 @@ public:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string file = "/tmp/fuzz_random_density_" + std::to_string(getpid()) + ".csv";
-    FILE* f = std::fopen(file.c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    static const std::string file = fuzz_input::ScratchFile("random_density", ".csv");
+    if (!fuzz_input::WriteFile(file, data, size)) return 0;
     Probe rnd;
     int status = rnd.LoadCustomPDF(file.c_str());
     if (status < 0 || status > 6) std::abort();
@@ -39,6 +35,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!(value >= low - slack && value <= high + slack)) std::abort();
         }
     }
-    std::remove(file.c_str());
     return 0;
 }

@@ -3,25 +3,15 @@
 // reads back to the same quantities; a conversion between two of its units returns.
 #include <toolbox/services/profile_cache.h>
 #include <toolbox/units/unit_manager.h>
+#include "fuzz_files.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
-#include <unistd.h>
 
 namespace {
-
-std::string ScratchFile(const char* name) {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/fuzzunits.XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return dir + "/" + name;
-}
 
 void Check(const CUnitManager& m) {
     CArray<CQuantity*> all;
@@ -39,12 +29,9 @@ void Check(const CUnitManager& m) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string file = ScratchFile("units.skl");
-    const std::string copy = ScratchFile("copy.skl");
-    FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out) return 0;
-    std::fwrite(data, 1, size, out);
-    std::fclose(out);
+    const std::string file = fuzz_input::ScratchFile("unit_catalogue", ".skl");
+    const std::string copy = fuzz_input::ScratchFile("unit_catalogue", "_copy.skl");
+    if (!fuzz_input::WriteFile(file, data, size)) return 0;
     CUnitManager m;
     m.ReadUnitCfg(file.c_str());
     Check(m);

@@ -210,11 +210,9 @@ TEST_F(AccessEngine, DataReadFollowsTheFileNotWhatTheInfoReadSaw) {
     const std::string path = dir.File("Data.mdb");
     auto writeScaled = [&](double scale, int items) {
         CReadAndWriteFileFunction engine;
-        engine.SetNrChannels(1);
-        engine.SetNrItems(items);
-        CArray<double, double> values;
+        Doubles values;
         for (int k = 0; k < items; ++k) values.Add(k * scale);
-        engine.InsertChannel(0, &values, "U", "V");
+        SetChannels(engine, items, {{&values, "U", "V"}});
         ASSERT_EQ(engine.WriteFile(path.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
         engine.GetChannel(0)->SetDoubleArray(nullptr);
     };

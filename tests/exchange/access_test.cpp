@@ -24,12 +24,6 @@ using namespace tbtest;
 
 namespace {
 
-/// A file in the program's scratch directory, removed at exit.
-std::string TempPath(const std::string& name) {
-    static const tbtest::ScratchDir dir;
-    return dir / name;
-}
-
 // Standard output of a shell command; standard error apart, so that warnings show up.
 std::string Output(const std::string& command, std::string* errors = nullptr) {
     const RunResult r = ShellApart(command);
@@ -71,23 +65,40 @@ const char* const kTexts[] = {
     "",  // empty text
 };
 
-// A table "Data" with three doubles and two texts, n records.
-void WriteMixed(const std::string& path, int n) {
-    CJet4Writer w;
-    ASSERT_TRUE(w.Open(path, "Data",
-                       {{"U(V)", CJet4Field::Double, 20},
-                        {"I(A)", CJet4Field::Double, 20},
-                        {"Temperatur(°C)", CJet4Field::Double, 20},
-                        {"Note", CJet4Field::Text, 20},
-                        {"Bemerkung", CJet4Field::Text, 20}}))
-        << w.Error();
+// Writes table with fields to path through w: n records, fill(w, r) setting the
+// fields of record r.
+template <class Fill>
+void WriteJet(CJet4Writer& w, const std::string& path, const std::string& table,
+              const std::vector<CJet4Field>& fields, int n, Fill fill) {
+    ASSERT_TRUE(w.Open(path, table, fields)) << w.Error();
     for (int r = 0; r < n; ++r) {
-        for (int f = 0; f < 3; ++f) w.SetDouble(f, Value(r, f));
-        w.SetText(3, kTexts[r % 8]);
-        if (r % 5 != 4) w.SetText(4, "row " + std::to_string(r));
+        fill(w, r);
         ASSERT_TRUE(w.AddRecord()) << w.Error();
     }
     ASSERT_TRUE(w.Close()) << w.Error();
+}
+
+// n fields named prefix1, prefix2, ... of one type.
+std::vector<CJet4Field> Fields(const std::string& prefix, int n, CJet4Field::Kind kind, int size = 20) {
+    std::vector<CJet4Field> fields;
+    for (int f = 0; f < n; ++f) fields.push_back({prefix + std::to_string(f + 1), kind, size});
+    return fields;
+}
+
+// A table "Data" with three doubles and two texts, n records.
+void WriteMixed(const std::string& path, int n) {
+    CJet4Writer w;
+    WriteJet(w, path, "Data",
+             {{"U(V)", CJet4Field::Double, 20},
+              {"I(A)", CJet4Field::Double, 20},
+              {"Temperatur(°C)", CJet4Field::Double, 20},
+              {"Note", CJet4Field::Text, 20},
+              {"Bemerkung", CJet4Field::Text, 20}},
+             n, [](CJet4Writer& w, int r) {
+                 for (int f = 0; f < 3; ++f) w.SetDouble(f, Value(r, f));
+                 w.SetText(3, kTexts[r % 8]);
+                 if (r % 5 != 4) w.SetText(4, "row " + std::to_string(r));
+             });
 }
 
 // The names of the database's tables without the system tables, whose attributes say so.
@@ -176,14 +187,9 @@ TEST(Jet4Writer, ManyRecordsSpanManyPagesAndBitmapPages) {
     const std::string file = TempPath("big.mdb");
     const int records = 100000;
     CJet4Writer w;
-    std::vector<CJet4Field> fields;
-    for (int f = 0; f < 8; ++f) fields.push_back({"Ch" + std::to_string(f + 1), CJet4Field::Double, 20});
-    ASSERT_TRUE(w.Open(file, "Data", fields));
-    for (int r = 0; r < records; ++r) {
+    WriteJet(w, file, "Data", Fields("Ch", 8, CJet4Field::Double), records, [](CJet4Writer& w, int r) {
         for (int f = 0; f < 8; ++f) w.SetDouble(f, Value(r, f));
-        ASSERT_TRUE(w.AddRecord());
-    }
-    ASSERT_TRUE(w.Close());
+    });
     EXPECT_EQ(w.RecordCount(), static_cast<std::uint32_t>(records));
     // 8 doubles per record make 69-byte rows, 59 to a page: far more pages than an
     // inline usage map covers.
@@ -213,20 +219,15 @@ TEST(Jet4Writer, RowsAtTheEdgeOfAPageAllReadBack) {
         const std::string mark = std::to_string(record) + "." + std::to_string(field);
         return mark + std::string(static_cast<std::size_t>(length) - mark.size(), 'x');
     };
-    std::vector<CJet4Field> fields;
-    for (int f = 0; f < 8; ++f) fields.push_back({"T" + std::to_string(f), CJet4Field::Text, 255});
     for (int edge : {1019, 1359, 2040}) {
         for (int rowBytes = edge - 2; rowBytes <= edge + 1; ++rowBytes) {
             SCOPED_TRACE(rowBytes);
             const std::string file = TempPath("edge.mdb");
             std::remove(file.c_str());
             CJet4Writer w;
-            ASSERT_TRUE(w.Open(file, "Data", fields)) << w.Error();
-            for (int r = 0; r < records; ++r) {
+            WriteJet(w, file, "Data", Fields("T", 8, CJet4Field::Text, 255), records, [&](CJet4Writer& w, int r) {
                 for (int f = 0; f < 8; ++f) w.SetText(f, text(r, f, rowBytes));
-                ASSERT_TRUE(w.AddRecord()) << w.Error();
-            }
-            ASSERT_TRUE(w.Close()) << w.Error();
+            });
             const auto rows = Export(file, "Data");  // the header line first
             ASSERT_EQ(rows.size(), static_cast<std::size_t>(records) + 1);
             CDaoDatabase db;
@@ -257,17 +258,14 @@ TEST(Jet4Writer, WideTableDefinitionSpansPagesAndEmptyTablesRead) {
     for (int f = 0; f < 255; ++f)
         fields.push_back({"Channel with a long name number " + std::to_string(f),
                           f % 10 == 9 ? CJet4Field::Text : CJet4Field::Double, 20});
-    ASSERT_TRUE(w.Open(file, "Wide", fields));
-    for (int r = 0; r < 3; ++r) {
+    WriteJet(w, file, "Wide", fields, 3, [](CJet4Writer& w, int r) {
         for (int f = 0; f < 255; ++f) {
             if (f % 10 == 9)
                 w.SetText(f, "t" + std::to_string(r));
             else
                 w.SetDouble(f, r + f * 0.5);
         }
-        ASSERT_TRUE(w.AddRecord()) << w.Error();
-    }
-    ASSERT_TRUE(w.Close());
+    });
     const std::string schema = Output("mdb-schema '" + file + "' access");
     EXPECT_NE(schema.find("[Channel with a long name number 0]"), std::string::npos);
     EXPECT_NE(schema.find("[Channel with a long name number 254]"), std::string::npos);
@@ -320,9 +318,7 @@ TEST(Jet4Writer, RefusesWhatTheFormatCannotHold) {
     // A record wider than a page: 16 texts of 255 non-Latin-1 characters.
     w.Abort();
     EXPECT_FALSE(Exists(file)) << "an aborted file is removed";
-    std::vector<CJet4Field> texts;
-    for (int f = 0; f < 16; ++f) texts.push_back({"t" + std::to_string(f), CJet4Field::Text, 255});
-    ASSERT_TRUE(w.Open(file, "T", texts));
+    ASSERT_TRUE(w.Open(file, "T", Fields("t", 16, CJet4Field::Text, 255)));
     std::string omegas;
     for (int i = 0; i < 255; ++i) omegas += "\xCE\xA9";
     for (int f = 0; f < 16; ++f) w.SetText(f, omegas);
@@ -380,16 +376,13 @@ TEST(AccessDriver, ReadsRecordsOverBitmapPagesAndLongTexts) {
         return t;
     };
     CJet4Writer w;
-    ASSERT_TRUE(
-        w.Open(file, "Data",
-               {{"U(V)", CJet4Field::Double, 20}, {"Long", CJet4Field::Text, 20}, {"Short", CJet4Field::Text, 20}}));
-    for (int r = 0; r < records; ++r) {
-        w.SetDouble(0, Value(r, 0));
-        w.SetText(1, longText(r));
-        if (r % 5 != 4) w.SetText(2, kTexts[r % 8]);
-        ASSERT_TRUE(w.AddRecord()) << w.Error();
-    }
-    ASSERT_TRUE(w.Close());
+    WriteJet(w, file, "Data",
+             {{"U(V)", CJet4Field::Double, 20}, {"Long", CJet4Field::Text, 20}, {"Short", CJet4Field::Text, 20}},
+             records, [&](CJet4Writer& w, int r) {
+                 w.SetDouble(0, Value(r, 0));
+                 w.SetText(1, longText(r));
+                 if (r % 5 != 4) w.SetText(2, kTexts[r % 8]);
+             });
     EXPECT_GT(ReadFile(file).size() / 4096, 520u);
     CDaoDatabase db;
     ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, ""), 1) << db.GetLastErrorText().GetString();
@@ -596,18 +589,14 @@ void ExpectNumbersAsRecords(const std::string& path, const std::string& what) {
 // Three doubles, every seventh value Null, n records.
 void WriteNumbers(const std::string& path, int n) {
     CJet4Writer w;
-    ASSERT_TRUE(w.Open(path, "Data", {{"t(s)", CJet4Field::Double, 20}, {"U(V)", CJet4Field::Double, 20},
-                                      {"I(A)", CJet4Field::Double, 20}}));
-    for (int r = 0; r < n; ++r) {
+    WriteJet(w, path, "Data", Fields("C", 3, CJet4Field::Double), n, [](CJet4Writer& w, int r) {
         for (int f = 0; f < 3; ++f) {
             if ((r + f) % 7 == 3)
                 w.SetNull(f);
             else
                 w.SetDouble(f, Value(r, f));
         }
-        ASSERT_TRUE(w.AddRecord()) << w.Error();
-    }
-    ASSERT_TRUE(w.Close()) << w.Error();
+    });
 }
 
 }  // namespace

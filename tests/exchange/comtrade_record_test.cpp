@@ -159,13 +159,9 @@ public:
 TEST_F(Comtrade, DerivedHostWritesAndReadsPartByPart) {
     double time[2] = {0.0, 0.5};
     double u[2] = {-1.0, 1.0};
-    CStringArray header;
-    header.Add("bay 2");
+    CStringArray header = TextsOf({"bay 2"});
     PartwiseRecord writer;
-    writer.SetNrChannels(2);
-    writer.SetNrItems(2);
-    writer.InsertChannel(0, time, "t", "s");
-    writer.InsertChannel(1, u, "U", "V");
+    SetChannels(writer, 2, {{time, "t", "s"}, {u, "U", "V"}});
     writer.SetEditionalStringArray(&header);
     const std::string cfg = dir.File("parts.cfg");
     ASSERT_EQ(writer.Write(cfg), 1) << writer.GetLastError().GetString();

@@ -17,12 +17,6 @@ using namespace tbtest;
 
 namespace {
 
-/// A file in the program's scratch directory, removed at exit.
-std::string TempPath(const std::string& name) {
-    static const tbtest::ScratchDir dir;
-    return dir / name;
-}
-
 const TableRows kFixture = {
     {"U(V)", "I(A)", "Name"},
     {"1.5", "-0.25", "alpha"},

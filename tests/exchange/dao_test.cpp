@@ -14,12 +14,6 @@ using namespace tbtest;
 
 namespace {
 
-/// A file in the program's scratch directory, removed at exit.
-std::string TempPath(const std::string& name) {
-    static const tbtest::ScratchDir dir;
-    return dir / name;
-}
-
 // Writes a table "Data" with a number field U(V) = k/8 - 3 and a text field Name = "t<k>",
 // null in every third record, n records.
 ::testing::AssertionResult WriteSample(const std::string& path, const char* connect, int n) {

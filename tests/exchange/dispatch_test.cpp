@@ -221,26 +221,13 @@ TEST_F(Dispatch, WriteByFormatCodeAppendsTheExtensionAndKeepsTheGivenName) {
     EXPECT_EQ(engine.GetLoadVersion(), -1);
     EXPECT_EQ(engine.FileKind, 4);
 
-    // Characteristic, Excel, Access and COMTRADE writers are reached with their codes.
-    EXPECT_EQ(engine.WriteFile(dir.File("c.xyz").c_str(), "", 5, nullptr, nullptr, 0, 0), 1);
-    EXPECT_EQ(engine.GetSaveVersion(), 5);
-    EXPECT_EQ(engine.GetLoadVersion(), 1);
-    EXPECT_EQ(engine.FileKind, 0);
-    EXPECT_EQ(ReadFile(dir.File("c.mda")).size(), 16u);  // 8-byte pair: two doubles
+    // The codes and versions of every extension and code are checked above; what is
+    // left: a sheet name loses its "$", a header name writes the .cfg, and a .mdk name
+    // with an .mdx code writes the pair.
     EXPECT_EQ(engine.WriteFile(dir.File("d.xls").c_str(), "Sheet1$", 3, nullptr, nullptr, 0, 0), 1);
-    EXPECT_TRUE(Exists(dir.File("d.xls")));
     EXPECT_STREQ(engine.GetTableName(), "Sheet1");
-    EXPECT_EQ(engine.GetSaveVersion(), 7);
-    EXPECT_EQ(engine.GetLoadVersion(), 3);
-    EXPECT_EQ(engine.WriteFile(dir.File("e.mdb").c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
-    EXPECT_EQ(engine.GetSaveVersion(), 10);
-    EXPECT_EQ(engine.GetLoadVersion(), 2);
     EXPECT_EQ(engine.WriteFile(dir.File("f.hdr").c_str(), "", 14, nullptr, nullptr, 0, 0), 1);
     EXPECT_TRUE(Exists(dir.File("f.cfg")));
-    EXPECT_EQ(engine.GetSaveVersion(), 14);
-    EXPECT_EQ(engine.GetLoadVersion(), 7);
-    EXPECT_EQ(engine.WriteFile(dir.File("g.mdx").c_str(), "", 9, nullptr, nullptr, 0, 0), 1);
-    EXPECT_EQ(engine.GetSaveVersion(), 0);
     EXPECT_EQ(engine.WriteFile(dir.File("g.mdk").c_str(), "", 2, nullptr, nullptr, 0, 0), 1);
     EXPECT_EQ(engine.GetSaveVersion(), 2);
     EXPECT_EQ(engine.GetLoadVersion(), 0);

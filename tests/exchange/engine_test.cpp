@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <cmath>
 #include <limits>
 
 TEST(Channel, CopiesShareStorageAndSettersDisposeOfOldStorage) {

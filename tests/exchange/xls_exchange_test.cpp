@@ -19,12 +19,6 @@ using namespace tbtest;
 
 namespace {
 
-/// A file in the program's scratch directory, removed at exit.
-std::string TempPath(const std::string& name) {
-    static const tbtest::ScratchDir dir;
-    return dir / name;
-}
-
 // Writes channels U (V) and I (A) of n items with the given format code.
 int WriteUI(const std::string& path, int formatCode, int n, Doubles& u, Doubles& i, const char* table = "",
             CReadAndWriteFiles* out = nullptr) {

@@ -104,15 +104,11 @@ TEST(FormulaErrors, BlocksOutOfShape) {
     EXPECT_EQ(ParseError("IF(a)\n{\n  y := (1\n}"), "expected ')' but found '}' at line 4, column 1");
 }
 
+// Parentheses and powers beyond the limit: bad_input_test.cpp.
 TEST(FormulaErrors, NestingDeeperThanTheLimit) {
-    const std::string deep(formula::kMaxNesting + 1, '(');
-    EXPECT_EQ(ParseError(deep + "1"), "the formula is nested deeper than 200 levels at column 202");
     const std::string limit(formula::kMaxNesting, '(');
     EXPECT_EQ(ParseError(limit + "1" + std::string(formula::kMaxNesting, ')')), "");
     EXPECT_EQ(ParseError(std::string(300, '-') + "1"), "the formula is nested deeper than 200 levels at column 201");
-    std::string powers = "2";
-    for (int i = 0; i < 300; ++i) powers += "^2";
-    EXPECT_NE(ParseError(powers).find("nested deeper than 200 levels"), std::string::npos);
     std::string blocks;
     for (int i = 0; i < 300; ++i) blocks += "IF(1){";
     EXPECT_NE(ParseError(blocks).find("nested deeper than 200 levels"), std::string::npos);

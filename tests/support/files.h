@@ -23,6 +23,9 @@ private:
     std::string m_path;
 };
 
+/// A file in a scratch directory that the whole test program shares, removed at exit.
+std::string TempPath(const std::string& name);
+
 /// The whole file as bytes; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 /// Replaces the file's content with bytes.
