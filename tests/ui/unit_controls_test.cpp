@@ -154,18 +154,14 @@ TEST_F(UnitControlsTest, UnitComboListsTheQuantityAndDrawsSymbolsInStateColours)
     combo.DrawItem(item);
     item.itemState = ODS_DISABLED;
     combo.DrawItem(item);
-    std::vector<CDrawRecord> fills, texts;
-    std::vector<long> colours;
-    for (const CDrawRecord& r : dc.GetRecords()) {
-        if (r.op == CDrawRecord::FillSolidRect) fills.push_back(r);
-        if (r.op == CDrawRecord::DrawText) texts.push_back(r);
-        if (r.op == CDrawRecord::SetTextColor) colours.push_back(r.args.at(0));
-    }
+    const std::vector<CDrawRecord> fills = uitest::RecordsOf(dc, CDrawRecord::FillSolidRect),
+                                    texts = uitest::RecordsOf(dc, CDrawRecord::DrawText),
+                                    colours = uitest::RecordsOf(dc, CDrawRecord::SetTextColor);
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, "k\xCE\xA9");
     ASSERT_EQ(colours.size(), 2u);
-    EXPECT_EQ(static_cast<COLORREF>(colours[0]), GetSysColor(COLOR_HIGHLIGHTTEXT));
-    EXPECT_EQ(static_cast<COLORREF>(colours[1]), GetSysColor(COLOR_GRAYTEXT));
+    EXPECT_EQ(static_cast<COLORREF>(colours[0].args.at(0)), GetSysColor(COLOR_HIGHLIGHTTEXT));
+    EXPECT_EQ(static_cast<COLORREF>(colours[1].args.at(0)), GetSysColor(COLOR_GRAYTEXT));
     ASSERT_EQ(fills.size(), 2u);
     EXPECT_EQ(static_cast<COLORREF>(fills[1].args.back()), GetSysColor(COLOR_BTNFACE));
     // Choosing from the dropped list.
@@ -206,24 +202,20 @@ TEST_F(UnitControlsTest, DisabledUnitStaticDrawsWhiteThenGreyOnePixelUpAndLeft) 
     label.EnableWindow(FALSE);
     CRecordingDC dc(100, 20);
     label.DrawTo(dc);
-    std::vector<CDrawRecord> texts;
-    std::vector<long> colours;
-    for (const CDrawRecord& r : dc.GetRecords()) {
-        if (r.op == CDrawRecord::DrawText) texts.push_back(r);
-        if (r.op == CDrawRecord::SetTextColor) colours.push_back(r.args.at(0));
-    }
+    const std::vector<CDrawRecord> texts = uitest::RecordsOf(dc, CDrawRecord::DrawText),
+                                    colours = uitest::RecordsOf(dc, CDrawRecord::SetTextColor);
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, "20 \xC2\xB0"
                              "C");
-    EXPECT_EQ(colours, std::vector<long>({static_cast<long>(RGB(255, 255, 255)), static_cast<long>(GetSysColor(COLOR_GRAYTEXT))}));
+    ASSERT_EQ(colours.size(), 2u);
+    EXPECT_EQ(static_cast<COLORREF>(colours[0].args.at(0)), RGB(255, 255, 255));
+    EXPECT_EQ(static_cast<COLORREF>(colours[1].args.at(0)), GetSysColor(COLOR_GRAYTEXT));
     EXPECT_EQ(texts[1].args.at(0), texts[0].args.at(0) - 1);  // left
     EXPECT_EQ(texts[1].args.at(1), texts[0].args.at(1) - 1);  // top
     label.EnableWindow(TRUE);
     dc.ClearRecords();
     label.DrawTo(dc);
-    int drawn = 0;
-    for (const CDrawRecord& r : dc.GetRecords()) drawn += r.op == CDrawRecord::DrawText;
-    EXPECT_EQ(drawn, 1);
+    EXPECT_EQ(uitest::RecordsOf(dc, CDrawRecord::DrawText).size(), 1u);
 }
 
 TEST_F(UnitControlsTest, UnitCheckBoxPlacesItsLabelAndFocusesIt) {
@@ -324,13 +316,8 @@ TEST_F(UnitControlsTest, DialogPlaceholdersBecomeUnitControlsAndValuesGoThroughD
     ASSERT_TRUE(dialog.CreateIndirect(kResistorTemplate, nullptr));
     CDialog plain;
     ASSERT_TRUE(plain.CreateIndirect(kResistorTemplate, nullptr));
-    auto rectOf = [](CWnd* w) {
-        CRect r;
-        w->GetWindowRect(&r);
-        w->GetParent()->ScreenToClient(&r);
-        return r;
-    };
-    for (UINT id : {IDC_VALUE, IDC_LABEL, IDC_CHECK}) EXPECT_EQ(rectOf(dialog.GetDlgItem(id)), rectOf(plain.GetDlgItem(id))) << id;
+    for (UINT id : {IDC_VALUE, IDC_LABEL, IDC_CHECK})
+        EXPECT_EQ(uitest::ChildRect(&dialog, id), uitest::ChildRect(&plain, id)) << id;
     EXPECT_EQ(dialog.GetDlgItem(IDC_VALUE), &dialog.valueEdit);
     EXPECT_EQ(dialog.GetDlgItem(IDC_UNIT), &dialog.unitCombo);
     EXPECT_EQ(dialog.valueEdit.GetUnitList().GetSize(), 6);

@@ -83,8 +83,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(
             wnd.CreateEx(0, nullptr, "mapped", WS_OVERLAPPEDWINDOW | WS_TABSTOP, CRect(0, 0, 200, 150), nullptr, 0));
-        wnd.GetWidget()->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(wnd.GetWidget()));
+        ASSERT_TRUE(uitest::ShowAndWait(wnd));
     }
     CMappedWindow wnd;
 };
