@@ -297,6 +297,15 @@ protected:
     }
 };
 
+/// A dialog that exchanges a double through DDX_TBDouble.
+class CDoubleDlg : public CDialog {
+public:
+    double resistance = 0.0047;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override { DDX_TBDouble(dx, 4000, resistance); }
+};
+
 const CDialogTemplate kExchangeTemplate = {
     9001,
     "Exchange",
@@ -309,7 +318,7 @@ const CDialogTemplate kExchangeTemplate = {
      {"EDIT", 4001, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 60, 4, 50, 12}}};
 }  // namespace
 
-TEST(DataExchange, MembersGoToControlsAndBackWithValidation) {
+TEST(DataExchange, MembersGoToControlsAndBackIntegersWithValidationDoublesWithout) {
     CExchangeDlg dialog;
     ASSERT_TRUE(dialog.CreateIndirect(kExchangeTemplate, nullptr));  // OnInitDialog puts the members out
     EXPECT_EQ(dialog.GetDlgItem(4000)->GetWindowText(), "3");
@@ -324,31 +333,20 @@ TEST(DataExchange, MembersGoToControlsAndBackWithValidation) {
     WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
     EXPECT_FALSE(dialog.UpdateData(TRUE));
     EXPECT_EQ(dialog.decimals, 12);
-}
 
-namespace {
-class CDoubleDlg : public CDialog {
-public:
-    double resistance = 0.0047;
-
-protected:
-    void DoDataExchange(CDataExchange* dx) override { DDX_TBDouble(dx, 4000, resistance); }
-};
-}  // namespace
-
-TEST(DataExchange, DoublesTravelAsEngineeringNumbersWithoutValidation) {
-    CDoubleDlg dialog;
-    ASSERT_TRUE(dialog.CreateIndirect(kExchangeTemplate, nullptr));
-    QWidget* edit = dialog.GetDlgItem(4000)->GetWidget();
-    EXPECT_EQ(dialog.GetDlgItem(4000)->GetWindowText(), "4.7m");
+    // Doubles travel as engineering numbers, typed by the user, without validation.
+    CDoubleDlg doubles;
+    ASSERT_TRUE(doubles.CreateIndirect(kExchangeTemplate, nullptr));
+    QWidget* edit = doubles.GetDlgItem(4000)->GetWidget();
+    EXPECT_EQ(doubles.GetDlgItem(4000)->GetWindowText(), "4.7m");
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, "2.2 Meg");
-    EXPECT_TRUE(dialog.UpdateData(TRUE));
-    EXPECT_DOUBLE_EQ(dialog.resistance, 2.2e6);
-    dialog.GetDlgItem(4000)->SetWindowText("open");
-    EXPECT_TRUE(dialog.UpdateData(TRUE));
-    EXPECT_EQ(dialog.resistance, 0.0);
+    EXPECT_TRUE(doubles.UpdateData(TRUE));
+    EXPECT_DOUBLE_EQ(doubles.resistance, 2.2e6);
+    doubles.GetDlgItem(4000)->SetWindowText("open");
+    EXPECT_TRUE(doubles.UpdateData(TRUE));
+    EXPECT_EQ(doubles.resistance, 0.0);
 }
 
 TEST(FolderChooser, ReturnsTheChosenFolderOrNothing) {

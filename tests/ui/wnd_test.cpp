@@ -169,9 +169,7 @@ TEST_F(WindowTest, TimersDeliverTheirOwnIds) {
     EXPECT_FALSE(wnd.KillTimer(17));  // the handler killed it already
 }
 
-TEST(WindowText, GetTextCopiesNoMoreThanTheBufferHolds) {
-    CLogWindow wnd;
-    ASSERT_TRUE(wnd.CreateTop());
+TEST_F(WindowTest, GetTextCopiesNoMoreThanTheBufferHolds) {
     wnd.SetWindowText("Circuit");
     EXPECT_EQ(wnd.GetWindowText(), "Circuit");
     EXPECT_EQ(wnd.GetWindowTextLength(), 7);
