@@ -184,9 +184,9 @@ inline std::vector<CDrawRecord> RecordsOf(const CRecordingDC& dc, CDrawRecord::O
     return out;
 }
 
-/// Opens target's context menu at `at` and returns its items in order as "text+"
-/// (enabled) or "text-" (disabled); then chooses the item whose text without '&' is
-/// choose, or closes the menu when there is none.
+/// Right-clicks target at `at`, opens its context menu there and returns the menu's
+/// items in order as "text+" (enabled) or "text-" (disabled); then chooses the item
+/// whose text without '&' is choose, or closes the menu when there is none.
 inline std::vector<std::string> ContextMenuItems(QWidget* target, QPoint at, const QString& choose = QString()) {
     std::vector<std::string> items;
     WhenModalOpens([&items, choose](QWidget* popup) {
@@ -205,6 +205,7 @@ inline std::vector<std::string> ContextMenuItems(QWidget* target, QPoint at, con
             menu->close();
         }
     });
+    QTest::mouseClick(target, Qt::RightButton, {}, at);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
     QApplication::sendEvent(target, &event);
     RunEvents();
