@@ -8,6 +8,7 @@
 #include "crash/crash_settings.h"
 #include "crash/minidump_writer.h"
 #include "crash/proc_maps.h"
+#include <toolbox/mail/mail.h>
 
 #include <memory>
 #include <ucontext.h>
@@ -189,10 +190,17 @@ TEST(CrashSettings, RegisterCfgValuesAndDefaults) {
 
     TBCrashSettings read = SettingsFrom(
         "; comment\r\n[General]\r\n ProductVersion = 8.0.1 \r\n"
-        "[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\n");
+        "[CrashReport]\nMailServer=mail.example.com\nMailPort=2525\nMailSecurity=STARTTLS\n"
+        "MailUser=jane\nMailCaFile=/etc/ca.pem\n");
     EXPECT_EQ(read.productVersion, "8.0.1");
     EXPECT_EQ(read.mailServer, "mail.example.com");
     EXPECT_EQ(read.mailPort, 2525);
+    EXPECT_EQ(read.mailUser, CString("jane"));
+    EXPECT_EQ(read.mailCaFile, CString("/etc/ca.pem"));
+    TBSmtpSecurity mode = TBSmtpSecurity::None;
+    EXPECT_TRUE(TBParseSmtpSecurity(read.mailSecurity, mode));
+    EXPECT_EQ(mode, TBSmtpSecurity::StartTls);
+    EXPECT_FALSE(TBParseSmtpSecurity("ssl", mode));
 
     for (const char* port : {"99999", "0", "-25", "smtp", ""}) {
         TBCrashSettings bad =

@@ -330,14 +330,8 @@ TEST_F(CrashProcess, ConfirmedReportIsMailedToTheReportServer) {
     EXPECT_TRUE(TempIsClean()) << tbtest::Shell("find '" + m_temp + "'").output;
 
     // The attachment is the archive: decode it and let unzip test it.
-    std::string mailFile = m_dir + "/message.eml";
-    WriteFile(mailFile, m);
-    std::string zip = m_dir + "/attached.zip";
-    std::string script =
-        "import email,sys\nm=email.message_from_file(open(sys.argv[1]))\n"
-        "for p in m.walk():\n  if p.get_filename(): open(sys.argv[2],'wb').write(p.get_payload(decode=True))\n";
-    WriteFile(m_dir + "/extract.py", script);
-    tbtest::Shell("/usr/bin/python3 '" + m_dir + "/extract.py' '" + mailFile + "' '" + zip + "'");
+    const std::string zip = m_dir + "/attached.zip";
+    WriteFile(zip, AttachmentOf(m, m_dir));
     const tbtest::RunResult unzip = tbtest::Shell("unzip -l '" + zip + "'");
     const std::string& listing = unzip.output;
     EXPECT_EQ(unzip.status, 0) << listing;

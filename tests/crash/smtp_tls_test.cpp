@@ -3,7 +3,6 @@
 // mail settings of "Register.cfg".
 #include "test_support.h"
 
-#include "crash/crash_settings.h"
 #include <toolbox/mail/mail.h>
 #include "tests/support/env.h"
 
@@ -40,38 +39,6 @@ while True:
     time.sleep(1)
 )";
 
-class TlsSmtpServer {
-public:
-    TlsSmtpServer(const std::string& dir, const std::string& mode, const std::string& mechanism)
-        : m_mailDir(dir + "/mail-" + mode + mechanism) {
-        WriteFile(dir + "/server.py", kServerScript);
-        m_port = FreePort();
-        m_pid = fork();
-        if (m_pid == 0) {
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            execl("/usr/bin/python3", "python3", (dir + "/server.py").c_str(), std::to_string(m_port).c_str(),
-                  mode.c_str(), (dir + "/cert.pem").c_str(), (dir + "/key.pem").c_str(), m_mailDir.c_str(),
-                  mechanism.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 200 && !CanConnect(m_port); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ~TlsSmtpServer() {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
-    int Port() const { return m_port; }
-    std::size_t MessageCount() const { return ListDir(m_mailDir + "/new").size(); }
-    std::string FirstMessage() const { return ReadFile(m_mailDir + "/new/" + ListDir(m_mailDir + "/new").at(0)); }
-
-private:
-    std::string m_mailDir;
-    int m_port = 0;
-    pid_t m_pid = -1;
-};
-
 class SmtpTlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -80,6 +47,7 @@ protected:
         // The server's certificate, and an unrelated one a client must not accept it by.
         MakeCertificate("cert.pem", "key.pem");
         MakeCertificate("other.pem", "other-key.pem");
+        WriteFile(m_dir + "/server.py", kServerScript);
         m_message.to = "crash@example.com";
         m_message.senderAddress = "jane@example.org";
         m_message.subject = "Crash Report - app!";
@@ -90,6 +58,13 @@ protected:
             "cd '" + m_dir + "' && /usr/bin/openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 " +
             "-addext subjectAltName=IP:127.0.0.1 -keyout " + key + " -out " + cert + " 2>&1");
         ASSERT_EQ(run.status, 0) << run.output;
+    }
+    /// A server of the script in mode "starttls" or "tls" offering AUTH mechanism only.
+    std::unique_ptr<SmtpServer> Server(const std::string& mode, const std::string& mechanism) {
+        const std::string maildir = m_dir + "/mail-" + mode + mechanism;
+        return std::make_unique<SmtpServer>(maildir, std::vector<std::string>{m_dir + "/server.py", "{port}", mode,
+                                                                                m_dir + "/cert.pem", m_dir + "/key.pem",
+                                                                                maildir, mechanism});
     }
     TBSmtpOptions Options(int port, TBSmtpSecurity security) {
         TBSmtpOptions o;
@@ -112,35 +87,35 @@ protected:
 TEST_F(SmtpTlsTest, StartTlsWithAuthLoginAndPlainAndOnlyTrustedCertificates) {
     for (const char* mechanism : {"LOGIN", "PLAIN"}) {
         SCOPED_TRACE(mechanism);
-        TlsSmtpServer server(m_dir, "starttls", mechanism);
-        TBSmtpOptions o = Options(server.Port(), TBSmtpSecurity::StartTls);
+        const auto server = Server("starttls", mechanism);
+        TBSmtpOptions o = Options(server->Port(), TBSmtpSecurity::StartTls);
         CString error;
         ASSERT_TRUE(TBSmtpDeliver(o, m_message, error)) << error.GetString();
-        ASSERT_EQ(server.MessageCount(), 1u);
-        const std::string m = server.FirstMessage();
+        ASSERT_EQ(server->Messages().size(), 1u);
+        const std::string m = server->Messages()[0];
         EXPECT_NE(m.find("\nfirst\n.\nlast\n"), std::string::npos) << m;
         EXPECT_NE(m.find("--_VELTRANIX_Crash_Report--"), std::string::npos) << m;
 
         o.caFile = (m_dir + "/other.pem").c_str();
         EXPECT_FALSE(TBSmtpDeliver(o, m_message, error)) << "an untrusted certificate is refused";
         EXPECT_NE(error.Find("certificate"), -1) << error.GetString();
-        o = Options(server.Port(), TBSmtpSecurity::None);
+        o = Options(server->Port(), TBSmtpSecurity::None);
         EXPECT_FALSE(TBSmtpDeliver(o, m_message, error)) << "the server insists on STARTTLS";
-        EXPECT_EQ(server.MessageCount(), 1u);
+        EXPECT_EQ(server->Messages().size(), 1u);
     }
 }
 
 TEST_F(SmtpTlsTest, ImplicitTlsAndARefusedRecipient) {
-    TlsSmtpServer server(m_dir, "tls", "PLAIN");
-    TBSmtpOptions o = Options(server.Port(), TBSmtpSecurity::Tls);
+    const auto server = Server("tls", "PLAIN");
+    TBSmtpOptions o = Options(server->Port(), TBSmtpSecurity::Tls);
     CString error;
     ASSERT_TRUE(TBSmtpDeliver(o, m_message, error)) << error.GetString();
-    EXPECT_EQ(server.MessageCount(), 1u);
+    EXPECT_EQ(server->Messages().size(), 1u);
 
     m_message.to = "nobody@example.com";
     EXPECT_FALSE(TBSmtpDeliver(o, m_message, error));
     EXPECT_NE(error.Find("550 5.1.1 nobody: no such mailbox here"), -1) << error.GetString();
-    EXPECT_EQ(server.MessageCount(), 1u);
+    EXPECT_EQ(server->Messages().size(), 1u);
 }
 
 TEST(MailPassword, OnlyAFileOfItsOwnerAloneIsRead) {
@@ -159,20 +134,4 @@ TEST(MailPassword, OnlyAFileOfItsOwnerAloneIsRead) {
 
     tbtest::ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
     EXPECT_EQ(TBMailPasswordFilePath(), CString("/cfg/veltranix/mail-password"));
-}
-
-TEST(MailSettings, SecurityUserAndAuthoritiesComeFromRegisterCfg) {
-    tbtest::ScratchDir scratch;
-    WriteFile(scratch.Path() + "/Register.cfg",
-              "[CrashReport]\nMailServer=mail.example.com\nMailPort=587\nMailSecurity=STARTTLS\n"
-              "MailUser=jane\nMailCaFile=/etc/ca.pem\n");
-    TBCrashSettings s = TBReadCrashSettings(scratch.Path().c_str());
-    EXPECT_EQ(s.mailPort, 587);
-    EXPECT_EQ(s.mailSecurity, CString("STARTTLS"));
-    EXPECT_EQ(s.mailUser, CString("jane"));
-    EXPECT_EQ(s.mailCaFile, CString("/etc/ca.pem"));
-    TBSmtpSecurity mode = TBSmtpSecurity::None;
-    EXPECT_TRUE(TBParseSmtpSecurity(s.mailSecurity, mode));
-    EXPECT_EQ(mode, TBSmtpSecurity::StartTls);
-    EXPECT_FALSE(TBParseSmtpSecurity("ssl", mode));
 }

@@ -105,20 +105,28 @@ inline bool CanConnect(int port) {
     return ok;
 }
 
-/// A loopback SMTP server (aiosmtpd) writing every message into a maildir.
+/// A loopback SMTP server (python3 with aiosmtpd) writing every message into a maildir.
+/// Without a script it is aiosmtpd's own server; a script gets args, where "{port}"
+/// stands for the server's port.
 class SmtpServer {
 public:
     static bool Available() { return std::system("/usr/bin/python3 -c 'import aiosmtpd' >/dev/null 2>&1") == 0; }
-    explicit SmtpServer(const std::string& mailDir) : m_dir(mailDir) {
+    explicit SmtpServer(const std::string& mailDir, std::vector<std::string> args = {}) : m_dir(mailDir) {
         m_port = FreePort();
+        if (args.empty())
+            args = {"-m", "aiosmtpd", "-n", "-l", "127.0.0.1:{port}", "-c", "aiosmtpd.handlers.Mailbox", mailDir};
+        for (std::string& a : args)
+            if (a.find("{port}") != std::string::npos) a.replace(a.find("{port}"), 6, std::to_string(m_port));
+        args.insert(args.begin(), "python3");
         m_pid = fork();
         if (m_pid == 0) {
             int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
             dup2(null, 2);
-            std::string listen = "127.0.0.1:" + std::to_string(m_port);
-            execl("/usr/bin/python3", "python3", "-m", "aiosmtpd", "-n", "-l", listen.c_str(), "-c",
-                  "aiosmtpd.handlers.Mailbox", mailDir.c_str(), static_cast<char*>(nullptr));
+            std::vector<char*> argv;
+            for (std::string& a : args) argv.push_back(&a[0]);
+            argv.push_back(nullptr);
+            execv("/usr/bin/python3", argv.data());
             _exit(127);
         }
         for (int i = 0; i < 200 && !CanConnect(m_port); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -143,6 +151,20 @@ private:
     int m_port = 0;
     pid_t m_pid = -1;
 };
+
+/// The attachment of a mail message as the mail's own MIME parser (python3) decodes it.
+inline std::string AttachmentOf(const std::string& message, const std::string& scratchDir) {
+    WriteFile(scratchDir + "/message.eml", message);
+    WriteFile(scratchDir + "/attachment.py",
+              "import email,sys\nm=email.message_from_file(open(sys.argv[1]))\n"
+              "parts=[p for p in m.walk() if p.get_filename()]\n"
+              "assert m.is_multipart() and len(parts)==1\n"
+              "open(sys.argv[2],'wb').write(parts[0].get_payload(decode=True))\n");
+    const tbtest::RunResult run = tbtest::Shell("/usr/bin/python3 '" + scratchDir + "/attachment.py' '" + scratchDir +
+                                                "/message.eml' '" + scratchDir + "/attachment.bin'");
+    EXPECT_EQ(run.status, 0) << run.output;
+    return ReadFile(scratchDir + "/attachment.bin");
+}
 
 /// A scripted server on loopback that records what it receives: it closes at once,
 /// never answers, or greets and then refuses every command.

@@ -4,8 +4,6 @@
 // command enabling and the status-bar hooks.
 #include "ui_test_support.h"
 
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -314,17 +312,7 @@ TEST_F(ColorRichEditTest, CommandEnablingFollowsStateAndSelection) {
     EXPECT_EQ(Text(), "");
     EXPECT_EQ(enabled(0xE12B), 1);
     // The context menu lists the popup "ColorRichEdit" with the same enabling.
-    std::vector<std::string> items;
-    uitest::WhenModalOpens([&](QWidget* popup) {
-        if (auto* menu = qobject_cast<QMenu*>(popup))
-            for (QAction* a : menu->actions())
-                if (!a->isSeparator()) items.push_back(a->text().toStdString() + (a->isEnabled() ? "+" : "-"));
-        popup->close();
-    });
-    QWidget* viewport = Widget()->viewport();
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 10), viewport->mapToGlobal(QPoint(20, 10)));
-    QApplication::sendEvent(viewport, &rightClick);
-    EXPECT_EQ(items, (std::vector<std::string>{"&Undo+", "&Redo-", "Cu&t-", "&Copy-", "&Paste+", "Select &All-",
+    EXPECT_EQ(uitest::ContextMenuItems(Widget()->viewport(), QPoint(20, 10)), (std::vector<std::string>{"&Undo+", "&Redo-", "Cu&t-", "&Copy-", "&Paste+", "Select &All-",
                                                "&Find+", "R&eplace+"}));
 }
 

@@ -46,9 +46,7 @@ ON_UPDATE_COMMAND_UI(101, OnUpdate101)
 ON_UPDATE_COMMAND_UI(102, OnUpdate102)
 END_MESSAGE_MAP()
 
-QPoint Centre(const CRect& r) {
-    return QPoint(static_cast<int>((r.left + r.right) / 2), static_cast<int>((r.top + r.bottom) / 2));
-}
+using uitest::Centre;
 
 void Click(CTBCommandBar* bar, QPoint at) {
     QTest::mouseClick(bar->GetWidget(), Qt::LeftButton, Qt::NoModifier, at);

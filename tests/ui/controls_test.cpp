@@ -159,28 +159,25 @@ TEST_F(ControlsTest, ComboBoxMessagesSortFindAndKeepItemData) {
     EXPECT_EQ(combo.DeleteString(7), CB_ERR);
 }
 
-TEST_F(ControlsTest, ChoosingInAComboWithTheKeyboardNotifiesEndAndChange) {
-    CComboBox combo;
-    combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_TABSTOP, CRect(0, 0, 120, 200), &parent, 21);
-    combo.AddString("first");
-    combo.AddString("second");
-    combo.SetCurSel(0);
-    QTest::keyClick(combo.GetWidget(), Qt::Key_Down);
+TEST_F(ControlsTest, ChoosingWithKeysNotifiesEndAndChangeTypingNotifiesEditUpdateThenEditChange) {
+    CComboBox list, editable;
+    list.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_TABSTOP, CRect(0, 0, 120, 200), &parent, 21);
+    editable.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | WS_TABSTOP, CRect(130, 0, 250, 200), &parent, 22);
+    list.AddString("first");
+    list.AddString("second");
+    list.SetCurSel(0);
+    QTest::keyClick(list.GetWidget(), Qt::Key_Down);
     EXPECT_EQ(parent.CommandCodes(21), std::vector<UINT>({CBN_SELENDOK, CBN_SELCHANGE}));
-    EXPECT_EQ(combo.GetCurSel(), 1);
-}
+    EXPECT_EQ(list.GetCurSel(), 1);
 
-TEST_F(ControlsTest, TypingIntoAComboEditNotifiesEditUpdateThenEditChange) {
-    CComboBox combo;
-    combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | WS_TABSTOP, CRect(0, 0, 120, 200), &parent, 22);
-    combo.AddString("10 ms");
-    auto* qcombo = qobject_cast<QComboBox*>(combo.GetWidget());
+    editable.AddString("10 ms");
+    auto* qcombo = qobject_cast<QComboBox*>(editable.GetWidget());
     ASSERT_NE(qcombo->lineEdit(), nullptr);
     QTest::keyClicks(qcombo->lineEdit(), "5");
     EXPECT_EQ(parent.CommandCodes(22), std::vector<UINT>({CBN_EDITUPDATE, CBN_EDITCHANGE}));
-    EXPECT_EQ(combo.GetWindowText(), "5");
-    combo.SetEditSel(0, -1);
-    EXPECT_EQ(combo.GetEditSel(), MAKELONG(0, 1));
+    EXPECT_EQ(editable.GetWindowText(), "5");
+    editable.SetEditSel(0, -1);
+    EXPECT_EQ(editable.GetEditSel(), MAKELONG(0, 1));
 }
 
 TEST_F(ControlsTest, ListBoxNotifiesTheUsersSelectionOnlyWithTheNotifyStyle) {
@@ -236,6 +233,12 @@ struct ListFixture : public ControlsTest {
         }
         return changes;
     }
+    /// The last WM_NOTIFY the parent received.
+    const NMITEMACTIVATE& LastNotify() const {
+        return std::find_if(parent.log.rbegin(), parent.log.rend(), [](const uitest::Logged& m) {
+                   return m.message == WM_NOTIFY;
+               })->notify;
+    }
     CListCtrl list;
 };
 }  // namespace
@@ -260,11 +263,8 @@ TEST_F(ListFixture, StateChangesReachTheParentWithOldAndNewStates) {
     const std::vector<UINT> codes = parent.NotifyCodes();
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.back(), NM_CLICK);
-    const auto last = std::find_if(parent.log.rbegin(), parent.log.rend(),
-                                   [](const uitest::Logged& m) { return m.message == WM_NOTIFY; });
-    const NMITEMACTIVATE& click = last->notify;
-    EXPECT_EQ(click.iItem, 2);
-    EXPECT_EQ(click.hdr.idFrom, 40u);
+    EXPECT_EQ(LastNotify().iItem, 2);
+    EXPECT_EQ(LastNotify().hdr.idFrom, 40u);
     EXPECT_EQ(list.HitTest(CPoint(static_cast<long>(rect.left + 10), static_cast<long>((rect.top + rect.bottom) / 2))),
               2);
 }
@@ -286,9 +286,7 @@ TEST_F(ListFixture, ColumnsItemsAndHeaderClicks) {
     const std::vector<UINT> codes = parent.NotifyCodes();
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.back(), LVN_COLUMNCLICK);
-    const auto last = std::find_if(parent.log.rbegin(), parent.log.rend(),
-                                   [](const uitest::Logged& m) { return m.message == WM_NOTIFY; });
-    EXPECT_EQ(last->notify.iSubItem, 2);
+    EXPECT_EQ(LastNotify().iSubItem, 2);
 }
 
 namespace {

@@ -16,6 +16,7 @@
 #include <fstream>
 
 using uitest::CLogWindow;
+using uitest::DlgItemWidget;
 using uitest::RunEvents;
 using uitest::WhenModalOpens;
 
@@ -54,12 +55,6 @@ protected:
 BEGIN_MESSAGE_MAP(CTableDlg, CDialog)
 ON_CBN_SELCHANGE(IDC_TABLE_NAME, OnSelChange)
 END_MESSAGE_MAP()
-
-QWidget* ChildWithId(QWidget* dialog, UINT id) {
-    CWnd* wnd = CWnd::FromHandle(reinterpret_cast<HWND>(dialog));
-    CWnd* item = wnd ? wnd->GetDlgItem(static_cast<int>(id)) : nullptr;
-    return item ? item->GetWidget() : nullptr;
-}
 
 }  // namespace
 
@@ -116,7 +111,7 @@ TEST(DialogTemplates, ControlsAreHandedOutAsObjectsOfTheirClass) {
 TEST(ModalDialog, EnterChoosesTheDefaultButtonAndNotificationsReachTheMap) {
     CTableDlg dialog;
     WhenModalOpens([](QWidget* modal) {
-        QWidget* list = ChildWithId(modal, IDC_TABLE_NAME);
+        QWidget* list = DlgItemWidget(modal, IDC_TABLE_NAME);
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Return);
@@ -128,22 +123,20 @@ TEST(ModalDialog, EnterChoosesTheDefaultButtonAndNotificationsReachTheMap) {
     EXPECT_EQ(dialog.m_hWnd, nullptr);  // the window is gone after DoModal
 }
 
-TEST(ModalDialog, EscapeAndClosingCancel) {
+TEST(ModalDialog, EscapeClosingAndTheCancelButtonCancel) {
     CTableDlg dialog;
-    WhenModalOpens([](QWidget* modal) { QTest::keyClick(ChildWithId(modal, IDC_TABLE_NAME), Qt::Key_Escape); });
+    WhenModalOpens([](QWidget* modal) { QTest::keyClick(DlgItemWidget(modal, IDC_TABLE_NAME), Qt::Key_Escape); });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_EQ(dialog.chosen, -1);
     CTableDlg closed;
     WhenModalOpens([](QWidget* modal) { modal->close(); });
     EXPECT_EQ(closed.DoModal(), IDCANCEL);
+    CTableDlg clicked;
+    WhenModalOpens([](QWidget* modal) { QTest::mouseClick(DlgItemWidget(modal, IDCANCEL), Qt::LeftButton); });
+    EXPECT_EQ(clicked.DoModal(), IDCANCEL);
+    EXPECT_EQ(clicked.chosen, -1);
     CDialog unknown(12345);
     EXPECT_EQ(unknown.DoModal(), -1);
-}
-
-TEST(ModalDialog, ClickingCancelEndsTheDialog) {
-    CTableDlg dialog;
-    WhenModalOpens([](QWidget* modal) { QTest::mouseClick(ChildWithId(modal, IDCANCEL), Qt::LeftButton); });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
 TEST(MessageBoxes, ButtonsFollowTheStyleAndAnswerWithTheirIds) {
@@ -304,6 +297,15 @@ protected:
     }
 };
 
+/// A dialog that exchanges a double through DDX_TBDouble.
+class CDoubleDlg : public CDialog {
+public:
+    double resistance = 0.0047;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override { DDX_TBDouble(dx, 4000, resistance); }
+};
+
 const CDialogTemplate kExchangeTemplate = {
     9001,
     "Exchange",
@@ -316,7 +318,7 @@ const CDialogTemplate kExchangeTemplate = {
      {"EDIT", 4001, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 60, 4, 50, 12}}};
 }  // namespace
 
-TEST(DataExchange, MembersGoToControlsAndBackWithValidation) {
+TEST(DataExchange, MembersGoToControlsAndBackIntegersWithValidationDoublesWithout) {
     CExchangeDlg dialog;
     ASSERT_TRUE(dialog.CreateIndirect(kExchangeTemplate, nullptr));  // OnInitDialog puts the members out
     EXPECT_EQ(dialog.GetDlgItem(4000)->GetWindowText(), "3");
@@ -331,31 +333,20 @@ TEST(DataExchange, MembersGoToControlsAndBackWithValidation) {
     WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
     EXPECT_FALSE(dialog.UpdateData(TRUE));
     EXPECT_EQ(dialog.decimals, 12);
-}
 
-namespace {
-class CDoubleDlg : public CDialog {
-public:
-    double resistance = 0.0047;
-
-protected:
-    void DoDataExchange(CDataExchange* dx) override { DDX_TBDouble(dx, 4000, resistance); }
-};
-}  // namespace
-
-TEST(DataExchange, DoublesTravelAsEngineeringNumbersWithoutValidation) {
-    CDoubleDlg dialog;
-    ASSERT_TRUE(dialog.CreateIndirect(kExchangeTemplate, nullptr));
-    QWidget* edit = dialog.GetDlgItem(4000)->GetWidget();
-    EXPECT_EQ(dialog.GetDlgItem(4000)->GetWindowText(), "4.7m");
+    // Doubles travel as engineering numbers, typed by the user, without validation.
+    CDoubleDlg doubles;
+    ASSERT_TRUE(doubles.CreateIndirect(kExchangeTemplate, nullptr));
+    QWidget* edit = doubles.GetDlgItem(4000)->GetWidget();
+    EXPECT_EQ(doubles.GetDlgItem(4000)->GetWindowText(), "4.7m");
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, "2.2 Meg");
-    EXPECT_TRUE(dialog.UpdateData(TRUE));
-    EXPECT_DOUBLE_EQ(dialog.resistance, 2.2e6);
-    dialog.GetDlgItem(4000)->SetWindowText("open");
-    EXPECT_TRUE(dialog.UpdateData(TRUE));
-    EXPECT_EQ(dialog.resistance, 0.0);
+    EXPECT_TRUE(doubles.UpdateData(TRUE));
+    EXPECT_DOUBLE_EQ(doubles.resistance, 2.2e6);
+    doubles.GetDlgItem(4000)->SetWindowText("open");
+    EXPECT_TRUE(doubles.UpdateData(TRUE));
+    EXPECT_EQ(doubles.resistance, 0.0);
 }
 
 TEST(FolderChooser, ReturnsTheChosenFolderOrNothing) {

@@ -107,6 +107,14 @@ TEST(ClippedPoints, HugeCoordinatesStayFinite) {
 
 // ---------------------------------------------------------------- special text
 
+/// Makes font a font of the given height (negative: the character height) and face.
+void MakeFont(CFont& font, long height, const std::string& face = "DejaVu Sans") {
+    LOGFONT lf;
+    lf.lfHeight = height;
+    std::strncpy(lf.lfFaceName, face.c_str(), sizeof lf.lfFaceName - 1);
+    font.CreateFontIndirect(&lf);
+}
+
 /// The TextOut calls of a recording context as "x,y,text" lines.
 std::vector<std::string> TextOuts(const CRecordingDC& dc) {
     std::vector<std::string> out;
@@ -119,10 +127,7 @@ std::vector<std::string> TextOuts(const CRecordingDC& dc) {
 class SpecialText : public ::testing::Test {
 protected:
     void SetUp() override {
-        LOGFONT lf;
-        lf.lfHeight = -14;
-        std::strcpy(lf.lfFaceName, "DejaVu Sans");
-        font.CreateFontIndirect(&lf);
+        MakeFont(font, -14);
         dc.SelectObject(&font);
         dc.ClearRecords();
     }
@@ -154,11 +159,8 @@ TEST_F(SpecialText, DollarWhereTheFontHasNoGlyph) {
         }
     }
     if (family.isEmpty()) GTEST_SKIP() << "no installed font lacks the ohm sign";
-    LOGFONT lf;
-    lf.lfHeight = -14;
-    std::strncpy(lf.lfFaceName, family.toUtf8().constData(), sizeof lf.lfFaceName - 1);
     CFont plain;
-    plain.CreateFontIndirect(&lf);
+    MakeFont(plain, -14, family.toStdString());
     dc.SelectObject(&plain);
     CRect r(0, 0, 200, 40);
     TBSpecialDrawText(&dc, "1 \\Ohm\\", &r, DT_TB_NOTATION, 0);
@@ -233,10 +235,7 @@ TEST_F(SpecialText, MappedContextsAreLaidOutInLogicalUnitsWithYUp) {
     dc.SetTextAlign(TA_BASELINE | TA_CENTER);
     // 100 logical units are 20 pixels.
     CFont big;
-    LOGFONT lf;
-    lf.lfHeight = -100;
-    std::strcpy(lf.lfFaceName, "DejaVu Sans");
-    big.CreateFontIndirect(&lf);
+    MakeFont(big, -100);
     dc.SelectObject(&big);
     dc.ClearRecords();
     const long line = dc.GetTextExtent("Ag").cy;

@@ -4,23 +4,17 @@
 #include "ui_test_support.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
-#include <QLabel>
 #include <QMessageBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QFileSystemModel>
 
-#include <map>
 #include <ostream>
 
 using uitest::RunEvents;
@@ -88,9 +82,7 @@ QString TBQ(const CString& s) { return QString::fromUtf8(s.GetString()); }
 QWidget* ModalButton(QWidget* modal, int id) {
     for (QPushButton* b : modal->findChildren<QPushButton*>())
         if (b->property("tbId").toInt() == id) return b;
-    CWnd* dialog = CWnd::FromHandle(reinterpret_cast<HWND>(modal));
-    CWnd* item = dialog ? dialog->GetDlgItem(id) : nullptr;
-    return item ? item->GetWidget() : nullptr;
+    return uitest::DlgItemWidget(modal, static_cast<UINT>(id));
 }
 
 }  // namespace
@@ -404,38 +396,6 @@ TEST_F(EditorsTest, BrowseEditCompletesPathsFromTheFileSystem) {
 
 // ------------------------------------------------------------------ rich edit
 
-namespace {
-/// The enabled items of the popup that opens next, by text; the popup is then closed
-/// by choosing the item named choose (or none).
-std::map<QString, bool> MenuStateWhenOpen(QWidget* target, QPoint at, const QString& choose = QString()) {
-    std::map<QString, bool> state;
-    WhenModalOpens([&state, choose](QWidget* popup) {
-        auto* menu = qobject_cast<QMenu*>(popup);
-        if (!menu) return;
-        QAction* chosen = nullptr;
-        for (QAction* a : menu->actions()) {
-            if (a->isSeparator()) continue;
-            const QString text = a->text().remove(QLatin1Char('&'));
-            state[text] = a->isEnabled();
-            if (text == choose) chosen = a;
-        }
-        if (chosen) {
-            menu->setActiveAction(chosen);
-            QTest::keyClick(menu, Qt::Key_Return);
-        } else {
-            menu->close();
-        }
-    });
-    QTest::mouseClick(target, Qt::RightButton, {}, at);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
-    QApplication::sendEvent(target, &event);
-    RunEvents();
-    target->window()->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(target->window()));
-    return state;
-}
-}  // namespace
-
 TEST_F(EditorsTest, RichEditMenuEnablesItsItemsByStateAndTabTypesATab) {
     CTBOwnRichEdit rich;
     ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 300, 150), &parent, 13));
@@ -444,9 +404,8 @@ TEST_F(EditorsTest, RichEditMenuEnablesItsItemsByStateAndTabTypesATab) {
     QWidget* viewport = rich.GetWidget()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
     ASSERT_NE(viewport, nullptr);
     QGuiApplication::clipboard()->clear();
-    auto empty = MenuStateWhenOpen(viewport, QPoint(20, 20));
-    ASSERT_EQ(empty.size(), 6u);
-    for (const auto& item : empty) EXPECT_FALSE(item.second) << item.first.toStdString();
+    const std::vector<std::string> empty = uitest::ContextMenuItems(viewport, QPoint(20, 20));
+    EXPECT_EQ(empty, (std::vector<std::string>{"&Undo-", "Cu&t-", "&Copy-", "&Paste-", "&Delete-", "Select &All-"}));
 
     rich.SetFocus();
     RunEvents();
@@ -462,22 +421,16 @@ TEST_F(EditorsTest, RichEditMenuEnablesItsItemsByStateAndTabTypesATab) {
 
     rich.SetSel(0, 1);
     QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
-    auto selected = MenuStateWhenOpen(viewport, QPoint(20, 20));
-    for (const char* on : {"Undo", "Cut", "Copy", "Paste", "Delete", "Select All"})
-        EXPECT_TRUE(selected[QString::fromLatin1(on)]) << on;
+    EXPECT_EQ(uitest::ContextMenuItems(viewport, QPoint(20, 20)),
+              (std::vector<std::string>{"&Undo+", "Cu&t+", "&Copy+", "&Paste+", "&Delete+", "Select &All+"}));
     rich.SetReadOnly(TRUE);
     EXPECT_EQ(rich.GetWidget()->palette().color(QPalette::Base).rgb() & 0xFFFFFF,
               QColor(GetRValue(GetSysColor(COLOR_BTNFACE)), GetGValue(GetSysColor(COLOR_BTNFACE)),
                      GetBValue(GetSysColor(COLOR_BTNFACE)))
                       .rgb() &
                   0xFFFFFF);
-    auto readOnly = MenuStateWhenOpen(viewport, QPoint(20, 20), QStringLiteral("Select All"));
-    EXPECT_EQ(readOnly, (std::map<QString, bool>{{"Undo", false},
-                                                 {"Cut", false},
-                                                 {"Copy", true},
-                                                 {"Paste", false},
-                                                 {"Delete", false},
-                                                 {"Select All", true}}));
+    EXPECT_EQ(uitest::ContextMenuItems(viewport, QPoint(20, 20), QStringLiteral("Select All")),
+              (std::vector<std::string>{"&Undo-", "Cu&t-", "&Copy+", "&Paste-", "&Delete-", "Select &All+"}));
     RunEvents();
     int start = -1, end = -1;
     rich.CEdit::GetSel(start, end);

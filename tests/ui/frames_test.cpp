@@ -27,12 +27,7 @@ const CDialogTemplate& BodyTemplate() {
     return tmpl;
 }
 
-CRect ChildRect(CWnd* parent, UINT id) {
-    CRect r;
-    parent->GetDlgItem(static_cast<int>(id))->GetWindowRect(&r);
-    parent->ScreenToClient(&r);
-    return r;
-}
+using uitest::ChildRect;
 
 class CView : public CTBFormView {
 public:
@@ -172,8 +167,7 @@ TEST(ControlBarDialogs, BarsGrowTheDialogAcceleratorsAndIdleUpdatesWork) {
     }();
     CBarDialog dlg;
     ASSERT_TRUE(dlg.CreateIndirect(tmpl, nullptr));
-    dlg.GetWidget()->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.GetWidget()));
+    ASSERT_TRUE(uitest::ShowAndWait(dlg));
     CRect before, client;
     dlg.GetClientRect(&client);
     before = ChildRect(&dlg, IDC_BODY);
@@ -199,9 +193,7 @@ TEST(ControlBarDialogs, BarsGrowTheDialogAcceleratorsAndIdleUpdatesWork) {
     EXPECT_FALSE(bar->GetControl(1)->GetEnabled());
     EXPECT_TRUE(bar->GetControl(0)->GetEnabled());
     // A click on the bar reaches the dialog's map.
-    QTest::mouseClick(bar->GetWidget(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(static_cast<int>(bar->GetControl(0)->GetRect().CenterPoint().x),
-                             static_cast<int>(bar->GetControl(0)->GetRect().CenterPoint().y)));
+    QTest::mouseClick(bar->GetWidget(), Qt::LeftButton, Qt::NoModifier, uitest::Centre(bar->GetControl(0)->GetRect()));
     EXPECT_EQ(dlg.barCommands, 1);
 
     const ACCEL table[] = {{FVIRTKEY | FCONTROL, 'K', ID_ACCEL_CMD}};

@@ -43,12 +43,7 @@ public:
     }
 };
 
-CRect ChildRect(CWnd* parent, UINT id) {
-    CRect r;
-    parent->GetDlgItem(static_cast<int>(id))->GetWindowRect(&r);
-    parent->ScreenToClient(&r);
-    return r;
-}
+using uitest::ChildRect;
 
 void ResizeClient(CWnd* wnd, int dx, int dy) {
     CRect client;

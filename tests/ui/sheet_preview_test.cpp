@@ -54,6 +54,12 @@ std::vector<BYTE> PictureObject(const std::vector<BYTE>& metafile) {
     return out;
 }
 
+/// Appends a little-endian 16-bit word.
+void PutWord(std::vector<BYTE>& bytes, std::uint16_t w) {
+    bytes.push_back(static_cast<BYTE>(w));
+    bytes.push_back(static_cast<BYTE>(w >> 8));
+}
+
 bool Near(QRgb pixel, int r, int g, int b) {
     return std::abs(qRed(pixel) - r) < 40 && std::abs(qGreen(pixel) - g) < 40 && std::abs(qBlue(pixel) - b) < 40;
 }
@@ -125,10 +131,7 @@ TEST(MetaFilePlayer, LyingMetafilesAreRejectedOrStopSafely) {
     // A plain WMF whose polygon claims 30000 points in a 5-word record, then a record
     // of a huge size: both end safely.
     std::vector<BYTE> lying = {1, 0, 9, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
-    auto word = [&](std::uint16_t w) {
-        lying.push_back(static_cast<BYTE>(w));
-        lying.push_back(static_cast<BYTE>(w >> 8));
-    };
+    auto word = [&](std::uint16_t w) { PutWord(lying, w); };
     word(5), word(0), word(0x0324), word(30000), word(1), word(2);  // POLYGON, 30000 points
     word(0xFFFF), word(0xFFFF), word(0x0325);                       // size beyond the file
     ASSERT_TRUE(player.Load(lying.data(), lying.size()));
@@ -203,10 +206,7 @@ TEST(SheetPreview, LoadsTheMetafileOrTheGifOfACompoundFile) {
 TEST(MetaFilePlayer, StretchesDeviceIndependentBitmaps) {
     // A plain WMF: window 20 x 20, then STRETCHDIB of a 2 x 2 24-bit bitmap over it.
     std::vector<BYTE> wmf = {1, 0, 9, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    auto word = [&](std::uint16_t w) {
-        wmf.push_back(static_cast<BYTE>(w));
-        wmf.push_back(static_cast<BYTE>(w >> 8));
-    };
+    auto word = [&](std::uint16_t w) { PutWord(wmf, w); };
     auto dword = [&](std::uint32_t d) {
         word(static_cast<std::uint16_t>(d)), word(static_cast<std::uint16_t>(d >> 16));
     };

@@ -8,9 +8,7 @@
 
 namespace {
 
-QPoint Centre(const CRect& r) {
-    return QPoint(static_cast<int>((r.left + r.right) / 2), static_cast<int>((r.top + r.bottom) / 2));
-}
+using uitest::Centre;
 
 /// A site that records, with each command, the pressed item of the selector then.
 class CPickerSite : public uitest::CLogWindow {

@@ -119,17 +119,8 @@ public:
         SetControlInfo(IDC_LIST, TB_ANCHOR_LEFT | TB_ANCHOR_RIGHT);
         SetControlInfo(IDC_LABEL, TB_ANCHOR_LEFT);
     }
-    BOOL Open() {
-        if (!CreateIndirect(SampleTemplate(), nullptr)) return FALSE;
-        GetWidget()->show();
-        return QTest::qWaitForWindowExposed(GetWidget());
-    }
-    CRect ControlRect(UINT id) {
-        CRect r;
-        GetDlgItem(static_cast<int>(id))->GetWindowRect(&r);
-        ScreenToClient(&r);
-        return r;
-    }
+    BOOL Open() { return CreateIndirect(SampleTemplate(), nullptr) && uitest::ShowAndWait(*this); }
+    CRect ControlRect(UINT id) { return uitest::ChildRect(this, id); }
     void ResizeClient(int cx, int cy) {
         GetWidget()->resize(cx, cy);
         uitest::RunEvents();

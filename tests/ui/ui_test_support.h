@@ -4,11 +4,15 @@
 
 #include <toolbox/toolbox-ui.h>
 
+#include "tests/support/env.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QMenu>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -17,10 +21,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
-
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace uitest {
@@ -139,24 +144,80 @@ void WhenModalOpens(F action) {
 /// The per-user settings store of the test, in a folder of its own.
 class SettingsFolder {
 public:
-    SettingsFolder() {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        m_had = old != nullptr;
-        if (old) m_old = old;
-        setenv("XDG_CONFIG_HOME", m_dir.path().toUtf8().constData(), 1);
-    }
-    ~SettingsFolder() {
-        if (m_had)
-            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-    }
     QString Path() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;
-    bool m_had = false;
-    std::string m_old;
+    tbtest::ScopedEnv m_env{"XDG_CONFIG_HOME", m_dir.path().toStdString()};
 };
+
+/// Shows a top-level window and waits until it is on the screen.
+inline bool ShowAndWait(CWnd& wnd) {
+    wnd.GetWidget()->show();
+    return QTest::qWaitForWindowExposed(wnd.GetWidget());
+}
+
+/// The widget of control id in the dialog whose widget is dialog (null when there is none).
+inline QWidget* DlgItemWidget(QWidget* dialog, UINT id) {
+    CWnd* wnd = CWnd::FromHandle(reinterpret_cast<HWND>(dialog));
+    CWnd* item = wnd ? wnd->GetDlgItem(static_cast<int>(id)) : nullptr;
+    return item ? item->GetWidget() : nullptr;
+}
+
+/// The rectangle of control id in its parent's client coordinates.
+inline CRect ChildRect(CWnd* parent, UINT id) {
+    CRect r;
+    parent->GetDlgItem(static_cast<int>(id))->GetWindowRect(&r);
+    parent->ScreenToClient(&r);
+    return r;
+}
+
+inline QPoint Centre(const CRect& r) {
+    return QPoint(static_cast<int>((r.left + r.right) / 2), static_cast<int>((r.top + r.bottom) / 2));
+}
+
+/// The calls of one kind that a recording context kept, in order.
+inline std::vector<CDrawRecord> RecordsOf(const CRecordingDC& dc, CDrawRecord::Op op) {
+    std::vector<CDrawRecord> out;
+    for (const CDrawRecord& r : dc.GetRecords())
+        if (r.op == op) out.push_back(r);
+    return out;
+}
+
+/// Right-clicks target at `at`, opens its context menu there and returns the menu's
+/// items in order as "text+" (enabled) or "text-" (disabled); then chooses the item
+/// whose text without '&' is choose, or closes the menu when there is none.
+inline std::vector<std::string> ContextMenuItems(QWidget* target, QPoint at, const QString& choose = QString()) {
+    std::vector<std::string> items;
+    WhenModalOpens([&items, choose](QWidget* popup) {
+        auto* menu = qobject_cast<QMenu*>(popup);
+        if (!menu) return;
+        QAction* chosen = nullptr;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            items.push_back(a->text().toStdString() + (a->isEnabled() ? "+" : "-"));
+            if (a->text().remove(QLatin1Char('&')) == choose) chosen = a;
+        }
+        if (chosen) {
+            menu->setActiveAction(chosen);
+            QTest::keyClick(menu, Qt::Key_Return);
+        } else {
+            menu->close();
+        }
+    });
+    QTest::mouseClick(target, Qt::RightButton, {}, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &event);
+    RunEvents();
+    target->window()->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(target->window()));
+    return items;
+}
+
+/// Writes a file of the test (mode 0755 for a script).
+inline void WriteFile(const std::string& path, const std::string& bytes, mode_t mode = 0644) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    chmod(path.c_str(), mode);
+}
 
 }  // namespace uitest

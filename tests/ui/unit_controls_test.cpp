@@ -178,9 +178,7 @@ TEST_F(UnitControlsTest, UnitComboListsTheQuantityAndDrawsSymbolsInStateColours)
     combo.DrawItem(item);
     item.itemState = ODS_DISABLED;
     combo.DrawItem(item);
-    std::vector<CDrawRecord> fills;
-    for (const CDrawRecord& r : dc.GetRecords())
-        if (r.op == CDrawRecord::FillSolidRect) fills.push_back(r);
+    const std::vector<CDrawRecord> fills = uitest::RecordsOf(dc, CDrawRecord::FillSolidRect);
     const std::vector<DrawnText> texts = DrawnTexts(dc);
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, "k\xCE\xA9");
@@ -338,13 +336,8 @@ TEST_F(UnitControlsTest, DialogPlaceholdersBecomeUnitControlsAndValuesGoThroughD
     ASSERT_TRUE(dialog.CreateIndirect(kResistorTemplate, nullptr));
     CDialog plain;
     ASSERT_TRUE(plain.CreateIndirect(kResistorTemplate, nullptr));
-    auto rectOf = [](CWnd* w) {
-        CRect r;
-        w->GetWindowRect(&r);
-        w->GetParent()->ScreenToClient(&r);
-        return r;
-    };
-    for (UINT id : {IDC_VALUE, IDC_LABEL, IDC_CHECK}) EXPECT_EQ(rectOf(dialog.GetDlgItem(id)), rectOf(plain.GetDlgItem(id))) << id;
+    for (UINT id : {IDC_VALUE, IDC_LABEL, IDC_CHECK})
+        EXPECT_EQ(uitest::ChildRect(&dialog, id), uitest::ChildRect(&plain, id)) << id;
     EXPECT_EQ(dialog.GetDlgItem(IDC_VALUE), &dialog.valueEdit);
     EXPECT_EQ(dialog.GetDlgItem(IDC_UNIT), &dialog.unitCombo);
     EXPECT_EQ(dialog.valueEdit.GetUnitList().GetSize(), 6);

@@ -83,8 +83,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(
             wnd.CreateEx(0, nullptr, "mapped", WS_OVERLAPPEDWINDOW | WS_TABSTOP, CRect(0, 0, 200, 150), nullptr, 0));
-        wnd.GetWidget()->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(wnd.GetWidget()));
+        ASSERT_TRUE(uitest::ShowAndWait(wnd));
     }
     CMappedWindow wnd;
 };
@@ -170,9 +169,7 @@ TEST_F(WindowTest, TimersDeliverTheirOwnIds) {
     EXPECT_FALSE(wnd.KillTimer(17));  // the handler killed it already
 }
 
-TEST(WindowText, GetTextCopiesNoMoreThanTheBufferHolds) {
-    CLogWindow wnd;
-    ASSERT_TRUE(wnd.CreateTop());
+TEST_F(WindowTest, GetTextCopiesNoMoreThanTheBufferHolds) {
     wnd.SetWindowText("Circuit");
     EXPECT_EQ(wnd.GetWindowText(), "Circuit");
     EXPECT_EQ(wnd.GetWindowTextLength(), 7);

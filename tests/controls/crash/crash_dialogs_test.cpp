@@ -1,7 +1,6 @@
 // The crash report dialog and its details, driven as a user drives them: the program's
 // name and icon from its desktop entry, what the user types returned through the
 // dialog hub, the file list, the hex view and opening a file with the desktop.
-#include "scratch.h"
 #include "ui_test_support.h"
 
 #include <toolbox/ui/crash_report_dialogs.h>
@@ -29,16 +28,16 @@ public slots:
 class CrashDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(m_dir.Path().empty());
-        crashui::WriteFile(Path("app.dmp"), std::string("MDMP\x93\xa7\0\0", 8) + std::string(40, 'x'));
-        crashui::WriteFile(Path("notes.txt"), std::string("AB\0\xff", 4));
+        ASSERT_TRUE(m_dir.isValid());
+        uitest::WriteFile(Path("app.dmp"), std::string("MDMP\x93\xa7\0\0", 8) + std::string(40, 'x'));
+        uitest::WriteFile(Path("notes.txt"), std::string("AB\0\xff", 4));
         m_files.SetAt(Path("app.dmp").c_str(), "Crash Dump");
         m_files.SetAt(Path("notes.txt").c_str(), "Host notes");
     }
-    std::string Path(const std::string& name) const { return m_dir.Path() + "/" + name; }
+    std::string Path(const std::string& name) const { return m_dir.path().toStdString() + "/" + name; }
     static QLabel* Label(CWnd& dialog, UINT id) { return qobject_cast<QLabel*>(dialog.GetDlgItem(id)->GetWidget()); }
 
-    crashui::Scratch m_dir;
+    QTemporaryDir m_dir;
     CMapStringToString m_files;
 };
 
@@ -51,10 +50,10 @@ TEST_F(CrashDialogs, ReportDialogShowsTheProgramAndReturnsWhatTheUserTyped) {
     QImage icon(32, 32, QImage::Format_ARGB32);
     icon.fill(QColor(200, 20, 20));
     ASSERT_TRUE(icon.save(QString::fromStdString(Path("sim.png"))));
-    crashui::WriteFile(Path("applications/sim.desktop"), "[Desktop Entry]\nName=R&D <Sim>\nIcon=" + Path("sim.png") +
+    uitest::WriteFile(Path("applications/sim.desktop"), "[Desktop Entry]\nName=R&D <Sim>\nIcon=" + Path("sim.png") +
                                                              "\nExec=/opt/rd/bin/sim --project %f\n");
-    crashui::ScopedEnv data("XDG_DATA_HOME", m_dir.Path().c_str());
-    crashui::ScopedEnv dirs("XDG_DATA_DIRS", m_dir.Path().c_str());
+    tbtest::ScopedEnv data("XDG_DATA_HOME", m_dir.path().toStdString());
+    tbtest::ScopedEnv dirs("XDG_DATA_DIRS", m_dir.path().toStdString());
 
     std::string title, problem;
     QColor iconColor;
@@ -97,8 +96,7 @@ TEST_F(CrashDialogs, ReportDialogShowsTheProgramAndReturnsWhatTheUserTyped) {
 TEST_F(CrashDialogs, DetailsListTheFilesShowTheSelectedBytesAndOpenWithTheDesktop) {
     CrashReportDetailsDialog details(m_files, "/opt/rd/bin/sim");
     ASSERT_TRUE(details.Create(IDD_CRASH_REPORT_DETAILS, nullptr));
-    details.GetWidget()->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(details.GetWidget()));
+    ASSERT_TRUE(uitest::ShowAndWait(details));
     auto* list = qobject_cast<QTreeWidget*>(details.GetDlgItem(4060)->GetWidget());
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->headerItem()->text(3).toStdString(), "Size");
@@ -135,7 +133,7 @@ TEST_F(CrashDialogs, DetailsListTheFilesShowTheSelectedBytesAndOpenWithTheDeskto
 }
 
 TEST_F(CrashDialogs, HexViewStopsAtItsLimitAndSaysWhatIsLeft) {
-    crashui::WriteFile(Path("long.bin"), std::string(40, 'z'));
+    uitest::WriteFile(Path("long.bin"), std::string(40, 'z'));
     const std::string view = TBHexView(Path("long.bin").c_str(), 16).str();
     EXPECT_EQ(view, "00000000  " + std::string("7A ") + "7A 7A 7A 7A 7A 7A 7A 7A 7A 7A 7A 7A 7A 7A 7A  zzzzzzzzzzzzzzzz\n"
                     "... 24 more bytes");

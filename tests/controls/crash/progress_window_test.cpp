@@ -1,6 +1,5 @@
 // The "Add to archive" window of TBSendMailWithFiles: shown through the dialog hub
 // while the files are packed, with the bar and the name of the file being packed.
-#include "scratch.h"
 #include "ui_test_support.h"
 
 #include <toolbox/mail/mail.h>
@@ -33,13 +32,14 @@ public:
 }  // namespace
 
 TEST(MailProgressWindow, ShowsEachFileWhilePackingAndGoesAfterTheLast) {
-    crashui::Scratch dir;
-    const std::string a = dir.Path() + "/a.txt", b = dir.Path() + "/b.txt", c = dir.Path() + "/c.txt";
-    for (const std::string& f : {a, b, c}) crashui::WriteFile(f, "data of " + f);
+    QTemporaryDir scratch;
+    const std::string dir = scratch.path().toStdString();
+    const std::string a = dir + "/a.txt", b = dir + "/b.txt", c = dir + "/c.txt";
+    for (const std::string& f : {a, b, c}) uitest::WriteFile(f, "data of " + f);
     // The desktop's mail program is a script that accepts everything.
-    crashui::WriteFile(dir.Path() + "/xdg-email", "#!/bin/sh\nexit 0\n", 0755);
-    crashui::ScopedEnv path("PATH", (dir.Path() + ":/usr/bin:/bin").c_str());
-    crashui::ScopedEnv temp("TEMP", dir.Path().c_str());
+    uitest::WriteFile(dir + "/xdg-email", "#!/bin/sh\nexit 0\n", 0755);
+    tbtest::ScopedEnv path("PATH", dir + ":/usr/bin:/bin");
+    tbtest::ScopedEnv temp("TEMP", dir);
 
     CDialogHub* layerHub = &TBGetDialogHub();
     WatchingHub hub;

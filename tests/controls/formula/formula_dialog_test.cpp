@@ -60,8 +60,7 @@ protected:
         m_dialog = std::make_unique<CTBDlgCalculation>();
         m_dialog->InitDialog(flags, FillVariables, GetFormula, TakeFormula);
         ASSERT_TRUE(m_dialog->Create(IDD_TB_CALCULATION, nullptr));
-        m_dialog->GetWidget()->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog->GetWidget()));
+        ASSERT_TRUE(uitest::ShowAndWait(*m_dialog));
         m_dialog->GetWidget()->activateWindow();
         uitest::RunEvents();
     }
