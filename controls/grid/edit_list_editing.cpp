@@ -254,6 +254,8 @@ LRESULT CTBEditListCtrl::OnRejected(UINT message, WPARAM wParam, LPARAM lParam) 
     CloseEdit(FALSE);
     const CPoint cell = CellOfParam(wParam);
     SelectItem(cell, TRUE);
+    // The message box had the keyboard: the list's window takes it back for the editor.
+    if (box && m_view->window()) m_view->window()->activateWindow();
     if (!DoEdit(cell) || !m_editor) return 0;
     // The user corrects the rejected text in place; the cell shows it meanwhile.
     if (m_editor == m_browse.get() && m_browse->GetEditControl())
@@ -425,6 +427,16 @@ void CTBEditListCtrl::OpenFirstEditable() {
 }
 
 void CTBEditListCtrl::OnKeyDown(UINT vk, UINT, UINT) {
+    if (m_editor && m_editor->GetWidget()) {
+        // A key the open editor left alone bubbles up here: it is the editor's, and the
+        // editor must live on while Qt still delivers it.
+        QWidget* focus = QApplication::focusWidget();
+        QWidget* editor = m_editor->GetWidget();
+        if (focus && (focus == editor || editor->isAncestorOf(focus))) {
+            Default();
+            return;
+        }
+    }
     if (vk == kVkF2) {
         if (!CloseEdit(TRUE)) return;
         OpenFirstEditable();
@@ -443,6 +455,15 @@ LRESULT CTBEditListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_LBUTTONUP: OnLButtonUp(static_cast<UINT>(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))); return 0;
         case WM_KEYDOWN: OnKeyDown(static_cast<UINT>(wParam), 0, 0); return 0;
         case WM_MOUSEWHEEL:
+            if (m_editor && m_editor->GetWidget()) {
+                // A wheel turn the editor did not take bubbles up from it: closing the
+                // editor now would delete the widget Qt is still delivering to.
+                QWidget* editor = m_editor->GetWidget();
+                const QPoint inside = editor->mapFromGlobal(QPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+                if (editor->rect().contains(inside)) break;
+            }
+            if (m_editor && !CloseEdit(TRUE)) return 0;
+            break;
         case WM_RBUTTONDOWN:
             if (m_editor && !CloseEdit(TRUE)) return 0;
             break;
