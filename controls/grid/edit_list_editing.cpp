@@ -117,7 +117,10 @@ bool CTBEditListCtrl::OpenEditor(int row, int col, const CRect& rect) {
         case TB_EDIT_INDEX: {
             if (!m_edit) m_edit = std::make_unique<CTBOwnEdit>();
             const CString shown = def.type == TB_EDIT_INDEX ? TBExtended_itoa(IndexOfLastBracket(text)) : text;
-            if (!m_edit->Create(shown, child | WS_BORDER | ES_AUTOHSCROLL, rect, this, kEditorId)) return false;
+            // The edit keeps the column's alignment.
+            const int format = col < static_cast<int>(m_model->formats.size()) ? m_model->formats[static_cast<std::size_t>(col)] & 3 : 0;
+            const DWORD align = format == LVCFMT_RIGHT ? ES_RIGHT : format == LVCFMT_CENTER ? ES_CENTER : ES_LEFT;
+            if (!m_edit->Create(shown, child | WS_BORDER | ES_AUTOHSCROLL | align, rect, this, kEditorId)) return false;
             m_editor = m_edit.get();
             return true;
         }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTreeView>
@@ -221,6 +222,8 @@ TEST_F(GridTest, ClicksF2ButtonsCombosAndColours) {
     ASSERT_TRUE(grid.IsEditActive());
     auto* combo = qobject_cast<QComboBox*>(grid.GetEditControl()->GetWidget());
     ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(combo->view()->isVisible());  // the opening click dropped the list
+    combo->hidePopup();
     EXPECT_EQ(combo->count(), 3);
     EXPECT_EQ(combo->currentText().toStdString(), "b");
     grid.CloseEdit(FALSE);
@@ -283,6 +286,40 @@ TEST_F(GridTest, SortByIntegerValueThenText) {
     grid.SortList(0, false);
     EXPECT_EQ(grid.GetItemText(0, 0), "10");
     EXPECT_EQ(grid.GetItemText(3, 0), "A");
+}
+
+TEST_F(GridTest, ContextMenuSelectsTheRowAndIsPostedWithClientPoint) {
+    Fill({{"a", TB_EDIT_TEXT}, {"b", TB_EDIT_TEXT}});
+    parent.log.clear();
+    const QPoint at = CellCentre(1, 0);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, Viewport()->mapToGlobal(at));
+    QApplication::sendEvent(Viewport(), &event);
+    EXPECT_TRUE(grid.GetItemState(1, LVIS_SELECTED));
+    EXPECT_TRUE(parent.Cells(TBWM_LIST_CONTEXTMENU).empty());
+    uitest::RunEvents();
+    const QPoint client = at + Viewport()->pos();
+    EXPECT_EQ(parent.Cells(TBWM_LIST_CONTEXTMENU), (std::vector<std::pair<int, int>>{{client.y(), client.x()}}));
+    EXPECT_EQ(parent.Cells(TBWM_LIST_ROW_SELECTED), (std::vector<std::pair<int, int>>{{1, 0}}));
+}
+
+TEST(GridDialog, ReplacesTheTemplatesListPlaceholder) {
+    uitest::CLogWindow parent;
+    ASSERT_TRUE(parent.CreateTop(300, 200));
+    CListCtrl placeholder;
+    ASSERT_TRUE(placeholder.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(10, 20, 210, 120), &parent, 42));
+    placeholder.Detach();  // a template's control: no object of its own
+    CTBEditListCtrl grid;
+    ASSERT_TRUE(grid.SubclassDlgItem(42, &parent));
+    ASSERT_TRUE(grid.CreateDialogControl());
+    EXPECT_EQ(grid.GetDlgCtrlID(), 42);
+    EXPECT_EQ(parent.GetDlgItem(42), &grid);
+    RECT r{};
+    grid.GetWindowRect(&r);
+    parent.ScreenToClient(&r);
+    EXPECT_EQ(CRect(r), CRect(10, 20, 210, 120));
+    EXPECT_EQ(grid.InsertEditColumn(0, "File"), 0);
+    EXPECT_EQ(grid.InsertEditItem(0, "a.dat", TB_EDIT_TEXT), 0);
+    EXPECT_EQ(grid.GetItemText(0, 0), "a.dat");
 }
 
 }  // namespace
