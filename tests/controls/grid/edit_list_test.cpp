@@ -302,6 +302,48 @@ TEST_F(GridTest, ContextMenuSelectsTheRowAndIsPostedWithClientPoint) {
     EXPECT_EQ(parent.Cells(TBWM_LIST_ROW_SELECTED), (std::vector<std::pair<int, int>>{{1, 0}}));
 }
 
+TEST_F(GridTest, BrowseAndUnitCellsCommitWhatTheirEditorsHold) {
+    Fill({{"/tmp", TB_EDIT_BROWSE}, {"k\\Ohm\\", TB_EDIT_UNIT}, {"x", TB_EDIT_TEXT}});
+    grid.SetEditItemListEntries(0, 1, "DIR");
+    grid.SetEditItemListEntries(1, 1, "Resistance");
+    ASSERT_TRUE(grid.DoEdit(CPoint(1, 0)));
+    auto* box = dynamic_cast<CTBOwnBrowseBox*>(grid.GetEditControl());
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box->GetEditControl()->GetWidget(), Qt::Key_End);  // the box selected all
+    QTest::keyClicks(box->GetEditControl()->GetWidget(), "/x");
+    EXPECT_EQ(grid.GetItemText(0, 1), "/tmp/x");  // live update
+    QTest::keyClick(box->GetEditControl()->GetWidget(), Qt::Key_Return);
+    EXPECT_EQ(grid.GetItemText(0, 1), "/tmp/x");
+    // Enter went down to the unit cell: its selector holds the quantity's units.
+    auto* units = dynamic_cast<CTBUnitComboBox*>(grid.GetEditControl());
+    ASSERT_NE(units, nullptr);
+    EXPECT_EQ(units->GetWindowText(), "k\\Ohm\\");
+    const int ohm = units->FindStringExact(-1, "\\Ohm\\");
+    ASSERT_GE(ohm, 0);
+    units->SetCurSel(ohm);
+    // Clicking another cell commits the open edit first.
+    parent.log.clear();
+    Click(2, 1);
+    EXPECT_EQ(grid.GetItemText(1, 1), "\\Ohm\\");
+    EXPECT_EQ(parent.Cells(TBWM_LIST_CELL_WRITTEN).front(), std::make_pair(1, 1));
+    EXPECT_EQ(grid.GetSelectedItem(), CPoint(1, 2));
+    grid.CloseEdit(FALSE);
+}
+
+TEST_F(GridTest, ColumnWidthsAreStoredAndAutoSized) {
+    uitest::SettingsFolder settings;
+    Fill({{"a rather long text in the value column", TB_EDIT_DROPLIST}});
+    grid.SetColumnWidth(0, 33);
+    grid.SaveColumnSize("Grid", "Widths");
+    grid.SetColumnWidth(0, 80);
+    grid.InitializeColumnSize(0, "Grid", "Widths");
+    EXPECT_EQ(grid.GetColumnWidth(0), 33);
+    grid.InitializeColumnSize(1);
+    // The drop-down cell needs room for its text and its button.
+    EXPECT_GT(grid.GetColumnWidth(1), 200 + grid.GetRowHeight());
+    EXPECT_GE(grid.GetColumnWidth(2), 10);
+}
+
 TEST(GridDialog, ReplacesTheTemplatesListPlaceholder) {
     uitest::CLogWindow parent;
     ASSERT_TRUE(parent.CreateTop(300, 200));
