@@ -495,10 +495,15 @@ LRESULT CTBEditListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_CLOSE:
             if (m_editor && !CloseEdit(TRUE)) return 0;
             break;
-        case WM_DESTROY:
+        case WM_DESTROY: {
             if (m_editor) CloseEdit(TRUE);
             DestroyEditor();
-            break;
+            // The view and its model go with the window.
+            const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+            m_view = nullptr;
+            m_model = nullptr;
+            return result;
+        }
         case TBWM_EDITOR_CHANGED: return OnEditorChanged(wParam, lParam);
         case TBWM_EDITOR_FINISH: return OnEditorFinish(wParam, lParam);
         case TBWM_EDITOR_CANCEL: return OnEditorCancel(wParam, lParam);

@@ -286,6 +286,11 @@ TEST_F(GridTest, SortByIntegerValueThenText) {
     grid.SortList(0, false);
     EXPECT_EQ(grid.GetItemText(0, 0), "10");
     EXPECT_EQ(grid.GetItemText(3, 0), "A");
+    // A column holding row numbers is in row order already and stays.
+    grid.SetEditItemText(1, 0, "x[1]", TB_EDIT_AUTONUMBER);
+    grid.SortList(0, true);
+    EXPECT_EQ(grid.GetItemText(0, 0), "10");
+    EXPECT_EQ(grid.GetItemText(1, 0), "x[1]");
 }
 
 TEST_F(GridTest, ContextMenuSelectsTheRowAndIsPostedWithClientPoint) {
