@@ -78,6 +78,24 @@ void BM_GridInsertAndScroll(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
+/// Paging through the filled grid: one page down and a repaint per step.
+void BM_GridScrollPage(benchmark::State& state) {
+    const std::vector<CString> texts = RandomTexts(1);
+    Window window;
+    CTBEditListCtrl grid;
+    grid.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 620, 460), &window.top, 1);
+    MakeColumns(grid);
+    FillGrid(grid, texts);
+    QApplication::processEvents();
+    auto* view = static_cast<QTreeView*>(grid.GetWidget());
+    QScrollBar* bar = view->verticalScrollBar();
+    for (auto _ : state) {
+        bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
+        view->viewport()->repaint();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 /// The same rows into the plain report list (a tree widget item per row).
 void BM_ListCtrlInsertAndScroll(benchmark::State& state) {
     const std::vector<CString> texts = RandomTexts(1);
@@ -141,6 +159,7 @@ void BM_StdSortTexts(benchmark::State& state) {
 
 BENCHMARK(BM_GridInsertAndScroll)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ListCtrlInsertAndScroll)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_GridScrollPage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GridSort)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StdSortTexts)->Unit(benchmark::kMillisecond);
 
