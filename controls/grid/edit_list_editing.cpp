@@ -159,6 +159,8 @@ bool CTBEditListCtrl::OpenEditor(int row, int col, const CRect& rect) {
         }
         case TB_EDIT_COLOR: {
             if (!m_colorPopup) m_colorPopup = std::make_unique<CTBColorPopup>();
+            // A popup closed a moment ago may still wait for its posted destruction.
+            if (m_colorPopup->m_hWnd) m_colorPopup->DestroyWindow();
             CPoint below(rect.left, rect.bottom);
             ClientToScreen(&below);
             if (!m_colorPopup->Create(below, GetItemColor(row, col), this, kEditorId)) return false;

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QImage>
 #include <QMessageBox>
 #include <QTreeView>
 
@@ -61,6 +62,11 @@ protected:
         QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(row, col) + offset);
     }
     QWidget* Focus() const { return QApplication::focusWidget(); }
+    /// A key that ends the edit: the editor goes while the key is handled, so no release
+    /// is sent to it afterwards.
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyPress(Focus(), key, modifiers);
+    }
     CString Editing() const { return grid.GetEditControl() ? grid.GetEditControl()->GetWindowText() : CString("<none>"); }
     /// Rows of (text, type) in columns 0 and 1, column 2 a check box.
     void Fill(std::initializer_list<std::pair<const char*, TB_EnumEditTypes>> values) {
@@ -123,7 +129,7 @@ TEST_F(GridTest, TypedTextIsValidatedWrittenAndReported) {
     uitest::RunEvents();
     EXPECT_FALSE(parent.Cells(TBWM_LIST_CELL_CHANGED).empty());
     parent.log.clear();
-    QTest::keyClick(Focus(), Qt::Key_Return);
+    Press(Qt::Key_Return);
     // Validation and the write are sent at once, the change is posted.
     EXPECT_EQ(parent.Cells(TBWM_LIST_VALIDATE), (std::vector<std::pair<int, int>>{{0, 1}}));
     EXPECT_EQ(parent.Cells(TBWM_LIST_CELL_WRITTEN), (std::vector<std::pair<int, int>>{{0, 1}}));
@@ -134,7 +140,7 @@ TEST_F(GridTest, TypedTextIsValidatedWrittenAndReported) {
     EXPECT_EQ(grid.GetSelectedItem(), CPoint(1, 1));
     EXPECT_EQ(Editing(), "y");
     QTest::keyClicks(Focus(), "zz");
-    QTest::keyClick(Focus(), Qt::Key_Escape);
+    Press(Qt::Key_Escape);
     EXPECT_FALSE(grid.IsEditActive());
     EXPECT_EQ(grid.GetItemText(1, 1), "y");
 }
@@ -145,15 +151,24 @@ TEST_F(GridTest, IndexCellKeepsItsNameAndTabWrapsToRowZero) {
     ASSERT_TRUE(grid.DoEdit(CPoint(1, 0)));
     EXPECT_EQ(Editing(), "3");
     TypeOver("7");
-    QTest::keyClick(Focus(), Qt::Key_Tab);
+    Press(Qt::Key_Tab);
     EXPECT_EQ(grid.GetItemText(0, 1), "pin[7]");
     // Column 2 opens nothing: the walk goes to the name of row 1.
     EXPECT_EQ(grid.GetSelectedItem(), CPoint(0, 1));
     // From the last row the walk wraps to the first editable cell of row 0.
-    QTest::keyClick(Focus(), Qt::Key_Tab);
+    Press(Qt::Key_Tab);
     EXPECT_EQ(grid.GetSelectedItem(), CPoint(0, 0));
-    QTest::keyClick(Focus(), Qt::Key_Backtab, Qt::ShiftModifier);
+    Press(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(grid.GetSelectedItem(), CPoint(0, 1));
+    // Up (sent by hosts) walks the column upwards; before row 0 the previous column's end.
+    grid.SendMessage(TBWM_EDITOR_UP, 0, reinterpret_cast<LPARAM>(grid.GetEditControl()));
+    EXPECT_EQ(grid.GetSelectedItem(), CPoint(0, 0));
+    grid.SendMessage(TBWM_EDITOR_UP, 0, reinterpret_cast<LPARAM>(grid.GetEditControl()));
+    EXPECT_EQ(grid.GetSelectedItem(), CPoint(1, 0));  // wraps to the last column: pin[7]
+    // Messages from an editor that is not the open one are ignored.
+    CTBOwnEdit stranger;
+    grid.SendMessage(TBWM_EDITOR_NEXT, 0, reinterpret_cast<LPARAM>(&stranger));
+    EXPECT_EQ(grid.GetSelectedItem(), CPoint(1, 0));
     grid.CloseEdit(FALSE);
 }
 
@@ -166,7 +181,7 @@ TEST_F(GridTest, RejectedNumbersReopenTheEditorWithTheRejectedText) {
     });
     ASSERT_TRUE(grid.DoEdit(CPoint(1, 0)));
     TypeOver("1e");
-    QTest::keyClick(Focus(), Qt::Key_Return);
+    Press(Qt::Key_Return);
     EXPECT_FALSE(grid.IsEditActive());
     EXPECT_EQ(grid.GetItemText(0, 1), "5");
     for (int i = 0; i < 100 && shown.isEmpty(); ++i) uitest::RunIdle(20);
@@ -175,7 +190,7 @@ TEST_F(GridTest, RejectedNumbersReopenTheEditorWithTheRejectedText) {
     ASSERT_TRUE(grid.IsEditActive());
     EXPECT_EQ(Editing(), "1e");
     TypeOver("12");
-    QTest::keyClick(Focus(), Qt::Key_Return);
+    Press(Qt::Key_Return);
     EXPECT_EQ(grid.GetItemText(0, 1), "12");
     grid.CloseEdit(FALSE);
     // A parent that rejects shows nothing itself here; the editor comes back.
@@ -183,7 +198,7 @@ TEST_F(GridTest, RejectedNumbersReopenTheEditorWithTheRejectedText) {
     grid.SetEditItemText(0, 0, "n", TB_EDIT_TEXT);
     ASSERT_TRUE(grid.DoEdit(CPoint(0, 0)));
     TypeOver("bad");
-    QTest::keyClick(Focus(), Qt::Key_Return);
+    Press(Qt::Key_Return);
     uitest::RunEvents();
     EXPECT_EQ(grid.GetItemText(0, 0), "bad");  // shown in the reopened editor's cell
     EXPECT_EQ(Editing(), "bad");
@@ -247,6 +262,21 @@ TEST_F(GridTest, ClicksF2ButtonsCombosAndColours) {
     EXPECT_TRUE(grid.IsEditActive());
     EXPECT_EQ(grid.GetSelectedItem(), CPoint(0, 0));
     grid.CloseEdit(FALSE);
+}
+
+TEST_F(GridTest, InactiveGlyphsLookDifferentFromActiveOnes) {
+    Fill({{"1", TB_EDIT_CHECK}, {"1", TB_EDIT_CHECK_INACTIVE}});
+    grid.InitializeCtrl(0, 0);  // same background for both
+    auto draw = [this](int row) {
+        QImage image(60, 20, QImage::Format_RGB32);
+        CDC dc;
+        dc.AttachDevice(&image);
+        grid.DrawCell(dc, row, 1, CRect(0, 0, 60, 20), FALSE);
+        dc.DetachDevice();
+        return image;
+    };
+    EXPECT_NE(draw(0), draw(1));
+    EXPECT_EQ(grid.GetCheckHitWidth(), 17);  // the 13-pixel glyph plus 4
 }
 
 TEST_F(GridTest, AutoNumbersFollowDeletionAndStayWhenRowsMove) {
@@ -317,7 +347,7 @@ TEST_F(GridTest, BrowseAndUnitCellsCommitWhatTheirEditorsHold) {
     QTest::keyClick(box->GetEditControl()->GetWidget(), Qt::Key_End);  // the box selected all
     QTest::keyClicks(box->GetEditControl()->GetWidget(), "/x");
     EXPECT_EQ(grid.GetItemText(0, 1), "/tmp/x");  // live update
-    QTest::keyClick(box->GetEditControl()->GetWidget(), Qt::Key_Return);
+    QTest::keyPress(box->GetEditControl()->GetWidget(), Qt::Key_Return);
     EXPECT_EQ(grid.GetItemText(0, 1), "/tmp/x");
     // Enter went down to the unit cell: its selector holds the quantity's units.
     auto* units = dynamic_cast<CTBUnitComboBox*>(grid.GetEditControl());
