@@ -211,6 +211,7 @@ void CTBEditListCtrl::SetDef(int row, int col, LPCTSTR text, TB_EnumEditTypes ty
     CTBEditListRow& r = m_model->rows[static_cast<std::size_t>(row)];
     auto def = std::make_unique<TB_SITEMDEF>();
     def->type = type;
+    if (type == TB_EDIT_AUTONUMBER) m_hasAutoNumbers = true;
     def->listEntries = entries ? entries : "";
     def->additional = additional;
     r.defs[static_cast<std::size_t>(col)] = std::move(def);
@@ -298,6 +299,7 @@ CString CTBEditListCtrl::GetItemText(int row, int col) const {
 
 BOOL CTBEditListCtrl::SetEditItemType(int row, int col, TB_EnumEditTypes type) {
     if (!ValidCell(row, col)) return FALSE;
+    if (type == TB_EDIT_AUTONUMBER) m_hasAutoNumbers = true;
     if (TB_SITEMDEF* def = Def(row, col))
         def->type = type;
     else
@@ -374,6 +376,7 @@ BOOL CTBEditListCtrl::DeleteAllEditItems() {
 }
 
 void CTBEditListCtrl::RenumberFrom(int row) {
+    if (!m_hasAutoNumbers) return;
     const int count = GetItemCount(), columns = GetColumnCount();
     for (int r = row; r < count; ++r)
         for (int c = 0; c < columns; ++c) {
