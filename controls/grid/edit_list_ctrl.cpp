@@ -129,6 +129,7 @@ int CTBEditListCtrl::InsertEditColumn(int col, const LVCOLUMN* column) {
 
 int CTBEditListCtrl::InsertEditColumn(int col, LPCTSTR name, int format, int width) {
     if (!m_model) return -1;
+    if (m_editor && !CloseEdit(TRUE)) return -1;
     col = std::max(0, std::min(col, GetColumnCount()));
     if (!m_model->InsertColumn(col, name ? name : "", format)) return -1;
     m_columnData.insert(m_columnData.begin() + col, 0);
@@ -267,7 +268,13 @@ int CTBEditListCtrl::InsertEditItem(UINT mask, int row, LPCTSTR text, UINT state
     if (mask & LVIF_PARAM) r.data = static_cast<DWORD_PTR>(data);
     if ((mask & LVIF_STATE) && stateMask) SetItemState(row, state, stateMask);
     if (m_current.y >= row) ++m_current.y;
-    if (m_editing.y >= row) ++m_editing.y;
+    if (m_editor && m_editing.y >= row) {
+        // The open editor follows its cell down.
+        ++m_editing.y;
+        RECT cell{};
+        if (GetCellRect(m_editing.y, m_editing.x, &cell) && m_editor != static_cast<CWnd*>(m_colorPopup.get()))
+            m_editor->MoveWindow(cell);
+    }
     return row;
 }
 
