@@ -49,6 +49,7 @@ constexpr UINT IDC_IMPORT_START_LINE = 4072;
 constexpr UINT IDC_IMPORT_ORIGINAL = 4073;
 constexpr UINT IDC_IMPORT_INTERPRETED = 4074;
 constexpr UINT IDC_TABLE_NAME = 4020;
+constexpr UINT IDC_TABLE_LABEL = 4021;
 constexpr UINT IDC_SEP_SEMICOLON = 4030;
 constexpr UINT IDC_SEP_TAB = 4031;
 constexpr UINT IDC_SEP_COMMA = 4032;
@@ -146,7 +147,7 @@ const CDialogTemplate kTemplates[] = {
      62,
      "MS Shell Dlg",
      8,
-     {{"STATIC", kStatic, "Table Name", kLabel, 7, 9, 60, 8},
+     {{"STATIC", IDC_TABLE_LABEL, "Table Name", kLabel, 7, 9, 60, 8},
       {"COMBOBOX", IDC_TABLE_NAME, "", kChild | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 70, 7, 109, 100},
       {"BUTTON", IDOK, "&OK", kDefPush, 75, 41, 50, 14},
       {"BUTTON", IDCANCEL, "&Cancel", kPush, 129, 41, 50, 14}}},
