@@ -20,6 +20,7 @@
 #include <toolbox/ui/control_bar_dialog.h>
 #include <toolbox/ui/editors.h>
 #include <toolbox/ui/unit_controls.h>
+#include <toolbox/ui/edit_list_ctrl.h>
 #include <toolbox/ui/style_pickers.h>
 #include <toolbox/ui/color_popup.h>
 #include <toolbox/ui/window_layer.h>

@@ -1,0 +1,158 @@
+// The grid's row order: sorting, moving rows, and the number checks of the editors.
+#include <toolbox/ui/edit_list_ctrl.h>
+
+#include "controls/coloredit/model/pattern.h"
+#include "controls/grid/edit_list_view.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+/// A compiled validation pattern that accepts a text when one match covers all of it.
+class CFullMatch {
+public:
+    explicit CFullMatch(const char* pattern) { m_pattern.Compile(pattern, true); }
+    bool Matches(const CString& text) const {
+        int length = 0;
+        return m_pattern.IsCompiled() && m_pattern.MatchAt(text.view(), 0, length) && length == text.GetLength();
+    }
+
+private:
+    tb_coloredit::CPattern m_pattern;
+};
+
+const CFullMatch& IntegerPattern() {
+    static const CFullMatch pattern("[ \t]*[+-]?[0-9]+[ \t]*");
+    return pattern;
+}
+
+const CFullMatch& RealPattern() {
+    static const CFullMatch pattern(
+        "[ \t]*[+-]?(([0-9]+(\\.[0-9]*)?)|([0-9]*\\.[0-9]+))([ \t]*((([Mm][Ee][Gg])|[FfPpNnUuMmKkGgTt])|([Ee][+-]?[0-9]+)))?[ \t]*");
+    return pattern;
+}
+
+int CompareNoCase(const CString& a, const CString& b) {
+    const char* x = a.GetString();
+    const char* y = b.GetString();
+    for (;; ++x, ++y) {
+        const int cx = std::tolower(static_cast<unsigned char>(*x)), cy = std::tolower(static_cast<unsigned char>(*y));
+        if (cx != cy || !cx) return cx - cy;
+    }
+}
+
+}  // namespace
+
+BOOL CTBEditListCtrl::IsValidInteger(const CString& text) { return IntegerPattern().Matches(text); }
+BOOL CTBEditListCtrl::IsValidReal(const CString& text) { return RealPattern().Matches(text); }
+
+int CTBEditListCtrl::CompareCellTexts(const CString& a, const CString& b) {
+    const int x = std::atoi(a), y = std::atoi(b);
+    if (x != y) return x < y ? -1 : 1;
+    return CompareNoCase(a, b);
+}
+
+void CTBEditListCtrl::SwapRows(int a, int b, bool withItem) {
+    if (a == b) return;
+    CTBEditListRow& x = m_model->rows[static_cast<std::size_t>(a)];
+    CTBEditListRow& y = m_model->rows[static_cast<std::size_t>(b)];
+    const std::size_t columns = x.texts.size();
+    for (std::size_t c = 0; c < columns; ++c) {
+        // Auto-numbered cells keep their place: they count rows, not data.
+        const bool numbered = (x.defs[c] && x.defs[c]->type == TB_EDIT_AUTONUMBER) ||
+                              (y.defs[c] && y.defs[c]->type == TB_EDIT_AUTONUMBER);
+        if (numbered) continue;
+        std::swap(x.texts[c], y.texts[c]);
+        std::swap(x.defs[c], y.defs[c]);
+    }
+    if (withItem) {
+        std::swap(x.data, y.data);
+        std::swap(x.image, y.image);
+    }
+}
+
+void CTBEditListCtrl::QuickSort(int col, int low, int high, bool ascending) {
+    while (low < high) {
+        int i = low, j = high;
+        // A copy: the pivot's row moves while the partition swaps rows.
+        const CString pivot = m_model->rows[static_cast<std::size_t>(low + (high - low) / 2)]
+                                  .texts[static_cast<std::size_t>(col)];
+        auto before = [&](int row) {
+            const int order = CompareCellTexts(m_model->rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(col)], pivot);
+            return ascending ? order < 0 : order > 0;
+        };
+        auto after = [&](int row) {
+            const int order = CompareCellTexts(m_model->rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(col)], pivot);
+            return ascending ? order > 0 : order < 0;
+        };
+        while (i <= j) {
+            while (before(i)) ++i;
+            while (after(j)) --j;
+            if (i <= j) {
+                SwapRows(i, j, false);
+                ++i;
+                --j;
+            }
+        }
+        // Recurse into the smaller side, loop on the larger: the depth stays logarithmic.
+        if (j - low < high - i) {
+            QuickSort(col, low, j, ascending);
+            low = i;
+        } else {
+            QuickSort(col, i, high, ascending);
+            high = j;
+        }
+    }
+}
+
+void CTBEditListCtrl::SortList(int col, bool ascending) {
+    if (!m_model || col < 0 || col >= GetColumnCount() || GetItemCount() < 2) return;
+    if (m_editor && !CloseEdit(TRUE)) return;
+    m_view->setUpdatesEnabled(false);
+    // An auto-numbered column stays as it is, so its cells cannot be moved by the sort
+    // either: comparing them would only reorder the other columns by row numbers.
+    QuickSort(col, 0, GetItemCount() - 1, ascending);
+    m_view->setUpdatesEnabled(true);
+    m_model->RowsChanged(0, GetItemCount() - 1);
+}
+
+void CTBEditListCtrl::MoveDown() {
+    if (!m_model || (m_editor && !CloseEdit(TRUE))) return;
+    std::vector<int> rows;
+    for (int r = GetNextItem(-1, LVNI_SELECTED); r >= 0; r = GetNextItem(r, LVNI_SELECTED)) rows.push_back(r);
+    if (rows.empty() || rows.back() >= GetItemCount() - 1) return;
+    QItemSelectionModel* selection = m_view->selectionModel();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const int r = *it;
+        SwapRows(r, r + 1, true);
+        selection->select(m_model->index(r, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        selection->select(m_model->index(r + 1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (m_current.y == r) m_current.y = r + 1;
+    }
+    m_model->RowsChanged(rows.front(), rows.back() + 1);
+    if (m_current.y >= 0) {
+        selection->setCurrentIndex(m_model->index(m_current.y, 0), QItemSelectionModel::NoUpdate);
+        EnsureVisible(m_current.y, -1, FALSE);
+    }
+}
+
+void CTBEditListCtrl::MoveUp() {
+    if (!m_model || (m_editor && !CloseEdit(TRUE))) return;
+    std::vector<int> rows;
+    for (int r = GetNextItem(-1, LVNI_SELECTED); r >= 0; r = GetNextItem(r, LVNI_SELECTED)) rows.push_back(r);
+    if (rows.empty() || rows.front() <= 0) return;
+    QItemSelectionModel* selection = m_view->selectionModel();
+    for (int r : rows) {
+        SwapRows(r, r - 1, true);
+        selection->select(m_model->index(r, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        selection->select(m_model->index(r - 1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (m_current.y == r) m_current.y = r - 1;
+    }
+    m_model->RowsChanged(rows.front() - 1, rows.back());
+    if (m_current.y >= 0) {
+        selection->setCurrentIndex(m_model->index(m_current.y, 0), QItemSelectionModel::NoUpdate);
+        EnsureVisible(m_current.y, -1, FALSE);
+    }
+}
