@@ -39,6 +39,8 @@ constexpr UINT IDC_RECORDER_DELETEALL = 4082;
 constexpr UINT IDC_RECORDER_FILES = 4083;
 constexpr UINT IDC_RECORDER_POINTS = 4084;
 constexpr UINT IDC_RECORDER_SPACING = 4085;
+constexpr UINT IDC_RECORDER_POINTS_LABEL = 4086;
+constexpr UINT IDC_RECORDER_SPACING_LABEL = 4087;
 
 /// Check boxes and radio buttons read and set through their messages.
 inline bool IsChecked(const CWnd& dialog, UINT id) {

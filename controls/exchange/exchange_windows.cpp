@@ -1,6 +1,7 @@
 // The exchange dialogs as the windows of their rules: the engine's requests through
 // the dialog hub show these windows once the window layer runs.
 #include <toolbox/ui/exchange_dialogs.h>
+#include <toolbox/ui/recorder_files_dialog.h>
 
 #include <toolbox/ui/window_layer.h>
 
@@ -26,4 +27,5 @@ void TBRegisterExchangeWindows() {
     RegisterWindow<CTextImportRules, CTextImportDlg>(IDD_TEXT_IMPORT);
     RegisterWindow<CExportSeparatorRules, CExportSeparatorDlg>(IDD_EXPORT_SEPARATOR);
     RegisterWindow<CTableChoiceRules, CTableChoiceDlg>(IDD_TB_TABLE_CHOICE);
+    RegisterWindow<CRecorderFilesRules, CRecorderFilesDlg>(4308);
 }

@@ -5,6 +5,7 @@
 
 #include <toolbox/exchange/read_and_write_files.h>
 #include <toolbox/ui/exchange_dialogs.h>
+#include <toolbox/ui/recorder_files_dialog.h>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -24,7 +25,7 @@ int g_testGeneration = 0;
 
 /// Runs action on the next modal dialog of this test; gives up after about 3 s, so a
 /// dialog that never comes leaves no poll behind for the next test's dialogs.
-void OnModal(std::function<void(CWnd&)> action, bool* shown = nullptr) {
+void PollModal(std::function<void(QWidget*)> action, bool* shown = nullptr) {
     auto tries = std::make_shared<int>(300);
     auto poll = std::make_shared<std::function<void()>>();
     std::weak_ptr<std::function<void()>> weak = poll;
@@ -33,12 +34,26 @@ void OnModal(std::function<void(CWnd&)> action, bool* shown = nullptr) {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal && modal->isVisible()) {
             if (shown) *shown = true;
-            action(*CWnd::FromHandlePermanent(reinterpret_cast<HWND>(modal)));
+            action(modal);
         } else if (auto self = weak.lock(); self && --*tries > 0) {
             QTimer::singleShot(10, [self] { (*self)(); });
         }
     };
     QTimer::singleShot(0, [poll] { (*poll)(); });
+}
+
+void OnModal(std::function<void(CWnd&)> action, bool* shown = nullptr) {
+    PollModal([action](QWidget* modal) { action(*CWnd::FromHandlePermanent(reinterpret_cast<HWND>(modal))); }, shown);
+}
+
+/// Answers the next file dialog with path.
+void AnswerFileDialog(const std::string& path) {
+    PollModal([path](QWidget* modal) {
+        auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(path));  // typed, the completer's popup would take the Return
+        QTest::keyClick(name, Qt::Key_Return);
+    });
 }
 
 /// Clicks near the left end, where a check box or radio button has its box and text.
@@ -250,4 +265,74 @@ TEST_F(ExchangeDialogs, TableDialogListsTheTablesAndFollowsItsSize) {
     EXPECT_EQ(workbook.GetLastErrorNumber(), 7);
     ASSERT_FALSE(offered.isEmpty());
     for (const QString& name : offered) EXPECT_FALSE(name.endsWith('$')) << name.toStdString();
+}
+
+TEST_F(ExchangeDialogs, RecorderDialogAddsDeletesAndNamesFiles) {
+    const std::string first = Write("scope1.dat", "5\n0.001\nCH1\nV\n1\n2\n3\n4\n5\n");
+    const std::string second = Write("scope2.dat", "3\n0.0015\nCH2\nA\n10\n20\n30\n");
+    QStringList seen;
+    bool deleteAtStart = true, newAfterSecond = true, deleteAfterSelect = false;
+    OnModal([&](CWnd& window) {
+        auto& dialog = dynamic_cast<CRecorderFilesDlg&>(window);
+        CTBEditListCtrl& list = dialog.GetList();
+        auto tip = [&](UINT id) {
+            return dynamic_cast<CTBBitmapButton*>(CWnd::FromHandlePermanent(dialog.GetDlgItem(id)->m_hWnd))->GetToolTipText();
+        };
+        seen << QString(list.GetEditColumnName(0).GetString()) + "|" + list.GetEditColumnName(1).GetString() + "|" +
+                    list.GetEditColumnName(2).GetString()
+             << QString(tip(4080).GetString()) + "|" + tip(4081).GetString() + "|" + tip(4082).GetString()
+             << Text(dialog, 4084);
+        deleteAtStart = dialog.GetDlgItem(4081)->IsWindowEnabled();
+        AnswerFileDialog(second);
+        Click(dialog, 4080);
+        seen << QString::number(list.GetItemCount()) + ":" + Text(dialog, 4084) + ":" + Text(dialog, 4085);
+        newAfterSecond = dialog.GetDlgItem(4080)->IsWindowEnabled();
+        // Name and unit typed into the grid's cells of the first file.
+        QWidget* viewport = list.GetWidget()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
+        auto clickCell = [&](int row, int column) {  // cell rectangles are in the list's client area
+            CRect cell;
+            list.GetCellRect(row, column, &cell);
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(cell.CenterPoint().x, cell.CenterPoint().y) - viewport->pos());
+            uitest::RunEvents();
+        };
+        auto editCell = [&](int row, int column, const char* text) {
+            clickCell(row, column);
+            if (!list.IsEditActive()) return;
+            QWidget* editor = list.GetEditControl()->GetWidget();
+            QTest::keyClicks(editor, text);
+            QTest::keyClick(editor, Qt::Key_Return);
+            uitest::RunEvents();
+        };
+        editCell(0, 1, "Voltage");
+        editCell(0, 2, "V");
+        // Selecting the second file enables DELETE; deleting it brings the first file's base back.
+        clickCell(1, 0);
+        deleteAfterSelect = dialog.GetDlgItem(4081)->IsWindowEnabled();
+        Click(dialog, 4081);
+        seen << QString::number(list.GetItemCount()) + ":" + Text(dialog, 4084);
+        Click(dialog, IDOK);
+    });
+    CReadAndWriteFiles files;
+    ASSERT_EQ(files.ReadInfoFile(first.c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 1) << files.GetLastError().GetString();
+    EXPECT_EQ(seen, (QStringList{"File|Channel Name|Channel Unit", "Add a new file|Delete current selected file|Delete all files",
+                                 "5", "2:3:1.5ms", "1:5"}));
+    EXPECT_FALSE(deleteAtStart);
+    EXPECT_FALSE(newAfterSecond) << "a limit of 3 channels takes two files";
+    EXPECT_TRUE(deleteAfterSelect);
+    ASSERT_EQ(files.GetNrChannels(), 2);
+    EXPECT_EQ(files.GetNrItems(), 5);
+    EXPECT_STREQ(files.GetChannel(1)->GetChannelName(), "Voltage");
+    EXPECT_STREQ(files.GetChannel(1)->GetUnitName(), "V");
+
+    // DELETEALL empties the list and disables OK; cancelling is class 7.
+    bool okAfterDeleteAll = true;
+    OnModal([&](CWnd& dialog) {
+        Click(dialog, 4082);
+        okAfterDeleteAll = dialog.GetDlgItem(IDOK)->IsWindowEnabled();
+        Click(dialog, IDCANCEL);
+    });
+    CReadAndWriteFiles cancelled;
+    EXPECT_EQ(cancelled.ReadInfoFile(first.c_str(), "", -1, nullptr, nullptr, 1, 0, -1), 0);
+    EXPECT_EQ(cancelled.GetLastErrorNumber(), 7);
+    EXPECT_FALSE(okAfterDeleteAll);
 }
