@@ -8,6 +8,9 @@
 
 #include "controls/exchange/exchange_ids.h"
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+
 using namespace tb_exchange_ui;
 
 namespace {
@@ -74,7 +77,18 @@ void CRecorderFilesDlg::FillList() {
         m_list.SetEditItemText(i, kNameColumn, m_rules.GetChannelName(i), TB_EDIT_TEXT);
         m_list.SetEditItemText(i, kUnitColumn, m_rules.GetChannelUnit(i), TB_EDIT_TEXT);
     }
+    FitColumns();
+}
+
+void CRecorderFilesDlg::FitColumns() {
     m_list.AutoSizeColumn();
+    // The room the columns leave goes to the paths, which are long and shown elided.
+    auto* area = qobject_cast<QAbstractScrollArea*>(m_list.GetWidget());
+    if (!area) return;
+    int used = 0;
+    for (int c = 0; c < m_list.GetColumnCount(); ++c) used += m_list.GetColumnWidth(c);
+    const int spare = area->maximumViewportSize().width() - area->verticalScrollBar()->sizeHint().width() - used;
+    if (spare > 0) m_list.SetColumnWidth(kFileColumn, m_list.GetColumnWidth(kFileColumn) + spare);
 }
 
 void CRecorderFilesDlg::ShowTimeBase() {

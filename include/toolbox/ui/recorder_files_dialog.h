@@ -35,6 +35,7 @@ protected:
 
 private:
     void FillList();
+    void FitColumns();
     void ShowTimeBase();
     void UpdateButtons();
     void TakeEditedCells();
