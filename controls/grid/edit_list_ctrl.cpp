@@ -102,11 +102,16 @@ void CTBEditListCtrl::SetUpView() {
     QObject::connect(m_view->header(), &QHeaderView::sectionResized, m_view, [this] {
         if (m_editor) CloseEdit(TRUE);
     });
+    QObject::connect(m_view->header(), &QHeaderView::sectionPressed, m_view, [this] {
+        if (m_editor) CloseEdit(TRUE);
+    });
     QObject::connect(m_view->header(), &QHeaderView::sectionHandleDoubleClicked, m_view,
-                     [this](int col) { AutoSizeColumn(col); });
+                     [this](int col) {
+                         if (m_view) AutoSizeColumn(col);
+                     });
     QObject::connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, m_view,
                      [this](const QModelIndex& now, const QModelIndex&) {
-                         if (!now.isValid() || !m_view->selectionModel()->isRowSelected(now.row(), QModelIndex()))
+                         if (!m_view || !now.isValid() || !m_view->selectionModel()->isRowSelected(now.row(), QModelIndex()))
                              return;
                          NotifyParent(TBWM_LIST_ROW_SELECTED, now.row(), std::max<int>(0, m_current.x), true);
                      });

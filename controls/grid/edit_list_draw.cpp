@@ -5,6 +5,9 @@
 
 #include <toolbox/ui/drawing.h>
 
+#include <QColor>
+#include <QPainter>
+
 #include <cstdlib>
 
 namespace {
@@ -53,6 +56,15 @@ void CTBEditListCtrl::DrawCell(CDC& dc, int row, int col, const CRect& rect, BOO
             if (text != "0" && !text.IsEmpty()) state |= DFCS_CHECKED;
             if (type == TB_EDIT_CHECK_INACTIVE || type == TB_EDIT_RADIO_INACTIVE) state |= DFCS_INACTIVE;
             dc.DrawFrameControl(&glyph, DFC_BUTTON, state);
+            if (state & DFCS_INACTIVE) {
+                // The inactive look: the glyph half covered by the face colour, whatever
+                // the style makes of a disabled button.
+                if (QPainter* painter = dc.GetPainter()) {
+                    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+                    painter->fillRect(QRect(glyph.left, glyph.top, glyph.Width(), glyph.Height()),
+                                      QColor(GetRValue(face), GetGValue(face), GetBValue(face), 140));
+                }
+            }
             m_checkHitWidth = side + 4;
             return;
         }

@@ -117,7 +117,10 @@ bool CTBEditListCtrl::OpenEditor(int row, int col, const CRect& rect) {
         case TB_EDIT_INDEX: {
             if (!m_edit) m_edit = std::make_unique<CTBOwnEdit>();
             const CString shown = def.type == TB_EDIT_INDEX ? TBExtended_itoa(IndexOfLastBracket(text)) : text;
-            if (!m_edit->Create(shown, child | WS_BORDER | ES_AUTOHSCROLL, rect, this, kEditorId)) return false;
+            // The edit keeps the column's alignment.
+            const int format = col < static_cast<int>(m_model->formats.size()) ? m_model->formats[static_cast<std::size_t>(col)] & 3 : 0;
+            const DWORD align = format == LVCFMT_RIGHT ? ES_RIGHT : format == LVCFMT_CENTER ? ES_CENTER : ES_LEFT;
+            if (!m_edit->Create(shown, child | WS_BORDER | ES_AUTOHSCROLL | align, rect, this, kEditorId)) return false;
             m_editor = m_edit.get();
             return true;
         }
@@ -156,6 +159,8 @@ bool CTBEditListCtrl::OpenEditor(int row, int col, const CRect& rect) {
         }
         case TB_EDIT_COLOR: {
             if (!m_colorPopup) m_colorPopup = std::make_unique<CTBColorPopup>();
+            // A popup closed a moment ago may still wait for its posted destruction.
+            if (m_colorPopup->m_hWnd) m_colorPopup->DestroyWindow();
             CPoint below(rect.left, rect.bottom);
             ClientToScreen(&below);
             if (!m_colorPopup->Create(below, GetItemColor(row, col), this, kEditorId)) return false;
@@ -254,6 +259,8 @@ LRESULT CTBEditListCtrl::OnRejected(UINT message, WPARAM wParam, LPARAM lParam) 
     CloseEdit(FALSE);
     const CPoint cell = CellOfParam(wParam);
     SelectItem(cell, TRUE);
+    // The message box had the keyboard: the list's window takes it back for the editor.
+    if (box && m_view->window()) m_view->window()->activateWindow();
     if (!DoEdit(cell) || !m_editor) return 0;
     // The user corrects the rejected text in place; the cell shows it meanwhile.
     if (m_editor == m_browse.get() && m_browse->GetEditControl())
@@ -425,6 +432,16 @@ void CTBEditListCtrl::OpenFirstEditable() {
 }
 
 void CTBEditListCtrl::OnKeyDown(UINT vk, UINT, UINT) {
+    if (m_editor && m_editor->GetWidget()) {
+        // A key the open editor left alone bubbles up here: it is the editor's, and the
+        // editor must live on while Qt still delivers it.
+        QWidget* focus = QApplication::focusWidget();
+        QWidget* editor = m_editor->GetWidget();
+        if (focus && (focus == editor || editor->isAncestorOf(focus))) {
+            Default();
+            return;
+        }
+    }
     if (vk == kVkF2) {
         if (!CloseEdit(TRUE)) return;
         OpenFirstEditable();
@@ -443,6 +460,15 @@ LRESULT CTBEditListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_LBUTTONUP: OnLButtonUp(static_cast<UINT>(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))); return 0;
         case WM_KEYDOWN: OnKeyDown(static_cast<UINT>(wParam), 0, 0); return 0;
         case WM_MOUSEWHEEL:
+            if (m_editor && m_editor->GetWidget()) {
+                // A wheel turn the editor did not take bubbles up from it: closing the
+                // editor now would delete the widget Qt is still delivering to.
+                QWidget* editor = m_editor->GetWidget();
+                const QPoint inside = editor->mapFromGlobal(QPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+                if (editor->rect().contains(inside)) break;
+            }
+            if (m_editor && !CloseEdit(TRUE)) return 0;
+            break;
         case WM_RBUTTONDOWN:
             if (m_editor && !CloseEdit(TRUE)) return 0;
             break;
@@ -471,10 +497,15 @@ LRESULT CTBEditListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_CLOSE:
             if (m_editor && !CloseEdit(TRUE)) return 0;
             break;
-        case WM_DESTROY:
+        case WM_DESTROY: {
             if (m_editor) CloseEdit(TRUE);
             DestroyEditor();
-            break;
+            // The view and its model go with the window.
+            const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+            m_view = nullptr;
+            m_model = nullptr;
+            return result;
+        }
         case TBWM_EDITOR_CHANGED: return OnEditorChanged(wParam, lParam);
         case TBWM_EDITOR_FINISH: return OnEditorFinish(wParam, lParam);
         case TBWM_EDITOR_CANCEL: return OnEditorCancel(wParam, lParam);

@@ -88,8 +88,10 @@ void CTBEditListCtrl::QuickSort(int col, int low, int high, bool ascending) {
             return ascending ? order > 0 : order < 0;
         };
         while (i <= j) {
-            while (before(i)) ++i;
-            while (after(j)) --j;
+            // Bounded scans: auto-numbered cells never move, so a swap may leave the
+            // compared texts where they were and the usual sentinels are missing.
+            while (i < high && before(i)) ++i;
+            while (j > low && after(j)) --j;
             if (i <= j) {
                 SwapRows(i, j, false);
                 ++i;
@@ -110,9 +112,12 @@ void CTBEditListCtrl::QuickSort(int col, int low, int high, bool ascending) {
 void CTBEditListCtrl::SortList(int col, bool ascending) {
     if (!m_model || col < 0 || col >= GetColumnCount() || GetItemCount() < 2) return;
     if (m_editor && !CloseEdit(TRUE)) return;
+    // Auto-numbered cells stay where they are: a column of them is in row order already.
+    for (const CTBEditListRow& row : m_model->rows) {
+        const TB_SITEMDEF* def = row.defs[static_cast<std::size_t>(col)].get();
+        if (def && def->type == TB_EDIT_AUTONUMBER) return;
+    }
     m_view->setUpdatesEnabled(false);
-    // An auto-numbered column stays as it is, so its cells cannot be moved by the sort
-    // either: comparing them would only reorder the other columns by row numbers.
     QuickSort(col, 0, GetItemCount() - 1, ascending);
     m_view->setUpdatesEnabled(true);
     m_model->RowsChanged(0, GetItemCount() - 1);

@@ -13,6 +13,7 @@
 #include "controls/editors/gallery_editors.h"
 #include "controls/units/gallery_units.h"
 #include "controls/pickers/gallery_pickers.h"
+#include "controls/grid/grid_gallery.h"
 
 #include <QApplication>
 #include <cmath>
@@ -321,6 +322,7 @@ int TBRenderGallery(const char* folder) {
     written += TBRenderEditorGallery(dir);
     written += TBRenderUnitGallery(dir);
     written += TBRenderPickerGallery(dir);
+    written += TBRenderGridGallery(dir);
     written += TBRenderExchangeGallery(dir);
     TBStopWindowLayer();
     return written;

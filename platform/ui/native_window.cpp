@@ -509,8 +509,12 @@ bool CNativeWindow::DispatchKey(QEvent* e) {
     }
     if (up) return SendFromEvent(alt ? WM_SYSKEYUP : WM_KEYUP, vk, TBKeyData(key, true), e);
     bool eaten = false;
+    QPointer<CNativeWindow> self(this);
     if (vk) eaten = SendFromEvent(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, TBKeyData(key, false), e);
-    if (!m_widget) return true;
+    // A window destroyed by its key-down handler (this object went with its widget) gets
+    // no character message: its window object may already stand for a new window, such
+    // as an in-place editor reopened on another cell.
+    if (!self || !Alive()) return true;
     const QString text = key->text();
     if (!text.isEmpty() && !alt) {
         // The character of the key, as the message loop's translation makes it.

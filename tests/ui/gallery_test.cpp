@@ -37,9 +37,10 @@ TEST(Gallery, WritesEveryDialogMenuAndSampleAsAPictureWithContent) {
                              "dialog_browse_dir.png", "unit_controls.png", "unit_combo_dropped.png", "unit_edit_menu.png",
                              "dialog_unit_sample.png", "selector_pen_style.png", "selector_pen_width.png",
                              "selector_brush_style.png", "style_combos.png", "style_combo_1_dropped.png",
-                             "tbpen_lines.png", "color_popup.png"})
+                             "tbpen_lines.png", "color_popup.png", "grid_cell_types.png", "grid_edit_open.png",
+                             "grid_combo_dropped.png"})
         EXPECT_TRUE(files.contains(QLatin1String(page))) << page;
-    EXPECT_GE(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + dialogPages.size() + 4 + 4 + 2 + 14);
+    EXPECT_GE(written, 5 + static_cast<int>(TBGetDialogTemplateIds().size()) + 3 + dialogPages.size() + 4 + 4 + 2 + 14 + 3);
     for (UINT id : TBGetDialogTemplateIds()) EXPECT_TRUE(files.contains(QStringLiteral("dialog_%1.png").arg(id))) << id;
     for (const QString& file : files) {
         const QImage image(dir.filePath(file));
