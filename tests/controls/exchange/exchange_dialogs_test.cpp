@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include <fstream>
@@ -43,7 +42,7 @@ void PollModal(std::function<void(QWidget*)> action, bool* shown = nullptr) {
 }
 
 void OnModal(std::function<void(CWnd&)> action, bool* shown = nullptr) {
-    PollModal([action](QWidget* modal) { action(*CWnd::FromHandlePermanent(reinterpret_cast<HWND>(modal))); }, shown);
+    PollModal([action](QWidget* w) { action(*CWnd::FromHandlePermanent(reinterpret_cast<HWND>(w))); }, shown);
 }
 
 /// Answers the next file dialog with path.
@@ -71,8 +70,8 @@ void Type(CWnd& dialog, UINT id, const char* text) {
 }
 
 QTreeWidget* List(CWnd& dialog, UINT id) { return qobject_cast<QTreeWidget*>(dialog.GetDlgItem(id)->GetWidget()); }
+QString State(CWnd& dialog, UINT id) { return dialog.GetDlgItem(id)->IsWindowEnabled() ? "on" : "off"; }
 QString Text(CWnd& dialog, UINT id) { return QString::fromUtf8(dialog.GetDlgItem(id)->GetWindowText().GetString()); }
-QString Header(QTreeWidget* list, int column) { return list->headerItem()->text(column); }
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -95,14 +94,11 @@ protected:
         files.InsertChannel(0, &m_u, "U", "V");
         files.InsertChannel(1, &m_i, "I", "A");
     }
+    void SetUp() override { m_u.Add(1.5), m_u.Add(2), m_i.Add(0.25), m_i.Add(-3); }
+    void TearDown() override { ++g_testGeneration; }
     QTemporaryDir m_dir;
     uitest::SettingsFolder m_settings;
     CArray<double, double> m_u, m_i;
-    void TearDown() override { ++g_testGeneration; }
-    void SetUp() override {
-        m_u.Add(1.5), m_u.Add(2);
-        m_i.Add(0.25), m_i.Add(-3);
-    }
 };
 
 /// Two comment lines, a quoted title line at line 3, then 30 rows "t,u,i".
@@ -117,54 +113,43 @@ std::string MeasurementText() {
 
 TEST_F(ExchangeDialogs, ImportPreviewsFollowTheChoicesAndTheEngineReadsWhatWasChosen) {
     const std::string path = Write("bench.txt", MeasurementText());
-    QStringList columnsSeen, originalStarts;
-    bool stayedOpen = false, otherEditEnabled = true, decimalEditEnabled = false;
+    QStringList seen;
     OnModal([&](CWnd& dialog) {
         QTreeWidget* interpreted = List(dialog, kInterpreted);
-        auto columns = [&] { columnsSeen << QString::number(interpreted->columnCount()) + ":" + Header(interpreted, 0); };
-        columns();  // Semicolon only: each line is one column
+        auto columns = [&] { seen << QString::number(interpreted->columnCount()) + ":" + interpreted->headerItem()->text(0); };
+        auto firstLine = [&] { seen << Text(dialog, kOriginal).section('\n', 0, 0).simplified(); };
+        columns();            // Semicolon only: each line is one column
         Click(dialog, 4062);  // Comma
         columns();
         Click(dialog, 4060);  // Semicolon off
         Type(dialog, kStartLine, "3");
         columns();  // the quoted titles of line 3
-        originalStarts << Text(dialog, kOriginal).section('\n', 0, 0).trimmed();
+        firstLine();
         Type(dialog, kStartLine, "30");
-        originalStarts << Text(dialog, kOriginal).section('\n', 0, 0).trimmed();
+        firstLine();  // the window moves with the start line
         Type(dialog, kStartLine, "3");
-        otherEditEnabled = dialog.GetDlgItem(kOtherText)->IsWindowEnabled();
+        seen << State(dialog, kOtherText);
         Click(dialog, 4070);  // decimal Other
-        decimalEditEnabled = dialog.GetDlgItem(kDecimalText)->IsWindowEnabled();
+        seen << State(dialog, kDecimalText);
         Click(dialog, 4068);  // back to Point
-        // Without any separator OK keeps the dialog open.
-        Click(dialog, 4062);
+        Click(dialog, 4062);  // no separator: OK keeps the dialog open
         Click(dialog, IDOK);
-        stayedOpen = dialog.GetWidget()->isVisible();
+        seen << (dialog.GetWidget()->isVisible() ? "open" : "closed");
         Click(dialog, 4062);
         Click(dialog, IDOK);
     });
     CReadAndWriteFiles files;
     ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1) << files.GetLastError().GetString();
-    EXPECT_EQ(columnsSeen, (QStringList{"1:Bench 4", "3:Bench 4", "3:t(s)"}));
-    ASSERT_EQ(originalStarts.size(), 2);
-    EXPECT_TRUE(originalStarts[0].startsWith("1:")) << originalStarts[0].toStdString();
-    EXPECT_TRUE(originalStarts[1].startsWith("10:")) << "the window moves with the start line";
-    EXPECT_TRUE(stayedOpen);
-    EXPECT_FALSE(otherEditEnabled);
-    EXPECT_TRUE(decimalEditEnabled);
+    EXPECT_EQ(seen, (QStringList{"1:Bench 4", "3:Bench 4", "3:t(s)", "1: Bench 4", "10: 6.5,12,-6", "off", "on", "open"}));
     EXPECT_STREQ(files.GetSeperator(), ",");
     ASSERT_EQ(files.GetNrChannels(), 3);
     ASSERT_EQ(files.GetNrItems(), 30);
     EXPECT_STREQ(files.GetChannel(1)->GetChannelName(), "U");
     EXPECT_STREQ(files.GetChannel(2)->GetUnitName(), "A");
-    CArray<double, double> t, u, i;
-    files.GetChannel(0)->SetDoubleArray(&t);
-    files.GetChannel(1)->SetDoubleArray(&u);
-    files.GetChannel(2)->SetDoubleArray(&i);
+    CArray<double, double> values[3];
+    for (int c = 0; c < 3; ++c) files.GetChannel(c)->SetDoubleArray(&values[c]);
     ASSERT_EQ(files.ReadDataFile(), 1);
-    EXPECT_DOUBLE_EQ(t[29], 29.5);
-    EXPECT_DOUBLE_EQ(u[29], 58);
-    EXPECT_DOUBLE_EQ(i[29], -29);
+    EXPECT_EQ(std::vector<double>({values[0][29], values[1][29], values[2][29]}), std::vector<double>({29.5, 58, -29}));
 }
 
 TEST_F(ExchangeDialogs, ImportCancelledOrNotTextIsClassSeven) {
@@ -187,14 +172,14 @@ TEST_F(ExchangeDialogs, ImportCancelledOrNotTextIsClassSeven) {
 
 TEST_F(ExchangeDialogs, ExportAsksForSymbolsInTextAndCharacteristicMode) {
     // Text mode: tab and decimal comma; OK goes grey while no separator is chosen.
-    bool decimalsEnabled = false, okGrey = false, okBack = false;
+    QStringList seen;
     OnModal([&](CWnd& dialog) {
-        decimalsEnabled = dialog.GetDlgItem(4034)->IsWindowEnabled();
+        seen << State(dialog, 4034);
         for (UINT id : {4030u, 4031u, 4032u, 4033u}) dialog.GetDlgItem(id)->SendMessage(BM_SETCHECK, BST_UNCHECKED);
         Click(dialog, IDOK);
-        okGrey = !dialog.GetDlgItem(IDOK)->IsWindowEnabled() && dialog.GetWidget()->isVisible();
+        seen << State(dialog, IDOK);
         Click(dialog, 4031);  // Tab
-        okBack = dialog.GetDlgItem(IDOK)->IsWindowEnabled();
+        seen << State(dialog, IDOK);
         Click(dialog, 4035);  // decimal Comma
         Click(dialog, IDOK);
     });
@@ -202,14 +187,11 @@ TEST_F(ExchangeDialogs, ExportAsksForSymbolsInTextAndCharacteristicMode) {
     PrepareWrite(files);
     const std::string text = m_dir.path().toStdString() + "/out.txt";
     ASSERT_EQ(files.WriteFile(text.c_str(), "", 11, nullptr, nullptr, 1, 0), 1) << files.GetLastError().GetString();
-    EXPECT_TRUE(decimalsEnabled);
-    EXPECT_TRUE(okGrey);
-    EXPECT_TRUE(okBack);
     EXPECT_EQ(ReadAll(text), "\"U(V)\"\t\"I(A)\"\r\n1,5\t0,25\r\n2\t-3");
 
     // Characteristic mode: the decimal group is disabled; Space separates.
     OnModal([&](CWnd& dialog) {
-        decimalsEnabled = dialog.GetDlgItem(4034)->IsWindowEnabled() || dialog.GetDlgItem(4036)->IsWindowEnabled();
+        seen << State(dialog, 4034) + State(dialog, 4035) + State(dialog, 4036);
         Click(dialog, 4033);
         Click(dialog, IDOK);
     });
@@ -217,8 +199,8 @@ TEST_F(ExchangeDialogs, ExportAsksForSymbolsInTextAndCharacteristicMode) {
     PrepareWrite(curve);
     const std::string mdx = m_dir.path().toStdString() + "/out.mdx";
     ASSERT_EQ(curve.WriteFile(mdx.c_str(), "", 0, nullptr, nullptr, 1, 0), 1) << curve.GetLastError().GetString();
-    EXPECT_FALSE(decimalsEnabled);
     EXPECT_EQ(curve.GetSep(), ' ');
+    EXPECT_EQ(seen, (QStringList{"on", "off", "on", "offoffoff"}));
 
     OnModal([](CWnd& dialog) { Click(dialog, IDCANCEL); });
     CReadAndWriteFiles cancelled;
@@ -271,23 +253,19 @@ TEST_F(ExchangeDialogs, RecorderDialogAddsDeletesAndNamesFiles) {
     const std::string first = Write("scope1.dat", "5\n0.001\nCH1\nV\n1\n2\n3\n4\n5\n");
     const std::string second = Write("scope2.dat", "3\n0.0015\nCH2\nA\n10\n20\n30\n");
     QStringList seen;
-    bool deleteAtStart = true, newAfterSecond = true, deleteAfterSelect = false;
     OnModal([&](CWnd& window) {
         auto& dialog = dynamic_cast<CRecorderFilesDlg&>(window);
         CTBEditListCtrl& list = dialog.GetList();
-        auto tip = [&](UINT id) {
-            return dynamic_cast<CTBBitmapButton*>(CWnd::FromHandlePermanent(dialog.GetDlgItem(id)->m_hWnd))->GetToolTipText();
-        };
-        seen << QString(list.GetEditColumnName(0).GetString()) + "|" + list.GetEditColumnName(1).GetString() + "|" +
-                    list.GetEditColumnName(2).GetString()
-             << QString(tip(4080).GetString()) + "|" + tip(4081).GetString() + "|" + tip(4082).GetString()
-             << Text(dialog, 4084);
-        deleteAtStart = dialog.GetDlgItem(4081)->IsWindowEnabled();
+        for (UINT id : {4080u, 4081u, 4082u})
+            seen << dynamic_cast<CTBBitmapButton*>(CWnd::FromHandlePermanent(dialog.GetDlgItem(id)->m_hWnd))
+                        ->GetToolTipText()
+                        .GetString();
+        for (int c = 0; c < 3; ++c) seen << list.GetEditColumnName(c).GetString();
+        seen << Text(dialog, 4084) + State(dialog, 4081);  // DELETE waits for a selected row
         AnswerFileDialog(second);
         Click(dialog, 4080);
-        seen << QString::number(list.GetItemCount()) + ":" + Text(dialog, 4084) + ":" + Text(dialog, 4085);
-        newAfterSecond = dialog.GetDlgItem(4080)->IsWindowEnabled();
-        // Name and unit typed into the grid's cells of the first file.
+        seen << QString::number(list.GetItemCount()) + ":" + Text(dialog, 4084) + ":" + Text(dialog, 4085) +
+                    State(dialog, 4080);  // a limit of 3 channels takes two files
         QWidget* viewport = list.GetWidget()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
         auto clickCell = [&](int row, int column) {  // cell rectangles are in the list's client area
             CRect cell;
@@ -295,44 +273,36 @@ TEST_F(ExchangeDialogs, RecorderDialogAddsDeletesAndNamesFiles) {
             QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(cell.CenterPoint().x, cell.CenterPoint().y) - viewport->pos());
             uitest::RunEvents();
         };
-        auto editCell = [&](int row, int column, const char* text) {
-            clickCell(row, column);
-            if (!list.IsEditActive()) return;
-            QWidget* editor = list.GetEditControl()->GetWidget();
-            QTest::keyClicks(editor, text);
-            QTest::keyClick(editor, Qt::Key_Return);
+        for (const auto& [column, text] : {std::pair<int, const char*>{1, "Voltage"}, {2, "V"}}) {
+            clickCell(0, column);  // opens the cell's editor
+            if (!list.IsEditActive()) continue;
+            QTest::keyClicks(list.GetEditControl()->GetWidget(), text);
+            QTest::keyClick(list.GetEditControl()->GetWidget(), Qt::Key_Return);
             uitest::RunEvents();
-        };
-        editCell(0, 1, "Voltage");
-        editCell(0, 2, "V");
-        // Selecting the second file enables DELETE; deleting it brings the first file's base back.
+        }
         clickCell(1, 0);
-        deleteAfterSelect = dialog.GetDlgItem(4081)->IsWindowEnabled();
-        Click(dialog, 4081);
+        seen << State(dialog, 4081);
+        Click(dialog, 4081);  // deleting the second file brings the first file's base back
         seen << QString::number(list.GetItemCount()) + ":" + Text(dialog, 4084);
         Click(dialog, IDOK);
     });
     CReadAndWriteFiles files;
     ASSERT_EQ(files.ReadInfoFile(first.c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 1) << files.GetLastError().GetString();
-    EXPECT_EQ(seen, (QStringList{"File|Channel Name|Channel Unit", "Add a new file|Delete current selected file|Delete all files",
-                                 "5", "2:3:1.5ms", "1:5"}));
-    EXPECT_FALSE(deleteAtStart);
-    EXPECT_FALSE(newAfterSecond) << "a limit of 3 channels takes two files";
-    EXPECT_TRUE(deleteAfterSelect);
+    EXPECT_EQ(seen, (QStringList{"Add a new file", "Delete current selected file", "Delete all files", "File",
+                                 "Channel Name", "Channel Unit", "5off", "2:3:1.5msoff", "on", "1:5"}));
     ASSERT_EQ(files.GetNrChannels(), 2);
     EXPECT_EQ(files.GetNrItems(), 5);
     EXPECT_STREQ(files.GetChannel(1)->GetChannelName(), "Voltage");
     EXPECT_STREQ(files.GetChannel(1)->GetUnitName(), "V");
 
     // DELETEALL empties the list and disables OK; cancelling is class 7.
-    bool okAfterDeleteAll = true;
     OnModal([&](CWnd& dialog) {
         Click(dialog, 4082);
-        okAfterDeleteAll = dialog.GetDlgItem(IDOK)->IsWindowEnabled();
+        seen << State(dialog, IDOK);
         Click(dialog, IDCANCEL);
     });
     CReadAndWriteFiles cancelled;
     EXPECT_EQ(cancelled.ReadInfoFile(first.c_str(), "", -1, nullptr, nullptr, 1, 0, -1), 0);
     EXPECT_EQ(cancelled.GetLastErrorNumber(), 7);
-    EXPECT_FALSE(okAfterDeleteAll);
+    EXPECT_EQ(seen.last(), "off");
 }
