@@ -129,6 +129,7 @@ int CTBEditListCtrl::InsertEditColumn(int col, const LVCOLUMN* column) {
 
 int CTBEditListCtrl::InsertEditColumn(int col, LPCTSTR name, int format, int width) {
     if (!m_model) return -1;
+    if (m_editor && !CloseEdit(TRUE)) return -1;
     col = std::max(0, std::min(col, GetColumnCount()));
     if (!m_model->InsertColumn(col, name ? name : "", format)) return -1;
     m_columnData.insert(m_columnData.begin() + col, 0);
@@ -211,6 +212,7 @@ void CTBEditListCtrl::SetDef(int row, int col, LPCTSTR text, TB_EnumEditTypes ty
     CTBEditListRow& r = m_model->rows[static_cast<std::size_t>(row)];
     auto def = std::make_unique<TB_SITEMDEF>();
     def->type = type;
+    if (type == TB_EDIT_AUTONUMBER) m_hasAutoNumbers = true;
     def->listEntries = entries ? entries : "";
     def->additional = additional;
     r.defs[static_cast<std::size_t>(col)] = std::move(def);
@@ -266,7 +268,13 @@ int CTBEditListCtrl::InsertEditItem(UINT mask, int row, LPCTSTR text, UINT state
     if (mask & LVIF_PARAM) r.data = static_cast<DWORD_PTR>(data);
     if ((mask & LVIF_STATE) && stateMask) SetItemState(row, state, stateMask);
     if (m_current.y >= row) ++m_current.y;
-    if (m_editing.y >= row) ++m_editing.y;
+    if (m_editor && m_editing.y >= row) {
+        // The open editor follows its cell down.
+        ++m_editing.y;
+        RECT cell{};
+        if (GetCellRect(m_editing.y, m_editing.x, &cell) && m_editor != static_cast<CWnd*>(m_colorPopup.get()))
+            m_editor->MoveWindow(cell);
+    }
     return row;
 }
 
@@ -298,6 +306,7 @@ CString CTBEditListCtrl::GetItemText(int row, int col) const {
 
 BOOL CTBEditListCtrl::SetEditItemType(int row, int col, TB_EnumEditTypes type) {
     if (!ValidCell(row, col)) return FALSE;
+    if (type == TB_EDIT_AUTONUMBER) m_hasAutoNumbers = true;
     if (TB_SITEMDEF* def = Def(row, col))
         def->type = type;
     else
@@ -374,6 +383,7 @@ BOOL CTBEditListCtrl::DeleteAllEditItems() {
 }
 
 void CTBEditListCtrl::RenumberFrom(int row) {
+    if (!m_hasAutoNumbers) return;
     const int count = GetItemCount(), columns = GetColumnCount();
     for (int r = row; r < count; ++r)
         for (int c = 0; c < columns; ++c) {

@@ -294,6 +294,8 @@ private:
     int m_imageHeight = 0;
     int m_faceColouredFixedCells = 1;
     bool m_unitHeaderInstalled = false;
+    /// Set once any cell became auto-numbered: until then deletions renumber nothing.
+    bool m_hasAutoNumbers = false;
     bool m_closing = false;
     std::unique_ptr<CTBOwnEdit> m_edit;
     std::unique_ptr<CTBOwnComboBox> m_combo;

@@ -139,6 +139,16 @@ TEST_F(GridTest, TypedTextIsValidatedWrittenAndReported) {
     // Enter moved down to the next editable cell.
     EXPECT_EQ(grid.GetSelectedItem(), CPoint(1, 1));
     EXPECT_EQ(Editing(), "y");
+    // A row inserted above moves the open editor down with its cell.
+    grid.InsertEditItem(0, "new", TB_EDIT_TEXT);
+    EXPECT_EQ(grid.GetSelectedItem(), CPoint(1, 2));
+    RECT cell{}, editor{};
+    grid.GetCellRect(2, 1, &cell);
+    grid.GetEditControl()->GetWindowRect(&editor);
+    grid.ScreenToClient(&editor);
+    EXPECT_EQ(CRect(editor), CRect(cell));
+    grid.DeleteEditItem(0);
+    ASSERT_TRUE(grid.DoEdit(CPoint(1, 1)));
     QTest::keyClicks(Focus(), "zz");
     Press(Qt::Key_Escape);
     EXPECT_FALSE(grid.IsEditActive());
