@@ -26,6 +26,8 @@
 #include <toolbox/ui/window_layer.h>
 #include <toolbox/ui/formula_dialog.h>
 #include <toolbox/ui/crash_report_dialogs.h>
+#include <toolbox/ui/exchange_dialogs.h>
+#include <toolbox/ui/recorder_files_dialog.h>
 #include <toolbox/ui/drawing.h>
 #include <toolbox/ui/plot.h>
 #include <toolbox/ui/draw_symbol.h>

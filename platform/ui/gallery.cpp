@@ -27,6 +27,8 @@
 
 // The dialog family's pages (controls/dialogs).
 int TBRenderDialogGallery(const QString& folder);
+// The exchange dialogs over sample files, as dialog_4305.png to dialog_4308.png (controls/exchange).
+int TBRenderExchangeGallery(const QString& folder);
 
 namespace {
 
@@ -221,15 +223,11 @@ void FillCalculator(CDialog& dialog) {
     AddStrings(dialog.GetDlgItem(4012), {"R1", "R2", "Vin", "Vout"});
 }
 
-void FillTextImport(CDialog& dialog) {
-    for (int id : {4060, 4068}) dialog.GetDlgItem(id)->SendMessage(BM_SETCHECK, BST_CHECKED);
-    dialog.SetDlgItemText(4072, "1");
-    dialog.SetDlgItemText(4073, "Time;V(out)\n0;0\n0.001;4.7");
-}
 
 int RenderDialogs(const QString& folder) {
     int written = 0;
     for (UINT id : TBGetDialogTemplateIds()) {
+        if (id >= 4305 && id <= 4308) continue;  // the exchange dialogs draw their own pages
         const CDialogTemplate* tmpl = TBFindDialogTemplate(id);
         CDialog dialog;
         if (!dialog.CreateIndirect(*tmpl, nullptr)) continue;
@@ -238,14 +236,7 @@ int RenderDialogs(const QString& folder) {
             progress->SendMessage(WM_USER + 2, 4);
             dialog.SetDlgItemText(4001, "report.xml");
         }
-        if (CWnd* tables = dialog.GetDlgItem(4020)) {
-            tables->SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Measurements"));
-            tables->SendMessage(CB_SETCURSEL, 0);
-        }
-        if (CWnd* semicolon = dialog.GetDlgItem(4030)) semicolon->SendMessage(BM_SETCHECK, BST_CHECKED);
-        if (CWnd* point = dialog.GetDlgItem(4034)) point->SendMessage(BM_SETCHECK, BST_CHECKED);
         if (id == 4304) FillCalculator(dialog);
-        if (id == 4305) FillTextImport(dialog);
         if (SaveWidget(dialog.GetWidget(), folder + QStringLiteral("/dialog_%1.png").arg(id))) ++written;
     }
     return written;
@@ -332,6 +323,7 @@ int TBRenderGallery(const char* folder) {
     written += TBRenderUnitGallery(dir);
     written += TBRenderPickerGallery(dir);
     written += TBRenderGridGallery(dir);
+    written += TBRenderExchangeGallery(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -4,6 +4,7 @@
 
 #include <toolbox/ui/crash_report_dialogs.h>
 #include <toolbox/ui/dialog.h>
+#include <toolbox/ui/exchange_dialogs.h>
 #include <toolbox/ui/wnd.h>
 
 #include "platform/ui/native_window.h"
@@ -57,6 +58,7 @@ bool TBStartWindowLayer() {
     TBSetDialogHub(&layer.dialogHub);
     TBSetClipboardHub(&layer.clipboardHub);
     TBRegisterCrashReportWindows();
+    TBRegisterExchangeWindows();
     return true;
 }
 

@@ -49,6 +49,7 @@ constexpr UINT IDC_IMPORT_START_LINE = 4072;
 constexpr UINT IDC_IMPORT_ORIGINAL = 4073;
 constexpr UINT IDC_IMPORT_INTERPRETED = 4074;
 constexpr UINT IDC_TABLE_NAME = 4020;
+constexpr UINT IDC_TABLE_LABEL = 4021;
 constexpr UINT IDC_SEP_SEMICOLON = 4030;
 constexpr UINT IDC_SEP_TAB = 4031;
 constexpr UINT IDC_SEP_COMMA = 4032;
@@ -63,6 +64,8 @@ constexpr UINT IDC_RECORDER_DELETEALL = 4082;
 constexpr UINT IDC_RECORDER_FILES = 4083;
 constexpr UINT IDC_RECORDER_POINTS = 4084;
 constexpr UINT IDC_RECORDER_SPACING = 4085;
+constexpr UINT IDC_RECORDER_POINTS_LABEL = 4086;
+constexpr UINT IDC_RECORDER_SPACING_LABEL = 4087;
 constexpr UINT IDC_FULL_MENUS = 4040;
 constexpr UINT IDC_FULL_MENUS_DELAY = 4041;
 constexpr UINT IDC_LARGE_ICONS = 4042;
@@ -146,7 +149,7 @@ const CDialogTemplate kTemplates[] = {
      62,
      "MS Shell Dlg",
      8,
-     {{"STATIC", kStatic, "Table Name", kLabel, 7, 9, 60, 8},
+     {{"STATIC", IDC_TABLE_LABEL, "Table Name", kLabel, 7, 9, 60, 8},
       {"COMBOBOX", IDC_TABLE_NAME, "", kChild | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 70, 7, 109, 100},
       {"BUTTON", IDOK, "&OK", kDefPush, 75, 41, 50, 14},
       {"BUTTON", IDCANCEL, "&Cancel", kPush, 129, 41, 50, 14}}},
@@ -178,9 +181,9 @@ const CDialogTemplate kTemplates[] = {
       {"BUTTON", IDC_RECORDER_DELETE, "DELETE", kChild | WS_TABSTOP | BS_OWNERDRAW, 26, 7, 16, 15},
       {"BUTTON", IDC_RECORDER_DELETEALL, "DELETEALL", kChild | WS_TABSTOP | BS_OWNERDRAW, 45, 7, 16, 15},
       {"SysListView32", IDC_RECORDER_FILES, "", kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT, 7, 26, 286, 94},
-      {"STATIC", kStatic, "Number of Data Points", kLabel, 7, 128, 90, 8},
+      {"STATIC", IDC_RECORDER_POINTS_LABEL, "Number of Data Points", kLabel, 7, 128, 90, 8},
       {"EDIT", IDC_RECORDER_POINTS, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 100, 126, 70, 12},
-      {"STATIC", kStatic, "Time spacing of data", kLabel, 7, 144, 90, 8},
+      {"STATIC", IDC_RECORDER_SPACING_LABEL, "Time spacing of data", kLabel, 7, 144, 90, 8},
       {"EDIT", IDC_RECORDER_SPACING, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 100, 142, 70, 12},
       {"BUTTON", IDOK, "OK", kDefPush, 189, 149, 50, 14},
       {"BUTTON", IDCANCEL, "Cancel", kPush, 243, 149, 50, 14}}},
