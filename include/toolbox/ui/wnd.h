@@ -259,8 +259,8 @@ private:
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
-        typedef theClass ThisClass;                                                   \
-        typedef baseClass TheBaseClass;                                               \
+        using ThisClass [[maybe_unused]] = theClass; /* unused by an empty map */     \
+        using TheBaseClass = baseClass;                                               \
         static const AFX_MSGMAP_ENTRY entries[] = {
 #define END_MESSAGE_MAP()                                                      \
     { 0, 0, 0, 0, nullptr }                                                    \
