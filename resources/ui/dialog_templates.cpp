@@ -4,7 +4,11 @@
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/menu.h>
 
+#include "controls/exchange/exchange_ids.h"
+
 #include <algorithm>
+
+using namespace tb_exchange_ui;  // the exchange dialogs' control ids
 
 namespace {
 
@@ -32,40 +36,6 @@ constexpr UINT IDC_CALC_ENTRIES = 4014;
 constexpr UINT IDC_CALC_TEST = 4015;
 constexpr UINT IDC_PROGRESS_FILE = 4001;
 constexpr UINT IDC_FOLDER_TREE = 4010;
-// The text import: separators, decimal symbol, first line and the two previews.
-constexpr UINT IDC_IMPORT_SEMICOLON = 4060;
-constexpr UINT IDC_IMPORT_TAB = 4061;
-constexpr UINT IDC_IMPORT_COMMA = 4062;
-constexpr UINT IDC_IMPORT_SPACE = 4063;
-constexpr UINT IDC_IMPORT_OTHER = 4064;
-constexpr UINT IDC_IMPORT_OTHER_TEXT = 4065;
-constexpr UINT IDC_IMPORT_MERGE = 4066;
-constexpr UINT IDC_IMPORT_DECIMAL_GROUP = 4067;
-constexpr UINT IDC_IMPORT_POINT = 4068;
-constexpr UINT IDC_IMPORT_DECIMAL_COMMA = 4069;
-constexpr UINT IDC_IMPORT_DECIMAL_OTHER = 4070;
-constexpr UINT IDC_IMPORT_DECIMAL_TEXT = 4071;
-constexpr UINT IDC_IMPORT_START_LINE = 4072;
-constexpr UINT IDC_IMPORT_ORIGINAL = 4073;
-constexpr UINT IDC_IMPORT_INTERPRETED = 4074;
-constexpr UINT IDC_TABLE_NAME = 4020;
-constexpr UINT IDC_TABLE_LABEL = 4021;
-constexpr UINT IDC_SEP_SEMICOLON = 4030;
-constexpr UINT IDC_SEP_TAB = 4031;
-constexpr UINT IDC_SEP_COMMA = 4032;
-constexpr UINT IDC_SEP_SPACE = 4033;
-constexpr UINT IDC_DECIMAL_POINT = 4034;
-constexpr UINT IDC_DECIMAL_COMMA = 4035;
-constexpr UINT IDC_DECIMAL_GROUP = 4036;
-// The recorder files: the three bitmap buttons, the list of files and the two totals.
-constexpr UINT IDC_RECORDER_NEW = 4080;
-constexpr UINT IDC_RECORDER_DELETE = 4081;
-constexpr UINT IDC_RECORDER_DELETEALL = 4082;
-constexpr UINT IDC_RECORDER_FILES = 4083;
-constexpr UINT IDC_RECORDER_POINTS = 4084;
-constexpr UINT IDC_RECORDER_SPACING = 4085;
-constexpr UINT IDC_RECORDER_POINTS_LABEL = 4086;
-constexpr UINT IDC_RECORDER_SPACING_LABEL = 4087;
 constexpr UINT IDC_FULL_MENUS = 4040;
 constexpr UINT IDC_FULL_MENUS_DELAY = 4041;
 constexpr UINT IDC_LARGE_ICONS = 4042;

@@ -422,6 +422,35 @@ constexpr int LVCFMT_LEFT = 0;
 constexpr int LVCFMT_RIGHT = 1;
 constexpr int LVCFMT_CENTER = 2;
 
+// Column and item descriptions of the list (the framework's fields and flags).
+constexpr UINT LVCF_FMT = 0x0001;
+constexpr UINT LVCF_WIDTH = 0x0002;
+constexpr UINT LVCF_TEXT = 0x0004;
+constexpr UINT LVIF_TEXT = 0x0001;
+constexpr UINT LVIF_IMAGE = 0x0002;
+constexpr UINT LVIF_PARAM = 0x0004;
+
+struct LVCOLUMN {
+    UINT mask = 0;
+    int fmt = LVCFMT_LEFT;
+    int cx = -1;
+    LPTSTR pszText = nullptr;
+    int cchTextMax = 0;
+    int iSubItem = 0;
+};
+
+struct LVITEM {
+    UINT mask = 0;
+    int iItem = 0;
+    int iSubItem = 0;
+    UINT state = 0;
+    UINT stateMask = 0;
+    LPTSTR pszText = nullptr;
+    int cchTextMax = 0;
+    int iImage = -1;
+    LPARAM lParam = 0;
+};
+
 /// List view change: which item, which sub-item, the states before and after.
 struct NMLISTVIEW {
     NMHDR hdr;
