@@ -410,3 +410,14 @@ TEST(GridDialog, ReplacesTheTemplatesListPlaceholder) {
 }
 
 }  // namespace
+
+TEST_F(GridTest, CtrlASelectsTheWholeTextOfTheOpenEditor) {
+    Fill({{"abc", TB_EDIT_TEXT}});
+    Click(0, 1);
+    ASSERT_TRUE(grid.IsEditActive());
+    QTest::keyClick(Focus(), Qt::Key_A, Qt::ControlModifier);
+    uitest::RunEvents();
+    ASSERT_TRUE(grid.IsEditActive());
+    QTest::keyClicks(Focus(), "z");
+    EXPECT_EQ(grid.GetItemText(0, 1), "z");
+}
