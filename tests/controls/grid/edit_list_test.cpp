@@ -421,3 +421,27 @@ TEST_F(GridTest, CtrlASelectsTheWholeTextOfTheOpenEditor) {
     QTest::keyClicks(Focus(), "z");
     EXPECT_EQ(grid.GetItemText(0, 1), "z");
 }
+
+namespace {
+int g_browsed = 0;
+void CountBrowse(CEdit* edit, CWnd*) {
+    ++g_browsed;
+    edit->SetWindowText("/chosen");
+}
+}  // namespace
+
+TEST_F(GridTest, ClickStartActsOnTheBrowseButtonOnlyWhenTheClickIsOnIt) {
+    Fill({{"/tmp", TB_EDIT_BROWSE}, {"/usr", TB_EDIT_BROWSE}});
+    for (int row : {0, 1}) grid.SetEditItemListEntries(row, 1, "FUNCTION", reinterpret_cast<void*>(&CountBrowse));
+    RECT r{};
+    ASSERT_TRUE(grid.GetCellRect(0, 1, &r));
+    g_browsed = 0;
+    Click(0, 1, QPoint(-(r.right - r.left) / 2 + 8, 0));  // on the text: the box opens, nothing browsed
+    ASSERT_TRUE(grid.IsEditActive());
+    EXPECT_EQ(g_browsed, 0);
+    grid.CloseEdit(FALSE);
+    Click(1, 1, QPoint((r.right - r.left) / 2 - 4, 0));  // on the "..." button
+    EXPECT_EQ(g_browsed, 1);
+    EXPECT_EQ(grid.GetItemText(1, 1), "/chosen");
+    grid.CloseEdit(FALSE);
+}
