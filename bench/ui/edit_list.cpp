@@ -42,18 +42,18 @@ struct Window {
     }
 };
 
-void FillGrid(CTBEditListCtrl& grid, const std::vector<CString>& texts) {
+/// A shown grid of three columns holding kRows rows: "row", the text, a check box.
+void MakeFilledGrid(CTBEditListCtrl& grid, Window& window, const std::vector<CString>& texts) {
+    grid.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 620, 460), &window.top, 1);
+    grid.InsertEditColumn(0, "Name", LVCFMT_LEFT, 150);
+    grid.InsertEditColumn(1, "Value", LVCFMT_LEFT, 150);
+    grid.InsertEditColumn(2, "On", LVCFMT_LEFT, 50);
     for (int i = 0; i < kRows; ++i) {
         grid.InsertEditItem(i, "row", TB_EDIT_TEXT);
         grid.SetEditItemText(i, 1, texts[static_cast<std::size_t>(i)], TB_EDIT_TEXT);
         grid.SetEditItemText(i, 2, "0", TB_EDIT_CHECK);
     }
-}
-
-void MakeColumns(CTBEditListCtrl& grid) {
-    grid.InsertEditColumn(0, "Name", LVCFMT_LEFT, 150);
-    grid.InsertEditColumn(1, "Value", LVCFMT_LEFT, 150);
-    grid.InsertEditColumn(2, "On", LVCFMT_LEFT, 50);
+    QApplication::processEvents();
 }
 
 /// Inserting into a shown grid, then laying it out and scrolling to the last row.
@@ -62,10 +62,7 @@ void BM_GridInsertAndScroll(benchmark::State& state) {
     Window window;
     for (auto _ : state) {
         CTBEditListCtrl grid;
-        grid.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 620, 460), &window.top, 1);
-        MakeColumns(grid);
-        FillGrid(grid, texts);
-        QApplication::processEvents();
+        MakeFilledGrid(grid, window, texts);
         auto* view = static_cast<QTreeView*>(grid.GetWidget());
         view->scrollToBottom();
         view->repaint();
@@ -83,10 +80,7 @@ void BM_GridScrollPage(benchmark::State& state) {
     const std::vector<CString> texts = RandomTexts(1);
     Window window;
     CTBEditListCtrl grid;
-    grid.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 620, 460), &window.top, 1);
-    MakeColumns(grid);
-    FillGrid(grid, texts);
-    QApplication::processEvents();
+    MakeFilledGrid(grid, window, texts);
     auto* view = static_cast<QTreeView*>(grid.GetWidget());
     QScrollBar* bar = view->verticalScrollBar();
     for (auto _ : state) {
@@ -127,10 +121,7 @@ void BM_GridSort(benchmark::State& state) {
     const std::vector<CString> texts = RandomTexts(2);
     Window window;
     CTBEditListCtrl grid;
-    grid.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 620, 460), &window.top, 1);
-    MakeColumns(grid);
-    FillGrid(grid, texts);
-    QApplication::processEvents();
+    MakeFilledGrid(grid, window, texts);
     for (auto _ : state) {
         state.PauseTiming();
         for (int i = 0; i < kRows; ++i) grid.SetItemText(i, 1, texts[static_cast<std::size_t>(i)]);

@@ -198,18 +198,14 @@ bool CTBEditListCtrl::ValidCell(int row, int col) const {
 }
 
 const TB_SITEMDEF* CTBEditListCtrl::Def(int row, int col) const {
-    return ValidCell(row, col) ? m_model->rows[static_cast<std::size_t>(row)].defs[static_cast<std::size_t>(col)].get()
-                               : nullptr;
+    return ValidCell(row, col) ? m_model->Def(row, col) : nullptr;
 }
 
-TB_SITEMDEF* CTBEditListCtrl::Def(int row, int col) {
-    return ValidCell(row, col) ? m_model->rows[static_cast<std::size_t>(row)].defs[static_cast<std::size_t>(col)].get()
-                               : nullptr;
-}
+TB_SITEMDEF* CTBEditListCtrl::Def(int row, int col) { return ValidCell(row, col) ? m_model->Def(row, col) : nullptr; }
 
 void CTBEditListCtrl::SetDef(int row, int col, LPCTSTR text, TB_EnumEditTypes type, LPCTSTR entries,
                              void* additional) {
-    CTBEditListRow& r = m_model->rows[static_cast<std::size_t>(row)];
+    CTBEditListRow& r = m_model->Row(row);
     auto def = std::make_unique<TB_SITEMDEF>();
     def->type = type;
     if (type == TB_EDIT_AUTONUMBER) m_hasAutoNumbers = true;
@@ -263,7 +259,7 @@ int CTBEditListCtrl::InsertEditItem(UINT mask, int row, LPCTSTR text, UINT state
         first = first.IsEmpty() ? number : first + "[" + number + "]";
     }
     SetDef(row, 0, first, type, listEntries, additional);
-    CTBEditListRow& r = m_model->rows[static_cast<std::size_t>(row)];
+    CTBEditListRow& r = m_model->Row(row);
     if (mask & LVIF_IMAGE) r.image = image;
     if (mask & LVIF_PARAM) r.data = static_cast<DWORD_PTR>(data);
     if ((mask & LVIF_STATE) && stateMask) SetItemState(row, state, stateMask);
@@ -294,14 +290,13 @@ BOOL CTBEditListCtrl::SetEditItemText(int row, int col, UINT stringId, TB_EnumEd
 
 BOOL CTBEditListCtrl::SetItemText(int row, int col, LPCTSTR text) {
     if (!ValidCell(row, col)) return FALSE;
-    m_model->rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(col)] = text ? text : "";
+    m_model->Text(row, col) = text ? text : "";
     m_model->RowsChanged(row, row);
     return TRUE;
 }
 
 CString CTBEditListCtrl::GetItemText(int row, int col) const {
-    return ValidCell(row, col) ? m_model->rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(col)]
-                               : CString();
+    return ValidCell(row, col) ? m_model->Text(row, col) : CString();
 }
 
 BOOL CTBEditListCtrl::SetEditItemType(int row, int col, TB_EnumEditTypes type) {
@@ -346,18 +341,18 @@ void* CTBEditListCtrl::GetEditItemAdditional(int row, int col) const {
 
 BOOL CTBEditListCtrl::SetEditItemImage(int row, int image) {
     if (!ValidCell(row, 0)) return FALSE;
-    m_model->rows[static_cast<std::size_t>(row)].image = image;
+    m_model->Row(row).image = image;
     m_model->RowsChanged(row, row);
     return TRUE;
 }
 
 int CTBEditListCtrl::GetEditItemImage(int row) const {
-    return ValidCell(row, 0) ? m_model->rows[static_cast<std::size_t>(row)].image : -1;
+    return ValidCell(row, 0) ? m_model->Row(row).image : -1;
 }
 
 BOOL CTBEditListCtrl::DeleteEditItemText(int row, int col) {
     if (!ValidCell(row, col)) return FALSE;
-    CTBEditListRow& r = m_model->rows[static_cast<std::size_t>(row)];
+    CTBEditListRow& r = m_model->Row(row);
     r.texts[static_cast<std::size_t>(col)].Empty();
     r.defs[static_cast<std::size_t>(col)].reset();
     m_model->RowsChanged(row, row);
@@ -388,7 +383,7 @@ void CTBEditListCtrl::RenumberFrom(int row) {
     for (int r = row; r < count; ++r)
         for (int c = 0; c < columns; ++c) {
             if (GetEditItemType(r, c) != TB_EDIT_AUTONUMBER) continue;
-            CString& text = m_model->rows[static_cast<std::size_t>(r)].texts[static_cast<std::size_t>(c)];
+            CString& text = m_model->Text(r, c);
             const int bracket = text.ReverseFind('[');
             CString number;
             number.Format("%d", r);
@@ -399,12 +394,12 @@ void CTBEditListCtrl::RenumberFrom(int row) {
 
 BOOL CTBEditListCtrl::SetItemData(int row, DWORD_PTR data) {
     if (!ValidCell(row, 0)) return FALSE;
-    m_model->rows[static_cast<std::size_t>(row)].data = data;
+    m_model->Row(row).data = data;
     return TRUE;
 }
 
 DWORD_PTR CTBEditListCtrl::GetItemData(int row) const {
-    return ValidCell(row, 0) ? m_model->rows[static_cast<std::size_t>(row)].data : 0;
+    return ValidCell(row, 0) ? m_model->Row(row).data : 0;
 }
 
 BOOL CTBEditListCtrl::SetItemState(int row, UINT state, UINT mask) {

@@ -15,18 +15,13 @@ namespace {
 constexpr int kGlyph = 13;
 /// Text margin inside a cell.
 constexpr int kMargin = 3;
-
-bool HasDropButton(TB_EnumEditTypes type) {
-    return type == TB_EDIT_DROPLIST || type == TB_EDIT_DROPCOMBO || type == TB_EDIT_UNIT || type == TB_EDIT_QUANTITY;
-}
-bool HasBrowseButton(TB_EnumEditTypes type) { return type == TB_EDIT_BROWSE || type == TB_EDIT_BROWSE_READONLY; }
 }  // namespace
 
 void CTBEditListCtrl::DrawCell(CDC& dc, int row, int col, const CRect& rect, BOOL selected) {
     if (!ValidCell(row, col)) return;
     const TB_SITEMDEF* def = Def(row, col);
     const TB_EnumEditTypes type = def ? def->type : TB_EDIT_NONE;
-    const CString& text = m_model->rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(col)];
+    const CString& text = m_model->Text(row, col);
     if (CFont* font = GetFont()) dc.SelectObject(font);
     const bool face = m_faceColouredFixedCells && IsFixedType(type);
     COLORREF back = GetSysColor(face ? COLOR_BTNFACE : COLOR_WINDOW), fore = GetSysColor(COLOR_WINDOWTEXT);
@@ -98,11 +93,11 @@ void CTBEditListCtrl::DrawCell(CDC& dc, int row, int col, const CRect& rect, BOO
     CRect textRect(r);
     textRect.left += kMargin;
     textRect.right -= kMargin;
-    if (HasDropButton(type) || HasBrowseButton(type)) {
+    if (HasCellButton(type)) {
         const int side = r.Height();
         CRect button(r.right - side, r.top, r.right, r.bottom);
         textRect.right = button.left - kMargin;
-        if (HasDropButton(type)) {
+        if (IsComboType(type)) {
             dc.DrawFrameControl(&button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
         } else {
             dc.DrawFrameControl(&button, DFC_BUTTON, DFCS_BUTTONPUSH);

@@ -25,11 +25,6 @@ const char* const kRejectIndex = "Invalide index value.\nPlease insert an unsign
 const char* const kRejectReal = "Invalide value.\nPlease insert a real !";
 const char* const kRejectInteger = "Invalide value.\nPlease insert an integer !";
 
-bool IsComboType(TB_EnumEditTypes type) {
-    return type == TB_EDIT_DROPLIST || type == TB_EDIT_DROPCOMBO || type == TB_EDIT_UNIT || type == TB_EDIT_QUANTITY;
-}
-bool IsBrowseType(TB_EnumEditTypes type) { return type == TB_EDIT_BROWSE || type == TB_EDIT_BROWSE_READONLY; }
-
 /// The types DoEdit opens an editor on.
 bool OpensEditor(TB_EnumEditTypes type) {
     switch (type) {

@@ -16,11 +16,6 @@ namespace {
 /// The narrowest and widest column AutoSizeColumn makes.
 constexpr int kMinColumnWidth = 10;
 constexpr int kMaxColumnWidth = 2000;
-
-bool HasButton(TB_EnumEditTypes type) {
-    return type == TB_EDIT_DROPLIST || type == TB_EDIT_DROPCOMBO || type == TB_EDIT_BROWSE ||
-           type == TB_EDIT_BROWSE_READONLY || type == TB_EDIT_UNIT || type == TB_EDIT_QUANTITY;
-}
 }  // namespace
 
 void CTBEditListCtrl::InitializeCtrl(int unitHeader, int faceColouredFixedCells) {
@@ -74,14 +69,14 @@ void CTBEditListCtrl::AutoSizeColumn(int col) {
         int width = 0;
         bool button = false;
         for (int r = 0; r < rows; ++r) {
-            const CTBEditListRow& row = m_model->rows[static_cast<std::size_t>(r)];
+            const CTBEditListRow& row = m_model->Row(r);
             const TB_SITEMDEF* def = row.defs[static_cast<std::size_t>(c)].get();
             const TB_EnumEditTypes type = def ? def->type : TB_EDIT_NONE;
             const CString& text = row.texts[static_cast<std::size_t>(c)];
             const CString shown =
                 type == TB_EDIT_UNIT || type == TB_EDIT_UNIT_TEXT ? TBUnitNotationText(text) : text;
             width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(shown.GetString(), shown.GetLength())));
-            button = button || HasButton(type);
+            button = button || HasCellButton(type);
         }
         width += 12;  // the cell's margins
         if (button) width += GetRowHeight();

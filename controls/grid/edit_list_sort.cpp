@@ -56,8 +56,8 @@ int CTBEditListCtrl::CompareCellTexts(const CString& a, const CString& b) {
 
 void CTBEditListCtrl::SwapRows(int a, int b, bool withItem) {
     if (a == b) return;
-    CTBEditListRow& x = m_model->rows[static_cast<std::size_t>(a)];
-    CTBEditListRow& y = m_model->rows[static_cast<std::size_t>(b)];
+    CTBEditListRow& x = m_model->Row(a);
+    CTBEditListRow& y = m_model->Row(b);
     const std::size_t columns = x.texts.size();
     for (std::size_t c = 0; c < columns; ++c) {
         // Auto-numbered cells keep their place: they count rows, not data.
@@ -77,14 +77,13 @@ void CTBEditListCtrl::QuickSort(int col, int low, int high, bool ascending) {
     while (low < high) {
         int i = low, j = high;
         // A copy: the pivot's row moves while the partition swaps rows.
-        const CString pivot = m_model->rows[static_cast<std::size_t>(low + (high - low) / 2)]
-                                  .texts[static_cast<std::size_t>(col)];
+        const CString pivot = m_model->Text(low + (high - low) / 2, col);
         auto before = [&](int row) {
-            const int order = CompareCellTexts(m_model->rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(col)], pivot);
+            const int order = CompareCellTexts(m_model->Text(row, col), pivot);
             return ascending ? order < 0 : order > 0;
         };
         auto after = [&](int row) {
-            const int order = CompareCellTexts(m_model->rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(col)], pivot);
+            const int order = CompareCellTexts(m_model->Text(row, col), pivot);
             return ascending ? order > 0 : order < 0;
         };
         while (i <= j) {

@@ -16,7 +16,7 @@ QString ToQ(const CString& s) { return QString::fromUtf8(s.GetString(), s.GetLen
 
 QVariant CTBEditListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows.size())) return {};
-    const CTBEditListRow& r = rows[static_cast<std::size_t>(index.row())];
+    const CTBEditListRow& r = Row(index.row());
     if (index.column() >= static_cast<int>(r.texts.size())) return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return ToQ(r.texts[static_cast<std::size_t>(index.column())]);
     return {};

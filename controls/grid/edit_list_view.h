@@ -13,6 +13,15 @@
 #include <memory>
 #include <vector>
 
+/// Cells whose editor is a drop-down (list, combo, unit or quantity selector).
+inline bool IsComboType(TB_EnumEditTypes type) {
+    return type == TB_EDIT_DROPLIST || type == TB_EDIT_DROPCOMBO || type == TB_EDIT_UNIT || type == TB_EDIT_QUANTITY;
+}
+/// Cells whose editor is a browse box.
+inline bool IsBrowseType(TB_EnumEditTypes type) { return type == TB_EDIT_BROWSE || type == TB_EDIT_BROWSE_READONLY; }
+/// Cells drawn with a button at their right edge (drop-down or "...").
+inline bool HasCellButton(TB_EnumEditTypes type) { return IsComboType(type) || IsBrowseType(type); }
+
 /// One row of the grid: a text and a definition (null: none) per column.
 struct CTBEditListRow {
     std::vector<CString> texts;
@@ -28,6 +37,13 @@ public:
     std::vector<CTBEditListRow> rows;
     std::vector<CString> captions;
     std::vector<int> formats;
+
+    /// A row, the text and the definition of a cell; row and col must be valid.
+    CTBEditListRow& Row(int row) { return rows[static_cast<std::size_t>(row)]; }
+    const CTBEditListRow& Row(int row) const { return rows[static_cast<std::size_t>(row)]; }
+    CString& Text(int row, int col) { return Row(row).texts[static_cast<std::size_t>(col)]; }
+    const CString& Text(int row, int col) const { return Row(row).texts[static_cast<std::size_t>(col)]; }
+    TB_SITEMDEF* Def(int row, int col) const { return Row(row).defs[static_cast<std::size_t>(col)].get(); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : static_cast<int>(rows.size());
