@@ -124,19 +124,26 @@ inline void ClickBoxButton(QWidget* box, const char* text) {
         }
 }
 
-/// Runs action once the next modal window (dialog, message box, menu) is open. Only
-/// the pending timer holds the poll, so it goes once the action ran.
+/// Runs action once the next modal window (dialog, message box, menu) is open; *shown
+/// (when given) is set then. Only the pending timer holds the poll, so it goes once the
+/// action ran, after about 10 s of polling without a window, or when the test that
+/// asked has ended: a window that never came leaves nothing to act on a later test's.
 template <class F>
-void WhenModalOpens(F action) {
+void WhenModalOpens(F action, bool* shown = nullptr) {
     auto poll = std::make_shared<std::function<void()>>();
     std::weak_ptr<std::function<void()>> weak = poll;
-    *poll = [weak, action] {
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    auto tries = std::make_shared<int>(1000);
+    *poll = [weak, action, shown, test, tries] {
+        if (testing::UnitTest::GetInstance()->current_test_info() != test) return;
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) modal = QApplication::activePopupWidget();
-        if (modal && modal->isVisible())
+        if (modal && modal->isVisible()) {
+            if (shown) *shown = true;
             action(modal);
-        else if (auto self = weak.lock())
+        } else if (auto self = weak.lock(); self && --*tries > 0) {
             QTimer::singleShot(10, [self] { (*self)(); });
+        }
     };
     QTimer::singleShot(0, [poll] { (*poll)(); });
 }

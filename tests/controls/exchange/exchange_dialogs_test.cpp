@@ -19,35 +19,14 @@ namespace {
 
 constexpr UINT kOriginal = 4073, kInterpreted = 4074, kStartLine = 4072, kOtherText = 4065, kDecimalText = 4071;
 
-/// Bumped when a test ends: the polls of its OnModal calls stop.
-int g_testGeneration = 0;
-
-/// Runs action on the next modal dialog of this test; gives up after about 3 s, so a
-/// dialog that never comes leaves no poll behind for the next test's dialogs.
-void PollModal(std::function<void(QWidget*)> action, bool* shown = nullptr) {
-    auto tries = std::make_shared<int>(300);
-    auto poll = std::make_shared<std::function<void()>>();
-    std::weak_ptr<std::function<void()>> weak = poll;
-    *poll = [weak, tries, action, shown, generation = g_testGeneration] {
-        if (generation != g_testGeneration) return;
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
-            if (shown) *shown = true;
-            action(modal);
-        } else if (auto self = weak.lock(); self && --*tries > 0) {
-            QTimer::singleShot(10, [self] { (*self)(); });
-        }
-    };
-    QTimer::singleShot(0, [poll] { (*poll)(); });
-}
-
+/// Runs action on the dialog object of the next modal window of this test.
 void OnModal(std::function<void(CWnd&)> action, bool* shown = nullptr) {
-    PollModal([action](QWidget* w) { action(*CWnd::FromHandlePermanent(reinterpret_cast<HWND>(w))); }, shown);
+    uitest::WhenModalOpens([action](QWidget* w) { action(*CWnd::FromHandlePermanent(reinterpret_cast<HWND>(w))); }, shown);
 }
 
 /// Answers the next file dialog with path.
 void AnswerFileDialog(const std::string& path) {
-    PollModal([path](QWidget* modal) {
+    uitest::WhenModalOpens([path](QWidget* modal) {
         auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(name, nullptr);
         name->setText(QString::fromStdString(path));  // typed, the completer's popup would take the Return
@@ -95,7 +74,6 @@ protected:
         files.InsertChannel(1, &m_i, "I", "A");
     }
     void SetUp() override { m_u.Add(1.5), m_u.Add(2), m_i.Add(0.25), m_i.Add(-3); }
-    void TearDown() override { ++g_testGeneration; }
     QTemporaryDir m_dir;
     uitest::SettingsFolder m_settings;
     CArray<double, double> m_u, m_i;
