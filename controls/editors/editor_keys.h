@@ -45,6 +45,11 @@ inline void TellRestoredAndCancelled(CWnd* editor, LPARAM keyData) {
     TellParent(editor, TBWM_EDITOR_CANCEL, KeyFlags(keyData), Self(editor));
 }
 
+/// WM_GETDLGCODE with every key asked for when the editor wants them.
+inline LRESULT DialogCodeOf(LRESULT native, int wantAllKeys) {
+    return wantAllKeys ? (native | DLGC_WANTALLKEYS) : native;
+}
+
 /// Tab and Shift+Tab: next or back; Enter: down. 0 for other keys.
 inline UINT MoveMessageOf(UINT vk) {
     if (vk == VK_TAB) return GetKeyState(VK_SHIFT) < 0 ? TBWM_EDITOR_BACK : TBWM_EDITOR_NEXT;

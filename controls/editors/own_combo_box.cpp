@@ -131,10 +131,7 @@ void CTBOwnComboBox::EntryChosen() {
 
 LRESULT CTBOwnComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_GETDLGCODE: {
-            const LRESULT code = CTBComboBox::WindowProc(message, wParam, lParam);
-            return m_wantAllKeys ? (code | DLGC_WANTALLKEYS) : code;
-        }
+        case WM_GETDLGCODE: return DialogCodeOf(CTBComboBox::WindowProc(message, wParam, lParam), m_wantAllKeys);
         case WM_KEYDOWN:
             if (const UINT move = MoveMessageOf(static_cast<UINT>(wParam))) {
                 StoreText();

@@ -34,13 +34,6 @@ CStringArray SplitEntries(LPCTSTR entries) {
 
 using namespace tb_editors;
 
-namespace {
-
-/// WM_GETDLGCODE with every key asked for when the editor wants them.
-LRESULT DialogCodeOf(LRESULT native, int wantAllKeys) { return wantAllKeys ? (native | DLGC_WANTALLKEYS) : native; }
-
-}  // namespace
-
 // ------------------------------------------------------------------ edit
 
 BOOL CTBOwnEdit::Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
