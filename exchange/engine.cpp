@@ -141,6 +141,7 @@ void CReadAndWriteFileFunction::ResetAllVars() {
     LastErrorNumber = TB_EXCHANGE_NO_ERROR;
     AsciiData = 1;
     TimeMultiplier = 1.0;
+    ComtradeTimeOrigin = 0.0;
     AnalogCount = 0;
     ConfigChannelCount = 0;
 }

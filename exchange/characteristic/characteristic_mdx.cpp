@@ -209,19 +209,22 @@ void StoreRows(const unsigned char* p, size_t values, size_t channels, size_t fi
         StoreDouble(stores[c], static_cast<int>(row), DecodeValue<Size>(p));
 }
 
-// A file written through one large buffer; remembers the first failure.
+// A file written through one large buffer under the library's output rule: it is staged
+// beside its target and replaces it only when complete. Remembers the first failure.
 class OutputFile {
 public:
-    ~OutputFile() {
-        if (m_file) std::fclose(m_file);
+    bool Create(const CString& path) {
+        if (!m_output.Open(path.GetString())) return Fail();
+        m_buffer.reserve(kBufferSize + 4096);
+        return true;
     }
-    bool Create(const CString& path, bool binary) { return Open(path, binary ? "wb" : "wb"); }
-    // The existing file (not truncated), positioned at its end.
-    bool Append(const CString& path) { return Open(path, "ab"); }
+    // The existing file's content followed by what is written: an append that leaves
+    // the file as it was when it fails.
+    bool Append(const CString& path) { return Create(path) && CopyExisting(path); }
     void Write(const char* data, size_t n) {
         if (m_buffer.size() + n > kBufferSize) Flush();
         if (n > kBufferSize) {
-            if (!m_failed && std::fwrite(data, 1, n, m_file) != n) Fail();
+            if (!m_failed && !m_output.Write(std::string_view(data, n))) Fail();
             return;
         }
         m_buffer.append(data, n);
@@ -232,36 +235,40 @@ public:
     void MaybeFlush() {
         if (m_buffer.size() >= kBufferSize) Flush();
     }
-    bool Close() {
+    // Writes what is buffered; the file is then ready to be put in place.
+    bool Complete() {
         Flush();
-        if (m_file && std::fclose(m_file) != 0 && !m_failed) Fail();
-        m_file = nullptr;
         return !m_failed;
     }
+    bool Close() { return Complete() && (m_output.Commit() || Fail()); }
+    TBOutputFile& Output() { return m_output; }
     int ErrorNumber() const { return m_errno; }
+    bool Fail() {
+        m_failed = true;
+        m_errno = errno ? errno : EIO;
+        m_output.Abandon();
+        return false;
+    }
 
 private:
     static constexpr size_t kBufferSize = 1 << 20;
-    bool Open(const CString& path, const char* mode) {
-        m_file = std::fopen(path.GetString(), mode);
-        if (!m_file) {
-            m_errno = errno;
-            return false;
-        }
-        m_buffer.reserve(kBufferSize + 4096);
-        return true;
+    bool CopyExisting(const CString& path) {
+        std::FILE* in = std::fopen(path.GetString(), "rb");
+        if (!in) return Fail();
+        char block[1 << 16];
+        size_t n = 0;
+        while (!m_failed && (n = std::fread(block, 1, sizeof block, in)) > 0)
+            if (!m_output.Write(std::string_view(block, n))) Fail();
+        const bool readFailed = std::ferror(in) != 0;
+        std::fclose(in);
+        if (readFailed && !m_failed) Fail();
+        return !m_failed;
     }
     void Flush() {
-        if (!m_failed && !m_buffer.empty() &&
-            std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
-            Fail();
+        if (!m_failed && !m_buffer.empty() && !m_output.Write(m_buffer)) Fail();
         m_buffer.clear();
     }
-    void Fail() {
-        m_failed = true;
-        m_errno = errno ? errno : EIO;
-    }
-    std::FILE* m_file = nullptr;
+    TBOutputFile m_output;
     std::string m_buffer;
     bool m_failed = false;
     int m_errno = 0;
@@ -722,64 +729,13 @@ int CReadAndWriteFileFunction::ReadMdaFile_B(int isMdx, int valueSize) {
 
 // ---------------------------------------------------------------- write
 
-int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar, int typ) {
-    ResetWarnAndErrorMsg();
-    CString name = fileName.IsEmpty() ? FileName : fileName;
-    if (name.IsEmpty()) name = AskExchangeFileName("*.mdx", TBLoadString(TBMsg::FilterCharacteristic), 0);
-    if (name.IsEmpty()) {
-        SetError(TBLoadString(TBMsg::NoFileName), 0);
-        return 0;
-    }
-    FileName = name;
-    Typ = typ;
-    // A NUL separator could not be read back: the default takes its place.
-    Sep = separatorChar > 0 && separatorChar < 256 ? separatorChar : ';';
-    if (!HasCharacteristicExtension(name)) {
-        SetError(TBFormatMessage(TBMsg::NotCharacteristicFormat, {name}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
-    const char last = name.GetAt(name.GetLength() - 1);
-    if (last == 'a' || last == 'A' || last == 'k' || last == 'K')
-        FileKind = TB_KIND_MDA_MDK;
-    else if (last == 'x' || last == 'X')
-        FileKind = TB_KIND_MDX;
-    const int isMdx = FileKind == TB_KIND_MDX ? 1 : 0;
+namespace {
 
-    FileName = isMdx ? name : PartnerName(name, 'k');
-    const int headerResult = WriteMdkFile();
-    if (headerResult == 0) {
-        SetError(TBFormatMessage(isMdx ? TBMsg::WriteMdxFailed : TBMsg::WriteMdkFailed, {FileName}),
-                 TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
-    if (!isMdx) FileName = PartnerName(name, 'a');
-    int result;
-    switch (Typ) {
-        case 'A':
-        case 'a': result = WriteMdaFile_A(isMdx); break;
-        case '4': result = WriteMdaFile_B(isMdx, 4); break;
-        case '8': result = WriteMdaFile_B(isMdx, 8); break;
-        default: SetError(TBFormatMessage(TBMsg::InvalidDataType, {FileName}), TB_EXCHANGE_FILE_ERROR); return 0;
-    }
-    if (result == 0) {
-        // The data writer's own message (which channel, which file) stays readable as a
-        // warning; the error names the file that could not be written.
-        if (!LastError.IsEmpty()) AddWarning(LastError);
-        SetError(TBFormatMessage(isMdx ? TBMsg::WriteMdxFailed : TBMsg::WriteMdaFailed, {FileName}),
-                 TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
-    return result == 2 || headerResult == 2 ? 2 : 1;
-}
-
-int CReadAndWriteFileFunction::WriteMdkFile() {
+// The header lines in the order of the format; the caller opens and closes the file.
+// Result 1, or 2 when channel slots were missing.
+int WriteHeader(CReadAndWriteFileFunction& e, OutputFile& out) {
     std::vector<ChannelStore> stores;
-    int result = CollectStores(*this, stores, TBMsg::ChannelNotWritten) ? 1 : 2;
-    OutputFile out;
-    if (!out.Create(FileName, false)) {
-        SetError(TBSystemErrorText(out.ErrorNumber()), 0);
-        return 0;
-    }
+    const int result = CollectStores(e, stores, TBMsg::ChannelNotWritten) ? 1 : 2;
     std::string& text = out.Buffer();
     auto line = [&](const char* key, const std::string& value) {
         text += key;
@@ -788,31 +744,25 @@ int CReadAndWriteFileFunction::WriteMdkFile() {
         text += "\r\n";
         out.MaybeFlush();
     };
-    line("typ", std::string(1, static_cast<char>(Typ)));
-    line("dim", std::to_string(NrChannels));
-    line("len", std::to_string(NrItems));
-    for (int c = 0; c < NrChannels; ++c) {
-        const CExImPortChannel* channel = GetChannel(c);
+    line("typ", std::string(1, static_cast<char>(e.Typ)));
+    line("dim", std::to_string(e.NrChannels));
+    line("len", std::to_string(e.NrItems));
+    for (int c = 0; c < e.NrChannels; ++c) {
+        const CExImPortChannel* channel = e.GetChannel(c);
         if (!channel) continue;
         const std::string number = std::to_string(c + 1);
         if (!channel->GetChannelName().IsEmpty()) line(("n0" + number).c_str(), channel->GetChannelName().str());
         if (!channel->GetUnitName().IsEmpty()) line(("u0" + number).c_str(), channel->GetUnitName().str());
     }
-    if (Sep != ';') line("sep", std::string("\"") + static_cast<char>(Sep) + "\"");
-    for (int i = 0; i < EditionalStrings.GetSize(); ++i) {
-        text += EditionalStrings[i].str();
+    if (e.Sep != ';') line("sep", std::string("\"") + static_cast<char>(e.Sep) + "\"");
+    for (int i = 0; i < e.EditionalStrings.GetSize(); ++i) {
+        text += e.EditionalStrings[i].str();
         text += "\r\n";
         out.MaybeFlush();
     }
     text += "end:=";
-    if (!out.Close()) {
-        SetError(TBSystemErrorText(out.ErrorNumber()), 0);
-        return 0;
-    }
     return result;
 }
-
-namespace {
 
 // The checks every data writer makes before it writes: warning TBMsg::ChannelNotWritten for empty slots,
 // error TBMsg::InvalidChannelPointer for a channel without storage, error TBMsg::NoMemoryReserve for an array shorter
@@ -840,12 +790,6 @@ int PrepareWrite(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores
     return result;
 }
 
-bool OpenDataFile(CReadAndWriteFileFunction& e, OutputFile& out, int isMdx) {
-    const bool opened = isMdx ? out.Append(e.FileName) : out.Create(e.FileName, true);
-    if (!opened) e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
-    return opened;
-}
-
 double ValueAt(const ChannelStore& s, int r) {
     switch (s.kind) {
         case ChannelStore::Doubles: return s.block[r];
@@ -856,18 +800,14 @@ double ValueAt(const ChannelStore& s, int r) {
     }
 }
 
-}  // namespace
-
-int CReadAndWriteFileFunction::WriteMdaFile_A(int isMdx) {
-    std::vector<ChannelStore> stores;
-    int result = PrepareWrite(*this, stores);
-    if (result == 0) return 0;
-    OutputFile out;
-    if (!OpenDataFile(*this, out, isMdx)) return 0;
+// Text values (typ A): each followed by the separator, rows apart by line ends. In an
+// .mdx file a line end separates them from "end:=".
+void WriteTextRows(const CReadAndWriteFileFunction& e, const std::vector<ChannelStore>& stores, OutputFile& out,
+                   int isMdx) {
     std::string& text = out.Buffer();
     if (isMdx) text += "\r\n";
-    const char separator = static_cast<char>(Sep);
-    for (int r = 0; r < NrItems; ++r) {
+    const char separator = static_cast<char>(e.Sep);
+    for (int r = 0; r < e.NrItems; ++r) {
         if (r > 0) text += "\r\n";
         for (const ChannelStore& s : stores) {
             switch (s.kind) {
@@ -881,23 +821,16 @@ int CReadAndWriteFileFunction::WriteMdaFile_A(int isMdx) {
         }
         out.MaybeFlush();
     }
-    if (!out.Close()) {
-        SetError(TBSystemErrorText(out.ErrorNumber()), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
-    return result;
 }
 
-int CReadAndWriteFileFunction::WriteMdaFile_B(int isMdx, int valueSize) {
-    std::vector<ChannelStore> stores;
-    int result = PrepareWrite(*this, stores);
-    if (result == 0) return 0;
-    OutputFile out;
-    if (!OpenDataFile(*this, out, isMdx)) return 0;
+// Binary values (typ 4 or 8), little-endian floats row by row; one LF byte after "end:="
+// in an .mdx file.
+void WriteBinaryRows(const CReadAndWriteFileFunction& e, const std::vector<ChannelStore>& stores, OutputFile& out,
+                     int isMdx, int valueSize) {
     std::string& bytes = out.Buffer();
     if (isMdx) bytes += '\n';
     char row[16];
-    for (int r = 0; r < NrItems; ++r) {
+    for (int r = 0; r < e.NrItems; ++r) {
         for (const ChannelStore& s : stores) {
             const double value = ValueAt(s, r);
             if (valueSize == 8) {
@@ -910,9 +843,143 @@ int CReadAndWriteFileFunction::WriteMdaFile_B(int isMdx, int valueSize) {
         }
         out.MaybeFlush();
     }
+}
+
+// The values by Typ into out after the checks of PrepareWrite. 0 on error.
+int WriteRows(CReadAndWriteFileFunction& e, OutputFile& out, int isMdx) {
+    std::vector<ChannelStore> stores;
+    const int result = PrepareWrite(e, stores);
+    if (result == 0) return 0;
+    if (e.Typ == '4' || e.Typ == '8')
+        WriteBinaryRows(e, stores, out, isMdx, e.Typ - '0');
+    else
+        WriteTextRows(e, stores, out, isMdx);
+    return result;
+}
+
+bool IsWrittenType(int typ) { return typ == 'A' || typ == 'a' || typ == '4' || typ == '8'; }
+
+// The failure of a file that could not be written: the format's message with the
+// system's description of what went wrong.
+void SetWriteFailure(CReadAndWriteFileFunction& e, UINT message, const CString& name, int error) {
+    e.SetError(TBFormatMessage(message, {name}) + " (" + TBSystemErrorText(error) + ")", TB_EXCHANGE_FILE_ERROR);
+}
+
+}  // namespace
+
+int CReadAndWriteFileFunction::WriteMdx_k_a(CString fileName, int separatorChar, int typ) {
+    ResetWarnAndErrorMsg();
+    CString name = fileName.IsEmpty() ? FileName : fileName;
+    if (name.IsEmpty()) name = AskExchangeFileName("*.mdx", TBLoadString(TBMsg::FilterCharacteristic), 0);
+    if (name.IsEmpty()) {
+        SetError(TBLoadString(TBMsg::NoFileName), 0);
+        return 0;
+    }
+    FileName = name;
+    Typ = typ;
+    // A NUL separator could not be read back: the default takes its place.
+    Sep = separatorChar > 0 && separatorChar < 256 ? separatorChar : ';';
+    if (!HasCharacteristicExtension(name)) {
+        SetError(TBFormatMessage(TBMsg::NotCharacteristicFormat, {name}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    const char last = name.GetAt(name.GetLength() - 1);
+    if (last == 'a' || last == 'A' || last == 'k' || last == 'K')
+        FileKind = TB_KIND_MDA_MDK;
+    else if (last == 'x' || last == 'X')
+        FileKind = TB_KIND_MDX;
+    const int isMdx = FileKind == TB_KIND_MDX ? 1 : 0;
+
+    // Header and values are staged (one .mdx file, or the .mdk and .mda pair) and put in
+    // place together once both are complete, so a failure keeps the old file or pair.
+    const CString headerName = isMdx ? name : PartnerName(name, 'k');
+    const CString dataName = isMdx ? name : PartnerName(name, 'a');
+    FileName = headerName;
+    OutputFile header;
+    if (!header.Create(headerName)) {
+        SetWriteFailure(*this, isMdx ? TBMsg::WriteMdxFailed : TBMsg::WriteMdkFailed, headerName, header.ErrorNumber());
+        return 0;
+    }
+    const int headerResult = WriteHeader(*this, header);
+    if (!isMdx) FileName = dataName;
+    if (!IsWrittenType(Typ)) {
+        SetError(TBFormatMessage(TBMsg::InvalidDataType, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    OutputFile pairData;
+    OutputFile& data = isMdx ? header : pairData;
+    if (!isMdx && !pairData.Create(dataName)) {
+        SetWriteFailure(*this, TBMsg::WriteMdaFailed, dataName, pairData.ErrorNumber());
+        return 0;
+    }
+    const int result = WriteRows(*this, data, isMdx);
+    if (result == 0) {
+        // The data writer's own message (which channel, which file) stays readable as a
+        // warning; the error names the file that could not be written.
+        if (!LastError.IsEmpty()) AddWarning(LastError);
+        SetError(TBFormatMessage(isMdx ? TBMsg::WriteMdxFailed : TBMsg::WriteMdaFailed, {FileName}),
+                 TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    if (!header.Complete()) {
+        SetWriteFailure(*this, isMdx ? TBMsg::WriteMdxFailed : TBMsg::WriteMdkFailed, headerName, header.ErrorNumber());
+        return 0;
+    }
+    if (!isMdx && !pairData.Complete()) {
+        SetWriteFailure(*this, TBMsg::WriteMdaFailed, dataName, pairData.ErrorNumber());
+        return 0;
+    }
+    TBOutputFile* outputs[] = {&header.Output(), &pairData.Output()};
+    if (!TBCommitOutputs(outputs, isMdx ? 1 : 2)) {
+        SetWriteFailure(*this, isMdx ? TBMsg::WriteMdxFailed : TBMsg::WriteMdaFailed, FileName, errno ? errno : EIO);
+        return 0;
+    }
+    return result == 2 || headerResult == 2 ? 2 : 1;
+}
+
+int CReadAndWriteFileFunction::WriteMdkFile() {
+    OutputFile out;
+    if (!out.Create(FileName)) {
+        SetError(TBSystemErrorText(out.ErrorNumber()), 0);
+        return 0;
+    }
+    const int result = WriteHeader(*this, out);
     if (!out.Close()) {
-        SetError(TBSystemErrorText(out.ErrorNumber()), TB_EXCHANGE_FILE_ERROR);
+        SetError(TBSystemErrorText(out.ErrorNumber()), 0);
         return 0;
     }
     return result;
+}
+
+namespace {
+
+// One data file on its own: a pair's .mda file is created, an .mdx file gets the values
+// after its header (staged as a copy, so a failure leaves it as it was).
+int WriteDataFile(CReadAndWriteFileFunction& e, int isMdx, int typ) {
+    std::vector<ChannelStore> stores;
+    const int result = PrepareWrite(e, stores);
+    if (result == 0) return 0;
+    OutputFile out;
+    const bool opened = isMdx ? out.Append(e.FileName) : out.Create(e.FileName);
+    if (!opened) {
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    if (typ == '4' || typ == '8')
+        WriteBinaryRows(e, stores, out, isMdx, typ - '0');
+    else
+        WriteTextRows(e, stores, out, isMdx);
+    if (!out.Close()) {
+        e.SetError(TBSystemErrorText(out.ErrorNumber()), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    return result;
+}
+
+}  // namespace
+
+int CReadAndWriteFileFunction::WriteMdaFile_A(int isMdx) { return WriteDataFile(*this, isMdx, 'A'); }
+
+int CReadAndWriteFileFunction::WriteMdaFile_B(int isMdx, int valueSize) {
+    return WriteDataFile(*this, isMdx, valueSize == 8 ? '8' : '4');
 }

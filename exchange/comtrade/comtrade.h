@@ -4,6 +4,7 @@
 #pragma once
 
 #include <toolbox/exchange/engine.h>
+#include <toolbox/os/file_io.h>
 #include <toolbox/types/cstring.h>
 
 #include <string_view>
@@ -40,9 +41,23 @@ double VariantNumber(const COleVariant& value);
 /// the channel has no store; a raw block is taken to hold NrItems values.
 bool ChannelValue(const CExImPortChannel& channel, int k, double& value);
 
-/// Data writers of a record, run after the configuration writer has filled the
-/// multipliers and offsets. Results as WriteComtradeFile.
-int WriteAsciiData(CReadAndWriteFileFunction& engine, const CString& fileName, int timeChannel);
-int WriteBinaryData(CReadAndWriteFileFunction& engine, const CString& fileName, int timeChannel);
+/// How the time stamps of a record are written: time = (stamp x multiplier) us + origin.
+struct StampScale {
+    double origin = 0.0;      ///< the first time when it lies before zero, else 0 (seconds)
+    double multiplier = 1.0;  ///< the time multiplier of the configuration file
+};
+
+/// The stamp scale of the record the engine holds, timeChannel carrying the times: the
+/// smallest whole multiplier that lets the latest time fit the stamp field of the data
+/// type (ten digits in text, unsigned 32 bits in binary). False, with the error set,
+/// when the time channel has no store or too few values.
+bool ChooseStampScale(CReadAndWriteFileFunction& engine, int timeChannel, bool binary, StampScale& scale);
+
+/// Writes the data file of a record into out (opened by the caller, who also closes it
+/// and reports its file errors), after the configuration writer has filled the
+/// multipliers and offsets; name is the file named in messages. Results as
+/// WriteComtradeFile.
+int WriteData(CReadAndWriteFileFunction& engine, CBufferedFileWriter& out, const CString& name, int timeChannel,
+              bool binary);
 
 }  // namespace tb_comtrade

@@ -8,6 +8,7 @@
 #include <toolbox/services/numbers.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -154,6 +155,63 @@ bool ReadWholeFile(const CString& path, std::string& text) {
     return size == 0 || static_cast<bool>(in.read(&text[0], size));
 }
 
+// Days from 1 January 1970 to the given date of the proleptic Gregorian calendar.
+long long DaysFromCivil(long long year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const long long yearOfEra = year - era * 400;
+    const int shifted = month > 2 ? month - 3 : month + 9;
+    const long long dayOfYear = (153 * shifted + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+// A configuration date line "dd/mm/yy[yy],hh:mm:ss.ffffff" as whole seconds since 1970
+// (the calendar's own time, no zone) and their fraction. False for any other shape.
+bool ParseDateTime(std::string_view text, long long& seconds, double& fraction) {
+    text = TrimField(text);
+    long long numbers[6] = {};
+    std::size_t at = 0;
+    static const char separators[] = "//,::";
+    for (int i = 0; i < 6; ++i) {
+        std::size_t digits = 0;
+        long long value = 0;
+        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) && digits < 9) {
+            value = value * 10 + (text[at++] - '0');
+            ++digits;
+        }
+        if (digits == 0) return false;
+        numbers[i] = value;
+        if (i < 5) {
+            if (at >= text.size() || text[at] != separators[i]) return false;
+            ++at;
+        }
+    }
+    fraction = 0.0;
+    double scale = 0.1;
+    if (at < text.size() && text[at] == '.') {
+        for (++at; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at, scale /= 10)
+            fraction += (text[at] - '0') * scale;
+    }
+    if (at != text.size()) return false;
+    const long long day = numbers[0], month = numbers[1];
+    long long year = numbers[2];
+    if (year < 100) year += year < 70 ? 2000 : 1900;  // two-digit years as written by strftime's %y
+    if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+    const long long days = DaysFromCivil(year, static_cast<int>(month), static_cast<int>(day));
+    seconds = days * 86400 + numbers[3] * 3600 + numbers[4] * 60 + numbers[5];
+    return true;
+}
+
+// Seconds from the trigger line to the first-sample line; 0 when either cannot be read.
+// Whole seconds and their fractions are subtracted apart, so that microseconds survive.
+double SecondsBetween(std::string_view trigger, std::string_view firstSample) {
+    long long from = 0, to = 0;
+    double fromFraction = 0.0, toFraction = 0.0;
+    if (!ParseDateTime(trigger, from, fromFraction) || !ParseDateTime(firstSample, to, toFraction)) return 0.0;
+    return static_cast<double>(to - from) + (toFraction - fromFraction);
+}
+
 /// The sections of a combined file up to its data: configuration and header lines,
 /// the data type of the DAT marker and the offset of the first data byte.
 struct CombinedFile {
@@ -286,8 +344,9 @@ bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::str
         e.SampleRates.Add(TBExtended_atof(CString(samp), "."));
         e.EndSamples.Add(TBExtended_atoi(CString(endsamp)));
     }
-    line();  // first sample time
-    line();  // trigger time
+    const std::string_view firstSample = line();
+    const std::string_view trigger = line();
+    e.ComtradeTimeOrigin = SecondsBetween(trigger, firstSample);
     CString type(TrimField(line()));
     type.MakeLower();
     e.AsciiData = type.Find("ascii") >= 0 ? 1 : 0;
@@ -354,55 +413,67 @@ CString Number15(double value) {
     return CString(buffer, static_cast<int>(end - buffer));
 }
 
-int WriteHeaderFile(CReadAndWriteFileFunction& e, const CString& fileName) {
-    const CString name = fileName.Left(fileName.GetLength() - 4) + ".hdr";
-    FILE* file = std::fopen(name.GetString(), "wb");
-    if (!file) {
-        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
+std::string HeaderText(const CReadAndWriteFileFunction& e) {
     std::string text = std::string(kWrittenBy) + "\r\n";
     for (int i = 0; i < e.EditionalStrings.GetSize(); ++i) text += e.EditionalStrings[i].str() + "\r\n";
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (std::fclose(file) != 0 || !written) {
-        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
-    return 1;
+    return text;
 }
 
-CString LocalTimeStamp() {
+// A date line of the configuration: the calendar time given as seconds since 1970 (no
+// zone applied) in the format of string ComtradeDateTimeFormat, then the microseconds.
+std::string DateTimeText(long long calendarSeconds, long long microseconds) {
+    const std::time_t seconds = static_cast<std::time_t>(calendarSeconds);
+    std::tm parts{};
+    if (!gmtime_r(&seconds, &parts)) return std::string();
+    char buffer[64];
+    const CString format = TBLoadString(TBMsg::ComtradeDateTimeFormat);
+    const std::size_t length = std::strftime(buffer, sizeof buffer, format.GetString(), &parts);
+    char fraction[16];
+    std::snprintf(fraction, sizeof fraction, ".%06lld", microseconds);
+    return std::string(buffer, length) + fraction;
+}
+
+// The first-sample and trigger lines: the trigger is now (local time), the first sample
+// origin seconds before it when the record starts before zero. The reader takes the
+// difference of the two as the time of the first stamp.
+std::string StartAndTriggerLines(double origin) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    char buffer[64];
-    const CString format = TBLoadString(TBMsg::ComtradeDateTimeFormat);
-    const std::size_t length = std::strftime(buffer, sizeof buffer, format.GetString(), &local);
-    return CString(buffer, static_cast<int>(length)) + ".000000";
+    const long long trigger = static_cast<long long>(timegm(&local));  // the local calendar time, counted as UTC
+    long long offset = 0;
+    if (origin < 0.0 && origin > -1e12) offset = std::llround(origin * 1e6);
+    long long start = trigger + offset / 1000000;
+    long long micro = offset % 1000000;
+    if (micro < 0) {
+        micro += 1000000;
+        --start;
+    }
+    std::string first = DateTimeText(start, micro);
+    const std::string triggerText = DateTimeText(trigger, 0);
+    if (first.empty()) first = triggerText;
+    return first + "\r\n" + triggerText + "\r\n";
 }
 
-int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName, int asciiData, int timeChannel) {
+// The configuration text of the record the engine holds, and its Multipliers, Offsets,
+// SampleRates, EndSamples and TimeMultiplier. 0 on error, else 1, or 2 when channel
+// slots were missing.
+int ConfigurationText(CReadAndWriteFileFunction& e, int asciiData, int timeChannel, std::string& text) {
     e.Multipliers.RemoveAll();
     e.Offsets.RemoveAll();
     e.SampleRates.RemoveAll();
     e.EndSamples.RemoveAll();
-    e.FileName = fileName.Left(fileName.GetLength() - 4) + ".cfg";
-    FILE* file = std::fopen(e.FileName.GetString(), "wb");
-    if (!file) {
-        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
     bool missing = false;
     for (int i = 0; i < e.NrChannels; ++i) {
         if (!e.GetChannel(i)) {
-            e.AddWarning(TBFormatMessage(TBMsg::ChannelNotWritten, {e.FileName, i}));
+            e.AddWarning(TBFormatMessage(TBMsg::ChannelNotWritten, {e.FileName, i + 1}));
             missing = true;
         }
     }
     const bool hasTime = timeChannel >= 0 && timeChannel < e.NrChannels;
     const int analog = e.NrChannels - (hasTime ? 1 : 0);
     const double steps = asciiData ? 99998.0 : 32767.0;
-    std::string text = std::string(kWrittenBy) + ",,1999\r\n";
+    text = std::string(kWrittenBy) + ",,1999\r\n";
     text += std::to_string(analog) + "," + std::to_string(analog) + "A,0D\r\n";
     int running = 0;
     for (int i = 0; i < e.NrChannels; ++i) {
@@ -417,8 +488,6 @@ int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName
             continue;
         }
         if (!channel->HasStorage()) {
-            std::fwrite(text.data(), 1, text.size(), file);
-            std::fclose(file);
             e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {e.FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
             return 0;
         }
@@ -442,19 +511,86 @@ int WriteConfigurationFile(CReadAndWriteFileFunction& e, const CString& fileName
                 ",,," + tb_comtrade::ConfigurationField(channel->GetUnitName()).str() + "," + a.str() + "," + b.str() +
                 ",,0," + (asciiData ? "99998" : "32767") + ",1,1,P\r\n";
     }
-    const CString stamp = LocalTimeStamp();
+    tb_comtrade::StampScale scale;
+    if (!tb_comtrade::ChooseStampScale(e, timeChannel, !asciiData, scale)) return 0;
     text += "60\r\n0\r\n0," + std::to_string(e.NrItems) + "\r\n";
-    text += stamp.str() + "\r\n" + stamp.str() + "\r\n";
+    text += StartAndTriggerLines(scale.origin);
     text += asciiData ? "ASCII\r\n" : "BINARY\r\n";
-    text += "1\r\n";
+    text += Number15(scale.multiplier).str() + "\r\n";
     e.SampleRates.Add(0.0);
     e.EndSamples.Add(e.NrItems);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (std::fclose(file) != 0 || !written) {
-        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
+    e.TimeMultiplier = scale.multiplier;
     return missing ? 2 : 1;
+}
+
+// The files of one record are staged and put in place together: a failure leaves
+// every old file of the record as it was. Failures name the file and what happened.
+class RecordOutput {
+public:
+    explicit RecordOutput(CReadAndWriteFileFunction& e) : m_e(e) {}
+    // Opens the staged file of name; false with the error set.
+    CBufferedFileWriter* Open(const CString& name) {
+        if (m_count == kMaxFiles) return nullptr;
+        CBufferedFileWriter& writer = m_writers[m_count];
+        if (!writer.Create(name)) {
+            Fail(TBMsg::CannotOpenFile, name, writer.LastErrorNumber());
+            return nullptr;
+        }
+        m_names[m_count++] = name;
+        return &writer;
+    }
+    // Puts every file in place; false with the error set when any could not be written.
+    bool Close() {
+        int failed = -1;
+        for (int i = 0; i < m_count && failed < 0; ++i)
+            if (m_writers[i].Failed()) failed = i;
+        CBufferedFileWriter* writers[kMaxFiles];
+        for (int i = 0; i < m_count; ++i) writers[i] = &m_writers[i];
+        if (TBCloseWriters(writers, static_cast<std::size_t>(m_count))) return true;
+        for (int i = 0; i < m_count && failed < 0; ++i)
+            if (m_writers[i].Failed()) failed = i;
+        if (failed < 0) failed = 0;
+        Fail(TBMsg::CreateFileFailed, m_names[failed], m_writers[failed].LastErrorNumber());
+        return false;
+    }
+
+private:
+    void Fail(UINT message, const CString& name, int error) {
+        m_e.SetError(TBFormatMessage(message, {name}) + " (" + TBSystemErrorText(error ? error : EIO) + ")",
+                     TB_EXCHANGE_FILE_ERROR);
+    }
+    static constexpr int kMaxFiles = 3;
+    CReadAndWriteFileFunction& m_e;
+    CBufferedFileWriter m_writers[kMaxFiles];
+    CString m_names[kMaxFiles];
+    int m_count = 0;
+};
+
+CString RecordFile(const CString& fileName, const char* ext) { return fileName.Left(fileName.GetLength() - 4) + ext; }
+
+bool StageHeader(CReadAndWriteFileFunction& e, RecordOutput& files, const CString& fileName) {
+    CBufferedFileWriter* out = files.Open(RecordFile(fileName, ".hdr"));
+    if (out) out->Write(HeaderText(e));
+    return out != nullptr;
+}
+
+int StageConfiguration(CReadAndWriteFileFunction& e, RecordOutput& files, const CString& fileName, int asciiData,
+                       int timeChannel) {
+    e.FileName = RecordFile(fileName, ".cfg");
+    std::string text;
+    const int result = ConfigurationText(e, asciiData, timeChannel, text);
+    if (result == 0) return 0;
+    CBufferedFileWriter* out = files.Open(e.FileName);
+    if (!out) return 0;
+    out->Write(text);
+    return result;
+}
+
+int StageData(CReadAndWriteFileFunction& e, RecordOutput& files, const CString& fileName, int timeChannel,
+              bool binary) {
+    const CString name = RecordFile(fileName, ".dat");
+    CBufferedFileWriter* out = files.Open(name);
+    return out ? tb_comtrade::WriteData(e, *out, name, timeChannel, binary) : 0;
 }
 
 }  // namespace
@@ -528,24 +664,32 @@ int CReadAndWriteFileFunction::WriteComtradeFile(CString fileName, int asciiData
         SetError(TBFormatMessage(TBMsg::ComtradeTooManyChannels, {kMaxWriteChannels}), TB_EXCHANGE_DATA_ERROR);
         return 0;
     }
-    // Ten-digit sample numbers in text, unsigned 32-bit ones in binary: neither ceiling
-    // can be passed with an int item count.
-    if (EditionalStrings.GetSize() > 0 && !WriteComtradeHeaderFile(fileName)) return 0;
-    if (!WriteComtradeKonfigurationFile(fileName, asciiData, comtradeOption)) return 0;
-    return asciiData == 1 ? WriteDataComtradeAsciiFile(fileName, comtradeOption)
-                          : WriteDataComtradeBinaryFile(fileName, comtradeOption);
+    RecordOutput files(*this);
+    if (EditionalStrings.GetSize() > 0 && !StageHeader(*this, files, fileName)) return 0;
+    if (!StageConfiguration(*this, files, fileName, asciiData, comtradeOption)) return 0;
+    const int result = StageData(*this, files, fileName, comtradeOption, asciiData != 1);
+    return result != 0 && files.Close() ? result : 0;
 }
 
-int CReadAndWriteFileFunction::WriteComtradeHeaderFile(CString fileName) { return WriteHeaderFile(*this, fileName); }
+int CReadAndWriteFileFunction::WriteComtradeHeaderFile(CString fileName) {
+    RecordOutput files(*this);
+    return StageHeader(*this, files, fileName) && files.Close() ? 1 : 0;
+}
 
 int CReadAndWriteFileFunction::WriteComtradeKonfigurationFile(CString fileName, int asciiData, int comtradeOption) {
-    return WriteConfigurationFile(*this, fileName, asciiData, comtradeOption);
+    RecordOutput files(*this);
+    const int result = StageConfiguration(*this, files, fileName, asciiData, comtradeOption);
+    return result != 0 && files.Close() ? result : 0;
 }
 
 int CReadAndWriteFileFunction::WriteDataComtradeAsciiFile(CString fileName, int comtradeOption) {
-    return tb_comtrade::WriteAsciiData(*this, fileName, comtradeOption);
+    RecordOutput files(*this);
+    const int result = StageData(*this, files, fileName, comtradeOption, false);
+    return result != 0 && files.Close() ? result : 0;
 }
 
 int CReadAndWriteFileFunction::WriteDataComtradeBinaryFile(CString fileName, int comtradeOption) {
-    return tb_comtrade::WriteBinaryData(*this, fileName, comtradeOption);
+    RecordOutput files(*this);
+    const int result = StageData(*this, files, fileName, comtradeOption, true);
+    return result != 0 && files.Close() ? result : 0;
 }

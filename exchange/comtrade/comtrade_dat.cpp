@@ -223,7 +223,7 @@ bool SampleReader::Time(double stamp, bool stampPresent, double& time) {
         else
             m_time = stampPresent ? stamp * m_e.TimeMultiplier * 1e-6 : m_time;
     } else {
-        m_time = stamp * m_e.TimeMultiplier * 1e-6;
+        m_time = stamp * m_e.TimeMultiplier * 1e-6 + m_e.ComtradeTimeOrigin;
     }
     time = m_time;
     return true;
@@ -454,9 +454,10 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
             } else {
                 // Times from the stamps alone, as Time computes them, straight into the block.
                 const double multiplier = m_e.TimeMultiplier;
+                const double origin = m_e.ComtradeTimeOrigin;
                 for (; timed < count; ++timed)
                     times[first + timed] =
-                        static_cast<double>(LoadU32(records + timed * recordSize + 4)) * multiplier * 1e-6;
+                        static_cast<double>(LoadU32(records + timed * recordSize + 4)) * multiplier * 1e-6 + origin;
                 m_time = times[first + count - 1];
                 m_k += count;
             }
@@ -603,11 +604,13 @@ long Encode(double value, double a, double b) {
 constexpr double kTextStampCeiling = 9999999999.0;
 constexpr double kBinaryStampCeiling = 4294967295.0;
 
-/// The time stamp of time: microseconds since origin, truncated toward zero. False when
-/// the time is not finite or lies outside 0 .. ceiling; stamp is then the nearest
-/// representable one (0 for a time that is not a number).
-bool TimeStampOf(double time, double origin, double ceiling, unsigned long long& stamp) {
-    const double micro = (time - origin) * 1e6;
+/// The time stamp of time: microseconds since origin divided by the time multiplier,
+/// truncated toward zero (near-whole quotients taken as whole, as in Encode). False when the time is not finite or lies outside
+/// 0 .. ceiling; stamp is then the nearest representable one (0 for a time that is
+/// not a number).
+bool TimeStampOf(double time, const tb_comtrade::StampScale& scale, double ceiling, unsigned long long& stamp) {
+    double micro = (time - scale.origin) * 1e6;
+    if (scale.multiplier != 1.0) micro /= scale.multiplier;
     if (std::isnan(micro) || micro < 0.0) {
         stamp = 0;
         return false;
@@ -616,20 +619,23 @@ bool TimeStampOf(double time, double origin, double ceiling, unsigned long long&
         stamp = static_cast<unsigned long long>(ceiling);
         return false;
     }
-    stamp = static_cast<unsigned long long>(micro);
+    // A quotient within 1e-6 of a whole number is that number: a time on the microsecond
+    // grid minus the origin must not lose a microsecond to the last bit of the difference.
+    const double nearest = std::nearbyint(micro);
+    stamp = static_cast<unsigned long long>(std::fabs(micro - nearest) < 1e-6 ? nearest : micro);
     return true;
 }
 
 class SampleWriter {
 public:
     SampleWriter(CReadAndWriteFileFunction& e, int timeChannel) : m_e(e), m_timeChannel(timeChannel) {}
-    /// Writes every record; binary selects the record layout.
-    int Run(const CString& fileName, bool binary);
+    /// Writes every record into out; binary selects the record layout, name is the
+    /// file named in messages.
+    int Run(CBufferedFileWriter& out, const CString& name, bool binary);
 
 private:
     bool Value(int channelIndex, int k, double& value);
-    bool HasTimeChannel() const;
-    bool TimeOrigin(double& origin);
+    bool HasTimeChannel() const { return m_timeChannel >= 0 && m_timeChannel < m_e.NrChannels; }
     void WarnUnrepresentableTime(const CString& name, int k, double ceiling);
 
     CReadAndWriteFileFunction& m_e;
@@ -653,19 +659,6 @@ bool SampleWriter::Value(int channelIndex, int k, double& value) {
     return true;
 }
 
-bool SampleWriter::HasTimeChannel() const { return m_timeChannel >= 0 && m_timeChannel < m_e.NrChannels; }
-
-// Time stamps count from 0: a record that starts before zero (a pre-trigger part) is
-// written relative to its first sample, later ones from time zero.
-bool SampleWriter::TimeOrigin(double& origin) {
-    origin = 0.0;
-    if (!HasTimeChannel() || m_e.NrItems <= 0) return true;
-    double first = 0.0;
-    if (!Value(m_timeChannel, 0, first)) return false;
-    if (first < 0.0 && std::isfinite(first)) origin = first;
-    return true;
-}
-
 void SampleWriter::WarnUnrepresentableTime(const CString& name, int k, double ceiling) {
     if (m_timeWarned) return;
     m_timeWarned = true;
@@ -674,57 +667,45 @@ void SampleWriter::WarnUnrepresentableTime(const CString& name, int k, double ce
                         {name, k + 1, CString(std::to_string(static_cast<unsigned long long>(ceiling)).c_str())}));
 }
 
-int SampleWriter::Run(const CString& fileName, bool binary) {
-    const CString name = fileName.Left(fileName.GetLength() - 4) + ".dat";
-    FILE* file = std::fopen(name.GetString(), "wb");
-    if (!file) {
-        m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
+int SampleWriter::Run(CBufferedFileWriter& out, const CString& name, bool binary) {
     bool missing = false;
     for (int i = 0; i < m_e.NrChannels; ++i)
         if (!m_e.GetChannel(i)) missing = true;  // the configuration writer has warned
-    std::string out;
-    out.reserve(kBlockSize + 4096);
-    double origin = 0.0;
-    bool ok = TimeOrigin(origin);
+    tb_comtrade::StampScale scale;
+    if (!tb_comtrade::ChooseStampScale(m_e, m_timeChannel, binary, scale)) return 0;
     const double ceiling = binary ? kBinaryStampCeiling : kTextStampCeiling;
-    for (int k = 0; k < m_e.NrItems && ok; ++k) {
+    std::string record;
+    for (int k = 0; k < m_e.NrItems; ++k) {
+        record.clear();
         double time = 0.0;
-        if (HasTimeChannel() && !Value(m_timeChannel, k, time)) {
-            ok = false;
-            break;
-        }
+        if (HasTimeChannel() && !Value(m_timeChannel, k, time)) return 0;
         unsigned long long stamp = 0;
-        if (!TimeStampOf(time, origin, ceiling, stamp)) WarnUnrepresentableTime(name, k, ceiling);
+        if (!TimeStampOf(time, scale, ceiling, stamp)) WarnUnrepresentableTime(name, k, ceiling);
         if (binary) {
             const std::uint32_t head[2] = {static_cast<std::uint32_t>(k + 1), static_cast<std::uint32_t>(stamp)};
             unsigned char bytes[8];
             for (int i = 0; i < 2; ++i)
                 for (int j = 0; j < 4; ++j) bytes[4 * i + j] = static_cast<unsigned char>(head[i] >> (8 * j));
-            out.append(reinterpret_cast<const char*>(bytes), 8);
+            record.append(reinterpret_cast<const char*>(bytes), 8);
         } else {
-            AppendPadded(out, k + 1, 10);
-            out += ',';
-            AppendPadded(out, static_cast<long long>(stamp), 10);
+            AppendPadded(record, k + 1, 10);
+            record += ',';
+            AppendPadded(record, static_cast<long long>(stamp), 10);
         }
         int position = 0;
         for (int i = 0; i < m_e.NrChannels; ++i) {
             if (i == m_timeChannel) continue;
             const int analog = position++;
             double value = 0.0;
-            if (!Value(i, k, value)) {
-                ok = false;
-                break;
-            }
+            if (!Value(i, k, value)) return 0;
             const bool empty = m_e.GetChannel(i) == nullptr;
             if (!empty && !std::isfinite(value)) {
                 // The missing-data marker: 0x8000 in binary, an empty field in text.
                 if (binary) {
-                    out += static_cast<char>(0x00);
-                    out += static_cast<char>(0x80);
+                    record += static_cast<char>(0x00);
+                    record += static_cast<char>(0x80);
                 } else {
-                    out += ',';
+                    record += ',';
                 }
                 continue;
             }
@@ -734,31 +715,19 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
                                              analog < m_e.Offsets.GetSize() ? m_e.Offsets[analog] : 0.0);
             if (binary) {
                 const std::uint16_t low = static_cast<std::uint16_t>(stored & 0xFFFF);
-                out += static_cast<char>(low & 0xFF);
-                out += static_cast<char>(low >> 8);
+                record += static_cast<char>(low & 0xFF);
+                record += static_cast<char>(low >> 8);
             } else {
-                out += ',';
+                record += ',';
                 if (empty)
-                    out += '0';
+                    record += '0';
                 else
-                    AppendPadded(out, stored, 6);
+                    AppendPadded(record, stored, 6);
             }
         }
-        if (!binary) out += "\r\n";
-        if (out.size() >= kBlockSize) {
-            if (std::fwrite(out.data(), 1, out.size(), file) != out.size()) {
-                m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
-                ok = false;
-            }
-            out.clear();
-        }
-    }
-    const bool flushed = out.empty() || std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!ok) return 0;
-    if (!flushed || !closed) {
-        m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
+        if (!binary) record += "\r\n";
+        out.Write(record);
+        if (out.Failed()) break;  // the caller reports the file error
     }
     return missing || m_timeWarned ? 2 : 1;
 }
@@ -767,12 +736,38 @@ int SampleWriter::Run(const CString& fileName, bool binary) {
 
 namespace tb_comtrade {
 
-int WriteAsciiData(CReadAndWriteFileFunction& engine, const CString& fileName, int timeChannel) {
-    return SampleWriter(engine, timeChannel).Run(fileName, false);
+bool ChooseStampScale(CReadAndWriteFileFunction& e, int timeChannel, bool binary, StampScale& scale) {
+    scale = StampScale();
+    const CExImPortChannel* channel =
+        timeChannel >= 0 && timeChannel < e.NrChannels ? e.GetChannel(timeChannel) : nullptr;
+    if (!channel || e.NrItems <= 0) return true;
+    if (!channel->HasStorage()) {
+        e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {e.FileName, timeChannel + 1}),
+                   TB_EXCHANGE_DATA_ERROR);
+        return false;
+    }
+    double first = 0.0, latest = 0.0, value = 0.0;
+    if (!ChannelValue(*channel, 0, first)) {
+        e.SetError(TBLoadString(TBMsg::NoMemoryReserve), TB_EXCHANGE_DATA_ERROR);
+        return false;
+    }
+    // Stamps count from 0: a record that starts before zero (a pre-trigger part) is
+    // written relative to its first sample, later ones from time zero.
+    if (first < 0.0 && std::isfinite(first)) scale.origin = first;
+    for (int k = 0; k < e.NrItems && ChannelValue(*channel, k, value); ++k)
+        if (std::isfinite(value) && value > latest) latest = value;
+    // The smallest whole multiplier that lets the latest stamp fit its field; the reader
+    // multiplies the stamps by it again.
+    const double span = (latest - scale.origin) * 1e6;
+    const double ceiling = binary ? kBinaryStampCeiling : kTextStampCeiling;
+    if (span > ceiling) scale.multiplier = std::ceil(span / ceiling);
+    while (span / scale.multiplier > ceiling) scale.multiplier = std::nextafter(scale.multiplier, HUGE_VAL);
+    return true;
 }
 
-int WriteBinaryData(CReadAndWriteFileFunction& engine, const CString& fileName, int timeChannel) {
-    return SampleWriter(engine, timeChannel).Run(fileName, true);
+int WriteData(CReadAndWriteFileFunction& engine, CBufferedFileWriter& out, const CString& name, int timeChannel,
+              bool binary) {
+    return SampleWriter(engine, timeChannel).Run(out, name, binary);
 }
 
 }  // namespace tb_comtrade

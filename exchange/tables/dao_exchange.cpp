@@ -117,6 +117,13 @@ void AddReason(CReadAndWriteFileFunction& engine, const CString& reason) {
     if (!reason.IsEmpty()) engine.AddWarning(reason);
 }
 
+// The error of a failed write with what went wrong after it ("No space left on
+// device"); the reason also stays readable as a warning.
+void SetWriteError(CReadAndWriteFileFunction& engine, const CString& text, int errorNumber, const CString& reason) {
+    engine.SetError(reason.IsEmpty() ? text : text + " (" + reason + ")", errorNumber);
+    AddReason(engine, reason);
+}
+
 // Item k of a channel from its first store: double pointer, double array, string array,
 // variant array. False when the channel has no store or the store is too short.
 bool ItemOf(const CExImPortChannel& channel, int k, COleVariant& value) {
@@ -231,7 +238,7 @@ int CReadAndWriteFileFunction::WriteExcelFile(CString fileName, CString tableNam
 
 int CReadAndWriteFileFunction::WriteDaoFile() {
     for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotWritten, {FileName, i}));
+        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotWritten, {FileName, i + 1}));
 
     CString extension = SplitPath(FileName).extension;
     CString temporary = MakeTemporaryName(extension);
@@ -249,13 +256,18 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
         int opened = ConnectTitle.IsEmpty() ? database.Create(temporary, dbLangGeneral, dbVersion30)
                                             : database.Open(temporary, FALSE, FALSE, ConnectTitle);
         if (!opened) {
-            SetError(TBFormatMessage(TBMsg::CreateDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
-            AddReason(*this, database.GetLastErrorText());
+            SetWriteError(*this, TBFormatMessage(TBMsg::CreateDatabaseFailed, {FileName}), TB_EXCHANGE_DATABASE_ERROR,
+                          database.GetLastErrorText());
             return 0;
         }
         auto databaseFailure = [&](const CString& reason, UINT message = TBMsg::CreateDatabaseFailed) {
-            SetError(TBFormatMessage(message, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
-            AddReason(*this, reason);
+            // A message of its own says what went wrong; the general one gets the reason.
+            if (message == TBMsg::CreateDatabaseFailed) {
+                SetWriteError(*this, TBFormatMessage(message, {FileName}), TB_EXCHANGE_DATABASE_ERROR, reason);
+            } else {
+                SetError(TBFormatMessage(message, {FileName}), TB_EXCHANGE_DATABASE_ERROR);
+                AddReason(*this, reason);
+            }
             return 0;
         };
 
@@ -314,8 +326,8 @@ int CReadAndWriteFileFunction::WriteDaoFile() {
     // (a link's file is replaced, a pipe or device written directly).
     if (!TBReplaceFileFrom(temporary.GetString(), FileName.GetString())) {
         const int error = errno;
-        SetError(TBFormatMessage(TBMsg::CreateFileFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
-        AddReason(*this, TBSystemErrorText(error));
+        SetWriteError(*this, TBFormatMessage(TBMsg::CreateFileFailed, {FileName}), TB_EXCHANGE_FILE_ERROR,
+                      TBSystemErrorText(error));
         return 0;
     }
     return 1;

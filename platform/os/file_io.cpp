@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,45 +145,34 @@ bool CLineReader::NextLine(std::string_view& line) {
 
 // ---------------------------------------------------------------- CBufferedFileWriter
 
-CBufferedFileWriter::~CBufferedFileWriter() { Close(); }
+CBufferedFileWriter::~CBufferedFileWriter() { Abandon(); }
 
 bool CBufferedFileWriter::Create(const CString& path, std::size_t bufferSize) {
-    Close();
+    Abandon();
     m_errno = 0;
-    int fd = ::open(path.GetString(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    if (!m_output.Open(path.GetString())) {
         m_errno = errno ? errno : EIO;
         return false;
     }
     m_capacity = bufferSize < 4096 ? 4096 : bufferSize;
     m_buffer = static_cast<char*>(std::malloc(m_capacity));
     if (!m_buffer) {
-        ::close(fd);
+        m_output.Abandon();
         m_errno = ENOMEM;
         return false;
     }
-    m_fd = fd;
     m_used = 0;
     return true;
 }
 
 bool CBufferedFileWriter::Flush() {
-    std::size_t done = 0;
-    while (done < m_used && !m_errno) {
-        ssize_t n = ::write(m_fd, m_buffer + done, m_used - done);
-        if (n > 0)
-            done += static_cast<std::size_t>(n);
-        else if (n < 0 && errno != EINTR)
-            m_errno = errno;
-        else if (n == 0)
-            m_errno = EIO;
-    }
+    if (m_used > 0 && !m_errno && !m_output.Write(std::string_view(m_buffer, m_used))) m_errno = errno ? errno : EIO;
     m_used = 0;
     return !m_errno;
 }
 
 void CBufferedFileWriter::Write(const char* data, std::size_t length) {
-    if (m_fd < 0 || m_errno) return;
+    if (!m_buffer || m_errno) return;
     while (length > 0) {
         if (m_used == m_capacity && !Flush()) return;
         std::size_t room = m_capacity - m_used;
@@ -195,18 +185,43 @@ void CBufferedFileWriter::Write(const char* data, std::size_t length) {
 }
 
 char* CBufferedFileWriter::Reserve(std::size_t n) {
-    if (m_fd < 0 || m_errno || n > m_capacity) return nullptr;
+    if (!m_buffer || m_errno || n > m_capacity) return nullptr;
     if (m_capacity - m_used < n && !Flush()) return nullptr;
     return m_buffer + m_used;
 }
 
-bool CBufferedFileWriter::Close() {
-    if (m_fd < 0) return !m_errno;
-    Flush();
-    if (::close(m_fd) != 0 && !m_errno) m_errno = errno;
-    m_fd = -1;
+void CBufferedFileWriter::Release() {
     std::free(m_buffer);
     m_buffer = nullptr;
     m_capacity = m_used = 0;
-    return !m_errno;
+}
+
+bool CBufferedFileWriter::Close() {
+    CBufferedFileWriter* self = this;
+    return TBCloseWriters(&self, 1);
+}
+
+void CBufferedFileWriter::Abandon() {
+    m_output.Abandon();
+    Release();
+}
+
+bool TBCloseWriters(CBufferedFileWriter* const* writers, std::size_t count) {
+    int error = 0;
+    std::vector<TBOutputFile*> outputs;
+    for (std::size_t i = 0; i < count; ++i) {
+        CBufferedFileWriter& w = *writers[i];
+        if (!w.m_buffer && !w.m_errno) w.m_errno = EBADF;  // never created
+        if (w.m_buffer) w.Flush();
+        w.Release();
+        if (w.m_errno && !error) error = w.m_errno;
+        outputs.push_back(&w.m_output);
+    }
+    if (!error && TBCommitOutputs(outputs.data(), outputs.size())) return true;
+    if (!error) error = errno ? errno : EIO;
+    for (std::size_t i = 0; i < count; ++i) {
+        writers[i]->m_output.Abandon();
+        if (!writers[i]->m_errno) writers[i]->m_errno = error;
+    }
+    return false;
 }

@@ -209,22 +209,35 @@ bool TBOutputFile::Write(std::string_view data) {
     return WriteAll(m_fd, data);
 }
 
-bool TBOutputFile::Publish() {
-    if (!m_existed) return RenameToFreeName(m_temporary.c_str(), m_target.c_str());
-    // The file seen when opening must still be there: never replace what someone put
-    // at the name meanwhile (a link, a pipe, another file).
+// The file seen when opening must still be there: never replace what someone put at the
+// name meanwhile (a link, a pipe, another file). A new name must still be free.
+bool TBOutputFile::TargetUnchanged() const {
+    if (m_temporary.empty()) return true;  // a direct target is written where it is
     struct stat now;
+    if (!m_existed) {
+        if (::lstat(m_target.c_str(), &now) == 0 || errno != ENOENT) {
+            errno = EBUSY;
+            return false;
+        }
+        return true;
+    }
     if (::lstat(m_target.c_str(), &now) != 0 || !S_ISREG(now.st_mode) ||
         static_cast<unsigned long long>(now.st_dev) != m_device ||
         static_cast<unsigned long long>(now.st_ino) != m_inode) {
         errno = EBUSY;
         return false;
     }
+    return true;
+}
+
+bool TBOutputFile::Publish() {
+    if (!m_existed) return RenameToFreeName(m_temporary.c_str(), m_target.c_str());
+    if (!TargetUnchanged()) return false;
     return ::rename(m_temporary.c_str(), m_target.c_str()) == 0;
 }
 
-bool TBOutputFile::Commit(long long* modificationTime) {
-    if (modificationTime) *modificationTime = 0;
+bool TBOutputFile::Finish() {
+    if (m_finished) return true;
     if (m_fd < 0) {
         errno = EBADF;
         return false;
@@ -232,8 +245,14 @@ bool TBOutputFile::Commit(long long* modificationTime) {
     int fd = m_fd;
     m_fd = -1;
     if (m_direct) {
+        // Nothing is left to publish: the data went straight to the device or pipe.
         m_direct = false;
-        return ::close(fd) == 0;
+        m_finished = true;
+        if (::close(fd) == 0) return true;
+        int error = errno;
+        Abandon();
+        errno = error;
+        return false;
     }
     bool ok = ::fsync(fd) == 0;
     int error = errno;
@@ -241,11 +260,24 @@ bool TBOutputFile::Commit(long long* modificationTime) {
         ok = false;
         error = errno;
     }
-    if (ok && !Publish()) {
-        ok = false;
-        error = errno;
-    }
     if (!ok) {
+        Abandon();
+        errno = error;
+        return false;
+    }
+    m_finished = true;
+    return true;
+}
+
+bool TBOutputFile::Commit(long long* modificationTime) {
+    if (modificationTime) *modificationTime = 0;
+    if (!Finish()) return false;
+    if (m_temporary.empty()) {  // a direct target, already complete
+        Abandon();
+        return true;
+    }
+    if (!Publish()) {
+        int error = errno;
         Abandon();
         errno = error;
         return false;
@@ -265,7 +297,24 @@ void TBOutputFile::Abandon() {
     m_target.clear();
     m_direct = false;
     m_existed = false;
+    m_finished = false;
     errno = error;
+}
+
+bool TBCommitOutputs(TBOutputFile* const* outputs, size_t count) {
+    auto abandonAll = [&] {
+        int error = errno;
+        for (size_t i = 0; i < count; ++i) outputs[i]->Abandon();
+        errno = error;
+        return false;
+    };
+    for (size_t i = 0; i < count; ++i)
+        if (!outputs[i]->Finish()) return abandonAll();
+    for (size_t i = 0; i < count; ++i)
+        if (!outputs[i]->TargetUnchanged()) return abandonAll();
+    bool ok = true;
+    for (size_t i = 0; i < count && ok; ++i) ok = outputs[i]->Commit();
+    return ok || abandonAll();
 }
 
 bool TBReplaceFileContents(const char* path, std::string_view data, long long* modificationTime) {

@@ -1,6 +1,7 @@
 // Characteristic files (.mdx, .mdk/.mda): header keys, text and binary data, the
 // round trips writer -> reader, warnings and malformed input.
 #include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/os/file_io.h>
 #include "tests/exchange/exchange_helpers.h"
 #include "tests/support/bytes.h"
 #include "tests/support/engine_read.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -289,7 +291,8 @@ TEST_F(Characteristic, DataWriterFailuresNameTheFileAndKeepTheReason) {
     EXPECT_NE(e.GetLastWarn().Find(TBFormatMessage(TBMsg::InvalidChannelPointer, {Name("e.mdx"), 1})), -1);
 
     EXPECT_EQ(e.WriteMdx_k_a("/nonexistent-dir/x.mdk", ';', 'A'), 0);
-    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::WriteMdkFailed, {"/nonexistent-dir/x.mdk"}));
+    EXPECT_EQ(e.GetLastError(), TBFormatMessage(TBMsg::WriteMdkFailed, {"/nonexistent-dir/x.mdk"}) + " (" +
+                                    TBSystemErrorText(ENOENT) + ")");
 }
 
 TEST_F(Characteristic, WriteFileDispatchAndCodes) {

@@ -110,7 +110,7 @@ TEST_F(Comtrade, WritesBinaryRecordWithHeaderAndSpecialChannels) {
     EXPECT_EQ(back[1], "feeder 4");
 }
 
-TEST_F(Comtrade, TimeStampsSpanTheirFullRangeAndNonFiniteValuesAreMissing) {
+TEST_F(Comtrade, TimesBeforeZeroAndPastTheStampFieldReadBackAsWritten) {
     for (int code : {13, 14}) {
         SCOPED_TRACE(code);
         // Starts before zero, ends beyond 2^31 microseconds from the first sample.
@@ -123,9 +123,9 @@ TEST_F(Comtrade, TimeStampsSpanTheirFullRangeAndNonFiniteValuesAreMissing) {
         ASSERT_EQ(files.WriteFile(cfg.c_str(), "", code, nullptr, nullptr, 0, 0), 1) << files.GetLastWarn().GetString();
         const ChannelRead r(cfg);
         ASSERT_EQ(r.data, 1) << r.Error();
-        EXPECT_DOUBLE_EQ(r.At(0, 0), 0.0);
-        EXPECT_DOUBLE_EQ(r.At(0, 1), 1.0);
-        EXPECT_DOUBLE_EQ(r.At(0, 2), 3001.0);
+        EXPECT_NEAR(r.At(0, 0), -1.0, 1e-9);
+        EXPECT_NEAR(r.At(0, 1), 0.0, 1e-9);
+        EXPECT_NEAR(r.At(0, 2), 3000.0, 1e-9);
         EXPECT_NEAR(r.At(1, 0), 1.0, 1e-4);
         EXPECT_TRUE(std::isnan(r.At(1, 1)));
         EXPECT_NEAR(r.At(1, 2), 3.0, 1e-4);
@@ -133,17 +133,59 @@ TEST_F(Comtrade, TimeStampsSpanTheirFullRangeAndNonFiniteValuesAreMissing) {
         EXPECT_TRUE(std::isnan(r.At(2, 1)));
         EXPECT_NEAR(r.At(2, 2), -2.0, 1e-3);
     }
-    // Beyond the unsigned 32-bit stamp of a binary file: the largest one and a warning.
-    double time[2] = {0.0, 5000.0};
-    double u[2] = {0.0, 1.0};
+    // A pre-trigger part of 0.25 s in microsecond steps: the start line lies that far
+    // before the trigger line.
+    double time[3] = {-0.250001, -0.000003, 0.5};
+    double u[3] = {0.0, 1.0, 2.0};
     CReadAndWriteFiles files;
-    SetChannels(files, 2, {{time, "t", "s"}, {u, "U", "V"}});
-    const std::string cfg = dir.File("far.cfg");
-    EXPECT_EQ(files.WriteFile(cfg.c_str(), "", 14, nullptr, nullptr, 0, 0), 2);
-    EXPECT_NE(files.GetLastWarn().Find("4294967295"), -1) << files.GetLastWarn().GetString();
+    SetChannels(files, 3, {{time, "t", "s"}, {u, "U", "V"}});
+    const std::string cfg = dir.File("pre.cfg");
+    ASSERT_EQ(files.WriteFile(cfg.c_str(), "", 14, nullptr, nullptr, 0, 0), 1) << files.GetLastWarn().GetString();
     const ChannelRead r(cfg);
     ASSERT_EQ(r.data, 1) << r.Error();
-    EXPECT_DOUBLE_EQ(r.At(0, 1), 4294.967295);
+    EXPECT_NEAR(r.At(0, 0), -0.250001, 1e-9);
+    EXPECT_NEAR(r.At(0, 1), -0.000003, 1e-9);
+    EXPECT_NEAR(r.At(0, 2), 0.5, 1e-9);
+}
+
+TEST_F(Comtrade, LongBinaryRecordGetsATimeMultiplier) {
+    // 5,400 s in 1 s steps: past the 4,294.97 s an unsigned 32-bit microsecond stamp holds.
+    const int n = 5401;
+    std::vector<double> time(n), u(n);
+    for (int k = 0; k < n; ++k) {
+        time[k] = k;
+        u[k] = k % 7;
+    }
+    CReadAndWriteFiles files;
+    SetChannels(files, n, {{time.data(), "t", "s"}, {u.data(), "U", "V"}});
+    const std::string cfg = dir.File("long.cfg");
+    ASSERT_EQ(files.WriteFile(cfg.c_str(), "", 14, nullptr, nullptr, 0, 0), 1) << files.GetLastWarn().GetString();
+    EXPECT_NE(ReadFile(cfg).find("BINARY\r\n2\r\n"), std::string::npos) << ReadFile(cfg);
+    const ChannelRead r(cfg);
+    ASSERT_EQ(r.data, 1) << r.Error();
+    ASSERT_EQ(r.Size(0), n);
+    for (int k : {1, 4294, 4295, 5000, 5400}) EXPECT_NEAR(r.At(0, k), k, 1e-6) << k;
+    EXPECT_NEAR(r.At(1, 5400), 5400 % 7, 1e-3);
+
+    // Only a time no multiplier can hold (not a number) is clamped, with the warning.
+    double far[2] = {0.0, std::nan("")};
+    double v[2] = {0.0, 1.0};
+    CReadAndWriteFiles nan;
+    SetChannels(nan, 2, {{far, "t", "s"}, {v, "U", "V"}});
+    EXPECT_EQ(nan.WriteFile(dir.File("nan.cfg").c_str(), "", 14, nullptr, nullptr, 0, 0), 2);
+    EXPECT_NE(nan.GetLastWarn().Find("sample 2"), -1) << nan.GetLastWarn().GetString();
+}
+
+TEST_F(Comtrade, MissingChannelIsNamedByItsNumberFromOne) {
+    double time[2] = {0.0, 1.0};
+    double u[2] = {1.0, 2.0};
+    CReadAndWriteFiles files;
+    SetChannels(files, 2, {{time, "t", "s"}, {nullptr}, {u, "U", "V"}});
+    const std::string cfg = dir.File("gap.cfg");
+    EXPECT_EQ(files.WriteFile(cfg.c_str(), "", 13, nullptr, nullptr, 0, 0), 2);
+    const std::string expected = TBFormatMessage(TBMsg::ChannelNotWritten, {cfg.c_str(), 2}).GetString();
+    EXPECT_NE(std::string(files.GetLastWarn().GetString()).find(expected), std::string::npos)
+        << files.GetLastWarn().GetString();
 }
 
 // A host that derives writes and reads a record part by part.

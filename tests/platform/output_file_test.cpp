@@ -99,3 +99,33 @@ TEST(OutputFile, DirectoryAndReadOnlyTargetsAreRefused) {
 }
 
 }  // namespace
+
+TEST(OutputFile, FilesOfOneRecordArePublishedTogetherOrNotAtAll) {
+    tbtest::ScratchDir dir;
+    WriteFile(dir / "r.cfg", "old cfg");
+    WriteFile(dir / "r.dat", "old dat");
+    {
+        // The data file is replaced by someone else before the record is published: the
+        // configuration must not be published alone.
+        TBOutputFile cfg, dat;
+        ASSERT_TRUE(cfg.Open((dir / "r.cfg").c_str()) && cfg.Write("new cfg"));
+        ASSERT_TRUE(dat.Open((dir / "r.dat").c_str()) && dat.Write("new dat"));
+        WriteFile(dir / "other", "theirs");
+        ASSERT_EQ(::rename((dir / "other").c_str(), (dir / "r.dat").c_str()), 0);
+        TBOutputFile* outputs[] = {&cfg, &dat};
+        EXPECT_FALSE(TBCommitOutputs(outputs, 2));
+        EXPECT_EQ(errno, EBUSY);
+    }
+    EXPECT_EQ(ReadFile(dir / "r.cfg"), "old cfg");
+    EXPECT_EQ(ReadFile(dir / "r.dat"), "theirs");
+    EXPECT_EQ(tbtest::ListDir(dir.Path()).size(), 2u);  // nothing staged left
+
+    TBOutputFile cfg, dat;
+    ASSERT_TRUE(cfg.Open((dir / "r.cfg").c_str()) && cfg.Write("new cfg"));
+    ASSERT_TRUE(dat.Open((dir / "r.dat").c_str()) && dat.Write("new dat"));
+    TBOutputFile* outputs[] = {&cfg, &dat};
+    EXPECT_TRUE(TBCommitOutputs(outputs, 2));
+    EXPECT_EQ(ReadFile(dir / "r.cfg"), "new cfg");
+    EXPECT_EQ(ReadFile(dir / "r.dat"), "new dat");
+    EXPECT_EQ(tbtest::ListDir(dir.Path()).size(), 2u);
+}

@@ -318,6 +318,9 @@ public:
     CArray<int, int> EndSamples;
     int AsciiData = 1;
     double TimeMultiplier = 1.0;
+    /// Seconds from the trigger point to the first sample (negative when the record starts
+    /// before its trigger); added to times read from time stamps.
+    double ComtradeTimeOrigin = 0.0;
     int AnalogCount = 0;
     int ConfigChannelCount = 0;
     CArray<int, int> DerivedSources;

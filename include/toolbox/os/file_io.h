@@ -3,6 +3,7 @@
 // that writes through a large buffer. Errors are reported as the system's own text.
 #pragma once
 
+#include <toolbox/os/output_file.h>
 #include <toolbox/types/cstring.h>
 
 #include <cstddef>
@@ -56,8 +57,11 @@ private:
     std::uint64_t m_consumed = 0;
 };
 
-/// Writes a file through a large buffer. After the first failure every further
-/// call does nothing and Failed() stays true.
+/// Writes a file through a large buffer, under the output rule of <toolbox/os/output_file.h>:
+/// a regular file is staged beside its target and replaces it only at Close, so a
+/// failure leaves the old file as it was. After the first failure every further call
+/// does nothing and Failed() stays true. An output neither closed nor published with
+/// TBCloseWriters is abandoned when the object goes.
 class TB_EXPORT CBufferedFileWriter {
 public:
     CBufferedFileWriter() = default;
@@ -65,7 +69,7 @@ public:
     CBufferedFileWriter(const CBufferedFileWriter&) = delete;
     CBufferedFileWriter& operator=(const CBufferedFileWriter&) = delete;
 
-    /// Creates path (an existing file is truncated); false on failure.
+    /// Opens the output for path (the old file stays until Close); false on failure.
     bool Create(const CString& path, std::size_t bufferSize = 1 << 20);
     void Write(const char* data, std::size_t length);
     void Write(std::string_view text) { Write(text.data(), text.size()); }
@@ -79,17 +83,28 @@ public:
     /// the file. Null after a failure. n must not exceed the buffer size.
     char* Reserve(std::size_t n);
     void Commit(std::size_t n) { m_used += n; }
-    /// Writes what is buffered and closes the file; false when any write failed.
+    /// Writes what is buffered and puts the file in place; false when any step failed,
+    /// the old file then untouched and nothing staged left behind.
     bool Close();
+    /// Drops what was written; the old file stays as it was.
+    void Abandon();
     bool Failed() const { return m_errno != 0; }
     int LastErrorNumber() const { return m_errno; }
     std::size_t BufferSize() const { return m_capacity; }
 
 private:
+    friend TB_EXPORT bool TBCloseWriters(CBufferedFileWriter* const* writers, std::size_t count);
     bool Flush();
-    int m_fd = -1;
+    void Release();
+    TBOutputFile m_output;
     char* m_buffer = nullptr;
     std::size_t m_capacity = 0;
     std::size_t m_used = 0;
     int m_errno = 0;
 };
+
+/// Closes writers whose files belong together (the files of one record): they are put
+/// in place only when every one was written completely, else none is and every old file
+/// stays. False on failure, with each failed writer's LastErrorNumber set (the others
+/// get the same number, since their files were dropped for it).
+TB_EXPORT bool TBCloseWriters(CBufferedFileWriter* const* writers, std::size_t count);

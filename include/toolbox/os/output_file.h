@@ -36,9 +36,18 @@ public:
     /// changed by someone else meanwhile. modificationTime (when given) receives the
     /// new file's modification time in nanoseconds since the epoch (0 for a direct target).
     bool Commit(long long* modificationTime = nullptr);
+    /// Completes a staged file without publishing it: written data is synced and the file
+    /// closed, the target still untouched (a direct target is closed). Commit publishes
+    /// it afterwards; formats of several files finish every one before any is published
+    /// (TBCommitOutputs). False with errno set, the output then abandoned.
+    bool Finish();
     /// Drops the output: a staged temporary file is removed; a direct target keeps what
     /// was written, since nothing can be taken back from a device or pipe.
     void Abandon();
+
+    /// False when a staged file can no longer be renamed over its target: the file seen
+    /// when opening was replaced or removed meanwhile (errno EBUSY).
+    bool TargetUnchanged() const;
 
 private:
     bool OpenStaged();
@@ -50,8 +59,17 @@ private:
     int m_fd = -1;
     bool m_direct = false;
     bool m_existed = false;
+    bool m_finished = false;  // staged file synced and closed, awaiting the rename
     unsigned long long m_device = 0, m_inode = 0;  // of the existing target, to notice a swap
 };
+
+/// Publishes outputs that belong together (the files of one record): every one is
+/// finished first, and only when all are complete and every old target is still the
+/// file seen when opening are they renamed into place. Otherwise every output is
+/// abandoned, no old file is touched, and false is returned with errno set. A rename
+/// that fails after others were made (the directory changed under the writer) leaves
+/// the files published so far; false is returned then too.
+TB_EXPORT bool TBCommitOutputs(TBOutputFile* const* outputs, size_t count);
 
 /// Writes data to path under the rule above. Returns false with errno set and a regular
 /// target untouched when any step fails. A new file gets 0666 less the umask, an
