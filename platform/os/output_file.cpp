@@ -285,6 +285,7 @@ bool TBOutputFile::Commit(long long* modificationTime) {
     m_temporary.clear();
     SyncDirectoryOf(m_target);
     if (modificationTime) *modificationTime = ModificationTimeOf(m_target);
+    Abandon();  // nothing staged is left: this only resets the state for another Open
     return true;
 }
 

@@ -32,7 +32,7 @@ WriteOutcome WriteRows(const WriterCase& c, const std::string& dir, int rows) {
     }
     CReadAndWriteFiles files;
     SetChannels(files, rows, {{time.data(), "t", "s"}, {ramp.data(), "U", "V"}});
-    CStringArray header = TextsOf({"bay 4"});
+    CStringArray header = TextsOf({"bay 4", rows > 1000 ? "second record" : "first record"});
     if (c.header) files.SetEditionalStringArray(&header);
     const std::string path = dir + "/" + c.target;
     const int result = files.WriteFile(path.c_str(), "", c.code, nullptr, nullptr, 0, 0);

@@ -426,6 +426,15 @@ struct CJet4Writer::Impl {
     }
 };
 
+namespace {
+
+// The failure of a page write: the file and what the system said ("No space left on device").
+std::string CannotWrite(const std::string& path, int error) {
+    return "cannot write \"" + path + "\": " + std::strerror(error ? error : EIO);
+}
+
+}  // namespace
+
 CJet4Writer::CJet4Writer() = default;
 
 CJet4Writer::~CJet4Writer() {
@@ -486,7 +495,7 @@ bool CJet4Writer::Open(const std::string& path, const std::string& tableName, co
         if (!impl->WritePage(pg, impl->zeroPage.data())) {
             m_impl = std::move(impl);
             Abort();
-            return Fail(Jet4Failure::Io, "cannot write \"" + path + "\"");
+            return Fail(Jet4Failure::Io, CannotWrite(path, errno));
         }
     }
     m_impl = std::move(impl);
@@ -549,7 +558,7 @@ bool CJet4Writer::AddRecord() {
     if (d.records == 0xFFFFFFFFu || d.nextPage >= kMaxPages)
         return Fail(Jet4Failure::Limit, "the database is full (2 GB)");
     if (!d.page.Fits(d.rowScratch.size())) {
-        if (!d.AppendPage(d.page.Bytes())) return Fail(Jet4Failure::Io, "cannot write \"" + d.path + "\"");
+        if (!d.AppendPage(d.page.Bytes())) return Fail(Jet4Failure::Io, CannotWrite(d.path, errno));
         d.page.Reset();
     }
     d.page.Add(d.rowScratch);
@@ -636,11 +645,13 @@ bool CJet4Writer::Close() {
             ok = d.WritePage(kUserDefinitionPage + i, userDefinition[i].data());
     }
     if (ok) ok = std::fflush(d.file) == 0;
+    int error = errno;
     const bool closed = std::fclose(d.file) == 0;
+    if (ok && !closed) error = errno;
     d.file = nullptr;
     if (!ok || !closed) {
         std::remove(d.path.c_str());
-        return Fail(Jet4Failure::Io, m_error.empty() ? "cannot write \"" + d.path + "\"" : m_error);
+        return Fail(Jet4Failure::Io, m_error.empty() ? CannotWrite(d.path, error) : m_error);
     }
     return true;
 }
