@@ -24,6 +24,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <deque>
@@ -60,6 +61,26 @@ CString RecordText(const std::string& text) {
     return out;
 }
 int DocumentLength(const CString& recordText) { return static_cast<int>(DocumentText(recordText).size()); }
+
+/// The colour the highlighter paints the first selected character with (the one before
+/// the caret at the end of the text); false when it paints that character in none.
+bool PaintedColour(QPlainTextEdit* edit, COLORREF* colour) {
+    if (!edit) return false;
+    const QTextDocument* doc = edit->document();
+    const int length = doc->characterCount() - 1;
+    if (length <= 0) return false;
+    const int at = std::min(edit->textCursor().selectionStart(), length - 1);
+    const QTextBlock block = doc->findBlock(at);
+    if (!block.isValid() || !block.layout()) return false;
+    const int offset = at - block.position();
+    for (const QTextLayout::FormatRange& r : block.layout()->formats())
+        if (offset >= r.start && offset < r.start + r.length && r.format.hasProperty(QTextFormat::ForegroundBrush)) {
+            const QColor c = r.format.foreground().color();
+            *colour = RGB(c.red(), c.green(), c.blue());
+            return true;
+        }
+    return false;
+}
 
 bool IsAscii(const QString& text) {
     for (QChar c : text)
@@ -355,6 +376,18 @@ LRESULT CTBColorRichEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             if (!m_outsideMainFrame) StartTimer();
             return result;
         }
+        case EM_GETCHARFORMAT: {
+            // The colours are the highlighter's, painted over the document's own format:
+            // the answer gives the colour the character is shown in.
+            const LRESULT result = CRichEditCtrl::WindowProc(message, wParam, lParam);
+            COLORREF painted = 0;
+            auto* format = reinterpret_cast<CHARFORMAT*>(lParam);
+            if (format && PaintedColour(m_impl->edit, &painted)) {
+                format->crTextColor = painted;
+                format->dwEffects &= ~static_cast<DWORD>(CFE_AUTOCOLOR);
+            }
+            return result;
+        }
         case EM_SETREADONLY: {
             const LRESULT result = CRichEditCtrl::WindowProc(message, wParam, lParam);
             m_readOnly = wParam != 0;
@@ -499,11 +532,8 @@ void CTBColorRichEdit::ReplaceSel(const char* text, int recordUndo) {
     QTextCursor cursor = edit->textCursor();
     cursor.insertText(DocumentText(text ? CString(text) : CString()));
     edit->setTextCursor(cursor);
+    // Unrecorded, the change just leaves no step; the steps recorded before it stay.
     m_impl->recording = recording;
-    if (!recordUndo) {
-        m_impl->undo.clear();
-        m_impl->redo.clear();
-    }
     SetModify(TRUE);
 }
 
@@ -647,8 +677,8 @@ void CTBColorRichEdit::OnKeyDown(UINT key, UINT, UINT) {
     const bool ctrl = modifiers & Qt::ControlModifier;
     const bool shift = modifiers & Qt::ShiftModifier;
     m_charTaken = true;
-    if (ctrl && (key == 'Z')) return Undo();
     if (ctrl && (key == 'Y' || (shift && key == 'Z'))) return Redo();
+    if (ctrl && key == 'Z') return Undo();
     if ((ctrl && key == 'V') || (shift && key == VK_INSERT)) return Paste();
     if ((ctrl && key == 'X') || (shift && key == VK_DELETE)) return Cut();
     if (ctrl && (key == 'C' || key == VK_INSERT)) return Copy();

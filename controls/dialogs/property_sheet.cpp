@@ -447,7 +447,8 @@ BOOL CTBPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CTBPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY && m_rememberTab && m_layout.m_bRememberSize && m_active >= 0 && !m_wizard) {
+    if (message == WM_DESTROY && m_rememberTab && m_active >= 0 && !m_wizard) {
+        // The tab is remembered on its own flag, whether or not the size is.
         CString section;
         GetDialogProfileEntry(section);
         if (!section.IsEmpty()) CTBRegistryManager().WriteProfileInt(section, "LASTTAB", m_active);
@@ -459,4 +460,10 @@ LRESULT CTBPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     if (HandleLayoutMessage(message, wParam, lParam, &result)) return result;
     return CWnd::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CTBPropertySheet::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleLayoutDefault(message, wParam, lParam, &result)) return result;
+    return CWnd::DefWindowProc(message, wParam, lParam);
 }

@@ -36,3 +36,9 @@ LRESULT CTBDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleLayoutMessage(message, wParam, lParam, &result)) return result;
     return CDialog::WindowProc(message, wParam, lParam);
 }
+
+LRESULT CTBDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleLayoutDefault(message, wParam, lParam, &result)) return result;
+    return CDialog::DefWindowProc(message, wParam, lParam);
+}

@@ -2,7 +2,10 @@
 // minimum size, size grip, remembered placement and the pin.
 #include <toolbox/ui/window_layout.h>
 
+#include <toolbox/resources/message_ids.h>
+#include <toolbox/resources/string_table.h>
 #include <toolbox/ui/dc.h>
+#include <toolbox/ui/menu.h>
 #include <toolbox/ui/registry_manager.h>
 #include <toolbox/ui/ui_resources.h>
 
@@ -26,6 +29,8 @@
 namespace {
 
 const char* const kGripName = "tbSizeGrip";
+/// The command of the pin's entry in the window's own context menu.
+constexpr UINT kKeepOnTopCommand = 4492;
 
 long Trunc(double v) { return static_cast<long>(std::trunc(v)); }
 
@@ -71,6 +76,11 @@ QRect ScreenRect() {
 }
 
 int ScrollBarExtent() { return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
+
+bool IsZOrderMarker(WPARAM wParam) {
+    const auto marker = static_cast<LPARAM>(wParam);
+    return marker == HWND_TOPMOST_MARKER || marker == HWND_NOTOPMOST_MARKER;
+}
 
 }  // namespace
 
@@ -301,6 +311,10 @@ void CTBWindowLayout::UpdateGripper(CWnd* window) {
         grip = new QSizeGrip(w);
         grip->setObjectName(QLatin1String(kGripName));
     }
+    // The grip sizes the window also when its template gave it no sizing frame (which
+    // leaves it fixed-size for Qt): only the minimum size stays.
+    const QSize unlimited(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (w->isWindow() && w->maximumSize() != unlimited) w->setMaximumSize(unlimited);
     grip->setGeometry(ToQRect(GripperRect(w->width(), w->height())));
     grip->raise();
     grip->show();
@@ -352,14 +366,18 @@ void CTBWindowLayout::OnTopMostStyleChanged(CWnd* window, BOOL topMost) {
     }
 }
 
+void CTBWindowLayout::TogglePin(CWnd* window) {
+    m_bPinned = !m_bPinned;
+    UpdateIcons(window);
+}
+
 BOOL CTBWindowLayout::OnSysCommand(CWnd* window, UINT command) {
     if (!m_bEnableOnTop) return FALSE;
     const UINT kind = command & 0xFFF0;
     const long long now = QDateTime::currentMSecsSinceEpoch();
     if (kind == SC_MOUSEMENU || kind == SC_DEFAULT) {
-        m_bPinned = !m_bPinned;
+        TogglePin(window);
         m_lastToggleMs = now;
-        UpdateIcons(window);
         return TRUE;
     }
     if (kind == SC_CLOSE && m_lastToggleMs >= 0 && now - m_lastToggleMs <= QApplication::doubleClickInterval()) {
@@ -369,6 +387,21 @@ BOOL CTBWindowLayout::OnSysCommand(CWnd* window, UINT command) {
     }
     if (kind != SC_MOUSEMENU && kind != SC_DEFAULT && kind != SC_CLOSE) m_lastToggleMs = -1;
     return FALSE;
+}
+
+BOOL CTBWindowLayout::OnContextMenu(CWnd* window, HWND clicked, CPoint screen) {
+    // The window's own menu: only where neither a control nor the host took the click.
+    if (!m_bEnableOnTop || !window || !window->GetSafeHwnd() || clicked != window->m_hWnd) return FALSE;
+    if (!window->GetWidget()->isWindow()) return FALSE;
+    CMenu menu;
+    if (!menu.CreatePopupMenu()) return FALSE;
+    menu.AppendMenu(MF_STRING | (m_bPinned ? MF_CHECKED : MF_UNCHECKED), kKeepOnTopCommand,
+                    TBLoadString(TBMsg::KeepOnTop));
+    const UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                                              static_cast<int>(screen.x), static_cast<int>(screen.y),
+                                                              window));
+    if (chosen == kKeepOnTopCommand && window->GetSafeHwnd()) TogglePin(window);
+    return TRUE;
 }
 
 // ------------------------------------------------------------------ the shared members
@@ -465,6 +498,14 @@ void CTBResizableWindow::InvalidateLayout(BOOL) {
     }
 }
 
+BOOL CTBResizableWindow::HandleLayoutDefault(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message != WM_CONTEXTMENU) return FALSE;
+    const CPoint at(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    if (!m_layout.OnContextMenu(GetLayoutWindow(), reinterpret_cast<HWND>(wParam), at)) return FALSE;
+    *result = 0;
+    return TRUE;
+}
+
 BOOL CTBResizableWindow::HandleLayoutMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     CWnd* window = GetLayoutWindow();
     switch (message) {
@@ -495,6 +536,10 @@ BOOL CTBResizableWindow::HandleLayoutMessage(UINT message, WPARAM wParam, LPARAM
             }
             return FALSE;
         case WM_TB_SETZORDER:
+            // The same number is the grid's "value written": only the window's own post,
+            // which carries an insertion marker, changes the z-order; everything else
+            // goes on to the message maps of the window and the classes derived from it.
+            if (!IsZOrderMarker(wParam)) return FALSE;
             m_layout.OnSetZOrder(window, wParam);
             *result = 0;
             return TRUE;

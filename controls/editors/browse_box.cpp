@@ -203,8 +203,9 @@ void CTBOwnBrowseBox::Browse() {
 
 void CTBOwnBrowseBox::BrowsePath() {
     const CString text = m_edit->GetWindowText();
-    if (m_additional) {
-        // The host's own file dialog, opened on the folder and file of the text.
+    if (CFileDialog::IsFileDialog(m_additional)) {
+        // The host's own file dialog, opened on the folder and file of the text; any
+        // other pointer is ignored and the plain open dialog shows.
         auto* dialog = static_cast<CFileDialog*>(m_additional);
         const QFileInfo info(TBQ(text));
         dialog->m_initialDir = text.IsEmpty() ? CString() : TBC(info.path());

@@ -97,7 +97,10 @@ void CTBOwnComboBox::AdoptEditField(const CString& text) {
         SetEditSel(0, -1);
     }
     auto* combo = qobject_cast<QComboBox*>(GetWidget());
-    if (combo && !m_watch) {
+    if (combo) {
+        // A grid reuses this object for a new window on every edit: the watch of the
+        // previous window went with it, so every window gets a fresh one (dropping the
+        // old watch also takes its filter and connection off a window still alive).
         m_watch = std::make_unique<CTBOwnComboBoxWatch>(this);
         combo->view()->window()->installEventFilter(m_watch.get());
         QObject::connect(combo, qOverload<int>(&QComboBox::activated), m_watch.get(), [this](int) { EntryChosen(); });

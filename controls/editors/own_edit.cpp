@@ -48,10 +48,16 @@ BOOL CTBOwnEdit::Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* paren
     return TRUE;
 }
 
+namespace {
+/// A multi-line edit that asks for Enter types a new line with it instead of moving on.
+bool TypesNewLines(const CWnd& edit) { return (edit.GetStyle() & (ES_MULTILINE | ES_WANTRETURN)) == (ES_MULTILINE | ES_WANTRETURN); }
+}  // namespace
+
 LRESULT CTBOwnEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_GETDLGCODE: return DialogCodeOf(CEdit::WindowProc(message, wParam, lParam), m_wantAllKeys);
         case WM_KEYDOWN:
+            if (wParam == VK_RETURN && TypesNewLines(*this)) break;
             if (const UINT move = MoveMessageOf(static_cast<UINT>(wParam))) {
                 m_text = GetWindowText();
                 TellParent(this, move, KeyFlags(lParam), Self(this));
@@ -64,7 +70,7 @@ LRESULT CTBOwnEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_CHAR:
-            if (IsEditorKeyChar(wParam)) return 0;
+            if (IsEditorKeyChar(wParam) && !(wParam == '\r' && TypesNewLines(*this))) return 0;
             TypeThenTellChanged(this);
             return 0;
         case WM_KILLFOCUS: {

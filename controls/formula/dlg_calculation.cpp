@@ -126,6 +126,9 @@ void CTBDlgCalculation::FreeFunctionArray() { m_categories.clear(); }
 
 BOOL CTBDlgCalculation::OnInitDialog() {
     CTBDlgCalculationBase::OnInitDialog();
+    // Both edits report typing and the focus leaving to the dialog, as in-place editors do.
+    if (!m_formulaEdit.m_hWnd) m_formulaEdit.SubclassDlgItem(IDC_FORMULA, this);
+    if (!m_findEdit.m_hWnd) m_findEdit.SubclassDlgItem(IDC_FIND, this);
     for (UINT id : {IDC_CATEGORIES, IDC_ENTRIES, IDC_VARIABLES}) GetDlgItem(id)->SendMessage(LB_RESETCONTENT);
     m_variables.RemoveAll();
     FreeFunctionArray();

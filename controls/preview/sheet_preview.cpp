@@ -4,15 +4,22 @@
 #include <toolbox/ui/metafile_player.h>
 #include <toolbox/ui/sheet_preview.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
 
-/// Screen pixels per inch: pictures measured in HIMETRIC are shown at this size.
-constexpr long kScreenDpi = 96;
+/// The screen's logical pixels per inch (x, y): pictures measured in HIMETRIC are shown
+/// at this size. Without a screen the usual 96.
+QSize ScreenDpi() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return QSize(96, 96);
+    return QSize(qRound(screen->logicalDotsPerInchX()), qRound(screen->logicalDotsPerInchY()));
+}
 
 /// The GIF decoded by the image layer into a bitmap the contexts draw.
 std::shared_ptr<CBitmap> DecodeGif(const std::vector<BYTE>& bytes) {
@@ -57,7 +64,8 @@ BOOL CTBSheetPreview::LoadPreview(const char* path) {
         if (!player->Load(bytes.data(), bytes.size())) return FALSE;
         m_metafile = player;
         m_himetric = player->GetHimetricSize();
-        m_pixels = CSize((m_himetric.cx * kScreenDpi + 1270) / 2540, (m_himetric.cy * kScreenDpi + 1270) / 2540);
+        const QSize dpi = ScreenDpi();
+        m_pixels = CSize((m_himetric.cx * dpi.width() + 1270) / 2540, (m_himetric.cy * dpi.height() + 1270) / 2540);
         return TRUE;
     }
     if (TBReadCompoundStream(path, "QuickViewImage", bytes)) {

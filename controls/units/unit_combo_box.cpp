@@ -17,10 +17,14 @@ namespace {
 
 /// The common creation of the catalogue combos: a combo box whose dropped list is six
 /// times the rectangle's height.
-BOOL CreateCombo(CComboBox& combo, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+CRect SixTimesHigh(const RECT& rect) {
     CRect dropped(rect);
     dropped.bottom = dropped.top + 6 * (rect.bottom - rect.top);
-    return combo.CComboBox::Create(style, dropped, parent, id);
+    return dropped;
+}
+
+BOOL CreateCombo(CComboBox& combo, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return combo.CComboBox::Create(style, SixTimesHigh(rect), parent, id);
 }
 
 /// Enabled with the first entry selected when the list has entries, else disabled.
@@ -50,7 +54,12 @@ void CTBUnitComboBox::FillCombo(LPCTSTR quantity) {
 
 BOOL CTBUnitComboBox::Create(LPCTSTR unit, LPCTSTR quantity, DWORD style, const RECT& rect, CWnd* parent, UINT id,
                              CCreateContext*) {
-    if (!CreateCombo(*this, style, rect, parent, id)) return FALSE;
+    return CreateDropped(unit, quantity, style, SixTimesHigh(rect), parent, id);
+}
+
+BOOL CTBUnitComboBox::CreateDropped(LPCTSTR unit, LPCTSTR quantity, DWORD style, const RECT& dropped, CWnd* parent,
+                                    UINT id) {
+    if (!CComboBox::Create(style, dropped, parent, id)) return FALSE;
     DrawComboItemsSelf(this, [this](DRAWITEMSTRUCT& item) { DrawItem(item); }, -4);
     FillCombo(quantity);
     TakeParentFont(this, parent);
@@ -60,7 +69,8 @@ BOOL CTBUnitComboBox::Create(LPCTSTR unit, LPCTSTR quantity, DWORD style, const 
 int CTBUnitComboBox::CreateDialogControl(LPCTSTR quantity) {
     Placeholder old;
     if (!TakePlaceholder(*this, old)) return 0;
-    if (!Create(old.text, quantity, old.style | WS_VSCROLL, old.rect, old.parent, old.id)) return 0;
+    // The template's rectangle already reaches over the dropped list.
+    if (!CreateDropped(old.text, quantity, old.style | WS_VSCROLL, old.rect, old.parent, old.id)) return 0;
     m_createdDirectly = 0;
     RestoreZOrder(*this, old.previous);
     return 1;

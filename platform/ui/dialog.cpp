@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <set>
 
 QString TBMapFaceName(const char* face);
 
@@ -368,10 +369,27 @@ CString TBQtFileFilter(const CString& filter) {
     return TBC(out.join(QStringLiteral(";;")));
 }
 
+namespace {
+/// The file dialogs in existence; like the window layer's handle map, they live and die
+/// on the window thread.
+std::set<const CFileDialog*>& LiveFileDialogs() {
+    static std::set<const CFileDialog*> dialogs;
+    return dialogs;
+}
+}  // namespace
+
 CFileDialog::CFileDialog(BOOL openFileDialog, LPCTSTR defaultExt, LPCTSTR fileName, DWORD flags, LPCTSTR filter,
                          CWnd* parent)
     : m_open(openFileDialog), m_defaultExt(defaultExt ? defaultExt : ""), m_fileName(fileName ? fileName : ""),
-      m_flags(flags), m_filter(filter ? filter : ""), m_parent(parent) {}
+      m_flags(flags), m_filter(filter ? filter : ""), m_parent(parent) {
+    LiveFileDialogs().insert(this);
+}
+
+CFileDialog::~CFileDialog() { LiveFileDialogs().erase(this); }
+
+BOOL CFileDialog::IsFileDialog(const void* object) {
+    return object && LiveFileDialogs().count(static_cast<const CFileDialog*>(object)) != 0;
+}
 
 INT_PTR CFileDialog::DoModal() {
     if (!qApp) return IDCANCEL;

@@ -522,12 +522,28 @@ void CWnd::ScreenToClient(RECT* r) const {
     *r = CRect(a.x, a.y, b.x, b.y);
 }
 
+namespace {
+/// Code sizes any window, also one the user cannot size (a dialog without a sizing
+/// frame is fixed-size for Qt): a fixed window takes the new size as its fixed size, a
+/// window whose largest size is smaller than the new one gets the room.
+void SetGeometryFromCode(QWidget* w, const QRect& geometry) {
+    if (w->isWindow()) {
+        const QSize largest = w->maximumSize();
+        if (w->minimumSize() == largest)
+            w->setFixedSize(geometry.size());
+        else if (geometry.width() > largest.width() || geometry.height() > largest.height())
+            w->setMaximumSize(largest.expandedTo(geometry.size()));
+    }
+    w->setGeometry(geometry);
+}
+}  // namespace
+
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     QWidget* w = GetWidget();
     if (!w) return;
     // A window's rectangle includes its frame, a child's is its client area.
     const QRect target(x, y, width > 0 ? width : 0, height > 0 ? height : 0);
-    w->setGeometry(w->isWindow() ? target.marginsRemoved(TBFrameMargins(w)) : target);
+    SetGeometryFromCode(w, w->isWindow() ? target.marginsRemoved(TBFrameMargins(w)) : target);
     if (repaint) w->update();
 }
 
@@ -545,7 +561,7 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
         QRect outer = w->isWindow() ? w->geometry().marginsAdded(frame) : w->geometry();
         if (!(flags & SWP_NOMOVE)) outer.moveTo(x, y);
         if (!(flags & SWP_NOSIZE)) outer.setSize(QSize(cx > 0 ? cx : 0, cy > 0 ? cy : 0));
-        w->setGeometry(w->isWindow() ? outer.marginsRemoved(frame) : outer);
+        SetGeometryFromCode(w, w->isWindow() ? outer.marginsRemoved(frame) : outer);
     }
     if (!(flags & SWP_NOZORDER) && insertAfter) {
         if (insertAfter == &wndTop)

@@ -102,6 +102,24 @@ TEST_F(ColorRichEditTest, TypingColoursAndRecordsEachCharacter) {
     ExpectModelMatchesText();
 }
 
+TEST_F(ColorRichEditTest, CharacterFormatGivesTheColourShownRightAfterSetWindowText) {
+    edit.SetWindowText("x int y\n/* note */ z");
+    auto colourAt = [this](int start, int end) {
+        edit.SetSel(start, end);
+        CHARFORMAT format;
+        edit.GetSelectionCharFormat(format);
+        return (format.dwEffects & CFE_AUTOCOLOR) ? COLORREF(0) : format.crTextColor;
+    };
+    EXPECT_EQ(colourAt(2, 5), kKeyword);
+    EXPECT_EQ(colourAt(10, 12), kComment);  // in the second line
+    EXPECT_EQ(colourAt(0, 1), 0u);          // plain text keeps the control's own colour
+    EXPECT_EQ(colourAt(20, 20), 0u);        // the caret at the end: the last character
+    // Typing that makes a keyword is read back at once too.
+    edit.SetSel(6, 7);
+    Type("int;");
+    EXPECT_EQ(colourAt(6, 6), kKeyword);
+}
+
 TEST_F(ColorRichEditTest, ClosingARangeRecoloursTheFollowingLines) {
     edit.SetWindowText("x /* a\nint b\nint c\nint d");
     EXPECT_EQ(ColourAt(1, 0), kComment);
@@ -190,9 +208,19 @@ TEST_F(ColorRichEditTest, UndoListsHoldAHundredRecords) {
     EXPECT_EQ(Text(), std::string(100, 'a'));
     Key(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(Text(), std::string(100, 'a') + "b");
-    // An unrecorded replacement leaves no record that no longer fits the text.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // the other redo key
+    EXPECT_EQ(Text(), std::string(100, 'a') + "b");
+    EXPECT_EQ(edit.GetRedoCount(), 0);
+    // An unrecorded replacement leaves only itself out: the steps before it stay.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    const int undoSteps = edit.GetUndoCount(), redoSteps = edit.GetRedoCount();
+    ASSERT_GT(redoSteps, 0);
+    edit.SetSel(0, 0);
     edit.ReplaceSel("zz", 0);
-    EXPECT_EQ(edit.GetUndoCount(), 0);
+    EXPECT_EQ(Text(), "zz" + std::string(100, 'a'));
+    EXPECT_EQ(edit.GetUndoCount(), undoSteps);
+    EXPECT_EQ(edit.GetRedoCount(), redoSteps);
     ExpectModelMatchesText();
 }
 

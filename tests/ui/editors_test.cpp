@@ -351,6 +351,37 @@ TEST_F(EditorsTest, BrowseBoxOfAnUnknownKindOffersToStoreTheKind) {
     EXPECT_EQ(box.GetEditControl()->GetWindowText(), "kept");
 }
 
+namespace {
+/// A host's file dialog: records how it was preset and answers with a path.
+class CHostFileDialog : public CFileDialog {
+public:
+    CHostFileDialog() : CFileDialog(TRUE) {}
+    CString startDir;
+    INT_PTR DoModal() override {
+        startDir = m_initialDir;
+        return IDCANCEL;
+    }
+};
+}  // namespace
+
+TEST_F(EditorsTest, PathBoxUsesTheAdditionalPointerOnlyWhenItIsAFileDialog) {
+    CTBOwnBrowseBox box;
+    ASSERT_TRUE(box.Create("/tmp/a.txt", "PATH", WS_CHILD | WS_VISIBLE, CRect(10, 10, 210, 34), &parent, 11));
+    CHostFileDialog host;
+    box.SetAdditionalPtr(&host);
+    box.Browse();
+    EXPECT_EQ(host.startDir, "/tmp");
+    // Anything else is no file dialog: the plain open dialog shows instead.
+    int notADialog = 42;
+    box.SetAdditionalPtr(&notADialog);
+    bool shown = false;
+    WhenModalOpens([](QWidget* modal) { modal->close(); }, &shown);
+    box.Browse();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(notADialog, 42);
+    EXPECT_EQ(box.GetEditControl()->GetWindowText(), "/tmp/a.txt");
+}
+
 TEST_F(EditorsTest, DirectoryBoxRunsTheFolderPickerPreset) {
     QTemporaryDir temp;
     ASSERT_TRUE(QDir(temp.path()).mkpath(QStringLiteral("sub/inner")));

@@ -149,6 +149,19 @@ TEST_F(PropertySheets, TheLastTabAndTheSizeComeBack) {
     plain.AddPage(&third2);
     ASSERT_TRUE(plain.Create());
     EXPECT_EQ(plain.GetActiveIndex(), 0);
+
+    // The tab follows remember-active-tab alone, also with remember-size off.
+    plain.DestroyWindow();
+    CCountingPage tab1("e"), tab2("f");
+    CTBPropertySheet tabOnly("TabOnly");
+    tabOnly.SetRememberSize(FALSE);
+    tabOnly.AddPage(&tab1);
+    tabOnly.AddPage(&tab2);
+    ASSERT_TRUE(tabOnly.Create());
+    ASSERT_TRUE(tabOnly.SetActivePage(1));
+    tabOnly.DestroyWindow();
+    EXPECT_EQ(CTBRegistryManager().GetProfileInt("TabOnly", "LASTTAB", -1), 1);
+    EXPECT_EQ(CTBRegistryManager().GetProfileInt("TabOnly", "CX", -1), -1);
 }
 
 TEST_F(PropertySheets, WizardButtonsMakeRoomForFinishAndMoveBack) {

@@ -11,6 +11,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <map>
@@ -232,4 +235,41 @@ TEST(MetaFilePlayer, StretchesDeviceIndependentBitmaps) {
     CRecordingDC lied(40, 40);
     player.Play(&lied, CRect(0, 0, 40, 40));
     for (const CDrawRecord& r : lied.GetRecords()) EXPECT_NE(r.op, CDrawRecord::DrawImage);
+}
+
+// The pixel size follows the screen's logical dpi. The check runs in a child process of
+// this program on an offscreen screen of 144 dpi (a platform setting fixed at start).
+TEST(SheetPreview, PixelSizeFollowsTheScreensLogicalDpi) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString sheet = dir.filePath("m.vsh");
+    ASSERT_TRUE(WriteCompound(sheet, {{"MetaFileImage", PictureObject(ReadData("shapes.wmf"))}}));
+    if (qEnvironmentVariableIsSet("TB_PREVIEW_DPI_CHILD")) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        ASSERT_NE(screen, nullptr);
+        ASSERT_EQ(qRound(screen->logicalDotsPerInchY()), 144) << "the screen setting did not take";
+        CTBSheetPreview preview;
+        ASSERT_TRUE(preview.LoadPreview(sheet.toUtf8().constData()));
+        const CSize himetric = preview.GetHimetricSize();
+        EXPECT_EQ(preview.GetPixelSize(), CSize((himetric.cx * 144 + 1270) / 2540, (himetric.cy * 144 + 1270) / 2540));
+        return;
+    }
+    const QString config = dir.filePath("screen.json");
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1280, "height": 1024,
+                   "logicalDpi": 144, "logicalBaseDpi": 96, "dpr": 1}]})");
+    file.close();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config);
+    env.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
+    env.insert("TB_PREVIEW_DPI_CHILD", "1");
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=SheetPreview.PixelSizeFollowsTheScreensLogicalDpi"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const std::string out = child.readAllStandardOutput().toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << out;
+    EXPECT_NE(out.find("[  PASSED  ] 1 test"), std::string::npos) << out;  // the check ran there
 }

@@ -10,7 +10,9 @@
 
 #include <QGuiApplication>
 #include <QProcess>
+#include <QMenu>
 #include <QScreen>
+#include <QSizeGrip>
 
 
 namespace {
@@ -282,6 +284,82 @@ TEST_F(TBDialogWindows, PinStoredOffOpensNotTopMostAndAClickOnTheIconPinsIt) {
     const BOOL before = plain.GetPinned();
     plain.SendMessage(WM_SYSCOMMAND, SC_MOUSEMENU, 0);
     EXPECT_EQ(plain.GetPinned(), before);
+}
+
+TEST_F(TBDialogWindows, AFixedTemplateIsSizedFromCodeAndByDraggingItsGrip) {
+    // The library's Export template has no sizing frame.
+    CTBDialog dlg(4307u);
+    ASSERT_TRUE(dlg.Create(4307u, nullptr));
+    ASSERT_TRUE(uitest::ShowAndWait(dlg));
+    CRect before;
+    dlg.GetWindowRect(&before);
+    dlg.SetWindowPos(nullptr, 0, 0, static_cast<int>(before.Width()) + 60, static_cast<int>(before.Height()) + 40,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    uitest::RunEvents();
+    CRect r;
+    dlg.GetWindowRect(&r);
+    EXPECT_EQ(r.Size(), CSize(before.Width() + 60, before.Height() + 40));
+    dlg.MoveWindow(30, 40, static_cast<int>(before.Width()) + 20, static_cast<int>(before.Height()) + 10);
+    uitest::RunEvents();
+    dlg.GetWindowRect(&r);
+    EXPECT_EQ(r, CRect(30, 40, 30 + before.Width() + 20, 40 + before.Height() + 10));
+    // ReduceDialog takes its share off the window.
+    dlg.ReduceDialog(0, 10);
+    uitest::RunEvents();
+    dlg.GetWindowRect(&r);
+    EXPECT_EQ(r.Height(), before.Height());
+
+    // The user drags the grip: the window grows with the pointer.
+    auto* grip = dlg.GetWidget()->findChild<QSizeGrip*>(QStringLiteral("tbSizeGrip"));
+    ASSERT_NE(grip, nullptr);
+    ASSERT_TRUE(grip->isVisible());
+    const QSize start = dlg.GetWidget()->size();
+    const QPoint from = grip->rect().center();
+    QTest::mousePress(grip, Qt::LeftButton, {}, from);
+    QTest::mouseMove(grip, from + QPoint(30, 20));
+    QTest::mouseRelease(grip, Qt::LeftButton, {}, from + QPoint(30, 20));
+    uitest::RunEvents();
+    EXPECT_EQ(dlg.GetWidget()->size(), start + QSize(30, 20));
+}
+
+TEST_F(TBDialogWindows, TheWindowsOwnContextMenuPinsItWithAClick) {
+    CSampleDlg dlg("PinMenu");
+    dlg.SetEnableOnTop(TRUE);
+    ASSERT_TRUE(dlg.Open());
+    uitest::RunEvents();
+    ASSERT_TRUE(dlg.GetPinned());
+    QWidget* w = dlg.GetWidget();
+    const QPoint background(3, 3);  // inside the margin, on no control
+    ASSERT_EQ(w->childAt(background), nullptr);
+    auto rightClickAndChoose = [&](bool choose) {
+        std::vector<std::string> items;
+        uitest::WhenModalOpens([&items, choose](QWidget* popup) {
+            auto* menu = qobject_cast<QMenu*>(popup);
+            if (!menu) return;
+            for (QAction* a : menu->actions()) items.push_back(a->text().toStdString() + (a->isChecked() ? "*" : ""));
+            if (choose && !menu->actions().isEmpty())
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().front()).center());
+            else
+                menu->close();
+        });
+        QTest::mouseClick(w, Qt::RightButton, {}, background);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, background, w->mapToGlobal(background));
+        QApplication::sendEvent(w, &event);
+        uitest::RunEvents();
+        return items;
+    };
+    EXPECT_EQ(rightClickAndChoose(true), std::vector<std::string>{"&Keep on top*"});
+    EXPECT_FALSE(dlg.GetPinned());
+    EXPECT_EQ(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
+    EXPECT_EQ(dlg.GetLayout().GetShownIcon(), IDI_TB_UNPINNED);
+    EXPECT_EQ(rightClickAndChoose(true), std::vector<std::string>{"&Keep on top"});
+    EXPECT_TRUE(dlg.GetPinned());
+    EXPECT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
+    // Without the pin the window has no menu of its own.
+    CSampleDlg plain("NoPinMenu");
+    ASSERT_TRUE(plain.Open());
+    w = plain.GetWidget();
+    EXPECT_TRUE(rightClickAndChoose(false).empty());
 }
 
 TEST_F(TBDialogWindows, PlacementSurvivesARestartOfTheProgram) {

@@ -343,6 +343,11 @@ TEST_F(UnitControlsTest, DialogPlaceholdersBecomeUnitControlsAndValuesGoThroughD
     EXPECT_EQ(dialog.valueEdit.GetUnitList().GetSize(), 6);
     EXPECT_EQ(dialog.unitCombo.GetCount(), 6);
     EXPECT_TRUE(dialog.unitCombo.GetStyle() & WS_VSCROLL);
+    // The placeholder's height already holds the list: it drops as low as the plain one's.
+    CRect unitList, plainList;
+    dialog.unitCombo.GetDroppedControlRect(&unitList);
+    plain.GetDlgItem(IDC_UNIT)->SendMessage(CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&plainList));
+    EXPECT_EQ(unitList.Height(), plainList.Height());
     EXPECT_EQ(dialog.check.GetUnitText(), "m\\2super\\");
     CString labelText;
     dialog.label.GetWindowTextA(labelText);

@@ -118,6 +118,9 @@ constexpr UINT RawInvalidHeader = 581;         // "The file >>%s<< has no valid 
 constexpr UINT InvalidSampleCount = 582;       // "File >>%s<<: The number of samples %i is not valid!"
 constexpr UINT ClipboardNoCompleteLine = 583;  // "The clipboard text holds no complete line!"
 
+// Windows.
+constexpr UINT KeepOnTop = 4492;  // "&Keep on top"
+
 // Crash reports and help files.
 constexpr UINT CrashReportRequest = 5506;  // "<p><b>Please tell us about this problem.</b></p>..."
 constexpr UINT CrashReportProblem = 5507;  // "<p><b>%s has encountered a problem and needs to close.</b></p>..."

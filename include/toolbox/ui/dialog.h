@@ -179,7 +179,12 @@ class TB_EXPORT CFileDialog {
 public:
     CFileDialog(BOOL openFileDialog, LPCTSTR defaultExt = nullptr, LPCTSTR fileName = nullptr,
                 DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCTSTR filter = nullptr, CWnd* parent = nullptr);
-    virtual ~CFileDialog() = default;
+    virtual ~CFileDialog();
+    CFileDialog(const CFileDialog&) = delete;
+    CFileDialog& operator=(const CFileDialog&) = delete;
+    /// True when object is a file dialog that exists now: lets an untyped pointer a host
+    /// handed over (a browse cell's additional pointer) be used as one only when it is.
+    static BOOL IsFileDialog(const void* object);
     virtual INT_PTR DoModal();
     CString GetPathName() const { return m_path; }
     CString GetFileName() const;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <toolbox/types/maps.h>
+#include <toolbox/ui/editors.h>
 #include <toolbox/ui/tb_dialog.h>
 
 #include <memory>
@@ -81,4 +82,6 @@ private:
     std::vector<CString> m_variableNames;  // the name behind each line of the variable list
     std::vector<CTBFormulaCategory> m_categories;
     CTBInactiveCaret* m_caret = nullptr;  // belongs to the formula edit's widget
+    CTBOwnEdit m_formulaEdit;              // the template's edits 4009 and 4010
+    CTBOwnEdit m_findEdit;
 };

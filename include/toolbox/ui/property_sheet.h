@@ -144,6 +144,8 @@ public:
 
     /// The layout's messages first; storing the last tab; closing is Cancel.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    /// The sheet's own context menu (the pin) for what no message map handled.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     /// The sheet's buttons: OK, Cancel, Apply, Back, Next, Finish.
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 

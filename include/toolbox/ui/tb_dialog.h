@@ -38,6 +38,7 @@ public:
 
     /// The layout's messages (size, grip, pin, placement) first, then the dialog's.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     CWnd* GetLayoutWindow() override { return this; }

@@ -75,6 +75,9 @@ public:
     void DrawItem(DRAWITEMSTRUCT& item);
 
 private:
+    /// Creation with the whole dropped rectangle (edit part and list) given.
+    BOOL CreateDropped(LPCTSTR unit, LPCTSTR quantity, DWORD style, const RECT& dropped, CWnd* parent, UINT id);
+
     COLORREF m_highlight, m_highlightText, m_face, m_buttonText, m_window, m_windowText, m_face2, m_grayText;
 };
 

@@ -147,6 +147,12 @@ public:
     /// WM_SYSCOMMAND: a click on the icon toggles the pin; the close of the double
     /// click that follows undoes it. TRUE when the command was taken.
     BOOL OnSysCommand(CWnd* window, UINT command);
+    /// Turns the pin over (kept on top or not) and shows it.
+    void TogglePin(CWnd* window);
+    /// WM_CONTEXTMENU that nobody else took, clicked in window clicked at a screen point:
+    /// with the pin on and the click on the window itself (not a control), the menu
+    /// with the checked entry "Keep on top" that toggles the pin. TRUE when shown.
+    BOOL OnContextMenu(CWnd* window, HWND clicked, CPoint screen);
     /// WM_TB_SETZORDER: moves window to or from the top-most band.
     void OnSetZOrder(CWnd* window, WPARAM marker);
     /// The topmost extended style of window changed (TRUE: added).
@@ -233,6 +239,9 @@ protected:
     static void AdoptAsChild(CWnd* window, CWnd* parent);
     /// The layout's share of a message; TRUE with result when it was taken whole.
     BOOL HandleLayoutMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    /// The layout's share of what no message map handled (the window's own context
+    /// menu); TRUE with result when it was taken.
+    BOOL HandleLayoutDefault(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
     CTBWindowLayout m_layout;      ///< the behaviour
     CString m_profileEntry;        ///< SetProfileEntry's section

@@ -253,11 +253,15 @@ TEST_F(ExchangeDialogs, RecorderDialogAddsDeletesAndNamesFiles) {
         };
         for (const auto& [column, text] : {std::pair<int, const char*>{1, "Voltage"}, {2, "V"}}) {
             clickCell(0, column);  // opens the cell's editor
-            if (!list.IsEditActive()) continue;
+            EXPECT_TRUE(list.IsEditActive()) << "no editor on column " << column;
+            if (!list.IsEditActive()) continue;  // the dialog still has to be closed
             QTest::keyClicks(list.GetEditControl()->GetWidget(), text);
             QTest::keyClick(list.GetEditControl()->GetWidget(), Qt::Key_Return);
             uitest::RunEvents();
         }
+        // The dialog took each written cell at once, not only when OK collects them.
+        seen << dialog.GetRules().GetChannelName(0).GetString() + QString("/") +
+                    dialog.GetRules().GetChannelUnit(0).GetString();
         clickCell(1, 0);
         seen << State(dialog, 4081);
         Click(dialog, 4081);  // deleting the second file brings the first file's base back
@@ -267,7 +271,7 @@ TEST_F(ExchangeDialogs, RecorderDialogAddsDeletesAndNamesFiles) {
     CReadAndWriteFiles files;
     ASSERT_EQ(files.ReadInfoFile(first.c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 1) << files.GetLastError().GetString();
     EXPECT_EQ(seen, (QStringList{"Add a new file", "Delete current selected file", "Delete all files", "File",
-                                 "Channel Name", "Channel Unit", "5off", "2:3:1.5msoff", "on", "1:5"}));
+                                 "Channel Name", "Channel Unit", "5off", "2:3:1.5msoff", "Voltage/V", "on", "1:5"}));
     ASSERT_EQ(files.GetNrChannels(), 2);
     EXPECT_EQ(files.GetNrItems(), 5);
     EXPECT_STREQ(files.GetChannel(1)->GetChannelName(), "Voltage");

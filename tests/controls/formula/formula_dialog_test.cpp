@@ -163,6 +163,40 @@ TEST_F(Calculator, CaretStaysVisibleWhileTheFormulaHasNoFocus) {
     EXPECT_FALSE(caret->isVisible());
 }
 
+/// A parent-side log of the edits' reports (0x7EB changed, 0x7ED finish) by control id.
+class CReportingCalculator : public CTBDlgCalculation {
+public:
+    std::vector<std::pair<UINT, int>> reports;  // (message, control id)
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == TBWM_EDITOR_CHANGED || message == TBWM_EDITOR_FINISH)
+            reports.emplace_back(message, reinterpret_cast<CWnd*>(wParam)->GetDlgCtrlID());
+        return CTBDlgCalculation::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST_F(Calculator, FormulaAndFindAreEditorsThatReportTypingAndStillTakeNewLines) {
+    CReportingCalculator dialog;
+    dialog.InitDialog(0, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(dialog.Create(IDD_TB_CALCULATION, nullptr));
+    ASSERT_TRUE(uitest::ShowAndWait(dialog));
+    for (UINT id : {IDC_FORMULA, IDC_FIND})
+        EXPECT_NE(dynamic_cast<CTBOwnEdit*>(CWnd::FromHandlePermanent(dialog.GetDlgItem(id)->m_hWnd)), nullptr) << id;
+    QWidget* formula = dialog.GetDlgItem(IDC_FORMULA)->GetWidget();
+    formula->setFocus();
+    uitest::RunEvents();
+    QTest::keyClicks(formula, "a");
+    QTest::keyClick(formula, Qt::Key_Return);  // a formula of several lines
+    QTest::keyClicks(formula, "b");
+    EXPECT_EQ(qobject_cast<QPlainTextEdit*>(formula)->toPlainText().toStdString(), "a\nb");
+    EXPECT_EQ(dialog.reports.back(), std::make_pair(TBWM_EDITOR_CHANGED, static_cast<int>(IDC_FORMULA)));
+    dialog.GetDlgItem(IDC_FIND)->GetWidget()->setFocus();
+    uitest::RunEvents();
+    EXPECT_NE(std::find(dialog.reports.begin(), dialog.reports.end(),
+                        std::make_pair(TBWM_EDITOR_FINISH, static_cast<int>(IDC_FORMULA))),
+              dialog.reports.end());
+    dialog.DestroyWindow();
+}
+
 TEST_F(Calculator, FindSelectsTheFirstVariableBeginningWithTheText) {
     Open(0, "", {{"Vin", "Input voltage"}, {"R1", ""}, {"Vout", "Output voltage"}});
     QWidget* find = m_dialog->GetDlgItem(IDC_FIND)->GetWidget();
