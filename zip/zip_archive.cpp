@@ -284,16 +284,17 @@ bool CZipArchive::ReadEntryLayout() {
     if (fd < 0) return false;
     auto read = [fd](std::uint64_t offset, void* buffer, size_t size) {
         for (size_t done = 0; done < size;) {
-            const ssize_t got = pread(fd, static_cast<char*>(buffer) + done, size - done, static_cast<off_t>(offset + done));
+            const ssize_t got =
+                pread(fd, static_cast<char*>(buffer) + done, size - done, static_cast<off_t>(offset + done));
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) return false;
             done += static_cast<size_t>(got);
         }
         return true;
     };
-    const bool ok = fstat(fd, &info) == 0 &&
-                    tbzip::FindOverlappingEntries(read, static_cast<std::uint64_t>(info.st_size),
-                                                  static_cast<std::uint64_t>(count), m_overlapping);
+    const bool ok =
+        fstat(fd, &info) == 0 && tbzip::FindOverlappingEntries(read, static_cast<std::uint64_t>(info.st_size),
+                                                               static_cast<std::uint64_t>(count), m_overlapping);
     close(fd);
     return ok;
 }

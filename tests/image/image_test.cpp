@@ -270,11 +270,10 @@ TEST(ImageBadInput, AHugeDeclaredJpegIsRefusedRightAfterItsHeader) {
     // that a decoder which believes the size fails there instead of taking the memory.
     ScratchDir scratch;
     const std::string limit = kAddressSanitizer ? "" : "ulimit -v 4000000; ";
-    const RunResult r = Shell(limit + TOOLBOX_TBX + " image convert " + Crafted("progressive-65500.jpg") + " " +
-                              scratch / "out.png");
+    const RunResult r =
+        Shell(limit + TOOLBOX_TBX + " image convert " + Crafted("progressive-65500.jpg") + " " + scratch / "out.png");
     EXPECT_EQ(r.status, 1);
-    ASSERT_NE(r.output.find("Image size 65500 x 65500 is empty or larger than allowed"), std::string::npos)
-        << r.output;
+    ASSERT_NE(r.output.find("Image size 65500 x 65500 is empty or larger than allowed"), std::string::npos) << r.output;
     CxImage image;
     EXPECT_FALSE(image.Load(Crafted("progressive-65500.jpg").c_str()));
     EXPECT_NE(image.GetLastError().Find("65500 x 65500"), -1) << image.GetLastError().GetString();

@@ -154,8 +154,8 @@ private:
     CString m_path;
     std::vector<BYTE> m_memory;  // the archive opened from memory
     ZIP_SIZE_TYPE m_maxExtractSize = kDefaultMaxExtractSize;
-    ZIP_SIZE_TYPE m_extracted = 0;  // written by extractions since Open or SetMaxExtractSize
-    int m_layoutState = 0;          // entry layout: 0 not read yet, 1 read, -1 unreadable
+    ZIP_SIZE_TYPE m_extracted = 0;    // written by extractions since Open or SetMaxExtractSize
+    int m_layoutState = 0;            // entry layout: 0 not read yet, 1 read, -1 unreadable
     std::vector<bool> m_overlapping;  // per entry of the archive as opened
     CZipActionCallback* m_callback = nullptr;
 };
