@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <fcntl.h>
@@ -304,7 +305,13 @@ bool CZipArchive::ReadEntryLayout() {
 // refused. Entries added since the archive was opened have no bytes in it yet.
 bool CZipArchive::CheckEntryLayout(ZIP_INDEX_TYPE index, const CString& name) {
     if (static_cast<zip_int64_t>(index) >= zip_get_num_entries(AsZip(m_zip), ZIP_FL_UNCHANGED)) return true;
-    if (m_layoutState == 0) m_layoutState = ReadEntryLayout() ? 1 : -1;
+    if (m_layoutState == 0) {
+        try {
+            m_layoutState = ReadEntryLayout() ? 1 : -1;
+        } catch (const std::bad_alloc&) {
+            m_layoutState = -1;
+        }
+    }
     if (m_layoutState < 0 || index >= m_overlapping.size())
         return Fail("Refused to extract \"%s\": the archive's directory cannot be checked", name.GetString());
     if (m_overlapping[index])
