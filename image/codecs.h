@@ -17,6 +17,10 @@ bool EncodePng(const CxImage& image, CxFile& file);
 bool DecodeTiff(CxImage& image, CxFile& file);
 bool EncodeTiff(const CxImage& image, CxFile& file);
 
+/// Whether a picture of width x height may be held (CxImage::kMaxSide, kMaxPixels);
+/// false with the image's last error set when it may not.
+bool CheckImageSize(const CxImage& image, DWORD width, DWORD height);
+
 /// The rest of file from its position, at most limit bytes; false when it cannot be read.
 bool ReadRest(CxFile& file, std::vector<BYTE>& bytes, size_t limit);
 

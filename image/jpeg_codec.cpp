@@ -16,6 +16,9 @@ namespace {
 
 // Compressed JPEG data larger than this is refused before decoding.
 constexpr size_t kMaxJpegBytes = 256u << 20;
+// libjpeg's own working memory, above all the coefficient buffers of a progressive or
+// multi-scan image (2 bytes a sample): the largest picture allowed needs under 400 MiB.
+constexpr long kMaxJpegWorkMemory = 512L << 20;
 
 struct JpegError {
     jpeg_error_mgr manager;
@@ -31,17 +34,32 @@ void OnError(j_common_ptr info) {
     std::longjmp(error->jump, 1);
 }
 
-// Warnings pass, except that the data ended early: libjpeg would fill the rest of the
-// picture with grey, which hides a truncated file.
+// Writing: warnings pass, except that the data ended early.
 void OnMessage(j_common_ptr info, int level) {
     if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) OnError(info);
+}
+
+// Reading: a warning means damaged data (cut short, a bad code, a marker in the middle
+// of a segment) that libjpeg would paint over with grey or noise, so it fails the load
+// like an error. Only the ones about metadata that is not used pass.
+void OnDecodeMessage(j_common_ptr info, int level) {
+    if (level >= 0) return;  // trace messages
+    const int code = info->err->msg_code;
+    if (code == JWRN_JFIF_MAJOR || code == JWRN_BOGUS_ICC) return;
+    OnError(info);
 }
 
 bool RunDecompress(jpeg_decompress_struct& info, JpegError& error, const std::vector<BYTE>& data, CxImage& image) {
     if (setjmp(error.jump)) return false;
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
+    info.mem->max_memory_to_use = kMaxJpegWorkMemory;
     jpeg_read_header(&info, TRUE);
+    // The declared size is checked before libjpeg allocates anything for it.
+    if (!CheckImageSize(image, info.image_width, info.image_height)) {
+        std::snprintf(error.message, sizeof error.message, "JPEG: %s", image.GetLastError().GetString());
+        return false;
+    }
     const bool gray = info.jpeg_color_space == JCS_GRAYSCALE;
     if (!gray && (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK)) {
         std::snprintf(error.message, sizeof error.message, "JPEG: CMYK images are not supported");
@@ -92,7 +110,7 @@ bool DecodeJpeg(CxImage& image, CxFile& file) {
     JpegError error{};
     info.err = jpeg_std_error(&error.manager);
     error.manager.error_exit = OnError;
-    error.manager.emit_message = OnMessage;
+    error.manager.emit_message = OnDecodeMessage;
     std::snprintf(error.message, sizeof error.message, "JPEG: cannot read the file");
     bool ok = RunDecompress(info, error, data, image);
     jpeg_destroy_decompress(&info);

@@ -18,6 +18,8 @@ constexpr tmsize_t kMaxSingleAllocation = 256 << 20;
 struct TiffContext {
     CxFile* file;
     char message[256];
+    bool decoding = false;  // reading pixels: warnings then mean damaged data
+    bool damaged = false;   // an error, or a warning while decoding, was reported
 };
 
 tmsize_t ReadProc(thandle_t handle, void* data, tmsize_t size) {
@@ -48,16 +50,26 @@ toff_t SizeProc(thandle_t handle) {
 int MapProc(thandle_t, void**, toff_t*) { return 0; }
 void UnmapProc(thandle_t, void*, toff_t) {}
 
-int OnError(TIFF*, void* user, const char* module, const char* format, va_list args) {
-    auto* context = static_cast<TiffContext*>(user);
+void Report(TiffContext& context, const char* module, const char* format, va_list args) {
     char text[200];
     std::vsnprintf(text, sizeof text, format, args);
-    std::snprintf(context->message, sizeof context->message, "TIFF: %s%s%s", module ? module : "", module ? ": " : "",
+    std::snprintf(context.message, sizeof context.message, "TIFF: %s%s%s", module ? module : "", module ? ": " : "",
                   text);
+    context.damaged = true;
+}
+
+int OnError(TIFF*, void* user, const char* module, const char* format, va_list args) {
+    Report(*static_cast<TiffContext*>(user), module, format, args);
     return 1;
 }
 
-int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+// Warnings about tags (unknown, private or slightly off) are common in good files and
+// pass; while pixels are decoded a warning means damaged data, which fails the load.
+int OnWarning(TIFF*, void* user, const char* module, const char* format, va_list args) {
+    auto* context = static_cast<TiffContext*>(user);
+    if (context->decoding) Report(*context, module, format, args);
+    return 1;
+}
 
 // Opens the TIFF on the context's stream; null with the context's message on failure.
 TIFF* OpenTiff(TiffContext& context, const char* mode) {
@@ -98,8 +110,13 @@ bool ReadPixels(CxImage& image, TIFF* tiff, TiffContext& context) {
     if (!TIFFRGBAImageOK(tiff, reason)) return image.Fail("TIFF: %s", reason);
     if (!image.Allocate(width, height, 24)) return false;
     std::vector<uint32_t> raster(static_cast<size_t>(width) * height);
-    if (!TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_BOTLEFT, 0))
-        return image.Fail("%s", context.message[0] ? context.message : "TIFF: cannot read the pixels");
+    // Reading stops at the first damaged strip or tile instead of leaving it blank.
+    context.decoding = true;
+    context.damaged = false;
+    const bool read = TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_BOTLEFT, 1);
+    context.decoding = false;
+    if (!read || context.damaged)
+        return image.Fail("%s", context.damaged ? context.message : "TIFF: cannot read the pixels");
     const bool alpha = HasExtraAlpha(tiff);
     if (alpha) image.AlphaCreate();
     for (uint32_t y = 0; y < height; ++y) {

@@ -5,10 +5,14 @@
 #include "image/codecs.h"
 #include "image/dib.h"
 
+#include <toolbox/os/output_file.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <new>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -87,13 +91,18 @@ void CxImage::Destroy() {
     m_transIndex = -1;
 }
 
+bool tbimage::CheckImageSize(const CxImage& image, DWORD width, DWORD height) {
+    if (width != 0 && height != 0 && width <= CxImage::kMaxSide && height <= CxImage::kMaxSide &&
+        static_cast<uint64_t>(width) * height <= CxImage::kMaxPixels)
+        return true;
+    return image.Fail("Image size %lu x %lu is empty or larger than allowed", static_cast<unsigned long>(width),
+                      static_cast<unsigned long>(height));
+}
+
 bool CxImage::Allocate(DWORD width, DWORD height, WORD bpp) {
     Destroy();
     if (bpp != 8 && bpp != 24) return Fail("Unsupported pixel depth %u", bpp);
-    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide ||
-        static_cast<uint64_t>(width) * height > kMaxPixels)
-        return Fail("Image size %lu x %lu is empty or larger than allowed", static_cast<unsigned long>(width),
-                    static_cast<unsigned long>(height));
+    if (!tbimage::CheckImageSize(*this, width, height)) return false;
     DWORD stride = (width * bpp + 31) / 32 * 4;
     try {
         m_bits.assign(static_cast<size_t>(stride) * height, 0);
@@ -435,15 +444,22 @@ bool CxImage::Encode(std::vector<BYTE>& out, DWORD imageType) const {
     out.clear();
     CxMemFile memory;
     if (!Encode(&memory, imageType)) return false;
-    out = memory.GetBytes();
+    try {
+        out = memory.GetBytes();
+    } catch (const std::bad_alloc&) {
+        return Fail("Not enough memory to save the image");
+    }
     return true;
 }
 
 bool CxImage::Save(LPCTSTR fileName, DWORD imageType) const {
-    CxIOFile file;
-    if (!file.Open(fileName, "wb")) return Fail("Cannot create \"%s\"", fileName ? fileName : "");
-    bool ok = Encode(&file, imageType);
-    if (!file.Close() && ok) ok = Fail("Cannot write \"%s\"", fileName);
-    if (!ok) std::remove(fileName);
-    return ok;
+    if (!fileName || !*fileName) return Fail("No file name to save to");
+    // The whole file is encoded before the target is touched, and replaces it only once
+    // written completely: a failed save leaves the old file (or a link's target) as it was.
+    std::vector<BYTE> bytes;
+    if (!Encode(bytes, imageType)) return false;
+    const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!TBReplaceFileContents(fileName, content))
+        return Fail("Cannot write \"%s\": %s", fileName, std::strerror(errno));
+    return true;
 }

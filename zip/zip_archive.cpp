@@ -1,15 +1,22 @@
 // CZipArchive on libzip.
 #include <toolbox/zip/zip_archive.h>
 
+#include "zip/entry_layout.h"
 #include "zip/extract_path.h"
+
+#include <toolbox/os/output_file.h>
 
 #include <zip.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
+#include <string_view>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,6 +59,23 @@ bool WriteToDescriptor(void* target, const BYTE* data, size_t size) {
     return true;
 }
 
+// Whether a new archive could be written at path, without creating anything there yet.
+bool CanCreateAt(const char* path) {
+    struct stat info;
+    if (stat(path, &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        return access(path, W_OK) == 0;
+    }
+    if (errno != ENOENT) return false;
+    const std::string name(path);
+    const size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 }  // namespace
 
 bool CZipFileHeader::IsDirectory() const {
@@ -85,15 +109,14 @@ bool CZipArchive::Open(LPCTSTR path, int mode) {
     m_lastError.Empty();
     m_memory.clear();
     m_closedCount = 0;
+    m_extracted = 0;
+    ForgetEntryLayout();
     if ((mode != zipCreate && mode != zipOpen && mode != zipOpenReadOnly) || !path || !*path)
         return Fail("Unsupported archive mode or empty archive name");
-    if (mode == zipCreate) {
-        // The archive must be creatable before anything is packed: probe the directory now
-        // instead of failing only at Close.
-        FILE* probe = std::fopen(path, "ab");
-        if (!probe) return Fail("Cannot create the archive \"%s\"", path);
-        std::fclose(probe);
-    }
+    // A new archive must be creatable before anything is packed, but nothing is written
+    // until Close succeeds.
+    if (mode == zipCreate && !CanCreateAt(path))
+        return Fail("Cannot create the archive \"%s\": %s", path, std::strerror(errno));
     const int flags = mode == zipCreate ? ZIP_CREATE | ZIP_TRUNCATE : mode == zipOpenReadOnly ? ZIP_RDONLY : 0;
     int error = 0;
     zip_t* zip = zip_open(path, flags, &error);
@@ -114,6 +137,8 @@ bool CZipArchive::Open(const CZipMemFile& archive) {
     if (m_zip) Close();
     m_lastError.Empty();
     m_closedCount = 0;
+    m_extracted = 0;
+    ForgetEntryLayout();
     m_memory = archive.Bytes();
     zip_error_t error;
     zip_error_init(&error);
@@ -149,14 +174,14 @@ bool CZipArchive::AddNewFile(LPCTSTR filePath, LPCTSTR nameInZip, int compressio
     (void)bufferSize;
     if (!RequireWritable()) return false;
     if (!filePath || !nameInZip || !*nameInZip) return Fail("Missing file or name in the archive");
-    // Holding the open stream keeps the data even when the file is deleted before Close.
-    FILE* file = std::fopen(filePath, "rb");
-    if (!file) return Fail("Cannot open \"%s\"", filePath);
-    zip_source_t* source = zip_source_filep(AsZip(m_zip), file, 0, -1);
-    if (!source) {
-        std::fclose(file);
-        return Fail("Cannot read \"%s\"", filePath);
-    }
+    // A folder or a device would only fail when Close reads it, and sink the archive.
+    struct stat info;
+    if (stat(filePath, &info) != 0 || access(filePath, R_OK) != 0)
+        return Fail("Cannot open \"%s\": %s", filePath, std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) return Fail("Cannot add \"%s\": it is not a regular file", filePath);
+    // The source opens the file only while Close writes the archive.
+    zip_source_t* source = zip_source_file(AsZip(m_zip), filePath, 0, -1);
+    if (!source) return Fail("Cannot read \"%s\": %s", filePath, zip_strerror(AsZip(m_zip)));
     zip_int64_t index = zip_file_add(AsZip(m_zip), nameInZip, source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         zip_source_free(source);
@@ -237,11 +262,69 @@ ZIP_INDEX_TYPE CZipArchive::FindFile(LPCTSTR name, bool caseSensitive) const {
     return index < 0 ? ZIP_FILE_INDEX_NOT_FOUND : static_cast<ZIP_INDEX_TYPE>(index);
 }
 
-// Streams the entry's bytes to sink, stopping at the extraction limit whatever the
-// archive claims about the size; the progress callback may cancel.
+void CZipArchive::ForgetEntryLayout() {
+    m_layoutState = 0;
+    m_overlapping.clear();
+}
+
+// Reads where the entries of the archive as opened lie, from memory or from its file.
+bool CZipArchive::ReadEntryLayout() {
+    const zip_int64_t count = zip_get_num_entries(AsZip(m_zip), ZIP_FL_UNCHANGED);
+    if (count < 0) return false;
+    if (!m_memory.empty() || m_path.IsEmpty()) {
+        const std::vector<BYTE>& bytes = m_memory;
+        auto read = [&bytes](std::uint64_t offset, void* buffer, size_t size) {
+            if (offset > bytes.size() || size > bytes.size() - offset) return false;
+            std::memcpy(buffer, bytes.data() + offset, size);
+            return true;
+        };
+        return tbzip::FindOverlappingEntries(read, bytes.size(), static_cast<std::uint64_t>(count), m_overlapping);
+    }
+    const int fd = open(m_path.GetString(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0) return false;
+    auto read = [fd](std::uint64_t offset, void* buffer, size_t size) {
+        for (size_t done = 0; done < size;) {
+            const ssize_t got =
+                pread(fd, static_cast<char*>(buffer) + done, size - done, static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            done += static_cast<size_t>(got);
+        }
+        return true;
+    };
+    const bool ok =
+        fstat(fd, &info) == 0 && tbzip::FindOverlappingEntries(read, static_cast<std::uint64_t>(info.st_size),
+                                                               static_cast<std::uint64_t>(count), m_overlapping);
+    close(fd);
+    return ok;
+}
+
+// Entries that share their bytes with another (many names for one compressed block, or
+// one entry inside another's data) turn a small archive into a huge extraction and are
+// refused. Entries added since the archive was opened have no bytes in it yet.
+bool CZipArchive::CheckEntryLayout(ZIP_INDEX_TYPE index, const CString& name) {
+    if (static_cast<zip_int64_t>(index) >= zip_get_num_entries(AsZip(m_zip), ZIP_FL_UNCHANGED)) return true;
+    if (m_layoutState == 0) {
+        try {
+            m_layoutState = ReadEntryLayout() ? 1 : -1;
+        } catch (const std::bad_alloc&) {
+            m_layoutState = -1;
+        }
+    }
+    if (m_layoutState < 0 || index >= m_overlapping.size())
+        return Fail("Refused to extract \"%s\": the archive's directory cannot be checked", name.GetString());
+    if (m_overlapping[index])
+        return Fail("Refused to extract \"%s\": its data overlaps another entry's", name.GetString());
+    return true;
+}
+
+// Streams the entry's bytes to sink, stopping at the extraction limit (all extractions
+// together) whatever the archive claims about the size; the progress callback may cancel.
 bool CZipArchive::CopyEntry(ZIP_INDEX_TYPE index, bool (*sink)(void*, const BYTE*, size_t), void* target) {
     CZipFileHeader info;
     GetFileInfo(info, index);
+    if (!CheckEntryLayout(index, info.m_fileName)) return false;
     zip_file_t* entry = zip_fopen_index(AsZip(m_zip), index, 0);
     if (!entry) return Fail("Cannot read entry %lu: %s", static_cast<unsigned long>(index), zip_strerror(AsZip(m_zip)));
     std::vector<BYTE> chunk(65536);
@@ -255,9 +338,9 @@ bool CZipArchive::CopyEntry(ZIP_INDEX_TYPE index, bool (*sink)(void*, const BYTE
         }
         if (got == 0) break;
         total += static_cast<ZIP_SIZE_TYPE>(got);
-        if (total > m_maxExtractSize) {
-            ok = Fail("\"%s\" inflates beyond the extraction limit of %llu bytes", info.m_fileName.GetString(),
-                      m_maxExtractSize);
+        if (total > m_maxExtractSize || m_extracted > m_maxExtractSize - total) {
+            ok = Fail("\"%s\" passes the extraction limit of %llu bytes (all entries extracted together)",
+                      info.m_fileName.GetString(), m_maxExtractSize);
             break;
         }
         if (!sink(target, chunk.data(), static_cast<size_t>(got))) {
@@ -271,6 +354,7 @@ bool CZipArchive::CopyEntry(ZIP_INDEX_TYPE index, bool (*sink)(void*, const BYTE
         }
     }
     zip_fclose(entry);
+    if (ok) m_extracted += total;
     return ok;
 }
 
@@ -313,13 +397,13 @@ bool CZipArchive::ExtractFile(ZIP_INDEX_TYPE index, LPCTSTR folder, bool fullPat
                                                             : relative.substr(0, slash);
     if (!tbzip::MakeFoldersBelow(folder, parent, error)) return Fail("%s", error.c_str());
     if (isFolder) return true;
-    int fd = tbzip::CreateFileBelow(folder, relative, error);
-    if (fd < 0) return Fail("%s", error.c_str());
-    bool ok = CopyEntry(index, WriteToDescriptor, &fd);
-    if (close(fd) != 0 && ok) ok = Fail("Cannot write \"%s\"", relative.c_str());
-    // A partly written file (a failed read, a bomb, a full disk) is not left behind.
-    if (!ok) unlink((std::string(folder) + "/" + relative).c_str());
-    return ok;
+    // A partly written file (a failed read, a bomb, a cancel, a full disk) neither stays
+    // behind nor replaces the file that was there.
+    tbzip::StagedFile file;
+    if (!file.Open(folder, relative, error)) return Fail("%s", error.c_str());
+    int fd = file.Descriptor();
+    if (!CopyEntry(index, WriteToDescriptor, &fd)) return false;
+    return file.Commit(error) || Fail("%s", error.c_str());
 }
 
 CString CZipArchive::GetGlobalComment() const {
@@ -351,11 +435,18 @@ bool CZipArchive::SetFileComment(ZIP_INDEX_TYPE index, LPCTSTR comment) {
 // libzip writes nothing for an archive without entries (and removes an existing one);
 // the 22-byte end record alone is still a valid, empty zip file.
 bool CZipArchive::WriteEmptyArchive() {
-    static const unsigned char endRecord[22] = {0x50, 0x4B, 0x05, 0x06};
-    FILE* out = std::fopen(m_path, "wb");
-    bool ok = out && std::fwrite(endRecord, 1, sizeof endRecord, out) == sizeof endRecord;
-    if (out && std::fclose(out) != 0) ok = false;
-    return ok || Fail("Cannot write the archive \"%s\"", m_path.GetString());
+    static const char endRecord[22] = {0x50, 0x4B, 0x05, 0x06};
+    return TBReplaceFileContents(m_path.GetString(), std::string_view(endRecord, sizeof endRecord)) ||
+           Fail("Cannot write the archive \"%s\": %s", m_path.GetString(), std::strerror(errno));
+}
+
+void CZipArchive::Discard() {
+    if (!m_zip) return;
+    m_closedCount = 0;
+    zip_discard(AsZip(m_zip));
+    m_zip = nullptr;
+    m_memory.clear();
+    ForgetEntryLayout();
 }
 
 bool CZipArchive::Close() {

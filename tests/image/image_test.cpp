@@ -1,5 +1,6 @@
 // Image objects: every format written and read back, pictures exchanged with Pillow in
-// both directions, the file adaptors, bitmap blocks and resampling, damaged files.
+// both directions, the file adaptors, bitmap blocks and resampling, damaged and lying
+// files, saves that fail.
 #include <gtest/gtest.h>
 #include "tests/support/files.h"
 #include "tests/support/programs.h"
@@ -8,6 +9,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tbtest;
 
@@ -223,4 +226,84 @@ TEST(ImageBadInput, TruncatedAndLyingFilesFailWithAMessage) {
     const BYTE noise[] = "not an image at all";
     EXPECT_FALSE(image.Decode(noise, sizeof noise));
     EXPECT_NE(image.GetLastError().Find("Unknown"), -1);
+}
+
+namespace {
+
+std::string Crafted(const char* name) { return std::string(TOOLBOX_TEST_DATA) + "/image/" + name; }
+
+// Under AddressSanitizer an address-space limit would stop the sanitizer itself.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+}  // namespace
+
+TEST(ImageBadInput, DamagedPixelDataFailsWithTheDecodersMessage) {
+    ScratchDir scratch;
+    const struct {
+        const char* file;
+        const char* message;
+    } kCases[] = {{"cut-short.jpg", "JPEG: Corrupt JPEG data: premature end of data segment"},
+                  {"lzw-damaged.tif", "TIFF: image: Using code not yet in table"},
+                  {"deflate-damaged.tif", "TIFF: ZIPDecode"}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.file);
+        CxImage image;
+        EXPECT_FALSE(image.Load(Crafted(c.file).c_str()));
+        EXPECT_FALSE(image.IsValid());
+        EXPECT_NE(image.GetLastError().Find(c.message), -1) << image.GetLastError().GetString();
+        const RunResult r = RunTbx("image convert " + Crafted(c.file) + " " + scratch / "out.png");
+        EXPECT_EQ(r.status, 1) << r.output;
+        EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
+        EXPECT_FALSE(Exists(scratch / "out.png"));
+    }
+}
+
+TEST(ImageBadInput, AHugeDeclaredJpegIsRefusedRightAfterItsHeader) {
+    // 564 bytes declaring 65,500 x 65,500 progressive: believed, libjpeg would take
+    // 12 GB for its coefficients. tbx runs it first under an address-space limit, so
+    // that a decoder which believes the size fails there instead of taking the memory.
+    ScratchDir scratch;
+    const std::string limit = kAddressSanitizer ? "" : "ulimit -v 4000000; ";
+    const RunResult r =
+        Shell(limit + TOOLBOX_TBX + " image convert " + Crafted("progressive-65500.jpg") + " " + scratch / "out.png");
+    EXPECT_EQ(r.status, 1);
+    ASSERT_NE(r.output.find("Image size 65500 x 65500 is empty or larger than allowed"), std::string::npos) << r.output;
+    CxImage image;
+    EXPECT_FALSE(image.Load(Crafted("progressive-65500.jpg").c_str()));
+    EXPECT_NE(image.GetLastError().Find("65500 x 65500"), -1) << image.GetLastError().GetString();
+}
+
+TEST(ImageSave, AFailedSaveLeavesTheOldFileAndTheTargetOfALink) {
+    ScratchDir scratch;
+    const std::string target = scratch / "keep.gif", link = scratch / "link.gif";
+    WriteFile(target, "old picture");
+    ASSERT_EQ(symlink("keep.gif", link.c_str()), 0);
+    CxImage wide;
+    ASSERT_TRUE(wide.Create(65536, 1, 24));
+    const CxImage pattern = Pattern();
+    for (const std::string& path : {target, link}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(wide.Save(path.c_str(), CXIMAGE_FORMAT_GIF));
+        EXPECT_NE(wide.GetLastError().Find("too large for GIF"), -1) << wide.GetLastError().GetString();
+        EXPECT_FALSE(pattern.Save(path.c_str(), 99));
+        EXPECT_NE(pattern.GetLastError().Find("Unknown image format"), -1);
+        EXPECT_EQ(ReadFile(target), "old picture");
+    }
+    // A save through the link replaces the file it names; the link stays a link.
+    ASSERT_TRUE(pattern.Save(link.c_str(), CXIMAGE_FORMAT_GIF)) << pattern.GetLastError();
+    struct stat info;
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    CxImage back(target.c_str(), CXIMAGE_FORMAT_UNKNOWN);
+    EXPECT_EQ(back.GetType(), static_cast<DWORD>(CXIMAGE_FORMAT_GIF));
+    EXPECT_EQ(Difference(pattern, back), 0);
+    EXPECT_FALSE(pattern.Save(scratch.Path().c_str(), CXIMAGE_FORMAT_PNG));
+    EXPECT_NE(pattern.GetLastError().Find("Cannot write"), -1);
+    EXPECT_EQ(ListDir(scratch.Path()).size(), 2u);  // no temporary file left behind
 }

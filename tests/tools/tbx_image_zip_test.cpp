@@ -34,3 +34,21 @@ TEST(TbxImageZip, ConvertsPicturesAndPacksListsAndExtractsArchives) {
     EXPECT_EQ(ReadFile(scratch / "x/a.txt"), "alpha");
     EXPECT_EQ(RunTbx("zip list " + scratch / "a.txt").status, 1);
 }
+
+TEST(TbxImageZip, AddPacksAllFilesOrChangesNothing) {
+    ScratchDir scratch;
+    WriteFile(scratch / "a.txt", "alpha");
+    WriteFile(scratch / "b.txt", "beta");
+    const std::string add = "cd " + scratch.Path() + " && " + std::string(TOOLBOX_TBX) + " zip add t.zip ";
+    RunResult r = Shell(add + "a.txt missing.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("missing.txt"), std::string::npos) << r.output;
+    EXPECT_FALSE(Exists(scratch / "t.zip"));
+
+    ASSERT_EQ(Shell(add + "a.txt").status, 0);
+    const std::string before = ReadFile(scratch / "t.zip");
+    r = Shell(add + "b.txt .");  // a folder is refused: b.txt does not go in alone
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("not a regular file"), std::string::npos) << r.output;
+    EXPECT_EQ(ReadFile(scratch / "t.zip"), before);
+}

@@ -174,3 +174,73 @@ TEST_F(ZipReadChangeTest, AZipBombStopsAtTheExtractionLimit) {
     EXPECT_TRUE(zip.ExtractFile(0, out));
     EXPECT_EQ(out.GetLength(), 20000000u);
 }
+
+TEST_F(ZipReadChangeTest, AFailedExtractionLeavesTheFileThatWasThere) {
+    const std::string target = m_scratch / "out";
+    ASSERT_EQ(Shell("mkdir " + target).status, 0);
+    WriteFile(target + "/data.txt", "old data");
+    CZipArchive zip;
+    ASSERT_TRUE(zip.Open((std::string(TOOLBOX_TEST_DATA) + "/zip/bad-crc.zip").c_str(), CZipArchive::zipOpenReadOnly));
+    EXPECT_FALSE(zip.ExtractFile(0, target.c_str()));
+    EXPECT_NE(zip.GetLastError().Find("CRC"), -1) << zip.GetLastError().GetString();
+    EXPECT_EQ(ReadFile(target + "/data.txt"), "old data");
+
+    const std::string bomb = m_scratch / "bomb.zip";
+    ASSERT_EQ(PythonWrite(bomb, "zeros:big=3000000").status, 0);
+    WriteFile(target + "/big", "old big");
+    ASSERT_TRUE(zip.Open(bomb.c_str(), CZipArchive::zipOpenReadOnly));
+    zip.SetMaxExtractSize(1 << 20);
+    EXPECT_FALSE(zip.ExtractFile(0, target.c_str()));
+    EXPECT_EQ(ReadFile(target + "/big"), "old big");
+    zip.SetMaxExtractSize(CZipArchive::kDefaultMaxExtractSize);
+    CountingCallback cancel(0);
+    zip.SetCallback(&cancel);
+    EXPECT_FALSE(zip.ExtractFile(0, target.c_str()));
+    EXPECT_NE(zip.GetLastError().Find("cancelled"), -1);
+    EXPECT_EQ(ReadFile(target + "/big"), "old big");
+    EXPECT_EQ(ListDir(target).size(), 2u);  // no temporary file left behind
+
+    zip.SetCallback(nullptr);
+    ASSERT_TRUE(zip.ExtractFile(0, target.c_str())) << zip.GetLastError();
+    EXPECT_EQ(ReadFile(target + "/big"), std::string(3000000, '\0'));
+    EXPECT_EQ(ListDir(target).size(), 2u);
+}
+
+TEST_F(ZipReadChangeTest, EntriesSharingDataAreRefusedAndTheLimitCountsAllEntries) {
+    // Three names for one compressed block: each entry alone is small, together they
+    // are the shape of an archive that writes gigabytes from a few hundred kilobytes.
+    const std::string shared = std::string(TOOLBOX_TEST_DATA) + "/zip/overlapping.zip";
+    const std::string target = m_scratch / "out";
+    ASSERT_EQ(Shell("mkdir " + target).status, 0);
+    CZipArchive zip;
+    ASSERT_TRUE(zip.Open(shared.c_str(), CZipArchive::zipOpenReadOnly));
+    ASSERT_EQ(zip.GetCount(), 3);
+    for (ZIP_INDEX_TYPE i = 0; i < 3; ++i) {
+        CZipMemFile out;
+        EXPECT_FALSE(zip.ExtractFile(i, out)) << i;
+        EXPECT_NE(zip.GetLastError().Find("overlaps another entry"), -1) << zip.GetLastError().GetString();
+        EXPECT_FALSE(zip.ExtractFile(i, target.c_str()));
+    }
+    const std::string bytes = ReadFile(shared);
+    ASSERT_TRUE(zip.Open(CZipMemFile(bytes.data(), bytes.size())));
+    CZipMemFile out;
+    EXPECT_FALSE(zip.ExtractFile(1, out));
+    const RunResult extract = RunTbx("zip extract " + shared + " " + target);
+    EXPECT_EQ(extract.status, 1);
+    EXPECT_NE(extract.output.find("overlaps another entry"), std::string::npos) << extract.output;
+    EXPECT_TRUE(ListDir(target).empty());
+
+    // Entries that each stay under the limit stop when together they pass it.
+    const std::string three = m_scratch / "three.zip";
+    ASSERT_EQ(PythonWrite(three, "zeros:a=1000000 zeros:b=1000000 zeros:c=1000000").status, 0);
+    ASSERT_TRUE(zip.Open(three.c_str(), CZipArchive::zipOpenReadOnly));
+    zip.SetMaxExtractSize(2500000);
+    EXPECT_TRUE(zip.ExtractFile(0, out)) << zip.GetLastError();
+    EXPECT_TRUE(zip.ExtractFile(1, target.c_str())) << zip.GetLastError();
+    EXPECT_FALSE(zip.ExtractFile(2, out));
+    EXPECT_NE(zip.GetLastError().Find("all entries extracted together"), -1) << zip.GetLastError().GetString();
+    EXPECT_FALSE(zip.ExtractFile(2, target.c_str()));
+    EXPECT_FALSE(Exists(target + "/c"));
+    zip.SetMaxExtractSize(2500000);  // counts again from here
+    EXPECT_TRUE(zip.ExtractFile(2, out));
+}

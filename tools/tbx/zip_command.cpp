@@ -1,5 +1,5 @@
-// tbx zip: lists an archive, adds files to it (creating it when missing) or extracts
-// it into a folder, refusing entries that would leave that folder.
+// tbx zip: lists an archive, adds files to it (creating it when missing; all of them or
+// none) or extracts it into a folder, refusing entries that would leave that folder.
 #include <toolbox/zip/zip_archive.h>
 #include "commands.h"
 
@@ -44,8 +44,13 @@ int Add(const std::string& archive, const Arguments& files) {
     CZipArchive zip;
     const bool exists = access(archive.c_str(), F_OK) == 0;
     if (!zip.Open(archive.c_str(), exists ? CZipArchive::zipOpen : CZipArchive::zipCreate)) return Fail(zip);
+    // All files or none: after a failure the archive is left as it was (or not created).
     for (const std::string& file : files)
-        if (!zip.AddNewFile(file.c_str(), file.c_str())) return Fail(zip);
+        if (!zip.AddNewFile(file.c_str(), file.c_str())) {
+            Fail(zip);
+            zip.Discard();
+            return 1;
+        }
     return zip.Close() ? 0 : Fail(zip);
 }
 

@@ -57,6 +57,9 @@ public:
     bool Decode(CxFile* file, DWORD imageType = CXIMAGE_FORMAT_UNKNOWN);
     bool Decode(FILE* file, DWORD imageType = CXIMAGE_FORMAT_UNKNOWN);
     bool Decode(const BYTE* buffer, DWORD size, DWORD imageType = CXIMAGE_FORMAT_UNKNOWN);
+    /// Encodes the whole file first and then replaces fileName through the staged output
+    /// (<toolbox/os/output_file.h>): when encoding or writing fails, what was there (or
+    /// at a link's target) stays as it was.
     bool Save(LPCTSTR fileName, DWORD imageType) const;
     bool Encode(CxFile* file, DWORD imageType) const;
     bool Encode(FILE* file, DWORD imageType) const;

@@ -1,7 +1,8 @@
 // Zip archives on libzip: create one, open one to read or change it, list its entries
 // with sizes, times and comments, extract entries to files or memory, add files and
 // memory blocks, remove and rename entries. Names are UTF-8. Extraction never writes
-// outside its target folder: names with "..", absolute names and links are refused.
+// outside its target folder (names with "..", absolute names and links are refused),
+// never replaces a file with a partial one, and is bounded in total.
 #pragma once
 
 #include <toolbox/types/cstring.h>
@@ -64,8 +65,9 @@ public:
         zipOpen = 2,          ///< an existing archive to read and change
         zipOpenReadOnly = 3,  ///< an existing archive to read
     };
-    /// The most bytes one extraction writes unless SetMaxExtractSize says otherwise; an
-    /// entry that inflates beyond it (a zip bomb) fails and leaves nothing behind.
+    /// The most bytes the extractions from one opened archive write together unless
+    /// SetMaxExtractSize says otherwise: an entry that would take the total beyond it (a
+    /// zip bomb, or many entries inflating to the limit each) fails and leaves nothing.
     static constexpr ZIP_SIZE_TYPE kDefaultMaxExtractSize = 1ull << 30;
 
     CZipArchive();
@@ -74,16 +76,18 @@ public:
     CZipArchive& operator=(const CZipArchive&) = delete;
 
     /// Opens path in mode. Returns false with GetLastError set when it cannot be created
-    /// or is not a readable archive.
+    /// or is not a readable archive. Nothing is written before Close: a new archive that
+    /// is never closed successfully leaves no file behind.
     bool Open(LPCTSTR path, int mode = zipCreate);
     /// Opens a copy of the archive held in memory, read only.
     bool Open(const CZipMemFile& archive);
     /// Adds the file at filePath under nameInZip (no directory part is added for you).
     /// compressionLevel -1 is the default deflate level, 0 stores, 1..9 as usual;
     /// bufferSize is accepted for compatibility (libzip chooses its own buffers).
-    /// The file is opened at once, so a file that vanishes later still goes in whole;
-    /// returns false (and adds nothing) when it cannot be opened or added. An entry of
-    /// the same name is replaced.
+    /// Returns false (and adds nothing) when filePath is not a readable regular file (a
+    /// folder is refused here). The file is read only while Close writes the archive, so
+    /// no descriptor is held per entry; a file gone by then makes Close fail. An entry
+    /// of the same name is replaced.
     bool AddNewFile(LPCTSTR filePath, LPCTSTR nameInZip, int compressionLevel = -1, unsigned long bufferSize = 65536);
     /// Adds a copy of the memory block under nameInZip; as above otherwise.
     bool AddNewFile(const CZipMemFile& data, LPCTSTR nameInZip, int compressionLevel = -1);
@@ -95,6 +99,9 @@ public:
     /// Writes the archive to disk (nothing for a read-only one). Returns false when
     /// writing failed or was cancelled; the old file is then left as it was.
     bool Close();
+    /// Closes the archive without writing any change: an existing archive stays as it
+    /// was, a new one is not created. For an operation that failed part way.
+    void Discard();
     bool IsOpen() const { return m_zip != nullptr; }
     bool IsReadOnly() const { return m_mode == zipOpenReadOnly; }
     /// Number of entry indexes (files added included); after Close, the number of
@@ -107,12 +114,20 @@ public:
     /// The index of the entry called name, or ZIP_FILE_INDEX_NOT_FOUND.
     ZIP_INDEX_TYPE FindFile(LPCTSTR name, bool caseSensitive = true) const;
     /// Extracts the entry into folder, below its path in the archive (fullPath) or by
-    /// its last name part only; newName replaces the name. Folders are created. Refused:
-    /// names with "..", absolute names, links, and paths through links in folder.
+    /// its last name part only; newName replaces the name. Folders are created. The file
+    /// is written under a temporary name beside its target and renamed over it when
+    /// complete, so a failed extraction leaves the file that was there. Refused: names
+    /// with "..", absolute names, links, paths through links in folder, a target that is
+    /// a link or not a regular file, and entries whose data overlap another entry's.
     bool ExtractFile(ZIP_INDEX_TYPE index, LPCTSTR folder, bool fullPath = true, LPCTSTR newName = nullptr);
     /// Extracts the entry's bytes into out (replacing its content).
     bool ExtractFile(ZIP_INDEX_TYPE index, CZipMemFile& out);
-    void SetMaxExtractSize(ZIP_SIZE_TYPE limit) { m_maxExtractSize = limit; }
+    /// The most bytes the extractions that follow write together (see
+    /// kDefaultMaxExtractSize); the count starts again here and on Open.
+    void SetMaxExtractSize(ZIP_SIZE_TYPE limit) {
+        m_maxExtractSize = limit;
+        m_extracted = 0;
+    }
     ZIP_SIZE_TYPE GetMaxExtractSize() const { return m_maxExtractSize; }
 
     CString GetGlobalComment() const;
@@ -128,6 +143,9 @@ private:
     bool SetCompression(ZIP_INDEX_TYPE index, int compressionLevel);
     bool CopyEntry(ZIP_INDEX_TYPE index, bool (*sink)(void* target, const BYTE* data, size_t size), void* target);
     bool WriteEmptyArchive();
+    bool CheckEntryLayout(ZIP_INDEX_TYPE index, const CString& name);
+    bool ReadEntryLayout();
+    void ForgetEntryLayout();
 
     void* m_zip = nullptr;
     int m_mode = 0;
@@ -136,5 +154,8 @@ private:
     CString m_path;
     std::vector<BYTE> m_memory;  // the archive opened from memory
     ZIP_SIZE_TYPE m_maxExtractSize = kDefaultMaxExtractSize;
+    ZIP_SIZE_TYPE m_extracted = 0;    // written by extractions since Open or SetMaxExtractSize
+    int m_layoutState = 0;            // entry layout: 0 not read yet, 1 read, -1 unreadable
+    std::vector<bool> m_overlapping;  // per entry of the archive as opened
     CZipActionCallback* m_callback = nullptr;
 };
