@@ -147,7 +147,13 @@ TEST_F(UnitControlsTest, UnitEditFindsTheUnitTypedAfterTheValueInAnySpelling) {
     ASSERT_TRUE(edit.Create("", "Resistance", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 150, 34), &parent, 25));
     auto typed = [&edit](const char* text, CString* value = nullptr) -> std::string {
         edit.SetWindowText("");
-        QTest::keyClicks(edit.GetWidget(), QString::fromUtf8(text));
+        // Key by key; a character without a key of its own (Ω, µ) comes as its text.
+        for (const QChar c : QString::fromUtf8(text)) {
+            if (c.unicode() < 0x80)
+                QTest::keyClick(edit.GetWidget(), static_cast<char>(c.unicode()));
+            else
+                QTest::sendKeyEvent(QTest::Click, edit.GetWidget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
         RunEvents();
         CUnit* unit = edit.GetTypedUnit(value);
         return unit ? unit->GetUnitAcronym().str() : "<none>";
