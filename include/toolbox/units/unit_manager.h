@@ -84,7 +84,8 @@ public:
     /// accepts ("kΩ", "kOhm", "°C", "degC", "µF"); the acronym itself always finds its
     /// own unit. Returns TB_UNIT_FOUND with unit set, else unit null and
     /// TB_UNIT_NOT_FOUND (also for an unknown quantity) or TB_UNIT_AMBIGUOUS; message,
-    /// when given, then says why in words naming the units. GetUnitArray and CQuantity::GetUnitObject stay exact.
+    /// when given, then says why in words naming the units. GetQuantity, GetUnitArray
+    /// and CQuantity::GetUnitObject stay exact for hosts that rely on that.
     int FindUnit(const char* quantity, const char* spelling, CUnit*& unit, CString* message = nullptr) const;
     /// Converts value (text, may be a formula) from one unit of quantity to another;
     /// out receives the result text, or the composed formula when it cannot be
