@@ -290,6 +290,17 @@ void CUnitManager::WriteUnitCfg(const char* file) {
 
 // ---------------------------------------------------------------- conversion
 
+/// The unit of q that spelling names: the acronym up the chain of main quantities as
+/// the catalogue has always found it, else any other spelling of one unit.
+CUnit* CUnitManager::ResolveUnit(CQuantity* q, const char* spelling) const {
+    CUnit* unit = q->GetOwnUnitObject(spelling);
+    if (!unit && q->GetMainQuantity()) unit = q->GetMainQuantity()->GetUnitObject(spelling);
+    if (unit) return unit;
+    CArray<CUnit*> units;
+    q->FillUnitArray(units, 1, 1);
+    return TBMatchUnit(units, spelling, this, unit) == TB_UNIT_FOUND ? unit : nullptr;
+}
+
 int CUnitManager::Convert(const char* quantity, const char* from, const char* value, const char* to, CString& out) {
     if (!quantity || !from || !value || !to) return 0;
     if (std::strcmp(from, to) == 0) {
@@ -308,11 +319,8 @@ int CUnitManager::Convert(const char* quantity, const char* from, const char* va
         CQuantity* q = nullptr;
         if (!GetQuantity(quantity, q)) return 0;
         CUnit* base = q->GetBaseUnitObject();
-        CQuantity* mainQuantity = q->GetMainQuantity();
-        CUnit* fromUnit = q->GetOwnUnitObject(from);
-        if (!fromUnit && mainQuantity) fromUnit = mainQuantity->GetUnitObject(from);
-        CUnit* toUnit = q->GetOwnUnitObject(to);
-        if (!toUnit && mainQuantity) toUnit = mainQuantity->GetUnitObject(to);
+        CUnit* fromUnit = ResolveUnit(q, from);
+        CUnit* toUnit = ResolveUnit(q, to);
         if (!fromUnit || !toUnit || !base) return 0;
         const bool fromIsBase = fromUnit == base;
         const bool toIsBase = toUnit == base;

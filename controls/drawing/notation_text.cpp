@@ -16,30 +16,11 @@
 
 namespace {
 
-/// A unit symbol: its escape name, the character in UTF-8 and as a code point.
-struct UnitSymbol {
-    const char* name;
-    const char* utf8;
-    char32_t code;
-};
-
-const UnitSymbol kSymbols[] = {
-    {"mu", "\xC2\xB5", 0xB5},           {"2super", "\xC2\xB2", 0xB2},       {"3super", "\xC2\xB3", 0xB3},
-    {"4super", "\xE2\x81\xB4", 0x2074}, {"5super", "\xE2\x81\xB5", 0x2075}, {"degree", "\xC2\xB0", 0xB0},
-    {"Ohm", "\xCE\xA9", 0x3A9},         {"Omega", "\xCE\xA9", 0x3A9},       {"AA", "\xC3\x85", 0xC5},
-};
-
 /// What the context draws the escape with: the symbol of its current font, or "$" when
 /// that font has no glyph for it.
-CString SymbolText(CDC* dc, const UnitSymbol& symbol) {
+CString SymbolText(CDC* dc, const TBNotationSymbol& symbol) {
     const QFontMetrics fm(TBQFontFromLogFont(dc->GetCurrentFont()->Log()));
     return fm.inFontUcs4(static_cast<uint>(symbol.code)) ? CString(symbol.utf8) : CString("$");
-}
-
-const UnitSymbol* FindSymbol(const CString& name) {
-    for (const UnitSymbol& s : kSymbols)
-        if (name == s.name) return &s;
-    return nullptr;
 }
 
 /// The line cut into pieces drawn one after the other: plain text and unit symbols. A
@@ -63,7 +44,7 @@ std::vector<CString> Pieces(CDC* dc, const CString& line, bool notation) {
         }
         plain += line.Mid(i, open - i);
         const CString name = line.Mid(open + 1, close - open - 1);
-        if (const UnitSymbol* symbol = FindSymbol(name)) {
+        if (const TBNotationSymbol* symbol = TBFindNotationSymbol(name)) {
             if (!plain.IsEmpty()) pieces.push_back(plain);
             plain.Empty();
             pieces.push_back(SymbolText(dc, *symbol));
@@ -179,26 +160,6 @@ void AxisDirections(CDC* dc, int& sx, int& sy) {
 }
 
 }  // namespace
-
-CString TBNotationToUnicode(const CString& text) {
-    CString out;
-    int i = 0;
-    const int n = text.GetLength();
-    while (i < n) {
-        const int open = text.Find('\\', i);
-        const int close = open < 0 ? -1 : text.Find('\\', open + 1);
-        if (close < 0) {
-            out += text.Mid(i);
-            break;
-        }
-        out += text.Mid(i, open - i);
-        const CString name = text.Mid(open + 1, close - open - 1);
-        const UnitSymbol* symbol = FindSymbol(name);
-        out += symbol ? CString(symbol->utf8) : name;
-        i = close + 1;
-    }
-    return out;
-}
 
 int TBSpecialDrawText(CDC* dc, const CString& text, RECT* rect, UINT format, int special) {
     if (!dc || !rect) return 0;

@@ -182,9 +182,13 @@ void DrawCurve(CDC* dc, const TBPlotData& data, const TBPlotChannel& curve, cons
     }
 }
 
+/// A channel's unit as the notation draws it: files write units in every spelling
+/// ("degC", "Ohm", "m^2", "\deg\C"), the plot shows each with its symbols.
+CString UnitLabel(const CString& unit) { return "[" + TBUnitNotationEscapes(unit) + "]"; }
+
 CString Label(const TBPlotChannel& c) {
     CString s = c.name;
-    if (!c.unit.IsEmpty()) s += " [" + c.unit + "]";
+    if (!c.unit.IsEmpty()) s += " " + UnitLabel(c.unit);
     return s;
 }
 
@@ -279,9 +283,10 @@ void DrawLegend(CDC* dc, const TBPlotData& data, const CRect& frame, int fontPx)
 /// The label of the vertical axis: the one curve's, or the unit all curves share.
 CString YAxisLabel(const TBPlotData& data) {
     if (data.curves.size() == 1) return Label(data.curves[0]);
+    // "degC" and "°C" are one unit: the axis is labelled when all name the same one.
     for (const TBPlotChannel& c : data.curves)
-        if (c.unit != data.curves[0].unit) return CString();
-    return data.curves.empty() || data.curves[0].unit.IsEmpty() ? CString() : "[" + data.curves[0].unit + "]";
+        if (TBUnitLookupForm(c.unit) != TBUnitLookupForm(data.curves[0].unit)) return CString();
+    return data.curves.empty() || data.curves[0].unit.IsEmpty() ? CString() : UnitLabel(data.curves[0].unit);
 }
 
 }  // namespace

@@ -63,6 +63,10 @@ BOOL CTBUnitComboBox::CreateDropped(LPCTSTR unit, LPCTSTR quantity, DWORD style,
     DrawComboItemsSelf(this, [this](DRAWITEMSTRUCT& item) { DrawItem(item); }, -4);
     FillCombo(quantity);
     TakeParentFont(this, parent);
+    // The unit may be given as shown or typed ("kΩ", "kOhm"): its entry is selected.
+    CUnit* found = nullptr;
+    if (unit && TBGetSharedUnitManager().FindUnit(quantity ? quantity : "", unit, found) == TB_UNIT_FOUND)
+        return FinishCreate(found->GetUnitAcronym());
     return FinishCreate(unit);
 }
 

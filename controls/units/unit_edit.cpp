@@ -9,11 +9,38 @@
 #include <toolbox/ui/menu.h>
 #include <toolbox/units/unit_manager.h>
 
+#include <string>
+
 using namespace tb_editors;
 
 namespace {
 constexpr UINT kUnitEditPopup = 2;      // "UnitEdit" in menu 4404
 constexpr UINT kTransformPosition = 9;  // the "Transform" submenu in it
+
+bool IsDigit(const std::string& s, std::size_t at) { return at < s.size() && s[at] >= '0' && s[at] <= '9'; }
+
+/// The length of the decimal number text starts with (sign, digits, point, exponent),
+/// read the same in every locale; 0 when it starts with none.
+int NumberLength(const std::string& s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const std::size_t digits = i;
+    while (IsDigit(s, i)) ++i;
+    if (i < s.size() && s[i] == '.') ++i;
+    while (IsDigit(s, i)) ++i;
+    if (i == digits || (i == digits + 1 && s[digits] == '.')) return 0;
+    // An exponent only when digits follow: "2e" keeps its "e".
+    std::size_t e = i;
+    if (e < s.size() && (s[e] == 'e' || s[e] == 'E')) {
+        ++e;
+        if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
+        if (IsDigit(s, e)) {
+            while (IsDigit(s, e)) ++e;
+            i = e;
+        }
+    }
+    return static_cast<int>(i);
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTBUnitEdit, CEdit)
@@ -48,6 +75,21 @@ BOOL CTBUnitEdit::CreateEx(LPCTSTR, LPCTSTR quantity, DWORD style, DWORD exStyle
 void CTBUnitEdit::FillUnits(LPCTSTR quantity) {
     m_units.RemoveAll();
     TBGetSharedUnitEditManager().GetUnitArray(quantity ? quantity : "", m_units);
+}
+
+CUnit* CTBUnitEdit::GetTypedUnit(CString* value) const {
+    CString text = GetWindowText();
+    text.Trim();
+    // The unit follows the value after a blank ("4.7 kOhm") or right after a number
+    // ("10uF"); a text without either is a unit alone.
+    int split = text.ReverseFind(' ');
+    if (split < 0) split = NumberLength(text.str()) - 1;
+    CString number = text.Left(split + 1);
+    number.Trim();
+    if (value) *value = number;
+    CUnit* unit = nullptr;
+    const int found = TBMatchUnit(m_units, text.Mid(split + 1), &TBGetSharedUnitEditManager(), unit);
+    return found == TB_UNIT_FOUND ? unit : nullptr;
 }
 
 int CTBUnitEdit::CreateDialogControl(LPCTSTR quantity) {

@@ -42,6 +42,7 @@
 #include <toolbox/formula/formula_api.h>
 #include <toolbox/units/quantity.h>
 #include <toolbox/units/unit_manager.h>
+#include <toolbox/units/unit_notation.h>
 #include <toolbox/units/materials.h>
 
 // Crash reports, mail and zip archives.

@@ -73,9 +73,21 @@ TEST(Tbx, UnitsListAndConvertWithTheShippedCatalogue) {
     ExpectRunShows("units list", 0, "  BatteryCapacity\tC\n");
     const RunResult r = RunTbx("units list Resistance");
     ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(r.output.rfind("\\Ohm\\\tohm\t\t\n", 0), 0u) << r.output;  // the base unit first
-    EXPECT_NE(r.output.find("k\\Ohm\\\tkiloohm\t%v*1000\t%v/1000\n"), std::string::npos);
+    // Each acronym with its shown form beside it, the base unit first.
+    EXPECT_EQ(r.output.rfind("\\Ohm\\\t\xCE\xA9\tohm\t\t\n", 0), 0u) << r.output;
+    EXPECT_NE(r.output.find("k\\Ohm\\\tk\xCE\xA9\tkiloohm\t%v*1000\t%v/1000\n"), std::string::npos);
+    ExpectRunShows("units list Temperature", 0, "\\deg\\C\t\xC2\xB0" "C\t");
     ExpectRun("units convert Temperature '\\deg\\C' 37 '\\deg\\F'", 0, "98.6\n");
+    // Units typed as they are shown, or in ASCII.
+    ExpectRun("units convert Temperature '\xC2\xB0" "C' 37 '\xC2\xB0" "F'", 0, "98.6\n");
+    ExpectRun("units convert Temperature degC 37 degF", 0, "98.6\n");
+    ExpectRun("units convert Resistance k\xCE\xA9 4.7 \xCE\xA9", 0, "4700\n");
+    ExpectRun("units convert Resistance kOhm 4.7 ohm", 0, "4700\n");
+    const RunResult ambiguous = RunTbx("units convert Power mw 1 W");
+    EXPECT_EQ(ambiguous.status, 1);
+    EXPECT_NE(ambiguous.output.find("\"mw\" is ambiguous in Power: it may be "), std::string::npos) << ambiguous.output;
+    EXPECT_NE(ambiguous.output.find(" mW"), std::string::npos) << ambiguous.output;
+    EXPECT_NE(ambiguous.output.find(" MW"), std::string::npos) << ambiguous.output;
     ExpectRun("units convert Length mm 'x+1' km", 0, "(x+1)/1000000\n");
     ExpectRunShows("units convert Nothing a 1 b", 1, "unknown quantity \"Nothing\"");
     ExpectRunShows("units convert Length parsec 1 m", 1, "\"parsec\" is no unit of Length");

@@ -319,6 +319,20 @@ TEST(Plot, LongChannelsAreDecimatedPerColumnAndKeepTheirPeaks) {
     EXPECT_TRUE(HasDrawText(dc, "\xC2\xB5"));
 }
 
+TEST(Plot, UnitsInAnySpellingAreDrawnWithTheirSymbols) {
+    std::vector<double> v = {0, 1, 2};
+    TBPlotData data;
+    data.curves.push_back({"a", "degC", v.data(), 3});
+    data.curves.push_back({"b", "\xC2\xB0" "C", v.data(), 3});
+    CRecordingDC dc(300, 200);
+    TBDrawPlot(&dc, CRect(0, 0, 300, 200), data);
+    EXPECT_TRUE(HasDrawText(dc, "a ["));
+    EXPECT_TRUE(HasDrawText(dc, "\xC2\xB0"));  // the degree sign drawn as a symbol
+    EXPECT_FALSE(HasDrawText(dc, "a [degC]"));
+    // Both curves are in one unit, so the vertical axis is labelled with it.
+    EXPECT_TRUE(HasDrawText(dc, "["));
+}
+
 TEST(Plot, GapsBreakTheLineAndCurvesLeavingTheFrameAreClipped) {
     std::vector<double> v = {0, 1, 2, std::nan(""), 4, 5, HUGE_VAL, 1e300, 7};
     TBPlotData data;

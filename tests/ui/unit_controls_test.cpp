@@ -142,6 +142,41 @@ TEST_F(UnitControlsTest, UnitEditOffersTheUnitsLastFirstAndPostsTheChoiceOnce) {
     for (int i = 0; i < shared.GetSize(); ++i) EXPECT_NE(shared[i], unit);
 }
 
+TEST_F(UnitControlsTest, UnitEditFindsTheUnitTypedAfterTheValueInAnySpelling) {
+    CTBUnitEdit edit;
+    ASSERT_TRUE(edit.Create("", "Resistance", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 150, 34), &parent, 25));
+    auto typed = [&edit](const char* text, CString* value = nullptr) -> std::string {
+        edit.SetWindowText("");
+        // Key by key; a character without a key of its own (Ω, µ) comes as its text.
+        for (const QChar c : QString::fromUtf8(text)) {
+            if (c.unicode() < 0x80)
+                QTest::keyClick(edit.GetWidget(), static_cast<char>(c.unicode()));
+            else
+                QTest::sendKeyEvent(QTest::Click, edit.GetWidget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+        RunEvents();
+        CUnit* unit = edit.GetTypedUnit(value);
+        return unit ? unit->GetUnitAcronym().str() : "<none>";
+    };
+    CString value;
+    EXPECT_EQ(typed("4.7 k\xCE\xA9", &value), "k\\Ohm\\");
+    EXPECT_EQ(value, "4.7");
+    EXPECT_EQ(typed("4.7kOhm", &value), "k\\Ohm\\");
+    EXPECT_EQ(value, "4.7");
+    EXPECT_EQ(typed("10 \xC2\xB5\xCE\xA9"), "u\\Ohm\\");
+    EXPECT_EQ(typed("(a+b) M\xCE\xA9", &value), "M\\Ohm\\");
+    EXPECT_EQ(value, "(a+b)");
+    EXPECT_EQ(typed("ohm", &value), "\\Ohm\\");
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(typed("12 V"), "<none>");  // not a unit of resistance
+    EXPECT_EQ(typed("12"), "<none>");
+    // The unit combo box selects a unit given as it is shown.
+    CTBUnitComboBox combo;
+    ASSERT_TRUE(combo.Create("k\xCE\xA9", "Resistance", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST,
+                             CRect(10, 40, 150, 64), &parent, 26));
+    EXPECT_EQ(combo.GetCurSel(), combo.FindStringExact(-1, "k\\Ohm\\"));
+}
+
 TEST_F(UnitControlsTest, UnknownQuantityGivesNoTransformSubmenuAndADisabledCombo) {
     CTBUnitEdit edit;
     ASSERT_TRUE(edit.Create("", "NoSuchQuantity", WS_CHILD | WS_VISIBLE, CRect(10, 10, 150, 34), &parent, 22));

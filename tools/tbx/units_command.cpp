@@ -15,9 +15,12 @@ const char kUnitsUsage[] =
     "       tbx units [--file FILE] convert QUANTITY FROM VALUE TO\n"
     "list without a quantity prints every quantity with its base unit (sub-quantities\n"
     "indented below the quantity they belong to); with a quantity it prints its units:\n"
-    "acronym, long name, to-base and from-base expression, tab-separated. convert prints\n"
-    "the value converted (a formula when it cannot be reduced). The catalogue is\n"
-    "template/units.skl beside the library unless --file names another one.\n";
+    "acronym, the acronym as shown (\xC2\xB0" "C for \\deg\\C), long name, to-base and\n"
+    "from-base expression, tab-separated. convert prints the value converted (a formula\n"
+    "when it cannot be reduced). FROM and TO may be written as the catalogue writes\n"
+    "them, as they are shown or in ASCII: \\deg\\C, \xC2\xB0" "C or degC; k\\Ohm\\, k\xCE\xA9 or\n"
+    "kOhm; uF or \xC2\xB5" "F; m^2 or m\xC2\xB2. The catalogue is template/units.skl beside\n"
+    "the library unless --file names another one.\n";
 
 const char kMaterialsUsage[] =
     "usage: tbx materials [--file FILE] [NAME]\n"
@@ -61,7 +64,8 @@ int ListUnits(CUnitManager& manager, const Arguments& args) {
     }
     for (int i = 0; i < units.GetSize(); ++i) {
         CUnit* u = units[i];
-        std::printf("%s\t%s\t%s\t%s\n", u->GetUnitAcronym().GetString(), u->GetUnitName().GetString(),
+        std::printf("%s\t%s\t%s\t%s\t%s\n", u->GetUnitAcronym().GetString(),
+                    TBUnitToUnicode(u->GetUnitAcronym()).GetString(), u->GetUnitName().GetString(),
                     u->GetToBaseConversion().GetString(), u->GetFromBaseConversion().GetString());
     }
     return 0;
@@ -74,13 +78,11 @@ int ConvertValue(CUnitManager& manager, const Arguments& args) {
     }
     CString out;
     if (!manager.Convert(args[0].c_str(), args[1].c_str(), args[2].c_str(), args[3].c_str(), out)) {
-        CQuantity* q = nullptr;
-        if (!manager.GetQuantity(args[0].c_str(), q))
-            std::fprintf(stderr, "tbx units: unknown quantity \"%s\"\n", args[0].c_str());
-        else if (!q->GetUnitObject(args[1].c_str()))
-            std::fprintf(stderr, "tbx units: \"%s\" is no unit of %s\n", args[1].c_str(), args[0].c_str());
-        else if (!q->GetUnitObject(args[3].c_str()))
-            std::fprintf(stderr, "tbx units: \"%s\" is no unit of %s\n", args[3].c_str(), args[0].c_str());
+        CUnit* unit = nullptr;
+        CString why;
+        if (manager.FindUnit(args[0].c_str(), args[1].c_str(), unit, &why) != TB_UNIT_FOUND ||
+            manager.FindUnit(args[0].c_str(), args[3].c_str(), unit, &why) != TB_UNIT_FOUND)
+            std::fprintf(stderr, "tbx units: %s\n", why.GetString());
         else
             std::fprintf(stderr, "tbx units: the formula libraries cannot be loaded\n");
         return 1;

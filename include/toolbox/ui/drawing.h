@@ -5,6 +5,7 @@
 
 #include <toolbox/types/collections.h>
 #include <toolbox/ui/dc.h>
+#include <toolbox/units/unit_notation.h>  // the symbol table and TBNotationToUnicode
 
 /// DrawText flag of TBSpecialDrawText: escapes between backslashes become unit symbols.
 constexpr UINT DT_TB_NOTATION = 0x40000000;
@@ -29,8 +30,3 @@ TB_EXPORT UINT TBCalcClippedPointArray(POINT* points, UINT count, POINT** result
 /// DT_CALCRECT on several lines the width of the computed rectangle. The context's
 /// pen, brush, font and text alignment are as before afterwards.
 TB_EXPORT int TBSpecialDrawText(CDC* dc, const CString& text, RECT* rect, UINT format, int special);
-
-/// The notation as plain Unicode text (UTF-8) for places that show text, not drawings
-/// (menus, tool tips): the escapes of TBSpecialDrawText become their characters, an
-/// unknown escape its name, a backslash without a partner stays.
-TB_EXPORT CString TBNotationToUnicode(const CString& text);

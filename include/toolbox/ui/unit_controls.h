@@ -34,6 +34,11 @@ public:
     int CreateDialogControl(LPCTSTR quantity);
     /// The units the menu offers, in the quantity's list order.
     const CArray<CUnit*>& GetUnitList() const { return m_units; }
+    /// The unit the user typed after the value ("4.7 kΩ", "37 degC", "10uF"), found
+    /// among the offered units in every spelling TBMatchUnit accepts; value, when
+    /// given, receives the text before it, trimmed. Null when the text names none of
+    /// them or names two (an ambiguous spelling).
+    CUnit* GetTypedUnit(CString* value = nullptr) const;
     /// Posts TBWM_UNIT_SELECTED for a "Transform" command id.
     void OnSelectUnit(UINT id);
     /// Loads menu 4404 into menu and prepares its "UnitEdit" popup as the context menu

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <toolbox/units/quantity.h>
+#include <toolbox/units/unit_notation.h>
 
 #include <toolbox/formula/formula_api.h>
 
@@ -79,9 +80,17 @@ public:
     int GetUnitArray(const char* quantity, CArray<CUnit*>& out) const;
     /// The same list as acronyms.
     int GetUnitArray(const char* quantity, CStringArray& out) const;
+    /// The unit of quantity that a user or caller spelt, in any form TBMatchUnit
+    /// accepts ("kΩ", "kOhm", "°C", "degC", "µF"); the acronym itself always finds its
+    /// own unit. Returns TB_UNIT_FOUND with unit set, else unit null and
+    /// TB_UNIT_NOT_FOUND (also for an unknown quantity) or TB_UNIT_AMBIGUOUS; message,
+    /// when given, then says why in words naming the units. GetQuantity, GetUnitArray
+    /// and CQuantity::GetUnitObject stay exact for hosts that rely on that.
+    int FindUnit(const char* quantity, const char* spelling, CUnit*& unit, CString* message = nullptr) const;
     /// Converts value (text, may be a formula) from one unit of quantity to another;
     /// out receives the result text, or the composed formula when it cannot be
     /// reduced. 0 (out unchanged) for unknown names, no base unit, or missing plug-ins.
+    /// The units are found as FindUnit finds them; an ambiguous spelling gives 0.
     int Convert(const char* quantity, const char* from, const char* value, const char* to, CString& out);
     /// The configuration file last read.
     const CString& GetFileName() const { return m_fileName; }
@@ -95,6 +104,7 @@ protected:
     int ReadQuantity(const char* file, const char* name, CQuantity* mainQuantity);
 
 private:
+    CUnit* ResolveUnit(CQuantity* q, const char* spelling) const;
     int ReadQuantityAt(const char* file, const char* name, CQuantity* mainQuantity, int depth);
     bool IsBeingRead(const char* name) const;
     void DestroyTree(CQuantity* q);
@@ -106,6 +116,21 @@ private:
     CArray<CQuantity*> m_reading;  // the chain of quantities being read, for cycles
     bool m_useCache = true;
 };
+
+/// What TBMatchUnit and CUnitManager::FindUnit found.
+enum TBUnitMatch { TB_UNIT_NOT_FOUND = 0, TB_UNIT_FOUND = 1, TB_UNIT_AMBIGUOUS = 2 };
+
+/// Finds the unit that spelling names among units (a quantity's full unit list; a
+/// later unit of an acronym already listed is hidden by the earlier one). First the
+/// acronym byte for byte; then the same lookup form (TBUnitLookupForm: "°C" and
+/// "degC" find "\deg\C", "kΩ" and "kOhm" "k\Ohm\", "µF" and "μF" "uF", "m²" "m^2");
+/// then the same form ignoring the case of ASCII letters ("kohm", "hz"), except for
+/// a unit that differs from another unit of catalogue (of units when catalogue is
+/// null) in case alone: "mS" and "ms" are only found as written. Two units found at
+/// one step make the spelling ambiguous: found and other receive both. Test the
+/// result against TB_UNIT_FOUND: an ambiguous spelling gives a non-zero result too.
+TB_EXPORT int TBMatchUnit(const CArray<CUnit*>& units, const char* spelling, const CUnitManager* catalogue,
+                          CUnit*& found, CUnit** other = nullptr);
 
 /// The first shared catalogue (conversion functions and unit combo boxes), loaded from
 /// the default file at first use; a failed first load is not repeated.
