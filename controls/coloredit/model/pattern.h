@@ -16,13 +16,18 @@
 // that remembers every (instruction, position) state it has already left without a
 // match (kept at its choice points, where paths part), so no pattern takes more than
 // instructions x subject length states: nested closures such as "(a|aa)*b" cannot blow
-// up exponentially. When that table would not
-// fit kStateTableLimit bits the search runs without it and gives up after
-// kStepLimit steps, reporting no match and the error text "step limit exceeded".
+// up exponentially. When that table would not fit kStateTableLimit bits (or there is
+// no memory for it) the search runs without it.
+//
+// Every search counts its steps (instructions carried out) against a budget: at most
+// kStepLimit on its own, or what is left of a CMatchContext's budget shared by many
+// searches (the colouring of one line). A search that runs out reports no match and
+// the error text "step limit exceeded". The context also holds the state table and
+// the backtracking stack, so patterns keep no memory between searches.
 //
 // Compiling checks the pattern the way the dialect's reference compiler does and keeps
 // the first error text found ("unmatched ()", "*+ operand could be empty", ...).
-// A compiled pattern is not for use by two threads at once (it keeps scratch space).
+// A compiled pattern is not for use by two threads at once (it keeps its last error).
 #pragma once
 
 #include <cstddef>
@@ -52,9 +57,11 @@ constexpr const char* kNullSubject = "NULL argument to regexec";
 constexpr const char* kNotCompiled = "NULL regexp";
 /// Not a text of the dialect's reference engine: the search gave up (see kStepLimit).
 constexpr const char* kStepLimit = "step limit exceeded";
+/// Not a text of the dialect's reference engine: there was no memory to search with.
+constexpr const char* kOutOfMemory = "out of memory";
 }  // namespace pattern_error
 
-/// Steps one search may take when it runs without its state table.
+/// Steps one search may take.
 constexpr long kStepLimit = 20'000'000;
 /// Largest state table (instructions x (subject length + 1) bits) a search allocates.
 constexpr std::size_t kStateTableLimit = std::size_t(1) << 25;
@@ -69,6 +76,26 @@ constexpr int kMaxGroups = 9;
 /// written.
 std::string CaseInsensitivePattern(std::string_view pattern);
 
+/// What searches need besides the pattern: the state table, the backtracking stack
+/// and a budget of steps. One context serves any number of searches of any patterns
+/// one after the other; its memory goes with it.
+class CMatchContext {
+public:
+    explicit CMatchContext(long steps = kStepLimit) : m_stepsLeft(steps) {}
+    long StepsLeft() const { return m_stepsLeft; }
+
+private:
+    friend class CPattern;
+    struct Job {
+        int pc;
+        int pos;
+    };
+    long m_stepsLeft;
+    std::vector<std::uint64_t> m_visited;
+    std::vector<std::uint32_t> m_touched;  // words of m_visited marked by the last search
+    std::vector<Job> m_jobs;
+};
+
 class CPattern {
 public:
     /// Compiles pattern (rewritten first when caseSensitive is false). False on error,
@@ -81,8 +108,11 @@ public:
     /// The leftmost match that starts at or after from: true with its offset from
     /// `from` and its length. "^" matches only at 0, "$" only at subject.size().
     bool Search(std::string_view subject, std::size_t from, int& offset, int& length) const;
+    /// Search within the steps left in context (at most kStepLimit), using its memory.
+    bool Search(std::string_view subject, std::size_t from, int& offset, int& length, CMatchContext& context) const;
     /// A match that starts exactly at `at`: true with its length.
     bool MatchAt(std::string_view subject, std::size_t at, int& length) const;
+    bool MatchAt(std::string_view subject, std::size_t at, int& length, CMatchContext& context) const;
 
     /// The last compile or match error; empty when there was none.
     const std::string& LastError() const { return m_error; }
@@ -102,9 +132,12 @@ private:
     };
     friend class CPatternCompiler;
 
-    bool Run(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length) const;
-    bool Backtrack(std::string_view subject, std::size_t first, std::size_t start, int& end,
-                   std::vector<std::uint64_t>* visited, long& steps) const;
+    bool Run(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length,
+             CMatchContext& context) const;
+    bool RunStarts(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length,
+                   CMatchContext& context, bool withTable, long& steps) const;
+    bool Backtrack(std::string_view subject, std::size_t first, std::size_t start, int& end, CMatchContext& context,
+                   bool withTable, long& steps) const;
     bool CanStartWith(unsigned char c) const { return m_firstBytes.Has(c); }
 
     std::vector<Inst> m_program;
@@ -115,13 +148,6 @@ private:
     bool m_branches = false;         // the program has choices (else one path per start)
     bool m_compiled = false;
     mutable std::string m_error;
-    mutable std::vector<std::uint64_t> m_visited;
-    mutable std::vector<std::uint32_t> m_touched;  // words of m_visited marked by the last search
-    struct Job {
-        int pc;
-        int pos;
-    };
-    mutable std::vector<Job> m_jobs;
 };
 
 }  // namespace tb_coloredit

@@ -16,6 +16,7 @@
 
 namespace tb_coloredit {
 class CPattern;
+class CMatchContext;
 }
 
 /// A stretch that a range colours: from a match of its open pattern through the next
@@ -193,10 +194,12 @@ public:
 private:
     void Expand(const char* realText, int length);
     void AddSpan(int first, int last, COLORREF color);
-    bool Overlaps(int first, int last) const;
     void RelayTabs(int editColumn, int shift);
-    void ColourRanges(int position, const CTBSyntaxDscrColorRichEdit& description);
-    void ColourTokens(const CTBSyntaxDscrColorRichEdit& description);
+    bool ColourCarriedRange(const CTBColorRichEditLine* previous, const CTBSyntaxDscrColorRichEdit& description,
+                            tb_coloredit::CMatchContext& context, int& position);
+    void ColourRanges(int position, const CTBSyntaxDscrColorRichEdit& description,
+                      tb_coloredit::CMatchContext& context);
+    void ColourTokens(const CTBSyntaxDscrColorRichEdit& description, tb_coloredit::CMatchContext& context);
 
     CString m_text;
     std::vector<sTabColorRichEdit> m_tabs;
