@@ -29,13 +29,20 @@ constexpr bool kUnderSanitizer = false;
 constexpr bool kUnderSanitizer = false;
 #endif
 
-/// Runs body in a forked child: its return value as the exit code, or 128 + the
-/// signal that ended it (an abort, a crash); -1 when the child could not start.
+/// Runs body in a forked child: its return value as the exit code, 126 when an
+/// exception left it, or 128 + the signal that ended it (an abort, a crash); -1 when
+/// the child could not start.
 inline int ExitCodeInChild(const std::function<int()>& body) {
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid < 0) return -1;
-    if (pid == 0) _exit(body());
+    if (pid == 0) {
+        try {
+            _exit(body());
+        } catch (...) {
+            _exit(126);
+        }
+    }
     int status = 0;
     if (waitpid(pid, &status, 0) != pid) return -1;
     if (WIFEXITED(status)) return WEXITSTATUS(status);
