@@ -143,12 +143,11 @@ TEST(MetaFileObjects, BitmapsGoOnceDrawnAndOneWithoutMemoryIsSkipped) {
                   if (!player.Load(big.data(), big.size())) return 2;
                   CRecordingDC dc(16, 16);
                   if (!tbtest::LimitAddressSpace(32u << 20)) return 3;
-                  CBitmap bitmap;
-                  if (bitmap.CreateBitmap(4096, 4096) || bitmap.GetImage()) return 4;
                   player.Play(&dc, CRect(0, 0, 16, 16));
                   for (const CDrawRecord& r : dc.GetRecords())
                       if (r.op == CDrawRecord::DrawImage) return 5;
-                  return 0;
+                  CBitmap bitmap;
+                  return bitmap.CreateBitmap(4096, 4096) || bitmap.GetImage() ? 4 : 0;
               }),
               0);
 }
