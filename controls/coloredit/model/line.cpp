@@ -269,8 +269,9 @@ void CTBColorRichEditLine::DetermineColorDscr(const CTBColorRichEditLine* previo
     m_openAtStart = m_openAtEnd = -1;
     if (!description) return;
     try {
-        // One context for every search of the line: one state table, freed afterwards.
-        tb_coloredit::CMatchContext context(LineSteps(*description, GetLength()));
+        // The description's one context serves every search of the line.
+        tb_coloredit::CMatchContext& context = description->MatchContext();
+        context.SetSteps(LineSteps(*description, GetLength()));
         int position = 0;
         if (!ColourCarriedRange(previous, *description, context, position)) return;
         ColourRanges(position, *description, context);
@@ -390,6 +391,10 @@ void CTBColorRichEditLine::ColourTokens(const CTBSyntaxDscrColorRichEdit& descri
             position = last + 2;
         }
         if (found.empty()) continue;
+        if (m_spans.empty() || m_spans.back().last < found.front().first) {
+            m_spans.insert(m_spans.end(), found.begin(), found.end());
+            continue;
+        }
         merged.clear();
         merged.reserve(m_spans.size() + found.size());
         std::merge(m_spans.begin(), m_spans.end(), found.begin(), found.end(), std::back_inserter(merged),

@@ -530,9 +530,17 @@ bool CPattern::Run(std::string_view subject, std::size_t first, std::size_t last
     return found;
 }
 
+void CMatchContext::TrimTable(std::size_t words) {
+    if (m_visited.size() <= words) return;
+    m_visited = std::vector<std::uint64_t>();
+    m_touched = std::vector<std::uint32_t>();
+}
+
 bool CPattern::Search(std::string_view subject, std::size_t from, int& offset, int& length) const {
-    CMatchContext context;
-    return Search(subject, from, offset, length, context);
+    m_context.SetSteps(kStepLimit);
+    const bool found = Search(subject, from, offset, length, m_context);
+    m_context.TrimTable(kKeptTableWords);
+    return found;
 }
 
 bool CPattern::Search(std::string_view subject, std::size_t from, int& offset, int& length,
@@ -548,8 +556,10 @@ bool CPattern::Search(std::string_view subject, std::size_t from, int& offset, i
 }
 
 bool CPattern::MatchAt(std::string_view subject, std::size_t at, int& length) const {
-    CMatchContext context;
-    return MatchAt(subject, at, length, context);
+    m_context.SetSteps(kStepLimit);
+    const bool found = MatchAt(subject, at, length, m_context);
+    m_context.TrimTable(kKeptTableWords);
+    return found;
 }
 
 bool CPattern::MatchAt(std::string_view subject, std::size_t at, int& length, CMatchContext& context) const {

@@ -23,7 +23,8 @@
 // kStepLimit on its own, or what is left of a CMatchContext's budget shared by many
 // searches (the colouring of one line). A search that runs out reports no match and
 // the error text "step limit exceeded". The context also holds the state table and
-// the backtracking stack, so patterns keep no memory between searches.
+// the backtracking stack; a search without one uses the pattern's own, whose table
+// goes after the search when it is larger than kKeptTableWords.
 //
 // Compiling checks the pattern the way the dialect's reference compiler does and keeps
 // the first error text found ("unmatched ()", "*+ operand could be empty", ...).
@@ -65,6 +66,8 @@ constexpr const char* kOutOfMemory = "out of memory";
 constexpr long kStepLimit = 20'000'000;
 /// Largest state table (instructions x (subject length + 1) bits) a search allocates.
 constexpr std::size_t kStateTableLimit = std::size_t(1) << 25;
+/// Words of state table a pattern keeps between searches made without a context.
+constexpr std::size_t kKeptTableWords = 1024;
 /// Size limit of a compiled pattern in the reference engine's units (3 per node, one
 /// per literal byte or set member): larger patterns fail with "regexp too big".
 constexpr long kMaxProgramSize = 32767;
@@ -83,6 +86,9 @@ class CMatchContext {
 public:
     explicit CMatchContext(long steps = kStepLimit) : m_stepsLeft(steps) {}
     long StepsLeft() const { return m_stepsLeft; }
+    void SetSteps(long steps) { m_stepsLeft = steps; }
+    /// Frees the state table when it is larger than words.
+    void TrimTable(std::size_t words);
 
 private:
     friend class CPattern;
@@ -148,6 +154,7 @@ private:
     bool m_branches = false;         // the program has choices (else one path per start)
     bool m_compiled = false;
     mutable std::string m_error;
+    mutable CMatchContext m_context;  // for the searches made without a context
 };
 
 }  // namespace tb_coloredit

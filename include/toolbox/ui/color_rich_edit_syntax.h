@@ -53,6 +53,7 @@ public:
 
 /// A syntax description: ranges and tokens in loading order (earlier tokens win over
 /// later ones). Owned by whoever created it; TBFreeSyntaxDescrforColorRichEdit frees it.
+/// Lines coloured by one description are coloured one at a time (one thread).
 class TB_EXPORT CTBSyntaxDscrColorRichEdit {
 public:
     CTBSyntaxDscrColorRichEdit();
@@ -76,8 +77,14 @@ public:
     void RemoveAll();
 
 private:
+    friend class CTBColorRichEditLine;
+    /// What the searches of one line need (state table, stack, steps), shared by all
+    /// the patterns: a description keeps one, not one per pattern.
+    tb_coloredit::CMatchContext& MatchContext() const;
+
     std::vector<std::unique_ptr<CTBSyntaxRangeEntry>> m_ranges;
     std::vector<std::unique_ptr<CTBSyntaxTokenEntry>> m_tokens;
+    mutable std::unique_ptr<tb_coloredit::CMatchContext> m_context;
 };
 
 /// Fills description from the syntax description file fileName ("General", "Ranges",
