@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include <QImage>
 
@@ -161,7 +162,12 @@ std::unique_ptr<CBitmap> DecodeDib(const BYTE* p, std::size_t n, const BYTE* pix
 /// target, and drawing in target coordinates.
 class Canvas {
 public:
-    Canvas(CDC* dc, std::size_t objects) : m_dc(dc), m_table(std::min(objects, kMaxObjects)) {}
+    Canvas(CDC* dc, std::size_t objects) : m_dc(dc), m_table(std::min(objects, kMaxObjects)) {
+        m_freeSlots.assign((m_table.size() + 63) / 64, ~std::uint64_t(0));
+        if (m_table.size() % 64) m_freeSlots.back() = (std::uint64_t(1) << (m_table.size() % 64)) - 1;
+        m_freeWords.assign((m_freeSlots.size() + 63) / 64, 0);
+        for (std::size_t word = 0; word < m_freeSlots.size(); ++word) MarkWord(word);
+    }
 
     Affine toTarget;  // the metafile's page space to the target
     Mapping map;
@@ -174,17 +180,21 @@ public:
     double Scale() const { return Total().Scale(); }
 
     // --- objects
-    /// WMF: the lowest free slot; -1 when the table is full.
-    int FreeSlot() {
-        while (m_firstFree < m_table.size() && m_table[m_firstFree]) ++m_firstFree;
-        return m_firstFree < m_table.size() ? static_cast<int>(m_firstFree) : -1;
+    /// WMF: the lowest free slot; -1 when the table is full. A bit per slot and one
+    /// per word of slots: at most 16 words are looked at, however full the table is.
+    int FreeSlot() const {
+        for (std::size_t summary = 0; summary < m_freeWords.size(); ++summary) {
+            if (!m_freeWords[summary]) continue;
+            const std::size_t word = summary * 64 + static_cast<std::size_t>(__builtin_ctzll(m_freeWords[summary]));
+            return static_cast<int>(word * 64 + static_cast<std::size_t>(__builtin_ctzll(m_freeSlots[word])));
+        }
+        return -1;
     }
     void Put(std::size_t index, std::unique_ptr<CGdiObject> object) {
         if (index >= m_table.size() || !object) return;
-        m_table[index] = object.get();
-        // Objects live to the end of the playback: a level restored by RestoreDC may
-        // select one that the metafile has deleted in between.
-        m_kept.push_back(std::move(object));
+        Retire(std::move(m_table[index]));  // an EMF may create over a slot in use
+        m_table[index] = std::move(object);
+        SetFree(index, false);
     }
     void MakePen(std::size_t index, UINT style, double width, COLORREF colour) {
         auto pen = std::make_unique<CPen>();
@@ -213,18 +223,19 @@ public:
     void MakeOther(std::size_t index) { Put(index, std::make_unique<CGdiObject>()); }
     void Select(std::size_t index) {
         if (index >= m_table.size() || !m_table[index]) return;
-        CGdiObject* o = m_table[index];
+        CGdiObject* o = m_table[index].get();
         if (auto* pen = dynamic_cast<CPen*>(o))
             m_dc->SelectObject(pen);
         else if (auto* brush = dynamic_cast<CBrush*>(o))
             m_dc->SelectObject(brush);
         else if (auto* font = dynamic_cast<CFont*>(o))
             m_dc->SelectObject(font);
+        FreeRetired();
     }
     void Delete(std::size_t index) {
         if (index >= m_table.size()) return;
-        m_table[index] = nullptr;
-        m_firstFree = std::min(m_firstFree, index);
+        Retire(std::move(m_table[index]));
+        SetFree(index, true);
     }
 
     // --- state
@@ -239,6 +250,7 @@ public:
         map = m_saved[m_saved.size() - back];
         m_saved.resize(m_saved.size() - back);
         m_dc->RestoreDC(-static_cast<int>(back));
+        FreeRetired();
     }
     /// Levels the metafile left saved are restored by the caller's own RestoreDC.
 
@@ -388,7 +400,7 @@ public:
                          static_cast<int>(std::labs(b.x - a.x)), static_cast<int>(std::labs(b.y - a.y)), &memory,
                          static_cast<int>(xSrc), static_cast<int>(size.cy - ySrc - hSrc), static_cast<int>(wSrc),
                          static_cast<int>(hSrc));
-        m_bitmaps.push_back(std::move(bitmap));  // the context's records point at it
+        // The bitmap goes now: a context that keeps the call shares its pixels.
     }
 
     // Reference device of an EMF: pixels and millimetres.
@@ -418,11 +430,44 @@ private:
         t.f = map.voy - map.woy * t.d;
         return t;
     }
+    /// A deleted object goes at once unless the context still draws with it or a
+    /// saved level may select it again on RestoreDC; then it waits for FreeRetired.
+    void Retire(std::unique_ptr<CGdiObject> object) {
+        if (!object) return;
+        if (m_saved.empty() && !IsSelected(object.get())) return;
+        m_retired.push_back(std::move(object));
+    }
+    void FreeRetired() {
+        if (!m_saved.empty()) return;
+        m_retired.erase(std::remove_if(m_retired.begin(), m_retired.end(),
+                                       [this](const std::unique_ptr<CGdiObject>& o) { return !IsSelected(o.get()); }),
+                        m_retired.end());
+    }
+    bool IsSelected(const CGdiObject* object) const {
+        return object == m_dc->GetCurrentPen() || object == m_dc->GetCurrentBrush() ||
+               object == m_dc->GetCurrentFont();
+    }
+    void SetFree(std::size_t index, bool free) {
+        const std::uint64_t bit = std::uint64_t(1) << (index % 64);
+        if (free)
+            m_freeSlots[index / 64] |= bit;
+        else
+            m_freeSlots[index / 64] &= ~bit;
+        MarkWord(index / 64);
+    }
+    void MarkWord(std::size_t word) {
+        const std::uint64_t bit = std::uint64_t(1) << (word % 64);
+        if (m_freeSlots[word])
+            m_freeWords[word / 64] |= bit;
+        else
+            m_freeWords[word / 64] &= ~bit;
+    }
+
     CDC* m_dc;
-    std::vector<CGdiObject*> m_table;
-    std::size_t m_firstFree = 0;  // no free slot below it
-    std::vector<std::unique_ptr<CGdiObject>> m_kept;
-    std::vector<std::unique_ptr<CBitmap>> m_bitmaps;
+    std::vector<std::unique_ptr<CGdiObject>> m_table;
+    std::vector<std::uint64_t> m_freeSlots;  // a bit per slot, set while it is free
+    std::vector<std::uint64_t> m_freeWords;  // a bit per word of m_freeSlots with a free slot
+    std::vector<std::unique_ptr<CGdiObject>> m_retired;
     std::vector<Mapping> m_saved;
     PointF m_current{0, 0};
     bool m_inPath = false;
@@ -982,8 +1027,6 @@ void CTBMetaFilePlayer::Unload() {
 
 int CTBMetaFilePlayer::Play(CDC* dc, const CRect& target) const {
     if (!dc || m_kind == None) return 0;
-    const BYTE* p = m_data.data();
-    const std::size_t n = m_data.size();
     const int saved = dc->SaveDC();
     // The picture starts with the framework's defaults, not the caller's objects.
     dc->SelectStockObject(BLACK_PEN);
@@ -995,6 +1038,19 @@ int CTBMetaFilePlayer::Play(CDC* dc, const CRect& target) const {
     dc->IntersectClipRect(
         static_cast<int>(std::min(target.left, target.right)), static_cast<int>(std::min(target.top, target.bottom)),
         static_cast<int>(std::max(target.left, target.right)), static_cast<int>(std::max(target.top, target.bottom)));
+    int played = 0;
+    try {
+        played = PlayRecords(dc, target);
+    } catch (const std::bad_alloc&) {
+        // Out of memory part way: what was drawn stays, the caller's state comes back.
+    }
+    dc->RestoreDC(saved);
+    return played;
+}
+
+int CTBMetaFilePlayer::PlayRecords(CDC* dc, const CRect& target) const {
+    const BYTE* p = m_data.data();
+    const std::size_t n = m_data.size();
     int played = 0;
     if (m_kind == Emf) {
         Canvas c(dc, static_cast<std::size_t>(m_objects) + 1);
@@ -1035,6 +1091,5 @@ int CTBMetaFilePlayer::Play(CDC* dc, const CRect& target) const {
             at += std::size_t(words) * 2;
         }
     }
-    dc->RestoreDC(saved);
     return played;
 }

@@ -134,8 +134,11 @@ CBitmap::CBitmap() = default;
 CBitmap::~CBitmap() = default;
 BOOL CBitmap::CreateBitmap(int width, int height) {
     if (width <= 0 || height <= 0 || width > 32767 || height > 32767) return FALSE;
-    m_image = std::make_unique<QImage>(width, height, QImage::Format_ARGB32_Premultiplied);
-    m_image->fill(Qt::white);
+    auto image = std::make_unique<QImage>(width, height, QImage::Format_ARGB32_Premultiplied);
+    // Without memory for the pixels the image is null: no bitmap, not an empty one.
+    if (image->isNull()) return FALSE;
+    image->fill(Qt::white);
+    m_image = std::move(image);
     m_created = true;
     return TRUE;
 }
@@ -656,11 +659,12 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc,
     const QImage& image = *source->m_impl->bitmap->GetImage();
     const QRect part(xSrc, ySrc, srcWidth, srcHeight);
     if (!image.rect().contains(part)) return FALSE;
-    // The image travels in the record as a pointer; playing back needs it alive.
-    Apply({CDrawRecord::DrawImage,
-           {x, y, width, height, xSrc, ySrc, srcWidth, srcHeight,
-            static_cast<long>(reinterpret_cast<std::intptr_t>(&image))},
-           {}});
+    // The record shares the pixels (no copy until the source is drawn on again), so
+    // a recording or metafile context can play it after the bitmap is freed.
+    CDrawRecord record{CDrawRecord::DrawImage, {x, y, width, height, xSrc, ySrc, srcWidth, srcHeight}, {}};
+    record.image = std::make_shared<const QImage>(image);
+    if (record.image->isNull()) return FALSE;
+    Apply(record);
     return TRUE;
 }
 
@@ -1041,8 +1045,8 @@ void CDC::Render(const CDrawRecord& r) {
         }
         case CDrawRecord::DrawText: DrawTextLines(r); break;
         case CDrawRecord::DrawImage: {
-            const auto* image = reinterpret_cast<const QImage*>(static_cast<std::intptr_t>(a[8]));
-            if (!image) break;
+            const QImage* image = r.image.get();
+            if (!image || a.size() < 8) break;
             const QRect target = DeviceRect(*this, a[0], a[1], a[0] + a[2], a[1] + a[3]);
             p->drawImage(
                 target, *image,

@@ -5,6 +5,9 @@
 #include "controls/coloredit/model/pattern.h"
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
+#include <new>
 
 namespace {
 
@@ -242,64 +245,110 @@ void CTBColorRichEditLine::AddSpan(int first, int last, COLORREF color) {
     m_spans.insert(at, {first, last, color});
 }
 
-bool CTBColorRichEditLine::Overlaps(int first, int last) const {
-    return std::any_of(m_spans.begin(), m_spans.end(),
-                       [&](const sColorDscrColorRichEdit& s) { return s.first <= last && first <= s.last; });
+namespace {
+
+/// Steps the colouring of one line may take for each entry of the description, and
+/// for each entry and column of the line more. Normal lines use a small part of it; a
+/// pattern that would take a long line quadratic time stops matching when the line's
+/// steps are spent, so a line costs time linear in its length times its entries.
+constexpr double kStepsPerEntry = 1'000'000;
+constexpr double kStepsPerEntryAndColumn = 256;
+
+long LineSteps(const CTBSyntaxDscrColorRichEdit& description, int length) {
+    const double entries = description.GetRangeCount() + description.GetTokenCount();
+    const double steps = entries * (kStepsPerEntry + kStepsPerEntryAndColumn * (length + 1.0));
+    return steps >= double(std::numeric_limits<long>::max()) ? std::numeric_limits<long>::max()
+                                                              : static_cast<long>(steps);
 }
+
+}  // namespace
 
 void CTBColorRichEditLine::DetermineColorDscr(const CTBColorRichEditLine* previous,
                                               const CTBSyntaxDscrColorRichEdit* description) {
     m_spans.clear();
     m_openAtStart = m_openAtEnd = -1;
     if (!description) return;
-    const std::string_view text = m_text.view();
-    const int length = GetLength();
-    int position = 0;
-    const int carried = previous ? previous->m_openAtEnd : -1;
-    if (carried >= 0 && carried < description->GetRangeCount()) {
-        const CTBSyntaxRangeEntry& range = description->GetRange(carried);
-        m_openAtStart = carried;
-        if (length == 0) {
-            m_spans.push_back({0, 0, range.m_color});
-            m_openAtEnd = carried;
-            return;
-        }
-        int offset = 0, matched = 0;
-        if (!range.m_closePattern->Search(text, 0, offset, matched)) {
-            AddSpan(0, length - 1, range.m_color);
-            m_openAtEnd = carried;
-            return;
-        }
-        const int last = offset + matched - 1;
-        AddSpan(0, last, range.m_color);
-        position = std::max(last + 1, 0);
+    try {
+        // The description's one context serves every search of the line.
+        tb_coloredit::CMatchContext& context = description->MatchContext();
+        context.SetSteps(LineSteps(*description, GetLength()));
+        int position = 0;
+        if (!ColourCarriedRange(previous, *description, context, position)) return;
+        ColourRanges(position, *description, context);
+        ColourTokens(*description, context);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the line keeps the spans found so far (in order, apart).
     }
-    ColourRanges(position, *description);
-    ColourTokens(*description);
 }
 
-void CTBColorRichEditLine::ColourRanges(int position, const CTBSyntaxDscrColorRichEdit& description) {
+/// The range the previous line left open, from column 0 to its close; false when it
+/// takes the whole line. position becomes the column after the close.
+bool CTBColorRichEditLine::ColourCarriedRange(const CTBColorRichEditLine* previous,
+                                              const CTBSyntaxDscrColorRichEdit& description,
+                                              tb_coloredit::CMatchContext& context, int& position) {
+    const int carried = previous ? previous->m_openAtEnd : -1;
+    if (carried < 0 || carried >= description.GetRangeCount()) return true;
     const std::string_view text = m_text.view();
     const int length = GetLength();
+    const CTBSyntaxRangeEntry& range = description.GetRange(carried);
+    m_openAtStart = carried;
+    if (length == 0) {
+        m_spans.push_back({0, 0, range.m_color});
+        m_openAtEnd = carried;
+        return false;
+    }
+    int offset = 0, matched = 0;
+    if (!range.m_closePattern->Search(text, 0, offset, matched, context)) {
+        AddSpan(0, length - 1, range.m_color);
+        m_openAtEnd = carried;
+        return false;
+    }
+    const int last = offset + matched - 1;
+    AddSpan(0, last, range.m_color);
+    position = std::max(last + 1, 0);
+    return true;
+}
+
+void CTBColorRichEditLine::ColourRanges(int position, const CTBSyntaxDscrColorRichEdit& description,
+                                        tb_coloredit::CMatchContext& context) {
+    const std::string_view text = m_text.view();
+    const int length = GetLength();
+    // Each entry's next open match, kept while it starts at or behind the position: a
+    // search from there finds the same match, so an entry searches the line about once
+    // instead of once for every range found before its match.
+    struct OpenMatch {
+        int start = -1;  // -1: not searched yet
+        int length = 0;
+        bool none = false;  // no match behind the last search's start
+    };
+    std::vector<OpenMatch> next(static_cast<std::size_t>(description.GetRangeCount()));
     while (position < length) {
         int winner = -1, winnerStart = length + 1, winnerLength = 0;
         for (int i = 0; i < description.GetRangeCount(); ++i) {
-            int offset = 0, matched = 0;
-            if (!description.GetRange(i).m_openPattern->Search(text, static_cast<std::size_t>(position), offset,
-                                                               matched))
-                continue;
+            OpenMatch& open = next[static_cast<std::size_t>(i)];
+            if (open.none) continue;
+            if (open.start < position) {
+                int offset = 0, matched = 0;
+                if (!description.GetRange(i).m_openPattern->Search(text, static_cast<std::size_t>(position), offset,
+                                                                   matched, context)) {
+                    open.none = true;
+                    continue;
+                }
+                open.start = position + offset;
+                open.length = matched;
+            }
             // Among equal starts the later entry wins.
-            if (position + offset <= winnerStart) {
+            if (open.start <= winnerStart) {
                 winner = i;
-                winnerStart = position + offset;
-                winnerLength = matched;
+                winnerStart = open.start;
+                winnerLength = open.length;
             }
         }
         if (winner < 0) return;
         const CTBSyntaxRangeEntry& range = description.GetRange(winner);
         const int afterOpen = winnerStart + winnerLength;
         int offset = 0, matched = 0;
-        if (!range.m_closePattern->Search(text, static_cast<std::size_t>(afterOpen), offset, matched)) {
+        if (!range.m_closePattern->Search(text, static_cast<std::size_t>(afterOpen), offset, matched, context)) {
             AddSpan(winnerStart, length - 1, range.m_color);
             m_openAtEnd = winner;
             return;
@@ -311,24 +360,45 @@ void CTBColorRichEditLine::ColourRanges(int position, const CTBSyntaxDscrColorRi
     }
 }
 
-void CTBColorRichEditLine::ColourTokens(const CTBSyntaxDscrColorRichEdit& description) {
+void CTBColorRichEditLine::ColourTokens(const CTBSyntaxDscrColorRichEdit& description,
+                                        tb_coloredit::CMatchContext& context) {
     const std::string_view text = m_text.view();
     const int length = GetLength();
+    std::vector<sColorDscrColorRichEdit> found, merged;
     for (int i = 0; i < description.GetTokenCount(); ++i) {
         const CTBSyntaxTokenEntry& token = description.GetToken(i);
+        found.clear();
+        // The spans are apart and in column order, and so are one entry's matches:
+        // a span that ends before a match can meet no later match either.
+        std::size_t ahead = 0;
         int position = 0;
         while (position <= length) {
             int offset = 0, matched = 0;
-            if (!token.m_tokenPattern->Search(text, static_cast<std::size_t>(position), offset, matched)) break;
+            if (!token.m_tokenPattern->Search(text, static_cast<std::size_t>(position), offset, matched, context))
+                break;
             const int first = position + offset;
             const int last = first + matched - 1;
             int separator = 0;
-            const bool startOk =
-                first == 0 || token.m_startPattern->MatchAt(text, static_cast<std::size_t>(first - 1), separator);
-            const bool stopOk = last == length - 1 ||
-                                token.m_stopPattern->MatchAt(text, static_cast<std::size_t>(last + 1), separator);
-            if (matched > 0 && startOk && stopOk && !Overlaps(first, last)) AddSpan(first, last, token.m_color);
+            const bool startOk = first == 0 || token.m_startPattern->MatchAt(text, static_cast<std::size_t>(first - 1),
+                                                                             separator, context);
+            const bool stopOk = last == length - 1 || token.m_stopPattern->MatchAt(
+                                                          text, static_cast<std::size_t>(last + 1), separator, context);
+            if (matched > 0 && startOk && stopOk) {
+                while (ahead < m_spans.size() && m_spans[ahead].last < first) ++ahead;
+                const bool overlaps = ahead < m_spans.size() && m_spans[ahead].first <= last;
+                if (!overlaps) found.push_back({first, last, token.m_color});
+            }
             position = last + 2;
         }
+        if (found.empty()) continue;
+        if (m_spans.empty() || m_spans.back().last < found.front().first) {
+            m_spans.insert(m_spans.end(), found.begin(), found.end());
+            continue;
+        }
+        merged.clear();
+        merged.reserve(m_spans.size() + found.size());
+        std::merge(m_spans.begin(), m_spans.end(), found.begin(), found.end(), std::back_inserter(merged),
+                   [](const sColorDscrColorRichEdit& a, const sColorDscrColorRichEdit& b) { return a.first < b.first; });
+        m_spans.swap(merged);
     }
 }

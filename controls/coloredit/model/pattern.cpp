@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace tb_coloredit {
 
@@ -412,26 +413,29 @@ bool CPattern::Compile(std::string_view pattern, bool caseSensitive) {
 }
 
 bool CPattern::Backtrack(std::string_view subject, std::size_t first, std::size_t start, int& end,
-                         std::vector<std::uint64_t>* visited, long& steps) const {
-    const std::size_t width = visited ? subject.size() - first + 1 : 0;
-    m_jobs.clear();
-    m_jobs.push_back({0, static_cast<int>(start)});
-    while (!m_jobs.empty()) {
-        int pc = m_jobs.back().pc;
-        std::size_t pos = static_cast<std::size_t>(m_jobs.back().pos);
-        m_jobs.pop_back();
+                         CMatchContext& context, bool withTable, long& steps) const {
+    const std::size_t width = withTable ? subject.size() - first + 1 : 0;
+    std::vector<CMatchContext::Job>& jobs = context.m_jobs;
+    jobs.clear();
+    jobs.push_back({0, static_cast<int>(start)});
+    while (!jobs.empty()) {
+        int pc = jobs.back().pc;
+        std::size_t pos = static_cast<std::size_t>(jobs.back().pos);
+        jobs.pop_back();
         for (;;) {
-            if (visited && m_program[static_cast<std::size_t>(pc)].op == kSplit) {
+            if (--steps < 0) {
+                m_error = pattern_error::kStepLimit;
+                jobs.clear();
+                return false;
+            }
+            if (withTable && m_program[static_cast<std::size_t>(pc)].op == kSplit) {
                 const std::size_t bit = static_cast<std::size_t>(pc) * width + (pos - first);
-                std::uint64_t& word = (*visited)[bit >> 6];
+                std::uint64_t& word = context.m_visited[bit >> 6];
                 const std::uint64_t mask = std::uint64_t(1) << (bit & 63);
                 if (word & mask) break;  // explored before without a match
-                if (!word) m_touched.push_back(static_cast<std::uint32_t>(bit >> 6));
+                // Noted before it is marked: a word is never marked without being noted.
+                if (!word) context.m_touched.push_back(static_cast<std::uint32_t>(bit >> 6));
                 word |= mask;
-            } else if (!visited && m_branches && ++steps > kStepLimit) {
-                m_error = pattern_error::kStepLimit;
-                m_jobs.clear();
-                return false;
             }
             const Inst& inst = m_program[static_cast<std::size_t>(pc)];
             bool alive = true;
@@ -456,7 +460,7 @@ bool CPattern::Backtrack(std::string_view subject, std::size_t first, std::size_
                     ++pc;
                     break;
                 case kSplit:
-                    m_jobs.push_back({inst.y, static_cast<int>(pos)});
+                    jobs.push_back({inst.y, static_cast<int>(pos)});
                     pc = inst.x;
                     break;
                 case kJump: pc = inst.x; break;
@@ -468,7 +472,36 @@ bool CPattern::Backtrack(std::string_view subject, std::size_t first, std::size_
     return false;
 }
 
-bool CPattern::Run(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length) const {
+bool CPattern::RunStarts(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length,
+                         CMatchContext& context, bool withTable, long& steps) const {
+    // One table serves every start: a state that failed once fails again. Without
+    // choices a start has one path and needs no table.
+    const std::size_t bits = m_program.size() * (subject.size() - first + 1);
+    withTable = withTable && m_branches && bits <= kStateTableLimit;
+    if (withTable) {
+        // Only the words the last search marked are cleared: short searches stay cheap.
+        for (std::uint32_t word : context.m_touched) context.m_visited[word] = 0;
+        context.m_touched.clear();
+        if (context.m_visited.size() < (bits + 63) / 64) context.m_visited.resize((bits + 63) / 64, 0);
+    }
+    for (std::size_t at = first; at <= last && at <= subject.size(); ++at) {
+        if (!m_mayStartAnywhere) {
+            while (at <= last && at < subject.size() && !CanStartWith(static_cast<unsigned char>(subject[at]))) ++at;
+            if (at > last || at >= subject.size()) return false;
+        }
+        int end = 0;
+        if (Backtrack(subject, first, at, end, context, withTable, steps)) {
+            start = static_cast<int>(at);
+            length = end - static_cast<int>(at);
+            return true;
+        }
+        if (steps < 0) return false;
+    }
+    return false;
+}
+
+bool CPattern::Run(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length,
+                   CMatchContext& context) const {
     if (!m_compiled) {
         m_error = pattern_error::kNotCompiled;
         return false;
@@ -478,48 +511,60 @@ bool CPattern::Run(std::string_view subject, std::size_t first, std::size_t last
         if (first > 0) return false;
         last = 0;
     }
-    // One table serves every start: a state that failed once fails again. Without
-    // choices a start has one path and needs no table.
-    const std::size_t bits = m_program.size() * (subject.size() - first + 1);
-    std::vector<std::uint64_t>* visited = nullptr;
-    if (m_branches && bits <= kStateTableLimit) {
-        // Only the words the last search marked are cleared: short searches stay cheap.
-        for (std::uint32_t word : m_touched) m_visited[word] = 0;
-        m_touched.clear();
-        if (m_visited.size() < (bits + 63) / 64) m_visited.resize((bits + 63) / 64, 0);
-        visited = &m_visited;
-    }
-    long steps = 0;
-    for (std::size_t at = first; at <= last && at <= subject.size(); ++at) {
-        if (!m_mayStartAnywhere) {
-            while (at <= last && at < subject.size() && !CanStartWith(static_cast<unsigned char>(subject[at]))) ++at;
-            if (at > last || at >= subject.size()) return false;
+    const long allowed = std::min(kStepLimit, std::max(context.m_stepsLeft, 0L));
+    long steps = allowed;
+    bool found = false;
+    try {
+        found = RunStarts(subject, first, last, start, length, context, true, steps);
+    } catch (const std::bad_alloc&) {
+        // No memory for the table or the stack: once more without the table, within
+        // the steps that are left; the table's marks stay noted for the next search.
+        try {
+            found = RunStarts(subject, first, last, start, length, context, false, steps);
+        } catch (const std::bad_alloc&) {
+            m_error = pattern_error::kOutOfMemory;
+            found = false;
         }
-        int end = 0;
-        if (Backtrack(subject, first, at, end, visited, steps)) {
-            start = static_cast<int>(at);
-            length = end - static_cast<int>(at);
-            return true;
-        }
-        if (m_branches && !visited && steps > kStepLimit) return false;
     }
-    return false;
+    context.m_stepsLeft -= allowed - steps;
+    return found;
+}
+
+void CMatchContext::TrimTable(std::size_t words) {
+    if (m_visited.size() <= words) return;
+    m_visited = std::vector<std::uint64_t>();
+    m_touched = std::vector<std::uint32_t>();
 }
 
 bool CPattern::Search(std::string_view subject, std::size_t from, int& offset, int& length) const {
+    m_context.SetSteps(kStepLimit);
+    const bool found = Search(subject, from, offset, length, m_context);
+    m_context.TrimTable(kKeptTableWords);
+    return found;
+}
+
+bool CPattern::Search(std::string_view subject, std::size_t from, int& offset, int& length,
+                      CMatchContext& context) const {
     if (!subject.data() && !subject.empty()) {
         m_error = pattern_error::kNullSubject;
         return false;
     }
     int start = 0;
-    if (!Run(subject, from, subject.size(), start, length)) return false;
+    if (!Run(subject, from, subject.size(), start, length, context)) return false;
     offset = start - static_cast<int>(from);
     return true;
 }
 
 bool CPattern::MatchAt(std::string_view subject, std::size_t at, int& length) const {
+    m_context.SetSteps(kStepLimit);
+    const bool found = MatchAt(subject, at, length, m_context);
+    m_context.TrimTable(kKeptTableWords);
+    return found;
+}
+
+bool CPattern::MatchAt(std::string_view subject, std::size_t at, int& length, CMatchContext& context) const {
     int start = 0;
-    return Run(subject, at, at, start, length);
+    return Run(subject, at, at, start, length, context);
 }
 
 }  // namespace tb_coloredit

@@ -16,13 +16,19 @@
 // that remembers every (instruction, position) state it has already left without a
 // match (kept at its choice points, where paths part), so no pattern takes more than
 // instructions x subject length states: nested closures such as "(a|aa)*b" cannot blow
-// up exponentially. When that table would not
-// fit kStateTableLimit bits the search runs without it and gives up after
-// kStepLimit steps, reporting no match and the error text "step limit exceeded".
+// up exponentially. When that table would not fit kStateTableLimit bits (or there is
+// no memory for it) the search runs without it.
+//
+// Every search counts its steps (instructions carried out) against a budget: at most
+// kStepLimit on its own, or what is left of a CMatchContext's budget shared by many
+// searches (the colouring of one line). A search that runs out reports no match and
+// the error text "step limit exceeded". The context also holds the state table and
+// the backtracking stack; a search without one uses the pattern's own, whose table
+// goes after the search when it is larger than kKeptTableWords.
 //
 // Compiling checks the pattern the way the dialect's reference compiler does and keeps
 // the first error text found ("unmatched ()", "*+ operand could be empty", ...).
-// A compiled pattern is not for use by two threads at once (it keeps scratch space).
+// A compiled pattern is not for use by two threads at once (it keeps its last error).
 #pragma once
 
 #include <cstddef>
@@ -52,12 +58,16 @@ constexpr const char* kNullSubject = "NULL argument to regexec";
 constexpr const char* kNotCompiled = "NULL regexp";
 /// Not a text of the dialect's reference engine: the search gave up (see kStepLimit).
 constexpr const char* kStepLimit = "step limit exceeded";
+/// Not a text of the dialect's reference engine: there was no memory to search with.
+constexpr const char* kOutOfMemory = "out of memory";
 }  // namespace pattern_error
 
-/// Steps one search may take when it runs without its state table.
+/// Steps one search may take.
 constexpr long kStepLimit = 20'000'000;
 /// Largest state table (instructions x (subject length + 1) bits) a search allocates.
 constexpr std::size_t kStateTableLimit = std::size_t(1) << 25;
+/// Words of state table a pattern keeps between searches made without a context.
+constexpr std::size_t kKeptTableWords = 1024;
 /// Size limit of a compiled pattern in the reference engine's units (3 per node, one
 /// per literal byte or set member): larger patterns fail with "regexp too big".
 constexpr long kMaxProgramSize = 32767;
@@ -68,6 +78,29 @@ constexpr int kMaxGroups = 9;
 /// set becomes a set of its two cases ("a" gives "[Aa]", "\a" too); sets stay as
 /// written.
 std::string CaseInsensitivePattern(std::string_view pattern);
+
+/// What searches need besides the pattern: the state table, the backtracking stack
+/// and a budget of steps. One context serves any number of searches of any patterns
+/// one after the other; its memory goes with it.
+class CMatchContext {
+public:
+    explicit CMatchContext(long steps = kStepLimit) : m_stepsLeft(steps) {}
+    long StepsLeft() const { return m_stepsLeft; }
+    void SetSteps(long steps) { m_stepsLeft = steps; }
+    /// Frees the state table when it is larger than words.
+    void TrimTable(std::size_t words);
+
+private:
+    friend class CPattern;
+    struct Job {
+        int pc;
+        int pos;
+    };
+    long m_stepsLeft;
+    std::vector<std::uint64_t> m_visited;
+    std::vector<std::uint32_t> m_touched;  // words of m_visited marked by the last search
+    std::vector<Job> m_jobs;
+};
 
 class CPattern {
 public:
@@ -81,8 +114,11 @@ public:
     /// The leftmost match that starts at or after from: true with its offset from
     /// `from` and its length. "^" matches only at 0, "$" only at subject.size().
     bool Search(std::string_view subject, std::size_t from, int& offset, int& length) const;
+    /// Search within the steps left in context (at most kStepLimit), using its memory.
+    bool Search(std::string_view subject, std::size_t from, int& offset, int& length, CMatchContext& context) const;
     /// A match that starts exactly at `at`: true with its length.
     bool MatchAt(std::string_view subject, std::size_t at, int& length) const;
+    bool MatchAt(std::string_view subject, std::size_t at, int& length, CMatchContext& context) const;
 
     /// The last compile or match error; empty when there was none.
     const std::string& LastError() const { return m_error; }
@@ -102,9 +138,12 @@ private:
     };
     friend class CPatternCompiler;
 
-    bool Run(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length) const;
-    bool Backtrack(std::string_view subject, std::size_t first, std::size_t start, int& end,
-                   std::vector<std::uint64_t>* visited, long& steps) const;
+    bool Run(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length,
+             CMatchContext& context) const;
+    bool RunStarts(std::string_view subject, std::size_t first, std::size_t last, int& start, int& length,
+                   CMatchContext& context, bool withTable, long& steps) const;
+    bool Backtrack(std::string_view subject, std::size_t first, std::size_t start, int& end, CMatchContext& context,
+                   bool withTable, long& steps) const;
     bool CanStartWith(unsigned char c) const { return m_firstBytes.Has(c); }
 
     std::vector<Inst> m_program;
@@ -115,13 +154,7 @@ private:
     bool m_branches = false;         // the program has choices (else one path per start)
     bool m_compiled = false;
     mutable std::string m_error;
-    mutable std::vector<std::uint64_t> m_visited;
-    mutable std::vector<std::uint32_t> m_touched;  // words of m_visited marked by the last search
-    struct Job {
-        int pc;
-        int pos;
-    };
-    mutable std::vector<Job> m_jobs;
+    mutable CMatchContext m_context;  // for the searches made without a context
 };
 
 }  // namespace tb_coloredit

@@ -30,6 +30,11 @@ CTBSyntaxTokenEntry::~CTBSyntaxTokenEntry() = default;
 CTBSyntaxDscrColorRichEdit::CTBSyntaxDscrColorRichEdit() = default;
 CTBSyntaxDscrColorRichEdit::~CTBSyntaxDscrColorRichEdit() { RemoveAll(); }
 
+tb_coloredit::CMatchContext& CTBSyntaxDscrColorRichEdit::MatchContext() const {
+    if (!m_context) m_context = std::make_unique<tb_coloredit::CMatchContext>();
+    return *m_context;
+}
+
 namespace {
 
 std::unique_ptr<CPattern> CompileNonEmpty(const char* text, int caseSensitive) {

@@ -16,6 +16,7 @@
 
 namespace tb_coloredit {
 class CPattern;
+class CMatchContext;
 }
 
 /// A stretch that a range colours: from a match of its open pattern through the next
@@ -52,6 +53,7 @@ public:
 
 /// A syntax description: ranges and tokens in loading order (earlier tokens win over
 /// later ones). Owned by whoever created it; TBFreeSyntaxDescrforColorRichEdit frees it.
+/// Lines coloured by one description are coloured one at a time (one thread).
 class TB_EXPORT CTBSyntaxDscrColorRichEdit {
 public:
     CTBSyntaxDscrColorRichEdit();
@@ -75,8 +77,14 @@ public:
     void RemoveAll();
 
 private:
+    friend class CTBColorRichEditLine;
+    /// What the searches of one line need (state table, stack, steps), shared by all
+    /// the patterns: a description keeps one, not one per pattern.
+    tb_coloredit::CMatchContext& MatchContext() const;
+
     std::vector<std::unique_ptr<CTBSyntaxRangeEntry>> m_ranges;
     std::vector<std::unique_ptr<CTBSyntaxTokenEntry>> m_tokens;
+    mutable std::unique_ptr<tb_coloredit::CMatchContext> m_context;
 };
 
 /// Fills description from the syntax description file fileName ("General", "Ranges",
@@ -193,10 +201,12 @@ public:
 private:
     void Expand(const char* realText, int length);
     void AddSpan(int first, int last, COLORREF color);
-    bool Overlaps(int first, int last) const;
     void RelayTabs(int editColumn, int shift);
-    void ColourRanges(int position, const CTBSyntaxDscrColorRichEdit& description);
-    void ColourTokens(const CTBSyntaxDscrColorRichEdit& description);
+    bool ColourCarriedRange(const CTBColorRichEditLine* previous, const CTBSyntaxDscrColorRichEdit& description,
+                            tb_coloredit::CMatchContext& context, int& position);
+    void ColourRanges(int position, const CTBSyntaxDscrColorRichEdit& description,
+                      tb_coloredit::CMatchContext& context);
+    void ColourTokens(const CTBSyntaxDscrColorRichEdit& description, tb_coloredit::CMatchContext& context);
 
     CString m_text;
     std::vector<sTabColorRichEdit> m_tabs;

@@ -268,6 +268,9 @@ struct TB_EXPORT CDrawRecord {
     Op op;
     std::vector<long> args;
     CString text;
+    /// DrawImage: the pixels as they were at the call. The record shares them, so a
+    /// kept record still draws after the caller's bitmap is gone.
+    std::shared_ptr<const QImage> image = nullptr;
     /// The call as text, e.g. "LineTo(10,20)" or "TextOut(5,5,\"Hi\")".
     CString ToString() const;
 };

@@ -31,6 +31,7 @@ public:
 private:
     bool LoadWmf(const BYTE* data, std::size_t size);
     bool LoadEmf(const BYTE* data, std::size_t size);
+    int PlayRecords(CDC* dc, const CRect& target) const;
     std::vector<BYTE> m_data;
     Kind m_kind = None;
     std::size_t m_recordsAt = 0;  // offset of the first record
