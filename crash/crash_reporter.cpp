@@ -1,7 +1,8 @@
 // The crash reporter's steps after the dump: the XML report, the archive of every
 // report file, the question to the user, mail or save, and deleting the temporary files.
 // A report nobody is asked about, or that could be neither sent nor saved, is kept in
-// the state directory and its path printed, so no report is lost.
+// the state directory and its path shown, so no report is lost; when no archive can be
+// made or kept, the dump and the XML report themselves are kept and shown.
 #include "crash/crash_reporter.h"
 #include <toolbox/crash/crash_dialogs.h>
 #include "crash/crash_paths.h"
@@ -113,17 +114,48 @@ bool MakeDirectories(const CString& path) {
 // or device written directly, a failure leaves no half archive at a file.
 bool CopyFile(const CString& from, const CString& to) { return TBReplaceFileFrom(from.GetString(), to.GetString()); }
 
-// Keeps the archive in the state directory; returns the kept path (empty on failure).
-CString KeepReport(const CString& archive, const CString& base, int processId) {
+// Moves a file of the report: renamed, or copied and removed where a rename cannot
+// (another file system). False leaves the file where it was.
+bool MoveFile(const CString& from, const CString& to) {
+    if (std::rename(from, to) == 0) return true;
+    if (!CopyFile(from, to)) return false;
+    std::remove(from);
+    return true;
+}
+
+// A new name in the state directory for a kept report file: base, time, process id
+// and extension; empty when the directory cannot be made.
+CString KeptName(const CString& base, int processId, const char* extension) {
     CString dir = TBCrashStateDirectory();
     if (!MakeDirectories(dir)) return CString();
     std::time_t now = std::time(nullptr);
     std::tm t{};
     localtime_r(&now, &t);
     CString target;
-    target.Format("%s/%s-%04d%02d%02d-%02d%02d%02d-%d.zip", dir.GetString(), base.GetString(), t.tm_year + 1900,
-                  t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, processId);
-    return CopyFile(archive, target) ? target : CString();
+    target.Format("%s/%s-%04d%02d%02d-%02d%02d%02d-%d%s", dir.GetString(), base.GetString(), t.tm_year + 1900,
+                  t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, processId, extension);
+    return target;
+}
+
+// Keeps the archive in the state directory; returns the kept path (empty on failure).
+CString KeepReport(const CString& archive, const CString& base, int processId) {
+    CString target = KeptName(base, processId, ".zip");
+    return !target.IsEmpty() && MoveFile(archive, target) ? target : CString();
+}
+
+// Keeps the dump and the XML report when no archive holds them: moved to the state
+// directory, or, when they cannot go there (a full disk), left where they are.
+// Returns where each is now; empty when there is nothing to keep.
+std::vector<CString> KeepLooseFiles(const std::vector<CString>& files, const CString& base, int processId) {
+    std::vector<CString> kept;
+    for (const CString& file : files) {
+        if (file.IsEmpty() || access(file, F_OK) != 0) continue;
+        const int dot = TBFileNameOf(file).ReverseFind('.');
+        const CString extension = dot >= 0 ? TBFileNameOf(file).Mid(dot) : CString();
+        const CString target = KeptName(base, processId, extension);
+        kept.push_back(!target.IsEmpty() && MoveFile(file, target) ? target : file);
+    }
+    return kept;
 }
 
 // A new temporary file name for the archive; the work directory when the temporary
@@ -168,8 +200,8 @@ int TBRunCrashReporter(int argc, char** argv) {
     bool xmlWritten = TBWriteCrashReportXml(xmlPath, info, error);
     if (!xmlWritten) TBShowCrashMessage(error);
 
-    if (a.dumpWritten && !a.dumpPath.IsEmpty())
-        handler.ReportFiles.SetAt(a.dumpPath, TBLoadString(TBMsg::CrashDumpFile));
+    const bool dumpWritten = a.dumpWritten && !a.dumpPath.IsEmpty();
+    if (dumpWritten) handler.ReportFiles.SetAt(a.dumpPath, TBLoadString(TBMsg::CrashDumpFile));
     if (xmlWritten) handler.ReportFiles.SetAt(xmlPath, TBLoadString(TBMsg::CrashLogFile));
     // Symbol files: the modules carry their own symbols or build ids on this platform,
     // so none are gathered.
@@ -200,38 +232,47 @@ int TBRunCrashReporter(int argc, char** argv) {
     }
 
     int status = 0;
+    // Delivered, saved, kept or declined: only then may the work files go.
+    bool settled = false;
     if (packed) {
         CString sender, description;
         TBCrashAnswer answer = TBAskToSendCrashReport(handler.ReportFiles, sender, description, a.programPath);
         bool delivered = false;
         bool saved = false;
-        if (answer == TBCrashAnswer::Send && !handler.GetRecipient().IsEmpty()) {
-            TBReportMailTarget target;
-            target.server = settings.mailServer;
-            target.port = settings.mailPort;
-            target.programPath = a.programPath;
-            delivered = TBSendReportMail(handler, archive, sender, description, target) == 1;
-        }
+        if (answer == TBCrashAnswer::Send && !handler.GetRecipient().IsEmpty())
+            delivered =
+                TBSendReportMail(handler, archive, sender, description, TBReportMailTargetOf(a.programPath)) == 1;
         if (answer == TBCrashAnswer::Send && !delivered) {
             CString target = TBAskCrashArchiveTarget();
             if (!target.IsEmpty()) saved = CopyFile(archive, target);
         }
-        if ((answer == TBCrashAnswer::Send && !delivered && !saved) || answer == TBCrashAnswer::NobodyToAsk) {
+        settled = delivered || saved || answer == TBCrashAnswer::DontSend;
+        if (!settled) {
             CString kept = KeepReport(archive, base, a.processId);
-            if (kept.IsEmpty()) {
-                TBShowCrashMessage("The crash report could not be kept.");
-                status = 1;
-            } else {
+            if (!kept.IsEmpty()) {
                 TBShowCrashMessage("Crash report kept in " + kept, MB_ICONINFORMATION);
+                settled = true;
             }
         }
-    } else {
-        status = 1;
+    }
+    if (!settled) {
+        // No archive could be made or kept: the dump and the XML report are all there is.
+        std::vector<CString> kept =
+            KeepLooseFiles({dumpWritten ? a.dumpPath : CString(), xmlWritten ? xmlPath : CString()}, base, a.processId);
+        if (kept.empty()) {
+            TBShowCrashMessage("The crash report could not be kept.");
+            status = 1;
+        } else {
+            CString where = kept[0];
+            for (std::size_t i = 1; i < kept.size(); ++i) where += " and " + kept[i];
+            TBShowCrashMessage("Crash report kept in " + where, MB_ICONINFORMATION);
+        }
     }
 
     if (!archive.IsEmpty()) std::remove(archive);
-    if (!a.dumpPath.IsEmpty()) std::remove(a.dumpPath);
-    std::remove(xmlPath);
+    // A file that was kept in place stays; one that was never completed goes.
+    if ((settled || !dumpWritten) && !a.dumpPath.IsEmpty()) std::remove(a.dumpPath);
+    if (settled || !xmlWritten) std::remove(xmlPath);
     TBRemoveCrashDirectories(TBDirectoryOf(xmlPath));
     return status;
 }

@@ -8,6 +8,7 @@
 ///   --pid N --exe PATH --dump PATH --xml PATH --temp DIR --to ADDR --subject TEXT
 ///   [--file PATH DESCRIPTION]... --signal N --code HEX --address HEX --operation N
 ///   --dump-written 0|1
-/// Returns the program's exit status: 0 when the report was delivered, saved, kept or
+/// Returns the program's exit status: 0 when the report was delivered, saved, kept (as
+/// an archive, or as its dump and XML report when no archive could be made) or
 /// declined, 1 when it was lost, 2 for a bad command line.
 TB_EXPORT int TBRunCrashReporter(int argc, char** argv);

@@ -2,6 +2,7 @@
 // the private profile cache.
 #pragma once
 
+#include <toolbox/mail/mail.h>
 #include <toolbox/types/cstring.h>
 
 /// The report mail server used when "Register.cfg" names none.
@@ -21,3 +22,10 @@ struct TBCrashSettings {
 /// compare byte for byte); a missing file or key, an empty server, a port outside
 /// 1..65535 or an unknown security mode keeps the defaults.
 TBCrashSettings TBReadCrashSettings(const CString& programDirectory);
+
+/// Where and how the report mail of the program at programPath goes: server, port,
+/// security, user and authorities of its "Register.cfg"; with a user configured there,
+/// the password from the user's mail password file (TBMailPasswordFilePath()). Without
+/// a readable password file the server is still tried: it may take the mail
+/// unauthenticated, and local submission follows anyway.
+TBReportMailTarget TBReportMailTargetOf(const CString& programPath);

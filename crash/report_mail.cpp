@@ -63,19 +63,21 @@ bool DeliverOverSmtp(const TBReportMailTarget& target, const TBMailMessage& mess
     return TBSmtpDeliver(options, message, error);
 }
 
-TBReportMailTarget TargetOfThisProgram() {
+}  // namespace
+
+TBReportMailTarget TBReportMailTargetOf(const CString& programPath) {
     TBReportMailTarget target;
-    target.programPath = TBCrashProgramPath();
-    TBCrashSettings settings = TBReadCrashSettings(TBDirectoryOf(target.programPath));
+    target.programPath = programPath;
+    TBCrashSettings settings = TBReadCrashSettings(TBDirectoryOf(programPath));
     target.server = settings.mailServer;
     target.port = settings.mailPort;
     TBParseSmtpSecurity(settings.mailSecurity, target.security);
     target.user = settings.mailUser;
     target.caFile = settings.mailCaFile;
+    CString error;
+    if (!target.user.IsEmpty()) TBReadMailPasswordFile(TBMailPasswordFilePath(), target.password, error);
     return target;
 }
-
-}  // namespace
 
 int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath, const char* senderName,
                      const char* body, const TBReportMailTarget& target) {
@@ -100,7 +102,7 @@ int TBSendReportMail(const CrashReportHandler& handler, const char* archivePath,
 int SendReportMail(const CrashReportHandler* handler, const char* archivePath, const char* senderName, const char* body,
                    const char* password) {
     if (!handler) return 0;
-    TBReportMailTarget target = TargetOfThisProgram();
+    TBReportMailTarget target = TBReportMailTargetOf(TBCrashProgramPath());
     target.password = password ? password : "";
     return TBSendReportMail(*handler, archivePath, senderName, body, target);
 }
@@ -108,10 +110,5 @@ int SendReportMail(const CrashReportHandler* handler, const char* archivePath, c
 int SendReportMail(const CrashReportHandler* handler, const char* archivePath, const char* senderName,
                    const char* body) {
     if (!handler) return 0;
-    TBReportMailTarget target = TargetOfThisProgram();
-    // Without a readable password file the server is still tried: it may take the
-    // mail unauthenticated, and local submission follows anyway.
-    CString error;
-    if (!target.user.IsEmpty()) TBReadMailPasswordFile(TBMailPasswordFilePath(), target.password, error);
-    return TBSendReportMail(*handler, archivePath, senderName, body, target);
+    return TBSendReportMail(*handler, archivePath, senderName, body, TBReportMailTargetOf(TBCrashProgramPath()));
 }

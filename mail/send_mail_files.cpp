@@ -120,12 +120,10 @@ int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, 
         CString text;
         text.Format("Mail cannot be sent: the desktop's mail program failed (status %d).", status);
         TBShowCrashMessage(text);
-        // The mail program did not take the archive: it is not needed any more. After
-        // success it stays, since the mail program may read it only later.
-        RemoveArchive(archive);
-        return 0;
     }
-    return 1;
+    // Sent or not, the archive made for this mail is not needed any more.
+    RemoveArchive(archive);
+    return status == 0 ? 1 : 0;
 }
 
 int TBSendMailWithFiles(CString zipName, int showProgress, CMapStringToString* files, CString subject,

@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <random>
 
 using namespace crashtest;
 
@@ -348,6 +349,31 @@ TEST_F(CrashProcess, ReportThatCannotBeSentIsKept) {
     ASSERT_FALSE(r.timedOut);
     ASSERT_TRUE(WIFSIGNALED(r.status));
     EXPECT_EQ(ListDir(KeptDir()).size(), 1u) << r.out;
+}
+
+// Files may grow to 128 KiB only (a full disk for the archive of a 256 KiB dump): the
+// archive cannot be written, so the dump and the XML report themselves are kept.
+TEST_F(CrashProcess, ReportThatCannotBePackedKeepsItsDumpAndXmlAndSaysWhere) {
+    const std::string dump = m_temp + "/app.dmp";
+    std::string noise(256 * 1024, '\0');
+    std::mt19937 random(7);
+    for (char& c : noise) c = static_cast<char>(random());
+    WriteFile(dump, noise);
+    const std::string reporter = std::string("trap '' XFSZ; ulimit -f 256; exec '") + CRASH_REPORTER + "' --exe '" +
+                                 m_dir + "/app' --dump '" + dump + "' --dump-written 1 --xml '" + m_temp +
+                                 "/app.xml' --temp '" + m_temp + "' --pid 4242 --signal 11 --code 0xC0000005";
+    ChildResult r = RunChild({"/bin/sh", "-c", reporter}, Environment());
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(WEXITSTATUS(r.status), 0) << r.out;
+    std::vector<std::string> kept = ListDir(KeptDir());
+    std::sort(kept.begin(), kept.end());
+    ASSERT_EQ(kept.size(), 2u) << r.out;
+    EXPECT_EQ(ReadFile(KeptDir() + "/" + kept[0]), noise);
+    EXPECT_NE(ReadFile(KeptDir() + "/" + kept[1]).find("<Exception"), std::string::npos);
+    EXPECT_NE(r.out.find("Crash report kept in " + KeptDir() + "/" + kept[0] + " and " + KeptDir() + "/" + kept[1]),
+              std::string::npos)
+        << r.out;
+    EXPECT_TRUE(TempIsClean()) << tbtest::Shell("find '" + m_temp + "'").output;
 }
 
 TEST_F(CrashProcess, DisplayThatDoesNotAnswerLeavesTheReporterHeadless) {

@@ -118,6 +118,32 @@ TEST_F(SmtpTlsTest, ImplicitTlsAndARefusedRecipient) {
     EXPECT_EQ(server->Messages().size(), 1u);
 }
 
+// The crash reporter program mails with the security, login and authorities of
+// "Register.cfg" and the password of the user's password file.
+TEST_F(SmtpTlsTest, CrashReporterUsesTheMailSettingsOfRegisterCfg) {
+    const auto server = Server("starttls", "LOGIN");
+    tbtest::Shell("mkdir -p '" + m_dir + "/app' '" + m_dir + "/temp' '" + m_dir + "/config/veltranix'");
+    WriteFile(m_dir + "/app/Register.cfg",
+              "[CrashReport]\nMailServer=127.0.0.1\nMailPort=" + std::to_string(server->Port()) +
+                  "\nMailSecurity=starttls\nMailUser=jane\nMailCaFile=" + m_dir + "/cert.pem\n");
+    const std::string password = m_dir + "/config/veltranix/mail-password";
+    WriteFile(password, "secret\n");
+    chmod(password.c_str(), 0600);
+    std::vector<std::string> argv = {CRASH_REPORTER, "--exe", m_dir + "/app/app", "--xml", m_dir + "/temp/app.xml",
+                                     "--temp", m_dir + "/temp", "--to", "crash@example.com"};
+    for (const char* word : {"--pid", "4242", "--signal", "11", "--code", "0xC0000005", "--address", "0x10",
+                             "--operation", "0", "--dump-written", "0"})
+        argv.push_back(word);
+    const ChildResult r = RunChild(argv, {"TOOLBOX_CRASH_REPORT_ANSWER=send", "XDG_CONFIG_HOME=" + m_dir + "/config",
+                                          "XDG_STATE_HOME=" + m_dir + "/state", "PATH=/nonexistent", "DISPLAY=",
+                                          "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="});
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(WEXITSTATUS(r.status), 0) << r.out;
+    ASSERT_EQ(server->Messages().size(), 1u) << r.out;
+    EXPECT_NE(server->Messages()[0].find("filename=\"app.zip\""), std::string::npos);
+    EXPECT_FALSE(Exists(m_dir + "/state/veltranix/crash-reports")) << "a delivered report is not kept";
+}
+
 TEST(MailPassword, OnlyAFileOfItsOwnerAloneIsRead) {
     tbtest::ScratchDir scratch;
     const std::string path = scratch.Path() + "/mail-password";

@@ -650,6 +650,48 @@ TEST(AccessNumbers, DamagedRowsTakeTheSameWayAsLibmdb) {
     }
 }
 
+// Currency is a signed count of ten-thousandths and a date a signed count of days from
+// 1899-12-30: values below zero read back signed when the rows are decoded in place.
+TEST(AccessNumbers, NegativeCurrencyAndEarlyDatesReadSigned) {
+    // Written as two double columns; the first becomes currency (its markers replaced by
+    // the scaled integers), the second a date.
+    const double markers[] = {1111.5, 2222.5, 3333.5};
+    const std::int64_t tenThousandths[] = {-125000, 72500, -1};
+    const std::vector<double> dates = {-1.5, -36522.0, 0.25};
+    const std::string path = TempPath("signed.mdb");
+    CJet4Writer w;
+    WriteJet(w, path, "Data", Fields("C", 2, CJet4Field::Double), 3, [&](CJet4Writer& w, int r) {
+        w.SetDouble(0, markers[r]);
+        w.SetDouble(1, dates[r]);
+    });
+    std::string bytes = ReadFile(path);
+    CJetFile written;
+    std::vector<CJetCatalogEntry> tables;
+    ASSERT_TRUE(written.Load(bytes) && written.ReadCatalog(tables));
+    std::uint32_t definition = 0;
+    for (const CJetCatalogEntry& t : tables)
+        if (t.name == "Data") definition = t.definitionPage;
+    // Without indexes the column entries (25 bytes, the type first) follow the 63-byte header.
+    bytes[definition * 4096 + 63] = 0x05;
+    bytes[definition * 4096 + 63 + 25] = 0x08;
+    for (int r = 0; r < 3; ++r) {
+        const std::size_t at = bytes.find(BytesOf(markers[r]));
+        ASSERT_NE(at, std::string::npos);
+        bytes.replace(at, 8, LittleEndian(static_cast<std::uint64_t>(tenThousandths[r]), 8));
+    }
+    CJetFile file;
+    CJetTableDefinition def;
+    ASSERT_TRUE(file.Load(bytes) && file.ReadDefinition(definition, def)) << file.Error();
+    ASSERT_EQ(def.columns[0].type, 0x05);
+    ASSERT_EQ(def.columns[1].type, 0x08);
+    std::vector<double> currency(3), days(3);
+    std::uint32_t rows = 0;
+    ASSERT_TRUE(file.ReadNumbers(def, {currency.data(), days.data()}, 3, rows)) << file.Error();
+    EXPECT_EQ(rows, 3u);
+    EXPECT_EQ(currency, (std::vector<double>{-12.5, 7.25, -0.0001}));
+    EXPECT_EQ(days, dates);
+}
+
 // The table layer's call: whole fields into storage, straight from the file for number
 // fields, through the records for texts; count bounds what is written.
 TEST(AccessNumbers, RecordsetFillsNumberStorage) {

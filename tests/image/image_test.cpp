@@ -2,6 +2,7 @@
 // both directions, the file adaptors, bitmap blocks and resampling, damaged and lying
 // files, saves that fail.
 #include <gtest/gtest.h>
+#include "tests/support/bytes.h"
 #include "tests/support/files.h"
 #include "tests/support/programs.h"
 
@@ -201,6 +202,38 @@ TEST(ImageObject, BitmapBlockResampleAndAdaptors) {
     char buffer[4];
     EXPECT_EQ(memory.Read(buffer, 1, 4), 0u);
     EXPECT_FALSE(memory.Seek(-1, SEEK_SET));
+}
+
+// Pictures of fewer bits than a byte: the first pixel is in the high nibble (4 bits)
+// or the most significant bit (1 bit) of its byte.
+TEST(ImageBmp, PackedPixelsDecodeInTheirOrder) {
+    // A one-row BMP of width pixels at depth bits with a palette of 1 << bits colours
+    // (entry i is red i * 16, green 255 - i * 16) and the given row bytes.
+    auto bmp = [](int width, int bits, const std::string& row) {
+        std::string palette;
+        for (int i = 0; i < (1 << bits); ++i) palette += std::string{0, char(255 - i * 16), char(i * 16), 0};
+        const std::string info = Le32(40) + Le32(width) + Le32(1) + Le16(1) + Le16(bits) + Le32(0) + Le32(0) +
+                                 Le32(0) + Le32(0) + Le32(1 << bits) + Le32(0);
+        const std::string head = "BM" + Le32(14 + 40 + palette.size() + row.size()) + Le32(0) +
+                                 Le32(14 + 40 + palette.size());
+        return head + info + palette + row;
+    };
+    auto indices = [](const std::string& file) {
+        CxImage image;
+        EXPECT_TRUE(image.Decode(reinterpret_cast<const BYTE*>(file.data()), static_cast<DWORD>(file.size()),
+                                 CXIMAGE_FORMAT_BMP))
+            << image.GetLastError();
+        std::vector<int> found;
+        for (long x = 0; x < static_cast<long>(image.GetWidth()); ++x) {
+            const RGBQUAD c = image.GetPixelColor(x, 0);
+            EXPECT_EQ(c.rgbGreen, 255 - c.rgbRed) << x;
+            found.push_back(c.rgbRed / 16);
+        }
+        return found;
+    };
+    EXPECT_EQ(indices(bmp(3, 4, std::string("\x12\x30\0\0", 4))), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(indices(bmp(10, 1, std::string("\xB0\x40\0\0", 4))),
+              (std::vector<int>{1, 0, 1, 1, 0, 0, 0, 0, 0, 1}));
 }
 
 TEST(ImageBadInput, TruncatedAndLyingFilesFailWithAMessage) {

@@ -215,6 +215,40 @@ TEST_F(TBDialogWindows, ReducedDialogKeepsItsMinimumAndStoresTheReductionBack) {
     EXPECT_EQ(registry.GetProfileInt("SampleDialog", "CX", 0), before.Width());
 }
 
+TEST_F(TBDialogWindows, WidthReductionIsStoredBackWithTheWidth) {
+    CSampleDlg dlg;
+    ASSERT_TRUE(dlg.Open());
+    CRect before;
+    dlg.GetWindowRect(&before);
+    dlg.ReduceDialog(40, 0);
+    uitest::RunEvents();
+    CRect after;
+    dlg.GetWindowRect(&after);
+    EXPECT_EQ(after.Width(), before.Width() - 40);
+    dlg.DestroyWindow();
+    CTBRegistryManager registry;
+    EXPECT_EQ(registry.GetProfileInt("SampleDialog", "CX", 0), before.Width());
+    EXPECT_EQ(registry.GetProfileInt("SampleDialog", "CY", 0), before.Height());
+}
+
+TEST_F(TBDialogWindows, StoredPlacementTallerThanTheScreenIsPulledOnScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    CTBRegistryManager registry;
+    registry.WriteProfileInt("Tall", "CX", 400);
+    registry.WriteProfileInt("Tall", "CY", screen.height() + 50);
+    registry.WriteProfileInt("Tall", "XPOS", screen.width() - 100);
+    registry.WriteProfileInt("Tall", "YPOS", 40);
+    CSampleDlg dlg("Tall");
+    ASSERT_TRUE(dlg.Open());
+    CRect r;
+    dlg.GetWindowRect(&r);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.Height(), screen.height());
+    // Fits in width, but would leave the right edge: moved left.
+    EXPECT_EQ(r.Width(), 400);
+    EXPECT_EQ(r.left, screen.width() - 400);
+}
+
 TEST_F(TBDialogWindows, StoredPlacementIsClampedToTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     CTBRegistryManager registry;

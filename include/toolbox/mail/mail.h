@@ -124,8 +124,9 @@ TB_EXPORT int SendReportMail(const CrashReportHandler* handler, const char* arch
 /// Opens the desktop's mail program (xdg-email) with a prepared message: the files as
 /// attachments (first packed into one archive named zipName in the temporary directory
 /// when zipName is not empty), subject and recipients; names[i] is the display name of
-/// the i-th recipient (counted over to, cc, bcc). Returns 1 when the mail program was
-/// started, 0 otherwise (a message tells why).
+/// the i-th recipient (counted over to, cc, bcc). The archive is deleted once the mail
+/// program returns. Returns 1 when the mail program took the message, 0 otherwise (a
+/// message tells why).
 TB_EXPORT int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, CString subject,
                                   CStringArray* names, CStringArray* to, CStringArray* cc, CStringArray* bcc);
 /// The same with a map of file path -> description; the descriptions are not sent.

@@ -217,6 +217,36 @@ TEST_F(GridTest, RejectedNumbersReopenTheEditorWithTheRejectedText) {
     EXPECT_EQ(grid.GetItemText(0, 0), "n");
 }
 
+TEST_F(GridTest, RejectedRealShowsTheRealNumberText) {
+    Fill({{"1k", TB_EDIT_REAL}});
+    QString shown;
+    uitest::WhenModalOpens([&shown](QWidget* box) {
+        shown = static_cast<QMessageBox*>(box)->text();
+        uitest::ClickBoxButton(box, "OK");
+    });
+    ASSERT_TRUE(grid.DoEdit(CPoint(1, 0)));
+    TypeOver("1kk");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(grid.GetItemText(0, 1), "1k");
+    for (int i = 0; i < 100 && shown.isEmpty(); ++i) uitest::RunIdle(20);
+    uitest::RunEvents();
+    EXPECT_EQ(shown.toStdString(), "Invalide value.\nPlease insert a real !");
+    ASSERT_TRUE(grid.IsEditActive());
+    EXPECT_EQ(Editing(), "1kk");
+    grid.CloseEdit(FALSE);
+}
+
+TEST_F(GridTest, TabAcrossAButtonCellDoesNotFireIt) {
+    Fill({{"go", TB_EDIT_BUTTON}, {"b", TB_EDIT_TEXT}});
+    ASSERT_TRUE(grid.DoEdit(CPoint(0, 0)));
+    parent.log.clear();
+    Press(Qt::Key_Tab);
+    // Column 1 holds the button and column 2 a check box: the walk goes to row 1.
+    EXPECT_EQ(grid.GetSelectedItem(), CPoint(0, 1));
+    EXPECT_TRUE(parent.Cells(TBWM_LIST_BUTTON).empty());
+    grid.CloseEdit(FALSE);
+}
+
 TEST_F(GridTest, CheckCellsToggleOnlyInsideTheirSquare) {
     Fill({{"a", TB_EDIT_TEXT}, {"b", TB_EDIT_TEXT}, {"c", TB_EDIT_TEXT}});
     Click(0, 2, QPoint(25, 0));
