@@ -48,37 +48,43 @@ constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (st
 
 /// A point in logical or device units.
 struct POINT {
-    long x;
-    long y;
+    long x; ///< Horizontal coordinate, growing to the right.
+    long y; ///< Vertical coordinate, growing downwards.
 };
 /// A width and a height.
 struct SIZE {
-    long cx;
-    long cy;
+    long cx; ///< Width.
+    long cy; ///< Height.
 };
 /// A rectangle by its left, top, right and bottom edges.
 struct RECT {
-    long left;
-    long top;
-    long right;
-    long bottom;
+    long left; ///< Left edge (inside).
+    long top; ///< Top edge (inside).
+    long right; ///< Right edge (outside: the first column not covered).
+    long bottom; ///< Bottom edge (outside: the first row not covered).
 };
 
 /// A point with arithmetic.
 class CPoint : public POINT {
 public:
     CPoint() : POINT{0, 0} {}
+    /// The point (x0, y0).
     CPoint(long x0, long y0) : POINT{x0, y0} {}
     /// Unpacks a point from one 32-bit value: low word x, high word y (both signed).
     explicit CPoint(DWORD packed)
         : POINT{static_cast<std::int16_t>(LOWORD(packed)), static_cast<std::int16_t>(HIWORD(packed))} {}
+    /// Moves the point by (dx, dy).
     void Offset(long dx, long dy) {
         x += dx;
         y += dy;
     }
+    /// True when both coordinates are equal.
     bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
+    /// True when a coordinate differs.
     bool operator!=(const CPoint& o) const { return !(*this == o); }
+    /// Coordinate-wise sum.
     CPoint operator+(const CPoint& o) const { return CPoint(x + o.x, y + o.y); }
+    /// Coordinate-wise difference.
     CPoint operator-(const CPoint& o) const { return CPoint(x - o.x, y - o.y); }
 };
 
@@ -86,8 +92,11 @@ public:
 class CSize : public SIZE {
 public:
     CSize() : SIZE{0, 0} {}
+    /// The size w by h.
     CSize(long w, long h) : SIZE{w, h} {}
+    /// True when both extents are equal.
     bool operator==(const CSize& o) const { return cx == o.cx && cy == o.cy; }
+    /// True when an extent differs.
     bool operator!=(const CSize& o) const { return !(*this == o); }
 };
 
@@ -95,39 +104,56 @@ public:
 class CRect : public RECT {
 public:
     CRect() : RECT{0, 0, 0, 0} {}
+    /// The rectangle from (l, t) to (r, b), right and bottom edges outside.
     CRect(long l, long t, long r, long b) : RECT{l, t, r, b} {}
+    /// Copies a RECT.
     CRect(const RECT& r) : RECT(r) {}
+    /// The rectangle of the given size with its top left corner at topLeft.
     CRect(CPoint topLeft, CSize size) : RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy} {}
+    /// right - left; negative for a rectangle that is not normalised.
     long Width() const { return right - left; }
+    /// bottom - top; negative for a rectangle that is not normalised.
     long Height() const { return bottom - top; }
+    /// Width and height.
     CSize Size() const { return CSize(Width(), Height()); }
+    /// The top left corner.
     CPoint TopLeft() const { return CPoint(left, top); }
+    /// The bottom right corner (outside the rectangle).
     CPoint BottomRight() const { return CPoint(right, bottom); }
+    /// The centre, rounded towards the top left.
     CPoint CenterPoint() const { return CPoint((left + right) / 2, (top + bottom) / 2); }
+    /// True when the width or height is 0 or less.
     bool IsRectEmpty() const { return Width() <= 0 || Height() <= 0; }
+    /// True when all four edges are 0.
     bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
     /// A point on the left or top edge is inside, one on the right or bottom edge is not.
     bool PtInRect(const POINT& p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    /// Sets all four edges.
     void SetRect(long l, long t, long r, long b) {
         left = l;
         top = t;
         right = r;
         bottom = b;
     }
+    /// Sets all four edges to 0.
     void SetRectEmpty() { SetRect(0, 0, 0, 0); }
+    /// Moves the rectangle by (dx, dy).
     void OffsetRect(long dx, long dy) {
         left += dx;
         right += dx;
         top += dy;
         bottom += dy;
     }
+    /// Grows each side outwards by dx horizontally and dy vertically.
     void InflateRect(long dx, long dy) {
         left -= dx;
         right += dx;
         top -= dy;
         bottom += dy;
     }
+    /// Shrinks each side inwards by dx horizontally and dy vertically.
     void DeflateRect(long dx, long dy) { InflateRect(-dx, -dy); }
+    /// Swaps left/right and top/bottom where needed so that width and height are not negative.
     void NormalizeRect() {
         if (left > right) {
             long t = left;
@@ -167,42 +193,44 @@ public:
                 ra.right > rb.right ? ra.right : rb.right, ra.bottom > rb.bottom ? ra.bottom : rb.bottom);
         return true;
     }
+    /// True when all four edges are equal.
     bool operator==(const CRect& o) const {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }
+    /// True when an edge differs.
     bool operator!=(const CRect& o) const { return !(*this == o); }
 };
 
 /// Font description; the face name holds up to 31 bytes and a terminating zero.
 struct LOGFONT {
-    long lfHeight = 0;
-    long lfWidth = 0;
-    long lfEscapement = 0;
-    long lfOrientation = 0;
-    long lfWeight = 0;
-    BYTE lfItalic = 0;
-    BYTE lfUnderline = 0;
-    BYTE lfStrikeOut = 0;
-    BYTE lfCharSet = 0;
-    BYTE lfOutPrecision = 0;
-    BYTE lfClipPrecision = 0;
-    BYTE lfQuality = 0;
-    BYTE lfPitchAndFamily = 0;
-    char lfFaceName[32] = {};
+    long lfHeight = 0; ///< Character height in logical units; negative gives the character height without internal leading, 0 a default.
+    long lfWidth = 0; ///< Average character width; 0 picks it from the height.
+    long lfEscapement = 0; ///< Angle of the text line in tenths of a degree, counter-clockwise.
+    long lfOrientation = 0; ///< Angle of each character in tenths of a degree.
+    long lfWeight = 0; ///< Weight from 0 (default) to 1000; FW_NORMAL 400, FW_BOLD 700.
+    BYTE lfItalic = 0; ///< Non-zero for italic.
+    BYTE lfUnderline = 0; ///< Non-zero for underlined.
+    BYTE lfStrikeOut = 0; ///< Non-zero for struck out.
+    BYTE lfCharSet = 0; ///< Character set; kept for files and templates, text is UTF-8 anyway.
+    BYTE lfOutPrecision = 0; ///< Output precision; kept for files, not used for matching.
+    BYTE lfClipPrecision = 0; ///< Clipping precision; kept for files, not used for matching.
+    BYTE lfQuality = 0; ///< Output quality; kept for files, not used for matching.
+    BYTE lfPitchAndFamily = 0; ///< Pitch in the low bits, family in the high bits.
+    char lfFaceName[32] = {}; ///< Typeface name, zero-terminated UTF-8; empty picks the default face.
 };
 
 /// A pen description: style, width and colour.
 struct LOGPEN {
-    UINT lopnStyle = 0;
-    POINT lopnWidth = {0, 0};
-    COLORREF lopnColor = 0;
+    UINT lopnStyle = 0; ///< PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT or PS_NULL.
+    POINT lopnWidth = {0, 0}; ///< Width in logical units in x (y is ignored); 0 draws one pixel.
+    COLORREF lopnColor = 0; ///< Pen colour.
 };
 
 /// A brush description: style, colour and hatch.
 struct LOGBRUSH {
-    UINT lbStyle = 0;
-    COLORREF lbColor = 0;
-    std::uintptr_t lbHatch = 0;
+    UINT lbStyle = 0; ///< BS_SOLID, BS_NULL or BS_HATCHED.
+    COLORREF lbColor = 0; ///< Brush colour.
+    std::uintptr_t lbHatch = 0; ///< Hatch style (HS_...) of a hatched brush.
 };
 
 // Opaque handles of the framework: windows, modules and keys of the settings trees.
