@@ -372,7 +372,7 @@ public:
     CArray<double, double> Offsets; ///< Offset b of each analog channel.
     CArray<double, double> PrimaryRatios; ///< Primary transformer ratio of each analog channel.
     CArray<double, double> SecondaryRatios; ///< Secondary transformer ratio of each analog channel.
-    CArray<int, int> PsFlags; ///< 'P' or 'S' per analog channel: whether samples are primary or secondary values.
+    CArray<int, int> PsFlags; ///< Per analog channel: 0 samples are primary values ('P'), 1 secondary ('S'), -1 unknown.
     CArray<int, int> DigitalNormalStates; ///< Normal state (0 or 1) of each status channel.
     CArray<double, double> SampleRates; ///< Sample rate of each rate section, in Hz.
     CArray<int, int> EndSamples; ///< Last sample number of each rate section.
@@ -380,7 +380,7 @@ public:
     double TimeMultiplier = 1.0; ///< Multiplier of the time stamps (timemult).
     int AnalogCount = 0; ///< Number of analog channels of the record.
     int ConfigChannelCount = 0; ///< Number of channels the configuration lists.
-    CArray<int, int> DerivedSources; ///< For each channel, the channel it was derived from; -1 for a recorded one.
+    CArray<int, int> DerivedSources; ///< For each derived channel (after the configured ones): the analog channel it is computed from through the transformer ratio.
     int ComtradeSampleType = 0;        ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
     int ComtradeRevision = 1999;       ///< revision year of the configuration read
     long long ComtradeDataOffset = 0;  ///< where the samples begin (non-zero in a combined .cff)
