@@ -271,11 +271,11 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    /// Selects the cell under the mouse; a click on check, radio, colour and button cells acts at once.
+    /// Makes the cell under the mouse current (committing an open editor first); a click on a check or radio cell toggles or sets it.
     void OnLButtonDown(UINT flags, CPoint point);
-    /// Opens the editor of the cell the click started on.
+    /// TBWM_LIST_CLICKED to the parent; a second click on the current cell opens its editor.
     void OnLButtonUp(UINT flags, CPoint point);
-    /// Arrow keys move the current cell, F2 and Enter open its editor, Space toggles a check cell.
+    /// F2 opens the first editor of the current row; other keys commit an open editor and move the current row as the list does.
     void OnKeyDown(UINT vk, UINT repeat, UINT flags);
     /// An editor's text changed: TBWM_LIST_CELL_CHANGED to the parent.
     LRESULT OnEditorChanged(WPARAM wParam, LPARAM lParam);
@@ -285,7 +285,7 @@ protected:
     LRESULT OnEditorCancel(WPARAM wParam, LPARAM lParam);
     /// An editor asked to move (Tab, Shift+Tab, arrows): commits and opens the next cell's editor.
     LRESULT OnEditorMove(UINT message, LPARAM lParam);
-    /// A committed text was rejected: tells the user and reopens the editor with the text.
+    /// A committed text was rejected: a message box for integer, real and index cells, then the editor opens again with the rejected text.
     LRESULT OnRejected(UINT message, WPARAM wParam, LPARAM lParam);
     /// The colour popup chose a colour: writes the colour cell.
     LRESULT OnColorChosen(WPARAM wParam, LPARAM lParam);
