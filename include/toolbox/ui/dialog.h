@@ -84,7 +84,7 @@ public:
     CFont* GetDialogFont() const { return m_font.get(); }
 
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra) override;
-    /// The dialog keys: Enter presses the default button (OnOK), Esc OnCancel; other messages as CWnd.
+    /// WM_CLOSE (the close box) becomes the Cancel button's command; other messages as CWnd.
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
@@ -226,7 +226,7 @@ public:
     void SetFileName(LPCTSTR name) { m_fileName = name ? name : ""; }
     /// The folder the dialog starts in (empty: the file name's folder or the current one).
     CString m_initialDir;
-    CString m_title; ///< Title of the dialog (empty: "Open" or "Save As").
+    CString m_title; ///< Title of the dialog (empty: the desktop's default title).
 
 private:
     BOOL m_open;
