@@ -213,7 +213,7 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    /// Shows the Undo, Cut, Copy, Paste, Delete and Select All menu at point (screen coordinates; -1, -1: at the caret).
+    /// Shows the "RichEdit" menu (Undo, Cut, Copy, Paste, Delete, Select All) at point, screen coordinates.
     void OnContextMenu(CWnd* wnd, CPoint point);
     /// Undoes the last edit.
     void OnEditUndo();
@@ -239,7 +239,7 @@ protected:
     void OnUpdateEditClear(CCmdUI* ui);
     /// Enabled when there is text.
     void OnUpdateEditSelectAll(CCmdUI* ui);
-    /// Tells the parent that the text changed (EN_CHANGE).
+    /// Tells the parent that the text changed (TBWM_EDITOR_CHANGED).
     void Changed();
     /// True when ES_READONLY is set.
     bool IsReadOnly() const { return (GetStyle() & ES_READONLY) != 0; }
