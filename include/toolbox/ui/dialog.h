@@ -16,7 +16,10 @@ struct CDialogItemTemplate {
     UINT id; ///< Control id (IDOK, IDCANCEL or the dialog's own).
     const char* text; ///< The control's text or caption (UTF-8); may be null.
     DWORD style;  ///< WS_CHILD | WS_VISIBLE are added when the control is made
-    short x, y, cx, cy; ///< Position and size in dialog units.
+    /// Position and size in dialog units.
+    ///@{
+    short x, y, cx, cy;
+    ///@}
 };
 
 /// A dialog template: caption, style, size in dialog units, font and controls.
@@ -24,7 +27,10 @@ struct CDialogTemplate {
     UINT id; ///< The template's id (the number hosts pass to CDialog).
     const char* caption; ///< Title bar text (UTF-8).
     DWORD style; ///< WS_ and DS_ style bits of the dialog window.
-    short cx, cy; ///< Size of the client area in dialog units.
+    /// Size of the client area in dialog units.
+    ///@{
+    short cx, cy;
+    ///@}
     const char* fontFace;  ///< "MS Shell Dlg" style names are mapped to the desktop's sans font
     int pointSize; ///< Point size of the dialog font.
     std::vector<CDialogItemTemplate> items; ///< The controls in creation (and tab) order.

@@ -52,7 +52,10 @@ public:
     /// Moves the box and both end points.
     void Offset(int dx, int dy) override;
     CRect m_box; ///< The box of the ellipse the arc lies on (symbol units, y up).
-    CPoint m_start, m_end; ///< The points whose rays from the centre start and end the arc (counter-clockwise); equal points: a whole ellipse.
+    /// The points whose rays from the centre start and end the arc (counter-clockwise); equal points: a whole ellipse.
+    ///@{
+    CPoint m_start, m_end;
+    ///@}
 };
 
 /// L: polyline, G: filled polygon, D: rectangle outline, K: filled rectangle.
@@ -142,7 +145,10 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Moves both ends of the pin and its arrowhead.
     void Offset(int dx, int dy) override;
-    CPoint m_from, m_to; ///< Inner end (on the body) and outer end (where a wire connects), symbol units, y up.
+    /// Inner end (on the body) and outer end (where a wire connects), symbol units, y up.
+    ///@{
+    CPoint m_from, m_to;
+    ///@}
     bool m_visible = true; ///< Whether the pin is drawn.
     CString m_name; ///< The pin's name (its connection's name for the host).
     WORD m_type = 0; ///< Pin type; 1 draws an arrowhead at the outer end.
@@ -158,7 +164,10 @@ public:
     /// Colours have no position: does nothing.
     void Offset(int, int) override {}
     int m_width = 0; ///< Width of the solid pen in symbol units.
-    COLORREF m_penColour = 0, m_brushColour = 0; ///< Colours of the solid pen and of the solid brush.
+    /// Colours of the solid pen and of the solid brush.
+    ///@{
+    COLORREF m_penColour = 0, m_brushColour = 0;
+    ///@}
 };
 
 /// T: a text at a point, on a transparent background.
