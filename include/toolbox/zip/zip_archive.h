@@ -19,16 +19,20 @@ constexpr ZIP_INDEX_TYPE ZIP_FILE_INDEX_NOT_FOUND = 0xFFFFFFFFu;
 struct TB_EXPORT CZipFileHeader {
     CString m_fileName;  ///< UTF-8; folders end with '/'
     CString m_comment;   ///< UTF-8
-    ZIP_SIZE_TYPE m_uUncomprSize = 0;
-    ZIP_SIZE_TYPE m_uComprSize = 0;
-    DWORD m_uCrc32 = 0;
+    ZIP_SIZE_TYPE m_uUncomprSize = 0; ///< Size of the entry's data after extraction.
+    ZIP_SIZE_TYPE m_uComprSize = 0; ///< Size of the entry's data in the archive.
+    DWORD m_uCrc32 = 0; ///< CRC-32 of the extracted data.
     WORD m_uMethod = 0;  ///< 0 stored, 8 deflated
-    time_t m_tModificationTime = 0;
+    time_t m_tModificationTime = 0; ///< Modification time (local time stored in the archive, converted to time_t).
     bool m_bSymbolicLink = false;  ///< made on Unix as a symbolic link
 
+    /// The entry's name (UTF-8; folders end with '/').
     CString GetFileName() const { return m_fileName; }
+    /// The entry's comment.
     CString GetComment() const { return m_comment; }
+    /// The entry's modification time.
     time_t GetTime() const { return m_tModificationTime; }
+    /// True for a folder entry (name ending with '/').
     bool IsDirectory() const;
 };
 
@@ -36,10 +40,15 @@ struct TB_EXPORT CZipFileHeader {
 class TB_EXPORT CZipMemFile {
 public:
     CZipMemFile() = default;
+    /// A block holding a copy of size bytes at data.
     CZipMemFile(const void* data, size_t size);
+    /// Number of bytes held.
     size_t GetLength() const { return m_bytes.size(); }
+    /// The bytes held; valid until the block changes.
     const BYTE* GetData() const { return m_bytes.data(); }
+    /// The bytes, to fill or change.
     std::vector<BYTE>& Bytes() { return m_bytes; }
+    /// The bytes.
     const std::vector<BYTE>& Bytes() const { return m_bytes; }
 
 private:
@@ -59,6 +68,7 @@ public:
 /// GetFileInfo fails for it) until the archive is closed.
 class TB_EXPORT CZipArchive {
 public:
+    /// How Open treats the file.
     enum OpenMode {
         zipCreate = 1,        ///< a new, empty archive (an existing file is replaced on Close)
         zipOpen = 2,          ///< an existing archive to read and change
@@ -95,7 +105,9 @@ public:
     /// Writes the archive to disk (nothing for a read-only one). Returns false when
     /// writing failed or was cancelled; the old file is then left as it was.
     bool Close();
+    /// True between a successful Open and Close.
     bool IsOpen() const { return m_zip != nullptr; }
+    /// True when opened with zipOpenReadOnly.
     bool IsReadOnly() const { return m_mode == zipOpenReadOnly; }
     /// Number of entry indexes (files added included); after Close, the number of
     /// entries the archive was written with.
@@ -103,6 +115,7 @@ public:
     /// Text of the last failure (empty when none).
     CString GetLastError() const { return m_lastError; }
 
+    /// Fills info for entry index; false (message in GetLastError) for a bad or removed index.
     bool GetFileInfo(CZipFileHeader& info, ZIP_INDEX_TYPE index) const;
     /// The index of the entry called name, or ZIP_FILE_INDEX_NOT_FOUND.
     ZIP_INDEX_TYPE FindFile(LPCTSTR name, bool caseSensitive = true) const;
@@ -112,11 +125,16 @@ public:
     bool ExtractFile(ZIP_INDEX_TYPE index, LPCTSTR folder, bool fullPath = true, LPCTSTR newName = nullptr);
     /// Extracts the entry's bytes into out (replacing its content).
     bool ExtractFile(ZIP_INDEX_TYPE index, CZipMemFile& out);
+    /// Sets the most bytes one extraction writes; larger entries fail and leave nothing behind.
     void SetMaxExtractSize(ZIP_SIZE_TYPE limit) { m_maxExtractSize = limit; }
+    /// The most bytes one extraction writes (kDefaultMaxExtractSize unless set).
     ZIP_SIZE_TYPE GetMaxExtractSize() const { return m_maxExtractSize; }
 
+    /// The archive's comment; empty when none or not open.
     CString GetGlobalComment() const;
+    /// Sets the archive's comment (written on Close); false when not open or read-only.
     bool SetGlobalComment(LPCTSTR comment);
+    /// Sets an entry's comment (written on Close); false for a bad index, or when not open or read-only.
     bool SetFileComment(ZIP_INDEX_TYPE index, LPCTSTR comment);
 
     /// The callback told about Close and extraction (null for none); not owned.
