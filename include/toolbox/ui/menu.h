@@ -38,9 +38,9 @@ public:
     BOOL CreateMenu() { return CreatePopupMenu(); }
     /// Loads a menu resource (a bar of popups) by id; false when there is none.
     BOOL LoadMenu(UINT resourceId);
-    /// Deletes every item and submenu; FALSE when the menu was not made.
+    /// Deletes every item and submenu; returns TRUE.
     BOOL DestroyMenu();
-    /// Appends an item: MF_STRING with id and text, MF_SEPARATOR, or MF_POPUP with a CMenu* (whose items are moved into a submenu this menu owns) as idOrPopup; MF_GRAYED, MF_CHECKED apply.
+    /// Appends an item: MF_STRING with id and text, MF_SEPARATOR, or MF_POPUP with a CMenu* (whose items are moved into a submenu this menu owns) as idOrPopup; MF_GRAYED, MF_CHECKED apply. FALSE when the menu was not made.
     BOOL AppendMenu(UINT flags, UINT_PTR idOrPopup = 0, LPCTSTR text = nullptr);
     /// Inserts an item before position (MF_BYPOSITION) or before the item with that command id; at the end when there is none.
     BOOL InsertMenu(UINT position, UINT flags, UINT_PTR idOrPopup = 0, LPCTSTR text = nullptr);
@@ -52,7 +52,7 @@ public:
     UINT EnableMenuItem(UINT item, UINT enable);
     /// Sets or clears MF_CHECKED on an item (MF_BYPOSITION or by command id); the previous MF_CHECKED bit, or -1 for an unknown item.
     UINT CheckMenuItem(UINT item, UINT check);
-    /// The item's MF_ flags (MF_GRAYED, MF_CHECKED, MF_POPUP...); -1 for an unknown item.
+    /// The item's MF_GRAYED, MF_DISABLED, MF_CHECKED, MF_SEPARATOR and MF_POPUP bits (a popup's item count in the high byte); -1 for an unknown item.
     UINT GetMenuState(UINT item, UINT flags) const;
     /// Number of items; -1 when the menu was not made.
     int GetMenuItemCount() const;
