@@ -27,7 +27,9 @@ constexpr BYTE FALT = 0x10;
 /// controls and bars, and an accelerator table.
 class TB_EXPORT CTBControlBarDialog : public CTBDialog {
 public:
+    /// The dialog of the library's template templateId, owned by parent.
     explicit CTBControlBarDialog(UINT templateId, CWnd* parent = nullptr);
+    /// The dialog of the library's template called templateName, owned by parent.
     explicit CTBControlBarDialog(const char* templateName, CWnd* parent = nullptr);
     ~CTBControlBarDialog() override;
 
@@ -76,12 +78,19 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
+    /// "Always show full menus": writes bAlwaysShowFullMenus and enables the delay box.
     void OnFullMenus();
+    /// "Show full menus after a short delay": writes bShowFullAfterDelay.
     void OnFullMenusDelay();
+    /// "Large icons": writes bLargeIcons and lays the bars out again.
     void OnLargeIcons();
+    /// "Show ScreenTips on toolbars": writes bToolBarScreenTips and enables the shortcut box.
     void OnScreenTips();
+    /// "Show shortcut keys in ScreenTips": writes bToolBarAccelTips.
     void OnTipShortcuts();
+    /// "Reset my usage data": asks, then forgets the commands used.
     void OnResetUsage();
+    /// "Menu animations": writes animationType.
     void OnAnimationChanged();
 
 private:
