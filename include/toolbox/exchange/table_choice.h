@@ -20,6 +20,7 @@ public:
     /// The caption of the dialog.
     static CString GetCaption() { return "Table Properties"; }
 
+    /// The table names listed, in order.
     const CStringArray& GetNames() const { return m_names; }
     /// Index of the selected entry, -1 when the list is empty.
     int GetSelected() const { return m_selected; }

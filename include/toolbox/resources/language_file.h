@@ -43,6 +43,7 @@ public:
     const CString& GetName() const { return m_name; }
     /// Windows language identifier from the file (0 when not given).
     WORD GetLanguageId() const { return m_languageId; }
+    /// Number of texts the file holds.
     int GetStringCount() const { return static_cast<int>(m_strings.size()); }
 
 private:

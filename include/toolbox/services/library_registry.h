@@ -21,9 +21,13 @@ public:
     CTBLibraryTable(const CTBLibraryTable&) = delete;
     CTBLibraryTable& operator=(const CTBLibraryTable&) = delete;
 
+    /// TBLoadLibrary on this registry.
     HMODULE Load(const char* name);
+    /// TBAdvancedLoadLibrary on this registry.
     HMODULE AdvancedLoad(const char* name);
+    /// TBFreeLibrary on this registry.
     int Free(HMODULE module);
+    /// TBFreeAllLibraries on this registry.
     void FreeAll();
     /// Reference count of module; 0 when the registry does not hold it.
     int GetCount(HMODULE module) const;

@@ -19,12 +19,15 @@ class TB_EXPORT CrashReportDialog : public CDialog {
 public:
     /// files: path -> description of every file of the report (kept by the caller).
     CrashReportDialog(const CMapStringToString& files, const CString& programPath, CWnd* parent = nullptr);
+    /// The mail address the user typed (after IDOK).
     const CString& GetSenderAddress() const { return m_senderAddress; }
+    /// The description of what happened the user typed (after IDOK).
     const CString& GetDescription() const { return m_description; }
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    /// "click here.": opens the details dialog.
     void OnShowDetails();
     DECLARE_MESSAGE_MAP()
 
@@ -39,11 +42,14 @@ private:
 /// bytes in a hex view; a double click opens a file with the desktop's program for it.
 class TB_EXPORT CrashReportDetailsDialog : public CDialog {
 public:
+    /// The details of the report's files (path -> description, kept by the caller) for the program at programPath.
     CrashReportDetailsDialog(const CMapStringToString& files, const CString& programPath, CWnd* parent = nullptr);
 
 protected:
     BOOL OnInitDialog() override;
+    /// Another file was selected: its bytes are shown in the hex view.
     void OnFileChanged(NMHDR* header, LRESULT* result);
+    /// A file was double-clicked: the desktop's program for it opens it.
     void OnFileDoubleClicked(NMHDR* header, LRESULT* result);
     DECLARE_MESSAGE_MAP()
 

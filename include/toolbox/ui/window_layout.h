@@ -90,6 +90,7 @@ public:
     void UpdateScale(int cx, int cy);
     /// The current scale factors (1.0 until the first layout).
     double GetScaleX() const { return m_scaleX; }
+    /// The current vertical scale factor (1.0 until the first layout).
     double GetScaleY() const { return m_scaleY; }
     /// Places every registered control of window for client size (cx, cy); scroll is
     /// subtracted from every rectangle (form views).
@@ -182,6 +183,7 @@ public:
 
     /// Whether the placement is read at initialisation and stored at destruction.
     void SetRememberSize(BOOL remember) { m_layout.m_bRememberSize = remember; }
+    /// Whether the placement is read at initialisation and stored at destruction.
     BOOL GetRememberSize() const { return m_layout.m_bRememberSize; }
     /// Shows or hides the size grip.
     void SetDrawGripper(BOOL draw);
@@ -208,6 +210,7 @@ public:
 
     /// The behaviour itself (layout list, scale, grip, pin state).
     CTBWindowLayout& GetLayout() { return m_layout; }
+    /// The behaviour itself (layout list, scale, grip, pin state).
     const CTBWindowLayout& GetLayout() const { return m_layout; }
 
 protected:
