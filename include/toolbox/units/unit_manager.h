@@ -93,7 +93,7 @@ public:
 protected:
     /// Destroys every quantity.
     void Free();
-    /// Reads the quantity section name of file (with its units and sub-quantities) under mainQuantity; 1, or 0 on a malformed or circular entry.
+    /// Reads the quantity section name of file with its units and sub-quantities (a circular or too deep one is skipped) under mainQuantity; 1, or 0 when a main quantity has no BaseUnit or memory runs out.
     int ReadQuantity(const char* file, const char* name, CQuantity* mainQuantity);
 
 private:
