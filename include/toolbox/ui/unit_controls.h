@@ -121,7 +121,9 @@ public:
 
 protected:
     /// Colours of the background, the text and disabled text (system colours when made).
+    ///@{
     COLORREF m_background, m_text, m_disabledText;
+    ///@}
 };
 
 /// Check box whose label is a unit static showing the unit text.
