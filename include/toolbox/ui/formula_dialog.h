@@ -50,6 +50,7 @@ public:
         WORD id; ///< Control id.
         WORD flags; ///< Anchor flags of the control.
     };
+    /// The anchors of the calculator template's controls: which edges each control keeps its distance to when the dialog is resized.
     static const std::vector<AnchorInfo>& GetAnchors();
 
 protected:
