@@ -1,3 +1,5 @@
+/// \file
+/// \brief The questions of a crash report, asked through the dialog hub (platform/os), so that the window layer shows its dialogs for them by registering one hub.
 // The questions of a crash report, asked through the dialog hub (platform/os), so that
 // the window layer shows its dialogs for them by registering one hub. Without a window
 // layer nobody is asked: the report is neither mailed nor saved but kept in the state

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Crash capture: a process-wide handler for fatal signals that writes a memory dump, then starts the crash reporter program, which writes the XML report, packs the files into a zip archive.
 // Crash capture: a process-wide handler for fatal signals that writes a memory dump,
 // then starts the crash reporter program, which writes the XML report, packs the files
 // into a zip archive, asks the user and mails or keeps the archive.

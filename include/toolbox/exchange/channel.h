@@ -1,3 +1,5 @@
+/// \file
+/// \brief CExImPortChannel: one named column of values with a unit, the unit of exchange between host programs and the file formats.
 // CExImPortChannel: one named column of values with a unit, the unit of exchange
 // between host programs and the file formats. The value storage belongs to the host:
 // a channel only points at it and never deletes a container object.

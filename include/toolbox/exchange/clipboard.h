@@ -1,3 +1,5 @@
+/// \file
+/// \brief Channels to and from the clipboard as plain text: one line per item, one column per channel, columns separated by a separator string (a tab unless the caller gives another).
 // Channels to and from the clipboard as plain text: one line per item, one column per
 // channel, columns separated by a separator string (a tab unless the caller gives
 // another). The clipboard is the process-wide clipboard hub of platform/os.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The table layer: databases, table definitions and recordsets in the shape the exchange engine has always used for spreadsheet and database files.
 // The table layer: databases, table definitions and recordsets in the shape the
 // exchange engine has always used for spreadsheet and database files. A database is a
 // file of tables; a table has named, typed fields and a sequence of records, each record

@@ -1,3 +1,5 @@
+/// \file
+/// \brief CReadAndWriteFileFunction: the file exchange engine.
 // CReadAndWriteFileFunction: the file exchange engine. It holds the channel table and
 // the state every format reader and writer shares, maps a file name (its extension) or
 // a format code to a reader or writer, and keeps the error text, error class and

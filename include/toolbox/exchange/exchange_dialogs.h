@@ -1,3 +1,5 @@
+/// \file
+/// \brief The rules of the two delimited-text dialogs, without windows.
 // The rules of the two delimited-text dialogs, without windows. The window classes
 // CTextImportDlg and CExportSeparatorDlg of the window layer show these objects; the
 // engine hands them to the dialog hub (TBGetDialogHub().DoModal) and reads the choices

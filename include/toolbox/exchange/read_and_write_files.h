@@ -1,3 +1,5 @@
+/// \file
+/// \brief CReadAndWriteFiles: the host's handle on a file exchange engine.
 // CReadAndWriteFiles: the host's handle on a file exchange engine. Every member
 // forwards unchanged to the engine it owns; the filter lists need no engine and are
 // static. A copy gets an engine of its own with a copy of the whole state (channel

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Recorder (.dat) files: the header of one file and the rules of the dialog that chooses several files for one common time base.
 // Recorder (.dat) files: the header of one file and the rules of the dialog that
 // chooses several files for one common time base. The rules need no window: the
 // window layer shows CRecorderFilesRules through the dialog hub, tests drive it

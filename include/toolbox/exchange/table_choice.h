@@ -1,3 +1,5 @@
+/// \file
+/// \brief The rules of the table dialog ("Table Properties"): the user picks one table of a database or workbook from a drop-down list.
 // The rules of the table dialog ("Table Properties"): the user picks one table of a
 // database or workbook from a drop-down list. The window comes from the window layer;
 // the engine asks for it through the dialog hub.

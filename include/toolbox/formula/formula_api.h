@@ -1,3 +1,5 @@
+/// \file
+/// \brief The entry points of the three formula plug-ins, as the library loads them by name at run time ("Quendral.dll" = libquendral.so, "Lurvenc.dll" = liblurvenc.so, "Vexa2000.dll" = libvexa2000.so).
 // The entry points of the three formula plug-ins, as the library loads them by name at
 // run time ("Quendral.dll" = libquendral.so, "Lurvenc.dll" = liblurvenc.so,
 // "Vexa2000.dll" = libvexa2000.so), and the two objects that travel between them and

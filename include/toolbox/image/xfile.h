@@ -1,3 +1,5 @@
+/// \file
+/// \brief File adaptors of the image objects: one interface over a stdio file and over a growable memory block, so every codec reads and writes either the same way.
 // File adaptors of the image objects: one interface over a stdio file and over a
 // growable memory block, so every codec reads and writes either the same way.
 #pragma once

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Raster images: load and save BMP, GIF, JPEG, PNG and TIFF, read and change pixels and palette, resample, and hand the picture over as a device-independent bitmap block.
 // Raster images: load and save BMP, GIF, JPEG, PNG and TIFF, read and change pixels and
 // palette, resample, and hand the picture over as a device-independent bitmap block.
 #pragma once

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Mail delivery: the SMTP client, local submission through sendmail, the crash report mail and sending files through the desktop's mail program.
 // Mail delivery: the SMTP client, local submission through sendmail, the crash
 // report mail and sending files through the desktop's mail program.
 #pragma once

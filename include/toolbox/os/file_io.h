@@ -1,3 +1,5 @@
+/// \file
+/// \brief File helpers of the exchange formats: existence checks, a line reader that reads the file in large blocks (memory grows only with the longest line), and a writer that writes through a large buffer.
 // File helpers of the exchange formats: existence checks, a line reader that reads
 // the file in large blocks (memory grows only with the longest line), and a writer
 // that writes through a large buffer. Errors are reported as the system's own text.

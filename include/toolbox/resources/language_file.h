@@ -1,3 +1,5 @@
+/// \file
+/// \brief Language files: the library's texts in another language, read at start-up from a file beside the library (services/startup.h) and made the resource module.
 // Language files: the library's texts in another language, read at start-up from a
 // file beside the library (services/startup.h) and made the resource module.
 //

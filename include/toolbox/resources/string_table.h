@@ -1,3 +1,5 @@
+/// \file
+/// \brief The library's string table: message, filter and caption texts by id.
 // The library's string table: message, filter and caption texts by id. Texts come
 // from the current resource module (a language file once one is loaded at start-up)
 // and fall back to the built-in English table.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The library registry: outside shared libraries loaded by name with reference counts, shared by every part of the process that needs them.
 // The library registry: outside shared libraries loaded by name with reference
 // counts, so that every part of the process that needs a library (the formula
 // plug-ins "Vexa2000.dll", "Lurvenc.dll", "Quendral.dll"...) shares one load of it.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Engineering numbers: doubles written and read with the metric prefixes of circuit simulation (f p n u m k Meg G T).
 // Engineering numbers: doubles written and read with the metric prefixes of circuit
 // simulation (f p n u m k Meg G T). The data exchange formats write and read their
 // numbers through these functions.

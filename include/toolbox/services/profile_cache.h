@@ -1,3 +1,5 @@
+/// \file
+/// \brief The private profile cache: INI files of named sections and key=value lines, kept in memory by one process-wide cache.
 // The private profile cache: INI files of named sections and key=value lines, kept in
 // memory by one process-wide cache. Reads come from the cache (re-reading a file that
 // changed on disk unless cached-only is asked for); writes change only the cache; a

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Random values for statistical runs: uniform values in a range, and values that follow a custom probability density given as a two-column table (abscissa, density) in any data file the exchange engine reads.
 // Random values for statistical runs: uniform values in a range, and values that
 // follow a custom probability density given as a two-column table (abscissa, density)
 // in any data file the exchange engine reads. Each density is loaded once, turned into a cumulative table on an

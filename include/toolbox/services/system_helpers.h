@@ -1,3 +1,5 @@
+/// \file
+/// \brief Helpers shared by client programs and the library: indexed names such as x[3], fields and tokens of delimited text, recursive directory removal, document file types in the classes key tree.
 // Helpers shared by client programs and the library: indexed names such as x[3],
 // fields and tokens of delimited text, recursive directory removal, document file
 // types in the classes key tree, fonts in the per-user settings, and HTML help.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief XXencode: arbitrary bytes as printable text and back.
 // XXencode: arbitrary bytes as printable text and back. The text is a continuous
 // stream of lines without line breaks and without "begin"/"end" lines: each line is
 // one length character (the alphabet character of its byte count, 0 to 45) followed

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Arrays of the framework: CObject, CArray<T,ARG>, CStringArray, CPtrArray, CUIntArray and their relatives.
 // Arrays of the framework: CObject, CArray<T,ARG>, CStringArray, CPtrArray,
 // CUIntArray and their relatives. Indexes are int; GetAt of a bad index is a caller error
 // caught by an assertion in debug builds, as it was before.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief CString: the framework's 8-bit string with value semantics.
 // CString: the framework's 8-bit string with value semantics. Text is bytes (UTF-8
 // on this platform); case mapping is ASCII-only so multi-byte characters survive.
 // Positions and lengths are int, as callers of the framework expect; every member

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Hash maps of the framework with its hash functions and iteration order.
 // Hash maps of the framework with its hash functions and iteration order. Catalogue
 // and profile files are written by walking such a map, so the order is part of the
 // file format: buckets in ascending order, and inside a bucket the newest entry first

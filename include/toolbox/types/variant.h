@@ -1,3 +1,5 @@
+/// \file
+/// \brief COleVariant: a tagged value as database cells carry it.
 // COleVariant: a tagged value as database cells carry it. Only the variant types that
 // the exchange formats meet are supported; the numeric codes are those stored by the
 // framework so that a type read from a file or a table means the same here.

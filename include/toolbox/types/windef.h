@@ -1,3 +1,5 @@
+/// \file
+/// \brief Integer typedefs, geometry and drawing descriptors of the framework the library's interface is written in.
 // Integer typedefs, geometry and drawing descriptors of the framework the library's
 // interface is written in. Widths follow the 32-bit originals where they reach a
 // file or a wire (WORD 16, DWORD/UINT 32); pointer-sized message parameters stay

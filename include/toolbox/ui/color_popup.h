@@ -1,3 +1,5 @@
+/// \file
+/// \brief A small colour picker that drops below a cell or button: a grid of colours.
 // A small colour picker that drops below a cell or button: a grid of colours. The
 // owner hears of a choice and of the popup closing through two messages.
 #pragma once

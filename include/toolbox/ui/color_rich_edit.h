@@ -1,3 +1,5 @@
+/// \file
+/// \brief The colouring editor: a multi-line rich edit that colours its text while the user types, driven by a syntax description (color_rich_edit_syntax.h).
 // The colouring editor: a multi-line rich edit that colours its text while the user
 // types, driven by a syntax description (color_rich_edit_syntax.h). It keeps a line
 // model beside the widget's text; every change of the text, whoever makes it, reaches

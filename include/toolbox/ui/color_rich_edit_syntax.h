@@ -1,3 +1,5 @@
+/// \file
+/// \brief The colouring editor's model, free of any window: syntax descriptions (token and range entries with compiled patterns, loaded from an INI-style file) and the line objects that hold a line's text with tabs expanded.
 // The colouring editor's model, free of any window: syntax descriptions (token and
 // range entries with compiled patterns, loaded from an INI-style file) and the line
 // objects that hold a line's text with tabs expanded, where the tabs were, and the

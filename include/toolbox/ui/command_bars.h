@@ -1,3 +1,5 @@
+/// \file
+/// \brief Command bars: toolbars and menu bars whose items are controls drawn by the bar itself (buttons, popups that drop a bar of their own, and custom controls that derive from CTBBarControl).
 // Command bars: toolbars and menu bars whose items are controls drawn by the bar
 // itself (buttons, popups that drop a bar of their own, and custom controls that
 // derive from CTBBarControl), the options a customisation page writes through to, and

@@ -1,3 +1,5 @@
+/// \file
+/// \brief A dialog with command bars along its top edge and an accelerator table of its own, and the options page of command-bar customisation.
 // A dialog with command bars along its top edge and an accelerator table of its own,
 // and the options page of command-bar customisation.
 #pragma once
@@ -57,7 +59,8 @@ private:
     int m_barHeight = 0;
 };
 
-// The controls of the options page (template 4309).
+/// The controls of the options page (template 4309).
+///@{
 constexpr UINT IDC_TB_FULL_MENUS = 4040;
 constexpr UINT IDC_TB_FULL_MENUS_DELAY = 4041;
 constexpr UINT IDC_TB_LARGE_ICONS = 4042;
@@ -65,6 +68,7 @@ constexpr UINT IDC_TB_SCREEN_TIPS = 4043;
 constexpr UINT IDC_TB_TIP_SHORTCUTS = 4044;
 constexpr UINT IDC_TB_RESET_USAGE = 4045;
 constexpr UINT IDC_TB_MENU_ANIMATIONS = 4046;
+///@}
 
 /// The "Options" page of command-bar customisation: every control writes straight
 /// through to the options of the command bars it was made for.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The standard controls.
 // The standard controls. Each class is a thin window object: its members send the
 // control's messages (EM_, BM_, CB_, LB_), which the control's native handling carries
 // out, so that a derived class or a parent's subclass can see and change them. The

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The crash report windows: the dialog that tells the user that the program crashed and asks whether to send the report, and the dialog that shows what the report holds.
 // The crash report windows: the dialog that tells the user that the program crashed
 // and asks whether to send the report, and the dialog that shows what the report holds.
 // The window layer shows the first for every CCrashReportRequest of the crash reporter.

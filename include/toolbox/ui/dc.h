@@ -1,3 +1,5 @@
+/// \file
+/// \brief Drawing: device contexts over QPainter with the framework's drawing objects and state.
 // Drawing: device contexts over QPainter with the framework's drawing objects and
 // state. Every call of a CDC becomes one drawing record (operation, integers, text);
 // the record changes the context's state or is rendered through the painter, is kept
@@ -16,7 +18,8 @@ class QPaintDevice;
 class QImage;
 class CWnd;
 
-// Pen styles, brush styles and hatches (the framework's values).
+/// Pen styles, brush styles and hatches (the framework's values).
+///@{
 constexpr UINT PS_SOLID = 0;
 constexpr UINT PS_DASH = 1;
 constexpr UINT PS_DOT = 2;
@@ -42,8 +45,10 @@ constexpr int HS_FDIAGONAL = 2;
 constexpr int HS_BDIAGONAL = 3;
 constexpr int HS_CROSS = 4;
 constexpr int HS_DIAGCROSS = 5;
+///@}
 
-// Stock objects.
+/// Stock objects.
+///@{
 constexpr int WHITE_BRUSH = 0;
 constexpr int LTGRAY_BRUSH = 1;
 constexpr int GRAY_BRUSH = 2;
@@ -55,8 +60,10 @@ constexpr int WHITE_PEN = 6;
 constexpr int BLACK_PEN = 7;
 constexpr int NULL_PEN = 8;
 constexpr int DEFAULT_GUI_FONT = 17;
+///@}
 
-// Mapping modes.
+/// Mapping modes.
+///@{
 constexpr int MM_TEXT = 1;
 constexpr int MM_LOMETRIC = 2;
 constexpr int MM_HIMETRIC = 3;
@@ -65,8 +72,10 @@ constexpr int MM_HIENGLISH = 5;
 constexpr int MM_TWIPS = 6;
 constexpr int MM_ISOTROPIC = 7;
 constexpr int MM_ANISOTROPIC = 8;
+///@}
 
-// Background modes, text alignment, polygon fill.
+/// Background modes, text alignment, polygon fill.
+///@{
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 constexpr UINT TA_NOUPDATECP = 0;
@@ -79,8 +88,10 @@ constexpr UINT TA_BOTTOM = 8;
 constexpr UINT TA_BASELINE = 24;
 constexpr int ALTERNATE = 1;
 constexpr int WINDING = 2;
+///@}
 
-// DrawText flags.
+/// DrawText flags.
+///@{
 constexpr UINT DT_LEFT = 0x0;
 constexpr UINT DT_TOP = 0x0;
 constexpr UINT DT_CENTER = 0x1;
@@ -95,8 +106,10 @@ constexpr UINT DT_CALCRECT = 0x400;
 constexpr UINT DT_NOPREFIX = 0x800;
 constexpr UINT DT_PATH_ELLIPSIS = 0x4000;
 constexpr UINT DT_END_ELLIPSIS = 0x8000;
+///@}
 
-// Frame controls.
+/// Frame controls.
+///@{
 constexpr UINT DFC_BUTTON = 4;
 constexpr UINT DFC_SCROLL = 3;
 constexpr UINT DFCS_BUTTONCHECK = 0x0000;
@@ -107,8 +120,10 @@ constexpr UINT DFCS_INACTIVE = 0x0100;
 constexpr UINT DFCS_PUSHED = 0x0200;
 constexpr UINT DFCS_CHECKED = 0x0400;
 constexpr UINT DFCS_FLAT = 0x4000;
+///@}
 
-// System colours the controls draw with.
+/// System colours the controls draw with.
+///@{
 constexpr int COLOR_WINDOW = 5;
 constexpr int COLOR_WINDOWTEXT = 8;
 constexpr int COLOR_HIGHLIGHT = 13;
@@ -118,6 +133,7 @@ constexpr int COLOR_BTNSHADOW = 16;
 constexpr int COLOR_GRAYTEXT = 17;
 constexpr int COLOR_BTNTEXT = 18;
 constexpr int COLOR_BTNHIGHLIGHT = 20;
+///@}
 /// The colour of a system colour index, from the application's palette.
 TB_EXPORT COLORREF GetSysColor(int index);
 

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Dialogs: templates held as data in the library's resources, dialog units converted to pixels with the dialog font as the framework does, modal and modeless dialogs over QDialog, message boxes and the file dialogs.
 // Dialogs: templates held as data in the library's resources, dialog units converted
 // to pixels with the dialog font as the framework does, modal and modeless dialogs
 // over QDialog, message boxes and the file dialogs.
@@ -111,13 +113,15 @@ private:
     std::unique_ptr<CFont> m_font;
 };
 
-// The modeless find/replace dialog tells its owner what the user asked for with the
-// message registered under FINDMSGSTRING; lParam points to the dialog's FINDREPLACE.
+/// The modeless find/replace dialog tells its owner what the user asked for with the
+/// message registered under FINDMSGSTRING; lParam points to the dialog's FINDREPLACE.
+///@{
 constexpr const char* FINDMSGSTRING = "commdlg_FindReplace";
 constexpr DWORD FR_FINDNEXT = 0x00000008;
 constexpr DWORD FR_REPLACE = 0x00000010;
 constexpr DWORD FR_REPLACEALL = 0x00000020;
 constexpr DWORD FR_DIALOGTERM = 0x00000040;
+///@}
 
 /// The find/replace dialog's request: what to find, what to put in, and the action (Flags).
 struct FINDREPLACE {

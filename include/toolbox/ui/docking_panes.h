@@ -1,3 +1,5 @@
+/// \file
+/// \brief Docking panes: tool windows placed along the edges of a frame's client area, which the user closes and shows.
 // Docking panes: tool windows placed along the edges of a frame's client area, which
 // the user closes and shows, and whose state the frame saves and restores (print
 // preview hides them all and brings back those that were open).

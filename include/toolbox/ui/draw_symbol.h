@@ -1,3 +1,5 @@
+/// \file
+/// \brief Drawing symbols: small vector pictures (schematic symbols of components) written in a line-oriented text and drawn into any device context scaled to a target rectangle, y pointing up, with a margin of 5 symbol units.
 // Drawing symbols: small vector pictures (schematic symbols of components) written in a
 // line-oriented text and drawn into any device context scaled to a target rectangle,
 // y pointing up, with a margin of 5 symbol units.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Drawing helpers that controls and the hosts' plotting code share: polylines and polygons cut at a rectangle, and text drawing that understands the physical-unit notation ("\mu\", "\Ohm\", "\2super\"...).
 // Drawing helpers that controls and the hosts' plotting code share: polylines and
 // polygons cut at a rectangle, and text drawing that understands the physical-unit
 // notation ("\mu\", "\Ohm\", "\2super\"...).

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The editable grid: a report-view list whose cells are edited in place.
 // The editable grid: a report-view list whose cells are edited in place. Every cell may
 // carry a definition (TB_SITEMDEF) that says how it is drawn and which editor opens on
 // it; the list reports every edit to its parent window:
@@ -51,7 +53,8 @@ enum TB_EnumEditTypes {
     TB_EDIT_RADIO_INACTIVE = 20 ///< radio button, inactive
 };
 
-// Messages to the parent (wParam = control id; lParam = MAKELPARAM(row, column) unless said).
+/// Messages to the parent (wParam = control id; lParam = MAKELPARAM(row, column) unless said).
+///@{
 constexpr UINT TBWM_LIST_CELL_WRITTEN = 0x7E8;  // sent
 constexpr UINT TBWM_LIST_CONTEXTMENU = 0x7E9;   // posted, lParam = MAKELPARAM(y, x)
 constexpr UINT TBWM_LIST_ROW_SELECTED = 0x7EA;  // posted
@@ -59,13 +62,16 @@ constexpr UINT TBWM_LIST_CELL_CHANGED = 0x7EB;  // posted
 constexpr UINT TBWM_LIST_BUTTON = 0x7F4;        // sent
 constexpr UINT TBWM_LIST_CLICKED = 0x7F5;       // sent
 constexpr UINT TBWM_LIST_VALIDATE = 0x7F7;      // sent; parent returns 0 to accept
+///@}
 
-// Messages the list posts to itself when a committed text was rejected (wParam the
-// cell as MAKELPARAM(row, column), lParam a CString* with a copy of the text).
+/// Messages the list posts to itself when a committed text was rejected (wParam the
+/// cell as MAKELPARAM(row, column), lParam a CString* with a copy of the text).
+///@{
 constexpr UINT TBWM_LIST_REJECTED_BY_PARENT = 0x84C;
 constexpr UINT TBWM_LIST_REJECTED_INDEX = 0x84D;
 constexpr UINT TBWM_LIST_REJECTED_REAL = 0x84E;
 constexpr UINT TBWM_LIST_REJECTED_INTEGER = 0x84F;
+///@}
 
 /// Images of equal size drawn by index (the image cells of the grid).
 class TB_EXPORT CImageList {

@@ -1,3 +1,5 @@
+/// \file
+/// \brief In-place editors and standard control variants.
 // In-place editors and standard control variants. An in-place editor is created over
 // a cell (of a grid or a dialog), takes the keyboard and reports to its parent window
 // with private messages, so that the parent commits, cancels or moves on:
@@ -136,7 +138,8 @@ protected:
     int m_wantAllKeys = 0; ///< Non-zero: the button asks for every key (WM_GETDLGCODE).
 };
 
-// Auto-completion flags of AutoComplete.
+/// Auto-completion flags of AutoComplete.
+///@{
 constexpr DWORD SHACF_DEFAULT = 0x00000000;
 constexpr DWORD SHACF_FILESYSTEM = 0x00000001;
 constexpr DWORD SHACF_URLHISTORY = 0x00000002;
@@ -144,6 +147,7 @@ constexpr DWORD SHACF_URLMRU = 0x00000004;
 constexpr DWORD SHACF_URLALL = SHACF_URLHISTORY | SHACF_URLMRU;
 constexpr DWORD SHACF_FILESYS_ONLY = 0x00000010;
 constexpr DWORD SHACF_FILESYS_DIRS = 0x00000020;
+///@}
 
 /// Edit that completes file-system paths as they are typed.
 class TB_EXPORT CTBBrowseEdit : public CEdit {

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The windows of the data exchange dialogs: Import (delimited text), Export (separator and decimal symbol).
 // The windows of the data exchange dialogs: Import (delimited text), Export
 // (separator and decimal symbol), "Table Properties" (a table of a database or
 // workbook) and "TEK Oscilloscope Files" (several recorder files on one time base).

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The "Calculator" dialog: the user writes one formula (an expression, an assignment or a conditional block) with the host's variables and a catalogue of functions, operators and constants.
 // The "Calculator" dialog: the user writes one formula (an expression, an assignment
 // or a conditional block) with the host's variables and a catalogue of functions,
 // operators and constants, and the formula is checked with the formula plug-ins

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Menus: popup menus built in code or loaded from the library's menu resources, and tracked at a point.
 // Menus: popup menus built in code or loaded from the library's menu resources, and
 // tracked at a point. Before a popup opens its owner receives WM_INITMENUPOPUP, and
 // every item is asked through CCmdUI whether it is enabled and checked.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief A player of Windows metafiles (WMF, placeable or plain, and EMF) over CDC: the records' drawing is mapped from the picture's extent into a target rectangle of any context.
 // A player of Windows metafiles (WMF, placeable or plain, and EMF) over CDC: the
 // records' drawing is mapped from the picture's extent into a target rectangle of any
 // context. Metafiles come from outside: every record size, count and coordinate is

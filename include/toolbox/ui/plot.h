@@ -1,3 +1,5 @@
+/// \file
+/// \brief Line plots of exchanged channels: axes, grid, engineering-number tick labels, unit notation in the axis labels, a legend.
 // Line plots of exchanged channels: axes, grid, engineering-number tick labels, unit
 // notation in the axis labels, a legend, and lines decimated to their minimum and
 // maximum per pixel column so that millions of values draw fast without losing a peak.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The window of the recorder files dialog ("TEK Oscilloscope Files"): the chosen recorder files in an editable grid, where the user names each file's channel and gives its unit.
 // The window of the recorder files dialog ("TEK Oscilloscope Files"): the chosen
 // recorder files in an editable grid, where the user names each file's channel and
 // gives its unit, with the common time base the files are read on.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The preview picture of a sheet file: a compound document whose stream "MetaFileImage" holds a serialised metafile picture, or whose stream "QuickViewImage" holds a GIF image.
 // The preview picture of a sheet file: a compound document whose stream
 // "MetaFileImage" holds a serialised metafile picture, or whose stream
 // "QuickViewImage" holds a GIF image. Read without opening the document, drawn fitted

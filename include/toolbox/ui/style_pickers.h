@@ -1,3 +1,5 @@
+/// \file
+/// \brief Pen and brush style pickers: selectors for command bars (a column of samples that drops from a popup button), owner-drawn combo boxes for dialogs, and CTBPen, a pen whose dashes stay visible at widths above one pixel.
 // Pen and brush style pickers: selectors for command bars (a column of samples that
 // drops from a popup button), owner-drawn combo boxes for dialogs, and CTBPen, a pen
 // whose dashes stay visible at widths above one pixel.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The library's icons and bitmaps: vector art of its own, rendered at the size asked for.
 // The library's icons and bitmaps: vector art of its own, rendered at the size asked
 // for. Icons are loaded by resource id, the bitmap-button bitmaps by name (the
 // button's caption followed by the state letter: "NEWU", "NEWD", "NEWF", "NEWX") or

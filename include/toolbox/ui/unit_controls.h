@@ -1,3 +1,5 @@
+/// \file
+/// \brief Controls that show and pick units and quantities of the unit catalogue, and the material combo boxes.
 // Controls that show and pick units and quantities of the unit catalogue, and the
 // material combo boxes. Unit notation ("k\Ohm\", "m\2super\", "\degree\C") is drawn
 // with its symbols (kΩ, m², °C).

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Window messages, notification codes, styles and the structures that travel with them, with the framework's values, so that controls and their parents talk through exactly the numbers the library's controls fix.
 // Window messages, notification codes, styles and the structures that travel with
 // them, with the framework's values, so that controls and their parents talk through
 // exactly the numbers the library's controls fix.
@@ -32,6 +34,8 @@ constexpr int GET_X_LPARAM(LPARAM l) { return static_cast<std::int16_t>(LOWORD(s
 constexpr int GET_Y_LPARAM(LPARAM l) { return static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(l))); }
 
 // ------------------------------------------------------------------ window messages
+/// Window messages.
+///@{
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
@@ -84,20 +88,26 @@ constexpr UINT WM_UNDO = 0x0304;
 constexpr UINT WM_USER = 0x0400;
 /// First message number of the framework's own messages.
 constexpr UINT WM_APP = 0x8000;
+///@}
 
-// Mouse key flags (wParam of mouse messages).
+/// Mouse key flags (wParam of mouse messages).
+///@{
 constexpr UINT MK_LBUTTON = 0x0001;
 constexpr UINT MK_RBUTTON = 0x0002;
 constexpr UINT MK_SHIFT = 0x0004;
 constexpr UINT MK_CONTROL = 0x0008;
 constexpr UINT MK_MBUTTON = 0x0010;
+///@}
 
-// WM_SIZE kinds.
+/// WM_SIZE kinds.
+///@{
 constexpr UINT SIZE_RESTORED = 0;
 constexpr UINT SIZE_MINIMIZED = 1;
 constexpr UINT SIZE_MAXIMIZED = 2;
+///@}
 
-// Virtual-key codes.
+/// Virtual-key codes.
+///@{
 constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_TAB = 0x09;
 constexpr UINT VK_RETURN = 0x0D;
@@ -127,8 +137,10 @@ constexpr UINT VK_SUBTRACT = 0x6D;
 constexpr UINT VK_DECIMAL = 0x6E;
 constexpr UINT VK_DIVIDE = 0x6F;
 constexpr UINT VK_APPS = 0x5D;
+///@}
 
-// WM_GETDLGCODE answers: which keys a control wants instead of the dialog.
+/// WM_GETDLGCODE answers: which keys a control wants instead of the dialog.
+///@{
 constexpr UINT DLGC_WANTARROWS = 0x0001;
 constexpr UINT DLGC_WANTTAB = 0x0002;
 constexpr UINT DLGC_WANTALLKEYS = 0x0004;
@@ -140,8 +152,11 @@ constexpr UINT DLGC_RADIOBUTTON = 0x0040;
 constexpr UINT DLGC_WANTCHARS = 0x0080;
 constexpr UINT DLGC_STATIC = 0x0100;
 constexpr UINT DLGC_BUTTON = 0x2000;
+///@}
 
 // ------------------------------------------------------------------ window styles
+/// Window styles.
+///@{
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
 constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_CHILD = 0x40000000;
@@ -163,8 +178,10 @@ constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 constexpr DWORD DS_MODALFRAME = 0x00000080;
 constexpr DWORD DS_SETFONT = 0x00000040;
 constexpr DWORD DS_CENTER = 0x00000800;
+///@}
 
-// Edit styles.
+/// Edit styles.
+///@{
 constexpr DWORD ES_LEFT = 0x0000;
 constexpr DWORD ES_CENTER = 0x0001;
 constexpr DWORD ES_RIGHT = 0x0002;
@@ -175,8 +192,10 @@ constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 constexpr DWORD ES_READONLY = 0x0800;
 constexpr DWORD ES_WANTRETURN = 0x1000;
 constexpr DWORD ES_NUMBER = 0x2000;
+///@}
 
-// Button styles.
+/// Button styles.
+///@{
 constexpr DWORD BS_PUSHBUTTON = 0x0;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
 constexpr DWORD BS_CHECKBOX = 0x2;
@@ -190,8 +209,10 @@ constexpr DWORD BS_OWNERDRAW = 0xB;
 constexpr DWORD BS_TYPEMASK = 0xF;
 constexpr DWORD BS_BITMAP = 0x80;
 constexpr DWORD BS_NOTIFY = 0x4000;
+///@}
 
-// Static styles.
+/// Static styles.
+///@{
 constexpr DWORD SS_LEFT = 0x00;
 constexpr DWORD SS_CENTER = 0x01;
 constexpr DWORD SS_RIGHT = 0x02;
@@ -205,8 +226,10 @@ constexpr DWORD SS_NOPREFIX = 0x80;
 constexpr DWORD SS_NOTIFY = 0x100;
 constexpr DWORD SS_CENTERIMAGE = 0x200;
 constexpr DWORD SS_SUNKEN = 0x1000;
+///@}
 
-// Combo box styles.
+/// Combo box styles.
+///@{
 constexpr DWORD CBS_SIMPLE = 0x1;
 constexpr DWORD CBS_DROPDOWN = 0x2;
 constexpr DWORD CBS_DROPDOWNLIST = 0x3;
@@ -214,8 +237,10 @@ constexpr DWORD CBS_OWNERDRAWFIXED = 0x10;
 constexpr DWORD CBS_AUTOHSCROLL = 0x40;
 constexpr DWORD CBS_SORT = 0x100;
 constexpr DWORD CBS_HASSTRINGS = 0x200;
+///@}
 
-// List box styles.
+/// List box styles.
+///@{
 constexpr DWORD LBS_NOTIFY = 0x1;
 constexpr DWORD LBS_SORT = 0x2;
 constexpr DWORD LBS_MULTIPLESEL = 0x8;
@@ -223,8 +248,10 @@ constexpr DWORD LBS_HASSTRINGS = 0x40;
 constexpr DWORD LBS_NOINTEGRALHEIGHT = 0x100;
 constexpr DWORD LBS_EXTENDEDSEL = 0x800;
 constexpr DWORD LBS_STANDARD = 0x00A00003;
+///@}
 
-// List view styles.
+/// List view styles.
+///@{
 constexpr DWORD LVS_REPORT = 0x0001;
 constexpr DWORD LVS_SINGLESEL = 0x0004;
 constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
@@ -233,6 +260,7 @@ constexpr DWORD LVS_NOSORTHEADER = 0x8000;
 constexpr DWORD LVS_EX_GRIDLINES = 0x0001;
 constexpr DWORD LVS_EX_CHECKBOXES = 0x0004;
 constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
+///@}
 
 // ------------------------------------------------------------------ control messages
 /// wParam FALSE: changes pile up without drawing or laying out; TRUE: all at once.
@@ -305,10 +333,12 @@ constexpr DWORD CFM_COLOR = 0x40000000;
 constexpr DWORD CFE_BOLD = 0x0001;
 constexpr DWORD CFE_ITALIC = 0x0002;
 constexpr DWORD CFE_AUTOCOLOR = 0x40000000;
-// Find flags shared by EM_FINDTEXT(EX) and the find/replace dialog.
+/// Find flags shared by EM_FINDTEXT(EX) and the find/replace dialog.
+///@{
 constexpr DWORD FR_DOWN = 0x00000001;
 constexpr DWORD FR_WHOLEWORD = 0x00000002;
 constexpr DWORD FR_MATCHCASE = 0x00000004;
+///@}
 
 constexpr UINT BM_GETCHECK = 0x00F0;
 constexpr UINT BM_SETCHECK = 0x00F1;
@@ -366,8 +396,9 @@ constexpr UINT LB_SETITEMDATA = 0x019A;
 constexpr UINT LB_FINDSTRINGEXACT = 0x01A2;
 constexpr int LB_ERR = -1;
 
-// ------------------------------------------------------------------ notifications
-// WM_COMMAND: wParam = MAKEWPARAM(control id, code), lParam = the control's window.
+/// ------------------------------------------------------------------ notifications
+/// WM_COMMAND: wParam = MAKEWPARAM(control id, code), lParam = the control's window.
+///@{
 constexpr UINT BN_CLICKED = 0;
 constexpr UINT BN_DOUBLECLICKED = 5;
 constexpr UINT BN_SETFOCUS = 6;
@@ -393,6 +424,7 @@ constexpr UINT LBN_SETFOCUS = 4;
 constexpr UINT LBN_KILLFOCUS = 5;
 constexpr UINT STN_CLICKED = 0;
 constexpr UINT STN_DBLCLK = 1;
+///@}
 
 // WM_NOTIFY: lParam points to an NMHDR (or a structure that starts with one).
 /// Header of every WM_NOTIFY: which control sent it and the notification code.
@@ -416,7 +448,8 @@ constexpr UINT LVN_KEYDOWN = static_cast<UINT>(-155);
 constexpr UINT HDN_ITEMCLICK = static_cast<UINT>(-302);
 constexpr UINT HDN_ENDTRACK = static_cast<UINT>(-307);
 
-// List view item states and the fields a change names.
+/// List view item states and the fields a change names.
+///@{
 constexpr UINT LVIS_FOCUSED = 0x0001;
 constexpr UINT LVIS_SELECTED = 0x0002;
 constexpr UINT LVIF_STATE = 0x0008;
@@ -426,14 +459,17 @@ constexpr UINT LVNI_SELECTED = 0x0002;
 constexpr int LVCFMT_LEFT = 0;
 constexpr int LVCFMT_RIGHT = 1;
 constexpr int LVCFMT_CENTER = 2;
+///@}
 
-// Column and item descriptions of the list (the framework's fields and flags).
+/// Column and item descriptions of the list (the framework's fields and flags).
+///@{
 constexpr UINT LVCF_FMT = 0x0001;
 constexpr UINT LVCF_WIDTH = 0x0002;
 constexpr UINT LVCF_TEXT = 0x0004;
 constexpr UINT LVIF_TEXT = 0x0001;
 constexpr UINT LVIF_IMAGE = 0x0002;
 constexpr UINT LVIF_PARAM = 0x0004;
+///@}
 
 /// A list column as LVM_INSERTCOLUMN, LVM_GETCOLUMN and LVM_SETCOLUMN take it; mask says which members apply.
 struct LVCOLUMN {
@@ -495,6 +531,8 @@ struct NMHEADER {
 };
 
 // ------------------------------------------------------------------ owner drawing
+/// Owner drawing.
+///@{
 constexpr UINT ODT_MENU = 1;
 constexpr UINT ODT_LISTBOX = 2;
 constexpr UINT ODT_COMBOBOX = 3;
@@ -508,6 +546,7 @@ constexpr UINT ODS_SELECTED = 0x0001;
 constexpr UINT ODS_DISABLED = 0x0004;
 constexpr UINT ODS_FOCUS = 0x0010;
 constexpr UINT ODS_COMBOBOXEDIT = 0x1000;
+///@}
 
 /// What the parent needs to draw one owner-drawn item: hDC is the CDC to draw with
 /// (CDC::FromHandle), rcItem the item's rectangle in that context.
@@ -524,6 +563,8 @@ struct DRAWITEMSTRUCT {
 };
 
 // ------------------------------------------------------------------ results and boxes
+/// Results and boxes.
+///@{
 constexpr int IDABORT = 3;
 constexpr int IDRETRY = 4;
 constexpr int IDIGNORE = 5;
@@ -546,6 +587,7 @@ constexpr UINT MB_DEFBUTTON1 = 0x000;
 constexpr UINT MB_DEFBUTTON2 = 0x100;
 constexpr UINT MB_DEFBUTTON3 = 0x200;
 constexpr UINT MB_DEFMASK = 0xF00;
+///@}
 
 constexpr DWORD OFN_READONLY = 0x00000001;
 constexpr DWORD OFN_ALLOWMULTISELECT = 0x00000200;
@@ -554,6 +596,8 @@ constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 constexpr DWORD OFN_EXPLORER = 0x00080000;
 
 // ------------------------------------------------------------------ menus
+/// Menus.
+///@{
 constexpr UINT MF_STRING = 0x0000;
 constexpr UINT MF_ENABLED = 0x0000;
 constexpr UINT MF_UNCHECKED = 0x0000;
@@ -571,8 +615,11 @@ constexpr UINT TPM_LEFTBUTTON = 0x0000;
 constexpr UINT TPM_RIGHTBUTTON = 0x0002;
 constexpr UINT TPM_NONOTIFY = 0x0080;
 constexpr UINT TPM_RETURNCMD = 0x0100;
+///@}
 
 // ------------------------------------------------------------------ frames and system commands
+/// Frames and system commands.
+///@{
 constexpr UINT WM_GETMINMAXINFO = 0x0024;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_NCHITTEST = 0x0084;
@@ -594,6 +641,7 @@ constexpr LRESULT HTBOTTOMRIGHT = 17;
 /// Z-order insertion markers carried by messages (SetWindowPos's hWndInsertAfter).
 constexpr LPARAM HWND_TOPMOST_MARKER = -1;
 constexpr LPARAM HWND_NOTOPMOST_MARKER = -2;
+///@}
 
 /// WM_GETMINMAXINFO's structure: the tracking limits of a sizable window.
 struct MINMAXINFO {

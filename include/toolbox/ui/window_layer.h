@@ -1,3 +1,5 @@
+/// \file
+/// \brief Starting the window layer: the Qt application (made when the host has none), the Qt dialog hub and the system clipboard registered with the core, so that every core call that asks the user shows a real window.
 // Starting the window layer: the Qt application (made when the host has none), the
 // Qt dialog hub and the system clipboard registered with the core, so that every core
 // call that asks the user shows a real window.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Windows whose controls follow the window's size, with a size grip, a remembered size and position and an optional pin that keeps the window on top.
 // Windows whose controls follow the window's size, with a size grip, a remembered
 // size and position and an optional pin that keeps the window on top.
 //

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Windows and their messages.
 // Windows and their messages. A CWnd wraps a Qt widget (HWND is the widget) and
 // receives the widget's events as the framework's messages through its message map;
 // SendMessage calls WindowProc at once, PostMessage queues the message on the Qt
@@ -287,7 +289,8 @@ private:
     Timers* m_timers = nullptr;
 };
 
-// Window-position flags and ShowWindow commands (the framework's values).
+/// Window-position flags and ShowWindow commands (the framework's values).
+///@{
 constexpr UINT SWP_NOSIZE = 0x0001;
 constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
@@ -299,6 +302,7 @@ constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
 constexpr UINT GW_HWNDNEXT = 2;
 constexpr UINT GW_HWNDPREV = 3;
+///@}
 
 /// The state of VK_SHIFT, VK_CONTROL or VK_MENU as the input being handled saw it:
 /// negative (high bit set) while the key is down.

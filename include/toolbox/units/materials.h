@@ -1,3 +1,5 @@
+/// \file
+/// \brief The materials catalogue: conductor and insulator materials, each a set of property values with their units, all kept as text as read from the materials file ("template/materials.skl" beside the running program).
 // The materials catalogue: conductor and insulator materials, each a set of property
 // values with their units, all kept as text as read from the materials file
 // ("template/materials.skl" beside the running program).

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Physical quantities and their units.
 // Physical quantities and their units. A main quantity has one base unit and further
 // units, each carrying two conversion expressions (to the base unit and back, "%v"
 // standing for the value). A sub-quantity has no base unit of its own: it shares the

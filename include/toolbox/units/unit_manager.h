@@ -1,3 +1,5 @@
+/// \file
+/// \brief The catalogue of physical quantities, read from and written to the unit configuration file (a private-profile file), and the conversion of values between units of one quantity through the formula plug-ins.
 // The catalogue of physical quantities, read from and written to the unit
 // configuration file (a private-profile file), and the conversion of values between
 // units of one quantity through the formula plug-ins.

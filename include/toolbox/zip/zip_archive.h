@@ -1,3 +1,5 @@
+/// \file
+/// \brief Zip archives on libzip: create one, open one to read or change it, list its entries with sizes, times and comments, extract entries to files or memory, add files and memory blocks, remove and rename entries.
 // Zip archives on libzip: create one, open one to read or change it, list its entries
 // with sizes, times and comments, extract entries to files or memory, add files and
 // memory blocks, remove and rename entries. Names are UTF-8. Extraction never writes
