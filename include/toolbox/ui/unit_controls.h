@@ -171,7 +171,7 @@ public:
     void FillCombo();
 };
 
-/// The text of unit notation with its symbols as Unicode (UTF-8): "k\Ohm\" → "kΩ".
+/// The text of unit notation with its symbols as Unicode (UTF-8): "`k\Ohm\`" → "kΩ".
 TB_EXPORT CString TBUnitNotationText(const CString& notation);
 /// Draws unit notation into rect with the context's font and colours, as DrawText
 /// with format; the height drawn (DT_CALCRECT: sets rect's size, draws nothing).

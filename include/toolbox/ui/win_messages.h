@@ -11,10 +11,15 @@
 class CDC;
 class CWnd;
 
+/// A menu handle (the CMenu object itself).
 typedef struct HMENU__* HMENU;
+/// A device context handle (the CDC object itself; CDC::FromHandle turns it back).
 typedef struct HDC__* HDC;
+/// An unsigned integer as wide as a pointer.
 typedef std::uintptr_t UINT_PTR;
+/// An unsigned integer as wide as a pointer.
 typedef std::uintptr_t DWORD_PTR;
+/// A signed integer as wide as a pointer (DoModal's result).
 typedef std::intptr_t INT_PTR;
 
 /// One message as it is dispatched: the target, the number and its two parameters.
@@ -27,10 +32,13 @@ struct MSG {
     POINT pt = {0, 0}; ///< Cursor position in screen coordinates when the message was queued.
 };
 
+/// A message's wParam from a low and a high word.
 constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) { return MAKELONG(lo, hi); }
+/// A message's lParam from a low and a high word.
 constexpr LPARAM MAKELPARAM(WORD lo, WORD hi) { return static_cast<LPARAM>(MAKELONG(lo, hi)); }
 /// Signed coordinates packed in a message parameter.
 constexpr int GET_X_LPARAM(LPARAM l) { return static_cast<std::int16_t>(LOWORD(static_cast<DWORD>(l))); }
+/// The signed y coordinate in the high word of lParam.
 constexpr int GET_Y_LPARAM(LPARAM l) { return static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(l))); }
 
 // ------------------------------------------------------------------ window messages
@@ -265,6 +273,8 @@ constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
 // ------------------------------------------------------------------ control messages
 /// wParam FALSE: changes pile up without drawing or laying out; TRUE: all at once.
 constexpr UINT WM_SETREDRAW = 0x000B;
+/// Edit control messages (the EM_ numbers of the framework); CEdit's members send them, so a subclass or parent sees every one.
+///@{
 constexpr UINT EM_GETSEL = 0x00B0;
 constexpr UINT EM_SETSEL = 0x00B1;
 constexpr UINT EM_SCROLLCARET = 0x00B7;
@@ -280,6 +290,7 @@ constexpr UINT EM_CANUNDO = 0x00C6;
 constexpr UINT EM_UNDO = 0x00C7;
 constexpr UINT EM_LINEFROMCHAR = 0x00C9;
 constexpr UINT EM_SETREADONLY = 0x00CF;
+///@}
 
 // Rich edit: character ranges, character formats and finding text.
 /// A range of characters: from cpMin up to but not including cpMax.
@@ -316,6 +327,8 @@ struct TBRANGEFORMAT {
     CHARRANGE chrg; ///< The characters to format.
     CHARFORMAT format; ///< The format to give them (dwMask says which parts).
 };
+/// Rich edit messages: extended selection (CHARRANGE), line of a character, finding text (FINDTEXT, FINDTEXTEX), character formats (CHARFORMAT) and the library's range format for syntax colouring (TBRANGEFORMAT).
+///@{
 constexpr UINT EM_EXGETSEL = WM_USER + 52;
 constexpr UINT EM_EXLINEFROMCHAR = WM_USER + 54;
 constexpr UINT EM_EXSETSEL = WM_USER + 55;
@@ -324,15 +337,25 @@ constexpr UINT EM_GETCHARFORMAT = WM_USER + 58;
 constexpr UINT EM_SETCHARFORMAT = WM_USER + 68;
 constexpr UINT EM_FINDTEXTEX = WM_USER + 79;
 constexpr UINT EM_TBSETRANGEFORMAT = WM_USER + 0x300;
+///@}
+/// Where EM_SETCHARFORMAT applies its format: the default format, the selection, or the whole text.
+///@{
 constexpr WPARAM SCF_DEFAULT = 0x0000;
 constexpr WPARAM SCF_SELECTION = 0x0001;
 constexpr WPARAM SCF_ALL = 0x0004;
+///@}
+/// CHARFORMAT::dwMask bits: which members of the format apply.
+///@{
 constexpr DWORD CFM_BOLD = 0x00000001;
 constexpr DWORD CFM_ITALIC = 0x00000002;
 constexpr DWORD CFM_COLOR = 0x40000000;
+///@}
+/// CHARFORMAT::dwEffects bits: bold, italic, the default text colour.
+///@{
 constexpr DWORD CFE_BOLD = 0x0001;
 constexpr DWORD CFE_ITALIC = 0x0002;
 constexpr DWORD CFE_AUTOCOLOR = 0x40000000;
+///@}
 /// Find flags shared by EM_FINDTEXT(EX) and the find/replace dialog.
 ///@{
 constexpr DWORD FR_DOWN = 0x00000001;
@@ -340,18 +363,26 @@ constexpr DWORD FR_WHOLEWORD = 0x00000002;
 constexpr DWORD FR_MATCHCASE = 0x00000004;
 ///@}
 
+/// Button messages (check state, pressed state, style, click).
+///@{
 constexpr UINT BM_GETCHECK = 0x00F0;
 constexpr UINT BM_SETCHECK = 0x00F1;
 constexpr UINT BM_GETSTATE = 0x00F2;
 constexpr UINT BM_SETSTATE = 0x00F3;
 constexpr UINT BM_SETSTYLE = 0x00F4;
 constexpr UINT BM_CLICK = 0x00F5;
+///@}
+/// Button check and state values (BM_GETCHECK, BM_SETCHECK, BM_GETSTATE).
+///@{
 constexpr int BST_UNCHECKED = 0;
 constexpr int BST_CHECKED = 1;
 constexpr int BST_INDETERMINATE = 2;
 constexpr int BST_PUSHED = 4;
 constexpr int BST_FOCUS = 8;
+///@}
 
+/// Combo box messages; CComboBox's members send them.
+///@{
 constexpr UINT CB_GETEDITSEL = 0x0140;
 constexpr UINT CB_LIMITTEXT = 0x0141;
 constexpr UINT CB_SETEDITSEL = 0x0142;
@@ -372,8 +403,14 @@ constexpr UINT CB_SETITEMDATA = 0x0151;
 constexpr UINT CB_GETDROPPEDCONTROLRECT = 0x0152;
 constexpr UINT CB_GETDROPPEDSTATE = 0x0157;
 constexpr UINT CB_FINDSTRINGEXACT = 0x0158;
+///@}
+/// Result of a combo box message that failed (bad index, no selection).
+///@{
 constexpr int CB_ERR = -1;
+///@}
 
+/// List box messages; CListBox's members send them.
+///@{
 constexpr UINT LB_ADDSTRING = 0x0180;
 constexpr UINT LB_INSERTSTRING = 0x0181;
 constexpr UINT LB_DELETESTRING = 0x0182;
@@ -394,7 +431,11 @@ constexpr UINT LB_SETTOPINDEX = 0x0197;
 constexpr UINT LB_GETITEMDATA = 0x0199;
 constexpr UINT LB_SETITEMDATA = 0x019A;
 constexpr UINT LB_FINDSTRINGEXACT = 0x01A2;
+///@}
+/// Result of a list box message that failed (bad index, no selection, wrong selection mode).
+///@{
 constexpr int LB_ERR = -1;
+///@}
 
 /// ------------------------------------------------------------------ notifications
 /// WM_COMMAND: wParam = MAKEWPARAM(control id, code), lParam = the control's window.
@@ -433,20 +474,29 @@ struct NMHDR {
     UINT_PTR idFrom = 0; ///< Its control id.
     UINT code = 0; ///< The notification code (LVN_..., NM_..., HDN_...).
 };
+/// Common notification codes of WM_NOTIFY (NMHDR::code): clicks, Enter, focus.
+///@{
 constexpr UINT NM_CLICK = static_cast<UINT>(-2);
 constexpr UINT NM_DBLCLK = static_cast<UINT>(-3);
 constexpr UINT NM_RETURN = static_cast<UINT>(-4);
 constexpr UINT NM_RCLICK = static_cast<UINT>(-5);
 constexpr UINT NM_SETFOCUS = static_cast<UINT>(-7);
 constexpr UINT NM_KILLFOCUS = static_cast<UINT>(-8);
+///@}
+/// List view notification codes (NMLISTVIEW, NMITEMACTIVATE, NMLVKEYDOWN follow the NMHDR).
+///@{
 constexpr UINT LVN_ITEMCHANGED = static_cast<UINT>(-101);
 constexpr UINT LVN_INSERTITEM = static_cast<UINT>(-102);
 constexpr UINT LVN_DELETEITEM = static_cast<UINT>(-103);
 constexpr UINT LVN_DELETEALLITEMS = static_cast<UINT>(-104);
 constexpr UINT LVN_COLUMNCLICK = static_cast<UINT>(-108);
 constexpr UINT LVN_KEYDOWN = static_cast<UINT>(-155);
+///@}
+/// Header notification codes (NMHEADER follows the NMHDR).
+///@{
 constexpr UINT HDN_ITEMCLICK = static_cast<UINT>(-302);
 constexpr UINT HDN_ENDTRACK = static_cast<UINT>(-307);
+///@}
 
 /// List view item states and the fields a change names.
 ///@{
@@ -589,11 +639,14 @@ constexpr UINT MB_DEFBUTTON3 = 0x200;
 constexpr UINT MB_DEFMASK = 0xF00;
 ///@}
 
+/// CFileDialog flags (OFN_): read-only box, multiple selection, path and file must exist.
+///@{
 constexpr DWORD OFN_READONLY = 0x00000001;
 constexpr DWORD OFN_ALLOWMULTISELECT = 0x00000200;
 constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 constexpr DWORD OFN_EXPLORER = 0x00080000;
+///@}
 
 // ------------------------------------------------------------------ menus
 /// Menus.
@@ -654,8 +707,11 @@ struct MINMAXINFO {
 
 /// WM_STYLECHANGED (wParam GWL_STYLE or GWL_EXSTYLE, lParam the STYLESTRUCT).
 constexpr UINT WM_STYLECHANGED = 0x007D;
+/// Which style WM_STYLECHANGED reports (its wParam).
+///@{
 constexpr WPARAM GWL_STYLE = static_cast<WPARAM>(-16);
 constexpr WPARAM GWL_EXSTYLE = static_cast<WPARAM>(-20);
+///@}
 /// The styles before and after a change.
 struct STYLESTRUCT {
     DWORD styleOld = 0;  ///< before

@@ -27,7 +27,7 @@ public:
     void SetToBaseConversion(const char* text) { m_toBase = text; }
     /// Sets the expression from the base unit.
     void SetFromBaseConversion(const char* text) { m_fromBase = text; }
-    /// The acronym, in unit notation ("k\\Ohm\\").
+    /// The acronym, in unit notation ("`k\Ohm\`").
     CString& GetUnitAcronym() { return m_acronym; }
     /// The long name.
     CString& GetUnitName() { return m_name; }
