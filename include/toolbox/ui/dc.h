@@ -47,7 +47,7 @@ constexpr int HS_CROSS = 4;
 constexpr int HS_DIAGCROSS = 5;
 ///@}
 
-/// Stock objects.
+/// Stock objects of SelectStockObject: white to black brushes, the hollow brush, white, black and null pens, the dialog font.
 ///@{
 constexpr int WHITE_BRUSH = 0;
 constexpr int LTGRAY_BRUSH = 1;
@@ -62,7 +62,7 @@ constexpr int NULL_PEN = 8;
 constexpr int DEFAULT_GUI_FONT = 17;
 ///@}
 
-/// Mapping modes.
+/// Mapping modes of SetMapMode: device pixels (MM_TEXT), metric and inch units with y up, and the isotropic and anisotropic scales of SetWindowExt and SetViewportExt.
 ///@{
 constexpr int MM_TEXT = 1;
 constexpr int MM_LOMETRIC = 2;
@@ -74,7 +74,7 @@ constexpr int MM_ISOTROPIC = 7;
 constexpr int MM_ANISOTROPIC = 8;
 ///@}
 
-/// Background modes, text alignment, polygon fill.
+/// Background modes (OPAQUE, TRANSPARENT), text alignment flags (TA_) and polygon fill modes (ALTERNATE, WINDING).
 ///@{
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
@@ -90,7 +90,7 @@ constexpr int ALTERNATE = 1;
 constexpr int WINDING = 2;
 ///@}
 
-/// DrawText flags.
+/// DrawText flags (DT_): alignment, single line, word break, clipping, ellipsis, measuring only (DT_CALCRECT).
 ///@{
 constexpr UINT DT_LEFT = 0x0;
 constexpr UINT DT_TOP = 0x0;
@@ -108,7 +108,7 @@ constexpr UINT DT_PATH_ELLIPSIS = 0x4000;
 constexpr UINT DT_END_ELLIPSIS = 0x8000;
 ///@}
 
-/// Frame controls.
+/// DrawFrameControl kinds (DFC_) and states (DFCS_): check and radio glyphs, push buttons, combo buttons.
 ///@{
 constexpr UINT DFC_BUTTON = 4;
 constexpr UINT DFC_SCROLL = 3;

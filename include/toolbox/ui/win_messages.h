@@ -42,7 +42,7 @@ constexpr int GET_X_LPARAM(LPARAM l) { return static_cast<std::int16_t>(LOWORD(s
 constexpr int GET_Y_LPARAM(LPARAM l) { return static_cast<std::int16_t>(HIWORD(static_cast<DWORD>(l))); }
 
 // ------------------------------------------------------------------ window messages
-/// Window messages.
+/// Window messages with the framework's numbers: what WindowProc and the message maps receive; wParam and lParam mean what the framework defines for each (WM_USER and WM_APP start the ranges of private messages).
 ///@{
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
@@ -107,14 +107,14 @@ constexpr UINT MK_CONTROL = 0x0008;
 constexpr UINT MK_MBUTTON = 0x0010;
 ///@}
 
-/// WM_SIZE kinds.
+/// WM_SIZE kinds (its wParam): restored, minimised, maximised.
 ///@{
 constexpr UINT SIZE_RESTORED = 0;
 constexpr UINT SIZE_MINIMIZED = 1;
 constexpr UINT SIZE_MAXIMIZED = 2;
 ///@}
 
-/// Virtual-key codes.
+/// Virtual-key codes: wParam of WM_KEYDOWN and WM_KEYUP.
 ///@{
 constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_TAB = 0x09;
@@ -163,7 +163,7 @@ constexpr UINT DLGC_BUTTON = 0x2000;
 ///@}
 
 // ------------------------------------------------------------------ window styles
-/// Window styles.
+/// Window styles (WS_), extended styles (WS_EX_) and dialog styles (DS_) of templates and Create calls.
 ///@{
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
 constexpr DWORD WS_POPUP = 0x80000000;
@@ -188,7 +188,7 @@ constexpr DWORD DS_SETFONT = 0x00000040;
 constexpr DWORD DS_CENTER = 0x00000800;
 ///@}
 
-/// Edit styles.
+/// Edit styles (ES_): alignment, multi-line, password, scrolling, read-only, digits only.
 ///@{
 constexpr DWORD ES_LEFT = 0x0000;
 constexpr DWORD ES_CENTER = 0x0001;
@@ -202,7 +202,7 @@ constexpr DWORD ES_WANTRETURN = 0x1000;
 constexpr DWORD ES_NUMBER = 0x2000;
 ///@}
 
-/// Button styles.
+/// Button styles (BS_): push, default push, check boxes, radio buttons, group box, owner-drawn, bitmap.
 ///@{
 constexpr DWORD BS_PUSHBUTTON = 0x0;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
@@ -219,7 +219,7 @@ constexpr DWORD BS_BITMAP = 0x80;
 constexpr DWORD BS_NOTIFY = 0x4000;
 ///@}
 
-/// Static styles.
+/// Static styles (SS_): alignment, frames, notification of clicks.
 ///@{
 constexpr DWORD SS_LEFT = 0x00;
 constexpr DWORD SS_CENTER = 0x01;
@@ -236,7 +236,7 @@ constexpr DWORD SS_CENTERIMAGE = 0x200;
 constexpr DWORD SS_SUNKEN = 0x1000;
 ///@}
 
-/// Combo box styles.
+/// Combo box styles (CBS_): simple, drop-down, drop-down list, sorted, owner-drawn.
 ///@{
 constexpr DWORD CBS_SIMPLE = 0x1;
 constexpr DWORD CBS_DROPDOWN = 0x2;
@@ -247,7 +247,7 @@ constexpr DWORD CBS_SORT = 0x100;
 constexpr DWORD CBS_HASSTRINGS = 0x200;
 ///@}
 
-/// List box styles.
+/// List box styles (LBS_): notification, sorting, single, multiple and extended selection, owner-drawn.
 ///@{
 constexpr DWORD LBS_NOTIFY = 0x1;
 constexpr DWORD LBS_SORT = 0x2;
@@ -258,7 +258,7 @@ constexpr DWORD LBS_EXTENDEDSEL = 0x800;
 constexpr DWORD LBS_STANDARD = 0x00A00003;
 ///@}
 
-/// List view styles.
+/// List view styles (LVS_, LVS_EX_): report view, single selection, owner-drawn rows, full-row select, grid lines.
 ///@{
 constexpr DWORD LVS_REPORT = 0x0001;
 constexpr DWORD LVS_SINGLESEL = 0x0004;
@@ -581,7 +581,7 @@ struct NMHEADER {
 };
 
 // ------------------------------------------------------------------ owner drawing
-/// Owner drawing.
+/// Owner drawing: control types (ODT_), drawing actions (ODA_) and item states (ODS_) of DRAWITEMSTRUCT.
 ///@{
 constexpr UINT ODT_MENU = 1;
 constexpr UINT ODT_LISTBOX = 2;
@@ -613,7 +613,7 @@ struct DRAWITEMSTRUCT {
 };
 
 // ------------------------------------------------------------------ results and boxes
-/// Results and boxes.
+/// Dialog results (IDOK ...) and message box buttons, icons and default buttons (MB_).
 ///@{
 constexpr int IDABORT = 3;
 constexpr int IDRETRY = 4;
@@ -649,7 +649,7 @@ constexpr DWORD OFN_EXPLORER = 0x00080000;
 ///@}
 
 // ------------------------------------------------------------------ menus
-/// Menus.
+/// Menu item flags (MF_) and TrackPopupMenu flags (TPM_).
 ///@{
 constexpr UINT MF_STRING = 0x0000;
 constexpr UINT MF_ENABLED = 0x0000;
@@ -671,7 +671,7 @@ constexpr UINT TPM_RETURNCMD = 0x0100;
 ///@}
 
 // ------------------------------------------------------------------ frames and system commands
-/// Frames and system commands.
+/// Frame and system messages (minimum and maximum size, icons, hit tests, idle updates) and system commands (SC_).
 ///@{
 constexpr UINT WM_GETMINMAXINFO = 0x0024;
 constexpr UINT WM_SETICON = 0x0080;
