@@ -310,6 +310,7 @@ TB_EXPORT short GetKeyState(int vk);
 
 /// Free forms of the message calls, for handles without a C++ object at hand.
 TB_EXPORT LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+/// Queues message for the window hwnd; FALSE for a null or dead handle.
 TB_EXPORT BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ------------------------------------------------------------------ message maps
@@ -322,6 +323,7 @@ TB_EXPORT BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 // Each entry's handler is called through a small function made inside the class's
 // own scope, so handlers may be protected or private.
 
+/// Declares the message map of a class (inside its body; leaves the members after it private).
 #define DECLARE_MESSAGE_MAP()                         \
 protected:                                            \
     static const AFX_MSGMAP* GetThisMessageMap();     \
@@ -329,12 +331,14 @@ protected:                                            \
                                                       \
 private:
 
+/// Starts the message map of theClass, whose unhandled messages go to baseClass's map.
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
         using ThisClass [[maybe_unused]] = theClass; /* unused by an empty map */     \
         using TheBaseClass = baseClass;                                               \
         static const AFX_MSGMAP_ENTRY entries[] = {
+/// Ends a message map begun with BEGIN_MESSAGE_MAP.
 #define END_MESSAGE_MAP()                                                      \
     { 0, 0, 0, 0, nullptr }                                                    \
     }                                                                          \
@@ -343,7 +347,9 @@ private:
     return &map;                                                               \
     }
 
+/// Inside an entry: the target as the class whose map it is.
 #define TB_THIS(t) static_cast<ThisClass*>(t)
+/// Inside an entry: the function that calls a handler with the message's wParam (w) and lParam (l).
 #define TB_THUNK(body)                                 \
     [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT { \
         (void)t;                                       \
@@ -394,34 +400,56 @@ private:
     }                                                                                           \
     ,
 
+/// void fn() for a button click (BN_CLICKED) of control id.
 #define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
+/// void fn() for a button double click (BN_DOUBLECLICKED) of control id.
 #define ON_BN_DOUBLECLICKED(id, fn) ON_CONTROL(BN_DOUBLECLICKED, id, fn)
+/// void fn() when the text of edit id changed (EN_CHANGE).
 #define ON_EN_CHANGE(id, fn) ON_CONTROL(EN_CHANGE, id, fn)
+/// void fn() when edit id is about to show changed text (EN_UPDATE).
 #define ON_EN_UPDATE(id, fn) ON_CONTROL(EN_UPDATE, id, fn)
+/// void fn() when edit id got the focus (EN_SETFOCUS).
 #define ON_EN_SETFOCUS(id, fn) ON_CONTROL(EN_SETFOCUS, id, fn)
+/// void fn() when edit id lost the focus (EN_KILLFOCUS).
 #define ON_EN_KILLFOCUS(id, fn) ON_CONTROL(EN_KILLFOCUS, id, fn)
+/// void fn() when the selection of combo id changed (CBN_SELCHANGE).
 #define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
+/// void fn() when the edit field of combo id changed (CBN_EDITCHANGE).
 #define ON_CBN_EDITCHANGE(id, fn) ON_CONTROL(CBN_EDITCHANGE, id, fn)
+/// void fn() when the list of combo id drops down (CBN_DROPDOWN).
 #define ON_CBN_DROPDOWN(id, fn) ON_CONTROL(CBN_DROPDOWN, id, fn)
+/// void fn() when the list of combo id closes (CBN_CLOSEUP).
 #define ON_CBN_CLOSEUP(id, fn) ON_CONTROL(CBN_CLOSEUP, id, fn)
+/// void fn() when combo id lost the focus (CBN_KILLFOCUS).
 #define ON_CBN_KILLFOCUS(id, fn) ON_CONTROL(CBN_KILLFOCUS, id, fn)
+/// void fn() when the selection of list box id changed (LBN_SELCHANGE).
 #define ON_LBN_SELCHANGE(id, fn) ON_CONTROL(LBN_SELCHANGE, id, fn)
+/// void fn() for a double click in list box id (LBN_DBLCLK).
 #define ON_LBN_DBLCLK(id, fn) ON_CONTROL(LBN_DBLCLK, id, fn)
+/// void fn() for a click on static id with SS_NOTIFY (STN_CLICKED).
 #define ON_STN_CLICKED(id, fn) ON_CONTROL(STN_CLICKED, id, fn)
 
 // Standard window messages with their handlers' framework signatures.
+/// An entry calling fn(UINT flags, CPoint point) for a mouse message (MK_ flags, client coordinates).
 #define TB_ON_MOUSE(message, fn)                                                                                \
     {                                                                                                           \
         message, 0, 0, 0,                                                                                       \
             TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w), CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l))); return 0;) \
     }                                                                                                           \
     ,
+/// void OnLButtonDown(UINT flags, CPoint point).
 #define ON_WM_LBUTTONDOWN() TB_ON_MOUSE(WM_LBUTTONDOWN, OnLButtonDown)
+/// void OnLButtonUp(UINT flags, CPoint point).
 #define ON_WM_LBUTTONUP() TB_ON_MOUSE(WM_LBUTTONUP, OnLButtonUp)
+/// void OnLButtonDblClk(UINT flags, CPoint point).
 #define ON_WM_LBUTTONDBLCLK() TB_ON_MOUSE(WM_LBUTTONDBLCLK, OnLButtonDblClk)
+/// void OnRButtonDown(UINT flags, CPoint point).
 #define ON_WM_RBUTTONDOWN() TB_ON_MOUSE(WM_RBUTTONDOWN, OnRButtonDown)
+/// void OnRButtonUp(UINT flags, CPoint point).
 #define ON_WM_RBUTTONUP() TB_ON_MOUSE(WM_RBUTTONUP, OnRButtonUp)
+/// void OnMouseMove(UINT flags, CPoint point).
 #define ON_WM_MOUSEMOVE() TB_ON_MOUSE(WM_MOUSEMOVE, OnMouseMove)
+/// An entry calling fn(UINT key, UINT repeat, UINT flags) for a key message (VK_ code or character, repeat count, scan code and flags).
 #define TB_ON_KEY(message, fn)                                                                  \
     {                                                                                           \
         message, 0, 0, 0,                                                                       \
@@ -430,19 +458,26 @@ private:
                      return 0;)                                                                 \
     }                                                                                           \
     ,
+/// void OnKeyDown(UINT key, UINT repeat, UINT flags).
 #define ON_WM_KEYDOWN() TB_ON_KEY(WM_KEYDOWN, OnKeyDown)
+/// void OnKeyUp(UINT key, UINT repeat, UINT flags).
 #define ON_WM_KEYUP() TB_ON_KEY(WM_KEYUP, OnKeyUp)
+/// void OnChar(UINT ch, UINT repeat, UINT flags).
 #define ON_WM_CHAR() TB_ON_KEY(WM_CHAR, OnChar)
+/// void OnSysKeyDown(UINT key, UINT repeat, UINT flags) (keys with Alt).
 #define ON_WM_SYSKEYDOWN() TB_ON_KEY(WM_SYSKEYDOWN, OnSysKeyDown)
+/// void OnSetFocus(CWnd* old): the window got the focus from old (may be null).
 #define ON_WM_SETFOCUS()                                                                                               \
     { WM_SETFOCUS, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;) } \
     ,
+/// void OnKillFocus(CWnd* next): the window loses the focus to next (may be null).
 #define ON_WM_KILLFOCUS()                                                                             \
     {                                                                                                 \
         WM_KILLFOCUS, 0, 0, 0,                                                                        \
             TB_THUNK(TB_THIS(t)->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;) \
     }                                                                                                 \
     ,
+/// void OnSize(UINT kind, int cx, int cy): new client size (SIZE_ kind).
 #define ON_WM_SIZE()                                                                                               \
     {                                                                                                              \
         WM_SIZE, 0, 0, 0,                                                                                          \
@@ -450,21 +485,27 @@ private:
                      return 0;)                                                                                    \
     }                                                                                                              \
     ,
+/// void OnPaint(): paint with a CPaintDC.
 #define ON_WM_PAINT()                                                 \
     { WM_PAINT, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnPaint(); return 0;) } \
     ,
+/// int OnCreate(void* createStruct): the window was made; return 0 to go on, -1 to fail.
 #define ON_WM_CREATE()                                                                         \
     { WM_CREATE, 0, 0, 0, TB_THUNK(return TB_THIS(t)->OnCreate(reinterpret_cast<void*>(l));) } \
     ,
+/// void OnDestroy(): the window is being destroyed.
 #define ON_WM_DESTROY()                                                   \
     { WM_DESTROY, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnDestroy(); return 0;) } \
     ,
+/// void OnClose(): the user asked to close the window.
 #define ON_WM_CLOSE()                                                 \
     { WM_CLOSE, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnClose(); return 0;) } \
     ,
+/// void OnTimer(UINT_PTR id): timer id (SetTimer) elapsed.
 #define ON_WM_TIMER()                                                                         \
     { WM_TIMER, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnTimer(static_cast<UINT_PTR>(w)); return 0;) } \
     ,
+/// void OnContextMenu(CWnd* wnd, CPoint point): right click or the menu key; point in screen coordinates (-1, -1 from the keyboard).
 #define ON_WM_CONTEXTMENU()                                                                 \
     {                                                                                       \
         WM_CONTEXTMENU, 0, 0, 0,                                                            \
@@ -473,15 +514,18 @@ private:
                      return 0;)                                                             \
     }                                                                                       \
     ,
+/// UINT OnGetDlgCode(): which keys the control wants inside a dialog (DLGC_).
 #define ON_WM_GETDLGCODE()                                                                         \
     { WM_GETDLGCODE, 0, 0, 0, TB_THUNK(return static_cast<LRESULT>(TB_THIS(t)->OnGetDlgCode());) } \
     ,
+/// void OnDrawItem(int id, DRAWITEMSTRUCT* item): draw an owner-drawn item of control id.
 #define ON_WM_DRAWITEM()                                                                                              \
     {                                                                                                                 \
         WM_DRAWITEM, 0, 0, 0,                                                                                         \
             TB_THUNK(TB_THIS(t)->OnDrawItem(static_cast<int>(w), reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;) \
     }                                                                                                                 \
     ,
+/// void OnInitMenuPopup(CMenu* menu, UINT index, BOOL systemMenu): a popup menu is about to open.
 #define ON_WM_INITMENUPOPUP()                                                                       \
     {                                                                                               \
         WM_INITMENUPOPUP, 0, 0, 0,                                                                  \
