@@ -44,10 +44,12 @@ enum : short {
 };
 
 /// Field attributes.
+///@{
 constexpr long dbFixedField = 0x0001;
 constexpr long dbVariableField = 0x0002;
 constexpr long dbAutoIncrField = 0x0010;
 constexpr long dbUpdatableField = 0x0020;
+///@}
 
 /// Table attribute of the database's own system tables.
 constexpr long dbSystemObject = static_cast<long>(0x80000002L);
@@ -56,16 +58,20 @@ constexpr long dbSystemObject = static_cast<long>(0x80000002L);
 constexpr int dbOpenTable = 1;
 
 /// Database format options of CDaoDatabase::Create.
+///@{
 constexpr int dbVersion30 = 0x20;
 constexpr int dbVersion40 = 0x40;
+///@}
 
 /// Collation and code page of a new database ("general" sort order).
 #define dbLangGeneral ";LANGID=0x0409;CP=1252;COUNTRY=0"
 
 /// Information levels of the Get...Info members; every level fills every field here.
+///@{
 constexpr DWORD AFX_DAO_PRIMARY_INFO = 0x0001;
 constexpr DWORD AFX_DAO_SECONDARY_INFO = 0x0002;
 constexpr DWORD AFX_DAO_ALL_INFO = 0x0003;
+///@}
 
 /// Failure codes of the table layer (GetLastErrorCode).
 enum TBDaoError : int {

@@ -12,8 +12,10 @@
 #include <vector>
 
 /// Dialog template ids of the window layer.
+///@{
 constexpr UINT IDD_TEXT_IMPORT = 4305;
 constexpr UINT IDD_EXPORT_SEPARATOR = 4307;
+///@}
 
 /// The Import dialog (caption "Import"): separators, decimal symbol, start line and
 /// merge flag for reading delimited text, with previews of the file.

@@ -203,22 +203,38 @@ private:
 
 inline const char* tb_detail::FormatArg(const CString& s) { return s.GetString(); }
 
+/// The concatenation of a and b.
 TB_EXPORT CString operator+(const CString& a, const CString& b);
+/// The concatenation of a and the text b (null: a).
 TB_EXPORT CString operator+(const CString& a, const char* b);
+/// The concatenation of the text a (null: empty) and b.
 TB_EXPORT CString operator+(const char* a, const CString& b);
+/// a followed by the byte b.
 TB_EXPORT CString operator+(const CString& a, char b);
+/// The byte a followed by b.
 TB_EXPORT CString operator+(char a, const CString& b);
 
+/// True when both hold the same bytes.
 inline bool operator==(const CString& a, const CString& b) { return a.str() == b.str(); }
+/// True when a holds the bytes of the text b (null compares as empty).
 inline bool operator==(const CString& a, const char* b) { return a.Compare(b) == 0; }
+/// True when b holds the bytes of the text a (null compares as empty).
 inline bool operator==(const char* a, const CString& b) { return b.Compare(a) == 0; }
+/// True when the bytes differ.
 inline bool operator!=(const CString& a, const CString& b) { return !(a == b); }
+/// True when the bytes differ.
 inline bool operator!=(const CString& a, const char* b) { return !(a == b); }
+/// True when the bytes differ.
 inline bool operator!=(const char* a, const CString& b) { return !(a == b); }
+/// Byte-wise order (as strcmp).
 inline bool operator<(const CString& a, const CString& b) { return a.str() < b.str(); }
+/// Byte-wise order (as strcmp).
 inline bool operator<(const CString& a, const char* b) { return a.Compare(b) < 0; }
+/// Byte-wise order (as strcmp).
 inline bool operator>(const CString& a, const CString& b) { return b < a; }
+/// Byte-wise order (as strcmp).
 inline bool operator<=(const CString& a, const CString& b) { return !(b < a); }
+/// Byte-wise order (as strcmp).
 inline bool operator>=(const CString& a, const CString& b) { return !(a < b); }
 
 namespace std {

@@ -12,41 +12,41 @@
 #if defined(_WIN32)
 #define TB_EXPORT __declspec(dllexport)
 #else
-#define TB_EXPORT __attribute__((visibility("default")))
+#define TB_EXPORT __attribute__((visibility("default"))) ///< Marks a name exported from the library's shared objects.
 #endif
 
-typedef int BOOL;
-typedef unsigned char BYTE;
-typedef std::uint16_t WORD;
-typedef std::uint32_t DWORD;
-typedef unsigned int UINT;
-typedef std::intptr_t LPARAM;
-typedef std::uintptr_t WPARAM;
-typedef std::intptr_t LRESULT;
-typedef const char* LPCTSTR;
-typedef const char* LPCSTR;
-typedef char* LPTSTR;
-typedef char TCHAR;
-typedef DWORD COLORREF;
+typedef int BOOL; ///< The framework's boolean: 0 false, anything else true (TRUE is 1).
+typedef unsigned char BYTE; ///< An unsigned 8-bit value.
+typedef std::uint16_t WORD; ///< An unsigned 16-bit value.
+typedef std::uint32_t DWORD; ///< An unsigned 32-bit value.
+typedef unsigned int UINT; ///< An unsigned int.
+typedef std::intptr_t LPARAM; ///< A message's second parameter (signed, pointer-wide).
+typedef std::uintptr_t WPARAM; ///< A message's first parameter (unsigned, pointer-wide).
+typedef std::intptr_t LRESULT; ///< A message's result (signed, pointer-wide).
+typedef const char* LPCTSTR; ///< A read-only zero-terminated text (UTF-8).
+typedef const char* LPCSTR; ///< A read-only zero-terminated text (UTF-8).
+typedef char* LPTSTR; ///< A writable zero-terminated text buffer (UTF-8).
+typedef char TCHAR; ///< One byte of text.
+typedef DWORD COLORREF; ///< A colour 0x00BBGGRR (see RGB).
 
 #ifndef TRUE
-#define TRUE 1
+#define TRUE 1 ///< BOOL true.
 #endif
 #ifndef FALSE
-#define FALSE 0
+#define FALSE 0 ///< BOOL false.
 #endif
 
 /// Colour value 0x00BBGGRR.
 constexpr COLORREF RGB(int r, int g, int b) {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); } ///< The red part of a colour.
+constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); } ///< The green part of a colour.
+constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); } ///< The blue part of a colour.
 
-constexpr WORD LOWORD(DWORD v) { return static_cast<WORD>(v & 0xFFFF); }
-constexpr WORD HIWORD(DWORD v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16); }
+constexpr WORD LOWORD(DWORD v) { return static_cast<WORD>(v & 0xFFFF); } ///< The low 16 bits of v.
+constexpr WORD HIWORD(DWORD v) { return static_cast<WORD>((v >> 16) & 0xFFFF); } ///< The high 16 bits of v.
+constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16); } ///< lo in the low and hi in the high 16 bits.
 
 /// A point in logical or device units.
 struct POINT {
@@ -236,7 +236,7 @@ struct LOGBRUSH {
 };
 
 // Opaque handles of the framework: windows, modules and keys of the settings trees.
-typedef struct HWND__* HWND;
-typedef struct HINSTANCE__* HINSTANCE;
-typedef HINSTANCE HMODULE;
-typedef struct HKEY__* HKEY;
+typedef struct HWND__* HWND; ///< A window: the widget of a CWnd (CWnd::FromHandle turns it back).
+typedef struct HINSTANCE__* HINSTANCE; ///< A loaded module (shared library).
+typedef HINSTANCE HMODULE; ///< A loaded shared library (dlopen handle).
+typedef struct HKEY__* HKEY; ///< A key of a settings tree (the per-user store or the classes key tree).

@@ -97,6 +97,7 @@ struct sTabColorRichEdit {
     int column;  ///< expanded column where the tab's spaces begin
     int width;   ///< spaces that stand for the tab, 1 to 4
 };
+/// True when column and width are equal.
 inline bool operator==(const sTabColorRichEdit& a, const sTabColorRichEdit& b) {
     return a.column == b.column && a.width == b.width;
 }
@@ -107,6 +108,7 @@ struct sColorDscrColorRichEdit {
     int last;        ///< last expanded column (inclusive)
     COLORREF color;  ///< 0x00BBGGRR
 };
+/// True when the columns and the colour are equal.
 inline bool operator==(const sColorDscrColorRichEdit& a, const sColorDscrColorRichEdit& b) {
     return a.first == b.first && a.last == b.last && a.color == b.color;
 }

@@ -251,6 +251,7 @@ typedef struct HICON__* HICON;
 /// (0xFFFFFFFF: the colour of the top-left pixel); those pixels are black and fully
 /// transparent in the icon's image. Null when the bitmap holds no image.
 TB_EXPORT HICON TBBitmapToIcon(CDC* dc, CBitmap* bitmap, COLORREF transparent);
+/// Destroys an icon made by TBBitmapToIcon; FALSE for null.
 TB_EXPORT BOOL DestroyIcon(HICON icon);
 /// The icon's image (premultiplied ARGB); null for a null icon.
 TB_EXPORT const QImage* TBGetIconImage(HICON icon);

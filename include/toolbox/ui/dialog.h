@@ -198,10 +198,15 @@ public:
     /// The dialog's control id; null (and the exchange failed) when the dialog has no such control.
     CWnd* PrepareCtrl(int id);
 };
+/// Text of control id to value (saving) or value to the control.
 TB_EXPORT void DDX_Text(CDataExchange* dx, int id, CString& value);
+/// An integer through control id; saving rejects text that is no whole number in the int range (message box, focus on the control, the exchange fails).
 TB_EXPORT void DDX_Text(CDataExchange* dx, int id, int& value);
+/// The check state (BST_) of button id.
 TB_EXPORT void DDX_Check(CDataExchange* dx, int id, int& value);
+/// The selected index of combo id (-1: none).
 TB_EXPORT void DDX_CBIndex(CDataExchange* dx, int id, int& index);
+/// Makes control the permanent object of the dialog's control id (once; nothing when control already has a window).
 TB_EXPORT void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 /// A double through an edit as an engineering number ("4.7k"): shown with 15
 /// significant digits, read back with its prefix; never fails (text without a number is 0).
@@ -210,6 +215,7 @@ TB_EXPORT void DDX_TBDouble(CDataExchange* dx, int id, double& value);
 /// A message box with the MB_ buttons, icon and default button; returns the ID of the
 /// button pressed (IDCANCEL when closed).
 TB_EXPORT int AfxMessageBox(LPCTSTR text, UINT type = MB_OK, UINT helpId = 0);
+/// A message box owned by owner (null: the active window) with caption (null: the application's name) and the MB_ type; returns the ID of the button pressed.
 TB_EXPORT int TBMessageBox(CWnd* owner, LPCTSTR text, LPCTSTR caption, UINT type);
 
 /// The file open and save dialogs with the framework's filter strings

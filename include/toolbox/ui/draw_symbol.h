@@ -23,9 +23,11 @@
 class CTBDrawSymbol;
 
 /// Load statuses of an element line.
+///@{
 constexpr WORD TBSYM_OK = 0;
 constexpr WORD TBSYM_BAD_VALUE = 0xA002;
 constexpr WORD TBSYM_MISSING_FIELD = 0xA003;
+///@}
 
 /// One element of a symbol: a line of the symbol text.
 class TB_EXPORT CTBDrawSymbolSym : public CObject {

@@ -356,4 +356,5 @@ struct TB_EXPORT TBClickStart {
     CPoint point; ///< Client coordinates of the click in the list.
     BOOL active = FALSE; ///< TRUE only while the editor the click opens is being opened.
 };
+/// The process-wide record of the click that opened the current in-place editor.
 TB_EXPORT TBClickStart& TBGetClickStart();

@@ -30,15 +30,15 @@
 
 class CFileDialog;
 
-constexpr UINT TBWM_EDITOR_CHANGED = 0x7EB;
-constexpr UINT TBWM_EDITOR_FINISH = 0x7ED;
-constexpr UINT TBWM_EDITOR_CANCEL = 0x7EE;
-constexpr UINT TBWM_EDITOR_NEXT = 0x7EF;
-constexpr UINT TBWM_EDITOR_BACK = 0x7F0;
-constexpr UINT TBWM_EDITOR_UP = 0x7F1;
-constexpr UINT TBWM_EDITOR_DOWN = 0x7F2;
-constexpr UINT TBWM_EDITOR_RESET = 0x7F3;
-constexpr UINT TBWM_EDITOR_BUTTONDOWN = 0x851;
+constexpr UINT TBWM_EDITOR_CHANGED = 0x7EB; ///< Editor to parent: the value changed; wParam the editor object.
+constexpr UINT TBWM_EDITOR_FINISH = 0x7ED; ///< Editor to parent: the editor lost the focus; wParam the editor object, lParam the window getting it.
+constexpr UINT TBWM_EDITOR_CANCEL = 0x7EE; ///< Editor to parent: Escape; wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_NEXT = 0x7EF; ///< Editor to parent: Tab; wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_BACK = 0x7F0; ///< Editor to parent: Shift+Tab; wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_UP = 0x7F1; ///< Editor to parent: move to the cell above (the grid takes it like the other moves; the library's editors do not send it); wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_DOWN = 0x7F2; ///< Editor to parent: Enter; wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_RESET = 0x7F3; ///< Parent to combo editor: put back the edit field's text.
+constexpr UINT TBWM_EDITOR_BUTTONDOWN = 0x851; ///< Parent to editor: the mouse went down at lParam (x low, y high word, parent client coordinates).
 
 /// Single- or multi-line edit in place.
 class TB_EXPORT CTBOwnEdit : public CEdit {

@@ -18,11 +18,13 @@
 class CUnit;
 class CCreateContext;
 
-constexpr UINT TBWM_UNIT_SELECTED = WM_USER + 1014;
+constexpr UINT TBWM_UNIT_SELECTED = WM_USER + 1014; ///< Unit edit to parent (posted): the user picked a unit of "Transform"; wParam the edit's control id, lParam the CUnit*.
 
 /// First and last command ids of the units in the "Transform" submenu.
+///@{
 constexpr UINT TB_UNIT_COMMAND_FIRST = 40000;
 constexpr UINT TB_UNIT_COMMAND_LAST = 40100;
+///@}
 
 /// Edit whose context menu offers the units of a quantity ("Transform").
 class TB_EXPORT CTBUnitEdit : public CEdit {

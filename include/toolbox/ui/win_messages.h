@@ -685,13 +685,17 @@ constexpr UINT SC_CLOSE = 0xF060;
 constexpr UINT SC_MOUSEMENU = 0xF090;
 constexpr UINT SC_KEYMENU = 0xF100;
 constexpr UINT SC_DEFAULT = 0xF160;
+///@}
 /// Hit-test results of WM_NCHITTEST.
+///@{
 constexpr LRESULT HTNOWHERE = 0;
 constexpr LRESULT HTCLIENT = 1;
 constexpr LRESULT HTCAPTION = 2;
 constexpr LRESULT HTSYSMENU = 3;
 constexpr LRESULT HTBOTTOMRIGHT = 17;
+///@}
 /// Z-order insertion markers carried by messages (SetWindowPos's hWndInsertAfter).
+///@{
 constexpr LPARAM HWND_TOPMOST_MARKER = -1;
 constexpr LPARAM HWND_NOTOPMOST_MARKER = -2;
 ///@}

@@ -14,7 +14,7 @@
 
 #include <vector>
 
-typedef struct HICON__* HICON;
+typedef struct HICON__* HICON; ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
 
 /// Anchor flags of a registered control (combine them).
 enum : WORD {
@@ -57,8 +57,10 @@ TB_EXPORT CRect TBLayoutControlRect(const SControl_Info& info, CSize initialClie
 /// HWND_TOPMOST_MARKER or HWND_NOTOPMOST_MARKER.
 constexpr UINT WM_TB_SETZORDER = 0x7E8;
 /// Icon resources of the pin: pinned and not pinned.
+///@{
 constexpr UINT IDI_TB_PINNED = 4490;
 constexpr UINT IDI_TB_UNPINNED = 4491;
+///@}
 
 /// The resizing, remembering and pinning behaviour of one window.
 class TB_EXPORT CTBWindowLayout {

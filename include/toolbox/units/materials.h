@@ -15,8 +15,10 @@
 class CTBMaterialManager;
 
 /// Number of conductor and insulator properties.
+///@{
 constexpr int kConductorProperties = 6;
 constexpr int kInsulatorProperties = 4;
+///@}
 
 /// One material. The values and units are public data.
 class TB_EXPORT CTBMaterial : public CObject {

@@ -12,8 +12,8 @@
 #include <ctime>
 #include <vector>
 
-typedef DWORD ZIP_INDEX_TYPE;
-typedef unsigned long long ZIP_SIZE_TYPE;
+typedef DWORD ZIP_INDEX_TYPE; ///< Index of an archive entry.
+typedef unsigned long long ZIP_SIZE_TYPE; ///< A size in bytes.
 /// What FindFile returns when no entry has the name.
 constexpr ZIP_INDEX_TYPE ZIP_FILE_INDEX_NOT_FOUND = 0xFFFFFFFFu;
 
