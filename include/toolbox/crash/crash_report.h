@@ -15,21 +15,21 @@
 /// the parameters (for an access violation: word 0 is 0 for a read and 1 for a write,
 /// word 1 the inaccessible address).
 struct EXCEPTION_RECORD {
-    DWORD ExceptionCode = 0; ///< TB_EXCEPTION_ code of the fault.
-    DWORD ExceptionFlags = 0; ///< 0: the fault could be continued (always 0 for signals).
-    EXCEPTION_RECORD* ExceptionRecord = nullptr; ///< A chained record; null.
-    void* ExceptionAddress = nullptr; ///< Address of the faulting instruction.
-    DWORD NumberParameters = 0; ///< Number of valid words in ExceptionInformation.
-    std::uintptr_t ExceptionInformation[15] = {}; ///< Parameters of the fault (see above).
+    DWORD ExceptionCode = 0;  ///< TB_EXCEPTION_ code of the fault.
+    DWORD ExceptionFlags = 0;  ///< 0: the fault could be continued (always 0 for signals).
+    EXCEPTION_RECORD* ExceptionRecord = nullptr;  ///< A chained record; null.
+    void* ExceptionAddress = nullptr;  ///< Address of the faulting instruction.
+    DWORD NumberParameters = 0;  ///< Number of valid words in ExceptionInformation.
+    std::uintptr_t ExceptionInformation[15] = {};  ///< Parameters of the fault (see above).
 };
 
 /// The exception record together with the signal that raised it and the machine
 /// context of the faulting thread (a ucontext_t*; may be null).
 struct EXCEPTION_POINTERS {
-    EXCEPTION_RECORD* ExceptionRecord = nullptr; ///< The fault.
-    void* ContextRecord = nullptr; ///< The faulting thread's ucontext_t*; may be null.
-    int Signal = 0; ///< The signal number (SIGSEGV, SIGFPE...).
-    int SignalCode = 0; ///< The signal's si_code.
+    EXCEPTION_RECORD* ExceptionRecord = nullptr;  ///< The fault.
+    void* ContextRecord = nullptr;  ///< The faulting thread's ucontext_t*; may be null.
+    int Signal = 0;  ///< The signal number (SIGSEGV, SIGFPE...).
+    int SignalCode = 0;  ///< The signal's si_code.
 };
 
 /// The classic exception codes the report names.

@@ -96,31 +96,31 @@ enum TBDaoError : int {
 /// Describes one table of a database (CDaoDatabase::GetTableDefInfo).
 struct TB_EXPORT CDaoTableDefInfo {
     CString m_strName;  ///< table name; a worksheet's name carries a trailing "$"
-    BOOL m_bUpdatable = TRUE; ///< False for tables that cannot be changed.
+    BOOL m_bUpdatable = TRUE;  ///< False for tables that cannot be changed.
     long m_lAttributes = 0;  ///< dbSystemObject for the engine's own tables
-    CString m_strSrcTableName; ///< Source table of a linked table (none here: empty).
-    CString m_strConnect; ///< Connect string of a linked table (none here: empty).
-    CString m_strValidationRule; ///< Validation rule of the table (kept, not enforced).
-    CString m_strValidationText; ///< Text shown when the validation rule fails (kept, not enforced).
-    long m_lRecordCount = 0; ///< Number of records.
+    CString m_strSrcTableName;  ///< Source table of a linked table (none here: empty).
+    CString m_strConnect;  ///< Connect string of a linked table (none here: empty).
+    CString m_strValidationRule;  ///< Validation rule of the table (kept, not enforced).
+    CString m_strValidationText;  ///< Text shown when the validation rule fails (kept, not enforced).
+    long m_lRecordCount = 0;  ///< Number of records.
 };
 
 /// Describes one field of a table (CDaoTableDef::GetFieldInfo).
 struct TB_EXPORT CDaoFieldInfo {
-    CString m_strName; ///< Field name.
+    CString m_strName;  ///< Field name.
     short m_nType = 0;             ///< dbDouble, dbText...
     long m_lSize = 0;              ///< bytes of a number, characters of a text
     long m_lAttributes = 0;        ///< dbVariableField | dbUpdatableField...
     short m_nOrdinalPosition = 0;  ///< 0-based position in the table
-    BOOL m_bRequired = FALSE; ///< True when the field must have a value.
-    BOOL m_bAllowZeroLength = TRUE; ///< True when a text field may hold the empty text.
-    long m_lCollatingOrder = 0; ///< Collating order of text comparisons.
-    CString m_strForeignName; ///< Name of the field in a foreign table (linked tables only).
-    CString m_strSourceField; ///< Field of the source table (linked tables only).
-    CString m_strSourceTable; ///< Source table (linked tables only).
-    CString m_strValidationRule; ///< Validation rule of the field (kept, not enforced).
-    CString m_strValidationText; ///< Text shown when the validation rule fails (kept, not enforced).
-    CString m_strDefaultValue; ///< Default value, as text.
+    BOOL m_bRequired = FALSE;  ///< True when the field must have a value.
+    BOOL m_bAllowZeroLength = TRUE;  ///< True when a text field may hold the empty text.
+    long m_lCollatingOrder = 0;  ///< Collating order of text comparisons.
+    CString m_strForeignName;  ///< Name of the field in a foreign table (linked tables only).
+    CString m_strSourceField;  ///< Field of the source table (linked tables only).
+    CString m_strSourceTable;  ///< Source table (linked tables only).
+    CString m_strValidationRule;  ///< Validation rule of the field (kept, not enforced).
+    CString m_strValidationText;  ///< Text shown when the validation rule fails (kept, not enforced).
+    CString m_strDefaultValue;  ///< Default value, as text.
 };
 
 class CDaoTableDef;

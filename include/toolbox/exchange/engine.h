@@ -348,8 +348,8 @@ public:
     CString FileName;                ///< file of the last ReadInfoFile or WriteFile
     CExImPortChannelTable Channels;  ///< the channel objects, owned by the engine
     CStringArray Warnings;           ///< collected warning texts
-    CString LastError; ///< The error text of the last failure (GetLastError).
-    int LastErrorNumber = TB_EXCHANGE_NO_ERROR; ///< The error class of the last failure (GetLastErrorNumber).
+    CString LastError;  ///< The error text of the last failure (GetLastError).
+    int LastErrorNumber = TB_EXCHANGE_NO_ERROR;  ///< The error class of the last failure (GetLastErrorNumber).
     int FileKind = -1;              ///< TB_KIND_*: dispatch key of ReadDataFile
     CString Separator;              ///< column separator characters of delimited text
     CString Decimal;                ///< decimal symbol of delimited text
@@ -369,20 +369,20 @@ public:
     int Typ = 'A';                  ///< characteristic value encoding: 'A', '4' or '8'
     int Sep = ';';                  ///< characteristic separator character
     // COMTRADE configuration values.
-    CArray<double, double> PrefixFactors; ///< Unit prefix factor of each analog channel (k 1e3, m 1e-3...).
-    CArray<double, double> Multipliers; ///< Multiplier a of each analog channel (value = a * sample + b).
-    CArray<double, double> Offsets; ///< Offset b of each analog channel.
-    CArray<double, double> PrimaryRatios; ///< Primary transformer ratio of each analog channel.
-    CArray<double, double> SecondaryRatios; ///< Secondary transformer ratio of each analog channel.
-    CArray<int, int> PsFlags; ///< Per analog channel: 0 samples are primary values ('P'), 1 secondary ('S'), -1 unknown.
-    CArray<int, int> DigitalNormalStates; ///< Normal state (0 or 1) of each status channel.
-    CArray<double, double> SampleRates; ///< Sample rate of each rate section, in Hz.
-    CArray<int, int> EndSamples; ///< Last sample number of each rate section.
-    int AsciiData = 1; ///< 1: the .dat part is ASCII, 0: binary.
-    double TimeMultiplier = 1.0; ///< Multiplier of the time stamps (timemult).
-    int AnalogCount = 0; ///< Number of analog channels of the record.
-    int ConfigChannelCount = 0; ///< Number of channels the configuration lists.
-    CArray<int, int> DerivedSources; ///< For each derived channel (after the configured ones): the analog channel it is computed from through the transformer ratio.
+    CArray<double, double> PrefixFactors;  ///< Unit prefix factor of each analog channel (k 1e3, m 1e-3...).
+    CArray<double, double> Multipliers;  ///< Multiplier a of each analog channel (value = a * sample + b).
+    CArray<double, double> Offsets;  ///< Offset b of each analog channel.
+    CArray<double, double> PrimaryRatios;  ///< Primary transformer ratio of each analog channel.
+    CArray<double, double> SecondaryRatios;  ///< Secondary transformer ratio of each analog channel.
+    CArray<int, int> PsFlags;  ///< Per analog channel: 0 samples are primary values ('P'), 1 secondary ('S'), -1 unknown.
+    CArray<int, int> DigitalNormalStates;  ///< Normal state (0 or 1) of each status channel.
+    CArray<double, double> SampleRates;  ///< Sample rate of each rate section, in Hz.
+    CArray<int, int> EndSamples;  ///< Last sample number of each rate section.
+    int AsciiData = 1;  ///< 1: the .dat part is ASCII, 0: binary.
+    double TimeMultiplier = 1.0;  ///< Multiplier of the time stamps (timemult).
+    int AnalogCount = 0;  ///< Number of analog channels of the record.
+    int ConfigChannelCount = 0;  ///< Number of channels the configuration lists.
+    CArray<int, int> DerivedSources;  ///< For each derived channel (after the configured ones): the analog channel it is computed from through the transformer ratio.
     int ComtradeSampleType = 0;        ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
     int ComtradeRevision = 1999;       ///< revision year of the configuration read
     long long ComtradeDataOffset = 0;  ///< where the samples begin (non-zero in a combined .cff)

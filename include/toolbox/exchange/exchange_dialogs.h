@@ -37,15 +37,15 @@ public:
     void LoadDecimal(const char* decimal);
 
     // The controls' values; a window reads and writes them, as may a test.
-    bool Semicolon = true; ///< "Semicolon" box.
-    bool Tab = false; ///< "Tab" box.
-    bool Comma = false; ///< "Comma" box.
-    bool Space = false; ///< "Space" box.
-    bool Other = false; ///< "Other" box.
-    CString OtherSeparators; ///< Text of the "Other" separator edit: every character is a separator.
+    bool Semicolon = true;  ///< "Semicolon" box.
+    bool Tab = false;  ///< "Tab" box.
+    bool Comma = false;  ///< "Comma" box.
+    bool Space = false;  ///< "Space" box.
+    bool Other = false;  ///< "Other" box.
+    CString OtherSeparators;  ///< Text of the "Other" separator edit: every character is a separator.
     bool MergeSeparators = false;  ///< "Handle a sequence of separators like one character."
-    int DecimalIndex = DecimalPoint; ///< DecimalPoint, DecimalComma or DecimalOther.
-    CString OtherDecimal; ///< Text of the "Other" decimal edit.
+    int DecimalIndex = DecimalPoint;  ///< DecimalPoint, DecimalComma or DecimalOther.
+    CString OtherDecimal;  ///< Text of the "Other" decimal edit.
     int StartLine = 1;  ///< "Begin import at line"
 
     /// The "Other" separator edit is enabled only while Other is ticked.

@@ -11,8 +11,8 @@
 
 /// Header of a recorder file: samples (line 1) and their spacing in seconds (line 2).
 struct TB_EXPORT CRecorderFileHeader {
-    int samples = 0; ///< Number of samples (line 1).
-    double spacing = 0.0; ///< Time between two samples in seconds (line 2).
+    int samples = 0;  ///< Number of samples (line 1).
+    double spacing = 0.0;  ///< Time between two samples in seconds (line 2).
 };
 
 /// Reads the first two lines of path. 1: a recorder header; 2: the file exists but

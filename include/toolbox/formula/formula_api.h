@@ -62,10 +62,10 @@ public:
 
     // The fields below belong to the plug-ins.
     unsigned m_magic = 0;  ///< kFormelHelperMagic while the helper is alive.
-    BOOL m_isAssignment = 0; ///< 1 when the formula is one assignment.
-    int m_kind = FORMEL_KIND_NONE; ///< One of the FORMEL_KIND_ values.
-    CString m_assignedName; ///< The variable assigned to; empty without an assignment.
-    CString m_lastError; ///< The messages of the last failed scan, one per line.
+    BOOL m_isAssignment = 0;  ///< 1 when the formula is one assignment.
+    int m_kind = FORMEL_KIND_NONE;  ///< One of the FORMEL_KIND_ values.
+    CString m_assignedName;  ///< The variable assigned to; empty without an assignment.
+    CString m_lastError;  ///< The messages of the last failed scan, one per line.
     void* m_program = nullptr;  ///< The scanned formula in reverse Polish form; owned by the plug-ins.
 };
 

@@ -23,9 +23,9 @@ enum ENUM_CXIMAGE_FORMATS {
 
 /// One colour of a palette or one pixel, in the byte order of a bitmap's colour table.
 struct RGBQUAD {
-    BYTE rgbBlue; ///< Blue.
-    BYTE rgbGreen; ///< Green.
-    BYTE rgbRed; ///< Red.
+    BYTE rgbBlue;  ///< Blue.
+    BYTE rgbGreen;  ///< Green.
+    BYTE rgbRed;  ///< Red.
     BYTE rgbReserved;  ///< 0 in colour tables; alpha in GetPixelColor when the image has alpha
 };
 
@@ -41,7 +41,7 @@ public:
     /// The largest image accepted: width × height at most this many pixels, and each side
     /// at most kMaxSide, so untrusted headers cannot ask for unbounded memory.
     static constexpr uint32_t kMaxPixels = 1u << 26;
-    static constexpr uint32_t kMaxSide = 1u << 16; ///< The longest side accepted, in pixels.
+    static constexpr uint32_t kMaxSide = 1u << 16;  ///< The longest side accepted, in pixels.
 
     /// An empty image (IsValid false) of the given format.
     explicit CxImage(DWORD imageType = CXIMAGE_FORMAT_UNKNOWN);
@@ -179,7 +179,7 @@ public:
     void SetNumFrames(long count) { m_numFrames = count; }
 
 protected:
-    DWORD m_type = CXIMAGE_FORMAT_UNKNOWN; ///< The format the image was loaded from or created for.
+    DWORD m_type = CXIMAGE_FORMAT_UNKNOWN;  ///< The format the image was loaded from or created for.
 
 private:
     DWORD m_width = 0;

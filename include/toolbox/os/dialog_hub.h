@@ -50,11 +50,11 @@ public:
 
 /// A file dialog request: Open (forReading) or Save As.
 struct TB_EXPORT CFileDialogRequest {
-    bool forReading = true; ///< True for an Open dialog, false for Save As.
+    bool forReading = true;  ///< True for an Open dialog, false for Save As.
     CString defaultExtension;  ///< as the caller gives it, for example "*.csv"
     CString filter;            ///< "Text|*.txt|..." pairs as in the library's filter lists
-    CString initialName; ///< The file name the dialog starts with.
-    DWORD flags = 0; ///< OFN_ flags.
+    CString initialName;  ///< The file name the dialog starts with.
+    DWORD flags = 0;  ///< OFN_ flags.
 };
 
 /// What the hub does; the default implementation is headless.

@@ -28,7 +28,7 @@
 class TB_EXPORT CPrivateEntry {
 public:
     int m_modified = 0;  ///< set by every write through the interface, never cleared
-    CString m_value; ///< The value, trimmed.
+    CString m_value;  ///< The value, trimmed.
 };
 
 /// One section: key -> entry, 100 buckets, owning.
@@ -40,7 +40,7 @@ public:
     CPrivateSection& operator=(const CPrivateSection&) = delete;
     /// Deletes every entry.
     void RemoveAll();
-    CMap<CString, const char*, CPrivateEntry*, CPrivateEntry*> m_entries; ///< Key -> entry; the section owns the entries.
+    CMap<CString, const char*, CPrivateEntry*, CPrivateEntry*> m_entries;  ///< Key -> entry; the section owns the entries.
 };
 
 /// One cached file: section name -> section, 100 buckets, owning.
@@ -55,7 +55,7 @@ public:
     /// Modification time of the disk file at the last load, in nanoseconds since the
     /// epoch; 0 for a file that entered the cache through a write.
     long long m_loadTime = 0;
-    CMap<CString, const char*, CPrivateSection*, CPrivateSection*> m_sections; ///< Section name -> section; the file owns the sections.
+    CMap<CString, const char*, CPrivateSection*, CPrivateSection*> m_sections;  ///< Section name -> section; the file owns the sections.
 };
 
 /// The cache: file name -> cached file, 100 buckets, owning. The library keeps one

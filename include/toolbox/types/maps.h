@@ -13,7 +13,7 @@
 #include <type_traits>
 
 struct __POSITION {};
-typedef __POSITION* POSITION; ///< A position while walking a CMap (GetStartPosition, GetNextAssoc); null after the last entry.
+typedef __POSITION* POSITION;  ///< A position while walking a CMap (GetStartPosition, GetNextAssoc); null after the last entry.
 
 /// The framework's string hash: h = h * 33 + c over the bytes c of the key, modulo
 /// 2^32, each byte taken as a signed char (bytes from 0x80 subtract), as the
@@ -26,13 +26,13 @@ inline UINT HashKey(const char* key) {
     }
     return hash;
 }
-inline UINT HashKey(const CString& key) { return HashKey(key.GetString()); } ///< The string hash of the key's text.
+inline UINT HashKey(const CString& key) { return HashKey(key.GetString()); }  ///< The string hash of the key's text.
 /// Integer and pointer keys: the value shifted right by four bits.
 template <class T>
 inline typename std::enable_if<std::is_integral<T>::value, UINT>::type HashKey(T key) {
     return static_cast<UINT>(static_cast<std::uintptr_t>(key) >> 4);
 }
-inline UINT HashKey(void* key) { return static_cast<UINT>(reinterpret_cast<std::uintptr_t>(key) >> 4); } ///< Pointer keys: the address shifted right by four bits.
+inline UINT HashKey(void* key) { return static_cast<UINT>(reinterpret_cast<std::uintptr_t>(key) >> 4); }  ///< Pointer keys: the address shifted right by four bits.
 
 /// A hash map with the framework's hash and iteration order (buckets ascending, newest
 /// first inside a bucket), which catalogue and profile files are written in.

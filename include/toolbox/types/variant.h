@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-typedef unsigned short VARTYPE; ///< Which member of a COleVariant holds the value (VARENUM).
+typedef unsigned short VARTYPE;  ///< Which member of a COleVariant holds the value (VARENUM).
 
 /// The variant types the table exchange uses.
 enum VARENUM : VARTYPE {
@@ -27,9 +27,9 @@ enum VARENUM : VARTYPE {
     VT_UI1 = 17,
 };
 
-typedef short VARIANT_BOOL; ///< A variant boolean: VARIANT_TRUE (-1) or VARIANT_FALSE (0).
-constexpr VARIANT_BOOL VARIANT_TRUE = -1; ///< True in a variant boolean.
-constexpr VARIANT_BOOL VARIANT_FALSE = 0; ///< False in a variant boolean.
+typedef short VARIANT_BOOL;  ///< A variant boolean: VARIANT_TRUE (-1) or VARIANT_FALSE (0).
+constexpr VARIANT_BOOL VARIANT_TRUE = -1;  ///< True in a variant boolean.
+constexpr VARIANT_BOOL VARIANT_FALSE = 0;  ///< False in a variant boolean.
 
 /// Currency: a 64-bit integer of ten-thousandths.
 struct CY {

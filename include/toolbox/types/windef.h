@@ -12,58 +12,58 @@
 #if defined(_WIN32)
 #define TB_EXPORT __declspec(dllexport)
 #else
-#define TB_EXPORT __attribute__((visibility("default"))) ///< Marks a name exported from the library's shared objects.
+#define TB_EXPORT __attribute__((visibility("default")))  ///< Marks a name exported from the library's shared objects.
 #endif
 
-typedef int BOOL; ///< The framework's boolean: 0 false, anything else true (TRUE is 1).
-typedef unsigned char BYTE; ///< An unsigned 8-bit value.
-typedef std::uint16_t WORD; ///< An unsigned 16-bit value.
-typedef std::uint32_t DWORD; ///< An unsigned 32-bit value.
-typedef unsigned int UINT; ///< An unsigned int.
-typedef std::intptr_t LPARAM; ///< A message's second parameter (signed, pointer-wide).
-typedef std::uintptr_t WPARAM; ///< A message's first parameter (unsigned, pointer-wide).
-typedef std::intptr_t LRESULT; ///< A message's result (signed, pointer-wide).
-typedef const char* LPCTSTR; ///< A read-only zero-terminated text (UTF-8).
-typedef const char* LPCSTR; ///< A read-only zero-terminated text (UTF-8).
-typedef char* LPTSTR; ///< A writable zero-terminated text buffer (UTF-8).
-typedef char TCHAR; ///< One byte of text.
-typedef DWORD COLORREF; ///< A colour 0x00BBGGRR (see RGB).
+typedef int BOOL;  ///< The framework's boolean: 0 false, anything else true (TRUE is 1).
+typedef unsigned char BYTE;  ///< An unsigned 8-bit value.
+typedef std::uint16_t WORD;  ///< An unsigned 16-bit value.
+typedef std::uint32_t DWORD;  ///< An unsigned 32-bit value.
+typedef unsigned int UINT;  ///< An unsigned int.
+typedef std::intptr_t LPARAM;  ///< A message's second parameter (signed, pointer-wide).
+typedef std::uintptr_t WPARAM;  ///< A message's first parameter (unsigned, pointer-wide).
+typedef std::intptr_t LRESULT;  ///< A message's result (signed, pointer-wide).
+typedef const char* LPCTSTR;  ///< A read-only zero-terminated text (UTF-8).
+typedef const char* LPCSTR;  ///< A read-only zero-terminated text (UTF-8).
+typedef char* LPTSTR;  ///< A writable zero-terminated text buffer (UTF-8).
+typedef char TCHAR;  ///< One byte of text.
+typedef DWORD COLORREF;  ///< A colour 0x00BBGGRR (see RGB).
 
 #ifndef TRUE
-#define TRUE 1 ///< BOOL true.
+#define TRUE 1  ///< BOOL true.
 #endif
 #ifndef FALSE
-#define FALSE 0 ///< BOOL false.
+#define FALSE 0  ///< BOOL false.
 #endif
 
 /// Colour value 0x00BBGGRR.
 constexpr COLORREF RGB(int r, int g, int b) {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); } ///< The red part of a colour.
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); } ///< The green part of a colour.
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); } ///< The blue part of a colour.
+constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }  ///< The red part of a colour.
+constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }  ///< The green part of a colour.
+constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }  ///< The blue part of a colour.
 
-constexpr WORD LOWORD(DWORD v) { return static_cast<WORD>(v & 0xFFFF); } ///< The low 16 bits of v.
-constexpr WORD HIWORD(DWORD v) { return static_cast<WORD>((v >> 16) & 0xFFFF); } ///< The high 16 bits of v.
-constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16); } ///< lo in the low and hi in the high 16 bits.
+constexpr WORD LOWORD(DWORD v) { return static_cast<WORD>(v & 0xFFFF); }  ///< The low 16 bits of v.
+constexpr WORD HIWORD(DWORD v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }  ///< The high 16 bits of v.
+constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16); }  ///< lo in the low and hi in the high 16 bits.
 
 /// A point in logical or device units.
 struct POINT {
-    long x; ///< Horizontal coordinate, growing to the right.
-    long y; ///< Vertical coordinate, growing downwards.
+    long x;  ///< Horizontal coordinate, growing to the right.
+    long y;  ///< Vertical coordinate, growing downwards.
 };
 /// A width and a height.
 struct SIZE {
-    long cx; ///< Width.
-    long cy; ///< Height.
+    long cx;  ///< Width.
+    long cy;  ///< Height.
 };
 /// A rectangle by its left, top, right and bottom edges.
 struct RECT {
-    long left; ///< Left edge (inside).
-    long top; ///< Top edge (inside).
-    long right; ///< Right edge (outside: the first column not covered).
-    long bottom; ///< Bottom edge (outside: the first row not covered).
+    long left;  ///< Left edge (inside).
+    long top;  ///< Top edge (inside).
+    long right;  ///< Right edge (outside: the first column not covered).
+    long bottom;  ///< Bottom edge (outside: the first row not covered).
 };
 
 /// A point with arithmetic.
@@ -205,38 +205,38 @@ public:
 
 /// Font description; the face name holds up to 31 bytes and a terminating zero.
 struct LOGFONT {
-    long lfHeight = 0; ///< Character height in logical units; negative gives the character height without internal leading, 0 a default.
-    long lfWidth = 0; ///< Average character width; 0 picks it from the height.
-    long lfEscapement = 0; ///< Angle of the text line in tenths of a degree, counter-clockwise.
-    long lfOrientation = 0; ///< Angle of each character in tenths of a degree.
-    long lfWeight = 0; ///< Weight from 0 (default) to 1000; FW_NORMAL 400, FW_BOLD 700.
-    BYTE lfItalic = 0; ///< Non-zero for italic.
-    BYTE lfUnderline = 0; ///< Non-zero for underlined.
-    BYTE lfStrikeOut = 0; ///< Non-zero for struck out.
-    BYTE lfCharSet = 0; ///< Character set; kept for files and templates, text is UTF-8 anyway.
-    BYTE lfOutPrecision = 0; ///< Output precision; kept for files, not used for matching.
-    BYTE lfClipPrecision = 0; ///< Clipping precision; kept for files, not used for matching.
-    BYTE lfQuality = 0; ///< Output quality; kept for files, not used for matching.
-    BYTE lfPitchAndFamily = 0; ///< Pitch in the low bits, family in the high bits.
-    char lfFaceName[32] = {}; ///< Typeface name, zero-terminated UTF-8; empty picks the default face.
+    long lfHeight = 0;  ///< Character height in logical units; negative gives the character height without internal leading, 0 a default.
+    long lfWidth = 0;  ///< Average character width; 0 picks it from the height.
+    long lfEscapement = 0;  ///< Angle of the text line in tenths of a degree, counter-clockwise.
+    long lfOrientation = 0;  ///< Angle of each character in tenths of a degree.
+    long lfWeight = 0;  ///< Weight from 0 (default) to 1000; FW_NORMAL 400, FW_BOLD 700.
+    BYTE lfItalic = 0;  ///< Non-zero for italic.
+    BYTE lfUnderline = 0;  ///< Non-zero for underlined.
+    BYTE lfStrikeOut = 0;  ///< Non-zero for struck out.
+    BYTE lfCharSet = 0;  ///< Character set; kept for files and templates, text is UTF-8 anyway.
+    BYTE lfOutPrecision = 0;  ///< Output precision; kept for files, not used for matching.
+    BYTE lfClipPrecision = 0;  ///< Clipping precision; kept for files, not used for matching.
+    BYTE lfQuality = 0;  ///< Output quality; kept for files, not used for matching.
+    BYTE lfPitchAndFamily = 0;  ///< Pitch in the low bits, family in the high bits.
+    char lfFaceName[32] = {};  ///< Typeface name, zero-terminated UTF-8; empty picks the default face.
 };
 
 /// A pen description: style, width and colour.
 struct LOGPEN {
-    UINT lopnStyle = 0; ///< PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT or PS_NULL.
-    POINT lopnWidth = {0, 0}; ///< Width in logical units in x (y is ignored); 0 draws one pixel.
-    COLORREF lopnColor = 0; ///< Pen colour.
+    UINT lopnStyle = 0;  ///< PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT or PS_NULL.
+    POINT lopnWidth = {0, 0};  ///< Width in logical units in x (y is ignored); 0 draws one pixel.
+    COLORREF lopnColor = 0;  ///< Pen colour.
 };
 
 /// A brush description: style, colour and hatch.
 struct LOGBRUSH {
-    UINT lbStyle = 0; ///< BS_SOLID, BS_NULL or BS_HATCHED.
-    COLORREF lbColor = 0; ///< Brush colour.
-    std::uintptr_t lbHatch = 0; ///< Hatch style (HS_...) of a hatched brush.
+    UINT lbStyle = 0;  ///< BS_SOLID, BS_NULL or BS_HATCHED.
+    COLORREF lbColor = 0;  ///< Brush colour.
+    std::uintptr_t lbHatch = 0;  ///< Hatch style (HS_...) of a hatched brush.
 };
 
 // Opaque handles of the framework: windows, modules and keys of the settings trees.
-typedef struct HWND__* HWND; ///< A window: the widget of a CWnd (CWnd::FromHandle turns it back).
-typedef struct HINSTANCE__* HINSTANCE; ///< A loaded module (shared library).
-typedef HINSTANCE HMODULE; ///< A loaded shared library (dlopen handle).
-typedef struct HKEY__* HKEY; ///< A key of a settings tree (the per-user store or the classes key tree).
+typedef struct HWND__* HWND;  ///< A window: the widget of a CWnd (CWnd::FromHandle turns it back).
+typedef struct HINSTANCE__* HINSTANCE;  ///< A loaded module (shared library).
+typedef HINSTANCE HMODULE;  ///< A loaded shared library (dlopen handle).
+typedef struct HKEY__* HKEY;  ///< A key of a settings tree (the per-user store or the classes key tree).

@@ -14,9 +14,9 @@ constexpr UINT TBWM_COLORPOPUP_CLOSEUP = WM_USER + 2102;
 /// A colour picker popup: a grid of 8 by 5 colours below a cell or button. The owner receives TBWM_COLORPOPUP_SELENDOK for a choice and TBWM_COLORPOPUP_CLOSEUP when it closes.
 class TB_EXPORT CTBColorPopup : public CWnd {
 public:
-    static constexpr int kColumns = 8; ///< Columns of the grid.
-    static constexpr int kRows = 5; ///< Rows of the grid.
-    static constexpr int kCell = 18; ///< Size of one cell in pixels.
+    static constexpr int kColumns = 8;  ///< Columns of the grid.
+    static constexpr int kRows = 5;  ///< Rows of the grid.
+    static constexpr int kCell = 18;  ///< Size of one cell in pixels.
 
     CTBColorPopup();
     ~CTBColorPopup() override;

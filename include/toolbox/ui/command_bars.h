@@ -21,7 +21,7 @@ class CDC;
 class CMenu;
 class CTBCommandBar;
 class CTBCommandBars;
-typedef struct HICON__* HICON; ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
+typedef struct HICON__* HICON;  ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
 
 /// How a control is drawn in the bars' frame: the state a button face shows.
 enum class TBBarFrameState { Normal, Hot, Pressed, Checked, HotChecked };

@@ -20,10 +20,10 @@ struct ACCEL {
     WORD key;    ///< virtual-key code
     WORD cmd;    ///< the command sent with WM_COMMAND
 };
-constexpr BYTE FVIRTKEY = 0x01; ///< ACCEL::fVirt: key is a virtual-key code.
-constexpr BYTE FSHIFT = 0x04; ///< ACCEL::fVirt: with Shift.
-constexpr BYTE FCONTROL = 0x08; ///< ACCEL::fVirt: with Control.
-constexpr BYTE FALT = 0x10; ///< ACCEL::fVirt: with Alt.
+constexpr BYTE FVIRTKEY = 0x01;  ///< ACCEL::fVirt: key is a virtual-key code.
+constexpr BYTE FSHIFT = 0x04;  ///< ACCEL::fVirt: with Shift.
+constexpr BYTE FCONTROL = 0x08;  ///< ACCEL::fVirt: with Control.
+constexpr BYTE FALT = 0x10;  ///< ACCEL::fVirt: with Alt.
 
 /// A resizable dialog with command bars along its top edge, idle updates for its
 /// controls and bars, and an accelerator table.

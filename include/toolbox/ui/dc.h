@@ -258,14 +258,14 @@ TB_EXPORT const QImage* TBGetIconImage(HICON icon);
 
 /// The font metrics a context reports.
 struct TEXTMETRIC {
-    long tmHeight = 0; ///< Character height (ascent + descent) in pixels.
-    long tmAscent = 0; ///< Height above the base line.
-    long tmDescent = 0; ///< Depth below the base line.
-    long tmInternalLeading = 0; ///< Leading inside tmHeight (accents).
-    long tmExternalLeading = 0; ///< Extra space the font suggests between lines.
-    long tmAveCharWidth = 0; ///< Average character width.
-    long tmMaxCharWidth = 0; ///< Widest character.
-    long tmWeight = 0; ///< Weight (400 normal, 700 bold).
+    long tmHeight = 0;  ///< Character height (ascent + descent) in pixels.
+    long tmAscent = 0;  ///< Height above the base line.
+    long tmDescent = 0;  ///< Depth below the base line.
+    long tmInternalLeading = 0;  ///< Leading inside tmHeight (accents).
+    long tmExternalLeading = 0;  ///< Extra space the font suggests between lines.
+    long tmAveCharWidth = 0;  ///< Average character width.
+    long tmMaxCharWidth = 0;  ///< Widest character.
+    long tmWeight = 0;  ///< Weight (400 normal, 700 bold).
 };
 
 /// One drawing call: what a recording context keeps and a metafile plays back.
@@ -310,9 +310,9 @@ struct TB_EXPORT CDrawRecord {
         DrawText,
         DrawImage
     };
-    Op op; ///< The call.
-    std::vector<long> args; ///< Its integer arguments in the order of the member's parameters (points flattened as x, y pairs).
-    CString text; ///< Its text argument (TextOut, DrawText), empty otherwise.
+    Op op;  ///< The call.
+    std::vector<long> args;  ///< Its integer arguments in the order of the member's parameters (points flattened as x, y pairs).
+    CString text;  ///< Its text argument (TextOut, DrawText), empty otherwise.
     /// The call as text, e.g. "LineTo(10,20)" or "TextOut(5,5,\"Hi\")".
     CString ToString() const;
 };
@@ -579,7 +579,7 @@ private:
 /// A recorded picture: the records of a metafile context, played into any context.
 class TB_EXPORT CMetaFile {
 public:
-    std::vector<CDrawRecord> records; ///< The drawing calls in the order they were made.
+    std::vector<CDrawRecord> records;  ///< The drawing calls in the order they were made.
     /// Plays the records into dc with its current state saved and restored around them.
     BOOL Play(CDC* dc) const;
 };

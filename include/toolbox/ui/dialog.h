@@ -15,8 +15,8 @@ class CFont;
 /// One control of a dialog template; the rectangle is in dialog units.
 struct CDialogItemTemplate {
     const char* className;  ///< "BUTTON", "EDIT", "STATIC", "COMBOBOX", "LISTBOX", "SysListView32", ...
-    UINT id; ///< Control id (IDOK, IDCANCEL or the dialog's own).
-    const char* text; ///< The control's text or caption (UTF-8); may be null.
+    UINT id;  ///< Control id (IDOK, IDCANCEL or the dialog's own).
+    const char* text;  ///< The control's text or caption (UTF-8); may be null.
     DWORD style;  ///< WS_CHILD | WS_VISIBLE are added when the control is made
     /// Position and size in dialog units.
     ///@{
@@ -26,16 +26,16 @@ struct CDialogItemTemplate {
 
 /// A dialog template: caption, style, size in dialog units, font and controls.
 struct CDialogTemplate {
-    UINT id; ///< The template's id (the number hosts pass to CDialog).
-    const char* caption; ///< Title bar text (UTF-8).
-    DWORD style; ///< WS_ and DS_ style bits of the dialog window.
+    UINT id;  ///< The template's id (the number hosts pass to CDialog).
+    const char* caption;  ///< Title bar text (UTF-8).
+    DWORD style;  ///< WS_ and DS_ style bits of the dialog window.
     /// Size of the client area in dialog units.
     ///@{
     short cx, cy;
     ///@}
     const char* fontFace;  ///< "MS Shell Dlg" style names are mapped to the desktop's sans font
-    int pointSize; ///< Point size of the dialog font.
-    std::vector<CDialogItemTemplate> items; ///< The controls in creation (and tab) order.
+    int pointSize;  ///< Point size of the dialog font.
+    std::vector<CDialogItemTemplate> items;  ///< The controls in creation (and tab) order.
 };
 
 /// The library's dialog templates by id; null for an unknown id.
@@ -100,8 +100,8 @@ protected:
     static const AFX_MSGMAP* GetThisMessageMap();
     /// The map of the object's class.
     const AFX_MSGMAP* GetMessageMap() const override;
-    UINT m_templateId = 0; ///< The template id the dialog was made from.
-    CWnd* m_pParentWnd = nullptr; ///< The owner given to the constructor or Create.
+    UINT m_templateId = 0;  ///< The template id the dialog was made from.
+    CWnd* m_pParentWnd = nullptr;  ///< The owner given to the constructor or Create.
 
 private:
     LRESULT HandleInitDialogMessage(WPARAM, LPARAM);
@@ -125,13 +125,13 @@ constexpr DWORD FR_DIALOGTERM = 0x00000040;
 
 /// The find/replace dialog's request: what to find, what to put in, and the action (Flags).
 struct FINDREPLACE {
-    DWORD lStructSize = sizeof(FINDREPLACE); ///< Size of the structure, set by the constructor.
-    HWND hwndOwner = nullptr; ///< The window that receives the FINDMSGSTRING message.
+    DWORD lStructSize = sizeof(FINDREPLACE);  ///< Size of the structure, set by the constructor.
+    HWND hwndOwner = nullptr;  ///< The window that receives the FINDMSGSTRING message.
     DWORD Flags = 0;  ///< one FR_ action and the FR_DOWN, FR_MATCHCASE, FR_WHOLEWORD options
-    LPTSTR lpstrFindWhat = nullptr; ///< The text to find; owned by the dialog.
-    LPTSTR lpstrReplaceWith = nullptr; ///< The replacement text; owned by the dialog.
-    WORD wFindWhatLen = 0; ///< Size of the find buffer.
-    WORD wReplaceWithLen = 0; ///< Size of the replacement buffer.
+    LPTSTR lpstrFindWhat = nullptr;  ///< The text to find; owned by the dialog.
+    LPTSTR lpstrReplaceWith = nullptr;  ///< The replacement text; owned by the dialog.
+    WORD wFindWhatLen = 0;  ///< Size of the find buffer.
+    WORD wReplaceWithLen = 0;  ///< Size of the replacement buffer.
     LPARAM lCustData = 0;  ///< the dialog object (GetNotifier)
 };
 
@@ -166,7 +166,7 @@ public:
     /// The dialog's layout (find only or find and replace), for the gallery.
     static const CDialogTemplate& GetTemplate(BOOL findDialogOnly);
 
-    FINDREPLACE m_fr; ///< The request the owner's message handler reads (lParam points here).
+    FINDREPLACE m_fr;  ///< The request the owner's message handler reads (lParam points here).
 
 protected:
     /// Fills the fields and options from Create's arguments.
@@ -191,8 +191,8 @@ class TB_EXPORT CDataExchange {
 public:
     /// An exchange for dialog: saveAndValidate TRUE reads the controls into members, FALSE fills the controls.
     CDataExchange(CDialog* dialog, BOOL saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
-    CDialog* m_pDlgWnd; ///< The dialog whose controls are exchanged.
-    BOOL m_bSaveAndValidate; ///< TRUE: controls to members; FALSE: members to controls.
+    CDialog* m_pDlgWnd;  ///< The dialog whose controls are exchanged.
+    BOOL m_bSaveAndValidate;  ///< TRUE: controls to members; FALSE: members to controls.
     /// Set when a value did not validate; UpdateData then fails.
     BOOL m_bFailed = FALSE;
     /// The dialog's control id; null (and the exchange failed) when the dialog has no such control.
@@ -242,7 +242,7 @@ public:
     void SetFileName(LPCTSTR name) { m_fileName = name ? name : ""; }
     /// The folder the dialog starts in (empty: the file name's folder or the current one).
     CString m_initialDir;
-    CString m_title; ///< Title of the dialog (empty: the desktop's default title).
+    CString m_title;  ///< Title of the dialog (empty: the desktop's default title).
 
 private:
     BOOL m_open;

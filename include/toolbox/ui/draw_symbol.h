@@ -44,8 +44,8 @@ public:
     char GetKind() const { return m_kind; }
 
 protected:
-    CTBDrawSymbol* m_owner = nullptr; ///< The symbol the element belongs to (not owned).
-    char m_kind = 0; ///< The letter that started the element's line.
+    CTBDrawSymbol* m_owner = nullptr;  ///< The symbol the element belongs to (not owned).
+    char m_kind = 0;  ///< The letter that started the element's line.
 };
 
 /// A: arc, I: filled pie; an ellipse when start and end are the same point.
@@ -55,7 +55,7 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Moves the box and both end points.
     void Offset(int dx, int dy) override;
-    CRect m_box; ///< The box of the ellipse the arc lies on (symbol units, y up).
+    CRect m_box;  ///< The box of the ellipse the arc lies on (symbol units, y up).
     /// The points whose rays from the centre start and end the arc (counter-clockwise); equal points: a whole ellipse.
     ///@{
     CPoint m_start, m_end;
@@ -69,7 +69,7 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Moves every point.
     void Offset(int dx, int dy) override;
-    std::vector<POINT> m_points; ///< The points (symbol units, y up).
+    std::vector<POINT> m_points;  ///< The points (symbol units, y up).
 };
 
 /// E: an active area with a number, a flag and a text for the host; draws nothing.
@@ -79,10 +79,10 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Moves the area.
     void Offset(int dx, int dy) override { m_area.OffsetRect(dx, dy); }
-    CRect m_area; ///< The active area (symbol units, y up).
-    DWORD m_number = 0; ///< The host's number of the area.
-    BYTE m_flag = 0; ///< The host's flag of the area.
-    CString m_text; ///< The host's text of the area.
+    CRect m_area;  ///< The active area (symbol units, y up).
+    DWORD m_number = 0;  ///< The host's number of the area.
+    BYTE m_flag = 0;  ///< The host's flag of the area.
+    CString m_text;  ///< The host's text of the area.
 };
 
 /// F: selects a font made of a logical font's fields, or (bare) the starting font.
@@ -92,8 +92,8 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Fonts have no position: does nothing.
     void Offset(int, int) override {}
-    bool m_bare = true; ///< True for a bare F line: select the font the context held when drawing began.
-    LOGFONT m_font; ///< The font's fields, height in symbol units.
+    bool m_bare = true;  ///< True for a bare F line: select the font the context held when drawing began.
+    LOGFONT m_font;  ///< The font's fields, height in symbol units.
 };
 
 /// H (kind 1), O (kind 2), Q (kind 0): a place the host fills with a text; draws nothing.
@@ -103,9 +103,9 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Moves the anchor.
     void Offset(int dx, int dy) override { m_anchor.Offset(dx, dy); }
-    int m_refKind = 0; ///< 1 for H, 2 for O, 0 for Q.
-    CPoint m_anchor; ///< Where the host's text goes (symbol units, y up).
-    int m_number = 0; ///< The host's number of the text (H and O lines).
+    int m_refKind = 0;  ///< 1 for H, 2 for O, 0 for Q.
+    CPoint m_anchor;  ///< Where the host's text goes (symbol units, y up).
+    int m_number = 0;  ///< The host's number of the text (H and O lines).
 };
 
 /// M: level 0 makes what follows visible, level n what follows visible when bit n-1
@@ -116,8 +116,8 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Levels have no position: does nothing.
     void Offset(int, int) override {}
-    int m_level = 0; ///< 0: what follows is always drawn; n: drawn when bit n-1 of the mask is set.
-    bool m_flag = false; ///< The line's optional third field, kept for the host (true unless "0").
+    int m_level = 0;  ///< 0: what follows is always drawn; n: drawn when bit n-1 of the mask is set.
+    bool m_flag = false;  ///< The line's optional third field, kept for the host (true unless "0").
 };
 
 /// N: selects a pen, or (bare) the starting pen.
@@ -127,8 +127,8 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Pens have no position: does nothing.
     void Offset(int, int) override {}
-    bool m_bare = true; ///< True for a bare N line: select the pen the context held when drawing began.
-    LOGPEN m_pen; ///< Style, width (symbol units) and colour.
+    bool m_bare = true;  ///< True for a bare N line: select the pen the context held when drawing began.
+    LOGPEN m_pen;  ///< Style, width (symbol units) and colour.
 };
 
 /// B: selects a brush, or (bare) the starting brush.
@@ -138,8 +138,8 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Brushes have no position: does nothing.
     void Offset(int, int) override {}
-    bool m_bare = true; ///< True for a bare B line: select the brush the context held when drawing began.
-    LOGBRUSH m_brush; ///< Style, colour and hatch.
+    bool m_bare = true;  ///< True for a bare B line: select the brush the context held when drawing began.
+    LOGBRUSH m_brush;  ///< Style, colour and hatch.
 };
 
 /// P: a connection pin; type 1 carries an arrowhead at its outer end.
@@ -153,9 +153,9 @@ public:
     ///@{
     CPoint m_from, m_to;
     ///@}
-    bool m_visible = true; ///< Whether the pin is drawn.
-    CString m_name; ///< The pin's name (its connection's name for the host).
-    WORD m_type = 0; ///< Pin type; 1 draws an arrowhead at the outer end.
+    bool m_visible = true;  ///< Whether the pin is drawn.
+    CString m_name;  ///< The pin's name (its connection's name for the host).
+    WORD m_type = 0;  ///< Pin type; 1 draws an arrowhead at the outer end.
     /// Tip, and the two back corners (type 1 only).
     POINT m_arrow[3] = {};
 };
@@ -167,7 +167,7 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Colours have no position: does nothing.
     void Offset(int, int) override {}
-    int m_width = 0; ///< Width of the solid pen in symbol units.
+    int m_width = 0;  ///< Width of the solid pen in symbol units.
     /// Colours of the solid pen and of the solid brush.
     ///@{
     COLORREF m_penColour = 0, m_brushColour = 0;
@@ -181,8 +181,8 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Moves the text's point.
     void Offset(int dx, int dy) override { m_at.Offset(dx, dy); }
-    CPoint m_at; ///< The text's base line centre (symbol units, y up).
-    CString m_text; ///< The text.
+    CPoint m_at;  ///< The text's base line centre (symbol units, y up).
+    CString m_text;  ///< The text.
     /// Measured at the first drawing, rounded down to even numbers; (0,0) before.
     CSize m_extent;
 };
@@ -194,7 +194,7 @@ public:
     WORD Load(CTBDrawSymbol* owner, const CString& line) override;
     /// Moves the area.
     void Offset(int dx, int dy) override { m_area.OffsetRect(dx, dy); }
-    CRect m_area; ///< The bitmap's area (symbol units, y up).
+    CRect m_area;  ///< The bitmap's area (symbol units, y up).
 };
 
 /// A symbol: the elements of its text, drawn in order. Commands reach it through the

@@ -38,7 +38,7 @@ enum TB_EnumEditTypes {
     TB_EDIT_INDEX = 5,          ///< edit of the bracketed index of "name[i]"
     TB_EDIT_AUTONUMBER = 6,     ///< the row number, no editor
     TB_EDIT_CHECK = 7,          ///< check box, a click toggles
-    TB_EDIT_CHECK_INACTIVE = 8, ///< check box, inactive
+    TB_EDIT_CHECK_INACTIVE = 8,  ///< check box, inactive
     TB_EDIT_REAL = 9,           ///< edit validated as a real number
     TB_EDIT_INTEGER = 10,       ///< edit validated as an integer
     TB_EDIT_COLOR = 11,         ///< colour swatch, colour popup
@@ -50,7 +50,7 @@ enum TB_EnumEditTypes {
     TB_EDIT_IMAGE_CENTER = 17,  ///< image centred, no editor
     TB_EDIT_IMAGE_LEFT = 18,    ///< image at the left edge, no editor
     TB_EDIT_RADIO = 19,         ///< radio button, a click sets it
-    TB_EDIT_RADIO_INACTIVE = 20 ///< radio button, inactive
+    TB_EDIT_RADIO_INACTIVE = 20  ///< radio button, inactive
 };
 
 /// Messages to the parent (wParam = control id; lParam = MAKELPARAM(row, column) unless said).
@@ -98,9 +98,9 @@ private:
 /// types, the browse kind for browse types) and the additional pointer (the browse
 /// box's object, the image list of image cells).
 struct TB_SITEMDEF {
-    TB_EnumEditTypes type = TB_EDIT_NONE; ///< How the cell is drawn and which editor opens on it.
-    CString listEntries; ///< Comma-separated choices of a list cell, or the browse kind of a browse cell.
-    void* additional = nullptr; ///< The browse box object of a browse cell or the CImageList of an image cell; not owned by the grid.
+    TB_EnumEditTypes type = TB_EDIT_NONE;  ///< How the cell is drawn and which editor opens on it.
+    CString listEntries;  ///< Comma-separated choices of a list cell, or the browse kind of a browse cell.
+    void* additional = nullptr;  ///< The browse box object of a browse cell or the CImageList of an image cell; not owned by the grid.
 };
 
 class CTBEditListModel;
@@ -353,8 +353,8 @@ private:
 /// The click that opened the current editor: its position (list client coordinates)
 /// and a flag set only while that editor is being opened.
 struct TB_EXPORT TBClickStart {
-    CPoint point; ///< Client coordinates of the click in the list.
-    BOOL active = FALSE; ///< TRUE only while the editor the click opens is being opened.
+    CPoint point;  ///< Client coordinates of the click in the list.
+    BOOL active = FALSE;  ///< TRUE only while the editor the click opens is being opened.
 };
 /// The process-wide record of the click that opened the current in-place editor.
 TB_EXPORT TBClickStart& TBGetClickStart();

@@ -30,15 +30,15 @@
 
 class CFileDialog;
 
-constexpr UINT TBWM_EDITOR_CHANGED = 0x7EB; ///< Editor to parent: the value changed; wParam the editor object.
-constexpr UINT TBWM_EDITOR_FINISH = 0x7ED; ///< Editor to parent: the editor lost the focus; wParam the editor object, lParam the window getting it.
-constexpr UINT TBWM_EDITOR_CANCEL = 0x7EE; ///< Editor to parent: Escape; wParam key flags, lParam the editor object.
-constexpr UINT TBWM_EDITOR_NEXT = 0x7EF; ///< Editor to parent: Tab; wParam key flags, lParam the editor object.
-constexpr UINT TBWM_EDITOR_BACK = 0x7F0; ///< Editor to parent: Shift+Tab; wParam key flags, lParam the editor object.
-constexpr UINT TBWM_EDITOR_UP = 0x7F1; ///< Editor to parent: move to the cell above (the grid takes it like the other moves; the library's editors do not send it); wParam key flags, lParam the editor object.
-constexpr UINT TBWM_EDITOR_DOWN = 0x7F2; ///< Editor to parent: Enter; wParam key flags, lParam the editor object.
-constexpr UINT TBWM_EDITOR_RESET = 0x7F3; ///< Parent to combo editor: put back the edit field's text.
-constexpr UINT TBWM_EDITOR_BUTTONDOWN = 0x851; ///< Parent to editor: the mouse went down at lParam (x low, y high word, parent client coordinates).
+constexpr UINT TBWM_EDITOR_CHANGED = 0x7EB;  ///< Editor to parent: the value changed; wParam the editor object.
+constexpr UINT TBWM_EDITOR_FINISH = 0x7ED;  ///< Editor to parent: the editor lost the focus; wParam the editor object, lParam the window getting it.
+constexpr UINT TBWM_EDITOR_CANCEL = 0x7EE;  ///< Editor to parent: Escape; wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_NEXT = 0x7EF;  ///< Editor to parent: Tab; wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_BACK = 0x7F0;  ///< Editor to parent: Shift+Tab; wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_UP = 0x7F1;  ///< Editor to parent: move to the cell above (the grid takes it like the other moves; the library's editors do not send it); wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_DOWN = 0x7F2;  ///< Editor to parent: Enter; wParam key flags, lParam the editor object.
+constexpr UINT TBWM_EDITOR_RESET = 0x7F3;  ///< Parent to combo editor: put back the edit field's text.
+constexpr UINT TBWM_EDITOR_BUTTONDOWN = 0x851;  ///< Parent to editor: the mouse went down at lParam (x low, y high word, parent client coordinates).
 
 /// Single- or multi-line edit in place.
 class TB_EXPORT CTBOwnEdit : public CEdit {
@@ -54,8 +54,8 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    int m_wantAllKeys = 0; ///< Non-zero: the edit asks for every key (WM_GETDLGCODE), so Tab and Enter reach it inside a dialog.
-    CString m_text; ///< The text the editor started with.
+    int m_wantAllKeys = 0;  ///< Non-zero: the edit asks for every key (WM_GETDLGCODE), so Tab and Enter reach it inside a dialog.
+    CString m_text;  ///< The text the editor started with.
 };
 
 /// List box in place: the comma-separated entries, the first one starting with the
@@ -70,7 +70,7 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    int m_wantAllKeys = 0; ///< Non-zero: the list asks for every key (WM_GETDLGCODE).
+    int m_wantAllKeys = 0;  ///< Non-zero: the list asks for every key (WM_GETDLGCODE).
 };
 
 /// Combo box whose searches are exact and case-sensitive.
@@ -108,9 +108,9 @@ protected:
     BOOL FinishCreate(LPCTSTR text);
     /// Remembers the current text and selection as the ones Escape restores.
     void StoreText();
-    int m_wantAllKeys = 0; ///< Non-zero: the combo asks for every key (WM_GETDLGCODE).
-    CString m_text; ///< The text the editor started with.
-    int m_selection = -1; ///< The entry selected when the editor started; -1 for none.
+    int m_wantAllKeys = 0;  ///< Non-zero: the combo asks for every key (WM_GETDLGCODE).
+    CString m_text;  ///< The text the editor started with.
+    int m_selection = -1;  ///< The entry selected when the editor started; -1 for none.
     /// Set by combos created through their own Create (not from a template).
     int m_createdDirectly = 0;
 
@@ -135,7 +135,7 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    int m_wantAllKeys = 0; ///< Non-zero: the button asks for every key (WM_GETDLGCODE).
+    int m_wantAllKeys = 0;  ///< Non-zero: the button asks for every key (WM_GETDLGCODE).
 };
 
 /// Auto-completion flags of AutoComplete.

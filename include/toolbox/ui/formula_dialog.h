@@ -49,8 +49,8 @@ public:
     /// The anchor flags of the template's controls (id, flags), for the resizing
     /// dialog base.
     struct AnchorInfo {
-        WORD id; ///< Control id.
-        WORD flags; ///< Anchor flags of the control.
+        WORD id;  ///< Control id.
+        WORD flags;  ///< Anchor flags of the control.
     };
     /// The anchors of the calculator template's controls: which edges each control keeps its distance to when the dialog is resized.
     static const std::vector<AnchorInfo>& GetAnchors();

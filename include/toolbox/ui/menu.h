@@ -28,7 +28,7 @@ public:
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
 
-    HMENU m_hMenu = nullptr; ///< The menu's handle (the object itself); null before Create or Load.
+    HMENU m_hMenu = nullptr;  ///< The menu's handle (the object itself); null before Create or Load.
     /// The menu's handle; null before Create or Load.
     HMENU GetSafeHmenu() const { return m_hMenu; }
     /// The menu object behind a handle (menus handed to WM_INITMENUPOPUP handlers).
@@ -75,10 +75,10 @@ public:
 
     /// One item of a menu.
     struct Item {
-        UINT flags = 0; ///< MF_ flags of the item.
-        UINT id = 0; ///< Command id; 0 for separators and popups.
-        CString text; ///< Caption with '&' before the mnemonic.
-        std::unique_ptr<CMenu> popup; ///< The submenu of an MF_POPUP item; null otherwise.
+        UINT flags = 0;  ///< MF_ flags of the item.
+        UINT id = 0;  ///< Command id; 0 for separators and popups.
+        CString text;  ///< Caption with '&' before the mnemonic.
+        std::unique_ptr<CMenu> popup;  ///< The submenu of an MF_POPUP item; null otherwise.
     };
 
 private:

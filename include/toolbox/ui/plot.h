@@ -12,17 +12,17 @@
 
 /// One curve: values (not owned) with their name and unit.
 struct TBPlotChannel {
-    CString name; ///< Name shown in the legend (or the x axis label).
-    CString unit; ///< Unit, in unit notation.
-    const double* values = nullptr; ///< The values; not owned, must live while the plot is drawn.
-    int count = 0; ///< Number of values.
+    CString name;  ///< Name shown in the legend (or the x axis label).
+    CString unit;  ///< Unit, in unit notation.
+    const double* values = nullptr;  ///< The values; not owned, must live while the plot is drawn.
+    int count = 0;  ///< Number of values.
 };
 
 /// What a plot shows. Without an x channel the values are drawn over their index.
 struct TBPlotData {
-    TBPlotChannel x; ///< The x values; values null: curves drawn over their index.
-    std::vector<TBPlotChannel> curves; ///< The curves drawn over x.
-    CString title; ///< Title above the plot; empty: none.
+    TBPlotChannel x;  ///< The x values; values null: curves drawn over their index.
+    std::vector<TBPlotChannel> curves;  ///< The curves drawn over x.
+    CString title;  ///< Title above the plot; empty: none.
 };
 
 /// Draws the plot into area of dc (device units, MM_TEXT).

@@ -19,9 +19,9 @@
 /// host reads the value in its command handler.
 class TB_EXPORT CTBControlStyleSelector : public CTBBarControl {
 public:
-    static constexpr int kWidth = 54; ///< Width of the control in pixels.
-    static constexpr int kItemWidth = 50; ///< Width of one item in pixels.
-    static constexpr int kItemHeight = 18; ///< Height of one item in pixels.
+    static constexpr int kWidth = 54;  ///< Width of the control in pixels.
+    static constexpr int kItemWidth = 50;  ///< Width of one item in pixels.
+    static constexpr int kItemHeight = 18;  ///< Height of one item in pixels.
 
     /// A selector with command id whose items carry values, in order; no current value.
     CTBControlStyleSelector(UINT id, std::vector<long> values);

@@ -11,7 +11,7 @@
 #include <vector>
 
 class CBitmap;
-typedef struct HICON__* HICON; ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
+typedef struct HICON__* HICON;  ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
 
 /// First id of the bitmap-button bitmaps: id = first + 4 × glyph + state, glyphs in the
 /// order of TBGetBitmapGlyphs, states up, down, focused, disabled.

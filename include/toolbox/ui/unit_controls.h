@@ -18,7 +18,7 @@
 class CUnit;
 class CCreateContext;
 
-constexpr UINT TBWM_UNIT_SELECTED = WM_USER + 1014; ///< Unit edit to parent (posted): the user picked a unit of "Transform"; wParam the edit's control id, lParam the CUnit*.
+constexpr UINT TBWM_UNIT_SELECTED = WM_USER + 1014;  ///< Unit edit to parent (posted): the user picked a unit of "Transform"; wParam the edit's control id, lParam the CUnit*.
 
 /// First and last command ids of the units in the "Transform" submenu.
 ///@{

@@ -24,12 +24,12 @@ typedef std::intptr_t INT_PTR;
 
 /// One message as it is dispatched: the target, the number and its two parameters.
 struct MSG {
-    HWND hwnd = nullptr; ///< The window the message is for.
-    UINT message = 0; ///< The message number (WM_..., or a control's message).
-    WPARAM wParam = 0; ///< First parameter; its meaning depends on the message.
-    LPARAM lParam = 0; ///< Second parameter; its meaning depends on the message.
-    DWORD time = 0; ///< Milliseconds since the application started, when the message was queued.
-    POINT pt = {0, 0}; ///< Cursor position in screen coordinates when the message was queued.
+    HWND hwnd = nullptr;  ///< The window the message is for.
+    UINT message = 0;  ///< The message number (WM_..., or a control's message).
+    WPARAM wParam = 0;  ///< First parameter; its meaning depends on the message.
+    LPARAM lParam = 0;  ///< Second parameter; its meaning depends on the message.
+    DWORD time = 0;  ///< Milliseconds since the application started, when the message was queued.
+    POINT pt = {0, 0};  ///< Cursor position in screen coordinates when the message was queued.
 };
 
 /// A message's wParam from a low and a high word.
@@ -295,37 +295,37 @@ constexpr UINT EM_SETREADONLY = 0x00CF;
 // Rich edit: character ranges, character formats and finding text.
 /// A range of characters: from cpMin up to but not including cpMax.
 struct CHARRANGE {
-    int cpMin = 0; ///< First character of the range.
+    int cpMin = 0;  ///< First character of the range.
     int cpMax = 0;  ///< -1 with cpMin 0: the whole text
 };
 /// Character format of a rich edit range; dwMask says which members apply.
 struct CHARFORMAT {
-    UINT cbSize = sizeof(CHARFORMAT); ///< Size of the structure, set by the constructor.
+    UINT cbSize = sizeof(CHARFORMAT);  ///< Size of the structure, set by the constructor.
     DWORD dwMask = 0;     ///< CFM_ bits: which of the members below apply
     DWORD dwEffects = 0;  ///< CFE_ bits
-    int yHeight = 0; ///< Character height in twips (1/1440 inch).
-    int yOffset = 0; ///< Offset from the base line in twips, positive up (superscript).
-    COLORREF crTextColor = 0; ///< Text colour (CFM_COLOR).
-    BYTE bCharSet = 0; ///< Character set; kept, text is UTF-8 anyway.
-    BYTE bPitchAndFamily = 0; ///< Pitch and family of the face.
-    char szFaceName[32] = {}; ///< Typeface name, zero-terminated (CFM_FACE).
+    int yHeight = 0;  ///< Character height in twips (1/1440 inch).
+    int yOffset = 0;  ///< Offset from the base line in twips, positive up (superscript).
+    COLORREF crTextColor = 0;  ///< Text colour (CFM_COLOR).
+    BYTE bCharSet = 0;  ///< Character set; kept, text is UTF-8 anyway.
+    BYTE bPitchAndFamily = 0;  ///< Pitch and family of the face.
+    char szFaceName[32] = {};  ///< Typeface name, zero-terminated (CFM_FACE).
 };
 /// What EM_FINDTEXT searches for and where.
 struct FINDTEXT {
-    CHARRANGE chrg; ///< Where to search; cpMax < cpMin searches upwards.
-    LPCTSTR lpstrText = nullptr; ///< The text to find; not owned.
+    CHARRANGE chrg;  ///< Where to search; cpMax < cpMin searches upwards.
+    LPCTSTR lpstrText = nullptr;  ///< The text to find; not owned.
 };
 /// What EM_FINDTEXTEX searches for, where, and the range it found.
 struct FINDTEXTEX {
     CHARRANGE chrg;  ///< where to search; cpMax < cpMin searches upwards
-    LPCTSTR lpstrText = nullptr; ///< The text to find; not owned.
+    LPCTSTR lpstrText = nullptr;  ///< The text to find; not owned.
     CHARRANGE chrgText;  ///< the range found
 };
 /// The toolbox's rich edit message for syntax colouring: lParam a TBRANGEFORMAT. The
 /// format applies to the range without moving the selection or scrolling.
 struct TBRANGEFORMAT {
-    CHARRANGE chrg; ///< The characters to format.
-    CHARFORMAT format; ///< The format to give them (dwMask says which parts).
+    CHARRANGE chrg;  ///< The characters to format.
+    CHARFORMAT format;  ///< The format to give them (dwMask says which parts).
 };
 /// Rich edit messages: extended selection (CHARRANGE), line of a character, finding text (FINDTEXT, FINDTEXTEX), character formats (CHARFORMAT) and the library's range format for syntax colouring (TBRANGEFORMAT).
 ///@{
@@ -470,9 +470,9 @@ constexpr UINT STN_DBLCLK = 1;
 // WM_NOTIFY: lParam points to an NMHDR (or a structure that starts with one).
 /// Header of every WM_NOTIFY: which control sent it and the notification code.
 struct NMHDR {
-    HWND hwndFrom = nullptr; ///< The control that sends the notification.
-    UINT_PTR idFrom = 0; ///< Its control id.
-    UINT code = 0; ///< The notification code (LVN_..., NM_..., HDN_...).
+    HWND hwndFrom = nullptr;  ///< The control that sends the notification.
+    UINT_PTR idFrom = 0;  ///< Its control id.
+    UINT code = 0;  ///< The notification code (LVN_..., NM_..., HDN_...).
 };
 /// Common notification codes of WM_NOTIFY (NMHDR::code): clicks, Enter, focus.
 ///@{
@@ -523,61 +523,61 @@ constexpr UINT LVIF_PARAM = 0x0004;
 
 /// A list column as LVM_INSERTCOLUMN, LVM_GETCOLUMN and LVM_SETCOLUMN take it; mask says which members apply.
 struct LVCOLUMN {
-    UINT mask = 0; ///< LVCF_ bits: which members below apply.
-    int fmt = LVCFMT_LEFT; ///< LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER.
-    int cx = -1; ///< Width in pixels; -1 leaves it to the list.
-    LPTSTR pszText = nullptr; ///< Heading text; for a get call the buffer to fill, not owned.
-    int cchTextMax = 0; ///< Size of pszText's buffer for a get call.
-    int iSubItem = 0; ///< Column index of the sub-item shown in the column.
+    UINT mask = 0;  ///< LVCF_ bits: which members below apply.
+    int fmt = LVCFMT_LEFT;  ///< LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER.
+    int cx = -1;  ///< Width in pixels; -1 leaves it to the list.
+    LPTSTR pszText = nullptr;  ///< Heading text; for a get call the buffer to fill, not owned.
+    int cchTextMax = 0;  ///< Size of pszText's buffer for a get call.
+    int iSubItem = 0;  ///< Column index of the sub-item shown in the column.
 };
 
 /// An item or sub-item as the list's item messages take it; mask says which members apply.
 struct LVITEM {
-    UINT mask = 0; ///< LVIF_ bits: which members below apply.
-    int iItem = 0; ///< Item (row) index.
-    int iSubItem = 0; ///< Sub-item (column) index; 0 is the item itself.
-    UINT state = 0; ///< LVIS_ state bits (selected, focused).
-    UINT stateMask = 0; ///< Which state bits to set or get.
-    LPTSTR pszText = nullptr; ///< Text; for a get call the buffer to fill, not owned.
-    int cchTextMax = 0; ///< Size of pszText's buffer for a get call.
-    int iImage = -1; ///< Index of the item's image in the list's image list; -1 for none.
-    LPARAM lParam = 0; ///< The host's value stored with the item.
+    UINT mask = 0;  ///< LVIF_ bits: which members below apply.
+    int iItem = 0;  ///< Item (row) index.
+    int iSubItem = 0;  ///< Sub-item (column) index; 0 is the item itself.
+    UINT state = 0;  ///< LVIS_ state bits (selected, focused).
+    UINT stateMask = 0;  ///< Which state bits to set or get.
+    LPTSTR pszText = nullptr;  ///< Text; for a get call the buffer to fill, not owned.
+    int cchTextMax = 0;  ///< Size of pszText's buffer for a get call.
+    int iImage = -1;  ///< Index of the item's image in the list's image list; -1 for none.
+    LPARAM lParam = 0;  ///< The host's value stored with the item.
 };
 
 /// List view change: which item, which sub-item, the states before and after.
 struct NMLISTVIEW {
-    NMHDR hdr; ///< Sender and code.
-    int iItem = -1; ///< The item concerned; -1 for none or all.
-    int iSubItem = 0; ///< The sub-item (column) concerned.
-    UINT uNewState = 0; ///< LVIS_ state bits after the change.
-    UINT uOldState = 0; ///< LVIS_ state bits before the change.
-    UINT uChanged = 0; ///< LVIF_ bits: what changed.
-    POINT ptAction = {0, 0}; ///< Mouse position in client coordinates, for clicks.
-    LPARAM lParam = 0; ///< The item's host value.
+    NMHDR hdr;  ///< Sender and code.
+    int iItem = -1;  ///< The item concerned; -1 for none or all.
+    int iSubItem = 0;  ///< The sub-item (column) concerned.
+    UINT uNewState = 0;  ///< LVIS_ state bits after the change.
+    UINT uOldState = 0;  ///< LVIS_ state bits before the change.
+    UINT uChanged = 0;  ///< LVIF_ bits: what changed.
+    POINT ptAction = {0, 0};  ///< Mouse position in client coordinates, for clicks.
+    LPARAM lParam = 0;  ///< The item's host value.
 };
 /// Click or double click on a list view item (the item under the mouse, -1 for none).
 struct NMITEMACTIVATE {
-    NMHDR hdr; ///< Sender and code.
-    int iItem = -1; ///< The item under the mouse; -1 for none.
-    int iSubItem = 0; ///< The sub-item (column) under the mouse.
-    UINT uNewState = 0; ///< LVIS_ state bits after the click.
-    UINT uOldState = 0; ///< LVIS_ state bits before the click.
-    UINT uChanged = 0; ///< LVIF_ bits: what changed.
-    POINT ptAction = {0, 0}; ///< Mouse position in client coordinates.
-    LPARAM lParam = 0; ///< The item's host value.
-    UINT uKeyFlags = 0; ///< LVKF_ bits: the modifier keys held (Alt, Control, Shift).
+    NMHDR hdr;  ///< Sender and code.
+    int iItem = -1;  ///< The item under the mouse; -1 for none.
+    int iSubItem = 0;  ///< The sub-item (column) under the mouse.
+    UINT uNewState = 0;  ///< LVIS_ state bits after the click.
+    UINT uOldState = 0;  ///< LVIS_ state bits before the click.
+    UINT uChanged = 0;  ///< LVIF_ bits: what changed.
+    POINT ptAction = {0, 0};  ///< Mouse position in client coordinates.
+    LPARAM lParam = 0;  ///< The item's host value.
+    UINT uKeyFlags = 0;  ///< LVKF_ bits: the modifier keys held (Alt, Control, Shift).
 };
 /// A key pressed in a list (LVN_KEYDOWN).
 struct NMLVKEYDOWN {
-    NMHDR hdr; ///< Sender and code.
-    WORD wVKey = 0; ///< The virtual key (VK_...).
-    UINT flags = 0; ///< Always 0.
+    NMHDR hdr;  ///< Sender and code.
+    WORD wVKey = 0;  ///< The virtual key (VK_...).
+    UINT flags = 0;  ///< Always 0.
 };
 /// Header click: the column and the mouse button (0 left, 1 right, 2 middle).
 struct NMHEADER {
-    NMHDR hdr; ///< Sender and code.
-    int iItem = -1; ///< The column clicked.
-    int iButton = 0; ///< The mouse button: 0 left, 1 right, 2 middle.
+    NMHDR hdr;  ///< Sender and code.
+    int iItem = -1;  ///< The column clicked.
+    int iButton = 0;  ///< The mouse button: 0 left, 1 right, 2 middle.
 };
 
 // ------------------------------------------------------------------ owner drawing
@@ -601,15 +601,15 @@ constexpr UINT ODS_COMBOBOXEDIT = 0x1000;
 /// What the parent needs to draw one owner-drawn item: hDC is the CDC to draw with
 /// (CDC::FromHandle), rcItem the item's rectangle in that context.
 struct DRAWITEMSTRUCT {
-    UINT CtlType = 0; ///< ODT_ type of the control (button, list box, combo box, list view, menu).
-    UINT CtlID = 0; ///< Control id.
-    UINT itemID = 0; ///< Index of the item to draw (-1 for an empty list box's focus frame).
-    UINT itemAction = 0; ///< ODA_ bits: draw all, selection changed, focus changed.
-    UINT itemState = 0; ///< ODS_ bits: selected, focused, disabled, checked...
-    HWND hwndItem = nullptr; ///< The control.
-    HDC hDC = nullptr; ///< The context to draw with: CDC::FromHandle(hDC); valid during the message only.
-    RECT rcItem = {0, 0, 0, 0}; ///< The item's rectangle in hDC's coordinates.
-    UINT_PTR itemData = 0; ///< The host's value stored with the item.
+    UINT CtlType = 0;  ///< ODT_ type of the control (button, list box, combo box, list view, menu).
+    UINT CtlID = 0;  ///< Control id.
+    UINT itemID = 0;  ///< Index of the item to draw (-1 for an empty list box's focus frame).
+    UINT itemAction = 0;  ///< ODA_ bits: draw all, selection changed, focus changed.
+    UINT itemState = 0;  ///< ODS_ bits: selected, focused, disabled, checked...
+    HWND hwndItem = nullptr;  ///< The control.
+    HDC hDC = nullptr;  ///< The context to draw with: CDC::FromHandle(hDC); valid during the message only.
+    RECT rcItem = {0, 0, 0, 0};  ///< The item's rectangle in hDC's coordinates.
+    UINT_PTR itemData = 0;  ///< The host's value stored with the item.
 };
 
 // ------------------------------------------------------------------ results and boxes

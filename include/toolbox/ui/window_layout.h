@@ -14,7 +14,7 @@
 
 #include <vector>
 
-typedef struct HICON__* HICON; ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
+typedef struct HICON__* HICON;  ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
 
 /// Anchor flags of a registered control (combine them).
 enum : WORD {

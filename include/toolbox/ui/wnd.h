@@ -36,17 +36,17 @@ typedef LRESULT (*TB_MSG_THUNK)(CCmdTarget* target, WPARAM wParam, LPARAM lParam
 /// One line of a message map: which message (and for WM_COMMAND and WM_NOTIFY which
 /// notification code and control ids) reaches which handler.
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage; ///< The message number (WM_COMMAND, WM_NOTIFY, a WM_ message or a registered one).
-    UINT nCode; ///< The notification code for WM_COMMAND and WM_NOTIFY entries; 0 otherwise.
-    UINT nID; ///< First control or command id the entry takes; 0 when any.
-    UINT nLastID; ///< Last id of a range entry (ON_COMMAND_RANGE); equal to nID otherwise.
-    TB_MSG_THUNK pfn; ///< The handler's thunk; null ends the map.
+    UINT nMessage;  ///< The message number (WM_COMMAND, WM_NOTIFY, a WM_ message or a registered one).
+    UINT nCode;  ///< The notification code for WM_COMMAND and WM_NOTIFY entries; 0 otherwise.
+    UINT nID;  ///< First control or command id the entry takes; 0 when any.
+    UINT nLastID;  ///< Last id of a range entry (ON_COMMAND_RANGE); equal to nID otherwise.
+    TB_MSG_THUNK pfn;  ///< The handler's thunk; null ends the map.
 };
 
 /// A class's message map: its entries and the map of its base class, searched next.
 struct AFX_MSGMAP {
-    const AFX_MSGMAP* (*pfnGetBaseMap)(); ///< The base class's map; null at the root.
-    const AFX_MSGMAP_ENTRY* lpEntries; ///< The entries, ending with one whose pfn is null.
+    const AFX_MSGMAP* (*pfnGetBaseMap)();  ///< The base class's map; null at the root.
+    const AFX_MSGMAP_ENTRY* lpEntries;  ///< The entries, ending with one whose pfn is null.
 };
 
 /// Base of everything that receives commands: holds the message map chain.
@@ -71,11 +71,11 @@ protected:
 /// and what it reads.
 class TB_EXPORT CCmdUI {
 public:
-    UINT m_nID = 0; ///< Command id of the item asked about.
-    UINT m_nIndex = 0; ///< Index of the item in its menu.
-    CMenu* m_pMenu = nullptr; ///< The menu the item is in; null for a control.
-    CWnd* m_pOther = nullptr; ///< The control asked about; null for a menu item.
-    BOOL m_bEnableChanged = FALSE; ///< Set when a handler called Enable.
+    UINT m_nID = 0;  ///< Command id of the item asked about.
+    UINT m_nIndex = 0;  ///< Index of the item in its menu.
+    CMenu* m_pMenu = nullptr;  ///< The menu the item is in; null for a control.
+    CWnd* m_pOther = nullptr;  ///< The control asked about; null for a menu item.
+    BOOL m_bEnableChanged = FALSE;  ///< Set when a handler called Enable.
     /// True once a handler answered for this item.
     BOOL m_bHandled = FALSE;
 

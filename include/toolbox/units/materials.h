@@ -42,19 +42,19 @@ public:
 
     /// Property key stems, in reading order.
     static const char* const kConductorKeys[kConductorProperties];
-    static const char* const kInsulatorKeys[kInsulatorProperties]; ///< Insulator property key stems, in reading order.
+    static const char* const kInsulatorKeys[kInsulatorProperties];  ///< Insulator property key stems, in reading order.
 
-    CTBMaterialManager* m_materialManager; ///< The catalogue the material belongs to; not owned.
-    CString m_name; ///< The material's name and section.
+    CTBMaterialManager* m_materialManager;  ///< The catalogue the material belongs to; not owned.
+    CString m_name;  ///< The material's name and section.
     int m_conductorValid = 0;  ///< 1 when all twelve conductor keys were read non-empty
     /// Specific gravity, specific heat capacity, thermal conductivity, temperature
     /// coefficient of resistance, resistivity, melting point.
     CString m_conductorValue[kConductorProperties];
-    CString m_conductorUnit[kConductorProperties]; ///< Units of the conductor values, as written in the file.
+    CString m_conductorUnit[kConductorProperties];  ///< Units of the conductor values, as written in the file.
     int m_insulatorValid = 0;  ///< 1 when all eight insulator keys were read non-empty
     /// Specific gravity, specific heat capacity, thermal conductivity, melting point.
     CString m_insulatorValue[kInsulatorProperties];
-    CString m_insulatorUnit[kInsulatorProperties]; ///< Units of the insulator values, as written in the file.
+    CString m_insulatorUnit[kInsulatorProperties];  ///< Units of the insulator values, as written in the file.
 
 protected:
     /// Reads the six conductor values and units; m_conductorValid 1 when all twelve are present and not empty.

@@ -41,10 +41,10 @@ public:
     HMODULE m_solverLibrary = nullptr;      ///< "Quendral.dll"
     HMODULE m_translatorLibrary = nullptr;  ///< "lurvenc.dll"
     HMODULE m_simulatorLibrary = nullptr;   ///< "Vexa2000.dll"
-    PFN_UpnToSimplifyString m_upnToSimplifyString = nullptr; ///< UpnToSimplifyString of the solver library.
-    PFN_Fml2Upn m_fml2Upn = nullptr; ///< Fml2Upn of the translator library.
-    PFN_CreateCFormelHelper m_createCFormelHelper = nullptr; ///< CreateCFormelHelper of the translator library.
-    PFN_DestroyCFormelHelper m_destroyCFormelHelper = nullptr; ///< DestroyCFormelHelper of the translator library.
+    PFN_UpnToSimplifyString m_upnToSimplifyString = nullptr;  ///< UpnToSimplifyString of the solver library.
+    PFN_Fml2Upn m_fml2Upn = nullptr;  ///< Fml2Upn of the translator library.
+    PFN_CreateCFormelHelper m_createCFormelHelper = nullptr;  ///< CreateCFormelHelper of the translator library.
+    PFN_DestroyCFormelHelper m_destroyCFormelHelper = nullptr;  ///< DestroyCFormelHelper of the translator library.
 };
 
 namespace tb_units {

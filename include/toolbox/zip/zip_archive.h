@@ -12,8 +12,8 @@
 #include <ctime>
 #include <vector>
 
-typedef DWORD ZIP_INDEX_TYPE; ///< Index of an archive entry.
-typedef unsigned long long ZIP_SIZE_TYPE; ///< A size in bytes.
+typedef DWORD ZIP_INDEX_TYPE;  ///< Index of an archive entry.
+typedef unsigned long long ZIP_SIZE_TYPE;  ///< A size in bytes.
 /// What FindFile returns when no entry has the name.
 constexpr ZIP_INDEX_TYPE ZIP_FILE_INDEX_NOT_FOUND = 0xFFFFFFFFu;
 
@@ -21,11 +21,11 @@ constexpr ZIP_INDEX_TYPE ZIP_FILE_INDEX_NOT_FOUND = 0xFFFFFFFFu;
 struct TB_EXPORT CZipFileHeader {
     CString m_fileName;  ///< UTF-8; folders end with '/'
     CString m_comment;   ///< UTF-8
-    ZIP_SIZE_TYPE m_uUncomprSize = 0; ///< Size of the entry's data after extraction.
-    ZIP_SIZE_TYPE m_uComprSize = 0; ///< Size of the entry's data in the archive.
-    DWORD m_uCrc32 = 0; ///< CRC-32 of the extracted data.
+    ZIP_SIZE_TYPE m_uUncomprSize = 0;  ///< Size of the entry's data after extraction.
+    ZIP_SIZE_TYPE m_uComprSize = 0;  ///< Size of the entry's data in the archive.
+    DWORD m_uCrc32 = 0;  ///< CRC-32 of the extracted data.
     WORD m_uMethod = 0;  ///< 0 stored, 8 deflated
-    time_t m_tModificationTime = 0; ///< Modification time (local time stored in the archive, converted to time_t).
+    time_t m_tModificationTime = 0;  ///< Modification time (local time stored in the archive, converted to time_t).
     bool m_bSymbolicLink = false;  ///< made on Unix as a symbolic link
 
     /// The entry's name (UTF-8; folders end with '/').
