@@ -75,7 +75,7 @@ public:
     }
     /// Second step of a read: fills the storage the host attached to the channels. 1, 2 or 0.
     int ReadDataFile() { return m_engine->ReadDataFile(); }
-    /// Writes all channels; the extension of fileName picks the writer (formatCode, a write filter position 0 to 14, when it has none). The file appears only when the whole write succeeded. 1, 2 or 0.
+    /// Writes all channels; the extension of fileName picks the writer (formatCode, a write filter position 0 to 14, when it has none). Workbooks and databases appear only when the whole write succeeded; the other writers check the channels first, then write in place. 1, 2 or 0.
     int WriteFile(CString fileName, CString tableName, int formatCode, const char* separator, const char* decimal,
                   int withDialog, int comtradeOption) {
         return m_engine->WriteFile(fileName, tableName, formatCode, separator, decimal, withDialog, comtradeOption);
