@@ -215,7 +215,7 @@ public:
     void MoveWindow(const RECT& rect, BOOL repaint = TRUE);
     /// insertAfter: wndTop, wndBottom or a sibling; flags SWP_ as the framework's.
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
-    /// Centres the window over alternate, its owner or parent, or the screen.
+    /// Centres the window over alternate, else over its parent, else on the screen's available area.
     void CenterWindow(CWnd* alternate = nullptr);
 
     // --- focus, capture, painting, timers
