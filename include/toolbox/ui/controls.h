@@ -168,7 +168,7 @@ public:
     BOOL GetDroppedState() const;
     /// The rectangle of the open drop-down list in screen coordinates.
     void GetDroppedControlRect(RECT* rect) const;
-    /// Limits the edit field to max bytes (0: no limit); TRUE.
+    /// Limits the edit field to max bytes (0: 32767); TRUE.
     BOOL LimitText(int max);
     /// The edit field's selection: start in the low word, end in the high word.
     DWORD GetEditSel() const;
@@ -264,7 +264,7 @@ public:
     int GetColumnWidth(int column) const;
     /// Sets the width of a column in pixels; FALSE for a bad index.
     BOOL SetColumnWidth(int column, int width);
-    /// Inserts a row at index item (past the end: appended) with the text of its first column; its index, -1 on failure.
+    /// Inserts a row at index item (negative or past the end: appended) with the text of its first column; its index, -1 when there is no column.
     int InsertItem(int item, LPCTSTR text);
     /// Sets the text of a cell; FALSE for a bad row or column.
     BOOL SetItemText(int item, int subItem, LPCTSTR text);
