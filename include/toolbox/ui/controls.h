@@ -24,7 +24,7 @@ public:
     DWORD GetSel() const;
     /// The selection's start and end, byte positions.
     void GetSel(int& start, int& end) const;
-    /// Replaces the selection (or inserts at the caret) by text; canUndo makes it an undo step.
+    /// Replaces the selection (or inserts at the caret) by text; canUndo is accepted, the change is always an undo step.
     void ReplaceSel(LPCTSTR text, BOOL canUndo = FALSE);
     /// Limits the text to max bytes; 0 lifts the limit.
     void LimitText(int max = 0);
@@ -46,7 +46,7 @@ public:
     void SetModify(BOOL modified = TRUE);
     /// True when there is an edit to take back.
     BOOL CanUndo() const;
-    /// Takes back the last edit; FALSE when there is none.
+    /// Takes back the last edit (nothing when there is none); returns TRUE.
     BOOL Undo();
     /// Moves the selection to the clipboard.
     void Cut() { SendMessage(WM_CUT); }
