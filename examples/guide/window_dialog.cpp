@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 namespace {
 
@@ -84,6 +83,6 @@ int main(int argc, char** argv) {
         }
     }
     TBStopWindowLayer();
-    std::system((std::string("rm -rf ") + settings).c_str());
+    TBRemoveDirectory(settings);
     return ok ? 0 : 1;
 }
