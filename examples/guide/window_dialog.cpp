@@ -1,6 +1,7 @@
 // A resizing dialog: a library template whose controls keep to the edges they are
 // anchored to when the user resizes the window, and whose size and position come back
 // the next time it opens.
+#include <toolbox/services/system_helpers.h>
 #include <toolbox/toolbox-ui.h>
 
 #include <QApplication>
