@@ -112,7 +112,7 @@ public:
     CTBEditListCtrl();
     ~CTBEditListCtrl() override;
 
-    /// Creates the grid (LVS_REPORT, LVS_SINGLESEL, LVS_SHOWSELALWAYS apply) as child id of parent; FALSE without a parent.
+    /// Creates the grid as child id of parent (LVS_SINGLESEL: one selected row at a time; WS_DISABLED applies); FALSE when the object already has a window.
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);  // LVS_REPORT etc.
     /// After SubclassDlgItem(id, parent): replaces the template's list placeholder
     /// (rect, id, style, z-order) by the grid.
