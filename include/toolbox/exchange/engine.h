@@ -245,11 +245,11 @@ protected:
     // for hosts that derive and write or read one part of a record.
     /// Writes the .hdr part of a COMTRADE record (the free text lines).
     int WriteComtradeHeaderFile(CString fileName);
-    /// Writes the .cfg part: station, channels with units, scaling, rates, start times and data file type (asciiData 1 ASCII, 0 binary).
+    /// Writes the .cfg part: station, channels with units, scaling (fills Multipliers and Offsets), rates, start times and data file type (asciiData 1 ASCII, 0 binary); comtradeOption is the time channel's index.
     int WriteComtradeKonfigurationFile(CString fileName, int asciiData, int comtradeOption);
-    /// Writes the .dat part as ASCII samples.
+    /// Writes the .dat part as ASCII samples; comtradeOption is the time channel's index.
     int WriteDataComtradeAsciiFile(CString fileName, int comtradeOption);
-    /// Writes the .dat part as binary samples.
+    /// Writes the .dat part as binary samples; comtradeOption is the time channel's index.
     int WriteDataComtradeBinaryFile(CString fileName, int comtradeOption);
     /// Reads ASCII samples of the .dat part into the channels' storage.
     int ReadDataComtradeAsciiFile();
@@ -314,7 +314,7 @@ public:
     int ReadInfoComtradeFile(CString fileName);
     /// Reads the samples of the record ReadInfoComtradeFile opened (ASCII or binary .dat) into the channels' storage, scaled to primary values.
     int ReadDataComtradeFile();
-    /// Writes the channels as a COMTRADE record: .cfg, .dat (asciiData 1 ASCII, 0 binary) and .hdr; comtradeOption selects the revision and layout.
+    /// Writes the channels as a COMTRADE record: .cfg, .dat (asciiData 1 ASCII, 0 binary) and .hdr (when there are free text lines); comtradeOption is the index of the channel that carries the time in seconds, every other channel is written as an analog channel.
     int WriteComtradeFile(CString fileName, int asciiData, int comtradeOption);
     /// Reads the header of one recorder file (.dat): channel names, units and sample spacing. 1, 2 or 0.
     int ReadInfoRockwellFile(CString fileName);
