@@ -312,7 +312,7 @@ public:
     int ReadDataRawFile();
     /// Reads a COMTRADE configuration (.cfg, or the configuration part of a .cff): analog and status channels, units with their prefixes, scaling and sample rates. 1, 2 or 0.
     int ReadInfoComtradeFile(CString fileName);
-    /// Reads the samples of the record ReadInfoComtradeFile opened (ASCII or binary .dat) into the channels' storage, scaled to primary values.
+    /// Reads the samples of the record ReadInfoComtradeFile opened (ASCII or binary .dat) into the channels' storage, each value scaled by its channel's multiplier, offset and unit prefix.
     int ReadDataComtradeFile();
     /// Writes the channels as a COMTRADE record: .cfg, .dat (asciiData 1 ASCII, 0 binary) and .hdr (when there are free text lines); comtradeOption is the index of the channel that carries the time in seconds, every other channel is written as an analog channel.
     int WriteComtradeFile(CString fileName, int asciiData, int comtradeOption);
