@@ -1,3 +1,5 @@
+/// \file
+/// \brief The whole window interface of the toolbox library (windows, drawing, controls, dialogs) on Qt 6 Widgets.
 // The whole window interface of the toolbox library (windows, drawing, controls,
 // dialogs) on Qt 6 Widgets.
 #pragma once

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The whole core interface of the toolbox library (everything without a window): one include gives a host every family.
 // The whole core interface of the toolbox library (everything without a window):
 // one include gives a host every family.
 #pragma once

@@ -40,6 +40,26 @@ TEST(Tbx, CommandLineErrorsAndHelp) {
     EXPECT_EQ(RunTbx("xx --help").status, 0);
 }
 
+// Every command that tbx --help lists answers its own --help with its usage, and the
+// manual page tbx(1) has a section for it.
+TEST(Tbx, EveryCommandHasItsHelpAndItsManualSection) {
+    const RunResult list = RunTbx("--help");
+    ASSERT_EQ(list.status, 0);
+    const std::string manual = tbtest::ReadFile(std::string(TOOLBOX_SOURCE_DIR) + "/docs/man/tbx.1");
+    ASSERT_FALSE(manual.empty());
+    int commands = 0;
+    for (size_t line = list.output.find("\n  "); line != std::string::npos; line = list.output.find("\n  ", line + 1)) {
+        const size_t start = line + 3;
+        const std::string command = list.output.substr(start, list.output.find_first_of(" \n", start) - start);
+        ++commands;
+        const RunResult help = RunTbx(command + " --help");
+        EXPECT_EQ(help.status, 0) << "tbx " << command << " --help\n" << help.output;
+        EXPECT_NE(help.output.find("usage: tbx " + command), std::string::npos) << "tbx " << command << " --help";
+        EXPECT_NE(manual.find(".SS \"tbx " + command), std::string::npos) << "tbx.1 has no section for " << command;
+    }
+    EXPECT_GE(commands, 14);
+}
+
 TEST(Tbx, NumFormatsAndParsesEngineeringNumbers) {
     ExpectRun("num format 1234.5 0.00047 -- -2e-13", 0, "1.2345k\n470u\n-200f\n");
     ExpectRun("num format --digits 2 --spaced --separator , 1234.5", 0, "1,23 k\n");

@@ -8,6 +8,12 @@
 #endif
 
 int RunGalleryCommand(const Arguments& args) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::printf("usage: tbx gallery -o DIR\n"
+                    "Draws every control, dialog and drawing sample of the window library into PNG\n"
+                    "files in DIR (made when missing), offscreen when there is no display.\n");
+        return 0;
+    }
     if (args.size() != 2 || args[0] != "-o") {
         std::fprintf(stderr, "usage: tbx gallery -o DIR\n");
         return 2;

@@ -85,6 +85,10 @@ bool PackFiles(const std::vector<std::string>& files, const std::string& archive
 }  // namespace
 
 int RunMailCommand(const Arguments& args) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     MailRequest r;
     if (!ParseArguments(args, r)) {
         std::fputs(kUsage, stderr);

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The questions of a crash report, asked through the dialog hub (platform/os), so that the window layer shows its dialogs for them by registering one hub.
 // The questions of a crash report, asked through the dialog hub (platform/os), so that
 // the window layer shows its dialogs for them by registering one hub. Without a window
 // layer nobody is asked: the report is neither mailed nor saved but kept in the state
@@ -15,8 +17,10 @@ constexpr UINT IDD_CRASH_REPORT = 4302;
 /// IDCANCEL is "&Don't Send".
 class TB_EXPORT CCrashReportRequest : public CModalRequest {
 public:
+    /// The request for the report's files (path -> description, kept by the caller).
     explicit CCrashReportRequest(const CMapStringToString& files) : m_files(files) {}
     UINT GetTemplateId() const override { return IDD_CRASH_REPORT; }
+    /// The files of the report, path -> description.
     const CMapStringToString& GetReportFiles() const { return m_files; }
 
     /// Without a window nobody is asked (TB_DIALOG_NOT_SHOWN) unless

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Crash capture: a process-wide handler for fatal signals that writes a memory dump, then starts the crash reporter program, which writes the XML report, packs the files into a zip archive.
 // Crash capture: a process-wide handler for fatal signals that writes a memory dump,
 // then starts the crash reporter program, which writes the XML report, packs the files
 // into a zip archive, asks the user and mails or keeps the archive.
@@ -13,21 +15,21 @@
 /// the parameters (for an access violation: word 0 is 0 for a read and 1 for a write,
 /// word 1 the inaccessible address).
 struct EXCEPTION_RECORD {
-    DWORD ExceptionCode = 0;
-    DWORD ExceptionFlags = 0;
-    EXCEPTION_RECORD* ExceptionRecord = nullptr;
-    void* ExceptionAddress = nullptr;
-    DWORD NumberParameters = 0;
-    std::uintptr_t ExceptionInformation[15] = {};
+    DWORD ExceptionCode = 0;  ///< TB_EXCEPTION_ code of the fault.
+    DWORD ExceptionFlags = 0;  ///< 0: the fault could be continued (always 0 for signals).
+    EXCEPTION_RECORD* ExceptionRecord = nullptr;  ///< A chained record; null.
+    void* ExceptionAddress = nullptr;  ///< Address of the faulting instruction.
+    DWORD NumberParameters = 0;  ///< Number of valid words in ExceptionInformation.
+    std::uintptr_t ExceptionInformation[15] = {};  ///< Parameters of the fault (see above).
 };
 
 /// The exception record together with the signal that raised it and the machine
 /// context of the faulting thread (a ucontext_t*; may be null).
 struct EXCEPTION_POINTERS {
-    EXCEPTION_RECORD* ExceptionRecord = nullptr;
-    void* ContextRecord = nullptr;
-    int Signal = 0;
-    int SignalCode = 0;
+    EXCEPTION_RECORD* ExceptionRecord = nullptr;  ///< The fault.
+    void* ContextRecord = nullptr;  ///< The faulting thread's ucontext_t*; may be null.
+    int Signal = 0;  ///< The signal number (SIGSEGV, SIGFPE...).
+    int SignalCode = 0;  ///< The signal's si_code.
 };
 
 /// The classic exception codes the report names.
@@ -63,14 +65,19 @@ enum : DWORD {
 /// builds one from its command line (not installed) to carry the same data.
 class TB_EXPORT CrashReportHandler {
 public:
+    /// A handler whose callback is asked before a report is made (its result 0 skips the report), with the report mail's recipient and subject; null strings become empty.
     CrashReportHandler(int (*callback)(void*), const char* to, const char* subject);
     virtual ~CrashReportHandler();
     CrashReportHandler(const CrashReportHandler&) = delete;
     CrashReportHandler& operator=(const CrashReportHandler&) = delete;
 
+    /// The host's callback, called with the handler before the report is made; null for none.
     int (*GetCallback() const)(void*) { return m_callback; }
+    /// The id of the process that made the handler.
     int GetProcessId() const { return m_processId; }
+    /// The recipient of the report mail.
     const CString& GetRecipient() const { return m_recipient; }
+    /// The subject of the report mail.
     const CString& GetSubject() const { return m_subject; }
 
     /// File path -> description of every file to pack.

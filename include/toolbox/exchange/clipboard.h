@@ -1,3 +1,5 @@
+/// \file
+/// \brief Channels to and from the clipboard as plain text: one line per item, one column per channel, columns separated by a separator string (a tab unless the caller gives another).
 // Channels to and from the clipboard as plain text: one line per item, one column per
 // channel, columns separated by a separator string (a tab unless the caller gives
 // another). The clipboard is the process-wide clipboard hub of platform/os.
@@ -23,10 +25,13 @@ public:
     /// user's decimal symbol. 1 success, 2 success with warnings, 0 failure.
     int WriteClipboard(CString separator);
 
+    /// 1 after a paste of text, 0 before any paste.
     int GetClipboardFormat() const { return m_clipboardFormat; }
 
 protected:
+    /// ReadClipboardDimension for text instead of the clipboard's: lines, columns, empty channels. 1 success, 0 failure.
     int ReadTextClipboardDimension(const CString& text);
+    /// ReadClipboardData for text instead of the clipboard's. 1, 2 or 0.
     int ReadTextClipboardData(const CString& text);
     /// Builds the clipboard text into text; 0 on a channel error.
     int WriteTextClipboard(CString& text);
@@ -45,12 +50,17 @@ class TB_EXPORT CReadAndWriteFileAndClipboard : public CReadAndWriteClipboardFun
 class TB_EXPORT CReadAndWriteClipboard : public CReadAndWriteFiles {
 public:
     CReadAndWriteClipboard();
+    /// A handle with its own engine holding a copy of other's state (value storage shared).
     CReadAndWriteClipboard(const CReadAndWriteClipboard& other);
+    /// Replaces the state with a copy of other's (value storage shared).
     CReadAndWriteClipboard& operator=(const CReadAndWriteClipboard& other);
     ~CReadAndWriteClipboard() override;
 
+    /// First step of a paste: counts the lines and columns of the clipboard text (split at separator; empty: tab) and makes that many channels. 1 success, 0 failure (no text on the clipboard).
     int ReadInfoClipboard(CString separator) { return m_clipboard->ReadClipboardDimension(separator); }
+    /// Second step of a paste: fills the storage the host attached to the channels; numbers may carry the user's thousands separator and decimal symbol. 1, 2 or 0.
     int ReadDataClipboard() { return m_clipboard->ReadClipboardData(); }
+    /// Puts all channels on the clipboard as text, columns split by separator (empty: tab), numbers with 15 significant digits and the user's decimal symbol. 1, 2 or 0.
     int WriteClipboard(CString separator) { return m_clipboard->WriteClipboard(separator); }
     /// The clipboard engine; GetEngine() returns the same object.
     CReadAndWriteClipboardFunction* GetClipboardEngine() { return m_clipboard; }

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The table layer: databases, table definitions and recordsets in the shape the exchange engine has always used for spreadsheet and database files.
 // The table layer: databases, table definitions and recordsets in the shape the
 // exchange engine has always used for spreadsheet and database files. A database is a
 // file of tables; a table has named, typed fields and a sequence of records, each record
@@ -42,10 +44,12 @@ enum : short {
 };
 
 /// Field attributes.
+///@{
 constexpr long dbFixedField = 0x0001;
 constexpr long dbVariableField = 0x0002;
 constexpr long dbAutoIncrField = 0x0010;
 constexpr long dbUpdatableField = 0x0020;
+///@}
 
 /// Table attribute of the database's own system tables.
 constexpr long dbSystemObject = static_cast<long>(0x80000002L);
@@ -54,16 +58,20 @@ constexpr long dbSystemObject = static_cast<long>(0x80000002L);
 constexpr int dbOpenTable = 1;
 
 /// Database format options of CDaoDatabase::Create.
+///@{
 constexpr int dbVersion30 = 0x20;
 constexpr int dbVersion40 = 0x40;
+///@}
 
 /// Collation and code page of a new database ("general" sort order).
 #define dbLangGeneral ";LANGID=0x0409;CP=1252;COUNTRY=0"
 
 /// Information levels of the Get...Info members; every level fills every field here.
+///@{
 constexpr DWORD AFX_DAO_PRIMARY_INFO = 0x0001;
 constexpr DWORD AFX_DAO_SECONDARY_INFO = 0x0002;
 constexpr DWORD AFX_DAO_ALL_INFO = 0x0003;
+///@}
 
 /// Failure codes of the table layer (GetLastErrorCode).
 enum TBDaoError : int {
@@ -88,31 +96,31 @@ enum TBDaoError : int {
 /// Describes one table of a database (CDaoDatabase::GetTableDefInfo).
 struct TB_EXPORT CDaoTableDefInfo {
     CString m_strName;  ///< table name; a worksheet's name carries a trailing "$"
-    BOOL m_bUpdatable = TRUE;
+    BOOL m_bUpdatable = TRUE;  ///< False for tables that cannot be changed.
     long m_lAttributes = 0;  ///< dbSystemObject for the engine's own tables
-    CString m_strSrcTableName;
-    CString m_strConnect;
-    CString m_strValidationRule;
-    CString m_strValidationText;
-    long m_lRecordCount = 0;
+    CString m_strSrcTableName;  ///< Source table of a linked table (none here: empty).
+    CString m_strConnect;  ///< Connect string of a linked table (none here: empty).
+    CString m_strValidationRule;  ///< Validation rule of the table (kept, not enforced).
+    CString m_strValidationText;  ///< Text shown when the validation rule fails (kept, not enforced).
+    long m_lRecordCount = 0;  ///< Number of records.
 };
 
 /// Describes one field of a table (CDaoTableDef::GetFieldInfo).
 struct TB_EXPORT CDaoFieldInfo {
-    CString m_strName;
+    CString m_strName;  ///< Field name.
     short m_nType = 0;             ///< dbDouble, dbText...
     long m_lSize = 0;              ///< bytes of a number, characters of a text
     long m_lAttributes = 0;        ///< dbVariableField | dbUpdatableField...
     short m_nOrdinalPosition = 0;  ///< 0-based position in the table
-    BOOL m_bRequired = FALSE;
-    BOOL m_bAllowZeroLength = TRUE;
-    long m_lCollatingOrder = 0;
-    CString m_strForeignName;
-    CString m_strSourceField;
-    CString m_strSourceTable;
-    CString m_strValidationRule;
-    CString m_strValidationText;
-    CString m_strDefaultValue;
+    BOOL m_bRequired = FALSE;  ///< True when the field must have a value.
+    BOOL m_bAllowZeroLength = TRUE;  ///< True when a text field may hold the empty text.
+    long m_lCollatingOrder = 0;  ///< Collating order of text comparisons.
+    CString m_strForeignName;  ///< Name of the field in a foreign table (linked tables only).
+    CString m_strSourceField;  ///< Field of the source table (linked tables only).
+    CString m_strSourceTable;  ///< Source table (linked tables only).
+    CString m_strValidationRule;  ///< Validation rule of the field (kept, not enforced).
+    CString m_strValidationText;  ///< Text shown when the validation rule fails (kept, not enforced).
+    CString m_strDefaultValue;  ///< Default value, as text.
 };
 
 class CDaoTableDef;
@@ -154,6 +162,7 @@ public:
     /// database is closed either way.
     int Close();
 
+    /// True between a successful Create or Open and Close.
     BOOL IsOpen() const;
     /// The file name given to Create or Open.
     CString GetName() const;
@@ -172,6 +181,7 @@ public:
 
     /// Last failure (TBDaoError) and its text; TB_DAO_OK and empty after a success.
     int GetLastErrorCode() const;
+    /// English text of the last failure; empty after a success.
     CString GetLastErrorText() const;
 
 private:
@@ -186,6 +196,7 @@ private:
 /// Append) or an existing one (Open). Field names compare without regard to ASCII case.
 class TB_EXPORT CDaoTableDef {
 public:
+    /// A table definition in database (not owned; must outlive this object).
     explicit CDaoTableDef(CDaoDatabase* database);
     virtual ~CDaoTableDef();
     CDaoTableDef(const CDaoTableDef&) = delete;
@@ -198,6 +209,7 @@ public:
     /// already used, TB_DAO_E_NAME for an empty name or one with . ! ` [ ] or a control
     /// character.
     int CreateField(const char* name, short type, long size, long attributes = 0);
+    /// CreateField from a field description (name, type, size, attributes).
     int CreateField(const CDaoFieldInfo& info);
     /// Makes the new table part of the database. Fails with TB_DAO_E_DUPLICATE when a
     /// table of that name exists.
@@ -205,8 +217,10 @@ public:
     /// Opens an existing table. A workbook's table answers to its sheet name with or
     /// without the trailing "$"; names compare without regard to ASCII case.
     int Open(const char* name);
+    /// Closes the table definition; a table being defined and not appended is dropped.
     void Close();
 
+    /// True after a successful Open, or Create until Close.
     BOOL IsOpen() const;
     /// The table's name as the database stores it ("Data$" for a worksheet).
     CString GetName() const;
@@ -219,7 +233,9 @@ public:
     /// Number of records, -1 when not open or when the records cannot be read.
     long GetRecordCount() const;
 
+    /// The last failure (TBDaoError); TB_DAO_OK after a success.
     int GetLastErrorCode() const;
+    /// English text of the last failure; empty after a success.
     CString GetLastErrorText() const;
 
 private:
@@ -232,6 +248,7 @@ private:
 /// A table-type recordset: walks the records of a table and appends new ones.
 class TB_EXPORT CDaoRecordset {
 public:
+    /// A recordset of database (not owned; must outlive this object).
     explicit CDaoRecordset(CDaoDatabase* database = nullptr);
     virtual ~CDaoRecordset();
     CDaoRecordset(const CDaoRecordset&) = delete;
@@ -240,7 +257,9 @@ public:
     /// Opens the records of an open (or appended) table definition and positions on the
     /// first record. openType must be dbOpenTable; options are ignored.
     int Open(CDaoTableDef* tableDef, int openType = dbOpenTable, int options = 0);
+    /// Closes the recordset; a record started by AddNew and not updated is dropped.
     void Close();
+    /// True between a successful Open and Close.
     BOOL IsOpen() const;
 
     /// Starts a new record, every field Null.
@@ -249,6 +268,7 @@ public:
     /// its text ("%.15g"); a text for a number field must read as a number completely
     /// (TB_DAO_E_TYPE otherwise); Null and empty variants leave the field empty.
     int SetFieldValue(int index, const COleVariant& value);
+    /// SetFieldValue for the field called name (ASCII case ignored); 0 with TB_DAO_E_NOT_FOUND when there is none.
     int SetFieldValue(const char* name, const COleVariant& value);
     /// Appends the record started by AddNew to the table.
     int Update();
@@ -259,6 +279,7 @@ public:
     /// TB_DAO_E_STATE at the end of the records, TB_DAO_E_NOT_FOUND for a bad field.
     /// An empty cell reads as VT_NULL.
     COleVariant GetFieldValue(int index);
+    /// GetFieldValue for the field called name (ASCII case ignored).
     COleVariant GetFieldValue(const char* name);
 
     /// Reads whole fields into number storage, the fast way to fill channels:
@@ -269,16 +290,22 @@ public:
     /// records stored (at most count), -1 on failure; the current record stays.
     long GetNumberColumns(double* const* values, int fieldCount, long count);
 
+    /// Makes the first record current; 1, or 0 when not open.
     int MoveFirst();
+    /// Makes the next record current (IsEOF after the last); 0 when not open or already at the end.
     int MoveNext();
+    /// True past the last record (and for an empty table or a recordset that is not open).
     BOOL IsEOF() const;
+    /// True when there are no records (or the recordset is not open).
     BOOL IsBOF() const;
     /// Number of records, -1 when not open.
     long GetRecordCount() const;
     /// Number of fields, -1 when not open.
     short GetFieldCount() const;
 
+    /// The last failure (TBDaoError); TB_DAO_OK after a success.
     int GetLastErrorCode() const;
+    /// English text of the last failure; empty after a success.
     CString GetLastErrorText() const;
 
 private:

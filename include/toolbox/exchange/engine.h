@@ -1,3 +1,5 @@
+/// \file
+/// \brief CReadAndWriteFileFunction: the file exchange engine.
 // CReadAndWriteFileFunction: the file exchange engine. It holds the channel table and
 // the state every format reader and writer shares, maps a file name (its extension) or
 // a format code to a reader or writer, and keeps the error text, error class and
@@ -98,6 +100,7 @@ private:
 
 struct CTableReadCache;
 
+/// The file exchange engine: a table of channels and the state the format readers and writers share. Results: 1 success, 2 success with warnings (GetLastWarn), 0 failure (GetLastError, GetLastErrorNumber). Owns the channel objects, never the host's value storage.
 class TB_EXPORT CReadAndWriteFileFunction {
 public:
     CReadAndWriteFileFunction() = default;
@@ -112,8 +115,11 @@ public:
     // ------------------------------------------------------------ channel table
     /// Store the counts; the channel table is not resized.
     void SetNrChannels(int count) { NrChannels = count; }
+    /// The number of channel slots set with SetNrChannels or learnt by the last ReadInfoFile.
     int GetNrChannels() const { return NrChannels; }
+    /// Stores the number of values per channel a write takes from each channel's storage.
     void SetNrItems(int count) { NrItems = count; }
+    /// Values per channel: set with SetNrItems or learnt by the last ReadInfoFile.
     int GetNrItems() const { return NrItems; }
 
     /// Empties the warnings and LastError, then creates a channel with values as its
@@ -162,19 +168,28 @@ public:
     void GetFormatFilterWrite(CStringArray* filters) const;
 
     // ------------------------------------------------------------ state and messages
+    /// The file of the last ReadInfoFile or WriteFile.
     CString GetFileName() const { return FileName; }
+    /// Value encoding of a characteristic file: 'A' text, '4' 4-byte or '8' 8-byte binary values.
     int GetTyp() const { return Typ; }
+    /// Separator character of a characteristic file (';' by default).
     int GetSep() const { return Sep; }
+    /// The column separator characters of the last delimited text file.
     CString GetSeperator() const { return Separator; }
+    /// The decimal symbol of the last delimited text file.
     CString GetDecimal() const { return Decimal; }
+    /// The table (database) or sheet (workbook) of the last database file.
     CString GetTableName() const { return TableName; }
+    /// The connect string of the last database file ("Excel 3.0;", "Excel 5.0;"...), which says its version.
     CString GetConnectTitle() const { return ConnectTitle; }
     /// Format code of the last file (write filter position), -1 for none.
     int GetSaveVersion() const { return SaveVersion; }
     /// Family code of the last file: 0 .mdx, 1 .mda/.mdk, 2 Access, 3 Excel, 4 text,
     /// 5 CSV, 6 SPICE output, 7 COMTRADE, 8 recorder .dat; -1 unknown.
     int GetLoadVersion() const { return LoadVersion; }
+    /// The error text of the last failure; empty when none.
     CString GetLastError() const { return LastError; }
+    /// The error class of the last failure (TB_EXCHANGE_FILE_ERROR ... TB_EXCHANGE_CANCELLED); TB_EXCHANGE_NO_ERROR when none.
     int GetLastErrorNumber() const { return LastErrorNumber; }
     /// Every warning followed by "\r\n", in the order collected; empty when none.
     CString GetLastWarn() const;
@@ -202,65 +217,112 @@ public:
 
     // ------------------------------------------------------------ entries of the other formats
     // Each is defined by its format's source.
+    /// Reads the header of a characteristic file (an .mdx file, or an .mdk with its .mda): channels, names, units, counts. 1, 2 or 0 as ReadInfoFile.
     int ReadMdx_k(CString fileName);
+    /// Reads the values of the characteristic file ReadMdx_k opened into the storage attached to the channels.
     int ReadMdx_a();
+    /// Writes the channels as a characteristic file (.mdx, or .mdk and .mda) with separatorChar between values and typ 'A' (text), '4' or '8' (binary values).
     int WriteMdx_k_a(CString fileName, int separatorChar, int typ);
 
 protected:
     // Characteristic files: the steps behind ReadMdx_k, ReadMdx_a and WriteMdx_k_a
     // (isMdx 1 for one .mdx file, 0 for an .mdk/.mda pair; valueSize 4 or 8).
+    /// Reads the .mdk header (or the header part of an .mdx file).
     int ReadMdkFile(int isMdx);
+    /// Reads text values ('A') of an .mda file (or the value part of an .mdx file).
     int ReadMdaFile_A(int isMdx);
+    /// Reads binary values of valueSize (4 or 8) bytes.
     int ReadMdaFile_B(int isMdx, int valueSize);
     /// headerOnly 1: channels, names, units, x lengths and NrItems; 0: the values.
     int ReadMdxFileForNDimTable(int headerOnly);
+    /// Writes the .mdk header.
     int WriteMdkFile();
+    /// Writes the values as text ('A').
     int WriteMdaFile_A(int isMdx);
+    /// Writes the values as binary numbers of valueSize (4 or 8) bytes.
     int WriteMdaFile_B(int isMdx, int valueSize);
     // COMTRADE records: the steps behind WriteComtradeFile and ReadDataComtradeFile,
     // for hosts that derive and write or read one part of a record.
+    /// Writes the .hdr part of a COMTRADE record (the free text lines).
     int WriteComtradeHeaderFile(CString fileName);
+    /// Writes the .cfg part: station, channels with units, scaling (fills Multipliers and Offsets), rates, start times and data file type (asciiData 1 ASCII, 0 binary); comtradeOption is the time channel's index.
     int WriteComtradeKonfigurationFile(CString fileName, int asciiData, int comtradeOption);
+    /// Writes the .dat part as ASCII samples; comtradeOption is the time channel's index.
     int WriteDataComtradeAsciiFile(CString fileName, int comtradeOption);
+    /// Writes the .dat part as binary samples; comtradeOption is the time channel's index.
     int WriteDataComtradeBinaryFile(CString fileName, int comtradeOption);
+    /// Reads ASCII samples of the .dat part into the channels' storage.
     int ReadDataComtradeAsciiFile();
+    /// Reads binary samples of the .dat part into the channels' storage.
     int ReadDataComtradeBinaryFile();
 
 public:
+    /// ReadInfoExcelFile for an Excel 97 to 2003 workbook (BIFF8).
     int ReadInfoExcel97File(CString fileName, CString tableName);
+    /// Opens table tableName of an Access database (.mdb): fields become channels. 1, 2 or 0 with TB_EXCHANGE_DATABASE_ERROR.
     int ReadInfoAccessFile(CString fileName, CString tableName);
+    /// Reads the rows of the table ReadInfoAccessFile opened into the channels' storage.
     int ReadDataAccessFile();
+    /// Reads the rows of the database table or sheet named by FileName, TableName and ConnectTitle.
     int ReadDataDaoFile();
+    /// Writes the channels as an Excel 3.0 worksheet (BIFF3); 1, 2 or 0 as WriteFile.
     int WriteExcel30File(CString fileName, CString tableName);
+    /// Writes the channels as an Excel 4.0 worksheet (BIFF4).
     int WriteExcel40File(CString fileName, CString tableName);
+    /// Writes the channels as an Excel 5.0/95 workbook (BIFF5).
     int WriteExcel50_95File(CString fileName, CString tableName);
+    /// Writes the channels as an Excel 97 to 2003 workbook (BIFF8).
     int WriteExcel97File(CString fileName, CString tableName);
+    /// Writes the channels as table tableName of an Access database (.mdb, Jet 4): one field per channel, one row per item.
     int WriteAccessFile(CString fileName, CString tableName);
     // Excel workbooks and the table layer shared with Access (exchange/dao_exchange.cpp).
+    /// Writes the channels as a workbook of the version ConnectTitle names (BIFF8 with a warning when it names none); sheet tableName ("Data" when empty). A title longer than the format allows is shortened (warning, result 2).
     int WriteExcelFile(CString fileName, CString tableName);
+    /// Writes the channels into the database FileName, TableName and ConnectTitle name; the file appears only when the whole write succeeded.
     int WriteDaoFile();
+    /// ReadInfoExcelFile for an Excel 3.0 worksheet (BIFF3).
     int ReadInfoExcel30File(CString fileName, CString tableName);
+    /// ReadInfoExcelFile for an Excel 4.0 worksheet (BIFF4).
     int ReadInfoExcel40File(CString fileName, CString tableName);
+    /// ReadInfoExcelFile for an Excel 5.0/95 workbook (BIFF5).
     int ReadInfoExcel50_95File(CString fileName, CString tableName);
+    /// Opens sheet tableName of a workbook: the first row gives the channel names, the columns the channels. Asks for a file when fileName and FileName are empty. 1, 2 or 0 with TB_EXCHANGE_DATABASE_ERROR.
     int ReadInfoExcelFile(CString fileName, CString tableName);
+    /// Opens the database table or sheet named by FileName, TableName and ConnectTitle and learns its fields.
     int ReadInfoDaoDataFile();
+    /// ReadDataExcelFile for an Excel 3.0 worksheet.
     int ReadDataExcel30File();
+    /// ReadDataExcelFile for an Excel 4.0 worksheet.
     int ReadDataExcel40File();
+    /// ReadDataExcelFile for an Excel 5.0/95 workbook.
     int ReadDataExcel50_95File();
+    /// ReadDataExcelFile for an Excel 97 to 2003 workbook.
     int ReadDataExcel97File();
+    /// Reads the rows of the sheet ReadInfoExcelFile opened into the channels' storage (the sheet named like the file when TableName is empty).
     int ReadDataExcelFile();
+    /// Scans a SPICE output listing (.out): the printed analyses' columns become channels. 1, 2 or 0.
     int ReadInfoOUTFile(CString fileName);
+    /// Reads the values of the listing ReadInfoOUTFile scanned into the channels' storage.
     int ReadDataOUTFile();
     /// Writing SPICE listings is not supported: returns 0 and records no error.
     int WriteOUTFile(CString fileName);
+    /// Reads the header of a SPICE raw file (.raw, ASCII or binary): variables become channels with their units. 1, 2 or 0.
     int ReadInfoRawFile(CString fileName);
+    /// Reads the values of the raw file ReadInfoRawFile scanned (real, or magnitude of complex values).
     int ReadDataRawFile();
+    /// Reads a COMTRADE configuration (.cfg, or the configuration part of a .cff): analog and status channels, units with their prefixes, scaling and sample rates. 1, 2 or 0.
     int ReadInfoComtradeFile(CString fileName);
+    /// Reads the samples of the record ReadInfoComtradeFile opened (ASCII or binary .dat) into the channels' storage, each value scaled by its channel's multiplier, offset and unit prefix.
     int ReadDataComtradeFile();
+    /// Writes the channels as a COMTRADE record: .cfg, .dat (asciiData 1 ASCII, 0 binary) and .hdr (when there are free text lines); comtradeOption is the index of the channel that carries the time in seconds, every other channel is written as an analog channel.
     int WriteComtradeFile(CString fileName, int asciiData, int comtradeOption);
+    /// Reads the header of one recorder file (.dat): channel names, units and sample spacing. 1, 2 or 0.
     int ReadInfoRockwellFile(CString fileName);
+    /// Reads the samples of the recorder file ReadInfoRockwellFile opened.
     int ReadDataRockwellFile();
+    /// Asks the user for several recorder files (withDialog) and reads their headers onto one common time base.
     int ReadInfoRockwellFilesWithDialog(CString fileName);
+    /// Reads the samples of the recorder files chosen with ReadInfoRockwellFilesWithDialog, resampled onto the common time base.
     int ReadDataRockwellFilesWithDialog();
     /// Resamples one recorder file's samples (spacing s) onto the common time base
     /// (RecorderSpacing, NrItems) into channel's storage; 0 when an argument is null.
@@ -286,8 +348,8 @@ public:
     CString FileName;                ///< file of the last ReadInfoFile or WriteFile
     CExImPortChannelTable Channels;  ///< the channel objects, owned by the engine
     CStringArray Warnings;           ///< collected warning texts
-    CString LastError;
-    int LastErrorNumber = TB_EXCHANGE_NO_ERROR;
+    CString LastError;  ///< The error text of the last failure (GetLastError).
+    int LastErrorNumber = TB_EXCHANGE_NO_ERROR;  ///< The error class of the last failure (GetLastErrorNumber).
     int FileKind = -1;              ///< TB_KIND_*: dispatch key of ReadDataFile
     CString Separator;              ///< column separator characters of delimited text
     CString Decimal;                ///< decimal symbol of delimited text
@@ -307,23 +369,23 @@ public:
     int Typ = 'A';                  ///< characteristic value encoding: 'A', '4' or '8'
     int Sep = ';';                  ///< characteristic separator character
     // COMTRADE configuration values.
-    CArray<double, double> PrefixFactors;
-    CArray<double, double> Multipliers;
-    CArray<double, double> Offsets;
-    CArray<double, double> PrimaryRatios;
-    CArray<double, double> SecondaryRatios;
-    CArray<int, int> PsFlags;
-    CArray<int, int> DigitalNormalStates;
-    CArray<double, double> SampleRates;
-    CArray<int, int> EndSamples;
-    int AsciiData = 1;
-    double TimeMultiplier = 1.0;
+    CArray<double, double> PrefixFactors;  ///< Unit prefix factor of each analog channel (k 1e3, m 1e-3...).
+    CArray<double, double> Multipliers;  ///< Multiplier a of each analog channel (value = a * sample + b).
+    CArray<double, double> Offsets;  ///< Offset b of each analog channel.
+    CArray<double, double> PrimaryRatios;  ///< Primary transformer ratio of each analog channel.
+    CArray<double, double> SecondaryRatios;  ///< Secondary transformer ratio of each analog channel.
+    CArray<int, int> PsFlags;  ///< Per analog channel: 0 samples are primary values ('P'), 1 secondary ('S'), -1 unknown.
+    CArray<int, int> DigitalNormalStates;  ///< Normal state (0 or 1) of each status channel.
+    CArray<double, double> SampleRates;  ///< Sample rate of each rate section, in Hz.
+    CArray<int, int> EndSamples;  ///< Last sample number of each rate section.
+    int AsciiData = 1;  ///< 1: the .dat part is ASCII, 0: binary.
+    double TimeMultiplier = 1.0;  ///< Multiplier of the time stamps (timemult).
     /// Seconds from the trigger point to the first sample (negative when the record starts
     /// before its trigger); added to times read from time stamps.
     double ComtradeTimeOrigin = 0.0;
-    int AnalogCount = 0;
-    int ConfigChannelCount = 0;
-    CArray<int, int> DerivedSources;
+    int AnalogCount = 0;  ///< Number of analog channels of the record.
+    int ConfigChannelCount = 0;  ///< Number of channels the configuration lists.
+    CArray<int, int> DerivedSources;  ///< For each derived channel (after the configured ones): the analog channel it is computed from through the transformer ratio.
     int ComtradeSampleType = 0;        ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
     int ComtradeRevision = 1999;       ///< revision year of the configuration read
     long long ComtradeDataOffset = 0;  ///< where the samples begin (non-zero in a combined .cff)

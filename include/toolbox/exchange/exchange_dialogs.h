@@ -1,3 +1,5 @@
+/// \file
+/// \brief The rules of the two delimited-text dialogs, without windows.
 // The rules of the two delimited-text dialogs, without windows. The window classes
 // CTextImportDlg and CExportSeparatorDlg of the window layer show these objects; the
 // engine hands them to the dialog hub (TBGetDialogHub().DoModal) and reads the choices
@@ -10,8 +12,10 @@
 #include <vector>
 
 /// Dialog template ids of the window layer.
+///@{
 constexpr UINT IDD_TEXT_IMPORT = 4305;
 constexpr UINT IDD_EXPORT_SEPARATOR = 4307;
+///@}
 
 /// The Import dialog (caption "Import"): separators, decimal symbol, start line and
 /// merge flag for reading delimited text, with previews of the file.
@@ -20,8 +24,10 @@ public:
     /// Decimal choices of the "Decimal Symbol" group.
     enum DecimalChoice { DecimalPoint = 0, DecimalComma = 1, DecimalOther = 2 };
 
+    /// The rules for the delimited text file fileName, with the defaults (Semicolon, Point, line 1).
     explicit CTextImportRules(const CString& fileName);
     UINT GetTemplateId() const override { return IDD_TEXT_IMPORT; }
+    /// The file the dialog previews.
     const CString& GetFileName() const { return m_fileName; }
 
     /// Clears the five separator boxes, then ticks one per character of separators:
@@ -31,15 +37,15 @@ public:
     void LoadDecimal(const char* decimal);
 
     // The controls' values; a window reads and writes them, as may a test.
-    bool Semicolon = true;
-    bool Tab = false;
-    bool Comma = false;
-    bool Space = false;
-    bool Other = false;
-    CString OtherSeparators;
+    bool Semicolon = true;  ///< "Semicolon" box.
+    bool Tab = false;  ///< "Tab" box.
+    bool Comma = false;  ///< "Comma" box.
+    bool Space = false;  ///< "Space" box.
+    bool Other = false;  ///< "Other" box.
+    CString OtherSeparators;  ///< Text of the "Other" separator edit: every character is a separator.
     bool MergeSeparators = false;  ///< "Handle a sequence of separators like one character."
-    int DecimalIndex = DecimalPoint;
-    CString OtherDecimal;
+    int DecimalIndex = DecimalPoint;  ///< DecimalPoint, DecimalComma or DecimalOther.
+    CString OtherDecimal;  ///< Text of the "Other" decimal edit.
     int StartLine = 1;  ///< "Begin import at line"
 
     /// The "Other" separator edit is enabled only while Other is ticked.
@@ -69,9 +75,13 @@ public:
     /// OK: builds the chosen strings; false (the dialog stays open) when the separator
     /// string is empty.
     bool OnOK();
+    /// The separator string built by OnOK.
     CString GetChosenSeparator() const { return m_chosenSeparator; }
+    /// The decimal symbol built by OnOK.
     CString GetChosenDecimal() const { return m_chosenDecimal; }
+    /// The first line to import (1-based), as OnOK took it.
     int GetChosenStartLine() const { return m_chosenStartLine; }
+    /// 1 when MergeSeparators was ticked at OnOK, 0 otherwise.
     int GetChosenMergeFlag() const { return m_chosenMerge; }
 
 private:
@@ -87,16 +97,21 @@ private:
 /// character and disables the decimal group.
 class TB_EXPORT CExportSeparatorRules : public CModalRequest {
 public:
+    /// Separator options; NoSeparator when none is selected.
     enum SeparatorChoice { NoSeparator = -1, SepSemicolon = 0, SepTab = 1, SepComma = 2, SepSpace = 3 };
+    /// Decimal options; NoDecimal when none is selected.
     enum DecimalChoice { NoDecimal = -1, DecPoint = 0, DecComma = 1 };
 
+    /// Rules for text mode 1 (text file: separator and decimal) or 0 (characteristic file: separator only).
     explicit CExportSeparatorRules(int textMode) : m_textMode(textMode) {}
     UINT GetTemplateId() const override { return IDD_EXPORT_SEPARATOR; }
+    /// 1 text file, 0 characteristic file.
     int GetTextMode() const { return m_textMode; }
 
     int SeparatorIndex = SepSemicolon;  ///< "Semicolon" starts selected
     int DecimalIndex = DecPoint;        ///< "Point" starts selected
 
+    /// True in text mode only.
     bool IsDecimalGroupEnabled() const { return m_textMode == 1; }
     /// OK is enabled only while a separator (and in text mode a decimal) is selected.
     bool IsOkEnabled() const;

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Recorder (.dat) files: the header of one file and the rules of the dialog that chooses several files for one common time base.
 // Recorder (.dat) files: the header of one file and the rules of the dialog that
 // chooses several files for one common time base. The rules need no window: the
 // window layer shows CRecorderFilesRules through the dialog hub, tests drive it
@@ -9,8 +11,8 @@
 
 /// Header of a recorder file: samples (line 1) and their spacing in seconds (line 2).
 struct TB_EXPORT CRecorderFileHeader {
-    int samples = 0;
-    double spacing = 0.0;
+    int samples = 0;  ///< Number of samples (line 1).
+    double spacing = 0.0;  ///< Time between two samples in seconds (line 2).
 };
 
 /// Reads the first two lines of path. 1: a recorder header; 2: the file exists but
@@ -44,23 +46,34 @@ public:
 
     /// Selects row index; an index outside the list selects none (-1).
     void SelectFile(int index) { m_selected = index >= 0 && index < GetFileCount() ? index : -1; }
+    /// The selected row; -1 when none.
     int GetSelectedFile() const { return m_selected; }
     /// DELETE is enabled only while a row is selected (not when the dialog opens).
     bool CanDeleteFile() const { return m_selected >= 0; }
     /// DELETE: removes the selected file; false when none is selected.
     bool DeleteSelectedFile() { return CanDeleteFile() && DeleteFile(m_selected); }
 
+    /// Number of files listed.
     int GetFileCount() const { return m_paths.GetSize(); }
+    /// Path of the file in row index; valid index required.
     CString GetFilePath(int index) const { return m_paths.GetAt(index); }
+    /// Channel name of the file in row index; valid index required.
     CString GetChannelName(int index) const { return m_names.GetAt(index); }
+    /// Channel unit of the file in row index; valid index required.
     CString GetChannelUnit(int index) const { return m_units.GetAt(index); }
+    /// Sets the channel name of row index; nothing for a bad index.
     void SetChannelName(int index, const CString& name);
+    /// Sets the channel unit of row index; nothing for a bad index.
     void SetChannelUnit(int index, const CString& unit);
+    /// Number of samples of the file in row index; valid index required.
     int GetFileSamples(int index) const { return m_samples.GetAt(index); }
+    /// Sample spacing in seconds of the file in row index; valid index required.
     double GetFileSpacing(int index) const { return m_spacings.GetAt(index); }
     /// The common time base: the file of shortest duration (more samples on a tie).
     int GetCommonPoints() const { return m_commonPoints; }
+    /// Sample spacing in seconds of the common time base.
     double GetCommonSpacing() const { return m_commonSpacing; }
+    /// The most channels the host takes (time included); -1 for no limit.
     int GetChannelLimit() const { return m_limit; }
 
 private:

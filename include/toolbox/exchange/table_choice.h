@@ -1,3 +1,5 @@
+/// \file
+/// \brief The rules of the table dialog ("Table Properties"): the user picks one table of a database or workbook from a drop-down list.
 // The rules of the table dialog ("Table Properties"): the user picks one table of a
 // database or workbook from a drop-down list. The window comes from the window layer;
 // the engine asks for it through the dialog hub.
@@ -20,6 +22,7 @@ public:
     /// The caption of the dialog.
     static CString GetCaption() { return "Table Properties"; }
 
+    /// The table names listed, in order.
     const CStringArray& GetNames() const { return m_names; }
     /// Index of the selected entry, -1 when the list is empty.
     int GetSelected() const { return m_selected; }

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The entry points of the three formula plug-ins, as the library loads them by name at run time ("Quendral.dll" = libquendral.so, "Lurvenc.dll" = liblurvenc.so, "Vexa2000.dll" = libvexa2000.so).
 // The entry points of the three formula plug-ins, as the library loads them by name at
 // run time ("Quendral.dll" = libquendral.so, "Lurvenc.dll" = liblurvenc.so,
 // "Vexa2000.dll" = libvexa2000.so), and the two objects that travel between them and
@@ -59,12 +61,12 @@ public:
     CFormelHelper& operator=(const CFormelHelper&) = delete;
 
     // The fields below belong to the plug-ins.
-    unsigned m_magic = 0;  // kFormelHelperMagic while the helper is alive
-    BOOL m_isAssignment = 0;
-    int m_kind = FORMEL_KIND_NONE;
-    CString m_assignedName;
-    CString m_lastError;
-    void* m_program = nullptr;  // the scanned formula in reverse Polish form
+    unsigned m_magic = 0;  ///< kFormelHelperMagic while the helper is alive.
+    BOOL m_isAssignment = 0;  ///< 1 when the formula is one assignment.
+    int m_kind = FORMEL_KIND_NONE;  ///< One of the FORMEL_KIND_ values.
+    CString m_assignedName;  ///< The variable assigned to; empty without an assignment.
+    CString m_lastError;  ///< The messages of the last failed scan, one per line.
+    void* m_program = nullptr;  ///< The scanned formula in reverse Polish form; owned by the plug-ins.
 };
 
 /// Marks a live helper; every entry point checks it before it touches a helper.
@@ -75,12 +77,14 @@ constexpr unsigned kFormelHelperMagic = 0x464F524Du;
 /// (through its virtual destructor, before the scanner library is unloaded).
 class CFormelError : public CObject {
 public:
+    /// An error with its message, 1-based line and column (0 when it has no place).
     CFormelError(const char* message, int line, int column) : m_message(message), m_line(line), m_column(column) {}
     /// The message, ending with a line break so that messages joined without a
     /// separator read one per line.
     const CString& GetMessage() const { return m_message; }
     /// 1-based line and column (in characters) of the error; 0 when it has no place.
     int GetLine() const { return m_line; }
+    /// 1-based column (in characters) of the error; 0 when it has no place.
     int GetColumn() const { return m_column; }
 
 private:

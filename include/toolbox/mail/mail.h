@@ -1,3 +1,5 @@
+/// \file
+/// \brief Mail delivery: the SMTP client, local submission through sendmail, the crash report mail and sending files through the desktop's mail program.
 // Mail delivery: the SMTP client, local submission through sendmail, the crash
 // report mail and sending files through the desktop's mail program.
 #pragma once
@@ -13,11 +15,11 @@ class CrashReportHandler;
 
 /// One mail message.
 struct TBMailMessage {
-    CString senderName;
-    CString senderAddress;
-    CString to;
-    CString subject;
-    CString body;
+    CString senderName;  ///< Sender's display name.
+    CString senderAddress;  ///< Sender's address.
+    CString to;  ///< Recipients, comma-separated.
+    CString subject;  ///< Subject line.
+    CString body;  ///< The text part (UTF-8).
     CString attachmentPath;  ///< empty: no attachment
     CString attachmentName;  ///< shown name; empty: the file name of attachmentPath
 };
@@ -44,13 +46,13 @@ TB_EXPORT bool TBParseSmtpSecurity(const char* text, TBSmtpSecurity& security);
 
 /// Where and how a message is delivered over SMTP.
 struct TBSmtpOptions {
-    CString server;
-    int port = 25;
-    TBSmtpSecurity security = TBSmtpSecurity::None;
+    CString server;  ///< Host name or address of the mail server.
+    int port = 25;  ///< Port (25 plain, 587 with STARTTLS, 465 TLS).
+    TBSmtpSecurity security = TBSmtpSecurity::None;  ///< How the connection is protected.
     CString user;      ///< empty: no authentication
     CString password;  ///< used only with a user; never logged
     CString caFile;    ///< PEM file of trusted authorities; empty: the system's
-    int connectTimeoutMilliseconds = 30000;
+    int connectTimeoutMilliseconds = 30000;  ///< Time to connect, in milliseconds.
     int timeoutMilliseconds = 120000;  ///< the whole delivery
 };
 
@@ -89,6 +91,7 @@ public:
     bool Logon(const char* user, const char* password);
     /// Hands message to the program; 1 when it accepted it (exit status 0), else 0.
     int Send(const TBMailMessage& message);
+    /// Ends the session.
     void Logoff();
 
 private:
@@ -98,15 +101,15 @@ private:
 
 /// Where the report mail goes and how its attachment is named.
 struct TBReportMailTarget {
-    CString server;
-    int port = 25;
-    TBSmtpSecurity security = TBSmtpSecurity::None;
+    CString server;  ///< Host name or address of the report mail server.
+    int port = 25;  ///< Port of the report mail server.
+    TBSmtpSecurity security = TBSmtpSecurity::None;  ///< How the connection is protected.
     CString user;      ///< empty: no authentication
     CString password;  ///< never stored in "Register.cfg"
-    CString caFile;
+    CString caFile;  ///< PEM file of trusted authorities; empty: the system's.
     CString programPath;      ///< the crashed program; its base name + ".zip" names the attachment
     CString sendmailProgram;  ///< empty: the system's sendmail
-    int timeoutMilliseconds = 30000;
+    int timeoutMilliseconds = 30000;  ///< Time limit of the whole SMTP delivery, in milliseconds.
 };
 
 /// Sends the report archive: SMTP to the report mail server first, then local

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The clipboard hub: text exchanged with the clipboard.
 // The clipboard hub: text exchanged with the clipboard. Until the window layer
 // registers the system clipboard, the hub keeps the text inside the process.
 #pragma once

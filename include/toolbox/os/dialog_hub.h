@@ -1,3 +1,5 @@
+/// \file
+/// \brief The dialog hub: how code without windows asks the user something.
 // The dialog hub: how code without windows asks the user something. File dialogs,
 // message boxes and the library's modal dialogs go through the process-wide hub. Until
 // the window layer registers its implementation the hub answers headlessly: file
@@ -8,23 +10,29 @@
 
 #include <toolbox/types/cstring.h>
 
-// Results of modal dialogs and message boxes, with the framework's values.
+/// Results of modal dialogs and message boxes, with the framework's values.
+///@{
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 /// DoModal's result when the dialog could not be shown at all (the framework's value).
 constexpr int TB_DIALOG_NOT_SHOWN = -1;
+///@}
 
-// Message box styles the library passes (the framework's values).
+/// Message box styles the library passes (the framework's values).
+///@{
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_ICONERROR = 0x00000010;
 constexpr UINT MB_ICONWARNING = 0x00000030;
 constexpr UINT MB_ICONINFORMATION = 0x00000040;
+///@}
 
-// Flags of the common file dialog (the framework's values).
+/// Flags of the common file dialog (the framework's values).
+///@{
 constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
 constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
 constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
 constexpr DWORD OFN_LONGNAMES = 0x00200000;
+///@}
 
 /// One modal dialog's state and rules, without a window. The window layer finds the
 /// concrete class (for example with dynamic_cast) and shows its window for it; tests
@@ -42,11 +50,11 @@ public:
 
 /// A file dialog request: Open (forReading) or Save As.
 struct TB_EXPORT CFileDialogRequest {
-    bool forReading = true;
+    bool forReading = true;  ///< True for an Open dialog, false for Save As.
     CString defaultExtension;  ///< as the caller gives it, for example "*.csv"
     CString filter;            ///< "Text|*.txt|..." pairs as in the library's filter lists
-    CString initialName;
-    DWORD flags = 0;
+    CString initialName;  ///< The file name the dialog starts with.
+    DWORD flags = 0;  ///< OFN_ flags.
 };
 
 /// What the hub does; the default implementation is headless.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Shared libraries loaded at run time (dlopen, dlsym, dlclose) under name rules that let host code keep Windows library names ("Quendral.dll" finds libquendral.so).
 // Shared libraries loaded at run time (dlopen, dlsym, dlclose) under the name rules
 // that let host code keep Windows library names:
 //

@@ -1,3 +1,5 @@
+/// \file
+/// \brief File helpers of the exchange formats: existence checks, a line reader that reads the file in large blocks (memory grows only with the longest line), and a writer that writes through a large buffer.
 // File helpers of the exchange formats: existence checks, a line reader that reads
 // the file in large blocks (memory grows only with the longest line), and a writer
 // that writes through a large buffer. Errors are reported as the system's own text.
@@ -32,7 +34,9 @@ public:
     /// Opens path for reading; false (and LastErrorNumber set) when the file cannot be
     /// opened or is not a regular file or a pipe (a directory gives EISDIR).
     bool Open(const CString& path, std::size_t blockSize = 1 << 20);
+    /// Closes the file; reading ends.
     void Close();
+    /// True while a file is open.
     bool IsOpen() const { return m_fd >= 0; }
     /// The next line; false at the end of the file or on a read error (see Failed).
     /// The view stays valid until the next call.
@@ -71,8 +75,11 @@ public:
 
     /// Opens the output for path (the old file stays until Close); false on failure.
     bool Create(const CString& path, std::size_t bufferSize = 1 << 20);
+    /// Appends length bytes; nothing after a failure.
     void Write(const char* data, std::size_t length);
+    /// Appends the text; nothing after a failure.
     void Write(std::string_view text) { Write(text.data(), text.size()); }
+    /// Appends one byte; nothing after a failure.
     void Put(char c) {
         if (m_used < m_capacity)
             m_buffer[m_used++] = c;
@@ -82,14 +89,18 @@ public:
     /// Room for at least n bytes at the returned pointer; Commit(n) makes them part of
     /// the file. Null after a failure. n must not exceed the buffer size.
     char* Reserve(std::size_t n);
+    /// Makes n bytes written at Reserve's pointer part of the file.
     void Commit(std::size_t n) { m_used += n; }
     /// Writes what is buffered and puts the file in place; false when any step failed,
     /// the old file then untouched and nothing staged left behind.
     bool Close();
     /// Drops what was written; the old file stays as it was.
     void Abandon();
+    /// True after the first failed write.
     bool Failed() const { return m_errno != 0; }
+    /// errno of the first failure; 0 when none.
     int LastErrorNumber() const { return m_errno; }
+    /// Size of the buffer in bytes (the most Reserve may ask for).
     std::size_t BufferSize() const { return m_capacity; }
 
 private:

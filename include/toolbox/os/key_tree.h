@@ -1,3 +1,5 @@
+/// \file
+/// \brief The file-backed key tree that stands in for the classes root of the Windows registry (document file types).
 // The file-backed key tree that stands in for the classes root of the Windows
 // registry (document file types). Each key is a directory below the tree's root,
 // $XDG_DATA_HOME/veltranix/classes (~/.local/share/veltranix/classes when

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The user's number symbols: the decimal symbol and the thousands separator of the user's POSIX locale (LC_ALL, else LC_NUMERIC, else LANG) and the list separator that goes with it: ";" where the decimal symbol is ",".
 // The user's number symbols: the decimal symbol and the thousands separator of the
 // user's POSIX locale (LC_ALL, else LC_NUMERIC, else LANG) and the list separator that goes with it:
 // ";" where the decimal symbol is ",", else ",". The process locale (setlocale) is

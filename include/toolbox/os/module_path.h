@@ -1,3 +1,5 @@
+/// \file
+/// \brief Where the library and the program live on disk: the library's own shared object (found through dladdr) and the running program (/proc/self/exe).
 // Where the library and the program live on disk: the library's own shared object
 // (found through dladdr) and the running program (/proc/self/exe).
 #pragma once

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Writing a file's whole content under one rule shared by every writer of the library and of tbx: a temporary file beside the target, synced and renamed into place.
 // Writing a file's whole content under one rule shared by every writer of the library
 // and of tbx:
 // - a regular file (or a new name) is written to a temporary file beside it, synced and

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The per-user settings store of the running program (what the program's profile in the Windows registry was: fonts, window placement).
 // The per-user settings store of the running program (what the program's profile
 // in the Windows registry was: fonts, window placement). One INI file per program,
 // $XDG_CONFIG_HOME/veltranix/<program>.ini (~/.config when XDG_CONFIG_HOME is unset),

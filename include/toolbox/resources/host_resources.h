@@ -1,3 +1,5 @@
+/// \file
+/// \brief The host program's own resources: strings by id and icons by index, registered by the host at start-up.
 // The host program's own resources: strings by id and icons by index, registered by
 // the host at start-up. They stand beside the library's string table and never
 // replace its texts; functions that act for the host (document file types) take the

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Language files: the library's texts in another language, read at start-up from a file beside the library (services/startup.h) and made the resource module.
 // Language files: the library's texts in another language, read at start-up from a
 // file beside the library (services/startup.h) and made the resource module.
 //
@@ -43,6 +45,7 @@ public:
     const CString& GetName() const { return m_name; }
     /// Windows language identifier from the file (0 when not given).
     WORD GetLanguageId() const { return m_languageId; }
+    /// Number of texts the file holds.
     int GetStringCount() const { return static_cast<int>(m_strings.size()); }
 
 private:

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Names for the ids of the string table (resources/string_table_en.inc) that the library itself loads: TBLoadString(TBMsg::NoFileName) instead of TBLoadString(4).
 // Names for the ids of the string table (resources/string_table_en.inc) that the
 // library itself loads: TBLoadString(TBMsg::NoFileName) instead of TBLoadString(4).
 // Language files replace texts by these same ids, and a host that compares an error
@@ -11,7 +13,8 @@
 
 namespace TBMsg {
 
-// Data exchange: files, databases and channels.
+/// Data exchange: files, databases and channels.
+///@{
 constexpr UINT CreateDatabaseFailed = 1;      // "Error by creating the database >>%s<<."
 constexpr UINT NoMemory = 2;                  // "Not enough memory."
 constexpr UINT NoFileName = 4;                // "No file name."
@@ -50,8 +53,10 @@ constexpr UINT MoreChannelsThanDim = 56;      // "File >>%s<<: You define more c
 constexpr UINT FewerValuesThanLength = 57;    // "File >>%s<<: You defined the channel lenght bigger than the availa..."
 constexpr UINT NoRows = 58;                   // "File >>%s<<: There are no values! The number of rows is 0! If ther..."
 constexpr UINT FileNameTooLong = 59;          // "File >>%s<<: The file name is to long. Reduce file name to 31 char..."
+///@}
 
-// File-dialog filters (description|pattern| pairs).
+/// File-dialog filters (description|pattern| pairs).
+///@{
 constexpr UINT FilterExcel = 100;           // "Microsoft Excel (*.xls)|*.xls|"
 constexpr UINT FilterAccess = 101;          // "Microsoft Access (*.mdb)|*.mdb|"
 constexpr UINT FilterText = 102;            // "Text (*.txt)|*.txt|"
@@ -74,8 +79,10 @@ constexpr UINT FilterComtrade = 119;        // "Comtrade (*.cfg)|*.cfg|"
 constexpr UINT FilterMdx = 120;             // "Veltranix Characteristic (*.mdx)|*.mdx|"
 constexpr UINT FilterMda = 121;             // "Veltranix Characteristic (*.mda/*.mdk)|*.mda;*.mdk|"
 constexpr UINT FilterTekDat = 122;          // "TEK Oscilloscope(*.dat)|*.dat;*.dat|"
+///@}
 
-// N-dimensional characteristic tables.
+/// N-dimensional characteristic tables.
+///@{
 constexpr UINT NdimCannotOpen = 201;           // "N-Dim-Table: I can not open the file >>%s<<."
 constexpr UINT NdimReadError = 202;            // "N-Dim-Table: file >>%s<< / line %d / Read error."
 constexpr UINT NdimNoMemory = 203;             // "N-Dim-Table: file >>%s<< / line %d / Not enough memory."
@@ -94,16 +101,20 @@ constexpr UINT NdimTooManyXValues = 216;       // "N-Dim-Table: file >>%s<< / li
 constexpr UINT NdimTooManyYValues = 217;       // "N-Dim-Table: file >>%s<< / line %d / Too many values in Y vector..."
 constexpr UINT NdimTooManyYLines = 218;        // "N-Dim-Table: file >>%s<< / line %d / Too many Y vector lines (>>%..."
 constexpr UINT NdimNoChannelMemory = 219;      // "N-Dim-Table: file >>%s<< / line %d / channel >>%s<< / No channel..."
+///@}
 
-// Clipboard exchange.
+/// Clipboard exchange.
+///@{
 constexpr UINT ClipboardOpenFailed = 500;             // "Error if try to open the clipboard!"
 constexpr UINT ClipboardInvalidChannelPointer = 501;  // "There is a invalid pointer of the data array from channel %i!"
 constexpr UINT ClipboardInvalidFormat = 502;          // "No valid clipboard data format!"
 constexpr UINT ClipboardNoMemory = 503;               // "Not enough memory reserve!"
 constexpr UINT ClipboardChannelNotRead = 550;         // "It couldn't be read from channel %i !"
 constexpr UINT ClipboardChannelNotWritten = 551;      // "It couldn't be written into channel %i !"
+///@}
 
-// COMTRADE records.
+/// COMTRADE records.
+///@{
 constexpr UINT ComtradeDateTimeFormat = 552;       // "%d/%m/%y,%H:%M:%S"
 constexpr UINT ComtradeInvalidConfigLine = 570;    // "File >>%s<<: The configuration is invalid in line %i."
 constexpr UINT ComtradeMissingChannelLines = 571;  // "File >>%s<<: The configuration announces %i channels, but onl..."
@@ -111,17 +122,21 @@ constexpr UINT ComtradeCombinedNoConfiguration = 572;  // "File >>%s<<: The comb
 constexpr UINT ComtradeShortSample = 573;              // "File >>%s<<: Sample %i and maybe later ones hold fewer va..."
 constexpr UINT ComtradeCombinedNoData = 574;           // "File >>%s<<: The combined file holds no data section."
 constexpr UINT ComtradeStampOutOfRange = 579;          // "File >>%s<<: The time of sample %i and maybe later ones..."
+///@}
 
-// SPICE raw and recorder files; clipboard text.
+/// SPICE raw and recorder files; clipboard text.
+///@{
 constexpr UINT RawFileTruncated = 580;         // "The raw file >>%s<< ends before the %i points its header announces!"
 constexpr UINT RawInvalidHeader = 581;         // "The file >>%s<< has no valid raw file header!"
 constexpr UINT InvalidSampleCount = 582;       // "File >>%s<<: The number of samples %i is not valid!"
 constexpr UINT ClipboardNoCompleteLine = 583;  // "The clipboard text holds no complete line!"
+///@}
 
-// Windows.
-constexpr UINT KeepOnTop = 4492;  // "&Keep on top"
+/// Windows.
+constexpr UINT KeepOnTop = 4492;  ///< "&Keep on top": the pin entry of a resizing window's context menu.
 
-// Crash reports and help files.
+/// Crash reports and help files.
+///@{
 constexpr UINT CrashReportRequest = 5506;  // "<p><b>Please tell us about this problem.</b></p>..."
 constexpr UINT CrashReportProblem = 5507;  // "<p><b>%s has encountered a problem and needs to close.</b></p>..."
 constexpr UINT CrashDumpFile = 5508;       // "Crash Dump"
@@ -129,5 +144,6 @@ constexpr UINT CrashLogFile = 5509;        // "Crash Log"
 constexpr UINT ZipFilesFilter = 5511;      // "Zip Files (*.zip)"
 constexpr UINT CrashReportSubject = 5512;  // "Crash Report - %s!"
 constexpr UINT HelpFileNotFound = 5531;    // "Cannot find the %s file. Check to see that the file exists on your VE..."
+///@}
 
 }  // namespace TBMsg

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The library's string table: message, filter and caption texts by id.
 // The library's string table: message, filter and caption texts by id. Texts come
 // from the current resource module (a language file once one is loaded at start-up)
 // and fall back to the built-in English table.
@@ -29,13 +31,21 @@ TB_EXPORT CString TBLoadString(UINT id);
 /// One argument of a message: a text or an integer.
 class TB_EXPORT CMessageArg {
 public:
+    /// A text argument (null: empty).
     CMessageArg(const char* text) : m_text(text ? text : ""), m_isText(true) {}
+    /// A text argument.
     CMessageArg(const CString& text) : m_text(text), m_isText(true) {}
+    /// An integer argument.
     CMessageArg(int value) : m_value(value) {}
+    /// An integer argument.
     CMessageArg(long value) : m_value(value) {}
+    /// An integer argument.
     CMessageArg(unsigned value) : m_value(value) {}
+    /// True for a text argument.
     bool IsText() const { return m_isText; }
+    /// The text of a text argument; empty otherwise.
     const CString& Text() const { return m_text; }
+    /// The value of an integer argument; 0 otherwise.
     long Value() const { return m_value; }
 
 private:

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Languages: the locales of the system with their Windows language identifiers (LANGID: primary language in the low 10 bits, sub-language in the upper 6), their names.
 // Languages: the locales of the system with their Windows language identifiers
 // (LANGID: primary language in the low 10 bits, sub-language in the upper 6), their
 // names, and language-dependent strings with a fixed fallback order.

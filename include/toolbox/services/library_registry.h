@@ -1,3 +1,5 @@
+/// \file
+/// \brief The library registry: outside shared libraries loaded by name with reference counts, shared by every part of the process that needs them.
 // The library registry: outside shared libraries loaded by name with reference
 // counts, so that every part of the process that needs a library (the formula
 // plug-ins "Vexa2000.dll", "Lurvenc.dll", "Quendral.dll"...) shares one load of it.
@@ -21,9 +23,13 @@ public:
     CTBLibraryTable(const CTBLibraryTable&) = delete;
     CTBLibraryTable& operator=(const CTBLibraryTable&) = delete;
 
+    /// TBLoadLibrary on this registry.
     HMODULE Load(const char* name);
+    /// TBAdvancedLoadLibrary on this registry.
     HMODULE AdvancedLoad(const char* name);
+    /// TBFreeLibrary on this registry.
     int Free(HMODULE module);
+    /// TBFreeAllLibraries on this registry.
     void FreeAll();
     /// Reference count of module; 0 when the registry does not hold it.
     int GetCount(HMODULE module) const;

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Engineering numbers: doubles written and read with the metric prefixes of circuit simulation (f p n u m k Meg G T).
 // Engineering numbers: doubles written and read with the metric prefixes of circuit
 // simulation (f p n u m k Meg G T). The data exchange formats write and read their
 // numbers through these functions.
@@ -28,4 +30,5 @@ TB_EXPORT CString TBExtended_itoa(int value);
 
 /// Truncation toward zero, clamped to [-2147483648, 2147483647]; NaN gives -2147483648.
 TB_EXPORT long TBExtended_ftol(double value);
+/// TBExtended_ftol as an int.
 TB_EXPORT int TBExtended_ftoi(double value);

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The private profile cache: INI files of named sections and key=value lines, kept in memory by one process-wide cache.
 // The private profile cache: INI files of named sections and key=value lines, kept in
 // memory by one process-wide cache. Reads come from the cache (re-reading a file that
 // changed on disk unless cached-only is asked for); writes change only the cache; a
@@ -26,7 +28,7 @@
 class TB_EXPORT CPrivateEntry {
 public:
     int m_modified = 0;  ///< set by every write through the interface, never cleared
-    CString m_value;
+    CString m_value;  ///< The value, trimmed.
 };
 
 /// One section: key -> entry, 100 buckets, owning.
@@ -38,7 +40,7 @@ public:
     CPrivateSection& operator=(const CPrivateSection&) = delete;
     /// Deletes every entry.
     void RemoveAll();
-    CMap<CString, const char*, CPrivateEntry*, CPrivateEntry*> m_entries;
+    CMap<CString, const char*, CPrivateEntry*, CPrivateEntry*> m_entries;  ///< Key -> entry; the section owns the entries.
 };
 
 /// One cached file: section name -> section, 100 buckets, owning.
@@ -53,7 +55,7 @@ public:
     /// Modification time of the disk file at the last load, in nanoseconds since the
     /// epoch; 0 for a file that entered the cache through a write.
     long long m_loadTime = 0;
-    CMap<CString, const char*, CPrivateSection*, CPrivateSection*> m_sections;
+    CMap<CString, const char*, CPrivateSection*, CPrivateSection*> m_sections;  ///< Section name -> section; the file owns the sections.
 };
 
 /// The cache: file name -> cached file, 100 buckets, owning. The library keeps one
@@ -66,17 +68,28 @@ public:
     CPrivateFileCache(const CPrivateFileCache&) = delete;
     CPrivateFileCache& operator=(const CPrivateFileCache&) = delete;
 
+    /// GetPrivateStringValue on this cache.
     CString GetStringValue(const char* section, const char* key, const char* defaultText, const char* file,
                            int cachedOnly);
+    /// GetPrivateIntValue on this cache.
     int GetIntValue(const char* section, const char* key, int defaultValue, const char* file, int cachedOnly);
+    /// GetPrivateSection on this cache.
     void GetSection(const char* section, CMapStringToString& out, const char* file, int cachedOnly);
+    /// WritePrivateStringValue on this cache.
     int WriteStringValue(const char* section, const char* key, const char* value, const char* file);
+    /// WritePrivateIntValue on this cache.
     int WriteIntValue(const char* section, const char* key, int value, const char* file);
+    /// WritePrivateSection on this cache.
     int WriteSection(const char* section, const CMapStringToString& entries, const char* file);
+    /// ReloadPrivateFile on this cache.
     int Reload(const char* file);
+    /// FlushPrivateFile on this cache.
     int Flush(const char* file);
+    /// ClosePrivateFile on this cache.
     int Close(int save, const char* file);
+    /// CloseAllPrivateFiles on this cache.
     int CloseAll(int save);
+    /// ReplacePrivateFile on this cache.
     int Replace(const char* file);
 
     /// Merges profile text into the cached file (created when new) by the load rule,

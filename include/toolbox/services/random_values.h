@@ -1,3 +1,5 @@
+/// \file
+/// \brief Random values for statistical runs: uniform values in a range, and values that follow a custom probability density given as a two-column table (abscissa, density) in any data file the exchange engine reads.
 // Random values for statistical runs: uniform values in a range, and values that
 // follow a custom probability density given as a two-column table (abscissa, density)
 // in any data file the exchange engine reads. Each density is loaded once, turned into a cumulative table on an
@@ -53,9 +55,13 @@ protected:
     // cumulative value at grid index k (0 outside the grid). The grid and the density
     // are computed from the file's data; the cumulative values are recomputed from
     // values kept at regular intervals, bit for bit as the full table would hold them.
+    /// Number of grid points of the density cached under file; 0 when none is cached.
     UINT GetPDFCount(const char* file) const;
+    /// Grid point k of the density cached under file; 0 outside the grid.
     double GetPDFGridPoint(const char* file, UINT k) const;
+    /// Interpolated density at grid point k; 0 outside the grid.
     double GetPDFDensity(const char* file, UINT k) const;
+    /// Cumulative value at grid point k; 0 outside the grid.
     double GetPDFCumulative(const char* file, UINT k) const;
 
 private:

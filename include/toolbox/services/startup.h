@@ -1,3 +1,5 @@
+/// \file
+/// \brief Start-up and shutdown of the library.
 // Start-up and shutdown of the library. When toolbox-core is loaded it picks the
 // language of its own texts and loads the matching language file, found beside the
 // library as "toolbox-core.<language>.lang" (resources/language_file.h); at unload it

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Helpers shared by client programs and the library: indexed names such as x[3], fields and tokens of delimited text, recursive directory removal, document file types in the classes key tree.
 // Helpers shared by client programs and the library: indexed names such as x[3],
 // fields and tokens of delimited text, recursive directory removal, document file
 // types in the classes key tree, fonts in the per-user settings, and HTML help.
@@ -60,8 +62,10 @@ TB_EXPORT void TBSaveIniFont(const LOGFONT* font, const char* section, const cha
 TB_EXPORT int TBLoadIniFont(LOGFONT* font, const char* section, const char* entry);
 
 /// Help commands of TBHtmlHelp.
+///@{
 constexpr UINT HH_DISPLAY_TOPIC = 0;
 constexpr UINT HH_DISPLAY_TOC = 1;
+///@}
 /// Opens the help file with the desktop's opener (xdg-open); a "::/topic" or ">window"
 /// suffix of file is dropped. A missing file shows message 5531 and gives null; an
 /// opener that cannot be started is retried once with HH_DISPLAY_TOC, as a topic that

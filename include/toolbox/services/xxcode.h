@@ -1,3 +1,5 @@
+/// \file
+/// \brief XXencode: arbitrary bytes as printable text and back.
 // XXencode: arbitrary bytes as printable text and back. The text is a continuous
 // stream of lines without line breaks and without "begin"/"end" lines: each line is
 // one length character (the alphabet character of its byte count, 0 to 45) followed
@@ -46,11 +48,17 @@ public:
 protected:
     // One group: three bytes to four characters, or four characters to up to three
     // bytes (count says how many of the line's bytes are still due, at most 3 written).
+    /// Encodes three bytes as four characters to out.
     void outencFile(const unsigned char* group, FILE* out);
+    /// Appends the four characters of three bytes to text.
     void outencString(const unsigned char* group, CString& text);
+    /// Appends the four characters of three bytes to the shared result string.
     void outencString(const unsigned char* group);
+    /// Decodes four characters and writes count (at most 3) bytes to out.
     void outdecFile(const char* chars, int count, FILE* out);
+    /// Decodes four characters and appends count (at most 3) bytes to bytes.
     void outdecString(const char* chars, int count, CString& bytes);
+    /// Decodes four characters into count (at most 3) bytes at buffer.
     void outdecBuffer(const char* chars, int count, unsigned char* buffer);
 
     /// The shared result string of the string-producing encoders.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Arrays of the framework: CObject, CArray<T,ARG>, CStringArray, CPtrArray, CUIntArray and their relatives.
 // Arrays of the framework: CObject, CArray<T,ARG>, CStringArray, CPtrArray,
 // CUIntArray and their relatives. Indexes are int; GetAt of a bad index is a caller error
 // caught by an assertion in debug builds, as it was before.
@@ -19,9 +21,13 @@ public:
 template <class TYPE, class ARG_TYPE = const TYPE&>
 class CArray : public CObject {
 public:
+    /// Number of elements.
     int GetSize() const { return static_cast<int>(m_items.size()); }
+    /// Number of elements (same as GetSize).
     int GetCount() const { return GetSize(); }
+    /// Index of the last element; -1 when the array is empty.
     int GetUpperBound() const { return GetSize() - 1; }
+    /// True when the array holds no element.
     bool IsEmpty() const { return m_items.empty(); }
     /// Resizes; new elements are value-initialised. growBy is accepted for
     /// compatibility, the vector grows geometrically anyway.
@@ -29,27 +35,36 @@ public:
         (void)growBy;
         m_items.resize(newSize > 0 ? static_cast<size_t>(newSize) : 0);
     }
+    /// Releases the memory kept beyond the current size.
     void FreeExtra() { m_items.shrink_to_fit(); }
+    /// Removes every element and releases their memory.
     void RemoveAll() {
         m_items.clear();
         m_items.shrink_to_fit();
     }
 
+    /// Element i; i must be in range (asserted in debug builds).
     const TYPE& GetAt(int i) const {
         assert(InRange(i));
         return m_items[static_cast<size_t>(i)];
     }
+    /// Writable reference to element i; i must be in range (asserted in debug builds).
     TYPE& ElementAt(int i) {
         assert(InRange(i));
         return m_items[static_cast<size_t>(i)];
     }
+    /// Replaces element i; i must be in range (asserted in debug builds), use SetAtGrow to grow.
     void SetAt(int i, ARG_TYPE v) {
         assert(InRange(i));
         m_items[static_cast<size_t>(i)] = v;
     }
+    /// Element i, as GetAt.
     const TYPE& operator[](int i) const { return GetAt(i); }
+    /// Writable element i, as ElementAt.
     TYPE& operator[](int i) { return ElementAt(i); }
+    /// The elements as a contiguous block (nullptr or dangling when empty); valid until the array changes size.
     const TYPE* GetData() const { return m_items.data(); }
+    /// The elements as a writable contiguous block; valid until the array changes size.
     TYPE* GetData() { return m_items.data(); }
 
     /// Sets element i, growing the array when i is past its end.
@@ -58,15 +73,18 @@ public:
         if (i >= GetSize()) SetSize(i + 1);
         m_items[static_cast<size_t>(i)] = v;
     }
+    /// Appends v; returns its index.
     int Add(ARG_TYPE v) {
         m_items.push_back(v);
         return GetSize() - 1;
     }
+    /// Appends every element of other; returns the index of the first appended one.
     int Append(const CArray& other) {
         int first = GetSize();
         m_items.insert(m_items.end(), other.m_items.begin(), other.m_items.end());
         return first;
     }
+    /// Replaces the contents with a copy of other's.
     void Copy(const CArray& other) { m_items = other.m_items; }
     /// Inserts count copies at i; i past the end grows the array first.
     void InsertAt(int i, ARG_TYPE v, int count = 1) {
@@ -82,9 +100,13 @@ public:
     }
 
     // Range-for support for host code written on this platform.
+    /// Iterator to the first element, for range-for.
     typename std::vector<TYPE>::iterator begin() { return m_items.begin(); }
+    /// Iterator past the last element, for range-for.
     typename std::vector<TYPE>::iterator end() { return m_items.end(); }
+    /// Iterator to the first element, for range-for.
     typename std::vector<TYPE>::const_iterator begin() const { return m_items.begin(); }
+    /// Iterator past the last element, for range-for.
     typename std::vector<TYPE>::const_iterator end() const { return m_items.end(); }
 
 private:
@@ -95,7 +117,9 @@ private:
 /// An array of strings.
 class CStringArray : public CArray<CString, const CString&> {
 public:
+    /// Appends a copy of the text; returns its index.
     int Add(const char* text) { return CArray::Add(CString(text)); }
+    /// Appends a copy of the text; returns its index.
     int Add(const CString& text) { return CArray::Add(text); }
 };
 

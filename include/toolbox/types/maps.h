@@ -1,3 +1,5 @@
+/// \file
+/// \brief Hash maps of the framework with its hash functions and iteration order.
 // Hash maps of the framework with its hash functions and iteration order. Catalogue
 // and profile files are written by walking such a map, so the order is part of the
 // file format: buckets in ascending order, and inside a bucket the newest entry first
@@ -11,7 +13,7 @@
 #include <type_traits>
 
 struct __POSITION {};
-typedef __POSITION* POSITION;
+typedef __POSITION* POSITION;  ///< A position while walking a CMap (GetStartPosition, GetNextAssoc); null after the last entry.
 
 /// The framework's string hash: h = h * 33 + c over the bytes c of the key, modulo
 /// 2^32, each byte taken as a signed char (bytes from 0x80 subtract), as the
@@ -24,27 +26,32 @@ inline UINT HashKey(const char* key) {
     }
     return hash;
 }
-inline UINT HashKey(const CString& key) { return HashKey(key.GetString()); }
+inline UINT HashKey(const CString& key) { return HashKey(key.GetString()); }  ///< The string hash of the key's text.
 /// Integer and pointer keys: the value shifted right by four bits.
 template <class T>
 inline typename std::enable_if<std::is_integral<T>::value, UINT>::type HashKey(T key) {
     return static_cast<UINT>(static_cast<std::uintptr_t>(key) >> 4);
 }
-inline UINT HashKey(void* key) { return static_cast<UINT>(reinterpret_cast<std::uintptr_t>(key) >> 4); }
+inline UINT HashKey(void* key) { return static_cast<UINT>(reinterpret_cast<std::uintptr_t>(key) >> 4); }  ///< Pointer keys: the address shifted right by four bits.
 
 /// A hash map with the framework's hash and iteration order (buckets ascending, newest
 /// first inside a bucket), which catalogue and profile files are written in.
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 class CMap : public CObject {
 public:
+    /// An empty map; blockSize is accepted for compatibility and ignored.
     explicit CMap(int blockSize = 10) { (void)blockSize; }
     CMap(const CMap&) = delete;
     CMap& operator=(const CMap&) = delete;
     ~CMap() override { RemoveAll(); }
 
+    /// Number of entries.
     int GetCount() const { return m_count; }
+    /// Number of entries (same as GetCount).
     int GetSize() const { return m_count; }
+    /// True when the map holds no entry.
     bool IsEmpty() const { return m_count == 0; }
+    /// Number of hash buckets (17 unless InitHashTable chose another).
     UINT GetHashTableSize() const { return m_tableSize; }
 
     /// Chooses the number of buckets; takes effect only while the map is empty.
@@ -55,6 +62,7 @@ public:
         if (allocNow) AllocBuckets();
     }
 
+    /// Copies the value of key into value; returns true when the key is present, false (value untouched) otherwise.
     bool Lookup(ARG_KEY key, VALUE& value) const {
         const Node* node = Find(key);
         if (!node) return false;
@@ -77,8 +85,10 @@ public:
         ++m_count;
         return node->value;
     }
+    /// Sets the value of key; a new key goes to the head of its bucket, an existing one keeps its place.
     void SetAt(ARG_KEY key, ARG_VALUE value) { (*this)[key] = value; }
 
+    /// Removes key; returns true when it was present.
     bool RemoveKey(ARG_KEY key) {
         if (!m_buckets) return false;
         Node** link = &m_buckets[HashKey(key) % m_tableSize];
@@ -93,6 +103,7 @@ public:
         }
         return false;
     }
+    /// Removes every entry and releases the buckets.
     void RemoveAll() {
         if (m_buckets) {
             for (UINT b = 0; b < m_tableSize; ++b) {
@@ -109,6 +120,7 @@ public:
 
     /// Iteration: start, then GetNextAssoc until the position is null.
     POSITION GetStartPosition() const { return ToPos(FirstFrom(0)); }
+    /// Returns the entry at pos and advances pos to the next one (null after the last); pos must come from GetStartPosition or an earlier call.
     void GetNextAssoc(POSITION& pos, KEY& key, VALUE& value) const {
         const Node* node = reinterpret_cast<const Node*>(pos);
         key = node->key;

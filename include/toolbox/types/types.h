@@ -1,3 +1,5 @@
+/// \file
+/// \brief The framework's value types and collections that the library's interface uses.
 // The framework's value types and collections that the library's interface uses.
 #pragma once
 

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The colouring editor: a multi-line rich edit that colours its text while the user types, driven by a syntax description (color_rich_edit_syntax.h).
 // The colouring editor: a multi-line rich edit that colours its text while the user
 // types, driven by a syntax description (color_rich_edit_syntax.h). It keeps a line
 // model beside the widget's text; every change of the text, whoever makes it, reaches
@@ -137,32 +139,59 @@ protected:
     /// syntax colours).
     void SetColorToText(long start, long end, CHARFORMAT& format);
 
+    /// Attaches the line model to the new widget; returns 0.
     int OnCreate(void* createStruct);
+    /// Detaches the line model, closes an open find dialog and empties the undo and redo lists.
     void OnDestroy();
+    /// Insert toggles overwrite; Delete, Backspace, Enter (auto-indent) and Tab edit through the line model and are recorded; other keys as the rich edit.
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    /// Alt+Backspace undoes; other keys as the rich edit.
     void OnSysKeyDown(UINT key, UINT repeat, UINT flags);
+    /// Types a character (overwriting in overwrite mode), recorded for undo; nothing in a read-only editor.
     void OnChar(UINT ch, UINT repeat, UINT flags);
+    /// Shows "INS" or "OVR" in the host's status bar.
     void OnSetFocus(CWnd* old);
+    /// Empties the host's status bar panes.
     void OnKillFocus(CWnd* next);
+    /// Shows the "ColorRichEdit" menu of menu 4404 at point, screen coordinates.
     void OnContextMenu(CWnd* wnd, CPoint point);
+    /// Every key, character, arrow and Tab is the editor's inside a dialog.
     UINT OnGetDlgCode();
+    /// Finds or replaces as the find dialog asks (lParam its FINDREPLACE); forgets the dialog when it closes.
     LRESULT OnFindReplace(WPARAM wParam, LPARAM lParam);
+    /// Selects the whole text.
     void OnSelectAll();
+    /// Opens the find dialog.
     void OnEditFind() { OpenFindDialog(); }
+    /// Opens the find-and-replace dialog.
     void OnEditReplace() { OpenReplaceDialog(); }
+    /// Copies the selection.
     void OnEditCopy() { Copy(); }
+    /// Cuts the selection.
     void OnEditCut() { Cut(); }
+    /// Pastes the clipboard's text.
     void OnEditPaste() { Paste(); }
+    /// Deletes the selection.
     void OnEditClear() { Clear(); }
+    /// Deletes the whole text.
     void OnEditClearAll() { ClearAll(); }
+    /// Undoes the newest record.
     void OnEditUndo() { Undo(); }
+    /// Redoes the newest undone record.
     void OnEditRedo() { Redo(); }
+    /// Enabled when editable and the undo list is not empty.
     void OnUpdateUndo(CCmdUI* ui);
+    /// Enabled when editable and the redo list is not empty.
     void OnUpdateRedo(CCmdUI* ui);
+    /// Enabled when there is a selection.
     void OnUpdateCopy(CCmdUI* ui);
+    /// Enabled when editable and there is a selection.
     void OnUpdateCutClear(CCmdUI* ui);
+    /// Enabled when editable and there is text.
     void OnUpdateClearAll(CCmdUI* ui);
+    /// Enabled when editable and the clipboard holds text.
     void OnUpdatePaste(CCmdUI* ui);
+    /// Enabled when there is text.
     void OnUpdateSelectAll(CCmdUI* ui);
 
 private:

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The colouring editor's model, free of any window: syntax descriptions (token and range entries with compiled patterns, loaded from an INI-style file) and the line objects that hold a line's text with tabs expanded.
 // The colouring editor's model, free of any window: syntax descriptions (token and
 // range entries with compiled patterns, loaded from an INI-style file) and the line
 // objects that hold a line's text with tabs expanded, where the tabs were, and the
@@ -103,6 +105,7 @@ struct sTabColorRichEdit {
     int column;  ///< expanded column where the tab's spaces begin
     int width;   ///< spaces that stand for the tab, 1 to 4
 };
+/// True when column and width are equal.
 inline bool operator==(const sTabColorRichEdit& a, const sTabColorRichEdit& b) {
     return a.column == b.column && a.width == b.width;
 }
@@ -113,6 +116,7 @@ struct sColorDscrColorRichEdit {
     int last;        ///< last expanded column (inclusive)
     COLORREF color;  ///< 0x00BBGGRR
 };
+/// True when the columns and the colour are equal.
 inline bool operator==(const sColorDscrColorRichEdit& a, const sColorDscrColorRichEdit& b) {
     return a.first == b.first && a.last == b.last && a.color == b.color;
 }

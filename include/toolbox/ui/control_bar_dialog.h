@@ -1,3 +1,5 @@
+/// \file
+/// \brief A dialog with command bars along its top edge and an accelerator table of its own, and the options page of command-bar customisation.
 // A dialog with command bars along its top edge and an accelerator table of its own,
 // and the options page of command-bar customisation.
 #pragma once
@@ -18,16 +20,18 @@ struct ACCEL {
     WORD key;    ///< virtual-key code
     WORD cmd;    ///< the command sent with WM_COMMAND
 };
-constexpr BYTE FVIRTKEY = 0x01;
-constexpr BYTE FSHIFT = 0x04;
-constexpr BYTE FCONTROL = 0x08;
-constexpr BYTE FALT = 0x10;
+constexpr BYTE FVIRTKEY = 0x01;  ///< ACCEL::fVirt: key is a virtual-key code.
+constexpr BYTE FSHIFT = 0x04;  ///< ACCEL::fVirt: with Shift.
+constexpr BYTE FCONTROL = 0x08;  ///< ACCEL::fVirt: with Control.
+constexpr BYTE FALT = 0x10;  ///< ACCEL::fVirt: with Alt.
 
 /// A resizable dialog with command bars along its top edge, idle updates for its
 /// controls and bars, and an accelerator table.
 class TB_EXPORT CTBControlBarDialog : public CTBDialog {
 public:
+    /// The dialog of the library's template templateId, owned by parent.
     explicit CTBControlBarDialog(UINT templateId, CWnd* parent = nullptr);
+    /// The dialog of the library's template called templateName, owned by parent.
     explicit CTBControlBarDialog(const char* templateName, CWnd* parent = nullptr);
     ~CTBControlBarDialog() override;
 
@@ -55,7 +59,8 @@ private:
     int m_barHeight = 0;
 };
 
-// The controls of the options page (template 4309).
+/// The controls of the options page (template 4309).
+///@{
 constexpr UINT IDC_TB_FULL_MENUS = 4040;
 constexpr UINT IDC_TB_FULL_MENUS_DELAY = 4041;
 constexpr UINT IDC_TB_LARGE_ICONS = 4042;
@@ -63,6 +68,7 @@ constexpr UINT IDC_TB_SCREEN_TIPS = 4043;
 constexpr UINT IDC_TB_TIP_SHORTCUTS = 4044;
 constexpr UINT IDC_TB_RESET_USAGE = 4045;
 constexpr UINT IDC_TB_MENU_ANIMATIONS = 4046;
+///@}
 
 /// The "Options" page of command-bar customisation: every control writes straight
 /// through to the options of the command bars it was made for.
@@ -76,12 +82,19 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
+    /// "Always show full menus": writes bAlwaysShowFullMenus and enables the delay box.
     void OnFullMenus();
+    /// "Show full menus after a short delay": writes bShowFullAfterDelay.
     void OnFullMenusDelay();
+    /// "Large icons": writes bLargeIcons and lays the bars out again.
     void OnLargeIcons();
+    /// "Show ScreenTips on toolbars": writes bToolBarScreenTips and enables the shortcut box.
     void OnScreenTips();
+    /// "Show shortcut keys in ScreenTips": writes bToolBarAccelTips.
     void OnTipShortcuts();
+    /// "Reset my usage data": asks, then forgets the commands used.
     void OnResetUsage();
+    /// "Menu animations": writes animationType.
     void OnAnimationChanged();
 
 private:

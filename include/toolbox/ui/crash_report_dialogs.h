@@ -1,3 +1,5 @@
+/// \file
+/// \brief The crash report windows: the dialog that tells the user that the program crashed and asks whether to send the report, and the dialog that shows what the report holds.
 // The crash report windows: the dialog that tells the user that the program crashed
 // and asks whether to send the report, and the dialog that shows what the report holds.
 // The window layer shows the first for every CCrashReportRequest of the crash reporter.
@@ -19,12 +21,15 @@ class TB_EXPORT CrashReportDialog : public CDialog {
 public:
     /// files: path -> description of every file of the report (kept by the caller).
     CrashReportDialog(const CMapStringToString& files, const CString& programPath, CWnd* parent = nullptr);
+    /// The mail address the user typed (after IDOK).
     const CString& GetSenderAddress() const { return m_senderAddress; }
+    /// The description of what happened the user typed (after IDOK).
     const CString& GetDescription() const { return m_description; }
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    /// "click here.": opens the details dialog.
     void OnShowDetails();
     DECLARE_MESSAGE_MAP()
 
@@ -39,11 +44,14 @@ private:
 /// bytes in a hex view; a double click opens a file with the desktop's program for it.
 class TB_EXPORT CrashReportDetailsDialog : public CDialog {
 public:
+    /// The details of the report's files (path -> description, kept by the caller) for the program at programPath.
     CrashReportDetailsDialog(const CMapStringToString& files, const CString& programPath, CWnd* parent = nullptr);
 
 protected:
     BOOL OnInitDialog() override;
+    /// Another file was selected: its bytes are shown in the hex view.
     void OnFileChanged(NMHDR* header, LRESULT* result);
+    /// A file was double-clicked: the desktop's program for it opens it.
     void OnFileDoubleClicked(NMHDR* header, LRESULT* result);
     DECLARE_MESSAGE_MAP()
 

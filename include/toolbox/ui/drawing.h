@@ -1,3 +1,5 @@
+/// \file
+/// \brief Drawing helpers that controls and the hosts' plotting code share: polylines and polygons cut at a rectangle, and text drawing that understands the physical-unit notation ("`\mu\`", "`\Ohm\`", "`\2super\`"...).
 // Drawing helpers that controls and the hosts' plotting code share: polylines and
 // polygons cut at a rectangle, and text drawing that understands the physical-unit
 // notation ("\mu\", "\Ohm\", "\2super\"...).
@@ -23,8 +25,8 @@ TB_EXPORT UINT TBCalcClippedPointArray(POINT* points, UINT count, POINT** result
                                        const CRect& clip, int baseline);
 
 /// Draws text into rect like CDC::DrawText (DT_ flags) and, with DT_TB_NOTATION in
-/// format or special != 0, draws the escapes "\mu\", "\2super\", "\3super\", "\4super\",
-/// "\5super\", "\degree\", "\Ohm\", "\Omega\" and "\AA\" as the symbols µ ² ³ ⁴ ⁵ ° Ω Å of the current font ("$"
+/// format or special != 0, draws the escapes "`\mu\`", "`\2super\`", "`\3super\`", "`\4super\`",
+/// "`\5super\`", "`\degree\`", "`\Ohm\`", "`\Omega\`" and "`\AA\`" as the symbols µ ² ³ ⁴ ⁵ ° Ω Å of the current font ("$"
 /// where the font has no such glyph). Contexts in the isotropic or anisotropic mapping
 /// mode are laid out line by line here as well. Returns the height of the text; with
 /// DT_CALCRECT on several lines the width of the computed rectangle. The context's

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The windows of the data exchange dialogs: Import (delimited text), Export (separator and decimal symbol).
 // The windows of the data exchange dialogs: Import (delimited text), Export
 // (separator and decimal symbol), "Table Properties" (a table of a database or
 // workbook) and "TEK Oscilloscope Files" (several recorder files on one time base).
@@ -26,12 +28,19 @@ public:
     explicit CTextImportDlg(CTextImportRules& rules, CWnd* parent = nullptr);
     ~CTextImportDlg() override;
 
+    /// Ticks the separator boxes for the characters of separators (see CTextImportRules::LoadSeparators).
     void LoadSeparators(const char* separators) { m_rules.LoadSeparators(separators); }
+    /// Selects the decimal choice for decimal (see CTextImportRules::LoadDecimal).
     void LoadDecimal(const char* decimal) { m_rules.LoadDecimal(decimal); }
+    /// The separator characters chosen (after OK).
     CString GetChosenSeparator() const { return m_rules.GetChosenSeparator(); }
+    /// The decimal symbol chosen (after OK).
     CString GetChosenDecimal() const { return m_rules.GetChosenDecimal(); }
+    /// The first line to import (1-based), chosen (after OK).
     int GetChosenStartLine() const { return m_rules.GetChosenStartLine(); }
+    /// 1 when a run of separators counts as one, 0 otherwise (after OK).
     int GetChosenMergeFlag() const { return m_rules.GetChosenMergeFlag(); }
+    /// The rules the dialog shows and changes.
     CTextImportRules& GetRules() { return m_rules; }
 
     /// Cancelled at once, without a window, for a file that is not text; a file whose
@@ -43,6 +52,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    /// A box, option or edit changed: the enabled edits and both previews follow.
     void OnChoiceChanged();
     DECLARE_MESSAGE_MAP()
 
@@ -63,17 +73,23 @@ class TB_EXPORT CExportSeparatorDlg : public CTBDialog {
 public:
     /// textMode 1: text file; 0: characteristic file.
     explicit CExportSeparatorDlg(int textMode, CWnd* parent = nullptr);
+    /// A dialog that shows and changes rules (kept by the caller).
     explicit CExportSeparatorDlg(CExportSeparatorRules& rules, CWnd* parent = nullptr);
     ~CExportSeparatorDlg() override;
 
+    /// Characteristic mode: the separator character chosen (';', tab, ',' or blank).
     int GetSeparatorChar() const { return m_rules.GetSeparatorChar(); }
+    /// Text mode: the separator chosen.
     CString GetSeparator() const { return m_rules.GetSeparator(); }
+    /// Text mode: the decimal symbol chosen ("." or ",").
     CString GetDecimal() const { return m_rules.GetDecimal(); }
+    /// The rules the dialog shows and changes.
     CExportSeparatorRules& GetRules() { return m_rules; }
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    /// A separator or decimal option changed: OK is enabled only with a choice.
     void OnSeparatorClicked();
     DECLARE_MESSAGE_MAP()
 
@@ -86,7 +102,9 @@ private:
 /// "Table Properties": one table of a database or workbook from a drop-down list.
 class TB_EXPORT CTableChoiceDlg : public CTBDialog {
 public:
+    /// A dialog listing names (the tables of a file), the first one selected.
     explicit CTableChoiceDlg(const CStringArray& names, CWnd* parent = nullptr);
+    /// A dialog that shows and changes rules (kept by the caller).
     explicit CTableChoiceDlg(CTableChoiceRules& rules, CWnd* parent = nullptr);
     ~CTableChoiceDlg() override;
     /// Index of the table chosen (after OK), -1 when the list is empty.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Form views: a dialog template shown as a view inside a frame or any window.
 // Form views: a dialog template shown as a view inside a frame or any window. Its
 // registered controls follow the view while it is larger than the template; a
 // smaller view scrolls instead of squeezing them.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The "Calculator" dialog: the user writes one formula (an expression, an assignment or a conditional block) with the host's variables and a catalogue of functions, operators and constants.
 // The "Calculator" dialog: the user writes one formula (an expression, an assignment
 // or a conditional block) with the host's variables and a catalogue of functions,
 // operators and constants, and the formula is checked with the formula plug-ins
@@ -30,39 +32,53 @@ typedef CTBDialog CTBDlgCalculationBase;
 class TB_EXPORT CTBDlgCalculation : public CTBDlgCalculationBase {
 public:
     typedef void (*FillVariablesProc)(CMapStringToString& variables);  ///< name -> description
+    /// Called when the dialog opens: fills formula with the text to start with.
     typedef void (*GetFormulaProc)(CString& formula);
+    /// Called on OK with the checked formula.
     typedef void (*TakeFormulaProc)(CString formula);
 
+    /// The calculator owned by parent; configure it with InitDialog before DoModal.
     explicit CTBDlgCalculation(CWnd* parent = nullptr);
     ~CTBDlgCalculation() override;
 
     /// Stores the configuration; each callback may be null.
     void InitDialog(long flags, FillVariablesProc fillVariables, GetFormulaProc getFormula,
                     TakeFormulaProc takeFormula);
+    /// The check flags InitDialog stored.
     long GetCheckFlags() const { return m_flags; }
 
     /// The anchor flags of the template's controls (id, flags), for the resizing
     /// dialog base.
     struct AnchorInfo {
-        WORD id;
-        WORD flags;
+        WORD id;  ///< Control id.
+        WORD flags;  ///< Anchor flags of the control.
     };
+    /// The anchors of the calculator template's controls: which edges each control keeps its distance to when the dialog is resized.
     static const std::vector<AnchorInfo>& GetAnchors();
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    /// Builds the catalogue of functions, operators and constants by category.
     void FillFunctionArray();
+    /// Drops the catalogue.
     void FreeFunctionArray();
+    /// Replaces the formula's selection by text and a blank.
     void InsertSymbol(const char* text);
+    /// Inserts "name( ) " at the caret, or makes the selection the function's argument.
     void InsertFunction(const char* name);
     /// The check; non-zero when the formula is acceptable. Messages go to message boxes.
     virtual BOOL ParsString(CString formula);
 
+    /// Shows the entries of the selected category.
     void OnSelChangeCategories();
+    /// Inserts the double-clicked entry (a function with its parentheses).
     void OnDblClkEntries();
+    /// Inserts the double-clicked variable's name.
     void OnDblClkVariables();
+    /// Selects the first variable starting with the text typed in the find field.
     void OnChangeFind();
+    /// Checks the formula (messages in message boxes) and gives the focus back to it.
     void OnTest();
 
     DECLARE_MESSAGE_MAP()

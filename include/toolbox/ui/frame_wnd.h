@@ -1,3 +1,5 @@
+/// \file
+/// \brief Frame windows with command bars, docking panes, a view and a message line, and TBRunModalFrameWnd, which runs such a frame like a modal dialog.
 // Frame windows with command bars, docking panes, a view and a message line, and
 // TBRunModalFrameWnd, which runs such a frame like a modal dialog.
 #pragma once

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Line plots of exchanged channels: axes, grid, engineering-number tick labels, unit notation in the axis labels, a legend.
 // Line plots of exchanged channels: axes, grid, engineering-number tick labels, unit
 // notation in the axis labels, a legend, and lines decimated to their minimum and
 // maximum per pixel column so that millions of values draw fast without losing a peak.
@@ -10,17 +12,17 @@
 
 /// One curve: values (not owned) with their name and unit.
 struct TBPlotChannel {
-    CString name;
-    CString unit;
-    const double* values = nullptr;
-    int count = 0;
+    CString name;  ///< Name shown in the legend (or the x axis label).
+    CString unit;  ///< Unit, in unit notation.
+    const double* values = nullptr;  ///< The values; not owned, must live while the plot is drawn.
+    int count = 0;  ///< Number of values.
 };
 
 /// What a plot shows. Without an x channel the values are drawn over their index.
 struct TBPlotData {
-    TBPlotChannel x;
-    std::vector<TBPlotChannel> curves;
-    CString title;
+    TBPlotChannel x;  ///< The x values; values null: curves drawn over their index.
+    std::vector<TBPlotChannel> curves;  ///< The curves drawn over x.
+    CString title;  ///< Title above the plot; empty: none.
 };
 
 /// Draws the plot into area of dc (device units, MM_TEXT).

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Property sheets and their pages with the library's resizing behaviour: the sheet's own buttons keep their distance to the bottom-right corner, pages fill the page area at any size.
 // Property sheets and their pages with the library's resizing behaviour: the sheet's
 // own buttons keep their distance to the bottom-right corner, pages fill the page
 // area at any size, the sheet remembers its placement and its last tab, and wizards
@@ -11,17 +13,21 @@
 
 class CTBPropertySheet;
 
-// The sheet's buttons and its tab control.
+/// The sheet's buttons and its tab control.
+///@{
 constexpr UINT ID_APPLY_NOW = 0x3021;
 constexpr UINT ID_WIZBACK = 0x3023;
 constexpr UINT ID_WIZNEXT = 0x3024;
 constexpr UINT ID_WIZFINISH = 0x3025;
 constexpr UINT IDC_TB_SHEET_TABS = 0x3020;
-// SetWizardButtons flags.
+///@}
+/// SetWizardButtons flags.
+///@{
 constexpr DWORD PSWIZB_BACK = 0x1;
 constexpr DWORD PSWIZB_NEXT = 0x2;
 constexpr DWORD PSWIZB_FINISH = 0x4;
 constexpr DWORD PSWIZB_DISABLEDFINISH = 0x8;
+///@}
 
 /// One page of a sheet, made from a child dialog template when it is first shown.
 class TB_EXPORT CTBPropertyPage : public CDialog, public CTBResizableWindow {

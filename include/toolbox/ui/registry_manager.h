@@ -1,3 +1,5 @@
+/// \file
+/// \brief The registry manager: integer and text values per section in the per-user settings store of the running program (see <toolbox/os/settings_store.h>), which is where windows remember their placement.
 // The registry manager: integer and text values per section in the per-user settings
 // store of the running program (see <toolbox/os/settings_store.h>), which is where
 // windows remember their placement. Sections and entries compare case-sensitively.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The library's dialog base: a template dialog whose registered controls follow the window's size, with a size grip, a minimum size.
 // The library's dialog base: a template dialog whose registered controls follow the
 // window's size, with a size grip, a minimum size, a placement remembered in the
 // per-user settings store and an optional pin that keeps it on top.

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The library's icons and bitmaps: vector art of its own, rendered at the size asked for.
 // The library's icons and bitmaps: vector art of its own, rendered at the size asked
 // for. Icons are loaded by resource id, the bitmap-button bitmaps by name (the
 // button's caption followed by the state letter: "NEWU", "NEWD", "NEWF", "NEWX") or
@@ -9,7 +11,7 @@
 #include <vector>
 
 class CBitmap;
-typedef struct HICON__* HICON;
+typedef struct HICON__* HICON;  ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
 
 /// First id of the bitmap-button bitmaps: id = first + 4 × glyph + state, glyphs in the
 /// order of TBGetBitmapGlyphs, states up, down, focused, disabled.

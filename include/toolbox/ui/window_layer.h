@@ -1,3 +1,5 @@
+/// \file
+/// \brief Starting the window layer: the Qt application (made when the host has none), the Qt dialog hub and the system clipboard registered with the core, so that every core call that asks the user shows a real window.
 // Starting the window layer: the Qt application (made when the host has none), the
 // Qt dialog hub and the system clipboard registered with the core, so that every core
 // call that asks the user shows a real window.
@@ -17,11 +19,13 @@ class CWnd;
 TB_EXPORT bool TBStartWindowLayer();
 /// Unregisters the hubs (the core answers headlessly again) after the last start.
 TB_EXPORT void TBStopWindowLayer();
+/// True while the window layer is started (more starts than stops).
 TB_EXPORT bool TBIsWindowLayerStarted();
 
 /// Shows a request's dialog: returns IDOK or IDCANCEL. Each dialog issue registers the
 /// window for its template id; the hub answers requests without one headlessly.
 typedef std::function<int(CModalRequest& request, CWnd* parent)> TBModalWindowFactory;
+/// Registers factory to show requests with templateId (a null factory removes it).
 TB_EXPORT void TBRegisterModalWindow(UINT templateId, TBModalWindowFactory factory);
 
 /// The dialog hub that shows Qt windows (file dialogs, message boxes, progress).

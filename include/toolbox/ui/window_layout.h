@@ -1,3 +1,5 @@
+/// \file
+/// \brief Windows whose controls follow the window's size, with a size grip, a remembered size and position and an optional pin that keeps the window on top.
 // Windows whose controls follow the window's size, with a size grip, a remembered
 // size and position and an optional pin that keeps the window on top.
 //
@@ -12,7 +14,7 @@
 
 #include <vector>
 
-typedef struct HICON__* HICON;
+typedef struct HICON__* HICON;  ///< An icon: a colour image with a transparency mask (see TBBitmapToIcon, DestroyIcon).
 
 /// Anchor flags of a registered control (combine them).
 enum : WORD {
@@ -55,8 +57,10 @@ TB_EXPORT CRect TBLayoutControlRect(const SControl_Info& info, CSize initialClie
 /// HWND_TOPMOST_MARKER or HWND_NOTOPMOST_MARKER.
 constexpr UINT WM_TB_SETZORDER = 0x7E8;
 /// Icon resources of the pin: pinned and not pinned.
+///@{
 constexpr UINT IDI_TB_PINNED = 4490;
 constexpr UINT IDI_TB_UNPINNED = 4491;
+///@}
 
 /// The resizing, remembering and pinning behaviour of one window.
 class TB_EXPORT CTBWindowLayout {
@@ -90,6 +94,7 @@ public:
     void UpdateScale(int cx, int cy);
     /// The current scale factors (1.0 until the first layout).
     double GetScaleX() const { return m_scaleX; }
+    /// The current vertical scale factor (1.0 until the first layout).
     double GetScaleY() const { return m_scaleY; }
     /// Places every registered control of window for client size (cx, cy); scroll is
     /// subtracted from every rectangle (form views).
@@ -188,6 +193,7 @@ public:
 
     /// Whether the placement is read at initialisation and stored at destruction.
     void SetRememberSize(BOOL remember) { m_layout.m_bRememberSize = remember; }
+    /// Whether the placement is read at initialisation and stored at destruction.
     BOOL GetRememberSize() const { return m_layout.m_bRememberSize; }
     /// Shows or hides the size grip.
     void SetDrawGripper(BOOL draw);
@@ -214,6 +220,7 @@ public:
 
     /// The behaviour itself (layout list, scale, grip, pin state).
     CTBWindowLayout& GetLayout() { return m_layout; }
+    /// The behaviour itself (layout list, scale, grip, pin state).
     const CTBWindowLayout& GetLayout() const { return m_layout; }
 
 protected:

@@ -1,3 +1,5 @@
+/// \file
+/// \brief Windows and their messages.
 // Windows and their messages. A CWnd wraps a Qt widget (HWND is the widget) and
 // receives the widget's events as the framework's messages through its message map;
 // SendMessage calls WindowProc at once, PostMessage queues the message on the Qt
@@ -34,16 +36,17 @@ typedef LRESULT (*TB_MSG_THUNK)(CCmdTarget* target, WPARAM wParam, LPARAM lParam
 /// One line of a message map: which message (and for WM_COMMAND and WM_NOTIFY which
 /// notification code and control ids) reaches which handler.
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;
-    UINT nCode;
-    UINT nID;
-    UINT nLastID;
-    TB_MSG_THUNK pfn;
+    UINT nMessage;  ///< The message number (WM_COMMAND, WM_NOTIFY, a WM_ message or a registered one).
+    UINT nCode;  ///< The notification code for WM_COMMAND and WM_NOTIFY entries; 0 otherwise.
+    UINT nID;  ///< First control or command id the entry takes; 0 when any.
+    UINT nLastID;  ///< Last id of a range entry (ON_COMMAND_RANGE); equal to nID otherwise.
+    TB_MSG_THUNK pfn;  ///< The handler's thunk; null ends the map.
 };
 
+/// A class's message map: its entries and the map of its base class, searched next.
 struct AFX_MSGMAP {
-    const AFX_MSGMAP* (*pfnGetBaseMap)();
-    const AFX_MSGMAP_ENTRY* lpEntries;
+    const AFX_MSGMAP* (*pfnGetBaseMap)();  ///< The base class's map; null at the root.
+    const AFX_MSGMAP_ENTRY* lpEntries;  ///< The entries, ending with one whose pfn is null.
 };
 
 /// Base of everything that receives commands: holds the message map chain.
@@ -56,7 +59,9 @@ public:
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra);
 
 protected:
+    /// The map of this class (BEGIN_MESSAGE_MAP defines it for derived classes).
     static const AFX_MSGMAP* GetThisMessageMap();
+    /// The map of the object's class; DECLARE_MESSAGE_MAP overrides it.
     virtual const AFX_MSGMAP* GetMessageMap() const;
     /// The first entry of the map chain for message (and code and id), or null.
     const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message, UINT code, UINT id) const;
@@ -66,18 +71,22 @@ protected:
 /// and what it reads.
 class TB_EXPORT CCmdUI {
 public:
-    UINT m_nID = 0;
-    UINT m_nIndex = 0;
-    CMenu* m_pMenu = nullptr;
-    CWnd* m_pOther = nullptr;
-    BOOL m_bEnableChanged = FALSE;
+    UINT m_nID = 0;  ///< Command id of the item asked about.
+    UINT m_nIndex = 0;  ///< Index of the item in its menu.
+    CMenu* m_pMenu = nullptr;  ///< The menu the item is in; null for a control.
+    CWnd* m_pOther = nullptr;  ///< The control asked about; null for a menu item.
+    BOOL m_bEnableChanged = FALSE;  ///< Set when a handler called Enable.
     /// True once a handler answered for this item.
     BOOL m_bHandled = FALSE;
 
     virtual ~CCmdUI() = default;
+    /// Enables or disables the menu item or control.
     virtual void Enable(BOOL on = TRUE);
+    /// Checks the item: 0 clear, 1 checked, 2 indeterminate (check boxes).
     virtual void SetCheck(int check = 1);
+    /// Checks (radio mark) or clears the item.
     virtual void SetRadio(BOOL on = TRUE) { SetCheck(on ? 1 : 0); }
+    /// Sets the item's text (a menu item's or a control's window text).
     virtual void SetText(LPCTSTR text);
     /// Asks target's map for this item; items nobody answers for stay as they are.
     BOOL DoUpdate(CCmdTarget* target);
@@ -93,7 +102,9 @@ public:
 
     /// The widget of this window; null before creation and after destruction.
     HWND m_hWnd = nullptr;
+    /// The widget handle; null when the object has no window.
     HWND GetSafeHwnd() const { return m_hWnd; }
+    /// The widget handle; null when the object has no window.
     operator HWND() const { return m_hWnd; }
     /// The widget itself, for hosts that place it into their own Qt layouts.
     QWidget* GetWidget() const;
@@ -110,18 +121,23 @@ public:
     /// parent, id and style; false when the class is unknown.
     BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
                   UINT id);
+    /// CreateEx without extended style.
     BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id);
     /// Attaches this object to an existing widget (no messages are sent).
     BOOL Attach(HWND hwnd);
+    /// Detaches the object from its widget without destroying it; returns the widget, null when there was none.
     HWND Detach();
     /// Makes this object the window's permanent object (the dialog's controls).
     BOOL SubclassWindow(HWND hwnd);
+    /// Makes this object the permanent object of the parent's control id; FALSE when parent is null or has no such control.
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
     /// Sends WM_DESTROY to the window and its children, then deletes the widget.
     virtual BOOL DestroyWindow();
 
     // --- messages
+    /// Handles the message at once through WindowProc and returns its result; 0 for an object without a window.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    /// Queues the message for the window's event loop; FALSE for an object without a window.
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     /// The message being handled (what Default and DefWindowProc act on).
     static const MSG* GetCurrentMessage();
@@ -129,74 +145,127 @@ public:
     void SendNotifyToParent(UINT code);
 
     // --- identity and tree
+    /// The window's control id; 0 when it has none.
     int GetDlgCtrlID() const;
+    /// Sets the control id; returns the previous one (0 without a window).
     int SetDlgCtrlID(int id);
+    /// The parent window (a temporary object when the parent has no permanent one); null for a top-level window.
     CWnd* GetParent() const;
+    /// The child with control id; null when there is none.
     CWnd* GetDlgItem(int id) const;
+    /// The top-level window that contains this one (itself when it is top-level).
     CWnd* GetTopLevelParent() const;
+    /// The WS_ style bits.
     DWORD GetStyle() const;
+    /// The WS_EX_ style bits.
     DWORD GetExStyle() const;
+    /// Removes and adds WS_ style bits; TRUE when the style changed (FALSE also without a window).
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
+    /// Removes and adds WS_EX_ style bits (WS_EX_TOPMOST keeps the window on top); TRUE when the style changed.
     BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0);
+    /// True when wnd is a child (or a child of a child) of this window.
     BOOL IsChild(const CWnd* wnd) const;
     /// The next or previous control in the parent's creation order (nullptr at the end).
     CWnd* GetNextWindow(UINT flag = 2) const;
 
     // --- text, font, state
+    /// Sets the window's caption or a control's text (WM_SETTEXT).
     void SetWindowText(LPCTSTR text);
+    /// The window's caption or a control's text (WM_GETTEXT).
     void GetWindowText(CString& text) const;
+    /// The window's caption or a control's text (WM_GETTEXT).
     CString GetWindowText() const;
+    /// Length in bytes of the window text.
     int GetWindowTextLength() const;
+    /// Sets the text of the child with control id; nothing when there is none.
     void SetDlgItemText(int id, LPCTSTR text);
+    /// The text of the child with control id (empty when there is none); returns its length.
     UINT GetDlgItemText(int id, CString& text) const;
+    /// Sets the font of the window's text (WM_SETFONT); the font is not owned and must outlive the window.
     void SetFont(CFont* font, BOOL redraw = TRUE);
+    /// The font set with SetFont; null for the default font.
     CFont* GetFont() const;
+    /// Enables or disables mouse and keyboard input; returns TRUE when the window was disabled before.
     BOOL EnableWindow(BOOL enable = TRUE);
+    /// True when the window takes input.
     BOOL IsWindowEnabled() const;
+    /// SW_HIDE hides the window, every other value shows it; returns TRUE when it was visible before.
     BOOL ShowWindow(int cmd);
+    /// True when the window and all its parents are shown.
     BOOL IsWindowVisible() const;
+    /// True while the object has a window.
     BOOL IsWindow() const { return m_hWnd != nullptr; }
 
     // --- geometry
+    /// The window's rectangle in screen coordinates, frame included.
     void GetWindowRect(RECT* rect) const;
+    /// The client area: (0, 0) to its width and height.
     void GetClientRect(RECT* rect) const;
+    /// Converts a point from client to screen coordinates.
     void ClientToScreen(POINT* p) const;
+    /// Converts a rectangle from client to screen coordinates.
     void ClientToScreen(RECT* r) const;
+    /// Converts a point from screen to client coordinates.
     void ScreenToClient(POINT* p) const;
+    /// Converts a rectangle from screen to client coordinates.
     void ScreenToClient(RECT* r) const;
+    /// Moves and resizes the window: client coordinates of the parent for a child, screen coordinates for a top-level window.
     void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
+    /// Moves and resizes the window to rect (parent's client coordinates for a child).
     void MoveWindow(const RECT& rect, BOOL repaint = TRUE);
     /// insertAfter: wndTop, wndBottom or a sibling; flags SWP_ as the framework's.
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
+    /// Centres the window over alternate, else over its parent, else on the screen's available area.
     void CenterWindow(CWnd* alternate = nullptr);
 
     // --- focus, capture, painting, timers
+    /// Gives the window the keyboard focus; returns the window that had it (may be null).
     CWnd* SetFocus();
+    /// The window with the keyboard focus; null when no window of the application has it.
     static CWnd* GetFocus();
+    /// Sends all mouse input to this window; returns the window that had the capture (may be null).
     CWnd* SetCapture();
+    /// The window that holds the mouse capture; null when none.
     static CWnd* GetCapture();
+    /// Ends the mouse capture; returns TRUE.
     static BOOL ReleaseCapture();
+    /// Marks the whole client area for repainting.
     void Invalidate(BOOL erase = TRUE);
+    /// Marks rect (null: the whole client area) for repainting.
     void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
+    /// Repaints at once what is marked for repainting.
     void UpdateWindow();
+    /// Starts (or restarts) timer id: WM_TIMER with id every elapseMs milliseconds; returns id, 0 for an object without a window.
     UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, void* unused = nullptr);
+    /// Stops timer id; FALSE when it was not running.
     BOOL KillTimer(UINT_PTR id);
+    /// A modal message box owned by this window (TBMessageBox); returns IDOK, IDCANCEL, IDYES, IDNO...
     int MessageBox(LPCTSTR text, LPCTSTR caption = nullptr, UINT type = MB_OK);
 
     /// Command enabling for the children of this window (buttons answer to the map).
     void UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler);
 
+    /// SetWindowPos: place the window above its siblings.
     static const CWnd wndTop;
+    /// SetWindowPos: place the window below its siblings.
     static const CWnd wndBottom;
+    /// SetWindowPos: keep the window above other windows.
     static const CWnd wndTopMost;
+    /// SetWindowPos: no longer above other windows.
     static const CWnd wndNoTopMost;
 
     // --- dispatch, overridable as in the framework
+    /// Handles every message: OnWndMsg (the message map), then DefWindowProc for what the map did not take.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    /// The window's own handling of a message (the control's behaviour); 0 for messages it ignores.
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    /// Looks the message up in the message map (WM_COMMAND through OnCommand, WM_NOTIFY through OnNotify); TRUE with *result set when a handler took it.
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    /// Routes WM_COMMAND to OnCmdMsg with the id and notification code; TRUE when a handler took it.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    /// Routes WM_NOTIFY (lParam an NMHDR) to the map entry of its code and control id; TRUE with *result set when a handler took it.
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
+    /// Looks at a keyboard or mouse message before it is dispatched; TRUE swallows it. FALSE here.
     virtual BOOL PreTranslateMessage(MSG* msg);
     /// Called after WM_NCDESTROY: the window is gone (objects that delete themselves).
     virtual void PostNcDestroy() {}
@@ -204,7 +273,9 @@ public:
     LRESULT Default();
 
 protected:
+    /// The map of CWnd (the root of every window's map chain).
     static const AFX_MSGMAP* GetThisMessageMap();
+    /// The map of the object's class.
     const AFX_MSGMAP* GetMessageMap() const override;
     /// Hook for classes that build their widget themselves (dialogs).
     void AttachCreated(HWND hwnd);
@@ -218,7 +289,8 @@ private:
     Timers* m_timers = nullptr;
 };
 
-// Window-position flags and ShowWindow commands (the framework's values).
+/// Window-position flags and ShowWindow commands (the framework's values).
+///@{
 constexpr UINT SWP_NOSIZE = 0x0001;
 constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
@@ -230,6 +302,7 @@ constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
 constexpr UINT GW_HWNDNEXT = 2;
 constexpr UINT GW_HWNDPREV = 3;
+///@}
 
 /// The state of VK_SHIFT, VK_CONTROL or VK_MENU as the input being handled saw it:
 /// negative (high bit set) while the key is down.
@@ -237,6 +310,7 @@ TB_EXPORT short GetKeyState(int vk);
 
 /// Free forms of the message calls, for handles without a C++ object at hand.
 TB_EXPORT LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+/// Queues message for the window hwnd; FALSE for a null or dead handle.
 TB_EXPORT BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ------------------------------------------------------------------ message maps
@@ -249,6 +323,7 @@ TB_EXPORT BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 // Each entry's handler is called through a small function made inside the class's
 // own scope, so handlers may be protected or private.
 
+/// Declares the message map of a class (inside its body; leaves the members after it private).
 #define DECLARE_MESSAGE_MAP()                         \
 protected:                                            \
     static const AFX_MSGMAP* GetThisMessageMap();     \
@@ -256,12 +331,14 @@ protected:                                            \
                                                       \
 private:
 
+/// Starts the message map of theClass, whose unhandled messages go to baseClass's map.
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
         using ThisClass [[maybe_unused]] = theClass; /* unused by an empty map */     \
         using TheBaseClass = baseClass;                                               \
         static const AFX_MSGMAP_ENTRY entries[] = {
+/// Ends a message map begun with BEGIN_MESSAGE_MAP.
 #define END_MESSAGE_MAP()                                                      \
     { 0, 0, 0, 0, nullptr }                                                    \
     }                                                                          \
@@ -270,7 +347,9 @@ private:
     return &map;                                                               \
     }
 
+/// Inside an entry: the target as the class whose map it is.
 #define TB_THIS(t) static_cast<ThisClass*>(t)
+/// Inside an entry: the function that calls a handler with the message's wParam (w) and lParam (l).
 #define TB_THUNK(body)                                 \
     [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT { \
         (void)t;                                       \
@@ -321,34 +400,56 @@ private:
     }                                                                                           \
     ,
 
+/// void fn() for a button click (BN_CLICKED) of control id.
 #define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
+/// void fn() for a button double click (BN_DOUBLECLICKED) of control id.
 #define ON_BN_DOUBLECLICKED(id, fn) ON_CONTROL(BN_DOUBLECLICKED, id, fn)
+/// void fn() when the text of edit id changed (EN_CHANGE).
 #define ON_EN_CHANGE(id, fn) ON_CONTROL(EN_CHANGE, id, fn)
+/// void fn() when edit id is about to show changed text (EN_UPDATE).
 #define ON_EN_UPDATE(id, fn) ON_CONTROL(EN_UPDATE, id, fn)
+/// void fn() when edit id got the focus (EN_SETFOCUS).
 #define ON_EN_SETFOCUS(id, fn) ON_CONTROL(EN_SETFOCUS, id, fn)
+/// void fn() when edit id lost the focus (EN_KILLFOCUS).
 #define ON_EN_KILLFOCUS(id, fn) ON_CONTROL(EN_KILLFOCUS, id, fn)
+/// void fn() when the selection of combo id changed (CBN_SELCHANGE).
 #define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
+/// void fn() when the edit field of combo id changed (CBN_EDITCHANGE).
 #define ON_CBN_EDITCHANGE(id, fn) ON_CONTROL(CBN_EDITCHANGE, id, fn)
+/// void fn() when the list of combo id drops down (CBN_DROPDOWN).
 #define ON_CBN_DROPDOWN(id, fn) ON_CONTROL(CBN_DROPDOWN, id, fn)
+/// void fn() when the list of combo id closes (CBN_CLOSEUP).
 #define ON_CBN_CLOSEUP(id, fn) ON_CONTROL(CBN_CLOSEUP, id, fn)
+/// void fn() when combo id lost the focus (CBN_KILLFOCUS).
 #define ON_CBN_KILLFOCUS(id, fn) ON_CONTROL(CBN_KILLFOCUS, id, fn)
+/// void fn() when the selection of list box id changed (LBN_SELCHANGE).
 #define ON_LBN_SELCHANGE(id, fn) ON_CONTROL(LBN_SELCHANGE, id, fn)
+/// void fn() for a double click in list box id (LBN_DBLCLK).
 #define ON_LBN_DBLCLK(id, fn) ON_CONTROL(LBN_DBLCLK, id, fn)
+/// void fn() for a click on static id with SS_NOTIFY (STN_CLICKED).
 #define ON_STN_CLICKED(id, fn) ON_CONTROL(STN_CLICKED, id, fn)
 
 // Standard window messages with their handlers' framework signatures.
+/// An entry calling fn(UINT flags, CPoint point) for a mouse message (MK_ flags, client coordinates).
 #define TB_ON_MOUSE(message, fn)                                                                                \
     {                                                                                                           \
         message, 0, 0, 0,                                                                                       \
             TB_THUNK(TB_THIS(t)->fn(static_cast<UINT>(w), CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l))); return 0;) \
     }                                                                                                           \
     ,
+/// void OnLButtonDown(UINT flags, CPoint point).
 #define ON_WM_LBUTTONDOWN() TB_ON_MOUSE(WM_LBUTTONDOWN, OnLButtonDown)
+/// void OnLButtonUp(UINT flags, CPoint point).
 #define ON_WM_LBUTTONUP() TB_ON_MOUSE(WM_LBUTTONUP, OnLButtonUp)
+/// void OnLButtonDblClk(UINT flags, CPoint point).
 #define ON_WM_LBUTTONDBLCLK() TB_ON_MOUSE(WM_LBUTTONDBLCLK, OnLButtonDblClk)
+/// void OnRButtonDown(UINT flags, CPoint point).
 #define ON_WM_RBUTTONDOWN() TB_ON_MOUSE(WM_RBUTTONDOWN, OnRButtonDown)
+/// void OnRButtonUp(UINT flags, CPoint point).
 #define ON_WM_RBUTTONUP() TB_ON_MOUSE(WM_RBUTTONUP, OnRButtonUp)
+/// void OnMouseMove(UINT flags, CPoint point).
 #define ON_WM_MOUSEMOVE() TB_ON_MOUSE(WM_MOUSEMOVE, OnMouseMove)
+/// An entry calling fn(UINT key, UINT repeat, UINT flags) for a key message (VK_ code or character, repeat count, scan code and flags).
 #define TB_ON_KEY(message, fn)                                                                  \
     {                                                                                           \
         message, 0, 0, 0,                                                                       \
@@ -357,19 +458,26 @@ private:
                      return 0;)                                                                 \
     }                                                                                           \
     ,
+/// void OnKeyDown(UINT key, UINT repeat, UINT flags).
 #define ON_WM_KEYDOWN() TB_ON_KEY(WM_KEYDOWN, OnKeyDown)
+/// void OnKeyUp(UINT key, UINT repeat, UINT flags).
 #define ON_WM_KEYUP() TB_ON_KEY(WM_KEYUP, OnKeyUp)
+/// void OnChar(UINT ch, UINT repeat, UINT flags).
 #define ON_WM_CHAR() TB_ON_KEY(WM_CHAR, OnChar)
+/// void OnSysKeyDown(UINT key, UINT repeat, UINT flags) (keys with Alt).
 #define ON_WM_SYSKEYDOWN() TB_ON_KEY(WM_SYSKEYDOWN, OnSysKeyDown)
+/// void OnSetFocus(CWnd* old): the window got the focus from old (may be null).
 #define ON_WM_SETFOCUS()                                                                                               \
     { WM_SETFOCUS, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;) } \
     ,
+/// void OnKillFocus(CWnd* next): the window loses the focus to next (may be null).
 #define ON_WM_KILLFOCUS()                                                                             \
     {                                                                                                 \
         WM_KILLFOCUS, 0, 0, 0,                                                                        \
             TB_THUNK(TB_THIS(t)->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(w))); return 0;) \
     }                                                                                                 \
     ,
+/// void OnSize(UINT kind, int cx, int cy): new client size (SIZE_ kind).
 #define ON_WM_SIZE()                                                                                               \
     {                                                                                                              \
         WM_SIZE, 0, 0, 0,                                                                                          \
@@ -377,21 +485,27 @@ private:
                      return 0;)                                                                                    \
     }                                                                                                              \
     ,
+/// void OnPaint(): paint with a CPaintDC.
 #define ON_WM_PAINT()                                                 \
     { WM_PAINT, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnPaint(); return 0;) } \
     ,
+/// int OnCreate(void* createStruct): the window was made; return 0 to go on, -1 to fail.
 #define ON_WM_CREATE()                                                                         \
     { WM_CREATE, 0, 0, 0, TB_THUNK(return TB_THIS(t)->OnCreate(reinterpret_cast<void*>(l));) } \
     ,
+/// void OnDestroy(): the window is being destroyed.
 #define ON_WM_DESTROY()                                                   \
     { WM_DESTROY, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnDestroy(); return 0;) } \
     ,
+/// void OnClose(): the user asked to close the window.
 #define ON_WM_CLOSE()                                                 \
     { WM_CLOSE, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnClose(); return 0;) } \
     ,
+/// void OnTimer(UINT_PTR id): timer id (SetTimer) elapsed.
 #define ON_WM_TIMER()                                                                         \
     { WM_TIMER, 0, 0, 0, TB_THUNK(TB_THIS(t)->OnTimer(static_cast<UINT_PTR>(w)); return 0;) } \
     ,
+/// void OnContextMenu(CWnd* wnd, CPoint point): right click or the menu key; point in screen coordinates (-1, -1 from the keyboard).
 #define ON_WM_CONTEXTMENU()                                                                 \
     {                                                                                       \
         WM_CONTEXTMENU, 0, 0, 0,                                                            \
@@ -400,15 +514,18 @@ private:
                      return 0;)                                                             \
     }                                                                                       \
     ,
+/// UINT OnGetDlgCode(): which keys the control wants inside a dialog (DLGC_).
 #define ON_WM_GETDLGCODE()                                                                         \
     { WM_GETDLGCODE, 0, 0, 0, TB_THUNK(return static_cast<LRESULT>(TB_THIS(t)->OnGetDlgCode());) } \
     ,
+/// void OnDrawItem(int id, DRAWITEMSTRUCT* item): draw an owner-drawn item of control id.
 #define ON_WM_DRAWITEM()                                                                                              \
     {                                                                                                                 \
         WM_DRAWITEM, 0, 0, 0,                                                                                         \
             TB_THUNK(TB_THIS(t)->OnDrawItem(static_cast<int>(w), reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;) \
     }                                                                                                                 \
     ,
+/// void OnInitMenuPopup(CMenu* menu, UINT index, BOOL systemMenu): a popup menu is about to open.
 #define ON_WM_INITMENUPOPUP()                                                                       \
     {                                                                                               \
         WM_INITMENUPOPUP, 0, 0, 0,                                                                  \

@@ -1,3 +1,5 @@
+/// \file
+/// \brief The materials catalogue: conductor and insulator materials, each a set of property values with their units, all kept as text as read from the materials file ("template/materials.skl" beside the running program).
 // The materials catalogue: conductor and insulator materials, each a set of property
 // values with their units, all kept as text as read from the materials file
 // ("template/materials.skl" beside the running program).
@@ -13,19 +15,25 @@
 class CTBMaterialManager;
 
 /// Number of conductor and insulator properties.
+///@{
 constexpr int kConductorProperties = 6;
 constexpr int kInsulatorProperties = 4;
+///@}
 
 /// One material. The values and units are public data.
 class TB_EXPORT CTBMaterial : public CObject {
 public:
+    /// A material called name of manager (not owned); no property valid yet.
     CTBMaterial(CTBMaterialManager* manager, const char* name);
     ~CTBMaterial() override;
 
+    /// Sets the catalogue the material belongs to (not owned).
     void SetMaterialManager(CTBMaterialManager* manager) { m_materialManager = manager; }
     /// The manager (the getter bears the setter's name).
     CTBMaterialManager* SetMaterialManager() const { return m_materialManager; }
+    /// Renames the material (the catalogue's key does not change).
     void SetMaterialName(const char* name) { m_name = name; }
+    /// The material's name.
     CString& GetMaterialName() { return m_name; }
     /// Reads the conductor group, then the insulator group, from the material's section.
     void ReadMaterial(const char* file);
@@ -34,22 +42,24 @@ public:
 
     /// Property key stems, in reading order.
     static const char* const kConductorKeys[kConductorProperties];
-    static const char* const kInsulatorKeys[kInsulatorProperties];
+    static const char* const kInsulatorKeys[kInsulatorProperties];  ///< Insulator property key stems, in reading order.
 
-    CTBMaterialManager* m_materialManager;
-    CString m_name;
+    CTBMaterialManager* m_materialManager;  ///< The catalogue the material belongs to; not owned.
+    CString m_name;  ///< The material's name and section.
     int m_conductorValid = 0;  ///< 1 when all twelve conductor keys were read non-empty
     /// Specific gravity, specific heat capacity, thermal conductivity, temperature
     /// coefficient of resistance, resistivity, melting point.
     CString m_conductorValue[kConductorProperties];
-    CString m_conductorUnit[kConductorProperties];
+    CString m_conductorUnit[kConductorProperties];  ///< Units of the conductor values, as written in the file.
     int m_insulatorValid = 0;  ///< 1 when all eight insulator keys were read non-empty
     /// Specific gravity, specific heat capacity, thermal conductivity, melting point.
     CString m_insulatorValue[kInsulatorProperties];
-    CString m_insulatorUnit[kInsulatorProperties];
+    CString m_insulatorUnit[kInsulatorProperties];  ///< Units of the insulator values, as written in the file.
 
 protected:
+    /// Reads the six conductor values and units; m_conductorValid 1 when all twelve are present and not empty.
     void ReadConductor(const char* file);
+    /// Reads the four insulator values and units; m_insulatorValid 1 when all eight are present and not empty.
     void ReadInsulator(const char* file);
 };
 
@@ -76,7 +86,9 @@ public:
     int GetMaterialArray(CArray<CTBMaterial*>& out) const;
 
 protected:
+    /// Reads the material section name of file and adds it; 1, or 0 out of memory.
     int ReadMaterial(const char* file, const char* name);
+    /// Destroys every material.
     void Free();
 
 private:

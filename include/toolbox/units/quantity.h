@@ -1,3 +1,5 @@
+/// \file
+/// \brief Physical quantities and their units.
 // Physical quantities and their units. A main quantity has one base unit and further
 // units, each carrying two conversion expressions (to the base unit and back, "%v"
 // standing for the value). A sub-quantity has no base unit of its own: it shares the
@@ -11,15 +13,23 @@ class CUnitManager;
 /// One unit: acronym (its key), long name and the two conversion expressions.
 class TB_EXPORT CUnit : public CObject {
 public:
+    /// A unit without conversions (a base unit).
     CUnit(const char* acronym, const char* name);
+    /// A unit converted to the base unit by toBase and back by fromBase ("%v" = the value).
     CUnit(const char* acronym, const char* name, const char* toBase, const char* fromBase);
     ~CUnit() override;
 
+    /// Changes the acronym (the quantity's key does not change).
     void SetUnitAcronym(const char* text) { m_acronym = text; }
+    /// Changes the long name.
     void SetUnitName(const char* text) { m_name = text; }
+    /// Sets the expression into the base unit.
     void SetToBaseConversion(const char* text) { m_toBase = text; }
+    /// Sets the expression from the base unit.
     void SetFromBaseConversion(const char* text) { m_fromBase = text; }
+    /// The acronym, in unit notation ("`k\Ohm\`").
     CString& GetUnitAcronym() { return m_acronym; }
+    /// The long name.
     CString& GetUnitName() { return m_name; }
     /// Expression turning a value in this unit into the base unit ("%v" = the value).
     CString& GetToBaseConversion() { return m_toBase; }
@@ -46,11 +56,15 @@ public:
     /// Sets the main quantity and, when not null, appends this quantity to its list
     /// (the earlier main quantity's list is left as it is).
     void SetMainQuantity(CQuantity* mainQuantity);
+    /// The quantity above this one; null for a main quantity.
     CQuantity* GetMainQuantity() const { return m_mainQuantity; }
+    /// Sets the catalogue the quantity belongs to (not owned).
     void SetUnitManager(CUnitManager* manager) { m_unitManager = manager; }
     /// The unit manager (the getter bears the setter's name).
     CUnitManager* SetUnitManager() const { return m_unitManager; }
+    /// Renames the quantity (the catalogue's key does not change).
     void SetQuantityName(const char* name) { m_name = name; }
+    /// The quantity's name.
     CString& GetQuantityName() { return m_name; }
 
     /// Creates the base unit or renames the existing one; 1, or 0 out of memory.

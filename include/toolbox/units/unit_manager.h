@@ -1,3 +1,5 @@
+/// \file
+/// \brief The catalogue of physical quantities, read from and written to the unit configuration file (a private-profile file), and the conversion of values between units of one quantity through the formula plug-ins.
 // The catalogue of physical quantities, read from and written to the unit
 // configuration file (a private-profile file), and the conversion of values between
 // units of one quantity through the formula plug-ins.
@@ -40,10 +42,10 @@ public:
     HMODULE m_solverLibrary = nullptr;      ///< "Quendral.dll"
     HMODULE m_translatorLibrary = nullptr;  ///< "lurvenc.dll"
     HMODULE m_simulatorLibrary = nullptr;   ///< "Vexa2000.dll"
-    PFN_UpnToSimplifyString m_upnToSimplifyString = nullptr;
-    PFN_Fml2Upn m_fml2Upn = nullptr;
-    PFN_CreateCFormelHelper m_createCFormelHelper = nullptr;
-    PFN_DestroyCFormelHelper m_destroyCFormelHelper = nullptr;
+    PFN_UpnToSimplifyString m_upnToSimplifyString = nullptr;  ///< UpnToSimplifyString of the solver library.
+    PFN_Fml2Upn m_fml2Upn = nullptr;  ///< Fml2Upn of the translator library.
+    PFN_CreateCFormelHelper m_createCFormelHelper = nullptr;  ///< CreateCFormelHelper of the translator library.
+    PFN_DestroyCFormelHelper m_destroyCFormelHelper = nullptr;  ///< DestroyCFormelHelper of the translator library.
 };
 
 namespace tb_units {
@@ -100,7 +102,9 @@ public:
     void SetConversionCache(int on) { m_useCache = on != 0; }
 
 protected:
+    /// Destroys every quantity.
     void Free();
+    /// Reads the quantity section name of file with its units and sub-quantities (a circular or too deep one is skipped) under mainQuantity; 1, or 0 when a main quantity has no BaseUnit or memory runs out.
     int ReadQuantity(const char* file, const char* name, CQuantity* mainQuantity);
 
 private:

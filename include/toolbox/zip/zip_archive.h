@@ -1,3 +1,5 @@
+/// \file
+/// \brief Zip archives on libzip: create one, open one to read or change it, list its entries with sizes, times and comments, extract entries to files or memory, add files and memory blocks, remove and rename entries.
 // Zip archives on libzip: create one, open one to read or change it, list its entries
 // with sizes, times and comments, extract entries to files or memory, add files and
 // memory blocks, remove and rename entries. Names are UTF-8. Extraction never writes
@@ -11,8 +13,8 @@
 #include <ctime>
 #include <vector>
 
-typedef DWORD ZIP_INDEX_TYPE;
-typedef unsigned long long ZIP_SIZE_TYPE;
+typedef DWORD ZIP_INDEX_TYPE;  ///< Index of an archive entry.
+typedef unsigned long long ZIP_SIZE_TYPE;  ///< A size in bytes.
 /// What FindFile returns when no entry has the name.
 constexpr ZIP_INDEX_TYPE ZIP_FILE_INDEX_NOT_FOUND = 0xFFFFFFFFu;
 
@@ -20,16 +22,20 @@ constexpr ZIP_INDEX_TYPE ZIP_FILE_INDEX_NOT_FOUND = 0xFFFFFFFFu;
 struct TB_EXPORT CZipFileHeader {
     CString m_fileName;  ///< UTF-8; folders end with '/'
     CString m_comment;   ///< UTF-8
-    ZIP_SIZE_TYPE m_uUncomprSize = 0;
-    ZIP_SIZE_TYPE m_uComprSize = 0;
-    DWORD m_uCrc32 = 0;
+    ZIP_SIZE_TYPE m_uUncomprSize = 0;  ///< Size of the entry's data after extraction.
+    ZIP_SIZE_TYPE m_uComprSize = 0;  ///< Size of the entry's data in the archive.
+    DWORD m_uCrc32 = 0;  ///< CRC-32 of the extracted data.
     WORD m_uMethod = 0;  ///< 0 stored, 8 deflated
-    time_t m_tModificationTime = 0;
+    time_t m_tModificationTime = 0;  ///< Modification time (local time stored in the archive, converted to time_t).
     bool m_bSymbolicLink = false;  ///< made on Unix as a symbolic link
 
+    /// The entry's name (UTF-8; folders end with '/').
     CString GetFileName() const { return m_fileName; }
+    /// The entry's comment.
     CString GetComment() const { return m_comment; }
+    /// The entry's modification time.
     time_t GetTime() const { return m_tModificationTime; }
+    /// True for a folder entry (name ending with '/').
     bool IsDirectory() const;
 };
 
@@ -37,10 +43,15 @@ struct TB_EXPORT CZipFileHeader {
 class TB_EXPORT CZipMemFile {
 public:
     CZipMemFile() = default;
+    /// A block holding a copy of size bytes at data.
     CZipMemFile(const void* data, size_t size);
+    /// Number of bytes held.
     size_t GetLength() const { return m_bytes.size(); }
+    /// The bytes held; valid until the block changes.
     const BYTE* GetData() const { return m_bytes.data(); }
+    /// The bytes, to fill or change.
     std::vector<BYTE>& Bytes() { return m_bytes; }
+    /// The bytes.
     const std::vector<BYTE>& Bytes() const { return m_bytes; }
 
 private:
@@ -60,6 +71,7 @@ public:
 /// GetFileInfo fails for it) until the archive is closed.
 class TB_EXPORT CZipArchive {
 public:
+    /// How Open treats the file.
     enum OpenMode {
         zipCreate = 1,        ///< a new, empty archive (an existing file is replaced on Close)
         zipOpen = 2,          ///< an existing archive to read and change
@@ -102,7 +114,9 @@ public:
     /// Closes the archive without writing any change: an existing archive stays as it
     /// was, a new one is not created. For an operation that failed part way.
     void Discard();
+    /// True between a successful Open and Close.
     bool IsOpen() const { return m_zip != nullptr; }
+    /// True when opened with zipOpenReadOnly.
     bool IsReadOnly() const { return m_mode == zipOpenReadOnly; }
     /// Number of entry indexes (files added included); after Close, the number of
     /// entries the archive was written with.
@@ -110,6 +124,7 @@ public:
     /// Text of the last failure (empty when none).
     CString GetLastError() const { return m_lastError; }
 
+    /// Fills info for entry index; false (message in GetLastError) for a bad or removed index.
     bool GetFileInfo(CZipFileHeader& info, ZIP_INDEX_TYPE index) const;
     /// The index of the entry called name, or ZIP_FILE_INDEX_NOT_FOUND.
     ZIP_INDEX_TYPE FindFile(LPCTSTR name, bool caseSensitive = true) const;
@@ -128,10 +143,15 @@ public:
         m_maxExtractSize = limit;
         m_extracted = 0;
     }
+    /// The most bytes the extractions since Open or the last SetMaxExtractSize write
+    /// together (kDefaultMaxExtractSize unless set).
     ZIP_SIZE_TYPE GetMaxExtractSize() const { return m_maxExtractSize; }
 
+    /// The archive's comment; empty when none or not open.
     CString GetGlobalComment() const;
+    /// Sets the archive's comment (written on Close); false when not open or read-only.
     bool SetGlobalComment(LPCTSTR comment);
+    /// Sets an entry's comment (written on Close); false for a bad index, or when not open or read-only.
     bool SetFileComment(ZIP_INDEX_TYPE index, LPCTSTR comment);
 
     /// The callback told about Close and extraction (null for none); not owned.
