@@ -10,9 +10,9 @@
 /// A symbol of the notation: its escape name ("Ohm" of "\Ohm\"), its character in
 /// UTF-8 and as a code point.
 struct TBNotationSymbol {
-    const char* name;
-    const char* utf8;
-    char32_t code;
+    const char* name;  ///< The escape name without its backslashes ("Ohm").
+    const char* utf8;  ///< The character in UTF-8 ("Ω").
+    char32_t code;     ///< The character's code point (U+03A9).
 };
 
 /// The symbol of an escape name ("mu", "2super", "degree", "Ohm"...); null for a name
