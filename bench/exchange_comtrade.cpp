@@ -6,13 +6,16 @@
 // and a record of 32 channels (time plus 31 analog) written as binary data.
 //
 //   bench_exchange_comtrade [--dir PATH] [benchmark flags]
+//   bench_exchange_comtrade --peak-memory [--dir PATH]   peak memory of one read into arrays
 #include <toolbox/exchange/read_and_write_files.h>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -179,11 +182,50 @@ BENCHMARK(BM_ReadBinaryRecord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadBinaryRecordIntoArrays)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteBinaryRecord)->Unit(benchmark::kMillisecond);
 
+long StatusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.compare(0, std::strlen(key), key) == 0) return std::atol(line.c_str() + std::strlen(key));
+    return -1;
+}
+
+// Peak resident memory added by one read into fresh arrays, next to the bytes of the
+// values they hold.
+int MeasurePeakMemory() {
+    MakeRecord();
+    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
+    const long before = StatusKiB("VmRSS:");
+    const int channels = 1 + kAnalog + kDigital;
+    std::vector<std::unique_ptr<CArray<double, double>>> arrays;
+    CReadAndWriteFiles files;
+    if (files.ReadInfoFile((RecordBase() + ".cfg").c_str(), "", -1, nullptr, nullptr, 0, 0, 2) != 1) return 1;
+    for (int c = 0; c < channels; ++c) {
+        arrays.emplace_back(new CArray<double, double>);
+        files.GetChannel(c)->SetDoubleArray(arrays.back().get());
+    }
+    if (files.ReadDataFile() != 1) return 1;
+    const long peak = StatusKiB("VmHWM:");
+    const double storageMiB = double(kSamples) * channels * sizeof(double) / (1024.0 * 1024.0);
+    const double grownMiB = (peak - before) / 1024.0;
+    std::printf("{\"storage_mib\": %.1f, \"read_peak_growth_mib\": %.1f, \"ratio\": %.3f}\n", storageMiB, grownMiB,
+                grownMiB / storageMiB);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--dir") == 0) g_dir = argv[i + 1];
+    bool peakMemory = false;
+    for (int i = 1; i < argc; ++i) {
+        if (i + 1 < argc && std::strcmp(argv[i], "--dir") == 0) g_dir = argv[i + 1];
+        if (std::strcmp(argv[i], "--peak-memory") == 0) peakMemory = true;
+    }
+    if (peakMemory) {
+        const int status = MeasurePeakMemory();
+        for (const char* ext : {".cfg", ".dat"}) std::remove((RecordBase() + ext).c_str());
+        return status;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     for (const char* ext : {".cfg", ".dat", "_out.cfg", "_out.dat"}) std::remove((RecordBase() + ext).c_str());

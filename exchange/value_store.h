@@ -7,10 +7,6 @@
 #include <toolbox/exchange/channel.h>
 #include <toolbox/types/types.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <sys/mman.h>
-
 namespace tb_exchange {
 
 /// Stores value (and text for string and variant storage) at row. False when the
@@ -37,26 +33,11 @@ inline bool StoreChannelValue(CExImPortChannel& channel, int row, int limit, dou
 }
 
 /// Sizes a host's double array once for a read of count values that the reader will
-/// write one after the other (it is trimmed to what was read afterwards): no growth
-/// copies the values and nothing writes them twice. The fresh pages of a large array
-/// are mapped in one request rather than one fault per page as the reader first
-/// touches them, which would cost more than the reading. Returns the elements.
+/// write one after the other (it is trimmed to what was read afterwards), so that no
+/// growth copies the values. Returns the elements.
 inline double* SizeArrayForRead(CArray<double, double>& array, int count) {
-    const int before = array.GetSize();
-    array.GrowForOverwrite(count);
-    double* values = array.GetData();
-    const std::size_t bytes = static_cast<std::size_t>(array.GetSize() - before) * sizeof(double);
-#if defined(MADV_POPULATE_WRITE)
-    const std::size_t page = 4096;
-    if (bytes >= 256 * page) {
-        const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(values + before);
-        const std::uintptr_t first = (begin + page - 1) & ~(page - 1);
-        const std::uintptr_t last = (begin + bytes) & ~(page - 1);
-        // Only a hint: an older kernel refuses it and the pages come one by one.
-        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-    }
-#endif
-    return values;
+    if (array.GetSize() < count) array.SetSize(count);
+    return array.GetData();
 }
 
 /// True when the channel keeps text (string or variant storage) rather than doubles.

@@ -5,12 +5,7 @@
 
 #include <toolbox/types/cstring.h>
 
-#include <algorithm>
 #include <cassert>
-#include <memory>
-#include <new>
-#include <type_traits>
-#include <utility>
 #include <vector>
 
 /// Root of the library's data classes; gives them a virtual destructor.
@@ -18,33 +13,6 @@ class TB_EXPORT CObject {
 public:
     virtual ~CObject() = default;
 };
-
-namespace tb_detail {
-
-/// The element allocator of CArray: like std::allocator, except that an element made
-/// without a value is default-initialised, so that plain numbers are not written
-/// twice when a reader sizes an array and then fills it (CArray::GrowForOverwrite).
-/// CArray itself value-initialises what SetSize adds.
-template <class T>
-struct ArrayAllocator : std::allocator<T> {
-    template <class U>
-    struct rebind {
-        using other = ArrayAllocator<U>;
-    };
-    ArrayAllocator() = default;
-    template <class U>
-    ArrayAllocator(const ArrayAllocator<U>&) noexcept {}
-    template <class U>
-    void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <class U, class... Args>
-    void construct(U* p, Args&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-    }
-};
-
-}  // namespace tb_detail
 
 /// A growable array of values with the framework's interface (GetSize, Add, SetAtGrow,
 /// InsertAt, RemoveAt...); indices out of range are the caller's fault, as there.
@@ -59,17 +27,7 @@ public:
     /// compatibility, the vector grows geometrically anyway.
     void SetSize(int newSize, int growBy = -1) {
         (void)growBy;
-        const size_t old = m_items.size();
         m_items.resize(newSize > 0 ? static_cast<size_t>(newSize) : 0);
-        if constexpr (std::is_trivially_default_constructible_v<TYPE>)
-            if (m_items.size() > old)
-                std::fill(m_items.begin() + static_cast<std::ptrdiff_t>(old), m_items.end(), TYPE());
-    }
-    /// Grows to newSize (a smaller size changes nothing) without giving the new elements
-    /// of plain types a value: for a reader that writes every one of them before the
-    /// array is used. Other types are value-initialised as by SetSize.
-    void GrowForOverwrite(int newSize) {
-        if (newSize > GetSize()) m_items.resize(static_cast<size_t>(newSize));
     }
     void FreeExtra() { m_items.shrink_to_fit(); }
     void RemoveAll() {
@@ -124,15 +82,14 @@ public:
     }
 
     // Range-for support for host code written on this platform.
-    using Items = std::vector<TYPE, tb_detail::ArrayAllocator<TYPE>>;
-    typename Items::iterator begin() { return m_items.begin(); }
-    typename Items::iterator end() { return m_items.end(); }
-    typename Items::const_iterator begin() const { return m_items.begin(); }
-    typename Items::const_iterator end() const { return m_items.end(); }
+    typename std::vector<TYPE>::iterator begin() { return m_items.begin(); }
+    typename std::vector<TYPE>::iterator end() { return m_items.end(); }
+    typename std::vector<TYPE>::const_iterator begin() const { return m_items.begin(); }
+    typename std::vector<TYPE>::const_iterator end() const { return m_items.end(); }
 
 private:
     bool InRange(int i) const { return i >= 0 && i < GetSize(); }
-    Items m_items;
+    std::vector<TYPE> m_items;
 };
 
 /// An array of strings.
