@@ -1,7 +1,8 @@
 // Characteristic files through the exchange engine: 20 channels by 1,000,000 items of
 // double storage as an 8-byte binary .mdx file and as a text .mdx file, written with
 // WriteFile and read with ReadInfoFile + ReadDataFile. BM_FreadBinary reads the same
-// binary file with one fread into memory: the yardstick of the binary reader.
+// binary file with one fread into memory: the yardstick of the binary reader, for raw
+// blocks and for the fresh arrays most hosts attach (BM_ReadBinary8IntoArrays).
 // BM_ReadDelimitedText reads the same table as delimited text (";" and "."): the
 // yardstick of the text reader, value for value.
 //
@@ -80,6 +81,27 @@ double ReadTable(const std::string& path, std::vector<std::unique_ptr<double[]>>
     return sum;
 }
 
+// The read most hosts make: fresh arrays attached with SetDoubleArray, sized by the
+// reader (freeing them is not timed).
+void ReadIntoArrays(benchmark::State& state, const std::string& path, int formatCode) {
+    if (WriteTable(path, formatCode) == 0) state.SkipWithError("write failed");
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<CArray<double, double>>> arrays;
+        CReadAndWriteFiles files;
+        if (!files.ReadInfoFile(path.c_str(), "", -1, ";", ".", 0, 0, 2)) state.SkipWithError("read failed");
+        for (int c = 0; c < files.GetNrChannels(); ++c) {
+            arrays.emplace_back(new CArray<double, double>);
+            files.GetChannel(c)->SetDoubleArray(arrays.back().get());
+        }
+        if (files.ReadDataFile() != 1 || arrays[1]->GetSize() != kRows) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(arrays[1]->GetData()[kRows - 1]);
+        state.PauseTiming();
+        arrays.clear();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kRows * kChannels);
+}
+
 void Write(benchmark::State& state, const std::string& path, int formatCode) {
     SharedTable();
     for (auto _ : state)
@@ -100,6 +122,7 @@ void Read(benchmark::State& state, const std::string& path, int formatCode) {
 
 void BM_WriteBinary8(benchmark::State& state) { Write(state, kBinaryFile, 2); }
 void BM_ReadBinary8(benchmark::State& state) { Read(state, kBinaryFile, 2); }
+void BM_ReadBinary8IntoArrays(benchmark::State& state) { ReadIntoArrays(state, kBinaryFile, 2); }
 void BM_WriteText(benchmark::State& state) { Write(state, kTextFile, 0); }
 void BM_ReadText(benchmark::State& state) { Read(state, kTextFile, 0); }
 void BM_ReadDelimitedText(benchmark::State& state) { Read(state, kDelimitedFile, 11); }
@@ -124,6 +147,7 @@ void BM_FreadBinary(benchmark::State& state) {
 
 BENCHMARK(BM_FreadBinary)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadBinary8)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadBinary8IntoArrays)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteBinary8)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadDelimitedText)->Unit(benchmark::kMillisecond)->MinTime(1.0);

@@ -1,17 +1,22 @@
-// COMTRADE records through the exchange engine: a binary record of 32 analog and 16
-// digital channels by 1,000,000 samples read with ReadInfoFile + ReadDataFile into raw
-// blocks, beside one fread of the whole .dat into memory and the writing of the output
-// blocks alone (the floors a reader can reach);
+// COMTRADE records through the exchange engine: a binary record of a time and 32 analog
+// channels by 1,000,000 samples read with ReadInfoFile + ReadDataFile into raw blocks
+// and into fresh CArray objects attached with SetDoubleArray (as most hosts read),
+// beside one fread of the whole .dat into memory and the writing of the output blocks
+// alone (the floors a reader can reach);
 // and a record of 32 channels (time plus 31 analog) written as binary data.
 //
 //   bench_exchange_comtrade [--dir PATH] [benchmark flags]
+//   bench_exchange_comtrade --peak-memory [--dir PATH]   peak memory of one read into arrays
 #include <toolbox/exchange/read_and_write_files.h>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,7 +29,8 @@ namespace {
 
 constexpr int kSamples = 1000000;
 constexpr int kAnalog = 32;
-constexpr int kDigital = 16;
+constexpr int kDigital = 0;
+constexpr int kRecordBytes = 8 + 2 * kAnalog + 2 * ((kDigital + 15) / 16);
 std::string g_dir = "/tmp";
 
 std::string RecordBase() { return g_dir + "/toolbox_bench_comtrade"; }
@@ -46,7 +52,7 @@ void MakeRecord() {
     std::fclose(f);
     f = std::fopen((RecordBase() + ".dat").c_str(), "wb");
     std::mt19937 random(7);
-    std::vector<unsigned char> record(8 + 2 * kAnalog + 2);
+    std::vector<unsigned char> record(8 + 2 * kAnalog + 2 * ((kDigital + 15) / 16));
     for (int k = 0; k < kSamples; ++k) {
         const std::uint32_t head[2] = {static_cast<std::uint32_t>(k + 1), static_cast<std::uint32_t>(k * 100)};
         std::memcpy(record.data(), head, 8);
@@ -58,7 +64,7 @@ void MakeRecord() {
 
 void BM_FreadDat(benchmark::State& state) {
     MakeRecord();
-    std::vector<char> buffer(static_cast<size_t>(kSamples) * (8 + 2 * kAnalog + 2));
+    std::vector<char> buffer(static_cast<size_t>(kSamples) * (8 + 2 * kAnalog + 2 * ((kDigital + 15) / 16)));
     for (auto _ : state) {
         FILE* f = std::fopen((RecordBase() + ".dat").c_str(), "rb");
         const size_t got = std::fread(buffer.data(), 1, buffer.size(), f);
@@ -68,8 +74,8 @@ void BM_FreadDat(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(buffer.size()));
 }
 
-// What bounds the reader: writing its output alone, 49 blocks of a million doubles
-// (5.3 times the bytes of the data file), with the stores the reader uses for blocks
+// What bounds the reader: writing its output alone, 33 blocks of a million doubles
+// (3.7 times the bytes of the data file), with the stores the reader uses for blocks
 // that large (non-temporal ones).
 void BM_WriteOutputOnly(benchmark::State& state) {
     const int channels = 1 + kAnalog + kDigital;
@@ -93,7 +99,7 @@ void BM_WriteOutputOnly(benchmark::State& state) {
 #endif
         benchmark::DoNotOptimize(blocks[1][kSamples - 1]);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSamples * (8 + 2 * kAnalog + 2));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSamples * kRecordBytes);
 }
 
 void BM_ReadBinaryRecord(benchmark::State& state) {
@@ -116,7 +122,34 @@ void BM_ReadBinaryRecord(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(blocks[1][kSamples - 1]);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSamples * (8 + 2 * kAnalog + 2));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSamples * kRecordBytes);
+}
+
+// The same read into fresh arrays, made before ReadInfoFile and freed after the read
+// (the freeing not timed): the arrays are sized and grown by the reader.
+void BM_ReadBinaryRecordIntoArrays(benchmark::State& state) {
+    MakeRecord();
+    const int channels = 1 + kAnalog + kDigital;
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<CArray<double, double>>> arrays;
+        for (int c = 0; c < channels; ++c) arrays.emplace_back(new CArray<double, double>);
+        CReadAndWriteFiles files;
+        if (files.ReadInfoFile((RecordBase() + ".cfg").c_str(), "", -1, nullptr, nullptr, 0, 0, 2) != 1) {
+            state.SkipWithError("ReadInfoFile failed");
+            return;
+        }
+        for (int c = 0; c < channels; ++c) files.GetChannel(c)->SetDoubleArray(arrays[c].get());
+        const int result = files.ReadDataFile();
+        if (result != 1 || arrays[1]->GetSize() != kSamples) {
+            state.SkipWithError("ReadDataFile failed");
+            return;
+        }
+        benchmark::DoNotOptimize(arrays[1]->GetData()[kSamples - 1]);
+        state.PauseTiming();
+        arrays.clear();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSamples * kRecordBytes);
 }
 
 void BM_WriteBinaryRecord(benchmark::State& state) {
@@ -146,13 +179,53 @@ void BM_WriteBinaryRecord(benchmark::State& state) {
 BENCHMARK(BM_FreadDat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteOutputOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadBinaryRecord)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadBinaryRecordIntoArrays)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteBinaryRecord)->Unit(benchmark::kMillisecond);
+
+long StatusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.compare(0, std::strlen(key), key) == 0) return std::atol(line.c_str() + std::strlen(key));
+    return -1;
+}
+
+// Peak resident memory added by one read into fresh arrays, next to the bytes of the
+// values they hold.
+int MeasurePeakMemory() {
+    MakeRecord();
+    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
+    const long before = StatusKiB("VmRSS:");
+    const int channels = 1 + kAnalog + kDigital;
+    std::vector<std::unique_ptr<CArray<double, double>>> arrays;
+    CReadAndWriteFiles files;
+    if (files.ReadInfoFile((RecordBase() + ".cfg").c_str(), "", -1, nullptr, nullptr, 0, 0, 2) != 1) return 1;
+    for (int c = 0; c < channels; ++c) {
+        arrays.emplace_back(new CArray<double, double>);
+        files.GetChannel(c)->SetDoubleArray(arrays.back().get());
+    }
+    if (files.ReadDataFile() != 1) return 1;
+    const long peak = StatusKiB("VmHWM:");
+    const double storageMiB = double(kSamples) * channels * sizeof(double) / (1024.0 * 1024.0);
+    const double grownMiB = (peak - before) / 1024.0;
+    std::printf("{\"storage_mib\": %.1f, \"read_peak_growth_mib\": %.1f, \"ratio\": %.3f}\n", storageMiB, grownMiB,
+                grownMiB / storageMiB);
+    return 0;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--dir") == 0) g_dir = argv[i + 1];
+    bool peakMemory = false;
+    for (int i = 1; i < argc; ++i) {
+        if (i + 1 < argc && std::strcmp(argv[i], "--dir") == 0) g_dir = argv[i + 1];
+        if (std::strcmp(argv[i], "--peak-memory") == 0) peakMemory = true;
+    }
+    if (peakMemory) {
+        const int status = MeasurePeakMemory();
+        for (const char* ext : {".cfg", ".dat"}) std::remove((RecordBase() + ext).c_str());
+        return status;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     for (const char* ext : {".cfg", ".dat", "_out.cfg", "_out.dat"}) std::remove((RecordBase() + ext).c_str());

@@ -5,10 +5,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -137,6 +139,75 @@ void BM_ExtendedRoute(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ExtendedRoute);
+
+// Engineering texts as the library writes them: TBExtended_ftoa of 2,000,000 values
+// spread over 1e-20..1e20 (nearly all carry a prefix letter or an exponent), read by
+// TBExtended_atof beside the plain route (strpbrk for the prefix letter, atof of the
+// text before it, times the letter's multiplier).
+const std::vector<CString>& EngineeringTexts() {
+    static const std::vector<CString> texts = [] {
+        std::vector<CString> t;
+        t.reserve(2'000'000);
+        std::mt19937_64 rng(5);
+        std::uniform_real_distribution<double> exponent(-20.0, 20.0);
+        for (size_t i = 0; i < 2'000'000; ++i)
+            t.push_back(TBExtended_ftoa((i & 1 ? -1 : 1) * std::pow(10.0, exponent(rng)), -1, 0, CString()));
+        return t;
+    }();
+    return texts;
+}
+
+double PlainPrefixRoute(const char* text) {
+    const char* letter = std::strpbrk(text, "fpnumkgtFPNUMKGT");
+    if (!letter) return std::atof(text);
+    char number[64];
+    const size_t length = std::min<size_t>(static_cast<size_t>(letter - text), sizeof number - 1);
+    std::memcpy(number, text, length);
+    number[length] = '\0';
+    double multiplier = 1.0;
+    switch (*letter) {
+        case 'f':
+        case 'F': multiplier = 1e-15; break;
+        case 'p':
+        case 'P': multiplier = 1e-12; break;
+        case 'n':
+        case 'N': multiplier = 1e-9; break;
+        case 'u':
+        case 'U': multiplier = 1e-6; break;
+        case 'm':
+        case 'M': multiplier = strncasecmp(letter, "meg", 3) == 0 ? 1e6 : 1e-3; break;
+        case 'k':
+        case 'K': multiplier = 1e3; break;
+        case 'g':
+        case 'G': multiplier = 1e9; break;
+        case 't':
+        case 'T': multiplier = 1e12; break;
+    }
+    return std::atof(number) * multiplier;
+}
+
+void BM_PrefixedPlainRoute(benchmark::State& state) {
+    const auto& texts = EngineeringTexts();
+    for (auto _ : state)
+        for (const CString& text : texts) {
+            double x = PlainPrefixRoute(text.GetString());
+            benchmark::DoNotOptimize(x);
+        }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+}
+BENCHMARK(BM_PrefixedPlainRoute)->Unit(benchmark::kMillisecond);
+
+void BM_PrefixedExtendedAtof(benchmark::State& state) {
+    const auto& texts = EngineeringTexts();
+    const CString none;
+    for (auto _ : state)
+        for (const CString& text : texts) {
+            double x = TBExtended_atof(text, none);
+            benchmark::DoNotOptimize(x);
+        }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+}
+BENCHMARK(BM_PrefixedExtendedAtof)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -70,6 +72,25 @@ void BM_ReadBiff8(benchmark::State& state) {
     std::remove(path.c_str());
 }
 BENCHMARK(BM_ReadBiff8)->Unit(benchmark::kMillisecond);
+
+// The yardstick of the read: the workbook's bytes with one fread into memory.
+void BM_FreadWorkbook(benchmark::State& state) {
+    std::string path = BenchPath();
+    if (!WriteWorkbook(path)) {
+        state.SkipWithError("write failed");
+        return;
+    }
+    std::vector<char> buffer(64 << 20);
+    for (auto _ : state) {
+        FILE* f = std::fopen(path.c_str(), "rb");
+        const size_t got = f ? std::fread(buffer.data(), 1, buffer.size(), f) : 0;
+        if (f) std::fclose(f);
+        benchmark::DoNotOptimize(got);
+    }
+    state.SetItemsProcessed(state.iterations() * kFields * kRecords);
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_FreadWorkbook)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

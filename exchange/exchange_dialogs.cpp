@@ -91,32 +91,56 @@ bool CTextImportRules::BuildInterpretedText(CStringArray& titles, std::vector<CS
     const CString decimal = BuildDecimalString();
     const tb_exchange::SeparatorSet separators(separator.view());
     const tb_exchange::DecimalSymbol symbol(decimal);
+    const char decimalChar = decimal.IsEmpty() ? '.' : decimal[0];
     std::vector<CString> titleFields;
     int columns = 0;
+    auto addRow = [&](std::string_view line) {
+        tb_exchange::FieldSplitter fields(line, separators, MergeSeparators);
+        std::string_view field;
+        CStringArray row;
+        while (fields.Next(field))
+            row.Add(TBExtended_ftoa(tb_exchange::ParseNumberField(field, symbol), -1, 0, decimal));
+        if (row.GetSize() > columns) columns = row.GetSize();
+        rows.push_back(row);
+    };
+    // A first line of words names the columns only when numbers follow it.
+    std::string wordsFirst;
+    bool holding = false;
     std::string_view raw;
     for (long n = 1; static_cast<int>(rows.size()) < maxRows && in.NextLine(raw); ++n) {
         if (n == 1) raw = tb_exchange::WithoutByteOrderMark(raw);
         if (n < StartLine) continue;
         std::string_view line = tb_exchange::TrimTrailingSpace(raw);
-        tb_exchange::FieldSplitter fields(line, separators, MergeSeparators);
-        std::string_view field;
-        if (n == StartLine && tb_exchange::IsTitleLine(line, separators, MergeSeparators)) {
+        if (holding && !line.empty()) {
+            holding = false;
+            if (!tb_exchange::HoldsNumber(line, separators, MergeSeparators, decimalChar)) {
+                titleFields.clear();
+                addRow(wordsFirst);
+            }
+        }
+        const auto first = n == StartLine ? tb_exchange::JudgeFirstLine(line, separators, MergeSeparators, decimalChar)
+                                          : tb_exchange::FirstLine::Data;
+        if (first != tb_exchange::FirstLine::Data) {
             // Without quotes every field is a title; with quotes only the quoted ones.
-            const bool quotedTitles = line.find('"') != std::string_view::npos;
+            const bool quotedTitles = first == tb_exchange::FirstLine::Titles;
+            tb_exchange::FieldSplitter fields(line, separators, MergeSeparators);
+            std::string_view field;
             while (fields.Next(field)) {
                 CString title(field);
                 const bool hadQuotes = title.Remove('"') > 0;
                 if (!quotedTitles) title.Trim();
                 titleFields.push_back((hadQuotes || !quotedTitles) && !title.IsEmpty() ? title : CString());
             }
+            wordsFirst.assign(line);
+            holding = !quotedTitles;
             continue;
         }
         if (line.empty()) continue;
-        CStringArray row;
-        while (fields.Next(field))
-            row.Add(TBExtended_ftoa(tb_exchange::ParseNumberField(field, symbol), -1, 0, decimal));
-        if (row.GetSize() > columns) columns = row.GetSize();
-        rows.push_back(row);
+        addRow(line);
+    }
+    if (holding) {  // nothing followed the line of words: it is data
+        titleFields.clear();
+        addRow(wordsFirst);
     }
     if (static_cast<int>(titleFields.size()) > columns) columns = static_cast<int>(titleFields.size());
     for (int i = 0; i < columns; ++i) {

@@ -32,6 +32,14 @@ inline bool StoreChannelValue(CExImPortChannel& channel, int row, int limit, dou
     return false;
 }
 
+/// Sizes a host's double array once for a read of count values that the reader will
+/// write one after the other (it is trimmed to what was read afterwards), so that no
+/// growth copies the values. Returns the elements.
+inline double* SizeArrayForRead(CArray<double, double>& array, int count) {
+    if (array.GetSize() < count) array.SetSize(count);
+    return array.GetData();
+}
+
 /// True when the channel keeps text (string or variant storage) rather than doubles.
 inline bool ChannelWantsText(const CExImPortChannel& channel) {
     return !channel.GetDoublePtr() && !channel.GetDoubleArray() &&

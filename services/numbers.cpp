@@ -329,11 +329,37 @@ double StandardAtof(std::string_view text) {
     return std::strtod(copy.c_str(), nullptr);
 }
 
-// The common case of TBExtended_atof: blanks, a sign and a decimal number that ends
-// the text, with point as its decimal symbol. Anything else (a prefix letter, '#',
-// hexadecimal, text after the number, a zero byte) is left to the general path, which
-// gives the same value for a plain number.
-bool ReadPlainNumber(std::string_view text, char point, double& value) {
+// The multiplier of a prefix letter; text is the text from the letter on (for "Meg").
+double PrefixMultiplier(char letter, std::string_view text) {
+    switch (letter) {
+        case 'f':
+        case 'F': return 1e-15;
+        case 'p':
+        case 'P': return 1e-12;
+        case 'n':
+        case 'N': return 1e-9;
+        case 'u':
+        case 'U': return 1e-6;
+        case 'm':
+        case 'M': return ContainsNoCase(text, "MEG") ? 1e6 : 1e-3;
+        case 'k':
+        case 'K': return 1e3;
+        case 'g':
+        case 'G': return 1e9;
+        case 't':
+        case 'T': return 1e12;
+    }
+    return 1.0;
+}
+
+// The common cases of TBExtended_atof, read in place: blanks, a sign and a decimal
+// number with point as its decimal symbol that either ends the text ("0.25", "1e-18")
+// or, when prefixes may follow, is directly followed by a prefix letter ("4.7k",
+// "-1.5Meg", "2k2"). The number holds no prefix letter, so the letter that ends it is
+// the first one of the text; the text after it counts only for "Meg" and must hold no
+// '#' (the special values) and no zero byte. Anything else (hexadecimal, other text
+// after the number) is left to the general path, which gives the same value.
+bool ReadNumberInPlace(std::string_view text, char point, bool prefixMayFollow, double& value) {
     const char* p = text.data();
     const char* end = p + text.size();
     while (p < end && IsCSpace(*p)) ++p;
@@ -346,8 +372,18 @@ bool ReadPlainNumber(std::string_view text, char point, double& value) {
     if (p == end || !((*p >= '0' && *p <= '9') || *p == point)) return false;
     fast_float::parse_options options(fast_float::chars_format::general, point);
     const auto result = fast_float::from_chars_advanced(p, end, value, options);
-    if (result.ec != std::errc() || result.ptr != end) return false;
+    if (result.ec != std::errc()) return false;
+    double multiplier = 1.0;
+    if (result.ptr != end) {
+        if (!prefixMayFollow) return false;
+        const std::string_view rest(result.ptr, static_cast<size_t>(end - result.ptr));
+        if (ByteClasses()[static_cast<unsigned char>(rest[0])] != kPrefixLetter) return false;
+        for (char c : rest)
+            if (c == '#' || c == '\0') return false;
+        multiplier = PrefixMultiplier(rest[0], rest);
+    }
     if (negative) value = -value;
+    value *= multiplier;
     return true;
 }
 
@@ -395,7 +431,9 @@ double TBExtended_atof(const CString& original, const CString& separator) {
     const bool pointSeparator = separator.IsEmpty() || separator == ".";
     if (pointSeparator || separator.GetLength() == 1) {
         double value = 0.0;
-        if (ReadPlainNumber(original.view(), pointSeparator ? '.' : separator[0], value)) return value;
+        const char point = pointSeparator ? '.' : separator[0];
+        // A prefix may follow only where the decimal symbol cannot stand for a letter.
+        if (ReadNumberInPlace(original.view(), point, point == '.' || point == ',', value)) return value;
     }
     CString text = original;
     if (!pointSeparator) text.Replace(separator, ".");
@@ -416,25 +454,7 @@ double TBExtended_atof(const CString& original, const CString& separator) {
     }
     if (scan.prefixLetter == scan.length) return StandardAtof(view);
 
-    double multiplier = 1.0;
-    switch (view[scan.prefixLetter]) {
-        case 'f':
-        case 'F': multiplier = 1e-15; break;
-        case 'p':
-        case 'P': multiplier = 1e-12; break;
-        case 'n':
-        case 'N': multiplier = 1e-9; break;
-        case 'u':
-        case 'U': multiplier = 1e-6; break;
-        case 'm':
-        case 'M': multiplier = ContainsNoCase(view, "MEG") ? 1e6 : 1e-3; break;
-        case 'k':
-        case 'K': multiplier = 1e3; break;
-        case 'g':
-        case 'G': multiplier = 1e9; break;
-        case 't':
-        case 'T': multiplier = 1e12; break;
-    }
+    const double multiplier = PrefixMultiplier(view[scan.prefixLetter], view);
     return StandardAtof(view.substr(0, scan.prefixLetter)) * multiplier;
 }
 

@@ -10,6 +10,7 @@
 // values really read. Files are read and written through large buffers.
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
+#include "exchange/value_store.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/resources/message_ids.h>
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -117,6 +119,7 @@ struct ChannelStore {
     CArray<double, double>* doubles = nullptr;
     CStringArray* strings = nullptr;
     CArray<COleVariant, COleVariant>* variants = nullptr;
+    int kept = 0;  // a double array's length before a binary read
 };
 
 ChannelStore StoreOf(const CExImPortChannel* channel) {
@@ -641,6 +644,28 @@ bool FindBinaryBlock(CReadAndWriteFileFunction& e, std::uint64_t& offset) {
     return true;
 }
 
+// The rows (the last one possibly cut) from where file stands to its end, at most
+// NrItems: a header may announce any length.
+int RowsTheFileHolds(const CReadAndWriteFileFunction& e, std::FILE* file, size_t rowBytes) {
+    struct stat info;
+    const off_t position = ftello(file);
+    if (fstat(fileno(file), &info) != 0 || position < 0 || info.st_size <= position) return 0;
+    const unsigned long long bytes = static_cast<unsigned long long>(info.st_size - position);
+    const unsigned long long rows = (bytes + rowBytes - 1) / rowBytes;
+    return rows < static_cast<unsigned long long>(e.NrItems) ? static_cast<int>(rows) : e.NrItems;
+}
+
+// The double arrays of a binary read as long as the values read into them (or as they
+// were, when longer): rows whole rows, and one more for the first cut channels.
+void ArraysToRowsRead(std::vector<ChannelStore>& stores, int rows, size_t cut) {
+    for (size_t c = 0; c < stores.size(); ++c) {
+        ChannelStore& s = stores[c];
+        if (s.kind != ChannelStore::DoubleArray) continue;
+        const int read = rows + (c < cut ? 1 : 0);
+        s.doubles->SetSize(std::max(read, s.kept));
+    }
+}
+
 // Reads rows of binary values from where file stands, in chunks of about 1 MiB, until
 // NrItems rows or the end of the file. Returns the rows read, or -1 after error
 // TBMsg::InvalidChannelPointer (a channel without storage, checked once the first value
@@ -648,17 +673,26 @@ bool FindBinaryBlock(CReadAndWriteFileFunction& e, std::uint64_t& offset) {
 int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<ChannelStore>& stores, int valueSize,
                      bool& readError) {
     const size_t channels = stores.size();
-    std::vector<double*> blocks;  // all raw blocks: the direct path
-    for (const ChannelStore& s : stores)
-        if (s.kind == ChannelStore::Doubles) blocks.push_back(s.block);
-    if (blocks.size() != channels) blocks.clear();
     const size_t rowBytes = channels * static_cast<size_t>(valueSize);
+    const int rows = RowsTheFileHolds(e, file, rowBytes);
+    // Double arrays are sized once for the rows there are and then filled like raw
+    // blocks; ArraysToRowsRead trims them to what was read.
+    for (ChannelStore& s : stores)
+        if (s.kind == ChannelStore::DoubleArray) {
+            s.kept = s.doubles->GetSize();
+            s.block = tb_exchange::SizeArrayForRead(*s.doubles, rows);
+        }
+    std::vector<double*> blocks;  // all raw blocks or arrays: the direct path
+    for (const ChannelStore& s : stores)
+        if (s.kind == ChannelStore::Doubles || s.kind == ChannelStore::DoubleArray) blocks.push_back(s.block);
+    if (blocks.size() != channels) blocks.clear();
     const size_t rowsPerChunk = std::max<size_t>(1, (size_t(1) << 20) / rowBytes);
     std::vector<unsigned char> chunk(rowsPerChunk * rowBytes);
     bool checked = false;
     int r = 0;
-    while (r < e.NrItems) {
-        const size_t wanted = std::min<size_t>(rowsPerChunk, static_cast<size_t>(e.NrItems - r)) * rowBytes;
+    size_t cut = 0;  // values of a last row cut short
+    while (r < rows) {
+        const size_t wanted = std::min<size_t>(rowsPerChunk, static_cast<size_t>(rows - r)) * rowBytes;
         const size_t got = std::fread(chunk.data(), 1, wanted, file);
         if (got < wanted && std::ferror(file)) readError = true;
         const size_t values = got / static_cast<size_t>(valueSize);  // complete values only
@@ -669,9 +703,11 @@ int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<
             if (bad >= 0) {
                 e.SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {e.FileName, bad + 1}),
                            TB_EXCHANGE_DATA_ERROR);
+                ArraysToRowsRead(stores, 0, 0);
                 return -1;
             }
         }
+        cut = values % channels;
         if (valueSize == 8)
             StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
         else
@@ -679,6 +715,7 @@ int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<
         r += static_cast<int>(values / channels);
         if (got < wanted) break;
     }
+    ArraysToRowsRead(stores, r, cut);
     return r;
 }
 

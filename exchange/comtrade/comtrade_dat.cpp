@@ -5,6 +5,7 @@
 #include "exchange/byte_order.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
+#include "exchange/value_store.h"
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 #include <toolbox/services/numbers.h>
@@ -58,28 +59,65 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 
 /// Where the samples of one channel go: the first store of the channel. A raw block
-/// holds NrItems values; nothing is written beyond it.
+/// holds NrItems values; nothing is written beyond it. A double array is written
+/// through values as well once Prepare has sized it, and grows past that only when a
+/// file holds more samples than expected.
 struct Sink {
     double* block = nullptr;
     CArray<double, double>* doubles = nullptr;
     CStringArray* strings = nullptr;
     CArray<COleVariant, COleVariant>* variants = nullptr;
+    double* values = nullptr;  // the raw block or the array's elements
+    int limit = 0;             // how many values may be written through values
+    int filled = 0;            // values stored so far (the array's length after the read)
+    int kept = 0;              // the array's length before the read
 
-    explicit Sink(const CExImPortChannel* channel) {
+    Sink(const CExImPortChannel* channel, int blockSize) {
         if (!channel) return;
-        if ((block = channel->GetDoublePtr())) return;
-        if ((doubles = channel->GetDoubleArray())) return;
+        if ((block = channel->GetDoublePtr())) {
+            values = block;
+            limit = blockSize;
+            return;
+        }
+        if ((doubles = channel->GetDoubleArray())) {
+            kept = doubles->GetSize();
+            return;
+        }
         if ((strings = channel->GetStringArray())) return;
         variants = channel->GetVariantArray();
     }
     bool Present() const { return block || doubles || strings || variants; }
 
-    void Store(int index, double value, int blockSize) {
-        if (block) {
-            if (index < blockSize) block[index] = value;
+    /// Sizes the array once for count samples, so that no growth copies them.
+    void Prepare(int count) {
+        if (!doubles) return;
+        values = tb_exchange::SizeArrayForRead(*doubles, count);
+        limit = doubles->GetSize();
+    }
+    /// The array as long as the samples stored (or as it was, when it was longer).
+    void Finish() {
+        if (doubles) doubles->SetSize(filled > kept ? filled : kept);
+    }
+    /// How many of count samples from first on go through values.
+    int Direct(int first, int count) const {
+        const int room = limit - first;
+        return room <= 0 ? 0 : (room < count ? room : count);
+    }
+    void Stored(int end) {
+        if (end > filled) filled = end;
+    }
+
+    void Store(int index, double value) {
+        if (index < limit) {
+            values[index] = value;
+            Stored(index + 1);
+        } else if (block) {
+            return;  // beyond the raw block: nowhere to go
         } else if (doubles) {
-            if (index >= doubles->GetSize()) doubles->SetSize(index + 1);
-            doubles->GetData()[index] = value;
+            doubles->SetAtGrow(index, value);
+            values = doubles->GetData();
+            limit = doubles->GetSize();
+            Stored(index + 1);
         } else if (strings) {
             strings->SetAtGrow(index, TBExtended_ftoa(value, -1, 0, ""));
         } else if (variants) {
@@ -157,7 +195,7 @@ public:
     explicit SampleReader(CReadAndWriteFileFunction& e) : m_e(e), m_point(".") {
         m_digital = e.ConfigChannelCount - 1 - e.AnalogCount;
         if (m_digital < 0) m_digital = 0;
-        for (int i = 0; i < e.NrChannels; ++i) m_sinks.emplace_back(e.GetChannel(i));
+        for (int i = 0; i < e.NrChannels; ++i) m_sinks.emplace_back(e.GetChannel(i), e.NrItems);
         m_useRates = e.SampleRates.GetSize() > 0 && e.SampleRates[0] != 0.0;
         m_lastEnd = e.EndSamples.GetSize() > 0 ? e.EndSamples[e.EndSamples.GetSize() - 1] : 0;
         m_missingText = e.ComtradeRevision >= 2013;
@@ -184,11 +222,16 @@ private:
     int TimesFromRates(double* times, int count);
     bool ReadTextFile(BlockReader& reader, const CString& name);
     bool ReadBinaryFile(BlockReader& reader, const CString& name);
-    /// Analog and digital values of count records from sample first on; raw blocks
-    /// take the first inBlock of them.
+    /// Analog and digital values of count records from sample first on.
     template <bool Stream>
-    void DecodeRecords(const unsigned char* records, std::size_t recordSize, int first, int count, int inBlock);
+    void DecodeRecords(const unsigned char* records, std::size_t recordSize, int first, int count);
     bool StoreDerived();
+    /// The data file (part -1) or continuation file part.
+    CString DataFileName(int part) const;
+    /// Samples the data file and its continuation files can hold, at most NrItems.
+    int SamplesTheFilesHold() const;
+    /// Reads the data file and as many continuation files as needed; false on error.
+    bool ReadFiles(bool& warnings, bool& complete);
     /// The record holds fewer samples than announced and nothing follows: warns and
     /// makes the item count the samples present, so that no zero rows pass for data.
     void EndEarly(const CString& name);
@@ -248,7 +291,6 @@ int SampleReader::TimesFromRates(double* times, int count) {
 
 bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
     const int analog = m_e.AnalogCount;
-    const int blockSize = m_e.NrItems;
     const double missing = std::numeric_limits<double>::quiet_NaN();
     std::string_view line;
     while (reader.NextLine(line)) {
@@ -275,7 +317,7 @@ bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
         double time = 0.0;
         if (!Time(stamp, stampPresent, time)) return false;
         const int index = m_k - 1;
-        m_sinks[0].Store(index, time, blockSize);
+        m_sinks[0].Store(index, time);
         bool shortLine = false;
         for (int i = 0; i < analog; ++i) {
             double value = missing;
@@ -290,7 +332,7 @@ bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
             } else {
                 shortLine = true;
             }
-            m_sinks[1 + i].Store(index, value, blockSize);
+            m_sinks[1 + i].Store(index, value);
         }
         for (int j = 0; j < m_digital; ++j) {
             double value = 0.0;
@@ -298,7 +340,7 @@ bool SampleReader::ReadTextFile(BlockReader& reader, const CString& name) {
                 value = tb_exchange::ParseNumberField(field, m_point);
             else
                 shortLine = true;
-            m_sinks[1 + analog + j].Store(index, value, blockSize);
+            m_sinks[1 + analog + j].Store(index, value);
         }
         if (shortLine && !m_warned) {
             m_e.AddWarning(TBFormatMessage(TBMsg::ComtradeShortSample, {name, m_k}));
@@ -370,38 +412,37 @@ int StreamAnalog16Pairs(const unsigned char* p, std::size_t stride, int count, c
 #endif
 
 template <bool Stream>
-void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recordSize, int first, int count,
-                                 int inBlock) {
+void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recordSize, int first, int count) {
     const int analog = m_e.AnalogCount;
     const int type = m_e.ComtradeSampleType;
     const std::size_t width = type == 0 ? 2 : 4;
     const std::size_t statusOffset = 8 + width * static_cast<std::size_t>(analog);
-    const int blockSize = m_e.NrItems;
     for (int i = 0; i < analog; ++i) {
         Sink& sink = m_sinks[1 + i];
         const Scale s = m_factor[i];
         const unsigned char* p = records + 8 + width * static_cast<std::size_t>(i);
-        if (sink.block) {
-            double* out = sink.block + first;
+        const int direct = sink.Direct(first, count);
+        if (direct > 0) {
+            double* out = sink.values + first;
+            int r = 0;
             if (type == 0) {
-                int r = 0;
 #if defined(__x86_64__)
-                if constexpr (Stream) r = StreamAnalog16Pairs(p, recordSize, inBlock, s, out);
+                if constexpr (Stream) r = StreamAnalog16Pairs(p, recordSize, direct, s, out);
                 p += static_cast<std::size_t>(r) * recordSize;
 #endif
-                for (; r < inBlock; ++r, p += recordSize) {
+                for (; r < direct; ++r, p += recordSize) {
                     const std::int16_t v = LoadI16(p);
                     Put<Stream>(out + r,
                                 v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f);
                 }
             } else {
-                for (int r = 0; r < inBlock; ++r, p += recordSize)
+                for (; r < direct; ++r, p += recordSize)
                     Put<Stream>(out + r, (DecodeStored(p, type) * s.a + s.b) * s.f);
             }
-        } else {
-            for (int r = 0; r < count; ++r, p += recordSize)
-                sink.Store(first + r, (DecodeStored(p, type) * s.a + s.b) * s.f, blockSize);
+            sink.Stored(first + direct);
         }
+        for (int r = direct; r < count; ++r, p += recordSize)
+            sink.Store(first + r, (DecodeStored(p, type) * s.a + s.b) * s.f);
     }
     // Channels 1 to 16 are in the first status word, bit 0 the lowest of them,
     // channels 17 to 32 in the second, and so on.
@@ -409,13 +450,13 @@ void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recor
         Sink& sink = m_sinks[1 + analog + j];
         const unsigned char* p = records + statusOffset + 2 * static_cast<std::size_t>(j / 16);
         const unsigned shift = static_cast<unsigned>(j % 16);
-        if (sink.block) {
-            double* out = sink.block + first;
-            for (int r = 0; r < inBlock; ++r, p += recordSize) Put<Stream>(out + r, (LoadU16(p) >> shift) & 1u);
-        } else {
-            for (int r = 0; r < count; ++r, p += recordSize)
-                sink.Store(first + r, (LoadU16(p) >> shift) & 1u, blockSize);
+        const int direct = sink.Direct(first, count);
+        if (direct > 0) {
+            double* out = sink.values + first;
+            for (int r = 0; r < direct; ++r, p += recordSize) Put<Stream>(out + r, (LoadU16(p) >> shift) & 1u);
+            sink.Stored(first + direct);
         }
+        for (int r = direct; r < count; ++r, p += recordSize) sink.Store(first + r, (LoadU16(p) >> shift) & 1u);
     }
 }
 
@@ -425,12 +466,11 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
     const std::size_t width = type == 0 ? 2 : 4;
     const std::size_t words = static_cast<std::size_t>(m_digital + 15) / 16;
     const std::size_t recordSize = 8 + width * static_cast<std::size_t>(analog) + 2 * words;
-    const int blockSize = m_e.NrItems;
     const std::size_t batchRecords = recordSize >= kBlockSize ? 1 : kBlockSize / recordSize;
     const int chunkRecords = recordSize >= kChunkBytes ? 1 : static_cast<int>(kChunkBytes / recordSize);
     std::size_t blockBytes = 0;
     for (const Sink& sink : m_sinks)
-        if (sink.block) blockBytes += static_cast<std::size_t>(blockSize) * sizeof(double);
+        if (sink.limit > 0) blockBytes += static_cast<std::size_t>(sink.limit) * sizeof(double);
     const bool stream = blockBytes >= kStreamingBytes;
     while (m_k <= m_e.NrItems) {
         const std::size_t remaining = static_cast<std::size_t>(m_e.NrItems - m_k) + 1;
@@ -446,9 +486,10 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
         }
         const unsigned char* records = reader.Data();
         const int first = m_k - 1;
-        double* times = m_sinks[0].block;
+        Sink& timeSink = m_sinks[0];
+        double* times = timeSink.values;
         int timed = 0;
-        if (times && first + count <= blockSize) {
+        if (timeSink.Direct(first, count) == count) {
             if (m_useRates) {
                 timed = TimesFromRates(times + first, count);
             } else {
@@ -466,17 +507,16 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
         for (int r = timed; r < count; ++r, ++m_k) {
             double time = 0.0;
             if (!Time(static_cast<double>(LoadU32(records + r * recordSize + 4)), true, time)) return false;
-            m_sinks[0].Store(first + r, time, blockSize);
+            timeSink.Store(first + r, time);
         }
-        const int inBlock = blockSize - first < count ? (blockSize - first > 0 ? blockSize - first : 0) : count;
+        if (timed > 0) timeSink.Stored(first + timed);
         for (int c = 0; c < count; c += chunkRecords) {
             const int n = count - c < chunkRecords ? count - c : chunkRecords;
-            const int nBlock = inBlock - c < n ? (inBlock - c > 0 ? inBlock - c : 0) : n;
             const unsigned char* chunk = records + static_cast<std::size_t>(c) * recordSize;
             if (stream)
-                DecodeRecords<true>(chunk, recordSize, first + c, n, nBlock);
+                DecodeRecords<true>(chunk, recordSize, first + c, n);
             else
-                DecodeRecords<false>(chunk, recordSize, first + c, n, nBlock);
+                DecodeRecords<false>(chunk, recordSize, first + c, n);
         }
         reader.Skip(static_cast<std::size_t>(count) * recordSize);
     }
@@ -509,11 +549,12 @@ bool SampleReader::StoreDerived() {
         const double primary = m_e.PrimaryRatios[s];
         const double secondary = m_e.SecondaryRatios[s];
         const double factor = m_e.PsFlags[s] == 1 ? primary / secondary : secondary / primary;
-        Sink sink(derived);
+        Sink sink(derived, m_e.NrItems);
         const int limit = source->GetDoublePtr() ? (count < m_e.NrItems ? count : m_e.NrItems) : count;
+        sink.Prepare(limit);
         double value = 0.0;
-        for (int k = 0; k < limit && tb_comtrade::ChannelValue(*source, k, value); ++k)
-            sink.Store(k, value * factor, m_e.NrItems);
+        for (int k = 0; k < limit && tb_comtrade::ChannelValue(*source, k, value); ++k) sink.Store(k, value * factor);
+        sink.Finish();
     }
     return true;
 }
@@ -532,32 +573,66 @@ int SampleReader::Run() {
         }
     }
     // Slots beyond the table (a host that shrank it) take no values.
-    m_sinks.resize(static_cast<std::size_t>(m_e.ConfigChannelCount > 0 ? m_e.ConfigChannelCount : 1), Sink(nullptr));
-    const bool text = m_e.AsciiData == 1;
+    m_sinks.resize(static_cast<std::size_t>(m_e.ConfigChannelCount > 0 ? m_e.ConfigChannelCount : 1), Sink(nullptr, 0));
+    const int expected = SamplesTheFilesHold();
+    for (Sink& sink : m_sinks) sink.Prepare(expected);
     bool complete = false;
+    const bool ok = ReadFiles(warnings, complete);
+    for (Sink& sink : m_sinks) sink.Finish();
+    if (!ok) return 0;
+    if (!StoreDerived()) return 0;
+    if (!complete) return 2;
+    return warnings ? 2 : 1;
+}
+
+CString SampleReader::DataFileName(int part) const {
+    if (part < 0) return m_e.FileName;
+    char ext[8];
+    std::snprintf(ext, sizeof ext, ".d%02d", part);
+    return tb_comtrade::CompanionFile(m_e.FileName, ext);
+}
+
+// The item count a configuration file declares may be anything; the data file and
+// its continuation files bound what can be read: whole records in binary, lines of at
+// least two bytes in text.
+int SampleReader::SamplesTheFilesHold() const {
+    const long long wanted = m_e.NrItems;
+    const bool text = m_e.AsciiData == 1;
+    const int width = m_e.ComtradeSampleType == 0 ? 2 : 4;
+    const long long recordSize = 8 + static_cast<long long>(width) * m_e.AnalogCount + 2 * ((m_digital + 15) / 16);
+    long long held = 0;
+    for (int part = -1; part < 100 && held < wanted; ++part) {
+        struct stat info;
+        if (::stat(DataFileName(part).GetString(), &info) != 0 || !S_ISREG(info.st_mode)) break;
+        long long bytes = static_cast<long long>(info.st_size);
+        if (part < 0) bytes -= m_e.ComtradeDataOffset;
+        if (bytes <= 0) continue;
+        held += text ? (bytes + 1) / 2 : bytes / recordSize;
+        if (part < 0 && m_e.ComtradeDataOffset > 0) break;  // a combined file has no continuation files
+    }
+    return static_cast<int>(held < wanted ? held : wanted);
+}
+
+bool SampleReader::ReadFiles(bool& warnings, bool& complete) {
+    const bool text = m_e.AsciiData == 1;
     for (int part = -1; part < 100 && !complete; ++part) {
-        CString name = fileName;
-        if (part >= 0) {
-            char ext[8];
-            std::snprintf(ext, sizeof ext, ".d%02d", part);
-            name = tb_comtrade::CompanionFile(fileName, ext);
-        }
+        const CString name = DataFileName(part);
         FILE* file = std::fopen(name.GetString(), "rb");
         if (!file) {
             m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
-            return 0;
+            return false;
         }
         if (part < 0 && m_e.ComtradeDataOffset > 0 &&
             std::fseek(file, static_cast<long>(m_e.ComtradeDataOffset), SEEK_SET) != 0) {
             std::fclose(file);
             m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
-            return 0;
+            return false;
         }
         BlockReader reader(file);
         const size_t warningsBefore = static_cast<size_t>(m_e.Warnings.GetSize());
         const bool ok = text ? ReadTextFile(reader, name) : ReadBinaryFile(reader, name);
         std::fclose(file);
-        if (!ok) return 0;
+        if (!ok) return false;
         if (static_cast<size_t>(m_e.Warnings.GetSize()) > warningsBefore) warnings = true;
         complete = SampleCount() >= m_e.NrItems;
         // A combined file has no continuation files.
@@ -566,9 +641,7 @@ int SampleReader::Run() {
             warnings = complete = true;
         }
     }
-    if (!StoreDerived()) return 0;
-    if (!complete) return 2;
-    return warnings ? 2 : 1;
+    return true;
 }
 
 // ---------------------------------------------------------------- writing

@@ -414,13 +414,19 @@ struct TextScan {
     int items = 0;
 };
 
+// The decimal symbol's character for telling numbers from words ('.' when it is none).
+char DecimalChar(const CReadAndWriteFileFunction& e) { return e.Decimal.IsEmpty() ? '.' : e.Decimal[0]; }
+
 // Counts the fields and data lines from the first line on: the first line is the title
-// when it holds a quote or no field that can begin a number; plain text ends at the first line that cannot begin a
-// number. Error TBMsg::ReadCsvFailed when the file cannot be read or holds more lines than items can.
+// when it holds a quote, or when no field can begin a number and the next line holds a
+// number; plain text ends at the first line that cannot begin a number. Error
+// TBMsg::ReadCsvFailed when the file cannot be read or holds more lines than items can.
 bool ScanTextLines(CReadAndWriteFileFunction& e, CLineReader& in, int start, TextScan& scan) {
     const bool csv = e.FileKind == TB_KIND_CSV;
     const SeparatorSet separators(e.Separator.view());
     const bool merge = e.TextMergeSeparators == 1;
+    const char decimal = DecimalChar(e);
+    bool wordsFirst = false;  // the first line holds words only: titles if numbers follow
     long long n = 0;
     std::string_view raw;
     while (in.NextLine(raw)) {
@@ -428,13 +434,22 @@ bool ScanTextLines(CReadAndWriteFileFunction& e, CLineReader& in, int start, Tex
         if (n == 1) raw = tb_exchange::WithoutByteOrderMark(raw);
         if (n < start) continue;
         std::string_view line = tb_exchange::TrimTrailingSpace(raw);
+        if (wordsFirst && !line.empty()) {
+            wordsFirst = false;
+            scan.hasTitle = tb_exchange::HoldsNumber(line, separators, merge, decimal);
+            if (!scan.hasTitle) ++scan.items;  // the first line was data
+        }
         if (n > start && !csv && !tb_exchange::CanBeginNumber(line)) break;
         int count = tb_exchange::CountFields(line, separators, merge);
         if (count > scan.channels) scan.channels = count;
-        if (n == start && tb_exchange::IsTitleLine(line, separators, merge)) {
-            scan.titleLine.assign(line);
-            scan.hasTitle = true;
-            continue;
+        if (n == start) {
+            const auto first = tb_exchange::JudgeFirstLine(line, separators, merge, decimal);
+            if (first != tb_exchange::FirstLine::Data) {
+                scan.titleLine.assign(line);
+                scan.hasTitle = first == tb_exchange::FirstLine::Titles;
+                wordsFirst = !scan.hasTitle;
+                continue;
+            }
         }
         if (!line.empty()) {
             if (scan.items == INT_MAX) {
@@ -444,6 +459,8 @@ bool ScanTextLines(CReadAndWriteFileFunction& e, CLineReader& in, int start, Tex
             ++scan.items;
         }
     }
+    if (wordsFirst) ++scan.items;  // nothing follows the line of words: it is data
+    if (!scan.hasTitle) scan.titleLine.clear();
     if (in.Failed()) {
         e.SetError(TBFormatMessage(TBMsg::ReadCsvFailed, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
         return false;
@@ -693,14 +710,38 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     std::string_view raw;
     const SeparatorSet separators(Separator.view());
     const bool merge = TextMergeSeparators == 1;
+    const char decimal = DecimalChar(*this);
+    // A first line of words is held back until the next line tells whether it is
+    // titles (numbers follow) or data, as the scan decided.
+    std::string wordsFirst;
+    bool holding = false;
     while (r < NrItems && in.NextLine(raw)) {
         ++n;
         if (n == 1) raw = tb_exchange::WithoutByteOrderMark(raw);
         if (n < TextStartLine) continue;
         std::string_view line = tb_exchange::TrimTrailingSpace(raw);
         if (line.empty()) continue;
-        if (n == TextStartLine && tb_exchange::IsTitleLine(line, separators, merge)) continue;
+        if (holding) {
+            holding = false;
+            if (!tb_exchange::HoldsNumber(line, separators, merge, decimal)) {
+                if (!rows.ReadRow(wordsFirst, r)) return 0;
+                if (++r >= NrItems) break;
+            }
+        }
+        if (n == TextStartLine) {
+            const auto first = tb_exchange::JudgeFirstLine(line, separators, merge, decimal);
+            if (first == tb_exchange::FirstLine::Titles) continue;
+            if (first == tb_exchange::FirstLine::TitlesIfNumbersFollow) {
+                wordsFirst.assign(line);
+                holding = true;
+                continue;
+            }
+        }
         if (!rows.ReadRow(line, r)) return 0;
+        ++r;
+    }
+    if (holding && r < NrItems) {  // nothing followed the line of words: it is data
+        if (!rows.ReadRow(wordsFirst, r)) return 0;
         ++r;
     }
     rows.Trim();

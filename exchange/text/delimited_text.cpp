@@ -2,6 +2,7 @@
 
 #include <toolbox/services/numbers.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <fast_float/fast_float.h>
@@ -51,16 +52,37 @@ int CountFields(std::string_view line, const SeparatorSet& separators, bool merg
     return count > 0x7fffffffL ? 0x7fffffff : static_cast<int>(count);
 }
 
-bool IsTitleLine(std::string_view line, const SeparatorSet& separators, bool merge) {
-    if (line.find('"') != std::string_view::npos) return true;
+bool FieldCanBeginNumber(std::string_view field, char decimal) {
+    std::size_t i = 0;
+    while (i < field.size() && (field[i] == ' ' || field[i] == '\t')) ++i;
+    if (i == field.size()) return true;
+    const char c = field[i];
+    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == decimal) return true;
+    if (field.size() - i < 3) return false;
+    char word[3];
+    for (int k = 0; k < 3; ++k) word[k] = static_cast<char>(std::tolower(static_cast<unsigned char>(field[i + k])));
+    const std::string_view start(word, 3);
+    return start == "inf" || start == "nan";
+}
+
+FirstLine JudgeFirstLine(std::string_view line, const SeparatorSet& separators, bool merge, char decimal) {
+    if (line.find('"') != std::string_view::npos) return FirstLine::Titles;
     FieldSplitter fields(line, separators, merge);
     std::string_view field;
     bool any = false;
     while (fields.Next(field)) {
-        if (CanBeginNumber(field)) return false;
+        if (FieldCanBeginNumber(field, decimal)) return FirstLine::Data;
         any = true;
     }
-    return any;
+    return any ? FirstLine::TitlesIfNumbersFollow : FirstLine::Data;
+}
+
+bool HoldsNumber(std::string_view line, const SeparatorSet& separators, bool merge, char decimal) {
+    FieldSplitter fields(line, separators, merge);
+    std::string_view field;
+    while (fields.Next(field))
+        if (!field.empty() && FieldCanBeginNumber(field, decimal)) return true;
+    return false;
 }
 
 bool FieldSplitter::Next(std::string_view& field) {

@@ -93,9 +93,20 @@ inline std::string_view WithoutByteOrderMark(std::string_view firstLine) {
     return firstLine;
 }
 
-/// True when the first line read holds titles: it has a double quote, or every field
-/// is text that cannot begin a number ("time,V1,I" as most programs write titles).
-bool IsTitleLine(std::string_view line, const SeparatorSet& separators, bool merge);
+/// True when a field may be the start of a number: after blanks a digit, a sign, a
+/// point or the decimal symbol (".5", ",5" with a decimal comma), "inf" or "nan"; an
+/// empty field counts as a number too.
+bool FieldCanBeginNumber(std::string_view field, char decimal);
+
+/// What the first line read is: titles when it has a double quote; possibly titles
+/// when every field is a word that cannot begin a number ("time,V1,I" as most programs
+/// write titles), which they are only when the line below holds a number; else data.
+enum class FirstLine { Titles, TitlesIfNumbersFollow, Data };
+FirstLine JudgeFirstLine(std::string_view line, const SeparatorSet& separators, bool merge, char decimal);
+
+/// True when some field of line may begin a number (the test for the line below a
+/// line of words).
+bool HoldsNumber(std::string_view line, const SeparatorSet& separators, bool merge, char decimal);
 
 /// The decimal symbol prepared for parsing many fields.
 class DecimalSymbol {

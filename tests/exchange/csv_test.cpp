@@ -148,6 +148,35 @@ TEST_F(Csv, UnquotedTitleLineNamesTheChannels) {
     }
 }
 
+// A first line without quotes is titles only when its fields are words that cannot
+// begin a number and numbers follow; numbers written ".5", ",5" (decimal comma), "inf"
+// or "nan", and a file of words alone, keep their first row.
+TEST_F(Csv, FirstLineIsDataUnlessWordsAboveNumbers) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* decimal;
+        size_t rows;
+    };
+    const Case cases[] = {{"point.txt", ".5;.25\n1;2\n", ".", 2},
+                          {"comma.txt", ",5;,25\n1,5;2\n", ",", 2},
+                          {"special.txt", "inf;NaN\n1;2\n", ".", 2},
+                          {"words.csv", "alpha;beta\ngamma;delta\n", ",", 2},
+                          {"alone.csv", "alpha;beta\n", ",", 1},
+                          {"titles.csv", "alpha;beta\n\n1;2\n", ",", 1}};
+    for (const Case& c : cases) {
+        WriteFile(dir.File(c.name), c.text);
+        ChannelRead r(dir.File(c.name), ";", c.decimal);
+        ASSERT_EQ(r.data, 1) << c.name << r.Error();
+        EXPECT_EQ(r.Column(0).size(), c.rows) << c.name;
+        EXPECT_EQ(r.Names()[0], c.rows == 1 && std::string(c.name) == "titles.csv" ? "alpha" : "CH 0") << c.name;
+    }
+    ChannelRead point(dir.File("point.txt"), ";", ".");
+    EXPECT_EQ(point.Column(1), (Values{0.25, 2}));
+    ChannelRead comma(dir.File("comma.txt"), ";", ",");
+    EXPECT_EQ(comma.Column(0), (Values{0.5, 1.5}));
+}
+
 TEST_F(Csv, ByteOrderMarkBelongsToNoField) {
     for (const char* titles : {"\"t(s)\";\"U\"", "t(s);U"}) {
         WriteFile(dir.File("b.txt"), std::string("\xEF\xBB\xBF") + titles + "\n1;2\n");

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -222,6 +224,70 @@ TEST(AtofEquivalence, AgreesWithStrtodAndReadsBackFtoa) {
         double back = Atof(Ftoa(v).c_str());
         ASSERT_NEAR(back, v, std::fabs(v) * 1e-14) << Ftoa(v);
     }
+}
+
+namespace {
+
+// The prefix route written out plainly: separator to point, the special values, then
+// strtod of the text before the first prefix letter times the letter's multiplier.
+double ReferenceAtof(std::string text, const std::string& separator) {
+    if (!separator.empty())
+        for (size_t p = 0; (p = text.find(separator, p)) != std::string::npos; ++p)
+            text.replace(p, separator.size(), ".");
+    text = text.c_str();  // C functions see the text up to its first zero byte
+    if (text.find('#') != std::string::npos) {
+        for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (text.find("INF") != std::string::npos) return std::strtod(text.c_str(), nullptr) * DBL_MAX * DBL_MAX;
+        if (text.find("NAN") != std::string::npos || text.find("IND") != std::string::npos) return std::nan("");
+    }
+    const size_t letter = text.find_first_of("fpnumkgtFPNUMKGT");
+    if (letter == std::string::npos) return std::strtod(text.c_str(), nullptr);
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    double multiplier = 1.0;
+    switch (std::toupper(static_cast<unsigned char>(text[letter]))) {
+        case 'F': multiplier = 1e-15; break;
+        case 'P': multiplier = 1e-12; break;
+        case 'N': multiplier = 1e-9; break;
+        case 'U': multiplier = 1e-6; break;
+        case 'M': multiplier = upper.find("MEG") != std::string::npos ? 1e6 : 1e-3; break;
+        case 'K': multiplier = 1e3; break;
+        case 'G': multiplier = 1e9; break;
+        case 'T': multiplier = 1e12; break;
+    }
+    return std::strtod(text.substr(0, letter).c_str(), nullptr) * multiplier;
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b)); }
+
+}  // namespace
+
+// Engineering texts as the library writes them and as people type them read bit for
+// bit as the plain prefix route does, whatever path the parser takes for them.
+TEST(AtofEquivalence, PrefixedTextsReadAsThePlainRoute) {
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> exponent(-20.0, 20.0);
+    const char* tails[] = {"", "V", "eg", "2", " ", "#", "x", "Meg", "EG", "e", "5"};
+    const char* separators[] = {"", ".", ","};
+    for (int i = 0; i < 300000; ++i) {
+        const double v = (i & 1 ? -1 : 1) * std::pow(10.0, exponent(rng));
+        const char* separator = separators[i % 3];
+        std::string text = Ftoa(v, static_cast<short>(i % 9 - 1), i % 7 == 0, separator);
+        if (i % 5 == 0) text += tails[(i / 5) % std::size(tails)];
+        const CString typed(text.c_str(), static_cast<int>(text.size()));
+        ASSERT_TRUE(SameBits(TBExtended_atof(typed, CString(separator)), ReferenceAtof(text, separator)))
+            << '"' << text << "\" with separator \"" << separator << '"';
+    }
+    const char* odd[] = {"2k2",      "1.5M",    "1.5 MEG", " \t-4.7u", "- 5k",     "+-5k",   ".5u",     "5.u",
+                         "1e5k",     "1e+k",    "0x1p3k",  "1,5.3k",   "1.5,3k",   "1e400k", "1e-400p", "3,3u",
+                         "-1.#INFk", "1.#NANm", "7m#",     "1k#INF",   "2u#nan",   "12kMeg", "1.5mmeg", "inf",
+                         "nan",      "1.5e-3",  "+.5T",    "1..5k",    "00012.50G"};
+    for (const char* text : odd)
+        for (const char* separator : separators)
+            EXPECT_TRUE(SameBits(TBExtended_atof(CString(text), CString(separator)), ReferenceAtof(text, separator)))
+                << '"' << text << "\" with separator \"" << separator << '"';
+    const std::string withZero("4.7k\0#", 6);
+    EXPECT_TRUE(SameBits(TBExtended_atof(CString(withZero.data(), 6), kNone), ReferenceAtof(withZero, "")));
 }
 
 TEST(IntegerHelpers, ClampedTruncationAndItoa) {

@@ -11,6 +11,7 @@
 using tbtest::ReadFile;
 using tbtest::RunResult;
 using tbtest::RunTbx;
+using tbtest::WriteFile;
 
 namespace {
 
@@ -171,5 +172,39 @@ TEST_F(TbxExchange, SpiceListingsAndRawFilesFromNgspice) {
         ExpectShows(Succeeds("info " + In(name)), {"SPICE output", "2  1  [V]", "4  v1  [A]"});
         EXPECT_EQ(Succeeds("convert " + In(name) + " " + In(name + ".txt")), "");
         EXPECT_NE(ReadFile(In(name + ".txt")).find("time(s)"), std::string::npos);
+    }
+}
+
+// A configuration file may declare any sample count: 10^8 samples beside a data file
+// of two records must not make tbx reserve gigabytes before it finds out (run with 1 GB
+// of address space, except under AddressSanitizer, which reserves far more for
+// itself). The record then fails as a short one does: its continuation file is missing.
+TEST_F(TbxExchange, DeclaredSampleCountDoesNotSizeTheStorage) {
+    WriteFile(In("huge.cfg"),
+              "rig,1,1999\r\n3,3A,0D\r\n"
+              "1,U0,,,V,1,0,0,-32767,32767,1,1,P\r\n2,U1,,,V,1,0,0,-32767,32767,1,1,P\r\n"
+              "3,U2,,,V,1,0,0,-32767,32767,1,1,P\r\n50\r\n0\r\n0,100000000\r\n"
+              "01/01/2026,00:00:00.000000\r\n01/01/2026,00:00:00.000000\r\nBINARY\r\n1\r\n");
+    // Two records of sample number, time stamp and three values, and a stray byte.
+    std::string dat;
+    for (int k = 0; k < 2; ++k) {
+        const unsigned char record[14] = {
+            static_cast<unsigned char>(k + 1), 0, 0, 0, static_cast<unsigned char>(10 * k), 0, 0, 0, 1, 0, 2, 0, 3, 0};
+        dat.append(reinterpret_cast<const char*>(record), sizeof record);
+    }
+    WriteFile(In("huge.dat"), dat + "x");
+#if defined(__SANITIZE_ADDRESS__)
+    const std::string limit;
+#else
+    const std::string limit = "ulimit -v 1000000; ";
+#endif
+    for (const char* command : {" convert ", " plot "}) {
+        const std::string output = In(std::string(command) == " plot " ? "huge.png" : "huge.csv");
+        const RunResult r =
+            tbtest::Shell(limit + "TMPDIR='" + dir.Path() + "' '" + TOOLBOX_TBX + "'" + command + In("huge.cfg") + " " +
+                          (std::string(command) == " plot " ? "-o " : "") + output);
+        EXPECT_EQ(r.status, 1) << command << r.output;
+        EXPECT_NE(r.output.find(In("huge.d00") + "<<  couldn't be opened"), std::string::npos) << r.output;
+        EXPECT_FALSE(tbtest::Exists(output)) << command;
     }
 }

@@ -2,6 +2,8 @@
 // and returns the process exit status (0 success, 1 failure, 2 usage error).
 #pragma once
 
+#include <toolbox/types/collections.h>
+
 #include <string>
 #include <vector>
 
@@ -26,7 +28,7 @@ int RunPlotCommand(const Arguments& args);
 struct LoadedChannel {
     std::string name;
     std::string unit;
-    std::vector<double> values;
+    CArray<double, double> values;  // grown by the reader to the values the file holds
 };
 /// Reads every channel of path as tbx info and tbx convert do; false after printing
 /// the error (prefixed "tbx command:") to standard error.

@@ -359,29 +359,50 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
 
 // ---------------------------------------------------------------- channels for tbx plot
 
+namespace {
+
+/// Brings the arrays a read has filled to one length: the longest of them, at most
+/// declared (the item count of the file); shorter ones are padded with fill. Returns
+/// that length.
+int EvenOut(const std::vector<CArray<double, double>*>& arrays, int declared, double fill) {
+    int length = 0;
+    for (const CArray<double, double>* array : arrays) length = std::max(length, array->GetSize());
+    length = std::min(length, std::max(0, declared));
+    for (CArray<double, double>* array : arrays) {
+        const int before = array->GetSize();
+        array->SetSize(length);
+        for (int i = before; i < length; ++i) array->ElementAt(i) = fill;
+    }
+    return length;
+}
+
+}  // namespace
+
 bool LoadChannels(const std::string& path, const char* command, std::vector<LoadedChannel>& channels) {
     CReadAndWriteFiles files;
     if (!ReadInfo(files, path.c_str(), ExchangeOptions(), command)) return false;
     const int count = files.GetNrChannels();
-    const int items = std::max(0, files.GetNrItems());
     channels.clear();
     try {
         channels.resize(static_cast<std::size_t>(std::max(0, count)));
         for (int i = 0; i < count; ++i) {
             CExImPortChannel* channel = files.GetChannel(i);
-            channels[i].values.assign(static_cast<std::size_t>(items), std::numeric_limits<double>::quiet_NaN());
             if (!channel) continue;
             channels[i].name = channel->GetChannelName().GetString();
             channels[i].unit = channel->GetUnitName().GetString();
-            channel->SetDoublePtr(channels[i].values.empty() ? nullptr : channels[i].values.data());
+            channel->SetDoubleArray(&channels[i].values);
         }
+        if (files.GetNrItems() > 0 && !files.ReadDataFile()) {
+            PrintWarnings(files);
+            std::fprintf(stderr, "tbx %s: %s\n", command, files.GetLastError().GetString());
+            return false;
+        }
+        // Channels the file holds fewer values of than the others show gaps at the end.
+        std::vector<CArray<double, double>*> arrays;
+        for (LoadedChannel& channel : channels) arrays.push_back(&channel.values);
+        EvenOut(arrays, files.GetNrItems(), std::numeric_limits<double>::quiet_NaN());
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "tbx %s: %s\n", command, TBLoadString(TBMsg::NoMemory).GetString());
-        return false;
-    }
-    if (items > 0 && !files.ReadDataFile()) {
-        PrintWarnings(files);
-        std::fprintf(stderr, "tbx %s: %s\n", command, files.GetLastError().GetString());
         return false;
     }
     PrintWarnings(files);
@@ -553,22 +574,28 @@ int RunConvertCommand(const Arguments& args) {
         return 1;
     }
 
-    // Double storage for every channel, owned here as a host owns it.
-    std::vector<std::unique_ptr<double[]>> storage;
-    for (int i = 0; i < channels; ++i) {
-        CExImPortChannel* channel = files.GetChannel(i);
-        if (!channel) continue;
-        std::unique_ptr<double[]> block(new (std::nothrow) double[items > 0 ? items : 1]());
-        if (!block) {
-            std::fprintf(stderr, "tbx convert: %s\n", TBLoadString(TBMsg::NoMemory).GetString());
+    // Double storage for every channel, owned here as a host owns it. The reader grows
+    // the arrays to the values the file holds: the item count a file declares may be
+    // anything, so nothing is reserved from it.
+    std::vector<std::unique_ptr<CArray<double, double>>> storage;
+    try {
+        for (int i = 0; i < channels; ++i) {
+            CExImPortChannel* channel = files.GetChannel(i);
+            if (!channel) continue;
+            storage.emplace_back(new CArray<double, double>);
+            channel->SetDoubleArray(storage.back().get());
+        }
+        if (!files.ReadDataFile()) {
+            PrintWarnings(files);
+            std::fprintf(stderr, "tbx convert: %s\n", files.GetLastError().GetString());
             return 1;
         }
-        channel->SetDoublePtr(block.get());
-        storage.push_back(std::move(block));
-    }
-    if (!files.ReadDataFile()) {
-        PrintWarnings(files);
-        std::fprintf(stderr, "tbx convert: %s\n", files.GetLastError().GetString());
+        // Rows some channels lack read as 0; rows no channel has are not written.
+        std::vector<CArray<double, double>*> arrays;
+        for (auto& array : storage) arrays.push_back(array.get());
+        files.SetNrItems(EvenOut(arrays, items, 0.0));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tbx convert: %s\n", TBLoadString(TBMsg::NoMemory).GetString());
         return 1;
     }
     PrintWarnings(files);

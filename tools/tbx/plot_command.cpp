@@ -143,8 +143,8 @@ int RunPlotCommand(const Arguments& args) {
         TBPlotChannel p;
         p.name = c.name.c_str();
         p.unit = c.unit.c_str();
-        p.values = c.values.data();
-        p.count = static_cast<int>(c.values.size());
+        p.values = c.values.GetData();
+        p.count = c.values.GetSize();
         return p;
     };
     TBPlotData data;

@@ -21,7 +21,8 @@ constexpr UINT kOriginal = 4073, kInterpreted = 4074, kStartLine = 4072, kOtherT
 
 /// Runs action on the dialog object of the next modal window of this test.
 void OnModal(std::function<void(CWnd&)> action, bool* shown = nullptr) {
-    uitest::WhenModalOpens([action](QWidget* w) { action(*CWnd::FromHandlePermanent(reinterpret_cast<HWND>(w))); }, shown);
+    uitest::WhenModalOpens([action](QWidget* w) { action(*CWnd::FromHandlePermanent(reinterpret_cast<HWND>(w))); },
+                           shown);
 }
 
 /// Answers the next file dialog with path.
@@ -94,7 +95,9 @@ TEST_F(ExchangeDialogs, ImportPreviewsFollowTheChoicesAndTheEngineReadsWhatWasCh
     QStringList seen;
     OnModal([&](CWnd& dialog) {
         QTreeWidget* interpreted = List(dialog, kInterpreted);
-        auto columns = [&] { seen << QString::number(interpreted->columnCount()) + ":" + interpreted->headerItem()->text(0); };
+        auto columns = [&] {
+            seen << QString::number(interpreted->columnCount()) + ":" + interpreted->headerItem()->text(0);
+        };
         auto firstLine = [&] { seen << Text(dialog, kOriginal).section('\n', 0, 0).simplified(); };
         columns();            // Semicolon only: each line is one column
         Click(dialog, 4062);  // Comma
@@ -117,8 +120,10 @@ TEST_F(ExchangeDialogs, ImportPreviewsFollowTheChoicesAndTheEngineReadsWhatWasCh
         Click(dialog, IDOK);
     });
     CReadAndWriteFiles files;
-    ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1) << files.GetLastError().GetString();
-    EXPECT_EQ(seen, (QStringList{"1:Bench 4", "3:Bench 4", "3:t(s)", "1: Bench 4", "10: 6.5,12,-6", "off", "on", "open"}));
+    ASSERT_EQ(files.ReadInfoFile(path.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1)
+        << files.GetLastError().GetString();
+    // "Bench 4" has no numbers below it: a line of data, not titles.
+    EXPECT_EQ(seen, (QStringList{"1:CH 0", "3:CH 0", "3:t(s)", "1: Bench 4", "10: 6.5,12,-6", "off", "on", "open"}));
     EXPECT_STREQ(files.GetSeperator(), ",");
     ASSERT_EQ(files.GetNrChannels(), 3);
     ASSERT_EQ(files.GetNrItems(), 30);
@@ -206,7 +211,8 @@ TEST_F(ExchangeDialogs, TableDialogListsTheTablesAndFollowsItsSize) {
         Click(dialog, IDOK);
     });
     CReadAndWriteFiles files;
-    ASSERT_EQ(files.ReadInfoFile(mdb.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1) << files.GetLastError().GetString();
+    ASSERT_EQ(files.ReadInfoFile(mdb.c_str(), "", -1, nullptr, nullptr, 1, 0, 2), 1)
+        << files.GetLastError().GetString();
     EXPECT_EQ(offered, (QStringList{"Table1", "Table2", "Table3", "Table4"}));
     EXPECT_STREQ(files.GetTableName(), "Table3");
     EXPECT_EQ(comboGrowth, 100) << "left and right edges held";
@@ -248,7 +254,8 @@ TEST_F(ExchangeDialogs, RecorderDialogAddsDeletesAndNamesFiles) {
         auto clickCell = [&](int row, int column) {  // cell rectangles are in the list's client area
             CRect cell;
             list.GetCellRect(row, column, &cell);
-            QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(cell.CenterPoint().x, cell.CenterPoint().y) - viewport->pos());
+            QTest::mouseClick(viewport, Qt::LeftButton, {},
+                              QPoint(cell.CenterPoint().x, cell.CenterPoint().y) - viewport->pos());
             uitest::RunEvents();
         };
         for (const auto& [column, text] : {std::pair<int, const char*>{1, "Voltage"}, {2, "V"}}) {
@@ -269,7 +276,8 @@ TEST_F(ExchangeDialogs, RecorderDialogAddsDeletesAndNamesFiles) {
         Click(dialog, IDOK);
     });
     CReadAndWriteFiles files;
-    ASSERT_EQ(files.ReadInfoFile(first.c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 1) << files.GetLastError().GetString();
+    ASSERT_EQ(files.ReadInfoFile(first.c_str(), "", -1, nullptr, nullptr, 1, 0, 3), 1)
+        << files.GetLastError().GetString();
     EXPECT_EQ(seen, (QStringList{"Add a new file", "Delete current selected file", "Delete all files", "File",
                                  "Channel Name", "Channel Unit", "5off", "2:3:1.5msoff", "Voltage/V", "on", "1:5"}));
     ASSERT_EQ(files.GetNrChannels(), 2);
