@@ -132,8 +132,8 @@ constexpr UINT InvalidSampleCount = 582;       // "File >>%s<<: The number of sa
 constexpr UINT ClipboardNoCompleteLine = 583;  // "The clipboard text holds no complete line!"
 ///@}
 
-/// Windows.
-constexpr UINT KeepOnTop = 4492;  ///< "&Keep on top": the pin entry of a resizing window's context menu.
+/// Windows: the pin entry of a resizing window's context menu.
+constexpr UINT KeepOnTop = 4492;  // "&Keep on top"
 
 /// Crash reports and help files.
 ///@{
