@@ -71,7 +71,10 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // While the edit is being destroyed its QWidget part still sends focus events;
+        // it is no plain text edit any more then, and there is no caret to place.
+        if (!qobject_cast<QPlainTextEdit*>(watched)) return false;
         switch (event->type()) {
             case QEvent::FocusIn:
             case QEvent::FocusOut:

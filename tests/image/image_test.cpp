@@ -3,6 +3,7 @@
 // files, saves that fail.
 #include <gtest/gtest.h>
 #include "tests/support/bytes.h"
+#include "tests/support/child.h"
 #include "tests/support/files.h"
 #include "tests/support/programs.h"
 
@@ -265,15 +266,6 @@ namespace {
 
 std::string Crafted(const char* name) { return std::string(TOOLBOX_TEST_DATA) + "/image/" + name; }
 
-// Under AddressSanitizer an address-space limit would stop the sanitizer itself.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 }  // namespace
 
 TEST(ImageBadInput, DamagedPixelDataFailsWithTheDecodersMessage) {
@@ -302,7 +294,7 @@ TEST(ImageBadInput, AHugeDeclaredJpegIsRefusedRightAfterItsHeader) {
     // 12 GB for its coefficients. tbx runs it first under an address-space limit, so
     // that a decoder which believes the size fails there instead of taking the memory.
     ScratchDir scratch;
-    const std::string limit = kAddressSanitizer ? "" : "ulimit -v 4000000; ";
+    const std::string limit = tbtest::kUnderSanitizer ? "" : "ulimit -v 4000000; ";
     const RunResult r =
         Shell(limit + TOOLBOX_TBX + " image convert " + Crafted("progressive-65500.jpg") + " " + scratch / "out.png");
     EXPECT_EQ(r.status, 1);

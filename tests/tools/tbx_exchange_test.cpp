@@ -2,6 +2,7 @@
 // databases, characteristic files, SPICE and recorder files, and bad input. A failed
 // conversion explains itself and leaves no output and no staging file behind.
 #include "tests/support/bytes.h"
+#include "tests/support/child.h"
 #include "tests/support/engine_read.h"
 #include "tests/support/files.h"
 #include "tests/support/programs.h"
@@ -193,11 +194,7 @@ TEST_F(TbxExchange, DeclaredSampleCountDoesNotSizeTheStorage) {
         dat.append(reinterpret_cast<const char*>(record), sizeof record);
     }
     WriteFile(In("huge.dat"), dat + "x");
-#if defined(__SANITIZE_ADDRESS__)
-    const std::string limit;
-#else
-    const std::string limit = "ulimit -v 1000000; ";
-#endif
+    const std::string limit = tbtest::kUnderSanitizer ? "" : "ulimit -v 1000000; ";
     for (const char* command : {" convert ", " plot "}) {
         const std::string output = In(std::string(command) == " plot " ? "huge.png" : "huge.csv");
         const RunResult r =
