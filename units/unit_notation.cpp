@@ -88,23 +88,37 @@ const TBNotationSymbol* TBFindNotationSymbol(const CString& name) {
     return nullptr;
 }
 
-CString TBNotationToUnicode(const CString& text) {
-    CString out;
+std::vector<TBNotationPiece> TBSplitNotation(const CString& text) {
+    std::vector<TBNotationPiece> pieces;
+    CString plain;
     int i = 0;
     const int n = text.GetLength();
     while (i < n) {
         const int open = text.Find('\\', i);
         const int close = open < 0 ? -1 : text.Find('\\', open + 1);
         if (close < 0) {
-            out += text.Mid(i);
+            plain += text.Mid(i);
             break;
         }
-        out += text.Mid(i, open - i);
+        plain += text.Mid(i, open - i);
         const CString name = text.Mid(open + 1, close - open - 1);
-        const TBNotationSymbol* symbol = TBFindNotationSymbol(name);
-        out += symbol ? CString(symbol->utf8) : name;
+        if (const TBNotationSymbol* symbol = TBFindNotationSymbol(name)) {
+            if (!plain.IsEmpty()) pieces.push_back({plain, nullptr});
+            plain.Empty();
+            pieces.push_back({CString(), symbol});
+        } else {
+            plain += name;
+        }
         i = close + 1;
     }
+    if (!plain.IsEmpty()) pieces.push_back({plain, nullptr});
+    return pieces;
+}
+
+CString TBNotationToUnicode(const CString& text) {
+    CString out;
+    for (const TBNotationPiece& piece : TBSplitNotation(text))
+        out += piece.symbol ? CString(piece.symbol->utf8) : piece.text;
     return out;
 }
 

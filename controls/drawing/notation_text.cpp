@@ -28,32 +28,12 @@ CString SymbolText(CDC* dc, const TBNotationSymbol& symbol) {
 /// backslash without a partner stays as it is.
 std::vector<CString> Pieces(CDC* dc, const CString& line, bool notation) {
     std::vector<CString> pieces;
-    if (!notation) {
+    if (notation)
+        for (const TBNotationPiece& piece : TBSplitNotation(line))
+            pieces.push_back(piece.symbol ? SymbolText(dc, *piece.symbol) : piece.text);
+    else
         pieces.push_back(line);
-        return pieces;
-    }
-    CString plain;
-    int i = 0;
-    const int n = line.GetLength();
-    while (i < n) {
-        const int open = line.Find('\\', i);
-        const int close = open < 0 ? -1 : line.Find('\\', open + 1);
-        if (close < 0) {
-            plain += line.Mid(i);
-            break;
-        }
-        plain += line.Mid(i, open - i);
-        const CString name = line.Mid(open + 1, close - open - 1);
-        if (const TBNotationSymbol* symbol = TBFindNotationSymbol(name)) {
-            if (!plain.IsEmpty()) pieces.push_back(plain);
-            plain.Empty();
-            pieces.push_back(SymbolText(dc, *symbol));
-        } else {
-            plain += name;
-        }
-        i = close + 1;
-    }
-    if (!plain.IsEmpty() || pieces.empty()) pieces.push_back(plain);
+    if (pieces.empty()) pieces.push_back(CString());
     return pieces;
 }
 

@@ -7,6 +7,8 @@
 
 #include <toolbox/types/cstring.h>
 
+#include <vector>
+
 /// A symbol of the notation: its escape name ("Ohm" of "\Ohm\"), its character in
 /// UTF-8 and as a code point.
 struct TBNotationSymbol {
@@ -24,6 +26,16 @@ TB_EXPORT const TBNotationSymbol* TBFindNotationSymbol(const CString& name);
 /// "\4super\", "\5super\", "\degree\", "\Ohm\", "\Omega\" and "\AA\" become their
 /// characters, an unknown escape its name, a backslash without a partner stays.
 TB_EXPORT CString TBNotationToUnicode(const CString& text);
+
+/// One piece of notation text: a run of plain text, or one symbol (text empty then).
+struct TBNotationPiece {
+    CString text;                             ///< The plain text; empty for a symbol.
+    const TBNotationSymbol* symbol = nullptr;  ///< The symbol; null for plain text.
+};
+
+/// Cuts notation text into plain runs and symbols, in order: an unknown escape joins the
+/// plain text as its name, a backslash without a partner stays; no empty plain piece.
+TB_EXPORT std::vector<TBNotationPiece> TBSplitNotation(const CString& text);
 
 /// A unit as the catalogue writes it or a user types it, with every part that has a
 /// symbol written as an escape of the table: "\deg\" becomes "\degree\", "^2" to "^5"
