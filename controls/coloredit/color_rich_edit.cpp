@@ -14,7 +14,7 @@
 #include <toolbox/ui/menu.h>
 
 #include "controls/coloredit/model/line_list.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -4,7 +4,7 @@
 #include <toolbox/ui/crash_report_dialogs.h>
 #include <toolbox/ui/window_layer.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QApplication>
 #include <QFile>

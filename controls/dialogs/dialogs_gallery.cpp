@@ -7,7 +7,7 @@
 #include <toolbox/ui/frame_wnd.h>
 #include <toolbox/ui/ui_resources.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QCoreApplication>
 #include <QImage>

@@ -6,7 +6,7 @@
 #include <toolbox/ui/dc.h>
 #include <toolbox/ui/menu.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QEvent>
 #include <QHelpEvent>

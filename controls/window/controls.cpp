@@ -2,7 +2,7 @@
 
 #include <toolbox/ui/dc.h>
 
-#include "platform/ui/list_view.h"
+#include "controls/window/list_view.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>

@@ -5,7 +5,7 @@
 
 #include <toolbox/ui/wnd.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -4,7 +4,7 @@
 #include <toolbox/services/numbers.h>
 #include <toolbox/ui/dc.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QApplication>
 #include <QDialog>

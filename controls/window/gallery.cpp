@@ -9,7 +9,7 @@
 
 #include "controls/drawing/drawing_gallery.h"
 #include "controls/coloredit/gallery_coloredit.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 #include "controls/editors/gallery_editors.h"
 #include "controls/units/gallery_units.h"
 #include "controls/pickers/gallery_pickers.h"

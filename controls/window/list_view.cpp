@@ -3,9 +3,9 @@
 // reaches the parent as LVN_ITEMCHANGED with the old and new states, whether the user
 // or the program made it; clicks arrive as NM_CLICK, NM_DBLCLK and NM_RCLICK after
 // the view has handled them, header clicks as LVN_COLUMNCLICK.
-#include "platform/ui/list_view.h"
+#include "controls/window/list_view.h"
 
-#include "platform/ui/native_controls.h"
+#include "controls/window/native_controls.h"
 
 #include <toolbox/ui/controls.h>
 

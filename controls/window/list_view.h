@@ -1,7 +1,7 @@
 // The native object of a list view in report view (see list_view.cpp).
 #pragma once
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QPoint>
 

@@ -2,7 +2,7 @@
 
 #include <toolbox/resources/language_file.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QAction>
 #include <QCursor>

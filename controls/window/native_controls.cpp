@@ -1,8 +1,8 @@
 // The window classes of the standard controls: which Qt widget stands for each, how
 // its control messages map onto the widget, and which notifications it sends its
 // parent, in the order the system's controls send them.
-#include "platform/ui/native_window.h"
-#include "platform/ui/native_controls.h"
+#include "controls/window/native_window.h"
+#include "controls/window/native_controls.h"
 
 #include <toolbox/ui/controls.h>
 #include <toolbox/ui/dc.h>

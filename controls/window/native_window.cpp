@@ -1,4 +1,4 @@
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <toolbox/ui/dc.h>
 

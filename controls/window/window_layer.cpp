@@ -7,7 +7,7 @@
 #include <toolbox/ui/exchange_dialogs.h>
 #include <toolbox/ui/wnd.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QApplication>
 #include <QClipboard>

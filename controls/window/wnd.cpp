@@ -4,7 +4,7 @@
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/menu.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
