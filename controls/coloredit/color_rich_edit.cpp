@@ -9,7 +9,7 @@
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/module_path.h>
 #include <toolbox/resources/string_table.h>
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/menu.h>
 

@@ -1,4 +1,4 @@
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 
 #include "platform/os/replace_file.h"
 

@@ -4,7 +4,7 @@
 #include "tests/support/dialog_hub.h"
 #include "tests/support/env.h"
 #include <toolbox/crash/crash_dialogs.h>
-#include "crash/crash_reporter.h"
+#include <toolbox/crash/crash_report.h>
 #include <toolbox/mail/mail.h>
 
 #include <gtest/gtest.h>
