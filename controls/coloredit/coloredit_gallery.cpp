@@ -1,6 +1,7 @@
 // The colouring editor in the gallery: a SPICE netlist and a formula block, each
 // coloured by the description the editor configuration names for it.
-#include "controls/coloredit/gallery_coloredit.h"
+
+#include "controls/window/gallery_pages.h"
 
 #include <toolbox/ui/color_rich_edit.h>
 
@@ -62,3 +63,7 @@ int TBRenderColorRichEditGallery(const QString& folder) {
     if (Render(folder + QStringLiteral("/color_rich_edit_formula.png"), "Formula", kFormula, 460, 130)) ++written;
     return written;
 }
+
+namespace {
+const CGalleryPages kPages("coloredit", TBRenderColorRichEditGallery);
+}  // namespace

@@ -1,5 +1,5 @@
 // The gallery pages of the in-place editors and the control variants.
-#include "controls/editors/gallery_support.h"
+#include "controls/window/gallery_pages.h"
 
 #include <toolbox/ui/dc.h>
 #include <toolbox/ui/editors.h>
@@ -11,47 +11,6 @@
 
 #include <memory>
 #include <vector>
-
-namespace tb_gallery {
-
-bool CreatePanel(CWnd& panel, const char* title, int width, int height) {
-    if (!panel.CreateEx(0, nullptr, title, WS_OVERLAPPEDWINDOW, CRect(0, 0, width, height), nullptr, 0)) return false;
-    panel.GetWidget()->show();
-    QCoreApplication::processEvents();
-    return true;
-}
-
-void AddCaption(CWnd& panel, const char* text, int x, int y, int width) {
-    // Owned by the panel's widget: it goes when the panel does.
-    auto* label = new CStatic;
-    label->Create(text, WS_CHILD | WS_VISIBLE | SS_LEFT, CRect(x, y, x + width, y + 16), &panel);
-    label->Detach();
-    delete label;
-}
-
-bool SaveWithPopups(QWidget* window, const QString& path) {
-    window->show();
-    QCoreApplication::processEvents();
-    QPixmap shot = window->grab();
-    // Every open popup (a dropped list, a menu and its open submenu), the active one last.
-    std::vector<QWidget*> popups;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowType() == Qt::Popup && w != QApplication::activePopupWidget()) popups.push_back(w);
-    if (QWidget* active = QApplication::activePopupWidget()) popups.push_back(active);
-    if (popups.empty()) return shot.save(path, "PNG");
-    QRect needed(QPoint(0, 0), shot.size());
-    for (QWidget* p : popups) needed = needed.united(QRect(window->mapFromGlobal(p->mapToGlobal(QPoint(0, 0))), p->size()));
-    QPixmap canvas(needed.size());
-    canvas.fill(Qt::white);
-    QPainter painter(&canvas);
-    painter.translate(-needed.topLeft());
-    painter.drawPixmap(0, 0, shot);
-    for (QWidget* p : popups) painter.drawPixmap(window->mapFromGlobal(p->mapToGlobal(QPoint(0, 0))), p->grab());
-    painter.end();
-    return canvas.save(path, "PNG");
-}
-
-}  // namespace tb_gallery
 
 namespace {
 
@@ -130,3 +89,7 @@ int RenderFolderDialog(const QString& folder) {
 }  // namespace
 
 int TBRenderEditorGallery(const QString& folder) { return RenderEditors(folder) + RenderFolderDialog(folder); }
+
+namespace {
+const CGalleryPages kPages("editors", TBRenderEditorGallery);
+}  // namespace

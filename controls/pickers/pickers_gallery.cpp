@@ -1,8 +1,7 @@
 // The gallery pages of the pen and brush pickers: the selectors dropped from their
 // popup buttons, the style combos closed, disabled and dropped, and CTBPen's lines.
-#include "controls/pickers/gallery_pickers.h"
 
-#include "controls/editors/gallery_support.h"
+#include "controls/window/gallery_pages.h"
 
 #include <toolbox/ui/color_popup.h>
 #include <toolbox/ui/style_pickers.h>
@@ -140,3 +139,7 @@ int RenderColorPopup(const QString& folder) {
 int TBRenderPickerGallery(const QString& folder) {
     return RenderSelectors(folder) + RenderCombos(folder) + RenderPens(folder) + RenderColorPopup(folder);
 }
+
+namespace {
+const CGalleryPages kPages("pickers", TBRenderPickerGallery);
+}  // namespace

@@ -1,8 +1,7 @@
 // The gallery pages of the unit-aware controls and the material combos, with a
 // sample dialog whose value goes through DDX_TBDouble.
-#include "controls/units/gallery_units.h"
 
-#include "controls/editors/gallery_support.h"
+#include "controls/window/gallery_pages.h"
 
 #include <toolbox/ui/dc.h>
 #include <toolbox/ui/menu.h>
@@ -144,3 +143,7 @@ int RenderSampleDialog(const QString& folder) {
 }  // namespace
 
 int TBRenderUnitGallery(const QString& folder) { return RenderUnitControls(folder) + RenderSampleDialog(folder); }
+
+namespace {
+const CGalleryPages kPages("units", TBRenderUnitGallery);
+}  // namespace

@@ -1,3 +1,6 @@
+// The standard control classes (CEdit, CButton, CComboBox, CListBox, CListCtrl...):
+// their members as the control messages they send; the widgets that answer them are
+// in control_widgets.cpp.
 #include <toolbox/ui/controls.h>
 
 #include <toolbox/ui/dc.h>

@@ -1,8 +1,9 @@
-// The window classes of the standard controls: which Qt widget stands for each, how
-// its control messages map onto the widget, and which notifications it sends its
-// parent, in the order the system's controls send them.
+// The widgets behind the standard controls: which Qt widget stands for each window
+// class, how its control messages map onto the widget, and which notifications it
+// sends its parent, in the order the system's controls send them. The control
+// classes that send those messages are in control_classes.cpp.
 #include "controls/window/native_window.h"
-#include "controls/window/native_controls.h"
+#include "controls/window/control_widgets.h"
 
 #include <toolbox/ui/controls.h>
 #include <toolbox/ui/dc.h>

@@ -1,5 +1,6 @@
-// The gallery: every control and dialog the library has, rendered into PNG files so
-// that their look can be checked without a display.
+// The gallery: the window layer's own pages (standard controls, drawing, dialog
+// templates, menus, rich edit, find and replace), then every page the control families
+// registered, rendered into PNG files so that their look can be checked without a display.
 #include <toolbox/ui/window_layer.h>
 
 #include <toolbox/ui/controls.h>
@@ -7,28 +8,20 @@
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/menu.h>
 
-#include "controls/drawing/drawing_gallery.h"
-#include "controls/coloredit/gallery_coloredit.h"
+#include "controls/window/gallery_pages.h"
 #include "controls/window/native_window.h"
-#include "controls/editors/gallery_editors.h"
-#include "controls/units/gallery_units.h"
-#include "controls/pickers/gallery_pickers.h"
-#include "controls/grid/grid_gallery.h"
 
 #include <QApplication>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <set>
+#include <vector>
 #include <QDir>
 #include <QImage>
 #include <QMenu>
 #include <QPixmap>
 #include <QWidget>
-
-// The dialog family's pages (controls/dialogs).
-int TBRenderDialogGallery(const QString& folder);
-// The exchange dialogs over sample files, as dialog_4305.png to dialog_4308.png (controls/exchange).
-int TBRenderExchangeGallery(const QString& folder);
 
 namespace {
 
@@ -224,10 +217,13 @@ void FillCalculator(CDialog& dialog) {
 }
 
 
-int RenderDialogs(const QString& folder) {
+/// Each dialog template filled with nothing, but those a family draws itself.
+int RenderDialogs(const QString& folder, const std::vector<TBGalleryPageSet>& families) {
+    std::set<UINT> drawnByFamily;
+    for (const TBGalleryPageSet& family : families) drawnByFamily.insert(family.ownTemplates.begin(), family.ownTemplates.end());
     int written = 0;
     for (UINT id : TBGetDialogTemplateIds()) {
-        if (id >= 4305 && id <= 4308) continue;  // the exchange dialogs draw their own pages
+        if (drawnByFamily.count(id)) continue;
         const CDialogTemplate* tmpl = TBFindDialogTemplate(id);
         CDialog dialog;
         if (!dialog.CreateIndirect(*tmpl, nullptr)) continue;
@@ -303,9 +299,6 @@ int RenderMenus(const QString& folder) {
 
 }  // namespace
 
-int TBRenderFormulaGallery(const QString& folder);  // controls/formula
-int TBRenderCrashGallery(const QString& folder);    // controls/crash
-
 int TBRenderGallery(const char* folder) {
     if (!folder || !TBStartWindowLayer()) return -1;
     const QString dir = QString::fromUtf8(folder);
@@ -313,17 +306,10 @@ int TBRenderGallery(const char* folder) {
         TBStopWindowLayer();
         return -1;
     }
-    int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir) + RenderMenus(dir) +
+    const std::vector<TBGalleryPageSet> families = TBGalleryPageSets();
+    int written = RenderControls(dir) + RenderDrawing(dir) + RenderDialogs(dir, families) + RenderMenus(dir) +
                   RenderRichEdit(dir) + RenderFindReplace(dir);
-    written += TBRenderFormulaGallery(dir) + TBRenderCrashGallery(dir);
-    written += TBRenderDrawingGallery(dir);
-    written += TBRenderColorRichEditGallery(dir);
-    written += TBRenderDialogGallery(dir);
-    written += TBRenderEditorGallery(dir);
-    written += TBRenderUnitGallery(dir);
-    written += TBRenderPickerGallery(dir);
-    written += TBRenderGridGallery(dir);
-    written += TBRenderExchangeGallery(dir);
+    for (const TBGalleryPageSet& family : families) written += family.render(dir);
     TBStopWindowLayer();
     return written;
 }

@@ -5,7 +5,7 @@
 // the view has handled them, header clicks as LVN_COLUMNCLICK.
 #include "controls/window/list_view.h"
 
-#include "controls/window/native_controls.h"
+#include "controls/window/control_widgets.h"
 
 #include <toolbox/ui/controls.h>
 

@@ -2,11 +2,10 @@
 // dialog hub and clipboard hub registered with the core.
 #include <toolbox/ui/window_layer.h>
 
-#include <toolbox/ui/crash_report_dialogs.h>
 #include <toolbox/ui/dialog.h>
-#include <toolbox/ui/exchange_dialogs.h>
 #include <toolbox/ui/wnd.h>
 
+#include "controls/window/family_windows.h"
 #include "controls/window/native_window.h"
 
 #include <QApplication>
@@ -17,6 +16,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -57,8 +57,7 @@ bool TBStartWindowLayer() {
     }
     TBSetDialogHub(&layer.dialogHub);
     TBSetClipboardHub(&layer.clipboardHub);
-    TBRegisterCrashReportWindows();
-    TBRegisterExchangeWindows();
+    TBRegisterFamilyWindows();
     return true;
 }
 
@@ -73,6 +72,25 @@ void TBStopWindowLayer() {
 }
 
 bool TBIsWindowLayerStarted() { return Layer().starts > 0; }
+
+namespace {
+
+// Filled while the library loads (the families' CFamilyWindows), read-only afterwards;
+// function-local so that it exists before the first family registers.
+std::vector<TBWindowRegistration>& FamilyRegistrations() {
+    static std::vector<TBWindowRegistration> registrations;
+    return registrations;
+}
+
+}  // namespace
+
+CFamilyWindows::CFamilyWindows(TBWindowRegistration registration) {
+    if (registration) FamilyRegistrations().push_back(registration);
+}
+
+void TBRegisterFamilyWindows() {
+    for (TBWindowRegistration registration : FamilyRegistrations()) registration();
+}
 
 void TBRegisterModalWindow(UINT templateId, TBModalWindowFactory factory) {
     if (factory)
