@@ -6,7 +6,7 @@
 #include <toolbox/ui/metafile_player.h>
 #include <toolbox/ui/sheet_preview.h>
 
-#include "fuzz/gui_fuzz.h"
+#include "fuzz/window/gui_fuzz.h"
 
 #include <cstdint>
 #include <cstdlib>

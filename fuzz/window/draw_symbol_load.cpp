@@ -2,7 +2,7 @@
 // ends in one of its three results, and a drawing leaves no made object behind.
 #include <toolbox/ui/draw_symbol.h>
 
-#include "fuzz/gui_fuzz.h"
+#include "fuzz/window/gui_fuzz.h"
 
 #include <cstdint>
 #include <cstdlib>
