@@ -140,4 +140,4 @@ TEST_F(CrashDialogs, HexViewStopsAtItsLimitAndSaysWhatIsLeft) {
     EXPECT_EQ(TBHexView(Path("missing").c_str()).str(), "");
 }
 
-#include "crash_dialogs_test.moc"
+#include "crash_report_windows_test.moc"
