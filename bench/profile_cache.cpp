@@ -4,7 +4,7 @@
 // The file goes to $TMPDIR (or /tmp) as toolbox-bench-profile.ini, where the peer
 // script bench/profile_peer.py reads the same file with Python's configparser.
 // Run: build/bench/bench_profile_cache, or bench/profile_peer.py for both.
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 
 #include <benchmark/benchmark.h>
 

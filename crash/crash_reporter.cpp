@@ -3,10 +3,9 @@
 // A report nobody is asked about, or that could be neither sent nor saved, is kept in
 // the state directory and its path shown, so no report is lost; when no archive can be
 // made or kept, the dump and the XML report themselves are kept and shown.
-#include "crash/crash_reporter.h"
+#include <toolbox/crash/crash_report.h>
 #include <toolbox/crash/crash_dialogs.h>
 #include "crash/crash_paths.h"
-#include <toolbox/crash/crash_report.h>
 #include "crash/crash_report_xml.h"
 #include "crash/crash_settings.h"
 #include <toolbox/mail/mail.h>

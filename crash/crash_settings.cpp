@@ -1,7 +1,7 @@
 // The crash settings of "Register.cfg", read through the profile cache.
 #include "crash/crash_settings.h"
 #include <toolbox/mail/mail.h>
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 
 TBCrashSettings TBReadCrashSettings(const CString& programDirectory) {
     TBCrashSettings settings;

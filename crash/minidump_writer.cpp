@@ -6,7 +6,7 @@
 // Every size is planned before the first byte is written, then the file is written in
 // one pass through a small buffer. Nothing here allocates or takes a lock.
 #include "crash/minidump_writer.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The materials reader over arbitrary profile text: no crash; what is written reads
 // back to the same materials with the same valid groups.
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 #include <toolbox/units/materials.h>
 #include "fuzz_files.h"
 

@@ -2,7 +2,7 @@
 // text, and what is written must read back to the same sections, keys and values.
 // (The order may differ: entries that share a bucket come back newest first, so each
 // rewrite reverses them.)
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 
 #include <cstddef>
 #include <cstdint>

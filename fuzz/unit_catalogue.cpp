@@ -1,7 +1,7 @@
 // The unit catalogue reader over arbitrary profile text: no crash, no endless loop,
 // every link between quantities pointing into the catalogue; the written catalogue
 // reads back to the same quantities; a conversion between two of its units returns.
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 #include <toolbox/units/unit_manager.h>
 #include "fuzz_files.h"
 

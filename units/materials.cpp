@@ -2,7 +2,7 @@
 #include <toolbox/units/materials.h>
 
 #include <toolbox/os/module_path.h>
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 
 #include <climits>
 #include <cstdio>

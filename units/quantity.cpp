@@ -2,7 +2,7 @@
 // and the quantity's section of the configuration file.
 #include <toolbox/units/quantity.h>
 
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 
 #include <new>
 #include <unordered_set>

@@ -6,7 +6,7 @@
 
 #include <toolbox/os/module_path.h>
 #include <toolbox/services/library_registry.h>
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 #include <toolbox/os/dynamic_library.h>
 
 #include <climits>

@@ -9,12 +9,12 @@
 #include <toolbox/os/clipboard_hub.h>
 #include <toolbox/os/module_path.h>
 #include <toolbox/resources/string_table.h>
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 #include <toolbox/ui/dialog.h>
 #include <toolbox/ui/menu.h>
 
 #include "controls/coloredit/model/line_list.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,10 +1,11 @@
 // Gallery page of the crash windows: the report dialog and its details for a report
 // of a memory dump, the XML crash log and a host's log file; and the "Add to archive"
 // window of TBSendMailWithFiles while it packs.
+#include "controls/window/gallery_pages.h"
 #include <toolbox/ui/crash_report_dialogs.h>
 #include <toolbox/ui/window_layer.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -77,3 +78,7 @@ int TBRenderCrashGallery(const QString& folder) {
     TBGetDialogHub().ShowProgress(3, 3, CString());
     return written;
 }
+
+namespace {
+const CGalleryPages kPages("crash", TBRenderCrashGallery);
+}  // namespace

@@ -7,7 +7,7 @@
 #include <toolbox/resources/string_table.h>
 
 #include "controls/crash/program_identity.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QFontMetrics>
 #include <QLabel>

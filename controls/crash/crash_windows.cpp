@@ -4,7 +4,9 @@
 
 #include <toolbox/ui/window_layer.h>
 
-#include "crash/crash_reporter.h"
+#include "controls/window/family_windows.h"
+
+#include <toolbox/crash/crash_report.h>
 
 void TBRegisterCrashReportWindows() {
     TBRegisterModalWindow(IDD_CRASH_REPORT, [](CModalRequest& request, CWnd* parent) -> int {
@@ -27,3 +29,8 @@ int TBRunCrashReporterWithWindows(int argc, char** argv) {
     TBStopWindowLayer();
     return status;
 }
+
+namespace {
+// Registered again at each start of the window layer.
+const CFamilyWindows kWindows(TBRegisterCrashReportWindows);
+}  // namespace

@@ -1,7 +1,7 @@
 #include <toolbox/ui/control_bar_dialog.h>
 
 #include "controls/dialogs/idle_hook.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QWidget>
 

@@ -1,13 +1,14 @@
 // Gallery pages of the dialog family: a resizable dialog at three sizes, a wizard
 // with Finish hidden and shown, the customisation options in a sheet, a dialog with
 // command bars and an open popup, a frame with panes, and the library's art.
+#include "controls/window/gallery_pages.h"
 #include <toolbox/ui/control_bar_dialog.h>
 #include <toolbox/ui/dc.h>
 #include <toolbox/ui/form_view.h>
 #include <toolbox/ui/frame_wnd.h>
 #include <toolbox/ui/ui_resources.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -220,3 +221,7 @@ int TBRenderDialogGallery(const QString& folder) {
     return RenderResizableDialog(folder) + RenderWizard(folder) + RenderCustomizeSheet(folder) +
            RenderCommandBars(folder) + RenderFrame(folder) + RenderArt(folder);
 }
+
+namespace {
+const CGalleryPages kPages("dialogs", TBRenderDialogGallery);
+}  // namespace

@@ -1,6 +1,6 @@
 #include <toolbox/ui/docking_panes.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QFrame>
 #include <QLabel>

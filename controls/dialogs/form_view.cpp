@@ -1,6 +1,6 @@
 #include <toolbox/ui/form_view.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QApplication>
 #include <QScrollBar>

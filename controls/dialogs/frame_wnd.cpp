@@ -4,7 +4,7 @@
 #include <toolbox/ui/menu.h>
 
 #include "controls/dialogs/idle_hook.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #include "controls/dialogs/idle_hook.h"
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QAbstractEventDispatcher>
 #include <QPointer>

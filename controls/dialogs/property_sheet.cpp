@@ -7,7 +7,7 @@
 #include <toolbox/ui/dc.h>
 #include <toolbox/ui/registry_manager.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QDialog>
 #include <QFrame>

@@ -9,7 +9,7 @@
 #include <toolbox/ui/registry_manager.h>
 #include <toolbox/ui/ui_resources.h>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>

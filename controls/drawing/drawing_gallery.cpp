@@ -1,6 +1,7 @@
 // Gallery pages of the drawing helpers: text in the unit notation, a sheet of drawing
 // symbols, and a plot of a real circuit simulation.
-#include "controls/drawing/drawing_gallery.h"
+
+#include "controls/window/gallery_pages.h"
 
 #include <toolbox/exchange/read_and_write_files.h>
 #include <toolbox/ui/draw_symbol.h>
@@ -287,3 +288,7 @@ int TBRenderDrawingGallery(const QString& folder) {
     written += SavePage(folder, "preview.png", 660, 320, DrawPreviews);
     return written;
 }
+
+namespace {
+const CGalleryPages kPages("drawing", TBRenderDrawingGallery);
+}  // namespace

@@ -8,7 +8,7 @@
 #include <QFontMetrics>
 #include <QWidget>  // before the window layer's header, which needs it
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <toolbox/resources/string_table.h>
 #include <toolbox/ui/dc.h>

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

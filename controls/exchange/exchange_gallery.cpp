@@ -3,6 +3,7 @@
 // table choice on the tables of a sample Access database and the recorder dialog on
 // two recorder files made from that record's phase currents. The samples are the
 // public files of the test data folder; a page whose sample is missing is not drawn.
+#include "controls/window/gallery_pages.h"
 #include <toolbox/exchange/dao.h>
 #include <toolbox/exchange/read_and_write_files.h>
 #include <toolbox/ui/exchange_dialogs.h>
@@ -111,3 +112,8 @@ int RenderRecorderFiles(const QString& folder) {
 int TBRenderExchangeGallery(const QString& folder) {
     return RenderImport(folder) + RenderTableChoice(folder) + RenderExport(folder) + RenderRecorderFiles(folder);
 }
+
+namespace {
+// The exchange dialogs draw their own pages over sample files.
+const CGalleryPages kPages("exchange", TBRenderExchangeGallery, {4305, 4306, 4307, 4308});
+}  // namespace

@@ -5,6 +5,8 @@
 
 #include <toolbox/ui/window_layer.h>
 
+#include "controls/window/family_windows.h"
+
 namespace {
 
 /// Registers Dialog as the window of Rules' template: the dialog changes the request's
@@ -29,3 +31,8 @@ void TBRegisterExchangeWindows() {
     RegisterWindow<CTableChoiceRules, CTableChoiceDlg>(IDD_TB_TABLE_CHOICE);
     RegisterWindow<CRecorderFilesRules, CRecorderFilesDlg>(4308);
 }
+
+namespace {
+// Registered again at each start of the window layer.
+const CFamilyWindows kWindows(TBRegisterExchangeWindows);
+}  // namespace

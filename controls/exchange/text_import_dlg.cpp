@@ -5,7 +5,7 @@
 #include <toolbox/resources/string_table.h>
 
 #include "controls/exchange/exchange_ids.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QFontMetrics>
 #include <QWidget>

@@ -8,7 +8,7 @@
 
 #include "controls/formula/formula_catalogue.h"
 #include "controls/formula/formula_check.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <QEvent>
 #include <QFontMetrics>

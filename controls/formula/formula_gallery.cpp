@@ -1,5 +1,6 @@
 // Gallery page of the calculator: a formula with the host's variables, the whole
 // catalogue and a search in the variable list.
+#include "controls/window/gallery_pages.h"
 #include <toolbox/ui/formula_dialog.h>
 
 #include <QApplication>
@@ -37,3 +38,7 @@ int TBRenderFormulaGallery(const QString& folder) {
     dialog.DestroyWindow();
     return saved ? 1 : 0;
 }
+
+namespace {
+const CGalleryPages kPages("formula", TBRenderFormulaGallery);
+}  // namespace

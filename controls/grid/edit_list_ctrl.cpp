@@ -3,7 +3,7 @@
 
 #include "controls/editors/self_drawn_combo.h"
 #include "controls/grid/edit_list_view.h"
-#include "platform/ui/native_window.h"
+#include "controls/window/native_window.h"
 
 #include <toolbox/resources/string_table.h>
 #include <toolbox/ui/color_popup.h>

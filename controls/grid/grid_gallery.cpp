@@ -1,8 +1,7 @@
 // The gallery pages of the editable grid: one row per cell type under a header with
 // unit captions, then the grid with an edit open and with a drop-down list dropped.
-#include "controls/grid/grid_gallery.h"
 
-#include "controls/editors/gallery_support.h"
+#include "controls/window/gallery_pages.h"
 
 #include <toolbox/ui/edit_list_ctrl.h>
 
@@ -130,3 +129,7 @@ int TBRenderGridGallery(const QString& folder) {
     panel.DestroyWindow();
     return written;
 }
+
+namespace {
+const CGalleryPages kPages("grid", TBRenderGridGallery);
+}  // namespace

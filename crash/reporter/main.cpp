@@ -1,7 +1,8 @@
-// toolbox-crash-reporter: makes the report of a crashed process (see crash_reporter.h).
+// toolbox-crash-reporter: makes the report of a crashed process (see TBRunCrashReporter
+// in <toolbox/crash/crash_report.h>).
 // With a display it asks the user in the crash report dialog; without one, or when the
 // answer is preset in the environment ($TOOLBOX_CRASH_REPORT_ANSWER), it works headless.
-#include "crash/crash_reporter.h"
+#include <toolbox/crash/crash_report.h>
 
 #ifdef TOOLBOX_REPORTER_WINDOWS
 #include <toolbox/ui/crash_report_dialogs.h>

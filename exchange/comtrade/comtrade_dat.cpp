@@ -2,7 +2,7 @@
 // 2-byte samples, BINARY32 with 4-byte integers, FLOAT32 with 4-byte floats), its
 // continuation files .d00 to .d99 and the data section of a combined .cff file.
 #include "exchange/comtrade/comtrade.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
 #include "exchange/value_store.h"

@@ -15,7 +15,7 @@
 // counts are checked against the bytes really present before anything is read.
 #include <toolbox/exchange/engine.h>
 #include "exchange/value_store.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 #include <toolbox/os/file_io.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>

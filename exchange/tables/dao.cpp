@@ -3,7 +3,7 @@
 #include <toolbox/exchange/dao.h>
 
 #include "exchange/tables/dao_driver.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 #include "exchange/value_convert.h"
 
 #include "exchange/tables/jet/dao_access.h"

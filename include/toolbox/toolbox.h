@@ -14,6 +14,7 @@
 #include <toolbox/os/key_tree.h>
 #include <toolbox/os/locale_info.h>
 #include <toolbox/os/module_path.h>
+#include <toolbox/os/profile_cache.h>
 #include <toolbox/os/settings_store.h>
 
 // String table, languages and general services.
@@ -24,7 +25,6 @@
 #include <toolbox/services/languages.h>
 #include <toolbox/services/library_registry.h>
 #include <toolbox/services/numbers.h>
-#include <toolbox/services/profile_cache.h>
 #include <toolbox/services/random_values.h>
 #include <toolbox/services/startup.h>
 #include <toolbox/services/system_helpers.h>

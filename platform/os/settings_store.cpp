@@ -1,7 +1,7 @@
 #include <toolbox/os/settings_store.h>
 
 #include <toolbox/os/module_path.h>
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 
 #include <cerrno>
 #include <cstdio>

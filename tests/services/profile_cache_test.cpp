@@ -1,6 +1,6 @@
 // The private profile cache: reading rules, merging with the disk, the table order of
 // written files, crash-safe rewriting and hostile files.
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>

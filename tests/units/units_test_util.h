@@ -2,7 +2,7 @@
 // no quantity refers to one that is no longer in the catalogue.
 #pragma once
 
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>

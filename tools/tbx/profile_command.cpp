@@ -1,5 +1,5 @@
 // tbx profile: read and write private profile (INI) files through the profile cache.
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 #include "commands.h"
 
 #include <cstdio>

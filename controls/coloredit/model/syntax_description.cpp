@@ -13,7 +13,7 @@
 // in a damaged file costs nothing.
 #include <toolbox/ui/color_rich_edit_syntax.h>
 
-#include <toolbox/services/profile_cache.h>
+#include <toolbox/os/profile_cache.h>
 
 #include "controls/coloredit/model/pattern.h"
 

@@ -12,7 +12,7 @@
 // Writing: one Jet 4 file with the table given (or none), through CJet4Writer, into a
 // private temporary file that is put at the target only when complete.
 #include "exchange/tables/jet/dao_access.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 
 #include "exchange/tables/jet/jet4_writer.h"
 #include "exchange/tables/jet/jet_file.h"

@@ -13,7 +13,7 @@
 // pages before the first data page are written last, once the row count, the
 // longest texts and the page range are known.
 #include "exchange/tables/jet/jet4_writer.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 
 #include <algorithm>
 #include <charconv>

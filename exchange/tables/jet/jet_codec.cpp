@@ -1,7 +1,7 @@
 // The Jet text codec and header mask; see jet_codec.h.
 #include "exchange/tables/jet/jet_codec.h"
 
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 
 #include <utility>
 #include <vector>

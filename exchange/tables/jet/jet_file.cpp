@@ -3,7 +3,7 @@
 // row offset masks, the jump tables of Jet 3 rows, the fallback scan when a usage map
 // cannot be used), so that "checked here" means "safe there".
 #include "exchange/tables/jet/jet_file.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -7,7 +7,7 @@
 // that run past the stream, shared-string indices that do not exist, sheets wider than
 // 256 columns, sheet offsets outside the stream and BIFF versions it does not know.
 #include "exchange/tables/xls/xls_biff.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 
 #include <cstring>
 #include <set>

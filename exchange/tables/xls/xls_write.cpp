@@ -6,7 +6,7 @@
 // least that spreadsheet programs expect: code page, a font, cell formats, the Normal
 // style, window settings and the used range.
 #include "exchange/tables/xls/xls_biff.h"
-#include "exchange/byte_order.h"
+#include "platform/types/byte_order.h"
 
 #include <cstring>
 #include <unordered_map>

@@ -123,3 +123,14 @@ TB_EXPORT CString TBExceptionName(DWORD code);
 /// Base name of a program path: the file name without directory and without anything
 /// from its first "." ("/opt/app.beta.exe" -> "app").
 TB_EXPORT CString TBCrashBaseName(const char* programPath);
+
+/// Runs the crash reporter program's work for a command line as the crash handler
+/// builds it:
+///   --pid N --exe PATH --dump PATH --xml PATH --temp DIR --to ADDR --subject TEXT
+///   [--file PATH DESCRIPTION]... --signal N --code HEX --address HEX --operation N
+///   --dump-written 0|1
+/// The XML report, the archive, the question to the user (through the dialog hub), mail
+/// or keep, clean-up. Returns the program's exit status: 0 when the report was
+/// delivered, saved, kept (as an archive, or as its dump and XML report when no archive
+/// could be made) or declined, 1 when it was lost, 2 for a bad command line.
+TB_EXPORT int TBRunCrashReporter(int argc, char** argv);

@@ -73,6 +73,6 @@ TB_EXPORT CString TBHexView(const CString& path, std::size_t limit = 64 * 1024);
 TB_EXPORT void TBRegisterCrashReportWindows();
 
 /// The crash reporter program with its windows: starts the window layer, makes the
-/// report (see crash/crash_reporter.h for the command line), stops the layer. Without a
+/// report (see TBRunCrashReporter for the command line), stops the layer. Without a
 /// Qt application the reporter runs headless.
 TB_EXPORT int TBRunCrashReporterWithWindows(int argc, char** argv);

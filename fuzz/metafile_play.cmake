@@ -1,4 +1,0 @@
-# The metafile player and the compound-file reader live in the window library; see
-# fuzz/window_library.cmake.
-include(${CMAKE_CURRENT_SOURCE_DIR}/window_library.cmake)
-tb_window_fuzz_target(fuzz_metafile_play)
