@@ -8,10 +8,13 @@
 // Reading is bounded by the file: the text and binary readers store at most NrItems
 // rows and stop at the end of the data with warning TBMsg::FewerValuesThanLength; arrays grow only with the
 // values really read. Files are read and written through large buffers.
+#include "exchange/format_table.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
 #include "exchange/value_store.h"
 #include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/text_dialog_rules.h>
+#include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
@@ -414,16 +417,9 @@ bool CheckHeaderComplete(CReadAndWriteFileFunction& e) {
     return true;
 }
 
-// The format and family codes of the file read, from its value type.
+// The format and family codes of the file read: its kind of file and value type.
 void SetReadVersions(CReadAndWriteFileFunction& e, int isMdx) {
-    switch (e.Typ) {
-        case 'A':
-        case 'a': e.SaveVersion = isMdx ? 0 : 3; break;
-        case '4': e.SaveVersion = isMdx ? 1 : 4; break;
-        case '8': e.SaveVersion = isMdx ? 2 : 5; break;
-        default: e.SaveVersion = -1; break;
-    }
-    e.LoadVersion = e.SaveVersion < 0 ? -1 : (isMdx ? 0 : 1);
+    tb_exchange::RecordFormat(e, isMdx ? TB_KIND_MDX : TB_KIND_MDA_MDK, e.Typ == 'a' ? 'A' : e.Typ);
 }
 
 }  // namespace
@@ -1020,3 +1016,58 @@ int CReadAndWriteFileFunction::WriteMdaFile_A(int isMdx) { return WriteDataFile(
 int CReadAndWriteFileFunction::WriteMdaFile_B(int isMdx, int valueSize) {
     return WriteDataFile(*this, isMdx, valueSize == 8 ? '8' : '4');
 }
+
+// ---------------------------------------------------------------- entries of the format table
+
+namespace tb_exchange {
+
+namespace {
+
+// The separator character of a characteristic file: the first character of the
+// caller's separator, else the one chosen in the Export dialog when dialogs are
+// allowed, else ';'. An empty separator counts as none given: its first character
+// would be a NUL in the file. False when the user cancelled.
+bool AskCharacteristicSeparator(CReadAndWriteFileFunction& engine, const char* separator, int& chosen) {
+    if (separator && separator[0]) {
+        chosen = static_cast<unsigned char>(separator[0]);
+        return true;
+    }
+    if (engine.WithDialog != 1) {
+        chosen = ';';
+        return true;
+    }
+    CExportSeparatorRules dialog(0);
+    if (TBGetDialogHub().DoModal(dialog) != IDOK) {
+        engine.LastErrorNumber = TB_EXCHANGE_CANCELLED;
+        return false;
+    }
+    chosen = dialog.GetSeparatorChar();
+    return true;
+}
+
+// Typ 'A' (text), '4' or '8' (binary values). A characteristic name written without a
+// characteristic format code is text with ';' separators, without asking.
+int WriteCharacteristic(CReadAndWriteFileFunction& engine, const WriteRequest& request, int typ) {
+    if (!request.codeChoseEntry) return engine.WriteMdx_k_a(request.name, ';', 'A');
+    int separatorChar = ';';
+    if (typ == 'A' && !AskCharacteristicSeparator(engine, request.separator, separatorChar)) return 0;
+    return engine.WriteMdx_k_a(request.name, separatorChar, typ);
+}
+
+}  // namespace
+
+int ReadCharacteristicInfo(CReadAndWriteFileFunction& engine, const ReadRequest& request, ReadOutcome&) {
+    return engine.ReadMdx_k(request.fileName);
+}
+int ReadCharacteristicData(CReadAndWriteFileFunction& engine) { return engine.ReadMdx_a(); }
+int WriteCharacteristicText(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteCharacteristic(engine, request, 'A');
+}
+int WriteCharacteristic4(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteCharacteristic(engine, request, '4');
+}
+int WriteCharacteristic8(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteCharacteristic(engine, request, '8');
+}
+
+}  // namespace tb_exchange

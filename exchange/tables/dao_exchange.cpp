@@ -5,6 +5,8 @@
 // replaces the target only when everything succeeded.
 #include <toolbox/exchange/dao.h>
 
+#include "exchange/format_state.h"
+#include "exchange/format_table.h"
 #include "exchange/value_convert.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/table_choice.h>
@@ -367,41 +369,52 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
 
 }  // namespace
 
+namespace {
+
 // The database ReadInfoDaoDataFile opened, for the ReadDataDaoFile of the same file.
-struct CTableReadCache {
+struct TableReadCache {
     CDaoDatabase database;
     CString fileName;
     CString connect;
     FileIdentity identity;
 };
 
-namespace {
+// The database the last info read of a table opened, kept for the data read that
+// follows while the file stays unchanged, so that the file is read and checked once;
+// that read gives it up. Engines copied meanwhile share it and open the file anew.
+struct TableReadState {
+    std::shared_ptr<TableReadCache> kept;
+};
 
-void SetExcelCodes(CReadAndWriteFileFunction& engine, const char* connect, int formatCode) {
+std::shared_ptr<TableReadCache>& KeptDatabase(CReadAndWriteFileFunction& engine) {
+    return tb_exchange::FormatState<TableReadState>(engine).kept;
+}
+
+// biffVersion 3, 4, 5 or 8 names the workbook format.
+void SetExcelCodes(CReadAndWriteFileFunction& engine, const char* connect, int biffVersion) {
     engine.ConnectTitle = connect;
-    engine.SaveVersion = formatCode;
-    engine.LoadVersion = 3;
+    tb_exchange::RecordFormat(engine, TB_KIND_XLS, biffVersion);
 }
 
 }  // namespace
 
 int CReadAndWriteFileFunction::ReadInfoExcel30File(CString fileName, CString tableName) {
-    SetExcelCodes(*this, "Excel 3.0;", 6);
+    SetExcelCodes(*this, "Excel 3.0;", 3);
     return ReadInfoExcelFile(fileName, tableName);
 }
 
 int CReadAndWriteFileFunction::ReadInfoExcel40File(CString fileName, CString tableName) {
-    SetExcelCodes(*this, "Excel 4.0;", 7);
+    SetExcelCodes(*this, "Excel 4.0;", 4);
     return ReadInfoExcelFile(fileName, tableName);
 }
 
 int CReadAndWriteFileFunction::ReadInfoExcel50_95File(CString fileName, CString tableName) {
-    SetExcelCodes(*this, "Excel 5.0;", 8);
+    SetExcelCodes(*this, "Excel 5.0;", 5);
     return ReadInfoExcelFile(fileName, tableName);
 }
 
 int CReadAndWriteFileFunction::ReadInfoExcel97File(CString fileName, CString tableName) {
-    SetExcelCodes(*this, kDefaultConnect, 9);
+    SetExcelCodes(*this, kDefaultConnect, 8);
     return ReadInfoExcelFile(fileName, tableName);
 }
 
@@ -423,9 +436,9 @@ int CReadAndWriteFileFunction::ReadInfoExcelFile(CString fileName, CString table
 }
 
 int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
-    TableReadCache.reset();
+    KeptDatabase(*this).reset();
     try {
-        auto kept = std::make_shared<CTableReadCache>();
+        auto kept = std::make_shared<TableReadCache>();
         const FileIdentity identity = IdentityOf(FileName);
         CDaoDatabase& database = kept->database;
         if (!database.Open(FileName, FALSE, TRUE, ConnectTitle)) {
@@ -435,15 +448,11 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
         }
         const bool workbook = IsWorkbook(FileName);
         if (workbook) {
-            CString version = database.GetVersion();
-            if (version == "3.0")
-                SaveVersion = 6;
-            else if (version == "4.0")
-                SaveVersion = 7;
-            else if (version == "5.0")
-                SaveVersion = 8;
-            else if (version == "8.0")
-                SaveVersion = 9;
+            // "3.0" ... "8.0": the workbook's own version, whatever the connect string said.
+            const CString version = database.GetVersion();
+            const int biffVersion = version.GetLength() == 3 && version.Right(2) == ".0" ? version[0] - '0' : 0;
+            if (biffVersion == 3 || biffVersion == 4 || biffVersion == 5 || biffVersion == 8)
+                tb_exchange::RecordFormat(*this, TB_KIND_XLS, biffVersion);
         }
         if (TableName.IsEmpty()) {
             if (WithDialog != 1) {
@@ -501,7 +510,7 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
             kept->fileName = FileName;
             kept->connect = ConnectTitle;
             kept->identity = identity;
-            TableReadCache = std::move(kept);
+            KeptDatabase(*this) = std::move(kept);
         } else {
             database.Close();
         }
@@ -514,25 +523,25 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
 
 namespace {
 
-int ReadDataWithCodes(CReadAndWriteFileFunction& engine, const char* connect, int formatCode) {
-    SetExcelCodes(engine, connect, formatCode);
+int ReadDataWithCodes(CReadAndWriteFileFunction& engine, const char* connect, int biffVersion) {
+    SetExcelCodes(engine, connect, biffVersion);
     if (engine.TableName.IsEmpty()) engine.TableName = SplitPath(engine.FileName).title;
     return engine.ReadDataDaoFile();
 }
 
 }  // namespace
 
-int CReadAndWriteFileFunction::ReadDataExcel30File() { return ReadDataWithCodes(*this, "Excel 3.0;", 6); }
-int CReadAndWriteFileFunction::ReadDataExcel40File() { return ReadDataWithCodes(*this, "Excel 4.0;", 7); }
-int CReadAndWriteFileFunction::ReadDataExcel50_95File() { return ReadDataWithCodes(*this, "Excel 5.0;", 8); }
-int CReadAndWriteFileFunction::ReadDataExcel97File() { return ReadDataWithCodes(*this, kDefaultConnect, 9); }
+int CReadAndWriteFileFunction::ReadDataExcel30File() { return ReadDataWithCodes(*this, "Excel 3.0;", 3); }
+int CReadAndWriteFileFunction::ReadDataExcel40File() { return ReadDataWithCodes(*this, "Excel 4.0;", 4); }
+int CReadAndWriteFileFunction::ReadDataExcel50_95File() { return ReadDataWithCodes(*this, "Excel 5.0;", 5); }
+int CReadAndWriteFileFunction::ReadDataExcel97File() { return ReadDataWithCodes(*this, kDefaultConnect, 8); }
 
 int CReadAndWriteFileFunction::ReadDataExcelFile() {
     if (ConnectTitle.IsEmpty()) {
         ConnectTitle = kDefaultConnect;
         AddWarning(TBFormatMessage(TBMsg::InvalidFileTypePointer, {FileName}));
     }
-    LoadVersion = 3;
+    tb_exchange::RecordFamily(*this, TB_KIND_XLS);
     if (TableName.IsEmpty()) TableName = SplitPath(FileName).title;
     return ReadDataDaoFile();
 }
@@ -543,7 +552,7 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
     try {
         // The database the info read opened, when it is of this same, unchanged file
         // and no copy of the engine shares it; this read gives it up either way.
-        std::shared_ptr<CTableReadCache> kept = std::move(TableReadCache);
+        std::shared_ptr<TableReadCache> kept = std::move(KeptDatabase(*this));
         const bool reuse = kept && kept.use_count() == 1 && kept->fileName == FileName &&
                            kept->connect == ConnectTitle && SameFile(kept->identity, IdentityOf(FileName));
         CDaoDatabase fresh;
@@ -596,3 +605,38 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
     }
     return 1;
 }
+
+// ---------------------------------------------------------------- entries of the format table
+
+namespace tb_exchange {
+
+namespace {
+
+// A sheet named with an .xls name loses the '$' of a table reference ("Sheet1$").
+int WriteWorkbook(CReadAndWriteFileFunction& engine, const WriteRequest& request,
+                  int (CReadAndWriteFileFunction::*writer)(CString, CString)) {
+    CString table = request.tableName;
+    if (request.byExtension) table.Remove('$');
+    return (engine.*writer)(request.name, table);
+}
+
+}  // namespace
+
+int ReadWorkbookInfo(CReadAndWriteFileFunction& engine, const ReadRequest& request, ReadOutcome&) {
+    return engine.ReadInfoExcel97File(request.fileName, request.tableName);
+}
+int ReadWorkbookData(CReadAndWriteFileFunction& engine) { return engine.ReadDataDaoFile(); }
+int WriteExcel3(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteWorkbook(engine, request, &CReadAndWriteFileFunction::WriteExcel30File);
+}
+int WriteExcel4(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteWorkbook(engine, request, &CReadAndWriteFileFunction::WriteExcel40File);
+}
+int WriteExcel5(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteWorkbook(engine, request, &CReadAndWriteFileFunction::WriteExcel50_95File);
+}
+int WriteExcel97(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteWorkbook(engine, request, &CReadAndWriteFileFunction::WriteExcel97File);
+}
+
+}  // namespace tb_exchange

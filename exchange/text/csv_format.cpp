@@ -5,10 +5,11 @@
 // separates fields; Decimal replaces the point of numbers. Tolerates CR LF and LF line ends, a last line without line
 // end, lines of any length, NUL bytes (a field ends there as a number), short lines (the missing fields read as zero)
 // and extra fields (ignored). The file is read in large blocks, never whole, and fields are parsed in place.
+#include "exchange/format_table.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
 #include <toolbox/exchange/engine.h>
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/os/locale_info.h>
@@ -674,9 +675,7 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
         SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
-    const bool csv = FileKind == TB_KIND_CSV;
-    SaveVersion = csv ? 12 : -1;
-    LoadVersion = csv ? 5 : 4;
+    tb_exchange::RecordFormat(*this, FileKind == TB_KIND_CSV ? TB_KIND_CSV : TB_KIND_TEXT);
     TextStartLine = start;
     TextScan scan;
     scan.channels = NrChannels;
@@ -760,3 +759,48 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
     return 0;
 }
+
+// ---------------------------------------------------------------- entries of the format table
+
+namespace tb_exchange {
+
+namespace {
+
+CString TextOrEmpty(const char* text) { return text ? CString(text) : CString(); }
+
+}  // namespace
+
+// Delimited text and CSV take the symbols the caller passes; a .csv file read without
+// them takes the user's list separator and decimal symbol, other text asks in the
+// Import dialog when dialogs are allowed.
+int ReadTextInfo(CReadAndWriteFileFunction& engine, const ReadRequest& request, ReadOutcome&) {
+    return engine.ReadInfoCSVFile(request.fileName, request.separator, request.decimal, 1, 0);
+}
+
+int ReadTextData(CReadAndWriteFileFunction& engine) { return engine.ReadDataCSVFile(); }
+
+// A .txt file: the caller's symbols, else the Export dialog's when dialogs are allowed,
+// else the user's locale symbols (through WriteCSVFile).
+int WriteText(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    if (request.separator && request.decimal)
+        return engine.WriteCSVFile(request.name, request.separator, request.decimal);
+    if (engine.WithDialog == 1) {
+        CExportSeparatorRules dialog(1);
+        if (TBGetDialogHub().DoModal(dialog) != IDOK) {
+            engine.LastErrorNumber = TB_EXCHANGE_CANCELLED;
+            return 0;
+        }
+        return engine.WriteCSVFile(request.name, dialog.GetSeparator(), dialog.GetDecimal());
+    }
+    return engine.WriteCSVFile(request.name, TextOrEmpty(request.separator), TextOrEmpty(request.decimal));
+}
+
+// A .csv file keeps the symbols of the text file read last (the engine's), unless the
+// caller passes its own: a symbol given takes the place of the engine's.
+int WriteCsv(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    if (request.separator) engine.Separator = request.separator;
+    if (request.decimal) engine.Decimal = request.decimal;
+    return engine.WriteCSVFile(request.name, CString(), CString());
+}
+
+}  // namespace tb_exchange
