@@ -193,6 +193,7 @@ bool TBGetExchangeFormat(int index, TBExchangeFormatInfo& info) {
     const tb_exchange::ExchangeFormat& format = tb_exchange::ExchangeFormats().begin()[index];
     info.name = format.name;
     info.formatCode = format.formatCode;
+    info.readFormatCode = format.recordsCode ? format.formatCode : -1;
     info.familyCode = format.familyCode;
     info.familyName = tb_exchange::FamilyName(format.familyCode);
     info.readExtensions = format.readInfo ? format.readNames : "";

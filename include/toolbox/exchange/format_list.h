@@ -11,6 +11,9 @@
 struct TBExchangeFormatInfo {
     CString name;             ///< "Excel 97", "COMTRADE binary", "SPICE raw"
     int formatCode = -1;      ///< write filter position (WriteFile, GetSaveVersion); -1 when only read
+    /// GetSaveVersion after a file of this format was read: formatCode, except -1 for
+    /// plain delimited text, which records no format code.
+    int readFormatCode = -1;
     int familyCode = -1;      ///< GetLoadVersion of its files
     CString familyName;       ///< "Microsoft Excel (.xls)", as TBGetExchangeFamilyName gives it
     CString readExtensions;   ///< lower-case extensions ReadInfoFile reads as this format, space-separated; empty when none
