@@ -33,27 +33,24 @@ RecordLayout& Layout(CReadAndWriteFileFunction& engine) { return tb_exchange::Fo
 double VariantNumber(const COleVariant& value) { return tb_exchange::VariantNumberThroughText(value); }
 
 bool ChannelValue(const CExImPortChannel& channel, int k, double& value) {
+    const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(&channel);
     if (k < 0) return false;
-    if (double* block = channel.GetDoublePtr()) {
-        value = block[k];
-        return true;
+    switch (s.kind) {
+        case tb_exchange::ChannelStorage::Block: value = s.block[k]; return true;
+        case tb_exchange::ChannelStorage::Doubles:
+            if (k >= s.doubles->GetSize()) return false;
+            value = s.doubles->GetAt(k);
+            return true;
+        case tb_exchange::ChannelStorage::Strings:
+            if (k >= s.strings->GetSize()) return false;
+            value = TBExtended_atof(s.strings->GetAt(k), "");
+            return true;
+        case tb_exchange::ChannelStorage::Variants:
+            if (k >= s.variants->GetSize()) return false;
+            value = VariantNumber(s.variants->GetAt(k));
+            return true;
+        default: return false;
     }
-    if (auto* array = channel.GetDoubleArray()) {
-        if (k >= array->GetSize()) return false;
-        value = array->GetAt(k);
-        return true;
-    }
-    if (auto* strings = channel.GetStringArray()) {
-        if (k >= strings->GetSize()) return false;
-        value = TBExtended_atof(strings->GetAt(k), "");
-        return true;
-    }
-    if (auto* variants = channel.GetVariantArray()) {
-        if (k >= variants->GetSize()) return false;
-        value = VariantNumber(variants->GetAt(k));
-        return true;
-    }
-    return false;
 }
 
 }  // namespace tb_comtrade
@@ -77,18 +74,16 @@ struct Sink {
     int kept = 0;              // the array's length before the read
 
     Sink(const CExImPortChannel* channel, int blockSize) {
-        if (!channel) return;
-        if ((block = channel->GetDoublePtr())) {
+        const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(channel);
+        block = s.block;
+        doubles = s.doubles;
+        strings = s.strings;
+        variants = s.variants;
+        if (block) {
             values = block;
             limit = blockSize;
-            return;
         }
-        if ((doubles = channel->GetDoubleArray())) {
-            kept = doubles->GetSize();
-            return;
-        }
-        if ((strings = channel->GetStringArray())) return;
-        variants = channel->GetVariantArray();
+        if (doubles) kept = doubles->GetSize();
     }
     bool Present() const { return block || doubles || strings || variants; }
 

@@ -8,6 +8,7 @@
 #include "exchange/format_state.h"
 #include "exchange/format_table.h"
 #include "exchange/value_convert.h"
+#include "exchange/value_store.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
@@ -129,21 +130,23 @@ void SetWriteError(CReadAndWriteFileFunction& engine, const CString& text, int e
 // Item k of a channel from its first store: double pointer, double array, string array,
 // variant array. False when the channel has no store or the store is too short.
 bool ItemOf(const CExImPortChannel& channel, int k, COleVariant& value) {
-    if (double* block = channel.GetDoublePtr()) {
-        value = COleVariant(LimitExportValue(block[k]));
-    } else if (CArray<double, double>* doubles = channel.GetDoubleArray()) {
-        if (k >= doubles->GetSize()) return false;
-        value = COleVariant(LimitExportValue(doubles->GetAt(k)));
-    } else if (CStringArray* texts = channel.GetStringArray()) {
-        if (k >= texts->GetSize()) return false;
-        value = COleVariant(texts->GetAt(k));
-    } else if (CArray<COleVariant, COleVariant>* variants = channel.GetVariantArray()) {
-        if (k >= variants->GetSize()) return false;
-        value = variants->GetAt(k);
-    } else {
-        return false;
+    const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(&channel);
+    switch (s.kind) {
+        case tb_exchange::ChannelStorage::Block: value = COleVariant(LimitExportValue(s.block[k])); return true;
+        case tb_exchange::ChannelStorage::Doubles:
+            if (k >= s.doubles->GetSize()) return false;
+            value = COleVariant(LimitExportValue(s.doubles->GetAt(k)));
+            return true;
+        case tb_exchange::ChannelStorage::Strings:
+            if (k >= s.strings->GetSize()) return false;
+            value = COleVariant(s.strings->GetAt(k));
+            return true;
+        case tb_exchange::ChannelStorage::Variants:
+            if (k >= s.variants->GetSize()) return false;
+            value = s.variants->GetAt(k);
+            return true;
+        default: return false;
     }
-    return true;
 }
 
 // The number storage of the first used channels (null for a missing slot), when every
@@ -155,21 +158,20 @@ bool NumberTargets(CReadAndWriteFileFunction& engine, int used, long records, st
     for (int i = 0; i < used; ++i) {
         CExImPortChannel* channel = engine.GetChannel(i);
         if (!channel) continue;
-        if (!channel->GetDoublePtr() && !channel->GetDoubleArray()) return false;
+        const tb_exchange::ChannelStorage::Kind kind = tb_exchange::StorageOf(channel).kind;
+        if (kind != tb_exchange::ChannelStorage::Block && kind != tb_exchange::ChannelStorage::Doubles) return false;
         any = true;
     }
     if (!any) return false;
     const long items = std::min<long>(engine.NrItems > 0 ? engine.NrItems : 0, records > 0 ? records : 0);
     targets.assign(static_cast<std::size_t>(used), nullptr);
     for (int i = 0; i < used; ++i) {
-        CExImPortChannel* channel = engine.GetChannel(i);
-        if (!channel) continue;
-        if (double* block = channel->GetDoublePtr()) {
-            targets[i] = block;
-        } else {
-            CArray<double, double>* doubles = channel->GetDoubleArray();
-            if (doubles->GetSize() < items) doubles->SetSize(static_cast<int>(items));
-            targets[i] = doubles->GetData();
+        const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(engine.GetChannel(i));
+        if (s.kind == tb_exchange::ChannelStorage::Block) {
+            targets[i] = s.block;
+        } else if (s.kind == tb_exchange::ChannelStorage::Doubles) {
+            if (s.doubles->GetSize() < items) s.doubles->SetSize(static_cast<int>(items));
+            targets[i] = s.doubles->GetData();
         }
     }
     return true;
@@ -582,20 +584,18 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
         int r = 0;
         for (records.MoveFirst(); !records.IsEOF() && r < NrItems; records.MoveNext(), ++r) {
             for (int i = 0; i < used; ++i) {
-                CExImPortChannel* channel = GetChannel(i);
-                if (!channel) continue;
+                const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(GetChannel(i));
+                if (s.kind == tb_exchange::ChannelStorage::Missing) continue;
                 COleVariant value = records.GetFieldValue(i);
-                if (double* block = channel->GetDoublePtr()) {
-                    block[r] = VariantNumber(value);
-                } else if (CArray<double, double>* doubles = channel->GetDoubleArray()) {
-                    doubles->SetAtGrow(r, VariantNumber(value));
-                } else if (CStringArray* texts = channel->GetStringArray()) {
-                    texts->SetAtGrow(r, VariantText(value));
-                } else if (CArray<COleVariant, COleVariant>* variants = channel->GetVariantArray()) {
-                    variants->SetAtGrow(r, value);
-                } else {
-                    SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
-                    return 0;
+                switch (s.kind) {
+                    case tb_exchange::ChannelStorage::Block: s.block[r] = VariantNumber(value); break;
+                    case tb_exchange::ChannelStorage::Doubles: s.doubles->SetAtGrow(r, VariantNumber(value)); break;
+                    case tb_exchange::ChannelStorage::Strings: s.strings->SetAtGrow(r, VariantText(value)); break;
+                    case tb_exchange::ChannelStorage::Variants: s.variants->SetAtGrow(r, value); break;
+                    default:
+                        SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, i + 1}),
+                                 TB_EXCHANGE_DATA_ERROR);
+                        return 0;
                 }
             }
         }

@@ -8,6 +8,7 @@
 #include "exchange/format_table.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
+#include "exchange/value_store.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/os/dialog_hub.h>
@@ -119,25 +120,33 @@ void PrepareSinks(CReadAndWriteFileFunction& engine, std::vector<ChannelSink>& s
         ChannelSink& s = sinks[static_cast<std::size_t>(c)];
         CExImPortChannel* channel = engine.GetChannel(c);
         if (!channel) continue;
-        if (channel->GetDoublePtr()) {
-            s.kind = ChannelSink::Block;
-            s.block = channel->GetDoublePtr();
-            if (engine.NrItems > 0) AdviseWholeWrite(s.block, static_cast<std::size_t>(engine.NrItems));
-        } else if ((s.doubles = channel->GetDoubleArray())) {
-            s.kind = ChannelSink::Doubles;
-            s.originalSize = s.doubles->GetSize();
-            if (s.originalSize < engine.NrItems) s.doubles->SetSize(engine.NrItems);
-            s.block = s.doubles->GetData();
-        } else if ((s.strings = channel->GetStringArray())) {
-            s.kind = ChannelSink::Strings;
-            s.originalSize = s.strings->GetSize();
-            if (s.originalSize < engine.NrItems) s.strings->SetSize(engine.NrItems);
-        } else if ((s.variants = channel->GetVariantArray())) {
-            s.kind = ChannelSink::Variants;
-            s.originalSize = s.variants->GetSize();
-            if (s.originalSize < engine.NrItems) s.variants->SetSize(engine.NrItems);
-        } else {
-            s.kind = ChannelSink::NoStorage;
+        const tb_exchange::ChannelStorage storage = tb_exchange::StorageOf(channel);
+        switch (storage.kind) {
+            case tb_exchange::ChannelStorage::Block:
+                s.kind = ChannelSink::Block;
+                s.block = storage.block;
+                if (engine.NrItems > 0) AdviseWholeWrite(s.block, static_cast<std::size_t>(engine.NrItems));
+                break;
+            case tb_exchange::ChannelStorage::Doubles:
+                s.kind = ChannelSink::Doubles;
+                s.doubles = storage.doubles;
+                s.originalSize = s.doubles->GetSize();
+                if (s.originalSize < engine.NrItems) s.doubles->SetSize(engine.NrItems);
+                s.block = s.doubles->GetData();
+                break;
+            case tb_exchange::ChannelStorage::Strings:
+                s.kind = ChannelSink::Strings;
+                s.strings = storage.strings;
+                s.originalSize = s.strings->GetSize();
+                if (s.originalSize < engine.NrItems) s.strings->SetSize(engine.NrItems);
+                break;
+            case tb_exchange::ChannelStorage::Variants:
+                s.kind = ChannelSink::Variants;
+                s.variants = storage.variants;
+                s.originalSize = s.variants->GetSize();
+                if (s.originalSize < engine.NrItems) s.variants->SetSize(engine.NrItems);
+                break;
+            default: s.kind = ChannelSink::NoStorage; break;
         }
     }
 }
@@ -224,26 +233,30 @@ void ChooseWriteSymbols(CReadAndWriteFileFunction& e, const CString& separator, 
 // The storage a channel's values are written from and how many values it holds; false
 // when the channel has no storage.
 bool SourceOf(CExImPortChannel& channel, int nrItems, ChannelSource& s, int& size) {
+    const tb_exchange::ChannelStorage storage = tb_exchange::StorageOf(&channel);
     size = nrItems;
-    if (channel.GetDoublePtr()) {
-        s.kind = WriteSource::Block;
-        s.values = channel.GetDoublePtr();
-    } else if (channel.GetDoubleArray()) {
-        s.kind = WriteSource::Doubles;
-        s.values = channel.GetDoubleArray()->GetData();
-        size = channel.GetDoubleArray()->GetSize();
-    } else if (channel.GetStringArray()) {
-        s.kind = WriteSource::Strings;
-        s.strings = channel.GetStringArray();
-        size = s.strings->GetSize();
-    } else if (channel.GetVariantArray()) {
-        s.kind = WriteSource::Variants;
-        s.variants = channel.GetVariantArray();
-        size = s.variants->GetSize();
-    } else {
-        return false;
+    switch (storage.kind) {
+        case tb_exchange::ChannelStorage::Block:
+            s.kind = WriteSource::Block;
+            s.values = storage.block;
+            return true;
+        case tb_exchange::ChannelStorage::Doubles:
+            s.kind = WriteSource::Doubles;
+            s.values = storage.doubles->GetData();
+            size = storage.doubles->GetSize();
+            return true;
+        case tb_exchange::ChannelStorage::Strings:
+            s.kind = WriteSource::Strings;
+            s.strings = storage.strings;
+            size = s.strings->GetSize();
+            return true;
+        case tb_exchange::ChannelStorage::Variants:
+            s.kind = WriteSource::Variants;
+            s.variants = storage.variants;
+            size = s.variants->GetSize();
+            return true;
+        default: return false;
     }
-    return true;
 }
 
 // Every channel's storage is checked before the file is created, so a write that cannot
