@@ -196,37 +196,34 @@ int CReadAndWriteClipboardFunction::WriteTextClipboard(CString& text) {
     std::vector<bool> missingReported(static_cast<std::size_t>(NrChannels > 0 ? NrChannels : 0), false);
     for (int r = 0; r < NrItems; ++r) {
         for (int c = 0; c < NrChannels; ++c) {
-            CExImPortChannel* channel = GetChannel(c);
-            if (!channel) {
-                if (!missingReported[static_cast<std::size_t>(c)]) {
-                    AddWarning(TBFormatMessage(TBMsg::ClipboardChannelNotWritten, {c + 1}));
-                    missingReported[static_cast<std::size_t>(c)] = true;
-                }
-                warned = true;
-                out += "0";
-            } else if (const double* block = channel->GetDoublePtr()) {
-                AppendNumber(out, block[r], decimal);
-            } else if (const CArray<double, double>* values = channel->GetDoubleArray()) {
-                if (values->GetSize() < NrItems) {
-                    SetError(TBLoadString(TBMsg::ClipboardNoMemory), TB_EXCHANGE_DATA_ERROR);
-                    return 0;
-                }
-                AppendNumber(out, (*values)[r], decimal);
-            } else if (const CStringArray* texts = channel->GetStringArray()) {
-                if (texts->GetSize() < NrItems) {
-                    SetError(TBLoadString(TBMsg::ClipboardNoMemory), TB_EXCHANGE_DATA_ERROR);
-                    return 0;
-                }
-                out += (*texts)[r].GetString();
-            } else if (const CArray<COleVariant, COleVariant>* variants = channel->GetVariantArray()) {
-                if (variants->GetSize() < NrItems) {
-                    SetError(TBLoadString(TBMsg::ClipboardNoMemory), TB_EXCHANGE_DATA_ERROR);
-                    return 0;
-                }
-                tb_exchange::AppendVariantText(out, (*variants)[r], decimal);
-            } else {
-                SetError(TBFormatMessage(TBMsg::ClipboardInvalidChannelPointer, {c + 1}), TB_EXCHANGE_DATA_ERROR);
+            const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(GetChannel(c));
+            // An array shorter than the item count cannot give this row.
+            const int stored = s.doubles    ? s.doubles->GetSize()
+                               : s.strings  ? s.strings->GetSize()
+                               : s.variants ? s.variants->GetSize()
+                                            : NrItems;
+            if (stored < NrItems) {
+                SetError(TBLoadString(TBMsg::ClipboardNoMemory), TB_EXCHANGE_DATA_ERROR);
                 return 0;
+            }
+            switch (s.kind) {
+                case tb_exchange::ChannelStorage::Missing:
+                    if (!missingReported[static_cast<std::size_t>(c)]) {
+                        AddWarning(TBFormatMessage(TBMsg::ClipboardChannelNotWritten, {c + 1}));
+                        missingReported[static_cast<std::size_t>(c)] = true;
+                    }
+                    warned = true;
+                    out += "0";
+                    break;
+                case tb_exchange::ChannelStorage::Block: AppendNumber(out, s.block[r], decimal); break;
+                case tb_exchange::ChannelStorage::Doubles: AppendNumber(out, (*s.doubles)[r], decimal); break;
+                case tb_exchange::ChannelStorage::Strings: out += (*s.strings)[r].GetString(); break;
+                case tb_exchange::ChannelStorage::Variants:
+                    tb_exchange::AppendVariantText(out, (*s.variants)[r], decimal);
+                    break;
+                default:
+                    SetError(TBFormatMessage(TBMsg::ClipboardInvalidChannelPointer, {c + 1}), TB_EXCHANGE_DATA_ERROR);
+                    return 0;
             }
             if (c + 1 < NrChannels)
                 out += separator;

@@ -2,6 +2,7 @@
 // The readers and writers themselves live in one source per format.
 #include <toolbox/exchange/engine.h>
 
+#include "exchange/format_state.h"
 #include "exchange/format_table.h"
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/resources/message_ids.h>
@@ -11,20 +12,21 @@
 #include <cmath>
 #include <new>
 
-namespace {
+// ---------------------------------------------------------------- formats' private state
 
-// Extension of the last path component, from its last dot, lower-cased (ASCII);
-// empty when the name has none. A dot in a directory name is not an extension.
-CString LowerExtension(const CString& fileName) {
-    int slash = fileName.ReverseFind('/');
-    int dot = fileName.ReverseFind('.');
-    if (dot < 0 || dot < slash) return CString();
-    CString ext = fileName.Mid(dot);
-    ext.MakeLower();
-    return ext;
+CExchangeFormatStates::CExchangeFormatStates() = default;
+CExchangeFormatStates::CExchangeFormatStates(const CExchangeFormatStates& other)
+    : m_store(other.m_store ? std::make_unique<Store>(*other.m_store) : nullptr) {}
+CExchangeFormatStates& CExchangeFormatStates::operator=(const CExchangeFormatStates& other) {
+    if (this != &other) m_store = other.m_store ? std::make_unique<Store>(*other.m_store) : nullptr;
+    return *this;
 }
-
-}  // namespace
+CExchangeFormatStates::~CExchangeFormatStates() = default;
+void CExchangeFormatStates::Clear() { m_store.reset(); }
+CExchangeFormatStates::Store& CExchangeFormatStates::GetStore() {
+    if (!m_store) m_store = std::make_unique<Store>();
+    return *m_store;
+}
 
 // ---------------------------------------------------------------- channel slots
 
@@ -141,7 +143,7 @@ void CReadAndWriteFileFunction::ResetAllVars() {
     LastErrorNumber = TB_EXCHANGE_NO_ERROR;
     AsciiData = 1;
     TimeMultiplier = 1.0;
-    ComtradeTimeOrigin = 0.0;
+    FormatStates.Clear();
     AnalogCount = 0;
     ConfigChannelCount = 0;
 }
@@ -207,8 +209,22 @@ const ExchangeFormat* ChooseReader(const CReadAndWriteFileFunction& engine, cons
     return tb_exchange::FindFormatOfKind(TB_KIND_TEXT);
 }
 
+// Runs the info reader of format; a file the reader finds not to be of its format is
+// read as delimited text with the user's symbols.
+int RunReadInfo(CReadAndWriteFileFunction& engine, const ExchangeFormat& format,
+                const tb_exchange::ReadRequest& request) {
+    engine.FileKind = format.fileKind;
+    tb_exchange::ReadOutcome outcome;
+    const int result = format.readInfo(engine, request, outcome);
+    if (outcome.readAsText.IsEmpty()) return result;
+    const ExchangeFormat* text = tb_exchange::FindFormatOfKind(TB_KIND_TEXT);
+    engine.FileKind = text->fileKind;
+    tb_exchange::ReadOutcome ignored;
+    return text->readInfo(engine, {outcome.readAsText, request.tableName, CString(), CString()}, ignored);
+}
+
 void RecordCodes(CReadAndWriteFileFunction& engine, const ExchangeFormat& format) {
-    engine.SaveVersion = format.formatCode;
+    engine.SaveVersion = format.recordsCode ? format.formatCode : -1;
     engine.LoadVersion = format.familyCode;
     engine.FileKind = format.fileKind;
 }
@@ -256,15 +272,13 @@ int CReadAndWriteFileFunction::ReadInfoFile(CString fileName, CString tableName,
     (void)formatCode;
     (void)reserved;
     return Guarded(*this, [&] {
-        TableReadCache.reset();  // a database a table read kept belongs to the read before
+        FormatStates.Clear();  // what a format kept (an open database) belongs to the read before
         FileName = fileName;
         WithDialog = withDialog;
         DatFileKind = datFileKind;
         tb_exchange::ReadRequest request{fileName, tableName, separator ? separator : "", decimal ? decimal : ""};
-        const ExchangeFormat* format = ChooseReader(*this, LowerExtension(fileName), request);
-        if (!format) return 0;
-        FileKind = format->fileKind;
-        return format->readInfo(*this, request);
+        const ExchangeFormat* format = ChooseReader(*this, tb_exchange::LowerExtension(fileName), request);
+        return format ? RunReadInfo(*this, *format, request) : 0;
     });
 }
 
@@ -287,7 +301,7 @@ int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, in
         request.separator = separator;
         request.decimal = decimal;
         request.comtradeOption = comtradeOption;
-        const CString ext = LowerExtension(fileName);
+        const CString ext = tb_exchange::LowerExtension(fileName);
         if (const ExchangeFormat* format = tb_exchange::FindWriteFormat(ext))
             return WriteByExtension(*this, *format, formatCode, request);
         // An extension the engine does not write gives way to the one of the format code.
@@ -295,6 +309,43 @@ int CReadAndWriteFileFunction::WriteFile(CString fileName, CString tableName, in
         return WriteByFormatCode(*this, fileName, baseName, formatCode, request);
     });
 }
+
+// ---------------------------------------------------------------- dispatch for the format sources
+
+namespace tb_exchange {
+
+CString LowerExtension(const CString& fileName) {
+    // A dot in a directory name is not an extension.
+    const int slash = fileName.ReverseFind('/');
+    const int dot = fileName.ReverseFind('.');
+    if (dot < 0 || dot < slash) return CString();
+    CString ext = fileName.Mid(dot);
+    ext.MakeLower();
+    return ext;
+}
+
+int ReadInfoAs(CReadAndWriteFileFunction& engine, int fileKind, const ReadRequest& request) {
+    const ExchangeFormat* format = FindFormatOfKind(fileKind);
+    return format && format->readInfo ? RunReadInfo(engine, *format, request) : 0;
+}
+
+void RecordFormat(CReadAndWriteFileFunction& engine, int fileKind, int variant) {
+    for (const ExchangeFormat& format : ExchangeFormats()) {
+        if (format.fileKind == fileKind && format.variant == variant) {
+            engine.SaveVersion = format.recordsCode ? format.formatCode : -1;
+            engine.LoadVersion = format.familyCode;
+            return;
+        }
+    }
+    engine.SaveVersion = -1;
+    engine.LoadVersion = -1;
+}
+
+void RecordFamily(CReadAndWriteFileFunction& engine, int fileKind) {
+    if (const ExchangeFormat* format = FindFormatOfKind(fileKind)) engine.LoadVersion = format->familyCode;
+}
+
+}  // namespace tb_exchange
 
 // ---------------------------------------------------------------- shared helpers
 

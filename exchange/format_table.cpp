@@ -1,139 +1,48 @@
-// The exchange formats and the small adapters between the engine's dispatch and each
-// format's entry members.
+// The format table: one row per format, naming its codes, extensions, filter text and
+// the free functions of its source. Only this table knows the format and family
+// codes; RecordFormat and WriteFile write them into the engine.
 #include "exchange/format_table.h"
 
-#include <toolbox/exchange/exchange_dialogs.h>
-#include <toolbox/os/dialog_hub.h>
+#include <toolbox/exchange/format_list.h>
 #include <toolbox/resources/message_ids.h>
 
 #include <cstring>
 
 namespace tb_exchange {
+
+// The entries of each format, defined in its source.
+int ReadCharacteristicInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadCharacteristicData(CReadAndWriteFileFunction&);
+int WriteCharacteristicText(CReadAndWriteFileFunction&, const WriteRequest&);
+int WriteCharacteristic4(CReadAndWriteFileFunction&, const WriteRequest&);
+int WriteCharacteristic8(CReadAndWriteFileFunction&, const WriteRequest&);
+int ReadWorkbookInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadWorkbookData(CReadAndWriteFileFunction&);
+int WriteExcel3(CReadAndWriteFileFunction&, const WriteRequest&);
+int WriteExcel4(CReadAndWriteFileFunction&, const WriteRequest&);
+int WriteExcel5(CReadAndWriteFileFunction&, const WriteRequest&);
+int WriteExcel97(CReadAndWriteFileFunction&, const WriteRequest&);
+int ReadAccessInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadAccessData(CReadAndWriteFileFunction&);
+int WriteAccess(CReadAndWriteFileFunction&, const WriteRequest&);
+int ReadTextInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadTextData(CReadAndWriteFileFunction&);
+int WriteText(CReadAndWriteFileFunction&, const WriteRequest&);
+int WriteCsv(CReadAndWriteFileFunction&, const WriteRequest&);
+int ReadComtradeInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadComtradeData(CReadAndWriteFileFunction&);
+int WriteComtradeAscii(CReadAndWriteFileFunction&, const WriteRequest&);
+int WriteComtradeBinary(CReadAndWriteFileFunction&, const WriteRequest&);
+int ReadListingInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadListingData(CReadAndWriteFileFunction&);
+int ReadRawInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadRawData(CReadAndWriteFileFunction&);
+int ReadRecorderInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadRecorderData(CReadAndWriteFileFunction&);
+int ReadRecorderFilesInfo(CReadAndWriteFileFunction&, const ReadRequest&, ReadOutcome&);
+int ReadRecorderFilesData(CReadAndWriteFileFunction&);
+
 namespace {
-
-using Engine = CReadAndWriteFileFunction;
-
-CString TextOrEmpty(const char* text) { return text ? CString(text) : CString(); }
-
-// ---------------------------------------------------------------- characteristic files
-
-// The separator character of a characteristic file: the first character of the
-// caller's separator, else the one chosen in the Export dialog when dialogs are
-// allowed, else ';'. An empty separator counts as none given: its first character
-// would be a NUL in the file. False when the user cancelled.
-bool AskCharacteristicSeparator(Engine& engine, const char* separator, int& chosen) {
-    if (separator && separator[0]) {
-        chosen = static_cast<unsigned char>(separator[0]);
-        return true;
-    }
-    if (engine.WithDialog != 1) {
-        chosen = ';';
-        return true;
-    }
-    CExportSeparatorRules dialog(0);
-    if (TBGetDialogHub().DoModal(dialog) != IDOK) {
-        engine.LastErrorNumber = TB_EXCHANGE_CANCELLED;
-        return false;
-    }
-    chosen = dialog.GetSeparatorChar();
-    return true;
-}
-
-int ReadCharacteristicInfo(Engine& engine, const ReadRequest& request) { return engine.ReadMdx_k(request.fileName); }
-int ReadCharacteristicData(Engine& engine) { return engine.ReadMdx_a(); }
-
-// Typ 'A' (text), '4' or '8' (binary values). A characteristic name written without a
-// characteristic format code is text with ';' separators, without asking.
-template <int Typ>
-int WriteCharacteristic(Engine& engine, const WriteRequest& request) {
-    if (!request.codeChoseEntry) return engine.WriteMdx_k_a(request.name, ';', 'A');
-    int separatorChar = ';';
-    if (Typ == 'A' && !AskCharacteristicSeparator(engine, request.separator, separatorChar)) return 0;
-    return engine.WriteMdx_k_a(request.name, separatorChar, Typ);
-}
-
-// ---------------------------------------------------------------- workbooks and Access
-
-int ReadWorkbookInfo(Engine& engine, const ReadRequest& request) {
-    return engine.ReadInfoExcel97File(request.fileName, request.tableName);
-}
-int ReadWorkbookData(Engine& engine) { return engine.ReadDataDaoFile(); }
-
-// A sheet named with an .xls name loses the '$' of a table reference ("Sheet1$").
-template <int (Engine::*Writer)(CString, CString)>
-int WriteWorkbook(Engine& engine, const WriteRequest& request) {
-    CString table = request.tableName;
-    if (request.byExtension) table.Remove('$');
-    return (engine.*Writer)(request.name, table);
-}
-
-int ReadAccessInfo(Engine& engine, const ReadRequest& request) {
-    return engine.ReadInfoAccessFile(request.fileName, request.tableName);
-}
-int ReadAccessData(Engine& engine) { return engine.ReadDataAccessFile(); }
-int WriteAccess(Engine& engine, const WriteRequest& request) {
-    return engine.WriteAccessFile(request.name, request.tableName);
-}
-
-// ---------------------------------------------------------------- delimited text
-
-int ReadTextInfo(Engine& engine, const ReadRequest& request) {
-    return engine.ReadInfoCSVFile(request.fileName, request.separator, request.decimal, 1, 0);
-}
-// A .csv file always takes the user's list separator and decimal symbol.
-int ReadCsvInfo(Engine& engine, const ReadRequest& request) {
-    return engine.ReadInfoCSVFile(request.fileName, "", "", 1, 0);
-}
-int ReadTextData(Engine& engine) { return engine.ReadDataCSVFile(); }
-
-// A .txt file: the caller's symbols, else the Export dialog's when dialogs are allowed,
-// else the user's locale symbols (through WriteCSVFile). A text file records no format
-// code; WriteFile records 11 when the code chose the entry.
-int WriteText(Engine& engine, const WriteRequest& request) {
-    engine.SaveVersion = -1;
-    if (request.separator && request.decimal)
-        return engine.WriteCSVFile(request.name, request.separator, request.decimal);
-    if (engine.WithDialog == 1) {
-        CExportSeparatorRules dialog(1);
-        if (TBGetDialogHub().DoModal(dialog) != IDOK) {
-            engine.LastErrorNumber = TB_EXCHANGE_CANCELLED;
-            return 0;
-        }
-        return engine.WriteCSVFile(request.name, dialog.GetSeparator(), dialog.GetDecimal());
-    }
-    return engine.WriteCSVFile(request.name, TextOrEmpty(request.separator), TextOrEmpty(request.decimal));
-}
-
-// The CSV writer takes the engine's own symbols (FileKind is CSV), whatever is passed.
-int WriteCsv(Engine& engine, const WriteRequest& request) {
-    return engine.WriteCSVFile(request.name, TextOrEmpty(request.separator), TextOrEmpty(request.decimal));
-}
-
-// ---------------------------------------------------------------- COMTRADE
-
-int ReadComtradeInfo(Engine& engine, const ReadRequest& request) {
-    return engine.ReadInfoComtradeFile(request.fileName);
-}
-int ReadComtradeData(Engine& engine) { return engine.ReadDataComtradeFile(); }
-template <int AsciiData>
-int WriteComtrade(Engine& engine, const WriteRequest& request) {
-    return engine.WriteComtradeFile(request.name, AsciiData, request.comtradeOption);
-}
-
-// ---------------------------------------------------------------- SPICE and recorder files
-
-int ReadListingInfo(Engine& engine, const ReadRequest& request) { return engine.ReadInfoOUTFile(request.fileName); }
-int ReadListingData(Engine& engine) { return engine.ReadDataOUTFile(); }
-int ReadRawInfo(Engine& engine, const ReadRequest& request) { return engine.ReadInfoRawFile(request.fileName); }
-int ReadRawData(Engine& engine) { return engine.ReadDataRawFile(); }
-int ReadRecorderInfo(Engine& engine, const ReadRequest& request) {
-    return engine.ReadInfoRockwellFile(request.fileName);
-}
-int ReadRecorderData(Engine& engine) { return engine.ReadDataRockwellFile(); }
-int ReadRecorderFilesInfo(Engine& engine, const ReadRequest& request) {
-    return engine.ReadInfoRockwellFilesWithDialog(request.fileName);
-}
-int ReadRecorderFilesData(Engine& engine) { return engine.ReadDataRockwellFilesWithDialog(); }
 
 constexpr CodeRange kCharacteristicCodes{0, 5};
 constexpr CodeRange kWorkbookCodes{6, 9};
@@ -142,47 +51,63 @@ constexpr CodeRange kNoCodes{};
 
 // clang-format off
 constexpr ExchangeFormat kFormats[] = {
-    // name, code, family, kind, read, write, suffix, same file codes, filter, info, data, write
-    {"characteristic text .mdx", 0, 0, TB_KIND_MDX, ".mdx", ".mdx", ".mdx", kCharacteristicCodes, TBMsg::FilterMdxAscii,
-     ReadCharacteristicInfo, ReadCharacteristicData, WriteCharacteristic<'A'>},
-    {"characteristic 4-byte .mdx", 1, 0, TB_KIND_MDX, "", "", ".mdx", kCharacteristicCodes, TBMsg::FilterMdxBin4,
-     nullptr, nullptr, WriteCharacteristic<'4'>},
-    {"characteristic 8-byte .mdx", 2, 0, TB_KIND_MDX, "", "", ".mdx", kCharacteristicCodes, TBMsg::FilterMdxBin8,
-     nullptr, nullptr, WriteCharacteristic<'8'>},
-    {"characteristic text .mdk/.mda", 3, 1, TB_KIND_MDA_MDK, ".mdk .mda", ".mdk .mda", ".mdk", kCharacteristicCodes, TBMsg::FilterMdaAscii,
-     ReadCharacteristicInfo, ReadCharacteristicData, WriteCharacteristic<'A'>},
-    {"characteristic 4-byte .mdk/.mda", 4, 1, TB_KIND_MDA_MDK, "", "", ".mdk", kCharacteristicCodes, TBMsg::FilterMdaBin4,
-     nullptr, nullptr, WriteCharacteristic<'4'>},
-    {"characteristic 8-byte .mdk/.mda", 5, 1, TB_KIND_MDA_MDK, "", "", ".mdk", kCharacteristicCodes, TBMsg::FilterMdaBin8,
-     nullptr, nullptr, WriteCharacteristic<'8'>},
-    {"Excel 3.0", 6, 3, TB_KIND_XLS, "", "", ".xls", kWorkbookCodes, TBMsg::FilterExcel3,
-     nullptr, nullptr, WriteWorkbook<&Engine::WriteExcel30File>},
-    {"Excel 4.0", 7, 3, TB_KIND_XLS, "", ".xls", ".xls", kWorkbookCodes, TBMsg::FilterExcel4,
-     nullptr, nullptr, WriteWorkbook<&Engine::WriteExcel40File>},
-    {"Excel 5.0/95", 8, 3, TB_KIND_XLS, "", "", ".xls", kWorkbookCodes, TBMsg::FilterExcel5,
-     nullptr, nullptr, WriteWorkbook<&Engine::WriteExcel50_95File>},
-    {"Excel 97", 9, 3, TB_KIND_XLS, ".xls", "", ".xls", kWorkbookCodes, TBMsg::FilterExcel8,
-     ReadWorkbookInfo, ReadWorkbookData, WriteWorkbook<&Engine::WriteExcel97File>},
-    {"Access", 10, 2, TB_KIND_MDB, ".mdb", ".mdb", ".mdb", kNoCodes, TBMsg::FilterAccess,
+    // name, code, records code, family, kind, variant, read, write, suffix, same file codes, filter, one text file,
+    // info, data, write
+    {"characteristic text .mdx", 0, true, 0, TB_KIND_MDX, 'A', ".mdx", ".mdx", ".mdx", kCharacteristicCodes, TBMsg::FilterMdxAscii, true,
+     ReadCharacteristicInfo, ReadCharacteristicData, WriteCharacteristicText},
+    {"characteristic 4-byte .mdx", 1, true, 0, TB_KIND_MDX, '4', "", "", ".mdx", kCharacteristicCodes, TBMsg::FilterMdxBin4, false,
+     nullptr, nullptr, WriteCharacteristic4},
+    {"characteristic 8-byte .mdx", 2, true, 0, TB_KIND_MDX, '8', "", "", ".mdx", kCharacteristicCodes, TBMsg::FilterMdxBin8, false,
+     nullptr, nullptr, WriteCharacteristic8},
+    {"characteristic text .mdk/.mda", 3, true, 1, TB_KIND_MDA_MDK, 'A', ".mdk .mda", ".mdk .mda", ".mdk", kCharacteristicCodes, TBMsg::FilterMdaAscii, false,
+     ReadCharacteristicInfo, ReadCharacteristicData, WriteCharacteristicText},
+    {"characteristic 4-byte .mdk/.mda", 4, true, 1, TB_KIND_MDA_MDK, '4', "", "", ".mdk", kCharacteristicCodes, TBMsg::FilterMdaBin4, false,
+     nullptr, nullptr, WriteCharacteristic4},
+    {"characteristic 8-byte .mdk/.mda", 5, true, 1, TB_KIND_MDA_MDK, '8', "", "", ".mdk", kCharacteristicCodes, TBMsg::FilterMdaBin8, false,
+     nullptr, nullptr, WriteCharacteristic8},
+    {"Excel 3.0", 6, true, 3, TB_KIND_XLS, 3, "", "", ".xls", kWorkbookCodes, TBMsg::FilterExcel3, false,
+     nullptr, nullptr, WriteExcel3},
+    {"Excel 4.0", 7, true, 3, TB_KIND_XLS, 4, "", ".xls", ".xls", kWorkbookCodes, TBMsg::FilterExcel4, false,
+     nullptr, nullptr, WriteExcel4},
+    {"Excel 5.0/95", 8, true, 3, TB_KIND_XLS, 5, "", "", ".xls", kWorkbookCodes, TBMsg::FilterExcel5, false,
+     nullptr, nullptr, WriteExcel5},
+    {"Excel 97", 9, true, 3, TB_KIND_XLS, 8, ".xls", "", ".xls", kWorkbookCodes, TBMsg::FilterExcel8, false,
+     ReadWorkbookInfo, ReadWorkbookData, WriteExcel97},
+    {"Access", 10, true, 2, TB_KIND_MDB, 0, ".mdb", ".mdb", ".mdb", kNoCodes, TBMsg::FilterAccess, false,
      ReadAccessInfo, ReadAccessData, WriteAccess},
-    {"delimited text", 11, 4, TB_KIND_TEXT, ".txt", ".txt", ".txt", kNoCodes, TBMsg::FilterText,
+    {"delimited text", 11, false, 4, TB_KIND_TEXT, 0, ".txt", ".txt", ".txt", kNoCodes, TBMsg::FilterText, true,
      ReadTextInfo, ReadTextData, WriteText},
-    {"CSV", 12, 5, TB_KIND_CSV, ".csv", ".csv", ".csv", kNoCodes, TBMsg::FilterCsv,
-     ReadCsvInfo, ReadTextData, WriteCsv},
-    {"COMTRADE ASCII", 13, 7, TB_KIND_COMTRADE, ".cfg .cff", ".cfg .hdr .inf .dat", ".cfg", kComtradeCodes, TBMsg::FilterComtradeAscii,
-     ReadComtradeInfo, ReadComtradeData, WriteComtrade<1>},
-    {"COMTRADE binary", 14, 7, TB_KIND_COMTRADE, "", "", ".cfg", kComtradeCodes, TBMsg::FilterComtradeBinary,
-     nullptr, nullptr, WriteComtrade<0>},
-    {"SPICE listing", -1, 6, TB_KIND_OUT, ".out", "", "", kNoCodes, 0,
+    {"CSV", 12, true, 5, TB_KIND_CSV, 0, ".csv", ".csv", ".csv", kNoCodes, TBMsg::FilterCsv, true,
+     ReadTextInfo, ReadTextData, WriteCsv},
+    {"COMTRADE ASCII", 13, true, 7, TB_KIND_COMTRADE, 'A', ".cfg .cff", ".cfg .hdr .inf .dat", ".cfg", kComtradeCodes, TBMsg::FilterComtradeAscii, false,
+     ReadComtradeInfo, ReadComtradeData, WriteComtradeAscii},
+    {"COMTRADE binary", 14, true, 7, TB_KIND_COMTRADE, 'B', "", "", ".cfg", kComtradeCodes, TBMsg::FilterComtradeBinary, false,
+     nullptr, nullptr, WriteComtradeBinary},
+    {"characteristic table .mdx", -1, false, 0, TB_KIND_MDX, 'T', "", "", "", kNoCodes, 0, false,
+     nullptr, nullptr, nullptr},
+    {"characteristic table .mdk", -1, false, 1, TB_KIND_MDA_MDK, 'T', "", "", "", kNoCodes, 0, false,
+     nullptr, nullptr, nullptr},
+    {"SPICE listing", -1, false, 6, TB_KIND_OUT, 0, ".out", "", "", kNoCodes, 0, false,
      ReadListingInfo, ReadListingData, nullptr},
-    {"SPICE raw", -1, 6, TB_KIND_SPICE_RAW, ".raw", "", "", kNoCodes, 0,
+    {"SPICE raw", -1, false, 6, TB_KIND_SPICE_RAW, 0, ".raw", "", "", kNoCodes, 0, false,
      ReadRawInfo, ReadRawData, nullptr},
-    {"recorder file", -1, 8, TB_KIND_RECORDER, ".dat", "", "", kNoCodes, 0,
+    {"recorder file", -1, false, 8, TB_KIND_RECORDER, 0, ".dat", "", "", kNoCodes, 0, false,
      ReadRecorderInfo, ReadRecorderData, nullptr},
-    {"recorder files", -1, 8, TB_KIND_RECORDER_FILES, "", "", "", kNoCodes, 0,
+    {"recorder files", -1, false, 8, TB_KIND_RECORDER_FILES, 0, "", "", "", kNoCodes, 0, false,
      ReadRecorderFilesInfo, ReadRecorderFilesData, nullptr},
 };
 // clang-format on
+
+// The family codes (GetLoadVersion) with the names tbx and the viewer show.
+struct Family {
+    int code;
+    const char* name;
+};
+constexpr Family kFamilies[] = {
+    {0, "Characteristic (.mdx)"}, {1, "Characteristic (.mda/.mdk)"}, {2, "Microsoft Access (.mdb)"},
+    {3, "Microsoft Excel (.xls)"}, {4, "Text"},                      {5, "CSV"},
+    {6, "SPICE output (.out, .raw)"}, {7, "COMTRADE"},                {8, "Recorder (.dat)"},
+};
 
 constexpr int kFormatCodes = 15;
 
@@ -202,6 +127,12 @@ const UINT kReadFilterIds[8] = {
 };
 
 ExchangeFormatList ExchangeFormats() { return {kFormats, sizeof kFormats / sizeof kFormats[0]}; }
+
+const char* FamilyName(int familyCode) {
+    for (const Family& family : kFamilies)
+        if (family.code == familyCode) return family.name;
+    return "unknown";
+}
 
 bool NamesHold(const char* names, const CString& ext) {
     if (ext.IsEmpty()) return false;
@@ -240,3 +171,44 @@ const ExchangeFormat* FindFormatOfKind(int fileKind) {
 }
 
 }  // namespace tb_exchange
+
+// ---------------------------------------------------------------- the public list
+
+namespace {
+
+int IndexOf(const tb_exchange::ExchangeFormat* format) {
+    return format ? static_cast<int>(format - tb_exchange::ExchangeFormats().begin()) : -1;
+}
+
+bool ReadAsText(const tb_exchange::ExchangeFormat& format) {
+    return format.fileKind == TB_KIND_TEXT || format.fileKind == TB_KIND_CSV;
+}
+
+}  // namespace
+
+int TBGetExchangeFormatCount() { return static_cast<int>(tb_exchange::ExchangeFormats().count); }
+
+bool TBGetExchangeFormat(int index, TBExchangeFormatInfo& info) {
+    if (index < 0 || index >= TBGetExchangeFormatCount()) return false;
+    const tb_exchange::ExchangeFormat& format = tb_exchange::ExchangeFormats().begin()[index];
+    info.name = format.name;
+    info.formatCode = format.formatCode;
+    info.readFormatCode = format.recordsCode ? format.formatCode : -1;
+    info.familyCode = format.familyCode;
+    info.familyName = tb_exchange::FamilyName(format.familyCode);
+    info.readExtensions = format.readInfo ? format.readNames : "";
+    info.writeExtension = format.write ? format.writeSuffix : "";
+    info.readAsText = ReadAsText(format);
+    info.oneTextFile = format.oneTextFile;
+    info.holdsTables = format.fileKind == TB_KIND_XLS || format.fileKind == TB_KIND_MDB;
+    return true;
+}
+
+int TBFindExchangeFormatOfCode(int formatCode) { return IndexOf(tb_exchange::FindFormatOfCode(formatCode)); }
+
+int TBFindExchangeFormatOfFile(const CString& fileName) {
+    const tb_exchange::ExchangeFormat* format = tb_exchange::FindReadFormat(tb_exchange::LowerExtension(fileName));
+    return IndexOf(format ? format : tb_exchange::FindFormatOfKind(TB_KIND_TEXT));
+}
+
+CString TBGetExchangeFamilyName(int familyCode) { return tb_exchange::FamilyName(familyCode); }

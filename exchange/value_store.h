@@ -9,27 +9,48 @@
 
 namespace tb_exchange {
 
+/// Which of its four storages a channel keeps its values in, and that storage: the first
+/// the channel has in the order raw block, double array, string array, variant array
+/// (a channel normally has one). Every reader and writer decides by this.
+struct ChannelStorage {
+    enum Kind { Missing, None, Block, Doubles, Strings, Variants } kind = Missing;  ///< Missing: no channel
+    double* block = nullptr;
+    CArray<double, double>* doubles = nullptr;
+    CStringArray* strings = nullptr;
+    CArray<COleVariant, COleVariant>* variants = nullptr;
+};
+
+/// The storage of channel (kind Missing for a null channel, None for one without storage).
+inline ChannelStorage StorageOf(const CExImPortChannel* channel) {
+    ChannelStorage s;
+    if (!channel) return s;
+    if ((s.block = channel->GetDoublePtr()))
+        s.kind = ChannelStorage::Block;
+    else if ((s.doubles = channel->GetDoubleArray()))
+        s.kind = ChannelStorage::Doubles;
+    else if ((s.strings = channel->GetStringArray()))
+        s.kind = ChannelStorage::Strings;
+    else if ((s.variants = channel->GetVariantArray()))
+        s.kind = ChannelStorage::Variants;
+    else
+        s.kind = ChannelStorage::None;
+    return s;
+}
+
 /// Stores value (and text for string and variant storage) at row. False when the
 /// channel has no storage at all.
 inline bool StoreChannelValue(CExImPortChannel& channel, int row, int limit, double value, const CString& text) {
     if (row < 0) return true;
-    if (double* block = channel.GetDoublePtr()) {
-        if (row < limit) block[row] = value;
-        return true;
+    const ChannelStorage s = StorageOf(&channel);
+    switch (s.kind) {
+        case ChannelStorage::Block:
+            if (row < limit) s.block[row] = value;
+            return true;
+        case ChannelStorage::Doubles: s.doubles->SetAtGrow(row, value); return true;
+        case ChannelStorage::Strings: s.strings->SetAtGrow(row, text); return true;
+        case ChannelStorage::Variants: s.variants->SetAtGrow(row, COleVariant(text)); return true;
+        default: return false;
     }
-    if (CArray<double, double>* values = channel.GetDoubleArray()) {
-        values->SetAtGrow(row, value);
-        return true;
-    }
-    if (CStringArray* texts = channel.GetStringArray()) {
-        texts->SetAtGrow(row, text);
-        return true;
-    }
-    if (CArray<COleVariant, COleVariant>* variants = channel.GetVariantArray()) {
-        variants->SetAtGrow(row, COleVariant(text));
-        return true;
-    }
-    return false;
 }
 
 /// Sizes a host's double array once for a read of count values that the reader will
@@ -42,8 +63,8 @@ inline double* SizeArrayForRead(CArray<double, double>& array, int count) {
 
 /// True when the channel keeps text (string or variant storage) rather than doubles.
 inline bool ChannelWantsText(const CExImPortChannel& channel) {
-    return !channel.GetDoublePtr() && !channel.GetDoubleArray() &&
-           (channel.GetStringArray() || channel.GetVariantArray());
+    const ChannelStorage::Kind kind = StorageOf(&channel).kind;
+    return kind == ChannelStorage::Strings || kind == ChannelStorage::Variants;
 }
 
 }  // namespace tb_exchange

@@ -8,10 +8,13 @@
 // Reading is bounded by the file: the text and binary readers store at most NrItems
 // rows and stop at the end of the data with warning TBMsg::FewerValuesThanLength; arrays grow only with the
 // values really read. Files are read and written through large buffers.
+#include "exchange/format_table.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
 #include "exchange/value_store.h"
 #include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/text_dialog_rules.h>
+#include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
@@ -113,28 +116,13 @@ double VariantAsDouble(const COleVariant& v) {
 using tb_exchange::AppendVariantText;
 
 // Where one channel's values go (reading) or come from (writing).
-struct ChannelStore {
-    enum Kind { Missing, None, Doubles, DoubleArray, Strings, Variants } kind = Missing;
-    double* block = nullptr;
-    CArray<double, double>* doubles = nullptr;
-    CStringArray* strings = nullptr;
-    CArray<COleVariant, COleVariant>* variants = nullptr;
+struct ChannelStore : tb_exchange::ChannelStorage {
     int kept = 0;  // a double array's length before a binary read
 };
 
 ChannelStore StoreOf(const CExImPortChannel* channel) {
     ChannelStore s;
-    if (!channel) return s;
-    if ((s.block = channel->GetDoublePtr()))
-        s.kind = ChannelStore::Doubles;
-    else if ((s.doubles = channel->GetDoubleArray()))
-        s.kind = ChannelStore::DoubleArray;
-    else if ((s.strings = channel->GetStringArray()))
-        s.kind = ChannelStore::Strings;
-    else if ((s.variants = channel->GetVariantArray()))
-        s.kind = ChannelStore::Variants;
-    else
-        s.kind = ChannelStore::None;
+    static_cast<tb_exchange::ChannelStorage&>(s) = tb_exchange::StorageOf(channel);
     return s;
 }
 
@@ -162,8 +150,8 @@ int FirstChannelWithoutStorage(const std::vector<ChannelStore>& stores) {
 
 void StoreDouble(ChannelStore& s, int r, double value) {
     switch (s.kind) {
-        case ChannelStore::Doubles: s.block[r] = value; break;
-        case ChannelStore::DoubleArray:
+        case ChannelStore::Block: s.block[r] = value; break;
+        case ChannelStore::Doubles:
             if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
             s.doubles->ElementAt(r) = value;
             break;
@@ -414,16 +402,9 @@ bool CheckHeaderComplete(CReadAndWriteFileFunction& e) {
     return true;
 }
 
-// The format and family codes of the file read, from its value type.
+// The format and family codes of the file read: its kind of file and value type.
 void SetReadVersions(CReadAndWriteFileFunction& e, int isMdx) {
-    switch (e.Typ) {
-        case 'A':
-        case 'a': e.SaveVersion = isMdx ? 0 : 3; break;
-        case '4': e.SaveVersion = isMdx ? 1 : 4; break;
-        case '8': e.SaveVersion = isMdx ? 2 : 5; break;
-        default: e.SaveVersion = -1; break;
-    }
-    e.LoadVersion = e.SaveVersion < 0 ? -1 : (isMdx ? 0 : 1);
+    tb_exchange::RecordFormat(e, isMdx ? TB_KIND_MDX : TB_KIND_MDA_MDK, e.Typ == 'a' ? 'A' : e.Typ);
 }
 
 }  // namespace
@@ -480,7 +461,7 @@ public:
           m_numbersInPlace(tb_exchange::CanReadNumbersInPlace(
               tb_exchange::SeparatorSet(std::string_view(&separator, 1)), m_noDecimal)) {
         for (size_t c = 0; c < stores.size(); ++c)
-            if (stores[c].kind == ChannelStore::Doubles) m_rawBlocks.push_back(c);
+            if (stores[c].kind == ChannelStore::Block) m_rawBlocks.push_back(c);
     }
 
     void ReadLine(std::string_view line, int r) {
@@ -498,7 +479,7 @@ public:
                 break;
             }
             if (numbersInPlace && pos < line.size() &&
-                (s.kind == ChannelStore::Doubles || s.kind == ChannelStore::DoubleArray) &&
+                (s.kind == ChannelStore::Block || s.kind == ChannelStore::Doubles) &&
                 ReadPlainNumber(line, pos, separator, s, r))
                 continue;
             StoreField(s, NextField(line, pos), r);
@@ -526,7 +507,7 @@ private:
         if (digit < last && ((*digit >= '0' && *digit <= '9') || *digit == '.'))
             stop = tb_exchange::detail::ParseShortDecimal(first, last, '.', value);
         if (!stop || (stop != last && *stop != separator)) return false;
-        if (s.kind == ChannelStore::Doubles) {
+        if (s.kind == ChannelStore::Block) {
             s.block[r] = value;
         } else {
             if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
@@ -558,8 +539,8 @@ private:
             field = m_lowered;
         }
         switch (s.kind) {
-            case ChannelStore::Doubles: s.block[r] = tb_exchange::ParseNumberField(field, m_noDecimal); break;
-            case ChannelStore::DoubleArray:
+            case ChannelStore::Block: s.block[r] = tb_exchange::ParseNumberField(field, m_noDecimal); break;
+            case ChannelStore::Doubles:
                 if (r >= s.doubles->GetSize()) s.doubles->SetSize(r + 1);
                 s.doubles->ElementAt(r) = tb_exchange::ParseNumberField(field, m_noDecimal);
                 break;
@@ -660,7 +641,7 @@ int RowsTheFileHolds(const CReadAndWriteFileFunction& e, std::FILE* file, size_t
 void ArraysToRowsRead(std::vector<ChannelStore>& stores, int rows, size_t cut) {
     for (size_t c = 0; c < stores.size(); ++c) {
         ChannelStore& s = stores[c];
-        if (s.kind != ChannelStore::DoubleArray) continue;
+        if (s.kind != ChannelStore::Doubles) continue;
         const int read = rows + (c < cut ? 1 : 0);
         s.doubles->SetSize(std::max(read, s.kept));
     }
@@ -678,13 +659,13 @@ int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<
     // Double arrays are sized once for the rows there are and then filled like raw
     // blocks; ArraysToRowsRead trims them to what was read.
     for (ChannelStore& s : stores)
-        if (s.kind == ChannelStore::DoubleArray) {
+        if (s.kind == ChannelStore::Doubles) {
             s.kept = s.doubles->GetSize();
             s.block = tb_exchange::SizeArrayForRead(*s.doubles, rows);
         }
     std::vector<double*> blocks;  // all raw blocks or arrays: the direct path
     for (const ChannelStore& s : stores)
-        if (s.kind == ChannelStore::Doubles || s.kind == ChannelStore::DoubleArray) blocks.push_back(s.block);
+        if (s.kind == ChannelStore::Block || s.kind == ChannelStore::Doubles) blocks.push_back(s.block);
     if (blocks.size() != channels) blocks.clear();
     const size_t rowsPerChunk = std::max<size_t>(1, (size_t(1) << 20) / rowBytes);
     std::vector<unsigned char> chunk(rowsPerChunk * rowBytes);
@@ -813,7 +794,7 @@ int PrepareWrite(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores
     }
     for (const ChannelStore& s : stores) {
         int size = e.NrItems;
-        if (s.kind == ChannelStore::DoubleArray)
+        if (s.kind == ChannelStore::Doubles)
             size = s.doubles->GetSize();
         else if (s.kind == ChannelStore::Strings)
             size = s.strings->GetSize();
@@ -829,8 +810,8 @@ int PrepareWrite(CReadAndWriteFileFunction& e, std::vector<ChannelStore>& stores
 
 double ValueAt(const ChannelStore& s, int r) {
     switch (s.kind) {
-        case ChannelStore::Doubles: return s.block[r];
-        case ChannelStore::DoubleArray: return s.doubles->GetAt(r);
+        case ChannelStore::Block: return s.block[r];
+        case ChannelStore::Doubles: return s.doubles->GetAt(r);
         case ChannelStore::Strings: return StandardAtof(s.strings->GetAt(r));
         case ChannelStore::Variants: return VariantAsDouble(s.variants->GetAt(r));
         default: return 0.0;
@@ -848,8 +829,8 @@ void WriteTextRows(const CReadAndWriteFileFunction& e, const std::vector<Channel
         if (r > 0) text += "\r\n";
         for (const ChannelStore& s : stores) {
             switch (s.kind) {
-                case ChannelStore::Doubles: AppendNumber(text, s.block[r]); break;
-                case ChannelStore::DoubleArray: AppendNumber(text, s.doubles->GetAt(r)); break;
+                case ChannelStore::Block: AppendNumber(text, s.block[r]); break;
+                case ChannelStore::Doubles: AppendNumber(text, s.doubles->GetAt(r)); break;
                 case ChannelStore::Strings: text += s.strings->GetAt(r).str(); break;
                 case ChannelStore::Variants: AppendVariantText(text, s.variants->GetAt(r)); break;
                 default: text += '0'; break;
@@ -1020,3 +1001,58 @@ int CReadAndWriteFileFunction::WriteMdaFile_A(int isMdx) { return WriteDataFile(
 int CReadAndWriteFileFunction::WriteMdaFile_B(int isMdx, int valueSize) {
     return WriteDataFile(*this, isMdx, valueSize == 8 ? '8' : '4');
 }
+
+// ---------------------------------------------------------------- entries of the format table
+
+namespace tb_exchange {
+
+namespace {
+
+// The separator character of a characteristic file: the first character of the
+// caller's separator, else the one chosen in the Export dialog when dialogs are
+// allowed, else ';'. An empty separator counts as none given: its first character
+// would be a NUL in the file. False when the user cancelled.
+bool AskCharacteristicSeparator(CReadAndWriteFileFunction& engine, const char* separator, int& chosen) {
+    if (separator && separator[0]) {
+        chosen = static_cast<unsigned char>(separator[0]);
+        return true;
+    }
+    if (engine.WithDialog != 1) {
+        chosen = ';';
+        return true;
+    }
+    CExportSeparatorRules dialog(0);
+    if (TBGetDialogHub().DoModal(dialog) != IDOK) {
+        engine.LastErrorNumber = TB_EXCHANGE_CANCELLED;
+        return false;
+    }
+    chosen = dialog.GetSeparatorChar();
+    return true;
+}
+
+// Typ 'A' (text), '4' or '8' (binary values). A characteristic name written without a
+// characteristic format code is text with ';' separators, without asking.
+int WriteCharacteristic(CReadAndWriteFileFunction& engine, const WriteRequest& request, int typ) {
+    if (!request.codeChoseEntry) return engine.WriteMdx_k_a(request.name, ';', 'A');
+    int separatorChar = ';';
+    if (typ == 'A' && !AskCharacteristicSeparator(engine, request.separator, separatorChar)) return 0;
+    return engine.WriteMdx_k_a(request.name, separatorChar, typ);
+}
+
+}  // namespace
+
+int ReadCharacteristicInfo(CReadAndWriteFileFunction& engine, const ReadRequest& request, ReadOutcome&) {
+    return engine.ReadMdx_k(request.fileName);
+}
+int ReadCharacteristicData(CReadAndWriteFileFunction& engine) { return engine.ReadMdx_a(); }
+int WriteCharacteristicText(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteCharacteristic(engine, request, 'A');
+}
+int WriteCharacteristic4(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteCharacteristic(engine, request, '4');
+}
+int WriteCharacteristic8(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteCharacteristic(engine, request, '8');
+}
+
+}  // namespace tb_exchange

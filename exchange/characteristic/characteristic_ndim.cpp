@@ -7,6 +7,7 @@
 // the channels (x vectors first, then y channels) and learns the x lengths and NrItems
 // (their product); the data pass checks the header again and stores the values. Held
 // as an .mdk/.mda pair, the whole table lives in the .mdk file and both passes read it.
+#include "exchange/format_table.h"
 #include "exchange/text/delimited_text.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/os/file_io.h>
@@ -314,8 +315,7 @@ int CReadAndWriteFileFunction::ReadMdxFileForNDimTable(int headerOnly) {
     NDimTableReader reader(*this, headerOnly != 0);
     const int result = reader.Run();
     if (headerOnly && result) {
-        LoadVersion = FileKind == TB_KIND_MDX ? 0 : 1;
-        SaveVersion = -1;  // tables are read, not written
+        tb_exchange::RecordFormat(*this, FileKind, 'T');  // tables are read, not written
     }
     if (!headerOnly && result) {
         Separator = CString(static_cast<char>(Sep));

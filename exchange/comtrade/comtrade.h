@@ -60,4 +60,18 @@ bool ChooseStampScale(CReadAndWriteFileFunction& engine, int timeChannel, bool b
 int WriteData(CReadAndWriteFileFunction& engine, CBufferedFileWriter& out, const CString& name, int timeChannel,
               bool binary);
 
+/// What a read keeps of a record beyond the engine's named COMTRADE state, for the data
+/// step after the configuration step.
+struct RecordLayout {
+    /// Seconds from the trigger point to the first sample (negative when the record
+    /// starts before its trigger); added to times read from time stamps.
+    double timeOrigin = 0.0;
+    int sampleType = 0;       ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
+    int revision = 1999;      ///< revision year of the configuration read
+    long long dataOffset = 0;  ///< where the samples begin (non-zero in a combined .cff)
+};
+
+/// The engine's record layout.
+RecordLayout& Layout(CReadAndWriteFileFunction& engine);
+
 }  // namespace tb_comtrade

@@ -2,6 +2,8 @@
 // engine's channel table and COMTRADE state and written from it, and the combined
 // file (.cff) that carries configuration, information, header and data in one file.
 #include "exchange/comtrade/comtrade.h"
+#include "exchange/format_state.h"
+#include "exchange/format_table.h"
 #include "exchange/text/delimited_text.h"
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
@@ -284,7 +286,7 @@ bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::str
 
     const auto identification = SplitFields(line());
     const int year = TBExtended_atoi(CString(Field(identification, 2)));
-    e.ComtradeRevision = year > 0 ? year : 1991;
+    tb_comtrade::Layout(e).revision = year > 0 ? year : 1991;
 
     const auto counts = SplitFields(line());
     CString analogText(Field(counts, 1));
@@ -346,11 +348,11 @@ bool ParseConfiguration(CReadAndWriteFileFunction& e, const std::vector<std::str
     }
     const std::string_view firstSample = line();
     const std::string_view trigger = line();
-    e.ComtradeTimeOrigin = SecondsBetween(trigger, firstSample);
+    tb_comtrade::Layout(e).timeOrigin = SecondsBetween(trigger, firstSample);
     CString type(TrimField(line()));
     type.MakeLower();
     e.AsciiData = type.Find("ascii") >= 0 ? 1 : 0;
-    e.ComtradeSampleType = type.Find("binary32") >= 0 ? 1 : type.Find("float32") >= 0 ? 2 : 0;
+    tb_comtrade::Layout(e).sampleType = type.Find("binary32") >= 0 ? 1 : type.Find("float32") >= 0 ? 2 : 0;
     const std::string_view multiplier = TrimField(line());
     e.TimeMultiplier = multiplier.empty() ? 1.0 : TBExtended_atof(CString(multiplier), ".");
     // Lines of later revisions (time codes, time quality) follow here; they do not
@@ -371,8 +373,8 @@ void ClearComtradeState(CReadAndWriteFileFunction& e) {
     e.SampleRates.RemoveAll();
     e.EndSamples.RemoveAll();
     e.DerivedSources.RemoveAll();
-    e.ComtradeSampleType = 0;
-    e.ComtradeDataOffset = 0;
+    tb_comtrade::Layout(e).sampleType = 0;
+    tb_comtrade::Layout(e).dataOffset = 0;
 }
 
 CExImPortChannel* NewChannel(const CString& name, const CString& unit) {
@@ -595,68 +597,100 @@ int StageData(CReadAndWriteFileFunction& e, RecordOutput& files, const CString& 
 
 }  // namespace
 
-int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
-    const bool combined = tb_comtrade::IsCombinedFile(fileName);
+// ---------------------------------------------------------------- reading the configuration
+
+namespace {
+
+// The free text lines of a separate .hdr file, when there is one; false (error set)
+// when it cannot be read.
+bool ReadHeaderFile(CReadAndWriteFileFunction& e, const CString& hdrName) {
+    struct stat info;
+    if (::stat(hdrName.GetString(), &info) != 0) return true;
+    std::string text;
+    if (!ReadWholeFile(hdrName, text)) {
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {hdrName}), TB_EXCHANGE_FILE_ERROR);
+        return false;
+    }
+    std::vector<std::string> lines;
+    AppendLines(text, lines);
+    for (const std::string& line : lines) e.EditionalStrings.Add(CString(line));
+    return true;
+}
+
+// A combined .cff file: header, configuration and where the samples begin.
+bool ReadCombinedParts(CReadAndWriteFileFunction& e, const CString& fileName, std::vector<std::string>& configuration) {
+    e.FileName = fileName;
+    CombinedFile parts;
+    if (!ReadCombinedFile(fileName, parts)) {
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {fileName}), TB_EXCHANGE_FILE_ERROR);
+        return false;
+    }
+    if (parts.configuration.empty() || parts.dataOffset < 0) {
+        e.SetError(TBFormatMessage(parts.configuration.empty() ? TBMsg::ComtradeCombinedNoConfiguration
+                                                               : TBMsg::ComtradeCombinedNoData,
+                                   {fileName}),
+                   TB_EXCHANGE_FILE_ERROR);
+        return false;
+    }
+    ClearComtradeState(e);
+    e.EditionalStrings.RemoveAll();
+    for (const std::string& line : parts.header) e.EditionalStrings.Add(CString(line));
+    configuration = std::move(parts.configuration);
+    tb_comtrade::Layout(e).dataOffset = parts.dataOffset;
+    return true;
+}
+
+}  // namespace
+
+namespace tb_exchange {
+
+// A .dat file without its .cfg companion is not a record: it is read as delimited text.
+int ReadComtradeInfo(CReadAndWriteFileFunction& e, const ReadRequest& request, ReadOutcome& outcome) {
+    const CString& fileName = request.fileName;
     std::vector<std::string> configuration;
-    CString cfgName;
-    if (combined) {
-        FileName = fileName;
-        CombinedFile parts;
-        if (!ReadCombinedFile(fileName, parts)) {
-            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {fileName}), TB_EXCHANGE_FILE_ERROR);
-            return 0;
-        }
-        if (parts.configuration.empty() || parts.dataOffset < 0) {
-            SetError(TBFormatMessage(parts.configuration.empty() ? TBMsg::ComtradeCombinedNoConfiguration
-                                                                 : TBMsg::ComtradeCombinedNoData,
-                                     {fileName}),
-                     TB_EXCHANGE_FILE_ERROR);
-            return 0;
-        }
-        ClearComtradeState(*this);
-        EditionalStrings.RemoveAll();
-        for (const std::string& line : parts.header) EditionalStrings.Add(CString(line));
-        configuration = std::move(parts.configuration);
-        cfgName = fileName;
-        ComtradeDataOffset = parts.dataOffset;
+    CString cfgName = fileName;
+    if (tb_comtrade::IsCombinedFile(fileName)) {
+        if (!ReadCombinedParts(e, fileName, configuration)) return 0;
     } else {
-        FileName = tb_comtrade::CompanionFile(fileName, ".dat");
+        e.FileName = tb_comtrade::CompanionFile(fileName, ".dat");
         struct stat info;
-        if (::stat(FileName.GetString(), &info) != 0) {
-            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        if (::stat(e.FileName.GetString(), &info) != 0) {
+            e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         cfgName = tb_comtrade::CompanionFile(fileName, ".cfg");
         if (::stat(cfgName.GetString(), &info) != 0) {
-            FileKind = TB_KIND_TEXT;
-            return ReadInfoCSVFile(FileName, "", "", 1, 0);
+            outcome.readAsText = e.FileName;
+            return 0;
         }
-        ClearComtradeState(*this);
-        EditionalStrings.RemoveAll();
-        const CString hdrName = tb_comtrade::CompanionFile(fileName, ".hdr");
-        if (::stat(hdrName.GetString(), &info) == 0) {
-            std::string text;
-            if (!ReadWholeFile(hdrName, text)) {
-                SetError(TBFormatMessage(TBMsg::CannotOpenFile, {hdrName}), TB_EXCHANGE_FILE_ERROR);
-                return 0;
-            }
-            std::vector<std::string> lines;
-            AppendLines(text, lines);
-            for (const std::string& line : lines) EditionalStrings.Add(CString(line));
-        }
+        ClearComtradeState(e);
+        e.EditionalStrings.RemoveAll();
+        if (!ReadHeaderFile(e, tb_comtrade::CompanionFile(fileName, ".hdr"))) return 0;
         std::string text;
         if (!ReadWholeFile(cfgName, text)) {
-            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {cfgName}), TB_EXCHANGE_FILE_ERROR);
+            e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {cfgName}), TB_EXCHANGE_FILE_ERROR);
             return 0;
         }
         AppendLines(text, configuration);
     }
     std::vector<ChannelText> channels;
-    if (!ParseConfiguration(*this, configuration, cfgName, channels)) return 0;
-    BuildChannelTable(*this, channels);
-    LoadVersion = 7;
-    SaveVersion = AsciiData == 1 ? 13 : 14;
+    if (!ParseConfiguration(e, configuration, cfgName, channels)) return 0;
+    BuildChannelTable(e, channels);
+    RecordFormat(e, TB_KIND_COMTRADE, e.AsciiData == 1 ? 'A' : 'B');
     return 1;
+}
+
+int WriteComtradeAscii(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return engine.WriteComtradeFile(request.name, 1, request.comtradeOption);
+}
+int WriteComtradeBinary(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return engine.WriteComtradeFile(request.name, 0, request.comtradeOption);
+}
+
+}  // namespace tb_exchange
+
+int CReadAndWriteFileFunction::ReadInfoComtradeFile(CString fileName) {
+    return tb_exchange::ReadInfoAs(*this, TB_KIND_COMTRADE, {fileName, CString(), CString(), CString()});
 }
 
 int CReadAndWriteFileFunction::WriteComtradeFile(CString fileName, int asciiData, int comtradeOption) {

@@ -2,6 +2,8 @@
 // 2-byte samples, BINARY32 with 4-byte integers, FLOAT32 with 4-byte floats), its
 // continuation files .d00 to .d99 and the data section of a combined .cff file.
 #include "exchange/comtrade/comtrade.h"
+#include "exchange/format_state.h"
+#include "exchange/format_table.h"
 #include "platform/types/byte_order.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
@@ -26,30 +28,29 @@
 
 namespace tb_comtrade {
 
+RecordLayout& Layout(CReadAndWriteFileFunction& engine) { return tb_exchange::FormatState<RecordLayout>(engine); }
+
 double VariantNumber(const COleVariant& value) { return tb_exchange::VariantNumberThroughText(value); }
 
 bool ChannelValue(const CExImPortChannel& channel, int k, double& value) {
+    const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(&channel);
     if (k < 0) return false;
-    if (double* block = channel.GetDoublePtr()) {
-        value = block[k];
-        return true;
+    switch (s.kind) {
+        case tb_exchange::ChannelStorage::Block: value = s.block[k]; return true;
+        case tb_exchange::ChannelStorage::Doubles:
+            if (k >= s.doubles->GetSize()) return false;
+            value = s.doubles->GetAt(k);
+            return true;
+        case tb_exchange::ChannelStorage::Strings:
+            if (k >= s.strings->GetSize()) return false;
+            value = TBExtended_atof(s.strings->GetAt(k), "");
+            return true;
+        case tb_exchange::ChannelStorage::Variants:
+            if (k >= s.variants->GetSize()) return false;
+            value = VariantNumber(s.variants->GetAt(k));
+            return true;
+        default: return false;
     }
-    if (auto* array = channel.GetDoubleArray()) {
-        if (k >= array->GetSize()) return false;
-        value = array->GetAt(k);
-        return true;
-    }
-    if (auto* strings = channel.GetStringArray()) {
-        if (k >= strings->GetSize()) return false;
-        value = TBExtended_atof(strings->GetAt(k), "");
-        return true;
-    }
-    if (auto* variants = channel.GetVariantArray()) {
-        if (k >= variants->GetSize()) return false;
-        value = VariantNumber(variants->GetAt(k));
-        return true;
-    }
-    return false;
 }
 
 }  // namespace tb_comtrade
@@ -73,18 +74,16 @@ struct Sink {
     int kept = 0;              // the array's length before the read
 
     Sink(const CExImPortChannel* channel, int blockSize) {
-        if (!channel) return;
-        if ((block = channel->GetDoublePtr())) {
+        const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(channel);
+        block = s.block;
+        doubles = s.doubles;
+        strings = s.strings;
+        variants = s.variants;
+        if (block) {
             values = block;
             limit = blockSize;
-            return;
         }
-        if ((doubles = channel->GetDoubleArray())) {
-            kept = doubles->GetSize();
-            return;
-        }
-        if ((strings = channel->GetStringArray())) return;
-        variants = channel->GetVariantArray();
+        if (doubles) kept = doubles->GetSize();
     }
     bool Present() const { return block || doubles || strings || variants; }
 
@@ -192,13 +191,13 @@ using tb_bytes::LoadU32;
 /// The running state of one read across the data file and its continuation files.
 class SampleReader {
 public:
-    explicit SampleReader(CReadAndWriteFileFunction& e) : m_e(e), m_point(".") {
+    explicit SampleReader(CReadAndWriteFileFunction& e) : m_e(e), m_layout(tb_comtrade::Layout(e)), m_point(".") {
         m_digital = e.ConfigChannelCount - 1 - e.AnalogCount;
         if (m_digital < 0) m_digital = 0;
         for (int i = 0; i < e.NrChannels; ++i) m_sinks.emplace_back(e.GetChannel(i), e.NrItems);
         m_useRates = e.SampleRates.GetSize() > 0 && e.SampleRates[0] != 0.0;
         m_lastEnd = e.EndSamples.GetSize() > 0 ? e.EndSamples[e.EndSamples.GetSize() - 1] : 0;
-        m_missingText = e.ComtradeRevision >= 2013;
+        m_missingText = m_layout.revision >= 2013;
         const int analog = e.AnalogCount;
         m_factor.resize(analog);
         for (int i = 0; i < analog; ++i) {
@@ -238,6 +237,7 @@ private:
     int SampleCount() const { return m_k - 1; }
 
     CReadAndWriteFileFunction& m_e;
+    const tb_comtrade::RecordLayout m_layout;
     tb_exchange::DecimalSymbol m_point;
     std::vector<Sink> m_sinks;
     std::vector<Scale> m_factor;
@@ -266,7 +266,7 @@ bool SampleReader::Time(double stamp, bool stampPresent, double& time) {
         else
             m_time = stampPresent ? stamp * m_e.TimeMultiplier * 1e-6 : m_time;
     } else {
-        m_time = stamp * m_e.TimeMultiplier * 1e-6 + m_e.ComtradeTimeOrigin;
+        m_time = stamp * m_e.TimeMultiplier * 1e-6 + m_layout.timeOrigin;
     }
     time = m_time;
     return true;
@@ -414,7 +414,7 @@ int StreamAnalog16Pairs(const unsigned char* p, std::size_t stride, int count, c
 template <bool Stream>
 void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recordSize, int first, int count) {
     const int analog = m_e.AnalogCount;
-    const int type = m_e.ComtradeSampleType;
+    const int type = m_layout.sampleType;
     const std::size_t width = type == 0 ? 2 : 4;
     const std::size_t statusOffset = 8 + width * static_cast<std::size_t>(analog);
     for (int i = 0; i < analog; ++i) {
@@ -462,7 +462,7 @@ void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recor
 
 bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
     const int analog = m_e.AnalogCount;
-    const int type = m_e.ComtradeSampleType;
+    const int type = m_layout.sampleType;
     const std::size_t width = type == 0 ? 2 : 4;
     const std::size_t words = static_cast<std::size_t>(m_digital + 15) / 16;
     const std::size_t recordSize = 8 + width * static_cast<std::size_t>(analog) + 2 * words;
@@ -495,7 +495,7 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
             } else {
                 // Times from the stamps alone, as Time computes them, straight into the block.
                 const double multiplier = m_e.TimeMultiplier;
-                const double origin = m_e.ComtradeTimeOrigin;
+                const double origin = m_layout.timeOrigin;
                 for (; timed < count; ++timed)
                     times[first + timed] =
                         static_cast<double>(LoadU32(records + timed * recordSize + 4)) * multiplier * 1e-6 + origin;
@@ -598,17 +598,17 @@ CString SampleReader::DataFileName(int part) const {
 int SampleReader::SamplesTheFilesHold() const {
     const long long wanted = m_e.NrItems;
     const bool text = m_e.AsciiData == 1;
-    const int width = m_e.ComtradeSampleType == 0 ? 2 : 4;
+    const int width = m_layout.sampleType == 0 ? 2 : 4;
     const long long recordSize = 8 + static_cast<long long>(width) * m_e.AnalogCount + 2 * ((m_digital + 15) / 16);
     long long held = 0;
     for (int part = -1; part < 100 && held < wanted; ++part) {
         struct stat info;
         if (::stat(DataFileName(part).GetString(), &info) != 0 || !S_ISREG(info.st_mode)) break;
         long long bytes = static_cast<long long>(info.st_size);
-        if (part < 0) bytes -= m_e.ComtradeDataOffset;
+        if (part < 0) bytes -= m_layout.dataOffset;
         if (bytes <= 0) continue;
         held += text ? (bytes + 1) / 2 : bytes / recordSize;
-        if (part < 0 && m_e.ComtradeDataOffset > 0) break;  // a combined file has no continuation files
+        if (part < 0 && m_layout.dataOffset > 0) break;  // a combined file has no continuation files
     }
     return static_cast<int>(held < wanted ? held : wanted);
 }
@@ -622,8 +622,8 @@ bool SampleReader::ReadFiles(bool& warnings, bool& complete) {
             m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
             return false;
         }
-        if (part < 0 && m_e.ComtradeDataOffset > 0 &&
-            std::fseek(file, static_cast<long>(m_e.ComtradeDataOffset), SEEK_SET) != 0) {
+        if (part < 0 && m_layout.dataOffset > 0 &&
+            std::fseek(file, static_cast<long>(m_layout.dataOffset), SEEK_SET) != 0) {
             std::fclose(file);
             m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
             return false;
@@ -636,7 +636,7 @@ bool SampleReader::ReadFiles(bool& warnings, bool& complete) {
         if (static_cast<size_t>(m_e.Warnings.GetSize()) > warningsBefore) warnings = true;
         complete = SampleCount() >= m_e.NrItems;
         // A combined file has no continuation files.
-        if (m_e.ComtradeDataOffset > 0 && !complete) {
+        if (m_layout.dataOffset > 0 && !complete) {
             EndEarly(name);
             warnings = complete = true;
         }
@@ -870,3 +870,9 @@ int CReadAndWriteFileFunction::ReadDataComtradeBinaryFile() {
     AsciiData = kept;
     return result;
 }
+
+namespace tb_exchange {
+
+int ReadComtradeData(CReadAndWriteFileFunction& engine) { return engine.ReadDataComtradeFile(); }
+
+}  // namespace tb_exchange

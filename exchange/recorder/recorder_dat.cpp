@@ -5,6 +5,7 @@
 // onto the time base of the shortest recording.
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/recorder_files.h>
+#include "exchange/format_table.h"
 #include "exchange/value_store.h"
 #include <toolbox/os/file_io.h>
 #include <toolbox/resources/message_ids.h>
@@ -195,108 +196,137 @@ void CRecorderFilesRules::ComputeTimeBase() {
     }
 }
 
-// ---------------------------------------------------------------- single file
+// ---------------------------------------------------------------- samples
 
-int CReadAndWriteFileFunction::ReadInfoRockwellFile(CString fileName) {
-    ResetWarnAndErrorMsg();
-    if (!fileName.IsEmpty()) FileName = fileName;
+namespace {
+
+// Skips the four header lines of an opened recorder file; the spacing of line 2.
+double SkipRecorderHeader(CLineReader& in) {
+    double spacing = 0.0;
+    std::string_view line;
+    for (int n = 0; n < 4 && in.NextLine(line); ++n)
+        if (n == 1) spacing = TBExtended_atof(LineText(line), CString());
+    return spacing;
+}
+
+// Hands the samples after the header to take(row, value), at most limit of them (all
+// when limit is negative); false as soon as take fails.
+template <class Take>
+bool ForEachRecorderSample(CLineReader& in, int limit, Take take) {
+    std::string_view line;
+    for (int r = 0; (limit < 0 || r < limit) && in.NextLine(line); ++r)
+        if (!take(r, TBExtended_atof(LineText(line), CString()))) return false;
+    return true;
+}
+
+// The recorder file path opened; false (error TBMsg::CannotOpenFile) when it cannot be.
+bool OpenRecorderFile(CReadAndWriteFileFunction& engine, const CString& path, CLineReader& in) {
+    if (in.Open(path)) return true;
+    engine.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {path}), TB_EXCHANGE_FILE_ERROR);
+    return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- entries
+
+namespace tb_exchange {
+
+// One file: a time channel and a sample channel. A file whose first two lines are not
+// numbers is read as delimited text.
+int ReadRecorderInfo(CReadAndWriteFileFunction& e, const ReadRequest& request, ReadOutcome& outcome) {
+    e.ResetWarnAndErrorMsg();
+    if (!request.fileName.IsEmpty()) e.FileName = request.fileName;
     CRecorderFileHeader header;
-    const int check = CheckFirstFile(*this, FileName, header);
-    if (check == 0) return 0;
-    if (check < 0) {
-        FileKind = TB_KIND_TEXT;
-        return ReadInfoCSVFile(FileName, "", "", 1, 0);
-    }
-    NrItems = header.samples;
-    RecorderSpacing = header.spacing;
-    NrChannels = 2;
-    DeleteAllChannels();
-    ReplaceChannelSlot(0, NewChannel("Time", "s"));
-    ReplaceChannelSlot(1, NewChannel(TBFileBaseName(FileName), CString()));
-    SaveVersion = -1;
-    LoadVersion = 8;
+    const int check = CheckFirstFile(e, e.FileName, header);
+    if (check < 0) outcome.readAsText = e.FileName;
+    if (check <= 0) return 0;
+    e.NrItems = header.samples;
+    e.RecorderSpacing = header.spacing;
+    e.NrChannels = 2;
+    e.DeleteAllChannels();
+    e.ReplaceChannelSlot(0, NewChannel("Time", "s"));
+    e.ReplaceChannelSlot(1, NewChannel(TBFileBaseName(e.FileName), CString()));
+    RecordFormat(e, TB_KIND_RECORDER);
     return 1;
 }
 
-int CReadAndWriteFileFunction::ReadDataRockwellFile() {
-    ResetWarnAndErrorMsg();
+int ReadRecorderData(CReadAndWriteFileFunction& e) {
+    e.ResetWarnAndErrorMsg();
     CLineReader in;
-    if (!in.Open(FileName)) {
-        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
-        return 0;
-    }
-    WarnMissingChannels(*this);
-    std::string_view line;
-    for (int skip = 0; skip < 4; ++skip)
-        if (!in.NextLine(line)) break;
+    if (!OpenRecorderFile(e, e.FileName, in)) return 0;
+    WarnMissingChannels(e);
+    SkipRecorderHeader(in);
     double time = 0.0;
-    for (int r = 0; r < NrItems && in.NextLine(line); ++r) {
-        if (!StoreValue(*this, 0, r, time)) return 0;
-        time += RecorderSpacing;
-        if (!StoreValue(*this, 1, r, TBExtended_atof(LineText(line), CString()))) return 0;
-    }
-    SaveVersion = -1;
-    LoadVersion = 8;
-    return Warnings.GetSize() > 0 ? 2 : 1;
+    const bool read = ForEachRecorderSample(in, e.NrItems, [&](int r, double value) {
+        if (!StoreValue(e, 0, r, time)) return false;
+        time += e.RecorderSpacing;
+        return StoreValue(e, 1, r, value);
+    });
+    if (!read) return 0;
+    RecordFormat(e, TB_KIND_RECORDER);
+    return e.Warnings.GetSize() > 0 ? 2 : 1;
 }
 
-// ---------------------------------------------------------------- several files
-
-int CReadAndWriteFileFunction::ReadInfoRockwellFilesWithDialog(CString fileName) {
-    ResetWarnAndErrorMsg();
-    if (!fileName.IsEmpty()) FileName = fileName;
+// Several files chosen in the recorder files dialog, on the time base of the shortest.
+int ReadRecorderFilesInfo(CReadAndWriteFileFunction& e, const ReadRequest& request, ReadOutcome& outcome) {
+    e.ResetWarnAndErrorMsg();
+    if (!request.fileName.IsEmpty()) e.FileName = request.fileName;
     CRecorderFileHeader header;
-    const int check = CheckFirstFile(*this, FileName, header);
-    if (check == 0) return 0;
-    if (check < 0) {
-        FileKind = TB_KIND_TEXT;
-        return ReadInfoCSVFile(FileName, "", "", 1, 0);
-    }
-    CRecorderFilesRules rules(FileName, DatFileKind);
+    const int check = CheckFirstFile(e, e.FileName, header);
+    if (check < 0) outcome.readAsText = e.FileName;
+    if (check <= 0) return 0;
+    CRecorderFilesRules rules(e.FileName, e.DatFileKind);
     rules.Initialize();
     // OK with every file removed leaves the time channel alone, without items.
     if (TBGetDialogHub().DoModal(rules) != IDOK) {
-        LastErrorNumber = TB_EXCHANGE_CANCELLED;
+        e.LastErrorNumber = TB_EXCHANGE_CANCELLED;
         return 0;
     }
-    DeleteAllChannels();
-    NrChannels = rules.GetFileCount() + 1;
-    NrItems = rules.GetCommonPoints();
-    RecorderSpacing = rules.GetCommonSpacing();
-    RecorderFiles.RemoveAll();
-    ReplaceChannelSlot(0, NewChannel("Time", "s"));
+    e.DeleteAllChannels();
+    e.NrChannels = rules.GetFileCount() + 1;
+    e.NrItems = rules.GetCommonPoints();
+    e.RecorderSpacing = rules.GetCommonSpacing();
+    e.RecorderFiles.RemoveAll();
+    e.ReplaceChannelSlot(0, NewChannel("Time", "s"));
     for (int i = 0; i < rules.GetFileCount(); ++i) {
-        RecorderFiles.Add(rules.GetFilePath(i));
-        ReplaceChannelSlot(i + 1, NewChannel(rules.GetChannelName(i), rules.GetChannelUnit(i)));
+        e.RecorderFiles.Add(rules.GetFilePath(i));
+        e.ReplaceChannelSlot(i + 1, NewChannel(rules.GetChannelName(i), rules.GetChannelUnit(i)));
     }
-    SaveVersion = -1;
-    LoadVersion = 8;
+    RecordFormat(e, TB_KIND_RECORDER_FILES);
     return 1;
 }
 
-int CReadAndWriteFileFunction::ReadDataRockwellFilesWithDialog() {
-    ResetWarnAndErrorMsg();
-    WarnMissingChannels(*this);
-    if (!FillTimeChannel(*this)) return 0;
-    for (int i = 0; i < RecorderFiles.GetSize() && i + 1 < NrChannels; ++i) {
-        const CString path = RecorderFiles[i];
+int ReadRecorderFilesData(CReadAndWriteFileFunction& e) {
+    e.ResetWarnAndErrorMsg();
+    WarnMissingChannels(e);
+    if (!FillTimeChannel(e)) return 0;
+    for (int i = 0; i < e.RecorderFiles.GetSize() && i + 1 < e.NrChannels; ++i) {
         CLineReader in;
-        std::string_view line;
-        if (!in.Open(path)) {
-            SetError(TBFormatMessage(TBMsg::CannotOpenFile, {path}), TB_EXCHANGE_FILE_ERROR);
-            return 0;
-        }
-        double spacing = 0.0;
-        for (int n = 0; n < 4 && in.NextLine(line); ++n)
-            if (n == 1) spacing = TBExtended_atof(LineText(line), CString());
+        if (!OpenRecorderFile(e, e.RecorderFiles[i], in)) return 0;
+        const double spacing = SkipRecorderHeader(in);
         CArray<double, double> samples;
-        while (in.NextLine(line)) samples.Add(TBExtended_atof(LineText(line), CString()));
-        CExImPortChannel* channel = GetChannel(i + 1);
+        ForEachRecorderSample(in, -1, [&](int, double value) {
+            samples.Add(value);
+            return true;
+        });
+        CExImPortChannel* channel = e.GetChannel(i + 1);
         if (!channel) continue;
-        if (!InterpolateRockwellData(channel, &samples, spacing)) return 0;
+        if (!e.InterpolateRockwellData(channel, &samples, spacing)) return 0;
     }
-    return Warnings.GetSize() > 0 ? 2 : 1;
+    return e.Warnings.GetSize() > 0 ? 2 : 1;
 }
+
+}  // namespace tb_exchange
+
+int CReadAndWriteFileFunction::ReadInfoRockwellFile(CString fileName) {
+    return tb_exchange::ReadInfoAs(*this, TB_KIND_RECORDER, {fileName, CString(), CString(), CString()});
+}
+int CReadAndWriteFileFunction::ReadDataRockwellFile() { return tb_exchange::ReadRecorderData(*this); }
+int CReadAndWriteFileFunction::ReadInfoRockwellFilesWithDialog(CString fileName) {
+    return tb_exchange::ReadInfoAs(*this, TB_KIND_RECORDER_FILES, {fileName, CString(), CString(), CString()});
+}
+int CReadAndWriteFileFunction::ReadDataRockwellFilesWithDialog() { return tb_exchange::ReadRecorderFilesData(*this); }
 
 int CReadAndWriteFileFunction::InterpolateRockwellData(CExImPortChannel* channel, CArray<double, double>* samples,
                                                        double spacing) {

@@ -14,6 +14,7 @@
 // exactly the tables and channels the information pass announced. Memory does not
 // grow with the file: values go straight into the host's storage.
 #include <toolbox/exchange/engine.h>
+#include "exchange/format_table.h"
 #include "exchange/value_store.h"
 #include <toolbox/os/file_io.h>
 #include <toolbox/resources/message_ids.h>
@@ -386,42 +387,52 @@ ScanResult ScanListing(const CString& path, ListingSink& sink, int& channels, in
 
 }  // namespace
 
-int CReadAndWriteFileFunction::ReadInfoOUTFile(CString fileName) {
-    ResetWarnAndErrorMsg();
-    if (!fileName.IsEmpty()) FileName = fileName;
-    if (FileName.IsEmpty()) {
-        FileName = AskExchangeFileName("*.out", TBLoadString(TBMsg::FilterSpiceOut), 1);
-        if (FileName.IsEmpty()) {
-            SetError(TBLoadString(TBMsg::NoFileName), 0);
+namespace tb_exchange {
+
+// A file without a listing is read as delimited text.
+int ReadListingInfo(CReadAndWriteFileFunction& e, const ReadRequest& request, ReadOutcome& outcome) {
+    e.ResetWarnAndErrorMsg();
+    if (!request.fileName.IsEmpty()) e.FileName = request.fileName;
+    if (e.FileName.IsEmpty()) {
+        e.FileName = AskExchangeFileName("*.out", TBLoadString(TBMsg::FilterSpiceOut), 1);
+        if (e.FileName.IsEmpty()) {
+            e.SetError(TBLoadString(TBMsg::NoFileName), 0);
             return 0;
         }
     }
-    DeleteAllChannels();
-    NrChannels = 0;
-    NrItems = 0;
-    InfoSink sink(*this);
+    e.DeleteAllChannels();
+    e.NrChannels = 0;
+    e.NrItems = 0;
+    InfoSink sink(e);
     int channels = 0, items = 0;
     bool opened = false;
-    const ScanResult result = ScanListing(FileName, sink, channels, items, opened);
+    const ScanResult result = ScanListing(e.FileName, sink, channels, items, opened);
     if (!opened) {
-        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (result == ScanResult::NoListing) {
-        DeleteAllChannels();
-        FileKind = TB_KIND_TEXT;
-        return ReadInfoCSVFile(FileName, "", "", 1, 0);
-    }
-    if (result == ScanResult::Broken) {
-        DeleteAllChannels();
-        SetError(TBFormatMessage(TBMsg::ReadOutFailed, {FileName}), TB_EXCHANGE_FILE_ERROR);
+        e.DeleteAllChannels();
+        outcome.readAsText = e.FileName;
         return 0;
     }
-    NrChannels = channels;
-    NrItems = items;
-    SaveVersion = -1;
-    LoadVersion = 6;
+    if (result == ScanResult::Broken) {
+        e.DeleteAllChannels();
+        e.SetError(TBFormatMessage(TBMsg::ReadOutFailed, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
+        return 0;
+    }
+    e.NrChannels = channels;
+    e.NrItems = items;
+    RecordFormat(e, TB_KIND_OUT);
     return 1;
+}
+
+int ReadListingData(CReadAndWriteFileFunction& engine) { return engine.ReadDataOUTFile(); }
+
+}  // namespace tb_exchange
+
+int CReadAndWriteFileFunction::ReadInfoOUTFile(CString fileName) {
+    return tb_exchange::ReadInfoAs(*this, TB_KIND_OUT, {fileName, CString(), CString(), CString()});
 }
 
 int CReadAndWriteFileFunction::ReadDataOUTFile() {

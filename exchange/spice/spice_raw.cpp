@@ -14,6 +14,7 @@
 // of a complex plot its real part. The header's
 // counts are checked against the bytes really present before anything is read.
 #include <toolbox/exchange/engine.h>
+#include "exchange/format_table.h"
 #include "exchange/value_store.h"
 #include "platform/types/byte_order.h"
 #include <toolbox/os/file_io.h>
@@ -309,65 +310,69 @@ UINT CheckedHeader(std::FILE* f, const CString& path, RawHeader& h) {
 
 }  // namespace
 
-int CReadAndWriteFileFunction::ReadInfoRawFile(CString fileName) {
-    ResetWarnAndErrorMsg();
-    if (!fileName.IsEmpty()) FileName = fileName;
-    DeleteAllChannels();
-    NrChannels = 0;
-    NrItems = 0;
+namespace tb_exchange {
+
+// The header of a raw file (ASCII or binary): variables become channels with their units.
+int ReadRawInfo(CReadAndWriteFileFunction& e, const ReadRequest& request, ReadOutcome&) {
+    e.ResetWarnAndErrorMsg();
+    if (!request.fileName.IsEmpty()) e.FileName = request.fileName;
+    e.DeleteAllChannels();
+    e.NrChannels = 0;
+    e.NrItems = 0;
     RawFile file;
-    if (!file.Open(FileName)) {
-        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
+    if (!file.Open(e.FileName)) {
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     RawHeader h;
-    if (const UINT problem = CheckedHeader(file.File(), FileName, h)) {
-        SetError(problem == TBMsg::RawFileTruncated
-                     ? TBFormatMessage(TBMsg::RawFileTruncated,
-                                       {FileName, static_cast<int>(std::min<long long>(h.points, 2147483647))})
-                     : TBFormatMessage(TBMsg::RawInvalidHeader, {FileName}),
-                 TB_EXCHANGE_FILE_ERROR);
+    if (const UINT problem = CheckedHeader(file.File(), e.FileName, h)) {
+        e.SetError(problem == TBMsg::RawFileTruncated
+                       ? TBFormatMessage(TBMsg::RawFileTruncated,
+                                         {e.FileName, static_cast<int>(std::min<long long>(h.points, 2147483647))})
+                       : TBFormatMessage(TBMsg::RawInvalidHeader, {e.FileName}),
+                   TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     if (h.points > 2147483647) {
-        SetError(TBFormatMessage(TBMsg::RawFileTruncated, {FileName, 2147483647}), TB_EXCHANGE_FILE_ERROR);
+        e.SetError(TBFormatMessage(TBMsg::RawFileTruncated, {e.FileName, 2147483647}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     for (const RawVariable& v : h.vars) {
         auto* channel = new CExImPortChannel;
         channel->SetChannelName(CString(ChannelNameOf(v).c_str()));
         channel->SetUnitName(UnitOf(v.type));
-        ReplaceChannelSlot(Channels.GetSize(), channel);
+        e.ReplaceChannelSlot(e.Channels.GetSize(), channel);
     }
-    NrChannels = static_cast<int>(h.variables);
-    NrItems = static_cast<int>(h.points);
-    SaveVersion = -1;
-    LoadVersion = 6;
+    e.NrChannels = static_cast<int>(h.variables);
+    e.NrItems = static_cast<int>(h.points);
+    RecordFormat(e, TB_KIND_SPICE_RAW);
     return 1;
 }
 
-int CReadAndWriteFileFunction::ReadDataRawFile() {
-    ResetWarnAndErrorMsg();
-    for (int i = 0; i < NrChannels; ++i)
-        if (!GetChannel(i)) AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {FileName, i + 1}));
+// The values of the raw file ReadRawInfo scanned (real, or magnitude of complex values).
+int ReadRawData(CReadAndWriteFileFunction& e) {
+    e.ResetWarnAndErrorMsg();
+    for (int i = 0; i < e.NrChannels; ++i)
+        if (!e.GetChannel(i)) e.AddWarning(TBFormatMessage(TBMsg::ChannelNotRead, {e.FileName, i + 1}));
     RawFile file;
-    if (!file.Open(FileName)) {
-        SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
+    if (!file.Open(e.FileName)) {
+        e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {e.FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
     RawHeader h;
-    if (const UINT problem = CheckedHeader(file.File(), FileName, h)) {
-        SetError(TBFormatMessage(problem, {FileName, NrItems}), TB_EXCHANGE_FILE_ERROR);
+    if (const UINT problem = CheckedHeader(file.File(), e.FileName, h)) {
+        e.SetError(TBFormatMessage(problem, {e.FileName, e.NrItems}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
-    if (h.points < NrItems) NrItems = static_cast<int>(h.points);  // the file changed since the first step
+    if (h.points < e.NrItems) e.NrItems = static_cast<int>(h.points);  // the file changed since the first step
     const bool timeScale = !h.vars.empty() && h.vars[0].type == "time";
-    const bool ok =
-        h.binary ? ReadBinary(*this, file.File(), h, timeScale) : ReadText(*this, file.File(), h, timeScale);
+    const bool ok = h.binary ? ReadBinary(e, file.File(), h, timeScale) : ReadText(e, file.File(), h, timeScale);
     if (!ok) {
-        if (LastError.IsEmpty())
-            SetError(TBFormatMessage(TBMsg::RawFileTruncated, {FileName, NrItems}), TB_EXCHANGE_FILE_ERROR);
+        if (e.LastError.IsEmpty())
+            e.SetError(TBFormatMessage(TBMsg::RawFileTruncated, {e.FileName, e.NrItems}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
-    return Warnings.GetSize() > 0 ? 2 : 1;
+    return e.Warnings.GetSize() > 0 ? 2 : 1;
 }
+
+}  // namespace tb_exchange

@@ -5,7 +5,10 @@
 // replaces the target only when everything succeeded.
 #include <toolbox/exchange/dao.h>
 
+#include "exchange/format_state.h"
+#include "exchange/format_table.h"
 #include "exchange/value_convert.h"
+#include "exchange/value_store.h"
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
@@ -127,21 +130,23 @@ void SetWriteError(CReadAndWriteFileFunction& engine, const CString& text, int e
 // Item k of a channel from its first store: double pointer, double array, string array,
 // variant array. False when the channel has no store or the store is too short.
 bool ItemOf(const CExImPortChannel& channel, int k, COleVariant& value) {
-    if (double* block = channel.GetDoublePtr()) {
-        value = COleVariant(LimitExportValue(block[k]));
-    } else if (CArray<double, double>* doubles = channel.GetDoubleArray()) {
-        if (k >= doubles->GetSize()) return false;
-        value = COleVariant(LimitExportValue(doubles->GetAt(k)));
-    } else if (CStringArray* texts = channel.GetStringArray()) {
-        if (k >= texts->GetSize()) return false;
-        value = COleVariant(texts->GetAt(k));
-    } else if (CArray<COleVariant, COleVariant>* variants = channel.GetVariantArray()) {
-        if (k >= variants->GetSize()) return false;
-        value = variants->GetAt(k);
-    } else {
-        return false;
+    const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(&channel);
+    switch (s.kind) {
+        case tb_exchange::ChannelStorage::Block: value = COleVariant(LimitExportValue(s.block[k])); return true;
+        case tb_exchange::ChannelStorage::Doubles:
+            if (k >= s.doubles->GetSize()) return false;
+            value = COleVariant(LimitExportValue(s.doubles->GetAt(k)));
+            return true;
+        case tb_exchange::ChannelStorage::Strings:
+            if (k >= s.strings->GetSize()) return false;
+            value = COleVariant(s.strings->GetAt(k));
+            return true;
+        case tb_exchange::ChannelStorage::Variants:
+            if (k >= s.variants->GetSize()) return false;
+            value = s.variants->GetAt(k);
+            return true;
+        default: return false;
     }
-    return true;
 }
 
 // The number storage of the first used channels (null for a missing slot), when every
@@ -153,21 +158,20 @@ bool NumberTargets(CReadAndWriteFileFunction& engine, int used, long records, st
     for (int i = 0; i < used; ++i) {
         CExImPortChannel* channel = engine.GetChannel(i);
         if (!channel) continue;
-        if (!channel->GetDoublePtr() && !channel->GetDoubleArray()) return false;
+        const tb_exchange::ChannelStorage::Kind kind = tb_exchange::StorageOf(channel).kind;
+        if (kind != tb_exchange::ChannelStorage::Block && kind != tb_exchange::ChannelStorage::Doubles) return false;
         any = true;
     }
     if (!any) return false;
     const long items = std::min<long>(engine.NrItems > 0 ? engine.NrItems : 0, records > 0 ? records : 0);
     targets.assign(static_cast<std::size_t>(used), nullptr);
     for (int i = 0; i < used; ++i) {
-        CExImPortChannel* channel = engine.GetChannel(i);
-        if (!channel) continue;
-        if (double* block = channel->GetDoublePtr()) {
-            targets[i] = block;
-        } else {
-            CArray<double, double>* doubles = channel->GetDoubleArray();
-            if (doubles->GetSize() < items) doubles->SetSize(static_cast<int>(items));
-            targets[i] = doubles->GetData();
+        const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(engine.GetChannel(i));
+        if (s.kind == tb_exchange::ChannelStorage::Block) {
+            targets[i] = s.block;
+        } else if (s.kind == tb_exchange::ChannelStorage::Doubles) {
+            if (s.doubles->GetSize() < items) s.doubles->SetSize(static_cast<int>(items));
+            targets[i] = s.doubles->GetData();
         }
     }
     return true;
@@ -367,41 +371,52 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
 
 }  // namespace
 
+namespace {
+
 // The database ReadInfoDaoDataFile opened, for the ReadDataDaoFile of the same file.
-struct CTableReadCache {
+struct TableReadCache {
     CDaoDatabase database;
     CString fileName;
     CString connect;
     FileIdentity identity;
 };
 
-namespace {
+// The database the last info read of a table opened, kept for the data read that
+// follows while the file stays unchanged, so that the file is read and checked once;
+// that read gives it up. Engines copied meanwhile share it and open the file anew.
+struct TableReadState {
+    std::shared_ptr<TableReadCache> kept;
+};
 
-void SetExcelCodes(CReadAndWriteFileFunction& engine, const char* connect, int formatCode) {
+std::shared_ptr<TableReadCache>& KeptDatabase(CReadAndWriteFileFunction& engine) {
+    return tb_exchange::FormatState<TableReadState>(engine).kept;
+}
+
+// biffVersion 3, 4, 5 or 8 names the workbook format.
+void SetExcelCodes(CReadAndWriteFileFunction& engine, const char* connect, int biffVersion) {
     engine.ConnectTitle = connect;
-    engine.SaveVersion = formatCode;
-    engine.LoadVersion = 3;
+    tb_exchange::RecordFormat(engine, TB_KIND_XLS, biffVersion);
 }
 
 }  // namespace
 
 int CReadAndWriteFileFunction::ReadInfoExcel30File(CString fileName, CString tableName) {
-    SetExcelCodes(*this, "Excel 3.0;", 6);
+    SetExcelCodes(*this, "Excel 3.0;", 3);
     return ReadInfoExcelFile(fileName, tableName);
 }
 
 int CReadAndWriteFileFunction::ReadInfoExcel40File(CString fileName, CString tableName) {
-    SetExcelCodes(*this, "Excel 4.0;", 7);
+    SetExcelCodes(*this, "Excel 4.0;", 4);
     return ReadInfoExcelFile(fileName, tableName);
 }
 
 int CReadAndWriteFileFunction::ReadInfoExcel50_95File(CString fileName, CString tableName) {
-    SetExcelCodes(*this, "Excel 5.0;", 8);
+    SetExcelCodes(*this, "Excel 5.0;", 5);
     return ReadInfoExcelFile(fileName, tableName);
 }
 
 int CReadAndWriteFileFunction::ReadInfoExcel97File(CString fileName, CString tableName) {
-    SetExcelCodes(*this, kDefaultConnect, 9);
+    SetExcelCodes(*this, kDefaultConnect, 8);
     return ReadInfoExcelFile(fileName, tableName);
 }
 
@@ -423,9 +438,9 @@ int CReadAndWriteFileFunction::ReadInfoExcelFile(CString fileName, CString table
 }
 
 int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
-    TableReadCache.reset();
+    KeptDatabase(*this).reset();
     try {
-        auto kept = std::make_shared<CTableReadCache>();
+        auto kept = std::make_shared<TableReadCache>();
         const FileIdentity identity = IdentityOf(FileName);
         CDaoDatabase& database = kept->database;
         if (!database.Open(FileName, FALSE, TRUE, ConnectTitle)) {
@@ -435,15 +450,11 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
         }
         const bool workbook = IsWorkbook(FileName);
         if (workbook) {
-            CString version = database.GetVersion();
-            if (version == "3.0")
-                SaveVersion = 6;
-            else if (version == "4.0")
-                SaveVersion = 7;
-            else if (version == "5.0")
-                SaveVersion = 8;
-            else if (version == "8.0")
-                SaveVersion = 9;
+            // "3.0" ... "8.0": the workbook's own version, whatever the connect string said.
+            const CString version = database.GetVersion();
+            const int biffVersion = version.GetLength() == 3 && version.Right(2) == ".0" ? version[0] - '0' : 0;
+            if (biffVersion == 3 || biffVersion == 4 || biffVersion == 5 || biffVersion == 8)
+                tb_exchange::RecordFormat(*this, TB_KIND_XLS, biffVersion);
         }
         if (TableName.IsEmpty()) {
             if (WithDialog != 1) {
@@ -501,7 +512,7 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
             kept->fileName = FileName;
             kept->connect = ConnectTitle;
             kept->identity = identity;
-            TableReadCache = std::move(kept);
+            KeptDatabase(*this) = std::move(kept);
         } else {
             database.Close();
         }
@@ -514,25 +525,25 @@ int CReadAndWriteFileFunction::ReadInfoDaoDataFile() {
 
 namespace {
 
-int ReadDataWithCodes(CReadAndWriteFileFunction& engine, const char* connect, int formatCode) {
-    SetExcelCodes(engine, connect, formatCode);
+int ReadDataWithCodes(CReadAndWriteFileFunction& engine, const char* connect, int biffVersion) {
+    SetExcelCodes(engine, connect, biffVersion);
     if (engine.TableName.IsEmpty()) engine.TableName = SplitPath(engine.FileName).title;
     return engine.ReadDataDaoFile();
 }
 
 }  // namespace
 
-int CReadAndWriteFileFunction::ReadDataExcel30File() { return ReadDataWithCodes(*this, "Excel 3.0;", 6); }
-int CReadAndWriteFileFunction::ReadDataExcel40File() { return ReadDataWithCodes(*this, "Excel 4.0;", 7); }
-int CReadAndWriteFileFunction::ReadDataExcel50_95File() { return ReadDataWithCodes(*this, "Excel 5.0;", 8); }
-int CReadAndWriteFileFunction::ReadDataExcel97File() { return ReadDataWithCodes(*this, kDefaultConnect, 9); }
+int CReadAndWriteFileFunction::ReadDataExcel30File() { return ReadDataWithCodes(*this, "Excel 3.0;", 3); }
+int CReadAndWriteFileFunction::ReadDataExcel40File() { return ReadDataWithCodes(*this, "Excel 4.0;", 4); }
+int CReadAndWriteFileFunction::ReadDataExcel50_95File() { return ReadDataWithCodes(*this, "Excel 5.0;", 5); }
+int CReadAndWriteFileFunction::ReadDataExcel97File() { return ReadDataWithCodes(*this, kDefaultConnect, 8); }
 
 int CReadAndWriteFileFunction::ReadDataExcelFile() {
     if (ConnectTitle.IsEmpty()) {
         ConnectTitle = kDefaultConnect;
         AddWarning(TBFormatMessage(TBMsg::InvalidFileTypePointer, {FileName}));
     }
-    LoadVersion = 3;
+    tb_exchange::RecordFamily(*this, TB_KIND_XLS);
     if (TableName.IsEmpty()) TableName = SplitPath(FileName).title;
     return ReadDataDaoFile();
 }
@@ -543,7 +554,7 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
     try {
         // The database the info read opened, when it is of this same, unchanged file
         // and no copy of the engine shares it; this read gives it up either way.
-        std::shared_ptr<CTableReadCache> kept = std::move(TableReadCache);
+        std::shared_ptr<TableReadCache> kept = std::move(KeptDatabase(*this));
         const bool reuse = kept && kept.use_count() == 1 && kept->fileName == FileName &&
                            kept->connect == ConnectTitle && SameFile(kept->identity, IdentityOf(FileName));
         CDaoDatabase fresh;
@@ -573,20 +584,18 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
         int r = 0;
         for (records.MoveFirst(); !records.IsEOF() && r < NrItems; records.MoveNext(), ++r) {
             for (int i = 0; i < used; ++i) {
-                CExImPortChannel* channel = GetChannel(i);
-                if (!channel) continue;
+                const tb_exchange::ChannelStorage s = tb_exchange::StorageOf(GetChannel(i));
+                if (s.kind == tb_exchange::ChannelStorage::Missing) continue;
                 COleVariant value = records.GetFieldValue(i);
-                if (double* block = channel->GetDoublePtr()) {
-                    block[r] = VariantNumber(value);
-                } else if (CArray<double, double>* doubles = channel->GetDoubleArray()) {
-                    doubles->SetAtGrow(r, VariantNumber(value));
-                } else if (CStringArray* texts = channel->GetStringArray()) {
-                    texts->SetAtGrow(r, VariantText(value));
-                } else if (CArray<COleVariant, COleVariant>* variants = channel->GetVariantArray()) {
-                    variants->SetAtGrow(r, value);
-                } else {
-                    SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, i + 1}), TB_EXCHANGE_DATA_ERROR);
-                    return 0;
+                switch (s.kind) {
+                    case tb_exchange::ChannelStorage::Block: s.block[r] = VariantNumber(value); break;
+                    case tb_exchange::ChannelStorage::Doubles: s.doubles->SetAtGrow(r, VariantNumber(value)); break;
+                    case tb_exchange::ChannelStorage::Strings: s.strings->SetAtGrow(r, VariantText(value)); break;
+                    case tb_exchange::ChannelStorage::Variants: s.variants->SetAtGrow(r, value); break;
+                    default:
+                        SetError(TBFormatMessage(TBMsg::InvalidChannelPointer, {FileName, i + 1}),
+                                 TB_EXCHANGE_DATA_ERROR);
+                        return 0;
                 }
             }
         }
@@ -596,3 +605,38 @@ int CReadAndWriteFileFunction::ReadDataDaoFile() {
     }
     return 1;
 }
+
+// ---------------------------------------------------------------- entries of the format table
+
+namespace tb_exchange {
+
+namespace {
+
+// A sheet named with an .xls name loses the '$' of a table reference ("Sheet1$").
+int WriteWorkbook(CReadAndWriteFileFunction& engine, const WriteRequest& request,
+                  int (CReadAndWriteFileFunction::*writer)(CString, CString)) {
+    CString table = request.tableName;
+    if (request.byExtension) table.Remove('$');
+    return (engine.*writer)(request.name, table);
+}
+
+}  // namespace
+
+int ReadWorkbookInfo(CReadAndWriteFileFunction& engine, const ReadRequest& request, ReadOutcome&) {
+    return engine.ReadInfoExcel97File(request.fileName, request.tableName);
+}
+int ReadWorkbookData(CReadAndWriteFileFunction& engine) { return engine.ReadDataDaoFile(); }
+int WriteExcel3(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteWorkbook(engine, request, &CReadAndWriteFileFunction::WriteExcel30File);
+}
+int WriteExcel4(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteWorkbook(engine, request, &CReadAndWriteFileFunction::WriteExcel40File);
+}
+int WriteExcel5(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteWorkbook(engine, request, &CReadAndWriteFileFunction::WriteExcel50_95File);
+}
+int WriteExcel97(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return WriteWorkbook(engine, request, &CReadAndWriteFileFunction::WriteExcel97File);
+}
+
+}  // namespace tb_exchange

@@ -5,10 +5,12 @@
 // separates fields; Decimal replaces the point of numbers. Tolerates CR LF and LF line ends, a last line without line
 // end, lines of any length, NUL bytes (a field ends there as a number), short lines (the missing fields read as zero)
 // and extra fields (ignored). The file is read in large blocks, never whole, and fields are parsed in place.
+#include "exchange/format_table.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
+#include "exchange/value_store.h"
 #include <toolbox/exchange/engine.h>
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
 #include <toolbox/os/locale_info.h>
@@ -118,25 +120,33 @@ void PrepareSinks(CReadAndWriteFileFunction& engine, std::vector<ChannelSink>& s
         ChannelSink& s = sinks[static_cast<std::size_t>(c)];
         CExImPortChannel* channel = engine.GetChannel(c);
         if (!channel) continue;
-        if (channel->GetDoublePtr()) {
-            s.kind = ChannelSink::Block;
-            s.block = channel->GetDoublePtr();
-            if (engine.NrItems > 0) AdviseWholeWrite(s.block, static_cast<std::size_t>(engine.NrItems));
-        } else if ((s.doubles = channel->GetDoubleArray())) {
-            s.kind = ChannelSink::Doubles;
-            s.originalSize = s.doubles->GetSize();
-            if (s.originalSize < engine.NrItems) s.doubles->SetSize(engine.NrItems);
-            s.block = s.doubles->GetData();
-        } else if ((s.strings = channel->GetStringArray())) {
-            s.kind = ChannelSink::Strings;
-            s.originalSize = s.strings->GetSize();
-            if (s.originalSize < engine.NrItems) s.strings->SetSize(engine.NrItems);
-        } else if ((s.variants = channel->GetVariantArray())) {
-            s.kind = ChannelSink::Variants;
-            s.originalSize = s.variants->GetSize();
-            if (s.originalSize < engine.NrItems) s.variants->SetSize(engine.NrItems);
-        } else {
-            s.kind = ChannelSink::NoStorage;
+        const tb_exchange::ChannelStorage storage = tb_exchange::StorageOf(channel);
+        switch (storage.kind) {
+            case tb_exchange::ChannelStorage::Block:
+                s.kind = ChannelSink::Block;
+                s.block = storage.block;
+                if (engine.NrItems > 0) AdviseWholeWrite(s.block, static_cast<std::size_t>(engine.NrItems));
+                break;
+            case tb_exchange::ChannelStorage::Doubles:
+                s.kind = ChannelSink::Doubles;
+                s.doubles = storage.doubles;
+                s.originalSize = s.doubles->GetSize();
+                if (s.originalSize < engine.NrItems) s.doubles->SetSize(engine.NrItems);
+                s.block = s.doubles->GetData();
+                break;
+            case tb_exchange::ChannelStorage::Strings:
+                s.kind = ChannelSink::Strings;
+                s.strings = storage.strings;
+                s.originalSize = s.strings->GetSize();
+                if (s.originalSize < engine.NrItems) s.strings->SetSize(engine.NrItems);
+                break;
+            case tb_exchange::ChannelStorage::Variants:
+                s.kind = ChannelSink::Variants;
+                s.variants = storage.variants;
+                s.originalSize = s.variants->GetSize();
+                if (s.originalSize < engine.NrItems) s.variants->SetSize(engine.NrItems);
+                break;
+            default: s.kind = ChannelSink::NoStorage; break;
         }
     }
 }
@@ -223,26 +233,30 @@ void ChooseWriteSymbols(CReadAndWriteFileFunction& e, const CString& separator, 
 // The storage a channel's values are written from and how many values it holds; false
 // when the channel has no storage.
 bool SourceOf(CExImPortChannel& channel, int nrItems, ChannelSource& s, int& size) {
+    const tb_exchange::ChannelStorage storage = tb_exchange::StorageOf(&channel);
     size = nrItems;
-    if (channel.GetDoublePtr()) {
-        s.kind = WriteSource::Block;
-        s.values = channel.GetDoublePtr();
-    } else if (channel.GetDoubleArray()) {
-        s.kind = WriteSource::Doubles;
-        s.values = channel.GetDoubleArray()->GetData();
-        size = channel.GetDoubleArray()->GetSize();
-    } else if (channel.GetStringArray()) {
-        s.kind = WriteSource::Strings;
-        s.strings = channel.GetStringArray();
-        size = s.strings->GetSize();
-    } else if (channel.GetVariantArray()) {
-        s.kind = WriteSource::Variants;
-        s.variants = channel.GetVariantArray();
-        size = s.variants->GetSize();
-    } else {
-        return false;
+    switch (storage.kind) {
+        case tb_exchange::ChannelStorage::Block:
+            s.kind = WriteSource::Block;
+            s.values = storage.block;
+            return true;
+        case tb_exchange::ChannelStorage::Doubles:
+            s.kind = WriteSource::Doubles;
+            s.values = storage.doubles->GetData();
+            size = storage.doubles->GetSize();
+            return true;
+        case tb_exchange::ChannelStorage::Strings:
+            s.kind = WriteSource::Strings;
+            s.strings = storage.strings;
+            size = s.strings->GetSize();
+            return true;
+        case tb_exchange::ChannelStorage::Variants:
+            s.kind = WriteSource::Variants;
+            s.variants = storage.variants;
+            size = s.variants->GetSize();
+            return true;
+        default: return false;
     }
-    return true;
 }
 
 // Every channel's storage is checked before the file is created, so a write that cannot
@@ -674,9 +688,7 @@ int CReadAndWriteFileFunction::ReadInfoCSVFile(CString fileName, CString separat
         SetError(TBFormatMessage(TBMsg::CannotOpenFile, {FileName}), TB_EXCHANGE_FILE_ERROR);
         return 0;
     }
-    const bool csv = FileKind == TB_KIND_CSV;
-    SaveVersion = csv ? 12 : -1;
-    LoadVersion = csv ? 5 : 4;
+    tb_exchange::RecordFormat(*this, FileKind == TB_KIND_CSV ? TB_KIND_CSV : TB_KIND_TEXT);
     TextStartLine = start;
     TextScan scan;
     scan.channels = NrChannels;
@@ -760,3 +772,48 @@ int CReadAndWriteFileFunction::ReadDataCSVFile() try {
     SetError(TBLoadString(TBMsg::NoMemory), TB_EXCHANGE_DATA_ERROR);
     return 0;
 }
+
+// ---------------------------------------------------------------- entries of the format table
+
+namespace tb_exchange {
+
+namespace {
+
+CString TextOrEmpty(const char* text) { return text ? CString(text) : CString(); }
+
+}  // namespace
+
+// Delimited text and CSV take the symbols the caller passes; a .csv file read without
+// them takes the user's list separator and decimal symbol, other text asks in the
+// Import dialog when dialogs are allowed.
+int ReadTextInfo(CReadAndWriteFileFunction& engine, const ReadRequest& request, ReadOutcome&) {
+    return engine.ReadInfoCSVFile(request.fileName, request.separator, request.decimal, 1, 0);
+}
+
+int ReadTextData(CReadAndWriteFileFunction& engine) { return engine.ReadDataCSVFile(); }
+
+// A .txt file: the caller's symbols, else the Export dialog's when dialogs are allowed,
+// else the user's locale symbols (through WriteCSVFile).
+int WriteText(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    if (request.separator && request.decimal)
+        return engine.WriteCSVFile(request.name, request.separator, request.decimal);
+    if (engine.WithDialog == 1) {
+        CExportSeparatorRules dialog(1);
+        if (TBGetDialogHub().DoModal(dialog) != IDOK) {
+            engine.LastErrorNumber = TB_EXCHANGE_CANCELLED;
+            return 0;
+        }
+        return engine.WriteCSVFile(request.name, dialog.GetSeparator(), dialog.GetDecimal());
+    }
+    return engine.WriteCSVFile(request.name, TextOrEmpty(request.separator), TextOrEmpty(request.decimal));
+}
+
+// A .csv file keeps the symbols of the text file read last (the engine's), unless the
+// caller passes its own: a symbol given takes the place of the engine's.
+int WriteCsv(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    if (request.separator) engine.Separator = request.separator;
+    if (request.decimal) engine.Decimal = request.decimal;
+    return engine.WriteCSVFile(request.name, CString(), CString());
+}
+
+}  // namespace tb_exchange

@@ -33,10 +33,11 @@
 // Data exchange.
 #include <toolbox/exchange/channel.h>
 #include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/format_list.h>
 #include <toolbox/exchange/read_and_write_files.h>
 #include <toolbox/exchange/clipboard.h>
 #include <toolbox/exchange/dao.h>
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/exchange/recorder_files.h>
 #include <toolbox/exchange/table_choice.h>
 

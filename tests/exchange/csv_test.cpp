@@ -95,10 +95,13 @@ TEST_F(Csv, ReportsMissingNamesAndUnwritableFiles) {
     EXPECT_NE(files.GetLastError().Find("No such file or directory"), -1);
 }
 
-TEST_F(Csv, CsvFilesUseTheEngineSymbolsThenTheUserLocaleAndReadBack) {
+TEST_F(Csv, CsvFilesUseTheGivenSymbolsElseTheEngineOnesElseTheUserLocale) {
     double v[2] = {0.5, 1};
-    ASSERT_EQ(Write("c.csv", 1, {{v, "a"}, {v + 1, "b"}}, "|", "#"), 1);  // arguments ignored
-    EXPECT_EQ(Text("c.csv"), "\"a\";\"b\"\r\n0,5;1");
+    ASSERT_EQ(Write("c.csv", 1, {{v, "a"}, {v + 1, "b"}}, "|", "#"), 1);
+    EXPECT_EQ(Text("c.csv"), "\"a\"|\"b\"\r\n0#5|1");
+    ChannelRead given(dir.File("c.csv"), "|", "#");  // read back with the same symbols
+    ASSERT_EQ(given.data, 1) << given.Error();
+    EXPECT_EQ(given.Column(0), Values{0.5});
     files.GetEngine()->Separator = "\t";
     files.GetEngine()->Decimal = ".";
     ASSERT_EQ(files.WriteFile(Name("c.csv"), "", -1, nullptr, nullptr, 0, 0), 1);

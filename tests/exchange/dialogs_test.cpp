@@ -1,5 +1,5 @@
 // The rules of the Import and Export dialogs, and the engine asking through the hub.
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/exchange/read_and_write_files.h>
 #include "tests/exchange/exchange_helpers.h"
 #include "tests/support/dialog_hub.h"

@@ -1,6 +1,6 @@
 // Choosing readers and writers by extension and format code.
 #include <toolbox/exchange/engine.h>
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 #include "exchange/format_table.h"
 #include "tests/support/files.h"
 #include <toolbox/os/locale_info.h>

@@ -7,7 +7,13 @@
 #include "tests/support/files.h"
 #include "tests/support/programs.h"
 
+#include <toolbox/exchange/engine.h>
+#include <toolbox/exchange/format_list.h>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
 
 using tbtest::ReadFile;
 using tbtest::RunResult;
@@ -203,5 +209,75 @@ TEST_F(TbxExchange, DeclaredSampleCountDoesNotSizeTheStorage) {
         EXPECT_EQ(r.status, 1) << command << r.output;
         EXPECT_NE(r.output.find(In("huge.d00") + "<<  couldn't be opened"), std::string::npos) << r.output;
         EXPECT_FALSE(tbtest::Exists(output)) << command;
+    }
+}
+
+// ---------------------------------------------------------------- the format table
+
+namespace {
+
+// The "*.ext" patterns of a filter text, without the star.
+std::vector<std::string> FilterExtensions(const CString& filter) {
+    std::vector<std::string> extensions;
+    const std::string text = filter.GetString();
+    for (std::size_t star = text.find("*."); star != std::string::npos; star = text.find("*.", star + 1)) {
+        const std::size_t end = text.find_first_of(";|)/", star);
+        if (text.compare(star, 3, "*.*") != 0) extensions.push_back(text.substr(star + 1, end - star - 1));
+    }
+    return extensions;
+}
+
+std::vector<std::string> Words(const CString& words) {
+    std::vector<std::string> list;
+    std::istringstream in(words.GetString());
+    for (std::string word; in >> word;) list.push_back(word);
+    return list;
+}
+
+bool HoldsWord(const CString& words, const std::string& word) {
+    return (" " + std::string(words.GetString()) + " ").find(" " + word + " ") != std::string::npos;
+}
+
+}  // namespace
+
+// Walks the table: every written format goes out through tbx with its code and comes
+// back through tbx info with the table's family name, family and code, and with text
+// symbols exactly when the table says it is text; the write filters list each written
+// format at its code, and every extension of the read filters is read as a format of
+// the table that names it.
+TEST_F(TbxExchange, TbxAndTheFilterListsAgreeWithTheFormatTable) {
+    CReadAndWriteFileFunction engine;
+    CStringArray writeFilters, readFilters;
+    engine.GetFormatFilterWrite(&writeFilters);
+    engine.GetFormatFilterRead(&readFilters);
+    int written = 0;
+    TBExchangeFormatInfo info;
+    for (int i = 0; TBGetExchangeFormat(i, info); ++i) {
+        SCOPED_TRACE(info.name.GetString());
+        EXPECT_EQ(info.familyName, TBGetExchangeFamilyName(info.familyCode));
+        EXPECT_NE(info.familyName, "unknown");
+        for (const std::string& ext : Words(info.readExtensions))
+            EXPECT_EQ(TBFindExchangeFormatOfFile(("x" + ext).c_str()), i) << ext;
+        if (info.formatCode < 0) continue;
+        ++written;
+        EXPECT_EQ(TBFindExchangeFormatOfCode(info.formatCode), i);
+        ASSERT_LT(info.formatCode, writeFilters.GetSize());
+        const std::vector<std::string> filtered = FilterExtensions(writeFilters[info.formatCode]);
+        EXPECT_NE(std::find(filtered.begin(), filtered.end(), info.writeExtension.GetString()), filtered.end());
+
+        const std::string base = In("f" + std::to_string(info.formatCode));
+        Succeeds("convert " + example + " " + base + " --format " + std::to_string(info.formatCode));
+        const std::string shown = Succeeds("info " + base + info.writeExtension.GetString());
+        ExpectShows(shown, {("Format:    " + std::string(info.familyName.GetString()) + " (family " +
+                             std::to_string(info.familyCode) + ", format code " + std::to_string(info.readFormatCode) + ")")
+                                .c_str()});
+        EXPECT_EQ(shown.find("Separator:") != std::string::npos, info.readAsText) << shown;
+    }
+    EXPECT_EQ(written, writeFilters.GetSize());
+    for (int f = 0; f < readFilters.GetSize(); ++f) {
+        for (const std::string& ext : FilterExtensions(readFilters[f])) {
+            ASSERT_TRUE(TBGetExchangeFormat(TBFindExchangeFormatOfFile(("x" + ext).c_str()), info)) << ext;
+            EXPECT_TRUE(HoldsWord(info.readExtensions, ext)) << ext << " is read as " << info.name.GetString();
+        }
     }
 }

@@ -1,7 +1,8 @@
 // tbx info and tbx convert: data files through the exchange engine, as a host uses it.
 #include <algorithm>
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/format_list.h>
 #include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
@@ -87,7 +88,7 @@ int ParseExchangeOptions(const Arguments& args, const char* command, ExchangeOpt
         if (a == "--format") {
             char* end = nullptr;
             long code = std::strtol(args[++i].c_str(), &end, 10);
-            if (*end || code < 0 || code > 14) {
+            if (*end || TBFindExchangeFormatOfCode(static_cast<int>(code)) < 0) {
                 std::fprintf(stderr, "tbx %s: --format takes a number from 0 to 14\n", command);
                 return 2;
             }
@@ -116,22 +117,36 @@ int ParseExchangeOptions(const Arguments& args, const char* command, ExchangeOpt
     return 0;
 }
 
-CString LowerExtension(const CString& name) {
-    int slash = name.ReverseFind('/');
-    int dot = name.ReverseFind('.');
-    if (dot < 0 || dot < slash) return CString();
-    CString ext = name.Mid(dot);
-    ext.MakeLower();
-    return ext;
+// ---------------------------------------------------------------- the engine's formats
+
+// The format the engine reads fileName as (by its extension).
+TBExchangeFormatInfo FormatOfFile(const CString& fileName) {
+    TBExchangeFormatInfo info;
+    TBGetExchangeFormat(TBFindExchangeFormatOfFile(fileName), info);
+    return info;
 }
 
-// Extensions the engine reads as delimited text (unknown ones included).
-bool IsReadAsText(const CString& ext) {
-    static const char* const kOther[] = {".mda", ".mdk", ".mdx", ".xls", ".mdb",
-                                         ".out", ".raw", ".cfg", ".cff", ".dat"};
-    for (const char* known : kOther)
-        if (ext == known) return false;
-    return true;
+// The format of a write filter position; an empty description for any other code.
+TBExchangeFormatInfo FormatOfCode(int formatCode) {
+    TBExchangeFormatInfo info;
+    TBGetExchangeFormat(TBFindExchangeFormatOfCode(formatCode), info);
+    return info;
+}
+
+// The family of a file read (GetLoadVersion), as its formats describe it.
+struct FamilyTraits {
+    bool text = false;    // delimited text: separator and decimal symbol apply
+    bool tables = false;  // a workbook or database: a table was chosen
+};
+FamilyTraits TraitsOfFamily(int familyCode) {
+    FamilyTraits traits;
+    TBExchangeFormatInfo info;
+    for (int i = 0; TBGetExchangeFormat(i, info); ++i) {
+        if (info.familyCode != familyCode) continue;
+        traits.text = traits.text || info.readAsText;
+        traits.tables = traits.tables || info.holdsTables;
+    }
+    return traits;
 }
 
 // ---------------------------------------------------------------- symbol detection
@@ -199,28 +214,6 @@ TextSymbols DetectSymbols(const CString& path) {
     return symbols;
 }
 
-// Answers the Import dialog with fixed symbols, as a user who picks them would.
-class FixedImportAnswer : public CDialogHub {
-public:
-    explicit FixedImportAnswer(const TextSymbols& symbols) : m_symbols(symbols) {}
-    int DoModal(CModalRequest& request) override {
-        auto* import = dynamic_cast<CTextImportRules*>(&request);
-        if (!import) return IDCANCEL;
-        import->LoadSeparators(m_symbols.separator);
-        import->OtherSeparators.Empty();
-        for (int i = 0; i < m_symbols.separator.GetLength(); ++i) {
-            char c = m_symbols.separator[i];
-            if (c != ',' && c != ';' && c != ' ' && c != '\t') import->OtherSeparators += c;
-        }
-        import->LoadDecimal(m_symbols.decimal);
-        import->OtherDecimal = import->DecimalIndex == CTextImportRules::DecimalOther ? m_symbols.decimal : CString();
-        return IDOK;
-    }
-
-private:
-    TextSymbols m_symbols;
-};
-
 // Answers the table dialog of a workbook or database with its first table.
 class FirstTableAnswer : public CDialogHub {
 public:
@@ -285,21 +278,6 @@ private:
 
 // ---------------------------------------------------------------- reading
 
-const char* FamilyName(int family) {
-    switch (family) {
-        case 0: return "Characteristic (.mdx)";
-        case 1: return "Characteristic (.mda/.mdk)";
-        case 2: return "Microsoft Access (.mdb)";
-        case 3: return "Microsoft Excel (.xls)";
-        case 4: return "Text";
-        case 5: return "CSV";
-        case 6: return "SPICE output (.out, .raw)";
-        case 7: return "COMTRADE";
-        case 8: return "Recorder (.dat)";
-        default: return "unknown";
-    }
-}
-
 void PrintWarnings(const CReadAndWriteFiles& files) {
     CString warnings = files.GetLastWarn();
     if (warnings.IsEmpty()) return;
@@ -310,13 +288,13 @@ void PrintWarnings(const CReadAndWriteFiles& files) {
 // ReadInfoFile as a host does it; the symbols of delimited text come from the options
 // or are detected. False (after printing the error) on failure.
 bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOptions& o, const char* command) {
-    const CString ext = LowerExtension(path);
+    const TBExchangeFormatInfo format = FormatOfFile(path);
     int result = 0;
     if (TBIsDirectory(path)) {
         std::fprintf(stderr, "tbx %s: %s is a directory\n", command, path.GetString());
         return false;
     }
-    if (IsReadAsText(ext) && TBFileExists(path)) {
+    if (format.readAsText && TBFileExists(path)) {
         if (!CTextImportRules(path).CheckFileIsText()) {
             if (TBFileSize(path) == 0)
                 std::fprintf(stderr, "tbx %s: %s is empty\n", command, path.GetString());
@@ -330,15 +308,8 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
         TextSymbols symbols = DetectSymbols(path);
         if (o.hasSeparator) symbols.separator = o.separator;
         if (o.hasDecimal) symbols.decimal = o.decimal;
-        if (ext == ".csv") {
-            // The dispatch hands a .csv file no symbols: they come from the Import dialog.
-            FixedImportAnswer answer(symbols);
-            ScopedHub hub(&answer);
-            result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 1, 0, 2);
-        } else {
-            result = files.ReadInfoFile(path, "", -1, symbols.separator, symbols.decimal, 0, 0, 2);
-        }
-    } else if ((ext == ".xls" || ext == ".mdb") && o.table.IsEmpty()) {
+        result = files.ReadInfoFile(path, "", -1, symbols.separator, symbols.decimal, 0, 0, 2);
+    } else if (format.holdsTables && o.table.IsEmpty()) {
         FirstTableAnswer answer;
         ScopedHub hub(&answer);
         result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 1, 0, 2);
@@ -427,14 +398,16 @@ int RunInfoCommand(const Arguments& args) {
     if (!ReadInfo(files, path, o, "info")) return 1;
 
     const int family = files.GetLoadVersion();
+    const FamilyTraits traits = TraitsOfFamily(family);
     std::printf("File:      %s\n", path.GetString());
-    std::printf("Format:    %s (family %d, format code %d)\n", FamilyName(family), family, files.GetSaveVersion());
-    if (family == 4 || family == 5) {
+    std::printf("Format:    %s (family %d, format code %d)\n", TBGetExchangeFamilyName(family).GetString(), family,
+                files.GetSaveVersion());
+    if (traits.text) {
         CString sep = files.GetSeperator();
         sep.Replace("\t", "\\t");
         std::printf("Separator: \"%s\"  Decimal symbol: \"%s\"\n", sep.GetString(), files.GetDecimal().GetString());
     }
-    if (family == 2 || family == 3) std::printf("Table:     %s\n", files.GetTableName().GetString());
+    if (traits.tables) std::printf("Table:     %s\n", files.GetTableName().GetString());
     std::printf("Items:     %d\n", files.GetNrItems());
     std::printf("Channels:  %d\n", files.GetNrChannels());
     for (int i = 0; i < files.GetNrChannels(); ++i) {
@@ -468,10 +441,6 @@ CString DirectoryOf(const CString& path) {
 
 CString BaseName(const CString& path) { return path.Mid(path.ReverseFind('/') + 1); }
 
-constexpr int kCsvCode = 12;
-// The write filter positions whose format is one text file: characteristic text .mdx,
-// delimited text and CSV.
-bool WritesOneTextFile(int formatCode) { return formatCode == 0 || formatCode == 11 || formatCode == kCsvCode; }
 
 std::vector<std::string> FilesIn(const CString& directory) {
     std::vector<std::string> names;
@@ -534,6 +503,99 @@ private:
 
 }  // namespace
 
+// ---------------------------------------------------------------- convert steps
+
+namespace {
+
+// The format code OUT is written with: standard output takes a text format (CSV by
+// default); a workbook or database name without --format takes the format the engine
+// reads it as (Excel 97 for .xls); else the option's, -1 for the extension's own.
+// False after a message when standard output cannot take the format.
+bool ChooseOutputCode(const ExchangeOptions& o, const CString& output, bool toStandardOutput, int& formatCode) {
+    formatCode = o.formatCode;
+    if (toStandardOutput) {
+        if (formatCode < 0) formatCode = FormatOfFile(".csv").formatCode;
+        if (FormatOfCode(formatCode).oneTextFile) return true;
+        std::fprintf(stderr, "tbx convert: standard output takes only a text format (--format 0, 11 or 12)\n");
+        return false;
+    }
+    const TBExchangeFormatInfo named = FormatOfFile(output);
+    if (formatCode < 0 && named.holdsTables) formatCode = named.formatCode;
+    return true;
+}
+
+// Reads every channel of files (after ReadInfo) into double arrays owned by storage, as
+// a host owns them, and evens the arrays out to one length. False after a message.
+bool ReadAllChannels(CReadAndWriteFiles& files, const CString& input,
+                     std::vector<std::unique_ptr<CArray<double, double>>>& storage) {
+    const int channels = files.GetNrChannels();
+    const int items = files.GetNrItems();
+    if (channels <= 0) {
+        std::fprintf(stderr, "tbx convert: %s holds no channels\n", input.GetString());
+        return false;
+    }
+    // The reader grows the arrays to the values the file holds: the item count a file
+    // declares may be anything, so nothing is reserved from it.
+    try {
+        for (int i = 0; i < channels; ++i) {
+            CExImPortChannel* channel = files.GetChannel(i);
+            if (!channel) continue;
+            storage.emplace_back(new CArray<double, double>);
+            channel->SetDoubleArray(storage.back().get());
+        }
+        if (!files.ReadDataFile()) {
+            PrintWarnings(files);
+            std::fprintf(stderr, "tbx convert: %s\n", files.GetLastError().GetString());
+            return false;
+        }
+        // Rows some channels lack read as 0; rows no channel has are not written.
+        std::vector<CArray<double, double>*> arrays;
+        for (auto& array : storage) arrays.push_back(array.get());
+        files.SetNrItems(EvenOut(arrays, items, 0.0));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tbx convert: %s\n", TBLoadString(TBMsg::NoMemory).GetString());
+        return false;
+    }
+    PrintWarnings(files);
+    return true;
+}
+
+// Writes the channels into staged (a file of the staging directory); false after a
+// message naming the file where OUT would have been. Text output takes the options'
+// symbols, else those of text input, else the user's (empty symbols).
+bool WriteStaged(CReadAndWriteFiles& files, const ExchangeOptions& o, const CString& staged, int formatCode,
+                 const CString& shownDirectory, const StagingDirectory& staging) {
+    const bool inputIsText = TraitsOfFamily(files.GetLoadVersion()).text;
+    const CString separator = !o.outSeparator.IsEmpty() ? o.outSeparator : inputIsText ? files.GetSeperator() : CString();
+    const CString decimal = !o.outDecimal.IsEmpty() ? o.outDecimal : inputIsText ? files.GetDecimal() : CString();
+    files.ResetWarnAndErrorMsg();
+    if (files.WriteFile(staged, o.outTable, formatCode, separator, decimal, 0, 0) != 0) {
+        PrintWarnings(files);
+        return true;
+    }
+    CString error = files.GetLastError();
+    error.Replace(staging.Path() + "/", shownDirectory);
+    PrintWarnings(files);
+    std::fprintf(stderr, "tbx convert: %s\n", error.GetString());
+    return false;
+}
+
+// Puts the staged files in place (or on standard output); false after a message.
+bool PublishStaged(const StagingDirectory& staging, const CString& output, bool toStandardOutput) {
+    if (toStandardOutput) {
+        if (staging.CopyToStandardOutput()) return true;
+        std::fprintf(stderr, "tbx convert: cannot write to standard output: %s\n",
+                     TBSystemErrorText(errno).GetString());
+        return false;
+    }
+    CString failed;
+    if (staging.PublishAllTo(DirectoryOf(output), failed)) return true;
+    std::fprintf(stderr, "tbx convert: cannot write %s: %s\n", failed.GetString(), TBSystemErrorText(errno).GetString());
+    return false;
+}
+
+}  // namespace
+
 int RunConvertCommand(const Arguments& args) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         std::fputs(kConvertUsage, stdout);
@@ -551,61 +613,15 @@ int RunConvertCommand(const Arguments& args) {
         std::fprintf(stderr, "tbx convert: the output %s is a directory; it must be a file name\n", output.GetString());
         return 2;
     }
-    // "-" is standard output, for the formats that write one text file (CSV by default).
     const bool toStandardOutput = output == "-";
-    // Workbooks are written as Excel 97 unless a format code asks for an older version.
-    const int formatCode = toStandardOutput ? (o.formatCode < 0 ? kCsvCode : o.formatCode)
-                           : (o.formatCode < 0 && LowerExtension(output) == ".xls") ? 9
-                                                                                    : o.formatCode;
-    if (toStandardOutput && !WritesOneTextFile(formatCode)) {
-        std::fprintf(stderr, "tbx convert: standard output takes only a text format (--format 0, 11 or 12)\n");
-        return 2;
-    }
+    int formatCode = -1;
+    if (!ChooseOutputCode(o, output, toStandardOutput, formatCode)) return 2;
 
     Progress progress;
     progress.Phase("reading " + std::string(input.GetString()));
     CReadAndWriteFiles files;
-    if (!ReadInfo(files, input, o, "convert")) return 1;
-    const bool inputIsText = files.GetLoadVersion() == 4 || files.GetLoadVersion() == 5;
-    const int channels = files.GetNrChannels();
-    const int items = files.GetNrItems();
-    if (channels <= 0) {
-        std::fprintf(stderr, "tbx convert: %s holds no channels\n", input.GetString());
-        return 1;
-    }
-
-    // Double storage for every channel, owned here as a host owns it. The reader grows
-    // the arrays to the values the file holds: the item count a file declares may be
-    // anything, so nothing is reserved from it.
     std::vector<std::unique_ptr<CArray<double, double>>> storage;
-    try {
-        for (int i = 0; i < channels; ++i) {
-            CExImPortChannel* channel = files.GetChannel(i);
-            if (!channel) continue;
-            storage.emplace_back(new CArray<double, double>);
-            channel->SetDoubleArray(storage.back().get());
-        }
-        if (!files.ReadDataFile()) {
-            PrintWarnings(files);
-            std::fprintf(stderr, "tbx convert: %s\n", files.GetLastError().GetString());
-            return 1;
-        }
-        // Rows some channels lack read as 0; rows no channel has are not written.
-        std::vector<CArray<double, double>*> arrays;
-        for (auto& array : storage) arrays.push_back(array.get());
-        files.SetNrItems(EvenOut(arrays, items, 0.0));
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "tbx convert: %s\n", TBLoadString(TBMsg::NoMemory).GetString());
-        return 1;
-    }
-    PrintWarnings(files);
-    // Text output: the options' symbols, else those of text input, else the user's.
-    CReadAndWriteFileFunction& engine = *files.GetEngine();
-    CString separator = !o.outSeparator.IsEmpty() ? o.outSeparator : (inputIsText ? engine.Separator : CString());
-    CString decimal = !o.outDecimal.IsEmpty() ? o.outDecimal : (inputIsText ? engine.Decimal : CString());
-    engine.Separator = separator;  // a .csv file is written with the engine's symbols
-    engine.Decimal = decimal;
-    const bool haveSymbols = !separator.IsEmpty() && !decimal.IsEmpty();
+    if (!ReadInfo(files, input, o, "convert") || !ReadAllChannels(files, input, storage)) return 1;
 
     StagingDirectory staging;
     if (!staging.Create()) {
@@ -614,29 +630,8 @@ int RunConvertCommand(const Arguments& args) {
         return 1;
     }
     progress.Phase("writing " + std::string(output.GetString()));
-    files.ResetWarnAndErrorMsg();
     const CString staged = staging.Path() + "/" + (toStandardOutput ? CString("standard-output") : BaseName(output));
-    int result = files.WriteFile(staged, o.outTable, formatCode, haveSymbols ? separator.GetString() : nullptr,
-                                 haveSymbols ? decimal.GetString() : nullptr, 0, 0);
-    if (result == 0) {
-        CString error = files.GetLastError();
-        error.Replace(staging.Path() + "/", toStandardOutput ? CString() : DirectoryOf(output) + "/");
-        PrintWarnings(files);
-        std::fprintf(stderr, "tbx convert: %s\n", error.GetString());
-        return 1;
-    }
-    PrintWarnings(files);
-    if (toStandardOutput) {
-        if (staging.CopyToStandardOutput()) return 0;
-        std::fprintf(stderr, "tbx convert: cannot write to standard output: %s\n",
-                     TBSystemErrorText(errno).GetString());
-        return 1;
-    }
-    CString failed;
-    if (!staging.PublishAllTo(DirectoryOf(output), failed)) {
-        std::fprintf(stderr, "tbx convert: cannot write %s: %s\n", failed.GetString(),
-                     TBSystemErrorText(errno).GetString());
-        return 1;
-    }
-    return 0;
+    const CString shownDirectory = toStandardOutput ? CString() : DirectoryOf(output) + "/";
+    if (!WriteStaged(files, o, staged, formatCode, shownDirectory, staging)) return 1;
+    return PublishStaged(staging, output, toStandardOutput) ? 0 : 1;
 }

@@ -1,7 +1,9 @@
 // Access databases (.mdb) in the exchange engine: the entry members that prepare file
-// name, table name and the format codes (10, family 2) before the database path of
-// the engine (WriteDaoFile, ReadInfoDaoDataFile, ReadDataDaoFile) does the work.
+// name, table name and the format codes before the database path of the engine
+// (WriteDaoFile, ReadInfoDaoDataFile, ReadDataDaoFile) does the work.
 #include <toolbox/exchange/engine.h>
+
+#include "exchange/format_table.h"
 
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
@@ -17,8 +19,7 @@ CString FileTitle(const CString& fileName) {
 
 void SetAccessCodes(CReadAndWriteFileFunction& engine) {
     engine.ConnectTitle.Empty();  // Access uses no connect string
-    engine.SaveVersion = 10;
-    engine.LoadVersion = 2;
+    tb_exchange::RecordFormat(engine, TB_KIND_MDB);
 }
 
 }  // namespace
@@ -59,3 +60,17 @@ int CReadAndWriteFileFunction::ReadDataAccessFile() {
     if (TableName.IsEmpty()) TableName = FileTitle(FileName);
     return ReadDataDaoFile();
 }
+
+// ---------------------------------------------------------------- entries of the format table
+
+namespace tb_exchange {
+
+int ReadAccessInfo(CReadAndWriteFileFunction& engine, const ReadRequest& request, ReadOutcome&) {
+    return engine.ReadInfoAccessFile(request.fileName, request.tableName);
+}
+int ReadAccessData(CReadAndWriteFileFunction& engine) { return engine.ReadDataAccessFile(); }
+int WriteAccess(CReadAndWriteFileFunction& engine, const WriteRequest& request) {
+    return engine.WriteAccessFile(request.name, request.tableName);
+}
+
+}  // namespace tb_exchange

@@ -10,12 +10,12 @@
 // calls ReadDataFile. A write: SetNrChannels, SetNrItems, one InsertChannel per
 // column, then WriteFile.
 //
-// Formats. Each format family lives in its folder under exchange/ and defines the
-// entry members of its family below (for example ReadInfoOUTFile and ReadDataOUTFile);
-// one table beside the engine maps extensions and format codes to these members.
-// The shared state is public so that a format source can keep its helpers as
-// file-local functions on the engine. A format entry should not throw; the dispatch
-// turns an escaped exception into an error result all the same.
+// Formats. One table beside the engine maps extensions and format codes to each
+// format's free functions, in one source per format under exchange/; the named
+// members below are the entries hosts call directly and forward to that work. The
+// shared state is public for the format sources; what only one format needs it keeps
+// in FormatStates. A format entry should not throw; the dispatch turns an escaped
+// exception into an error result all the same.
 #pragma once
 
 #include <toolbox/exchange/channel.h>
@@ -98,7 +98,30 @@ private:
     std::vector<std::unique_ptr<CExImPortChannel>> m_slots;
 };
 
-struct CTableReadCache;
+/// The private state the formats keep per engine (a COMTRADE record's layout, a
+/// database kept open between the two steps of a read), opaque to hosts. A copy holds
+/// copies of every format's state.
+class TB_EXPORT CExchangeFormatStates {
+public:
+    /// No state yet: each format creates its own on first use.
+    CExchangeFormatStates();
+    /// Copies of other's states.
+    CExchangeFormatStates(const CExchangeFormatStates& other);
+    /// Replaces the states with copies of other's.
+    CExchangeFormatStates& operator=(const CExchangeFormatStates& other);
+    /// Destroys every state.
+    ~CExchangeFormatStates();
+    /// Forgets every state, as before the first file.
+    void Clear();
+
+    /// The states themselves, defined by the library's format sources.
+    struct Store;
+    /// The store, created on first use.
+    Store& GetStore();
+
+private:
+    std::unique_ptr<Store> m_store;
+};
 
 /// The file exchange engine: a table of channels and the state the format readers and writers share. Results: 1 success, 2 success with warnings (GetLastWarn), 0 failure (GetLastError, GetLastErrorNumber). Owns the channel objects, never the host's value storage.
 class TB_EXPORT CReadAndWriteFileFunction {
@@ -306,10 +329,6 @@ public:
     int ReadDataOUTFile();
     /// Writing SPICE listings is not supported: returns 0 and records no error.
     int WriteOUTFile(CString fileName);
-    /// Reads the header of a SPICE raw file (.raw, ASCII or binary): variables become channels with their units. 1, 2 or 0.
-    int ReadInfoRawFile(CString fileName);
-    /// Reads the values of the raw file ReadInfoRawFile scanned (real, or magnitude of complex values).
-    int ReadDataRawFile();
     /// Reads a COMTRADE configuration (.cfg, or the configuration part of a .cff): analog and status channels, units with their prefixes, scaling and sample rates. 1, 2 or 0.
     int ReadInfoComtradeFile(CString fileName);
     /// Reads the samples of the record ReadInfoComtradeFile opened (ASCII or binary .dat) into the channels' storage, each value scaled by its channel's multiplier, offset and unit prefix.
@@ -362,10 +381,6 @@ public:
     int DatFileKind = 2;            ///< how a .dat file is read
     CString TableName;              ///< table or sheet of a database file
     CString ConnectTitle;           ///< connect string of the last database file
-    /// The database the last ReadInfoFile of a table opened, kept for the ReadDataFile
-    /// that follows while the file stays unchanged, so that the file is read and
-    /// checked once; that read gives it up. Engines copied meanwhile open the file anew.
-    std::shared_ptr<CTableReadCache> TableReadCache;
     int Typ = 'A';                  ///< characteristic value encoding: 'A', '4' or '8'
     int Sep = ';';                  ///< characteristic separator character
     // COMTRADE configuration values.
@@ -380,18 +395,14 @@ public:
     CArray<int, int> EndSamples;  ///< Last sample number of each rate section.
     int AsciiData = 1;  ///< 1: the .dat part is ASCII, 0: binary.
     double TimeMultiplier = 1.0;  ///< Multiplier of the time stamps (timemult).
-    /// Seconds from the trigger point to the first sample (negative when the record starts
-    /// before its trigger); added to times read from time stamps.
-    double ComtradeTimeOrigin = 0.0;
     int AnalogCount = 0;  ///< Number of analog channels of the record.
     int ConfigChannelCount = 0;  ///< Number of channels the configuration lists.
     CArray<int, int> DerivedSources;  ///< For each derived channel (after the configured ones): the analog channel it is computed from through the transformer ratio.
-    int ComtradeSampleType = 0;        ///< binary samples: 0 2-byte, 1 4-byte integer, 2 4-byte float
-    int ComtradeRevision = 1999;       ///< revision year of the configuration read
-    long long ComtradeDataOffset = 0;  ///< where the samples begin (non-zero in a combined .cff)
     // Recorder .dat files.
     double RecorderSpacing = 0.0;  ///< common sample spacing in seconds
     CStringArray RecorderFiles;    ///< files chosen in the recorder file dialog
+    /// What a single format keeps between the steps of a read; ResetAllVars forgets it.
+    CExchangeFormatStates FormatStates;
 };
 
 /// Shows the common file dialog through the dialog hub (Open when forReading is 1,

@@ -8,7 +8,7 @@
 // A host may also make them directly with the constructors that take plain values.
 #pragma once
 
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/exchange/recorder_files.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/ui/controls.h>

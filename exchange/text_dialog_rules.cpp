@@ -1,4 +1,4 @@
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 
 #include "exchange/text/delimited_text.h"
 #include <toolbox/os/file_io.h>
