@@ -1,5 +1,7 @@
 #include "errors.h"
 
+#include <pybind11/stl.h>
+
 namespace tb_python {
 
 void RegisterErrorTranslation() {

@@ -215,16 +215,21 @@ struct WriteChannel {
     py::object values;  // a float64 array, or a sequence of texts
 };
 
+// Numbers go to the writer as a raw block over the array's own buffer; texts as
+// variants, which every writer takes and which make a database field a text field.
+using TextCells = CArray<COleVariant, COleVariant>;
+
 void InsertWriteChannel(CReadAndWriteFiles& files, int index, const WriteChannel& c,
-                        std::vector<py::array_t<double>>& numbers, std::vector<std::unique_ptr<CStringArray>>& texts) {
-    if (py::isinstance<py::array>(c.values) && py::array(c.values).dtype().kind() != 'O' &&
-        py::array(c.values).dtype().kind() != 'U') {
+                        std::vector<py::array_t<double>>& numbers, std::vector<std::unique_ptr<TextCells>>& texts) {
+    const bool numeric = py::isinstance<py::array>(c.values) && py::array(c.values).dtype().kind() != 'O' &&
+                         py::array(c.values).dtype().kind() != 'U';
+    if (numeric) {
         numbers.push_back(py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(c.values));
         files.InsertChannel(index, numbers.back().mutable_data(), Bytes(c.name), Bytes(c.unit));
         return;
     }
-    texts.emplace_back(new CStringArray);
-    for (py::handle cell : c.values) texts.back()->Add(Bytes(py::str(cell)));
+    texts.emplace_back(new TextCells);
+    for (py::handle cell : c.values) texts.back()->Add(COleVariant(Bytes(py::str(cell))));
     files.InsertChannel(index, texts.back().get(), Bytes(c.name), Bytes(c.unit));
 }
 
@@ -239,7 +244,7 @@ py::dict WriteFile(const std::string& path, const std::vector<WriteChannel>& cha
     files.SetNrChannels(static_cast<int>(channels.size()));
     files.SetNrItems(static_cast<int>(items));
     std::vector<py::array_t<double>> numbers;
-    std::vector<std::unique_ptr<CStringArray>> texts;
+    std::vector<std::unique_ptr<TextCells>> texts;
     numbers.reserve(channels.size());
     for (std::size_t i = 0; i < channels.size(); ++i)
         InsertWriteChannel(files, static_cast<int>(i), channels[i], numbers, texts);
