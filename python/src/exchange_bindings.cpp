@@ -270,9 +270,9 @@ py::dict WriteFile(const std::string& path, const std::vector<WriteChannel>& cha
 
 // ---------------------------------------------------------------- tables
 
-std::vector<std::string> ListTables(const std::string& path) {
+py::list ListTables(const std::string& path) {
     CDaoDatabase database;
-    std::vector<std::string> names;
+    std::vector<CString> names;
     {
         py::gil_scoped_release unlocked;
         if (database.Open(path.c_str(), FALSE, TRUE, "")) {
@@ -282,7 +282,7 @@ std::vector<std::string> ListTables(const std::string& path) {
                     continue;
                 CString name = info.m_strName;
                 if (HasExtension(path, ".xls") && name.Right(1) == "$") name = name.Left(name.GetLength() - 1);
-                names.emplace_back(name.GetString());
+                names.push_back(name);
             }
         }
     }
@@ -291,7 +291,9 @@ std::vector<std::string> ListTables(const std::string& path) {
         throw ToolboxFailure(TBFormatMessage(TBMsg::CannotOpenFile, {Bytes(path)}).GetString(),
                              TB_EXCHANGE_DATABASE_ERROR, reason.empty() ? std::vector<std::string>() : std::vector<std::string>{reason});
     }
-    return names;
+    py::list list;
+    for (const CString& name : names) list.append(Text(name));
+    return list;
 }
 
 }  // namespace
