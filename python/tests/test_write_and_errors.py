@@ -1,11 +1,12 @@
 """Writes read back, DataFrames, failures with the library's messages, no dialogs."""
+import subprocess
 import threading
 
 import numpy as np
 import pytest
 
 import toolbox
-from conftest import SOURCE
+from conftest import SOURCE, tbx_program
 
 TIME = np.linspace(0.0, 1e-3, 101)
 WAVE = np.sin(TIME * 2e4) * 1e3
@@ -80,12 +81,15 @@ def test_missing_file_raises_the_librarys_message(tmp_path):
     ("broken.mdb", b"\x00\x01\x00\x00Standard Jet DB\x00" + bytes(100)),
     ("broken.raw", b"Title: x\nNo. Variables: 99999999999\n"),
 ])
-def test_damaged_files_raise_not_crash(tmp_path, name, content):
+def test_damaged_files_raise_the_message_tbx_prints(tmp_path, name, content):
     path = tmp_path / name
     path.write_bytes(content)
     with pytest.raises(toolbox.ToolboxError) as error:
         toolbox.read(path)
-    assert error.value.message and error.value.error_class in (3, 4, 5, 6)
+    assert error.value.error_class in (3, 4, 5, 6)
+    tbx = subprocess.run([tbx_program(), "info", str(path)], capture_output=True, text=True)
+    assert tbx.returncode == 1
+    assert tbx.stderr.splitlines()[-1] == "tbx info: " + error.value.message
 
 
 def test_write_failure_raises(tmp_path):
