@@ -114,3 +114,11 @@ def test_reads_run_in_parallel_threads():
     for t in threads:
         t.join()
     assert len(set(results)) == 1 and len(results) == 4
+
+
+def test_a_question_the_call_does_not_answer_raises():
+    # Without a file name the engine would ask for one in a file dialog.
+    with pytest.raises(toolbox.ToolboxError) as error:
+        toolbox.read("")
+    assert error.value.error_class == toolbox.ToolboxError.CANCELLED
+    assert "file open dialog" in error.value.message and error.value.message.endswith("No file name.")
