@@ -98,8 +98,11 @@ long Pixel(double v) { return static_cast<long>(std::clamp(v, -1e9, 1e9)); }
 std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map) {
     std::vector<std::vector<POINT>> pieces(1);
     const int n = PointCount(data, curve);
-    bool rising = true;
-    for (int i = 1; i < n && rising && data.x.values; ++i) rising = !(XAt(data, i) < XAt(data, i - 1));
+    bool rising = true, allFinite = true;
+    for (int i = 1; i < n && rising && data.x.values; ++i) {
+        rising = !(XAt(data, i) < XAt(data, i - 1));
+        allFinite = allFinite && std::isfinite(XAt(data, i));
+    }
     auto put = [&](long x, long y) {
         std::vector<POINT>& piece = pieces.back();
         if (piece.empty() || piece.back().x != x || piece.back().y != y) piece.push_back(POINT{x, y});
@@ -118,6 +121,16 @@ std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlot
         }
         return pieces;
     }
+    // Along a rising x axis only the visible stretch (and one value either side, so
+    // the lines leave the frame) is walked: a zoomed view of a million values is fast.
+    int from = 0, to = n;
+    if (data.x.values && n > 0 && allFinite && std::isfinite(data.x.values[0])) {
+        const double* x = data.x.values;
+        from = static_cast<int>(std::lower_bound(x, x + n, map.xr.low) - x);
+        to = static_cast<int>(std::upper_bound(x, x + n, map.xr.high) - x);
+        from = std::max(0, from - 1);
+        to = std::min(n, to + 1);
+    }
     bool open = false;
     long column = 0;
     double first = 0, last = 0, low = 0, high = 0;
@@ -135,7 +148,7 @@ std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlot
         put(column, Pixel(last));
         open = false;
     };
-    for (int i = 0; i < n; ++i) {
+    for (int i = from; i < to; ++i) {
         const double x = XAt(data, i), v = curve.values[i];
         if (!std::isfinite(x) || !std::isfinite(v)) {
             flush();
@@ -208,6 +221,7 @@ CFont MakeFont(int pixels, int weight) {
     return font;
 }
 
+/// The x axis with its grid, and the first value axis on the left with its grid.
 void DrawAxes(CDC* dc, const Mapping& map, int fontPx) {
     const CRect& f = map.frame;
     CPen grid(PS_DOT, 1, RGB(200, 200, 200));
@@ -246,6 +260,30 @@ void DrawAxes(CDC* dc, const Mapping& map, int fontPx) {
     dc->SelectObject(old);
 }
 
+/// A further value axis right of the frame at x, in the colour of its first curve,
+/// with its unit above it; no grid, the first axis has that.
+void DrawRightAxis(CDC* dc, const Mapping& map, int x, const CString& unit, COLORREF colour, int fontPx) {
+    const CRect& f = map.frame;
+    CPen pen(PS_SOLID, 1, colour);
+    CPen* old = dc->SelectObject(&pen);
+    dc->SetTextColor(colour);
+    dc->MoveTo(x, f.top);
+    dc->LineTo(x, f.bottom + 1);
+    const double step = TickStep(map.yr.Span(), std::max(2, static_cast<int>(f.Height() / (fontPx * 4))));
+    for (const double t : Ticks(map.yr, step)) {
+        const int y = static_cast<int>(std::lround(map.Y(t)));
+        dc->MoveTo(x, y);
+        dc->LineTo(x + fontPx / 2, y);
+        CRect label(x + fontPx / 2 + 3, y - fontPx, x + fontPx * 7, y + fontPx);
+        dc->DrawText(TickText(t, step), &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    }
+    CRect caption(x - fontPx, f.top - fontPx * 2, x + fontPx * 7, f.top - 2);
+    if (!unit.IsEmpty())
+        TBSpecialDrawText(dc, UnitLabel(unit), &caption, DT_TB_NOTATION | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX, 0);
+    dc->SetTextColor(RGB(0, 0, 0));
+    dc->SelectObject(old);
+}
+
 /// The names with their colours in a framed box at the frame's top right.
 void DrawLegend(CDC* dc, const TBPlotData& data, const CRect& frame, int fontPx) {
     if (data.curves.empty()) return;
@@ -280,18 +318,72 @@ void DrawLegend(CDC* dc, const TBPlotData& data, const CRect& frame, int fontPx)
     dc->SelectObject(oldBrush);
 }
 
-/// The label of the vertical axis: the one curve's, or the unit all curves share.
-CString YAxisLabel(const TBPlotData& data) {
-    if (data.curves.size() == 1) return Label(data.curves[0]);
+/// The label of the left value axis: the one curve's, or the unit its curves share.
+CString YAxisLabel(const TBPlotData& data, const std::vector<int>& curveAxis) {
+    std::vector<const TBPlotChannel*> left;
+    for (std::size_t i = 0; i < data.curves.size(); ++i)
+        if (curveAxis[i] == 0) left.push_back(&data.curves[i]);
+    if (data.curves.size() == 1 && left.size() == 1) return Label(*left[0]);
     // "degC" and "°C" are one unit: the axis is labelled when all name the same one.
-    for (const TBPlotChannel& c : data.curves)
-        if (TBUnitLookupForm(c.unit) != TBUnitLookupForm(data.curves[0].unit)) return CString();
-    return data.curves.empty() || data.curves[0].unit.IsEmpty() ? CString() : UnitLabel(data.curves[0].unit);
+    for (const TBPlotChannel* c : left)
+        if (TBUnitLookupForm(c->unit) != TBUnitLookupForm(left[0]->unit)) return CString();
+    return left.empty() || left[0]->unit.IsEmpty() ? CString() : UnitLabel(left[0]->unit);
+}
+
+/// The value axes: one, or with axisPerUnit one per unit in the order the curves
+/// name them. curveAxis receives each curve's axis.
+std::vector<TBPlotAxis> SortIntoAxes(const TBPlotData& data, std::vector<int>& curveAxis) {
+    std::vector<TBPlotAxis> axes;
+    std::vector<CString> forms;
+    curveAxis.assign(data.curves.size(), 0);
+    for (std::size_t i = 0; i < data.curves.size(); ++i) {
+        const CString form = data.axisPerUnit ? TBUnitLookupForm(data.curves[i].unit) : CString();
+        const auto known = std::find(forms.begin(), forms.end(), form);
+        if (known != forms.end()) {
+            curveAxis[i] = static_cast<int>(known - forms.begin());
+            continue;
+        }
+        curveAxis[i] = static_cast<int>(forms.size());
+        forms.push_back(form);
+        TBPlotAxis axis;
+        axis.unit = data.curves[i].unit;
+        axes.push_back(axis);
+    }
+    if (axes.empty()) axes.emplace_back();
+    return axes;
+}
+
+/// The whole ranges of the values: x over every curve, y per axis, padded a little
+/// above and below so the curves do not run along the frame.
+void WholeRanges(const TBPlotData& data, const std::vector<int>& curveAxis, Range& xr, std::vector<Range>& yr) {
+    for (std::size_t c = 0; c < data.curves.size(); ++c) {
+        const TBPlotChannel& curve = data.curves[c];
+        Range& y = yr[curveAxis[c]];
+        const int n = PointCount(data, curve);
+        for (int i = 0; i < n; ++i) {
+            if (!std::isfinite(curve.values[i])) continue;
+            xr.Add(XAt(data, i));
+            y.Add(curve.values[i]);
+        }
+    }
+    xr.Widen();
+    for (Range& y : yr) {
+        y.Widen();
+        const double pad = y.Span() * 0.04;
+        if (std::isfinite(y.Span() + 2 * pad)) y.low -= pad, y.high += pad;
+    }
+}
+
+/// The part of whole that the view shows: the given range when it is a proper one.
+Range VisiblePart(const Range& whole, double low, double high) {
+    Range r = whole;
+    if (std::isfinite(low) && std::isfinite(high) && low < high) r.low = low, r.high = high;
+    return r;
 }
 
 }  // namespace
 
-void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data) {
+void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data, TBPlotLayout* layout) {
     if (!dc || area.IsRectEmpty()) return;
     const int saved = dc->SaveDC();
     const int fontPx = std::clamp(static_cast<int>(std::min(area.Height() / 45, area.Width() / 60)), 9, 20);
@@ -300,22 +392,26 @@ void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data) {
     CFont* oldFont = dc->SelectObject(&font);
     dc->FillSolidRect(&area, RGB(255, 255, 255));
 
-    Mapping map;
-    for (const TBPlotChannel& c : data.curves) {
-        const int n = PointCount(data, c);
-        for (int i = 0; i < n; ++i) {
-            if (!std::isfinite(c.values[i])) continue;
-            map.xr.Add(XAt(data, i));
-            map.yr.Add(c.values[i]);
-        }
+    std::vector<int> curveAxis;
+    std::vector<TBPlotAxis> axes = SortIntoAxes(data, curveAxis);
+    Range wholeX;
+    std::vector<Range> wholeY(axes.size());
+    WholeRanges(data, curveAxis, wholeX, wholeY);
+    const long rightAxes = static_cast<long>(axes.size()) - 1;
+    const CRect frame(area.left + fontPx * 7, area.top + fontPx * 3, area.right - fontPx * 2 - rightAxes * fontPx * 7,
+                      area.bottom - fontPx * 4);
+    std::vector<Mapping> maps(axes.size());
+    for (std::size_t a = 0; a < axes.size(); ++a) {
+        Mapping& map = maps[a];
+        map.frame = frame.IsRectEmpty() ? area : frame;
+        map.xr = VisiblePart(wholeX, data.xLow, data.xHigh);
+        const double span = wholeY[a].Span();
+        map.yr = VisiblePart(wholeY[a], wholeY[a].low + span * data.yLowFraction,
+                             wholeY[a].low + span * data.yHighFraction);
+        axes[a].low = map.yr.low;
+        axes[a].high = map.yr.high;
     }
-    map.xr.Widen();
-    map.yr.Widen();
-    // A little room above and below the curves.
-    const double pad = map.yr.Span() * 0.04;
-    if (std::isfinite(map.yr.Span() + 2 * pad)) map.yr.low -= pad, map.yr.high += pad;
-    map.frame = CRect(area.left + fontPx * 7, area.top + fontPx * 3, area.right - fontPx * 2, area.bottom - fontPx * 4);
-    if (map.frame.IsRectEmpty()) map.frame = area;
+    const Mapping& first = maps[0];
 
     // Title and axis labels, units written in the notation.
     CRect title(area.left, area.top + fontPx / 2, area.right, area.top + fontPx * 2 + fontPx / 2);
@@ -323,22 +419,35 @@ void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data) {
     dc->SetBkMode(TRANSPARENT);
     TBSpecialDrawText(dc, data.title, &title, DT_TB_NOTATION | DT_CENTER | DT_SINGLELINE | DT_NOPREFIX, 0);
     dc->SelectObject(&font);
-    CRect yLabel(area.left + fontPx / 2, area.top + fontPx / 2, map.frame.right, map.frame.top - 2);
-    TBSpecialDrawText(dc, YAxisLabel(data), &yLabel, DT_TB_NOTATION | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX, 0);
-    CRect xLabel(map.frame.left, map.frame.bottom + fontPx * 2, map.frame.right, area.bottom);
+    CRect yLabel(area.left + fontPx / 2, area.top + fontPx / 2, first.frame.right, first.frame.top - 2);
+    TBSpecialDrawText(dc, YAxisLabel(data, curveAxis), &yLabel,
+                      DT_TB_NOTATION | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX, 0);
+    CRect xLabel(first.frame.left, first.frame.bottom + fontPx * 2, first.frame.right, area.bottom);
     TBSpecialDrawText(dc, data.x.values ? Label(data.x) : CString("index"), &xLabel,
                       DT_TB_NOTATION | DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, 0);
 
-    DrawAxes(dc, map, fontPx);
+    DrawAxes(dc, first, fontPx);
+    for (std::size_t a = 1; a < axes.size(); ++a) {
+        const std::size_t firstCurve = std::find(curveAxis.begin(), curveAxis.end(), static_cast<int>(a)) - curveAxis.begin();
+        DrawRightAxis(dc, maps[a], static_cast<int>(first.frame.right + (a - 1) * fontPx * 7), axes[a].unit,
+                      kCurveColours[firstCurve % std::size(kCurveColours)], fontPx);
+    }
     for (std::size_t i = 0; i < data.curves.size(); ++i) {
         CPen pen(PS_SOLID, 1, kCurveColours[i % std::size(kCurveColours)]);
         CPen* old = dc->SelectObject(&pen);
-        DrawCurve(dc, data, data.curves[i], map);
+        DrawCurve(dc, data, data.curves[i], maps[curveAxis[i]]);
         dc->SelectObject(old);
     }
-    DrawLegend(dc, data, map.frame, fontPx);
+    DrawLegend(dc, data, first.frame, fontPx);
     dc->SelectObject(oldFont);
     dc->RestoreDC(saved);
+    if (layout) {
+        layout->frame = first.frame;
+        layout->xLow = first.xr.low;
+        layout->xHigh = first.xr.high;
+        layout->axes = axes;
+        layout->curveAxis = curveAxis;
+    }
 }
 
 BOOL TBRenderPlot(const TBPlotData& data, int width, int height, const char* path, CString* error) {
