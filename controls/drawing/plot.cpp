@@ -92,17 +92,31 @@ struct Mapping {
 /// clipping cuts them at the frame anyway.
 long Pixel(double v) { return static_cast<long>(std::clamp(v, -1e9, 1e9)); }
 
+/// How the x values run. Rising (never falling) finite values allow a binary search
+/// for the visible stretch and the reduction to pixel columns; the index always rises.
+struct XOrder {
+    bool rising = true;
+    bool finite = true;
+};
+
+XOrder OrderOfX(const TBPlotData& data) {
+    XOrder order;
+    if (!data.x.values) return order;
+    const double* x = data.x.values;
+    const int n = std::max(0, data.x.count);
+    for (int i = 0; i < n && order.finite; ++i) order.finite = std::isfinite(x[i]);
+    for (int i = 1; i < n && order.rising; ++i) order.rising = !(x[i] < x[i - 1]);
+    return order;
+}
+
 /// The curve as connected pieces of pixel points (a value that is not finite breaks
 /// the line). Along a rising x axis each pixel column keeps its first, lowest, highest
 /// and last point, in the order they come.
-std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map) {
+std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map,
+                                            const XOrder& order) {
     std::vector<std::vector<POINT>> pieces(1);
     const int n = PointCount(data, curve);
-    bool rising = true, allFinite = true;
-    for (int i = 1; i < n && rising && data.x.values; ++i) {
-        rising = !(XAt(data, i) < XAt(data, i - 1));
-        allFinite = allFinite && std::isfinite(XAt(data, i));
-    }
+    const bool rising = order.rising, allFinite = order.finite;
     auto put = [&](long x, long y) {
         std::vector<POINT>& piece = pieces.back();
         if (piece.empty() || piece.back().x != x || piece.back().y != y) piece.push_back(POINT{x, y});
@@ -124,58 +138,61 @@ std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlot
     // Along a rising x axis only the visible stretch (and one value either side, so
     // the lines leave the frame) is walked: a zoomed view of a million values is fast.
     int from = 0, to = n;
-    if (data.x.values && n > 0 && allFinite && std::isfinite(data.x.values[0])) {
+    if (data.x.values && n > 0 && allFinite) {
         const double* x = data.x.values;
         from = static_cast<int>(std::lower_bound(x, x + n, map.xr.low) - x);
         to = static_cast<int>(std::upper_bound(x, x + n, map.xr.high) - x);
         from = std::max(0, from - 1);
         to = std::min(n, to + 1);
     }
+    // The reduction works on the values and maps only the four kept per column; a
+    // column ends where the x value reaches the next column's left edge.
+    const double* values = curve.values;
+    const double pixelsPerX = map.frame.Width() / map.xr.Span();
     bool open = false;
     long column = 0;
+    double bound = 0;
     double first = 0, last = 0, low = 0, high = 0;
     int lowAt = 0, highAt = 0;
     auto flush = [&] {
         if (!open) return;
-        put(column, Pixel(first));
+        put(column, Pixel(map.Y(first)));
         if (lowAt <= highAt) {
-            put(column, Pixel(low));
-            put(column, Pixel(high));
+            put(column, Pixel(map.Y(low)));
+            put(column, Pixel(map.Y(high)));
         } else {
-            put(column, Pixel(high));
-            put(column, Pixel(low));
+            put(column, Pixel(map.Y(high)));
+            put(column, Pixel(map.Y(low)));
         }
-        put(column, Pixel(last));
+        put(column, Pixel(map.Y(last)));
         open = false;
     };
     for (int i = from; i < to; ++i) {
-        const double x = XAt(data, i), v = curve.values[i];
+        const double x = XAt(data, i), v = values[i];
         if (!std::isfinite(x) || !std::isfinite(v)) {
             flush();
             breakLine();
             continue;
         }
-        const long col = Pixel(std::floor(map.X(x)));
-        const double y = map.Y(v);
-        if (open && col != column) flush();
+        if (open && x >= bound) flush();
         if (!open) {
             open = true;
-            column = col;
-            first = low = high = y;
+            column = Pixel(std::floor(map.X(x)));
+            bound = map.xr.low + static_cast<double>(column + 1 - map.frame.left) / pixelsPerX;
+            first = low = high = v;
             lowAt = highAt = i;
         }
-        // Screen y grows downwards: the lowest value has the largest y.
-        if (y > low) low = y, lowAt = i;
-        if (y < high) high = y, highAt = i;
-        last = y;
+        if (v < low) low = v, lowAt = i;
+        if (v > high) high = v, highAt = i;
+        last = v;
     }
     flush();
     return pieces;
 }
 
-void DrawCurve(CDC* dc, const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map) {
+void DrawCurve(CDC* dc, const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map, const XOrder& order) {
     CUIntArray runs;
-    for (std::vector<POINT>& piece : CurvePoints(data, curve, map)) {
+    for (std::vector<POINT>& piece : CurvePoints(data, curve, map, order)) {
         if (piece.empty()) continue;
         std::vector<POINT> visible(2 * piece.size());
         POINT* out = visible.data();
@@ -355,15 +372,26 @@ std::vector<TBPlotAxis> SortIntoAxes(const TBPlotData& data, std::vector<int>& c
 
 /// The whole ranges of the values: x over every curve, y per axis, padded a little
 /// above and below so the curves do not run along the frame.
-void WholeRanges(const TBPlotData& data, const std::vector<int>& curveAxis, Range& xr, std::vector<Range>& yr) {
+void WholeRanges(const TBPlotData& data, const std::vector<int>& curveAxis, const XOrder& order, Range& xr,
+                 std::vector<Range>& yr) {
+    // Along rising x values the first and last finite value give the x range: one
+    // pass over each curve instead of two.
+    const bool ordered = order.rising && order.finite;
     for (std::size_t c = 0; c < data.curves.size(); ++c) {
         const TBPlotChannel& curve = data.curves[c];
         Range& y = yr[curveAxis[c]];
         const int n = PointCount(data, curve);
+        int first = -1, last = -1;
         for (int i = 0; i < n; ++i) {
             if (!std::isfinite(curve.values[i])) continue;
-            xr.Add(XAt(data, i));
+            if (first < 0) first = i;
+            last = i;
             y.Add(curve.values[i]);
+            if (!ordered) xr.Add(XAt(data, i));
+        }
+        if (ordered && first >= 0) {
+            xr.Add(XAt(data, first));
+            xr.Add(XAt(data, last));
         }
     }
     xr.Widen();
@@ -396,7 +424,8 @@ void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data, TBPlotLayout
     std::vector<TBPlotAxis> axes = SortIntoAxes(data, curveAxis);
     Range wholeX;
     std::vector<Range> wholeY(axes.size());
-    WholeRanges(data, curveAxis, wholeX, wholeY);
+    const XOrder order = OrderOfX(data);
+    WholeRanges(data, curveAxis, order, wholeX, wholeY);
     const long rightAxes = static_cast<long>(axes.size()) - 1;
     const CRect frame(area.left + fontPx * 7, area.top + fontPx * 3, area.right - fontPx * 2 - rightAxes * fontPx * 7,
                       area.bottom - fontPx * 4);
@@ -435,7 +464,7 @@ void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data, TBPlotLayout
     for (std::size_t i = 0; i < data.curves.size(); ++i) {
         CPen pen(PS_SOLID, 1, kCurveColours[i % std::size(kCurveColours)]);
         CPen* old = dc->SelectObject(&pen);
-        DrawCurve(dc, data, data.curves[i], maps[curveAxis[i]]);
+        DrawCurve(dc, data, data.curves[i], maps[curveAxis[i]], order);
         dc->SelectObject(old);
     }
     DrawLegend(dc, data, first.frame, fontPx);

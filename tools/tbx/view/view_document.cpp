@@ -39,6 +39,15 @@ int EvenOut(std::vector<ViewChannel>& channels, int declared) {
     return length;
 }
 
+/// Files whose readers ask the user (text symbols, table choice) unless tbx's own
+/// answers stand in for the user.
+bool NeedsAnswers(const CString& path) {
+    const CString ext = LowerExtension(path);
+    for (const char* answered : {".mdx", ".mdk", ".mda", ".cfg", ".out"})
+        if (ext == answered) return false;
+    return true;
+}
+
 CString NumberText(double v) {
     char text[40];
     std::snprintf(text, sizeof text, "%.17g", v);
@@ -109,7 +118,7 @@ int CViewDocument::Open(const CString& path, bool interactive, CString& error, C
     m_path = path;
     m_channels.clear();
     m_items = 0;
-    if (!interactive) {
+    if (!interactive && NeedsAnswers(path)) {
         // The same reading as tbx convert and tbx plot: symbols of text files detected,
         // the first table of a workbook; nothing asks the user.
         std::vector<LoadedChannel> loaded;
@@ -133,7 +142,7 @@ int CViewDocument::Open(const CString& path, bool interactive, CString& error, C
     CReadAndWriteFiles files;
     // withDialog 1: the Import dialog, the table choice and the recorder files dialog
     // appear as the readers need them; datFileKind 3 reads .dat recorder files with it.
-    int result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, 1, 0, 3);
+    int result = files.ReadInfoFile(path, "", -1, nullptr, nullptr, interactive ? 1 : 0, 0, interactive ? 3 : 2);
     if (result) {
         try {
             m_channels.resize(static_cast<std::size_t>(std::max(0, files.GetNrChannels())));

@@ -2,6 +2,7 @@
 #include "view_frame.h"
 
 #include <toolbox/exchange/engine.h>
+#include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/settings_store.h>
 #include <toolbox/resources/language_file.h>
 #include <toolbox/ui/menu.h>
@@ -210,7 +211,9 @@ void CViewFrame::ShowStatus() {
 }
 
 void CViewFrame::ReportFailure(const CString& text) {
-    MessageBox(text, "tbx view", MB_OK | MB_ICONEXCLAMATION);
+    // Through the dialog hub, as the library's own messages go: a host or a test that
+    // answers for the user sees it too.
+    TBGetDialogHub().MessageBox(text, "tbx view", MB_OK | MB_ICONEXCLAMATION);
     SetMessageText(text);
 }
 
