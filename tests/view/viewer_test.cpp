@@ -158,8 +158,8 @@ TEST_F(Viewer, ChoosingKilovoltsDividesValuesAndAxisByAThousandAndRenamingShows)
     EXPECT_EQ(frame.GetGrid().GetItemText(row, CViewChannelGrid::kUnit), "kV");
     EXPECT_NEAR(frame.GetDocument(0).GetChannel(1).values->GetAt(10), before / 1000, std::fabs(before) * 1e-12);
     EXPECT_NEAR(frame.GetPlot().GetLayout(0).axes[0].high, axisBefore / 1000, std::fabs(axisBefore) * 1e-9);
-    EXPECT_EQ(maximumBefore, "8.98146k");
-    EXPECT_EQ(frame.GetGrid().GetItemText(row, CViewChannelGrid::kMaximum), "8.98146");
+    EXPECT_EQ(maximumBefore, "8.9815k");
+    EXPECT_EQ(frame.GetGrid().GetItemText(row, CViewChannelGrid::kMaximum), "8.9815");
 
     EditCell(row, CViewChannelGrid::kName);
     QWidget* edit = QApplication::focusWidget();

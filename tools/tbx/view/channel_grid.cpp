@@ -9,7 +9,7 @@
 
 namespace {
 
-CString Engineering(double v) { return std::isfinite(v) ? TBExtended_ftoa(v, 5, 0, CString()) : CString(); }
+CString Engineering(double v) { return std::isfinite(v) ? TBExtended_ftoa(v, 4, 0, CString()) : CString(); }
 
 }  // namespace
 
@@ -22,8 +22,8 @@ BOOL CViewChannelGrid::Create(CWnd* parent, UINT id) {
     InsertEditColumn(kName, TBLoadText("view.column.name", "Name"), LVCFMT_LEFT, 110);
     InsertEditColumn(kUnit, TBLoadText("view.column.unit", "Unit"), LVCFMT_LEFT, 60);
     InsertEditColumn(kItems, TBLoadText("view.column.items", "Values"), LVCFMT_RIGHT, 70);
-    InsertEditColumn(kMinimum, TBLoadText("view.column.minimum", "Minimum"), LVCFMT_RIGHT, 80);
-    InsertEditColumn(kMaximum, TBLoadText("view.column.maximum", "Maximum"), LVCFMT_RIGHT, 80);
+    InsertEditColumn(kMinimum, TBLoadText("view.column.minimum", "Minimum"), LVCFMT_RIGHT, 90);
+    InsertEditColumn(kMaximum, TBLoadText("view.column.maximum", "Maximum"), LVCFMT_RIGHT, 90);
     InsertEditColumn(kFile, TBLoadText("view.column.file", "File"), LVCFMT_LEFT, 110);
     return TRUE;
 }

@@ -3,6 +3,7 @@
 // redraw of a million values.
 #include "plot_view.h"
 
+#include <toolbox/resources/language_file.h>
 #include <toolbox/services/numbers.h>
 #include <toolbox/ui/dc.h>
 #include <toolbox/ui/drawing.h>
@@ -118,8 +119,8 @@ void CViewPlot::Draw(CDC& dc, const CRect& area) {
     if (m_panels.empty()) {
         CRect text = area;
         dc.SetTextColor(RGB(110, 110, 110));
-        dc.DrawText(m_documents.empty() ? "Open a file (File > Open or drop it here)"
-                                        : "Tick the channels to plot in the list",
+        dc.DrawText(m_documents.empty() ? TBLoadText("view.hint.open", "Open a file (File > Open, or drop it here)")
+                                        : TBLoadText("view.hint.tick", "Tick the channels to plot in the list"),
                     &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         return;
     }
@@ -208,6 +209,13 @@ std::vector<CString> CViewPlot::CursorTexts() const {
         }
     }
     return texts;
+}
+
+void CViewPlot::ShowCursorAt(double fraction) {
+    if (m_panels.empty()) return;
+    const CRect& f = m_panels.front().layout.frame;
+    m_cursorX = static_cast<int>(f.left + fraction * f.Width());
+    CWnd::Invalidate(FALSE);
 }
 
 const CViewPlot::Panel* CViewPlot::PanelAt(CPoint point) const {

@@ -44,6 +44,8 @@ public:
     int GetPanelCount() const { return static_cast<int>(m_panels.size()); }
     /// The layout of panel index at its last drawing.
     const TBPlotLayout& GetLayout(int index) const { return m_panels[static_cast<std::size_t>(index)].layout; }
+    /// Puts the cursor line at fraction (0 to 1) of the first panel's width.
+    void ShowCursorAt(double fraction);
     /// The cursor line's x in client coordinates, -1 when none.
     int GetCursorX() const { return m_cursorX; }
     /// The texts the cursor box shows (x first, then each curve), empty without cursor.

@@ -15,3 +15,5 @@ struct ViewOptions {
 
 /// Runs the viewer; the process exit status.
 int RunViewer(const ViewOptions& options);
+/// The viewer's gallery pages (view_*.png) in folder; the number written.
+int RenderViewerGallery(const char* folder);

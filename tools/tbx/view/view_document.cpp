@@ -103,7 +103,7 @@ CString CViewDocument::GetTitle() const {
     return slash < 0 ? m_path : m_path.Mid(slash + 1);
 }
 
-void CViewDocument::TakeChannels(CReadAndWriteFiles& files, int items) {
+void CViewDocument::TakeChannels(int family, int items) {
     m_items = EvenOut(m_channels, items);
     for (int i = 0; i < GetChannelCount(); ++i) {
         ViewChannel& c = m_channels[static_cast<std::size_t>(i)];
@@ -111,7 +111,7 @@ void CViewDocument::TakeChannels(CReadAndWriteFiles& files, int items) {
         c.quantity = ViewQuantityOfUnit(c.unit);
         c.Measure();
     }
-    m_formatName = ViewFormatFamilyName(files.GetLoadVersion());
+    m_formatName = ViewFormatFamilyName(family);
 }
 
 int CViewDocument::Open(const CString& path, bool interactive, CString& error, CString& warnings) {
@@ -126,7 +126,6 @@ int CViewDocument::Open(const CString& path, bool interactive, CString& error, C
             error = "cannot read " + path;
             return 0;
         }
-        CReadAndWriteFiles probe;
         for (LoadedChannel& l : loaded) {
             ViewChannel c;
             c.name = l.name.c_str();
@@ -135,8 +134,7 @@ int CViewDocument::Open(const CString& path, bool interactive, CString& error, C
             m_channels.push_back(std::move(c));
         }
         const int items = loaded.empty() ? 0 : loaded[0].values.GetSize();
-        probe.ReadInfoFile(path, "", -1, nullptr, nullptr, 0, 0, 2);  // for the format name only
-        TakeChannels(probe, items);
+        TakeChannels(ViewFamilyOfExtension(path), items);
         return 1;
     }
     CReadAndWriteFiles files;
@@ -165,7 +163,7 @@ int CViewDocument::Open(const CString& path, bool interactive, CString& error, C
         m_channels.clear();
         return 0;
     }
-    TakeChannels(files, files.GetNrItems());
+    TakeChannels(files.GetLoadVersion(), files.GetNrItems());
     return result;
 }
 
@@ -187,7 +185,7 @@ int CViewDocument::Paste(CString& error) {
         m_channels.clear();
         return 0;
     }
-    TakeChannels(clipboard, clipboard.GetNrItems());
+    TakeChannels(-1, clipboard.GetNrItems());
     m_formatName = "Clipboard";
     return result;
 }

@@ -49,7 +49,7 @@ public:
     int CopyPlotted(CString& error) const;
 
 private:
-    void TakeChannels(CReadAndWriteFiles& files, int items);
+    void TakeChannels(int family, int items);
     CString m_path;
     CString m_formatName;
     int m_items = 0;
@@ -60,6 +60,8 @@ private:
 CString ViewQuantityOfUnit(const CString& unit);
 /// The name of an exchange format family (CReadAndWriteFiles::GetLoadVersion).
 CString ViewFormatFamilyName(int family);
+/// The family a file of path is read as, by its extension (as the engine dispatches).
+int ViewFamilyOfExtension(const CString& path);
 /// True for files shown as text: SPICE netlists and listings, plain text.
 bool ViewIsTextFile(const CString& path);
 /// True for files whose data channels are read too (a SPICE listing is both).

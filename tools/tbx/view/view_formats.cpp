@@ -17,3 +17,18 @@ CString ViewFormatFamilyName(int family) {
         default: return "Unknown format";
     }
 }
+
+int ViewFamilyOfExtension(const CString& path) {
+    const int slash = path.ReverseFind('/'), dot = path.ReverseFind('.');
+    CString ext = dot > slash ? path.Mid(dot) : CString();
+    ext.MakeLower();
+    if (ext == ".mdx") return 0;
+    if (ext == ".mdk" || ext == ".mda") return 1;
+    if (ext == ".mdb") return 2;
+    if (ext == ".xls") return 3;
+    if (ext == ".csv") return 5;
+    if (ext == ".out") return 6;
+    if (ext == ".cfg") return 7;
+    if (ext == ".dat") return 8;
+    return 4;  // everything else is read as delimited text
+}

@@ -295,6 +295,8 @@ void CViewFrame::OnChannelWritten(int row, int column) {
             CString error;
             if (!doc.ConvertUnit(c, m_grid.GetItemText(row, column), error)) ReportFailure(error);
             m_grid.ShowChannel(row, channel, doc.GetItemCount());
+            // The x values changed: a zoomed range in the old unit would show nothing.
+            if (c == 0) m_plot.ShowAll();
             m_plot.Redraw();
             break;
         }
