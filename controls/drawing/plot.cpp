@@ -92,14 +92,31 @@ struct Mapping {
 /// clipping cuts them at the frame anyway.
 long Pixel(double v) { return static_cast<long>(std::clamp(v, -1e9, 1e9)); }
 
+/// How the x values run. Rising (never falling) finite values allow a binary search
+/// for the visible stretch and the reduction to pixel columns; the index always rises.
+struct XOrder {
+    bool rising = true;
+    bool finite = true;
+};
+
+XOrder OrderOfX(const TBPlotData& data) {
+    XOrder order;
+    if (!data.x.values) return order;
+    const double* x = data.x.values;
+    const int n = std::max(0, data.x.count);
+    for (int i = 0; i < n && order.finite; ++i) order.finite = std::isfinite(x[i]);
+    for (int i = 1; i < n && order.rising; ++i) order.rising = !(x[i] < x[i - 1]);
+    return order;
+}
+
 /// The curve as connected pieces of pixel points (a value that is not finite breaks
 /// the line). Along a rising x axis each pixel column keeps its first, lowest, highest
 /// and last point, in the order they come.
-std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map) {
+std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map,
+                                            const XOrder& order) {
     std::vector<std::vector<POINT>> pieces(1);
     const int n = PointCount(data, curve);
-    bool rising = true;
-    for (int i = 1; i < n && rising && data.x.values; ++i) rising = !(XAt(data, i) < XAt(data, i - 1));
+    const bool rising = order.rising, allFinite = order.finite;
     auto put = [&](long x, long y) {
         std::vector<POINT>& piece = pieces.back();
         if (piece.empty() || piece.back().x != x || piece.back().y != y) piece.push_back(POINT{x, y});
@@ -118,51 +135,64 @@ std::vector<std::vector<POINT>> CurvePoints(const TBPlotData& data, const TBPlot
         }
         return pieces;
     }
+    // Along a rising x axis only the visible stretch (and one value either side, so
+    // the lines leave the frame) is walked: a zoomed view of a million values is fast.
+    int from = 0, to = n;
+    if (data.x.values && n > 0 && allFinite) {
+        const double* x = data.x.values;
+        from = static_cast<int>(std::lower_bound(x, x + n, map.xr.low) - x);
+        to = static_cast<int>(std::upper_bound(x, x + n, map.xr.high) - x);
+        from = std::max(0, from - 1);
+        to = std::min(n, to + 1);
+    }
+    // The reduction works on the values and maps only the four kept per column; a
+    // column ends where the x value reaches the next column's left edge.
+    const double* values = curve.values;
+    const double pixelsPerX = map.frame.Width() / map.xr.Span();
     bool open = false;
     long column = 0;
+    double bound = 0;
     double first = 0, last = 0, low = 0, high = 0;
     int lowAt = 0, highAt = 0;
     auto flush = [&] {
         if (!open) return;
-        put(column, Pixel(first));
+        put(column, Pixel(map.Y(first)));
         if (lowAt <= highAt) {
-            put(column, Pixel(low));
-            put(column, Pixel(high));
+            put(column, Pixel(map.Y(low)));
+            put(column, Pixel(map.Y(high)));
         } else {
-            put(column, Pixel(high));
-            put(column, Pixel(low));
+            put(column, Pixel(map.Y(high)));
+            put(column, Pixel(map.Y(low)));
         }
-        put(column, Pixel(last));
+        put(column, Pixel(map.Y(last)));
         open = false;
     };
-    for (int i = 0; i < n; ++i) {
-        const double x = XAt(data, i), v = curve.values[i];
+    for (int i = from; i < to; ++i) {
+        const double x = XAt(data, i), v = values[i];
         if (!std::isfinite(x) || !std::isfinite(v)) {
             flush();
             breakLine();
             continue;
         }
-        const long col = Pixel(std::floor(map.X(x)));
-        const double y = map.Y(v);
-        if (open && col != column) flush();
+        if (open && x >= bound) flush();
         if (!open) {
             open = true;
-            column = col;
-            first = low = high = y;
+            column = Pixel(std::floor(map.X(x)));
+            bound = map.xr.low + static_cast<double>(column + 1 - map.frame.left) / pixelsPerX;
+            first = low = high = v;
             lowAt = highAt = i;
         }
-        // Screen y grows downwards: the lowest value has the largest y.
-        if (y > low) low = y, lowAt = i;
-        if (y < high) high = y, highAt = i;
-        last = y;
+        if (v < low) low = v, lowAt = i;
+        if (v > high) high = v, highAt = i;
+        last = v;
     }
     flush();
     return pieces;
 }
 
-void DrawCurve(CDC* dc, const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map) {
+void DrawCurve(CDC* dc, const TBPlotData& data, const TBPlotChannel& curve, const Mapping& map, const XOrder& order) {
     CUIntArray runs;
-    for (std::vector<POINT>& piece : CurvePoints(data, curve, map)) {
+    for (std::vector<POINT>& piece : CurvePoints(data, curve, map, order)) {
         if (piece.empty()) continue;
         std::vector<POINT> visible(2 * piece.size());
         POINT* out = visible.data();
@@ -208,6 +238,7 @@ CFont MakeFont(int pixels, int weight) {
     return font;
 }
 
+/// The x axis with its grid, and the first value axis on the left with its grid.
 void DrawAxes(CDC* dc, const Mapping& map, int fontPx) {
     const CRect& f = map.frame;
     CPen grid(PS_DOT, 1, RGB(200, 200, 200));
@@ -246,6 +277,30 @@ void DrawAxes(CDC* dc, const Mapping& map, int fontPx) {
     dc->SelectObject(old);
 }
 
+/// A further value axis right of the frame at x, in the colour of its first curve,
+/// with its unit above it; no grid, the first axis has that.
+void DrawRightAxis(CDC* dc, const Mapping& map, int x, const CString& unit, COLORREF colour, int fontPx) {
+    const CRect& f = map.frame;
+    CPen pen(PS_SOLID, 1, colour);
+    CPen* old = dc->SelectObject(&pen);
+    dc->SetTextColor(colour);
+    dc->MoveTo(x, f.top);
+    dc->LineTo(x, f.bottom + 1);
+    const double step = TickStep(map.yr.Span(), std::max(2, static_cast<int>(f.Height() / (fontPx * 4))));
+    for (const double t : Ticks(map.yr, step)) {
+        const int y = static_cast<int>(std::lround(map.Y(t)));
+        dc->MoveTo(x, y);
+        dc->LineTo(x + fontPx / 2, y);
+        CRect label(x + fontPx / 2 + 3, y - fontPx, x + fontPx * 7, y + fontPx);
+        dc->DrawText(TickText(t, step), &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    }
+    CRect caption(x - fontPx, f.top - fontPx * 2, x + fontPx * 7, f.top - 2);
+    if (!unit.IsEmpty())
+        TBSpecialDrawText(dc, UnitLabel(unit), &caption, DT_TB_NOTATION | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX, 0);
+    dc->SetTextColor(RGB(0, 0, 0));
+    dc->SelectObject(old);
+}
+
 /// The names with their colours in a framed box at the frame's top right.
 void DrawLegend(CDC* dc, const TBPlotData& data, const CRect& frame, int fontPx) {
     if (data.curves.empty()) return;
@@ -280,18 +335,83 @@ void DrawLegend(CDC* dc, const TBPlotData& data, const CRect& frame, int fontPx)
     dc->SelectObject(oldBrush);
 }
 
-/// The label of the vertical axis: the one curve's, or the unit all curves share.
-CString YAxisLabel(const TBPlotData& data) {
-    if (data.curves.size() == 1) return Label(data.curves[0]);
+/// The label of the left value axis: the one curve's, or the unit its curves share.
+CString YAxisLabel(const TBPlotData& data, const std::vector<int>& curveAxis) {
+    std::vector<const TBPlotChannel*> left;
+    for (std::size_t i = 0; i < data.curves.size(); ++i)
+        if (curveAxis[i] == 0) left.push_back(&data.curves[i]);
+    if (data.curves.size() == 1 && left.size() == 1) return Label(*left[0]);
     // "degC" and "°C" are one unit: the axis is labelled when all name the same one.
-    for (const TBPlotChannel& c : data.curves)
-        if (TBUnitLookupForm(c.unit) != TBUnitLookupForm(data.curves[0].unit)) return CString();
-    return data.curves.empty() || data.curves[0].unit.IsEmpty() ? CString() : UnitLabel(data.curves[0].unit);
+    for (const TBPlotChannel* c : left)
+        if (TBUnitLookupForm(c->unit) != TBUnitLookupForm(left[0]->unit)) return CString();
+    return left.empty() || left[0]->unit.IsEmpty() ? CString() : UnitLabel(left[0]->unit);
+}
+
+/// The value axes: one, or with axisPerUnit one per unit in the order the curves
+/// name them. curveAxis receives each curve's axis.
+std::vector<TBPlotAxis> SortIntoAxes(const TBPlotData& data, std::vector<int>& curveAxis) {
+    std::vector<TBPlotAxis> axes;
+    std::vector<CString> forms;
+    curveAxis.assign(data.curves.size(), 0);
+    for (std::size_t i = 0; i < data.curves.size(); ++i) {
+        const CString form = data.axisPerUnit ? TBUnitLookupForm(data.curves[i].unit) : CString();
+        const auto known = std::find(forms.begin(), forms.end(), form);
+        if (known != forms.end()) {
+            curveAxis[i] = static_cast<int>(known - forms.begin());
+            continue;
+        }
+        curveAxis[i] = static_cast<int>(forms.size());
+        forms.push_back(form);
+        TBPlotAxis axis;
+        axis.unit = data.curves[i].unit;
+        axes.push_back(axis);
+    }
+    if (axes.empty()) axes.emplace_back();
+    return axes;
+}
+
+/// The whole ranges of the values: x over every curve, y per axis, padded a little
+/// above and below so the curves do not run along the frame.
+void WholeRanges(const TBPlotData& data, const std::vector<int>& curveAxis, const XOrder& order, Range& xr,
+                 std::vector<Range>& yr) {
+    // Along rising x values the first and last finite value give the x range: one
+    // pass over each curve instead of two.
+    const bool ordered = order.rising && order.finite;
+    for (std::size_t c = 0; c < data.curves.size(); ++c) {
+        const TBPlotChannel& curve = data.curves[c];
+        Range& y = yr[curveAxis[c]];
+        const int n = PointCount(data, curve);
+        int first = -1, last = -1;
+        for (int i = 0; i < n; ++i) {
+            if (!std::isfinite(curve.values[i])) continue;
+            if (first < 0) first = i;
+            last = i;
+            y.Add(curve.values[i]);
+            if (!ordered) xr.Add(XAt(data, i));
+        }
+        if (ordered && first >= 0) {
+            xr.Add(XAt(data, first));
+            xr.Add(XAt(data, last));
+        }
+    }
+    xr.Widen();
+    for (Range& y : yr) {
+        y.Widen();
+        const double pad = y.Span() * 0.04;
+        if (std::isfinite(y.Span() + 2 * pad)) y.low -= pad, y.high += pad;
+    }
+}
+
+/// The part of whole that the view shows: the given range when it is a proper one.
+Range VisiblePart(const Range& whole, double low, double high) {
+    Range r = whole;
+    if (std::isfinite(low) && std::isfinite(high) && low < high) r.low = low, r.high = high;
+    return r;
 }
 
 }  // namespace
 
-void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data) {
+void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data, TBPlotLayout* layout) {
     if (!dc || area.IsRectEmpty()) return;
     const int saved = dc->SaveDC();
     const int fontPx = std::clamp(static_cast<int>(std::min(area.Height() / 45, area.Width() / 60)), 9, 20);
@@ -300,22 +420,27 @@ void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data) {
     CFont* oldFont = dc->SelectObject(&font);
     dc->FillSolidRect(&area, RGB(255, 255, 255));
 
-    Mapping map;
-    for (const TBPlotChannel& c : data.curves) {
-        const int n = PointCount(data, c);
-        for (int i = 0; i < n; ++i) {
-            if (!std::isfinite(c.values[i])) continue;
-            map.xr.Add(XAt(data, i));
-            map.yr.Add(c.values[i]);
-        }
+    std::vector<int> curveAxis;
+    std::vector<TBPlotAxis> axes = SortIntoAxes(data, curveAxis);
+    Range wholeX;
+    std::vector<Range> wholeY(axes.size());
+    const XOrder order = OrderOfX(data);
+    WholeRanges(data, curveAxis, order, wholeX, wholeY);
+    const long rightAxes = static_cast<long>(axes.size()) - 1;
+    const CRect frame(area.left + fontPx * 7, area.top + fontPx * 3, area.right - fontPx * 2 - rightAxes * fontPx * 7,
+                      area.bottom - fontPx * 4);
+    std::vector<Mapping> maps(axes.size());
+    for (std::size_t a = 0; a < axes.size(); ++a) {
+        Mapping& map = maps[a];
+        map.frame = frame.IsRectEmpty() ? area : frame;
+        map.xr = VisiblePart(wholeX, data.xLow, data.xHigh);
+        const double span = wholeY[a].Span();
+        map.yr = VisiblePart(wholeY[a], wholeY[a].low + span * data.yLowFraction,
+                             wholeY[a].low + span * data.yHighFraction);
+        axes[a].low = map.yr.low;
+        axes[a].high = map.yr.high;
     }
-    map.xr.Widen();
-    map.yr.Widen();
-    // A little room above and below the curves.
-    const double pad = map.yr.Span() * 0.04;
-    if (std::isfinite(map.yr.Span() + 2 * pad)) map.yr.low -= pad, map.yr.high += pad;
-    map.frame = CRect(area.left + fontPx * 7, area.top + fontPx * 3, area.right - fontPx * 2, area.bottom - fontPx * 4);
-    if (map.frame.IsRectEmpty()) map.frame = area;
+    const Mapping& first = maps[0];
 
     // Title and axis labels, units written in the notation.
     CRect title(area.left, area.top + fontPx / 2, area.right, area.top + fontPx * 2 + fontPx / 2);
@@ -323,22 +448,35 @@ void TBDrawPlot(CDC* dc, const CRect& area, const TBPlotData& data) {
     dc->SetBkMode(TRANSPARENT);
     TBSpecialDrawText(dc, data.title, &title, DT_TB_NOTATION | DT_CENTER | DT_SINGLELINE | DT_NOPREFIX, 0);
     dc->SelectObject(&font);
-    CRect yLabel(area.left + fontPx / 2, area.top + fontPx / 2, map.frame.right, map.frame.top - 2);
-    TBSpecialDrawText(dc, YAxisLabel(data), &yLabel, DT_TB_NOTATION | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX, 0);
-    CRect xLabel(map.frame.left, map.frame.bottom + fontPx * 2, map.frame.right, area.bottom);
+    CRect yLabel(area.left + fontPx / 2, area.top + fontPx / 2, first.frame.right, first.frame.top - 2);
+    TBSpecialDrawText(dc, YAxisLabel(data, curveAxis), &yLabel,
+                      DT_TB_NOTATION | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX, 0);
+    CRect xLabel(first.frame.left, first.frame.bottom + fontPx * 2, first.frame.right, area.bottom);
     TBSpecialDrawText(dc, data.x.values ? Label(data.x) : CString("index"), &xLabel,
                       DT_TB_NOTATION | DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, 0);
 
-    DrawAxes(dc, map, fontPx);
+    DrawAxes(dc, first, fontPx);
+    for (std::size_t a = 1; a < axes.size(); ++a) {
+        const std::size_t firstCurve = std::find(curveAxis.begin(), curveAxis.end(), static_cast<int>(a)) - curveAxis.begin();
+        DrawRightAxis(dc, maps[a], static_cast<int>(first.frame.right + (a - 1) * fontPx * 7), axes[a].unit,
+                      kCurveColours[firstCurve % std::size(kCurveColours)], fontPx);
+    }
     for (std::size_t i = 0; i < data.curves.size(); ++i) {
         CPen pen(PS_SOLID, 1, kCurveColours[i % std::size(kCurveColours)]);
         CPen* old = dc->SelectObject(&pen);
-        DrawCurve(dc, data, data.curves[i], map);
+        DrawCurve(dc, data, data.curves[i], maps[curveAxis[i]], order);
         dc->SelectObject(old);
     }
-    DrawLegend(dc, data, map.frame, fontPx);
+    DrawLegend(dc, data, first.frame, fontPx);
     dc->SelectObject(oldFont);
     dc->RestoreDC(saved);
+    if (layout) {
+        layout->frame = first.frame;
+        layout->xLow = first.xr.low;
+        layout->xHigh = first.xr.high;
+        layout->axes = axes;
+        layout->curveAxis = curveAxis;
+    }
 }
 
 BOOL TBRenderPlot(const TBPlotData& data, int width, int height, const char* path, CString* error) {

@@ -371,3 +371,45 @@ TEST(Plot, RendersPngAndSvgFilesOrFailsWithoutLeavingOne) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(missing) + ".partial"));
     QDir(dir).removeRecursively();
 }
+
+TEST(Plot, AVisibleRangeAndAxesPerUnitPlaceEachCurveOnItsOwnScale) {
+    constexpr int n = 1000;
+    std::vector<double> t(n), volts(n), milliamps(n);
+    for (int i = 0; i < n; ++i) {
+        t[i] = i * 1e-3;
+        volts[i] = 230 * std::sin(i * 0.05);
+        milliamps[i] = 2 * std::sin(i * 0.05);
+    }
+    TBPlotData data;
+    data.x = {"t", "s", t.data(), n};
+    data.curves.push_back({"u", "V", volts.data(), n});
+    data.curves.push_back({"i", "mA", milliamps.data(), n});
+    data.axisPerUnit = TRUE;
+    data.xLow = 0.25;
+    data.xHigh = 0.5;
+    CRecordingDC dc(600, 400);
+    TBPlotLayout layout;
+    TBDrawPlot(&dc, CRect(0, 0, 600, 400), data, &layout);
+    ASSERT_EQ(layout.axes.size(), 2u);
+    EXPECT_EQ(layout.curveAxis, (std::vector<int>{0, 1}));
+    // Each axis spans its own curve: the milliamperes are not a flat line at zero volts.
+    EXPECT_GT(layout.axes[0].high, 230);
+    EXPECT_LT(layout.axes[1].high, 3);
+    EXPECT_GT(layout.axes[1].high, 2);
+    EXPECT_EQ(layout.xLow, 0.25);
+    EXPECT_EQ(layout.xHigh, 0.5);
+    EXPECT_TRUE(HasDrawText(dc, "300m"));  // a tick inside the visible range
+    EXPECT_FALSE(HasDrawText(dc, "600m"));  // none beyond it
+    // Both curves fill the frame's height, each on its scale.
+    int records = 0;
+    const std::vector<POINT> points = PolylinePoints(dc, &records);
+    EXPECT_EQ(records, 2);
+    for (const POINT& p : points) {
+        EXPECT_GE(p.x, layout.frame.left);
+        EXPECT_LE(p.x, layout.frame.right);
+    }
+    // One value axis again: the milliamperes are squeezed onto the volts' scale.
+    data.axisPerUnit = FALSE;
+    TBDrawPlot(&dc, CRect(0, 0, 600, 400), data, &layout);
+    EXPECT_EQ(layout.axes.size(), 1u);
+}

@@ -23,6 +23,7 @@ int RunImageCommand(const Arguments& args);
 int RunZipCommand(const Arguments& args);
 int RunMailCommand(const Arguments& args);
 int RunPlotCommand(const Arguments& args);
+int RunViewCommand(const Arguments& args);
 
 /// The channels of a data file read through the exchange engine, with their values.
 struct LoadedChannel {

@@ -5,6 +5,8 @@
 
 #if TOOLBOX_HAS_UI
 #include <toolbox/ui/window_layer.h>
+
+#include "view/view_app.h"
 #endif
 
 int RunGalleryCommand(const Arguments& args) {
@@ -19,11 +21,12 @@ int RunGalleryCommand(const Arguments& args) {
         return 2;
     }
 #if TOOLBOX_HAS_UI
-    const int written = TBRenderGallery(args[1].c_str());
+    int written = TBRenderGallery(args[1].c_str());
     if (written < 0) {
         std::fprintf(stderr, "tbx gallery: cannot write into \"%s\"\n", args[1].c_str());
         return 1;
     }
+    written += RenderViewerGallery(args[1].c_str());  // tbx view's pages (tools/tbx/view)
     std::printf("%d images written to %s\n", written, args[1].c_str());
     return written > 0 ? 0 : 1;
 #else

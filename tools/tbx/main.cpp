@@ -26,6 +26,7 @@ const Command kCommands[] = {
     {"materials", RunMaterialsCommand, "materials [NAME]        the materials catalogue (tbx materials --help)"},
     {"gallery", RunGalleryCommand, "gallery -o DIR          every control and dialog drawn into PNG files"},
     {"plot", RunPlotCommand, "plot FILE -o OUT.png|OUT.svg [...]   channels drawn as a line plot (tbx plot --help)"},
+    {"view", RunViewCommand, "view [FILE...] [...]    waveform and table viewer (tbx view --help)"},
     {"image", RunImageCommand, "image convert IN OUT   converts a BMP, GIF, JPEG, PNG or TIFF picture"},
     {"zip", RunZipCommand, "zip list|add|extract ...   zip archives (tbx zip --help)"},
     {"mail", RunMailCommand, "mail --to ADDRESS FILE...   sends files over SMTP (tbx mail --help)"},
