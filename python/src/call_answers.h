@@ -13,10 +13,10 @@ namespace tb_python {
 
 /// What the current call on this thread allows the library to ask, and what it asked.
 struct CallAnswers {
-    bool answerImport = false;  ///< the Import dialog of delimited text is answered
-    CString separator;          ///< the separator characters given for it
-    CString decimal;            ///< the decimal symbol given for it
-    bool answerFirstTable = false;  ///< the table dialog is answered with its first table
+    bool answerImport = false;          ///< the Import dialog of delimited text is answered
+    CString separator;                  ///< the separator characters given for it
+    CString decimal;                    ///< the decimal symbol given for it
+    bool answerFirstTable = false;      ///< the table dialog is answered with its first table
     std::vector<std::string> refused;   ///< dialogs asked and refused (their template ids)
     std::vector<std::string> messages;  ///< message boxes the library would have shown
 };

@@ -101,7 +101,8 @@ std::vector<bool> TextFieldsOf(const CReadAndWriteFiles& files, int count) {
     const int fields = std::min<int>(count, table.GetFieldCount());
     for (int i = 0; i < fields; ++i) {
         CDaoFieldInfo info;
-        if (table.GetFieldInfo(i, info)) text[static_cast<std::size_t>(i)] = info.m_nType == dbText || info.m_nType == dbMemo;
+        if (table.GetFieldInfo(i, info))
+            text[static_cast<std::size_t>(i)] = info.m_nType == dbText || info.m_nType == dbMemo;
     }
     return text;
 }
@@ -128,7 +129,8 @@ ReadStorage AttachStorage(CReadAndWriteFiles& files, const std::vector<bool>& te
         if (channel && text) channel->SetStringArray(storage.texts.back().get());
         // The channel is fresh from ReadInfoFile and holds no raw block that
         // SetDoublePtr would free; the engine never frees the one attached here.
-        else if (channel) channel->SetDoublePtr(block.mutable_data());
+        else if (channel)
+            channel->SetDoublePtr(block.mutable_data());
         storage.values.push_back(block);
     }
     return storage;
@@ -154,8 +156,10 @@ py::dict Describe(const CReadAndWriteFiles& files, const CallAnswers& answers) {
     record["format_code"] = format.formatCode;
     record["items"] = files.GetNrItems();
     record["table"] = Text(files.GetTableName());
-    record["separator"] = format.familyCode == 4 || format.familyCode == 5 ? py::object(Text(files.GetSeperator())) : py::none();
-    record["decimal"] = format.familyCode == 4 || format.familyCode == 5 ? py::object(Text(files.GetDecimal())) : py::none();
+    record["separator"] =
+        format.familyCode == 4 || format.familyCode == 5 ? py::object(Text(files.GetSeperator())) : py::none();
+    record["decimal"] =
+        format.familyCode == 4 || format.familyCode == 5 ? py::object(Text(files.GetDecimal())) : py::none();
     record["warnings"] = WarningsOf(files, answers);
     return record;
 }
@@ -199,7 +203,8 @@ py::dict ReadFile(const std::string& path, const OptionalText& table, const Opti
         const py::ssize_t items = std::max(0, files.GetNrItems());
         for (int i = 0; i < files.GetNrChannels(); ++i) {
             const CStringArray* texts = storage.texts[static_cast<std::size_t>(i)].get();
-            channels[static_cast<std::size_t>(i)]["values"] = texts ? TextValues(*texts, items) : storage.values[static_cast<std::size_t>(i)];
+            channels[static_cast<std::size_t>(i)]["values"] =
+                texts ? TextValues(*texts, items) : storage.values[static_cast<std::size_t>(i)];
         }
     }
     py::dict record = Describe(files, answers);
@@ -238,7 +243,8 @@ py::dict WriteFile(const std::string& path, const std::vector<WriteChannel>& cha
     if (channels.empty()) throw py::value_error("write needs at least one channel");
     const auto items = static_cast<py::ssize_t>(py::len(channels.front().values));
     for (const WriteChannel& c : channels)
-        if (static_cast<py::ssize_t>(py::len(c.values)) != items) throw py::value_error("every channel needs the same number of values");
+        if (static_cast<py::ssize_t>(py::len(c.values)) != items)
+            throw py::value_error("every channel needs the same number of values");
     if (items > std::numeric_limits<int>::max()) throw py::value_error("too many values for one file");
     CReadAndWriteFiles files;
     files.SetNrChannels(static_cast<int>(channels.size()));
@@ -259,8 +265,9 @@ py::dict WriteFile(const std::string& path, const std::vector<WriteChannel>& cha
     {
         py::gil_scoped_release unlocked;
         ScopedCallAnswers scope(answers);
-        result = files.WriteFile(Bytes(path), table ? Bytes(*table) : CString(), formatCode,
-                                 haveSymbols ? separator->c_str() : nullptr, haveSymbols ? decimal->c_str() : nullptr, 0, 0);
+        result =
+            files.WriteFile(Bytes(path), table ? Bytes(*table) : CString(), formatCode,
+                            haveSymbols ? separator->c_str() : nullptr, haveSymbols ? decimal->c_str() : nullptr, 0, 0);
     }
     if (result == 0) Fail(files, answers, path);
     py::dict written = Describe(files, answers);
@@ -289,7 +296,8 @@ py::list ListTables(const std::string& path) {
     if (!database.IsOpen()) {
         const std::string reason = database.GetLastErrorText().GetString();
         throw ToolboxFailure(TBFormatMessage(TBMsg::CannotOpenFile, {Bytes(path)}).GetString(),
-                             TB_EXCHANGE_DATABASE_ERROR, reason.empty() ? std::vector<std::string>() : std::vector<std::string>{reason});
+                             TB_EXCHANGE_DATABASE_ERROR,
+                             reason.empty() ? std::vector<std::string>() : std::vector<std::string>{reason});
     }
     py::list list;
     for (const CString& name : names) list.append(Text(name));

@@ -25,12 +25,21 @@ const char* FamilyName(int family) {
 }
 
 const char* FormatName(int formatCode, int family) {
-    static const char* const kWriteFormats[] = {
-        "characteristic .mdx (text)",     "characteristic .mdx (4-byte binary)",
-        "characteristic .mdx (8-byte binary)", "characteristic .mda/.mdk (text)",
-        "characteristic .mda/.mdk (4-byte binary)", "characteristic .mda/.mdk (8-byte binary)",
-        "Excel 3.0", "Excel 4.0", "Excel 5.0/95", "Excel 97",
-        "Access", "text", "CSV", "COMTRADE (ASCII)", "COMTRADE (binary)"};
+    static const char* const kWriteFormats[] = {"characteristic .mdx (text)",
+                                                "characteristic .mdx (4-byte binary)",
+                                                "characteristic .mdx (8-byte binary)",
+                                                "characteristic .mda/.mdk (text)",
+                                                "characteristic .mda/.mdk (4-byte binary)",
+                                                "characteristic .mda/.mdk (8-byte binary)",
+                                                "Excel 3.0",
+                                                "Excel 4.0",
+                                                "Excel 5.0/95",
+                                                "Excel 97",
+                                                "Access",
+                                                "text",
+                                                "CSV",
+                                                "COMTRADE (ASCII)",
+                                                "COMTRADE (binary)"};
     if (formatCode >= 0 && formatCode < static_cast<int>(std::size(kWriteFormats))) return kWriteFormats[formatCode];
     return FamilyName(family);
 }

@@ -9,8 +9,8 @@ namespace tb_python {
 
 /// The format of the last file an engine read or wrote.
 struct FormatDescription {
-    std::string format;  ///< the format's name ("CSV", "COMTRADE"...)
-    std::string family;  ///< the family's name
+    std::string format;   ///< the format's name ("CSV", "COMTRADE"...)
+    std::string family;   ///< the family's name
     int familyCode = -1;  ///< GetLoadVersion
     int formatCode = -1;  ///< GetSaveVersion
 };

@@ -81,7 +81,8 @@ CQuantity* QuantityOf(const std::string& from, const std::string& to, const std:
     }
     if (topmost.size() > 1) {
         std::string names;
-        for (CQuantity* q : topmost) names += (names.empty() ? "" : ", ") + std::string(q->GetQuantityName().GetString());
+        for (CQuantity* q : topmost)
+            names += (names.empty() ? "" : ", ") + std::string(q->GetQuantityName().GetString());
         throw py::value_error("the units '" + from + "' and '" + to + "' belong to several quantities (" + names +
                               "): give quantity=");
     }

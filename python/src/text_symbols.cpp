@@ -66,7 +66,8 @@ TextSymbols DetectTextSymbols(const std::string& path) {
     }
     if (chosen) symbols.separator = CString(chosen);
     if (chosen != ',') {
-        const bool comma = std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return HasCommaDecimal(l); });
+        const bool comma =
+            std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return HasCommaDecimal(l); });
         const bool point = std::any_of(lines.begin(), lines.end(),
                                        [](const std::string& l) { return l.find('.') != std::string::npos; });
         if (comma && !point) symbols.decimal = ",";
