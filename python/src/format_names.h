@@ -15,7 +15,7 @@ struct FormatDescription {
     int formatCode = -1;  ///< GetSaveVersion
 };
 
-/// Names the format of the engine's last file from what the public interface tells.
+/// Names the format of the engine's last file as the format table names it.
 FormatDescription DescribeFormat(const CReadAndWriteFiles& files);
 
 /// True when a file of this name is read as delimited text (unknown extensions too).

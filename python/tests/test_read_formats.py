@@ -53,14 +53,14 @@ def test_raw_and_recorder_files(tmp_path, tbx_csv):
     except (OSError, subprocess.CalledProcessError):
         pytest.skip("ngspice cannot write a raw file here")
     raw = toolbox.read(tmp_path / "rc.raw")
-    assert raw.family == "SPICE" and raw.format == "SPICE raw"
+    assert raw.family == "SPICE output (.out, .raw)" and raw.format == "SPICE raw"
     assert raw[0].unit == "s"
     assert_same_as_tbx(raw, tbx_csv(tmp_path / "rc.raw"))
 
     scope = tmp_path / "scope.dat"
     scope.write_text("5\r\n2e-6\r\n0\r\n0\r\n" + "".join(f"{i * 0.5}\r\n" for i in range(5)))
     recorder = toolbox.read(scope)
-    assert recorder.family == "recorder"
+    assert recorder.family == "Recorder (.dat)"
     np.testing.assert_allclose(recorder[1].values, [0, 0.5, 1, 1.5, 2])
     assert_same_as_tbx(recorder, tbx_csv(scope))
 

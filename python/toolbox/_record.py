@@ -40,9 +40,10 @@ class Record:
     Attributes:
         channels: list of Channel.
         items: the item (row) count of the file.
-        format: the format's name ("CSV", "COMTRADE", "Excel 97"...).
-        family: the format family's name ("text", "CSV", "Excel", "Access",
-            "COMTRADE", "SPICE", "recorder", "characteristic .mdx"...).
+        format: the format's name as tbx and the format table give it ("CSV",
+            "COMTRADE binary", "Excel 97", "SPICE raw"...).
+        family: the format family's name ("Text", "CSV", "Microsoft Excel (.xls)",
+            "COMTRADE", "SPICE output (.out, .raw)", "Recorder (.dat)"...).
         family_code, format_code: the library's codes for both (-1 unknown).
         warnings: the reader's warnings (list of str).
         separator, decimal: the symbols of delimited text (None for other formats).
