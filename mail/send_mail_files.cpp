@@ -16,7 +16,9 @@ namespace {
 
 // Through the dialog hub: a message box once the window layer runs, stderr before.
 void ShowMessage(const CString& text) { TBGetDialogHub().MessageBox(text, CString(), MB_OK | MB_ICONERROR); }
-void ShowProgress(int position, int count, const CString& name) { TBGetDialogHub().ShowProgress(position, count, name); }
+void ShowProgress(int position, int count, const CString& name) {
+    TBGetDialogHub().ShowProgress(position, count, name);
+}
 
 CString OneLine(const CString& value) {
     CString s = value;
