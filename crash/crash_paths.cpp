@@ -20,61 +20,19 @@ CString EnvOr(const char* name, const char* fallback) {
 }
 }  // namespace
 
-CString TBDirectoryOf(const CString& path) {
-    int slash = path.ReverseFind('/');
-    if (slash < 0) return ".";
-    if (slash == 0) return "/";
-    return path.Left(slash);
-}
-
-CString TBFileNameOf(const CString& path) {
-    int slash = path.ReverseFind('/');
-    return slash < 0 ? path : path.Mid(slash + 1);
-}
-
 CString TBCrashBaseName(const char* programPath) {
     CString name = TBFileNameOf(programPath ? programPath : "");
     int dot = name.Find('.');
     return dot < 0 ? name : name.Left(dot);
 }
 
-CString TBCrashTempDirectory() {
-    CString dir = EnvOr("TEMP", "");
-    if (dir.IsEmpty()) dir = EnvOr("TMPDIR", "/tmp");
-    while (dir.GetLength() > 1 && dir[dir.GetLength() - 1] == '/') dir = dir.Left(dir.GetLength() - 1);
-    return dir;
-}
-
-namespace {
-
-// Ours alone: a real directory (no link), owned by this user, closed to others.
-bool IsPrivateDirectory(const char* path) {
-    struct stat status;
-    if (lstat(path, &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != geteuid()) return false;
-    return (status.st_mode & 077) == 0 || chmod(path, 0700) == 0;
-}
-
-}  // namespace
-
-CString TBCrashPrivateDirectory() {
-    const CString temp = TBCrashTempDirectory();
-    CString dir;
-    dir.Format("%s/veltranix-%u", temp.GetString(), static_cast<unsigned>(geteuid()));
-    if (mkdir(dir, 0700) == 0 || errno == EEXIST)
-        if (IsPrivateDirectory(dir)) return dir;
-    // Taken by someone else: a fresh directory with a name nobody can guess.
-    CString pattern = dir + "-XXXXXX";
-    std::vector<char> buffer(pattern.GetString(), pattern.GetString() + pattern.GetLength() + 1);
-    return mkdtemp(buffer.data()) ? CString(buffer.data()) : CString();
-}
-
 CString TBCrashProcessDirectory() {
-    const CString parent = TBCrashPrivateDirectory();
-    if (parent.IsEmpty()) return TBCrashTempDirectory();
+    const CString parent = TBPrivateTempDirectory();
+    if (parent.IsEmpty()) return TBTempDirectory();
     CString dir;
     dir.Format("%s/%d", parent.GetString(), static_cast<int>(getpid()));
     if (mkdir(dir, 0700) == 0 || errno == EEXIST)
-        if (IsPrivateDirectory(dir)) return dir;
+        if (TBIsPrivateDirectory(dir)) return dir;
     return parent;
 }
 

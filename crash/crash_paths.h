@@ -4,14 +4,9 @@
 
 #include <toolbox/types/cstring.h>
 
-/// The temporary directory: $TEMP, else $TMPDIR, else /tmp (no trailing "/").
-CString TBCrashTempDirectory();
-/// A directory for crash files that only this user can write: temporary directory +
-/// "/veltranix-<uid>" (created 0700; a link there, or a directory of another user or
-/// writable by others, is not taken), else a new unique directory beside it. Empty
-/// when neither can be made.
-CString TBCrashPrivateDirectory();
-/// The crash files' directory of this process: TBCrashPrivateDirectory() + "/<pid>",
+#include "platform/os/temp_paths.h"
+
+/// The crash files' directory of this process: TBPrivateTempDirectory() + "/<pid>",
 /// else the private directory itself, else the temporary directory.
 CString TBCrashProcessDirectory();
 /// Removes a process directory of TBCrashProcessDirectory and the user's directory
@@ -30,7 +25,3 @@ CString TBCrashReporterPath();
 /// The folder that keeps reports nobody could send:
 /// $XDG_STATE_HOME (default ~/.local/state) + "/veltranix/crash-reports".
 CString TBCrashStateDirectory();
-/// Directory part of path ("/a/b/c" -> "/a/b"; no "/" -> ".").
-CString TBDirectoryOf(const CString& path);
-/// File name part of path ("/a/b/c.zip" -> "c.zip").
-CString TBFileNameOf(const CString& path);

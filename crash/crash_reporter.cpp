@@ -179,7 +179,7 @@ int TBRunCrashReporter(int argc, char** argv) {
 
     // The temporary directory may not be writable: then the report is made in the
     // state directory instead.
-    CString workDir = a.tempDir.IsEmpty() ? TBCrashTempDirectory() : a.tempDir;
+    CString workDir = a.tempDir.IsEmpty() ? TBTempDirectory() : a.tempDir;
     CString xmlPath = a.xmlPath;
     if (access(workDir, W_OK) != 0) {
         workDir = TBCrashStateDirectory();

@@ -1,6 +1,6 @@
 // The report mail's text: headers, text part, base64 attachment, closing boundary.
 #include <toolbox/mail/mail.h>
-#include "crash/crash_paths.h"
+#include "platform/os/temp_paths.h"
 
 #include <cstdio>
 #include <ctime>

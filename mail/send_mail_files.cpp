@@ -2,9 +2,9 @@
 // first, then handed to xdg-email, which opens the user's mail program with the
 // message prepared.
 #include <toolbox/mail/mail.h>
-#include "crash/crash_paths.h"
-#include <toolbox/crash/crash_dialogs.h>
+#include <toolbox/os/dialog_hub.h>
 #include "platform/os/run_program.h"
+#include "platform/os/temp_paths.h"
 #include <toolbox/zip/zip_archive.h>
 
 #include <cstdio>
@@ -13,6 +13,12 @@
 #include <vector>
 
 namespace {
+
+// Through the dialog hub: a message box once the window layer runs, stderr before.
+void ShowMessage(const CString& text) { TBGetDialogHub().MessageBox(text, CString(), MB_OK | MB_ICONERROR); }
+void ShowProgress(int position, int count, const CString& name) {
+    TBGetDialogHub().ShowProgress(position, count, name);
+}
 
 CString OneLine(const CString& value) {
     CString s = value;
@@ -32,8 +38,8 @@ CString Recipient(const CString& address, CStringArray* names, int position) {
 // A new directory of its own for one archive, so that the archive keeps the name the
 // recipient sees and no other call can overwrite or remove it. Empty on failure.
 CString NewArchiveDirectory() {
-    CString parent = TBCrashPrivateDirectory();
-    if (parent.IsEmpty()) parent = TBCrashTempDirectory();
+    CString parent = TBPrivateTempDirectory();
+    if (parent.IsEmpty()) parent = TBTempDirectory();
     CString pattern = parent + "/mail-XXXXXX";
     std::vector<char> buffer(pattern.GetString(), pattern.GetString() + pattern.GetLength() + 1);
     return mkdtemp(buffer.data()) ? CString(buffer.data()) : CString();
@@ -52,26 +58,26 @@ bool PackFiles(const CString& zipName, int showProgress, CStringArray& files, CS
     if (name.Find('.') < 0) name += ".zip";
     const CString dir = NewArchiveDirectory();
     if (dir.IsEmpty()) {
-        TBShowCrashMessage("Mail cannot be sent: no directory for the archive could be made.");
+        ShowMessage("Mail cannot be sent: no directory for the archive could be made.");
         return false;
     }
     archive = dir + "/" + name;
     CZipArchive zip;
     if (!zip.Open(archive)) {
         rmdir(dir);
-        TBShowCrashMessage(zip.GetLastError());
+        ShowMessage(zip.GetLastError());
         return false;
     }
     // The progress window shows the files packed so far and the one being packed; it
     // goes when the last one is in.
     int count = files.GetSize();
     for (int i = count - 1, done = 0; i >= 0; --i, ++done) {
-        if (showProgress == 1) TBShowCrashProgress(done, count, files[i]);
-        if (!zip.AddNewFile(files[i], TBFileNameOf(files[i]))) TBShowCrashMessage(zip.GetLastError());
+        if (showProgress == 1) ShowProgress(done, count, files[i]);
+        if (!zip.AddNewFile(files[i], TBFileNameOf(files[i]))) ShowMessage(zip.GetLastError());
     }
-    if (showProgress == 1) TBShowCrashProgress(count, count, CString());
+    if (showProgress == 1) ShowProgress(count, count, CString());
     if (!zip.Close() || zip.GetCount() == 0) {
-        if (!zip.GetLastError().IsEmpty()) TBShowCrashMessage(zip.GetLastError());
+        if (!zip.GetLastError().IsEmpty()) ShowMessage(zip.GetLastError());
         RemoveArchive(archive);
         return false;
     }
@@ -91,7 +97,7 @@ int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, 
 
     CString program = TBFindProgram("xdg-email");
     if (program.IsEmpty()) {
-        TBShowCrashMessage("Mail cannot be sent: the desktop's mail program (xdg-email) was not found.");
+        ShowMessage("Mail cannot be sent: the desktop's mail program (xdg-email) was not found.");
         RemoveArchive(archive);
         return 0;
     }
@@ -119,7 +125,7 @@ int TBSendMailWithFiles(CString zipName, int showProgress, CStringArray* files, 
     if (status != 0) {
         CString text;
         text.Format("Mail cannot be sent: the desktop's mail program failed (status %d).", status);
-        TBShowCrashMessage(text);
+        ShowMessage(text);
     }
     // Sent or not, the archive made for this mail is not needed any more.
     RemoveArchive(archive);

@@ -220,7 +220,8 @@ void FillCalculator(CDialog& dialog) {
 /// Each dialog template filled with nothing, but those a family draws itself.
 int RenderDialogs(const QString& folder, const std::vector<TBGalleryPageSet>& families) {
     std::set<UINT> drawnByFamily;
-    for (const TBGalleryPageSet& family : families) drawnByFamily.insert(family.ownTemplates.begin(), family.ownTemplates.end());
+    for (const TBGalleryPageSet& family : families)
+        drawnByFamily.insert(family.ownTemplates.begin(), family.ownTemplates.end());
     int written = 0;
     for (UINT id : TBGetDialogTemplateIds()) {
         if (drawnByFamily.count(id)) continue;
