@@ -21,10 +21,8 @@ using namespace tbtest;
 
 namespace {
 
-class Csv : public ::testing::Test {
+class Csv : public ExchangeTest {
 protected:
-    void SetUp() override { TBOverrideUserNumberSymbols(";", ","); }
-    void TearDown() override { TBOverrideUserNumberSymbols(nullptr, nullptr); }
     // Writes the channels to name in the scratch directory; the writer's result.
     int Write(const char* name, int items, std::initializer_list<Channel> channels, const char* separator = ";",
               const char* decimal = ",", int count = -1) {
@@ -33,7 +31,6 @@ protected:
     }
     std::string Text(const char* name) const { return ReadFile(dir.File(name)); }
     CString Name(const char* name) const { return dir.File(name).c_str(); }
-    ScratchDir dir;
     CReadAndWriteFiles files;
 };
 

@@ -18,12 +18,7 @@ using namespace tbtest;
 
 namespace {
 
-class ImportDialog : public ::testing::Test {
-protected:
-    void SetUp() override { TBOverrideUserNumberSymbols(";", ","); }
-    void TearDown() override { TBOverrideUserNumberSymbols(nullptr, nullptr); }
-    ScratchDir dir;
-};
+using ImportDialog = ExchangeTest;
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 #include <toolbox/exchange/engine.h>
 #include <toolbox/exchange/text_dialog_rules.h>
 #include "exchange/format_table.h"
+#include "tests/exchange/exchange_helpers.h"
 #include "tests/support/files.h"
 #include <toolbox/os/locale_info.h>
 #include <toolbox/resources/message_ids.h>
@@ -19,19 +20,7 @@ using namespace tbtest;
 
 namespace {
 
-class Dispatch : public ::testing::Test {
-protected:
-    void SetUp() override { TBOverrideUserNumberSymbols(";", ","); }
-    void TearDown() override { TBOverrideUserNumberSymbols(nullptr, nullptr); }
-    ScratchDir dir;
-};
-
-// One channel of two values, ready to write.
-void PrepareOneChannel(CReadAndWriteFileFunction& engine, double* values) {
-    engine.SetNrChannels(1);
-    engine.SetNrItems(2);
-    engine.InsertChannel(0, values, "U", "V");
-}
+using Dispatch = ExchangeTest;
 
 void Detach(CReadAndWriteFileFunction& engine) {
     for (int i = 0; i < engine.GetNrChannels(); ++i)
@@ -104,7 +93,7 @@ TEST_F(Dispatch, EveryFormatCodeWritesItsEntryAndReadsBack) {
 
         double values[2] = {1.5, 2};
         CReadAndWriteFileFunction writer;
-        PrepareOneChannel(writer, values);
+        SetChannels(writer, 2, {{values, "U", "V"}});
         const std::string base = dir.File("code" + std::to_string(code));
         ASSERT_EQ(writer.WriteFile(base.c_str(), "Data", code, ";", ".", 0, 0), 1) << writer.GetLastError().GetString();
         EXPECT_EQ(writer.GetSaveVersion(), code);
@@ -145,7 +134,7 @@ TEST_F(Dispatch, EveryWriteExtensionChoosesItsEntry) {
                 SCOPED_TRACE(name);
                 double values[2] = {1.5, 2};
                 CReadAndWriteFileFunction engine;
-                PrepareOneChannel(engine, values);
+                SetChannels(engine, 2, {{values, "U", "V"}});
                 EXPECT_GE(engine.WriteFile(name.c_str(), "", code, ";", ".", 0, 0), 1)
                     << engine.GetLastError().GetString();
                 EXPECT_EQ(engine.GetSaveVersion(), chosen->fileKind == TB_KIND_TEXT ? -1 : chosen->formatCode);
@@ -199,7 +188,7 @@ TEST_F(Dispatch, UnknownOrMissingExtensionsAreReadAsTextWithTheGivenSymbols) {
 TEST_F(Dispatch, WriteByFormatCodeAppendsTheExtensionAndKeepsTheGivenName) {
     double values[2] = {1.5, 2};
     CReadAndWriteFileFunction engine;
-    PrepareOneChannel(engine, values);
+    SetChannels(engine, 2, {{values, "U", "V"}});
     const std::string out = dir.File("out");
     EXPECT_EQ(engine.WriteFile(out.c_str(), "", 12, nullptr, nullptr, 0, 0), 1);
     EXPECT_TRUE(Exists(out + ".csv"));
@@ -259,7 +248,7 @@ public:
 TEST_F(Dispatch, TextWithoutSymbolsAsksTheExportDialogOrUsesTheLocale) {
     double values[2] = {1.5, 2};
     CReadAndWriteFileFunction engine;
-    PrepareOneChannel(engine, values);
+    SetChannels(engine, 2, {{values, "U", "V"}});
     const std::string txt = dir.File("t.txt");
 
     // Headless: the dialog is cancelled, nothing is written.
@@ -287,7 +276,7 @@ TEST_F(Dispatch, TextWithoutSymbolsAsksTheExportDialogOrUsesTheLocale) {
 TEST_F(Dispatch, CharacteristicSeparatorComesFromTheExportDialogInCharacteristicMode) {
     double values[2] = {1.5, 2};
     CReadAndWriteFileFunction engine;
-    PrepareOneChannel(engine, values);
+    SetChannels(engine, 2, {{values, "U", "V"}});
     ExportAnswer answer;
     answer.cancel = true;
     TBSetDialogHub(&answer);

@@ -4,6 +4,8 @@
 
 #include <toolbox/exchange/dao.h>
 #include <toolbox/exchange/engine.h>
+#include <toolbox/os/locale_info.h>
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,15 @@ using Doubles = CArray<double, double>;
 using Variants = CArray<COleVariant, COleVariant>;
 using Strings = std::vector<std::string>;
 using Values = std::vector<double>;
+
+/// A scratch directory, with ";" and "," as the user's list separator and decimal
+/// symbol while the test runs.
+class ExchangeTest : public ::testing::Test {
+protected:
+    void SetUp() override { TBOverrideUserNumberSymbols(";", ","); }
+    void TearDown() override { TBOverrideUserNumberSymbols(nullptr, nullptr); }
+    ScratchDir dir;
+};
 
 /// An array of the given values, in order.
 template <class Array, class T>

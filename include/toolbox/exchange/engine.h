@@ -219,9 +219,10 @@ public:
     /// Empties the warnings and LastError; LastErrorNumber stays.
     void ResetWarnAndErrorMsg();
     /// Prepares the engine for the next file: counts 0, Typ 'A', Sep ';', names empty,
-    /// channel objects destroyed, warnings emptied, text options and error class reset.
-    /// LastError, Separator, Decimal, the free text lines, the format codes and the
-    /// format-specific arrays keep their values.
+    /// channel objects destroyed, warnings emptied, text options and error class reset,
+    /// the formats' private state (FormatStates) forgotten. LastError, Separator,
+    /// Decimal, the free text lines, the format codes and the format-specific arrays
+    /// keep their values.
     void ResetAllVars();
     /// Appends copies of the free text lines to out (null: nothing).
     void GetEditionalStringArray(CStringArray* out) const;
