@@ -173,30 +173,31 @@ TEST_F(GridInHostWindows, EveryEditorKindBehavesOnItsTenthOpeningAsOnItsFirst) {
         // takes the keyboard back.
         dlg.GetWidget()->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.GetWidget()));
-        // Edits (text and number): typing shows at once, Escape puts the text back.
-        for (int row : {0, 1}) {
+        // A change shows in the cell at once and Escape puts the old value back: typing
+        // in the edits (text, number) and the browse box, a choice in the drop-down lists
+        // (plain, unit and quantity).
+        for (int row : {0, 1, 2, 4, 5, 6}) {
+            SCOPED_TRACE("row " + std::to_string(row));
             const CString before = grid.GetItemText(row, 1);
             ASSERT_TRUE(grid.DoEdit(CPoint(1, row)));
-            ASSERT_NE(Focus(), nullptr) << "row " << row;
-            QTest::keyClicks(Focus(), "7");
-            EXPECT_EQ(grid.GetItemText(row, 1), "7") << "row " << row;
+            CWnd* editor = grid.GetEditControl();
+            CString changed = "7";
+            if (auto* box = dynamic_cast<CTBOwnBrowseBox*>(editor)) {
+                QTest::keyClick(box->GetEditControl()->GetWidget(), Qt::Key_End);
+                QTest::keyClicks(box->GetEditControl()->GetWidget(), "/x");
+                changed = before + "/x";
+            } else if (qobject_cast<QComboBox*>(editor->GetWidget())) {
+                changed = EntryText(editor, 1 + round % 2);
+                ChooseInList(editor, 1 + round % 2);
+            } else {
+                ASSERT_NE(Focus(), nullptr);
+                QTest::keyClicks(Focus(), "7");
+            }
+            EXPECT_EQ(grid.GetItemText(row, 1), changed);
+            ASSERT_TRUE(grid.IsEditActive());
             PressEscape(grid);
             EXPECT_FALSE(grid.IsEditActive());
-            EXPECT_EQ(grid.GetItemText(row, 1), before) << "row " << row;
-        }
-        // Drop-down lists (plain, unit and quantity): a choice shows at once, Escape
-        // puts the old value back.
-        for (int row : {2, 5, 6}) {
-            const CString before = grid.GetItemText(row, 1);
-            ASSERT_TRUE(grid.DoEdit(CPoint(1, row)));
-            const int index = 1 + round % 2;
-            const CString entry = EntryText(grid.GetEditControl(), index);
-            ChooseInList(grid.GetEditControl(), index);
-            EXPECT_EQ(grid.GetItemText(row, 1), entry) << "row " << row;
-            ASSERT_TRUE(grid.IsEditActive()) << "row " << row;
-            PressEscape(grid);
-            EXPECT_FALSE(grid.IsEditActive()) << "row " << row;
-            EXPECT_EQ(grid.GetItemText(row, 1), before) << "row " << row;
+            EXPECT_EQ(grid.GetItemText(row, 1), before);
         }
         // The editable combo: a drop-down cancelled puts back the text it dropped with.
         ASSERT_TRUE(grid.DoEdit(CPoint(1, 3)));
@@ -213,16 +214,6 @@ TEST_F(GridInHostWindows, EveryEditorKindBehavesOnItsTenthOpeningAsOnItsFirst) {
         EXPECT_EQ(grid.GetItemText(3, 1), "two");
         grid.CloseEdit(FALSE);
         EXPECT_EQ(grid.GetItemText(3, 1), "free");
-        // The browse box: typing in its edit shows at once.
-        ASSERT_TRUE(grid.DoEdit(CPoint(1, 4)));
-        auto* box = dynamic_cast<CTBOwnBrowseBox*>(grid.GetEditControl());
-        ASSERT_NE(box, nullptr);
-        QTest::keyClick(box->GetEditControl()->GetWidget(), Qt::Key_End);
-        QTest::keyClicks(box->GetEditControl()->GetWidget(), "/x");
-        EXPECT_EQ(grid.GetItemText(4, 1), "/tmp/x");
-        QTest::keyPress(box->GetEditControl()->GetWidget(), Qt::Key_Escape);
-        EXPECT_FALSE(grid.IsEditActive());
-        EXPECT_EQ(grid.GetItemText(4, 1), "/tmp");
         // The colour popup: a chosen colour is written.
         ASSERT_TRUE(grid.DoEdit(CPoint(1, 7)));
         auto* popup = dynamic_cast<CTBColorPopup*>(grid.GetEditControl());
