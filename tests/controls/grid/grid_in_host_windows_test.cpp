@@ -214,13 +214,15 @@ TEST_F(GridInHostWindows, EveryEditorKindBehavesOnItsTenthOpeningAsOnItsFirst) {
         EXPECT_EQ(grid.GetItemText(3, 1), "two");
         grid.CloseEdit(FALSE);
         EXPECT_EQ(grid.GetItemText(3, 1), "free");
-        // The colour popup: a chosen colour is written.
+        // The colour popup: a chosen colour is written and the host hears of it.
         ASSERT_TRUE(grid.DoEdit(CPoint(1, 7)));
         auto* popup = dynamic_cast<CTBColorPopup*>(grid.GetEditControl());
         ASSERT_NE(popup, nullptr);
+        dlg.host.written.clear();
         popup->Choose(1 + round % 3);
         uitest::RunEvents();
         EXPECT_EQ(grid.GetItemColor(7, 1), CTBColorPopup::GetColor(1 + round % 3));
+        EXPECT_EQ(dlg.host.written, (std::vector<std::pair<int, int>>{{7, 1}}));
         EXPECT_FALSE(grid.IsEditActive());
     }
 }
