@@ -116,23 +116,6 @@ protected:
     uitest::SettingsFolder settings;
 };
 
-TEST_F(GridInHostWindows, ADialogsMessageMapHearsValueWrittenAndThePinStays) {
-    static const CDialogTemplate tmpl = GridTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT);
-    CGridDialog dlg;
-    dlg.SetEnableOnTop(TRUE);
-    ASSERT_TRUE(dlg.CreateIndirect(tmpl, nullptr));
-    ASSERT_TRUE(uitest::ShowAndWait(dlg));
-    uitest::RunEvents();
-    ASSERT_TRUE(dlg.GetPinned());
-    ASSERT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
-    WriteTextCell(dlg.grid, "two");
-    EXPECT_EQ(dlg.grid.GetItemText(0, 1), "two");
-    EXPECT_EQ(dlg.host.written, (std::vector<std::pair<int, int>>{{0, 1}}));
-    // The cell write is no z-order request: the pinned window stays on top.
-    EXPECT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
-    EXPECT_TRUE(dlg.GetPinned());
-}
-
 TEST_F(GridInHostWindows, APropertyPagesMessageMapHearsValueWritten) {
     CGridPage page;
     CTBPropertySheet sheet("Grid sheet");
@@ -161,12 +144,22 @@ CString EntryText(CWnd* editor, int index) {
     return combo ? CString(combo->itemText(index).toUtf8().constData()) : CString("<no combo>");
 }
 
-TEST_F(GridInHostWindows, EveryEditorKindBehavesOnItsTenthOpeningAsOnItsFirst) {
+TEST_F(GridInHostWindows, ADialogHearsValuesWrittenKeepsItsPinAndEveryEditorKindBehavesOnItsTenthOpeningAsOnItsFirst) {
     static const CDialogTemplate tmpl = GridTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT);
     CGridDialog dlg;
+    dlg.SetEnableOnTop(TRUE);
     ASSERT_TRUE(dlg.CreateIndirect(tmpl, nullptr));
     ASSERT_TRUE(uitest::ShowAndWait(dlg));
+    uitest::RunEvents();
+    ASSERT_TRUE(dlg.GetPinned());
+    ASSERT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
     CTBEditListCtrl& grid = dlg.grid;
+    WriteTextCell(grid, "two");
+    EXPECT_EQ(grid.GetItemText(0, 1), "two");
+    EXPECT_EQ(dlg.host.written, (std::vector<std::pair<int, int>>{{0, 1}}));
+    // The cell write is no z-order request: the pinned window stays on top.
+    EXPECT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
+    EXPECT_TRUE(dlg.GetPinned());
     for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE("opening " + std::to_string(round + 1));
         // The colour popup of the round before was a window of its own: the dialog
