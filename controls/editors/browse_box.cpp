@@ -45,36 +45,61 @@ int CTBBrowseEdit::AutoComplete(DWORD flags) {
 
 // ------------------------------------------------------------------ the box's parts
 
-/// The edit and the button of a box hand the keys that end or move the edit, and
-/// their focus losses, to the box.
-class CTBBrowseBoxPart {
+/// The edit and the button of a box report as the box: their keys move, finish or
+/// cancel the box's edit, and the focus leaving one of them finishes it only when it
+/// leaves the box altogether.
+class CTBBrowseBoxPart : public CEditorKeys {
 public:
-    static bool Key(CTBOwnBrowseBox* box, UINT vk, LPARAM data) { return box->PartKey(vk, data); }
-    static void LostFocus(CTBOwnBrowseBox* box, HWND next) { box->PartLostFocus(next); }
+    CTBBrowseBoxPart(CTBOwnBrowseBox& box, CWnd& part) : CEditorKeys(box, 1), m_box(box), m_part(part) {}
+
+protected:
+    /// Enter on the button presses it; from the edit it moves down.
+    UINT MoveOf(UINT vk) const override {
+        if (vk == VK_RETURN && m_box.m_button && &m_part == m_box.m_button.get()) return 0;
+        return MoveMessageOf(vk);
+    }
+    /// Escape puts back the text the box was created with.
+    bool RestoreText() override {
+        m_box.SetEditText(m_box.m_text);
+        return true;
+    }
+    /// The edit's changes are reported by the box itself.
+    bool TypingChanges() const override { return false; }
+    bool KeepsFocus(HWND next) const override {
+        if (m_box.m_browsing) return true;
+        QWidget* to = CNativeWindow::Widget(next);
+        return to && m_box.GetWidget()->isAncestorOf(to);
+    }
+
+private:
+    CTBOwnBrowseBox& m_box;
+    CWnd& m_part;
 };
 
 namespace {
+
+/// The native handling of a part is its base control's.
+template <class Base>
+class CBoxPartKeys : public CTBBrowseBoxPart {
+public:
+    CBoxPartKeys(CTBOwnBrowseBox& box, Base& part) : CTBBrowseBoxPart(box, part), m_base(part) {}
+
+protected:
+    LRESULT Native(UINT message, WPARAM wParam, LPARAM lParam) override {
+        return m_base.Base::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    Base& m_base;
+};
 
 template <class Base>
 class CBoxPart : public Base {
 public:
     explicit CBoxPart(CTBOwnBrowseBox* box) : m_box(box) {}
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-            case WM_GETDLGCODE: return Base::WindowProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
-            case WM_KEYDOWN:
-                if (CTBBrowseBoxPart::Key(m_box, static_cast<UINT>(wParam), lParam)) return 0;
-                break;
-            case WM_CHAR:
-                if (IsEditorKeyChar(wParam)) return 0;
-                break;
-            case WM_KILLFOCUS: {
-                const LRESULT result = Base::WindowProc(message, wParam, lParam);
-                CTBBrowseBoxPart::LostFocus(m_box, reinterpret_cast<HWND>(wParam));
-                return result;
-            }
-            default: break;
-        }
+        LRESULT result = 0;
+        if (CBoxPartKeys<Base>(*m_box, *this).Handle(message, wParam, lParam, result)) return result;
         return Base::WindowProc(message, wParam, lParam);
     }
 
@@ -120,28 +145,6 @@ void CTBOwnBrowseBox::SetEditText(const CString& text) {
     m_settingText = true;
     m_edit->SetWindowText(text);
     m_settingText = before;
-}
-
-bool CTBOwnBrowseBox::PartKey(UINT vk, LPARAM data) {
-    if (const UINT move = MoveMessageOf(vk)) {
-        // Enter on the button presses it; from the edit it moves down.
-        if (vk == VK_RETURN && CWnd::GetFocus() && CWnd::GetFocus()->m_hWnd == m_button->m_hWnd) return false;
-        TellParent(this, move, KeyFlags(data), Self(this));
-        return true;
-    }
-    if (vk == VK_ESCAPE) {
-        SetEditText(m_text);
-        TellRestoredAndCancelled(this, data);
-        return true;
-    }
-    return false;
-}
-
-void CTBOwnBrowseBox::PartLostFocus(HWND next) {
-    if (m_browsing) return;
-    QWidget* to = CNativeWindow::Widget(next);
-    if (to && GetWidget()->isAncestorOf(to)) return;
-    TellFinish(this, reinterpret_cast<LPARAM>(next));
 }
 
 BOOL CTBOwnBrowseBox::OnCommand(WPARAM wParam, LPARAM lParam) {

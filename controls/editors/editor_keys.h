@@ -63,6 +63,42 @@ inline bool IsEditorKeyChar(WPARAM ch) { return ch == '\t' || ch == '\r' || ch =
 /// Lets the control handle the typed character now, then reports the change.
 void TypeThenTellChanged(CWnd* editor);
 
+/// The handling every in-place editor shares: it asks the dialog manager for all keys,
+/// Tab, Shift+Tab and Enter move on, Escape cancels (putting the starting text back
+/// first where the editor keeps one), a typed character reports a change, and losing
+/// the focus finishes. An editor makes one on the stack in its WindowProc and says
+/// where it differs by overriding the hooks.
+class CEditorKeys {
+public:
+    /// The shared answer to message in result; false when the editor's own handling applies.
+    bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+protected:
+    /// editor is the window the parent hears of; wantAllKeys its want-all-keys flag.
+    CEditorKeys(CWnd& editor, int wantAllKeys) : m_editor(editor), m_wantAllKeys(wantAllKeys) {}
+    virtual ~CEditorKeys() = default;
+    /// The native handling of the control that got the message.
+    virtual LRESULT Native(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    /// The message key vk sends: next, back, down, or finish (a button's Enter); 0 leaves
+    /// the key to the control.
+    virtual UINT MoveOf(UINT vk) const { return MoveMessageOf(vk); }
+    /// Before moving on: remembers the text that Escape restores.
+    virtual void KeepText() {}
+    /// Escape: puts the remembered text back; false when the editor keeps none (Escape then only cancels).
+    virtual bool RestoreText() { return false; }
+    /// Whether a typed character changes the value (reported after the control took it).
+    virtual bool TypingChanges() const { return true; }
+    /// Whether the character of a key that moves on or cancels types after all (a new line).
+    virtual bool TypesKeyChar(WPARAM /*ch*/) const { return false; }
+    /// Whether the focus going to next stays with the editor (then the edit goes on).
+    virtual bool KeepsFocus(HWND /*next*/) const { return false; }
+
+private:
+    bool Key(UINT vk, LPARAM keyData);
+    CWnd& m_editor;
+    int m_wantAllKeys;
+};
+
 /// The parent's font for a new editor.
 inline void TakeParentFont(CWnd* editor, CWnd* parent) {
     if (parent && parent->GetFont()) editor->SetFont(parent->GetFont());

@@ -132,40 +132,46 @@ void CTBOwnComboBox::EntryChosen() {
     TellChanged(this);
 }
 
+namespace {
+
+/// Escape puts back the text (or, without an edit field, the selection) the combo
+/// started with; the focus moving into its own edit field or dropped list goes on.
+class CComboKeys : public CEditorKeys {
+public:
+    CComboKeys(CTBOwnComboBox& combo, int wantAllKeys, CString& kept, int selection)
+        : CEditorKeys(combo, wantAllKeys), m_combo(combo), m_kept(kept), m_selection(selection) {}
+
+protected:
+    LRESULT Native(UINT message, WPARAM wParam, LPARAM lParam) override {
+        return m_combo.CTBComboBox::WindowProc(message, wParam, lParam);
+    }
+    void KeepText() override { m_kept = m_combo.GetWindowText(); }
+    bool RestoreText() override {
+        if (m_combo.HasEditField())
+            m_combo.SetWindowText(m_kept);
+        else
+            m_combo.SetCurSel(m_selection);
+        return true;
+    }
+    bool KeepsFocus(HWND next) const override {
+        QWidget* to = CNativeWindow::Widget(next);
+        auto* combo = qobject_cast<QComboBox*>(m_combo.GetWidget());
+        return to && combo &&
+               (combo->isAncestorOf(to) || combo->view()->window()->isAncestorOf(to) || to == combo->view()->window());
+    }
+
+private:
+    CTBOwnComboBox& m_combo;
+    CString& m_kept;
+    int m_selection;
+};
+
+}  // namespace
+
 LRESULT CTBOwnComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (CComboKeys(*this, m_wantAllKeys, m_text, m_selection).Handle(message, wParam, lParam, result)) return result;
     switch (message) {
-        case WM_GETDLGCODE: return DialogCodeOf(CTBComboBox::WindowProc(message, wParam, lParam), m_wantAllKeys);
-        case WM_KEYDOWN:
-            if (const UINT move = MoveMessageOf(static_cast<UINT>(wParam))) {
-                StoreText();
-                TellParent(this, move, KeyFlags(lParam), Self(this));
-                return 0;
-            }
-            if (wParam == VK_ESCAPE) {
-                if (HasEditField())
-                    SetWindowText(m_text);
-                else
-                    SetCurSel(m_selection);
-                TellRestoredAndCancelled(this, lParam);
-                return 0;
-            }
-            break;
-        case WM_CHAR:
-            if (IsEditorKeyChar(wParam)) return 0;
-            TypeThenTellChanged(this);
-            return 0;
-        case WM_KILLFOCUS: {
-            const LRESULT result = CTBComboBox::WindowProc(message, wParam, lParam);
-            QWidget* next = CNativeWindow::Widget(reinterpret_cast<HWND>(wParam));
-            // The combo's own edit field or its dropped list taking the focus does not
-            // end the edit.
-            auto* combo = qobject_cast<QComboBox*>(GetWidget());
-            const bool own = next && (GetWidget()->isAncestorOf(next) || combo->view()->window()->isAncestorOf(next) ||
-                                      next == combo->view()->window());
-            if (!own)
-                TellFinish(this, static_cast<LPARAM>(wParam));
-            return result;
-        }
         case TBWM_EDITOR_RESET:
             // Posted when the list closed: a choice made meanwhile stands.
             if (wParam == 1 && m_chosenSinceDrop) return 0;

@@ -2,21 +2,15 @@
 #include <toolbox/ui/edit_list_ctrl.h>
 
 #include "controls/editors/self_drawn_combo.h"
+#include "controls/grid/edit_list_editors.h"
 #include "controls/grid/edit_list_view.h"
 #include "controls/window/native_window.h"
 
 #include <toolbox/resources/string_table.h>
-#include <toolbox/ui/color_popup.h>
-#include <toolbox/ui/unit_controls.h>
 
 #include <QScrollBar>
 
 #include <cstdio>
-
-TBClickStart& TBGetClickStart() {
-    static TBClickStart start;
-    return start;
-}
 
 // ------------------------------------------------------------------ image list
 
@@ -56,7 +50,7 @@ BOOL CImageList::Draw(CDC* dc, int index, POINT point) const {
 BEGIN_MESSAGE_MAP(CTBEditListCtrl, CWnd)
 END_MESSAGE_MAP()
 
-CTBEditListCtrl::CTBEditListCtrl() = default;
+CTBEditListCtrl::CTBEditListCtrl() : m_editors(std::make_unique<CTBEditListEditors>()) {}
 
 CTBEditListCtrl::~CTBEditListCtrl() {
     m_editor = nullptr;
@@ -208,12 +202,13 @@ void CTBEditListCtrl::SetDef(int row, int col, LPCTSTR text, TB_EnumEditTypes ty
     CTBEditListRow& r = m_model->Row(row);
     auto def = std::make_unique<TB_SITEMDEF>();
     def->type = type;
-    if (type == TB_EDIT_AUTONUMBER) m_hasAutoNumbers = true;
+    const TBEditTypeInfo& info = TBEditTypeOf(type);
+    if (info.value == TBCellValue::RowNumber) m_hasAutoNumbers = true;
     def->listEntries = entries ? entries : "";
     def->additional = additional;
     r.defs[static_cast<std::size_t>(col)] = std::move(def);
     r.texts[static_cast<std::size_t>(col)] = text ? text : "";
-    if ((type == TB_EDIT_IMAGE_CENTER || type == TB_EDIT_IMAGE_LEFT) && additional) {
+    if (info.value == TBCellValue::Image && additional) {
         const int height = static_cast<int>(static_cast<CImageList*>(additional)->GetImageSize().cy) + 2;
         if (height > m_imageHeight) {
             m_imageHeight = height;
@@ -252,7 +247,7 @@ int CTBEditListCtrl::InsertEditItem(UINT mask, int row, LPCTSTR text, UINT state
     row = std::max(0, std::min(row, count));
     if (!m_model->InsertRow(row)) return -1;
     CString first = (mask & LVIF_TEXT) && text ? CString(text) : CString();
-    if (type == TB_EDIT_AUTONUMBER) {
+    if (TBEditTypeOf(type).value == TBCellValue::RowNumber) {
         // The row count before the insertion, alone or as the text's index.
         CString number;
         number.Format("%d", count);
@@ -268,7 +263,7 @@ int CTBEditListCtrl::InsertEditItem(UINT mask, int row, LPCTSTR text, UINT state
         // The open editor follows its cell down.
         ++m_editing.y;
         RECT cell{};
-        if (GetCellRect(m_editing.y, m_editing.x, &cell) && m_editor != static_cast<CWnd*>(m_colorPopup.get()))
+        if (GetCellRect(m_editing.y, m_editing.x, &cell) && !IsColourPopup(m_editor))
             m_editor->MoveWindow(cell);
     }
     return row;
@@ -301,7 +296,7 @@ CString CTBEditListCtrl::GetItemText(int row, int col) const {
 
 BOOL CTBEditListCtrl::SetEditItemType(int row, int col, TB_EnumEditTypes type) {
     if (!ValidCell(row, col)) return FALSE;
-    if (type == TB_EDIT_AUTONUMBER) m_hasAutoNumbers = true;
+    if (TBEditTypeOf(type).value == TBCellValue::RowNumber) m_hasAutoNumbers = true;
     if (TB_SITEMDEF* def = Def(row, col))
         def->type = type;
     else
@@ -382,7 +377,7 @@ void CTBEditListCtrl::RenumberFrom(int row) {
     const int count = GetItemCount(), columns = GetColumnCount();
     for (int r = row; r < count; ++r)
         for (int c = 0; c < columns; ++c) {
-            if (GetEditItemType(r, c) != TB_EDIT_AUTONUMBER) continue;
+            if (TBEditTypeOf(Def(r, c)).value != TBCellValue::RowNumber) continue;
             CString& text = m_model->Text(r, c);
             const int bracket = text.ReverseFind('[');
             CString number;
@@ -437,30 +432,24 @@ UINT CTBEditListCtrl::GetSelectedCount() const {
 }
 
 BOOL CTBEditListCtrl::SetItemChecked(int row, int col, BOOL checked) {
-    const TB_EnumEditTypes type = GetEditItemType(row, col);
-    if (type != TB_EDIT_CHECK && type != TB_EDIT_CHECK_INACTIVE && type != TB_EDIT_RADIO &&
-        type != TB_EDIT_RADIO_INACTIVE)
-        return FALSE;
+    if (TBEditTypeOf(Def(row, col)).value != TBCellValue::Checked) return FALSE;
     return SetItemText(row, col, checked ? "1" : "0");
 }
 
 BOOL CTBEditListCtrl::IsItemChecked(int row, int col) const {
-    const TB_EnumEditTypes type = GetEditItemType(row, col);
-    if (type != TB_EDIT_CHECK && type != TB_EDIT_CHECK_INACTIVE && type != TB_EDIT_RADIO &&
-        type != TB_EDIT_RADIO_INACTIVE)
-        return FALSE;
+    if (TBEditTypeOf(Def(row, col)).value != TBCellValue::Checked) return FALSE;
     return GetItemText(row, col) == "1";
 }
 
 BOOL CTBEditListCtrl::SetItemColor(int row, int col, COLORREF colour) {
-    if (GetEditItemType(row, col) != TB_EDIT_COLOR) return FALSE;
+    if (TBEditTypeOf(Def(row, col)).value != TBCellValue::Colour) return FALSE;
     CString text;
     text.Format("%.8u", static_cast<unsigned>(colour));
     return SetItemText(row, col, text);
 }
 
 COLORREF CTBEditListCtrl::GetItemColor(int row, int col) const {
-    if (GetEditItemType(row, col) != TB_EDIT_COLOR) return 0;
+    if (TBEditTypeOf(Def(row, col)).value != TBCellValue::Colour) return 0;
     return static_cast<COLORREF>(std::strtoul(GetItemText(row, col), nullptr, 10));
 }
 

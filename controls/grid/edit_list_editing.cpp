@@ -2,13 +2,12 @@
 // rejection, moving between cells, mouse and keyboard.
 #include <toolbox/ui/edit_list_ctrl.h>
 
+#include "controls/grid/edit_list_editors.h"
 #include "controls/grid/edit_list_view.h"
 
 #include <toolbox/services/numbers.h>
-#include <toolbox/services/system_helpers.h>
 #include <toolbox/ui/color_popup.h>
 #include <toolbox/ui/dialog.h>
-#include <toolbox/ui/unit_controls.h>
 
 #include <QApplication>
 #include <QScrollBar>
@@ -18,42 +17,9 @@
 namespace {
 
 constexpr UINT kVkF2 = 0x71;
-/// Control id of the editors (the list's own child).
-constexpr UINT kEditorId = 1;
-
 const char* const kRejectIndex = "Invalide index value.\nPlease insert an unsigned integer !";
 const char* const kRejectReal = "Invalide value.\nPlease insert a real !";
 const char* const kRejectInteger = "Invalide value.\nPlease insert an integer !";
-
-/// The types DoEdit opens an editor on.
-bool OpensEditor(TB_EnumEditTypes type) {
-    switch (type) {
-        case TB_EDIT_TEXT:
-        case TB_EDIT_DROPLIST:
-        case TB_EDIT_DROPCOMBO:
-        case TB_EDIT_BROWSE:
-        case TB_EDIT_INDEX:
-        case TB_EDIT_REAL:
-        case TB_EDIT_INTEGER:
-        case TB_EDIT_COLOR:
-        case TB_EDIT_BROWSE_READONLY:
-        case TB_EDIT_UNIT:
-        case TB_EDIT_QUANTITY: return true;
-        default: return false;
-    }
-}
-
-/// The index inside the last bracket pair of text ("pin[3]" gives 3).
-int IndexOfLastBracket(const CString& text) {
-    const int open = text.ReverseFind('[');
-    return TBGetIndexOfName(open >= 0 ? text.Mid(open) : text);
-}
-
-/// text with the index inside its last bracket pair replaced (appended when it has none).
-CString ReplaceIndex(const CString& text, const CString& index) {
-    const int open = text.ReverseFind('[');
-    return (open >= 0 ? text.Left(open) : text) + "[" + index + "]";
-}
 
 LPARAM CellParam(CPoint cell) { return MAKELPARAM(static_cast<WORD>(cell.y), static_cast<WORD>(cell.x)); }
 CPoint CellOfParam(WPARAM w) {
@@ -62,23 +28,15 @@ CPoint CellOfParam(WPARAM w) {
 
 }  // namespace
 
-bool CTBEditListCtrl::IsEditableType(TB_EnumEditTypes type) {
-    return type != TB_EDIT_AUTONUMBER && type != TB_EDIT_CHECK && type != TB_EDIT_CHECK_INACTIVE &&
-           type != TB_EDIT_UNIT_TEXT && type != TB_EDIT_RADIO && type != TB_EDIT_RADIO_INACTIVE;
-}
-
-bool CTBEditListCtrl::IsFixedType(TB_EnumEditTypes type) {
-    return type == TB_EDIT_NONE || type == TB_EDIT_AUTONUMBER || type == TB_EDIT_CHECK_INACTIVE ||
-           type == TB_EDIT_BROWSE_READONLY || type == TB_EDIT_UNIT_TEXT;
-}
-
 BOOL CTBEditListCtrl::IsEditActive() const { return m_editor != nullptr; }
 
 CPoint CTBEditListCtrl::GetSelectedItem() const { return m_current; }
 
 // ------------------------------------------------------------------ opening
 
-BOOL CTBEditListCtrl::DoEdit(CPoint cell) {
+BOOL CTBEditListCtrl::DoEdit(CPoint cell) { return EditCell(cell, nullptr); }
+
+BOOL CTBEditListCtrl::EditCell(CPoint cell, const CPoint* click) {
     const int row = cell.y, col = cell.x;
     if (!ValidCell(row, col)) return FALSE;
     if (!CloseEdit(TRUE)) return FALSE;
@@ -93,79 +51,29 @@ BOOL CTBEditListCtrl::DoEdit(CPoint cell) {
         m_editing = CPoint(-1, -1);
         return FALSE;
     }
-    const TB_EnumEditTypes type = GetEditItemType(row, col);
-    const TBClickStart& click = TBGetClickStart();
-    if (click.active && m_editor && (IsComboType(type) || IsBrowseType(type)))
+    // The click that opened a cell drawn with a button goes on to its editor, so that a
+    // click on the drawn button presses the real one.
+    if (click && m_editor && TBEditTypeOf(Def(row, col)).HasCellButton())
         m_editor->SendMessage(TBWM_EDITOR_BUTTONDOWN, 0,
-                              MAKELPARAM(static_cast<WORD>(click.point.x), static_cast<WORD>(click.point.y)));
+                              MAKELPARAM(static_cast<WORD>(click->x), static_cast<WORD>(click->y)));
     return TRUE;
 }
 
 bool CTBEditListCtrl::OpenEditor(int row, int col, const CRect& rect) {
     const TB_SITEMDEF& def = *Def(row, col);
-    const CString text = GetItemText(row, col);
-    const DWORD child = WS_CHILD | WS_VISIBLE;
-    switch (def.type) {
-        case TB_EDIT_TEXT:
-        case TB_EDIT_REAL:
-        case TB_EDIT_INTEGER:
-        case TB_EDIT_INDEX: {
-            if (!m_edit) m_edit = std::make_unique<CTBOwnEdit>();
-            const CString shown = def.type == TB_EDIT_INDEX ? TBExtended_itoa(IndexOfLastBracket(text)) : text;
-            // The edit keeps the column's alignment.
-            const int format = col < static_cast<int>(m_model->formats.size()) ? m_model->formats[static_cast<std::size_t>(col)] & 3 : 0;
-            const DWORD align = format == LVCFMT_RIGHT ? ES_RIGHT : format == LVCFMT_CENTER ? ES_CENTER : ES_LEFT;
-            if (!m_edit->Create(shown, child | WS_BORDER | ES_AUTOHSCROLL | align, rect, this, kEditorId)) return false;
-            m_editor = m_edit.get();
-            return true;
-        }
-        case TB_EDIT_DROPLIST:
-        case TB_EDIT_DROPCOMBO: {
-            if (!m_combo) m_combo = std::make_unique<CTBOwnComboBox>();
-            const DWORD kind = def.type == TB_EDIT_DROPLIST ? CBS_DROPDOWNLIST : (CBS_DROPDOWN | CBS_AUTOHSCROLL);
-            if (!m_combo->Create(text, def.listEntries, child | WS_VSCROLL | kind, rect, this, kEditorId)) return false;
-            m_editor = m_combo.get();
-            return true;
-        }
-        case TB_EDIT_UNIT: {
-            if (!m_unitCombo) m_unitCombo = std::make_unique<CTBUnitComboBox>();
-            if (!m_unitCombo->Create(text, def.listEntries, child | WS_VSCROLL | CBS_DROPDOWNLIST, rect, this,
-                                     kEditorId))
-                return false;
-            m_editor = m_unitCombo.get();
-            return true;
-        }
-        case TB_EDIT_QUANTITY: {
-            if (!m_quantityCombo) m_quantityCombo = std::make_unique<CTBPhysQuantComboBox>();
-            if (!m_quantityCombo->Create(text, nullptr, child | WS_VSCROLL | CBS_DROPDOWNLIST, rect, this, kEditorId))
-                return false;
-            m_editor = m_quantityCombo.get();
-            return true;
-        }
-        case TB_EDIT_BROWSE:
-        case TB_EDIT_BROWSE_READONLY: {
-            if (!m_browse) m_browse = std::make_unique<CTBOwnBrowseBox>();
-            m_browse->SetAdditionalPtr(def.additional);
-            if (!m_browse->Create(text, def.listEntries, child, rect, this, kEditorId)) return false;
-            if (def.type == TB_EDIT_BROWSE_READONLY && m_browse->GetEditControl())
-                m_browse->GetEditControl()->SetReadOnly(TRUE);
-            m_editor = m_browse.get();
-            return true;
-        }
-        case TB_EDIT_COLOR: {
-            if (!m_colorPopup) m_colorPopup = std::make_unique<CTBColorPopup>();
-            // A popup closed a moment ago may still wait for its posted destruction.
-            if (m_colorPopup->m_hWnd) m_colorPopup->DestroyWindow();
-            CPoint below(rect.left, rect.bottom);
-            ClientToScreen(&below);
-            if (!m_colorPopup->Create(below, GetItemColor(row, col), this, kEditorId)) return false;
-            m_editor = m_colorPopup.get();
-            return true;
-        }
-        case TB_EDIT_BUTTON: NotifyParent(TBWM_LIST_BUTTON, row, col, false); return false;
-        default: return false;
+    const TBEditTypeInfo& info = TBEditTypeOf(&def);
+    if (info.editor == TBCellEditor::TellParent) {
+        NotifyParent(TBWM_LIST_BUTTON, row, col, false);
+        return false;
     }
+    const int format = col < static_cast<int>(m_model->formats.size()) ? m_model->formats[static_cast<std::size_t>(col)] : 0;
+    const TBEditorStart start{this, def, info, TBEditorTextOf(info, GetItemText(row, col)), rect, format,
+                              GetItemColor(row, col)};
+    m_editor = m_editors->Open(info.editor, start);
+    return m_editor != nullptr;
 }
+
+bool CTBEditListCtrl::IsColourPopup(const CWnd* editor) const { return m_editors->IsColourPopup(editor); }
 
 // ------------------------------------------------------------------ closing
 
@@ -187,8 +95,8 @@ BOOL CTBEditListCtrl::CloseEdit(int commit) {
     m_closing = true;
     const CPoint cell = m_editing;
     const int row = cell.y, col = cell.x;
-    const TB_EnumEditTypes type = GetEditItemType(row, col);
-    if (!commit || type == TB_EDIT_COLOR) {
+    const TBEditTypeInfo& info = TBEditTypeOf(Def(row, col));
+    if (!commit || info.check == TBCellCheck::ByEditor) {
         // The colour popup writes its cell when a colour is chosen; closing it commits nothing.
         if (!commit) SetItemText(row, col, m_textBeforeEdit);
         DestroyEditor();
@@ -198,20 +106,21 @@ BOOL CTBEditListCtrl::CloseEdit(int commit) {
     const CString text = m_editor->GetWindowText();
     CString value = text;
     UINT rejection = 0;
-    switch (type) {
-        case TB_EDIT_INDEX:
+    switch (info.check) {
+        case TBCellCheck::Index:
             if (IsValidInteger(text))
-                value = ReplaceIndex(m_textBeforeEdit, TBExtended_itoa(std::atoi(text)));
+                value = TBCellTextOf(info, m_textBeforeEdit, TBExtended_itoa(std::atoi(text)));
             else
                 rejection = TBWM_LIST_REJECTED_INDEX;
             break;
-        case TB_EDIT_REAL:
+        case TBCellCheck::Real:
             if (!IsValidReal(text)) rejection = TBWM_LIST_REJECTED_REAL;
             break;
-        case TB_EDIT_INTEGER:
+        case TBCellCheck::Integer:
             if (!IsValidInteger(text)) rejection = TBWM_LIST_REJECTED_INTEGER;
             break;
-        default: {
+        case TBCellCheck::Parent:
+        case TBCellCheck::ByEditor: {
             // The parent reads the committed text from the cell.
             SetItemText(row, col, value);
             CWnd* parent = GetParent();
@@ -258,15 +167,9 @@ LRESULT CTBEditListCtrl::OnRejected(UINT message, WPARAM wParam, LPARAM lParam) 
     if (box && m_view->window()) m_view->window()->activateWindow();
     if (!DoEdit(cell) || !m_editor) return 0;
     // The user corrects the rejected text in place; the cell shows it meanwhile.
-    if (m_editor == m_browse.get() && m_browse->GetEditControl())
-        m_browse->GetEditControl()->SetWindowText(text);
-    else
-        m_editor->SetWindowText(text);
-    if (m_editor == m_edit.get()) m_edit->SetSel(0, -1);
-    if (GetEditItemType(cell.y, cell.x) == TB_EDIT_INDEX)
-        SetItemText(cell.y, cell.x, ReplaceIndex(m_textBeforeEdit, text));
-    else
-        SetItemText(cell.y, cell.x, text);
+    m_editors->TextField(m_editor)->SetWindowText(text);
+    m_editors->SelectAll(m_editor);
+    SetItemText(cell.y, cell.x, TBCellTextOf(TBEditTypeOf(Def(cell.y, cell.x)), m_textBeforeEdit, text));
     return 0;
 }
 
@@ -276,11 +179,7 @@ LRESULT CTBEditListCtrl::OnEditorChanged(WPARAM wParam, LPARAM) {
     CWnd* editor = reinterpret_cast<CWnd*>(wParam);
     if (!m_editor || editor != m_editor || m_closing) return 0;
     const CPoint cell = m_editing;
-    const CString text = m_editor->GetWindowText();
-    if (GetEditItemType(cell.y, cell.x) == TB_EDIT_INDEX)
-        SetItemText(cell.y, cell.x, ReplaceIndex(m_textBeforeEdit, text));
-    else
-        SetItemText(cell.y, cell.x, text);
+    SetItemText(cell.y, cell.x, TBCellTextOf(TBEditTypeOf(Def(cell.y, cell.x)), m_textBeforeEdit, m_editor->GetWindowText()));
     NotifyParent(TBWM_LIST_CELL_CHANGED, cell.y, cell.x, true);
     return 0;
 }
@@ -336,7 +235,7 @@ bool CTBEditListCtrl::WalkToNextEditor(UINT direction) {
         }
         // Cells that open nothing are passed over without being activated (a button
         // cell does not fire while the user tabs across it).
-        if (HasEditItemDef(c.y, c.x) && OpensEditor(GetEditItemType(c.y, c.x)) && DoEdit(c)) return true;
+        if (HasEditItemDef(c.y, c.x) && TBEditTypeOf(Def(c.y, c.x)).OpensEditor() && DoEdit(c)) return true;
         if (c == start) break;
     }
     return false;
@@ -344,7 +243,7 @@ bool CTBEditListCtrl::WalkToNextEditor(UINT direction) {
 
 LRESULT CTBEditListCtrl::OnColorChosen(WPARAM wParam, LPARAM) {
     const CPoint cell = m_editing;
-    if (!m_editor || m_editor != m_colorPopup.get() || GetEditItemType(cell.y, cell.x) != TB_EDIT_COLOR) return 0;
+    if (!IsColourPopup(m_editor) || TBEditTypeOf(Def(cell.y, cell.x)).value != TBCellValue::Colour) return 0;
     SetItemColor(cell.y, cell.x, static_cast<COLORREF>(wParam));
     NotifyParent(TBWM_LIST_CELL_WRITTEN, cell.y, cell.x, false);
     NotifyParent(TBWM_LIST_CELL_CHANGED, cell.y, cell.x, true);
@@ -352,7 +251,7 @@ LRESULT CTBEditListCtrl::OnColorChosen(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CTBEditListCtrl::OnColorClosed(WPARAM, LPARAM) {
-    if (m_editor && m_editor == m_colorPopup.get()) {
+    if (IsColourPopup(m_editor)) {
         // The popup is still inside its own handler: it goes once the event loop runs.
         m_editor = nullptr;
         m_editing = CPoint(-1, -1);
@@ -364,7 +263,8 @@ LRESULT CTBEditListCtrl::OnColorClosed(WPARAM, LPARAM) {
 // ------------------------------------------------------------------ mouse and keys
 
 void CTBEditListCtrl::ClickCheckCell(int row, int col, TB_EnumEditTypes type) {
-    const CString value = type == TB_EDIT_RADIO ? CString("1") : (GetItemText(row, col) != "0" ? "0" : "1");
+    const bool sets = TBEditTypeOf(type).click == TBCellClick::Set;
+    const CString value = sets ? CString("1") : (GetItemText(row, col) != "0" ? "0" : "1");
     std::vector<int> rows;
     if (GetItemState(row, LVIS_SELECTED)) {
         for (int r = GetNextItem(-1, LVNI_SELECTED); r >= 0; r = GetNextItem(r, LVNI_SELECTED))
@@ -386,11 +286,10 @@ void CTBEditListCtrl::OnLButtonDown(UINT flags, CPoint point) {
     const bool plain = !(flags & (MK_CONTROL | MK_SHIFT));
     if (plain && cell.x >= 0 && HasEditItemDef(cell.y, cell.x)) {
         if (!CloseEdit(TRUE)) return;
-        if (type == TB_EDIT_CHECK || type == TB_EDIT_RADIO) {
+        if (TBEditTypeOf(type).ClicksOnGlyph())
             ClickCheckCell(cell.y, cell.x, type);
-        } else {
+        else
             SelectItem(cell, TRUE);
-        }
         m_view->setFocus(Qt::MouseFocusReason);
         return;
     }
@@ -404,11 +303,7 @@ void CTBEditListCtrl::OnLButtonUp(UINT flags, CPoint point) {
     NotifyParent(TBWM_LIST_CLICKED, cell.y, cell.x, false);
     if (!(flags & (MK_CONTROL | MK_SHIFT)) && cell.x >= 0 && cell == m_current && HasEditItemDef(cell.y, cell.x) &&
         !m_editor) {
-        TBClickStart& click = TBGetClickStart();
-        click.point = point;
-        click.active = TRUE;
-        DoEdit(cell);
-        click.active = FALSE;
+        EditCell(cell, &point);
         if (m_editor) return;
     }
     Default();
@@ -419,7 +314,7 @@ void CTBEditListCtrl::OpenFirstEditable() {
     if (row < 0) row = 0;
     if (row >= GetItemCount()) return;
     for (int col = 0; col < GetColumnCount(); ++col)
-        if (HasEditItemDef(row, col) && IsEditableType(GetEditItemType(row, col))) {
+        if (HasEditItemDef(row, col) && TBEditTypeOf(Def(row, col)).Has(kTypeEditable)) {
             DoEdit(CPoint(col, row));
             return;
         }
@@ -514,9 +409,7 @@ LRESULT CTBEditListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case TBWM_LIST_REJECTED_INTEGER: return OnRejected(message, wParam, lParam);
         case TBWM_COLORPOPUP_SELENDOK: return OnColorChosen(wParam, lParam);
         case TBWM_COLORPOPUP_CLOSEUP: return OnColorClosed(wParam, lParam);
-        case kDestroyPopupMessage:
-            if (m_colorPopup && m_colorPopup->m_hWnd && m_editor != m_colorPopup.get()) m_colorPopup->DestroyWindow();
-            return 0;
+        case kDestroyPopupMessage: m_editors->DropColourPopup(m_editor); return 0;
         default: break;
     }
     return CWnd::WindowProc(message, wParam, lParam);

@@ -2,6 +2,7 @@
 #include <toolbox/ui/edit_list_ctrl.h>
 
 #include "controls/grid/edit_list_view.h"
+#include "controls/grid/edit_types.h"
 
 #include <toolbox/ui/registry_manager.h>
 #include <toolbox/ui/unit_controls.h>
@@ -70,13 +71,11 @@ void CTBEditListCtrl::AutoSizeColumn(int col) {
         bool button = false;
         for (int r = 0; r < rows; ++r) {
             const CTBEditListRow& row = m_model->Row(r);
-            const TB_SITEMDEF* def = row.defs[static_cast<std::size_t>(c)].get();
-            const TB_EnumEditTypes type = def ? def->type : TB_EDIT_NONE;
+            const TBEditTypeInfo& info = TBEditTypeOf(row.defs[static_cast<std::size_t>(c)].get());
             const CString& text = row.texts[static_cast<std::size_t>(c)];
-            const CString shown =
-                type == TB_EDIT_UNIT || type == TB_EDIT_UNIT_TEXT ? TBUnitNotationText(text) : text;
+            const CString shown = info.Has(kTypeUnitNotation) ? TBUnitNotationText(text) : text;
             width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(shown.GetString(), shown.GetLength())));
-            button = button || HasCellButton(type);
+            button = button || info.HasCellButton();
         }
         width += 12;  // the cell's margins
         if (button) width += GetRowHeight();
@@ -137,7 +136,7 @@ CPoint CTBEditListCtrl::FindItem(CPoint point, TB_EnumEditTypes& type) const {
     if (!index.isValid()) return CPoint(-1, -1);
     const int row = index.row(), col = index.column();
     type = GetEditItemType(row, col);
-    if (HasEditItemDef(row, col) && (type == TB_EDIT_CHECK || type == TB_EDIT_RADIO)) {
+    if (HasEditItemDef(row, col) && TBEditTypeOf(type).ClicksOnGlyph()) {
         // Only the centred square of the glyph counts for check and radio cells.
         const QRect r = m_view->CellRect(row, col);
         const int cx = r.left() + r.width() / 2, cy = r.top() + r.height() / 2, half = m_checkHitWidth / 2;

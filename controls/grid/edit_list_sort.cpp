@@ -1,38 +1,14 @@
-// The grid's row order: sorting, moving rows, and the number checks of the editors.
+// The grid's row order: sorting and moving rows.
 #include <toolbox/ui/edit_list_ctrl.h>
 
-#include "controls/coloredit/model/pattern.h"
 #include "controls/grid/edit_list_view.h"
+#include "controls/grid/edit_types.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <utility>
 
 namespace {
-
-/// A compiled validation pattern that accepts a text when one match covers all of it.
-class CFullMatch {
-public:
-    explicit CFullMatch(const char* pattern) { m_pattern.Compile(pattern, true); }
-    bool Matches(const CString& text) const {
-        int length = 0;
-        return m_pattern.IsCompiled() && m_pattern.MatchAt(text.view(), 0, length) && length == text.GetLength();
-    }
-
-private:
-    tb_coloredit::CPattern m_pattern;
-};
-
-const CFullMatch& IntegerPattern() {
-    static const CFullMatch pattern("[ \t]*[+-]?[0-9]+[ \t]*");
-    return pattern;
-}
-
-const CFullMatch& RealPattern() {
-    static const CFullMatch pattern(
-        "[ \t]*[+-]?(([0-9]+(\\.[0-9]*)?)|([0-9]*\\.[0-9]+))([ \t]*((([Mm][Ee][Gg])|[FfPpNnUuMmKkGgTt])|([Ee][+-]?[0-9]+)))?[ \t]*");
-    return pattern;
-}
 
 int CompareNoCase(const CString& a, const CString& b) {
     const char* x = a.GetString();
@@ -43,10 +19,9 @@ int CompareNoCase(const CString& a, const CString& b) {
     }
 }
 
-}  // namespace
+bool HoldsRowNumber(const TB_SITEMDEF* def) { return TBEditTypeOf(def).value == TBCellValue::RowNumber; }
 
-BOOL CTBEditListCtrl::IsValidInteger(const CString& text) { return IntegerPattern().Matches(text); }
-BOOL CTBEditListCtrl::IsValidReal(const CString& text) { return RealPattern().Matches(text); }
+}  // namespace
 
 int CTBEditListCtrl::CompareCellTexts(const CString& a, const CString& b) {
     const int x = std::atoi(a), y = std::atoi(b);
@@ -61,9 +36,7 @@ void CTBEditListCtrl::SwapRows(int a, int b, bool withItem) {
     const std::size_t columns = x.texts.size();
     for (std::size_t c = 0; c < columns; ++c) {
         // Auto-numbered cells keep their place: they count rows, not data.
-        const bool numbered = (x.defs[c] && x.defs[c]->type == TB_EDIT_AUTONUMBER) ||
-                              (y.defs[c] && y.defs[c]->type == TB_EDIT_AUTONUMBER);
-        if (numbered) continue;
+        if (HoldsRowNumber(x.defs[c].get()) || HoldsRowNumber(y.defs[c].get())) continue;
         std::swap(x.texts[c], y.texts[c]);
         std::swap(x.defs[c], y.defs[c]);
     }
@@ -113,8 +86,7 @@ void CTBEditListCtrl::SortList(int col, bool ascending) {
     if (m_editor && !CloseEdit(TRUE)) return;
     // Auto-numbered cells stay where they are: a column of them is in row order already.
     for (const CTBEditListRow& row : m_model->rows) {
-        const TB_SITEMDEF* def = row.defs[static_cast<std::size_t>(col)].get();
-        if (def && def->type == TB_EDIT_AUTONUMBER) return;
+        if (HoldsRowNumber(row.defs[static_cast<std::size_t>(col)].get())) return;
     }
     m_view->setUpdatesEnabled(false);
     QuickSort(col, 0, GetItemCount() - 1, ascending);

@@ -13,15 +13,6 @@
 #include <memory>
 #include <vector>
 
-/// Cells whose editor is a drop-down (list, combo, unit or quantity selector).
-inline bool IsComboType(TB_EnumEditTypes type) {
-    return type == TB_EDIT_DROPLIST || type == TB_EDIT_DROPCOMBO || type == TB_EDIT_UNIT || type == TB_EDIT_QUANTITY;
-}
-/// Cells whose editor is a browse box.
-inline bool IsBrowseType(TB_EnumEditTypes type) { return type == TB_EDIT_BROWSE || type == TB_EDIT_BROWSE_READONLY; }
-/// Cells drawn with a button at their right edge (drop-down or "...").
-inline bool HasCellButton(TB_EnumEditTypes type) { return IsComboType(type) || IsBrowseType(type); }
-
 /// One row of the grid: a text and a definition (null: none) per column.
 struct CTBEditListRow {
     std::vector<CString> texts;

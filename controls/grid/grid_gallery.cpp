@@ -2,6 +2,7 @@
 // unit captions, then the grid with an edit open and with a drop-down list dropped.
 
 #include "controls/window/gallery_pages.h"
+#include "controls/grid/edit_types.h"
 
 #include <toolbox/ui/edit_list_ctrl.h>
 
@@ -11,36 +12,42 @@
 
 namespace {
 
+/// A cell's sample text and list entries; the types not named here show "text".
 struct Sample {
     TB_EnumEditTypes type;
-    const char* name;
     const char* text;
     const char* entries;
 };
 
 const Sample kSamples[] = {
-    {TB_EDIT_NONE, "plain text", "fixed", nullptr},
-    {TB_EDIT_TEXT, "text", "R1", nullptr},
-    {TB_EDIT_DROPLIST, "drop-down list", "Log", "Linear,Log,Off"},
-    {TB_EDIT_DROPCOMBO, "drop-down combo", "free text", "a,b,c"},
-    {TB_EDIT_BROWSE, "browse", "/tmp/data.csv", "PATH"},
-    {TB_EDIT_INDEX, "index", "pin[3]", nullptr},
-    {TB_EDIT_AUTONUMBER, "row number", "n[6]", nullptr},
-    {TB_EDIT_CHECK, "check box", "1", nullptr},
-    {TB_EDIT_CHECK_INACTIVE, "check box, inactive", "1", nullptr},
-    {TB_EDIT_REAL, "real", "4.7k", nullptr},
-    {TB_EDIT_INTEGER, "integer", "-12", nullptr},
-    {TB_EDIT_COLOR, "colour", "16744448", nullptr},
-    {TB_EDIT_BUTTON, "button", "Apply", nullptr},
-    {TB_EDIT_BROWSE_READONLY, "browse, read-only", "/home", "DIR"},
-    {TB_EDIT_UNIT, "unit", "k\\Ohm\\", "Resistance"},
-    {TB_EDIT_QUANTITY, "quantity", "Temperature", nullptr},
-    {TB_EDIT_UNIT_TEXT, "unit text", "20 \\degree\\C", nullptr},
-    {TB_EDIT_IMAGE_CENTER, "image, centred", "0", nullptr},
-    {TB_EDIT_IMAGE_LEFT, "image, left", "1", nullptr},
-    {TB_EDIT_RADIO, "radio button", "1", nullptr},
-    {TB_EDIT_RADIO_INACTIVE, "radio button, inactive", "0", nullptr},
+    {TB_EDIT_NONE, "fixed", nullptr},
+    {TB_EDIT_TEXT, "R1", nullptr},
+    {TB_EDIT_DROPLIST, "Log", "Linear,Log,Off"},
+    {TB_EDIT_DROPCOMBO, "free text", "a,b,c"},
+    {TB_EDIT_BROWSE, "/tmp/data.csv", "PATH"},
+    {TB_EDIT_INDEX, "pin[3]", nullptr},
+    {TB_EDIT_AUTONUMBER, "n[6]", nullptr},
+    {TB_EDIT_CHECK, "1", nullptr},
+    {TB_EDIT_CHECK_INACTIVE, "1", nullptr},
+    {TB_EDIT_REAL, "4.7k", nullptr},
+    {TB_EDIT_INTEGER, "-12", nullptr},
+    {TB_EDIT_COLOR, "16744448", nullptr},
+    {TB_EDIT_BUTTON, "Apply", nullptr},
+    {TB_EDIT_BROWSE_READONLY, "/home", "DIR"},
+    {TB_EDIT_UNIT, "k\\Ohm\\", "Resistance"},
+    {TB_EDIT_QUANTITY, "Temperature", nullptr},
+    {TB_EDIT_UNIT_TEXT, "20 \\degree\\C", nullptr},
+    {TB_EDIT_IMAGE_CENTER, "0", nullptr},
+    {TB_EDIT_IMAGE_LEFT, "1", nullptr},
+    {TB_EDIT_RADIO, "1", nullptr},
+    {TB_EDIT_RADIO_INACTIVE, "0", nullptr},
 };
+
+Sample SampleOf(TB_EnumEditTypes type) {
+    for (const Sample& s : kSamples)
+        if (s.type == type) return s;
+    return {type, "text", nullptr};
+}
 
 /// Two 16 x 16 images: a resistor-like bar and a round node.
 void MakeImages(CImageList& images) {
@@ -74,21 +81,21 @@ void FillGrid(CTBEditListCtrl& grid, CImageList& images) {
     grid.InsertEditColumn(3, "R [k\\Ohm\\]", LVCFMT_RIGHT, 80);
     grid.InsertEditColumn(4, "C [\\mu\\F]", LVCFMT_RIGHT, 70);
     grid.InitializeCtrl(1, 1);
-    int row = 0;
-    for (const Sample& s : kSamples) {
+    // One row per edit type, in the order of the type table.
+    for (int row = 0; row < TBEditTypeCount(); ++row) {
+        const TBEditTypeInfo& info = TBEditTypeOf(static_cast<TB_EnumEditTypes>(row));
+        const Sample s = SampleOf(info.type);
         grid.InsertEditItem(row, "", TB_EDIT_AUTONUMBER);
         CString name;
-        name.Format("%d %s", static_cast<int>(s.type), s.name);
+        name.Format("%d %s", static_cast<int>(info.type), info.name);
         grid.SetEditItemText(row, 1, name, TB_EDIT_NONE);
-        void* additional =
-            s.type == TB_EDIT_IMAGE_CENTER || s.type == TB_EDIT_IMAGE_LEFT ? static_cast<void*>(&images) : nullptr;
+        void* additional = info.value == TBCellValue::Image ? static_cast<void*>(&images) : nullptr;
         grid.SetEditItemText(row, 2, s.text, s.type, s.entries, additional);
         CString r, c;
         r.Format("%.1f", 0.1 * (row + 1) * 4.7);
         c.Format("%d", (row + 1) * 10);
         grid.SetEditItemText(row, 3, r, TB_EDIT_REAL);
         grid.SetEditItemText(row, 4, c, TB_EDIT_INTEGER);
-        ++row;
     }
 }
 

@@ -403,24 +403,20 @@ TEST_F(EditorsTest, DirectoryBoxRunsTheFolderPickerPreset) {
 }
 
 TEST_F(EditorsTest, BrowseEditCompletesPathsFromTheFileSystem) {
-    CTBBrowseEdit edit;
-    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 300, 34), &parent, 11));
-    EXPECT_EQ(edit.AutoComplete(SHACF_URLALL), 0);  // no URL history here
-    ASSERT_EQ(edit.AutoComplete(SHACF_FILESYS_DIRS), 1);
-    QCompleter* completer = static_cast<QLineEdit*>(edit.GetWidget())->completer();
-    ASSERT_NE(completer, nullptr);
-    // The completer lists the file system's folders, not its files.
-    auto* model = qobject_cast<QFileSystemModel*>(completer->model());
-    ASSERT_NE(model, nullptr);
-    EXPECT_FALSE(model->filter() & QDir::Files);
-    EXPECT_TRUE(model->filter() & QDir::AllDirs);
-    CTBBrowseEdit files;
+    // The filter of the file-system model behind an edit's completer; 0 without one.
+    auto filterOf = [](CTBBrowseEdit& edit) {
+        QCompleter* completer = static_cast<QLineEdit*>(edit.GetWidget())->completer();
+        auto* model = completer ? qobject_cast<QFileSystemModel*>(completer->model()) : nullptr;
+        return model ? model->filter() : QDir::Filters();
+    };
+    CTBBrowseEdit dirs, files, multi;
+    ASSERT_TRUE(dirs.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 300, 34), &parent, 11));
+    EXPECT_EQ(dirs.AutoComplete(SHACF_URLALL), 0);  // no URL history here
+    ASSERT_EQ(dirs.AutoComplete(SHACF_FILESYS_DIRS), 1);
+    EXPECT_EQ(filterOf(dirs) & (QDir::Files | QDir::AllDirs), QDir::AllDirs);  // folders, not files
     files.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 300, 34), &parent, 13);
     ASSERT_EQ(files.AutoComplete(SHACF_DEFAULT), 1);
-    EXPECT_TRUE(qobject_cast<QFileSystemModel*>(static_cast<QLineEdit*>(files.GetWidget())->completer()->model())
-                    ->filter() &
-                QDir::Files);
-    CTBBrowseEdit multi;
+    EXPECT_TRUE(filterOf(files) & QDir::Files);
     multi.Create(WS_CHILD | ES_MULTILINE, CRect(10, 40, 300, 90), &parent, 12);
     EXPECT_EQ(multi.AutoComplete(SHACF_FILESYSTEM), 0);
 }

@@ -24,10 +24,6 @@
 #include <memory>
 #include <vector>
 
-class CTBUnitComboBox;
-class CTBPhysQuantComboBox;
-class CTBColorPopup;
-
 /// The edit types of the cells; the values are part of the interface.
 enum TB_EnumEditTypes {
     TB_EDIT_NONE = 0,           ///< plain text, no editor
@@ -105,6 +101,7 @@ struct TB_SITEMDEF {
 
 class CTBEditListModel;
 class CTBUnitHeaderCtrl;
+class CTBEditListEditors;
 
 /// The editable grid: a report list whose cells are edited in place by the editor their TB_SITEMDEF names; tells its parent about every edit (TBWM_LIST_... messages, wParam the control id, lParam MAKELPARAM(row, column)).
 class TB_EXPORT CTBEditListCtrl : public CWnd {
@@ -308,9 +305,11 @@ private:
     void SetDef(int row, int col, LPCTSTR text, TB_EnumEditTypes type, LPCTSTR entries, void* additional);
     void NotifyParent(UINT message, int row, int col, bool post);
     void WriteCell(int row, int col, const CString& text);
-    bool CommitOrStop();
     void DestroyEditor();
+    /// DoEdit for a cell; click is where the mouse opened it (list client coordinates), null for keys.
+    BOOL EditCell(CPoint cell, const CPoint* click);
     bool OpenEditor(int row, int col, const CRect& rect);
+    bool IsColourPopup(const CWnd* editor) const;
     bool WalkToNextEditor(UINT direction);
     void RenumberFrom(int row);
     void SwapRows(int a, int b, bool withItem);
@@ -318,8 +317,6 @@ private:
     void ClickCheckCell(int row, int col, TB_EnumEditTypes type);
     void OpenFirstEditable();
     void Remeasure();
-    static bool IsEditableType(TB_EnumEditTypes type);
-    static bool IsFixedType(TB_EnumEditTypes type);
 
     CTBEditListModel* m_model = nullptr;
     class CTBEditListView* m_view = nullptr;
@@ -337,24 +334,11 @@ private:
     /// Set once any cell became auto-numbered: until then deletions renumber nothing.
     bool m_hasAutoNumbers = false;
     bool m_closing = false;
-    std::unique_ptr<CTBOwnEdit> m_edit;
-    std::unique_ptr<CTBOwnComboBox> m_combo;
-    std::unique_ptr<CTBOwnBrowseBox> m_browse;
-    std::unique_ptr<CTBColorPopup> m_colorPopup;
-    std::unique_ptr<CTBUnitComboBox> m_unitCombo;
-    std::unique_ptr<CTBPhysQuantComboBox> m_quantityCombo;
+    /// One editor of each kind, made at first use and reused.
+    std::unique_ptr<CTBEditListEditors> m_editors;
     /// Copies of rejected texts until their message is handled.
     std::vector<std::unique_ptr<CString>> m_rejected;
     /// Destroys the colour popup once it has left its own handler.
     static constexpr UINT kDestroyPopupMessage = 0xA2E8;
     DECLARE_MESSAGE_MAP()
 };
-
-/// The click that opened the current editor: its position (list client coordinates)
-/// and a flag set only while that editor is being opened.
-struct TB_EXPORT TBClickStart {
-    CPoint point;  ///< Client coordinates of the click in the list.
-    BOOL active = FALSE;  ///< TRUE only while the editor the click opens is being opened.
-};
-/// The process-wide record of the click that opened the current in-place editor.
-TB_EXPORT TBClickStart& TBGetClickStart();

@@ -191,9 +191,6 @@ public:
 
 private:
     friend class CTBBrowseBoxPart;
-    /// A key that the edit or the button leaves to the box: true when taken.
-    bool PartKey(UINT vk, LPARAM keyData);
-    void PartLostFocus(HWND newFocus);
     void BrowsePath();
     void BrowseDir();
     void AskForSpecialKind();

@@ -116,23 +116,6 @@ protected:
     uitest::SettingsFolder settings;
 };
 
-TEST_F(GridInHostWindows, ADialogsMessageMapHearsValueWrittenAndThePinStays) {
-    static const CDialogTemplate tmpl = GridTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT);
-    CGridDialog dlg;
-    dlg.SetEnableOnTop(TRUE);
-    ASSERT_TRUE(dlg.CreateIndirect(tmpl, nullptr));
-    ASSERT_TRUE(uitest::ShowAndWait(dlg));
-    uitest::RunEvents();
-    ASSERT_TRUE(dlg.GetPinned());
-    ASSERT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
-    WriteTextCell(dlg.grid, "two");
-    EXPECT_EQ(dlg.grid.GetItemText(0, 1), "two");
-    EXPECT_EQ(dlg.host.written, (std::vector<std::pair<int, int>>{{0, 1}}));
-    // The cell write is no z-order request: the pinned window stays on top.
-    EXPECT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
-    EXPECT_TRUE(dlg.GetPinned());
-}
-
 TEST_F(GridInHostWindows, APropertyPagesMessageMapHearsValueWritten) {
     CGridPage page;
     CTBPropertySheet sheet("Grid sheet");
@@ -161,42 +144,53 @@ CString EntryText(CWnd* editor, int index) {
     return combo ? CString(combo->itemText(index).toUtf8().constData()) : CString("<no combo>");
 }
 
-TEST_F(GridInHostWindows, EveryEditorKindBehavesOnItsTenthOpeningAsOnItsFirst) {
+TEST_F(GridInHostWindows, ADialogHearsValuesWrittenKeepsItsPinAndEveryEditorKindBehavesOnItsTenthOpeningAsOnItsFirst) {
     static const CDialogTemplate tmpl = GridTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT);
     CGridDialog dlg;
+    dlg.SetEnableOnTop(TRUE);
     ASSERT_TRUE(dlg.CreateIndirect(tmpl, nullptr));
     ASSERT_TRUE(uitest::ShowAndWait(dlg));
+    uitest::RunEvents();
+    ASSERT_TRUE(dlg.GetPinned());
+    ASSERT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
     CTBEditListCtrl& grid = dlg.grid;
+    WriteTextCell(grid, "two");
+    EXPECT_EQ(grid.GetItemText(0, 1), "two");
+    EXPECT_EQ(dlg.host.written, (std::vector<std::pair<int, int>>{{0, 1}}));
+    // The cell write is no z-order request: the pinned window stays on top.
+    EXPECT_NE(dlg.GetExStyle() & WS_EX_TOPMOST, 0u);
+    EXPECT_TRUE(dlg.GetPinned());
     for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE("opening " + std::to_string(round + 1));
         // The colour popup of the round before was a window of its own: the dialog
         // takes the keyboard back.
         dlg.GetWidget()->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.GetWidget()));
-        // Edits (text and number): typing shows at once, Escape puts the text back.
-        for (int row : {0, 1}) {
+        // A change shows in the cell at once and Escape puts the old value back: typing
+        // in the edits (text, number) and the browse box, a choice in the drop-down lists
+        // (plain, unit and quantity).
+        for (int row : {0, 1, 2, 4, 5, 6}) {
+            SCOPED_TRACE("row " + std::to_string(row));
             const CString before = grid.GetItemText(row, 1);
             ASSERT_TRUE(grid.DoEdit(CPoint(1, row)));
-            ASSERT_NE(Focus(), nullptr) << "row " << row;
-            QTest::keyClicks(Focus(), "7");
-            EXPECT_EQ(grid.GetItemText(row, 1), "7") << "row " << row;
+            CWnd* editor = grid.GetEditControl();
+            CString changed = "7";
+            if (auto* box = dynamic_cast<CTBOwnBrowseBox*>(editor)) {
+                QTest::keyClick(box->GetEditControl()->GetWidget(), Qt::Key_End);
+                QTest::keyClicks(box->GetEditControl()->GetWidget(), "/x");
+                changed = before + "/x";
+            } else if (qobject_cast<QComboBox*>(editor->GetWidget())) {
+                changed = EntryText(editor, 1 + round % 2);
+                ChooseInList(editor, 1 + round % 2);
+            } else {
+                ASSERT_NE(Focus(), nullptr);
+                QTest::keyClicks(Focus(), "7");
+            }
+            EXPECT_EQ(grid.GetItemText(row, 1), changed);
+            ASSERT_TRUE(grid.IsEditActive());
             PressEscape(grid);
             EXPECT_FALSE(grid.IsEditActive());
-            EXPECT_EQ(grid.GetItemText(row, 1), before) << "row " << row;
-        }
-        // Drop-down lists (plain, unit and quantity): a choice shows at once, Escape
-        // puts the old value back.
-        for (int row : {2, 5, 6}) {
-            const CString before = grid.GetItemText(row, 1);
-            ASSERT_TRUE(grid.DoEdit(CPoint(1, row)));
-            const int index = 1 + round % 2;
-            const CString entry = EntryText(grid.GetEditControl(), index);
-            ChooseInList(grid.GetEditControl(), index);
-            EXPECT_EQ(grid.GetItemText(row, 1), entry) << "row " << row;
-            ASSERT_TRUE(grid.IsEditActive()) << "row " << row;
-            PressEscape(grid);
-            EXPECT_FALSE(grid.IsEditActive()) << "row " << row;
-            EXPECT_EQ(grid.GetItemText(row, 1), before) << "row " << row;
+            EXPECT_EQ(grid.GetItemText(row, 1), before);
         }
         // The editable combo: a drop-down cancelled puts back the text it dropped with.
         ASSERT_TRUE(grid.DoEdit(CPoint(1, 3)));
@@ -213,23 +207,15 @@ TEST_F(GridInHostWindows, EveryEditorKindBehavesOnItsTenthOpeningAsOnItsFirst) {
         EXPECT_EQ(grid.GetItemText(3, 1), "two");
         grid.CloseEdit(FALSE);
         EXPECT_EQ(grid.GetItemText(3, 1), "free");
-        // The browse box: typing in its edit shows at once.
-        ASSERT_TRUE(grid.DoEdit(CPoint(1, 4)));
-        auto* box = dynamic_cast<CTBOwnBrowseBox*>(grid.GetEditControl());
-        ASSERT_NE(box, nullptr);
-        QTest::keyClick(box->GetEditControl()->GetWidget(), Qt::Key_End);
-        QTest::keyClicks(box->GetEditControl()->GetWidget(), "/x");
-        EXPECT_EQ(grid.GetItemText(4, 1), "/tmp/x");
-        QTest::keyPress(box->GetEditControl()->GetWidget(), Qt::Key_Escape);
-        EXPECT_FALSE(grid.IsEditActive());
-        EXPECT_EQ(grid.GetItemText(4, 1), "/tmp");
-        // The colour popup: a chosen colour is written.
+        // The colour popup: a chosen colour is written and the host hears of it.
         ASSERT_TRUE(grid.DoEdit(CPoint(1, 7)));
         auto* popup = dynamic_cast<CTBColorPopup*>(grid.GetEditControl());
         ASSERT_NE(popup, nullptr);
+        dlg.host.written.clear();
         popup->Choose(1 + round % 3);
         uitest::RunEvents();
         EXPECT_EQ(grid.GetItemColor(7, 1), CTBColorPopup::GetColor(1 + round % 3));
+        EXPECT_EQ(dlg.host.written, (std::vector<std::pair<int, int>>{{7, 1}}));
         EXPECT_FALSE(grid.IsEditActive());
     }
 }
