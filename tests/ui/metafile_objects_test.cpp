@@ -70,7 +70,7 @@ double SecondsToPlay(const std::vector<BYTE>& wmf) {
 }  // namespace
 
 TEST(MetaFileObjects, APictureRecordedFromAnEmfKeepsItsBitmaps) {
-    const std::vector<BYTE> emf = uitest::ReadTestData("preview/emf_bitmap.emf");
+    const std::vector<BYTE> emf = uitest::ReadBytes(TOOLBOX_TEST_DATA "/preview/emf_bitmap.emf");
     ASSERT_FALSE(emf.empty());
     std::unique_ptr<CMetaFile> picture;
     {

@@ -25,7 +25,9 @@ namespace {
 using uitest::Put16;
 using uitest::Put32;
 
-std::vector<BYTE> ReadData(const char* name) { return uitest::ReadTestData(std::string("preview/") + name); }
+std::vector<BYTE> ReadData(const char* name) {
+    return uitest::ReadBytes(std::string(TOOLBOX_TEST_DATA "/preview/") + name);
+}
 
 /// A compound file with the given streams, written by libgsf.
 bool WriteCompound(const QString& path, const std::map<std::string, std::vector<BYTE>>& streams) {

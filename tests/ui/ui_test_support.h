@@ -228,9 +228,9 @@ inline std::vector<std::string> ContextMenuItems(QWidget* target, QPoint at, con
     return items;
 }
 
-/// A file below the test data folder (TOOLBOX_TEST_DATA) as bytes; empty when missing.
-inline std::vector<BYTE> ReadTestData(const std::string& relative) {
-    std::ifstream in(std::string(TOOLBOX_TEST_DATA "/") + relative, std::ios::binary);
+/// The whole file as bytes; empty when missing.
+inline std::vector<BYTE> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
