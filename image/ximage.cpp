@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -71,16 +70,6 @@ CxImage::CxImage(DWORD imageType) : m_type(imageType) {}
 CxImage::CxImage(LPCTSTR fileName, DWORD imageType) : m_type(imageType) { Load(fileName, imageType); }
 
 CxImage::~CxImage() = default;
-
-bool CxImage::Fail(const char* format, ...) const {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    m_lastError = text;
-    return false;
-}
 
 void CxImage::Destroy() {
     m_width = m_height = 0;

@@ -9,7 +9,6 @@
 #include <zip.h>
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,16 +91,6 @@ CZipArchive::CZipArchive() = default;
 
 CZipArchive::~CZipArchive() {
     if (m_zip) Close();
-}
-
-bool CZipArchive::Fail(const char* format, ...) {
-    char text[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    m_lastError = text;
-    return false;
 }
 
 bool CZipArchive::Open(LPCTSTR path, int mode) {

@@ -7,6 +7,7 @@
 #include <toolbox/ui/dc.h>
 #include <toolbox/ui/registry_manager.h>
 
+#include "controls/window/modal_loop.h"
 #include "controls/window/native_window.h"
 
 #include <QDialog>
@@ -20,18 +21,6 @@ namespace {
 constexpr const char* kSheetFont = "MS Shell Dlg";
 constexpr int kSheetPointSize = 8;
 const char* const kPanelName = "tbSheetPanel";
-
-/// The sheet's Qt window: closing and Escape are the sheet's Cancel.
-class CSheetWidget : public QDialog {
-public:
-    using QDialog::QDialog;
-    void reject() override {
-        if (CNativeWindow* n = CNativeWindow::Find(this))
-            n->Deliver(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        else
-            QDialog::reject();
-    }
-};
 
 QRect ToQRect(const CRect& r) {
     return QRect(static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.Width()),
@@ -198,7 +187,7 @@ void CTBPropertySheet::OnTabChanged(int index) {
 
 BOOL CTBPropertySheet::BuildWindow(CWnd* parent) {
     if (m_hWnd || m_pages.empty()) return FALSE;
-    auto* dialog = new CSheetWidget(parent ? parent->GetWidget() : nullptr);
+    auto* dialog = new CDialogWidget(parent ? parent->GetWidget() : nullptr);
     dialog->setProperty("tbDialog", true);
     new CNativeWindow(dialog, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, 0);
     CFont font;
@@ -320,24 +309,10 @@ BOOL CTBPropertySheet::OnInitDialog() {
 
 INT_PTR CTBPropertySheet::DoModal() {
     if (!Create(m_parent, FALSE)) return -1;
-    m_modal = TRUE;
-    m_result = IDCANCEL;
-    static_cast<QDialog*>(GetWidget())->exec();
-    m_modal = FALSE;
-    const int result = m_result;
-    DestroyWindow();
-    return result;
+    return TBRunModal(*this, m_modal, m_result);
 }
 
-void CTBPropertySheet::EndDialog(int result) {
-    m_result = result;
-    auto* dialog = qobject_cast<QDialog*>(GetWidget());
-    if (!dialog) return;
-    if (m_modal)
-        dialog->done(result);
-    else
-        dialog->hide();
-}
+void CTBPropertySheet::EndDialog(int result) { TBEndModal(*this, m_modal, m_result, result); }
 
 void CTBPropertySheet::GetPageRect(RECT* rect) const {
     if (!rect) return;

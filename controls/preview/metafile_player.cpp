@@ -504,70 +504,80 @@ std::vector<PointF> WmfPoints(const WmfParams& w, std::size_t at, std::size_t co
     return pts;
 }
 
-void PlayWmfRecord(Canvas& c, std::uint16_t function, const WmfParams& w) {
+/// The mapping and drawing state: window, colours, modes, saved levels, clipping.
+bool PlayWmfState(Canvas& c, std::uint16_t function, const WmfParams& w) {
     CDC* dc = c.Dc();
     switch (function) {
         case 0x020B:  // SETWINDOWORG
             if (w.Has(2)) c.map.wox = w.S(1), c.map.woy = w.S(0);
-            break;
+            return true;
         case 0x020C:  // SETWINDOWEXT
             if (w.Has(2) && w.S(0) && w.S(1)) c.map.wex = w.S(1), c.map.wey = w.S(0);
-            break;
+            return true;
         case 0x0201:
             if (w.Has(2)) dc->SetBkColor(w.D(0) & 0xFFFFFF);
-            break;
+            return true;
         case 0x0209:
             if (w.Has(2)) dc->SetTextColor(w.D(0) & 0xFFFFFF);
-            break;
+            return true;
         case 0x0102:
             if (w.Has(1)) dc->SetBkMode(w.W(0) == TRANSPARENT ? TRANSPARENT : OPAQUE);
-            break;
+            return true;
         case 0x0106:
             if (w.Has(1)) dc->SetPolyFillMode(w.W(0) == WINDING ? WINDING : ALTERNATE);
-            break;
+            return true;
         case 0x012E:
             if (w.Has(1)) dc->SetTextAlign(w.W(0) & 0x1F);
-            break;
-        case 0x001E: c.Save(); break;
+            return true;
+        case 0x001E: c.Save(); return true;
         case 0x0127:
             if (w.Has(1)) c.Restore(w.S(0));
-            break;
+            return true;
         case 0x0416:
             if (w.Has(4)) c.ClipRect(w.S(3), w.S(2), w.S(1), w.S(0));
-            break;
+            return true;
+        default: return false;
+    }
+}
+
+/// POLYPOLYGON: the count of polygons, each one's count of points, then all points.
+void PlayWmfPolyPolygon(Canvas& c, const WmfParams& w) {
+    if (!w.Has(1)) return;
+    const std::size_t polys = w.W(0);
+    if (!w.Has(1 + polys)) return;
+    std::size_t at = 1 + polys;
+    for (std::size_t i = 0; i < polys; ++i) {
+        const std::size_t n = w.W(1 + i);
+        std::vector<PointF> pts = WmfPoints(w, at, n);
+        if (pts.size() != n) return;
+        c.Poly(pts, true);
+        at += 2 * n;
+    }
+}
+
+/// Lines, polygons, rectangles, ellipses, arcs and single pixels.
+bool PlayWmfShape(Canvas& c, std::uint16_t function, const WmfParams& w) {
+    switch (function) {
         case 0x0214:
             if (w.Has(2)) c.MoveTo(w.S(1), w.S(0));
-            break;
+            return true;
         case 0x0213:
             if (w.Has(2)) c.LineTo(w.S(1), w.S(0));
-            break;
+            return true;
         case 0x0325:  // POLYLINE
         case 0x0324:  // POLYGON
             if (w.Has(1)) c.Poly(WmfPoints(w, 1, w.W(0)), function == 0x0324);
-            break;
-        case 0x0538: {  // POLYPOLYGON: counts, then all points
-            if (!w.Has(1)) break;
-            const std::size_t polys = w.W(0);
-            if (!w.Has(1 + polys)) break;
-            std::size_t at = 1 + polys;
-            for (std::size_t i = 0; i < polys; ++i) {
-                const std::size_t n = w.W(1 + i);
-                std::vector<PointF> pts = WmfPoints(w, at, n);
-                if (pts.size() != n) break;
-                c.Poly(pts, true);
-                at += 2 * n;
-            }
-            break;
-        }
+            return true;
+        case 0x0538: PlayWmfPolyPolygon(c, w); return true;
         case 0x041B:
             if (w.Has(4)) c.Box(0, w.S(3), w.S(2), w.S(1), w.S(0));
-            break;
+            return true;
         case 0x0418:
             if (w.Has(4)) c.Box(1, w.S(3), w.S(2), w.S(1), w.S(0));
-            break;
+            return true;
         case 0x061C:
             if (w.Has(6)) c.Box(2, w.S(5), w.S(4), w.S(3), w.S(2), w.S(1), w.S(0));
-            break;
+            return true;
         case 0x0817:
         case 0x081A:
         case 0x0830:
@@ -576,102 +586,126 @@ void PlayWmfRecord(Canvas& c, std::uint16_t function, const WmfParams& w) {
                           : function == 0x081A ? 1
                                                : 2,
                           w.S(7), w.S(6), w.S(5), w.S(4), w.S(3), w.S(2), w.S(1), w.S(0));
-            break;
+            return true;
         case 0x041F:
             if (w.Has(4)) {
                 const POINT p = c.Pt(w.S(3), w.S(2));
-                dc->SetPixel(static_cast<int>(p.x), static_cast<int>(p.y), w.D(0) & 0xFFFFFF);
+                c.Dc()->SetPixel(static_cast<int>(p.x), static_cast<int>(p.y), w.D(0) & 0xFFFFFF);
             }
-            break;
-        case 0x0521: {  // TEXTOUT: count, the bytes (padded to words), y, x
-            if (!w.Has(1)) break;
-            const std::size_t n = w.W(0), textWords = (n + 1) / 2;
-            if (!w.Has(1 + textWords + 2)) break;
-            c.Text(w.S(1 + textWords + 1), w.S(1 + textWords), Latin1ToUtf8(w.p + 2, n), false, nullptr);
-            break;
-        }
-        case 0x0A32: {  // EXTTEXTOUT: y, x, count, options, [rectangle], bytes, [widths]
-            if (!w.Has(4)) break;
-            const std::size_t n = w.W(2);
-            const std::uint16_t options = w.W(3);
-            std::size_t at = 4;
-            double rect[4] = {0, 0, 0, 0};
-            const bool hasRect = options & 0x0006;
-            if (hasRect) {
-                if (!w.Has(8)) break;
-                for (int i = 0; i < 4; ++i) rect[i] = w.S(4 + i);
-                at = 8;
-            }
-            if (!w.Has(at + (n + 1) / 2)) break;
-            c.Text(w.S(1), w.S(0), Latin1ToUtf8(w.p + 2 * at, n), (options & 0x0002) != 0, hasRect ? rect : nullptr);
-            break;
-        }
+            return true;
+        default: return false;
+    }
+}
+
+/// TEXTOUT: count, the bytes (padded to words), y, x.
+void PlayWmfTextOut(Canvas& c, const WmfParams& w) {
+    if (!w.Has(1)) return;
+    const std::size_t n = w.W(0), textWords = (n + 1) / 2;
+    if (!w.Has(1 + textWords + 2)) return;
+    c.Text(w.S(1 + textWords + 1), w.S(1 + textWords), Latin1ToUtf8(w.p + 2, n), false, nullptr);
+}
+
+/// EXTTEXTOUT: y, x, count, options, [rectangle], bytes, [widths].
+void PlayWmfExtTextOut(Canvas& c, const WmfParams& w) {
+    if (!w.Has(4)) return;
+    const std::size_t n = w.W(2);
+    const std::uint16_t options = w.W(3);
+    std::size_t at = 4;
+    double rect[4] = {0, 0, 0, 0};
+    const bool hasRect = options & 0x0006;
+    if (hasRect) {
+        if (!w.Has(8)) return;
+        for (int i = 0; i < 4; ++i) rect[i] = w.S(4 + i);
+        at = 8;
+    }
+    if (!w.Has(at + (n + 1) / 2)) return;
+    c.Text(w.S(1), w.S(0), Latin1ToUtf8(w.p + 2 * at, n), (options & 0x0002) != 0, hasRect ? rect : nullptr);
+}
+
+/// CREATEFONTINDIRECT: the logical font's fields, then its face name in bytes.
+void PlayWmfCreateFont(Canvas& c, const WmfParams& w) {
+    const int slot = c.FreeSlot();
+    if (slot < 0 || !w.Has(9)) return;
+    LOGFONT log;
+    log.lfHeight = w.S(0);
+    log.lfEscapement = w.S(2);
+    log.lfOrientation = w.S(3);
+    log.lfWeight = w.S(4);
+    const BYTE* b = w.p + 10;
+    log.lfItalic = b[0];
+    log.lfUnderline = b[1];
+    log.lfStrikeOut = b[2];
+    log.lfCharSet = b[3];
+    std::memset(log.lfFaceName, 0, sizeof log.lfFaceName);
+    const std::size_t faceBytes = std::min<std::size_t>(31, (w.words - 9) * 2);
+    for (std::size_t i = 0; i < faceBytes && b[8 + i]; ++i) log.lfFaceName[i] = static_cast<char>(b[8 + i]);
+    c.MakeFont(slot, log);
+}
+
+/// Objects: created into the lowest free slot, selected and deleted by slot.
+bool PlayWmfObject(Canvas& c, std::uint16_t function, const WmfParams& w) {
+    switch (function) {
         case 0x02FA: {  // CREATEPENINDIRECT
             const int slot = c.FreeSlot();
-            if (slot < 0 || !w.Has(5)) break;
-            c.MakePen(slot, w.W(0) & 0xFF0F, w.S(1), w.D(3) & 0xFFFFFF);
-            break;
+            if (slot >= 0 && w.Has(5)) c.MakePen(slot, w.W(0) & 0xFF0F, w.S(1), w.D(3) & 0xFFFFFF);
+            return true;
         }
         case 0x02FC: {  // CREATEBRUSHINDIRECT
             const int slot = c.FreeSlot();
-            if (slot < 0 || !w.Has(4)) break;
-            c.MakeBrush(slot, w.W(0), w.D(1) & 0xFFFFFF, w.W(3));
-            break;
+            if (slot >= 0 && w.Has(4)) c.MakeBrush(slot, w.W(0), w.D(1) & 0xFFFFFF, w.W(3));
+            return true;
         }
-        case 0x02FB: {  // CREATEFONTINDIRECT
-            const int slot = c.FreeSlot();
-            if (slot < 0 || !w.Has(9)) break;
-            LOGFONT log;
-            log.lfHeight = w.S(0);
-            log.lfEscapement = w.S(2);
-            log.lfOrientation = w.S(3);
-            log.lfWeight = w.S(4);
-            const BYTE* b = w.p + 10;
-            log.lfItalic = b[0];
-            log.lfUnderline = b[1];
-            log.lfStrikeOut = b[2];
-            log.lfCharSet = b[3];
-            std::memset(log.lfFaceName, 0, sizeof log.lfFaceName);
-            const std::size_t faceBytes = std::min<std::size_t>(31, (w.words - 9) * 2);
-            for (std::size_t i = 0; i < faceBytes && b[8 + i]; ++i) log.lfFaceName[i] = static_cast<char>(b[8 + i]);
-            c.MakeFont(slot, log);
-            break;
-        }
+        case 0x02FB: PlayWmfCreateFont(c, w); return true;
         case 0x00F7:    // CREATEPALETTE
         case 0x06FF:    // CREATEREGION
         case 0x01F9: {  // CREATEPATTERNBRUSH
             const int slot = c.FreeSlot();
             if (slot >= 0) c.MakeOther(slot);
-            break;
+            return true;
         }
         case 0x0142: {  // DIBCREATEPATTERNBRUSH: shown as a grey solid brush
             const int slot = c.FreeSlot();
             if (slot >= 0) c.MakeBrush(slot, BS_SOLID, RGB(128, 128, 128), 0);
-            break;
+            return true;
         }
         case 0x012D:
             if (w.Has(1)) c.Select(w.W(0));
-            break;
+            return true;
         case 0x01F0:
             if (w.Has(1)) c.Delete(w.W(0));
-            break;
+            return true;
+        default: return false;
+    }
+}
+
+/// Text and device-independent bitmaps.
+bool PlayWmfTextOrBitmap(Canvas& c, std::uint16_t function, const WmfParams& w) {
+    switch (function) {
+        case 0x0521: PlayWmfTextOut(c, w); return true;
+        case 0x0A32: PlayWmfExtTextOut(c, w); return true;
         case 0x0F43:  // STRETCHDIB: rop, usage, source h w y x, destination h w y x, bitmap
             if (w.Has(11))
                 c.Bitmap(DecodeDib(w.p + 22, (w.words - 11) * 2), w.S(10), w.S(9), w.S(8), w.S(7), w.S(6), w.S(5),
                          w.S(4), w.S(3));
-            break;
+            return true;
         case 0x0B41:  // DIBSTRETCHBLT: rop, source h w y x, destination h w y x, bitmap
             if (w.Has(11))
                 c.Bitmap(DecodeDib(w.p + 20, (w.words - 10) * 2), w.S(9), w.S(8), w.S(7), w.S(6), w.S(5), w.S(4),
                          w.S(3), w.S(2));
-            break;
+            return true;
         case 0x0940:  // DIBBITBLT: rop, source y x, h w, destination y x, bitmap
             if (w.Has(9))
                 c.Bitmap(DecodeDib(w.p + 16, (w.words - 8) * 2), w.S(7), w.S(6), w.S(5), w.S(4), w.S(3), w.S(2), w.S(5),
                          w.S(4));
-            break;
-        default: break;  // escapes, palettes, regions: not drawn
+            return true;
+        default: return false;
     }
+}
+
+/// One record; escapes, palettes and regions are not drawn.
+void PlayWmfRecord(Canvas& c, std::uint16_t function, const WmfParams& w) {
+    if (PlayWmfState(c, function, w) || PlayWmfShape(c, function, w) || PlayWmfObject(c, function, w)) return;
+    PlayWmfTextOrBitmap(c, function, w);
 }
 
 // ---------------------------------------------------------------- EMF
@@ -721,171 +755,208 @@ void EmfPolyline(Canvas& c, const std::vector<PointF>& pts, bool from) {
     c.SetCurrent(pts.back().x, pts.back().y);
 }
 
-void PlayEmfRecord(Canvas& c, std::uint32_t type, const EmfRecord& r) {
-    CDC* dc = c.Dc();
+/// POLYPOLYLINE, POLYPOLYGON (and 16): the counts, then the points.
+void PlayEmfPolyPoly(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    if (!r.Has(32)) return;
+    const std::size_t polys = r.U(24), total = r.U(28);
+    if (polys > (r.size - 32) / 4) return;
+    const bool wide = type == 7 || type == 8;
+    std::size_t at = 32 + polys * 4, used = 0;
+    for (std::size_t i = 0; i < polys; ++i) {
+        const std::size_t n = r.U(32 + i * 4);
+        if (n > total - used) return;
+        const std::vector<PointF> pts = EmfPoints(r, at, n, wide);
+        if (pts.size() != n) return;
+        c.Poly(pts, type == 8 || type == 91);
+        at += n * (wide ? 8 : 4);
+        used += n;
+    }
+}
+
+/// Point lists: Béziers, polygons and polylines, each in 32-bit and 16-bit form.
+bool PlayEmfPoly(Canvas& c, std::uint32_t type, const EmfRecord& r) {
     switch (type) {
         case 2:
-        case 85: {  // POLYBEZIER(16)
-            if (!r.Has(28)) break;
-            const std::vector<PointF> pts = EmfPoints(r, 28, r.U(24), type == 2);
-            if (!pts.empty()) c.Poly(Flatten(pts[0], std::vector<PointF>(pts.begin() + 1, pts.end())), false);
-            break;
-        }
+        case 85:  // POLYBEZIER(16)
+            if (r.Has(28)) {
+                const std::vector<PointF> pts = EmfPoints(r, 28, r.U(24), type == 2);
+                if (!pts.empty()) c.Poly(Flatten(pts[0], std::vector<PointF>(pts.begin() + 1, pts.end())), false);
+            }
+            return true;
         case 3:
         case 4:
         case 86:
-        case 87: {  // POLYGON, POLYLINE (and 16)
-            if (!r.Has(28)) break;
-            const std::vector<PointF> pts = EmfPoints(r, 28, r.U(24), type < 85);
-            if (type == 3 || type == 86)
-                c.Poly(pts, true);
-            else
-                EmfPolyline(c, pts, false);
-            break;
-        }
+        case 87:  // POLYGON, POLYLINE (and 16)
+            if (r.Has(28)) {
+                const std::vector<PointF> pts = EmfPoints(r, 28, r.U(24), type < 85);
+                if (type == 3 || type == 86)
+                    c.Poly(pts, true);
+                else
+                    EmfPolyline(c, pts, false);
+            }
+            return true;
         case 5:
-        case 88: {  // POLYBEZIERTO(16)
-            if (!r.Has(28)) break;
-            const std::vector<PointF> pts = EmfPoints(r, 28, r.U(24), type == 5);
-            const std::vector<PointF> flat = Flatten(c.Current(), pts);
-            for (std::size_t i = 1; i < flat.size(); ++i) c.LineTo(flat[i].x, flat[i].y);
-            break;
-        }
+        case 88:  // POLYBEZIERTO(16)
+            if (r.Has(28)) {
+                const std::vector<PointF> flat = Flatten(c.Current(), EmfPoints(r, 28, r.U(24), type == 5));
+                for (std::size_t i = 1; i < flat.size(); ++i) c.LineTo(flat[i].x, flat[i].y);
+            }
+            return true;
         case 6:
         case 89:  // POLYLINETO(16)
             if (r.Has(28)) EmfPolyline(c, EmfPoints(r, 28, r.U(24), type == 6), true);
-            break;
+            return true;
         case 7:
         case 8:
         case 90:
-        case 91: {  // POLYPOLYLINE, POLYPOLYGON (and 16): counts, then the points
-            if (!r.Has(32)) break;
-            const std::size_t polys = r.U(24), total = r.U(28);
-            if (polys > (r.size - 32) / 4) break;
-            const bool wide = type == 7 || type == 8;
-            std::size_t at = 32 + polys * 4, used = 0;
-            for (std::size_t i = 0; i < polys; ++i) {
-                const std::size_t n = r.U(32 + i * 4);
-                if (n > total - used) break;
-                const std::vector<PointF> pts = EmfPoints(r, at, n, wide);
-                if (pts.size() != n) break;
-                c.Poly(pts, type == 8 || type == 91);
-                at += n * (wide ? 8 : 4);
-                used += n;
-            }
-            break;
-        }
+        case 91: PlayEmfPolyPoly(c, type, r); return true;
+        default: return false;
+    }
+}
+
+/// SETWORLDTRANSFORM, MODIFYWORLDTRANSFORM: reset, multiply on either side, or set.
+void PlayEmfWorldTransform(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    if (!r.Has(32)) return;
+    Affine x{F32(r.p + 8), F32(r.p + 12), F32(r.p + 16), F32(r.p + 20), F32(r.p + 24), F32(r.p + 28)};
+    const std::uint32_t mode = type == 35 ? 4 : (r.Has(36) ? r.U(32) : 0);
+    if (mode == 1)
+        c.map.world = Affine();
+    else if (mode == 2)
+        c.map.world = c.map.world.After(x);
+    else if (mode == 3)
+        c.map.world = x.After(c.map.world);
+    else if (mode == 4)
+        c.map.world = x;
+}
+
+/// Window, viewport, mapping mode and world transform.
+bool PlayEmfMapping(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    switch (type) {
         case 9:
             if (r.Has(16) && r.I(8) && r.I(12)) c.map.wex = r.I(8), c.map.wey = r.I(12);
-            break;
+            return true;
         case 10:
             if (r.Has(16)) c.map.wox = r.I(8), c.map.woy = r.I(12);
-            break;
+            return true;
         case 11:
             if (r.Has(16) && r.I(8) && r.I(12)) c.map.vex = r.I(8), c.map.vey = r.I(12);
-            break;
+            return true;
         case 12:
             if (r.Has(16)) c.map.vox = r.I(8), c.map.voy = r.I(12);
-            break;
+            return true;
         case 17:
             if (r.Has(12) && r.U(8) >= MM_TEXT && r.U(8) <= MM_ANISOTROPIC) c.map.mode = static_cast<int>(r.U(8));
-            break;
+            return true;
+        case 35:
+        case 36: PlayEmfWorldTransform(c, type, r); return true;
+        default: return false;
+    }
+}
+
+/// Colours, modes, saved levels and clipping.
+bool PlayEmfState(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    CDC* dc = c.Dc();
+    switch (type) {
         case 18:
             if (r.Has(12)) dc->SetBkMode(r.U(8) == TRANSPARENT ? TRANSPARENT : OPAQUE);
-            break;
+            return true;
         case 19:
             if (r.Has(12)) dc->SetPolyFillMode(r.U(8) == WINDING ? WINDING : ALTERNATE);
-            break;
+            return true;
         case 22:
             if (r.Has(12)) dc->SetTextAlign(r.U(8) & 0x1F);
-            break;
+            return true;
         case 24:
             if (r.Has(12)) dc->SetTextColor(r.U(8) & 0xFFFFFF);
-            break;
+            return true;
         case 25:
             if (r.Has(12)) dc->SetBkColor(r.U(8) & 0xFFFFFF);
-            break;
-        case 27:
-            if (r.Has(16)) c.MoveTo(r.I(8), r.I(12));
-            break;
-        case 54:
-            if (r.Has(16)) c.LineTo(r.I(8), r.I(12));
-            break;
+            return true;
         case 30:
             if (r.Has(24)) c.ClipRect(r.I(8), r.I(12), r.I(16), r.I(20));
-            break;
-        case 33: c.Save(); break;
+            return true;
+        case 33: c.Save(); return true;
         case 34:
             if (r.Has(12)) c.Restore(r.I(8));
-            break;
-        case 35:    // SETWORLDTRANSFORM
-        case 36: {  // MODIFYWORLDTRANSFORM
-            if (!r.Has(32)) break;
-            Affine x{F32(r.p + 8), F32(r.p + 12), F32(r.p + 16), F32(r.p + 20), F32(r.p + 24), F32(r.p + 28)};
-            const std::uint32_t mode = type == 35 ? 4 : (r.Has(36) ? r.U(32) : 0);
-            if (mode == 1)
-                c.map.world = Affine();
-            else if (mode == 2)
-                c.map.world = c.map.world.After(x);
-            else if (mode == 3)
-                c.map.world = x.After(c.map.world);
-            else if (mode == 4)
-                c.map.world = x;
-            break;
-        }
-        case 37:  // SELECTOBJECT: a table index, or a stock object with the high bit
-            if (!r.Has(12)) break;
-            if (r.U(8) & 0x80000000u) {
-                const std::uint32_t stock = r.U(8) & 0x7FFFFFFFu;
-                if (stock <= NULL_PEN) dc->SelectStockObject(static_cast<int>(stock));
-            } else {
-                c.Select(r.U(8));
-            }
-            break;
+            return true;
+        default: return false;
+    }
+}
+
+/// EXTCREATEFONTINDIRECTW: the logical font with its face name in UTF-16.
+void PlayEmfCreateFont(Canvas& c, const EmfRecord& r) {
+    if (!r.Has(12 + 28 + 64)) return;
+    LOGFONT log;
+    const BYTE* f = r.p + 12;
+    log.lfHeight = I32(f);
+    log.lfEscapement = I32(f + 8);
+    log.lfOrientation = I32(f + 12);
+    log.lfWeight = I32(f + 16);
+    log.lfItalic = f[20];
+    log.lfUnderline = f[21];
+    log.lfStrikeOut = f[22];
+    log.lfCharSet = f[23];
+    const CString face = Utf16ToUtf8(f + 28, 32);
+    std::memset(log.lfFaceName, 0, sizeof log.lfFaceName);
+    std::strncpy(log.lfFaceName, face.GetString(), sizeof log.lfFaceName - 1);
+    c.MakeFont(r.U(8), log);
+}
+
+/// SELECTOBJECT: a table index, or a stock object with the high bit.
+void PlayEmfSelect(Canvas& c, const EmfRecord& r) {
+    if (!r.Has(12)) return;
+    if (r.U(8) & 0x80000000u) {
+        const std::uint32_t stock = r.U(8) & 0x7FFFFFFFu;
+        if (stock <= NULL_PEN) c.Dc()->SelectStockObject(static_cast<int>(stock));
+    } else {
+        c.Select(r.U(8));
+    }
+}
+
+/// Objects: created into the slot the record names, selected and deleted.
+bool PlayEmfObject(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    switch (type) {
+        case 37: PlayEmfSelect(c, r); return true;
         case 38:  // CREATEPEN
             if (r.Has(28)) c.MakePen(r.U(8), r.U(12) & 0xFF0F, r.I(16), r.U(24) & 0xFFFFFF);
-            break;
+            return true;
         case 95:  // EXTCREATEPEN
             if (r.Has(48)) c.MakePen(r.U(8), r.U(28) & 0xFF0F, r.U(32), r.U(40) & 0xFFFFFF);
-            break;
+            return true;
         case 39:
             if (r.Has(24)) c.MakeBrush(r.U(8), r.U(12), r.U(16) & 0xFFFFFF, r.U(20));
-            break;
+            return true;
         case 93:  // CREATEMONOBRUSH
         case 94:  // CREATEDIBPATTERNBRUSHPT
             if (r.Has(12)) c.MakeBrush(r.U(8), BS_SOLID, RGB(128, 128, 128), 0);
-            break;
+            return true;
         case 49:  // CREATEPALETTE
             if (r.Has(12)) c.MakeOther(r.U(8));
-            break;
-        case 82: {  // EXTCREATEFONTINDIRECTW
-            if (!r.Has(12 + 28 + 64)) break;
-            LOGFONT log;
-            const BYTE* f = r.p + 12;
-            log.lfHeight = I32(f);
-            log.lfEscapement = I32(f + 8);
-            log.lfOrientation = I32(f + 12);
-            log.lfWeight = I32(f + 16);
-            log.lfItalic = f[20];
-            log.lfUnderline = f[21];
-            log.lfStrikeOut = f[22];
-            log.lfCharSet = f[23];
-            const CString face = Utf16ToUtf8(f + 28, 32);
-            std::memset(log.lfFaceName, 0, sizeof log.lfFaceName);
-            std::strncpy(log.lfFaceName, face.GetString(), sizeof log.lfFaceName - 1);
-            c.MakeFont(r.U(8), log);
-            break;
-        }
+            return true;
+        case 82: PlayEmfCreateFont(c, r); return true;
         case 40:
             if (r.Has(12)) c.Delete(r.U(8));
-            break;
+            return true;
+        default: return false;
+    }
+}
+
+/// Moves and lines, rectangles, ellipses, arcs and paths.
+bool PlayEmfShape(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    switch (type) {
+        case 27:
+            if (r.Has(16)) c.MoveTo(r.I(8), r.I(12));
+            return true;
+        case 54:
+            if (r.Has(16)) c.LineTo(r.I(8), r.I(12));
+            return true;
         case 42:
         case 43:
             if (r.Has(24)) c.Box(type == 42 ? 1 : 0, r.I(8), r.I(12), r.I(16), r.I(20));
-            break;
+            return true;
         case 44:
             if (r.Has(32)) c.Box(2, r.I(8), r.I(12), r.I(16), r.I(20), r.I(24), r.I(28));
-            break;
+            return true;
         case 45:
         case 46:
         case 47:
@@ -894,45 +965,63 @@ void PlayEmfRecord(Canvas& c, std::uint32_t type, const EmfRecord& r) {
                           : type == 47 ? 1
                                        : 2,
                           r.I(8), r.I(12), r.I(16), r.I(20), r.I(24), r.I(28), r.I(32), r.I(36));
-            break;
-        case 59: c.BeginPath(); break;
-        case 60: c.EndPath(); break;
-        case 61: c.CloseFigure(); break;
-        case 62: c.DrawPath(true, false); break;
-        case 63: c.DrawPath(true, true); break;
-        case 64: c.DrawPath(false, true); break;
-        case 68: c.BeginPath(), c.EndPath(); break;
-        case 83:
-        case 84: {  // EXTTEXTOUTA, EXTTEXTOUTW
-            if (!r.Has(76)) break;
-            const double x = r.I(36), y = r.I(40);
-            const std::size_t chars = r.U(44), offset = r.U(48);
-            const std::uint32_t options = r.U(52);
-            const double rect[4] = {double(r.I(56)), double(r.I(60)), double(r.I(64)), double(r.I(68))};
-            const std::size_t bytes = type == 84 ? 2 : 1;
-            if (offset > r.size || chars > (r.size - offset) / bytes) break;
-            const CString text = type == 84 ? Utf16ToUtf8(r.p + offset, chars) : Latin1ToUtf8(r.p + offset, chars);
-            c.Text(x, y, text, (options & 0x0002) != 0, rect);
-            break;
-        }
-        case 81: {  // STRETCHDIBITS
-            if (!r.Has(80)) break;
-            const std::size_t bmi = r.U(48), bmiSize = r.U(52), bits = r.U(56), bitsSize = r.U(60);
-            if (bmi > r.size || bmiSize > r.size - bmi || bits > r.size || bitsSize > r.size - bits) break;
-            c.Bitmap(DecodeDib(r.p + bmi, bmiSize, r.p + bits, bitsSize), r.I(24), r.I(28), r.I(72), r.I(76), r.I(32),
-                     r.I(36), r.I(40), r.I(44));
-            break;
-        }
-        case 77: {  // STRETCHBLT with a source bitmap
-            if (!r.Has(108) || r.U(88) == 0) break;
-            const std::size_t bmi = r.U(84), bmiSize = r.U(88), bits = r.U(92), bitsSize = r.U(96);
-            if (bmi > r.size || bmiSize > r.size - bmi || bits > r.size || bitsSize > r.size - bits) break;
-            c.Bitmap(DecodeDib(r.p + bmi, bmiSize, r.p + bits, bitsSize), r.I(24), r.I(28), r.I(32), r.I(36), r.I(44),
-                     r.I(48), r.I(100), r.I(104));
-            break;
-        }
-        default: break;  // regions, colour management: not drawn
+            return true;
+        case 59: c.BeginPath(); return true;
+        case 60: c.EndPath(); return true;
+        case 61: c.CloseFigure(); return true;
+        case 62: c.DrawPath(true, false); return true;
+        case 63: c.DrawPath(true, true); return true;
+        case 64: c.DrawPath(false, true); return true;
+        case 68: c.BeginPath(), c.EndPath(); return true;
+        default: return false;
     }
+}
+
+/// EXTTEXTOUTA, EXTTEXTOUTW: reference point, count, offset, options, rectangle.
+void PlayEmfText(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    if (!r.Has(76)) return;
+    const double x = r.I(36), y = r.I(40);
+    const std::size_t chars = r.U(44), offset = r.U(48);
+    const std::uint32_t options = r.U(52);
+    const double rect[4] = {double(r.I(56)), double(r.I(60)), double(r.I(64)), double(r.I(68))};
+    const std::size_t bytes = type == 84 ? 2 : 1;
+    if (offset > r.size || chars > (r.size - offset) / bytes) return;
+    const CString text = type == 84 ? Utf16ToUtf8(r.p + offset, chars) : Latin1ToUtf8(r.p + offset, chars);
+    c.Text(x, y, text, (options & 0x0002) != 0, rect);
+}
+
+/// The bitmap of a record: its header at bmi and pixels at bits, both inside the record.
+std::unique_ptr<CBitmap> EmfBitmap(const EmfRecord& r, std::size_t bmiAt) {
+    const std::size_t bmi = r.U(bmiAt), bmiSize = r.U(bmiAt + 4), bits = r.U(bmiAt + 8), bitsSize = r.U(bmiAt + 12);
+    if (bmi > r.size || bmiSize > r.size - bmi || bits > r.size || bitsSize > r.size - bits) return nullptr;
+    return DecodeDib(r.p + bmi, bmiSize, r.p + bits, bitsSize);
+}
+
+/// Text and bitmaps.
+bool PlayEmfTextOrBitmap(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    switch (type) {
+        case 83:
+        case 84: PlayEmfText(c, type, r); return true;
+        case 81:  // STRETCHDIBITS
+            if (r.Has(80))
+                if (auto bitmap = EmfBitmap(r, 48))
+                    c.Bitmap(std::move(bitmap), r.I(24), r.I(28), r.I(72), r.I(76), r.I(32), r.I(36), r.I(40), r.I(44));
+            return true;
+        case 77:  // STRETCHBLT with a source bitmap
+            if (r.Has(108) && r.U(88) != 0)
+                if (auto bitmap = EmfBitmap(r, 84))
+                    c.Bitmap(std::move(bitmap), r.I(24), r.I(28), r.I(32), r.I(36), r.I(44), r.I(48), r.I(100),
+                             r.I(104));
+            return true;
+        default: return false;
+    }
+}
+
+/// One record; regions and colour management are not drawn.
+void PlayEmfRecord(Canvas& c, std::uint32_t type, const EmfRecord& r) {
+    if (PlayEmfPoly(c, type, r) || PlayEmfMapping(c, type, r) || PlayEmfState(c, type, r)) return;
+    if (PlayEmfObject(c, type, r) || PlayEmfShape(c, type, r)) return;
+    PlayEmfTextOrBitmap(c, type, r);
 }
 
 }  // namespace

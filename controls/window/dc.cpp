@@ -874,187 +874,204 @@ void CDC::SetupPainter() const {
     p->setFont(TBQFontFromLogFont(font));
 }
 
+namespace {
+
+/// Carries out one drawing record on a painter set up for the context: logical
+/// coordinates go through the context's mapping to device pixels.
+class RecordPainter {
+public:
+    RecordPainter(const CDC& dc, QPainter& painter, const CDrawRecord& record, double scaleX, double scaleY,
+                  int polyFillMode)
+        : m_dc(dc), m_p(painter), m_r(record), a(record.args), m_scaleX(scaleX), m_scaleY(scaleY),
+          m_polyFillMode(polyFillMode) {}
+
+    void Paint() {
+        switch (m_r.op) {
+            case CDrawRecord::LineTo: LineTo(); break;
+            case CDrawRecord::Polyline: m_p.drawPolyline(Points()); break;
+            case CDrawRecord::Polygon: Polygon(); break;
+            case CDrawRecord::Rectangle:
+            case CDrawRecord::RoundRect: Rectangle(); break;
+            case CDrawRecord::Ellipse: m_p.drawEllipse(Outline(Rect())); break;
+            case CDrawRecord::Arc:
+            case CDrawRecord::Pie:
+            case CDrawRecord::Chord: ArcLike(); break;
+            case CDrawRecord::SetPixel: m_p.fillRect(QRect(Device(a[0], a[1]), QSize(1, 1)), Colour(2)); break;
+            case CDrawRecord::FillSolidRect: m_p.fillRect(Rect(), Colour(4)); break;
+            case CDrawRecord::FillRect: FillRect(); break;
+            case CDrawRecord::FrameRect: FrameRect(); break;
+            case CDrawRecord::Draw3dRect: Draw3dRect(); break;
+            case CDrawRecord::DrawFocusRect: FocusRect(); break;
+            case CDrawRecord::DrawFrameControl: FrameControl(); break;
+            case CDrawRecord::TextOut: TextOut(); break;
+            case CDrawRecord::DrawImage: Image(); break;
+            default: break;
+        }
+    }
+
+private:
+    QPoint Device(long x, long y) const {
+        POINT pt{x, y};
+        m_dc.LPtoDP(&pt);
+        return QPoint(static_cast<int>(pt.x), static_cast<int>(pt.y));
+    }
+    /// The record's first four arguments as a device rectangle.
+    QRect Rect() const { return DeviceRect(m_dc, a[0], a[1], a[2], a[3]); }
+    QColor Colour(std::size_t i) const { return Q(static_cast<COLORREF>(a[i])); }
+    QPolygon Points() const {
+        QPolygon poly;
+        for (std::size_t i = 0; i + 1 < a.size(); i += 2) poly << Device(a[i], a[i + 1]);
+        return poly;
+    }
+    bool OpaqueHatch(const LOGBRUSH& brush) const { return brush.lbStyle == BS_HATCHED && m_dc.GetBkMode() == OPAQUE; }
+    /// Hatches are drawn on the background colour when the mode is opaque.
+    void FillBackground(const QRect& rect) {
+        if (OpaqueHatch(m_dc.GetCurrentBrush()->Log())) m_p.fillRect(rect, Q(m_dc.GetBkColor()));
+    }
+
+    void LineTo() {
+        const CPoint from = m_dc.GetCurrentPosition();
+        m_p.drawLine(Device(from.x, from.y), Device(a[0], a[1]));
+    }
+    void Polygon() {
+        const QPolygon poly = Points();
+        FillBackground(poly.boundingRect());
+        m_p.drawPolygon(poly, m_polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    }
+    void Rectangle() {
+        const QRect rect = Rect();
+        FillBackground(rect);
+        if (m_r.op == CDrawRecord::RoundRect)
+            m_p.drawRoundedRect(Outline(rect), std::fabs(a[4] * m_scaleX) / 2, std::fabs(a[5] * m_scaleY) / 2);
+        else
+            m_p.drawRect(Outline(rect));
+    }
+    void ArcLike() {
+        const QRect rect = Outline(Rect());
+        const QPointF centre = QRectF(rect).center();
+        double start = AngleOf(centre, Device(a[4], a[5]));
+        double end = AngleOf(centre, Device(a[6], a[7]));
+        // Counter-clockwise in logical space: with one axis flipped that is clockwise on the device.
+        if (m_scaleX * m_scaleY < 0) std::swap(start, end);
+        double span = end - start;
+        while (span <= 0) span += 360.0;
+        const int s16 = static_cast<int>(std::lround(start * 16)), span16 = static_cast<int>(std::lround(span * 16));
+        if (m_r.op == CDrawRecord::Arc)
+            m_p.drawArc(rect, s16, span16);
+        else if (m_r.op == CDrawRecord::Pie)
+            m_p.drawPie(rect, s16, span16);
+        else
+            m_p.drawChord(rect, s16, span16);
+    }
+    void FillRect() {
+        const QRect rect = Rect();
+        LOGBRUSH log{static_cast<UINT>(a[4]), static_cast<COLORREF>(a[6]), static_cast<std::uintptr_t>(a[5])};
+        if (OpaqueHatch(log)) m_p.fillRect(rect, Q(m_dc.GetBkColor()));
+        m_p.fillRect(rect, QtBrush(log));
+    }
+    void FrameRect() {
+        m_p.setPen(QPen(Colour(4), 1));
+        m_p.setBrush(Qt::NoBrush);
+        m_p.drawRect(Outline(Rect()));
+    }
+    void Draw3dRect() {
+        const QRect rect = Outline(Rect());
+        m_p.setPen(QPen(Colour(4), 1));
+        m_p.drawLine(rect.topLeft(), rect.topRight());
+        m_p.drawLine(rect.topLeft(), rect.bottomLeft());
+        m_p.setPen(QPen(Colour(5), 1));
+        m_p.drawLine(rect.bottomLeft(), rect.bottomRight());
+        m_p.drawLine(rect.topRight(), rect.bottomRight());
+    }
+    void FocusRect() {
+        m_p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        m_p.setBrush(Qt::NoBrush);
+        m_p.setBackgroundMode(Qt::TransparentMode);
+        m_p.drawRect(Outline(Rect()));
+    }
+    void FrameControl() {
+        const QRect rect = Rect();
+        const UINT type = static_cast<UINT>(a[4]), state = static_cast<UINT>(a[5]);
+        QStyle* style = QApplication::style();
+        QStyleOptionButton option;
+        option.rect = rect;
+        option.state = QStyle::State_Enabled;
+        if (state & DFCS_INACTIVE) option.state &= ~QStyle::State_Enabled;
+        option.state |= (state & DFCS_CHECKED) ? QStyle::State_On : QStyle::State_Off;
+        option.state |= (state & DFCS_PUSHED) ? QStyle::State_Sunken : QStyle::State_Raised;
+        if (type == DFC_BUTTON && (state & 0xFF) == DFCS_BUTTONRADIO)
+            style->drawPrimitive(QStyle::PE_IndicatorRadioButton, &option, &m_p);
+        else if (type == DFC_BUTTON && (state & 0xFF) == DFCS_BUTTONCHECK)
+            style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &m_p);
+        else
+            style->drawControl(QStyle::CE_PushButtonBevel, &option, &m_p);
+        if (type == DFC_BUTTON) return;
+        QStyleOption arrow;  // scroll and combo buttons: a bevel with an arrow
+        arrow.rect = rect.adjusted(rect.width() / 4, rect.height() / 4, -rect.width() / 4, -rect.height() / 4);
+        arrow.state = option.state;
+        arrow.palette = QApplication::palette();
+        style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &m_p);
+    }
+    void TextOut() {
+        const QString text = TBQ(m_r.text);
+        const QFontMetrics fm(m_p.font());
+        const UINT align = m_dc.GetTextAlign();
+        const CPoint origin = (align & TA_UPDATECP) ? m_dc.GetCurrentPosition() : CPoint(a[0], a[1]);
+        const QPoint at = Device(origin.x, origin.y);
+        const int width = fm.horizontalAdvance(text);
+        int x = at.x();
+        const UINT h = align & TA_CENTER;
+        if (h == TA_CENTER)
+            x -= width / 2;
+        else if (h == TA_RIGHT)
+            x -= width;
+        int baseline = at.y() + fm.ascent();
+        const UINT v = align & TA_BASELINE;
+        if (v == TA_BASELINE)
+            baseline = at.y();
+        else if (v == TA_BOTTOM)
+            baseline = at.y() - fm.descent();
+        m_p.save();
+        const long escapement = m_dc.GetCurrentFont()->Log().lfEscapement;
+        if (escapement) {
+            // Escapement turns the text counter-clockwise about its reference point.
+            m_p.translate(at);
+            m_p.rotate(-escapement / 10.0);
+            m_p.translate(-at);
+        }
+        if (m_dc.GetBkMode() == OPAQUE)
+            m_p.fillRect(QRect(x, baseline - fm.ascent(), width, fm.height()), Q(m_dc.GetBkColor()));
+        m_p.setPen(Q(m_dc.GetTextColor()));
+        m_p.drawText(QPoint(x, baseline), text);
+        m_p.restore();
+    }
+    void Image() {
+        const QImage* image = m_r.image.get();
+        if (!image || a.size() < 8) return;
+        const QRect target = DeviceRect(m_dc, a[0], a[1], a[0] + a[2], a[1] + a[3]);
+        m_p.drawImage(
+            target, *image,
+            QRect(static_cast<int>(a[4]), static_cast<int>(a[5]), static_cast<int>(a[6]), static_cast<int>(a[7])));
+    }
+
+    const CDC& m_dc;
+    QPainter& m_p;
+    const CDrawRecord& m_r;
+    const std::vector<long>& a;  // the record's arguments
+    double m_scaleX, m_scaleY;
+    int m_polyFillMode;
+};
+
+}  // namespace
+
 void CDC::Render(const CDrawRecord& r) {
     QPainter* p = m_impl->Painter(true);
     if (!p) return;
     SetupPainter();
-    const auto& a = r.args;
-    auto dev = [this](long x, long y) {
-        POINT pt{x, y};
-        LPtoDP(&pt);
-        return QPoint(static_cast<int>(pt.x), static_cast<int>(pt.y));
-    };
-    auto points = [&](bool close) {
-        QPolygon poly;
-        for (std::size_t i = 0; i + 1 < a.size(); i += 2) poly << dev(a[i], a[i + 1]);
-        (void)close;
-        return poly;
-    };
-    // Hatches are drawn on the background colour when the mode is opaque.
-    auto fillBackground = [&](const QRect& rect) {
-        if (m_state.brush->Log().lbStyle == BS_HATCHED && m_state.bkMode == OPAQUE)
-            p->fillRect(rect, Q(m_state.bkColour));
-    };
-    switch (r.op) {
-        case CDrawRecord::LineTo: p->drawLine(dev(m_state.position.x, m_state.position.y), dev(a[0], a[1])); break;
-        case CDrawRecord::Polyline: p->drawPolyline(points(false)); break;
-        case CDrawRecord::Polygon: {
-            const QPolygon poly = points(true);
-            fillBackground(poly.boundingRect());
-            p->drawPolygon(poly, m_state.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-            break;
-        }
-        case CDrawRecord::Rectangle: {
-            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-            fillBackground(rect);
-            p->drawRect(Outline(rect));
-            break;
-        }
-        case CDrawRecord::RoundRect: {
-            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-            fillBackground(rect);
-            p->drawRoundedRect(Outline(rect), std::fabs(a[4] * ScaleX()) / 2, std::fabs(a[5] * ScaleY()) / 2);
-            break;
-        }
-        case CDrawRecord::Ellipse: p->drawEllipse(Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]))); break;
-        case CDrawRecord::Arc:
-        case CDrawRecord::Pie:
-        case CDrawRecord::Chord: {
-            const QRect rect = Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]));
-            const QPointF centre = QRectF(rect).center();
-            double start = AngleOf(centre, dev(a[4], a[5]));
-            double end = AngleOf(centre, dev(a[6], a[7]));
-            // Counter-clockwise in logical space: with one axis flipped that is clockwise on the device.
-            if (ScaleX() * ScaleY() < 0) std::swap(start, end);
-            double span = end - start;
-            while (span <= 0) span += 360.0;
-            const int s16 = static_cast<int>(std::lround(start * 16)),
-                      span16 = static_cast<int>(std::lround(span * 16));
-            if (r.op == CDrawRecord::Arc)
-                p->drawArc(rect, s16, span16);
-            else if (r.op == CDrawRecord::Pie)
-                p->drawPie(rect, s16, span16);
-            else
-                p->drawChord(rect, s16, span16);
-            break;
-        }
-        case CDrawRecord::SetPixel: {
-            const QPoint pt = dev(a[0], a[1]);
-            p->fillRect(QRect(pt, QSize(1, 1)), Q(static_cast<COLORREF>(a[2])));
-            break;
-        }
-        case CDrawRecord::FillSolidRect:
-            p->fillRect(DeviceRect(*this, a[0], a[1], a[2], a[3]), Q(static_cast<COLORREF>(a[4])));
-            break;
-        case CDrawRecord::FillRect: {
-            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-            LOGBRUSH log{static_cast<UINT>(a[4]), static_cast<COLORREF>(a[6]), static_cast<std::uintptr_t>(a[5])};
-            if (log.lbStyle == BS_HATCHED && m_state.bkMode == OPAQUE) p->fillRect(rect, Q(m_state.bkColour));
-            p->fillRect(rect, QtBrush(log));
-            break;
-        }
-        case CDrawRecord::FrameRect: {
-            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-            p->setPen(QPen(Q(static_cast<COLORREF>(a[4])), 1));
-            p->setBrush(Qt::NoBrush);
-            p->drawRect(Outline(rect));
-            break;
-        }
-        case CDrawRecord::Draw3dRect: {
-            const QRect rect = Outline(DeviceRect(*this, a[0], a[1], a[2], a[3]));
-            p->setPen(QPen(Q(static_cast<COLORREF>(a[4])), 1));
-            p->drawLine(rect.topLeft(), rect.topRight());
-            p->drawLine(rect.topLeft(), rect.bottomLeft());
-            p->setPen(QPen(Q(static_cast<COLORREF>(a[5])), 1));
-            p->drawLine(rect.bottomLeft(), rect.bottomRight());
-            p->drawLine(rect.topRight(), rect.bottomRight());
-            break;
-        }
-        case CDrawRecord::DrawFocusRect: {
-            QPen dotted(Qt::black, 1, Qt::DotLine);
-            p->setPen(dotted);
-            p->setBrush(Qt::NoBrush);
-            p->setBackgroundMode(Qt::TransparentMode);
-            p->drawRect(Outline(DeviceRect(*this, a[0], a[1], a[2], a[3])));
-            break;
-        }
-        case CDrawRecord::DrawFrameControl: {
-            const QRect rect = DeviceRect(*this, a[0], a[1], a[2], a[3]);
-            const UINT type = static_cast<UINT>(a[4]), state = static_cast<UINT>(a[5]);
-            QStyle* style = QApplication::style();
-            QStyleOptionButton option;
-            option.rect = rect;
-            option.state = QStyle::State_Enabled;
-            if (state & DFCS_INACTIVE) option.state &= ~QStyle::State_Enabled;
-            if (state & DFCS_CHECKED)
-                option.state |= QStyle::State_On;
-            else
-                option.state |= QStyle::State_Off;
-            if (state & DFCS_PUSHED)
-                option.state |= QStyle::State_Sunken;
-            else
-                option.state |= QStyle::State_Raised;
-            if (type == DFC_BUTTON && (state & 0xFF) == DFCS_BUTTONRADIO)
-                style->drawPrimitive(QStyle::PE_IndicatorRadioButton, &option, p);
-            else if (type == DFC_BUTTON && (state & 0xFF) == DFCS_BUTTONCHECK)
-                style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, p);
-            else if (type == DFC_BUTTON)
-                style->drawControl(QStyle::CE_PushButtonBevel, &option, p);
-            else {
-                style->drawControl(QStyle::CE_PushButtonBevel, &option, p);
-                QStyleOption arrow;
-                arrow.rect = rect.adjusted(rect.width() / 4, rect.height() / 4, -rect.width() / 4, -rect.height() / 4);
-                arrow.state = option.state;
-                arrow.palette = QApplication::palette();
-                style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, p);
-            }
-            break;
-        }
-        case CDrawRecord::TextOut: {
-            const QString text = TBQ(r.text);
-            const QFontMetrics fm(p->font());
-            const CPoint origin = (m_state.textAlign & TA_UPDATECP) ? m_state.position : CPoint(a[0], a[1]);
-            const QPoint at = dev(origin.x, origin.y);
-            const int width = fm.horizontalAdvance(text);
-            int x = at.x();
-            const UINT h = m_state.textAlign & TA_CENTER;
-            if (h == TA_CENTER)
-                x -= width / 2;
-            else if (h == TA_RIGHT)
-                x -= width;
-            int baseline = at.y() + fm.ascent();
-            const UINT v = m_state.textAlign & TA_BASELINE;
-            if (v == TA_BASELINE)
-                baseline = at.y();
-            else if (v == TA_BOTTOM)
-                baseline = at.y() - fm.descent();
-            p->save();
-            const long escapement = m_state.font->Log().lfEscapement;
-            if (escapement) {
-                // Escapement turns the text counter-clockwise about its reference point.
-                p->translate(at);
-                p->rotate(-escapement / 10.0);
-                p->translate(-at);
-            }
-            if (m_state.bkMode == OPAQUE)
-                p->fillRect(QRect(x, baseline - fm.ascent(), width, fm.height()), Q(m_state.bkColour));
-            p->setPen(Q(m_state.textColour));
-            p->drawText(QPoint(x, baseline), text);
-            p->restore();
-            break;
-        }
-        case CDrawRecord::DrawText: DrawTextLines(r); break;
-        case CDrawRecord::DrawImage: {
-            const QImage* image = r.image.get();
-            if (!image || a.size() < 8) break;
-            const QRect target = DeviceRect(*this, a[0], a[1], a[0] + a[2], a[1] + a[3]);
-            p->drawImage(
-                target, *image,
-                QRect(static_cast<int>(a[4]), static_cast<int>(a[5]), static_cast<int>(a[6]), static_cast<int>(a[7])));
-            break;
-        }
-        default: break;
-    }
+    if (r.op == CDrawRecord::DrawText)
+        DrawTextLines(r);
+    else
+        RecordPainter(*this, *p, r, ScaleX(), ScaleY(), m_state.polyFillMode).Paint();
 }
 
 // ------------------------------------------------------------------ text

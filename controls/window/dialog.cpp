@@ -4,6 +4,7 @@
 #include <toolbox/services/numbers.h>
 #include <toolbox/ui/dc.h>
 
+#include "controls/window/modal_loop.h"
 #include "controls/window/native_window.h"
 
 #include <QApplication>
@@ -54,19 +55,14 @@ CString TemplateText(const CDialogTemplate& tmpl, const char* name, const char* 
     return TBLoadText(key, english);
 }
 
-/// The dialog's Qt window: closing and Escape go through the dialog's messages.
-class CTbDialogWidget : public QDialog {
-public:
-    using QDialog::QDialog;
-    void reject() override {
-        if (CNativeWindow* n = CNativeWindow::Find(this))
-            n->Deliver(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        else
-            QDialog::reject();
-    }
-};
-
 }  // namespace
+
+void CDialogWidget::reject() {
+    if (CNativeWindow* n = CNativeWindow::Find(this))
+        n->Deliver(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    else
+        QDialog::reject();
+}
 
 CDialog::CDialog() = default;
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParentWnd(parent) {}
@@ -88,7 +84,7 @@ LRESULT CDialog::HandleInitDialogMessage(WPARAM, LPARAM) { return OnInitDialog()
 BOOL CDialog::BuildWindow(const CDialogTemplate& tmpl, CWnd* parent) {
     if (m_hWnd) return FALSE;
     QWidget* owner = parent ? parent->GetWidget() : nullptr;
-    auto* dialog = new CTbDialogWidget(owner);
+    auto* dialog = new CDialogWidget(owner);
     dialog->setProperty("tbDialog", true);
     new CNativeWindow(dialog, tmpl.style, 0, 0);
     m_font = std::make_unique<CFont>();
@@ -142,28 +138,33 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     return TRUE;
 }
 
-INT_PTR CDialog::DoModal() {
-    const CDialogTemplate* tmpl = TBFindDialogTemplate(m_templateId);
-    if (!tmpl || !BuildWindow(*tmpl, m_pParentWnd)) return -1;
-    m_modal = true;
-    m_result = IDCANCEL;
-    auto* dialog = static_cast<QDialog*>(GetWidget());
-    dialog->exec();
-    m_modal = false;
-    const int result = m_result;
-    DestroyWindow();
-    return result;
+INT_PTR TBRunModal(CWnd& wnd, bool& modal, int& result) {
+    modal = true;
+    result = IDCANCEL;
+    static_cast<QDialog*>(wnd.GetWidget())->exec();
+    modal = false;
+    const int answer = result;
+    wnd.DestroyWindow();
+    return answer;
 }
 
-void CDialog::EndDialog(int result) {
-    m_result = result;
-    auto* dialog = qobject_cast<QDialog*>(GetWidget());
+void TBEndModal(CWnd& wnd, bool modal, int& result, int value) {
+    result = value;
+    auto* dialog = qobject_cast<QDialog*>(wnd.GetWidget());
     if (!dialog) return;
-    if (m_modal)
-        dialog->done(result);
+    if (modal)
+        dialog->done(value);
     else
         dialog->hide();
 }
+
+INT_PTR CDialog::DoModal() {
+    const CDialogTemplate* tmpl = TBFindDialogTemplate(m_templateId);
+    if (!tmpl || !BuildWindow(*tmpl, m_pParentWnd)) return -1;
+    return TBRunModal(*this, m_modal, m_result);
+}
+
+void CDialog::EndDialog(int result) { TBEndModal(*this, m_modal, m_result, result); }
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);

@@ -32,7 +32,7 @@ protected:
 
 }  // namespace
 
-TEST(MailMessage, Base64MatchesTheStandardAlphabetAndPadding) {
+TEST(MailMessage, Base64MatchesTheStandardAlphabetAndPaddingDotStuffingLeadingDotsOnly) {
     auto b64 = [](const std::string& s) {
         return TBBase64Encode(reinterpret_cast<const unsigned char*>(s.data()), s.size());
     };
@@ -42,14 +42,12 @@ TEST(MailMessage, Base64MatchesTheStandardAlphabetAndPadding) {
     EXPECT_EQ(b64("foo"), "Zm9v");
     EXPECT_EQ(b64("foobar"), "Zm9vYmFy");
     EXPECT_EQ(b64("\xff\xfe\xfd"), "//79");
-}
-
-TEST(MailMessage, DotStuffingDoublesLeadingDotsOnly) {
+    // Dot-stuffing doubles leading dots only.
     EXPECT_EQ(TBDotStuff(".\r\nabc\r\n.x\r\na.b\r\n"), "..\r\nabc\r\n..x\r\na.b\r\n");
     EXPECT_EQ(TBDotStuff("no dots"), "no dots");
 }
 
-TEST(MailMessage, LayoutHeadersPartsAndClosingBoundary) {
+TEST(MailMessage, LayoutHeadersPartsClosingBoundaryAndNoInjectedHeaders) {
     TBMailMessage m;
     m.senderName = "Jane";
     m.to = "crash@example.com";
@@ -75,15 +73,11 @@ TEST(MailMessage, LayoutHeadersPartsAndClosingBoundary) {
     std::vector<std::string> lines = Lines(text);
     EXPECT_EQ(lines[0], "From: Jane<jane@example.org>");
     EXPECT_EQ(lines[13], "sent by: VELTRANIX - CrashReport") << "an empty body leaves its lines out";
-}
 
-TEST(MailMessage, LineBreaksInHeaderValuesCannotAddHeaders) {
-    TBMailMessage m;
+    // Line breaks in header values cannot add headers.
     m.senderName = "Eve\r\nBcc: victim@example.com";
-    m.to = "crash@example.com";
+    m.senderAddress = "";
     m.subject = "Hello\nX-Injected: yes";
-    std::string text;
-    CString error;
     ASSERT_TRUE(TBComposeMail(m, text, error));
     for (const std::string& line : Lines(text)) {
         EXPECT_NE(line.rfind("Bcc:", 0), 0u) << line;

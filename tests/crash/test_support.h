@@ -87,14 +87,21 @@ inline sockaddr_in Loopback(int port) {
     return a;
 }
 
-inline int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
+/// Binds fd to a port on loopback that the system chooses, and returns the port.
+inline int BindToAnyPort(int fd) {
     sockaddr_in a = Loopback(0);
     bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
     socklen_t len = sizeof a;
     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    close(fd);
     return ntohs(a.sin_port);
+}
+
+/// A port nobody listens on (now).
+inline int FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const int port = BindToAnyPort(fd);
+    close(fd);
+    return port;
 }
 
 inline bool CanConnect(int port) {
@@ -173,11 +180,7 @@ public:
     enum Mode { CloseAtOnce, NeverAnswer, RefuseEverything };
     explicit FakeServer(Mode mode) : m_mode(mode) {
         m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a = Loopback(0);
-        bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        socklen_t len = sizeof a;
-        getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
-        m_port = ntohs(a.sin_port);
+        m_port = BindToAnyPort(m_listen);
         listen(m_listen, 4);
         m_thread = std::thread([this] { Serve(); });
     }

@@ -73,21 +73,20 @@ TEST(LanguageIds, NamesAndListsComeFromTheLocaleLibrary) {
     EXPECT_EQ(seen.count(1033), 1u);
 }
 
-TEST(LangDependentString, FallbackOrder) {
+TEST(LangDependentString, FallbackOrderThenFirstEnglishEntryInTableOrderThenFirstEntry) {
     CLangStringMap map;
     map[1031] = "A";
     map[1033] = "B";
     EXPECT_EQ(Chosen(map, 1031), "1031 A");
     EXPECT_EQ(Chosen(map, 3079), "1031 A");  // German (Austria) -> German
     EXPECT_EQ(Chosen(map, 1036), "1033 B");
-}
 
-TEST(LangDependentString, FirstEnglishEntryInTableOrderThenFirstEntry) {
-    CLangStringMap map;  // 17 buckets: 2057 in bucket 9, 1033 in bucket 13
-    map[1033] = "";
-    map[2057] = "British";
-    map[1031] = "Deutsch";
-    EXPECT_EQ(Chosen(map, 1036), "2057 British");
+    // Then the first English entry in table order, then the first entry.
+    CLangStringMap british;  // 17 buckets: 2057 in bucket 9, 1033 in bucket 13
+    british[1033] = "";
+    british[2057] = "British";
+    british[1031] = "Deutsch";
+    EXPECT_EQ(Chosen(british, 1036), "2057 British");
 
     // The walk stops at the first English entry even when it is empty.
     CLangStringMap emptyEnglish;

@@ -67,7 +67,7 @@ double Atof(const char* text, const char* sep = "") { return TBExtended_atof(CSt
 
 }  // namespace
 
-TEST(FtoaPrefixes, DocumentedCases) {
+TEST(FtoaPrefixes, DocumentedCasesAndRangeBoundariesOnTheLowerSide) {
     EXPECT_EQ(Ftoa(1234.5, 2, 0), "1.23k");
     EXPECT_EQ(Ftoa(1234.5, 2, 1), "1.23 k");
     EXPECT_EQ(Ftoa(0.5), "500m");
@@ -80,9 +80,7 @@ TEST(FtoaPrefixes, DocumentedCases) {
     EXPECT_EQ(Ftoa(HUGE_VAL, 2, 1, ","), "1.#INF");
     EXPECT_EQ(Ftoa(-HUGE_VAL), "-1.#INF");
     EXPECT_EQ(Ftoa(999999.5, 2), "1000.00k");  // no re-normalisation after rounding
-}
-
-TEST(FtoaPrefixes, RangeBoundariesFallOnTheLowerSide) {
+    // Range boundaries fall on the lower side.
     EXPECT_EQ(Ftoa(1000), "1k");
     EXPECT_EQ(Ftoa(999.9999), "999.9999");
     EXPECT_EQ(Ftoa(1e-3), "1m");
@@ -169,7 +167,7 @@ TEST(Atof, PrefixLettersAndSeparator) {
     EXPECT_DOUBLE_EQ(Atof("1 m of wire, omega"), 1e6);  // "MEG" anywhere counts
 }
 
-TEST(Atof, SpecialTexts) {
+TEST(Atof, SpecialTextsAndTheEndOfTheText) {
     EXPECT_EQ(Atof("-1.#INF"), -HUGE_VAL);
     EXPECT_EQ(Atof("1.#INF"), HUGE_VAL);
     EXPECT_EQ(Atof("1,#INF", ","), HUGE_VAL);
@@ -187,9 +185,7 @@ TEST(Atof, SpecialTexts) {
     EXPECT_EQ(Atof("+-3"), 0.0);
     EXPECT_EQ(Atof("+.5"), 0.5);
     EXPECT_EQ(Atof("."), 0.0);
-}
-
-TEST(Atof, StopsAtTheEndOfTheText) {
+    // Reading stops at the end of the text: at a zero byte, and after a huge run of digits.
     CString withZero(
         "12\0"
         "345",

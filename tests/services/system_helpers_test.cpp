@@ -64,19 +64,17 @@ TEST(IndexedNames, IndexAndBase) {
 }
 
 TEST(DelimitedText, ExtractString) {
-    CString out = "stale";
-    TBExtractString(out, "a;b;c", 1, ';');
-    EXPECT_EQ(out, "b");
-    TBExtractString(out, "a;b;c", 3, ';');
-    EXPECT_EQ(out, "");
-    TBExtractString(out, "a;b;c", 2, ';');
-    EXPECT_EQ(out, "c");
-    TBExtractString(out, "whole", 0, ';');
-    EXPECT_EQ(out, "whole");
-    TBExtractString(out, ";;x", 1, ';');
-    EXPECT_EQ(out, "");
-    TBExtractString(out, nullptr, 0, ';');
-    EXPECT_EQ(out, "");
+    const struct {
+        const char* text;
+        int index;
+        const char* expected;
+    } cases[] = {{"a;b;c", 1, "b"}, {"a;b;c", 3, ""}, {"a;b;c", 2, "c"},
+                 {"whole", 0, "whole"}, {";;x", 1, ""}, {nullptr, 0, ""}};
+    CString out = "stale";  // each case overwrites what the one before left
+    for (const auto& c : cases) {
+        TBExtractString(out, c.text, c.index, ';');
+        EXPECT_EQ(out, c.expected) << (c.text ? c.text : "null") << " [" << c.index << "]";
+    }
 }
 
 TEST(DelimitedText, StringIndexCountsDelimitersBeforeTheToken) {
@@ -115,11 +113,8 @@ TEST(RemoveDirectory, RemovesTreesAndLinksButNeverFollowsThem) {
     EXPECT_EQ(TBRemoveDirectory((dir / "missing").c_str()), 0);
     EXPECT_EQ(TBRemoveDirectory((outside + "/keep.txt").c_str()), 0);  // not a directory
     EXPECT_EQ(TBRemoveDirectory(nullptr), 0);
-}
 
-TEST(RemoveDirectory, ReadOnlyFileStopsIt) {
-    ScratchDir dir;
-    std::string tree = dir / "tree";
+    // A read-only file stops it.
     ASSERT_EQ(::mkdir(tree.c_str(), 0700), 0);
     WriteFile(tree + "/locked.txt", "x");
     ASSERT_EQ(::chmod((tree + "/locked.txt").c_str(), 0444), 0);

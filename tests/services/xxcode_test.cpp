@@ -94,7 +94,7 @@ std::string WithLineBreaks(const std::string& text) {
 
 }  // namespace
 
-TEST(XXCodeFormat, FixedTexts) {
+TEST(XXCodeFormat, FixedTextsAndOneResultStringForAllInstances) {
     EXPECT_EQ(EncodeMemory("abc"), "1MK7X+");
     EXPECT_EQ(EncodeMemory(""), "+");
     // The file form writes the end line only when the input ends on a line boundary.
@@ -111,6 +111,14 @@ TEST(XXCodeFormat, FixedTexts) {
     EXPECT_EQ(text[61], '-');
     EXPECT_EQ(text.back(), '+');
     EXPECT_EQ(DecodeMemory(text), std::string(46, 'x'));
+
+    // The result string is one for all instances: the second encoding replaces the first.
+    CTBXXCode first, second;
+    unsigned char abc[] = {'a', 'b', 'c'};
+    const CString& one = first.xxe_Encode(abc, 3);
+    const CString& two = second.xxe_Encode(abc, 0);
+    EXPECT_EQ(&one, &two);
+    EXPECT_EQ(one, "+");
 }
 
 TEST(XXCodeFormat, ShortLastLinesDecodeToTheirExactLength) {
@@ -121,15 +129,6 @@ TEST(XXCodeFormat, ShortLastLinesDecodeToTheirExactLength) {
         EXPECT_EQ(DecodeStringToFile(text), bytes) << size;
         EXPECT_EQ(DecodeFile(text), bytes) << size;
     }
-}
-
-TEST(XXCodeFormat, SharedResultStringIsOneForAllInstances) {
-    CTBXXCode first, second;
-    unsigned char abc[] = {'a', 'b', 'c'};
-    const CString& one = first.xxe_Encode(abc, 3);
-    const CString& two = second.xxe_Encode(abc, 0);
-    EXPECT_EQ(&one, &two);
-    EXPECT_EQ(one, "+");
 }
 
 TEST(XXCodeFiles, InputAlreadyAtItsEndGivesNothing) {

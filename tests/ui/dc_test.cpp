@@ -97,50 +97,40 @@ TEST(RecordingDC, MappingModesTurnLogicalIntoDevicePoints) {
     EXPECT_EQ(dc.GetWindowExt(), CSize(1, 1));
 }
 
-TEST(RecordingDC, ShapesFillWithTheBrushAndExcludeRightAndBottomEdges) {
-    CRecordingDC dc(40, 40);
-    CBrush blue(RGB(0, 0, 255));
-    CPen none(PS_NULL, 0, 0);
-    dc.SelectObject(&blue);
-    dc.SelectObject(&none);
-    dc.Rectangle(10, 10, 20, 20);
-    const QImage& image = dc.GetImage();
-    EXPECT_EQ(image.pixelColor(10, 10), QColor(0, 0, 255));
-    EXPECT_EQ(image.pixelColor(20, 15), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(15, 20), QColor(Qt::white));
-}
-
-TEST(RecordingDC, HatchedBrushesDrawLinesOnTheBackgroundColour) {
-    CRecordingDC dc(40, 40);
-    CBrush hatch(HS_HORIZONTAL, RGB(255, 0, 0));
-    CPen none(PS_NULL, 0, 0);
-    dc.SelectObject(&hatch);
-    dc.SelectObject(&none);
-    dc.SetBkColor(RGB(0, 255, 0));
-    dc.Rectangle(0, 0, 33, 33);
-    const QImage& image = dc.GetImage();
-    const QRect inside(2, 2, 24, 24);
-    const int red = CountPixels(image, inside, QColor(255, 0, 0));
-    const int green = CountPixels(image, inside, QColor(0, 255, 0));
-    EXPECT_GT(red, 0);
-    EXPECT_GT(green, red);  // thin lines on the background
-    // A horizontal hatch: every row is all one colour.
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        EXPECT_EQ(image.pixelColor(inside.left(), y), image.pixelColor(inside.right(), y)) << y;
-    CBrush bad;
-    EXPECT_FALSE(bad.CreateHatchBrush(6, 0));
-}
-
-TEST(RecordingDC, DiagonalHatchesFallAndRiseAsNamed) {
-    // Counts the hatch pixels whose neighbour down-right (falling) or up-right (rising) is one too.
-    auto diagonalRuns = [](int hatch) {
+TEST(RecordingDC, BrushesFillShapesWithoutTheirRightAndBottomEdgesHatchesOnTheBackground) {
+    // A rectangle filled with brush and no outline, on a green background colour.
+    auto filled = [](CBrush& brush, int right, int bottom) {
         CRecordingDC dc(40, 40);
-        CBrush brush(hatch, RGB(255, 0, 0));
         CPen none(PS_NULL, 0, 0);
         dc.SelectObject(&brush);
         dc.SelectObject(&none);
-        dc.Rectangle(0, 0, 40, 40);
-        const QImage& image = dc.GetImage();
+        dc.SetBkColor(RGB(0, 255, 0));
+        dc.Rectangle(0, 0, right, bottom);
+        return dc.GetImage().copy();
+    };
+    CBrush blue(RGB(0, 0, 255));
+    const QImage solid = filled(blue, 20, 20);
+    EXPECT_EQ(solid.pixelColor(10, 10), QColor(0, 0, 255));
+    EXPECT_EQ(solid.pixelColor(20, 15), QColor(Qt::white));
+    EXPECT_EQ(solid.pixelColor(15, 20), QColor(Qt::white));
+
+    CBrush horizontal(HS_HORIZONTAL, RGB(255, 0, 0));
+    const QImage hatched = filled(horizontal, 33, 33);
+    const QRect inside(2, 2, 24, 24);
+    const int red = CountPixels(hatched, inside, QColor(255, 0, 0));
+    EXPECT_GT(red, 0);
+    EXPECT_GT(CountPixels(hatched, inside, QColor(0, 255, 0)), red);  // thin lines on the background
+    // A horizontal hatch: every row is all one colour.
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        EXPECT_EQ(hatched.pixelColor(inside.left(), y), hatched.pixelColor(inside.right(), y)) << y;
+    CBrush bad;
+    EXPECT_FALSE(bad.CreateHatchBrush(6, 0));
+
+    // Diagonal hatches fall and rise as named: count the hatch pixels whose neighbour
+    // down-right (falling) or up-right (rising) is one too.
+    auto diagonalRuns = [&](int hatch) {
+        CBrush brush(hatch, RGB(255, 0, 0));
+        const QImage image = filled(brush, 40, 40);
         int falling = 0, rising = 0;
         for (int y = 5; y < 30; ++y)
             for (int x = 5; x < 30; ++x) {

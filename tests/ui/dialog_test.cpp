@@ -56,6 +56,18 @@ BEGIN_MESSAGE_MAP(CTableDlg, CDialog)
 ON_CBN_SELCHANGE(IDC_TABLE_NAME, OnSelChange)
 END_MESSAGE_MAP()
 
+/// Types name into the name field of the file dialog that opens next and confirms it.
+void TypeIntoTheNextFileDialog(const char* name) {
+    WhenModalOpens([name](QWidget* modal) {
+        auto* files = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(files, nullptr);
+        auto* edit = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        QTest::keyClicks(edit, name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
 }  // namespace
 
 TEST(DialogUnits, BaseUnitsComeFromTheDialogFont) {
@@ -164,14 +176,7 @@ TEST(FileDialogs, FiltersBecomeQtFiltersAndTheChosenPathComesBack) {
     std::ofstream(existing) << "1;2\n";
     CFileDialog dialog(TRUE, "csv", nullptr, OFN_FILEMUSTEXIST, "CSV (*.csv)|*.csv||");
     dialog.m_initialDir = dir.path().toUtf8().constData();
-    WhenModalOpens([](QWidget* modal) {
-        auto* files = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(files, nullptr);
-        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        QTest::keyClicks(name, "data.csv");
-        QTest::keyClick(name, Qt::Key_Return);
-    });
+    TypeIntoTheNextFileDialog("data.csv");
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.GetPathName(), existing.c_str());
     EXPECT_EQ(dialog.GetFileName(), "data.csv");
@@ -306,16 +311,11 @@ protected:
     void DoDataExchange(CDataExchange* dx) override { DDX_TBDouble(dx, 4000, resistance); }
 };
 
-const CDialogTemplate kExchangeTemplate = {
-    9001,
-    "Exchange",
-    WS_POPUP | WS_CAPTION | DS_SETFONT,
-    120,
-    40,
-    "MS Shell Dlg",
-    8,
-    {{"EDIT", 4000, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 4, 4, 50, 12},
-     {"EDIT", 4001, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 60, 4, 50, 12}}};
+const CDialogTemplate kExchangeTemplate =
+    uitest::ShellDlgTemplate("Exchange", WS_POPUP | WS_CAPTION, 120, 40,
+                             {{"EDIT", 4000, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 4, 4, 50, 12},
+                              {"EDIT", 4001, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 60, 4, 50, 12}},
+                             9001);
 }  // namespace
 
 TEST(DataExchange, MembersGoToControlsAndBackIntegersWithValidationDoublesWithout) {
@@ -353,13 +353,7 @@ TEST(FolderChooser, ReturnsTheChosenFolderOrNothing) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QDir(dir.path()).mkdir(QStringLiteral("results"));
-    WhenModalOpens([&](QWidget* modal) {
-        auto* files = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(files, nullptr);
-        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QTest::keyClicks(name, "results");
-        QTest::keyClick(name, Qt::Key_Return);
-    });
+    TypeIntoTheNextFileDialog("results");
     const CString chosen = TBBrowseForFolder(nullptr, "", dir.path().toUtf8().constData());
     EXPECT_EQ(chosen, (dir.path() + QStringLiteral("/results")).toUtf8().constData());
     WhenModalOpens([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });

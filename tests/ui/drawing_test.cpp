@@ -49,7 +49,7 @@ TEST(ClippedPoints, PolylineRunsBreakWhereTheLineLeavesTheBox) {
     EXPECT_EQ(Clip({{-10, 0}, {5, 5}}, CRect(0, 0, 10, 10)), "0,3 5,5");
 }
 
-TEST(ClippedPoints, NothingVisibleGivesNoPointsAndNoRun) {
+TEST(ClippedPoints, NothingVisibleGivesNoPointsAndNoRunAndAMissingArrayIsAllocated) {
     std::vector<POINT> outside = {{-5, -5}, {-5, 20}, {-1, 30}, {20, 30}, {30, -40}};
     POINT* result = nullptr;
     CUIntArray runs;
@@ -64,12 +64,10 @@ TEST(ClippedPoints, NothingVisibleGivesNoPointsAndNoRun) {
     EXPECT_EQ(TBCalcClippedPointArray(nullptr, 3, &result, runs, 0, kBox, 0), 0u);
     EXPECT_EQ(TBCalcClippedPointArray(outside.data(), 0, &result, runs, 0, kBox, 0), 0u);
     EXPECT_EQ(TBCalcClippedPointArray(outside.data(), 5, nullptr, runs, 0, kBox, 0), 0u);
-}
 
-TEST(ClippedPoints, AllocatesTheResultWhenTheCallerHasNone) {
+    // Without an array of the caller's the result is allocated.
     std::vector<POINT> line = {{-5, 5}, {5, 5}, {15, 5}, {5, 8}, {5, 15}};
-    POINT* result = nullptr;
-    CUIntArray runs;
+    result = nullptr;
     const UINT n = TBCalcClippedPointArray(line.data(), 5, &result, runs, 0, kBox, 0);
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(n, 6u);  // (0,5) (5,5) (10,5) | (10,6) (5,8) (5,10)
@@ -79,7 +77,7 @@ TEST(ClippedPoints, AllocatesTheResultWhenTheCallerHasNone) {
     delete[] result;
 }
 
-TEST(ClippedPoints, PolygonsFollowTheBorderAndTurnAtCorners) {
+TEST(ClippedPoints, PolygonsFollowTheBorderTurnAtCornersAndStopAtTheBaseline) {
     // A peak above the box is cut flat along the top edge.
     EXPECT_EQ(Clip({{2, 0}, {5, 20}, {8, 0}}, kBox, 1, 0), "2,0 3,10 6,10 8,0");
     // A square round the box becomes the box's corners.
@@ -88,17 +86,13 @@ TEST(ClippedPoints, PolygonsFollowTheBorderAndTurnAtCorners) {
     EXPECT_EQ(Clip({{5, 20}, {-5, 15}, {-5, 5}, {5, 5}}, kBox, 1, 0), "5,10 0,10 0,10 0,5 0,5 5,5");
     // Right of the box, then below: the bottom-right corner first.
     EXPECT_EQ(Clip({{20, 5}, {20, -5}, {5, -5}}, kBox, 1, 0), "10,5 10,0 10,0 5,0");
-}
-
-TEST(ClippedPoints, BaselineAboveTheBoxDropsPointsAboveAndEndsTheRun) {
+    // A baseline above the box drops the points above and ends the run there.
     const std::vector<POINT> plateau = {{2, 0}, {4, 20}, {6, 20}, {8, 0}};
     EXPECT_EQ(Clip(plateau, kBox, 1, 0), "2,0 3,10 6,10 7,10 8,0");
     EXPECT_EQ(Clip(plateau, kBox, 1, 20), "2,0 3,10 | 7,10 8,0");
     // The mirror case below the box with a baseline under it.
     EXPECT_EQ(Clip({{2, 10}, {4, -20}, {6, -20}, {8, 10}}, kBox, 1, -30), "2,10 2,0 | 7,0 8,10");
-}
-
-TEST(ClippedPoints, HugeCoordinatesStayFinite) {
+    // Huge coordinates stay finite.
     EXPECT_EQ(Clip({{-2000000000L, 5}, {2000000000L, 5}}, kBox), "0,5 10,5");
     EXPECT_EQ(Clip({{5, 5}, {LONG_MAX / 2, 5}}, kBox), "5,5 10,5");
     EXPECT_EQ(Clip({{-1000000000000000L, -1000000000000000L}, {1000000000000000L, 1000000000000000L}}, kBox),

@@ -15,15 +15,10 @@ constexpr UINT IDC_BODY = 500, IDC_CORNER = 501;
 constexpr UINT ID_VIEW_CMD = 600, ID_FRAME_CMD = 601, ID_DISABLED_CMD = 602, ID_ACCEL_CMD = 603;
 
 const CDialogTemplate& BodyTemplate() {
-    static const CDialogTemplate tmpl = {0,
-                                         "Body",
-                                         WS_CHILD | DS_SETFONT,
-                                         160,
-                                         90,
-                                         "MS Shell Dlg",
-                                         8,
-                                         {{"EDIT", IDC_BODY, "", WS_VISIBLE | WS_BORDER, 7, 7, 146, 50},
-                                          {"BUTTON", IDC_CORNER, "OK", WS_VISIBLE, 103, 69, 50, 14}}};
+    static const CDialogTemplate tmpl =
+        uitest::ShellDlgTemplate("Body", WS_CHILD, 160, 90,
+                                 {{"EDIT", IDC_BODY, "", WS_VISIBLE | WS_BORDER, 7, 7, 146, 50},
+                                  {"BUTTON", IDC_CORNER, "OK", WS_VISIBLE, 103, 69, 50, 14}});
     return tmpl;
 }
 

@@ -6,7 +6,6 @@
 
 #include "tests/support/child.h"
 
-#include <QFile>
 #include <QImage>
 
 #include <chrono>
@@ -16,14 +15,8 @@
 
 namespace {
 
-void Put16(std::vector<BYTE>& out, std::uint32_t v) {
-    out.push_back(static_cast<BYTE>(v));
-    out.push_back(static_cast<BYTE>(v >> 8));
-}
-void Put32(std::vector<BYTE>& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
+using uitest::Put16;
+using uitest::Put32;
 
 /// An EMF of 100 x 100 device pixels (frame 0-2645 in 0.01 mm at 96 dpi) holding
 /// the given records and its EOF.
@@ -60,24 +53,8 @@ void StretchDiBits(std::vector<BYTE>& out, int width, int height, std::uint32_t 
     out.insert(out.end(), bits, 0xFF);
 }
 
-std::vector<BYTE> ReadPreview(const char* name) {
-    QFile file(QStringLiteral(TOOLBOX_TEST_DATA "/preview/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<BYTE>(bytes.begin(), bytes.end());
-}
-
 bool IsRed(QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60; }
 
-/// A plain WMF whose header declares `objects` objects, then the given records.
-std::vector<BYTE> Wmf(std::uint16_t objects, const std::vector<BYTE>& records) {
-    std::vector<BYTE> wmf;
-    Put16(wmf, 1), Put16(wmf, 9), Put16(wmf, 0x300), Put32(wmf, 0), Put16(wmf, objects), Put32(wmf, 0), Put16(wmf, 0);
-    Put32(wmf, 5), Put16(wmf, 0x020C), Put16(wmf, 100), Put16(wmf, 100);  // SETWINDOWEXT
-    wmf.insert(wmf.end(), records.begin(), records.end());
-    Put32(wmf, 3), Put16(wmf, 0);
-    return wmf;
-}
 void CreateBrush(std::vector<BYTE>& out) { Put32(out, 7), Put16(out, 0x02FC), Put16(out, 0), Put32(out, 0), Put16(out, 0); }
 void DeleteObject(std::vector<BYTE>& out, std::uint16_t slot) { Put32(out, 4), Put16(out, 0x01F0), Put16(out, slot); }
 
@@ -93,7 +70,7 @@ double SecondsToPlay(const std::vector<BYTE>& wmf) {
 }  // namespace
 
 TEST(MetaFileObjects, APictureRecordedFromAnEmfKeepsItsBitmaps) {
-    const std::vector<BYTE> emf = ReadPreview("emf_bitmap.emf");
+    const std::vector<BYTE> emf = uitest::ReadBytes(TOOLBOX_TEST_DATA "/preview/emf_bitmap.emf");
     ASSERT_FALSE(emf.empty());
     std::unique_ptr<CMetaFile> picture;
     {
@@ -168,7 +145,7 @@ TEST(MetaFileObjects, ADeletedObjectARestoredLevelSelectsStillDraws) {
     Put32(r, 4), Put16(r, 0x0127), Put16(r, 0xFFFF);           // RESTOREDC -1
     Put32(r, 5), Put16(r, 0x0214), Put16(r, 50), Put16(r, 0);    // MOVETO y x
     Put32(r, 5), Put16(r, 0x0213), Put16(r, 50), Put16(r, 100);  // LINETO y x
-    const std::vector<BYTE> wmf = Wmf(2, r);
+    const std::vector<BYTE> wmf = uitest::PlainWmf(2, r);
     CTBMetaFilePlayer player;
     ASSERT_TRUE(player.Load(wmf.data(), wmf.size()));
     CRecordingDC dc(100, 100);
@@ -187,8 +164,8 @@ TEST(MetaFileObjects, AFullObjectTableFindsItsFreeSlotAtOnce) {
         DeleteObject(full, 0), CreateBrush(full), CreateBrush(full);
         DeleteObject(baseline, 0), CreateBrush(baseline), DeleteObject(baseline, 1);
     }
-    const double linear = SecondsToPlay(Wmf(65535, baseline));
-    const double rounds = SecondsToPlay(Wmf(65535, full));
+    const double linear = SecondsToPlay(uitest::PlainWmf(65535, baseline));
+    const double rounds = SecondsToPlay(uitest::PlainWmf(65535, full));
     ASSERT_GE(linear, 0);
     EXPECT_LT(rounds, 4 * linear + 1.0) << "baseline " << linear << " s";
 }

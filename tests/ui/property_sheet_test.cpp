@@ -13,14 +13,8 @@ namespace {
 constexpr UINT IDC_PAGE_EDIT = 300;
 
 const CDialogTemplate& PageTemplate() {
-    static const CDialogTemplate tmpl = {0,
-                                         "General",
-                                         WS_CHILD | DS_SETFONT,
-                                         180,
-                                         100,
-                                         "MS Shell Dlg",
-                                         8,
-                                         {{"EDIT", IDC_PAGE_EDIT, "", WS_VISIBLE | WS_BORDER, 7, 7, 166, 86}}};
+    static const CDialogTemplate tmpl = uitest::ShellDlgTemplate(
+        "General", WS_CHILD, 180, 100, {{"EDIT", IDC_PAGE_EDIT, "", WS_VISIBLE | WS_BORDER, 7, 7, 166, 86}});
     return tmpl;
 }
 

@@ -22,11 +22,11 @@
 
 namespace {
 
+using uitest::Put16;
+using uitest::Put32;
+
 std::vector<BYTE> ReadData(const char* name) {
-    QFile file(QStringLiteral(TOOLBOX_TEST_DATA "/preview/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<BYTE>(bytes.begin(), bytes.end());
+    return uitest::ReadBytes(std::string(TOOLBOX_TEST_DATA "/preview/") + name);
 }
 
 /// A compound file with the given streams, written by libgsf.
@@ -55,12 +55,6 @@ std::vector<BYTE> PictureObject(const std::vector<BYTE>& metafile) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(n >> (8 * i)));
     out.insert(out.end(), metafile.begin(), metafile.end());
     return out;
-}
-
-/// Appends a little-endian 16-bit word.
-void PutWord(std::vector<BYTE>& bytes, std::uint16_t w) {
-    bytes.push_back(static_cast<BYTE>(w));
-    bytes.push_back(static_cast<BYTE>(w >> 8));
 }
 
 bool Near(QRgb pixel, int r, int g, int b) {
@@ -132,14 +126,14 @@ TEST(MetaFilePlayer, LyingMetafilesAreRejectedOrStopSafely) {
             if (player.Load(file->data(), n)) player.Play(&dc, CRect(0, 0, 40, 20));
 
     // A plain WMF whose polygon claims 30000 points in a 5-word record, then a record
-    // of a huge size: both end safely.
-    std::vector<BYTE> lying = {1, 0, 9, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
-    auto word = [&](std::uint16_t w) { PutWord(lying, w); };
-    word(5), word(0), word(0x0324), word(30000), word(1), word(2);  // POLYGON, 30000 points
-    word(0xFFFF), word(0xFFFF), word(0x0325);                       // size beyond the file
+    // of a huge size: both end safely (after the window record and the polygon).
+    std::vector<BYTE> records;
+    Put32(records, 5), Put16(records, 0x0324), Put16(records, 30000), Put16(records, 1), Put16(records, 2);
+    Put32(records, 0xFFFFFFFF), Put16(records, 0x0325);  // size beyond the file
+    const std::vector<BYTE> lying = uitest::PlainWmf(4, records);
     ASSERT_TRUE(player.Load(lying.data(), lying.size()));
     dc.ClearRecords();
-    EXPECT_EQ(player.Play(&dc, CRect(0, 0, 40, 20)), 1);
+    EXPECT_EQ(player.Play(&dc, CRect(0, 0, 40, 20)), 2);
     for (const CDrawRecord& r : dc.GetRecords()) EXPECT_NE(r.op, CDrawRecord::Polygon);
 }
 
@@ -208,18 +202,14 @@ TEST(SheetPreview, LoadsTheMetafileOrTheGifOfACompoundFile) {
 
 TEST(MetaFilePlayer, StretchesDeviceIndependentBitmaps) {
     // A plain WMF: window 20 x 20, then STRETCHDIB of a 2 x 2 24-bit bitmap over it.
-    std::vector<BYTE> wmf = {1, 0, 9, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    auto word = [&](std::uint16_t w) { PutWord(wmf, w); };
-    auto dword = [&](std::uint32_t d) {
-        word(static_cast<std::uint16_t>(d)), word(static_cast<std::uint16_t>(d >> 16));
-    };
-    dword(5), word(0x020C), word(20), word(20);  // SETWINDOWEXT
-    dword(3 + 11 + 28), word(0x0F43);
-    dword(0x00CC0020), word(0), word(2), word(2), word(0), word(0), word(20), word(20), word(0), word(0);
-    dword(40), dword(2), dword(2), word(1), word(24), dword(0), dword(0), dword(0), dword(0), dword(0), dword(0);
+    std::vector<BYTE> r;
+    Put32(r, 3 + 11 + 28), Put16(r, 0x0F43), Put32(r, 0x00CC0020);
+    for (std::uint16_t w : {0, 2, 2, 0, 0, 20, 20, 0, 0}) Put16(r, w);
+    Put32(r, 40), Put32(r, 2), Put32(r, 2), Put16(r, 1), Put16(r, 24);
+    for (int i = 0; i < 6; ++i) Put32(r, 0);
     // Rows bottom-up, blue green red order, padded to 4 bytes: blue, white / red, green.
-    for (BYTE b : {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}) wmf.push_back(b);
-    dword(3), word(0);  // EOF
+    for (BYTE b : {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}) r.push_back(b);
+    std::vector<BYTE> wmf = uitest::PlainWmf(0, r, 20);
     CTBMetaFilePlayer player;
     ASSERT_TRUE(player.Load(wmf.data(), wmf.size()));
     CRecordingDC dc(40, 40);

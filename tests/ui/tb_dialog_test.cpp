@@ -96,19 +96,13 @@ TEST(WindowLayoutArithmetic, ProfileSectionAndRegisteredRectangles) {
 constexpr UINT IDC_CORNER = 100, IDC_GROWS = 101, IDC_FLOATS = 102, IDC_LIST = 103, IDC_LABEL = 104;
 
 const CDialogTemplate& SampleTemplate() {
-    static const CDialogTemplate tmpl = {
-        0,
-        "Sample",
-        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT,
-        200,
-        120,
-        "MS Shell Dlg",
-        8,
+    static const CDialogTemplate tmpl = uitest::ShellDlgTemplate(
+        "Sample", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 200, 120,
         {{"EDIT", IDC_GROWS, "", WS_VISIBLE | WS_BORDER, 7, 7, 186, 60},
          {"STATIC", IDC_LABEL, "Label", WS_VISIBLE, 7, 72, 60, 8},
          {"COMBOBOX", IDC_LIST, "", WS_VISIBLE | CBS_DROPDOWNLIST, 70, 72, 60, 60},
          {"BUTTON", IDC_FLOATS, "Floats", WS_VISIBLE, 7, 90, 50, 14},
-         {"BUTTON", IDC_CORNER, "OK", WS_VISIBLE, 143, 99, 50, 14}}};
+         {"BUTTON", IDC_CORNER, "OK", WS_VISIBLE, 143, 99, 50, 14}});
     return tmpl;
 }
 
@@ -186,90 +180,67 @@ TEST_F(TBDialogWindows, ControlsFollowTheirAnchorsWhenTheWindowIsResized) {
 }
 
 TEST_F(TBDialogWindows, ReducedDialogKeepsItsMinimumAndStoresTheReductionBack) {
-    CSampleDlg dlg;
-    ASSERT_TRUE(dlg.Open());
-    CRect before;
-    dlg.GetWindowRect(&before);
-    dlg.ReduceDialog(0, 50);
-    uitest::RunEvents();
-    CRect after;
-    dlg.GetWindowRect(&after);
-    EXPECT_EQ(after.Height(), before.Height() - 50);
-    MINMAXINFO info;
-    dlg.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    EXPECT_EQ(info.ptMinTrackSize.y, before.Height() - 50);
-    EXPECT_EQ(info.ptMinTrackSize.x, before.Width());
-    // The user cannot make it smaller.
-    dlg.ResizeClient(50, 50);
-    CRect shrunk;
-    dlg.GetWindowRect(&shrunk);
-    EXPECT_EQ(shrunk.Height(), before.Height() - 50);
-    EXPECT_EQ(shrunk.Width(), before.Width());
-    // The corner button sits where the reduced window's corner is.
-    CRect corner;
-    dlg.GetOrigControlRect(IDC_CORNER, corner);
-    EXPECT_EQ(dlg.ControlRect(IDC_CORNER).bottom, corner.bottom - 50);
-    dlg.DestroyWindow();
-    CTBRegistryManager registry;
-    EXPECT_EQ(registry.GetProfileInt("SampleDialog", "CY", 0), before.Height());
-    EXPECT_EQ(registry.GetProfileInt("SampleDialog", "CX", 0), before.Width());
+    const std::pair<const char*, CSize> rounds[] = {{"LowerDialog", CSize(0, 50)}, {"NarrowerDialog", CSize(40, 0)}};
+    for (const auto& [section, reduction] : rounds) {
+        CSampleDlg dlg(section);
+        ASSERT_TRUE(dlg.Open());
+        CRect before;
+        dlg.GetWindowRect(&before);
+        dlg.ReduceDialog(static_cast<int>(reduction.cx), static_cast<int>(reduction.cy));
+        uitest::RunEvents();
+        const CSize reduced(before.Width() - reduction.cx, before.Height() - reduction.cy);
+        CRect after;
+        dlg.GetWindowRect(&after);
+        EXPECT_EQ(after.Size(), reduced);
+        MINMAXINFO info;
+        dlg.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(CSize(info.ptMinTrackSize.x, info.ptMinTrackSize.y), reduced);
+        // The user cannot make it smaller.
+        dlg.ResizeClient(50, 50);
+        dlg.GetWindowRect(&after);
+        EXPECT_EQ(after.Size(), reduced);
+        // The corner button sits where the reduced window's corner is.
+        CRect corner;
+        dlg.GetOrigControlRect(IDC_CORNER, corner);
+        EXPECT_EQ(dlg.ControlRect(IDC_CORNER).BottomRight(), corner.BottomRight() - CPoint(reduction.cx, reduction.cy));
+        dlg.DestroyWindow();
+        // The stored size is the full one: the reduction is applied again on opening.
+        CTBRegistryManager registry;
+        EXPECT_EQ(registry.GetProfileInt(section, "CX", 0), before.Width());
+        EXPECT_EQ(registry.GetProfileInt(section, "CY", 0), before.Height());
+    }
 }
 
-TEST_F(TBDialogWindows, WidthReductionIsStoredBackWithTheWidth) {
-    CSampleDlg dlg;
-    ASSERT_TRUE(dlg.Open());
-    CRect before;
-    dlg.GetWindowRect(&before);
-    dlg.ReduceDialog(40, 0);
-    uitest::RunEvents();
-    CRect after;
-    dlg.GetWindowRect(&after);
-    EXPECT_EQ(after.Width(), before.Width() - 40);
-    dlg.DestroyWindow();
-    CTBRegistryManager registry;
-    EXPECT_EQ(registry.GetProfileInt("SampleDialog", "CX", 0), before.Width());
-    EXPECT_EQ(registry.GetProfileInt("SampleDialog", "CY", 0), before.Height());
-}
-
-TEST_F(TBDialogWindows, StoredPlacementTallerThanTheScreenIsPulledOnScreen) {
+TEST_F(TBDialogWindows, StoredPlacementBeyondTheScreenIsPulledOnScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    // Too tall (and off the right edge), then too wide (and off the bottom).
+    const struct {
+        const char* section;
+        CRect stored;  // XPOS, YPOS, CX, CY as left, top, width, height
+        CRect shown;
+    } cases[] = {
+        {"Tall", CRect(screen.width() - 100, 40, 400, screen.height() + 50),
+         CRect(screen.width() - 400, 0, 400, screen.height())},
+        {"Wide", CRect(40, screen.height() - 100, screen.width() + 500, 300),
+         CRect(0, screen.height() - 300, screen.width(), 300)},
+    };
     CTBRegistryManager registry;
-    registry.WriteProfileInt("Tall", "CX", 400);
-    registry.WriteProfileInt("Tall", "CY", screen.height() + 50);
-    registry.WriteProfileInt("Tall", "XPOS", screen.width() - 100);
-    registry.WriteProfileInt("Tall", "YPOS", 40);
-    CSampleDlg dlg("Tall");
-    ASSERT_TRUE(dlg.Open());
-    CRect r;
-    dlg.GetWindowRect(&r);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.Height(), screen.height());
-    // Fits in width, but would leave the right edge: moved left.
-    EXPECT_EQ(r.Width(), 400);
-    EXPECT_EQ(r.left, screen.width() - 400);
-}
-
-TEST_F(TBDialogWindows, StoredPlacementIsClampedToTheScreen) {
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    CTBRegistryManager registry;
-    registry.WriteProfileInt("Wide", "CX", screen.width() + 500);
-    registry.WriteProfileInt("Wide", "CY", 300);
-    registry.WriteProfileInt("Wide", "XPOS", 40);
-    registry.WriteProfileInt("Wide", "YPOS", screen.height() - 100);
-    CSampleDlg dlg("Wide");
-    ASSERT_TRUE(dlg.Open());
-    CRect r;
-    dlg.GetWindowRect(&r);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.Width(), screen.width());
-    // Fits in height, but would leave the bottom: moved up.
-    EXPECT_EQ(r.Height(), 300);
-    EXPECT_EQ(r.top, screen.height() - 300);
-
+    for (const auto& c : cases) {
+        registry.WriteProfileInt(c.section, "XPOS", static_cast<int>(c.stored.left));
+        registry.WriteProfileInt(c.section, "YPOS", static_cast<int>(c.stored.top));
+        registry.WriteProfileInt(c.section, "CX", static_cast<int>(c.stored.right));
+        registry.WriteProfileInt(c.section, "CY", static_cast<int>(c.stored.bottom));
+        CSampleDlg dlg(c.section);
+        ASSERT_TRUE(dlg.Open());
+        CRect r;
+        dlg.GetWindowRect(&r);
+        EXPECT_EQ(CRect(r.left, r.top, r.Width(), r.Height()), c.shown) << c.section;
+    }
     // Without remember-size nothing is read.
     CSampleDlg other("Wide");
     other.SetRememberSize(FALSE);
     ASSERT_TRUE(other.Open());
+    CRect r;
     other.GetWindowRect(&r);
     EXPECT_LT(r.Width(), screen.width());
 }

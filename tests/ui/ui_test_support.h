@@ -23,6 +23,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -158,6 +159,12 @@ private:
     tbtest::ScopedEnv m_env{"XDG_CONFIG_HOME", m_dir.path().toStdString()};
 };
 
+/// A dialog template of the test in the dialogs' usual font (8 point "MS Shell Dlg").
+inline CDialogTemplate ShellDlgTemplate(const char* caption, DWORD style, short cx, short cy,
+                                        std::vector<CDialogItemTemplate> items, UINT id = 0) {
+    return {id, caption, style | DS_SETFONT, cx, cy, "MS Shell Dlg", 8, std::move(items)};
+}
+
 /// Shows a top-level window and waits until it is on the screen.
 inline bool ShowAndWait(CWnd& wnd) {
     wnd.GetWidget()->show();
@@ -219,6 +226,33 @@ inline std::vector<std::string> ContextMenuItems(QWidget* target, QPoint at, con
     target->window()->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(target->window()));
     return items;
+}
+
+/// The whole file as bytes; empty when missing.
+inline std::vector<BYTE> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+/// Little-endian words and double words appended to a metafile being built.
+inline void Put16(std::vector<BYTE>& out, std::uint32_t v) {
+    out.push_back(static_cast<BYTE>(v));
+    out.push_back(static_cast<BYTE>(v >> 8));
+}
+inline void Put32(std::vector<BYTE>& out, std::uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+/// A plain WMF whose header declares `objects` objects: a window of extent by extent
+/// units, the given records, and the end record.
+inline std::vector<BYTE> PlainWmf(std::uint16_t objects, const std::vector<BYTE>& records, std::uint16_t extent = 100) {
+    std::vector<BYTE> wmf;
+    Put16(wmf, 1), Put16(wmf, 9), Put16(wmf, 0x300), Put32(wmf, 0), Put16(wmf, objects), Put32(wmf, 0), Put16(wmf, 0);
+    Put32(wmf, 5), Put16(wmf, 0x020C), Put16(wmf, extent), Put16(wmf, extent);  // SETWINDOWEXT
+    wmf.insert(wmf.end(), records.begin(), records.end());
+    Put32(wmf, 3), Put16(wmf, 0);
+    return wmf;
 }
 
 /// Writes a file of the test (mode 0755 for a script).

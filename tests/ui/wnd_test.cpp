@@ -90,7 +90,7 @@ protected:
 
 }  // namespace
 
-TEST_F(WindowTest, MessageMapEntriesReachTheirHandlersWithTheParameters) {
+TEST_F(WindowTest, MessageMapEntriesReachTheirHandlersWithTheParametersSentAtOncePostedLater) {
     EXPECT_EQ(wnd.SendMessage(WM_EDIT_CHANGED, 5, 9), 42);
     ASSERT_EQ(wnd.edits.size(), 1u);
     EXPECT_EQ(wnd.edits[0], std::make_pair(WPARAM{5}, LPARAM{9}));
@@ -106,16 +106,15 @@ TEST_F(WindowTest, MessageMapEntriesReachTheirHandlersWithTheParameters) {
     NMHDR other{nullptr, 78, LVN_ITEMCHANGED};
     EXPECT_EQ(wnd.SendMessage(WM_NOTIFY, 78, reinterpret_cast<LPARAM>(&other)), 0);
     EXPECT_EQ(wnd.notified, std::vector<UINT>({LVN_ITEMCHANGED}));
-}
 
-TEST_F(WindowTest, PostedMessagesArriveOnTheEventLoopSentOnesAtOnce) {
+    // Posted messages arrive on the event loop, sent ones at once.
     wnd.PostMessage(WM_EDIT_CHANGED, 1, 2);
-    EXPECT_TRUE(wnd.edits.empty());
+    EXPECT_EQ(wnd.edits.size(), 1u);
     wnd.SendMessage(WM_EDIT_CHANGED, 3, 4);
-    ASSERT_EQ(wnd.edits.size(), 1u);
-    RunEvents();
     ASSERT_EQ(wnd.edits.size(), 2u);
-    EXPECT_EQ(wnd.edits[1].first, 1u);
+    RunEvents();
+    ASSERT_EQ(wnd.edits.size(), 3u);
+    EXPECT_EQ(wnd.edits[2].first, 1u);
     // The free function reaches the window through its handle.
     ::PostMessage(wnd.m_hWnd, WM_EDIT_CHANGED, 8, 0);
     RunEvents();
@@ -136,7 +135,7 @@ TEST_F(WindowTest, CommandEnablingAsksTheMapAndDisablesWhatNobodyAnswers) {
     EXPECT_FALSE(unanswered.IsWindowEnabled());
 }
 
-TEST_F(WindowTest, MouseEventsArriveWithKeyFlagsAndPackedClientCoordinates) {
+TEST_F(WindowTest, MouseAndKeyEventsArriveWithFlagsClientCoordinatesAndVirtualKeyCodes) {
     QTest::mouseClick(wnd.GetWidget(), Qt::LeftButton, Qt::ShiftModifier, QPoint(30, 40));
     QTest::mouseDClick(wnd.GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 6));
     ASSERT_GE(wnd.clicks.size(), 2u);
@@ -144,9 +143,7 @@ TEST_F(WindowTest, MouseEventsArriveWithKeyFlagsAndPackedClientCoordinates) {
     EXPECT_EQ(wnd.clicks[0].second, CPoint(30, 40));
     EXPECT_EQ(wnd.clicks.back().first, MK_LBUTTON | 0x8000u);  // the double click
     EXPECT_EQ(wnd.clicks.back().second, CPoint(5, 6));
-}
-
-TEST_F(WindowTest, KeysArriveAsKeyDownThenCharacterWithVirtualKeyCodes) {
+    // Keys arrive as key down then character, with virtual key codes.
     wnd.SetFocus();
     QTest::keyClick(wnd.GetWidget(), Qt::Key_A);
     QTest::keyClick(wnd.GetWidget(), 'B', Qt::ShiftModifier);  // the shift key itself comes first

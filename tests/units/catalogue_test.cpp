@@ -9,15 +9,7 @@ using namespace tbtest;
 
 namespace {
 
-class Catalogue : public ::testing::Test {
-protected:
-    void TearDown() override { CloseAllPrivateFiles(0); }
-    std::string Write(const std::string& text, const std::string& name = "units.skl") {
-        WriteFile(dir / name, text);
-        return dir / name;
-    }
-    ScratchDir dir;
-};
+using Catalogue = CatalogueFiles;
 
 const char kLength[] =
     "[MainQuantities]\nQ1=Length\n"
@@ -30,9 +22,7 @@ TEST_F(Catalogue, ReadsMainQuantitiesUnitsAndNestedSubQuantities) {
     ASSERT_EQ(m.ReadUnitCfg(Write(kLength).c_str()), 1);
     EXPECT_EQ(m.GetFileName().str(), dir / "units.skl");
     EXPECT_EQ(QuantityNames(m, 1), std::vector<std::string>{"Length"});
-    std::vector<std::string> all = QuantityNames(m);
-    std::sort(all.begin(), all.end());
-    EXPECT_EQ(all, (std::vector<std::string>{"Distance", "Length", "Road"}));
+    EXPECT_EQ(SortedQuantityNames(m), (std::vector<std::string>{"Distance", "Length", "Road"}));
     // A sub-quantity's own units first, then those up the chain, the top base unit
     // first among the main quantity's units.
     EXPECT_EQ(UnitAcronyms(m, "Road"), (std::vector<std::string>{"mi", "km", "m", "mm"}));
@@ -58,7 +48,7 @@ TEST_F(Catalogue, ReadsMainQuantitiesUnitsAndNestedSubQuantities) {
     ExpectConsistentTree(m);
 }
 
-TEST_F(Catalogue, NumberedSeriesEndAtTheFirstGap) {
+TEST_F(Catalogue, NumberedSeriesEndAtTheFirstGapAndMainQuantitiesNeedABaseUnit) {
     CUnitManager m;
     m.ReadUnitCfg(Write("[MainQuantities]\nQ1=A\nQ3=B\n[A]\nBaseUnit=a\nU1=a1\nU2=a2\nU4=a4\n"
                         "[B]\nBaseUnit=b\n")
@@ -70,12 +60,11 @@ TEST_F(Catalogue, NumberedSeriesEndAtTheFirstGap) {
     EXPECT_TRUE(QuantityNames(m).empty());
     ASSERT_EQ(m.ReadUnitCfg((dir / "missing.skl").c_str()), 1);
     EXPECT_TRUE(QuantityNames(m).empty());
-}
 
-TEST_F(Catalogue, MainQuantityWithoutBaseUnitIsSkipped) {
-    CUnitManager m;
+    // A main quantity without a base unit is skipped.
     m.ReadUnitCfg(Write("[MainQuantities]\nQ1=NoBase\nQ2=Ghost\nQ3=Good\n[NoBase]\nBaseUnit=\nU1=x\n"
-                        "[Good]\nBaseUnit=g\nSQ1=Lost\n")
+                        "[Good]\nBaseUnit=g\nSQ1=Lost\n",
+                        "nobase.skl")
                       .c_str());
     EXPECT_EQ(QuantityNames(m, 1), std::vector<std::string>{"Good"});
     // A sub-quantity without a section of its own is kept, with no units of its own.
@@ -192,32 +181,27 @@ TEST_F(Catalogue, QuantityOperations) {
 
 // ------------------------------------------------------------------ damaged files
 
-TEST_F(Catalogue, CyclesOfSubQuantitiesAreCut) {
+TEST_F(Catalogue, CyclesOfSubQuantitiesAreCutANameMetTwiceReplacesTheEarlierSubtree) {
     CUnitManager m;
     m.ReadUnitCfg(Write("[MainQuantities]\nQ1=A\n[A]\nBaseUnit=a\nSQ1=B\n[B]\nU1=b\nSQ1=A\nSQ2=C\n"
                         "[C]\nU1=c\nSQ1=C\nSQ2=B\n")
                       .c_str());
-    std::vector<std::string> all = QuantityNames(m);
-    std::sort(all.begin(), all.end());
-    EXPECT_EQ(all, (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(SortedQuantityNames(m), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_EQ(UnitAcronyms(m, "C"), (std::vector<std::string>{"c", "b", "a"}));
     ExpectConsistentTree(m);
-}
 
-TEST_F(Catalogue, NameMetTwiceReplacesTheEarlierQuantityWithItsSubtree) {
-    CUnitManager m;
-    // Speed is first a main quantity with a sub-quantity, then a sub-quantity of Length.
+    // A name met twice replaces the earlier quantity with its subtree. Speed is first a
+    // main quantity with a sub-quantity, then a sub-quantity of Length.
     m.ReadUnitCfg(Write("[MainQuantities]\nQ1=Speed\nQ2=Length\nQ3=Speed2\n"
                         "[Speed]\nBaseUnit=m/s\nU1=km/h\nSQ1=Wind\n[Wind]\nU1=kn\n"
                         "[Length]\nBaseUnit=m\nSQ1=Speed\n"
-                        "[Speed2]\nBaseUnit=x\nSQ1=Length\n")
+                        "[Speed2]\nBaseUnit=x\nSQ1=Length\n",
+                        "speed.skl")
                       .c_str());
     // Speed2 re-reads Length (with Speed and Wind) as its own sub-quantity: the first
     // Length goes, and with it everything below it.
     ExpectConsistentTree(m);
-    std::vector<std::string> all = QuantityNames(m);
-    std::sort(all.begin(), all.end());
-    EXPECT_EQ(all, (std::vector<std::string>{"Length", "Speed", "Speed2", "Wind"}));
+    EXPECT_EQ(SortedQuantityNames(m), (std::vector<std::string>{"Length", "Speed", "Speed2", "Wind"}));
     EXPECT_EQ(QuantityNames(m, 1), std::vector<std::string>{"Speed2"});
     CQuantity* wind = nullptr;
     ASSERT_TRUE(m.GetQuantity("Wind", wind));

@@ -12,15 +12,7 @@ using namespace tbtest;
 
 namespace {
 
-class Conversion : public ::testing::Test {
-protected:
-    void TearDown() override { CloseAllPrivateFiles(0); }
-    std::string Write(const std::string& text) {
-        WriteFile(dir / "units.skl", text);
-        return dir / "units.skl";
-    }
-    ScratchDir dir;
-};
+using Conversion = CatalogueFiles;
 
 /// The converted text, or "<failed: out>" when Convert fails (out unchanged).
 std::string Converted(CUnitManager& m, const char* quantity, const char* from, const char* value, const char* to) {
@@ -40,14 +32,10 @@ const char kOdd[] =
     "[Odd]\nBaseUnit=b\nU1=bad\nTBC1=%v$\nFBC1=%v$\nU2=sq\nTBC2=sqrt(%v)\nFBC2=%v*%v\n"
     "U3=twice\nTBC3=%v/2\nFBC3=(%v$%v)\nU4=inv\nTBC4=1/%v\nFBC4=1/%v\n";
 
-TEST_F(Conversion, SameUnitGivesTheValueUnchanged) {
+TEST_F(Conversion, SameUnitGivesTheValueUnchangedUnknownNamesFailAndLeaveTheOutputAlone) {
     CUnitManager m;
     EXPECT_EQ(Converted(m, "NoSuchQuantity", "x", "1 2 3", "x"), "1 2 3");
     EXPECT_EQ(Converted("NoSuchQuantity", "u", "7", "u"), "7");
-}
-
-TEST_F(Conversion, UnknownNamesFailAndLeaveTheOutputAlone) {
-    CUnitManager m;
     m.ReadUnitCfg(DefaultUnitsFile().c_str());
     EXPECT_EQ(Converted(m, "Length", "mm", "5", "parsec"), "<failed: untouched>");
     EXPECT_EQ(Converted(m, "Length", "V", "5", "m"), "<failed: untouched>");
@@ -71,12 +59,20 @@ TEST_F(Conversion, ComposesTheExpressionsInParentheses) {
     EXPECT_EQ(Converted(m, "Odd", "inv", "4", "b"), "0.25");
 }
 
-TEST_F(Conversion, ValuesMayBeFormulas) {
+TEST_F(Conversion, ValuesMayBeFormulasAndEditedUnitsAreNotServedFromTheCache) {
     CUnitManager m;
     m.ReadUnitCfg(DefaultUnitsFile().c_str());
     EXPECT_EQ(Converted(m, "Length", "km", "2*3", "m"), "6000");
     EXPECT_EQ(Converted(m, "Length", "km", "x", "m"), "x*1000");
     EXPECT_EQ(Converted(m, "Length", "mm", "4.7k", "m"), "4.7");
+    // Edited units are not served from the cache.
+    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.005");
+    CQuantity* length = nullptr;
+    ASSERT_TRUE(m.GetQuantity("Length", length));
+    length->GetUnitObject("mm")->SetToBaseConversion("%v/100");
+    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.05");
+    length->AddUnit("mm", "millimetre", "%v/1000", "%v*1000");
+    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.005");
 }
 
 TEST_F(Conversion, SubQuantitiesUseTheUnitsAboveThem) {
@@ -127,18 +123,6 @@ TEST_F(Conversion, CompiledConversionsEqualThePlugIns) {
         }
     }
     EXPECT_GT(compared, 10000);
-}
-
-TEST_F(Conversion, EditedUnitsAreNotServedFromTheCache) {
-    CUnitManager m;
-    m.ReadUnitCfg(DefaultUnitsFile().c_str());
-    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.005");
-    CQuantity* length = nullptr;
-    ASSERT_TRUE(m.GetQuantity("Length", length));
-    length->GetUnitObject("mm")->SetToBaseConversion("%v/100");
-    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.05");
-    length->AddUnit("mm", "millimetre", "%v/1000", "%v*1000");
-    EXPECT_EQ(Converted(m, "Length", "mm", "5", "m"), "0.005");
 }
 
 TEST_F(Conversion, TheManagerReleasesThePlugIns) {

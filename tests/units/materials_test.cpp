@@ -10,14 +10,11 @@ using namespace tbtest;
 
 namespace {
 
-class Materials : public ::testing::Test {
+class Materials : public CatalogueFiles {
 protected:
-    void TearDown() override { CloseAllPrivateFiles(0); }
     std::string Write(const std::string& text, const std::string& name = "materials.skl") {
-        WriteFile(dir / name, text);
-        return dir / name;
+        return CatalogueFiles::Write(text, name);
     }
-    ScratchDir dir;
 };
 
 const char kFile[] =
@@ -29,7 +26,7 @@ const char kFile[] =
     "timelt-value=115\ntimelt-unit=\\deg\\C\n"
     "[Half]\nspgc-value=1\nspgc-unit=a\nshcc-value=2\nshcc-unit=b\nkc-value=3\nalpha-value=4\nalpha-unit=d\n";
 
-TEST_F(Materials, ReadsGroupsAndValidFlags) {
+TEST_F(Materials, ReadsGroupsAndValidFlagsAndReadingAgainSeesEditsOnDisk) {
     CTBMaterialManager m;
     ASSERT_EQ(m.ReadUnitCfg(Write(kFile).c_str()), 1);
     CArray<CTBMaterial*> all;
@@ -59,6 +56,18 @@ TEST_F(Materials, ReadsGroupsAndValidFlags) {
     CTBMaterial* none = nullptr;
     EXPECT_EQ(m.GetMaterial("Skipped", none), 0);
     EXPECT_EQ(m.GetMaterial(nullptr, none), 0);
+
+    // Reading again sees edits on disk; a missing file leaves no materials.
+    const std::string file = Write("[MainMaterials]\nM1=Ag\n[Ag]\nspgi-value=1\n");
+    ASSERT_EQ(m.ReadUnitCfg(file.c_str()), 1);
+    all.RemoveAll();
+    m.GetMaterialArray(all);
+    ASSERT_EQ(all.GetSize(), 1);
+    EXPECT_EQ(all[0]->GetMaterialName().str(), "Ag");
+    ASSERT_EQ(m.ReadUnitCfg((dir / "missing.skl").c_str()), 1);
+    all.RemoveAll();
+    m.GetMaterialArray(all);
+    EXPECT_EQ(all.GetSize(), 0);
 }
 
 TEST_F(Materials, WriteAndReadBackKeepsValidGroupsOnly) {
@@ -84,22 +93,6 @@ TEST_F(Materials, WriteAndReadBackKeepsValidGroupsOnly) {
     ASSERT_EQ(back.GetMaterial("Half", b), 1);  // listed, but its partial group is lost
     EXPECT_EQ(b->m_conductorValid, 0);
     EXPECT_TRUE(b->m_conductorValue[0].IsEmpty());
-}
-
-TEST_F(Materials, ReadingAgainSeesEditsOnDisk) {
-    CTBMaterialManager m;
-    const std::string file = Write(kFile);
-    m.ReadUnitCfg(file.c_str());
-    Write("[MainMaterials]\nM1=Ag\n[Ag]\nspgi-value=1\n");
-    ASSERT_EQ(m.ReadUnitCfg(file.c_str()), 1);
-    CArray<CTBMaterial*> all;
-    m.GetMaterialArray(all);
-    ASSERT_EQ(all.GetSize(), 1);
-    EXPECT_EQ(all[0]->GetMaterialName().str(), "Ag");
-    ASSERT_EQ(m.ReadUnitCfg((dir / "missing.skl").c_str()), 1);
-    all.RemoveAll();
-    m.GetMaterialArray(all);
-    EXPECT_EQ(all.GetSize(), 0);
 }
 
 TEST_F(Materials, AddAndDelete) {

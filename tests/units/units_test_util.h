@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <toolbox/units/unit_manager.h>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <set>
@@ -32,6 +33,18 @@ inline bool RunWithFileSizeLimit(rlim_t limit, const std::function<void()>& writ
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status);
 }
 
+/// A test of catalogue files in a scratch directory; the profile cache forgets them after each test.
+class CatalogueFiles : public ::testing::Test {
+protected:
+    void TearDown() override { CloseAllPrivateFiles(0); }
+    /// Writes text to the file name in the scratch directory and returns its path.
+    std::string Write(const std::string& text, const std::string& name = "units.skl") {
+        tbtest::WriteFile(dir / name, text);
+        return dir / name;
+    }
+    tbtest::ScratchDir dir;
+};
+
 inline std::string DefaultUnitsFile() { return std::string(TOOLBOX_SOURCE_DIR) + "/template/units.skl"; }
 inline std::string DefaultMaterialsFile() { return std::string(TOOLBOX_SOURCE_DIR) + "/template/materials.skl"; }
 
@@ -46,6 +59,13 @@ inline std::vector<CQuantity*> AllQuantities(const CUnitManager& m, int mainOnly
 inline std::vector<std::string> QuantityNames(const CUnitManager& m, int mainOnly = 0) {
     std::vector<std::string> names;
     for (CQuantity* q : AllQuantities(m, mainOnly)) names.push_back(q->GetQuantityName().str());
+    return names;
+}
+
+/// The names of all quantities, sorted.
+inline std::vector<std::string> SortedQuantityNames(const CUnitManager& m) {
+    std::vector<std::string> names = QuantityNames(m);
+    std::sort(names.begin(), names.end());
     return names;
 }
 

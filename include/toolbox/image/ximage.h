@@ -176,7 +176,11 @@ public:
     /// Replaces the image by a black one of width by height with bpp 8 (grey palette of 256) or 24; false for another depth or a size beyond kMaxSide or kMaxPixels.
     bool Allocate(DWORD width, DWORD height, WORD bpp);
     /// Records a printf-formatted message as the last error; returns false.
-    bool Fail(const char* format, ...) const;
+    template <typename... Args>
+    bool Fail(const char* format, Args&&... args) const {
+        m_lastError.Format(format, std::forward<Args>(args)...);
+        return false;
+    }
     /// Records the number of frames or pages a codec found.
     void SetNumFrames(long count) { m_numFrames = count; }
 

@@ -175,7 +175,7 @@ private:
     BOOL m_wizard = FALSE;
     BOOL m_shifted = FALSE;
     BOOL m_rememberTab = TRUE;
-    BOOL m_modal = FALSE;
+    bool m_modal = false;
     int m_result = IDCANCEL;
     CRect m_initialPage;
     CSize m_pageSize;

@@ -158,7 +158,12 @@ public:
     void SetCallback(CZipActionCallback* callback) { m_callback = callback; }
 
 private:
-    bool Fail(const char* format, ...);
+    /// Records a printf-formatted message as the last error; returns false.
+    template <typename... Args>
+    bool Fail(const char* format, Args&&... args) {
+        m_lastError.Format(format, std::forward<Args>(args)...);
+        return false;
+    }
     bool RequireWritable();
     bool SetCompression(ZIP_INDEX_TYPE index, int compressionLevel);
     bool CopyEntry(ZIP_INDEX_TYPE index, bool (*sink)(void* target, const BYTE* data, size_t size), void* target);
