@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -225,6 +228,29 @@ TEST_F(Viewer, ZoomingInAndBackOutGivesTheSamePicture) {
     for (int i = 0; i < 3; ++i) Wheel(middle, -1);
     MoveMouse(middle);
     EXPECT_EQ(Plot(), whole);
+}
+
+TEST_F(Viewer, FilesDroppedOntoTheWindowOpenSideBySide) {
+    const QString second = scratch.filePath("second.cfg");
+    ASSERT_TRUE(QFile::copy(kExample, second));
+    ASSERT_TRUE(QFile::copy(QString(kExample).replace(".cfg", ".dat"), scratch.filePath("second.dat")));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(kExample), QUrl::fromLocalFile(second)});
+    QWidget* window = frame.GetWidget();
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    Settle();
+    ASSERT_EQ(frame.GetDocumentCount(), 2);
+    EXPECT_EQ(frame.GetGrid().GetItemCount(), 14);
+    ClickCell(1, CViewChannelGrid::kPlot);   // Va of the first file
+    ClickCell(12, CViewChannelGrid::kPlot);  // Ib of the second
+    Plot();
+    ASSERT_EQ(frame.GetPlot().GetPanelCount(), 2);
+    EXPECT_LT(frame.GetPlot().GetLayout(0).frame.bottom, frame.GetPlot().GetLayout(1).frame.top);
+    EXPECT_TRUE(hub.messageTexts.empty());
 }
 
 TEST_F(Viewer, DamagedFileShowsTheLibrarysMessageAndTheWindowStaysUsable) {
