@@ -199,14 +199,27 @@ void CViewFrame::Refresh() {
 
 void CViewFrame::ShowStatus() {
     if (m_documents.empty()) {
-        SetMessageText(m_hasText ? m_text.GetPath().GetString() : "Ready");
+        SetMessageText(m_hasText ? m_text.GetPath() : Text("view.status.ready", "Ready"));
         return;
     }
     const CViewDocument& doc = *m_documents.back();
     CString text;
-    text.Format("%s: %s, %d channels of %d values", doc.GetTitle().GetString(), doc.GetFormatName().GetString(),
-                doc.GetChannelCount(), doc.GetItemCount());
-    if (m_documents.size() > 1) text.AppendFormat(" (%d files open)", static_cast<int>(m_documents.size()));
+    // Named placeholders, not a format string: the text comes from a language file.
+    auto number = [](int n) {
+        CString digits;
+        digits.Format("%d", n);
+        return digits;
+    };
+    text = Text("view.status.file", "{file}: {format}, {channels} channels of {values} values");
+    text.Replace("{file}", doc.GetTitle());
+    text.Replace("{format}", doc.GetFormatName());
+    text.Replace("{channels}", number(doc.GetChannelCount()));
+    text.Replace("{values}", number(doc.GetItemCount()));
+    if (m_documents.size() > 1) {
+        CString files = Text("view.status.files", " ({count} files open)");
+        files.Replace("{count}", number(static_cast<int>(m_documents.size())));
+        text += files;
+    }
     SetMessageText(text);
 }
 
