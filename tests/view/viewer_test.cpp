@@ -4,6 +4,7 @@
 #include "tests/support/dialog_hub.h"
 #include "tools/tbx/view/view_frame.h"
 
+#include <toolbox/exchange/exchange_dialogs.h>
 #include <toolbox/exchange/read_and_write_files.h>
 
 #include <gtest/gtest.h>
@@ -250,6 +251,30 @@ TEST_F(Viewer, FilesDroppedOntoTheWindowOpenSideBySide) {
     Plot();
     ASSERT_EQ(frame.GetPlot().GetPanelCount(), 2);
     EXPECT_LT(frame.GetPlot().GetLayout(0).frame.bottom, frame.GetPlot().GetLayout(1).frame.top);
+    EXPECT_TRUE(hub.messageTexts.empty());
+}
+
+TEST_F(Viewer, OpeningDelimitedTextAsksTheLibrarysImportDialog) {
+    int asked = 0;
+    hub.answerModal = [&asked](CModalRequest& request) {
+        auto* import = dynamic_cast<CTextImportRules*>(&request);
+        if (!import) return IDCANCEL;
+        ++asked;
+        // The user sees the semicolons and decimal commas of the file and says so.
+        import->LoadSeparators(";");
+        import->LoadDecimal(",");
+        return import->OnOK() ? IDOK : IDCANCEL;
+    };
+    Open(TOOLBOX_SOURCE_DIR "/examples/rc_step.csv");
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(frame.GetDocumentCount(), 1);
+    EXPECT_EQ(frame.GetGrid().GetItemText(RowOf("Vout"), CViewChannelGrid::kUnit), "V");
+    EXPECT_EQ(frame.GetGrid().GetItemText(RowOf("I"), CViewChannelGrid::kMaximum), "1.0000m");
+
+    // Cancelled: nothing more opens, and the user who cancelled gets no message.
+    hub.answerModal = nullptr;
+    Open(TOOLBOX_SOURCE_DIR "/examples/rc_step.csv");
+    EXPECT_EQ(frame.GetDocumentCount(), 1);
     EXPECT_TRUE(hub.messageTexts.empty());
 }
 

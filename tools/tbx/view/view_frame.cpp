@@ -246,8 +246,9 @@ bool CViewFrame::OpenFile(const CString& path, bool interactive) {
         if (doc->Open(path, interactive, error, warnings) && doc->GetChannelCount() > 0) {
             m_documents.push_back(std::move(doc));
             opened = true;
-        } else if (interactive && !(ViewIsTextFile(path) && opened)) {
-            // A listing without tables still shows as text; anything else reports why.
+        } else if (interactive && !doc->WasCancelled() && !(ViewIsTextFile(path) && opened)) {
+            // A listing without tables still shows as text, a cancelled dialog needs no
+            // word; anything else reports why.
             ReportFailure(error.IsEmpty() ? "The file " + path + " holds no channels." : error);
         }
     }
@@ -340,8 +341,10 @@ void CViewFrame::OnExport() {
     const CString path = AskExchangeFileName("*.csv", CReadAndWriteFiles::GetFormatFilterWrite(), 0);
     if (path.IsEmpty()) return;
     CString error;
-    if (!doc->Export(path, true, error)) ReportFailure(error);
-    else SetMessageText("Exported to " + path);
+    if (doc->Export(path, true, error))
+        SetMessageText(Text("view.status.exported", "Exported to ") + path);
+    else if (!error.IsEmpty())
+        ReportFailure(error);
 }
 
 void CViewFrame::OnSavePlot() {
@@ -349,7 +352,7 @@ void CViewFrame::OnSavePlot() {
     if (path.IsEmpty()) return;
     CString error;
     if (!m_plot.SaveImage(path, 1280, 720, error)) ReportFailure(error);
-    else SetMessageText("Plot saved to " + path);
+    else SetMessageText(Text("view.status.saved", "Plot saved to ") + path);
 }
 
 void CViewFrame::OnCopy() {
