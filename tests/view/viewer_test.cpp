@@ -231,6 +231,30 @@ TEST_F(Viewer, ZoomingInAndBackOutGivesTheSamePicture) {
     EXPECT_EQ(Plot(), whole);
 }
 
+TEST_F(Viewer, TheMiddleButtonPansAndBackspaceGoesBack) {
+    Open(kExample);
+    ClickCell(RowOf("Va(P)"), CViewChannelGrid::kPlot);
+    Plot();
+    const TBPlotLayout before = frame.GetPlot().GetLayout(0);
+    const QPoint middle((before.frame.left + before.frame.right) / 2, (before.frame.top + before.frame.bottom) / 2);
+    QWidget* plot = frame.GetPlot().GetWidget();
+    QTest::mousePress(plot, Qt::MiddleButton, {}, middle);
+    QMouseEvent drag(QEvent::MouseMove, middle + QPoint(100, 0), plot->mapToGlobal(middle + QPoint(100, 0)),
+                     Qt::NoButton, Qt::MiddleButton, Qt::NoModifier);
+    QApplication::sendEvent(plot, &drag);
+    QTest::mouseRelease(plot, Qt::MiddleButton, {}, middle + QPoint(100, 0));
+    Plot();
+    // Dragged right by 100 pixels: the values 100 pixels further left come into view.
+    const TBPlotLayout& panned = frame.GetPlot().GetLayout(0);
+    const double shift = 100 * (before.xHigh - before.xLow) / before.frame.Width();
+    EXPECT_NEAR(panned.xLow, before.xLow - shift, 1e-9);
+    EXPECT_NEAR(panned.xHigh, before.xHigh - shift, 1e-9);
+    QTest::keyClick(plot, Qt::Key_Backspace);
+    Plot();
+    EXPECT_EQ(frame.GetPlot().GetLayout(0).xLow, before.xLow);
+    EXPECT_EQ(frame.GetPlot().GetLayout(0).xHigh, before.xHigh);
+}
+
 TEST_F(Viewer, FilesDroppedOntoTheWindowOpenSideBySide) {
     const QString second = scratch.filePath("second.cfg");
     ASSERT_TRUE(QFile::copy(kExample, second));
