@@ -4,12 +4,16 @@
 #include "tests/support/dialog_hub.h"
 #include "tools/tbx/view/view_frame.h"
 
+#include <toolbox/exchange/exchange_dialogs.h>
 #include <toolbox/exchange/read_and_write_files.h>
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -225,6 +229,77 @@ TEST_F(Viewer, ZoomingInAndBackOutGivesTheSamePicture) {
     for (int i = 0; i < 3; ++i) Wheel(middle, -1);
     MoveMouse(middle);
     EXPECT_EQ(Plot(), whole);
+}
+
+TEST_F(Viewer, TheMiddleButtonPansAndBackspaceGoesBack) {
+    Open(kExample);
+    ClickCell(RowOf("Va(P)"), CViewChannelGrid::kPlot);
+    Plot();
+    const TBPlotLayout before = frame.GetPlot().GetLayout(0);
+    const QPoint middle((before.frame.left + before.frame.right) / 2, (before.frame.top + before.frame.bottom) / 2);
+    QWidget* plot = frame.GetPlot().GetWidget();
+    QTest::mousePress(plot, Qt::MiddleButton, {}, middle);
+    QMouseEvent drag(QEvent::MouseMove, middle + QPoint(100, 0), plot->mapToGlobal(middle + QPoint(100, 0)),
+                     Qt::NoButton, Qt::MiddleButton, Qt::NoModifier);
+    QApplication::sendEvent(plot, &drag);
+    QTest::mouseRelease(plot, Qt::MiddleButton, {}, middle + QPoint(100, 0));
+    Plot();
+    // Dragged right by 100 pixels: the values 100 pixels further left come into view.
+    const TBPlotLayout& panned = frame.GetPlot().GetLayout(0);
+    const double shift = 100 * (before.xHigh - before.xLow) / before.frame.Width();
+    EXPECT_NEAR(panned.xLow, before.xLow - shift, 1e-9);
+    EXPECT_NEAR(panned.xHigh, before.xHigh - shift, 1e-9);
+    QTest::keyClick(plot, Qt::Key_Backspace);
+    Plot();
+    EXPECT_EQ(frame.GetPlot().GetLayout(0).xLow, before.xLow);
+    EXPECT_EQ(frame.GetPlot().GetLayout(0).xHigh, before.xHigh);
+}
+
+TEST_F(Viewer, FilesDroppedOntoTheWindowOpenSideBySide) {
+    const QString second = scratch.filePath("second.cfg");
+    ASSERT_TRUE(QFile::copy(kExample, second));
+    ASSERT_TRUE(QFile::copy(QString(kExample).replace(".cfg", ".dat"), scratch.filePath("second.dat")));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(kExample), QUrl::fromLocalFile(second)});
+    QWidget* window = frame.GetWidget();
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    Settle();
+    ASSERT_EQ(frame.GetDocumentCount(), 2);
+    EXPECT_EQ(frame.GetGrid().GetItemCount(), 14);
+    ClickCell(1, CViewChannelGrid::kPlot);   // Va of the first file
+    ClickCell(12, CViewChannelGrid::kPlot);  // Ib of the second
+    Plot();
+    ASSERT_EQ(frame.GetPlot().GetPanelCount(), 2);
+    EXPECT_LT(frame.GetPlot().GetLayout(0).frame.bottom, frame.GetPlot().GetLayout(1).frame.top);
+    EXPECT_TRUE(hub.messageTexts.empty());
+}
+
+TEST_F(Viewer, OpeningDelimitedTextAsksTheLibrarysImportDialog) {
+    int asked = 0;
+    hub.answerModal = [&asked](CModalRequest& request) {
+        auto* import = dynamic_cast<CTextImportRules*>(&request);
+        if (!import) return IDCANCEL;
+        ++asked;
+        // The user sees the semicolons and decimal commas of the file and says so.
+        import->LoadSeparators(";");
+        import->LoadDecimal(",");
+        return import->OnOK() ? IDOK : IDCANCEL;
+    };
+    Open(TOOLBOX_SOURCE_DIR "/examples/rc_step.csv");
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(frame.GetDocumentCount(), 1);
+    EXPECT_EQ(frame.GetGrid().GetItemText(RowOf("Vout"), CViewChannelGrid::kUnit), "V");
+    EXPECT_EQ(frame.GetGrid().GetItemText(RowOf("I"), CViewChannelGrid::kMaximum), "1.0000m");
+
+    // Cancelled: nothing more opens, and the user who cancelled gets no message.
+    hub.answerModal = nullptr;
+    Open(TOOLBOX_SOURCE_DIR "/examples/rc_step.csv");
+    EXPECT_EQ(frame.GetDocumentCount(), 1);
+    EXPECT_TRUE(hub.messageTexts.empty());
 }
 
 TEST_F(Viewer, DamagedFileShowsTheLibrarysMessageAndTheWindowStaysUsable) {

@@ -18,7 +18,7 @@ BOOL CViewChannelGrid::Create(CWnd* parent, UINT id) {
                                  CRect(0, 0, 100, 100), parent, id))
         return FALSE;
     InitializeCtrl(1, 1);
-    InsertEditColumn(kPlot, TBLoadText("view.column.plot", "Plot"), LVCFMT_CENTER, 40);
+    InsertEditColumn(kPlot, TBLoadText("view.column.plot", "Plot"), LVCFMT_CENTER, 56);
     InsertEditColumn(kName, TBLoadText("view.column.name", "Name"), LVCFMT_LEFT, 110);
     InsertEditColumn(kUnit, TBLoadText("view.column.unit", "Unit"), LVCFMT_LEFT, 60);
     InsertEditColumn(kItems, TBLoadText("view.column.items", "Values"), LVCFMT_RIGHT, 70);

@@ -61,6 +61,8 @@ void ReportRedrawTime(CViewPlot& plot) {
 
 int Screenshot(CViewFrame& frame, const ViewOptions& o, QElapsedTimer& clock) {
     QWidget* window = frame.GetWidget();
+    // The picture is the window's inside at the size asked for, without frame.
+    window->resize(o.width > 0 ? o.width : 1100, o.height > 0 ? o.height : 700);
     window->show();
     QCoreApplication::processEvents();
     const QPixmap picture = window->grab();

@@ -157,6 +157,7 @@ int CViewDocument::Open(const CString& path, bool interactive, CString& error, C
         }
     }
     warnings = files.GetLastWarn();
+    m_cancelled = !result && files.GetLastErrorNumber() == 7;
     if (!result) {
         error = files.GetLastError();
         if (error.IsEmpty()) error = "The file " + path + " could not be read.";
@@ -225,7 +226,8 @@ int CViewDocument::Export(const CString& path, bool withDialog, CString& error) 
     for (int i = 0; i < GetChannelCount(); ++i)
         files.InsertChannel(i, GetChannel(i).values.get(), GetChannel(i).name, GetChannel(i).unit);
     const int result = files.WriteFile(path, "", -1, nullptr, nullptr, withDialog ? 1 : 0, 0);
-    if (!result) error = files.GetLastError();
+    // A cancelled Export dialog leaves error empty: the user knows.
+    if (!result && files.GetLastErrorNumber() != 7) error = files.GetLastError();
     return result;
 }
 

@@ -29,6 +29,8 @@ public:
     /// A document made from channels pasted from the clipboard. 1, 2 or 0 with error.
     int Paste(CString& error);
 
+    /// True when the last Open failed because the user cancelled a reader's dialog.
+    bool WasCancelled() const { return m_cancelled; }
     const CString& GetPath() const { return m_path; }
     /// The file name without its folder, for captions.
     CString GetTitle() const;
@@ -43,7 +45,7 @@ public:
     /// the unit catalogue; false with error when the catalogue cannot convert.
     bool ConvertUnit(int index, const CString& unit, CString& error);
     /// Writes every channel to path; the extension picks the writer. withDialog lets
-    /// the writer ask (Export dialog). 1, 2 or 0 with error.
+    /// the writer ask (Export dialog). 1, 2 or 0 with error (empty when the user cancelled).
     int Export(const CString& path, bool withDialog, CString& error) const;
     /// Puts the plotted channels (all when none is plotted) on the clipboard. 1, 2 or 0.
     int CopyPlotted(CString& error) const;
@@ -53,6 +55,7 @@ private:
     CString m_path;
     CString m_formatName;
     int m_items = 0;
+    bool m_cancelled = false;
     std::vector<ViewChannel> m_channels;
 };
 

@@ -199,14 +199,27 @@ void CViewFrame::Refresh() {
 
 void CViewFrame::ShowStatus() {
     if (m_documents.empty()) {
-        SetMessageText(m_hasText ? m_text.GetPath().GetString() : "Ready");
+        SetMessageText(m_hasText ? m_text.GetPath() : Text("view.status.ready", "Ready"));
         return;
     }
     const CViewDocument& doc = *m_documents.back();
     CString text;
-    text.Format("%s: %s, %d channels of %d values", doc.GetTitle().GetString(), doc.GetFormatName().GetString(),
-                doc.GetChannelCount(), doc.GetItemCount());
-    if (m_documents.size() > 1) text.AppendFormat(" (%d files open)", static_cast<int>(m_documents.size()));
+    // Named placeholders, not a format string: the text comes from a language file.
+    auto number = [](int n) {
+        CString digits;
+        digits.Format("%d", n);
+        return digits;
+    };
+    text = Text("view.status.file", "{file}: {format}, {channels} channels of {values} values");
+    text.Replace("{file}", doc.GetTitle());
+    text.Replace("{format}", doc.GetFormatName());
+    text.Replace("{channels}", number(doc.GetChannelCount()));
+    text.Replace("{values}", number(doc.GetItemCount()));
+    if (m_documents.size() > 1) {
+        CString files = Text("view.status.files", " ({count} files open)");
+        files.Replace("{count}", number(static_cast<int>(m_documents.size())));
+        text += files;
+    }
     SetMessageText(text);
 }
 
@@ -233,8 +246,9 @@ bool CViewFrame::OpenFile(const CString& path, bool interactive) {
         if (doc->Open(path, interactive, error, warnings) && doc->GetChannelCount() > 0) {
             m_documents.push_back(std::move(doc));
             opened = true;
-        } else if (interactive && !(ViewIsTextFile(path) && opened)) {
-            // A listing without tables still shows as text; anything else reports why.
+        } else if (interactive && !doc->WasCancelled() && !(ViewIsTextFile(path) && opened)) {
+            // A listing without tables still shows as text, a cancelled dialog needs no
+            // word; anything else reports why.
             ReportFailure(error.IsEmpty() ? "The file " + path + " holds no channels." : error);
         }
     }
@@ -327,8 +341,10 @@ void CViewFrame::OnExport() {
     const CString path = AskExchangeFileName("*.csv", CReadAndWriteFiles::GetFormatFilterWrite(), 0);
     if (path.IsEmpty()) return;
     CString error;
-    if (!doc->Export(path, true, error)) ReportFailure(error);
-    else SetMessageText("Exported to " + path);
+    if (doc->Export(path, true, error))
+        SetMessageText(Text("view.status.exported", "Exported to ") + path);
+    else if (!error.IsEmpty())
+        ReportFailure(error);
 }
 
 void CViewFrame::OnSavePlot() {
@@ -336,7 +352,7 @@ void CViewFrame::OnSavePlot() {
     if (path.IsEmpty()) return;
     CString error;
     if (!m_plot.SaveImage(path, 1280, 720, error)) ReportFailure(error);
-    else SetMessageText("Plot saved to " + path);
+    else SetMessageText(Text("view.status.saved", "Plot saved to ") + path);
 }
 
 void CViewFrame::OnCopy() {
