@@ -4,7 +4,7 @@
 #include "tests/support/dialog_hub.h"
 #include "tools/tbx/view/view_frame.h"
 
-#include <toolbox/exchange/exchange_dialogs.h>
+#include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/exchange/read_and_write_files.h>
 
 #include <gtest/gtest.h>
