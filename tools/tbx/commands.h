@@ -25,6 +25,10 @@ int RunMailCommand(const Arguments& args);
 int RunPlotCommand(const Arguments& args);
 int RunViewCommand(const Arguments& args);
 
+/// Reads a picture size "WxH" (or "WXH"); false unless both are whole numbers from
+/// the least to the most given.
+bool ParsePictureSize(const std::string& text, int leastWidth, int leastHeight, int most, int& width, int& height);
+
 /// The channels of a data file read through the exchange engine, with their values.
 struct LoadedChannel {
     std::string name;

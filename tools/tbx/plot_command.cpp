@@ -36,18 +36,6 @@ int Usage(const char* why) {
     return 2;
 }
 
-bool ParseSize(const std::string& text, int& width, int& height) {
-    char* end = nullptr;
-    const long w = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || (*end != 'x' && *end != 'X')) return false;
-    const char* rest = end + 1;
-    const long h = std::strtol(rest, &end, 10);
-    if (end == rest || *end || w < 16 || h < 16 || w > 20000 || h > 20000) return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
 int ParseOptions(const Arguments& args, PlotOptions& o) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -60,7 +48,7 @@ int ParseOptions(const Arguments& args, PlotOptions& o) {
         else if (a == "--x")
             o.x = args[++i];
         else if (a == "--size") {
-            if (!ParseSize(args[++i], o.width, o.height)) return Usage("--size takes WxH, each from 16 to 20000");
+            if (!ParsePictureSize(args[++i], 16, 16, 20000, o.width, o.height)) return Usage("--size takes WxH, each from 16 to 20000");
         } else if (a.size() > 1 && a[0] == '-')
             return Usage(("unknown option " + a).c_str());
         else if (o.file.empty())
@@ -169,4 +157,16 @@ int RunPlotCommand(const Arguments& args) {
     std::fprintf(stderr, "tbx plot: this tbx was built without the window library\n");
     return 1;
 #endif
+}
+
+bool ParsePictureSize(const std::string& text, int leastWidth, int leastHeight, int most, int& width, int& height) {
+    char* end = nullptr;
+    const long w = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || (*end != 'x' && *end != 'X')) return false;
+    const char* rest = end + 1;
+    const long h = std::strtol(rest, &end, 10);
+    if (end == rest || *end || w < leastWidth || h < leastHeight || w > most || h > most) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
 }

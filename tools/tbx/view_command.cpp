@@ -28,18 +28,6 @@ int Usage(const char* why) {
     return 2;
 }
 
-bool ParseSize(const std::string& text, int& width, int& height) {
-    char* end = nullptr;
-    const long w = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || (*end != 'x' && *end != 'X')) return false;
-    const char* rest = end + 1;
-    const long h = std::strtol(rest, &end, 10);
-    if (end == rest || *end || w < 200 || h < 150 || w > 8000 || h > 8000) return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
 }  // namespace
 
 int RunViewCommand(const Arguments& args) {
@@ -56,7 +44,7 @@ int RunViewCommand(const Arguments& args) {
         if (a == "--screenshot") {
             o.screenshot = args[++i].c_str();
         } else if (a == "--size") {
-            if (!ParseSize(args[++i], o.width, o.height)) return Usage("--size takes WxH, from 200x150 to 8000x8000");
+            if (!ParsePictureSize(args[++i], 200, 150, 8000, o.width, o.height)) return Usage("--size takes WxH, from 200x150 to 8000x8000");
         } else if (a == "--channels") {
             const std::string& list = args[++i];
             std::size_t start = 0;
