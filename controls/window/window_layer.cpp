@@ -92,6 +92,32 @@ void TBRegisterFamilyWindows() {
     for (TBWindowRegistration registration : FamilyRegistrations()) registration();
 }
 
+namespace {
+
+// The families' template tables, filled while the library loads like the registrations.
+std::vector<std::pair<const CDialogTemplate*, std::size_t>>& FamilyTemplates() {
+    static std::vector<std::pair<const CDialogTemplate*, std::size_t>> tables;
+    return tables;
+}
+
+}  // namespace
+
+CFamilyDialogTemplates::CFamilyDialogTemplates(const CDialogTemplate* templates, std::size_t count) {
+    if (templates && count) FamilyTemplates().emplace_back(templates, count);
+}
+
+const CDialogTemplate* TBFindFamilyDialogTemplate(UINT id) {
+    for (const auto& [templates, count] : FamilyTemplates())
+        for (std::size_t i = 0; i < count; ++i)
+            if (templates[i].id == id) return &templates[i];
+    return nullptr;
+}
+
+void TBAddFamilyDialogTemplateIds(std::vector<UINT>& ids) {
+    for (const auto& [templates, count] : FamilyTemplates())
+        for (std::size_t i = 0; i < count; ++i) ids.push_back(templates[i].id);
+}
+
 void TBRegisterModalWindow(UINT templateId, TBModalWindowFactory factory) {
     if (factory)
         Layer().modalWindows[templateId] = std::move(factory);

@@ -2,15 +2,12 @@
 // send the report, and the details dialog (4303) that shows what the report holds.
 #include <toolbox/ui/dialog.h>
 
+#include "controls/window/family_windows.h"
+#include "controls/window/template_styles.h"
+
 namespace {
 
-constexpr DWORD kModal = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kPush = kChild | WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD kDefPush = kChild | WS_TABSTOP | BS_DEFPUSHBUTTON;
-constexpr DWORD kLabel = kChild | SS_LEFT;
-constexpr DWORD kText = kChild | SS_LEFT | SS_NOPREFIX;
-constexpr UINT kStatic = 0xFFFF;
+using namespace tb_template_styles;
 
 // Control ids the dialogs' code reaches its controls by.
 constexpr UINT IDC_CRASH_ICON = 4058;
@@ -69,11 +66,6 @@ const CDialogTemplate kCrashTemplates[] = {
       {"BUTTON", IDOK, "OK", kDefPush, 273, 231, 50, 14}}},
 };
 
-}  // namespace
+const CFamilyDialogTemplates kRegistration(kCrashTemplates, sizeof kCrashTemplates / sizeof kCrashTemplates[0]);
 
-/// The crash dialogs' templates by id; null for another id.
-const CDialogTemplate* TBFindCrashDialogTemplate(UINT id) {
-    for (const CDialogTemplate& t : kCrashTemplates)
-        if (t.id == id) return &t;
-    return nullptr;
-}
+}  // namespace
