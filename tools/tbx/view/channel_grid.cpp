@@ -18,12 +18,12 @@ BOOL CViewChannelGrid::Create(CWnd* parent, UINT id) {
                                  CRect(0, 0, 100, 100), parent, id))
         return FALSE;
     InitializeCtrl(1, 1);
-    InsertEditColumn(kPlot, TBLoadText("view.column.plot", "Plot"), LVCFMT_CENTER, 56);
-    InsertEditColumn(kName, TBLoadText("view.column.name", "Name"), LVCFMT_LEFT, 110);
-    InsertEditColumn(kUnit, TBLoadText("view.column.unit", "Unit"), LVCFMT_LEFT, 60);
-    InsertEditColumn(kItems, TBLoadText("view.column.items", "Values"), LVCFMT_RIGHT, 70);
-    InsertEditColumn(kMinimum, TBLoadText("view.column.minimum", "Minimum"), LVCFMT_RIGHT, 90);
-    InsertEditColumn(kMaximum, TBLoadText("view.column.maximum", "Maximum"), LVCFMT_RIGHT, 90);
+    InsertEditColumn(kPlot, TBLoadText("view.column.plot", "Plot"), LVCFMT_CENTER, 40);
+    InsertEditColumn(kName, TBLoadText("view.column.name", "Name"), LVCFMT_LEFT, 96);
+    InsertEditColumn(kUnit, TBLoadText("view.column.unit", "Unit"), LVCFMT_LEFT, 56);
+    InsertEditColumn(kItems, TBLoadText("view.column.items", "Values"), LVCFMT_RIGHT, 56);
+    InsertEditColumn(kMinimum, TBLoadText("view.column.minimum", "Minimum"), LVCFMT_RIGHT, 80);
+    InsertEditColumn(kMaximum, TBLoadText("view.column.maximum", "Maximum"), LVCFMT_RIGHT, 80);
     InsertEditColumn(kFile, TBLoadText("view.column.file", "File"), LVCFMT_LEFT, 110);
     return TRUE;
 }
