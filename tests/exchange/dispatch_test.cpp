@@ -28,9 +28,10 @@ void Detach(CReadAndWriteFileFunction& engine) {
         if (engine.GetChannel(i)) *engine.GetChannel(i) = CExImPortChannel();
 }
 
-// An engine holding one channel U in V of the values 1.5 and 2, detached from them when it goes.
+// An engine holding one channel U in V of the values 1.5 and 2 (further slots empty),
+// detached from them when it goes.
 struct WriterOfU {
-    WriterOfU() { SetChannels(engine, 2, {{values, "U", "V"}}); }
+    explicit WriterOfU(int slots = 1) { SetChannels(engine, 2, {{values, "U", "V"}}, slots); }
     ~WriterOfU() { Detach(engine); }
     double values[2] = {1.5, 2};
     CReadAndWriteFileFunction engine;
@@ -140,6 +141,23 @@ TEST_F(Dispatch, EveryFormatCodeWritesItsEntryAndReadsBack) {
         EXPECT_EQ(back[0], 1.5);
         EXPECT_EQ(back[1], 2.0);
         Detach(reader);
+    }
+}
+
+// Every writer names an empty channel slot by its number from one; the files are still
+// written, the tables of workbooks and databases refused.
+TEST_F(Dispatch, EveryWriterNamesAnEmptySlotFromOne) {
+    for (int code = 0; code < 15; ++code) {
+        const tb_exchange::ExchangeFormat* format = tb_exchange::FindFormatOfCode(code);
+        ASSERT_NE(format, nullptr) << code;
+        SCOPED_TRACE(format->name);
+        WriterOfU u(2);
+        const std::string path = dir.File("gap" + std::to_string(code)) + format->writeSuffix;
+        const bool table = format->fileKind == TB_KIND_XLS || format->fileKind == TB_KIND_MDB;
+        EXPECT_EQ(u.engine.WriteFile(path.c_str(), "", code, ";", ".", 0, 0), table ? 0 : 2)
+            << u.engine.GetLastError().GetString();
+        EXPECT_NE(u.engine.GetLastWarn().Find(TBFormatMessage(TBMsg::ChannelNotWritten, {CString(path.c_str()), 2})), -1)
+            << u.engine.GetLastWarn().GetString();
     }
 }
 
