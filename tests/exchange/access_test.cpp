@@ -230,19 +230,15 @@ TEST(Jet4Writer, RowsAtTheEdgeOfAPageAllReadBack) {
             });
             const auto rows = Export(file, "Data");  // the header line first
             ASSERT_EQ(rows.size(), static_cast<std::size_t>(records) + 1);
-            CDaoDatabase db;
-            ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, ""), 1) << db.GetLastErrorText().GetString();
-            CDaoTableDef def(&db);
-            ASSERT_EQ(def.Open("Data"), 1);
-            CDaoRecordset rs(&db);
-            ASSERT_EQ(rs.Open(&def, dbOpenTable, 0), 1);
+            OpenedTable t;
+            ASSERT_TRUE(t.Open(file, "Data"));
             int r = 0;
-            for (; !rs.IsEOF() && r < records; rs.MoveNext(), ++r) {
+            for (; !t.rs.IsEOF() && r < records; t.rs.MoveNext(), ++r) {
                 const std::vector<std::string>& cells = rows[r + 1];
                 ASSERT_EQ(cells.size(), 8u) << r;
                 for (int f = 0; f < 8; ++f) {
                     EXPECT_EQ(cells[f], text(r, f, rowBytes)) << r;
-                    EXPECT_EQ(std::string(rs.GetFieldValue(f).GetText().GetString()), text(r, f, rowBytes)) << r;
+                    EXPECT_EQ(std::string(t.rs.GetFieldValue(f).GetText().GetString()), text(r, f, rowBytes)) << r;
                 }
             }
             EXPECT_EQ(r, records);
@@ -335,34 +331,30 @@ TEST(AccessDriver, RoundTripThroughTheTableLayerKeepsEveryBit) {
     std::vector<std::vector<COleVariant>> records;
     for (int k = 0; k < 8; ++k) records.push_back({values[k], kTexts[k]});
     ASSERT_TRUE(WriteTable(file, "", "Data", {{"U(V)", dbDouble}, {"Label", dbText}}, records));
-    CDaoDatabase db;
-    ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, ""), 1) << db.GetLastErrorText().GetString();
-    EXPECT_STREQ(db.GetVersion(), "4.0");
-    EXPECT_EQ(UserTables(db), std::vector<std::string>{"Data"});
-    CDaoTableDef def(&db);
-    ASSERT_EQ(def.Open("Data"), 1);
-    ASSERT_EQ(def.GetFieldCount(), 2);
+    OpenedTable t;
+    ASSERT_TRUE(t.Open(file, "Data"));
+    EXPECT_STREQ(t.db.GetVersion(), "4.0");
+    EXPECT_EQ(UserTables(t.db), std::vector<std::string>{"Data"});
+    ASSERT_EQ(t.def.GetFieldCount(), 2);
     CDaoFieldInfo number, text;
-    ASSERT_EQ(def.GetFieldInfo(0, number), 1);
-    ASSERT_EQ(def.GetFieldInfo(1, text), 1);
+    ASSERT_EQ(t.def.GetFieldInfo(0, number), 1);
+    ASSERT_EQ(t.def.GetFieldInfo(1, text), 1);
     EXPECT_STREQ(number.m_strName, "U(V)");
     EXPECT_EQ(number.m_nType, dbDouble);
     EXPECT_STREQ(text.m_strName, "Label");
     EXPECT_EQ(text.m_nType, dbText);
-    EXPECT_EQ(def.GetRecordCount(), 8);
-    CDaoRecordset rs(&db);
-    ASSERT_EQ(rs.Open(&def, dbOpenTable, 0), 1);
-    for (int k = 0; k < 8; ++k, rs.MoveNext()) {
-        ASSERT_FALSE(rs.IsEOF());
-        const COleVariant v = rs.GetFieldValue(0), t = rs.GetFieldValue(1);
+    EXPECT_EQ(t.def.GetRecordCount(), 8);
+    for (int k = 0; k < 8; ++k, t.rs.MoveNext()) {
+        ASSERT_FALSE(t.rs.IsEOF());
+        const COleVariant v = t.rs.GetFieldValue(0), label = t.rs.GetFieldValue(1);
         ASSERT_EQ(v.vt, VT_R8);
         EXPECT_EQ(std::memcmp(&v.dblVal, &values[k], 8), 0) << k;
         if (kTexts[k][0]) {
-            ASSERT_EQ(t.vt, VT_BSTR) << k;
-            EXPECT_STREQ(t.GetText(), kTexts[k]);
+            ASSERT_EQ(label.vt, VT_BSTR) << k;
+            EXPECT_STREQ(label.GetText(), kTexts[k]);
         }
     }
-    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_TRUE(t.rs.IsEOF());
 }
 
 // Long texts make few records per page, so that a few thousand records need more
@@ -384,24 +376,20 @@ TEST(AccessDriver, ReadsRecordsOverBitmapPagesAndLongTexts) {
                  if (r % 5 != 4) w.SetText(2, kTexts[r % 8]);
              });
     EXPECT_GT(ReadFile(file).size() / 4096, 520u);
-    CDaoDatabase db;
-    ASSERT_EQ(db.Open(file.c_str(), FALSE, TRUE, ""), 1) << db.GetLastErrorText().GetString();
-    CDaoTableDef def(&db);
-    ASSERT_EQ(def.Open("Data"), 1);
-    EXPECT_EQ(def.GetRecordCount(), records);
+    OpenedTable t;
+    ASSERT_TRUE(t.Open(file, "Data"));
+    EXPECT_EQ(t.def.GetRecordCount(), records);
     CDaoFieldInfo field;
-    ASSERT_EQ(def.GetFieldInfo(1, field), 1);
+    ASSERT_EQ(t.def.GetFieldInfo(1, field), 1);
     std::size_t longest = 0;
     for (int r = 0; r < records; ++r) longest = std::max(longest, TBUtf8ToUtf16(longText(r)).size());
     EXPECT_EQ(field.m_lSize, static_cast<long>(longest)) << "the text field widened to its longest value";
-    CDaoRecordset rs(&db);
-    ASSERT_EQ(rs.Open(&def, dbOpenTable, 0), 1);
     int r = 0;
-    for (; !rs.IsEOF(); rs.MoveNext(), ++r) {
-        const COleVariant v = rs.GetFieldValue(0), shortText = rs.GetFieldValue(2);
+    for (; !t.rs.IsEOF(); t.rs.MoveNext(), ++r) {
+        const COleVariant v = t.rs.GetFieldValue(0), shortText = t.rs.GetFieldValue(2);
         ASSERT_EQ(v.vt, VT_R8);
         ASSERT_EQ(v.dblVal, Value(r, 0)) << r;
-        ASSERT_EQ(std::string(rs.GetFieldValue(1).GetText().GetString()), longText(r)) << r;
+        ASSERT_EQ(std::string(t.rs.GetFieldValue(1).GetText().GetString()), longText(r)) << r;
         if (r % 5 == 4) {
             EXPECT_EQ(shortText.vt, VT_NULL);
         } else if (kTexts[r % 8][0]) {
@@ -586,6 +574,17 @@ void ExpectNumbersAsRecords(const std::string& path, const std::string& what) {
     }
 }
 
+// The page of the named table's definition in the file's bytes; 0 when the file does
+// not load or its catalogue has no such table.
+std::uint32_t DefinitionPage(const std::string& bytes, const std::string& name) {
+    CJetFile file;
+    std::vector<CJetCatalogEntry> tables;
+    if (!file.Load(bytes) || !file.ReadCatalog(tables)) return 0;
+    for (const CJetCatalogEntry& t : tables)
+        if (t.name == name) return t.definitionPage;
+    return 0;
+}
+
 // Three doubles, every seventh value Null, n records.
 void WriteNumbers(const std::string& path, int n) {
     CJet4Writer w;
@@ -623,12 +622,8 @@ TEST(AccessNumbers, DamagedRowsTakeTheSameWayAsLibmdb) {
     WriteNumbers(good, 600);
     const std::string seed = ReadFile(good);
     // The data pages of the table (not those of the catalogue).
-    CJetFile file;
-    std::vector<CJetCatalogEntry> tables;
-    ASSERT_TRUE(file.Load(seed) && file.ReadCatalog(tables));
-    std::uint32_t definition = 0;
-    for (const CJetCatalogEntry& t : tables)
-        if (t.name == "Data") definition = t.definitionPage;
+    const std::uint32_t definition = DefinitionPage(seed, "Data");
+    ASSERT_NE(definition, 0u);
     std::vector<std::size_t> dataPages;
     for (std::size_t p = 0; p < seed.size() / 4096; ++p)
         if (seed[p * 4096] == 0x01 && tbtest::LoadLittleEndian(seed, p * 4096 + 4, 4) == definition) dataPages.push_back(p);
@@ -665,12 +660,8 @@ TEST(AccessNumbers, NegativeCurrencyAndEarlyDatesReadSigned) {
         w.SetDouble(1, dates[r]);
     });
     std::string bytes = ReadFile(path);
-    CJetFile written;
-    std::vector<CJetCatalogEntry> tables;
-    ASSERT_TRUE(written.Load(bytes) && written.ReadCatalog(tables));
-    std::uint32_t definition = 0;
-    for (const CJetCatalogEntry& t : tables)
-        if (t.name == "Data") definition = t.definitionPage;
+    const std::uint32_t definition = DefinitionPage(bytes, "Data");
+    ASSERT_NE(definition, 0u);
     // Without indexes the column entries (25 bytes, the type first) follow the 63-byte header.
     bytes[definition * 4096 + 63] = 0x05;
     bytes[definition * 4096 + 63 + 25] = 0x08;

@@ -262,19 +262,14 @@ TEST_F(Characteristic, ShortLinesReadAsZeroWithoutPaddingArrays) {
 
 TEST_F(Characteristic, MissingSlotsAndStorageWhileReading) {
     WriteFile(Path("m.mdx"), "typ:=A\r\ndim:=2\r\nlen:=1\r\nend:=\r\n1;2;");
-    ASSERT_EQ(e.ReadMdx_k(Name("m.mdx")), 1);
-    double block[1] = {0};
-    e.GetChannel(0)->SetDoublePtr(block);
-    e.ReplaceChannelSlot(1, nullptr);  // an empty slot: warning 55, nothing stored there
-    ASSERT_EQ(e.ReadMdx_a(), 2);
-    EXPECT_EQ(e.GetLastWarn(), TBFormatMessage(TBMsg::ChannelNotRead, {Name("m.mdx"), 2}) + "\r\n");
-    EXPECT_EQ(block[0], 1.0);
-
-    CReadAndWriteFileFunction f;
-    ASSERT_EQ(f.ReadMdx_k(Name("m.mdx")), 1);
-    EXPECT_EQ(f.ReadMdx_a(), 0);  // channels without storage
-    EXPECT_EQ(f.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {Name("m.mdx"), 1}));
-    EXPECT_EQ(f.GetLastErrorNumber(), TB_EXCHANGE_DATA_ERROR);
+    const ChannelRead slot(Path("m.mdx"), nullptr, nullptr, 2, {1, true});  // warning 55, nothing stored there
+    ASSERT_EQ(slot.data, 2);
+    EXPECT_EQ(slot.Warnings(), (TBFormatMessage(TBMsg::ChannelNotRead, {Name("m.mdx"), 2}) + "\r\n").GetString());
+    EXPECT_EQ(slot.At(0, 0), 1.0);
+    const ChannelRead bare(Path("m.mdx"), nullptr, nullptr, 2, {0});  // a channel without storage
+    EXPECT_EQ(bare.data, 0);
+    EXPECT_EQ(bare.engine.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {Name("m.mdx"), 1}));
+    EXPECT_EQ(bare.engine.GetLastErrorNumber(), TB_EXCHANGE_DATA_ERROR);
 }
 
 TEST_F(Characteristic, DataWriterFailuresNameTheFileAndKeepTheReason) {

@@ -176,18 +176,6 @@ TEST_F(Comtrade, LongBinaryRecordGetsATimeMultiplier) {
     EXPECT_NE(nan.GetLastWarn().Find("sample 2"), -1) << nan.GetLastWarn().GetString();
 }
 
-TEST_F(Comtrade, MissingChannelIsNamedByItsNumberFromOne) {
-    double time[2] = {0.0, 1.0};
-    double u[2] = {1.0, 2.0};
-    CReadAndWriteFiles files;
-    SetChannels(files, 2, {{time, "t", "s"}, {nullptr}, {u, "U", "V"}});
-    const std::string cfg = dir.File("gap.cfg");
-    EXPECT_EQ(files.WriteFile(cfg.c_str(), "", 13, nullptr, nullptr, 0, 0), 2);
-    const std::string expected = TBFormatMessage(TBMsg::ChannelNotWritten, {cfg.c_str(), 2}).GetString();
-    EXPECT_NE(std::string(files.GetLastWarn().GetString()).find(expected), std::string::npos)
-        << files.GetLastWarn().GetString();
-}
-
 // A host that derives writes and reads a record part by part.
 class PartwiseRecord : public CReadAndWriteFileFunction {
 public:

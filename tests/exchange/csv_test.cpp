@@ -280,12 +280,10 @@ TEST_F(Csv, ArraysKeepTheirLengthWhenLongerAndMissingSlotsWarn) {
 
 TEST_F(Csv, ChannelWithoutStorageStopsTheValueReader) {
     WriteFile(dir.File("x.txt"), "1;2\n");
-    ASSERT_EQ(files.ReadInfoFile(Name("x.txt"), "", -1, ";", ".", 0, 0, 2), 1);
-    Doubles first;
-    files.GetChannel(0)->SetDoubleArray(&first);
-    EXPECT_EQ(files.ReadDataFile(), 0);
-    EXPECT_EQ(files.GetLastErrorNumber(), 4);
-    EXPECT_EQ(files.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {Name("x.txt"), 2}));
+    ChannelRead r(dir.File("x.txt"), ";", ".", 2, {1});
+    EXPECT_EQ(r.data, 0);
+    EXPECT_EQ(r.engine.GetLastErrorNumber(), 4);
+    EXPECT_EQ(r.engine.GetLastError(), TBFormatMessage(TBMsg::InvalidChannelPointer, {Name("x.txt"), 2}));
 }
 
 TEST_F(Csv, StartLineSkipsLinesAndMayHoldTheTitles) {

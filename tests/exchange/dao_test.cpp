@@ -31,17 +31,15 @@ void CheckSample(const std::string& path, const char* version, int n) {
     CString actual;
     EXPECT_EQ(ReadTable(path, "Data", "Excel 8.0;", &actual), expected);
     EXPECT_STREQ(actual, version);
-    CDaoDatabase db;
-    ASSERT_EQ(db.Open(path.c_str(), FALSE, TRUE, "Excel 8.0;"), 1) << db.GetLastErrorText().GetString();
-    EXPECT_EQ(db.GetTableDefCount(), 1);
-    CDaoTableDef def(&db);
-    ASSERT_EQ(def.Open("Data"), 1) << def.GetLastErrorText().GetString();
+    OpenedTable t;
+    ASSERT_TRUE(t.Open(path, "Data", "Excel 8.0;"));
+    EXPECT_EQ(t.db.GetTableDefCount(), 1);
     CDaoFieldInfo number, text;
-    ASSERT_EQ(def.GetFieldInfo(0, number), 1);
-    ASSERT_EQ(def.GetFieldInfo(1, text), 1);
+    ASSERT_EQ(t.def.GetFieldInfo(0, number), 1);
+    ASSERT_EQ(t.def.GetFieldInfo(1, text), 1);
     EXPECT_EQ(number.m_nType, dbDouble);
     EXPECT_EQ(text.m_nType, dbText);
-    EXPECT_EQ(def.GetRecordCount(), n);
+    EXPECT_EQ(t.def.GetRecordCount(), n);
     EXPECT_EQ(ReadEveryTable(path, "Excel 8.0;"), TB_DAO_OK);  // the recordset's count too
 }
 

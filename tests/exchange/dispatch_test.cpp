@@ -3,6 +3,7 @@
 #include <toolbox/exchange/text_dialog_rules.h>
 #include "exchange/format_table.h"
 #include "tests/exchange/exchange_helpers.h"
+#include "tests/support/dialog_hub.h"
 #include "tests/support/files.h"
 #include <toolbox/os/locale_info.h>
 #include <toolbox/resources/message_ids.h>
@@ -26,6 +27,30 @@ void Detach(CReadAndWriteFileFunction& engine) {
     for (int i = 0; i < engine.GetNrChannels(); ++i)
         if (engine.GetChannel(i)) *engine.GetChannel(i) = CExImPortChannel();
 }
+
+// An engine holding one channel U in V of the values 1.5 and 2 (further slots empty),
+// detached from them when it goes.
+struct WriterOfU {
+    explicit WriterOfU(int slots = 1) { SetChannels(engine, 2, {{values, "U", "V"}}, slots); }
+    ~WriterOfU() { Detach(engine); }
+    double values[2] = {1.5, 2};
+    CReadAndWriteFileFunction engine;
+};
+
+// Answers the Export dialog with tab and decimal comma, or cancels it.
+class ExportAnswer : public FakeDialogHub {
+public:
+    explicit ExportAnswer(bool cancel = false) {
+        answerModal = [cancel](CModalRequest& request) {
+            auto* dialog = dynamic_cast<CExportSeparatorRules*>(&request);
+            if (!dialog || cancel) return IDCANCEL;
+            EXPECT_EQ(dialog->GetTemplateId(), 4307u);
+            dialog->SeparatorIndex = CExportSeparatorRules::SepTab;
+            dialog->DecimalIndex = CExportSeparatorRules::DecComma;
+            return dialog->OnOK() ? IDOK : IDCANCEL;
+        };
+    }
+};
 
 }  // namespace
 
@@ -91,16 +116,14 @@ TEST_F(Dispatch, EveryFormatCodeWritesItsEntryAndReadsBack) {
         EXPECT_NE(filters[code].Find((std::string("*") + format->writeSuffix).c_str()), -1)
             << filters[code].GetString();
 
-        double values[2] = {1.5, 2};
-        CReadAndWriteFileFunction writer;
-        SetChannels(writer, 2, {{values, "U", "V"}});
+        WriterOfU u;
+        CReadAndWriteFileFunction& writer = u.engine;
         const std::string base = dir.File("code" + std::to_string(code));
         ASSERT_EQ(writer.WriteFile(base.c_str(), "Data", code, ";", ".", 0, 0), 1) << writer.GetLastError().GetString();
         EXPECT_EQ(writer.GetSaveVersion(), code);
         EXPECT_EQ(writer.GetLoadVersion(), format->familyCode);
         EXPECT_EQ(writer.FileKind, format->fileKind);
         EXPECT_EQ(writer.GetFileName(), base.c_str());
-        Detach(writer);
 
         const std::string written = base + format->writeSuffix;
         CReadAndWriteFileFunction reader;
@@ -121,6 +144,23 @@ TEST_F(Dispatch, EveryFormatCodeWritesItsEntryAndReadsBack) {
     }
 }
 
+// Every writer names an empty channel slot by its number from one; the files are still
+// written, the tables of workbooks and databases refused.
+TEST_F(Dispatch, EveryWriterNamesAnEmptySlotFromOne) {
+    for (int code = 0; code < 15; ++code) {
+        const tb_exchange::ExchangeFormat* format = tb_exchange::FindFormatOfCode(code);
+        ASSERT_NE(format, nullptr) << code;
+        SCOPED_TRACE(format->name);
+        WriterOfU u(2);
+        const std::string path = dir.File("gap" + std::to_string(code)) + format->writeSuffix;
+        const bool table = format->fileKind == TB_KIND_XLS || format->fileKind == TB_KIND_MDB;
+        EXPECT_EQ(u.engine.WriteFile(path.c_str(), "", code, ";", ".", 0, 0), table ? 0 : 2)
+            << u.engine.GetLastError().GetString();
+        EXPECT_NE(u.engine.GetLastWarn().Find(TBFormatMessage(TBMsg::ChannelNotWritten, {CString(path.c_str()), 2})), -1)
+            << u.engine.GetLastWarn().GetString();
+    }
+}
+
 // A name with a written extension chooses its entry whatever the case of the
 // extension; a code of the same kind of file refines it, any other code does not.
 TEST_F(Dispatch, EveryWriteExtensionChoosesItsEntry) {
@@ -132,14 +172,12 @@ TEST_F(Dispatch, EveryWriteExtensionChoosesItsEntry) {
                     format.sameFileCodes.Holds(code) ? tb_exchange::FindFormatOfCode(code) : &format;
                 const std::string name = dir.File("byname" + std::to_string(code) + Upper(ext));
                 SCOPED_TRACE(name);
-                double values[2] = {1.5, 2};
-                CReadAndWriteFileFunction engine;
-                SetChannels(engine, 2, {{values, "U", "V"}});
+                WriterOfU u;
+                CReadAndWriteFileFunction& engine = u.engine;
                 EXPECT_GE(engine.WriteFile(name.c_str(), "", code, ";", ".", 0, 0), 1)
                     << engine.GetLastError().GetString();
                 EXPECT_EQ(engine.GetSaveVersion(), chosen->fileKind == TB_KIND_TEXT ? -1 : chosen->formatCode);
                 EXPECT_EQ(engine.GetLoadVersion(), chosen->familyCode);
-                Detach(engine);
             }
             reached.insert(ext);
         }
@@ -186,9 +224,8 @@ TEST_F(Dispatch, UnknownOrMissingExtensionsAreReadAsTextWithTheGivenSymbols) {
 }
 
 TEST_F(Dispatch, WriteByFormatCodeAppendsTheExtensionAndKeepsTheGivenName) {
-    double values[2] = {1.5, 2};
-    CReadAndWriteFileFunction engine;
-    SetChannels(engine, 2, {{values, "U", "V"}});
+    WriterOfU u;
+    CReadAndWriteFileFunction& engine = u.engine;
     const std::string out = dir.File("out");
     EXPECT_EQ(engine.WriteFile(out.c_str(), "", 12, nullptr, nullptr, 0, 0), 1);
     EXPECT_TRUE(Exists(out + ".csv"));
@@ -222,33 +259,12 @@ TEST_F(Dispatch, WriteByFormatCodeAppendsTheExtensionAndKeepsTheGivenName) {
     EXPECT_EQ(engine.GetLoadVersion(), 0);
     EXPECT_EQ(engine.FileKind, 0);  // the writer takes the arrangement from the name: a pair
     EXPECT_TRUE(Exists(dir.File("g.mda")));
-    Detach(engine);
 }
 
-namespace {
-// Answers the Export dialog with a choice, or cancels it.
-class ExportAnswer : public CDialogHub {
-public:
-    int separatorIndex = CExportSeparatorRules::SepTab;
-    int decimalIndex = CExportSeparatorRules::DecComma;
-    bool cancel = false;
-    int asked = 0;
-    int DoModal(CModalRequest& request) override {
-        ++asked;
-        auto* dialog = dynamic_cast<CExportSeparatorRules*>(&request);
-        if (!dialog || cancel) return IDCANCEL;
-        EXPECT_EQ(dialog->GetTemplateId(), 4307u);
-        dialog->SeparatorIndex = separatorIndex;
-        dialog->DecimalIndex = decimalIndex;
-        return dialog->OnOK() ? IDOK : IDCANCEL;
-    }
-};
-}  // namespace
 
 TEST_F(Dispatch, TextWithoutSymbolsAsksTheExportDialogOrUsesTheLocale) {
-    double values[2] = {1.5, 2};
-    CReadAndWriteFileFunction engine;
-    SetChannels(engine, 2, {{values, "U", "V"}});
+    WriterOfU u;
+    CReadAndWriteFileFunction& engine = u.engine;
     const std::string txt = dir.File("t.txt");
 
     // Headless: the dialog is cancelled, nothing is written.
@@ -257,35 +273,25 @@ TEST_F(Dispatch, TextWithoutSymbolsAsksTheExportDialogOrUsesTheLocale) {
     EXPECT_FALSE(Exists(txt));
 
     ExportAnswer answer;
-    TBSetDialogHub(&answer);
     EXPECT_EQ(engine.WriteFile(txt.c_str(), "", -1, nullptr, ".", 1, 0), 1);
     EXPECT_EQ(ReadFile(txt), "\"U(V)\"\r\n1,5\r\n2");
-    EXPECT_EQ(answer.asked, 1);
+    EXPECT_EQ(answer.modalCount, 1);
     // Both symbols given: no dialog.
     EXPECT_EQ(engine.WriteFile(txt.c_str(), "", -1, ";", ".", 1, 0), 1);
-    EXPECT_EQ(answer.asked, 1);
-    TBSetDialogHub(nullptr);
-
     // No dialog allowed: the user's locale symbols.
     EXPECT_EQ(engine.WriteFile(txt.c_str(), "", -1, nullptr, nullptr, 0, 0), 1);
+    EXPECT_EQ(answer.modalCount, 1);
     EXPECT_EQ(ReadFile(txt), "\"U(V)\"\r\n1,5\r\n2");
     EXPECT_EQ(engine.GetSeperator(), ";");
-    Detach(engine);
 }
 
 TEST_F(Dispatch, CharacteristicSeparatorComesFromTheExportDialogInCharacteristicMode) {
-    double values[2] = {1.5, 2};
-    CReadAndWriteFileFunction engine;
-    SetChannels(engine, 2, {{values, "U", "V"}});
-    ExportAnswer answer;
-    answer.cancel = true;
-    TBSetDialogHub(&answer);
-    EXPECT_EQ(engine.WriteFile(dir.File("k.mdx").c_str(), "", 0, nullptr, nullptr, 1, 0), 0);
-    EXPECT_EQ(engine.GetLastErrorNumber(), 7);
-    EXPECT_EQ(answer.asked, 1);
+    WriterOfU u;
+    ExportAnswer answer(true);
+    EXPECT_EQ(u.engine.WriteFile(dir.File("k.mdx").c_str(), "", 0, nullptr, nullptr, 1, 0), 0);
+    EXPECT_EQ(u.engine.GetLastErrorNumber(), 7);
+    EXPECT_EQ(answer.modalCount, 1);
     // Binary characteristic formats need no separator and no dialog.
-    EXPECT_EQ(engine.WriteFile(dir.File("k.mdx").c_str(), "", 1, nullptr, nullptr, 1, 0), 1);
-    EXPECT_EQ(answer.asked, 1);
-    TBSetDialogHub(nullptr);
-    Detach(engine);
+    EXPECT_EQ(u.engine.WriteFile(dir.File("k.mdx").c_str(), "", 1, nullptr, nullptr, 1, 0), 1);
+    EXPECT_EQ(answer.modalCount, 1);
 }

@@ -89,6 +89,22 @@ inline std::string CellText(const COleVariant& v) {
     return buffer;
 }
 
+/// A table of a database opened read-only, with a recordset over it.
+struct OpenedTable {
+    CDaoDatabase db;
+    CDaoTableDef def{&db};
+    CDaoRecordset rs{&db};
+    /// Opens the database at path, its table and the recordset; the first failure's text.
+    ::testing::AssertionResult Open(const std::string& path, const char* table, const char* connect = "") {
+        if (db.Open(path.c_str(), FALSE, TRUE, connect) != 1)
+            return ::testing::AssertionFailure() << path << ": " << db.GetLastErrorText().GetString();
+        if (def.Open(table) != 1 || rs.Open(&def) != 1)
+            return ::testing::AssertionFailure() << table << ": " << def.GetLastErrorText().GetString()
+                                                 << rs.GetLastErrorText().GetString();
+        return ::testing::AssertionSuccess();
+    }
+};
+
 using TableRows = std::vector<Strings>;
 
 /// The table's field names, then its records as CellText; a failure adds a test failure
@@ -96,27 +112,22 @@ using TableRows = std::vector<Strings>;
 inline TableRows ReadTable(const std::string& path, const char* table, const char* connect = "",
                            CString* version = nullptr) {
     TableRows rows;
-    CDaoDatabase db;
-    CDaoTableDef def(&db);
-    CDaoRecordset rs(&db);
-    if (db.Open(path.c_str(), FALSE, TRUE, connect) != 1) {
-        ADD_FAILURE() << path << ": " << db.GetLastErrorText().GetString();
-        return rows;
-    }
-    if (version) *version = db.GetVersion();
-    if (def.Open(table) != 1 || rs.Open(&def) != 1) {
-        ADD_FAILURE() << path << " " << table << ": " << def.GetLastErrorText().GetString();
+    OpenedTable t;
+    const ::testing::AssertionResult opened = t.Open(path, table, connect);
+    if (version) *version = t.db.GetVersion();
+    if (!opened) {
+        ADD_FAILURE() << opened.message();
         return rows;
     }
     rows.emplace_back();
-    for (int f = 0; f < def.GetFieldCount(); ++f) {
+    for (int f = 0; f < t.def.GetFieldCount(); ++f) {
         CDaoFieldInfo info;
-        def.GetFieldInfo(f, info);
+        t.def.GetFieldInfo(f, info);
         rows.back().push_back(info.m_strName.GetString());
     }
-    for (; !rs.IsEOF(); rs.MoveNext()) {
+    for (; !t.rs.IsEOF(); t.rs.MoveNext()) {
         rows.emplace_back();
-        for (int f = 0; f < rs.GetFieldCount(); ++f) rows.back().push_back(CellText(rs.GetFieldValue(f)));
+        for (int f = 0; f < t.rs.GetFieldCount(); ++f) rows.back().push_back(CellText(t.rs.GetFieldValue(f)));
     }
     return rows;
 }

@@ -44,12 +44,9 @@ TEST(RecorderDat, OneFileGivesTimeAndSamples) {
     EXPECT_EQ(engine.GetLoadVersion(), 8);
 
     // Channel numbers in messages are 1-based: the samples are channel 2.
-    CReadAndWriteFileFunction missing;
-    ASSERT_EQ(missing.ReadInfoFile(dir.File("scope1.dat").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
-    missing.GetChannel(0)->SetDoubleArray(&time);
-    missing.ReplaceChannelSlot(1, nullptr);
-    EXPECT_EQ(missing.ReadDataFile(), 2);
-    EXPECT_NE(std::string(missing.GetLastWarn()).find("channel 2 !"), std::string::npos) << missing.GetLastWarn();
+    ChannelRead missing(dir.File("scope1.dat"), nullptr, nullptr, 2, {1, true});
+    EXPECT_EQ(missing.data, 2);
+    EXPECT_NE(missing.Warnings().find("channel 2 !"), std::string::npos) << missing.Warnings();
 }
 
 TEST(RecorderDat, WordInHeaderMeansDelimitedTextAndAbsurdCountsAreRejected) {

@@ -132,28 +132,21 @@ TEST_F(Spice, BrokenTablesMissingFilesAndChannelsWithoutStoreFail) {
     EXPECT_EQ(missing.Error(), "The file  >>/nonexistent/x.out<<  couldn't be opened!");
 
     WriteFile(dir.File("e.out"), Listing(TransientHeader("TIME V(OUT,IN)") + Rows(0, 2, 2, 1) + "\n"));
-    CReadAndWriteFileFunction engine;
-    ASSERT_EQ(engine.ReadInfoFile(dir.File("e.out").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
-    EXPECT_EQ(std::string(engine.GetChannel(1)->GetChannelName()), "OUT,IN");
-    EXPECT_EQ(std::string(engine.GetChannel(1)->GetUnitName()), "V");
-    CArray<double, double> time;
-    engine.GetChannel(0)->SetDoubleArray(&time);
-    EXPECT_EQ(engine.ReadDataFile(), 0);
-    EXPECT_EQ(engine.GetLastErrorNumber(), 4);
-    EXPECT_NE(std::string(engine.GetLastError()).find("channel 2!"), std::string::npos);  // 1-based
+    ChannelRead bare(dir.File("e.out"), nullptr, nullptr, 2, {1});
+    ASSERT_EQ(bare.info, 1);
+    EXPECT_EQ(bare.Name(1), "OUT,IN");
+    EXPECT_EQ(bare.Unit(1), "V");
+    EXPECT_EQ(bare.data, 0);
+    EXPECT_EQ(bare.engine.GetLastErrorNumber(), 4);
+    EXPECT_NE(bare.Error().find("channel 2!"), std::string::npos);  // 1-based
 }
 
 TEST_F(Spice, MissingSlotWarnsWithTheOneBasedChannelAndStillSucceeds) {
     WriteFile(dir.File("m.out"), Listing(TransientHeader("TIME V(1) V(2)") + Rows(0, 2, 3, 1) + "\n"));
-    CReadAndWriteFileFunction engine;
-    ASSERT_EQ(engine.ReadInfoFile(dir.File("m.out").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
-    CArray<double, double> time, v2;
-    engine.GetChannel(0)->SetDoubleArray(&time);
-    engine.GetChannel(2)->SetDoubleArray(&v2);
-    engine.ReplaceChannelSlot(1, nullptr);
-    EXPECT_EQ(engine.ReadDataOUTFile(), 1);
-    EXPECT_NE(std::string(engine.GetLastWarn()).find("channel 2 !"), std::string::npos) << engine.GetLastWarn();
-    EXPECT_DOUBLE_EQ(v2[1], 3.0);
+    ChannelRead read(dir.File("m.out"), nullptr, nullptr, 2, {1, true});
+    EXPECT_EQ(read.data, 1);
+    EXPECT_NE(read.Warnings().find("channel 2 !"), std::string::npos) << read.Warnings();
+    EXPECT_DOUBLE_EQ(read.At(2, 1), 3.0);
 }
 
 TEST_F(Spice, PrintWithoutAnalysisTableHasNoChannels) {
@@ -299,14 +292,9 @@ TEST_F(Spice, Utf16HeaderWithSinglePrecisionValuesAndFastAccessLayout) {
     EXPECT_EQ(fast.Column(1), (Values{7, 8}));
 
     // A channel without storage warns with its 1-based number; the others are still read.
-    CReadAndWriteFileFunction missing;
-    ASSERT_EQ(missing.ReadInfoFile(dir.File("fa.raw").c_str(), "", -1, nullptr, nullptr, 0, 0, 2), 1);
-    CArray<double, double> values;
-    missing.GetChannel(1)->SetDoubleArray(&values);
-    missing.ReplaceChannelSlot(0, nullptr);
-    missing.ReadDataFile();
-    EXPECT_NE(std::string(missing.GetLastWarn()).find("channel 1 !"), std::string::npos) << missing.GetLastWarn();
-    EXPECT_DOUBLE_EQ(values[1], 8.0);
+    ChannelRead missing(dir.File("fa.raw"), nullptr, nullptr, 2, {0, true});
+    EXPECT_NE(missing.Warnings().find("channel 1 !"), std::string::npos) << missing.Warnings();
+    EXPECT_DOUBLE_EQ(missing.At(1, 1), 8.0);
 }
 
 TEST_F(Spice, HeadersPromisingMoreThanTheFileHoldsFail) {

@@ -257,15 +257,3 @@ TEST(XlsExchange, EmptyConnectStringFallsBackToExcel97) {
     ASSERT_EQ(ri.GetSize(), 4);
     EXPECT_EQ(ri[3], i[3]);
 }
-
-TEST(XlsExchange, MissingChannelWarningCountsFromOne) {
-    ScratchDir dir;
-    Doubles u = DoublesOf({1.0, 2.0});
-    CReadAndWriteFiles files;
-    SetChannels(files, 2, {{&u, "U", "V"}, {nullptr}});
-    const std::string path = dir.File("gap.xls");
-    files.WriteFile(path.c_str(), "", 9, nullptr, nullptr, 0, 0);
-    const std::string expected = TBFormatMessage(TBMsg::ChannelNotWritten, {path.c_str(), 2}).GetString();
-    EXPECT_NE(std::string(files.GetLastWarn().GetString()).find(expected), std::string::npos)
-        << files.GetLastWarn().GetString();
-}

@@ -2,12 +2,17 @@
 
 namespace tbtest {
 
-ChannelRead::ChannelRead(const std::string& path, const char* separator, const char* decimal, int fileKind) {
+ChannelRead::ChannelRead(const std::string& path, const char* separator, const char* decimal, int fileKind,
+                         ChannelGap gap) {
     info = engine.ReadInfoFile(path.c_str(), "", -1, separator, decimal, 0, 0, fileKind);
     if (info == 0) return;
     for (int i = 0; i < engine.GetNrChannels(); ++i) {
         values.push_back(std::make_unique<CArray<double, double>>());
-        if (CExImPortChannel* channel = engine.GetChannel(i)) channel->SetDoubleArray(values.back().get());
+        if (i == gap.channel) {
+            if (gap.emptySlot) engine.ReplaceChannelSlot(i, nullptr);
+        } else if (CExImPortChannel* channel = engine.GetChannel(i)) {
+            channel->SetDoubleArray(values.back().get());
+        }
     }
     data = engine.ReadDataFile();
 }

@@ -10,11 +10,18 @@
 
 namespace tbtest {
 
+/// A channel the data step finds without storage (emptySlot false) or with its slot
+/// emptied (true); channel -1 leaves none out.
+struct ChannelGap {
+    int channel = -1;
+    bool emptySlot = false;
+};
+
 struct ChannelRead {
     /// Reads path; separator and decimal as ReadInfoFile takes them (null: the
-    /// engine's choice), fileKind 2 reads the whole file.
+    /// engine's choice), fileKind 2 reads the whole file; gap leaves one channel out.
     explicit ChannelRead(const std::string& path, const char* separator = nullptr, const char* decimal = nullptr,
-                         int fileKind = 2);
+                         int fileKind = 2, ChannelGap gap = {});
 
     CReadAndWriteFileFunction engine;
     std::vector<std::unique_ptr<CArray<double, double>>> values;
