@@ -80,6 +80,11 @@ protected:
     CTBSyntaxDscrColorRichEdit description;
 };
 
+class ColorRichEditReadOnly : public ColorRichEditTest {
+protected:
+    void SetUp() override { Make(ES_READONLY); }
+};
+
 }  // namespace
 
 TEST_F(ColorRichEditTest, TypingColoursAndRecordsEachCharacter) {
@@ -386,13 +391,6 @@ TEST_F(ColorRichEditTest, ConfiguredDescriptionsLoadFromBesideTheLibrary) {
     edit.DetermineColorDscr(0, FALSE);
     EXPECT_EQ(ColourAt(0, 0), RGB(0, 0, 255));
 }
-
-namespace {
-class ColorRichEditReadOnly : public ColorRichEditTest {
-protected:
-    void SetUp() override { Make(ES_READONLY); }
-};
-}  // namespace
 
 TEST_F(ColorRichEditReadOnly, SelectsCopiesAndFindsButChangesNothing) {
     edit.SetWindowText("keep me");
