@@ -80,6 +80,11 @@ protected:
     CTBSyntaxDscrColorRichEdit description;
 };
 
+class ColorRichEditReadOnly : public ColorRichEditTest {
+protected:
+    void SetUp() override { Make(ES_READONLY); }
+};
+
 }  // namespace
 
 TEST_F(ColorRichEditTest, TypingColoursAndRecordsEachCharacter) {
@@ -387,20 +392,14 @@ TEST_F(ColorRichEditTest, ConfiguredDescriptionsLoadFromBesideTheLibrary) {
     EXPECT_EQ(ColourAt(0, 0), RGB(0, 0, 255));
 }
 
-TEST(ColorRichEditReadOnly, SelectsCopiesAndFindsButChangesNothing) {
-    CLogWindow parent;
-    ASSERT_TRUE(parent.CreateTop());
-    CTBColorRichEdit edit;
-    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | ES_READONLY, CRect(5, 5, 300, 200), &parent, 7));
+TEST_F(ColorRichEditReadOnly, SelectsCopiesAndFindsButChangesNothing) {
     edit.SetWindowText("keep me");
-    edit.SetFocus();
     edit.SetSel(0, 4);
-    for (Qt::Key key : {Qt::Key_X, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return})
-        QTest::keyClick(edit.GetWidget(), key);
-    QTest::keyClick(edit.GetWidget(), Qt::Key_V, Qt::ControlModifier);
+    for (Qt::Key key : {Qt::Key_X, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return}) Key(key);
+    Key(Qt::Key_V, Qt::ControlModifier);
     edit.Clear();
-    EXPECT_EQ(edit.GetWindowText(), "keep me");
-    QTest::keyClick(edit.GetWidget(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Text(), "keep me");
+    Key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(TBGetClipboardHub().GetText(), "keep");
     EXPECT_FALSE(edit.CanUndo());
 }

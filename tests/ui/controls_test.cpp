@@ -103,12 +103,8 @@ TEST_F(ControlsTest, ButtonsNotifyClicksAndAutomaticOnesChangeTheirState) {
     push.Create("Go", WS_CHILD | WS_VISIBLE, CRect(0, 0, 60, 24), &parent, 10);
     autoCheck.Create("Auto", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, CRect(0, 30, 100, 50), &parent, 11);
     manualCheck.Create("Manual", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, CRect(0, 60, 100, 80), &parent, 12);
-    QTest::mouseClick(push.GetWidget(), Qt::LeftButton);
-    QTest::mouseClick(autoCheck.GetWidget(), Qt::LeftButton);
-    QTest::mouseClick(manualCheck.GetWidget(), Qt::LeftButton);
-    EXPECT_EQ(parent.CommandCodes(10), std::vector<UINT>({BN_CLICKED}));
-    EXPECT_EQ(parent.CommandCodes(11), std::vector<UINT>({BN_CLICKED}));
-    EXPECT_EQ(parent.CommandCodes(12), std::vector<UINT>({BN_CLICKED}));
+    for (CButton* button : {&push, &autoCheck, &manualCheck}) QTest::mouseClick(button->GetWidget(), Qt::LeftButton);
+    for (UINT id : {10u, 11u, 12u}) EXPECT_EQ(parent.CommandCodes(id), std::vector<UINT>({BN_CLICKED})) << id;
     EXPECT_EQ(autoCheck.GetCheck(), BST_CHECKED);
     EXPECT_EQ(manualCheck.GetCheck(), BST_UNCHECKED);  // its parent decides
     manualCheck.SetCheck(BST_CHECKED);
@@ -118,11 +114,11 @@ TEST_F(ControlsTest, ButtonsNotifyClicksAndAutomaticOnesChangeTheirState) {
 }
 
 TEST_F(ControlsTest, AutomaticRadioButtonsAreExclusiveWithinTheirGroupOnly) {
-    CButton a, b, c, d;
-    a.Create("a", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | WS_GROUP, CRect(0, 0, 80, 20), &parent, 1);
-    b.Create("b", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, CRect(0, 20, 80, 40), &parent, 2);
-    c.Create("c", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | WS_GROUP, CRect(0, 40, 80, 60), &parent, 3);
-    d.Create("d", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, CRect(0, 60, 80, 80), &parent, 4);
+    CButton radios[4];  // two groups: a b, c d
+    for (int i = 0; i < 4; ++i)
+        radios[i].Create("", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i % 2 ? 0 : WS_GROUP),
+                         CRect(0, 20 * i, 80, 20 * i + 20), &parent, static_cast<UINT>(i + 1));
+    CButton &a = radios[0], &b = radios[1], &c = radios[2], &d = radios[3];
     a.SetCheck(BST_CHECKED);
     c.SetCheck(BST_CHECKED);
     QTest::mouseClick(b.GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 10));
@@ -194,9 +190,8 @@ TEST_F(ControlsTest, ListBoxNotifiesTheUsersSelectionOnlyWithTheNotifyStyle) {
     // The click also gave the list the focus, which it reports first.
     EXPECT_EQ(parent.CommandCodes(30), std::vector<UINT>({LBN_SETFOCUS, LBN_SELCHANGE}));
     EXPECT_EQ(notifying.GetCurSel(), 1);
-    auto* silentWidget = qobject_cast<QListWidget*>(silent.GetWidget());
-    QTest::mouseClick(silentWidget->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      silentWidget->visualItemRect(silentWidget->item(2)).center());
+    widget = qobject_cast<QListWidget*>(silent.GetWidget());
+    QTest::mouseClick(widget->viewport(), Qt::LeftButton, Qt::NoModifier, widget->visualItemRect(widget->item(2)).center());
     EXPECT_TRUE(parent.CommandCodes(31).empty());
     EXPECT_EQ(silent.GetCurSel(), 2);
     CString text;

@@ -73,8 +73,7 @@ TEST(RecordingDC, MappingModesTurnLogicalIntoDevicePoints) {
     dc.SetMapMode(MM_LOMETRIC);
     POINT p{254, -254};
     dc.LPtoDP(&p);
-    EXPECT_EQ(p.x, 96);
-    EXPECT_EQ(p.y, 96);
+    EXPECT_EQ(CPoint(p.x, p.y), CPoint(96, 96));
     // Anisotropic: both axes scale freely.
     dc.SetMapMode(MM_ANISOTROPIC);
     dc.SetWindowExt(100, 100);
@@ -82,8 +81,7 @@ TEST(RecordingDC, MappingModesTurnLogicalIntoDevicePoints) {
     dc.SetViewportOrg(10, 60);
     POINT q{50, 40};
     dc.LPtoDP(&q);
-    EXPECT_EQ(q.x, 110);
-    EXPECT_EQ(q.y, 40);
+    EXPECT_EQ(CPoint(q.x, q.y), CPoint(110, 40));
     dc.DPtoLP(&q);
     EXPECT_EQ(CPoint(q.x, q.y), CPoint(50, 40));
     // Isotropic: the larger viewport extent shrinks to keep one scale.

@@ -76,11 +76,7 @@ TEST(DialogUnits, BaseUnitsComeFromTheDialogFont) {
     EXPECT_LE(base.cx, 8);
     EXPECT_GE(base.cy, 11);
     EXPECT_LE(base.cy, 16);
-    const CRect px = TBDialogUnitsToPixels(CRect(4, 8, 40, 24), base);
-    EXPECT_EQ(px.left, base.cx);
-    EXPECT_EQ(px.top, base.cy);
-    EXPECT_EQ(px.right, base.cx * 10);
-    EXPECT_EQ(px.bottom, base.cy * 3);
+    EXPECT_EQ(TBDialogUnitsToPixels(CRect(4, 8, 40, 24), base), CRect(base.cx, base.cy, base.cx * 10, base.cy * 3));
     // A larger font makes larger dialogs.
     EXPECT_GT(TBGetDialogBaseUnits("MS Shell Dlg", 12).cx, base.cx);
 }
@@ -94,15 +90,10 @@ TEST(DialogTemplates, EveryTemplateBuildsItsControlsAtTheirPlaces) {
         EXPECT_EQ(dialog.GetWindowText(), tmpl->caption);
         for (const CDialogItemTemplate& item : tmpl->items) {
             if (item.id == 0xFFFF) continue;
-            CWnd* control = dialog.GetDlgItem(static_cast<int>(item.id));
-            ASSERT_NE(control, nullptr) << id << " control " << item.id;
-            CRect rect;
-            control->GetWindowRect(&rect);
-            dialog.ScreenToClient(&rect);
+            ASSERT_NE(dialog.GetDlgItem(static_cast<int>(item.id)), nullptr) << id << " control " << item.id;
             const CRect expected =
                 TBDialogUnitsToPixels(CRect(item.x, item.y, item.x + item.cx, item.y + item.cy), dialog.GetBaseUnits());
-            EXPECT_EQ(rect.left, expected.left) << id << " control " << item.id;
-            EXPECT_EQ(rect.top, expected.top) << id << " control " << item.id;
+            EXPECT_EQ(uitest::ChildRect(&dialog, item.id).TopLeft(), expected.TopLeft()) << id << " control " << item.id;
         }
     }
     EXPECT_EQ(TBFindDialogTemplate(1), nullptr);
@@ -136,17 +127,16 @@ TEST(ModalDialog, EnterChoosesTheDefaultButtonAndNotificationsReachTheMap) {
 }
 
 TEST(ModalDialog, EscapeClosingAndTheCancelButtonCancel) {
-    CTableDlg dialog;
-    WhenModalOpens([](QWidget* modal) { QTest::keyClick(DlgItemWidget(modal, IDC_TABLE_NAME), Qt::Key_Escape); });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(dialog.chosen, -1);
-    CTableDlg closed;
-    WhenModalOpens([](QWidget* modal) { modal->close(); });
-    EXPECT_EQ(closed.DoModal(), IDCANCEL);
-    CTableDlg clicked;
-    WhenModalOpens([](QWidget* modal) { QTest::mouseClick(DlgItemWidget(modal, IDCANCEL), Qt::LeftButton); });
-    EXPECT_EQ(clicked.DoModal(), IDCANCEL);
-    EXPECT_EQ(clicked.chosen, -1);
+    void (*const cancels[])(QWidget*) = {
+        [](QWidget* modal) { QTest::keyClick(DlgItemWidget(modal, IDC_TABLE_NAME), Qt::Key_Escape); },
+        [](QWidget* modal) { modal->close(); },
+        [](QWidget* modal) { QTest::mouseClick(DlgItemWidget(modal, IDCANCEL), Qt::LeftButton); }};
+    for (auto* cancel : cancels) {
+        CTableDlg dialog;
+        WhenModalOpens(cancel);
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        EXPECT_EQ(dialog.chosen, -1);
+    }
     CDialog unknown(12345);
     EXPECT_EQ(unknown.DoModal(), -1);
 }
@@ -289,32 +279,26 @@ TEST(Hubs, ModalRequestsWithoutARegisteredWindowAreAnsweredHeadlessly) {
 }
 
 namespace {
-/// A dialog that exchanges an integer and a check box with its members.
+/// A dialog that exchanges a text, an integer and a double (DDX_TBDouble) with its members.
 class CExchangeDlg : public CDialog {
 public:
     CString name = "R1";
     int decimals = 3;
+    double resistance = 0.0047;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override {
         DDX_Text(dx, 4001, name);
         DDX_Text(dx, 4000, decimals);
+        DDX_TBDouble(dx, 4002, resistance);
     }
-};
-
-/// A dialog that exchanges a double through DDX_TBDouble.
-class CDoubleDlg : public CDialog {
-public:
-    double resistance = 0.0047;
-
-protected:
-    void DoDataExchange(CDataExchange* dx) override { DDX_TBDouble(dx, 4000, resistance); }
 };
 
 const CDialogTemplate kExchangeTemplate =
     uitest::ShellDlgTemplate("Exchange", WS_POPUP | WS_CAPTION, 120, 40,
                              {{"EDIT", 4000, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 4, 4, 50, 12},
-                              {"EDIT", 4001, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 60, 4, 50, 12}},
+                              {"EDIT", 4001, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 60, 4, 50, 12},
+                              {"EDIT", 4002, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 4, 20, 50, 12}},
                              9001);
 }  // namespace
 
@@ -333,20 +317,19 @@ TEST(DataExchange, MembersGoToControlsAndBackIntegersWithValidationDoublesWithou
     WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
     EXPECT_FALSE(dialog.UpdateData(TRUE));
     EXPECT_EQ(dialog.decimals, 12);
+    dialog.GetDlgItem(4000)->SetWindowText("12");
 
     // Doubles travel as engineering numbers, typed by the user, without validation.
-    CDoubleDlg doubles;
-    ASSERT_TRUE(doubles.CreateIndirect(kExchangeTemplate, nullptr));
-    QWidget* edit = doubles.GetDlgItem(4000)->GetWidget();
-    EXPECT_EQ(doubles.GetDlgItem(4000)->GetWindowText(), "4.7m");
+    QWidget* edit = dialog.GetDlgItem(4002)->GetWidget();
+    EXPECT_EQ(dialog.GetDlgItem(4002)->GetWindowText(), "4.7m");
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, "2.2 Meg");
-    EXPECT_TRUE(doubles.UpdateData(TRUE));
-    EXPECT_DOUBLE_EQ(doubles.resistance, 2.2e6);
-    doubles.GetDlgItem(4000)->SetWindowText("open");
-    EXPECT_TRUE(doubles.UpdateData(TRUE));
-    EXPECT_EQ(doubles.resistance, 0.0);
+    EXPECT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_DOUBLE_EQ(dialog.resistance, 2.2e6);
+    dialog.GetDlgItem(4002)->SetWindowText("open");
+    EXPECT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_EQ(dialog.resistance, 0.0);
 }
 
 TEST(FolderChooser, ReturnsTheChosenFolderOrNothing) {

@@ -334,12 +334,8 @@ TEST(Plot, GapsBreakTheLineAndCurvesLeavingTheFrameAreClipped) {
     CRecordingDC dc(300, 200);
     TBDrawPlot(&dc, CRect(0, 0, 300, 200), data);
     int records = 0;
-    for (const POINT& p : PolylinePoints(dc, &records)) {
-        EXPECT_GE(p.x, 0);
-        EXPECT_LE(p.x, 300);
-        EXPECT_GE(p.y, 0);
-        EXPECT_LE(p.y, 200);
-    }
+    for (const POINT& p : PolylinePoints(dc, &records))
+        EXPECT_TRUE(p.x >= 0 && p.x <= 300 && p.y >= 0 && p.y <= 200) << p.x << "," << p.y;
     EXPECT_EQ(records, 3);  // 0..2, 4..5, 1e300..7 cut at the frame
     EXPECT_TRUE(HasDrawText(dc, "index"));
 }
@@ -398,10 +394,7 @@ TEST(Plot, AVisibleRangeAndAxesPerUnitPlaceEachCurveOnItsOwnScale) {
     int records = 0;
     const std::vector<POINT> points = PolylinePoints(dc, &records);
     EXPECT_EQ(records, 2);
-    for (const POINT& p : points) {
-        EXPECT_GE(p.x, layout.frame.left);
-        EXPECT_LE(p.x, layout.frame.right);
-    }
+    for (const POINT& p : points) EXPECT_TRUE(p.x >= layout.frame.left && p.x <= layout.frame.right) << p.x;
     // One value axis again: the milliamperes are squeezed onto the volts' scale.
     data.axisPerUnit = FALSE;
     TBDrawPlot(&dc, CRect(0, 0, 600, 400), data, &layout);

@@ -131,11 +131,11 @@ TEST_F(EditorsTest, EditReportsEveryKeyWithTheTextOfThatMoment) {
 
 TEST_F(EditorsTest, EscapeRestoresTheCreationTextAndWantAllKeysKeepsTabFromTheDialog) {
     CDialog dialog;
-    const CDialogTemplate tmpl{1, "host", WS_POPUP | WS_CAPTION, 200, 80, "MS Shell Dlg", 8,
-                               {{"EDIT", 100, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 5, 50, 60, 12}}};
-    ASSERT_TRUE(dialog.CreateIndirect(tmpl, nullptr));
-    dialog.GetWidget()->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.GetWidget()));
+    ASSERT_TRUE(dialog.CreateIndirect(
+        uitest::ShellDlgTemplate("host", WS_POPUP | WS_CAPTION, 200, 80,
+                                 {{"EDIT", 100, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 5, 50, 60, 12}}, 1),
+        nullptr));
+    ASSERT_TRUE(uitest::ShowAndWait(dialog));
     CTBOwnEdit edit;
     ASSERT_TRUE(edit.Create("R1", WS_CHILD | WS_VISIBLE | WS_TABSTOP, CRect(5, 5, 100, 25), &dialog, 7));
     RunEvents();
@@ -286,8 +286,7 @@ TEST_F(EditorsTest, BrowseBoxFinishesOnlyWhenTheFocusLeavesTheBox) {
     ASSERT_TRUE(box.Create("/tmp", "FUNCTION", WS_CHILD | WS_VISIBLE, CRect(10, 10, 210, 34), &parent, 8));
     RunEvents();
     CTBBrowseEdit* edit = box.GetEditControl();
-    CRect button;
-    box.GetButton()->GetWindowRect(&button);
+    const CRect button = uitest::WindowRect(*box.GetButton());
     EXPECT_EQ(button.Width(), 24);  // as wide as the box is high
     EXPECT_EQ(CWnd::GetFocus(), edit);
     box.GetButton()->SetFocus();
@@ -308,8 +307,7 @@ TEST_F(EditorsTest, BrowseBoxFinishesOnlyWhenTheFocusLeavesTheBox) {
     RunEvents();
     EXPECT_EQ(g_calledEdit, nullptr);  // no pointer set: nothing is called
     box.SetAdditionalPtr(reinterpret_cast<void*>(&BrowseCallback));
-    const CPoint onButton(button.CenterPoint());
-    CPoint client(onButton);
+    CPoint client(button.CenterPoint());
     parent.ScreenToClient(&client);
     box.SendMessage(TBWM_EDITOR_BUTTONDOWN, 0, MAKELPARAM(client.x, client.y));
     EXPECT_EQ(g_calledEdit, edit);
@@ -451,11 +449,9 @@ TEST_F(EditorsTest, RichEditMenuEnablesItsItemsByStateAndTabTypesATab) {
     EXPECT_EQ(uitest::ContextMenuItems(viewport, QPoint(20, 20)),
               (std::vector<std::string>{"&Undo+", "Cu&t+", "&Copy+", "&Paste+", "&Delete+", "Select &All+"}));
     rich.SetReadOnly(TRUE);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ(rich.GetWidget()->palette().color(QPalette::Base).rgb() & 0xFFFFFF,
-              QColor(GetRValue(GetSysColor(COLOR_BTNFACE)), GetGValue(GetSysColor(COLOR_BTNFACE)),
-                     GetBValue(GetSysColor(COLOR_BTNFACE)))
-                      .rgb() &
-                  0xFFFFFF);
+              QColor(GetRValue(face), GetGValue(face), GetBValue(face)).rgb() & 0xFFFFFF);
     EXPECT_EQ(uitest::ContextMenuItems(viewport, QPoint(20, 20), QStringLiteral("Select All")),
               (std::vector<std::string>{"&Undo-", "Cu&t-", "&Copy+", "&Paste-", "&Delete-", "Select &All+"}));
     RunEvents();
@@ -483,9 +479,7 @@ TEST_F(EditorsTest, BitmapButtonFindsBitmapsAndTooltipByCaption) {
     EXPECT_EQ(delAll.GetToolTipText(), "Delete all");
     EXPECT_EQ(delAll.GetWidget()->toolTip(), QStringLiteral("Delete all"));
     EXPECT_EQ(otherButton.GetToolTipText(), "");
-    CRect r;
-    up.GetWindowRect(&r);
-    EXPECT_EQ(r.Size(), up.GetStateBitmap(0)->GetBitmapDimension());
+    EXPECT_EQ(uitest::WindowRect(up).Size(), up.GetStateBitmap(0)->GetBitmapDimension());
     for (const char* caption : {"CHECK", "COMPONENT", "DELETEALL", "DELETE", "DOWN", "FILEOPEN", "NEW", "UP"})
         for (const char* state : {"U", "D", "F", "X"}) {
             CBitmap bitmap;

@@ -51,9 +51,7 @@ TEST(FormViews, ViewLargerThanItsTemplateStretchesSmallerOneScrolls) {
 
     view.MoveWindow(0, 0, static_cast<int>(size.Width()) + 80, static_cast<int>(size.Height()) + 40);
     uitest::RunEvents();
-    CRect moved = corner;
-    moved.OffsetRect(80, 40);
-    EXPECT_EQ(ChildRect(&view, IDC_CORNER), moved);
+    EXPECT_EQ(ChildRect(&view, IDC_CORNER), uitest::Moved(corner, 80, 40));
     EXPECT_EQ(ChildRect(&view, IDC_BODY).Width(), body.Width() + 80);
 
     // Smaller than the template: nothing squeezes, the view scrolls.
@@ -62,9 +60,7 @@ TEST(FormViews, ViewLargerThanItsTemplateStretchesSmallerOneScrolls) {
     EXPECT_EQ(ChildRect(&view, IDC_CORNER), corner);
     EXPECT_EQ(ChildRect(&view, IDC_BODY), body);
     view.ScrollToPosition(CPoint(20, 10));
-    CRect scrolled = corner;
-    scrolled.OffsetRect(-20, -10);
-    EXPECT_EQ(ChildRect(&view, IDC_CORNER), scrolled);
+    EXPECT_EQ(ChildRect(&view, IDC_CORNER), uitest::Moved(corner, -20, -10));
     // Scrolling stops at the end of the template's area.
     view.ScrollToPosition(CPoint(5000, 5000));
     EXPECT_LE(view.GetScrollPosition().x, 60 + 30);
@@ -175,9 +171,7 @@ TEST(ControlBarDialogs, BarsGrowTheDialogAcceleratorsAndIdleUpdatesWork) {
     CRect after;
     dlg.GetClientRect(&after);
     EXPECT_EQ(after.Height(), client.Height() + barHeight);
-    CRect body = before;
-    body.OffsetRect(0, barHeight);
-    EXPECT_EQ(ChildRect(&dlg, IDC_BODY), body);
+    EXPECT_EQ(ChildRect(&dlg, IDC_BODY), uitest::Moved(before, 0, barHeight));
     // Laid out again, the bars take no more room.
     dlg.RecalcBarLayout();
     dlg.GetClientRect(&after);

@@ -73,16 +73,11 @@ TEST_F(PropertySheets, ButtonsKeepToTheCornerAndPagesFillThePageArea) {
     sheet.GetPageRect(&page);
     const CRect edit = ChildRect(&first, IDC_PAGE_EDIT);
     ResizeClient(&sheet, 120, 70);
-    CRect okMoved = ok;
-    okMoved.OffsetRect(120, 70);
-    EXPECT_EQ(ChildRect(&sheet, IDOK), okMoved);
+    EXPECT_EQ(ChildRect(&sheet, IDOK), uitest::Moved(ok, 120, 70));
     CRect grown;
     sheet.GetPageRect(&grown);
     EXPECT_EQ(grown, CRect(page.left, page.top, page.right + 120, page.bottom + 70));
-    CRect pageWindow;
-    first.GetWindowRect(&pageWindow);
-    sheet.ScreenToClient(&pageWindow);
-    EXPECT_EQ(pageWindow, grown);
+    EXPECT_EQ(uitest::RectIn(first, sheet), grown);
     // The page's own controls follow the page.
     EXPECT_EQ(ChildRect(&first, IDC_PAGE_EDIT), CRect(edit.left, edit.top, edit.right + 120, edit.bottom + 70));
 
@@ -130,9 +125,7 @@ TEST_F(PropertySheets, TheLastTabAndTheSizeComeBack) {
     sheet.AddPage(&again2);
     ASSERT_TRUE(sheet.Create());
     EXPECT_EQ(sheet.GetActiveIndex(), 1);
-    CRect r;
-    sheet.GetWindowRect(&r);
-    EXPECT_EQ(r.Size(), stored.Size());
+    EXPECT_EQ(uitest::WindowRect(sheet).Size(), stored.Size());
 
     // Without remember-active-tab the first page opens.
     sheet.DestroyWindow();
@@ -171,10 +164,8 @@ TEST_F(PropertySheets, WizardButtonsMakeRoomForFinishAndMoveBack) {
 
     wizard.SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
     EXPECT_TRUE(wizard.GetWizardButtonsShifted());
-    CRect backShifted = back, nextShifted = next;
-    backShifted.OffsetRect(-(back.Width() + 10), 0);
-    nextShifted.OffsetRect(-(next.Width() + 10), 0);
-    EXPECT_EQ(ChildRect(&wizard, ID_WIZBACK), backShifted);
+    const CRect nextShifted = uitest::Moved(next, -(next.Width() + 10), 0);
+    EXPECT_EQ(ChildRect(&wizard, ID_WIZBACK), uitest::Moved(back, -(back.Width() + 10), 0));
     EXPECT_EQ(ChildRect(&wizard, ID_WIZNEXT), nextShifted);
     EXPECT_TRUE(wizard.GetDlgItem(ID_WIZFINISH)->IsWindowVisible());
     EXPECT_TRUE(wizard.GetDlgItem(ID_WIZFINISH)->IsWindowEnabled());

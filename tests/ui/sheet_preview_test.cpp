@@ -10,7 +10,6 @@
 #include <gsf/gsf-utils.h>
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -51,10 +50,14 @@ bool WriteCompound(const QString& path, const std::map<std::string, std::vector<
 /// The picture as an OLE picture object serialises it: "lt\0\0", the size, the data.
 std::vector<BYTE> PictureObject(const std::vector<BYTE>& metafile) {
     std::vector<BYTE> out = {'l', 't', 0, 0};
-    const std::uint32_t n = static_cast<std::uint32_t>(metafile.size());
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(n >> (8 * i)));
+    Put32(out, static_cast<std::uint32_t>(metafile.size()));
     out.insert(out.end(), metafile.begin(), metafile.end());
     return out;
+}
+
+/// The size in pixels of a picture of the given size in hundredths of a millimetre.
+CSize PixelsAt(CSize himetric, long dpi) {
+    return CSize((himetric.cx * dpi + 1270) / 2540, (himetric.cy * dpi + 1270) / 2540);
 }
 
 bool Near(QRgb pixel, int r, int g, int b) {
@@ -159,8 +162,7 @@ TEST(SheetPreview, LoadsTheMetafileOrTheGifOfACompoundFile) {
     ASSERT_TRUE(preview.LoadPreview(metafileSheet.toUtf8().constData()));
     EXPECT_TRUE(preview.IsMetaFileImage());
     EXPECT_FALSE(preview.IsGifImage());
-    const CSize himetric = preview.GetHimetricSize();
-    EXPECT_EQ(preview.GetPixelSize(), CSize((himetric.cx * 96 + 1270) / 2540, (himetric.cy * 96 + 1270) / 2540));
+    EXPECT_EQ(preview.GetPixelSize(), PixelsAt(preview.GetHimetricSize(), 96));
     // 400 x 200 into 200 x 200: 200 x 100, 50 pixels above and below.
     CRecordingDC dc(200, 200);
     preview.Display(&dc, CRect(0, 0, 200, 200));
@@ -188,10 +190,7 @@ TEST(SheetPreview, LoadsTheMetafileOrTheGifOfACompoundFile) {
     EXPECT_FALSE(preview.LoadPreview(noneSheet.toUtf8().constData()));
     EXPECT_TRUE(preview.IsEmpty());
     const std::string plain = (dir.path() + "/plain.txt").toStdString();
-    QFile text(QString::fromStdString(plain));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("just text");
-    text.close();
+    uitest::WriteFile(plain, "just text");
     EXPECT_FALSE(preview.LoadPreview(plain.c_str()));
     EXPECT_FALSE(preview.LoadPreview((dir.path() + "/missing").toUtf8().constData()));
     EXPECT_FALSE(preview.LoadPreview(nullptr));
@@ -240,16 +239,12 @@ TEST(SheetPreview, PixelSizeFollowsTheScreensLogicalDpi) {
         ASSERT_EQ(qRound(screen->logicalDotsPerInchY()), 144) << "the screen setting did not take";
         CTBSheetPreview preview;
         ASSERT_TRUE(preview.LoadPreview(sheet.toUtf8().constData()));
-        const CSize himetric = preview.GetHimetricSize();
-        EXPECT_EQ(preview.GetPixelSize(), CSize((himetric.cx * 144 + 1270) / 2540, (himetric.cy * 144 + 1270) / 2540));
+        EXPECT_EQ(preview.GetPixelSize(), PixelsAt(preview.GetHimetricSize(), 144));
         return;
     }
     const QString config = dir.filePath("screen.json");
-    QFile file(config);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1280, "height": 1024,
+    uitest::WriteFile(config.toStdString(), R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1280, "height": 1024,
                    "logicalDpi": 144, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config);

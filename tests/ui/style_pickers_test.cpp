@@ -187,14 +187,12 @@ TEST_F(StylePickers, ComboReplacesItsTemplatePlaceholder) {
                                 {"COMBOBOX", 501, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN, 40, 5, 80, 60},
                                 {"BUTTON", IDOK, "OK", WS_CHILD | WS_VISIBLE, 40, 60, 50, 14}}};
     ASSERT_TRUE(dialog.CreateIndirect(tmpl, nullptr));
-    CRect before;
-    dialog.GetDlgItem(501)->GetWindowRect(&before);
+    const CRect before = uitest::WindowRect(*dialog.GetDlgItem(501));
     CTBLineStyleComboBox combo;
     ASSERT_TRUE(combo.SubclassDlgItem(501, &dialog));
     ASSERT_TRUE(combo.CreateDialogControl());
     EXPECT_EQ(dialog.GetDlgItem(501), &combo);
-    CRect after;
-    combo.GetWindowRect(&after);
+    const CRect after = uitest::WindowRect(combo);
     EXPECT_EQ(after.TopLeft(), before.TopLeft());
     EXPECT_EQ(after.Width(), before.Width());
     EXPECT_EQ(combo.GetCount(), 5);

@@ -143,9 +143,7 @@ TEST_F(TBDialogWindows, ControlsFollowTheirAnchorsWhenTheWindowIsResized) {
     const int dx = 150, dy = 90;
     dlg.ResizeClient(static_cast<int>(client.Width()) + dx, static_cast<int>(client.Height()) + dy);
     // 10: the same distance from the bottom-right corner.
-    CRect moved = corner;
-    moved.OffsetRect(dx, dy);
-    EXPECT_EQ(dlg.ControlRect(IDC_CORNER), moved);
+    EXPECT_EQ(dlg.ControlRect(IDC_CORNER), uitest::Moved(corner, dx, dy));
     // 15: grows with the window.
     EXPECT_EQ(dlg.ControlRect(IDC_GROWS), CRect(grows.left, grows.top, grows.right + dx, grows.bottom + dy));
     // 0: keeps its size, its position scales.
@@ -161,17 +159,15 @@ TEST_F(TBDialogWindows, ControlsFollowTheirAnchorsWhenTheWindowIsResized) {
     EXPECT_EQ(l.right, list.right + dx);
     EXPECT_EQ(l.Height(), list.Height());
     // The grip sits in the corner and counts as the bottom-right border.
-    CPoint corner2(client.Width() + dx - 2, client.Height() + dy - 2);
-    dlg.ClientToScreen(&corner2);
-    EXPECT_EQ(dlg.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(corner2.x), static_cast<WORD>(corner2.y))),
-              HTBOTTOMRIGHT);
-    CPoint middle(10, 10);
-    dlg.ClientToScreen(&middle);
-    EXPECT_NE(dlg.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(middle.x), static_cast<WORD>(middle.y))),
-              HTBOTTOMRIGHT);
+    auto hit = [&dlg](CPoint at) {
+        dlg.ClientToScreen(&at);
+        return dlg.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+    };
+    const CPoint corner2(client.Width() + dx - 2, client.Height() + dy - 2);
+    EXPECT_EQ(hit(corner2), HTBOTTOMRIGHT);
+    EXPECT_NE(hit(CPoint(10, 10)), HTBOTTOMRIGHT);
     dlg.SetDrawGripper(FALSE);
-    EXPECT_NE(dlg.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(corner2.x), static_cast<WORD>(corner2.y))),
-              HTBOTTOMRIGHT);
+    EXPECT_NE(hit(corner2), HTBOTTOMRIGHT);
 
     // Back to the first size: every control is where it started.
     dlg.ResizeClient(static_cast<int>(client.Width()), static_cast<int>(client.Height()));
@@ -184,21 +180,17 @@ TEST_F(TBDialogWindows, ReducedDialogKeepsItsMinimumAndStoresTheReductionBack) {
     for (const auto& [section, reduction] : rounds) {
         CSampleDlg dlg(section);
         ASSERT_TRUE(dlg.Open());
-        CRect before;
-        dlg.GetWindowRect(&before);
+        const CRect before = uitest::WindowRect(dlg);
         dlg.ReduceDialog(static_cast<int>(reduction.cx), static_cast<int>(reduction.cy));
         uitest::RunEvents();
         const CSize reduced(before.Width() - reduction.cx, before.Height() - reduction.cy);
-        CRect after;
-        dlg.GetWindowRect(&after);
-        EXPECT_EQ(after.Size(), reduced);
+        EXPECT_EQ(uitest::WindowRect(dlg).Size(), reduced);
         MINMAXINFO info;
         dlg.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
         EXPECT_EQ(CSize(info.ptMinTrackSize.x, info.ptMinTrackSize.y), reduced);
         // The user cannot make it smaller.
         dlg.ResizeClient(50, 50);
-        dlg.GetWindowRect(&after);
-        EXPECT_EQ(after.Size(), reduced);
+        EXPECT_EQ(uitest::WindowRect(dlg).Size(), reduced);
         // The corner button sits where the reduced window's corner is.
         CRect corner;
         dlg.GetOrigControlRect(IDC_CORNER, corner);
@@ -232,17 +224,14 @@ TEST_F(TBDialogWindows, StoredPlacementBeyondTheScreenIsPulledOnScreen) {
         registry.WriteProfileInt(c.section, "CY", static_cast<int>(c.stored.bottom));
         CSampleDlg dlg(c.section);
         ASSERT_TRUE(dlg.Open());
-        CRect r;
-        dlg.GetWindowRect(&r);
+        const CRect r = uitest::WindowRect(dlg);
         EXPECT_EQ(CRect(r.left, r.top, r.Width(), r.Height()), c.shown) << c.section;
     }
     // Without remember-size nothing is read.
     CSampleDlg other("Wide");
     other.SetRememberSize(FALSE);
     ASSERT_TRUE(other.Open());
-    CRect r;
-    other.GetWindowRect(&r);
-    EXPECT_LT(r.Width(), screen.width());
+    EXPECT_LT(uitest::WindowRect(other).Width(), screen.width());
 }
 
 TEST_F(TBDialogWindows, PinStoredOffOpensNotTopMostAndAClickOnTheIconPinsIt) {
@@ -296,23 +285,18 @@ TEST_F(TBDialogWindows, AFixedTemplateIsSizedFromCodeAndByDraggingItsGrip) {
     CTBDialog dlg(4307u);
     ASSERT_TRUE(dlg.Create(4307u, nullptr));
     ASSERT_TRUE(uitest::ShowAndWait(dlg));
-    CRect before;
-    dlg.GetWindowRect(&before);
+    const CRect before = uitest::WindowRect(dlg);
     dlg.SetWindowPos(nullptr, 0, 0, static_cast<int>(before.Width()) + 60, static_cast<int>(before.Height()) + 40,
                      SWP_NOMOVE | SWP_NOZORDER);
     uitest::RunEvents();
-    CRect r;
-    dlg.GetWindowRect(&r);
-    EXPECT_EQ(r.Size(), CSize(before.Width() + 60, before.Height() + 40));
+    EXPECT_EQ(uitest::WindowRect(dlg).Size(), CSize(before.Width() + 60, before.Height() + 40));
     dlg.MoveWindow(30, 40, static_cast<int>(before.Width()) + 20, static_cast<int>(before.Height()) + 10);
     uitest::RunEvents();
-    dlg.GetWindowRect(&r);
-    EXPECT_EQ(r, CRect(30, 40, 30 + before.Width() + 20, 40 + before.Height() + 10));
+    EXPECT_EQ(uitest::WindowRect(dlg), CRect(30, 40, 30 + before.Width() + 20, 40 + before.Height() + 10));
     // ReduceDialog takes its share off the window.
     dlg.ReduceDialog(0, 10);
     uitest::RunEvents();
-    dlg.GetWindowRect(&r);
-    EXPECT_EQ(r.Height(), before.Height());
+    EXPECT_EQ(uitest::WindowRect(dlg).Height(), before.Height());
 
     // The user drags the grip: the window grows with the pointer.
     auto* grip = dlg.GetWidget()->findChild<QSizeGrip*>(QStringLiteral("tbSizeGrip"));
@@ -338,19 +322,13 @@ TEST_F(TBDialogWindows, TheWindowsOwnContextMenuPinsItWithAClick) {
     ASSERT_EQ(w->childAt(background), nullptr);
     auto rightClickAndChoose = [&](bool choose) {
         std::vector<std::string> items;
-        uitest::WhenModalOpens([&items, choose](QWidget* popup) {
-            auto* menu = qobject_cast<QMenu*>(popup);
-            if (!menu) return;
+        uitest::OpenContextMenu(w, background, [&items, choose](QMenu* menu) {
             for (QAction* a : menu->actions()) items.push_back(a->text().toStdString() + (a->isChecked() ? "*" : ""));
             if (choose && !menu->actions().isEmpty())
                 QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().front()).center());
             else
                 menu->close();
         });
-        QTest::mouseClick(w, Qt::RightButton, {}, background);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, background, w->mapToGlobal(background));
-        QApplication::sendEvent(w, &event);
-        uitest::RunEvents();
         return items;
     };
     EXPECT_EQ(rightClickAndChoose(true), std::vector<std::string>{"&Keep on top*"});

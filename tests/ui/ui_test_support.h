@@ -178,13 +178,28 @@ inline QWidget* DlgItemWidget(QWidget* dialog, UINT id) {
     return item ? item->GetWidget() : nullptr;
 }
 
-/// The rectangle of control id in its parent's client coordinates.
-inline CRect ChildRect(CWnd* parent, UINT id) {
+/// The window's rectangle in screen coordinates.
+inline CRect WindowRect(const CWnd& wnd) {
     CRect r;
-    parent->GetDlgItem(static_cast<int>(id))->GetWindowRect(&r);
-    parent->ScreenToClient(&r);
+    wnd.GetWindowRect(&r);
     return r;
 }
+
+/// The window's rectangle in the client coordinates of `in`.
+inline CRect RectIn(const CWnd& wnd, const CWnd& in) {
+    CRect r = WindowRect(wnd);
+    in.ScreenToClient(&r);
+    return r;
+}
+
+/// r moved by dx, dy.
+inline CRect Moved(CRect r, long dx, long dy) {
+    r.OffsetRect(dx, dy);
+    return r;
+}
+
+/// The rectangle of control id in its parent's client coordinates.
+inline CRect ChildRect(CWnd* parent, UINT id) { return RectIn(*parent->GetDlgItem(static_cast<int>(id)), *parent); }
 
 inline QPoint Centre(const CRect& r) {
     return QPoint(static_cast<int>((r.left + r.right) / 2), static_cast<int>((r.top + r.bottom) / 2));
@@ -198,14 +213,24 @@ inline std::vector<CDrawRecord> RecordsOf(const CRecordingDC& dc, CDrawRecord::O
     return out;
 }
 
-/// Right-clicks target at `at`, opens its context menu there and returns the menu's
-/// items in order as "text+" (enabled) or "text-" (disabled); then chooses the item
-/// whose text without '&' is choose, or closes the menu when there is none.
+/// Right-clicks target at `at` and delivers the context-menu request there; onMenu runs
+/// with the menu that opens (and must close it or choose from it).
+inline void OpenContextMenu(QWidget* target, QPoint at, std::function<void(QMenu*)> onMenu) {
+    WhenModalOpens([onMenu](QWidget* popup) {
+        if (auto* menu = qobject_cast<QMenu*>(popup)) onMenu(menu);
+    });
+    QTest::mouseClick(target, Qt::RightButton, {}, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &event);
+    RunEvents();
+}
+
+/// Opens target's context menu at `at` and returns the menu's items in order as
+/// "text+" (enabled) or "text-" (disabled); then chooses the item whose text without
+/// '&' is choose, or closes the menu when there is none.
 inline std::vector<std::string> ContextMenuItems(QWidget* target, QPoint at, const QString& choose = QString()) {
     std::vector<std::string> items;
-    WhenModalOpens([&items, choose](QWidget* popup) {
-        auto* menu = qobject_cast<QMenu*>(popup);
-        if (!menu) return;
+    OpenContextMenu(target, at, [&items, choose](QMenu* menu) {
         QAction* chosen = nullptr;
         for (QAction* a : menu->actions()) {
             if (a->isSeparator()) continue;
@@ -219,10 +244,6 @@ inline std::vector<std::string> ContextMenuItems(QWidget* target, QPoint at, con
             menu->close();
         }
     });
-    QTest::mouseClick(target, Qt::RightButton, {}, at);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
-    QApplication::sendEvent(target, &event);
-    RunEvents();
     target->window()->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(target->window()));
     return items;

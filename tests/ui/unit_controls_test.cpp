@@ -14,7 +14,6 @@
 #include <map>
 
 using uitest::RunEvents;
-using uitest::WhenModalOpens;
 
 namespace {
 
@@ -69,9 +68,7 @@ struct MenuSeen {
 };
 MenuSeen OpenUnitMenu(CWnd& edit, const QString& choose = QString()) {
     MenuSeen seen;
-    WhenModalOpens([&seen, choose](QWidget* popup) {
-        auto* top = qobject_cast<QMenu*>(popup);
-        if (!top) return;
+    uitest::OpenContextMenu(edit.GetWidget(), QPoint(5, 5), [&seen, choose](QMenu* top) {
         QAction* transform = nullptr;
         for (QAction* a : top->actions()) {
             if (a->isSeparator()) continue;
@@ -95,10 +92,6 @@ MenuSeen OpenUnitMenu(CWnd& edit, const QString& choose = QString()) {
         transform->menu()->setActiveAction(target);
         QTest::keyClick(transform->menu(), Qt::Key_Return);
     });
-    QWidget* w = edit.GetWidget();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(w, &event);
-    RunEvents();
     return seen;
 }
 
@@ -280,15 +273,10 @@ TEST_F(UnitControlsTest, UnitCheckBoxPlacesItsLabelAndFocusesIt) {
     RunEvents();
     EXPECT_EQ(box.GetWindowText(), "");
     EXPECT_EQ(box.GetUnitText(), "m\\2super\\");
-    CRect label;
-    box.GetLabel()->GetWindowRect(&label);
-    box.ScreenToClient(&label);
-    EXPECT_EQ(label, CRect(18, 1, 120, 18));
+    EXPECT_EQ(uitest::RectIn(*box.GetLabel(), box), CRect(18, 1, 120, 18));
     box.MoveWindow(10, 10, 160, 30);
     RunEvents();
-    box.GetLabel()->GetWindowRect(&label);
-    box.ScreenToClient(&label);
-    EXPECT_EQ(label, CRect(18, 1, 160, 28));
+    EXPECT_EQ(uitest::RectIn(*box.GetLabel(), box), CRect(18, 1, 160, 28));
     EXPECT_FALSE(box.GetLabel()->HasFocus());
     box.SetFocus();
     RunEvents();

@@ -268,19 +268,12 @@ TEST_F(Calculator, TestReportsScanErrorsInOneMessageAndReturnsTheFocus) {
 // formula grows in width with the window (sharing the gain with the lists beside it).
 TEST_F(Calculator, ControlsFollowTheWindowWhenItIsResized) {
     Open(2, "x");
-    auto rectOf = [&](UINT id) {
-        CRect r;
-        m_dialog->GetDlgItem(static_cast<int>(id))->GetWindowRect(&r);
-        m_dialog->ScreenToClient(&r);
-        return r;
-    };
+    auto rectOf = [&](UINT id) { return uitest::ChildRect(m_dialog.get(), id); };
     const CRect ok = rectOf(IDOK), formula = rectOf(IDC_FORMULA);
     QWidget* window = m_dialog->GetWidget();
     window->resize(window->width() + 120, window->height() + 60);
     uitest::RunEvents();
-    CRect movedOk = ok;
-    movedOk.OffsetRect(120, 60);
-    EXPECT_EQ(rectOf(IDOK), movedOk);
+    EXPECT_EQ(rectOf(IDOK), uitest::Moved(ok, 120, 60));
     EXPECT_GT(rectOf(IDC_FORMULA).Width(), formula.Width() + 60);
     EXPECT_EQ(rectOf(IDC_FORMULA).left, formula.left);
 }

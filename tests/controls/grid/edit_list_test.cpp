@@ -141,11 +141,9 @@ TEST_F(GridTest, TypedTextIsValidatedWrittenAndReported) {
     // A row inserted above moves the open editor down with its cell.
     grid.InsertEditItem(0, "new", TB_EDIT_TEXT);
     EXPECT_EQ(grid.GetSelectedItem(), CPoint(1, 2));
-    RECT cell{}, editor{};
+    RECT cell{};
     grid.GetCellRect(2, 1, &cell);
-    grid.GetEditControl()->GetWindowRect(&editor);
-    grid.ScreenToClient(&editor);
-    EXPECT_EQ(CRect(editor), CRect(cell));
+    EXPECT_EQ(uitest::RectIn(*grid.GetEditControl(), grid), CRect(cell));
     grid.CloseEdit(FALSE);
 }
 
@@ -395,10 +393,7 @@ TEST(GridDialog, ReplacesTheTemplatesListPlaceholder) {
     ASSERT_TRUE(grid.CreateDialogControl());
     EXPECT_EQ(grid.GetDlgCtrlID(), 42);
     EXPECT_EQ(parent.GetDlgItem(42), &grid);
-    RECT r{};
-    grid.GetWindowRect(&r);
-    parent.ScreenToClient(&r);
-    EXPECT_EQ(CRect(r), CRect(10, 20, 210, 120));
+    EXPECT_EQ(uitest::RectIn(grid, parent), CRect(10, 20, 210, 120));
     EXPECT_EQ(grid.InsertEditColumn(0, "File"), 0);
     EXPECT_EQ(grid.InsertEditItem(0, "a.dat", TB_EDIT_TEXT), 0);
     EXPECT_EQ(grid.GetItemText(0, 0), "a.dat");
