@@ -38,6 +38,7 @@
 #include <toolbox/exchange/clipboard.h>
 #include <toolbox/exchange/dao.h>
 #include <toolbox/exchange/text_dialog_rules.h>
+#include <toolbox/exchange/text_symbols.h>
 #include <toolbox/exchange/recorder_files.h>
 #include <toolbox/exchange/table_choice.h>
 

@@ -3,12 +3,12 @@
 #include "call_answers.h"
 #include "errors.h"
 #include "format_names.h"
-#include "text_symbols.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 #include <toolbox/exchange/dao.h>
 #include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/exchange/text_symbols.h>
 #include <toolbox/resources/message_ids.h>
 #include <toolbox/resources/string_table.h>
 
@@ -72,7 +72,7 @@ int ReadInfo(CReadAndWriteFiles& files, const std::string& path, const OptionalT
     ScopedCallAnswers scope(answers);
     const CString name = Bytes(path);
     if (IsReadAsText(path)) {
-        TextSymbols symbols = DetectTextSymbols(path);
+        TBTextSymbols symbols = TBDetectTextSymbols(name);
         if (separator && !separator->empty()) symbols.separator = Bytes(*separator);
         if (decimal && !decimal->empty()) symbols.decimal = Bytes(*decimal);
         if (HasExtension(path, ".csv")) {

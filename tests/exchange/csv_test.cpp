@@ -1,6 +1,7 @@
 // Delimited text: the writer, the scan, the value reader and their round trip.
 #include "exchange/text/delimited_text.h"
 #include <toolbox/exchange/read_and_write_files.h>
+#include <toolbox/exchange/text_symbols.h>
 #include "tests/exchange/exchange_helpers.h"
 #include "tests/support/engine_read.h"
 #include "tests/support/files.h"
@@ -456,4 +457,30 @@ TEST(DelimitedText, FormatsLikeThePrintfGeneralForm) {
         *tb_exchange::FormatGeneral15(got, v) = 0;
         EXPECT_STREQ(got, expected);
     }
+}
+
+// ---------------------------------------------------------------- symbol detection
+
+TEST_F(Csv, DetectedSymbolsFollowTheFieldsEveryDataLineSplitsInto) {
+    const struct {
+        const char* text;
+        const char* separator;
+        const char* decimal;
+    } cases[] = {
+        {"\"t\";\"u\"\n0;1,5\n1;2,25\n", ";", ","},   // quoted titles left out, comma decimals
+        {"0\t1.5\n1\t2.5\n", "\t", "."},              // tab before the others
+        {"0,1.5,2\n1,2.5,3\n", ",", "."},             // a comma separator has point decimals
+        {"0 1.5\n1 2.5\n\n2 3.5\n", " ", "."},        // empty lines left out
+        {"0;1,5\n1;2.5\n", ";", "."},                 // a point anywhere keeps the point
+        {"0;1\n1;2;3\n", nullptr, "."},               // no candidate splits every line alike: the user's
+    };
+    for (const auto& c : cases) {
+        WriteFile(dir.File("symbols.txt"), c.text);
+        const TBTextSymbols symbols = TBDetectTextSymbols(Name("symbols.txt"));
+        EXPECT_STREQ(symbols.separator, c.separator ? c.separator : TBGetUserListSeparator().GetString()) << c.text;
+        EXPECT_STREQ(symbols.decimal, c.decimal) << c.text;
+    }
+    const TBTextSymbols missing = TBDetectTextSymbols(Name("missing.txt"));
+    EXPECT_STREQ(missing.separator, TBGetUserListSeparator().GetString());
+    EXPECT_STREQ(missing.decimal, ".");
 }

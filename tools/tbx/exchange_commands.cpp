@@ -3,6 +3,7 @@
 #include <toolbox/exchange/format_list.h>
 #include <toolbox/exchange/read_and_write_files.h>
 #include <toolbox/exchange/text_dialog_rules.h>
+#include <toolbox/exchange/text_symbols.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
 #include <toolbox/os/file_io.h>
@@ -149,71 +150,6 @@ FamilyTraits TraitsOfFamily(int familyCode) {
     return traits;
 }
 
-// ---------------------------------------------------------------- symbol detection
-
-struct TextSymbols {
-    CString separator;
-    CString decimal;
-};
-
-bool HasCommaDecimal(std::string_view field) {
-    size_t comma = field.find(',');
-    return comma != std::string_view::npos && comma > 0 && comma + 1 < field.size() &&
-           std::isdigit(static_cast<unsigned char>(field[comma - 1])) &&
-           std::isdigit(static_cast<unsigned char>(field[comma + 1]));
-}
-
-// Fields of a line split at sep, as the text reader counts them: a separator at the
-// end of the line opens no further field.
-int FieldCount(std::string_view line, char sep) {
-    int count = 1 + static_cast<int>(std::count(line.begin(), line.end(), sep));
-    return !line.empty() && line.back() == sep ? count - 1 : count;
-}
-
-// The line without its trailing blanks, tabs and line-end characters.
-std::string_view TrimmedLine(std::string_view line) {
-    std::size_t n = line.size();
-    while (n > 0 && (line[n - 1] == ' ' || line[n - 1] == '\t' || line[n - 1] == '\r' || line[n - 1] == '\n')) --n;
-    return line.substr(0, n);
-}
-
-// The separator that splits the first data lines into the same number (two or more) of
-// fields, in the order tab, semicolon, comma, blank; the decimal symbol is a comma
-// when numbers show one between digits and no point, else a point.
-TextSymbols DetectSymbols(const CString& path) {
-    TextSymbols symbols{TBGetUserListSeparator(), "."};
-    CLineReader in;
-    if (!in.Open(path, 1 << 16)) return symbols;
-    std::vector<std::string> lines;
-    std::string_view raw;
-    for (int n = 1; lines.size() < 40 && n <= 200 && in.NextLine(raw); ++n) {
-        std::string_view line = TrimmedLine(raw);
-        if (line.empty() || (n == 1 && line.find('"') != std::string_view::npos)) continue;
-        lines.emplace_back(line.substr(0, 4096));
-    }
-    if (lines.empty()) return symbols;
-    char chosen = 0;
-    for (char candidate : {'\t', ';', ',', ' '}) {
-        int first = FieldCount(lines[0], candidate);
-        bool same = first >= 2;
-        for (size_t i = 1; same && i < lines.size(); ++i) same = FieldCount(lines[i], candidate) == first;
-        if (same) {
-            chosen = candidate;
-            break;
-        }
-    }
-    if (chosen) symbols.separator = CString(chosen);
-    if (chosen != ',') {
-        bool comma = false, point = false;
-        for (const std::string& line : lines) {
-            comma = comma || HasCommaDecimal(line);
-            point = point || line.find('.') != std::string::npos;
-        }
-        if (comma && !point) symbols.decimal = ",";
-    }
-    return symbols;
-}
-
 // Answers the table dialog of a workbook or database with its first table.
 class FirstTableAnswer : public CDialogHub {
 public:
@@ -305,7 +241,7 @@ bool ReadInfo(CReadAndWriteFiles& files, const CString& path, const ExchangeOpti
                 std::fprintf(stderr, "tbx %s: %s is not a text file\n", command, path.GetString());
             return false;
         }
-        TextSymbols symbols = DetectSymbols(path);
+        TBTextSymbols symbols = TBDetectTextSymbols(path);
         if (o.hasSeparator) symbols.separator = o.separator;
         if (o.hasDecimal) symbols.decimal = o.decimal;
         result = files.ReadInfoFile(path, "", -1, symbols.separator, symbols.decimal, 0, 0, 2);
