@@ -1,6 +1,5 @@
 #include "call_answers.h"
 
-#include <toolbox/exchange/text_dialog_rules.h>
 #include <toolbox/exchange/table_choice.h>
 #include <toolbox/os/dialog_hub.h>
 
@@ -10,18 +9,6 @@ namespace {
 // Each thread's current call: reads run with the interpreter lock released, so two
 // threads may be inside the library at once, each with its own answers.
 thread_local CallAnswers* t_answers = nullptr;
-
-bool AnswerImport(CTextImportRules& import, const CallAnswers& answers) {
-    import.LoadSeparators(answers.separator);
-    import.OtherSeparators.Empty();
-    for (int i = 0; i < answers.separator.GetLength(); ++i) {
-        const char c = answers.separator[i];
-        if (c != ',' && c != ';' && c != ' ' && c != '\t') import.OtherSeparators += c;
-    }
-    import.LoadDecimal(answers.decimal);
-    import.OtherDecimal = import.DecimalIndex == CTextImportRules::DecimalOther ? answers.decimal : CString();
-    return import.OnOK();
-}
 
 bool AnswerFirstTable(CTableChoiceRules& choice) {
     if (choice.GetNames().GetSize() == 0) return false;
@@ -42,9 +29,6 @@ public:
         return IDOK;
     }
     int DoModal(CModalRequest& request) override {
-        if (t_answers && t_answers->answerImport)
-            if (auto* import = dynamic_cast<CTextImportRules*>(&request))
-                return AnswerImport(*import, *t_answers) ? IDOK : IDCANCEL;
         if (t_answers && t_answers->answerFirstTable)
             if (auto* choice = dynamic_cast<CTableChoiceRules*>(&request))
                 return AnswerFirstTable(*choice) ? IDOK : IDCANCEL;

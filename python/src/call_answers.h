@@ -1,6 +1,6 @@
 // The answers one call of the module gives to the questions the library would ask a
-// user. Python code never sees a dialog: the module's dialog hub answers the Import and
-// table dialogs from the call's arguments and refuses everything else, so that the
+// user. Python code never sees a dialog: the module's dialog hub answers the table
+// dialog from the call's arguments and refuses everything else, so that the
 // call fails with the library's own error instead of waiting for a window.
 #pragma once
 
@@ -13,9 +13,6 @@ namespace tb_python {
 
 /// What the current call on this thread allows the library to ask, and what it asked.
 struct CallAnswers {
-    bool answerImport = false;          ///< the Import dialog of delimited text is answered
-    CString separator;                  ///< the separator characters given for it
-    CString decimal;                    ///< the decimal symbol given for it
     bool answerFirstTable = false;      ///< the table dialog is answered with its first table
     std::vector<std::string> refused;   ///< dialogs asked and refused (their template ids)
     std::vector<std::string> messages;  ///< message boxes the library would have shown

@@ -44,8 +44,6 @@ bool HasExtension(const std::string& path, const char* ext) {
     return true;
 }
 
-bool IsTableFile(const std::string& path) { return HasExtension(path, ".xls") || HasExtension(path, ".mdb"); }
-
 std::vector<std::string> WarningsOf(const CReadAndWriteFiles& files, const CallAnswers& answers) {
     std::vector<std::string> warnings = SplitWarnings(files.GetLastWarn().GetString());
     warnings.insert(warnings.end(), answers.messages.begin(), answers.messages.end());
@@ -75,16 +73,9 @@ int ReadInfo(CReadAndWriteFiles& files, const std::string& path, const OptionalT
         TBTextSymbols symbols = TBDetectTextSymbols(name);
         if (separator && !separator->empty()) symbols.separator = Bytes(*separator);
         if (decimal && !decimal->empty()) symbols.decimal = Bytes(*decimal);
-        if (HasExtension(path, ".csv")) {
-            // The engine hands a .csv file no symbols: they come from the Import dialog.
-            answers.answerImport = true;
-            answers.separator = symbols.separator;
-            answers.decimal = symbols.decimal;
-            return files.ReadInfoFile(name, "", -1, nullptr, nullptr, 1, 0, 2);
-        }
         return files.ReadInfoFile(name, "", -1, symbols.separator, symbols.decimal, 0, 0, 2);
     }
-    if (IsTableFile(path) && (!table || table->empty())) {
+    if (HoldsTables(path) && (!table || table->empty())) {
         answers.answerFirstTable = true;
         return files.ReadInfoFile(name, "", -1, nullptr, nullptr, 1, 0, 2);
     }
@@ -189,7 +180,7 @@ py::dict ReadFile(const std::string& path, const OptionalText& table, const Opti
     py::list channels = ChannelHeaders(files);
     if (withValues && files.GetNrChannels() > 0) {
         std::vector<bool> textChannels(static_cast<std::size_t>(files.GetNrChannels()), false);
-        if (IsTableFile(path)) {
+        if (HoldsTables(path)) {
             py::gil_scoped_release unlocked;
             textChannels = TextFieldsOf(files, files.GetNrChannels());
         }

@@ -20,9 +20,18 @@ FormatDescription DescribeFormat(const CReadAndWriteFiles& files) {
     return d;
 }
 
-bool IsReadAsText(const std::string& path) {
+namespace {
+
+TBExchangeFormatInfo FormatOfFile(const std::string& path) {
     TBExchangeFormatInfo info;
-    return TBGetExchangeFormat(TBFindExchangeFormatOfFile(CString(path.c_str())), info) && info.readAsText;
+    TBGetExchangeFormat(TBFindExchangeFormatOfFile(CString(path.c_str())), info);
+    return info;
 }
+
+}  // namespace
+
+bool IsReadAsText(const std::string& path) { return FormatOfFile(path).readAsText; }
+
+bool HoldsTables(const std::string& path) { return FormatOfFile(path).holdsTables; }
 
 }  // namespace tb_python

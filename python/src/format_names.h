@@ -21,4 +21,7 @@ FormatDescription DescribeFormat(const CReadAndWriteFiles& files);
 /// True when a file of this name is read as delimited text (unknown extensions too).
 bool IsReadAsText(const std::string& path);
 
+/// True when a file of this name holds named tables or sheets (workbooks, databases).
+bool HoldsTables(const std::string& path);
+
 }  // namespace tb_python

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 #include <new>
 
 namespace {
@@ -130,7 +131,7 @@ int CViewDocument::Open(const CString& path, bool interactive, CString& error, C
             ViewChannel c;
             c.name = l.name.c_str();
             c.unit = l.unit.c_str();
-            c.values->Copy(l.values);
+            *c.values = std::move(l.values);
             m_channels.push_back(std::move(c));
         }
         const int items = loaded.empty() ? 0 : loaded[0].values.GetSize();
