@@ -7,7 +7,41 @@
 #include <toolbox/exchange/channel.h>
 #include <toolbox/types/types.h>
 
+#include <cstddef>
+#include <cstring>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace tb_exchange {
+
+/// Storage far larger than the caches is written around them (non-temporal stores):
+/// nothing reads it during the read, and ordinary stores would first fetch every cache
+/// line they fill, doubling the memory traffic that bounds a large read.
+constexpr std::size_t kStreamingBytes = std::size_t(64) << 20;
+
+/// Writes value to out, around the caches when Stream. A reader that streams ends with
+/// EndStreaming, so that the values are in memory before the host reads them.
+template <bool Stream>
+inline void PutValue(double* out, double value) {
+#if defined(__x86_64__)
+    if constexpr (Stream) {
+        long long bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        _mm_stream_si64(reinterpret_cast<long long*>(out), bits);
+        return;
+    }
+#endif
+    *out = value;
+}
+
+/// Orders the streamed stores before whatever follows.
+inline void EndStreaming() {
+#if defined(__x86_64__)
+    _mm_sfence();
+#endif
+}
 
 /// Which of its four storages a channel keeps its values in, and that storage: the first
 /// the channel has in the order raw block, double array, string array, variant array
@@ -55,9 +89,10 @@ inline bool StoreChannelValue(CExImPortChannel& channel, int row, int limit, dou
 
 /// Sizes a host's double array once for a read of count values that the reader will
 /// write one after the other (it is trimmed to what was read afterwards), so that no
-/// growth copies the values. Returns the elements.
+/// growth copies the values. The new elements are not zeroed first: every one the
+/// trimmed array keeps is written by the read. Returns the elements.
 inline double* SizeArrayForRead(CArray<double, double>& array, int count) {
-    if (array.GetSize() < count) array.SetSize(count);
+    if (array.GetSize() < count) array.SetSizeForOverwrite(count);
     return array.GetData();
 }
 

@@ -182,15 +182,36 @@ inline double DecodeValue(const unsigned char* p) {
 // Stores `values` consecutive binary values (rows of `channels` values; the last row
 // may be cut) starting at row `first`. blocks holds every channel's raw block when all
 // channels have one (the common case), else it is empty.
+// Rows decoded into every channel's block, one channel at a time over slices of rows
+// that stay in the first-level cache: each block is then written front to back, which
+// lets large ones be streamed around the caches in whole lines.
+template <int Size, bool Stream>
+void StoreRowsByChannel(const unsigned char* p, size_t rows, size_t channels, size_t first, double* const* blocks) {
+    const size_t rowBytes = channels * Size;
+    const size_t sliceRows = std::max<size_t>(1, (size_t(32) << 10) / rowBytes);
+    for (size_t k = 0; k < rows; k += sliceRows) {
+        const size_t n = std::min(sliceRows, rows - k);
+        const unsigned char* slice = p + k * rowBytes;
+        for (size_t c = 0; c < channels; ++c) {
+            double* out = blocks[c] + first + k;
+            const unsigned char* q = slice + c * Size;
+            for (size_t r = 0; r < n; ++r, q += rowBytes) tb_exchange::PutValue<Stream>(out + r, DecodeValue<Size>(q));
+        }
+    }
+}
+
 template <int Size>
 void StoreRows(const unsigned char* p, size_t values, size_t channels, size_t first, std::vector<ChannelStore>& stores,
-               const std::vector<double*>& blocks) {
+               const std::vector<double*>& blocks, bool stream) {
     const size_t rows = values / channels;
     size_t row = first;
     if (!blocks.empty()) {
-        double* const* b = blocks.data();
-        for (size_t k = 0; k < rows; ++k, ++row)
-            for (size_t c = 0; c < channels; ++c, p += Size) b[c][row] = DecodeValue<Size>(p);
+        if (stream)
+            StoreRowsByChannel<Size, true>(p, rows, channels, first, blocks.data());
+        else
+            StoreRowsByChannel<Size, false>(p, rows, channels, first, blocks.data());
+        row += rows;
+        p += rows * channels * Size;
     } else {
         for (size_t k = 0; k < rows; ++k, ++row)
             for (size_t c = 0; c < channels; ++c, p += Size)
@@ -667,6 +688,9 @@ int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<
     for (const ChannelStore& s : stores)
         if (s.kind == ChannelStore::Block || s.kind == ChannelStore::Doubles) blocks.push_back(s.block);
     if (blocks.size() != channels) blocks.clear();
+    // Output far larger than the caches is streamed around them.
+    const bool stream = !blocks.empty() && static_cast<size_t>(rows) * channels * sizeof(double) >=
+                                               tb_exchange::kStreamingBytes;
     const size_t rowsPerChunk = std::max<size_t>(1, (size_t(1) << 20) / rowBytes);
     std::vector<unsigned char> chunk(rowsPerChunk * rowBytes);
     bool checked = false;
@@ -690,12 +714,13 @@ int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<
         }
         cut = values % channels;
         if (valueSize == 8)
-            StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+            StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks, stream);
         else
-            StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks);
+            StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks, stream);
         r += static_cast<int>(values / channels);
         if (got < wanted) break;
     }
+    if (stream) tb_exchange::EndStreaming();
     ArraysToRowsRead(stores, r, cut);
     return r;
 }

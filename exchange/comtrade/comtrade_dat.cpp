@@ -363,26 +363,12 @@ double DecodeStored(const unsigned char* p, int type) {
     return tb_bytes::LoadF32(p);
 }
 
-// Raw blocks far larger than the caches are written around them (non-temporal
-// stores): nothing reads them during the read, and ordinary stores would first fetch
-// every cache line they fill, doubling the memory traffic that bounds a large read.
-constexpr std::size_t kStreamingBytes = std::size_t(64) << 20;
+using tb_exchange::kStreamingBytes;
+using tb_exchange::PutValue;
+
 // Records are decoded in chunks that stay in the first-level cache while every
 // channel's loop passes over them.
 constexpr std::size_t kChunkBytes = 32 << 10;
-
-template <bool Stream>
-inline void Put(double* out, double value) {
-#if defined(__x86_64__)
-    if constexpr (Stream) {
-        long long bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        _mm_stream_si64(reinterpret_cast<long long*>(out), bits);
-        return;
-    }
-#endif
-    *out = value;
-}
 
 #if defined(__x86_64__)
 // 2-byte samples of one channel two at a time, scaled as one by one ((v * a + b) * f,
@@ -394,7 +380,7 @@ int StreamAnalog16Pairs(const unsigned char* p, std::size_t stride, int count, c
     if ((reinterpret_cast<std::uintptr_t>(out) & 15) != 0) {
         if (count == 0) return 0;
         const std::int16_t v = LoadI16(p);
-        Put<true>(out, v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f);
+        PutValue<true>(out, v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f);
         r = 1;
         p += stride;
     }
@@ -432,12 +418,12 @@ void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recor
 #endif
                 for (; r < direct; ++r, p += recordSize) {
                     const std::int16_t v = LoadI16(p);
-                    Put<Stream>(out + r,
+                    PutValue<Stream>(out + r,
                                 v == INT16_MIN ? std::numeric_limits<double>::quiet_NaN() : (v * s.a + s.b) * s.f);
                 }
             } else {
                 for (; r < direct; ++r, p += recordSize)
-                    Put<Stream>(out + r, (DecodeStored(p, type) * s.a + s.b) * s.f);
+                    PutValue<Stream>(out + r, (DecodeStored(p, type) * s.a + s.b) * s.f);
             }
             sink.Stored(first + direct);
         }
@@ -453,7 +439,7 @@ void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recor
         const int direct = sink.Direct(first, count);
         if (direct > 0) {
             double* out = sink.values + first;
-            for (int r = 0; r < direct; ++r, p += recordSize) Put<Stream>(out + r, (LoadU16(p) >> shift) & 1u);
+            for (int r = 0; r < direct; ++r, p += recordSize) PutValue<Stream>(out + r, (LoadU16(p) >> shift) & 1u);
             sink.Stored(first + direct);
         }
         for (int r = direct; r < count; ++r, p += recordSize) sink.Store(first + r, (LoadU16(p) >> shift) & 1u);
@@ -520,9 +506,7 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
         }
         reader.Skip(static_cast<std::size_t>(count) * recordSize);
     }
-#if defined(__x86_64__)
-    if (stream) _mm_sfence();  // the streamed values are in memory before the host reads them
-#endif
+    if (stream) tb_exchange::EndStreaming();
     return true;
 }
 

@@ -336,3 +336,40 @@ TEST_F(Characteristic, LargeRoundTripIsExact) {
         }
     }
 }
+
+// Past 64 MiB of output the binary reader decodes channel by channel and streams the
+// values around the caches: every value must still land in its own row, in fresh
+// arrays (sized once, never zeroed first) as in raw blocks.
+TEST_F(Characteristic, StreamedBinaryReadPutsEveryValueInItsRow) {
+    const int rows = 2800000;  // 3 channels x 8 bytes: 67 MB
+    Doubles x, y, z;
+    x.SetSize(rows);
+    y.SetSize(rows);
+    z.SetSize(rows);
+    for (int k = 0; k < rows; ++k) {
+        x[k] = k;
+        y[k] = -0.5 * k;
+        z[k] = k % 7;
+    }
+    SetChannels(e, rows, {{&x, "x"}, {&y, "y"}, {&z, "z"}});
+    ASSERT_EQ(e.WriteMdx_k_a(Name("stream.mdx"), ';', '8'), 1);
+    const auto misplaced = [&](const double* cx, const double* cy, const double* cz) {
+        int wrong = 0;
+        for (int k = 0; k < rows; ++k) wrong += cx[k] != x[k] || cy[k] != y[k] || cz[k] != z[k];
+        return wrong;
+    };
+    const ChannelRead arrays(Path("stream.mdx"));
+    ASSERT_EQ(arrays.data, 1);
+    ASSERT_EQ(arrays.Size(2), rows);
+    EXPECT_EQ(misplaced(arrays.values[0]->GetData(), arrays.values[1]->GetData(), arrays.values[2]->GetData()), 0);
+
+    CReadAndWriteFileFunction raw;
+    ASSERT_EQ(raw.ReadMdx_k(Name("stream.mdx")), 1);
+    std::vector<double> bx(rows, -1), by(rows, -1), bz(rows, -1);
+    raw.GetChannel(0)->SetDoublePtr(bx.data());
+    raw.GetChannel(1)->SetDoublePtr(by.data());
+    raw.GetChannel(2)->SetDoublePtr(bz.data());
+    ASSERT_EQ(raw.ReadMdx_a(), 1);
+    EXPECT_EQ(misplaced(bx.data(), by.data(), bz.data()), 0);
+    for (int c = 0; c < 3; ++c) *raw.GetChannel(c) = CExImPortChannel();
+}

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -102,6 +104,42 @@ TEST(Collections, ArrayInsertRemoveGrow) {
     EXPECT_EQ(s[1], "y");
     s.SetSize(0);
     EXPECT_TRUE(s.IsEmpty());
+}
+
+// Elements an array gains are zero, also where a shorter array leaves old values in
+// its memory; only SetSizeForOverwrite leaves them to the caller. Large arrays sit on
+// whole 2 MiB pages and behave like small ones.
+TEST(Collections, GrownElementsAreZeroAndLargeArraysAreWholePages) {
+    CArray<double, double> a;
+    a.SetSize(8);
+    for (int i = 0; i < 8; ++i) a[i] = 7.0;
+    a.SetSize(2);
+    a.SetSize(8);
+    EXPECT_EQ(a[2], 0.0);
+    EXPECT_EQ(a[7], 0.0);
+    a.SetSize(3);
+    a.SetAtGrow(6, 1.0);
+    EXPECT_EQ(a[5], 0.0);
+    a.SetSizeForOverwrite(10);
+    EXPECT_EQ(a.GetSize(), 10);
+    EXPECT_EQ(a[6], 1.0);  // kept elements keep their values
+
+    const int n = 1 << 20;  // 8 MiB of doubles
+    CArray<double, double> big;
+    big.SetSize(n);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(big.GetData()) % (2u << 20), 0u);
+    EXPECT_EQ(big[n - 1], 0.0);
+    big[n - 1] = 3.0;
+    CArray<double, double> copy;
+    copy.Copy(big);
+    copy.InsertAt(0, 9.0);
+    EXPECT_EQ(copy.GetSize(), n + 1);
+    EXPECT_EQ(copy[n], 3.0);
+    copy.RemoveAll();
+    EXPECT_TRUE(copy.IsEmpty());
+    CStringArray texts;  // not trivial: value-initialised as ever
+    texts.SetSize(3);
+    EXPECT_TRUE(texts[2].IsEmpty());
 }
 
 TEST(Variant, TypesAndEquality) {
