@@ -33,6 +33,7 @@ enum : std::uint16_t {
     kRString = 0x00D6,
     kSst = 0x00FC,
     kLabelSst = 0x00FD,
+    kDimensions = 0x0200,
     kNumber = 0x0203,
     kLabel = 0x0204,
     kBoolErr = 0x0205,
@@ -360,6 +361,7 @@ private:
             case kCodePage:
                 if (r.size >= 2) m_ctx.codePage = LoadU16(r.data);
                 return true;
+            case kDimensions: ReserveCells(r); return true;
             case kInteger2:
             case kNumber2:
             case kNumber:
@@ -378,6 +380,25 @@ private:
             case kString: return OnFormulaText(r);
             default: return true;
         }
+    }
+
+    // DIMENSIONS gives the used range before the cells: their vector is sized once
+    // instead of growing through copies. A range the rest of the stream could not
+    // fill (every cell takes at least 6 bytes, in a MULRK) is not believed.
+    void ReserveCells(const Record& r) {
+        std::uint64_t rows = 0, columns = 0;
+        if (r.size >= 14) {  // BIFF8: 32-bit rows
+            const std::uint32_t first = LoadU32(r.data), last = LoadU32(r.data + 4);
+            rows = last > first ? last - first : 0;
+            columns = LoadU16(r.data + 10) > LoadU16(r.data + 8) ? LoadU16(r.data + 10) - LoadU16(r.data + 8) : 0;
+        } else if (r.size >= 8) {
+            rows = LoadU16(r.data + 2) > LoadU16(r.data) ? LoadU16(r.data + 2) - LoadU16(r.data) : 0;
+            columns = LoadU16(r.data + 6) > LoadU16(r.data + 4) ? LoadU16(r.data + 6) - LoadU16(r.data + 4) : 0;
+        }
+        const std::size_t end = r.offset + 4 + r.size;
+        const std::uint64_t room = m_ctx.size > end ? (m_ctx.size - end) / 6 : 0;
+        const std::uint64_t cells = rows * columns < room ? rows * columns : room;
+        if (cells > m_sheet.cells.size()) m_sheet.cells.reserve(static_cast<std::size_t>(cells));
     }
 
     bool Add(std::uint32_t row, std::uint32_t column, COleVariant value) {
