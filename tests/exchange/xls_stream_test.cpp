@@ -59,3 +59,31 @@ TEST(XlsStream, FormulaTextAfterSharedFormulaArrayOrTable) {
         EXPECT_STREQ(book.sheets[0].cells[0].value.GetText(), "ok");
     }
 }
+
+// DIMENSIONS sizes the cell vector before the cells come, but a used range the rest of
+// the stream could not fill is not believed: a few bytes claiming billions of rows
+// must not reserve memory for them.
+TEST(XlsStream, DimensionsReserveNoMoreThanTheStreamCanHold) {
+    using tbtest::Le16;
+    auto record = [](std::uint16_t id, const std::string& data) {
+        return Le16(id) + Le16(static_cast<std::uint16_t>(data.size())) + data;
+    };
+    const std::string number = record(0x0203, Le16(0) + Le16(1) + Le16(0) + std::string("\0\0\0\0\0\0\xF0\x3F", 8));
+    const std::string claims[] = {
+        Le16(0) + Le16(0xFFFF) + Le16(0) + Le16(256) + Le16(0),                      // 16 million cells
+        std::string("\0\0\0\0\xFF\xFF\xFF\xFF", 8) + Le16(0) + Le16(256) + Le16(0),  // 32-bit rows
+    };
+    for (const std::string& dimensions : claims) {
+        const std::string stream = record(0x0409, std::string("\0\0\x10\0\0\0", 6)) + record(0x0200, dimensions) +
+                                   number + record(0x000A, "");
+        tb_xls::Workbook book;
+        CDaoStatus status;
+        ASSERT_TRUE(tb_xls::ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(),
+                                            "Sheet", book, status))
+            << status.text.GetString();
+        ASSERT_EQ(book.sheets.size(), 1u);
+        ASSERT_EQ(book.sheets[0].cells.size(), 1u);
+        EXPECT_EQ(book.sheets[0].cells[0].value.dblVal, 1.0);
+        EXPECT_LE(book.sheets[0].cells.capacity(), stream.size() / 6);
+    }
+}
