@@ -9,6 +9,7 @@
 // rows and stop at the end of the data with warning TBMsg::FewerValuesThanLength; arrays grow only with the
 // values really read. Files are read and written through large buffers.
 #include "exchange/format_table.h"
+#include "exchange/read_ahead.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
 #include "exchange/value_store.h"
@@ -692,14 +693,15 @@ int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<
     const bool stream = !blocks.empty() && static_cast<size_t>(rows) * channels * sizeof(double) >=
                                                tb_exchange::kStreamingBytes;
     const size_t rowsPerChunk = std::max<size_t>(1, (size_t(1) << 20) / rowBytes);
-    std::vector<unsigned char> chunk(rowsPerChunk * rowBytes);
+    tb_exchange::ReadAhead chunks(file, rowsPerChunk * rowBytes, static_cast<size_t>(rows) * rowBytes);
     bool checked = false;
     int r = 0;
     size_t cut = 0;  // values of a last row cut short
     while (r < rows) {
         const size_t wanted = std::min<size_t>(rowsPerChunk, static_cast<size_t>(rows - r)) * rowBytes;
-        const size_t got = std::fread(chunk.data(), 1, wanted, file);
-        if (got < wanted && std::ferror(file)) readError = true;
+        const unsigned char* chunk = nullptr;
+        const size_t got = chunks.Next(chunk);
+        if (got < wanted && chunks.Failed()) readError = true;
         const size_t values = got / static_cast<size_t>(valueSize);  // complete values only
         if (values == 0) break;
         if (!checked) {
@@ -714,9 +716,9 @@ int ReadBinaryChunks(CReadAndWriteFileFunction& e, std::FILE* file, std::vector<
         }
         cut = values % channels;
         if (valueSize == 8)
-            StoreRows<8>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks, stream);
+            StoreRows<8>(chunk, values, channels, static_cast<size_t>(r), stores, blocks, stream);
         else
-            StoreRows<4>(chunk.data(), values, channels, static_cast<size_t>(r), stores, blocks, stream);
+            StoreRows<4>(chunk, values, channels, static_cast<size_t>(r), stores, blocks, stream);
         r += static_cast<int>(values / channels);
         if (got < wanted) break;
     }

@@ -4,6 +4,7 @@
 #include "exchange/comtrade/comtrade.h"
 #include "exchange/format_state.h"
 #include "exchange/format_table.h"
+#include "exchange/read_ahead.h"
 #include "platform/types/byte_order.h"
 #include "exchange/text/delimited_text.h"
 #include "exchange/value_convert.h"
@@ -125,7 +126,7 @@ struct Sink {
     }
 };
 
-/// Reads a file block by block, as lines or as fixed-size records.
+/// Reads a text data file block by block, line by line.
 class BlockReader {
 public:
     explicit BlockReader(FILE* file) : m_file(file), m_buffer(kBlockSize) {}
@@ -153,17 +154,6 @@ public:
             Refill();
         }
     }
-
-    /// Makes count bytes available at Data(); returns how many are (fewer at the end).
-    std::size_t Ensure(std::size_t count) {
-        while (m_end - m_begin < count && !m_eof) {
-            if (m_buffer.size() < count) m_buffer.resize(count);
-            Refill();
-        }
-        return m_end - m_begin < count ? m_end - m_begin : count;
-    }
-    const unsigned char* Data() const { return reinterpret_cast<const unsigned char*>(m_buffer.data()) + m_begin; }
-    void Skip(std::size_t count) { m_begin += count; }
 
 private:
     void Refill() {
@@ -220,7 +210,7 @@ private:
     /// beyond the last segment). Returns how many it wrote.
     int TimesFromRates(double* times, int count);
     bool ReadTextFile(BlockReader& reader, const CString& name);
-    bool ReadBinaryFile(BlockReader& reader, const CString& name);
+    bool ReadBinaryFile(FILE* file, const CString& name);
     /// Analog and digital values of count records from sample first on.
     template <bool Stream>
     void DecodeRecords(const unsigned char* records, std::size_t recordSize, int first, int count);
@@ -446,7 +436,7 @@ void SampleReader::DecodeRecords(const unsigned char* records, std::size_t recor
     }
 }
 
-bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
+bool SampleReader::ReadBinaryFile(FILE* file, const CString& name) {
     const int analog = m_e.AnalogCount;
     const int type = m_layout.sampleType;
     const std::size_t width = type == 0 ? 2 : 4;
@@ -458,19 +448,23 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
     for (const Sink& sink : m_sinks)
         if (sink.limit > 0) blockBytes += static_cast<std::size_t>(sink.limit) * sizeof(double);
     const bool stream = blockBytes >= kStreamingBytes;
+    // Blocks of whole records, read ahead while the one before is decoded; no more
+    // records than the read still wants.
+    const std::size_t wantedRecords = m_k <= m_e.NrItems ? static_cast<std::size_t>(m_e.NrItems - m_k) + 1 : 0;
+    const std::size_t wantedBytes =
+        wantedRecords <= static_cast<std::size_t>(-1) / recordSize ? wantedRecords * recordSize : static_cast<std::size_t>(-1);
+    tb_exchange::ReadAhead blocks(file, batchRecords * recordSize, wantedBytes);
     while (m_k <= m_e.NrItems) {
-        const std::size_t remaining = static_cast<std::size_t>(m_e.NrItems - m_k) + 1;
-        const std::size_t wanted = remaining < batchRecords ? remaining : batchRecords;
-        const std::size_t available = reader.Ensure(wanted * recordSize);
+        const unsigned char* records = nullptr;
+        const std::size_t available = blocks.Next(records);
         const int count = static_cast<int>(available / recordSize);
+        // A record cut off at the end of a file is not taken: its fields would mix
+        // with the next file's.
+        const bool cut = available % recordSize != 0;
         if (count == 0) {
-            // A record cut off at the end of a file is not taken: its fields would
-            // mix with the next file's.
-            if (available > 0)
-                m_e.AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {name, m_k - 1, m_e.NrItems}));
+            if (cut) m_e.AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {name, m_k - 1, m_e.NrItems}));
             break;
         }
-        const unsigned char* records = reader.Data();
         const int first = m_k - 1;
         Sink& timeSink = m_sinks[0];
         double* times = timeSink.values;
@@ -504,7 +498,10 @@ bool SampleReader::ReadBinaryFile(BlockReader& reader, const CString& name) {
             else
                 DecodeRecords<false>(chunk, recordSize, first + c, n);
         }
-        reader.Skip(static_cast<std::size_t>(count) * recordSize);
+        if (cut) {
+            m_e.AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {name, m_k - 1, m_e.NrItems}));
+            break;
+        }
     }
     if (stream) tb_exchange::EndStreaming();
     return true;
@@ -612,9 +609,14 @@ bool SampleReader::ReadFiles(bool& warnings, bool& complete) {
             m_e.SetError(TBFormatMessage(TBMsg::CannotOpenFile, {name}), TB_EXCHANGE_FILE_ERROR);
             return false;
         }
-        BlockReader reader(file);
         const size_t warningsBefore = static_cast<size_t>(m_e.Warnings.GetSize());
-        const bool ok = text ? ReadTextFile(reader, name) : ReadBinaryFile(reader, name);
+        bool ok;
+        if (text) {
+            BlockReader reader(file);
+            ok = ReadTextFile(reader, name);
+        } else {
+            ok = ReadBinaryFile(file, name);
+        }
         std::fclose(file);
         if (!ok) return false;
         if (static_cast<size_t>(m_e.Warnings.GetSize()) > warningsBefore) warnings = true;

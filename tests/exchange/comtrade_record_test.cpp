@@ -301,6 +301,15 @@ TEST_F(Comtrade, LargeRecordReadsIntoRawBlocksAsIntoArrays) {
         EXPECT_TRUE(std::isnan(blocks[1][1007]));
         EXPECT_EQ(blocks[18][5], r.At(18, 5));  // D17: bit 0 of the second status word
     }
+    // Cut inside its last record, a file this large (read ahead on a second thread)
+    // keeps its whole samples and warns, as a small one does.
+    const ChannelRead whole(dir.File("big.cfg"));
+    WriteFile(dir.File("big.dat"), dat.substr(0, dat.size() - 3));
+    const ChannelRead cut(dir.File("big.cfg"));
+    EXPECT_NE(cut.Warnings().find("Only " + std::to_string(kSamples - 1) + " values"), std::string::npos)
+        << cut.Warnings();
+    ASSERT_EQ(cut.Size(1), kSamples - 1);
+    EXPECT_EQ(std::memcmp(cut.values[1]->GetData(), whole.values[1]->GetData(), (kSamples - 1) * sizeof(double)), 0);
 }
 
 TEST_F(Comtrade, ReadsBinary32AndFloat32Samples) {
