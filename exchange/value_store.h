@@ -36,6 +36,20 @@ inline void PutValue(double* out, double value) {
     *out = value;
 }
 
+/// Writes two neighbouring values with one store, around the caches when Stream; out
+/// must be 16-byte aligned when Stream.
+template <bool Stream>
+inline void PutPair(double* out, double first, double second) {
+#if defined(__x86_64__)
+    if constexpr (Stream) {
+        _mm_stream_pd(out, _mm_set_pd(second, first));
+        return;
+    }
+#endif
+    out[0] = first;
+    out[1] = second;
+}
+
 /// Orders the streamed stores before whatever follows.
 inline void EndStreaming() {
 #if defined(__x86_64__)

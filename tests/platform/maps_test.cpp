@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -137,6 +139,23 @@ TEST(Collections, GrownElementsAreZeroAndLargeArraysAreWholePages) {
     EXPECT_EQ(copy[n], 3.0);
     copy.RemoveAll();
     EXPECT_TRUE(copy.IsEmpty());
+    // Just past two huge pages, an array does not take a third one whole: the memory
+    // it takes once written stays close to its size.
+    const auto resident = [] {
+        long pages = 0, rss = 0;
+        if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld %ld", &pages, &rss) != 2) rss = 0;
+            std::fclose(f);
+        }
+        return static_cast<double>(rss) * static_cast<double>(sysconf(_SC_PAGESIZE));
+    };
+    const int justPast = (4 << 20) / 8 + 512;  // 4 MiB and 4 KiB of doubles
+    const double before = resident();
+    CArray<double, double> past;
+    past.SetSize(justPast);
+    const double taken = resident() - before;
+    EXPECT_LT(taken, 1.1 * justPast * 8.0) << taken;
+    EXPECT_EQ(past[justPast - 1], 0.0);
     CStringArray texts;  // not trivial: value-initialised as ever
     texts.SetSize(3);
     EXPECT_TRUE(texts[2].IsEmpty());
