@@ -12,6 +12,28 @@ bool Parse(const std::vector<unsigned char>& bytes, CDaoStatus& status) {
     return tb_xls::ParseBiffStream(bytes.data(), bytes.size(), "Sheet", book, status);
 }
 
+std::string Record(std::uint16_t id, const std::string& data) {
+    return tbtest::Le16(id) + tbtest::Le16(static_cast<std::uint16_t>(data.size())) + data;
+}
+
+// A BIFF4 worksheet stream of the records between its BOF and EOF.
+std::string Worksheet(const std::string& records) {
+    return Record(0x0409, std::string("\0\0\x10\0\0\0", 6)) + records + Record(0x000A, "");
+}
+
+// The cells of a stream that must read as one sheet holding one cell.
+::testing::AssertionResult ReadsOneCell(const std::string& stream, tb_xls::Sheet& sheet) {
+    tb_xls::Workbook book;
+    CDaoStatus status;
+    if (!tb_xls::ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(), "Sheet", book,
+                                 status))
+        return ::testing::AssertionFailure() << status.text.GetString();
+    if (book.sheets.size() != 1 || book.sheets[0].cells.size() != 1)
+        return ::testing::AssertionFailure() << book.sheets.size() << " sheets";
+    sheet = std::move(book.sheets[0]);
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace
 
 // A shared string table whose characters run on into an empty CONTINUE record, which
@@ -37,26 +59,17 @@ TEST(XlsStream, SharedStringsContinuedIntoAnEmptyRecord) {
 // formula, array or table record may stand between them.
 TEST(XlsStream, FormulaTextAfterSharedFormulaArrayOrTable) {
     using tbtest::Le16;
-    auto record = [](std::uint16_t id, const std::string& data) {
-        return Le16(id) + Le16(static_cast<std::uint16_t>(data.size())) + data;
-    };
     const std::string textResult("\0\0\0\0\0\0\xFF\xFF", 8);
     for (std::uint16_t between : {0x04BC, 0x0221, 0x0236}) {
         SCOPED_TRACE(between);
-        const std::string stream = record(0x0409, std::string("\0\0\x10\0\0\0", 6)) +
-                                   record(0x0406, Le16(1) + Le16(2) + Le16(0) + textResult + Le16(0) + Le16(0)) +
-                                   record(between, std::string(8, '\0')) + record(0x0207, Le16(2) + "ok") +
-                                   record(0x000A, "");
-        tb_xls::Workbook book;
-        CDaoStatus status;
-        ASSERT_TRUE(tb_xls::ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(),
-                                            "Sheet", book, status))
-            << status.text.GetString();
-        ASSERT_EQ(book.sheets.size(), 1u);
-        ASSERT_EQ(book.sheets[0].cells.size(), 1u);
-        EXPECT_EQ(book.sheets[0].cells[0].row, 1u);
-        EXPECT_EQ(book.sheets[0].cells[0].column, 2u);
-        EXPECT_STREQ(book.sheets[0].cells[0].value.GetText(), "ok");
+        const std::string stream =
+            Worksheet(Record(0x0406, Le16(1) + Le16(2) + Le16(0) + textResult + Le16(0) + Le16(0)) +
+                      Record(between, std::string(8, '\0')) + Record(0x0207, Le16(2) + "ok"));
+        tb_xls::Sheet sheet;
+        ASSERT_TRUE(ReadsOneCell(stream, sheet));
+        EXPECT_EQ(sheet.cells[0].row, 1u);
+        EXPECT_EQ(sheet.cells[0].column, 2u);
+        EXPECT_STREQ(sheet.cells[0].value.GetText(), "ok");
     }
 }
 
@@ -65,25 +78,16 @@ TEST(XlsStream, FormulaTextAfterSharedFormulaArrayOrTable) {
 // must not reserve memory for them.
 TEST(XlsStream, DimensionsReserveNoMoreThanTheStreamCanHold) {
     using tbtest::Le16;
-    auto record = [](std::uint16_t id, const std::string& data) {
-        return Le16(id) + Le16(static_cast<std::uint16_t>(data.size())) + data;
-    };
-    const std::string number = record(0x0203, Le16(0) + Le16(1) + Le16(0) + std::string("\0\0\0\0\0\0\xF0\x3F", 8));
+    const std::string number = Record(0x0203, Le16(0) + Le16(1) + Le16(0) + std::string("\0\0\0\0\0\0\xF0\x3F", 8));
     const std::string claims[] = {
         Le16(0) + Le16(0xFFFF) + Le16(0) + Le16(256) + Le16(0),                      // 16 million cells
         std::string("\0\0\0\0\xFF\xFF\xFF\xFF", 8) + Le16(0) + Le16(256) + Le16(0),  // 32-bit rows
     };
     for (const std::string& dimensions : claims) {
-        const std::string stream = record(0x0409, std::string("\0\0\x10\0\0\0", 6)) + record(0x0200, dimensions) +
-                                   number + record(0x000A, "");
-        tb_xls::Workbook book;
-        CDaoStatus status;
-        ASSERT_TRUE(tb_xls::ParseBiffStream(reinterpret_cast<const unsigned char*>(stream.data()), stream.size(),
-                                            "Sheet", book, status))
-            << status.text.GetString();
-        ASSERT_EQ(book.sheets.size(), 1u);
-        ASSERT_EQ(book.sheets[0].cells.size(), 1u);
-        EXPECT_EQ(book.sheets[0].cells[0].value.dblVal, 1.0);
-        EXPECT_LE(book.sheets[0].cells.capacity(), stream.size() / 6);
+        const std::string stream = Worksheet(Record(0x0200, dimensions) + number);
+        tb_xls::Sheet sheet;
+        ASSERT_TRUE(ReadsOneCell(stream, sheet));
+        EXPECT_EQ(sheet.cells[0].value.dblVal, 1.0);
+        EXPECT_LE(sheet.cells.capacity(), stream.size() / 6);
     }
 }
