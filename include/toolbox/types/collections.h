@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <type_traits>
@@ -36,7 +37,8 @@ constexpr std::size_t kHugePageBytes = std::size_t(2) << 20;
 /// stays within 1.07 times its size. Throws std::bad_alloc when there is no memory.
 /// Inline, because plug-ins use the arrays without linking the library.
 inline void* TBAllocateLargeBlock(std::size_t bytes) {
-    if (bytes > static_cast<std::size_t>(-1) - kHugePageBytes) throw std::bad_alloc();
+    // No object may be larger than PTRDIFF_MAX bytes.
+    if (bytes > static_cast<std::size_t>(PTRDIFF_MAX) - kHugePageBytes) throw std::bad_alloc();
     const std::size_t rounded = (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
     void* block = std::aligned_alloc(kHugePageBytes, rounded);
     if (!block) throw std::bad_alloc();
