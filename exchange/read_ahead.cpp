@@ -11,10 +11,7 @@ constexpr std::size_t kThreadedBytes = std::size_t(4) << 20;
 
 ReadAhead::ReadAhead(std::FILE* file, std::size_t blockBytes, std::size_t totalBytes)
     : m_file(file), m_blockBytes(blockBytes > 0 ? blockBytes : 1), m_left(totalBytes) {
-    const std::size_t first = m_left < m_blockBytes ? m_left : m_blockBytes;
-    m_blocks[0].bytes.resize(first);
     if (totalBytes < kThreadedBytes) return;
-    m_blocks[1].bytes.resize(m_blockBytes);
     try {
         m_thread = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
@@ -32,7 +29,8 @@ ReadAhead::~ReadAhead() {
     m_thread.join();
 }
 
-// Reads the next block into block (on whichever thread reads); sets m_ended at the end.
+// Reads the next block into block, sized on first use (on whichever thread reads);
+// sets m_ended at the end.
 std::size_t ReadAhead::ReadBlock(Block& block) {
     const std::size_t wanted = m_left < m_blockBytes ? m_left : m_blockBytes;
     if (block.bytes.size() < wanted) block.bytes.resize(wanted);

@@ -1,7 +1,8 @@
-// Storing one read value into a channel's host storage, for the line-oriented readers
-// (SPICE listings and raw files, recorder files, clipboard text). A double block is
-// written at row only while row < limit (the engine's NrItems, the size the host
-// allocated); arrays grow to row + 1 when shorter.
+// Storing read values into a channel's host storage. One value at a time for the
+// line-oriented readers (SPICE listings and raw files, recorder files, clipboard text):
+// a double block is written at row only while row < limit (the engine's NrItems, the
+// size the host allocated); arrays grow to row + 1 when shorter. Whole blocks for the
+// binary readers (.mdx, COMTRADE): arrays sized once, large output streamed.
 #pragma once
 
 #include <toolbox/exchange/channel.h>
@@ -34,20 +35,6 @@ inline void PutValue(double* out, double value) {
     }
 #endif
     *out = value;
-}
-
-/// Writes two neighbouring values with one store, around the caches when Stream; out
-/// must be 16-byte aligned when Stream.
-template <bool Stream>
-inline void PutPair(double* out, double first, double second) {
-#if defined(__x86_64__)
-    if constexpr (Stream) {
-        _mm_stream_pd(out, _mm_set_pd(second, first));
-        return;
-    }
-#endif
-    out[0] = first;
-    out[1] = second;
 }
 
 /// Orders the streamed stores before whatever follows.

@@ -180,9 +180,6 @@ inline double DecodeValue(const unsigned char* p) {
     }
 }
 
-// Stores `values` consecutive binary values (rows of `channels` values; the last row
-// may be cut) starting at row `first`. blocks holds every channel's raw block when all
-// channels have one (the common case), else it is empty.
 // Rows decoded into every channel's block, one channel at a time over slices of rows
 // that stay in the first-level cache: each block is then written front to back, which
 // lets large ones be streamed around the caches in whole lines.
@@ -196,20 +193,14 @@ void StoreRowsByChannel(const unsigned char* p, size_t rows, size_t channels, si
         for (size_t c = 0; c < channels; ++c) {
             double* out = blocks[c] + first + k;
             const unsigned char* q = slice + c * Size;
-            size_t r = 0;
-            // Pairs of rows go with one 16-byte store, after one alone to align them.
-            if ((reinterpret_cast<std::uintptr_t>(out) & 15) != 0 && n > 0) {
-                tb_exchange::PutValue<Stream>(out, DecodeValue<Size>(q));
-                r = 1;
-                q += rowBytes;
-            }
-            for (; r + 1 < n; r += 2, q += 2 * rowBytes)
-                tb_exchange::PutPair<Stream>(out + r, DecodeValue<Size>(q), DecodeValue<Size>(q + rowBytes));
-            if (r < n) tb_exchange::PutValue<Stream>(out + r, DecodeValue<Size>(q));
+            for (size_t r = 0; r < n; ++r, q += rowBytes) tb_exchange::PutValue<Stream>(out + r, DecodeValue<Size>(q));
         }
     }
 }
 
+// Stores `values` consecutive binary values (rows of `channels` values; the last row
+// may be cut) starting at row `first`. blocks holds every channel's raw block when all
+// channels have one (the common case), else it is empty.
 template <int Size>
 void StoreRows(const unsigned char* p, size_t values, size_t channels, size_t first, std::vector<ChannelStore>& stores,
                const std::vector<double*>& blocks, bool stream) {

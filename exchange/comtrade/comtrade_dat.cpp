@@ -454,6 +454,9 @@ bool SampleReader::ReadBinaryFile(FILE* file, const CString& name) {
     const std::size_t wantedBytes =
         wantedRecords <= static_cast<std::size_t>(-1) / recordSize ? wantedRecords * recordSize : static_cast<std::size_t>(-1);
     tb_exchange::ReadAhead blocks(file, batchRecords * recordSize, wantedBytes);
+    const auto warnCut = [&] {
+        m_e.AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {name, m_k - 1, m_e.NrItems}));
+    };
     while (m_k <= m_e.NrItems) {
         const unsigned char* records = nullptr;
         const std::size_t available = blocks.Next(records);
@@ -462,7 +465,7 @@ bool SampleReader::ReadBinaryFile(FILE* file, const CString& name) {
         // with the next file's.
         const bool cut = available % recordSize != 0;
         if (count == 0) {
-            if (cut) m_e.AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {name, m_k - 1, m_e.NrItems}));
+            if (cut) warnCut();
             break;
         }
         const int first = m_k - 1;
@@ -499,7 +502,7 @@ bool SampleReader::ReadBinaryFile(FILE* file, const CString& name) {
                 DecodeRecords<false>(chunk, recordSize, first + c, n);
         }
         if (cut) {
-            m_e.AddWarning(TBFormatMessage(TBMsg::FewerValuesThanLength, {name, m_k - 1, m_e.NrItems}));
+            warnCut();
             break;
         }
     }

@@ -386,14 +386,14 @@ private:
     // instead of growing through copies. A range the rest of the stream could not
     // fill (every cell takes at least 6 bytes, in a MULRK) is not believed.
     void ReserveCells(const Record& r) {
+        const auto span = [](std::uint64_t first, std::uint64_t end) { return end > first ? end - first : 0; };
         std::uint64_t rows = 0, columns = 0;
         if (r.size >= 14) {  // BIFF8: 32-bit rows
-            const std::uint32_t first = LoadU32(r.data), last = LoadU32(r.data + 4);
-            rows = last > first ? last - first : 0;
-            columns = LoadU16(r.data + 10) > LoadU16(r.data + 8) ? LoadU16(r.data + 10) - LoadU16(r.data + 8) : 0;
+            rows = span(LoadU32(r.data), LoadU32(r.data + 4));
+            columns = span(LoadU16(r.data + 8), LoadU16(r.data + 10));
         } else if (r.size >= 8) {
-            rows = LoadU16(r.data + 2) > LoadU16(r.data) ? LoadU16(r.data + 2) - LoadU16(r.data) : 0;
-            columns = LoadU16(r.data + 6) > LoadU16(r.data + 4) ? LoadU16(r.data + 6) - LoadU16(r.data + 4) : 0;
+            rows = span(LoadU16(r.data), LoadU16(r.data + 2));
+            columns = span(LoadU16(r.data + 4), LoadU16(r.data + 6));
         }
         const std::size_t end = r.offset + 4 + r.size;
         const std::uint64_t room = m_ctx.size > end ? (m_ctx.size - end) / 6 : 0;

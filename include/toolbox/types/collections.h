@@ -65,13 +65,12 @@ struct ArrayAllocator {
     /// Memory for n elements.
     T* allocate(std::size_t n) {
         if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
-        if (n * sizeof(T) >= kLargeBlockBytes && alignof(T) <= alignof(std::max_align_t))
-            return static_cast<T*>(TBAllocateLargeBlock(n * sizeof(T)));
+        if (IsLarge(n)) return static_cast<T*>(TBAllocateLargeBlock(n * sizeof(T)));
         return std::allocator<T>().allocate(n);
     }
     /// Frees memory of n elements from allocate.
     void deallocate(T* p, std::size_t n) noexcept {
-        if (n * sizeof(T) >= kLargeBlockBytes && alignof(T) <= alignof(std::max_align_t))
+        if (IsLarge(n))
             TBFreeLargeBlock(p);
         else
             std::allocator<T>().deallocate(p, n);
@@ -95,6 +94,12 @@ struct ArrayAllocator {
     /// Every ArrayAllocator frees what any other allocated.
     template <class U>
     bool operator!=(const ArrayAllocator<U>&) const noexcept { return false; }
+
+private:
+    /// Whether n elements take a large block (allocate and deallocate must agree).
+    static bool IsLarge(std::size_t n) noexcept {
+        return n * sizeof(T) >= kLargeBlockBytes && alignof(T) <= alignof(std::max_align_t);
+    }
 };
 
 }  // namespace tb_detail
